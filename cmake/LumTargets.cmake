@@ -1,0 +1,54 @@
+# Every source folder is one static library; its sources are picked up by glob so that
+# adding a window or a class means adding a file pair and nothing else.
+function(lum_folder_library name dir)
+    cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE;ONLY" ${ARGN})
+    file(GLOB _src CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
+    list(FILTER _src EXCLUDE REGEX ".*_main\\.cpp$")
+    if(ARG_EXCLUDE)
+        list(FILTER _src EXCLUDE REGEX "${ARG_EXCLUDE}")
+    endif()
+    if(ARG_ONLY)
+        list(FILTER _src INCLUDE REGEX "${ARG_ONLY}")
+    endif()
+    set(_cpp ${_src})
+    list(FILTER _cpp INCLUDE REGEX ".*\\.cpp$")
+    if(_cpp)
+        add_library(${name} STATIC ${_src})
+        target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+        target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    else()
+        # a folder not written yet: keep the target so that its users still configure
+        add_library(${name} INTERFACE)
+        target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
+        target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+    endif()
+endfunction()
+
+# Tests of one folder: test_*.cpp files form one GoogleTest executable; every tst_*.cpp file
+# is a Qt Test executable of its own. Both run offscreen.
+function(lum_folder_tests folder)
+    cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+    set(_dir ${CMAKE_CURRENT_SOURCE_DIR}/${folder})
+    file(GLOB _gtests CONFIGURE_DEPENDS ${_dir}/test_*.cpp)
+    file(GLOB _helpers CONFIGURE_DEPENDS ${_dir}/helper_*.cpp ${_dir}/*.h)
+    if(_gtests)
+        set(_exe ${folder}_tests)
+        add_executable(${_exe} ${_gtests} ${_helpers})
+        target_link_libraries(${_exe} PRIVATE ${ARG_DEPS} lum_testsupport GTest::gtest GTest::gtest_main)
+        add_test(NAME ${_exe} COMMAND ${_exe})
+        set_tests_properties(${_exe} PROPERTIES
+            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LUM_BIN_DIR=${CMAKE_BINARY_DIR}/bin"
+            TIMEOUT 300)
+    endif()
+    file(GLOB _qtests CONFIGURE_DEPENDS ${_dir}/tst_*.cpp)
+    foreach(_t ${_qtests})
+        get_filename_component(_n ${_t} NAME_WE)
+        set(_exe ${folder}_${_n})
+        add_executable(${_exe} ${_t} ${_helpers})
+        target_link_libraries(${_exe} PRIVATE ${ARG_DEPS} lum_testsupport Qt6::Test)
+        add_test(NAME ${_exe} COMMAND ${_exe})
+        set_tests_properties(${_exe} PROPERTIES
+            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LUM_BIN_DIR=${CMAKE_BINARY_DIR}/bin"
+            TIMEOUT 300)
+    endforeach()
+endfunction()

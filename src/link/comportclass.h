@@ -1,0 +1,109 @@
+#pragma once
+// The exchange engine: the one road between the program and the devices on the RS-485 line.
+// It frames one request, sends it, receives and checks the reply with two stages of repeats,
+// and turns every result code into a message for the operator.
+
+#include "link/serialline.h"
+#include "model/operator.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Result codes of a transaction.
+namespace ResultCode {
+constexpr int Ok = 0;
+constexpr int FunctionRefused = 1;
+constexpr int Busy = 6;
+constexpr int Final = 7;
+constexpr int ReceiveError = 128;
+constexpr int Timeout = 129;
+constexpr int NoAnswer = 130;
+constexpr int Checksum = 131;
+constexpr int PortCannotOpen = 132;
+constexpr int PortNotSetUp = 133;
+constexpr int PortSwitchOff = 134;
+constexpr int PortSetupError = 135;
+constexpr int PortNotOpen = 256;
+// The port itself failed while writing or reading (adapter unplugged): the port is closed.
+constexpr int PortFailure = 257;
+} // namespace ResultCode
+
+class TComPortClass {
+public:
+    static constexpr int ReplyBufferSize = 260;
+    static constexpr int FrameBufferSize = 3000;
+
+    // The real serial line (QSerialPort), the monotonic clock, no operator yet.
+    TComPortClass();
+    // A given line and clock, for tests; both must outlive the engine.
+    TComPortClass(SerialLine& line, LineClock& clock);
+    ~TComPortClass();
+    TComPortClass(const TComPortClass&) = delete;
+    TComPortClass& operator=(const TComPortClass&) = delete;
+
+    // Messages go to this operator; nullptr drops them.
+    void SetOperator(Operator* op) { op_ = op; }
+    Operator* GetOperator() const { return op_; }
+    // Asked when the port component fails on close, open or purge: the main window closes.
+    void SetCloseRequest(std::function<void()> request) { closeRequest_ = std::move(request); }
+    // Called between the short sleeps of a pause, so that the windows can repaint.
+    void SetIdleHook(std::function<void()> hook) { idleHook_ = std::move(hook); }
+
+    int ApplyPortSettings();
+    void ClosePort();
+    bool IsOpen() const;
+    // One complete transaction; reply must hold ReplyBufferSize bytes.
+    int Exchange(int device, int function, int count, const uint8_t* data, uint8_t* reply);
+    void ReportError(int device, int code);
+    void Pause(int ms);
+    static uint16_t Crc16(int count, const uint8_t* bytes);
+    // True while a transaction or a pause runs (a timer must not start another one then).
+    bool InExchange() const { return depth_ > 0; }
+
+    int GetRepeat1() const { return Repeat1; }
+    void SetRepeat1(int n) { Repeat1 = n; }
+    void SetRepeat2(int n) { Repeat2 = n; }
+    int GetDelayTx() const { return DelayTx; }
+    void SetDelayTx(int ms) { DelayTx = ms; }
+    int GetDelayRx() const { return DelayRx; }
+    void SetDelayRx(int ms) { DelayRx = ms; }
+
+    // The message the operator sees for a result code (empty for 0), and its caption and icon.
+    OperatorMessage MessageFor(int device, int code) const;
+
+    // State of the transaction under way.
+    int FrameLength = 0;
+    int DataCount = 0;
+    int ReplyLength = 0;
+    int ReplyByteCount = 0;
+    // Settings.
+    int Repeat1 = 5;
+    int Repeat2 = 10;
+    int DelayTx = 25;
+    int DelayRx = 20;
+    std::string Speed = "9600";
+    std::string Parity = "N";
+    std::string StopBits = "2";
+    std::string PortName = "COM1";
+
+    // The allowed function codes, in table order.
+    static const std::vector<int>& AllowedFunctions();
+
+private:
+    int BuildRequest(int device, int function, const uint8_t* data);
+    int Transact(int function, uint8_t* reply);
+    void PortFailed();
+
+    std::unique_ptr<SerialLine> ownedLine_;
+    std::unique_ptr<LineClock> ownedClock_;
+    SerialLine& line_;
+    LineClock& clock_;
+    Operator* op_ = nullptr;
+    std::function<void()> closeRequest_;
+    std::function<void()> idleHook_;
+    int depth_ = 0;
+    uint8_t frame_[FrameBufferSize] = {};
+};

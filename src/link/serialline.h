@@ -1,0 +1,44 @@
+#pragma once
+// The serial port as the exchange engine needs it. The real line wraps QSerialPort; tests plug
+// in a scripted line with a virtual clock, or the real line on a pseudo-terminal.
+
+#include <cstdint>
+#include <string>
+
+struct LineSettings {
+    std::string portName; // a platform port name or path: ttyUSB0, /dev/ttyS1, /dev/pts/3, COM12
+    int baudRate = 9600;
+    char parity = 'N'; // 'N', 'O' or 'E'
+    int stopBits = 2;  // 1 or 2; always 8 data bits, no flow control, DTR and RTS off
+};
+
+class SerialLine {
+public:
+    virtual ~SerialLine() = default;
+
+    // Opens the port with the settings; false when it cannot be opened.
+    virtual bool open(const LineSettings& settings) = 0;
+    // Closes the port; false when the port component failed while closing.
+    virtual bool close() = 0;
+    virtual bool isOpen() const = 0;
+    // Discards everything pending in both directions; false on a port failure.
+    virtual bool purge() = 0;
+    // Sends the bytes within 1000 ms + 100 ms per byte; returns the number sent, or -1 when the
+    // port itself failed (adapter gone).
+    virtual int write(const uint8_t* bytes, int count) = 0;
+    // Returns as soon as count bytes are in, or after 100 ms without a byte once one came, or
+    // after 1000 ms + 100 ms per requested byte in all; the number of bytes read (0..count), or
+    // -1 when the port itself failed.
+    virtual int read(uint8_t* buffer, int count) = 0;
+    // Text of the last port failure, for the operator.
+    virtual std::string errorText() const { return {}; }
+};
+
+// Time for pauses and time-outs: monotonic milliseconds.
+class LineClock {
+public:
+    virtual ~LineClock() = default;
+    virtual int64_t nowMicros() const = 0;
+    // Waits until the given number of microseconds have passed.
+    virtual void sleepMicros(int64_t micros) = 0;
+};
