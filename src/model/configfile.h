@@ -1,0 +1,38 @@
+#pragma once
+// The configuration file: one complete device image in 712 bytes without header. The model
+// turns itself into these bytes and loads from them; reading and replacing the file on disk is
+// the windows' business.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+class TServClass;
+class TProgLumClass;
+class TProgF15Class;
+class TReservBlocksClass;
+
+namespace ConfigFile {
+constexpr int Size = 712;
+constexpr int OffNumUstrZ = 0;
+constexpr int OffConfig = 1;   // 17 bytes
+constexpr int OffRecords = 18; // six groups of 18 bytes, module 0 first
+constexpr int OffImage = 126;  // 82 bytes of the network image
+constexpr int OffLabels = 208; // two halves of 252 bytes, inputs 0..17 then 18..35
+} // namespace ConfigFile
+
+// The 712 bytes of the current model. The module groups and label halves pass through RecMod
+// and TextBlock, which are left holding the last group and half.
+std::vector<uint8_t> SaveConfigFile(TServClass& serv, TProgLumClass& lum, const TProgF15Class& f15);
+
+// Loads a file's bytes in the order of the open command: configuration, identifiers rebuilt,
+// labels cleared, records, their reserve copy, the network image and its reserve copy, labels.
+// Fewer than 712 bytes: refused (false) with the model untouched; bytes past 712 are ignored.
+// The change flags are left to the caller.
+bool LoadConfigFile(std::span<const uint8_t> bytes, TServClass& serv, TProgLumClass& lum,
+                    TProgF15Class& f15, TReservBlocksClass& reserv);
+
+// The content of a newly created file for a configuration: byte 0 zero, the configuration,
+// the default records of the fitted inputs, an empty network image and the default labels of
+// all 36 inputs. Built aside: the model is replaced only by opening the file afterwards.
+std::vector<uint8_t> MakeCreatedConfigFile(std::span<const uint8_t, 17> config);
