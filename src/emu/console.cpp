@@ -1,0 +1,205 @@
+#include "emu/console.h"
+
+#include "emu/options.h"
+
+#include <cstdio>
+#include <sstream>
+
+namespace emu {
+
+namespace {
+
+bool ParseHex(const std::vector<std::string>& words, size_t first, std::vector<uint8_t>* bytes) {
+    for (size_t i = first; i < words.size(); ++i) {
+        const std::string& w = words[i];
+        if (w.empty() || w.size() > 2)
+            return false;
+        unsigned v = 0;
+        for (char c : w) {
+            const int d = c >= '0' && c <= '9'   ? c - '0'
+                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                 : -1;
+            if (d < 0)
+                return false;
+            v = v * 16 + static_cast<unsigned>(d);
+        }
+        bytes->push_back(static_cast<uint8_t>(v));
+    }
+    return true;
+}
+
+std::string Join(const std::vector<std::string>& words, size_t first) {
+    std::string text;
+    for (size_t i = first; i < words.size(); ++i)
+        text += (i > first ? " " : "") + words[i];
+    return text;
+}
+
+std::string HexBytes(const std::vector<uint8_t>& bytes) {
+    std::string text;
+    char buf[4];
+    for (uint8_t b : bytes) {
+        std::snprintf(buf, sizeof buf, " %02X", b);
+        text += buf;
+    }
+    return text;
+}
+
+const char* const kHelp[] = {
+    "dump                   the memory of the device as hex lines",
+    "fault none             no more faults",
+    "fault SPEC             only this fault: KIND [VALUE] [from A] [to B] [fn F,F...]",
+    "fault add SPEC         one more fault (A and B may be +N: N requests from now)",
+    "faults                 the faults in force",
+    "busy N                 polls answered busy after each write",
+    "busy-now N             polls still to be answered busy",
+    "address N              bus number 1..31",
+    "modules SPEC           fit modules SLOT:TYPE,... or none (records cleared)",
+    "records BLOCK HEX x18  the records of module block 1..6",
+    "image HEX x82          the network image",
+    "clock s,m,h,d,mo,y,wd  set the clock; freeze / thaw stop and restart it",
+    "seed N                 seed of the random faults",
+    "requests | log | clear-log   requests taken so far, their log",
+    "device I               the device further commands address (0 = first --address)",
+    "quit                   end the emulator",
+};
+
+} // namespace
+
+std::vector<std::string> Console::Execute(const std::string& line) {
+    std::vector<std::string> words;
+    std::stringstream in(line);
+    for (std::string w; in >> w;)
+        words.push_back(w);
+    std::vector<std::string> out;
+    std::string error;
+    if (words.empty())
+        error = "empty command";
+    else if (devices_.empty())
+        error = "no device";
+    else if (Run(words, out, error))
+        error.clear();
+    else if (error.empty())
+        error = "unknown command '" + words[0] + "' (see help)";
+    out.push_back(error.empty() ? "ok" : "error: " + error);
+    return out;
+}
+
+bool Console::Run(const Words& words, std::vector<std::string>& out, std::string& error) {
+    const std::string& cmd = words[0];
+    if (cmd == "quit") {
+        quit_ = true;
+    } else if (cmd == "help") {
+        out.assign(std::begin(kHelp), std::end(kHelp));
+    } else if (cmd == "dump" && words.size() == 1) {
+        out = Current().Dump();
+    } else if (cmd == "fault") {
+        return SetFault(words, error);
+    } else if (cmd == "faults") {
+        for (const auto& f : Current().Faults())
+            out.push_back(FaultToString(f));
+    } else if (cmd == "requests") {
+        out.push_back("requests " + std::to_string(Current().RequestCount()));
+    } else if (cmd == "log") {
+        for (const auto& r : Current().RequestLog())
+            out.push_back(std::to_string(r.number) + " " + std::to_string(r.address) + " " +
+                          std::to_string(r.function) + HexBytes(r.data));
+    } else if (cmd == "clear-log") {
+        Current().ClearRequestLog();
+    } else if (cmd == "freeze" || cmd == "thaw") {
+        Current().SetClockFrozen(cmd == "freeze");
+    } else if (cmd == "modules" || cmd == "records" || cmd == "image" || cmd == "clock") {
+        return SetMemory(words, error);
+    } else {
+        return SetNumber(words, error);
+    }
+    return true;
+}
+
+bool Console::SetFault(const Words& words, std::string& error) {
+    if (words.size() == 2 && words[1] == "none") {
+        Current().ClearFaults();
+        return true;
+    }
+    const bool add = words.size() > 1 && words[1] == "add";
+    auto fault = ParseFault(Join(words, add ? 2 : 1), Current().RequestCount(), &error);
+    if (!fault)
+        return false;
+    if (add)
+        Current().AddFault(*fault);
+    else
+        Current().SetFaults({*fault});
+    return true;
+}
+
+bool Console::SetMemory(const Words& words, std::string& error) {
+    const std::string& cmd = words[0];
+    if (cmd == "modules" || cmd == "clock") {
+        if (words.size() != 2) {
+            error = cmd + " takes one argument";
+            return false;
+        }
+        if (cmd == "clock") {
+            ClockValues c{};
+            if (!ParseClock(words[1], &c, &error))
+                return false;
+            Current().SetClock(c);
+            return true;
+        }
+        std::vector<ModuleSlot> modules;
+        return ParseModules(words[1], &modules, &error) && Current().SetModules(modules);
+    }
+    const size_t first = cmd == "records" ? 2 : 1;
+    long long block = 0;
+    std::vector<uint8_t> bytes;
+    if (cmd == "records" && (words.size() < 2 || !ParseNumber(words[1], 1, 6, &block))) {
+        error = "records needs a block number 1..6";
+        return false;
+    }
+    const size_t want = cmd == "records" ? Device::kRecordSize : Device::kImageSize;
+    if (!ParseHex(words, first, &bytes) || bytes.size() != want) {
+        error = cmd + " needs " + std::to_string(want) + " hex bytes";
+        return false;
+    }
+    if (cmd == "records") {
+        Device::Records r{};
+        std::copy(bytes.begin(), bytes.end(), r.begin());
+        Current().SetModuleRecords(static_cast<int>(block), r);
+    } else {
+        Device::Image image{};
+        std::copy(bytes.begin(), bytes.end(), image.begin());
+        Current().SetImage(image);
+    }
+    return true;
+}
+
+bool Console::SetNumber(const Words& words, std::string& error) {
+    const std::string& cmd = words[0];
+    long long v = 0;
+    const bool known =
+        cmd == "busy" || cmd == "busy-now" || cmd == "address" || cmd == "seed" || cmd == "device";
+    if (!known)
+        return false;
+    const long long hi = cmd == "address"  ? 31
+                         : cmd == "device" ? long(devices_.size()) - 1
+                                           : (1LL << 62);
+    const long long lo = cmd == "address" ? 1 : 0;
+    if (words.size() != 2 || !ParseNumber(words[1], lo, hi, &v)) {
+        error = cmd + " needs a number from " + std::to_string(lo) + " to " + std::to_string(hi);
+        return false;
+    }
+    if (cmd == "busy")
+        Current().SetBusyAfterWrite(v > 1000000000 ? 1000000000 : static_cast<int>(v));
+    else if (cmd == "busy-now")
+        Current().SetBusyCount(v > 1000000000 ? 1000000000 : static_cast<int>(v));
+    else if (cmd == "address")
+        Current().SetAddress(static_cast<int>(v));
+    else if (cmd == "seed")
+        Current().SeedFaults(static_cast<uint64_t>(v));
+    else
+        current_ = static_cast<size_t>(v);
+    return true;
+}
+
+} // namespace emu

@@ -1,0 +1,41 @@
+#pragma once
+// The emulator's command line, parsed into plain values (no I/O, so it can be tested).
+
+#include "emu/device.h"
+#include "emu/faults.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace emu {
+
+struct EmuOptions {
+    std::vector<int> addresses{1};                   // one device per address
+    std::vector<ModuleSlot> modules{{0, 1}, {3, 2}}; // "МЛВ" in slot 0, "МСЮ" in slot 3
+    int busy = 2;                                    // polls answered "busy" after a write
+    std::optional<ClockValues> clock;                // empty: the PC's local time
+    bool clockFrozen = false;
+    std::string link; // symbolic link to the port
+    uint64_t seed = 1;
+    std::vector<Fault> faults;
+    bool quitOnEof = false;   // end when standard input closes
+    bool registerPort = true; // list the port for the program
+    bool help = false;
+};
+
+// False with a message for the operator when the arguments are wrong.
+bool ParseOptions(const std::vector<std::string>& args, EmuOptions* options, std::string* error);
+std::string UsageText();
+
+// "SLOT:TYPE,..." (for example 0:1,3:2) or "none".
+bool ParseModules(const std::string& text, std::vector<ModuleSlot>* modules, std::string* error);
+// "s,m,h,d,mo,y,wd" in decimal, each within its range.
+bool ParseClock(const std::string& text, ClockValues* clock, std::string* error);
+// A whole decimal number within [lo, hi].
+bool ParseNumber(const std::string& text, long long lo, long long hi, long long* value);
+// The PC's local time as the device counts it.
+ClockValues LocalClock();
+
+} // namespace emu

@@ -1,0 +1,80 @@
+#pragma once
+// Serves one or more emulated devices on a pseudo-terminal: the program (or any Modbus master)
+// opens the slave side as its serial port. Runs either on a background thread (Start/Stop) or
+// on the caller's thread (Run). Frames are answered the moment they are complete.
+
+#include "emu/device.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace emu {
+
+class Framer;
+
+class PtyServer {
+public:
+    // Called when the watched descriptor is readable; return false to stop watching it.
+    using InputHandler = std::function<bool()>;
+
+    PtyServer() = default;
+    explicit PtyServer(Device& device) { AddDevice(device); }
+    ~PtyServer();
+    PtyServer(const PtyServer&) = delete;
+    PtyServer& operator=(const PtyServer&) = delete;
+
+    // Devices sharing the line; add them before serving. The server does not own them.
+    void AddDevice(Device& device);
+
+    // Opens the pseudo-terminal (raw, so that no byte is translated); on failure the reason goes
+    // to `error`.
+    bool Open(std::string* error = nullptr);
+    bool IsOpen() const { return master_ >= 0; }
+    const std::string& SlavePath() const { return slavePath_; }
+
+    // Serves on a thread of its own until Stop(); opens the terminal first if need be.
+    bool Start(std::string* error = nullptr);
+    void Stop();
+
+    // Serves on the calling thread until RequestStop() or a hangup fault.
+    void Run();
+    // Safe from a signal handler and from any thread.
+    void RequestStop();
+    // An extra descriptor that Run also waits on (the emulator's command input); set before Run.
+    void WatchInput(int fd, InputHandler handler);
+
+    // Closes the terminal: whoever has the port open sees it vanish.
+    void Close();
+
+    uint64_t FramesReceived() const { return framesReceived_.load(); }
+    uint64_t RepliesSent() const { return repliesSent_.load(); }
+    bool HungUp() const { return hungUp_.load(); }
+
+private:
+    bool OpenStopPipe(std::string* error);
+    bool ReadLine(Framer& framer); // false when the terminal failed
+    void Dispatch(const std::vector<std::vector<uint8_t>>& frames);
+    void Send(const std::vector<uint8_t>& bytes);
+    void CloseTerminal();
+
+    std::vector<Device*> devices_;
+    int master_ = -1;
+    int slave_ = -1; // kept open so that a client closing the port does not hang up the line
+    int stopPipe_[2] = {-1, -1};
+    std::string slavePath_;
+    int inputFd_ = -1;
+    InputHandler inputHandler_;
+    std::thread thread_;
+    std::mutex runMutex_;
+    std::atomic<uint64_t> framesReceived_{0};
+    std::atomic<uint64_t> repliesSent_{0};
+    std::atomic<bool> hungUp_{false};
+    std::atomic<bool> stopRequested_{false};
+};
+
+} // namespace emu
