@@ -130,7 +130,7 @@ int TProgF15Class::GetSkor() const {
 
 void TProgF15Class::PutSkor(int code) {
     uint8_t& b = BufF15[SettingsByte];
-    b = static_cast<uint8_t>((b & ~SkorMask) | ((code << SkorShift) & SkorMask));
+    b = static_cast<uint8_t>((b & ~SkorMask) | ((code & (SkorMask >> SkorShift)) << SkorShift));
 }
 
 int TProgF15Class::GetParit() const {

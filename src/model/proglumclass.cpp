@@ -56,7 +56,8 @@ void TProgLumClass::PutBits(int vh, int byte, int mask, int shift, int value) {
     if (!InputInRange(vh))
         return;
     uint8_t& b = RecVh[vh * RecSize + byte];
-    b = static_cast<uint8_t>((b & ~mask) | ((value << shift) & mask));
+    // Only the bits that fit the field are taken, so a wrong value never spills over.
+    b = static_cast<uint8_t>((b & ~mask) | ((value & (mask >> shift)) << shift));
 }
 
 #define LUM_FIELD_ACCESSORS(Name)                                                                  \

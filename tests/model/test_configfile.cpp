@@ -1,0 +1,220 @@
+// The 712-byte configuration file: created content, save and open, refusal of short files.
+
+#include "helper_modelsnapshot.h"
+#include "model/configfile.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+// "Дискр.сигн." in Windows-1251
+const std::string kDefaultPrefix = "\xC4\xE8\xF1\xEA\xF0.\xF1\xE8\xE3\xED.";
+
+std::string Label(const std::vector<uint8_t>& file, int vh) {
+    return std::string(file.begin() + 208 + 14 * vh, file.begin() + 208 + 14 * (vh + 1));
+}
+
+std::string DefaultLabel(int vh) {
+    std::string n = std::to_string(vh + 1);
+    return kDefaultPrefix + std::string(3 - n.size(), '0') + n;
+}
+
+void ExpectRecords(const std::vector<uint8_t>& file, int vh, std::array<uint8_t, 3> expected) {
+    for (int b = 0; b < 3; ++b)
+        EXPECT_EQ(file[18 + 3 * vh + b], expected[b]) << "input " << vh << " byte " << b;
+}
+
+void ExpectCommonCreatedContent(const std::vector<uint8_t>& file) {
+    ASSERT_EQ(file.size(), 712u);
+    EXPECT_EQ(file[0], 0);
+    for (int i = 126; i < 208; ++i)
+        EXPECT_EQ(file[i], 0) << i;
+    for (int vh = 0; vh < 36; ++vh)
+        EXPECT_EQ(Label(file, vh), DefaultLabel(vh)) << vh;
+}
+
+TEST(ConfigFile, CreatedWithOneMlv) {
+    const std::array<uint8_t, 17> config = {1, 1};
+    const std::vector<uint8_t> file = MakeCreatedConfigFile(config);
+    ExpectCommonCreatedContent(file);
+    EXPECT_EQ(std::vector<uint8_t>(file.begin() + 1, file.begin() + 18),
+              std::vector<uint8_t>(config.begin(), config.end()));
+    for (int vh = 0; vh < 6; ++vh)
+        ExpectRecords(file, vh, {0xA6, 0xC5, 0x00});
+    for (int vh = 6; vh < 36; ++vh)
+        ExpectRecords(file, vh, {0x20, 0x00, 0x00});
+    EXPECT_EQ(Label(file, 0), "\xC4\xE8\xF1\xEA\xF0.\xF1\xE8\xE3\xED.001");
+    EXPECT_EQ(Label(file, 35), "\xC4\xE8\xF1\xEA\xF0.\xF1\xE8\xE3\xED.036");
+}
+
+TEST(ConfigFile, CreatedWithOneMsu) {
+    const std::array<uint8_t, 17> config = {1, 2};
+    const std::vector<uint8_t> file = MakeCreatedConfigFile(config);
+    ExpectCommonCreatedContent(file);
+    for (int vh : {0, 1, 2, 5})
+        ExpectRecords(file, vh, {0xA2, 0xC0, 0x00});
+    for (int vh : {3, 4})
+        ExpectRecords(file, vh, {0xA6, 0xC5, 0x00});
+    for (int vh = 6; vh < 36; ++vh)
+        ExpectRecords(file, vh, {0x20, 0x00, 0x00});
+}
+
+TEST(ConfigFile, CreatedWithSixModulesClaimingMore) {
+    const std::array<uint8_t, 17> config = {8, 1, 1, 1, 1, 1, 1, 2, 2};
+    const std::vector<uint8_t> file = MakeCreatedConfigFile(config);
+    ASSERT_EQ(file.size(), 712u);
+    for (int vh = 0; vh < 36; ++vh)
+        ExpectRecords(file, vh, {0xA6, 0xC5, 0x00});
+    EXPECT_EQ(file[1], 8); // the configuration itself is kept as given
+}
+
+TEST(ConfigFile, OpenLoadsEverySection) {
+    const std::array<uint8_t, 17> config = {1, 0, 2};
+    std::vector<uint8_t> file = MakeCreatedConfigFile(config);
+    file[126] = 17;
+    file[207] = 0x0A;
+    TServClass serv;
+    TProgLumClass lum;
+    TProgF15Class f15;
+    TReservBlocksClass reserv;
+    serv.IdVh[20][0] = "stale";
+    f15.LenF15 = 40;
+    ASSERT_TRUE(LoadConfigFile(file, serv, lum, f15, reserv));
+    EXPECT_EQ(serv.KolMod, 1);
+    EXPECT_EQ(serv.TipMod[0], 2);
+    EXPECT_EQ(serv.AdrMod[0], 1);
+    EXPECT_EQ(serv.GetIdVh(5), "DI_1_6    ");
+    EXPECT_EQ(serv.GetIdVh(20), ""); // identifiers beyond the fitted modules cleared
+    EXPECT_EQ(serv.GetTextVh(35), DefaultLabel(35));
+    EXPECT_EQ(lum.RecVh[9], 0xA6);
+    EXPECT_EQ(lum.RecVh[10], 0xC5);
+    EXPECT_EQ(reserv.ReservRecVh[9], 0xA6);
+    EXPECT_EQ(f15.BufF15[0], 17);
+    EXPECT_EQ(f15.GetSkor(), 2);
+    EXPECT_EQ(f15.LenF15, 82);
+    EXPECT_EQ(reserv.ReservF15[81], 0x0A);
+    EXPECT_EQ(reserv.ReservIdVh[0][0], ""); // only a device read fills these
+}
+
+std::vector<uint8_t> RandomBytes(std::mt19937& rng, std::size_t n) {
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::vector<uint8_t> v(n);
+    for (auto& b : v)
+        b = static_cast<uint8_t>(byte(rng));
+    return v;
+}
+
+// Whatever the bytes, opening and saving gives them back; only byte 0 is the current
+// new-device-number.
+TEST(ConfigFile, SaveOpenSaveIsByteIdenticalButForByteZero) {
+    std::mt19937 rng(712);
+    std::vector<std::vector<uint8_t>> files;
+    const std::array<uint8_t, 17> mlvMsu = {2, 1, 0, 2};
+    files.push_back(MakeCreatedConfigFile(mlvMsu));
+    for (int i = 0; i < 20; ++i)
+        files.push_back(RandomBytes(rng, 712));
+    for (const auto& original : files) {
+        TServClass serv;
+        TProgLumClass lum;
+        TProgF15Class f15;
+        TReservBlocksClass reserv;
+        ASSERT_TRUE(LoadConfigFile(original, serv, lum, f15, reserv));
+        serv.NumUstrZ = 0x1E;
+        const std::vector<uint8_t> saved = SaveConfigFile(serv, lum, f15);
+        ASSERT_EQ(saved.size(), 712u);
+        EXPECT_EQ(saved[0], 0x1E);
+        EXPECT_TRUE(std::equal(saved.begin() + 1, saved.end(), original.begin() + 1));
+
+        TServClass serv2;
+        TProgLumClass lum2;
+        TProgF15Class f152;
+        TReservBlocksClass reserv2;
+        ASSERT_TRUE(LoadConfigFile(saved, serv2, lum2, f152, reserv2));
+        serv2.NumUstrZ = 0x1E;
+        EXPECT_EQ(SaveConfigFile(serv2, lum2, f152), saved);
+    }
+}
+
+TEST(ConfigFile, SaveWritesTheModelInItsSections) {
+    TServClass serv;
+    TProgLumClass lum;
+    TProgF15Class f15;
+    serv.NumUstrZ = 4;
+    const uint8_t config[17] = {1, 0, 0, 1};
+    serv.PutConfig(config);
+    for (int i = 0; i < 108; ++i)
+        lum.RecVh[i] = static_cast<uint8_t>(i);
+    f15.BufF15[0] = 17;
+    f15.BufF15[81] = 0x0A;
+    serv.PutTextVh("first", 0);
+    serv.PutTextVh("last", 35);
+    const std::vector<uint8_t> file = SaveConfigFile(serv, lum, f15);
+    ASSERT_EQ(file.size(), 712u);
+    EXPECT_EQ(file[0], 4);
+    EXPECT_EQ(file[1], 1);
+    EXPECT_EQ(file[4], 1);
+    for (int i = 0; i < 108; ++i)
+        ASSERT_EQ(file[18 + i], i);
+    EXPECT_EQ(file[126], 17);
+    EXPECT_EQ(file[207], 0x0A);
+    EXPECT_EQ(Label(file, 0), "first         ");
+    EXPECT_EQ(Label(file, 35), "last          ");
+    EXPECT_EQ(file[208 + 14], 0); // a label never loaded is zero bytes
+}
+
+TEST(ConfigFile, ShortFileIsRefusedWhole) {
+    const std::array<uint8_t, 17> config = {1, 1};
+    std::vector<uint8_t> good = MakeCreatedConfigFile(config);
+    TServClass serv;
+    TProgLumClass lum;
+    TProgF15Class f15;
+    TReservBlocksClass reserv;
+    ASSERT_TRUE(LoadConfigFile(good, serv, lum, f15, reserv));
+    const TServClass servBefore = serv;
+    const TProgLumClass lumBefore = lum;
+    const TProgF15Class f15Before = f15;
+    const TReservBlocksClass reservBefore = reserv;
+    std::vector<uint8_t> other(711, 0x02);
+    EXPECT_FALSE(LoadConfigFile(other, serv, lum, f15, reserv));
+    EXPECT_TRUE(SameModel(serv, servBefore));
+    EXPECT_TRUE(SameModel(lum, lumBefore));
+    EXPECT_TRUE(SameModel(f15, f15Before));
+    EXPECT_TRUE(SameModel(reserv, reservBefore));
+}
+
+TEST(ConfigFile, LongFileIsReadAsItsFirst712Bytes) {
+    const std::array<uint8_t, 17> config = {1, 2};
+    std::vector<uint8_t> file = MakeCreatedConfigFile(config);
+    std::vector<uint8_t> longer = file;
+    longer.resize(2000, 0x33);
+    TServClass serv;
+    TProgLumClass lum;
+    TProgF15Class f15;
+    TReservBlocksClass reserv;
+    ASSERT_TRUE(LoadConfigFile(longer, serv, lum, f15, reserv));
+    EXPECT_EQ(SaveConfigFile(serv, lum, f15), file);
+}
+
+TEST(ConfigFile, ReserveCopiesStartEmpty) {
+    TReservBlocksClass reserv;
+    TCopyBlocksClass copy;
+    for (uint8_t b : reserv.ReservF15)
+        EXPECT_EQ(b, 0);
+    for (uint8_t b : reserv.ReservRecVh)
+        EXPECT_EQ(b, 0);
+    for (const auto& row : reserv.ReservIdVh)
+        for (const auto& s : row)
+            EXPECT_TRUE(s.empty());
+    for (const auto& row : copy.CopyText)
+        for (uint8_t b : row)
+            EXPECT_EQ(b, 0);
+    EXPECT_EQ(copy.FirstCopy, 0);
+    EXPECT_EQ(copy.LastCopy, 0);
+}
+
+} // namespace
