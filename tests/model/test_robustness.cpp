@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
@@ -68,7 +69,7 @@ TEST(Robustness, FilesOfEveryLength) {
 std::unique_ptr<uint8_t[]> Frame(int function, int byteCount, int length, std::mt19937& rng) {
     auto frame = std::make_unique<uint8_t[]>(length > 0 ? length : 1);
     const std::vector<uint8_t> noise = RandomBytes(rng, length);
-    std::memcpy(frame.get(), noise.data(), length);
+    std::copy(noise.begin(), noise.end(), frame.get());
     if (length > 1)
         frame[1] = static_cast<uint8_t>(function);
     if (length > 2)

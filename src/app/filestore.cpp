@@ -1,0 +1,39 @@
+#include "app/filestore.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+std::optional<std::vector<uint8_t>> ReadWholeFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return std::vector<uint8_t>(data.begin(), data.end());
+}
+
+bool ReplaceFileAtomically(const QString& path, const std::vector<uint8_t>& bytes, QString* error) {
+    auto fail = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(file.errorString());
+    const auto size = static_cast<qint64>(bytes.size());
+    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        return fail(why);
+    }
+    if (!file.commit())
+        return fail(file.errorString());
+    return true;
+}
+
+bool FileCanBeOpened(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly);
+}
