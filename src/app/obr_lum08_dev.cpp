@@ -1,0 +1,152 @@
+// Reading and writing a whole device from the main window, the module table, the program
+// buttons and the test menu.
+
+#include "app/obr_lum08.h"
+
+#include "link/comportclass.h"
+#include "link/devicesequences.h"
+#include "model/progf15class.h"
+#include "model/proglumclass.h"
+#include "model/reservblocks.h"
+#include "model/servclass.h"
+#include "scheme/prog_diskr.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+QString U(const std::string& s) {
+    return QString::fromStdString(s);
+}
+} // namespace
+
+void TForm1::ClearModuleTable() {
+    for (int r = 0; r < 6; ++r) {
+        for (QLabel* cell : {IdVh[r], IdVyh[r], M[r], KM[r], AdrM[r]})
+            cell->clear();
+        Prg[r]->setText(QString());
+        Prg[r]->setEnabled(false);
+    }
+}
+
+void TForm1::FillModuleTable() {
+    const TServClass& serv = *ServClass;
+    ClearModuleTable();
+    StLUM->setText(U(serv.GetDesignation()));
+    StKVhD->setText(U(serv.GetKolVhText()));
+    for (int k = 0; k < serv.GetKolMod(); ++k) {
+        const ModuleRowText row = serv.GetModuleRow(k);
+        AdrM[k]->setText(U(row.address));
+        KM[k]->setText(U(row.code));
+        M[k]->setText(U(row.name));
+        if (serv.TipMod[k] == TServClass::TipMSU) {
+            IdVh[k]->setText(U(row.range));
+            Prg[k]->setText(QString::fromUtf8("программ."));
+            Prg[k]->setEnabled(true);
+        } else {
+            // An "МЛВ" has no program of its own to edit.
+            Prg[k]->setText(QString::fromUtf8("нет"));
+        }
+    }
+}
+
+void TForm1::InPortButClick() {
+    ProgressBar1->setRange(0, 250);
+    ProgressBar1->setValue(0);
+    ProgressBar1->show();
+    for (QPushButton* b : {ButTimeDate, LocNetObm, LocNet15})
+        b->setEnabled(false);
+    ReadProgress progress;
+    progress.step = [this] { ProgressBar1->setValue(std::min(250, ProgressBar1->value() + 10)); };
+    progress.configTaken = [this] {
+        EditModif->setText(U(ServClass->GetModifCode()));
+        CBoxUstrZ->setCurrentIndex(ServClass->GetNumUstrZ());
+        FillModuleTable();
+    };
+    const int code =
+        ReadWholeDevice(*ComPort1, {*ServClass, *ProgLumClass, *ProgF15Class, *ReservBlocks},
+                        CBoxUstr->currentText().toInt() - 1, progress);
+    if (code == ResultCode::Ok) {
+        for (QPushButton* b : {InformBut, ButTimeDate, ButTest, LocNetObm, LocNet15})
+            b->setEnabled(true);
+    } else {
+        ComPort1->ReportError(ServClass->NumUstr, code);
+    }
+    ProgressBar1->hide();
+    LabelFile->hide();
+    ServClass->FlagFile = 0;
+}
+
+void TForm1::OutPortClick() {
+    auto started = [this] {
+        ProgressBar1->setRange(0, 210);
+        ProgressBar1->setValue(0);
+        ProgressBar1->show();
+    };
+    auto onSend = [this] { ProgressBar1->setValue(std::min(210, ProgressBar1->value() + 7)); };
+    const int code =
+        WriteWholeDevice(*ComPort1, {*ServClass, *ProgLumClass, *ProgF15Class, *ReservBlocks}, *op_,
+                         EditModif->text().toStdString(), started, onSend);
+    if (code > 0)
+        ComPort1->ReportError(ServClass->NumUstr, code);
+    ProgressBar1->hide();
+}
+
+void TForm1::ButProgDiskrClick(int row) {
+    TServClass& serv = *ServClass;
+    serv.PutNMod(row);
+    if (serv.TipMod[row - 1] == 0)
+        return;
+    TFormPrgD& editor = *windows_.FormPrgD;
+    editor.SetHeadings(row, M[row - 1]->text(),
+                       QString::fromUtf8("входы ") + IdVh[row - 1]->text());
+    ProgLumClass->FlagShow = 0;
+    if (showModal(editor) == mr::Abort)
+        op_->Tell("программирование закончено с ошибкой", "Ошибка", MsgIcon::Error);
+}
+
+void TForm1::CreateTestMenu() {
+    PopupTest = new QMenu(this);
+    struct Item {
+        const char* submenu;
+        const char* caption;
+        TestPreset preset;
+    };
+    const Item items[] = {
+        {"Tип входного сигнала", "Namur", TestPreset::Namur},
+        {"Tип входного сигнала", "Сухой контакт", TestPreset::DryContact},
+        {"Тип контакта", "Нормально разомкнутый", TestPreset::NormallyOpen},
+        {"Тип контакта", "Нормально замкнутый", TestPreset::NormallyClosed},
+        {"Цвет сигнализации", "Красный", TestPreset::Red},
+        {"Цвет сигнализации", "Желтый", TestPreset::Yellow},
+        {"Цвет сигнализации", "Зеленый", TestPreset::Green},
+        {nullptr, "БД по умолчанию", TestPreset::DefaultDatabase},
+    };
+    QMenu* sub = nullptr;
+    QString subName;
+    for (const Item& it : items) {
+        QMenu* target = PopupTest;
+        if (it.submenu) {
+            if (subName != QString::fromUtf8(it.submenu)) {
+                subName = QString::fromUtf8(it.submenu);
+                sub = PopupTest->addMenu(subName);
+            }
+            target = sub;
+        }
+        QAction* a = target->addAction(QString::fromUtf8(it.caption));
+        const TestPreset preset = it.preset;
+        connect(a, &QAction::triggered, this, [this, preset] { ApplyTestPreset(int(preset)); });
+        // The default database is a service item, kept out of sight.
+        a->setVisible(it.submenu != nullptr);
+    }
+    connect(ButTest, &QPushButton::clicked, this,
+            [this] { PopupTest->popup(ButTest->mapToGlobal(QPoint(0, ButTest->height()))); });
+}
+
+void TForm1::ApplyTestPreset(int preset) {
+    ProgLumClass->ApplyPreset(TestPreset(preset), *ServClass);
+    OutPortClick();
+}

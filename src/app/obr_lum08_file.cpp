@@ -1,0 +1,175 @@
+// The configuration file commands of the main window: open, save as, create.
+
+#include "app/obr_lum08.h"
+
+#include "app/filestore.h"
+#include "app/obrconfig.h"
+#include "model/configfile.h"
+#include "model/progf15class.h"
+#include "model/proglumclass.h"
+#include "model/reservblocks.h"
+#include "model/servclass.h"
+#include "scheme/prog_diskr.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+QString U(const char* s) {
+    return QString::fromUtf8(s);
+}
+QString U(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+FileDialogRequest LumDialog(bool save, const char* title, const QString& name) {
+    return {save, U(title), name, U("Файлы типа .lum (*.lum);;Все файлы (*)"), "lum"};
+}
+} // namespace
+
+QString TForm1::AskFileName(const FileDialogRequest& request) {
+    if (fileHook_)
+        return fileHook_(request);
+    QFileDialog dialog(this, request.title, request.fileName, request.filter);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // The commands ask their own question before replacing a file.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().front();
+}
+
+QString TForm1::WithLumExtension(const QString& name, const char* errorCaption) {
+    // The extension of the file name itself, not of a folder on its path.
+    const QString fileName = QFileInfo(name).fileName();
+    const int dot = fileName.lastIndexOf('.');
+    if (dot < 0)
+        return name + ".lum";
+    if (fileName.mid(dot) == ".lum")
+        return name;
+    op_->Tell("Неверно задано имя файла", errorCaption, MsgIcon::Warning);
+    return QString();
+}
+
+void TForm1::OpenFileClick() {
+    TServClass& serv = *ServClass;
+    QString name = curFile_;
+    if (serv.FlagOpenCur != 1) {
+        name = AskFileName(LumDialog(false, "Открытие файла конфигурации", curFile_));
+        if (name.isEmpty()) {
+            serv.FlagOpenCur = 0;
+            return;
+        }
+    }
+    const auto bytes = ReadWholeFile(name);
+    // A short file is not a configuration: nothing of it is taken.
+    if (!bytes || !LoadConfigFile(*bytes, serv, *ProgLumClass, *ProgF15Class, *ReservBlocks)) {
+        op_->Tell("Файл не удается открыть", "Открытие файла", MsgIcon::Warning);
+        serv.FlagOpenCur = 0;
+        return;
+    }
+    curFile_ = name;
+    RefreshFromFile();
+}
+
+void TForm1::RefreshFromFile() {
+    TServClass& serv = *ServClass;
+    EditModif->setText(U(serv.GetModifCode()));
+    ClearModuleTable();
+    StLUM->setText(U(serv.GetDesignation()));
+    StKVhD->setText(U(serv.GetKolVhText()));
+    for (int k = 0; k < serv.GetKolMod(); ++k) {
+        const ModuleRowText row = serv.GetModuleRow(k);
+        AdrM[k]->setText(U(row.address));
+        KM[k]->setText(U(row.code));
+        Prg[k]->setEnabled(true);
+        if (serv.TipMod[k] == TServClass::TipMLV || serv.TipMod[k] == TServClass::TipMSU) {
+            M[k]->setText(U(row.name));
+            IdVh[k]->setText(U(row.range));
+            Prg[k]->setText(U("программ."));
+        }
+    }
+    for (QPushButton* b : {InformBut, LocNetObm, LocNet15})
+        b->setEnabled(true);
+    for (QPushButton* b : {ButTimeDate, ButTest})
+        b->setEnabled(false);
+    LabelFile->setText(U("Режим работы с файлом ") + curFile_);
+    LabelFile->show();
+    serv.FlagFile = 1;
+    serv.FlagChange = 0;
+    serv.FlagOpenCur = 0;
+}
+
+void TForm1::SaveFileClick() {
+    QString name;
+    for (;;) {
+        name = AskFileName(LumDialog(true, "Сохранить как ...", curFile_));
+        if (name.isEmpty())
+            return;
+        curFile_ = name;
+        name = WithLumExtension(name, "Cохранение данных в файл");
+        if (name.isEmpty())
+            continue;
+        curFile_ = name;
+        if (!FileCanBeOpened(name) ||
+            op_->YesNo("Файл с таким именем существует.\nЗаменить?", "Сохранение файла"))
+            break;
+    }
+    const auto bytes = SaveConfigFile(*ServClass, *ProgLumClass, *ProgF15Class);
+    if (!ReplaceFileAtomically(name, bytes)) {
+        op_->Tell("Файл  не удается создать", "Создание файла", MsgIcon::Warning);
+        return;
+    }
+    ServClass->FlagChange = 0;
+    ProgLumClass->FlagScheme = 0;
+    windows_.FormPrgD->setWindowTitle(U("Программатор ЛУМ-08 - файл ") + curFile_);
+}
+
+void TForm1::ResetForNewFile() {
+    EditModif->clear();
+    StLUM->clear();
+    for (QPushButton* b : {InformBut, ButTimeDate, LocNetObm, LocNet15})
+        b->setEnabled(false);
+    ClearModuleTable();
+    StKVhD->clear();
+    LabelFile->hide();
+    ServClass->FlagFile = 1;
+}
+
+void TForm1::CreatFileClick() {
+    TConfig& dialog = *windows_.Config;
+    dialog.Prepare();
+    if (showModal(dialog) != TConfig::Accepted) {
+        op_->Tell("ошибка ввода конфигурации", "Ошибка", MsgIcon::Error);
+        return;
+    }
+    QString name;
+    for (;;) {
+        name = AskFileName(LumDialog(false, "Создание файла конфигурации", dialog.ModifCode()));
+        // A cancelled creation leaves the configuration in memory as it was.
+        if (name.isEmpty())
+            return;
+        name = WithLumExtension(name, "задание имени файла");
+        if (!name.isEmpty())
+            break;
+    }
+    if (FileCanBeOpened(name) &&
+        !op_->YesNo("Файл с таким именем существует.\nСоздать его заново?", "Создание файла"))
+        return;
+    if (!ReplaceFileAtomically(name, MakeCreatedConfigFile(dialog.Result()))) {
+        op_->Tell("Файл конфигурации не удается создать", "Создание файла", MsgIcon::Warning);
+        return;
+    }
+    curFile_ = name;
+    op_->Tell("Создан файл конфигурации " + name.toStdString(), "Подтверждение",
+              MsgIcon::Information);
+    ResetForNewFile();
+    ServClass->FlagOpenCur = 1;
+    OpenFileClick();
+}

@@ -1,0 +1,44 @@
+#include "app/startup.h"
+
+#include "app/obr_lum08.h"
+#include "app/obrconfig.h"
+#include "app/obrpar_mb.h"
+#include "clock/prog_timedate.h"
+#include "dialogs/obrsign_mb.h"
+#include "dialogs/obrtext_mb.h"
+#include "dialogs/obrvh_mb.h"
+#include "dialogs/obrza_mb.h"
+#include "dialogs/qtoperator.h"
+#include "link/obrnastr.h"
+#include "link/obrport.h"
+#include "network/prog_f15.h"
+#include "network/prog_lnet.h"
+#include "report/obrinform.h"
+#include "scheme/prog_diskr.h"
+
+#include <QApplication>
+
+void CreateWindows(TForm1& main) {
+    LumWindows& w = main.Windows();
+    w.FPSW = new TFPSW(main, &main);
+    w.Config = new TConfig(main, &main);
+    w.FormPrgD = new TFormPrgD(main, &main);
+    w.FormNastr = new TFormNastr(main.ComPort(), &main);
+    w.FormPort = new TFormPort(main, &main);
+    w.FormSig = new TFormSig(main, &main);
+    w.FormText = new TFormText(main, &main);
+    w.FormVh = new TFormVh(main, &main);
+    w.FormZa = new TFormZa(main, &main);
+    w.FormLNet = new TFormLNet(main, &main);
+    w.Inform = new TInform(main, &main);
+    w.FormTimeDate = new TFormTimeDate(main, &main);
+    w.FormF15 = new TFormF15(main, &main);
+}
+
+int RunProgram(QApplication& app) {
+    app.setApplicationDisplayName(QString::fromUtf8(kApplicationTitle));
+    TForm1 main;
+    CreateWindows(main);
+    main.show();
+    return app.exec();
+}

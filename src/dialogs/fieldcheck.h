@@ -1,0 +1,44 @@
+#pragma once
+// The field validation every dialog shares: the error marker placed beside a wrong field, the
+// error box for a rejected key, and the key filters for decimal and hexadecimal fields.
+
+#include <QLabel>
+#include <QString>
+
+class Operator;
+class QKeyEvent;
+class QLineEdit;
+class QWidget;
+
+// The hidden "ошибка" marker; it hides itself again when the mouse moves over it.
+class TErrorMarker : public QLabel {
+    Q_OBJECT
+public:
+    explicit TErrorMarker(QWidget* parent);
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+};
+
+// " Ошибка ввода ", the default text of the marker and of the error box.
+QString InputErrorText();
+
+// Beeps and shows the marker with the text (or " Ошибка ввода ") overlapping the field's lower
+// edge: top = field bottom - 5, left = field left + 5, in the marker's parent's coordinates.
+void ShowErrorText(QWidget* field, QLabel* marker, const QString& text = QString());
+
+// Paints the field red, beeps, shows the error box, paints it white again and empties it.
+void ErrorInput(Operator& op, QLineEdit* field, const QString& text = QString());
+
+// The virtual-key code of a key event, as the key filters of the model understand it.
+int VirtualKeyOf(const QKeyEvent* event);
+
+// Moves the focus from the widget to the next control in tab order.
+void FocusNext(QWidget* widget);
+
+enum class KeyFilterKind { Decimal, Hex };
+
+// Applies the decimal or hexadecimal key filter to the field's key presses: rejected keys show
+// the error box and are swallowed; an accepted Enter moves the focus to the next control.
+void InstallKeyFilter(QLineEdit* field, KeyFilterKind kind, Operator& op);

@@ -1,0 +1,43 @@
+#include "dialogs/lumdialog.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+
+TLumDialog::TLumDialog(QWidget* parent) : QDialog(parent) {
+    setModal(true);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+}
+
+void TLumDialog::CloseWith(int result) {
+    if (closing_)
+        return;
+    closing_ = true;
+    int r = result;
+    const bool close = CanClose(r);
+    closing_ = false;
+    if (close)
+        done(r);
+}
+
+bool TLumDialog::CanClose(int&) {
+    return true;
+}
+
+void TLumDialog::reject() {
+    CloseWith(closeBoxResult_);
+}
+
+void TLumDialog::closeEvent(QCloseEvent* event) {
+    // The close box: run the close query; done() hides the window when it agrees.
+    event->ignore();
+    if (isVisible())
+        CloseWith(closeBoxResult_);
+}
+
+void TLumDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

@@ -1,0 +1,40 @@
+#pragma once
+// Base of the program's modal windows. Every way of closing (a button, the title bar's close
+// box) goes through CanClose with the intended result, the window's close query, which may keep
+// the window open or change the result. Escape does not close a window.
+
+#include <QDialog>
+
+// Modal results, in the classic numbering several windows and their callers rely on.
+namespace mr {
+constexpr int None = 0;
+constexpr int Ok = 1;
+constexpr int Cancel = 2;
+constexpr int Abort = 3;
+constexpr int Retry = 4;
+constexpr int Ignore = 5;
+constexpr int Yes = 6;
+constexpr int No = 7;
+} // namespace mr
+
+class TLumDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit TLumDialog(QWidget* parent = nullptr);
+
+    // Sets the modal result and asks the window to close (the close query decides).
+    void CloseWith(int result);
+    // The result a close by the title bar starts with.
+    void SetCloseBoxResult(int result) { closeBoxResult_ = result; }
+
+protected:
+    // The close query: return false to stay open; may change the result.
+    virtual bool CanClose(int& result);
+    void reject() override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    int closeBoxResult_ = mr::Cancel;
+    bool closing_ = false;
+};

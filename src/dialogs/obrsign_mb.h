@@ -1,0 +1,53 @@
+#pragma once
+// "Программирование сигнализации ЛУМ-08": one input's light alarm type, colour and sound.
+
+#include "dialogs/lumdialog.h"
+
+class LumMain;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class TProgLumClass;
+
+class TFormSig : public TLumDialog {
+    Q_OBJECT
+public:
+    explicit TFormSig(LumMain& main, QWidget* parent = nullptr);
+
+    // The heading: input number from 1, six blanks, the identifier.
+    void SetHeading(int inputFrom1, const QString& identifier);
+    // Fills the controls from input i's record; the caller keeps FlagScheme around it.
+    void FillFrom(const TProgLumClass& prog, int input);
+    // Stores alarm type, colour code and sound into input i's record.
+    void StoreTo(TProgLumClass& prog, int input) const;
+
+    int AlarmType() const;       // 0..3
+    int ColorIndex() const;      // -1 none, 0 red, 1 lime, 2 yellow
+    int ColorCode() const;       // 0, 4, 2 or 6
+    QColor PanelColor() const;   // the colour of the scheme's number text; white when none
+    int Sound() const;           // 0 or 1
+    void SetAlarmType(int type); // as the operator choosing it
+    void SetColorIndex(int index);
+    void SetSound(int sound);
+
+    QLabel* LabNVh = nullptr;
+    QLabel* Label2 = nullptr;
+    QRadioButton* RadioGroup1[4] = {};
+    QListWidget* ColorBox1 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QPushButton* OK = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void RadioGroup1Click(int type);
+    void ColorBox1Click();
+    void ComboBox1Click();
+    void MarkChanged();
+
+    LumMain& main_;
+    bool filling_ = false;
+};

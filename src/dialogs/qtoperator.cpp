@@ -1,0 +1,82 @@
+#include "dialogs/qtoperator.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+const char* const kApplicationTitle = "Программатор ЛУМ - 08";
+
+namespace {
+
+QMessageBox::StandardButton ToQt(MsgButton b) {
+    switch (b) {
+    case MsgButton::Ok:
+        return QMessageBox::Ok;
+    case MsgButton::Cancel:
+        return QMessageBox::Cancel;
+    case MsgButton::Abort:
+        return QMessageBox::Abort;
+    case MsgButton::Retry:
+        return QMessageBox::Retry;
+    case MsgButton::Ignore:
+        return QMessageBox::Ignore;
+    case MsgButton::Yes:
+        return QMessageBox::Yes;
+    case MsgButton::No:
+        return QMessageBox::No;
+    case MsgButton::None:
+        break;
+    }
+    return QMessageBox::NoButton;
+}
+
+QMessageBox::Icon ToQt(MsgIcon i) {
+    switch (i) {
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    case MsgIcon::Warning:
+        return QMessageBox::Warning;
+    case MsgIcon::Error:
+        return QMessageBox::Critical;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+MsgButton QtOperator::Ask(const OperatorMessage& message) {
+    QMessageBox box(parent_ ? parent_ : QApplication::activeWindow());
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setIcon(ToQt(message.icon));
+    box.setWindowTitle(message.caption.empty() ? QString::fromUtf8(kApplicationTitle)
+                                               : QString::fromUtf8(message.caption));
+    box.setText(QString::fromUtf8(message.text));
+    QMessageBox::StandardButtons buttons;
+    for (MsgButton b : message.buttons)
+        buttons |= ToQt(b);
+    box.setStandardButtons(buttons);
+    if (message.defaultButton != MsgButton::None)
+        box.setDefaultButton(ToQt(message.defaultButton));
+    // Russian captions on the standard buttons.
+    const std::pair<QMessageBox::StandardButton, const char*> names[] = {
+        {QMessageBox::Yes, "Да"},         {QMessageBox::No, "Нет"},
+        {QMessageBox::Cancel, "Отмена"},  {QMessageBox::Retry, "Повтор"},
+        {QMessageBox::Abort, "Прервать"}, {QMessageBox::Ignore, "Пропустить"}};
+    for (const auto& [b, name] : names)
+        if (QAbstractButton* button = box.button(b))
+            button->setText(QString::fromUtf8(name));
+    const int pressed = box.exec();
+    for (MsgButton b : message.buttons)
+        if (ToQt(b) == pressed)
+            return b;
+    // Closed by the title bar: the answer that changes nothing.
+    for (MsgButton b : {MsgButton::Cancel, MsgButton::No, MsgButton::Ok})
+        for (MsgButton offered : message.buttons)
+            if (offered == b)
+                return b;
+    return MsgButton::Cancel;
+}

@@ -1,0 +1,214 @@
+#include "link/devicesequences.h"
+
+#include "link/comportclass.h"
+#include "link/devicecommands.h"
+#include "model/operator.h"
+#include "model/progf15class.h"
+#include "model/proglumclass.h"
+#include "model/reservblocks.h"
+#include "model/servclass.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace {
+
+void Call(const std::function<void()>& f) {
+    if (f)
+        f();
+}
+
+// The reply frame as the loaders expect it: address, function, byte count, data.
+std::vector<uint8_t> AsReply(int device, int function, const std::vector<uint8_t>& data) {
+    std::vector<uint8_t> reply{uint8_t(device + 1), uint8_t(function), uint8_t(data.size())};
+    reply.insert(reply.end(), data.begin(), data.end());
+    return reply;
+}
+
+int ReadModuleRecords(TComPortClass& port, DeviceModel& model, int m) {
+    std::vector<uint8_t> data;
+    const int code = ReadBlock(port, model.serv.NumUstr, m, data);
+    if (code != ResultCode::Ok)
+        return code;
+    const auto reply = AsReply(model.serv.NumUstr, DeviceCommand::ReadBlock, data);
+    const int taken = model.lum.PutRecModReply(reply.data(), int(reply.size()));
+    if (taken != ResultCode::Ok)
+        return taken;
+    model.lum.RecModToVh(m - 1);
+    model.lum.PutLenMod(int(data.size()));
+    return ResultCode::Ok;
+}
+
+// The (module code, slot position) pairs of a modification code shown on screen.
+std::vector<std::pair<int, int>> ExpectedModules(const std::string& modifCode) {
+    std::vector<std::pair<int, int>> list;
+    for (int p = 0; p < 16 && p < int(modifCode.size()) && list.size() < 6; ++p) {
+        const char c = modifCode[size_t(p)];
+        const int code = c >= '0' && c <= '9' ? c - '0' : 0;
+        if (code != 0)
+            list.emplace_back(code, p);
+    }
+    return list;
+}
+
+void RestoreConfig(TServClass& serv, const uint8_t (&config)[17], int kolMod,
+                   const std::vector<std::pair<int, int>>& expected) {
+    std::memcpy(serv.Config, config, sizeof config);
+    serv.KolMod = kolMod;
+    for (int k = 0; k < 6; ++k) {
+        const bool listed = k < int(expected.size());
+        serv.TipMod[k] = listed ? expected[size_t(k)].first : 0;
+        serv.AdrMod[k] = listed ? expected[size_t(k)].second : 0;
+    }
+}
+
+bool DeviceMatches(const TServClass& serv, const std::vector<std::pair<int, int>>& expected) {
+    for (int k = 0; k < 6; ++k) {
+        const bool listed = k < int(expected.size());
+        const int tip = k < serv.GetKolMod() ? serv.TipMod[k] : 0;
+        const int adr = k < serv.GetKolMod() ? serv.AdrMod[k] : 0;
+        if (tip != (listed ? expected[size_t(k)].first : 0) ||
+            adr != (listed ? expected[size_t(k)].second : 0))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int ChangeBusNumber(TComPortClass& port, TServClass& serv, int newNumber,
+                    const std::function<void()>& onSwitch) {
+    serv.PutNumUstrZ(uint8_t(newNumber));
+    const uint8_t data[2] = {uint8_t(DeviceBlock::BusAddress), uint8_t(newNumber)};
+    WriteConfirm how;
+    how.switchDeviceTo = newNumber;
+    how.onSend = onSwitch;
+    return WriteAndConfirm(port, serv.NumUstr, data, 2, how);
+}
+
+int ReadWholeDevice(TComPortClass& port, DeviceModel model, int numUstrZ,
+                    const ReadProgress& progress) {
+    TServClass& serv = model.serv;
+    Call(progress.step);
+    std::vector<uint8_t> config;
+    int code = ReadConfiguration(port, serv.NumUstr, config);
+    if (code != ResultCode::Ok)
+        return code;
+    const auto reply = AsReply(serv.NumUstr, DeviceCommand::ReadConfig, config);
+    serv.PutConfigReply(DeviceCommand::ReadConfig, reply.data(), int(reply.size()));
+    serv.ClearIdVh();
+    serv.ClearTextVh();
+    serv.MakeIdVh();
+    for (int i = 0; i < 36; ++i)
+        for (int j = 0; j < 11; ++j)
+            model.reserv.ReservIdVh[i][j] = serv.IdVh[i][j];
+    serv.PutNumUstrZ(uint8_t(numUstrZ));
+    Call(progress.step);
+    Call(progress.configTaken);
+
+    for (int k = 0; k < serv.GetKolMod(); ++k) {
+        Call(progress.step);
+        code = ReadModuleRecords(port, model, k + 1);
+        if (code != ResultCode::Ok)
+            return code;
+    }
+    std::memcpy(model.reserv.ReservRecVh, model.lum.RecVh, sizeof model.lum.RecVh);
+
+    std::vector<uint8_t> image;
+    code = ReadBlock(port, serv.NumUstr, DeviceBlock::Network, image);
+    if (code != ResultCode::Ok)
+        return code;
+    const auto imageReply = AsReply(serv.NumUstr, DeviceCommand::ReadBlock, image);
+    model.f15.LoadReply(DeviceCommand::ReadBlock, imageReply.data(), int(imageReply.size()));
+    std::memcpy(model.reserv.ReservF15, model.f15.BufF15, sizeof model.f15.BufF15);
+    Call(progress.step);
+    return ResultCode::Ok;
+}
+
+int WriteWholeDevice(TComPortClass& port, DeviceModel model, Operator& op,
+                     const std::string& modifCode, const std::function<void()>& started,
+                     const std::function<void()>& onSend) {
+    TServClass& serv = model.serv;
+    if (model.lum.Dostup != 1) {
+        op.Tell("Ваш уровень доступа не позволяет\nпроизводить вывод в СОМ-порт", "Предупреждение",
+                MsgIcon::Warning);
+        return -1;
+    }
+    const auto expected = ExpectedModules(modifCode);
+    const int kolModShown = serv.GetKolMod();
+    uint8_t savedConfig[17];
+    std::memcpy(savedConfig, serv.Config, sizeof savedConfig);
+    if (expected.empty()) {
+        op.Tell("Kонфигурация не задана", "Предупреждение", MsgIcon::Warning);
+        return -1;
+    }
+    std::vector<uint8_t> config;
+    int code = ReadConfiguration(port, serv.NumUstr, config);
+    if (code != ResultCode::Ok)
+        return code;
+    const auto reply = AsReply(serv.NumUstr, DeviceCommand::ReadConfig, config);
+    serv.PutConfigReply(DeviceCommand::ReadConfig, reply.data(), int(reply.size()));
+    if (serv.GetKolMod() != kolModShown) {
+        op.Tell("Количество модулей в приборе\nне соответствует количеству модулей на экране",
+                "Предупреждение", MsgIcon::Warning);
+        RestoreConfig(serv, savedConfig, kolModShown, expected);
+        return -1;
+    }
+    if (!DeviceMatches(serv, expected)) {
+        op.Tell("Передаваемая конфигурация\nне соответствует конфигурации прибора", "Подтверждение",
+                MsgIcon::Warning);
+        RestoreConfig(serv, savedConfig, kolModShown, expected);
+        return -1;
+    }
+
+    model.lum.FlagScheme = 0;
+    Call(started);
+    WriteConfirm how;
+    how.onSend = onSend;
+    for (int k = 0; k < serv.GetKolMod(); ++k) {
+        const std::vector<uint8_t> data = model.lum.ModWriteData(k);
+        code = WriteAndConfirm(port, serv.NumUstr, data.data(), int(data.size()), how);
+        if (code != ResultCode::Ok)
+            return code;
+    }
+    const std::vector<uint8_t> image = model.f15.WriteData();
+    how.switchDeviceTo = serv.GetNumUstrZ();
+    return WriteAndConfirm(port, serv.NumUstr, image.data(), int(image.size()), how);
+}
+
+int ReadModule(TComPortClass& port, DeviceModel model, int m) {
+    const int code = ReadModuleRecords(port, model, m);
+    if (code != ResultCode::Ok)
+        return code;
+    const int base = 18 * (m - 1);
+    std::memcpy(model.reserv.ReservRecVh + base, model.lum.RecVh + base, 18);
+    return ResultCode::Ok;
+}
+
+int WriteModule(TComPortClass& port, DeviceModel model, int m,
+                const std::function<void()>& onSend) {
+    const std::vector<uint8_t> data = model.lum.ModWriteData(m - 1);
+    WriteConfirm how;
+    how.onSend = onSend;
+    const int code = WriteAndConfirm(port, model.serv.NumUstr, data.data(), int(data.size()), how);
+    if (code == ResultCode::Ok)
+        std::memcpy(model.reserv.ReservRecVh, model.lum.RecVh, sizeof model.lum.RecVh);
+    return code;
+}
+
+int WriteNetworkImage(TComPortClass& port, DeviceModel model, const std::function<void()>& onSend) {
+    const std::vector<uint8_t> image = model.f15.WriteData();
+    WriteConfirm how;
+    how.initialPause = false;
+    how.switchDeviceTo = model.serv.GetNumUstrZ();
+    how.onSend = onSend;
+    const int code =
+        WriteAndConfirm(port, model.serv.NumUstr, image.data(), int(image.size()), how);
+    if (code == ResultCode::Ok) {
+        std::memcpy(model.reserv.ReservF15, model.f15.BufF15, sizeof model.f15.BufF15);
+        model.f15.FlagNoChange = true;
+    }
+    return code;
+}

@@ -1,0 +1,60 @@
+#pragma once
+// Device sequences: the multi-request commands of the program as plain functions over the
+// engine, the model, a progress callback and the operator. The windows call them and show the
+// result; a non-zero code is for TComPortClass::ReportError on the device the sequence leaves
+// in serv.NumUstr.
+
+#include <functional>
+#include <string>
+
+class Operator;
+class TComPortClass;
+class TProgF15Class;
+class TProgLumClass;
+class TReservBlocksClass;
+class TServClass;
+
+struct DeviceModel {
+    TServClass& serv;
+    TProgLumClass& lum;
+    TProgF15Class& f15;
+    TReservBlocksClass& reserv;
+};
+
+// Changes the bus number of device serv.NumUstr to newNumber (0-based) with block 99. From the
+// send on the device is addressed by its new number: serv.NumUstr = serv.NumUstrZ, and
+// onSwitch lets the window show it.
+int ChangeBusNumber(TComPortClass& port, TServClass& serv, int newNumber,
+                    const std::function<void()>& onSwitch);
+
+// What the whole-device read tells its window as it goes.
+struct ReadProgress {
+    std::function<void()> step;        // one step of the progress bar
+    std::function<void()> configTaken; // the configuration is in: show the module table
+};
+
+// Reads the configuration, every fitted module's records and the network image of device
+// serv.NumUstr. numUstrZ is the new-number choice the window shows after the configuration.
+// Returns 0, or the code of the request that failed (what came before it stays in the model).
+int ReadWholeDevice(TComPortClass& port, DeviceModel model, int numUstrZ,
+                    const ReadProgress& progress);
+
+// Writes every fitted module's records and the network image, after checking the access level
+// and that the device holds the modules of modifCode (the code shown on screen). Refusals are
+// told to the operator and return -1 (nothing written, model as before); an exchange failure
+// returns its code; 0 on success. onSend steps the progress bar after every send; started is
+// called once the checks passed and the writing begins.
+int WriteWholeDevice(TComPortClass& port, DeviceModel model, Operator& op,
+                     const std::string& modifCode, const std::function<void()>& started,
+                     const std::function<void()>& onSend);
+
+// Reads module m's (1..6) records into the model and their reserve copy.
+int ReadModule(TComPortClass& port, DeviceModel model, int m);
+
+// Writes module m's (1..6) records and confirms; on success the reserve copy of all records
+// takes the model's records.
+int WriteModule(TComPortClass& port, DeviceModel model, int m, const std::function<void()>& onSend);
+
+// Writes the network image (block 17) without the initial pause; the device moves to
+// serv.NumUstrZ with it. On success the reserve copy takes the image and it counts as unchanged.
+int WriteNetworkImage(TComPortClass& port, DeviceModel model, const std::function<void()>& onSend);

@@ -1,0 +1,29 @@
+#include "link/obrport_emu.h"
+
+#include "emu/device.h"
+#include "emu/ptyserver.h"
+#include "emu/registry.h"
+
+BuiltInEmulator::BuiltInEmulator() = default;
+
+BuiltInEmulator::~BuiltInEmulator() {
+    if (server_)
+        server_->Stop();
+}
+
+std::string BuiltInEmulator::Start() {
+    if (!server_) {
+        device_ = std::make_unique<emu::Device>();
+        server_ = std::make_unique<emu::PtyServer>(*device_);
+        if (!server_->Start()) {
+            server_.reset();
+            device_.reset();
+            return {};
+        }
+    }
+    return server_->SlavePath();
+}
+
+std::vector<std::string> BuiltInEmulator::RunningEmulatorPorts() {
+    return emu::RunningEmulatorPorts();
+}
