@@ -92,10 +92,24 @@ public:
     // The allowed function codes, in table order.
     static const std::vector<int>& AllowedFunctions();
 
+    // The system's own words for the last read or write failure of the port (code 257).
+    const std::string& PortFailureText() const { return portFailureText_; }
+
 private:
+    // How one attempt ended: stage 0 is final, 1 a failed header, 2 a failed body.
+    struct Outcome {
+        int code;
+        int stage;
+    };
+
     int BuildRequest(int device, int function, const uint8_t* data);
     int Transact(int function, uint8_t* reply);
+    Outcome Attempt(int function, uint8_t* reply);
+    Outcome ReadBody(uint8_t* reply);
     void PortFailed();
+    // The port component failed on close, open or purge: tell the operator, ask to close.
+    void PortDisconnected();
+    void CallIdleHook();
 
     std::unique_ptr<SerialLine> ownedLine_;
     std::unique_ptr<LineClock> ownedClock_;
@@ -105,5 +119,6 @@ private:
     std::function<void()> closeRequest_;
     std::function<void()> idleHook_;
     int depth_ = 0;
+    std::string portFailureText_;
     uint8_t frame_[FrameBufferSize] = {};
 };

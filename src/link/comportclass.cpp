@@ -1,0 +1,248 @@
+#include "link/comportclass.h"
+
+#include "link/qtserialline.h"
+#include "link/rtuframe.h"
+#include "link/steadylineclock.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+
+namespace {
+
+constexpr int kBroadcastFunction = 70;
+constexpr int kRepeatPauseMs = 300;
+// A pause sleeps in slices this long, so that the windows are repainted in between.
+constexpr int64_t kPauseSliceMicros = 10'000;
+
+constexpr std::array<int, 13> kBaudRates = {110,   300,   600,   1200,  2400,  4800,  9600,
+                                            14400, 19200, 38400, 56000, 57600, 115200};
+
+// The whole text must be a decimal number; anything else (blanks, signs, letters) is refused.
+bool ParseDecimal(const std::string& text, int& value) {
+    if (text.empty())
+        return false;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && ptr == end;
+}
+
+// Counts the nesting of transactions and pauses while one runs.
+class DepthGuard {
+public:
+    explicit DepthGuard(int& depth) : depth_(depth) { ++depth_; }
+    ~DepthGuard() { --depth_; }
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+
+private:
+    int& depth_;
+};
+
+} // namespace
+
+TComPortClass::TComPortClass()
+    : ownedLine_(std::make_unique<QtSerialLine>()),
+      ownedClock_(std::make_unique<SteadyLineClock>()), line_(*ownedLine_), clock_(*ownedClock_) {}
+
+TComPortClass::TComPortClass(SerialLine& line, LineClock& clock) : line_(line), clock_(clock) {}
+
+TComPortClass::~TComPortClass() {
+    ClosePort();
+}
+
+const std::vector<int>& TComPortClass::AllowedFunctions() {
+    static const std::vector<int> table(RtuFrame::AllowedFunctionTable.begin(),
+                                        RtuFrame::AllowedFunctionTable.end());
+    return table;
+}
+
+uint16_t TComPortClass::Crc16(int count, const uint8_t* bytes) {
+    return RtuFrame::Crc16(count, bytes);
+}
+
+bool TComPortClass::IsOpen() const {
+    return line_.isOpen();
+}
+
+void TComPortClass::ClosePort() {
+    line_.close();
+}
+
+void TComPortClass::PortDisconnected() {
+    if (op_)
+        op_->Tell("COM-порт отключен. Проверьте оборудование, перезапустите программу.", "Ошибка",
+                  MsgIcon::Error);
+    if (closeRequest_)
+        closeRequest_();
+}
+
+int TComPortClass::ApplyPortSettings() {
+    if (!line_.close())
+        PortDisconnected();
+
+    LineSettings settings;
+    int speed = 0;
+    if (!ParseDecimal(Speed, speed) ||
+        std::find(kBaudRates.begin(), kBaudRates.end(), speed) == kBaudRates.end())
+        return -1;
+    settings.baudRate = speed;
+
+    if (Parity != "E" && Parity != "N" && Parity != "O")
+        return -1;
+    settings.parity = Parity[0];
+
+    int stopBits = 0;
+    if (!ParseDecimal(StopBits, stopBits) || (stopBits != 1 && stopBits != 2))
+        return -1;
+    settings.stopBits = stopBits;
+
+    // Only a name that designates a serial port of this platform reaches the port component.
+    if (!line_.acceptsPortName(PortName, &settings.portName))
+        return -1;
+
+    if (!line_.open(settings))
+        PortDisconnected();
+    return line_.isOpen() ? 0 : -1;
+}
+
+int TComPortClass::BuildRequest(int device, int function, const uint8_t* data) {
+    if (!RtuFrame::IsAllowedFunction(function))
+        return ResultCode::FunctionRefused;
+    frame_[0] = static_cast<uint8_t>(device + 1);
+    frame_[1] = static_cast<uint8_t>(function);
+    if (DataCount != 0) {
+        std::copy(data, data + DataCount, frame_ + 2);
+        if (function == kBroadcastFunction)
+            frame_[0] = 0;
+    }
+    const uint16_t crc = Crc16(FrameLength - 2, frame_);
+    frame_[DataCount + 2] = static_cast<uint8_t>(crc & 0xFF);
+    frame_[DataCount + 3] = static_cast<uint8_t>(crc >> 8);
+    return ResultCode::Ok;
+}
+
+int TComPortClass::Exchange(int device, int function, int count, const uint8_t* data,
+                            uint8_t* reply) {
+    DepthGuard guard(depth_);
+    // A request that does not fit the frame, or whose echo would not fit the reply buffer,
+    // is refused like a function outside the table: nothing goes on the line.
+    const bool echo = function == 5 || function == 14;
+    if (count < 0 || count > FrameBufferSize - 4 || (count > 0 && data == nullptr) ||
+        (echo && count + 4 > ReplyBufferSize))
+        return ResultCode::FunctionRefused;
+
+    DataCount = count;
+    FrameLength = count + 4;
+    ReplyLength = 0;
+    ReplyByteCount = 0;
+    if (int built = BuildRequest(device, function, data); built != ResultCode::Ok)
+        return built;
+    if (!IsOpen())
+        return ResultCode::PortNotOpen;
+    if (!line_.purge())
+        PortDisconnected();
+
+    uint8_t scratch[ReplyBufferSize];
+    return Transact(function, reply ? reply : scratch);
+}
+
+int TComPortClass::Transact(int function, uint8_t* reply) {
+    int left1 = Repeat1;
+    int left2 = Repeat2;
+    for (;;) {
+        const Outcome outcome = Attempt(function, reply);
+        if (outcome.stage == 0)
+            return outcome.code;
+        Pause(kRepeatPauseMs);
+        if (outcome.stage == 1) {
+            if (--left1 <= 0)
+                return outcome.code;
+        } else {
+            // A good header came: only consecutive header failures end the transaction.
+            left1 = Repeat1;
+            if (--left2 <= 0)
+                return outcome.code;
+        }
+    }
+}
+
+TComPortClass::Outcome TComPortClass::Attempt(int function, uint8_t* reply) {
+    Pause(DelayTx);
+    if (line_.write(frame_, FrameLength) < 0) {
+        PortFailed();
+        return {ResultCode::PortFailure, 0};
+    }
+    if (function == kBroadcastFunction)
+        return {ResultCode::Ok, 0};
+
+    const int got = line_.read(reply, RtuFrame::HeaderLength);
+    if (got < 0) {
+        PortFailed();
+        return {ResultCode::PortFailure, 0};
+    }
+    if (got == 0)
+        return {ResultCode::NoAnswer, 1};
+    if (got < RtuFrame::HeaderLength)
+        return {ResultCode::Timeout, 1};
+
+    ReplyByteCount = reply[2];
+    ReplyLength = RtuFrame::ExpectedReplyLength(function, FrameLength, ReplyByteCount);
+    if (reply[1] == (function | RtuFrame::ExceptionFlag)) {
+        if (reply[2] != 0) {
+            ReplyLength = 5;
+            return {reply[2], 0};
+        }
+    } else if (reply[1] != function) {
+        // Somebody else's answer, or noise: repeat, and if it never comes right, say so.
+        return {ResultCode::ReceiveError, 1};
+    }
+    return ReadBody(reply);
+}
+
+TComPortClass::Outcome TComPortClass::ReadBody(uint8_t* reply) {
+    // The length rules cannot ask for more than the buffer; a guard all the same.
+    const int length = std::min(ReplyLength, static_cast<int>(ReplyBufferSize));
+    const int wanted = length - RtuFrame::HeaderLength;
+    if (wanted <= 0)
+        return {ResultCode::Checksum, 2};
+    const int got = line_.read(reply + RtuFrame::HeaderLength, wanted);
+    if (got < 0) {
+        PortFailed();
+        return {ResultCode::PortFailure, 0};
+    }
+    if (got == 0)
+        return {ResultCode::NoAnswer, 2};
+    if (got < wanted)
+        return {ResultCode::Timeout, 2};
+    if (!RtuFrame::CrcMatches(reply, length))
+        return {ResultCode::Checksum, 2};
+    return {ResultCode::Ok, 0};
+}
+
+void TComPortClass::PortFailed() {
+    portFailureText_ = line_.errorText();
+    line_.close();
+}
+
+void TComPortClass::CallIdleHook() {
+    if (idleHook_)
+        idleHook_();
+}
+
+void TComPortClass::Pause(int ms) {
+    DepthGuard guard(depth_);
+    if (ms <= 0)
+        return;
+    // Measured on the monotonic clock: midnight or a change of the system time cannot
+    // stretch or cut it.
+    const int64_t deadline = clock_.nowMicros() + static_cast<int64_t>(ms) * 1000;
+    for (;;) {
+        const int64_t left = deadline - clock_.nowMicros();
+        if (left <= 0)
+            return;
+        clock_.sleepMicros(std::min(left, kPauseSliceMicros));
+        if (deadline - clock_.nowMicros() > 0)
+            CallIdleHook();
+    }
+}

@@ -1,0 +1,120 @@
+#include "link/devicecommands.h"
+
+#include "link/rtuframe.h"
+
+namespace {
+
+constexpr int kFirstSendPauseMs = 50;
+constexpr int kStorePauseMs = 300;
+constexpr int kRetryPauseMs = 200;
+
+// Runs a request whose reply has the normal form and hands back its data bytes.
+int ReadData(TComPortClass& port, int device, int function, int count, const uint8_t* request,
+             int minimum, std::vector<uint8_t>& data) {
+    uint8_t reply[TComPortClass::ReplyBufferSize];
+    data.clear();
+    const int code = port.Exchange(device, function, count, request, reply);
+    if (code != ResultCode::Ok)
+        return code;
+    const int byteCount = reply[2];
+    if (byteCount < minimum)
+        return ResultCode::ReceiveError;
+    const uint8_t* first = reply + RtuFrame::HeaderLength;
+    data.assign(first, first + byteCount);
+    return ResultCode::Ok;
+}
+
+} // namespace
+
+int ReadConfiguration(TComPortClass& port, int device, std::vector<uint8_t>& data) {
+    return ReadData(port, device, DeviceCommand::ReadConfig, 0, nullptr, ReplySize::Config, data);
+}
+
+int ReadBlock(TComPortClass& port, int device, int block, std::vector<uint8_t>& data) {
+    const uint8_t request[1] = {static_cast<uint8_t>(block)};
+    const int minimum =
+        block == DeviceBlock::Network ? ReplySize::NetworkBlock : ReplySize::ModuleBlock;
+    return ReadData(port, device, DeviceCommand::ReadBlock, 1, request, minimum, data);
+}
+
+int WriteBlock(TComPortClass& port, int device, const uint8_t* data, int count) {
+    uint8_t reply[TComPortClass::ReplyBufferSize];
+    return port.Exchange(device, DeviceCommand::WriteBlock, count, data, reply);
+}
+
+int Poll(TComPortClass& port, int device) {
+    uint8_t reply[TComPortClass::ReplyBufferSize];
+    return port.Exchange(device, DeviceCommand::Poll, 0, nullptr, reply);
+}
+
+int ReadClock(TComPortClass& port, int device, DeviceClock& clock) {
+    // Start register 1000, seven registers.
+    const uint8_t request[4] = {0x03, 0xE8, 0x00, 0x07};
+    std::vector<uint8_t> data;
+    const int code = ReadData(port, device, DeviceCommand::ReadInputRegisters, 4, request,
+                              ReplySize::Clock, data);
+    if (code != ResultCode::Ok)
+        return code;
+    for (int i = 0; i < ClockBytes; ++i)
+        clock[i] = data[2 * i + 1];
+    return ResultCode::Ok;
+}
+
+int SetClockBroadcast(TComPortClass& port, const DeviceClock& clock) {
+    uint8_t reply[TComPortClass::ReplyBufferSize];
+    return port.Exchange(0, DeviceCommand::SetClock, ClockBytes, clock.data(), reply);
+}
+
+bool IsFinalWriteCode(int code) {
+    switch (code) {
+    case ResultCode::NoAnswer:
+    case ResultCode::Final:
+    case ResultCode::PortCannotOpen:
+    case ResultCode::PortNotSetUp:
+    case ResultCode::PortSwitchOff:
+    case ResultCode::PortSetupError:
+    case ResultCode::PortNotOpen:
+    case ResultCode::PortFailure:
+        return true;
+    default:
+        return false;
+    }
+}
+
+namespace {
+
+// Polls until the device stops saying it is busy; a device that stays busy is waited for.
+int PollUntilStored(TComPortClass& port, int device) {
+    for (;;) {
+        const int code = Poll(port, device);
+        if (code != ResultCode::Busy)
+            return code;
+        port.Pause(kRetryPauseMs);
+    }
+}
+
+} // namespace
+
+int WriteAndConfirm(TComPortClass& port, int& device, const uint8_t* data, int count,
+                    const WriteConfirm& how) {
+    if (how.initialPause)
+        port.Pause(kFirstSendPauseMs);
+    int budget = port.GetRepeat1();
+    for (;;) {
+        const int sent = WriteBlock(port, device, data, count);
+        if (how.switchDeviceTo >= 0)
+            device = how.switchDeviceTo;
+        if (how.onSend)
+            how.onSend();
+        // The device's reply to the write tells nothing, but a port that is gone does.
+        if (sent == ResultCode::PortNotOpen || sent == ResultCode::PortFailure)
+            return sent;
+        port.Pause(kStorePauseMs);
+        const int code = PollUntilStored(port, device);
+        if (code == ResultCode::Ok || IsFinalWriteCode(code))
+            return code;
+        port.Pause(kRetryPauseMs);
+        if (--budget <= 0)
+            return code;
+    }
+}

@@ -1,0 +1,181 @@
+#include "link/qtserialline.h"
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <cctype>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+namespace {
+
+constexpr qint64 kNanosPerMs = 1'000'000;
+
+// Rounded up, so that a wait never ends before the time-out it stands for.
+int CeilMs(qint64 nanos) {
+    return static_cast<int>((nanos + kNanosPerMs - 1) / kNanosPerMs);
+}
+
+} // namespace
+
+QtSerialLine::QtSerialLine() = default;
+
+QtSerialLine::~QtSerialLine() {
+    close();
+}
+
+bool QtSerialLine::IsSerialPortName(const std::string& name, std::string* location) {
+    if (name.empty() || name.find('\0') != std::string::npos)
+        return false;
+#ifdef _WIN32
+    std::string upper = name;
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    std::string digits;
+    if (upper.rfind("\\\\.\\COM", 0) == 0)
+        digits = upper.substr(7);
+    else if (upper.rfind("COM", 0) == 0)
+        digits = upper.substr(3);
+    if (digits.empty() || digits.size() > 3 || digits[0] == '0' ||
+        !std::all_of(digits.begin(), digits.end(),
+                     [](unsigned char c) { return std::isdigit(c) != 0; }))
+        return false;
+    if (location)
+        *location = name;
+    return true;
+#else
+    std::string path;
+    if (name.front() == '/')
+        path = name;
+    else if (name.find('/') == std::string::npos)
+        path = "/dev/" + name;
+    else
+        return false; // a relative path would depend on the working directory
+    struct stat info {};
+    // stat follows symbolic links, so a link to a port (an emulator's --link) counts.
+    if (::stat(path.c_str(), &info) != 0 || !S_ISCHR(info.st_mode))
+        return false;
+    if (location)
+        *location = path;
+    return true;
+#endif
+}
+
+bool QtSerialLine::open(const LineSettings& settings) {
+    close();
+    port_.setPortName(QString::fromStdString(settings.portName));
+    port_.setBaudRate(settings.baudRate);
+    port_.setDataBits(QSerialPort::Data8);
+    port_.setParity(settings.parity == 'E'   ? QSerialPort::EvenParity
+                    : settings.parity == 'O' ? QSerialPort::OddParity
+                                             : QSerialPort::NoParity);
+    port_.setStopBits(settings.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    port_.setFlowControl(QSerialPort::NoFlowControl);
+    if (!port_.open(QIODevice::ReadWrite)) {
+        errorText_ = port_.errorString().toStdString();
+        return false;
+    }
+    // The converter switches direction by itself. A pseudo-terminal has no modem lines and
+    // refuses both calls without an error, which is no reason to give up the port.
+    port_.setDataTerminalReady(false);
+    port_.setRequestToSend(false);
+    port_.clearError();
+    errorText_.clear();
+    return true;
+}
+
+bool QtSerialLine::close() {
+    if (!port_.isOpen())
+        return true;
+    port_.clearError();
+    port_.close();
+    if (port_.error() != QSerialPort::NoError) {
+        errorText_ = port_.errorString().toStdString();
+        return false;
+    }
+    return true;
+}
+
+bool QtSerialLine::isOpen() const {
+    return port_.isOpen();
+}
+
+bool QtSerialLine::purge() {
+    if (!port_.isOpen())
+        return false;
+    port_.clearError();
+    if (!port_.clear(QSerialPort::AllDirections)) {
+        errorText_ = port_.errorString().toStdString();
+        return false;
+    }
+    return true;
+}
+
+bool QtSerialLine::IsPortFailure() const {
+    const QSerialPort::SerialPortError e = port_.error();
+    return e != QSerialPort::NoError && e != QSerialPort::TimeoutError;
+}
+
+int QtSerialLine::Fail() {
+    errorText_ = port_.errorString().toStdString();
+    if (errorText_.empty())
+        errorText_ = "port failure";
+    return -1;
+}
+
+int QtSerialLine::write(const uint8_t* bytes, int count) {
+    if (!port_.isOpen())
+        return -1;
+    port_.clearError();
+    if (count <= 0)
+        return 0;
+    if (port_.write(reinterpret_cast<const char*>(bytes), count) < 0)
+        return Fail();
+    QElapsedTimer timer;
+    timer.start();
+    const qint64 limit = (TotalBaseMs + static_cast<qint64>(TotalPerByteMs) * count) * kNanosPerMs;
+    while (port_.bytesToWrite() > 0) {
+        const qint64 left = limit - timer.nsecsElapsed();
+        if (left <= 0)
+            break;
+        if (!port_.waitForBytesWritten(CeilMs(left)) && IsPortFailure())
+            return Fail();
+    }
+    if (IsPortFailure())
+        return Fail();
+    return count - static_cast<int>(std::min<qint64>(port_.bytesToWrite(), count));
+}
+
+int QtSerialLine::read(uint8_t* buffer, int count) {
+    if (!port_.isOpen())
+        return -1;
+    port_.clearError();
+    QElapsedTimer timer;
+    timer.start();
+    const qint64 total = (TotalBaseMs + static_cast<qint64>(TotalPerByteMs) * count) * kNanosPerMs;
+    qint64 lastByte = -1;
+    int got = 0;
+    while (got < count) {
+        const qint64 n = port_.read(reinterpret_cast<char*>(buffer) + got, count - got);
+        if (n < 0)
+            return Fail();
+        if (n > 0) {
+            got += static_cast<int>(n);
+            lastByte = timer.nsecsElapsed();
+            if (got >= count)
+                break;
+        }
+        qint64 limit = total;
+        if (lastByte >= 0)
+            limit = std::min(limit, lastByte + ByteGapMs * kNanosPerMs);
+        const qint64 left = limit - timer.nsecsElapsed();
+        if (left <= 0)
+            break;
+        // Wakes as soon as bytes come in; no fixed sleeps, so a reply is taken without delay.
+        if (!port_.waitForReadyRead(CeilMs(left)) && IsPortFailure())
+            return Fail();
+    }
+    return got;
+}

@@ -1,0 +1,39 @@
+#pragma once
+// The real serial line: QSerialPort driven synchronously with the engine's read time-outs.
+
+#include "link/serialline.h"
+
+#include <QSerialPort>
+
+class QtSerialLine : public SerialLine {
+public:
+    QtSerialLine();
+    ~QtSerialLine() override;
+
+    bool open(const LineSettings& settings) override;
+    bool close() override;
+    bool isOpen() const override;
+    bool purge() override;
+    int write(const uint8_t* bytes, int count) override;
+    int read(uint8_t* buffer, int count) override;
+    std::string errorText() const override { return errorText_; }
+
+    // Whether name designates a serial port of this platform. On Linux: a bare device name
+    // (ttyUSB0 stands for /dev/ttyUSB0) or an absolute path, naming a character device (a
+    // symbolic link to one counts). On Windows: COM1, COM2, ... location receives the name
+    // to open the port by.
+    static bool IsSerialPortName(const std::string& name, std::string* location);
+
+    // The line's time-outs, in milliseconds.
+    static constexpr int ByteGapMs = 100;
+    static constexpr int TotalBaseMs = 1000;
+    static constexpr int TotalPerByteMs = 100;
+
+private:
+    // Remembers what the system said, closes the port and reports -1.
+    int Fail();
+    bool IsPortFailure() const;
+
+    QSerialPort port_;
+    std::string errorText_;
+};

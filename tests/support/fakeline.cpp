@@ -1,0 +1,112 @@
+#include "support/fakeline.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int64_t kMs = 1000;
+
+// Counts down the calls that still succeed; false once the failure is due.
+bool Survives(int& left) {
+    if (left < 0)
+        return true;
+    if (left == 0)
+        return false;
+    --left;
+    return true;
+}
+
+} // namespace
+
+bool FakeLine::open(const LineSettings& settings) {
+    ++openCalls_;
+    settings_ = settings;
+    if (failOpen_) {
+        error_ = "fake: cannot open";
+        open_ = false;
+        return false;
+    }
+    open_ = true;
+    return true;
+}
+
+bool FakeLine::close() {
+    ++closeCalls_;
+    open_ = false;
+    if (failClose_) {
+        error_ = "fake: close failed";
+        return false;
+    }
+    return true;
+}
+
+bool FakeLine::purge() {
+    ++purgeCalls_;
+    if (failPurge_) {
+        error_ = "fake: purge failed";
+        return false;
+    }
+    input_.clear();
+    return true;
+}
+
+bool FakeLine::acceptsPortName(const std::string& name, std::string* location) const {
+    if (names_.count(name)) {
+        if (location)
+            *location = name;
+        return true;
+    }
+    return SerialLine::acceptsPortName(name, location);
+}
+
+void FakeLine::QueueSilence(int requests) {
+    for (int i = 0; i < requests; ++i)
+        queue_.emplace_back();
+}
+
+int FakeLine::write(const uint8_t* bytes, int count) {
+    if (!open_) {
+        error_ = "fake: not open";
+        return -1;
+    }
+    if (!Survives(writesLeft_)) {
+        error_ = "fake: write failed";
+        return -1;
+    }
+    Bytes request(bytes, bytes + count);
+    written_.push_back(request);
+    writeTimes_.push_back(clock_.nowMicros());
+    Bytes reply;
+    if (!queue_.empty()) {
+        reply = std::move(queue_.front());
+        queue_.pop_front();
+    } else if (responder_) {
+        reply = responder_(request);
+    }
+    input_.insert(input_.end(), reply.begin(), reply.end());
+    return count;
+}
+
+int FakeLine::read(uint8_t* buffer, int count) {
+    ++readCalls_;
+    if (!open_) {
+        error_ = "fake: not open";
+        return -1;
+    }
+    if (!Survives(readsLeft_)) {
+        error_ = "fake: read failed";
+        return -1;
+    }
+    const int n = std::min(count, static_cast<int>(input_.size()));
+    std::copy_n(input_.begin(), n, buffer);
+    input_.erase(input_.begin(), input_.begin() + n);
+    if (n < count)
+        clock_.Advance(n == 0 ? (1000 + 100 * static_cast<int64_t>(count)) * kMs : 100 * kMs);
+    return n;
+}
+
+void FakeLine::ClearRecords() {
+    written_.clear();
+    writeTimes_.clear();
+    readCalls_ = purgeCalls_ = openCalls_ = closeCalls_ = 0;
+}
