@@ -1,0 +1,87 @@
+#include "guisupport/guiharness.h"
+
+#include "app/startup.h"
+#include "dialogs/lumdialog.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <stdexcept>
+
+GuiHarness::GuiHarness(Line line) {
+    std::unique_ptr<TComPortClass> port;
+    if (line == Line::FakeDevice) {
+        fake_ = std::make_unique<FakeLine>(clock_);
+        fake_->SetResponder([this](const FakeLine::Bytes& request) {
+            // The device moves on in virtual time too: its busy polls are counted, not timed.
+            return device_.Handle(request);
+        });
+        port = std::make_unique<TComPortClass>(*fake_, clock_);
+        port->PortName = FakeLine::PortName;
+    } else {
+        server_ = std::make_unique<emu::PtyServer>(device_);
+        std::string error;
+        if (!server_->Start(&error))
+            throw std::runtime_error("emulator: " + error);
+        port = std::make_unique<TComPortClass>();
+        port->PortName = server_->SlavePath();
+        port->SetDelayTx(2);
+    }
+    main_ = std::make_unique<TForm1>(std::move(port), &op_);
+    main_->SetModalHook([this](QDialog& d) { return RunModal(d); });
+    main_->SetFileDialogHook([this](const FileDialogRequest& r) {
+        fileRequests_.push_back(r);
+        if (files_.empty())
+            return QString();
+        QString name = files_.front();
+        files_.pop_front();
+        return name;
+    });
+    CreateWindows(*main_);
+    if (main_->ComPort().ApplyPortSettings() != 0)
+        throw std::runtime_error("the test line did not open");
+}
+
+GuiHarness::~GuiHarness() {
+    main_.reset();
+    if (server_)
+        server_->Stop();
+}
+
+void GuiHarness::GrantAccess(int level) {
+    main_->ProgLum().Dostup = level;
+}
+
+void GuiHarness::ReadDevice() {
+    main_->InPortButClick();
+}
+
+void GuiHarness::OnModal(std::function<void(QDialog&)> fill) {
+    modal_.push_back(std::move(fill));
+}
+
+void GuiHarness::OnFileDialog(const QString& name) {
+    files_.push_back(name);
+}
+
+int GuiHarness::RunModal(QDialog& dialog) {
+    modalTitles_ << dialog.windowTitle();
+    dialog.setResult(0);
+    dialog.show();
+    QApplication::processEvents();
+    if (!modal_.empty()) {
+        auto fill = std::move(modal_.front());
+        modal_.pop_front();
+        fill(dialog);
+    }
+    if (dialog.isVisible())
+        dialog.reject(); // the title bar's close box
+    if (dialog.isVisible())
+        dialog.hide(); // a close query that refused: the test gave up on this dialog
+    return dialog.result();
+}
+
+void Click(QAbstractButton* button) {
+    if (!button)
+        throw std::runtime_error("no such button");
+    button->click();
+}

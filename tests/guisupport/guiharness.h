@@ -1,0 +1,71 @@
+#pragma once
+// The program's main window for window tests: the real TForm1 with all its windows, an engine
+// on a scripted line (with an emulated device behind it, on a virtual clock) or on the device
+// emulator over a real pseudo-terminal, a scripted operator, and queues that fill the modal
+// dialogs and answer the file dialogs the commands show.
+
+#include "app/obr_lum08.h"
+#include "emu/device.h"
+#include "emu/ptyserver.h"
+#include "support/fakeline.h"
+#include "support/scriptedoperator.h"
+#include "support/virtualclock.h"
+
+#include <QAbstractButton>
+#include <QDialog>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <memory>
+
+class GuiHarness {
+public:
+    enum class Line {
+        FakeDevice, // scripted line answered by an emulated device, virtual time
+        Pty,        // the emulator on a pseudo-terminal, real time
+    };
+
+    explicit GuiHarness(Line line = Line::FakeDevice);
+    ~GuiHarness();
+
+    TForm1& Main() { return *main_; }
+    LumWindows& W() { return main_->Windows(); }
+    ScriptedOperator& Op() { return op_; }
+    emu::Device& Device() { return device_; }
+    // Only with Line::FakeDevice.
+    FakeLine& Fake() { return *fake_; }
+    VirtualClock& Clock() { return clock_; }
+
+    // Full access, as after the built-in password.
+    void GrantAccess(int level = 1);
+    // Reads the emulated device into the main window (F9) and checks nothing.
+    void ReadDevice();
+
+    // The next modal dialog is shown (not run modally), handed to fill, and then its result is
+    // returned to the command; a dialog fill leaves open is closed with the title bar's result.
+    // Without a queued fill the dialog is closed by its title bar at once.
+    void OnModal(std::function<void(QDialog&)> fill);
+    // The answer of the next file dialog (empty: cancelled).
+    void OnFileDialog(const QString& name);
+    // Titles of the modal dialogs shown, in order.
+    const QStringList& ModalTitles() const { return modalTitles_; }
+    const std::vector<FileDialogRequest>& FileRequests() const { return fileRequests_; }
+    int PendingModal() const { return int(modal_.size()); }
+
+private:
+    int RunModal(QDialog& dialog);
+
+    VirtualClock clock_;
+    std::unique_ptr<FakeLine> fake_;
+    emu::Device device_;
+    std::unique_ptr<emu::PtyServer> server_;
+    ScriptedOperator op_;
+    std::unique_ptr<TForm1> main_;
+    std::deque<std::function<void(QDialog&)>> modal_;
+    std::deque<QString> files_;
+    QStringList modalTitles_;
+    std::vector<FileDialogRequest> fileRequests_;
+};
+
+// Clicks a dialog's button as the operator would.
+void Click(QAbstractButton* button);
