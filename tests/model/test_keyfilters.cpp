@@ -3,7 +3,6 @@
 #include "model/keyfilters.h"
 #include "model/proglumclass.h"
 #include "model/servclass.h"
-#include "model/vkeys.h"
 
 #include <gtest/gtest.h>
 
@@ -52,15 +51,6 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"EnterOnText", 0x0D, false, "12", 13, 13},
         KeyCase{"EnterWithCtrl", 0x0D, true, "1A", 13, 13}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(KeyFilters, NamedCodesMatchTheWindowsCodes) {
-    EXPECT_EQ(vk::Back, 0x08);
-    EXPECT_EQ(vk::Return, 0x0D);
-    EXPECT_EQ(vk::Delete, 0x2E);
-    EXPECT_EQ(vk::Numpad0, 0x60);
-    EXPECT_EQ(vk::NumLock, 0x90);
-    EXPECT_EQ(vk::Capital, 0x14);
-}
 
 TEST(KeyFilters, PasswordField) {
     const std::pair<int, int> cases[] = {{0x30, 0},  {0x65, 0}, {0x08, 0}, {0x2E, 0}, {0x10, 0},

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 #include <vector>
 
 namespace {
@@ -35,6 +36,10 @@ const FieldCase kFields[] = {
     {"Zvuk", &TProgLumClass::GetZvuk, &TProgLumClass::PutZvuk, 1, 0x40, 6},
     {"Arhiv", &TProgLumClass::GetArhiv, &TProgLumClass::PutArhiv, 1, 0x80, 7},
 };
+
+void PrintTo(const FieldCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class RecordField : public ::testing::TestWithParam<FieldCase> {};
 
