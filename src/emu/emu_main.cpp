@@ -7,6 +7,7 @@
 #include "emu/ptyserver.h"
 #include "emu/registry.h"
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -20,11 +21,13 @@
 
 namespace {
 
-emu::PtyServer* gServer = nullptr;
+std::atomic<emu::PtyServer*> gServer{nullptr};
+volatile std::sig_atomic_t gStopSignal = 0;
 
 extern "C" void OnSignal(int) {
-    if (gServer)
-        gServer->RequestStop();
+    gStopSignal = 1;
+    if (emu::PtyServer* server = gServer.load())
+        server->RequestStop();
 }
 
 void InstallSignals() {
@@ -130,18 +133,20 @@ int Serve(const emu::EmuOptions& options) {
     if (options.registerPort && !registration.Register(port, &error))
         std::fprintf(stderr, "lum08-emu: the port is not listed for the program: %s\n",
                      error.c_str());
+    // a signal that came before the server could take it still ends the run
+    gServer = &server;
+    if (gStopSignal)
+        server.RequestStop();
     std::cout << port << std::endl;
 
     emu::Console console(raw);
     CommandInput input(console, server, options.quitOnEof);
     server.WatchInput(STDIN_FILENO, [&input] { return input.OnReadable(); });
-    gServer = &server;
-    InstallSignals();
     server.Run();
     gServer = nullptr;
     if (!options.link.empty())
         RemoveLink(options.link, port);
-    return 0;
+    return server.HungUp() ? 3 : 0; // 3: a hangup fault took the line away
 }
 
 } // namespace
@@ -157,5 +162,6 @@ int main(int argc, char** argv) {
         std::cout << emu::UsageText();
         return 0;
     }
+    InstallSignals();
     return Serve(options);
 }

@@ -236,7 +236,7 @@ the emulator serves until it gets SIGTERM or SIGINT (or the command quit).
 
 Faults (each may be repeated; they apply to the answers):
   --silent               never answer
-  --hangup               drop the line at the first request
+  --hangup               drop the line at the first request (the emulator then ends, status 3)
   --partial K            send only the first K bytes of each answer
   --bad-crc              spoil the CRC of each answer
   --crc-rate R           spoil the CRC with probability R (0..1)
