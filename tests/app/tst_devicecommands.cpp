@@ -1,0 +1,194 @@
+// Reading and writing a whole device from the main window, against the emulated device.
+
+#include "guisupport/guiharness.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <cstring>
+
+namespace {
+QString U(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+emu::Device::Records Records(uint8_t first) {
+    emu::Device::Records r{};
+    for (size_t i = 0; i < r.size(); ++i)
+        r[i] = uint8_t(first + i);
+    return r;
+}
+} // namespace
+
+class TestDeviceCommands : public QObject {
+    Q_OBJECT
+
+private slots:
+    void readShowsTheModuleTableOverPseudoTerminal() {
+        GuiHarness h(GuiHarness::Line::Pty);
+        h.Device().SetModuleRecords(2, Records(0x40));
+        emu::Device::Image image{};
+        image[1] = 15;
+        image[81] = 0x0A;
+        h.Device().SetImage(image);
+        TForm1& m = h.Main();
+        h.ReadDevice();
+        QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
+        QCOMPARE(m.EditModif->text(), QString("1002000000000000"));
+        QCOMPARE(m.StLUM->text(), U("ЛУМ-08-1002000000000000"));
+        QCOMPARE(m.StKVhD->text(), QString("12"));
+        QCOMPARE(m.M[0]->text(), U("МЛВ"));
+        QCOMPARE(m.Prg[0]->text(), U("нет"));
+        QVERIFY(!m.Prg[0]->isEnabled());
+        QCOMPARE(m.M[1]->text(), U("МСЮ"));
+        QCOMPARE(m.AdrM[1]->text(), QString("3"));
+        QCOMPARE(m.KM[1]->text(), QString("2"));
+        QCOMPARE(m.IdVh[1]->text(), QString("DI_2_1 - DI_2_6"));
+        QCOMPARE(m.Prg[1]->text(), U("программ."));
+        QVERIFY(m.Prg[1]->isEnabled());
+        QVERIFY(m.AdrM[2]->text().isEmpty());
+        for (QPushButton* b : {m.InformBut, m.ButTimeDate, m.ButTest, m.LocNetObm, m.LocNet15})
+            QVERIFY(b->isEnabled());
+        QCOMPARE(m.Serv().FlagFile, 0);
+        QVERIFY(m.ProgressBar1->isHidden());
+        // The model holds the device's records, image and reserve copies.
+        QCOMPARE(int(m.ProgLum().RecVh[18]), 0x40);
+        QCOMPARE(int(m.ProgF15().BufF15[1]), 15);
+        QCOMPARE(int(m.Reserv().ReservF15[81]), 0x0A);
+        QCOMPARE(int(m.Reserv().ReservRecVh[18 + 17]), 0x40 + 17);
+        QCOMPARE(QString::fromStdString(m.Reserv().ReservIdVh[6][3]), QString("2"));
+    }
+
+    void writeSendsRecordsAndImageOverPseudoTerminal() {
+        GuiHarness h(GuiHarness::Line::Pty);
+        h.Device().SetBusyAfterWrite(1);
+        h.ReadDevice();
+        TForm1& m = h.Main();
+        h.GrantAccess(1);
+        m.ProgLum().PutZader(0, 33);
+        m.ProgLum().PutColor(7, 6);
+        m.ProgF15().PutSkor(3);
+        m.ProgLum().FlagScheme = 1;
+        m.OutPortClick();
+        QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
+        QCOMPARE(m.ProgLum().FlagScheme, 0);
+        const auto block1 = h.Device().GetModuleRecords(1);
+        const auto block2 = h.Device().GetModuleRecords(2);
+        QVERIFY(std::memcmp(block1.data(), m.ProgLum().RecVh, 18) == 0);
+        QVERIFY(std::memcmp(block2.data(), m.ProgLum().RecVh + 18, 18) == 0);
+        QCOMPARE(int(h.Device().GetImage()[81]), 0x0C);
+        QCOMPARE(int(h.Device().GetImage()[0]), 17);
+    }
+
+    void writeRefusals() {
+        GuiHarness h;
+        TForm1& m = h.Main();
+        // Nothing read yet: no configuration on screen.
+        h.GrantAccess(1);
+        m.OutPortClick();
+        QCOMPARE(h.Op().LastText(), std::string("Kонфигурация не задана"));
+        QVERIFY(h.Fake().Written().empty());
+
+        h.ReadDevice();
+        h.GrantAccess(0);
+        h.Fake().ClearRecords();
+        m.OutPortClick();
+        QCOMPARE(h.Op().LastText(),
+                 std::string("Ваш уровень доступа не позволяет\nпроизводить вывод в СОМ-порт"));
+        QVERIFY(h.Fake().Written().empty());
+    }
+
+    void writeToADeviceWithAnotherModuleCountRestoresTheModel() {
+        GuiHarness h;
+        TForm1& m = h.Main();
+        h.ReadDevice();
+        h.GrantAccess(1);
+        uint8_t config[17];
+        std::memcpy(config, m.Serv().Config, 17);
+        h.Device().SetModules({{0, 1}, {3, 2}, {5, 2}});
+        h.Fake().ClearRecords();
+        m.OutPortClick();
+        QCOMPARE(h.Op().LastText(),
+                 std::string("Количество модулей в приборе\nне соответствует количеству модулей "
+                             "на экране"));
+        QCOMPARE(m.Serv().KolMod, 2);
+        QVERIFY(std::memcmp(config, m.Serv().Config, 17) == 0);
+        QCOMPARE(m.Serv().TipMod[0], 1);
+        QCOMPARE(m.Serv().TipMod[1], 2);
+        QCOMPARE(m.Serv().AdrMod[1], 3);
+        QCOMPARE(m.Serv().AdrMod[2], 0);
+        QCOMPARE(h.Fake().Written().size(), size_t(1)); // the function-17 check only
+
+        // Same count, another slot: the configuration message.
+        h.Device().SetModules({{0, 1}, {4, 2}});
+        m.OutPortClick();
+        QCOMPARE(h.Op().LastText(), std::string("Передаваемая конфигурация\nне соответствует "
+                                                "конфигурации прибора"));
+        QCOMPARE(h.Op().Shown().back().caption, std::string("Подтверждение"));
+        QCOMPARE(m.Serv().AdrMod[1], 3);
+    }
+
+    void deviceWithoutModulesStillReadsTheImage() {
+        GuiHarness h;
+        h.Device().SetModules({});
+        h.ReadDevice();
+        QVERIFY(h.Op().Shown().empty());
+        const auto log = h.Device().RequestLog();
+        QCOMPARE(log.size(), size_t(2));
+        QCOMPARE(int(log[0].function), 17);
+        QCOMPARE(int(log[1].function), 68);
+        QCOMPARE(log[1].data, std::vector<uint8_t>{17});
+        QCOMPARE(h.Main().StKVhD->text(), QString("0"));
+        QVERIFY(h.Main().LocNet15->isEnabled());
+    }
+
+    void readInterruptedBySilentDevice() {
+        GuiHarness h;
+        TForm1& m = h.Main();
+        m.Serv().FlagFile = 1;
+        emu::Fault silent;
+        silent.kind = emu::FaultKind::Silent;
+        silent.from = 3; // configuration and the first module answer, then nothing
+        h.Device().AddFault(silent);
+        h.ReadDevice();
+        QCOMPARE(h.Op().LastText(), std::string("устройство 1 FAKE не отвечает на запрос"));
+        QCOMPARE(m.Serv().FlagFile, 0);
+        for (QPushButton* b : {m.ButTimeDate, m.LocNetObm, m.LocNet15})
+            QVERIFY(!b->isEnabled());
+        QVERIFY(m.ProgressBar1->isHidden());
+        // About 8 s on the line, none of it real.
+        QVERIFY(h.Clock().ElapsedMs() > 7000);
+        // What came before the failure is shown.
+        QCOMPARE(m.EditModif->text(), QString("1002000000000000"));
+    }
+
+    void testMenuPresetWritesEveryInput() {
+        GuiHarness h;
+        h.Device().SetBusyAfterWrite(0);
+        h.ReadDevice();
+        h.GrantAccess(1);
+        TForm1& m = h.Main();
+        QAction* red = nullptr;
+        for (QAction* sub : m.PopupTest->actions())
+            if (sub->menu())
+                for (QAction* a : sub->menu()->actions())
+                    if (a->text() == U("Красный"))
+                        red = a;
+        QVERIFY(red);
+        red->trigger();
+        QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
+        for (int block = 1; block <= 2; ++block) {
+            const auto r = h.Device().GetModuleRecords(block);
+            for (int i = 0; i < 6; ++i) {
+                QCOMPARE(r[size_t(3 * i)] & 0xFA, 0xA0);  // emergency, red, normally closed
+                QCOMPARE(r[size_t(3 * i + 1)] & 0x40, 0); // no sound
+            }
+        }
+    }
+};
+
+QTEST_MAIN(TestDeviceCommands)
+#include "tst_devicecommands.moc"
