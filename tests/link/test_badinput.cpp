@@ -115,7 +115,10 @@ TEST_F(BadInput, EveryByteCountWholeAndCut) {
     const Request r{68, {0x01}};
     for (int count = 0; count < 256; ++count) {
         const Bytes whole = TestFrame::Normal(1, 68, Bytes(count, static_cast<uint8_t>(count)));
-        line.QueueReply(whole);
+        // Noise after the frame: plenty of bytes to overrun the buffer with, were it asked for.
+        Bytes withNoise = whole;
+        withNoise.insert(withNoise.end(), 300, 0xC3);
+        line.QueueReply(withNoise);
         ASSERT_EQ(RunInto(r), 0) << count;
         EXPECT_EQ(port.ReplyLength, count + 5);
         EXPECT_EQ(Bytes(buffer.get(), buffer.get() + count + 5), whole);

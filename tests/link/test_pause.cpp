@@ -77,7 +77,7 @@ TEST(SteadyLineClock, ShortSleepsArePrecise) {
         const int64_t spent = clock.nowMicros() - before;
         EXPECT_GE(spent, micros);
         // Generous for a busy test machine; on an idle one this is a few microseconds.
-        EXPECT_LT(spent, micros + 5000) << micros;
+        EXPECT_LT(spent, micros + 20'000) << micros;
     }
 }
 
@@ -96,7 +96,7 @@ TEST(SteadyLineClock, RealPauseSleepsRatherThanSpins) {
                           .count();
     const int64_t cpu = ThreadCpuMicros() - cpuBefore;
     EXPECT_GE(wall, 200'000);
-    EXPECT_LT(wall, 230'000);
+    EXPECT_LT(wall, 300'000);
     // A busy wait would cost the whole 200 ms.
     EXPECT_LT(cpu, 40'000);
     EXPECT_GE(hooks, 19);

@@ -90,8 +90,9 @@ TEST_F(PtyLine, ReadReturnsAsSoonAsTheBytesAreIn) {
     EXPECT_EQ(line.read(buffer, 3), 3);
     const int64_t ms = MsSince(start);
     later.join();
+    // Well before the byte gap would end it: the read wakes with the bytes.
     EXPECT_GE(ms, 25);
-    EXPECT_LT(ms, 90);
+    EXPECT_LT(ms, 95);
     EXPECT_EQ(Bytes(buffer, buffer + 3), Bytes({1, 2, 3}));
 }
 
@@ -100,7 +101,7 @@ TEST_F(PtyLine, NothingComingTakesTheTotalTimeOut) {
     EXPECT_EQ(line.read(buffer, 1), 0);
     const int64_t ms = MsSince(start);
     EXPECT_GE(ms, 1100);
-    EXPECT_LT(ms, 1300);
+    EXPECT_LT(ms, 1500);
 }
 
 TEST_F(PtyLine, AReplyThatStopsShortEndsAfterTheByteGap) {
@@ -109,7 +110,7 @@ TEST_F(PtyLine, AReplyThatStopsShortEndsAfterTheByteGap) {
     EXPECT_EQ(line.read(buffer, 5), 2);
     const int64_t ms = MsSince(start);
     EXPECT_GE(ms, 95);
-    EXPECT_LT(ms, 250);
+    EXPECT_LT(ms, 400);
 }
 
 TEST_F(PtyLine, GapsShorterThanTheByteGapAreBridged) {
@@ -127,12 +128,12 @@ TEST_F(PtyLine, GapsShorterThanTheByteGapAreBridged) {
 TEST_F(PtyLine, ALongerGapEndsTheRead) {
     std::thread drip([&] {
         peer.Send({1});
-        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
         peer.Send({2});
     });
     const auto start = Clock::now();
     EXPECT_EQ(line.read(buffer, 2), 1);
-    EXPECT_LT(MsSince(start), 220);
+    EXPECT_LT(MsSince(start), 450);
     drip.join();
 }
 
