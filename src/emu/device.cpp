@@ -178,7 +178,11 @@ std::vector<uint8_t> Device::ReadRegisters(const uint8_t* data, size_t n) const 
 }
 
 std::vector<uint8_t> Device::Normal(uint8_t function, const uint8_t* data, size_t n) const {
-    std::vector<uint8_t> reply{static_cast<uint8_t>(address_), function, static_cast<uint8_t>(n)};
+    std::vector<uint8_t> reply;
+    reply.reserve(n + 5);
+    reply.push_back(static_cast<uint8_t>(address_));
+    reply.push_back(function);
+    reply.push_back(static_cast<uint8_t>(n));
     reply.insert(reply.end(), data, data + n);
     AppendCrc(reply);
     return reply;

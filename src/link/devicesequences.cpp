@@ -22,7 +22,11 @@ void Call(const std::function<void()>& f) {
 
 // The reply frame as the loaders expect it: address, function, byte count, data.
 std::vector<uint8_t> AsReply(int device, int function, const std::vector<uint8_t>& data) {
-    std::vector<uint8_t> reply{uint8_t(device + 1), uint8_t(function), uint8_t(data.size())};
+    std::vector<uint8_t> reply;
+    reply.reserve(data.size() + 3);
+    reply.push_back(uint8_t(device + 1));
+    reply.push_back(uint8_t(function));
+    reply.push_back(uint8_t(data.size()));
     reply.insert(reply.end(), data.begin(), data.end());
     return reply;
 }

@@ -1,6 +1,7 @@
 #include "link/obrport_emu.h"
 
 #include "emu/device.h"
+#include "emu/options.h"
 #include "emu/ptyserver.h"
 #include "emu/registry.h"
 
@@ -14,6 +15,8 @@ BuiltInEmulator::~BuiltInEmulator() {
 std::string BuiltInEmulator::Start() {
     if (!server_) {
         device_ = std::make_unique<emu::Device>();
+        // The emulated clock starts from the PC's time, as a real device's would show it.
+        device_->SetClock(emu::LocalClock());
         server_ = std::make_unique<emu::PtyServer>(*device_);
         if (!server_->Start()) {
             server_.reset();

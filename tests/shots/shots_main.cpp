@@ -1,0 +1,40 @@
+// Renders the main window and its dialogs into PNG files, to look at them as a person would:
+//   lum08-shots OUTDIR   (under xvfb-run, or with QT_QPA_PLATFORM=offscreen)
+
+#include "app/obrconfig.h"
+#include "app/obrpar_mb.h"
+#include "guisupport/guiharness.h"
+#include "link/obrnastr.h"
+#include "link/obrport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+
+namespace {
+void Save(QWidget& w, const QString& dir, const QString& name) {
+    w.adjustSize();
+    w.show();
+    QApplication::processEvents();
+    w.grab().save(QDir(dir).filePath(name + ".png"));
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString(".");
+    GuiHarness h;
+    h.Main().resize(760, 520);
+    Save(h.Main(), dir, "main-start");
+    h.ReadDevice();
+    Save(h.Main(), dir, "main-read");
+    TFPSW& parol = *h.W().FPSW;
+    parol.PrepareChange();
+    Save(parol, dir, "password-change");
+    h.W().FormPort->SkorPos = 1;
+    Save(*h.W().FormPort, dir, "port");
+    Save(*h.W().FormNastr, dir, "timing");
+    h.W().Config->Prepare();
+    Save(*h.W().Config, dir, "config");
+    return 0;
+}
