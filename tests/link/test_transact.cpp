@@ -252,6 +252,43 @@ TEST_F(EngineTest, EachExchangePurgesLeftoversOfTheLastOne) {
     EXPECT_EQ(Run(0, 17), 0);
 }
 
+struct PortFailureCase {
+    const char* what;
+    int okWrites; // successful writes before the failure (-1: none fails)
+    int okReads;
+    const char* systemText;
+};
+
+class PortFailureAt : public EngineTest, public ::testing::WithParamInterface<PortFailureCase> {};
+
+TEST_P(PortFailureAt, Gives257ClosesThePortAndTheProgramGoesOn) {
+    const PortFailureCase& c = GetParam();
+    line.SetResponder([](const Bytes&) { return Truncated(ConfigReply(), 10); });
+    line.FailWritesAfter(c.okWrites);
+    line.FailReadsAfter(c.okReads);
+    EXPECT_EQ(Run(0, 17), ResultCode::PortFailure);
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(closeRequests, 0);
+    EXPECT_TRUE(op.Shown().empty());
+    EXPECT_EQ(Run(0, 17), ResultCode::PortNotOpen);
+    port.ReportError(0, ResultCode::PortFailure);
+    ASSERT_EQ(op.Shown().size(), 1u);
+    EXPECT_EQ(op.Shown()[0].text, std::string("Сбой COM-порта FAKE при чтении или записи (") +
+                                      c.systemText +
+                                      "). Проверьте оборудование и заново настройте порт.");
+    EXPECT_EQ(op.Shown()[0].caption, "Ошибка");
+    EXPECT_EQ(op.Shown()[0].icon, MsgIcon::Error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, PortFailureAt,
+    ::testing::Values(PortFailureCase{"first_write", 0, -1, "fake: write failed"},
+                      PortFailureCase{"repeat_write", 2, -1, "fake: write failed"},
+                      PortFailureCase{"header", -1, 0, "fake: read failed"},
+                      PortFailureCase{"body", -1, 1, "fake: read failed"},
+                      PortFailureCase{"later_body", -1, 5, "fake: read failed"}),
+    [](const auto& info) { return std::string(info.param.what); });
+
 TEST_F(EngineTest, DelayTxComesBeforeEveryTransmission) {
     port.SetDelayTx(40);
     line.QueueSilence(2);
