@@ -1,15 +1,84 @@
 #pragma once
-// "Программирование функционального блока MBM": one ModBus-master F15 block.
+// "Программирование функционального блока MBM": one ModBus-master F15 block of the network
+// image: the request it sends, its inputs and the device signals assigned to them.
 
 #include "dialogs/lumdialog.h"
 
+#include <array>
+#include <string>
+
 class LumMain;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QToolButton;
+class TErrorMarker;
 
 class TFormF15 : public TLumDialog {
     Q_OBJECT
 public:
+    static constexpr int KolSign = 32;
+
     explicit TFormF15(LumMain& main, QWidget* parent = nullptr);
 
+    // Fills the editor from block n (1 or 2) of the network image before it is shown.
+    void FillBlock(int n);
+    int BlockIndex() const { return block_; }
+
+    // Handlers of the controls, public so that tests reach them.
+    void EditKodFExit();
+    void EditKolVhExit();
+    void EditKolVhChange();
+    void KvitClick();
+    void SbrosClick();
+    void InformButClick();
+    void OKClick();
+    void SaveClick(); // writes the image with progress steps of 25
+
+    QLabel* LabFB = nullptr;
+    QLabel* LabN_MBM = nullptr;
+    QLineEdit* EditKolVh = nullptr;
+    QToolButton* Kvit = nullptr;
+    QToolButton* Sbros = nullptr;
+    QLineEdit* EditKodF = nullptr;
+    QLineEdit* EditAdBegDat = nullptr;
+    QLineEdit* EditKolDat = nullptr;
+    QComboBox* CBoxUstr = nullptr;
+    std::array<QLineEdit*, KolSign> Edit{}; // Edit1 .. Edit32
+    QPushButton* InformBut = nullptr;
+    QPushButton* OK = nullptr;
+    TErrorMarker* ErrorText = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+
+protected:
+    bool CanClose(int& result) override; // FormCloseQuery
+
 private:
+    QWidget* CreateHeading();
+    QWidget* CreateRequestGroup();
+    QWidget* CreateSignalGroup();
+    void ConnectEditing();
+    void FillEmpty();
+    void FillExisting();
+    void FocusChanged(QWidget* old, QWidget* now);
+    void FieldLeft(QWidget* field);
+    void LeaveForFirstControl();
+    // The close checks: stores each value the moment it is accepted; false when one failed.
+    bool CheckAndStore();
+    bool CheckKolVh(int& kolVh);
+    bool CheckSignals(int kolVh);
+    void Fail(const char* message);
+    void RestoreImage();
+    bool CloseAfterChecks(int& result);
+    void PlainMessage(const std::string& text);
+
     LumMain& main_;
+    int block_ = 0;             // 0 or 1
+    bool filling_ = false;      // filling is not an edit
+    bool inQuery_ = false;      // the close query runs
+    bool failed_ = false;       // a check of this close query failed
+    bool moveFocus_ = false;    // the close query moves the focus itself
+    bool closePending_ = false; // a failed function code asked for the close query
 };
