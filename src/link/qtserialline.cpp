@@ -6,7 +6,12 @@
 #include <cctype>
 
 #ifndef _WIN32
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
 #include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -106,6 +111,12 @@ bool QtSerialLine::purge() {
     if (!port_.isOpen())
         return false;
     port_.clearError();
+#ifndef _WIN32
+    // The transfers bypass QSerialPort's buffers, so the port's own queues are all there is.
+    if (::tcflush(static_cast<int>(port_.handle()), TCIOFLUSH) != 0)
+        return FailErrno(errno) == 0;
+    return true;
+#endif
     if (!port_.clear(QSerialPort::AllDirections)) {
         errorText_ = port_.errorString().toStdString();
         return false;
@@ -131,6 +142,9 @@ int QtSerialLine::write(const uint8_t* bytes, int count) {
     port_.clearError();
     if (count <= 0)
         return 0;
+#ifndef _WIN32
+    return WriteDirect(bytes, count);
+#endif
     if (port_.write(reinterpret_cast<const char*>(bytes), count) < 0)
         return Fail();
     QElapsedTimer timer;
@@ -152,6 +166,9 @@ int QtSerialLine::read(uint8_t* buffer, int count) {
     if (!port_.isOpen())
         return -1;
     port_.clearError();
+#ifndef _WIN32
+    return ReadDirect(buffer, count);
+#endif
     QElapsedTimer timer;
     timer.start();
     const qint64 total = (TotalBaseMs + static_cast<qint64>(TotalPerByteMs) * count) * kNanosPerMs;
@@ -179,3 +196,97 @@ int QtSerialLine::read(uint8_t* buffer, int count) {
     }
     return got;
 }
+
+#ifndef _WIN32
+
+namespace {
+
+// Waits for the descriptor to become ready for events, at most nanos; the poll result.
+int WaitFor(int fd, short events, qint64 nanos, short* revents) {
+    pollfd p{fd, events, 0};
+    const timespec limit{static_cast<time_t>(nanos / 1'000'000'000),
+                         static_cast<long>(nanos % 1'000'000'000)};
+    const int r = ::ppoll(&p, 1, &limit, nullptr);
+    *revents = p.revents;
+    return r;
+}
+
+bool Hangup(short revents, short wanted) {
+    return (revents & (POLLERR | POLLHUP | POLLNVAL)) && !(revents & wanted);
+}
+
+} // namespace
+
+int QtSerialLine::FailErrno(int error) {
+    errorText_ = error ? std::strerror(error) : "the port is gone";
+    return -1;
+}
+
+int QtSerialLine::WriteDirect(const uint8_t* bytes, int count) {
+    const int fd = static_cast<int>(port_.handle());
+    QElapsedTimer timer;
+    timer.start();
+    const qint64 limit = (TotalBaseMs + static_cast<qint64>(TotalPerByteMs) * count) * kNanosPerMs;
+    int written = 0;
+    while (written < count) {
+        const ssize_t n = ::write(fd, bytes + written, static_cast<size_t>(count - written));
+        if (n > 0) {
+            written += static_cast<int>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN)
+            return FailErrno(errno);
+        const qint64 left = limit - timer.nsecsElapsed();
+        if (left <= 0)
+            break;
+        short revents = 0;
+        const int r = WaitFor(fd, POLLOUT, left, &revents);
+        if (r < 0 && errno != EINTR)
+            return FailErrno(errno);
+        if (r > 0 && Hangup(revents, POLLOUT))
+            return FailErrno(0);
+    }
+    return written;
+}
+
+int QtSerialLine::ReadDirect(uint8_t* buffer, int count) {
+    const int fd = static_cast<int>(port_.handle());
+    QElapsedTimer timer;
+    timer.start();
+    const qint64 total = (TotalBaseMs + static_cast<qint64>(TotalPerByteMs) * count) * kNanosPerMs;
+    qint64 lastByte = -1;
+    int got = 0;
+    while (got < count) {
+        const ssize_t n = ::read(fd, buffer + got, static_cast<size_t>(count - got));
+        if (n > 0) {
+            got += static_cast<int>(n);
+            lastByte = timer.nsecsElapsed();
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN)
+            return FailErrno(errno); // EIO: the adapter or the other end of the line is gone
+        short revents = 0;
+        // End of file on a terminal is a hangup: the other end of the line has gone.
+        if (n == 0 && WaitFor(fd, POLLIN, 0, &revents) > 0 &&
+            (revents & (POLLERR | POLLHUP | POLLNVAL)))
+            return FailErrno(0);
+        qint64 limit = total;
+        if (lastByte >= 0)
+            limit = std::min(limit, lastByte + ByteGapMs * kNanosPerMs);
+        const qint64 left = limit - timer.nsecsElapsed();
+        if (left <= 0)
+            break;
+        const int r = WaitFor(fd, POLLIN, left, &revents);
+        if (r < 0 && errno != EINTR)
+            return FailErrno(errno);
+        if (r > 0 && Hangup(revents, POLLIN))
+            return FailErrno(0);
+    }
+    return got;
+}
+
+#endif
