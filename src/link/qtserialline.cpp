@@ -86,6 +86,11 @@ bool QtSerialLine::open(const LineSettings& settings) {
     // refuses both calls without an error, which is no reason to give up the port.
     port_.setDataTerminalReady(false);
     port_.setRequestToSend(false);
+#ifndef _WIN32
+    // Bytes are read from the descriptor directly; QSerialPort must not pick up what arrives
+    // between commands while the event loop runs, beyond one byte that nobody reads.
+    port_.setReadBufferSize(1);
+#endif
     port_.clearError();
     errorText_.clear();
     return true;
