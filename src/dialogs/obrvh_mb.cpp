@@ -34,6 +34,8 @@ TFormVh::TFormVh(LumMain& main, QWidget* parent) : TLumDialog(parent), main_(mai
     // Only OK and Cancel close this dialog.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     auto* v = new QGridLayout(this);
+    // The dialog takes the size of the one group its caller shows.
+    v->setSizeConstraint(QLayout::SetFixedSize);
     GroupBox2 = new QGroupBox(this);
     auto* g2 = new QGridLayout(GroupBox2);
     Edit1 = NumberField(GroupBox2, main_.Op());
@@ -56,9 +58,9 @@ TFormVh::TFormVh(LumMain& main, QWidget* parent) : TLumDialog(parent), main_(mai
     GroupBox2->hide();
     GroupBox3->hide();
     ErrorText = new TErrorMarker(this);
-    connect(OK, &QPushButton::clicked, this, [this] { CloseWith(mr::Cancel); });
-    connect(Cancel, &QPushButton::clicked, this, [this] { done(3); });
-    SetCloseBoxResult(3);
+    connect(OK, &QPushButton::clicked, this, [this] { CloseWith(Accepted); });
+    connect(Cancel, &QPushButton::clicked, this, [this] { CloseWith(Cancelled); });
+    SetCloseBoxResult(Cancelled);
 }
 
 void TFormVh::PrepareGroupMode() {
@@ -91,12 +93,12 @@ QLineEdit* TFormVh::FirstWrongField() const {
 }
 
 bool TFormVh::CanClose(int& result) {
-    if (result == 3)
+    if (result == Cancelled)
         return true;
     if (QLineEdit* wrong = FirstWrongField()) {
         ShowErrorText(wrong, ErrorText);
         return false;
     }
-    result = 2;
+    result = Accepted;
     return true;
 }

@@ -13,6 +13,9 @@ class TErrorMarker;
 class TFormVh : public TLumDialog {
     Q_OBJECT
 public:
+    static constexpr int Accepted = 2;
+    static constexpr int Cancelled = 3;
+
     explicit TFormVh(LumMain& main, QWidget* parent = nullptr);
 
     // "Ввод номеров группы текстовых реквизитов": the first and last number.

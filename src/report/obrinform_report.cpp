@@ -1,0 +1,121 @@
+// The inputs table's report: its lines, the .rtf file and printing.
+
+#include "report/obrinform.h"
+
+#include "dialogs/lummain.h"
+#include "model/operator.h"
+#include "model/servclass.h"
+#include "report/rtfwriter.h"
+
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTableWidget>
+#include <QTextDocument>
+#include <QTextOption>
+
+namespace {
+QString U(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+// The identifier and label columns are filled up to the width of a label.
+QString FilledUp(const QString& cell) {
+    constexpr int width = TServClass::TextLen;
+    return cell.size() < width ? cell + QString(width - cell.size(), ' ') : cell;
+}
+
+// Word processors put their default tab stops every 1.25 cm; the printed page does the same.
+constexpr double TabStopCm = 1.25;
+} // namespace
+
+QStringList TInform::ReportLines() const {
+    QStringList lines;
+    if (main_.Serv().FlagFile == 1)
+        lines << U("Файл ") + main_.CurFile();
+    else
+        lines << U("ЛУМ-08  ") + main_.ModifText() + U("  № ") +
+                     QString::number(main_.DeviceNumberShown());
+    const QString emptyLine(QChar('\n'));
+    lines << emptyLine << QString(10, ' ') + Label1->text() << emptyLine;
+    QStringList headers;
+    for (int c = 0; c < KolCol; ++c)
+        headers << StringGrid1->horizontalHeaderItem(c)->text();
+    lines << headers.join('\t') << emptyLine;
+    for (int r = 1; r <= KolVh(); ++r)
+        lines << Cell(0, r) + '\t' + FilledUp(Cell(1, r)) + '\t' + Cell(2, r) + '\t' +
+                     FilledUp(Cell(ColText, r)) + '\t' + Cell(4, r);
+    return lines;
+}
+
+void TInform::BNew1Click() {
+    RichEdit1->clear();
+    RichEdit1->setPlainText(ReportLines().join('\n'));
+    if (SaveReport().isEmpty())
+        return;
+    if (main_.Op().YesNo("Печатать?", "Необходимость печати файла .rtf"))
+        PrintReport();
+}
+
+QString TInform::SaveReport() {
+    const FileDialogRequest request{true, U("Создание  или замена файла .rtf "), QString(),
+                                    U("Файлы типа .rtf (*.rtf);;Все файлы (*)"), "rtf"};
+    for (;;) {
+        const QString chosen = main_.AskFileName(request);
+        if (chosen.isEmpty())
+            return QString();
+        const QString name = WithRtfExtension(chosen);
+        if (name.isEmpty())
+            continue;
+        if (WriteReportFile(name))
+            return name;
+        if (!main_.Op().YesNo("Файл не удается создать.\nПовторить?", "Сохранение файла печати"))
+            return QString();
+    }
+}
+
+QString TInform::WithRtfExtension(const QString& name) {
+    // The extension of the file name itself, not of a folder on its path.
+    const QString fileName = QFileInfo(name).fileName();
+    const int dot = fileName.lastIndexOf('.');
+    if (dot < 0)
+        return name + ".rtf";
+    if (fileName.mid(dot) == ".rtf")
+        return name;
+    // The caption begins with a Latin C.
+    main_.Op().Tell("Неверно задано имя файла", "Cохранение данных в файл", MsgIcon::Warning);
+    return QString();
+}
+
+bool TInform::WriteReportFile(const QString& name) const {
+    TRtfWriter writer(RichEdit1->font().family(), RichEdit1->font().pointSize());
+    writer.AddLine(RichEdit1->toPlainText());
+    const QByteArray rtf = writer.Rtf();
+    // A file that cannot be written completely leaves the old one in place.
+    QSaveFile file(name);
+    return file.open(QIODevice::WriteOnly) && file.write(rtf) == rtf.size() && file.commit();
+}
+
+void TInform::PrintReport() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setDocName(U("Дискретные сигналы"));
+    QPrintDialog dialog(&printer, this);
+    if (main_.showModal(dialog) != QDialog::Accepted)
+        return;
+    PrintReportOn(printer);
+}
+
+void TInform::PrintReportOn(QPrinter& printer) const {
+    QTextDocument document;
+    document.setDefaultFont(RichEdit1->font());
+    QTextOption option = document.defaultTextOption();
+    option.setTabStopDistance(printer.logicalDpiX() * TabStopCm / 2.54);
+    option.setWrapMode(QTextOption::NoWrap);
+    document.setDefaultTextOption(option);
+    document.setPlainText(RichEdit1->toPlainText());
+    document.print(&printer);
+}

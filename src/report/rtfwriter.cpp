@@ -1,0 +1,81 @@
+#include "report/rtfwriter.h"
+
+#include "dialogs/cp1251.h"
+
+namespace {
+
+void AppendHexByte(QByteArray& out, unsigned char byte) {
+    static const char digits[] = "0123456789abcdef";
+    out.append("\\'");
+    out.append(digits[byte >> 4]);
+    out.append(digits[byte & 0x0F]);
+}
+
+void AppendChar(QByteArray& out, QChar c) {
+    const char16_t u = c.unicode();
+    switch (u) {
+    case '\t':
+        out.append("\\tab ");
+        return;
+    case '\\':
+    case '{':
+    case '}':
+        out.append('\\');
+        out.append(char(u));
+        return;
+    default:
+        break;
+    }
+    if (u >= 0x20 && u < 0x80) {
+        out.append(char(u));
+        return;
+    }
+    if (u < 0x20) {
+        AppendHexByte(out, static_cast<unsigned char>(u)); // a stray control byte stays visible
+        return;
+    }
+    const std::string byte = ToCp1251(QString(c));
+    if (FromCp1251(byte) == QString(c)) {
+        AppendHexByte(out, static_cast<unsigned char>(byte[0]));
+        return;
+    }
+    // Outside the code page (a file name may hold anything): Unicode with a fallback.
+    out.append("\\u");
+    out.append(QByteArray::number(int(int16_t(u))));
+    out.append('?');
+}
+
+} // namespace
+
+TRtfWriter::TRtfWriter(const QString& fontName, int pointSize)
+    : fontName_(fontName), halfPoints_(pointSize * 2) {}
+
+void TRtfWriter::AddLine(const QString& line) {
+    QString text = line;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace('\r', '\n');
+    paragraphs_ += text.split('\n');
+}
+
+QByteArray TRtfWriter::EscapeText(const QString& text) {
+    QByteArray out;
+    out.reserve(text.size() * 2);
+    for (QChar c : text)
+        AppendChar(out, c);
+    return out;
+}
+
+QByteArray TRtfWriter::Rtf() const {
+    QByteArray out("{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl{\\f0\\fswiss"
+                   "\\fcharset204 ");
+    out.append(EscapeText(fontName_));
+    out.append(";}}\r\n\\viewkind4\\uc1\\pard\\f0\\fs");
+    out.append(QByteArray::number(halfPoints_));
+    out.append(' ');
+    for (const QString& p : paragraphs_) {
+        out.append(EscapeText(p));
+        out.append("\\par\r\n");
+    }
+    out.append("}\r\n");
+    return out;
+}
