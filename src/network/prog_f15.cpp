@@ -12,6 +12,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -159,6 +160,11 @@ void TFormF15::ConnectEditing() {
     for (QLineEdit* field : Edit)
         InstallKeyFilter(field, KeyFilterKind::Decimal, op);
     InstallKeyFilter(EditAdBegDat, KeyFilterKind::Hex, op);
+    // Installed after the key filters, so that it sees the keys first.
+    for (QLineEdit* field : {EditKolVh, EditKodF, EditKolDat, EditAdBegDat})
+        field->installEventFilter(this);
+    for (QLineEdit* field : Edit)
+        field->installEventFilter(this);
 
     for (QLineEdit* field : {EditKolVh, EditKodF, EditAdBegDat, EditKolDat})
         connect(field, &QLineEdit::textChanged, this, [this] { EditKolVhChange(); });
@@ -171,6 +177,19 @@ void TFormF15::ConnectEditing() {
     connect(OK, &QPushButton::clicked, this, [this] { OKClick(); });
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget* old, QWidget* now) { FocusChanged(old, now); });
+}
+
+bool TFormF15::eventFilter(QObject* watched, QEvent* event) {
+    // Tab and Shift+Tab only move between the fields: the key filters must not take them for
+    // input (the accepted Enter moves on with a Tab of its own, too).
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ControlModifier))
+            return focusNextPrevChild(true);
+        if (key->key() == Qt::Key_Backtab)
+            return focusNextPrevChild(false);
+    }
+    return TLumDialog::eventFilter(watched, event);
 }
 
 void TFormF15::FillBlock(int n) {

@@ -54,6 +54,7 @@ public:
 
 protected:
     bool CanClose(int& result) override; // FormCloseQuery
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* CreateHeading();

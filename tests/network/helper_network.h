@@ -1,0 +1,55 @@
+#pragma once
+// Shared pieces of the network window tests: images with recognisable bytes, and reaching the
+// network image and its reserve copy through the main window.
+
+#include "guisupport/guiharness.h"
+#include "model/progf15class.h"
+#include "model/reservblocks.h"
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+using NetImage = std::array<uint8_t, 82>;
+
+inline QString U(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+// Byte i holds 0x80 + i (byte 0 the block number 17), so a moved or cleared byte shows.
+inline NetImage PatternImage() {
+    NetImage image{};
+    image[0] = 17;
+    for (int i = 1; i < 82; ++i)
+        image[i] = uint8_t(0x80 + i);
+    return image;
+}
+
+inline NetImage ImageOf(const TProgF15Class& f15) {
+    NetImage image{};
+    std::copy(f15.BufF15, f15.BufF15 + 82, image.begin());
+    return image;
+}
+
+inline NetImage ReserveOf(GuiHarness& h) {
+    NetImage image{};
+    std::copy(h.Main().Reserv().ReservF15, h.Main().Reserv().ReservF15 + 82, image.begin());
+    return image;
+}
+
+// The image as if it had just been read from the device: model and reserve copy alike.
+inline void LoadImage(GuiHarness& h, const NetImage& image) {
+    std::copy(image.begin(), image.end(), h.Main().ProgF15().BufF15);
+    std::copy(image.begin(), image.end(), h.Main().Reserv().ReservF15);
+    h.Main().ProgF15().FlagNoChange = true;
+}
+
+// The frames the program wrote with the given function code, as they went on the line.
+inline std::vector<std::vector<uint8_t>> FramesOf(GuiHarness& h, uint8_t function) {
+    std::vector<std::vector<uint8_t>> frames;
+    for (const auto& f : h.Fake().Written())
+        if (f.size() > 1 && f[1] == function)
+            frames.push_back(f);
+    return frames;
+}
