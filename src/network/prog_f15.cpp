@@ -93,6 +93,9 @@ QWidget* TFormF15::CreateHeading() {
         // A switch, not a field: pressing it leaves the focus where it was.
         b->setFocusPolicy(Qt::NoFocus);
         b->setToolTip(U("Кнопка внешнего квитирования"));
+        // Down must be told from up at a glance.
+        b->setStyleSheet("QToolButton { border: 1px solid gray; background: white; }"
+                         "QToolButton:checked { border: 2px inset gray; background: #3a6ea5; }");
     }
     grid->addWidget(LabFB, 0, 0, 1, 3);
     grid->addWidget(LabN_MBM, 0, 3);
