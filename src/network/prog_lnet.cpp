@@ -18,6 +18,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 #include <cstring>
 
@@ -140,8 +141,9 @@ void TFormLNet::LocNet15Click() {
 
 void TFormLNet::showEvent(QShowEvent* event) {
     TLumDialog::showEvent(event);
-    // FormShow: a new save point.
-    main_.ProgF15().FlagNoChange = true;
+    // FormShow: a new save point; a window brought back from the task bar is no new opening.
+    if (!event->spontaneous())
+        main_.ProgF15().FlagNoChange = true;
 }
 
 void TFormLNet::ShowBlockButton(int block, int kodF) {

@@ -181,6 +181,36 @@ private slots:
         QVERIFY(h.Main().ProgF15().FlagNoChange);
     }
 
+    void deleteShortcutActsOnlyOnTheBlockButtons_data() {
+        QTest::addColumn<bool>("blockList");
+        QTest::newRow("block list") << true;
+        QTest::newRow("settings") << false;
+    }
+    void deleteShortcutActsOnlyOnTheBlockButtons() {
+        QFETCH(bool, blockList);
+        GuiHarness h;
+        LoadImage(h, PatternImage());
+        h.Main().Serv().FlagFile = 1;
+        auto fill = [&](TFormLNet& d) {
+            d.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&d));
+            QWidget* target = blockList ? static_cast<QWidget*>(d.LocNet15_2) : d.Skor;
+            if (blockList) {
+                QTest::mousePress(d.LocNet15_2, Qt::RightButton);
+                d.PopupMenu1->hide();
+            }
+            target->setFocus();
+            QTest::keyClick(target, Qt::Key_Delete, Qt::ControlModifier);
+            Click(d.OK);
+        };
+        if (blockList)
+            OpenBlockList(h, fill);
+        else
+            OpenSettings(h, fill);
+        QCOMPARE(ImageOf(h.Main().ProgF15()), blockList ? PatternWithout(1) : PatternImage());
+        QCOMPARE(h.Main().Serv().FlagChange, blockList ? 1 : 0);
+    }
+
     void closeQuery_data() {
         QTest::addColumn<bool>("fileMode");
         QTest::addColumn<bool>("edit");
