@@ -131,7 +131,7 @@ void TInform::FillRows() {
         const int r = i + 1;
         SetCell(0, r, QString::number(r));
         SetCell(1, r, QString::fromStdString(serv.GetIdVh(i)));
-        SetCell(2, r, QStringLiteral(" 0x%1").arg(i, 2, 16, QChar('0')).toUpper());
+        SetCell(2, r, " 0x" + QStringLiteral("%1").arg(i, 2, 16, QChar('0')).toUpper());
         SetCell(ColText, r, FromCp1251(serv.GetTextVh(i)));
     }
 }

@@ -1,0 +1,186 @@
+// The group-number dialog: its two modes, the checks on OK with the marker beside the failing
+// field, Cancel without checks, and the key filter of its fields.
+
+#include "dialogs/fieldcheck.h"
+#include "dialogs/obrvh_mb.h"
+#include "guisupport/guiharness.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+QString U(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+QStringList LabelTexts(const QWidget* box) {
+    QStringList texts;
+    for (const QLabel* l : box->findChildren<QLabel*>())
+        texts << l->text();
+    return texts;
+}
+} // namespace
+
+class TestFormVh : public QObject {
+    Q_OBJECT
+
+private slots:
+    void modesShowOneGroup_data() {
+        QTest::addColumn<bool>("group");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QStringList>("labels");
+        QTest::newRow("group") << true << U("Ввод номеров группы текстовых реквизитов")
+                               << QStringList{U("Начальный № группы"), U("Конечный № группы")};
+        QTest::newRow("insert") << false << U("Ввод начального № вставки")
+                                << QStringList{U("Заменить группу,       начиная с   №")};
+    }
+    void modesShowOneGroup() {
+        QFETCH(bool, group);
+        QFETCH(QString, caption);
+        QFETCH(QStringList, labels);
+        GuiHarness h;
+        TFormVh& d = *h.W().FormVh;
+        QVERIFY(d.GroupBox2->isHidden() && d.GroupBox3->isHidden()); // until a caller chooses
+        group ? d.PrepareGroupMode() : d.PrepareInsertMode();
+        bool checked = false;
+        h.OnModal([&](QDialog&) {
+            QCOMPARE(d.windowTitle(), caption);
+            QCOMPARE(d.GroupBox2->isVisible(), group);
+            QCOMPARE(d.GroupBox3->isVisible(), !group);
+            QWidget* shown = group ? d.GroupBox2 : d.GroupBox3;
+            QCOMPARE(LabelTexts(shown), labels);
+            QCOMPARE(QApplication::focusWidget(), group ? d.Edit1 : d.Edit3);
+            QVERIFY(d.ErrorText->isHidden());
+            QCOMPARE(d.Cancel->text(), U("Отмена"));
+            QVERIFY(!(d.windowFlags() & Qt::WindowCloseButtonHint)); // only OK and Cancel
+            for (QLineEdit* e : {d.Edit1, d.Edit2, d.Edit3})
+                QCOMPARE(e->maxLength(), 10);
+            checked = true;
+            Click(d.Cancel);
+        });
+        QCOMPARE(h.Main().showModal(d), TFormVh::Cancelled);
+        QVERIFY(checked);
+    }
+
+    void okChecksTheVisibleGroup_data() {
+        QTest::addColumn<bool>("group");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<int>("wrongField"); // 1..3, or 0 when the numbers are taken
+        QTest::newRow("both empty") << true << ""
+                                    << "" << 1;
+        QTest::newRow("first 0") << true << "0"
+                                 << "5" << 1;
+        QTest::newRow("second 0") << true << "3"
+                                  << "0" << 2;
+        QTest::newRow("second empty") << true << "3"
+                                      << "" << 2;
+        QTest::newRow("pasted letters") << true << "3"
+                                        << "5x" << 2;
+        QTest::newRow("pasted negative") << true << "-3"
+                                         << "5" << 1;
+        QTest::newRow("group taken") << true << "7"
+                                     << "5" << 0;
+        QTest::newRow("ten digits taken") << true << "9999999999"
+                                          << "1" << 0;
+        QTest::newRow("start empty") << false << ""
+                                     << "" << 3;
+        QTest::newRow("start 0") << false << "0"
+                                 << "" << 3;
+        QTest::newRow("start taken") << false << "11"
+                                     << "" << 0;
+    }
+    void okChecksTheVisibleGroup() {
+        QFETCH(bool, group);
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(int, wrongField);
+        GuiHarness h;
+        TFormVh& d = *h.W().FormVh;
+        group ? d.PrepareGroupMode() : d.PrepareInsertMode();
+        QLineEdit* fields[] = {nullptr, d.Edit1, d.Edit2, d.Edit3};
+        h.OnModal([&](QDialog&) {
+            if (group) {
+                d.Edit1->setText(first);
+                d.Edit2->setText(second);
+                d.Edit3->setText("0"); // hidden: not checked
+            } else {
+                d.Edit3->setText(first);
+                d.Edit1->clear(); // hidden: not checked
+            }
+            Click(d.OK);
+            if (wrongField == 0)
+                return;
+            QVERIFY(d.isVisible());
+            QVERIFY(d.ErrorText->isVisible());
+            QCOMPARE(d.ErrorText->text(), U(" Ошибка ввода "));
+            // The marker overlaps the lower edge of the failing field.
+            QLineEdit* field = fields[wrongField];
+            const QPoint fieldBottomLeft = field->mapTo(&d, QPoint(0, field->height()));
+            QCOMPARE(d.ErrorText->pos(), fieldBottomLeft + QPoint(5, -5));
+            Click(d.Cancel);
+        });
+        const int result = h.Main().showModal(d);
+        QCOMPARE(result, wrongField == 0 ? TFormVh::Accepted : TFormVh::Cancelled);
+    }
+
+    void markerHidesOnMouseMoveAndNextShowing() {
+        GuiHarness h;
+        TFormVh& d = *h.W().FormVh;
+        d.PrepareInsertMode();
+        h.OnModal([&](QDialog&) {
+            d.Edit3->clear();
+            Click(d.OK);
+            QVERIFY(d.ErrorText->isVisible());
+            QTest::mouseMove(d.ErrorText, QPoint(3, 3));
+            QTRY_VERIFY(d.ErrorText->isHidden());
+            QTest::mouseMove(d.OK); // away from where the marker comes back
+            Click(d.OK);
+            QVERIFY(d.ErrorText->isVisible());
+            d.Edit3->setText("4");
+            Click(d.OK);
+        });
+        QCOMPARE(h.Main().showModal(d), TFormVh::Accepted);
+        h.OnModal([&](QDialog&) {
+            QVERIFY(d.ErrorText->isHidden());
+            QCOMPARE(d.Edit3->text(), QString("4")); // the last numbers are offered again
+            Click(d.Cancel);
+        });
+        QCOMPARE(h.Main().showModal(d), TFormVh::Cancelled);
+    }
+
+    void keyFilterAndEnter() {
+        GuiHarness h;
+        TFormVh& d = *h.W().FormVh;
+        d.PrepareGroupMode();
+        h.OnModal([&](QDialog&) {
+            d.Edit1->setFocus();
+            QTest::keyClicks(d.Edit1, "12");
+            QCOMPARE(d.Edit1->text(), QString("12"));
+            QVERIFY(h.Op().Shown().empty());
+            QTest::keyClick(d.Edit1, Qt::Key_A);
+            QCOMPARE(h.Op().LastText(), std::string(" Ошибка ввода "));
+            QCOMPARE(h.Op().Shown().back().caption, std::string("Ошибка"));
+            QVERIFY(d.Edit1->text().isEmpty());
+            QTest::keyClicks(d.Edit1, "3");
+            QTest::keyClick(d.Edit1, Qt::Key_Return);
+            QCOMPARE(QApplication::focusWidget(), d.Edit2);
+            QVERIFY(d.isVisible()); // Enter moves on, it does not close
+            QCOMPARE(d.Edit1->text(), QString("3"));
+            QCOMPARE(h.Op().Shown().size(), size_t(1));
+            QTest::keyClick(d.Edit2, Qt::Key_Tab, Qt::ShiftModifier); // and back
+            QCOMPARE(QApplication::focusWidget(), d.Edit1);
+            QTest::keyClick(d.Edit1, Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), d.Edit2);
+            QCOMPARE(h.Op().Shown().size(), size_t(1));
+            Click(d.Cancel);
+        });
+        QCOMPARE(h.Main().showModal(d), TFormVh::Cancelled);
+    }
+};
+
+QTEST_MAIN(TestFormVh)
+#include "tst_formvh.moc"

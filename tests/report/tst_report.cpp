@@ -1,0 +1,265 @@
+// The report of the inputs table: its lines in file and device mode, the save dialog with its
+// extension rules and retry question, the .rtf file's bytes, and printing on request.
+
+#include "helper_informsetup.h"
+#include "report/obrinform.h"
+#include "report/rtfwriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray ReadFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// "Дискр.сигн.001" in the file: Д C4, и E8, с F1, к EA, р F0, г E3, н ED.
+const char kLabel1Rtf[] = "\\'c4\\'e8\\'f1\\'ea\\'f0.\\'f1\\'e8\\'e3\\'ed.001";
+
+} // namespace
+
+class TestReport : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    QString oldDir_;
+
+    // Runs "Создание и печать файла .rtf" in the table opened from the main window.
+    static void RunReport(GuiHarness& h) {
+        h.OnModal([&h](QDialog&) { h.W().Inform->BNew1Click(); });
+        h.Main().InformButClick();
+    }
+
+private slots:
+    void initTestCase() {
+        oldDir_ = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir_.path())); // relative report names land here
+    }
+    void cleanupTestCase() { QDir::setCurrent(oldDir_); }
+
+    void fileModeLines() {
+        GuiHarness h;
+        const QString conf = OpenCreatedFile(h, dir_.path(), 2);
+        h.Main().Serv().PutTextVh(std::string(14, 'L'), 2); // exactly 14: no fill
+        QStringList lines;
+        h.OnModal([&](QDialog&) { lines = h.W().Inform->ReportLines(); });
+        h.Main().InformButClick();
+        QCOMPARE(lines.size(), 6 + 12);
+        QCOMPARE(lines[0], U8("Файл ") + conf);
+        QVERIFY(!lines[0].contains(U8("№")));
+        QCOMPARE(lines[1], QString("\n"));
+        QCOMPARE(lines[2], U8("          Дискретные сигналы"));
+        QCOMPARE(lines[3], QString("\n"));
+        QCOMPARE(lines[4], U8("  № \tИдентификатор \t   Адрес\tТекст.реквизит\tвых на МР"));
+        QCOMPARE(lines[5], QString("\n"));
+        QCOMPARE(lines[6], U8("1\tDI_1_1        \t 0x00\tДискр.сигн.001\t"));
+        QCOMPARE(lines[8], QString("3\tDI_1_3        \t 0x02\tLLLLLLLLLLLLLL\t"));
+        QCOMPARE(lines[17], U8("12\tDI_2_6        \t 0x0B\tДискр.сигн.012\t"));
+    }
+
+    void deviceModeLines_data() {
+        QTest::addColumn<int>("address");
+        QTest::newRow("device 3") << 3;
+        QTest::newRow("device 31") << 31;
+    }
+    void deviceModeLines() {
+        QFETCH(int, address);
+        GuiHarness h;
+        ReadDeviceWith(h, 1, address);
+        // Identifier cells of 14 and 16 characters: no fill after either.
+        h.Main().Serv().IdVh[0][6] = "ABCDE";
+        h.Main().Serv().IdVh[1][6] = "ABCDEFG";
+        QStringList lines;
+        h.OnModal([&](QDialog&) { lines = h.W().Inform->ReportLines(); });
+        h.Main().InformButClick();
+        QCOMPARE(lines.size(), 6 + 6);
+        // The emulated device's modules: an "МСЮ" in slot 0, nothing else.
+        QCOMPARE(lines[0], U8("ЛУМ-08  2000000000000000  № %1").arg(address));
+        QCOMPARE(lines[6], QString("1\tDI_1_1ABCDE   \t 0x00\t              \t"));
+        QCOMPARE(lines[7], QString("2\tDI_1_2ABCDEFG   \t 0x01\t              \t"));
+        QCOMPARE(lines[8], QString("3\tDI_1_3        \t 0x02\t              \t"));
+        QCOMPARE(lines[11], QString("6\tDI_1_6        \t 0x05\t              \t"));
+    }
+
+    void saveDialogAndExtensions_data() {
+        QTest::addColumn<QStringList>("answers"); // file dialog answers in order
+        QTest::addColumn<QString>("written");     // the file expected, empty for none
+        QTest::addColumn<int>("refusals");
+        QTest::newRow("no extension") << QStringList{"report"} << "report.rtf" << 0;
+        QTest::newRow(".rtf") << QStringList{"r1.rtf"} << "r1.rtf" << 0;
+        QTest::newRow("folder with a dot")
+            << QStringList{"sub.d/report"} << "sub.d/report.rtf" << 0;
+        QTest::newRow(".RTF then cancel") << QStringList{"r2.RTF", ""} << "" << 1;
+        QTest::newRow(".txt then good") << QStringList{"r3.txt", "r3"} << "r3.rtf" << 1;
+        QTest::newRow("trailing dot then cancel") << QStringList{"r4.", ""} << "" << 1;
+        QTest::newRow("cancel") << QStringList{""} << "" << 0;
+    }
+    void saveDialogAndExtensions() {
+        QFETCH(QStringList, answers);
+        QFETCH(QString, written);
+        QFETCH(int, refusals);
+        QVERIFY(QDir(dir_.path()).mkpath("sub.d"));
+        GuiHarness h;
+        OpenCreatedFile(h, dir_.path(), 1);
+        const QStringList before = QDir(dir_.path()).entryList(QDir::Files);
+        for (const QString& a : answers)
+            h.OnFileDialog(a);
+        h.Op().Answer(MsgButton::No); // "Печатать?"
+        RunReport(h);
+
+        const auto& requests = h.FileRequests();
+        QCOMPARE(int(requests.size()), 1 + answers.size()); // the open command's, then ours
+        for (size_t k = 1; k < requests.size(); ++k) {
+            QVERIFY(requests[k].save);
+            QCOMPARE(requests[k].title, U8("Создание  или замена файла .rtf "));
+            QCOMPARE(requests[k].filter, U8("Файлы типа .rtf (*.rtf);;Все файлы (*)"));
+            QCOMPARE(requests[k].defaultSuffix, QString("rtf"));
+            QVERIFY(requests[k].fileName.isEmpty());
+        }
+        int warnings = 0;
+        for (const OperatorMessage& m : h.Op().Shown())
+            if (m.text == "Неверно задано имя файла") {
+                ++warnings;
+                QCOMPARE(m.caption, std::string("C") + "охранение данных в файл"); // Latin C
+                QCOMPARE(m.icon, MsgIcon::Warning);
+            }
+        QCOMPARE(warnings, refusals);
+        QCOMPARE(h.Op().Saw("Печатать?"), !written.isEmpty());
+        if (!written.isEmpty()) {
+            QVERIFY(ReadFile(written).startsWith("{\\rtf1\\ansi\\ansicpg1251"));
+            QVERIFY(QFile::remove(written));
+        }
+        QCOMPARE(QDir(dir_.path()).entryList(QDir::Files), before);
+    }
+
+    void reportFileBytes() {
+        GuiHarness h;
+        OpenCreatedFile(h, dir_.path(), 1);
+        h.OnFileDialog("bytes");
+        h.Op().Answer(MsgButton::No);
+        RunReport(h);
+        const QByteArray rtf = ReadFile("bytes.rtf");
+        QVERIFY(rtf.startsWith("{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl{\\f0"
+                               "\\fswiss\\fcharset204 MS Sans Serif;}}\r\n"
+                               "\\viewkind4\\uc1\\pard\\f0\\fs16 \\'d4\\'e0\\'e9\\'eb "));
+        // Each of the three empty lines is a line feed of its own and so two paragraphs.
+        const QByteArray tail = QByteArray("\\par\r\n\\par\r\n\\par\r\n          "
+                                           "\\'c4\\'e8\\'f1\\'ea\\'f0\\'e5\\'f2\\'ed\\'fb\\'e5 "
+                                           "\\'f1\\'e8\\'e3\\'ed\\'e0\\'eb\\'fb\\par\r\n") +
+                                "\\par\r\n\\par\r\n  \\'b9 \\tab ";
+        QVERIFY(rtf.contains(tail));
+        QVERIFY(rtf.contains(QByteArray("\\par\r\n1\\tab DI_1_1        \\tab  0x00\\tab ") +
+                             kLabel1Rtf + "\\tab \\par\r\n"));
+        QVERIFY(rtf.endsWith("6\\tab DI_1_6        \\tab  0x05\\tab \\'c4\\'e8\\'f1\\'ea\\'f0."
+                             "\\'f1\\'e8\\'e3\\'ed.006\\tab \\par\r\n}\r\n"));
+        QCOMPARE(rtf.count("\\par\r\n"), 9 + 6);
+        QVERIFY(h.W().Inform->RichEdit1->isHidden());
+    }
+
+    void cannotCreateAsksToRetry_data() {
+        QTest::addColumn<bool>("retry");
+        QTest::newRow("retry, then a good name") << true;
+        QTest::newRow("give up") << false;
+    }
+    void cannotCreateAsksToRetry() {
+        QFETCH(bool, retry);
+        GuiHarness h;
+        OpenCreatedFile(h, dir_.path(), 1);
+        h.OnFileDialog("no-such-folder/report.rtf");
+        h.OnFileDialog("retried.rtf");
+        h.Op().Answer(retry ? MsgButton::Yes : MsgButton::No);
+        h.Op().Answer(MsgButton::No); // "Печатать?"
+        RunReport(h);
+        const OperatorMessage& question = h.Op().Shown().at(0);
+        QCOMPARE(question.text, std::string("Файл не удается создать.\nПовторить?"));
+        QCOMPARE(question.caption, std::string("Сохранение файла печати"));
+        QCOMPARE(question.icon, MsgIcon::Question);
+        QCOMPARE(question.buttons, (std::vector<MsgButton>{MsgButton::Yes, MsgButton::No}));
+        QCOMPARE(QFile::exists("retried.rtf"), retry);
+        QCOMPARE(h.Op().Saw("Печатать?"), retry);
+        QFile::remove("retried.rtf");
+    }
+
+    void existingFileIsReplaced() {
+        GuiHarness h;
+        OpenCreatedFile(h, dir_.path(), 1);
+        QFile old("old.rtf");
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(QByteArray(5000, 'z'));
+        old.close();
+        h.OnFileDialog("old.rtf");
+        h.Op().Answer(MsgButton::No);
+        RunReport(h);
+        const QByteArray rtf = ReadFile("old.rtf");
+        QVERIFY(rtf.startsWith("{\\rtf1"));
+        QVERIFY(!rtf.contains('z'));
+    }
+
+    void printingOnlyOnYes_data() {
+        QTest::addColumn<MsgButton>("answer");
+        QTest::addColumn<bool>("dialogAccepted");
+        QTest::addColumn<bool>("printed");
+        QTest::newRow("yes") << MsgButton::Yes << true << true;
+        QTest::newRow("yes, print dialog cancelled") << MsgButton::Yes << false << false;
+        QTest::newRow("no") << MsgButton::No << true << false;
+    }
+    void printingOnlyOnYes() {
+        QFETCH(MsgButton, answer);
+        QFETCH(bool, dialogAccepted);
+        QFETCH(bool, printed);
+        GuiHarness h;
+        OpenCreatedFile(h, dir_.path(), 1);
+        const QString pdf = dir_.filePath("printed.pdf");
+        QFile::remove(pdf);
+        h.OnFileDialog("printing");
+        h.Op().Answer(answer);
+        bool printDialogShown = false;
+        h.OnModal([&](QDialog&) { h.W().Inform->BNew1Click(); });
+        h.OnModal([&](QDialog& d) {
+            auto* dialog = qobject_cast<QPrintDialog*>(&d);
+            QVERIFY(dialog);
+            printDialogShown = true;
+            dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
+            dialog->printer()->setOutputFileName(pdf);
+            dialog->done(dialogAccepted ? QDialog::Accepted : QDialog::Rejected);
+        });
+        h.Main().InformButClick();
+        const OperatorMessage& question = h.Op().Shown().at(0);
+        QCOMPARE(question.text, std::string("Печатать?"));
+        QCOMPARE(question.caption, std::string("Необходимость печати файла .rtf"));
+        QCOMPARE(question.icon, MsgIcon::Question);
+        QCOMPARE(printDialogShown, answer == MsgButton::Yes);
+        QCOMPARE(QFile::exists(pdf), printed);
+        if (printed) {
+            const QByteArray bytes = ReadFile(pdf);
+            QVERIFY(bytes.startsWith("%PDF"));
+            QCOMPARE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r"), 1);
+        }
+        QVERIFY(QFile::exists("printing.rtf")); // written before the question either way
+    }
+
+    void refillingClearsTheReportBox() {
+        GuiHarness h;
+        OpenCreatedFile(h, dir_.path(), 1);
+        h.OnFileDialog("");
+        RunReport(h); // cancelled: nothing written, the box holds the report
+        TInform& t = *h.W().Inform;
+        QVERIFY(t.RichEdit1->toPlainText().startsWith(U8("Файл ")));
+        QCOMPARE(t.RichEdit1->font().family(), QString("MS Sans Serif"));
+        QCOMPARE(t.RichEdit1->font().pointSize(), 8);
+        h.OnModal([&](QDialog&) { QVERIFY(t.RichEdit1->toPlainText().isEmpty()); });
+        h.Main().InformButClick();
+        QVERIFY(!h.Op().Saw("Печатать?"));
+    }
+};
+
+QTEST_MAIN(TestReport)
+#include "tst_report.moc"
