@@ -19,6 +19,7 @@
 #include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QValidator>
 
 namespace {
 QString U(const char* s) {
@@ -82,6 +83,20 @@ private:
     QLineEdit* field_;
 };
 
+// The field's length limit for the operator's typing and pasting only. The program itself may
+// put in a longer number (a device reading of 100 or more): cut to two digits it would pass the
+// check as another value, whole it fails the range check.
+class LengthLimit : public QValidator {
+public:
+    LengthLimit(int length, QObject* parent) : QValidator(parent), length_(length) {}
+    State validate(QString& input, int&) const override {
+        return input.size() <= length_ ? Acceptable : Invalid;
+    }
+
+private:
+    int length_;
+};
+
 QLineEdit* ReadOnlyBox(QWidget* parent, int width) {
     auto* box = new QLineEdit(parent);
     box->setReadOnly(true);
@@ -136,7 +151,7 @@ QGroupBox* TFormTimeDate::CreateSettingGroup() {
         auto* caption = new QLabel(U(spec.caption), group);
         caption->setAlignment(Qt::AlignCenter);
         auto* field = new QLineEdit("1", group);
-        field->setMaxLength(spec.maxLength);
+        field->setValidator(new LengthLimit(spec.maxLength, field));
         field->setFixedWidth(44);
         field->setAlignment(Qt::AlignCenter);
         field->setToolTip(QString("%1-%2").arg(spec.low).arg(spec.high));
@@ -160,7 +175,10 @@ QGroupBox* TFormTimeDate::CreateSettingGroup() {
     row->addWidget(Button2);
     row->addWidget(Button3);
     row->addWidget(ChangeTime);
-    grid->addLayout(row, 3, 0, 1, ClockBytes);
+    row->setSpacing(8);
+    // The gap under the fields holds the error badge, which hangs below its field.
+    grid->setRowMinimumHeight(3, 6);
+    grid->addLayout(row, 4, 0, 1, ClockBytes);
     grid->setVerticalSpacing(8);
     return group;
 }

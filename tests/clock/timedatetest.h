@@ -1,0 +1,51 @@
+#pragma once
+// Small helpers shared by the clock window's tests.
+
+#include "clock/prog_timedate.h"
+#include "guisupport/guiharness.h"
+
+#include <QLineEdit>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <vector>
+
+inline QString U(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+inline TFormTimeDate& ClockWindow(GuiHarness& h) {
+    return *h.W().FormTimeDate;
+}
+
+// Opens the window through its entry point; fill runs while it is on the screen.
+inline void OpenClockWindow(GuiHarness& h, std::function<void(TFormTimeDate&)> fill) {
+    h.OnModal([fill](QDialog& d) { fill(static_cast<TFormTimeDate&>(d)); });
+    ClockWindow(h).ButTimeDateClick();
+}
+
+inline std::vector<QLineEdit*> ClockFields(TFormTimeDate& w) {
+    return {w.Edit1, w.Edit2, w.Edit3, w.Edit4, w.Edit5, w.Edit6, w.Edit7};
+}
+
+inline QStringList FieldTexts(TFormTimeDate& w) {
+    QStringList texts;
+    for (QLineEdit* field : ClockFields(w))
+        texts << field->text();
+    return texts;
+}
+
+inline void SetFields(TFormTimeDate& w, const QStringList& texts) {
+    const auto fields = ClockFields(w);
+    for (size_t i = 0; i < fields.size(); ++i)
+        fields[i]->setText(texts.value(int(i)));
+}
+
+// Frames written to the line with the given function code (the second byte of a frame).
+inline int FramesWithFunction(const std::vector<std::vector<uint8_t>>& frames, int function) {
+    int n = 0;
+    for (const auto& frame : frames)
+        if (frame.size() > 1 && frame[1] == function)
+            ++n;
+    return n;
+}

@@ -1,0 +1,433 @@
+// The clock window on a scripted line with an emulated device behind it: opening, polling and
+// its end, the PC and device buttons, the field checks, access, sending and closing.
+
+#include "clock/timedatetest.h"
+#include "dialogs/fieldcheck.h"
+#include "link/comportclass.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+const QStringList kOnes = {"1", "1", "1", "1", "1", "1", "1"};
+const QStringList kGood = {"30", "45", "12", "31", "12", "99", "7"};
+
+int SetClockFrames(GuiHarness& h) {
+    return FramesWithFunction(h.Fake().Written(), 70);
+}
+int PollFrames(GuiHarness& h) {
+    return FramesWithFunction(h.Fake().Written(), 4);
+}
+} // namespace
+
+class TestTimeDate : public QObject {
+    Q_OBJECT
+
+private slots:
+    void openingShowsOnesAndStartsPolling() {
+        GuiHarness h;
+        TFormTimeDate& w = ClockWindow(h);
+        w.Edit3->setText("5"); // left over from an earlier opening
+        bool seen = false;
+        OpenClockWindow(h, [&](TFormTimeDate& d) {
+            seen = true;
+            QCOMPARE(FieldTexts(d), kOnes);
+            QVERIFY(d.Timer1->isActive());
+            QCOMPARE(d.Timer1->interval(), 100);
+            QVERIFY(!d.PollingStopped());
+            QVERIFY(d.Label10->isVisible());
+            QCOMPARE(d.Label10->text(), U("запрос  времени включен"));
+            QVERIFY(d.ErrorText->isHidden());
+            Click(d.OK);
+            QVERIFY(!d.isVisible());
+        });
+        QVERIFY(seen);
+        QCOMPARE(h.ModalTitles(), QStringList{U("Задание времени и даты")});
+        QCOMPARE(w.result(), 1);
+        QCOMPARE(SetClockFrames(h), 0);
+        QVERIFY(h.Op().Shown().empty());
+    }
+
+    void controlsCarryTheirCaptionsHintsAndLimits() {
+        GuiHarness h;
+        TFormTimeDate& w = ClockWindow(h);
+        const QStringList hints = {"0-59", "0-59", "0-23", "1-31", "1-12", "0-99", "1-7"};
+        const QList<int> lengths = {2, 2, 2, 2, 2, 2, 1};
+        const auto fields = ClockFields(w);
+        for (int i = 0; i < 7; ++i) {
+            QCOMPARE(fields[size_t(i)]->toolTip(), hints[i]);
+            // Typing stops at the field's length.
+            fields[size_t(i)]->clear();
+            QTest::keyClicks(fields[size_t(i)], "1234");
+            QCOMPARE(fields[size_t(i)]->text(), QString("1234").left(lengths[i]));
+        }
+        QCOMPARE(w.windowTitle(), U("Задание времени и даты"));
+        QCOMPARE(w.Button1->text(), U("Пуск и остановка запроса времени"));
+        QCOMPARE(w.Button2->text(), U("Время и дата прибора"));
+        QCOMPARE(w.Button3->text(), U("Время и дата PC"));
+        QCOMPARE(w.ChangeTime->text(), U("Передать время и дату в прибор"));
+        QCOMPARE(w.OK->text(), QString("OK"));
+        QCOMPARE(w.Cancel->text(), U("Отмена"));
+        QCOMPARE(w.ErrorText->text(), U("ошибка"));
+        for (QLineEdit* box : {w.StTime, w.StDate, w.StDayWeek})
+            QVERIFY(box->isReadOnly());
+    }
+
+    void mainWindowButtonOpensTheWindow() {
+        GuiHarness h;
+        h.ReadDevice();
+        QVERIFY(h.Main().ButTimeDate->isEnabled());
+        bool polled = false;
+        h.OnModal([&](QDialog& d) {
+            auto& w = static_cast<TFormTimeDate&>(d);
+            // The emulated device starts at 00:00:00 on Monday 1.1.24 and runs on from there.
+            QTRY_VERIFY_WITH_TIMEOUT(!w.StDate->text().isEmpty(), 2000);
+            polled = w.StDate->text() == "01.01.24" && w.StDayWeek->text() == U("пн");
+        });
+        Click(h.Main().ButTimeDate);
+        QVERIFY(polled);
+        QCOMPARE(h.ModalTitles().last(), U("Задание времени и даты"));
+    }
+
+    void pollingStopsWhenTheWindowCloses_data() {
+        QTest::addColumn<int>("how");
+        QTest::newRow("OK") << 0;
+        QTest::newRow("Отмена") << 1;
+        QTest::newRow("close box") << 2;
+        QTest::newRow("sent") << 3;
+    }
+    void pollingStopsWhenTheWindowCloses() {
+        QFETCH(int, how);
+        GuiHarness h;
+        h.GrantAccess(1);
+        TFormTimeDate& w = ClockWindow(h);
+        OpenClockWindow(h, [&](TFormTimeDate& d) {
+            QTRY_VERIFY_WITH_TIMEOUT(PollFrames(h) > 0, 2000);
+            QPushButton* buttons[] = {d.OK, d.Cancel, nullptr, d.ChangeTime};
+            if (buttons[how])
+                Click(buttons[how]);
+            else
+                d.close();
+            QVERIFY(!d.isVisible());
+        });
+        QVERIFY(!w.Timer1->isActive());
+        QVERIFY(w.PollingStopped());
+        QVERIFY(w.Label10->isHidden());
+        const int polls = PollFrames(h);
+        QTest::qWait(350); // three periods: no tick may come
+        QCOMPARE(PollFrames(h), polls);
+    }
+
+    void startStopTogglesPollingAndLabel() {
+        GuiHarness h;
+        OpenClockWindow(h, [&](TFormTimeDate& d) {
+            Click(d.Button1);
+            QVERIFY(!d.Timer1->isActive());
+            QVERIFY(d.PollingStopped());
+            QVERIFY(d.Label10->isHidden());
+            const int polls = PollFrames(h);
+            QTest::qWait(250);
+            QCOMPARE(PollFrames(h), polls);
+            Click(d.Button1);
+            QVERIFY(d.Timer1->isActive());
+            QVERIFY(!d.PollingStopped());
+            QVERIFY(d.Label10->isVisible());
+            QTRY_VERIFY_WITH_TIMEOUT(PollFrames(h) > polls, 2000);
+        });
+    }
+
+    void pcTimeFillsTheFields_data() {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QStringList>("fields");
+        QTest::newRow("Sunday in 2024") << QDateTime(QDate(2024, 3, 10), QTime(8, 5, 9))
+                                        << QStringList{"9", "5", "8", "10", "3", "24", "7"};
+        QTest::newRow("Monday, end of a year")
+            << QDateTime(QDate(2031, 12, 1), QTime(23, 59, 0))
+            << QStringList{"0", "59", "23", "1", "12", "31", "1"};
+        QTest::newRow("Saturday 1.1.2000") << QDateTime(QDate(2000, 1, 1), QTime(0, 0, 0))
+                                           << QStringList{"0", "0", "0", "1", "1", "0", "6"};
+    }
+    void pcTimeFillsTheFields() {
+        QFETCH(QDateTime, now);
+        QFETCH(QStringList, fields);
+        GuiHarness h;
+        ClockWindow(h).SetPcClock([now] { return now; });
+        QStringList got;
+        OpenClockWindow(h, [&](TFormTimeDate& d) {
+            Click(d.Button3);
+            got = FieldTexts(d);
+            Click(d.Cancel);
+        });
+        QCOMPARE(got, fields);
+        QCOMPARE(SetClockFrames(h), 0);
+    }
+
+    void deviceTimeWithPollingStoppedAsksToStartIt() {
+        GuiHarness h;
+        OpenClockWindow(h, [&](TFormTimeDate& d) {
+            QTRY_VERIFY_WITH_TIMEOUT(!d.StTime->text().isEmpty(), 2000);
+            Click(d.Button1);
+            SetFields(d, kGood);
+            Click(d.Button2);
+            QCOMPARE(FieldTexts(d), kGood);
+        });
+        QCOMPARE(h.Op().Shown().size(), size_t(1));
+        const OperatorMessage& m = h.Op().Shown()[0];
+        QCOMPARE(m.text, std::string("Включите запрос времени с прибора"));
+        QCOMPARE(m.caption, std::string("Предупреждение"));
+        QCOMPARE(m.icon, MsgIcon::Error);
+    }
+
+    void deviceTimeBeforeAnyReplyGivesZeros() {
+        GuiHarness h;
+        h.Main().Serv().NumUstr = 4; // no device answers at bus number 5
+        QStringList got;
+        OpenClockWindow(h, [&](TFormTimeDate& d) {
+            QTRY_VERIFY_WITH_TIMEOUT(PollFrames(h) > 1, 2000);
+            Click(d.Button2);
+            got = FieldTexts(d);
+            Click(d.Cancel);
+        });
+        QCOMPARE(got, (QStringList{"0", "0", "0", "0", "0", "0", "0"}));
+        QVERIFY(h.Op().Shown().empty()); // failed polls are silent while polling runs
+        QVERIFY(ClockWindow(h).StTime->text().isEmpty());
+    }
+
+    void fieldCheckOnSend_data() {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("badge");
+        const QString input = U(" Ошибка ввода ");
+        auto range = [](const char* bounds) { return U("Величина вне диапазона ") + bounds; };
+        QTest::newRow("empty hour") << 2 << "" << input;
+        QTest::newRow("seconds 60") << 0 << "60" << range("0 - 59");
+        QTest::newRow("hour 24") << 2 << "24" << range("0 - 23");
+        QTest::newRow("day 0") << 3 << "0" << range("1 - 31");
+        QTest::newRow("day 32") << 3 << "32" << range("1 - 31");
+        QTest::newRow("month 13") << 4 << "13" << range("1 - 12");
+        QTest::newRow("year -1 pasted") << 5 << "-1" << range("0 - 99");
+        QTest::newRow("weekday 0") << 6 << "0" << range("1 - 7");
+        QTest::newRow("weekday 8") << 6 << "8" << range("1 - 7");
+        QTest::newRow("letters pasted") << 1 << "ab" << input;
+        QTest::newRow("fraction pasted") << 5 << "1." << input;
+        QTest::newRow("blank pasted") << 3 << " 5" << input;
+    }
+    void fieldCheckOnSend() {
+        QFETCH(int, field);
+        QFETCH(QString, text);
+        QFETCH(QString, badge);
+        GuiHarness h;
+        h.GrantAccess(1);
+        OpenClockWindow(h, [&](TFormTimeDate& d) {
+            SetFields(d, kGood);
+            QLineEdit* bad = ClockFields(d)[size_t(field)];
+            bad->clear();
+            QApplication::clipboard()->setText(text);
+            bad->paste(); // typing could not put these in
+            QCOMPARE(bad->text(), text);
+            Click(d.ChangeTime);
+            QVERIFY(d.isVisible());
+            QVERIFY(d.ErrorText->isVisible());
+            QCOMPARE(d.ErrorText->text(), badge);
+            // Overlapping the field's lower edge, 5 pixels in from its left.
+            QCOMPARE(d.ErrorText->pos(), bad->mapTo(&d, QPoint(5, bad->height() - 5)));
+            QCOMPARE(bad->text(), text);
+            Click(d.Cancel);
+        });
+        QCOMPARE(SetClockFrames(h), 0);
+        QVERIFY(h.Op().Shown().empty());
+    }
+
+    void firstFailingFieldIsTheOneShown_data() {
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<int>("failing");
+        QTest::addColumn<QString>("badge");
+        QTest::newRow("empty hour before month 13")
+            << QStringList{"30", "45", "", "31", "13", "99", "7"} << 2 << U(" Ошибка ввода ");
+        QTest::newRow("day 31 in February passes, weekday 0 fails")
+            << QStringList{"0", "0", "0", "31", "2", "24", "0"} << 6
+            << U("Величина вне диапазона 1 - 7");
+    }
+    void firstFailingFieldIsTheOneShown() {
+        QFETCH(QStringList, fields);
+        QFETCH(int, failing);
+        QFETCH(QString, badge);
+        GuiHarness h;
+        h.GrantAccess(1);
+        OpenClockWindow(h, [&](TFormTimeDate& d) {
+            SetFields(d, fields);
+            Click(d.ChangeTime);
+            QLineEdit* bad = ClockFields(d)[size_t(failing)];
+            QCOMPARE(d.ErrorText->text(), badge);
+            QCOMPARE(d.ErrorText->pos(), bad->mapTo(&d, QPoint(5, bad->height() - 5)));
+            Click(d.Cancel);
+        });
+        QCOMPARE(SetClockFrames(h), 0);
+    }
+
+    void accessLevelZeroChecksAndSendsNothing() {
+        GuiHarness h;
+        h.GrantAccess(0);
+        OpenClockWindow(h, [&](TFormTimeDate& d) {
+            SetFields(d, {"30", "45", "", "31", "13", "99", "7"});
+            Click(d.ChangeTime);
+            QVERIFY(d.isVisible());
+            QVERIFY(d.ErrorText->isHidden());
+            Click(d.Cancel);
+        });
+        QCOMPARE(h.Op().Shown().size(), size_t(1));
+        const OperatorMessage& m = h.Op().Shown()[0];
+        QCOMPARE(m.text,
+                 std::string("Ваш уровень доступа не позволяет\nпроизводить вывод в СОМ-порт"));
+        QCOMPARE(m.caption, std::string("Предупреждение"));
+        QCOMPARE(m.icon, MsgIcon::Warning);
+        QCOMPARE(SetClockFrames(h), 0);
+    }
+
+    void sendBroadcastsTheSevenBytesAndCloses() {
+        GuiHarness h;
+        h.GrantAccess(1);
+        TFormTimeDate& w = ClockWindow(h);
+        int readsDuringSend = -1;
+        OpenClockWindow(h, [&](TFormTimeDate& d) {
+            SetFields(d, kGood);
+            const int reads = h.Fake().ReadCalls();
+            Click(d.ChangeTime);
+            readsDuringSend = h.Fake().ReadCalls() - reads;
+            QVERIFY(!d.isVisible());
+        });
+        // Address 0, function 70, seconds .. weekday, CRC low byte first.
+        const std::vector<uint8_t> expected = {0x00, 0x46, 0x1E, 0x2D, 0x0C, 0x1F,
+                                               0x0C, 0x63, 0x07, 0xC8, 0x72};
+        QCOMPARE(SetClockFrames(h), 1);
+        QCOMPARE(h.Fake().Written().back(), expected);
+        QCOMPARE(readsDuringSend, 0); // no reply is awaited
+        QCOMPARE(w.result(), 1);
+        QVERIFY(h.Op().Shown().empty());
+    }
+
+    void sendThatNeverLeftThePcIsTold() {
+        GuiHarness h;
+        h.GrantAccess(1);
+        h.Main().ComPort().ClosePort();
+        OpenClockWindow(h, [&](TFormTimeDate& d) {
+            SetFields(d, kGood);
+            Click(d.ChangeTime);
+            QVERIFY(d.isVisible());
+            Click(d.Cancel);
+        });
+        QCOMPARE(h.Op().Shown().size(), size_t(1));
+        QCOMPARE(h.Op().Shown()[0].text,
+                 h.Main().ComPort().MessageFor(0, ResultCode::PortNotOpen).text);
+        QCOMPARE(SetClockFrames(h), 0);
+    }
+
+    void closingChecksTheFieldsUnlessCancelled_data() {
+        QTest::addColumn<int>("how");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("OK") << 0 << false;
+        QTest::newRow("close box") << 1 << false;
+        QTest::newRow("Отмена") << 2 << true;
+    }
+    void closingChecksTheFieldsUnlessCancelled() {
+        QFETCH(int, how);
+        QFETCH(bool, closes);
+        GuiHarness h;
+        OpenClockWindow(h, [&](TFormTimeDate& d) {
+            SetFields(d, {"30", "45", "12", "31", "13", "99", "7"});
+            if (how == 0)
+                Click(d.OK);
+            else if (how == 1)
+                d.close();
+            else
+                Click(d.Cancel);
+            QCOMPARE(d.isVisible(), !closes);
+            QCOMPARE(d.ErrorText->isVisible(), !closes);
+            if (!closes) {
+                QCOMPARE(d.ErrorText->text(), U("Величина вне диапазона 1 - 12"));
+                // Putting the field right lets the same way out close the window.
+                d.Edit5->setText("12");
+                how == 0 ? Click(d.OK) : void(d.close());
+                QVERIFY(!d.isVisible());
+                QVERIFY(d.ErrorText->isHidden());
+            }
+        });
+        QCOMPARE(SetClockFrames(h), 0);
+        QVERIFY(h.Op().Shown().empty());
+    }
+
+    void typingTakesDigitsOnlyAndEnterMovesOn() {
+        GuiHarness h;
+        OpenClockWindow(h, [&](TFormTimeDate& d) {
+            d.Edit1->clear();
+            QTest::keyClicks(d.Edit1, "a5-x.");
+            QCOMPARE(d.Edit1->text(), QString("5"));
+            QTest::keyClick(d.Edit1, Qt::Key_Backspace);
+            QCOMPARE(d.Edit1->text(), QString());
+            d.activateWindow();
+            d.Edit1->setFocus();
+            QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(d.Edit1));
+            QTest::keyClick(d.Edit1, Qt::Key_Return);
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(d.Edit2));
+            QVERIFY(d.isVisible()); // Enter is not the OK button
+            Click(d.Cancel);
+        });
+        QVERIFY(h.Op().Shown().empty()); // a dropped key is not an error
+    }
+
+    void failedPollIsToldOnlyWhenPollingWasStoppedMeanwhile_data() {
+        QTest::addColumn<bool>("stopMeanwhile");
+        QTest::addColumn<int>("messages");
+        QTest::newRow("polling runs") << false << 0;
+        QTest::newRow("stopped during the exchange") << true << 1;
+    }
+    void failedPollIsToldOnlyWhenPollingWasStoppedMeanwhile() {
+        QFETCH(bool, stopMeanwhile);
+        QFETCH(int, messages);
+        GuiHarness h;
+        TFormTimeDate& w = ClockWindow(h);
+        OpenClockWindow(h, [&](TFormTimeDate& d) {
+            d.Timer1->stop(); // the test runs the poll step by hand
+            const QString shown = d.StTime->text();
+            h.Fake().SetResponder([&](const FakeLine::Bytes&) {
+                if (stopMeanwhile && !w.PollingStopped())
+                    w.Button1Click();
+                return FakeLine::Bytes{}; // the device stays silent
+            });
+            d.InClick();
+            QCOMPARE(d.StTime->text(), shown);
+            Click(d.Cancel);
+        });
+        QCOMPARE(int(h.Op().Shown().size()), messages);
+        if (messages)
+            QCOMPARE(h.Op().Shown()[0].text,
+                     h.Main().ComPort().MessageFor(0, ResultCode::NoAnswer).text);
+    }
+
+    void tickDuringAnExchangeStartsNoOther() {
+        GuiHarness h;
+        TFormTimeDate& w = ClockWindow(h);
+        int nestedTicks = 0;
+        OpenClockWindow(h, [&](TFormTimeDate& d) {
+            d.Timer1->stop();
+            h.Fake().SetResponder([&](const FakeLine::Bytes& request) {
+                if (nestedTicks++ == 0)
+                    w.Timer1Timer(); // a tick served while the reply is awaited
+                return h.Device().Handle(request);
+            });
+            const int polls = PollFrames(h);
+            d.InClick();
+            QCOMPARE(PollFrames(h), polls + 1);
+            QVERIFY(!d.StTime->text().isEmpty());
+            Click(d.Cancel);
+        });
+        QCOMPARE(nestedTicks, 1);
+    }
+};
+
+QTEST_MAIN(TestTimeDate)
+#include "tst_timedate.moc"
