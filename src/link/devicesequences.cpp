@@ -101,7 +101,9 @@ int ReadWholeDevice(TComPortClass& port, DeviceModel model, int numUstrZ,
     if (code != ResultCode::Ok)
         return code;
     const auto reply = AsReply(serv.NumUstr, DeviceCommand::ReadConfig, config);
-    serv.PutConfigReply(DeviceCommand::ReadConfig, reply.data(), int(reply.size()));
+    // A configuration of another length is not taken: say so rather than go on with the old one.
+    if (!serv.PutConfigReply(DeviceCommand::ReadConfig, reply.data(), int(reply.size())))
+        return ResultCode::ReceiveError;
     serv.ClearIdVh();
     serv.ClearTextVh();
     serv.MakeIdVh();
@@ -153,7 +155,10 @@ int WriteWholeDevice(TComPortClass& port, DeviceModel model, Operator& op,
     if (code != ResultCode::Ok)
         return code;
     const auto reply = AsReply(serv.NumUstr, DeviceCommand::ReadConfig, config);
-    serv.PutConfigReply(DeviceCommand::ReadConfig, reply.data(), int(reply.size()));
+    // Unless the device's configuration was taken, the check below would compare the screen
+    // with itself and write to a device it never verified.
+    if (!serv.PutConfigReply(DeviceCommand::ReadConfig, reply.data(), int(reply.size())))
+        return ResultCode::ReceiveError;
     if (serv.GetKolMod() != kolModShown) {
         op.Tell("Количество модулей в приборе\nне соответствует количеству модулей на экране",
                 "Предупреждение", MsgIcon::Warning);

@@ -1,0 +1,53 @@
+// The configuration file loader fed files of any length and content. A file shorter than 712
+// bytes must leave the model untouched; a loaded file saves back to the same bytes (all but
+// byte 0, the bus number choice, which the file does not set); the model stays in its limits.
+
+#include "fuzzline.h"
+
+#include "model/configfile.h"
+#include "model/progf15class.h"
+#include "model/proglumclass.h"
+#include "model/reservblocks.h"
+#include "model/servclass.h"
+
+#include <algorithm>
+#include <cstring>
+#include <span>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
+    TServClass serv;
+    TProgLumClass lum;
+    TProgF15Class f15;
+    TReservBlocksClass reserv;
+    // A model that is not the default one, so that a partial load would show.
+    serv.NumUstrZ = 7;
+    lum.RecVh[0] = 0x5A;
+    f15.BufF15[5] = 0xA5;
+    const std::vector<uint8_t> before = SaveConfigFile(serv, lum, f15);
+
+    const bool loaded =
+        LoadConfigFile(std::span<const uint8_t>(bytes, size), serv, lum, f15, reserv);
+    FUZZ_CHECK(loaded == (size >= size_t(ConfigFile::Size)));
+    const std::vector<uint8_t> after = SaveConfigFile(serv, lum, f15);
+    FUZZ_CHECK(after.size() == size_t(ConfigFile::Size));
+    if (!loaded) {
+        FUZZ_CHECK(after == before);
+        return 0;
+    }
+    FUZZ_CHECK(std::equal(after.begin() + 1, after.end(), bytes + 1));
+    FUZZ_CHECK(serv.GetKolMod() <= 6 && serv.GetKolVh() <= 36);
+    FUZZ_CHECK(std::memcmp(reserv.ReservRecVh, lum.RecVh, sizeof lum.RecVh) == 0);
+    FUZZ_CHECK(std::memcmp(reserv.ReservF15, f15.BufF15, sizeof f15.BufF15) == 0);
+    for (int k = 0; k < 6; ++k)
+        (void)serv.GetModuleRow(k);
+    (void)serv.GetDesignation();
+    for (int vh = 0; vh < 36; ++vh)
+        (void)serv.GetTextVh(vh), (void)serv.GetIdVh(vh);
+
+    // The created file of the same configuration opens whole.
+    const std::vector<uint8_t> created =
+        MakeCreatedConfigFile(std::span<const uint8_t, 17>(bytes + ConfigFile::OffConfig, 17));
+    FUZZ_CHECK(created.size() == size_t(ConfigFile::Size));
+    FUZZ_CHECK(LoadConfigFile(created, serv, lum, f15, reserv));
+    return 0;
+}

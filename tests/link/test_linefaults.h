@@ -1,0 +1,118 @@
+#pragma once
+// A device sequence on the real serial path: the engine with its QSerialPort line on a
+// pseudo-terminal, the emulated device behind it with its fault injection, a scripted operator
+// and the model the windows hand to the sequences. The operator's messages come from the
+// engine's ReportError, as in the windows.
+
+#include "emu/device.h"
+#include "emu/ptyserver.h"
+#include "link/comportclass.h"
+#include "link/devicesequences.h"
+#include "model/progf15class.h"
+#include "model/proglumclass.h"
+#include "model/reservblocks.h"
+#include "model/servclass.h"
+#include "support/qtcoreapp.h"
+#include "support/scriptedoperator.h"
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+enum class Sequence { ReadWhole, WriteWhole, WriteModule, WriteNetwork, ChangeBus };
+
+class LineFaultRig {
+public:
+    LineFaultRig() {
+        EnsureCoreApplication();
+        port.SetOperator(&op);
+        port.SetCloseRequest([this] { ++closeRequests; });
+        Plug();
+    }
+    ~LineFaultRig() {
+        port.ClosePort();
+        if (server)
+            server->Stop();
+    }
+
+    // A fresh pseudo-terminal for the same device, and the port set to it: what the operator
+    // does after the port vanished.
+    void Plug() {
+        if (server)
+            server->Stop();
+        server = std::make_unique<emu::PtyServer>(device);
+        std::string error;
+        if (!server->Start(&error))
+            throw std::runtime_error("emulator: " + error);
+        port.PortName = server->SlavePath();
+        if (port.ApplyPortSettings() != 0)
+            throw std::runtime_error("the pseudo-terminal did not open");
+        port.SetDelayTx(1);
+    }
+
+    DeviceModel Model() { return {serv, lum, f15, reserv}; }
+
+    // Runs the sequence as its window does: a non-zero code goes to ReportError.
+    int Run(Sequence s, int module = 2, int newNumber = 4) {
+        int code = 0;
+        switch (s) {
+        case Sequence::ReadWhole:
+            code = ReadWholeDevice(port, Model(), serv.NumUstr, {});
+            break;
+        case Sequence::WriteWhole:
+            lum.Dostup = 1;
+            code = WriteWholeDevice(port, Model(), op, serv.GetModifCode(), {}, {});
+            break;
+        case Sequence::WriteModule:
+            code = WriteModule(port, Model(), module, {});
+            break;
+        case Sequence::WriteNetwork:
+            code = WriteNetworkImage(port, Model(), {});
+            break;
+        case Sequence::ChangeBus:
+            code = ChangeBusNumber(port, serv, newNumber, {});
+            break;
+        }
+        if (code > 0)
+            port.ReportError(serv.NumUstr, code);
+        return code;
+    }
+
+    // Model edits that a write must carry to the device.
+    void EditModel(uint8_t seed) {
+        for (int i = 0; i < 108; ++i)
+            lum.RecVh[i] = uint8_t(seed + 7 * i);
+        for (int i = 1; i < 82; ++i)
+            f15.BufF15[i] = uint8_t(seed ^ (3 * i));
+        f15.PutLenF15(82);
+    }
+
+    // Whether the device holds what the model says: the fitted modules' records and the image.
+    bool DeviceEqualsModel() const {
+        const auto config = device.GetConfig();
+        for (int i = 0; i < 17; ++i)
+            if (config[size_t(i)] != serv.Config[i])
+                return false;
+        for (int k = 0; k < serv.GetKolMod(); ++k) {
+            const auto r = device.GetModuleRecords(k + 1);
+            for (int i = 0; i < 18; ++i)
+                if (r[size_t(i)] != lum.RecVh[18 * k + i])
+                    return false;
+        }
+        const auto image = device.GetImage();
+        for (int i = 1; i < 82; ++i)
+            if (image[size_t(i)] != f15.BufF15[i])
+                return false;
+        return true;
+    }
+
+    emu::Device device;
+    std::unique_ptr<emu::PtyServer> server;
+    ScriptedOperator op;
+    TComPortClass port; // the real line and the real clock
+    int closeRequests = 0;
+    TServClass serv;
+    TProgLumClass lum;
+    TProgF15Class f15;
+    TReservBlocksClass reserv;
+};

@@ -1,0 +1,78 @@
+// Replies that pass the CRC but are not what the program asked for, inside the device
+// sequences: the sequence ends with a receive error and the model keeps what it had, instead of
+// going on as if the reply had been taken.
+
+#include "enginefixture.h"
+
+#include "emu/device.h"
+#include "link/devicesequences.h"
+#include "model/progf15class.h"
+#include "model/proglumclass.h"
+#include "model/reservblocks.h"
+#include "model/servclass.h"
+
+#include <cstring>
+
+namespace {
+
+// The configuration reply with another byte count than the 17 of the protocol, padded with
+// zeros or cut; everything else comes from the emulated device.
+class OddConfiguration : public EngineTest, public ::testing::WithParamInterface<int> {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        // The model as read before from another device: one "МЛВ" in slot 2, labels, records.
+        const uint8_t config[17] = {1, 0, 0, 1};
+        serv.PutConfig(config);
+        serv.MakeIdVh();
+        serv.PutTextDefault(0);
+        std::memset(lum.RecVh, 0x33, sizeof lum.RecVh);
+        std::memcpy(configBefore, serv.Config, sizeof configBefore);
+        line.SetResponder([this](const Bytes& request) {
+            if (request.size() == 4 && request[1] == 17) {
+                Bytes data = {2, 1, 0, 0, 2};
+                data.resize(size_t(GetParam()), 0);
+                return TestFrame::Normal(request[0], 17, data);
+            }
+            return device.Handle(request);
+        });
+    }
+
+    void ExpectModelAsBefore() {
+        EXPECT_EQ(std::memcmp(serv.Config, configBefore, sizeof configBefore), 0);
+        EXPECT_EQ(serv.GetKolMod(), 1);
+        EXPECT_EQ(serv.AdrMod[0], 2);
+        EXPECT_EQ(serv.GetIdVh(0), "DI_1_1    ");
+        EXPECT_EQ(serv.GetTextVh(0), "\xc4\xe8\xf1\xea\xf0.\xf1\xe8\xe3\xed.001");
+        EXPECT_EQ(lum.RecVh[0], 0x33);
+    }
+
+    emu::Device device;
+    TServClass serv;
+    TProgLumClass lum;
+    TProgF15Class f15;
+    TReservBlocksClass reserv;
+    uint8_t configBefore[17] = {};
+};
+
+TEST_P(OddConfiguration, ReadEndsWithReceiveErrorAndKeepsTheModel) {
+    EXPECT_EQ(ReadWholeDevice(port, {serv, lum, f15, reserv}, 0, {}), ResultCode::ReceiveError);
+    ExpectModelAsBefore();
+    ASSERT_EQ(line.Written().size(), 1u); // the configuration request, nothing after it
+    port.ReportError(serv.NumUstr, ResultCode::ReceiveError);
+    EXPECT_EQ(op.LastText(), "устройство 1 FAKE ошибка приема данных ");
+}
+
+TEST_P(OddConfiguration, WriteSendsNothing) {
+    lum.Dostup = 1;
+    EXPECT_EQ(WriteWholeDevice(port, {serv, lum, f15, reserv}, op, serv.GetModifCode(), {}, {}),
+              ResultCode::ReceiveError);
+    ExpectModelAsBefore();
+    for (const Bytes& frame : line.Written())
+        EXPECT_NE(frame[1], 69);
+    EXPECT_TRUE(op.Shown().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(ByteCounts, OddConfiguration, ::testing::Values(16, 18, 40, 255));
+
+} // namespace
