@@ -1,7 +1,7 @@
-#!/ usr / bin / env bash
-#Builds the benchmarks(release) and runs them : bench.sh[ROUNDS][TRANSACTIONS]
-set - euo pipefail cd "$(dirname " $0 ")/.." scripts / setup.sh scripts / build.sh build - bench -
-    DCMAKE_BUILD_TYPE = Release - DLUM_BUILD_BENCH =
-                            ON - DLUM_BUILD_TESTS = OFF exec build - bench / bin /
-                                                                         bench_link "${1:-5}"
-                                                                                    "${2:-1000}"
+#!/usr/bin/env bash
+# Builds the benchmarks (release) and runs them: bench.sh [ROUNDS] [TRANSACTIONS]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+scripts/build.sh build-bench -DCMAKE_BUILD_TYPE=Release -DLUM_BUILD_BENCH=ON -DLUM_BUILD_TESTS=OFF
+exec build-bench/bin/bench_link "${1:-5}" "${2:-1000}"
