@@ -75,6 +75,11 @@ TFormF15::TFormF15(LumMain& main, QWidget* parent) : TLumDialog(parent), main_(m
     ConnectEditing();
 }
 
+TFormF15::~TFormF15() {
+    // The fields lose the focus while the widget part is taken down; this part is gone by then.
+    disconnect(focusWatch_);
+}
+
 QWidget* TFormF15::CreateHeading() {
     auto* box = new QWidget(this);
     auto* grid = new QGridLayout(box);
@@ -178,8 +183,8 @@ void TFormF15::ConnectEditing() {
     connect(Sbros, &QToolButton::clicked, this, [this] { SbrosClick(); });
     connect(InformBut, &QPushButton::clicked, this, [this] { InformButClick(); });
     connect(OK, &QPushButton::clicked, this, [this] { OKClick(); });
-    connect(qApp, &QApplication::focusChanged, this,
-            [this](QWidget* old, QWidget* now) { FocusChanged(old, now); });
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this,
+                          [this](QWidget* old, QWidget* now) { FocusChanged(old, now); });
 }
 
 bool TFormF15::eventFilter(QObject* watched, QEvent* event) {

@@ -22,6 +22,7 @@ public:
     static constexpr int KolSign = 32;
 
     explicit TFormF15(LumMain& main, QWidget* parent = nullptr);
+    ~TFormF15() override;
 
     // Fills the editor from block n (1 or 2) of the network image before it is shown.
     void FillBlock(int n);
@@ -82,4 +83,5 @@ private:
     bool failed_ = false;       // a check of this close query failed
     bool moveFocus_ = false;    // the close query moves the focus itself
     bool closePending_ = false; // a failed function code asked for the close query
+    QMetaObject::Connection focusWatch_;
 };
