@@ -67,6 +67,11 @@ TFormSig::TFormSig(LumMain& main, QWidget* parent) : TLumDialog(parent), main_(m
     }
     ColorBox1->setFixedHeight(ColorBox1->sizeHintForRow(0) * 3 + 6);
     connect(ColorBox1, &QListWidget::itemClicked, this, [this] { ColorBox1Click(); });
+    // A colour chosen with the keyboard is a change like one chosen with the mouse.
+    connect(ColorBox1, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!settingColor_)
+            ColorBox1Click();
+    });
     cv->addWidget(ColorBox1);
     v->addWidget(colors);
 
@@ -121,12 +126,14 @@ int TFormSig::Sound() const {
 }
 
 void TFormSig::SetColorIndex(int index) {
+    settingColor_ = true;
     ColorBox1->clearSelection();
     ColorBox1->setCurrentRow(-1);
     if (index >= 0 && index < 3) {
         ColorBox1->setCurrentRow(index);
         ColorBox1->item(index)->setSelected(true);
     }
+    settingColor_ = false;
 }
 
 void TFormSig::SetSound(int sound) {

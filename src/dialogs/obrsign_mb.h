@@ -50,4 +50,5 @@ private:
 
     LumMain& main_;
     bool filling_ = false;
+    bool settingColor_ = false; // the program, not the operator, moves the colour selection
 };

@@ -1,0 +1,74 @@
+#include "scheme/pansign.h"
+
+#include "scheme/schemecolors.h"
+
+#include <QLabel>
+
+namespace {
+QString U(const char* s) {
+    return QString::fromUtf8(s);
+}
+} // namespace
+
+TPanSign::TPanSign(QWidget* owner) : TPanel(owner) {
+    SetUp();
+    PutTipS(0);
+    PutNTabS(0, 0);
+}
+
+TPanSign::TPanSign(QWidget* owner, int, int number, int type) : TPanel(owner) {
+    SetUp();
+    PutNTabS(type, number);
+    PutTipS(type);
+}
+
+TPanSign::~TPanSign() {
+    delete FText;
+    FText = nullptr;
+}
+
+void TPanSign::SetUp() {
+    SetAlignment(Qt::AlignLeft);
+    SetSingleBorder(true);
+    SetBevelInner(TBevel::Lowered);
+    SetFontColor(QColor(0, 0, 0));
+    resize(60, 42);
+    SetHint(U("панель сигнализации"));
+    setMouseTracking(true);
+    FText = MakeStaticText(this, QRect(30, 10, 21, 17), Qt::AlignHCenter);
+}
+
+void TPanSign::PutTipS(int type) {
+    static const char* const captions[4] = {"т сиг", "пред", "авар", "инд"};
+    if (type >= 0 && type < 4)
+        SetCaption(U(captions[type]));
+}
+
+void TPanSign::PutNTabS(int type, int number) {
+    FText->setText(number == 0 ? QString() : QString::number(number));
+    switch (type) {
+    case 0:
+        SetStaticTextColor(FText, scheme::WindowBackground());
+        break;
+    case 1:
+        SetStaticTextColor(FText, scheme::Yellow());
+        break;
+    case 2:
+        SetStaticTextColor(FText, scheme::Red());
+        break;
+    case 3:
+        SetStaticTextColor(FText, scheme::Lime());
+        break;
+    default:
+        break;
+    }
+}
+
+void TPanSign::SetColorSign(const QColor& color) {
+    FColorSign = color;
+    PutColorSign(color);
+}
+
+void TPanSign::PutColorSign(const QColor& color) {
+    SetStaticTextColor(FText, color);
+}

@@ -1,0 +1,313 @@
+// The signalling, delay and label dialogs: their controls, the rules applied while the operator
+// edits, and the values they give back to an input's record and label.
+
+#include "dialogs/obrsign_mb.h"
+#include "dialogs/obrtext_mb.h"
+#include "dialogs/obrza_mb.h"
+#include "guisupport/guiharness.h"
+#include "scheme/prog_diskr.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+namespace {
+QString U(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+// One "МЛВ" module with cleared records, as a file would give it.
+void OneModule(GuiHarness& h) {
+    const uint8_t config[17] = {1, 1};
+    h.Main().Serv().PutConfig(std::span<const uint8_t, 17>(config, 17));
+    h.Main().Serv().MakeIdVh();
+    h.Main().ProgLum().ClearRecVh(0, 36);
+}
+
+void ClickColor(TFormSig& d, int row) {
+    QListWidgetItem* item = d.ColorBox1->item(row);
+    QTest::mouseClick(d.ColorBox1->viewport(), Qt::LeftButton, {},
+                      d.ColorBox1->visualItemRect(item).center());
+}
+
+void ChooseSound(TFormSig& d, int index) {
+    d.ComboBox1->setCurrentIndex(index);
+    emit d.ComboBox1->activated(index); // as the operator picking it from the list
+}
+
+// Types any text, Cyrillic included, one key press per character.
+void TypeText(QWidget* w, const QString& text) {
+    for (QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &release);
+    }
+}
+
+std::vector<std::string> Texts(const ScriptedOperator& op) {
+    std::vector<std::string> texts;
+    for (const auto& m : op.Shown())
+        texts.push_back(m.text);
+    return texts;
+}
+} // namespace
+
+class TestBlockDialogs : public QObject {
+    Q_OBJECT
+
+private slots:
+    void signallingControls() {
+        GuiHarness h;
+        TFormSig& d = *h.W().FormSig;
+        QCOMPARE(d.windowTitle(), U("Программирование сигнализации ЛУМ-08"));
+        QCOMPARE(d.RadioGroup1[0]->text(), U("нет сигнализации"));
+        QCOMPARE(d.RadioGroup1[1]->text(), U("предупредит. (прерывистый свет)"));
+        QCOMPARE(d.RadioGroup1[2]->text(), U("аварийная      (прерывистый свет)"));
+        QCOMPARE(d.RadioGroup1[3]->text(), U("индикация      (ровный свет)"));
+        QCOMPARE(d.ColorBox1->count(), 3);
+        QCOMPARE(d.ComboBox1->count(), 2);
+        QCOMPARE(d.ComboBox1->itemText(0), U("нет"));
+        QCOMPARE(d.ComboBox1->itemText(1), U("есть"));
+        d.SetHeading(13, "DI_3_1    ");
+        QCOMPARE(d.LabNVh->text(), U("Вход №"));
+        QCOMPARE(d.Label2->text(), QString("13      DI_3_1    "));
+    }
+
+    // The colour each alarm type preselects, and the code it is stored with.
+    void typePreselectsColour_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("colorIndex");
+        QTest::addColumn<int>("storedCode");
+        QTest::newRow("none") << 0 << -1 << 0;
+        QTest::newRow("warning: yellow") << 1 << 2 << 6;
+        QTest::newRow("emergency: red") << 2 << 0 << 4;
+        QTest::newRow("indication: lime") << 3 << 1 << 2;
+    }
+    void typePreselectsColour() {
+        QFETCH(int, type);
+        QFETCH(int, colorIndex);
+        QFETCH(int, storedCode);
+        GuiHarness h;
+        OneModule(h);
+        TFormSig& d = *h.W().FormSig;
+        TProgLumClass& lum = h.Main().ProgLum();
+        lum.PutTipSign(4, type == 1 ? 2 : 1); // start from another type
+        lum.PutColor(4, 4);
+        lum.PutZvuk(4, 1);
+        d.FillFrom(lum, 4);
+        d.show();
+        QTest::mouseClick(d.RadioGroup1[type], Qt::LeftButton);
+        QCOMPARE(d.ColorIndex(), colorIndex);
+        Click(d.OK);
+        d.StoreTo(lum, 4);
+        QCOMPARE(lum.GetTipSign(4), type);
+        QCOMPARE(lum.GetColor(4), storedCode);
+        QCOMPARE(lum.GetZvuk(4), type == 0 ? 0 : 1); // no alarm, no sound
+    }
+
+    void yellowOpensAndIndicationStoresLime() {
+        GuiHarness h;
+        OneModule(h);
+        TFormSig& d = *h.W().FormSig;
+        TProgLumClass& lum = h.Main().ProgLum();
+        lum.PutTipSign(2, 1);
+        lum.PutColor(2, 6);
+        d.FillFrom(lum, 2);
+        d.show();
+        QCOMPARE(d.ColorIndex(), 2);
+        QCOMPARE(d.ColorBox1->item(2)->text(), U("Желтый"));
+        QTest::mouseClick(d.RadioGroup1[3], Qt::LeftButton);
+        QCOMPARE(d.ColorIndex(), 1);
+        QCOMPARE(d.PanelColor(), QColor(0, 255, 0));
+        Click(d.OK);
+        QVERIFY(!d.isVisible());
+        QCOMPARE(d.result(), 2);
+        d.StoreTo(lum, 2);
+        QCOMPARE(lum.GetTipSign(2), 3);
+        QCOMPARE(lum.GetColor(2), 2);
+        QCOMPARE(lum.RecVh[6] & 0xF8, 0xD0); // type 3 in bits 6..7, colour 2 in bits 3..5
+    }
+
+    void unusualColourOpensWithoutSelection() {
+        GuiHarness h;
+        OneModule(h);
+        TFormSig& d = *h.W().FormSig;
+        TProgLumClass& lum = h.Main().ProgLum();
+        lum.PutTipSign(0, 2);
+        lum.PutColor(0, 1);
+        d.FillFrom(lum, 0);
+        QCOMPARE(d.ColorIndex(), -1);
+        QCOMPARE(d.PanelColor(), QColor(255, 255, 255));
+        d.StoreTo(lum, 0);
+        QCOMPARE(lum.GetColor(0), 0);
+        QCOMPARE(lum.GetTipSign(0), 2);
+    }
+
+    // With no alarm the colour list and the sound stay empty whatever is clicked.
+    void noAlarmKeepsColourAndSoundOff() {
+        GuiHarness h;
+        OneModule(h);
+        TFormSig& d = *h.W().FormSig;
+        TProgLumClass& lum = h.Main().ProgLum();
+        d.FillFrom(lum, 0);
+        d.show();
+        QTest::mouseClick(d.RadioGroup1[0], Qt::LeftButton);
+        ClickColor(d, 0);
+        QCOMPARE(d.ColorIndex(), -1);
+        ChooseSound(d, 1);
+        QCOMPARE(d.Sound(), 0);
+        QTest::mouseClick(d.RadioGroup1[2], Qt::LeftButton);
+        ClickColor(d, 2);
+        QCOMPARE(d.ColorIndex(), 2);
+        ChooseSound(d, 1);
+        QCOMPARE(d.Sound(), 1);
+        QTest::mouseClick(d.RadioGroup1[0], Qt::LeftButton); // back to none: all cleared
+        QCOMPARE(d.ColorIndex(), -1);
+        QCOMPARE(d.Sound(), 0);
+        d.StoreTo(lum, 0);
+        QCOMPARE(int(lum.RecVh[0] & 0xF8), 0);
+        QCOMPARE(lum.GetZvuk(0), 0);
+    }
+
+    // A colour or sound change marks the scheme changed even with the editor hidden; a type
+    // change only while the editor is shown; filling never does.
+    void changesMarkTheScheme_data() {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<bool>("editorShown");
+        QTest::addColumn<int>("flag");
+        QTest::newRow("fill") << "fill" << true << 0;
+        QTest::newRow("type, editor hidden") << "type" << false << 0;
+        QTest::newRow("type, editor shown") << "type" << true << 1;
+        QTest::newRow("colour, editor hidden") << "colour" << false << 1;
+        QTest::newRow("colour by keyboard") << "key" << false << 1;
+        QTest::newRow("sound, editor hidden") << "sound" << false << 1;
+    }
+    void changesMarkTheScheme() {
+        QFETCH(QString, what);
+        QFETCH(bool, editorShown);
+        QFETCH(int, flag);
+        GuiHarness h;
+        OneModule(h);
+        TFormSig& d = *h.W().FormSig;
+        TProgLumClass& lum = h.Main().ProgLum();
+        lum.PutTipSign(1, 2);
+        lum.PutColor(1, 4);
+        if (editorShown)
+            h.W().FormPrgD->show();
+        lum.FlagScheme = 0;
+        d.FillFrom(lum, 1);
+        d.show();
+        if (what == "type")
+            QTest::mouseClick(d.RadioGroup1[1], Qt::LeftButton);
+        else if (what == "colour")
+            ClickColor(d, 1);
+        else if (what == "key") {
+            d.ColorBox1->setFocus();
+            QTest::keyClick(d.ColorBox1, Qt::Key_Down);
+            QCOMPARE(d.ColorIndex(), 1);
+        } else if (what == "sound")
+            ChooseSound(d, 1);
+        QCOMPARE(lum.FlagScheme, flag);
+        h.W().FormPrgD->hide();
+    }
+
+    void delayValues_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<QStringList>("messages");
+        const QString warn = U("Не задана уставка времени задержки");
+        QTest::newRow("60") << "60" << 60 << QStringList{};
+        QTest::newRow("7") << "7" << 7 << QStringList{};
+        QTest::newRow("0") << "0" << 0 << QStringList{warn};
+        QTest::newRow("00") << "00" << 0 << QStringList{warn};
+        QTest::newRow("emptied") << "" << 0 << QStringList{warn};
+        QTest::newRow("75") << "75" << 0 << QStringList{U(" Ошибка ввода "), warn};
+        QTest::newRow("61") << "61" << 0 << QStringList{U(" Ошибка ввода "), warn};
+    }
+    void delayValues() {
+        QFETCH(QString, text);
+        QFETCH(int, stored);
+        QFETCH(QStringList, messages);
+        GuiHarness h;
+        TFormZa& d = *h.W().FormZa;
+        QCOMPARE(d.windowTitle(), U("Программ. задерж. выходов ЛУМ-08"));
+        QCOMPARE(d.EditT->maxLength(), 2);
+        QCOMPARE(d.EditT->toolTip(), U("Время, сек (0-60)"));
+        d.FillDelay(15);
+        QCOMPARE(d.EditT->text(), QString("15"));
+        d.show();
+        d.EditT->setText(text);
+        Click(d.OK);
+        QVERIFY(!d.isVisible());
+        QCOMPARE(d.result(), 2);
+        QCOMPARE(d.TakeDelay(), stored);
+        QStringList shown;
+        for (const auto& m : h.Op().Shown())
+            shown << QString::fromStdString(m.text);
+        QCOMPARE(shown, messages);
+        if (!messages.isEmpty())
+            QCOMPARE(h.Op().Shown().back().caption, std::string("Предупреждение"));
+    }
+
+    // The delay field takes digits only; a letter brings the error box and is not typed.
+    void delayFieldTakesDigitsOnly() {
+        GuiHarness h;
+        TFormZa& d = *h.W().FormZa;
+        d.FillDelay(0);
+        d.show();
+        d.EditT->clear();
+        QTest::keyClicks(d.EditT, "4");
+        QTest::keyClick(d.EditT, Qt::Key_K);
+        QCOMPARE(Texts(h.Op()), std::vector<std::string>{" Ошибка ввода "});
+        QCOMPARE(d.EditT->text(), QString()); // the error box empties the field
+    }
+
+    void labelDialog_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("readBack");
+        QTest::newRow("emptied") << "" << QByteArray(14, ' ') << QString();
+        QTest::newRow("short") << U("Насос 2")
+                               << (QByteArray("\xcd\xe0\xf1\xee\xf1 2") + QByteArray(7, ' '))
+                               << U("Насос 2");
+        QTest::newRow("full") << "ABCDEFGHIJKLMN" << QByteArray("ABCDEFGHIJKLMN")
+                              << "ABCDEFGHIJKLMN";
+    }
+    void labelDialog() {
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, readBack);
+        GuiHarness h;
+        OneModule(h);
+        TServClass& serv = h.Main().Serv();
+        serv.PutTextDefault(3);
+        TFormText& d = *h.W().FormText;
+        QCOMPARE(d.windowTitle(), U("Задание текстового реквизита входа"));
+        QCOMPARE(d.EditText->maxLength(), 14);
+        d.FillFrom(3);
+        QCOMPARE(d.EditText->text(), U("Дискр.сигн.004"));
+        serv.FlagText = 1;
+        d.show();
+        QCOMPARE(serv.FlagText, 0); // showing starts a fresh edit
+        d.EditText->selectAll();
+        QTest::keyClick(d.EditText, Qt::Key_Backspace);
+        if (!typed.isEmpty())
+            TypeText(d.EditText, typed);
+        QCOMPARE(serv.FlagText, 1);
+        Click(d.OK);
+        QCOMPARE(d.result(), 2);
+        d.StoreTo(3);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(serv.TextVh[3]), 14), bytes);
+        QCOMPARE(QString::fromStdString(serv.GetTextVh(3)).isEmpty(), readBack.isEmpty());
+        d.FillFrom(3);
+        QCOMPARE(d.EditText->text(), readBack);
+    }
+};
+
+QTEST_MAIN(TestBlockDialogs)
+#include "tst_blockdialogs.moc"

@@ -1,0 +1,336 @@
+// Construction of a module's scheme from the model: rows, positions, texts, blocks, the
+// module-level group, rebuilding and the window's own keys.
+
+#include "helper_scheme.h"
+
+#include "model/proglumclass.h"
+#include "model/servclass.h"
+#include "scheme/paninp.h"
+#include "scheme/panmr.h"
+#include "scheme/pansign.h"
+#include "scheme/panzader.h"
+#include "scheme/shape.h"
+#include "scheme/shapehorz.h"
+#include "scheme/spbut.h"
+#include "scheme/speedbutton.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+
+using namespace schemetest;
+
+namespace {
+QColor Sign(const TPanSign* p) {
+    return StaticTextColor(p->Text());
+}
+} // namespace
+
+class TestConstruction : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Every row of every module: which blocks are drawn, what they show, where the line ends.
+    void rows_data() {
+        QTest::addColumn<int>("m");
+        QTest::addColumn<int>("k");
+        QTest::addColumn<QString>("sign"); // caption, empty: no panel
+        QTest::addColumn<QColor>("light"); // number text colour
+        QTest::addColumn<bool>("sound");
+        QTest::addColumn<QString>("delay"); // empty: no panel
+        QTest::addColumn<bool>("relay");
+        QTest::addColumn<int>("lineWidth");
+        const QColor none;
+        const QColor red(255, 0, 0), lime(0, 255, 0), yellow(255, 255, 0), white(255, 255, 255);
+        QTest::newRow("МЛВ 0 warning yellow, delay 5")
+            << 1 << 0 << U("пред") << yellow << false << "5" << false << 372;
+        QTest::newRow("МЛВ 1 delay and relay")
+            << 1 << 1 << "" << none << false << "15" << true << 512;
+        QTest::newRow("МЛВ 2 all three")
+            << 1 << 2 << U("авар") << red << true << "15" << true << 512;
+        QTest::newRow("МЛВ 3 nothing") << 1 << 3 << "" << none << false << "" << false << 0;
+        QTest::newRow("МЛВ 4 colour without alarm")
+            << 1 << 4 << "" << none << false << "" << false << 0;
+        QTest::newRow("МЛВ 5 unusual colour")
+            << 1 << 5 << U("авар") << white << false << "" << false << 202;
+        QTest::newRow("МСЮ 0 delay not allowed")
+            << 2 << 0 << "" << none << false << "" << false << 0;
+        QTest::newRow("МСЮ 1 emergency, sound")
+            << 2 << 1 << U("авар") << red << true << "" << false << 202;
+        QTest::newRow("МСЮ 3 delay 15") << 2 << 3 << "" << none << false << "15" << false << 372;
+        QTest::newRow("МСЮ 4 relay") << 2 << 4 << "" << none << false << "" << true << 512;
+        QTest::newRow("МСЮ 5 indication lime")
+            << 2 << 5 << U("инд") << lime << false << "" << false << 202;
+        for (int k = 0; k < 6; ++k)
+            QTest::addRow("empty module row %d", k)
+                << 3 << k << "" << none << false << "" << false << 0;
+    }
+    void rows() {
+        QFETCH(int, m);
+        QFETCH(int, k);
+        QFETCH(QString, sign);
+        QFETCH(QColor, light);
+        QFETCH(bool, sound);
+        QFETCH(QString, delay);
+        QFETCH(bool, relay);
+        QFETCH(int, lineWidth);
+        GuiHarness h;
+        ReadDevice(h);
+        OpenEditor(h, m);
+        TFormPrgD& e = *h.W().FormPrgD;
+        const size_t i = size_t(k);
+        const int lineTop = 54 * k + 27;
+        QCOMPARE(e.ShLine[i]->geometry(), QRect(236, lineTop, lineWidth, 3));
+        QVERIFY(Shown(e.ShLine[i]));
+        QCOMPARE(bool(e.PanSign[i]), !sign.isEmpty());
+        QCOMPARE(bool(e.ImArrow1[i]), !sign.isEmpty());
+        if (!sign.isEmpty()) {
+            QCOMPARE(e.PanSign[i]->geometry(), QRect(438, 54 * k + 6, 60, 42));
+            QCOMPARE(e.PanSign[i]->Caption(), sign);
+            QCOMPARE(Sign(e.PanSign[i]), light);
+            QCOMPARE(e.ImArrow1[i]->geometry(), QRect(431, 54 * k + 23, 9, 9));
+            QVERIFY(Shown(e.PanSign[i]));
+        }
+        QCOMPARE(bool(e.ImZvuk[i]), sound);
+        if (sound)
+            QCOMPARE(e.ImZvuk[i]->geometry(), QRect(498, 54 * k + 6, 14, 14));
+        QCOMPARE(bool(e.PanZader[i]), !delay.isEmpty());
+        QCOMPARE(bool(e.ImArrow2[i]), !delay.isEmpty());
+        if (!delay.isEmpty()) {
+            QCOMPARE(e.PanZader[i]->geometry(), QRect(608, 54 * k + 6, 42, 42));
+            QCOMPARE(e.PanZader[i]->Text()->text(), delay);
+            QCOMPARE(e.ImArrow2[i]->geometry(), QRect(601, 54 * k + 23, 9, 9));
+        }
+        QCOMPARE(bool(e.PanMR[i]), relay);
+        QCOMPARE(bool(e.ImArrow3[i]), relay);
+        QCOMPARE(bool(e.ImRele[i]), relay);
+        if (relay) {
+            QCOMPARE(e.PanMR[i]->geometry(), QRect(748, 54 * k + 6, 28, 42));
+            QVERIFY(e.PanMR[i]->Caption().isEmpty());
+            QCOMPARE(e.ImRele[i]->parentWidget(), e.PanMR[i]);
+            QCOMPARE(e.ImRele[i]->geometry(), QRect(4, 6, 16, 24));
+            QCOMPARE(e.ImArrow3[i]->geometry(), QRect(741, 54 * k + 23, 9, 9));
+        }
+    }
+
+    // The fixed parts of every row: frame, input panel, title, label and the three buttons.
+    void rowFrameAndTexts() {
+        GuiHarness h;
+        ReadDevice(h);
+        h.Main().Serv().PutTextVh("Pump 12", 14);
+        OpenEditor(h, 3);
+        TFormPrgD& e = *h.W().FormPrgD;
+        QCOMPARE(h.Main().ProgLum().KolPan, 6);
+        for (int k = 0; k < 6; ++k) {
+            const size_t i = size_t(k);
+            const int a = 12 + k;
+            QCOMPARE(e.ShRow[i]->geometry(), QRect(24, 54 * k, 794, 54));
+            QCOMPARE(e.PanInp[i]->geometry(), QRect(236, 54 * k + 6, 90, 42));
+            QCOMPARE(e.PanInp[i]->GetTypePan(), tpId);
+            QCOMPARE(e.PanInp[i]->Caption(), QString("DI_3_%1    ").arg(k + 1));
+            QCOMPARE(e.LabTitle[i]->geometry(), QRect(26, 54 * k + 1, 202, 51));
+            QCOMPARE(e.LabTitle[i]->text(),
+                     U("  № на схеме %1\n\n  № в базе %2").arg(k + 1).arg(a + 1));
+            QCOMPARE(e.LabText[i]->geometry(), QRect(25, 54 * k + 19, 202, 15));
+            QCOMPARE(e.SpKont[i]->geometry(), QRect(206, 54 * k + 6, 23, 22));
+            QCOMPARE(e.SpArhiv[i]->geometry(), QRect(206, 54 * k + 29, 23, 22));
+            QCOMPARE(e.SpTVh[i]->parentWidget(), e.PanInp[i]);
+            QCOMPARE(e.SpTVh[i]->geometry(), QRect(2, 10, 23, 22));
+            QCOMPARE(e.SpKont[i]->toolTip(), U("Состояние входа - Нажато: НР"));
+            QCOMPARE(e.SpArhiv[i]->toolTip(), U("Включение в обработку"));
+            QCOMPARE(e.SpTVh[i]->toolTip(), U("Тип входного сигнала"));
+            QVERIFY(e.SpKont[i]->isEnabled() && e.SpArhiv[i]->isEnabled());
+            QCOMPARE(e.SpArhiv[i]->GroupIndex(), k + 193); // built by the read command
+            QCOMPARE(e.SpTVh[i]->GroupIndex(), k + 97);
+            QCOMPARE(e.SpKont[i]->GroupIndex(), k + 1);
+        }
+        // Input 12: signal number 13 at address 0x0C.
+        QCOMPARE(e.PanInp[0]->Hint(),
+                 U("номер входа  на схеме 1\nномер сигнала в базе 13 (адрес 0x0C)\nВход 12"));
+        QCOMPARE(e.PanInp[2]->Hint(),
+                 U("номер входа  на схеме 3\nномер сигнала в базе 15 (адрес 0x0E)\nPump 12"));
+        QCOMPARE(e.LabText[2]->text(), QString("  Pump 12"));
+        QCOMPARE(e.ShVhBar->height(), 324);
+        QCOMPARE(e.ShVyhBar->height(), 324);
+        QVERIFY(e.ShVhBar->isHidden() && e.ShVyhBar->isHidden());
+    }
+
+    void valveModuleTitles() {
+        GuiHarness h;
+        ReadDevice(h);
+        OpenEditor(h, 2);
+        TFormPrgD& e = *h.W().FormPrgD;
+        const char* titles[6] = {
+            "  КЛАПАН ОТКРЫТ\n\n  № в базе 7",   "  КЛАПАН ЗАКРЫТ\n\n  № в базе 8",
+            "  АУ РАЗРЕШИТЬ \n\n  № в базе 9",   "  КЛАПАН ОТКРЫТЬ\n\n  № в базе 10",
+            "  КЛАПАН ЗАКРЫТЬ\n\n  № в базе 11", "  РЕЗЕРВ\n\n  № в базе 12"};
+        for (size_t k = 0; k < 6; ++k)
+            QCOMPARE(e.LabTitle[k]->text(), U(titles[k]));
+    }
+
+    // The row buttons follow the record's bits; rows 2..4 of a valve module are dry contacts.
+    void buttonsFromBits_data() {
+        QTest::addColumn<int>("m");
+        QTest::addColumn<int>("k");
+        QTest::addColumn<bool>("kont");
+        QTest::addColumn<bool>("arhiv");
+        QTest::addColumn<bool>("namur");
+        QTest::newRow("МЛВ 2 normally open") << 1 << 2 << true << false << false;
+        QTest::newRow("МЛВ 3 Namur, archived") << 1 << 3 << false << true << true;
+        QTest::newRow("МСЮ 2 Namur forced off") << 2 << 2 << false << false << false;
+        QTest::newRow("МСЮ 4 normally open, archived") << 2 << 4 << true << true << false;
+    }
+    void buttonsFromBits() {
+        QFETCH(int, m);
+        QFETCH(int, k);
+        QFETCH(bool, kont);
+        QFETCH(bool, arhiv);
+        QFETCH(bool, namur);
+        GuiHarness h;
+        ReadDevice(h);
+        const int a = 6 * (m - 1) + k;
+        const int recordNamur = h.Main().ProgLum().GetNamur(a);
+        OpenEditor(h, m);
+        TFormPrgD& e = *h.W().FormPrgD;
+        QCOMPARE(e.SpKont[size_t(k)]->Down(), kont);
+        QCOMPARE(e.SpArhiv[size_t(k)]->Down(), arhiv);
+        QCOMPARE(e.SpTVh[size_t(k)]->Down(), namur);
+        QCOMPARE(h.Main().ProgLum().GetNamur(a), int(namur));
+        if (m == 2 && k == 2) {
+            QCOMPARE(recordNamur, 1);
+            QCOMPARE(int(h.Main().ProgLum().RecVh[3 * a]), 0x20); // only the Namur bit went
+        }
+    }
+
+    void moduleGroups() {
+        GuiHarness h;
+        ReadDevice(h);
+        TProgLumClass& lum = h.Main().ProgLum();
+        lum.FlagScheme = 0;
+        OpenEditor(h, 1); // pump blocking on sensor 3
+        TFormPrgD& e = *h.W().FormPrgD;
+        QVERIFY(Shown(e.GroupBoxNasos) && !Shown(e.RadioGroupRele));
+        QCOMPARE(e.GroupBoxNasos->title(), U(" Алгоритм блокировки   насоса "));
+        QCOMPARE(e.GroupBoxNasos->geometry(), QRect(392, 344, 313, 57));
+        QVERIFY(e.SpButNasos->Down());
+        QVERIFY(Shown(e.EditNasos) && Shown(e.LabDatchik));
+        QCOMPARE(e.EditNasos->text(), QString("3"));
+        QCOMPARE(lum.FlagScheme, 0);
+
+        OpenEditor(h, 3); // no blocking
+        QVERIFY(!e.SpButNasos->Down());
+        QVERIFY(!Shown(e.EditNasos) && !Shown(e.LabDatchik));
+        QCOMPARE(e.EditNasos->text(), QString("0"));
+
+        lum.FlagScheme = 1;
+        OpenEditor(h, 2, [&](TFormPrgD&) { lum.FlagScheme = 0; }); // relay action 1
+        QVERIFY(!Shown(e.GroupBoxNasos) && Shown(e.RadioGroupRele));
+        QCOMPARE(e.RadioGroupRele->geometry(), QRect(8, 344, 369, 57));
+        QVERIFY(!e.RadioRele[0]->isChecked() && e.RadioRele[1]->isChecked());
+        QCOMPARE(e.RadioRele[0]->text(),
+                 U("кнопка \"ОТКРЫТЬ\"- вкл. реле,   кнопка ЗАКРЫТЬ - выкл. реле"));
+        QCOMPARE(e.RadioRele[1]->text(),
+                 U("кнопка \"ОТКРЫТЬ\"- выкл. реле, кнопка ЗАКРЫТЬ - вкл. реле"));
+    }
+
+    // The window, its headings and its caption after opening from a device and from a file.
+    void windowAndCaption() {
+        GuiHarness h;
+        ReadDevice(h);
+        TFormPrgD& e = *h.W().FormPrgD;
+        QCOMPARE(e.windowTitle(), U("Программирование обработки дискретных входов"));
+        OpenEditor(h, 2, [&](TFormPrgD& ed) {
+            QCOMPARE(ed.LabModul->text(), U("Модуль"));
+            QCOMPARE(ed.LabTipMod->text(), U("МСЮ"));
+            QCOMPARE(ed.LabNMod->text(), QString("2"));
+            QCOMPARE(ed.LabVh->text(), U("входы DI_2_1 - DI_2_6"));
+            QVERIFY(!ed.LabelFile->isVisible());
+            QVERIFY(!ed.ProgressBar1->isVisible());
+            QVERIFY(!ed.EditText->isVisible());
+            QCOMPARE(ed.EditText->maxLength(), 14);
+            QCOMPARE(ed.ScrollBox1->geometry().width(), 859);
+        });
+        QCOMPARE(e.windowTitle(),
+                 U("Программирование обработки дискретных входов ЛУМ-08 устройство 1"));
+
+        e.setWindowTitle("unchanged");
+        h.Main().Serv().FlagFile = 1;
+        OpenEditor(h, 1, [&](TFormPrgD& ed) {
+            QVERIFY(ed.LabelFile->isVisible());
+            QCOMPARE(ed.LabelFile->text(), U("Режим работы с файлом"));
+        });
+        QCOMPARE(e.windowTitle(), QString("unchanged"));
+        QCOMPARE(h.Main().ProgLum().FlagShow, 1);
+    }
+
+    // F3 builds the drawing again from the model and gives up the selection.
+    void f3RebuildsFromTheModel() {
+        GuiHarness h;
+        ReadDevice(h);
+        OpenEditor(h, 1, [&](TFormPrgD& e) {
+            TProgLumClass& lum = h.Main().ProgLum();
+            QTest::mouseClick(e.PanInp[3], Qt::LeftButton);
+            QCOMPARE(lum.NPanSel, 3);
+            lum.PutTipSign(3, 2);
+            lum.PutColor(3, 6);
+            TPanInp* before = e.PanInp[0];
+            QTest::keyClick(&e, Qt::Key_F3);
+            QVERIFY(e.PanInp[0] != before);
+            QCOMPARE(lum.NPanSel, -1);
+            QCOMPARE(lum.NVhSel, -1);
+            QVERIFY(e.PanSign[3]);
+            QCOMPARE(e.PanSign[3]->Caption(), U("авар"));
+            QCOMPARE(StaticTextColor(e.PanSign[3]->Text()), QColor(255, 255, 0));
+            QVERIFY(!e.RowSelected(3));
+            QCOMPARE(e.SpArhiv[0]->GroupIndex(), 49); // built from the model, not by a read
+            QCOMPARE(lum.KolPan, 6);
+        });
+    }
+
+    // The scroll range follows the rows only in a scheme area lower than them; the wheel moves
+    // by 10 pixels a notch.
+    void scrollRangeAndWheel() {
+        GuiHarness h;
+        ReadDevice(h);
+        OpenEditor(h, 1, [&](TFormPrgD& e) {
+            QCOMPARE(e.VertRange(), 54);
+            e.resize(e.width(), 300);
+            QApplication::processEvents();
+            QVERIFY(e.ScrollBox1->height() < 324);
+            QTest::keyClick(&e, Qt::Key_F3);
+            QCOMPARE(e.VertRange(), 324);
+            QScrollBar* bar = e.ScrollBox1->verticalScrollBar();
+            QVERIFY(bar->maximum() > 30);
+            bar->setValue(0);
+            QWheelEvent down(
+                QPointF(100, 100), e.ScrollBox1->viewport()->mapToGlobal(QPointF(100, 100)),
+                QPoint(), QPoint(0, -240), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(e.ScrollBox1->viewport(), &down);
+            QCOMPARE(bar->value(), 20);
+            QWheelEvent up(QPointF(100, 100),
+                           e.ScrollBox1->viewport()->mapToGlobal(QPointF(100, 100)), QPoint(),
+                           QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(e.ScrollBox1->viewport(), &up);
+            QCOMPARE(bar->value(), 10);
+        });
+    }
+
+    void altXCloses() {
+        GuiHarness h;
+        ReadDevice(h);
+        bool closed = false;
+        OpenEditor(h, 1, [&](TFormPrgD& e) {
+            QTest::keyClick(&e, Qt::Key_X, Qt::AltModifier);
+            closed = !e.isVisible();
+        });
+        QVERIFY(closed);
+    }
+};
+
+QTEST_MAIN(TestConstruction)
+#include "tst_construction.moc"

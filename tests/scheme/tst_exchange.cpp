@@ -1,0 +1,335 @@
+// The editor's module program exchange with the emulated device: reading with F9, writing
+// with F10 and the busy wait, and what the close query does with changes not sent.
+
+#include "helper_scheme.h"
+
+#include "emu/faults.h"
+#include "model/proglumclass.h"
+#include "model/reservblocks.h"
+#include "model/servclass.h"
+#include "scheme/paninp.h"
+#include "scheme/pansign.h"
+
+#include <QProgressBar>
+#include <QTest>
+#include <cstring>
+
+using namespace schemetest;
+
+namespace {
+const std::string kUnchanged = "Данные не были изменены.Передавать?";
+const std::string kChanged = "Данные были изменены. Передать в прибор?";
+const std::string kAccess = "Ваш уровень доступа не позволяет\nпроизводить вывод в СОМ-порт";
+
+QByteArray Bytes(const uint8_t* p, int n) {
+    return QByteArray(reinterpret_cast<const char*>(p), n);
+}
+
+QByteArray Bytes(const emu::Device::Records& r) {
+    return Bytes(r.data(), int(r.size()));
+}
+
+// The module 2 records as the editor holds them once built: the Namur bit of row 2 cleared.
+emu::Device::Records MsuAsBuilt() {
+    emu::Device::Records r = kMsuRecords;
+    r[6] = 0x20;
+    return r;
+}
+
+emu::Fault Silent() {
+    emu::Fault f;
+    f.kind = emu::FaultKind::Silent;
+    return f;
+}
+
+// The data of the function 69 requests the device saw.
+std::vector<QByteArray> Writes(GuiHarness& h) {
+    std::vector<QByteArray> writes;
+    for (const auto& r : h.Device().RequestLog())
+        if (r.function == 69)
+            writes.push_back(Bytes(r.data.data(), int(r.data.size())));
+    return writes;
+}
+} // namespace
+
+class TestExchange : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Opening builds from memory; F9 afterwards reads the module and rebuilds.
+    void openingNeverTalksF9Does() {
+        GuiHarness h(GuiHarness::Line::Pty);
+        ReadDevice(h);
+        TProgLumClass& lum = h.Main().ProgLum();
+        TReservBlocksClass& reserv = h.Main().Reserv();
+        lum.PutZader(0, 33); // module 1 changed in memory only
+        emu::Device::Records fresh = kEmptyRecords;
+        fresh[0] = 0x70; // warning, yellow
+        fresh[2] = 0x01;
+        h.Device().SetModuleRecords(2, fresh);
+        OpenEditor(h, 2, [&](TFormPrgD& e) {
+            QCOMPARE(Requests(h, 68), 0);
+            QVERIFY(!e.PanSign[0]);
+            QTest::keyClick(&e, Qt::Key_F9);
+            QCOMPARE(Requests(h, 68), 1);
+            QCOMPARE(h.Device().RequestLog().back().data, std::vector<uint8_t>{2});
+            QVERIFY(e.PanSign[0]);
+            QCOMPARE(e.PanSign[0]->Caption(), U("пред"));
+            QVERIFY(!e.ProgressBar1->isVisible());
+            QCOMPARE(e.windowTitle(),
+                     U("Программирование обработки дискретных входов ЛУМ-08 устройство 1"));
+        });
+        QCOMPARE(Bytes(lum.RecVh + 18, 18), Bytes(fresh));
+        QCOMPARE(Bytes(reserv.ReservRecVh + 18, 18), Bytes(fresh));
+        QCOMPARE(lum.GetZader(0), 33); // the other module stays as it was
+        QCOMPARE(Bytes(reserv.ReservRecVh, 18), Bytes(kMlvRecords));
+        QVERIFY(h.Op().Shown().empty());
+    }
+
+    void f9InFileModeSendsNothing() {
+        GuiHarness h(GuiHarness::Line::Pty);
+        ReadDevice(h);
+        h.Main().Serv().FlagFile = 1;
+        OpenEditor(h, 2, [&](TFormPrgD& e) {
+            TPanInp* before = e.PanInp[0];
+            QTest::keyClick(&e, Qt::Key_F9);
+            QCOMPARE(e.PanInp[0], before); // not rebuilt
+            QVERIFY(!e.ProgressBar1->isVisible());
+        });
+        QVERIFY(h.Device().RequestLog().empty());
+        QVERIFY(h.Op().Shown().empty());
+    }
+
+    // F10 on an unchanged module asks first; Yes writes the module's 18 bytes after its number.
+    void f10Unchanged_data() {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("Yes sends") << true;
+        QTest::newRow("No keeps") << false;
+    }
+    void f10Unchanged() {
+        QFETCH(bool, yes);
+        GuiHarness h(GuiHarness::Line::Pty);
+        ReadDevice(h);
+        h.GrantAccess(1);
+        h.Device().SetBusyAfterWrite(1);
+        TProgLumClass& lum = h.Main().ProgLum();
+        lum.FlagScheme = 0;
+        h.Op().Answer(yes ? MsgButton::Yes : MsgButton::No);
+        OpenEditor(h, 2, [&](TFormPrgD& e) {
+            e.setWindowTitle("before");
+            QTest::keyClick(&e, Qt::Key_F10);
+            QCOMPARE(e.windowTitle(),
+                     yes ? U("Программирование обработки дискретных входов ЛУМ-08 устройство 1")
+                         : QString("before"));
+            QVERIFY(!e.ProgressBar1->isVisible());
+        });
+        QCOMPARE(h.Op().Shown().size(), size_t(1));
+        const OperatorMessage& asked = h.Op().Shown()[0];
+        QCOMPARE(asked.text, kUnchanged);
+        QCOMPARE(asked.caption, std::string("Подтвердите передачу данных"));
+        QCOMPARE(asked.buttons, (std::vector<MsgButton>{MsgButton::Yes, MsgButton::No}));
+        QCOMPARE(asked.defaultButton, MsgButton::No);
+        const auto writes = Writes(h);
+        if (!yes) {
+            QVERIFY(writes.empty());
+            return;
+        }
+        QCOMPARE(writes.size(), size_t(1));
+        QCOMPARE(writes[0], QByteArray(1, '\x02') + Bytes(MsuAsBuilt()));
+        QVERIFY(Requests(h, 14) >= 2); // busy once, then stored
+        QCOMPARE(Bytes(h.Device().GetModuleRecords(2)), Bytes(MsuAsBuilt()));
+        QCOMPARE(Bytes(h.Main().Reserv().ReservRecVh, 108), Bytes(lum.RecVh, 108));
+        QCOMPARE(lum.FlagScheme, 0);
+    }
+
+    // Access level 0 refuses the write before anything else, in file mode too.
+    void f10NeedsFullAccess_data() {
+        QTest::addColumn<int>("fileMode");
+        QTest::newRow("device") << 0;
+        QTest::newRow("file") << 1;
+    }
+    void f10NeedsFullAccess() {
+        QFETCH(int, fileMode);
+        GuiHarness h(GuiHarness::Line::Pty);
+        ReadDevice(h);
+        h.GrantAccess(0);
+        h.Main().Serv().FlagFile = fileMode;
+        h.Main().ProgLum().FlagScheme = 1;
+        OpenEditor(h, 1, [&](TFormPrgD& e) {
+            QTest::keyClick(&e, Qt::Key_F10);
+            h.Main().ProgLum().FlagScheme = 0; // let it close quietly
+        });
+        QCOMPARE(h.Op().Shown().size(), size_t(1));
+        QCOMPARE(h.Op().Shown()[0].text, kAccess);
+        QCOMPARE(h.Op().Shown()[0].caption, std::string("Предупреждение"));
+        QCOMPARE(h.Op().Shown()[0].icon, MsgIcon::Warning);
+        QVERIFY(h.Device().RequestLog().empty());
+    }
+
+    void f10InFileModeSendsNothing() {
+        GuiHarness h(GuiHarness::Line::Pty);
+        ReadDevice(h);
+        h.GrantAccess(1);
+        h.Main().Serv().FlagFile = 1;
+        h.Main().ProgLum().FlagScheme = 1;
+        OpenEditor(h, 1, [&](TFormPrgD& e) { QTest::keyClick(&e, Qt::Key_F10); });
+        QVERIFY(h.Device().RequestLog().empty());
+        QVERIFY(h.Op().Shown().empty());
+        QCOMPARE(h.Main().Serv().FlagChange, 1); // the close recorded the change for the file
+    }
+
+    // Closing with changes: No puts back exactly this module's 18 bytes, Cancel stays, Yes
+    // writes.
+    void closeQuery_data() {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("No") << int(MsgButton::No);
+        QTest::newRow("Cancel") << int(MsgButton::Cancel);
+        QTest::newRow("Yes") << int(MsgButton::Yes);
+    }
+    void closeQuery() {
+        QFETCH(int, answer);
+        GuiHarness h(GuiHarness::Line::Pty);
+        ReadDevice(h);
+        h.GrantAccess(1);
+        h.Device().SetBusyAfterWrite(0);
+        TProgLumClass& lum = h.Main().ProgLum();
+        lum.PutZader(0, 9); // module 1, not the one edited
+        bool stayed = false;
+        OpenEditor(h, 2, [&](TFormPrgD& e) {
+            lum.PutTipSign(7, 3);
+            lum.PutZader(9, 60);
+            lum.FlagScheme = 1;
+            h.Op().Answer(MsgButton(answer));
+            e.CloseWith(mr::Cancel);
+            stayed = e.isVisible();
+            lum.FlagScheme = 0;
+        });
+        QCOMPARE(h.Op().Shown()[0].text, kChanged);
+        QCOMPARE(h.Op().Shown()[0].buttons,
+                 (std::vector<MsgButton>{MsgButton::Yes, MsgButton::No, MsgButton::Cancel}));
+        QCOMPARE(h.Op().Shown()[0].defaultButton, MsgButton::No);
+        QCOMPARE(stayed, answer == int(MsgButton::Cancel));
+        QCOMPARE(lum.GetZader(0), 9);
+        if (answer == int(MsgButton::No)) {
+            QCOMPARE(Bytes(lum.RecVh + 18, 18), Bytes(h.Main().Reserv().ReservRecVh + 18, 18));
+            QCOMPARE(Bytes(lum.RecVh + 18, 18), Bytes(MsuAsBuilt()).replace(6, 1, "\x21"));
+            QVERIFY(Writes(h).empty());
+        } else if (answer == int(MsgButton::Yes)) {
+            QCOMPARE(Writes(h).size(), size_t(1));
+            QCOMPARE(h.Device().GetModuleRecords(2)[3 * 1], uint8_t(0xE0)); // indication, red
+            QCOMPARE(h.Device().GetModuleRecords(2)[3 * 3 + 1], uint8_t(60));
+        } else {
+            QCOMPARE(lum.GetZader(9), 60);
+            QVERIFY(Writes(h).empty());
+        }
+    }
+
+    // A device that stays busy is polled again every 200 ms, as long as it takes.
+    void busyDeviceIsPolledEvery200ms() {
+        GuiHarness h; // scripted line, virtual time
+        ReadDevice(h);
+        h.GrantAccess(1);
+        h.Device().SetBusyAfterWrite(40);
+        h.Main().ProgLum().FlagScheme = 1;
+        h.Op().Answer(MsgButton::Yes);
+        h.Fake().ClearRecords();
+        OpenEditor(h, 1, [&](TFormPrgD&) {});
+        std::vector<int64_t> polls;
+        for (size_t i = 0; i < h.Fake().Written().size(); ++i)
+            if (h.Fake().Written()[i][1] == 14)
+                polls.push_back(h.Fake().WriteTimes()[i]);
+        QCOMPARE(int(polls.size()), 41); // 40 busy answers, then stored
+        for (size_t i = 1; i < polls.size(); ++i) {
+            const int64_t gap = polls[i] - polls[i - 1];
+            // the pause, plus the poll's own few bytes on the line
+            QVERIFY2(gap >= 200000 && gap < 260000, qPrintable(QString::number(gap)));
+        }
+        QVERIFY(h.Op().Shown().size() == 1); // only the question: no error
+        QCOMPARE(Bytes(h.Device().GetModuleRecords(1)), Bytes(kMlvRecords));
+    }
+
+    // A failed read reports the device's silence and keeps the drawing and the model.
+    void readFailureKeepsTheDrawing() {
+        GuiHarness h;
+        ReadDevice(h);
+        OpenEditor(h, 1, [&](TFormPrgD& e) {
+            TPanInp* before = e.PanInp[0];
+            h.Device().AddFault(Silent());
+            h.Device().SetModuleRecords(1, kEmptyRecords);
+            QTest::keyClick(&e, Qt::Key_F9);
+            QCOMPARE(e.PanInp[0], before);
+            QVERIFY(!e.ProgressBar1->isVisible());
+            h.Device().ClearFaults();
+        });
+        QCOMPARE(h.Op().Shown().size(), size_t(1));
+        QCOMPARE(h.Op().Shown()[0].text, std::string("устройство 1 FAKE не отвечает на запрос"));
+        QCOMPARE(Bytes(h.Main().ProgLum().RecVh, 18), Bytes(kMlvRecords));
+    }
+
+    // A failed write is reported; the change flag stays cleared so closing asks nothing more.
+    void writeFailureIsReported() {
+        GuiHarness h;
+        ReadDevice(h);
+        h.GrantAccess(1);
+        TProgLumClass& lum = h.Main().ProgLum();
+        bool open = false;
+        OpenEditor(h, 1, [&](TFormPrgD& e) {
+            lum.PutZader(2, 7);
+            lum.FlagScheme = 1;
+            h.Device().AddFault(Silent());
+            QTest::keyClick(&e, Qt::Key_F10);
+            QCOMPARE(lum.FlagScheme, 0);
+            QVERIFY(!e.ProgressBar1->isVisible());
+            e.CloseWith(mr::Cancel);
+            open = e.isVisible();
+        });
+        QVERIFY(!open);
+        QCOMPARE(h.Op().Shown().size(), size_t(1));
+        QCOMPARE(h.Op().Shown()[0].text, std::string("устройство 1 FAKE не отвечает на запрос"));
+        QCOMPARE(h.Main().Reserv().ReservRecVh[3 * 2 + 1], uint8_t(0x4F)); // not taken
+    }
+
+    // Writing before any scheme was built asks whether to create one; No closes the editor.
+    void writeWithoutSchemeAsksToCreate_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("level");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("No closes") << int(MsgButton::No) << 1 << true;
+        QTest::newRow("Yes stays") << int(MsgButton::Yes) << 1 << false;
+        QTest::newRow("basic access: refused first") << int(MsgButton::No) << 0 << false;
+    }
+    void writeWithoutSchemeAsksToCreate() {
+        QFETCH(int, answer);
+        QFETCH(int, level);
+        QFETCH(bool, closes);
+        GuiHarness h;
+        ReadDevice(h);
+        h.GrantAccess(1);
+        TFormPrgD& e = *h.W().FormPrgD;
+        e.show();
+        h.Main().ProgLum().FlagBuilt = 0;
+        h.Main().ProgLum().Dostup = level;
+        h.Main().ProgLum().FlagScheme = 0;
+        h.Op().Answer(MsgButton(answer));
+        e.OutPortClick();
+        QCOMPARE(!e.isVisible(), closes);
+        QCOMPARE(h.Op().Shown().size(), size_t(1));
+        QCOMPARE(h.Op().Shown()[0].text,
+                 level == 0 ? kAccess : std::string("Конфигурация не задана. Будете создавать?"));
+        QCOMPARE(Requests(h, 69), 0);
+        e.hide();
+    }
+
+    void closeInFileModeMarksTheFile() {
+        GuiHarness h(GuiHarness::Line::Pty);
+        ReadDevice(h);
+        h.Main().Serv().FlagFile = 1;
+        h.Main().Serv().FlagChange = 0;
+        OpenEditor(h, 1, [&](TFormPrgD&) { h.Main().ProgLum().FlagScheme = 1; });
+        QVERIFY(h.Op().Shown().empty());
+        QCOMPARE(h.Main().Serv().FlagChange, 1);
+    }
+};
+
+QTEST_MAIN(TestExchange)
+#include "tst_exchange.moc"

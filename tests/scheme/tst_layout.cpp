@@ -1,0 +1,151 @@
+// The editor as a person sees it: every text fits its control and nothing of the heading or
+// the rows overlaps. With LUM_SHOT_DIR set, the editor and the block dialogs are saved there
+// as pictures to look at.
+
+#include "helper_scheme.h"
+
+#include "dialogs/obrsign_mb.h"
+#include "dialogs/obrtext_mb.h"
+#include "dialogs/obrza_mb.h"
+#include "model/proglumclass.h"
+#include "scheme/paninp.h"
+#include "scheme/pansign.h"
+#include "scheme/panzader.h"
+#include "scheme/spbut.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+using namespace schemetest;
+
+namespace {
+
+void Save(QWidget& w, const QString& name) {
+    const QString dir = qEnvironmentVariable("LUM_SHOT_DIR");
+    if (dir.isEmpty())
+        return;
+    QApplication::processEvents();
+    w.grab().save(QDir(dir).filePath(name + ".png"));
+}
+
+// Every line of a label's text fits the label's width.
+void CheckLabelFits(const QLabel* label) {
+    if (!label->isVisibleTo(label->window()) || label->text().isEmpty() ||
+        !label->pixmap().isNull())
+        return;
+    const QFontMetrics fm(label->font());
+    for (const QString& line : label->text().split('\n'))
+        QVERIFY2(fm.horizontalAdvance(line) <= label->contentsRect().width(),
+                 qPrintable(line + " in " + QString::number(label->width())));
+    QVERIFY2(fm.height() * int(label->text().count('\n') + 1) <= label->height() + 2,
+             qPrintable(label->text()));
+}
+
+void CheckButtonFits(const QAbstractButton* b) {
+    if (!b->isVisibleTo(b->window()) || b->text().isEmpty())
+        return;
+    // A push button's size hint keeps a style's minimum width; its text is what must fit.
+    const int needs = qobject_cast<const QPushButton*>(b)
+                          ? QFontMetrics(b->font()).horizontalAdvance(b->text()) + 8
+                          : b->sizeHint().width();
+    QVERIFY2(needs <= b->width() + 1, qPrintable(b->text() + " needs " + QString::number(needs)));
+}
+
+void CheckApart(const QWidget* a, const QWidget* b) {
+    QVERIFY2(!a->geometry().intersects(b->geometry()),
+             qPrintable(a->objectName() + QString(" overlaps ") + b->metaObject()->className()));
+}
+
+} // namespace
+
+class TestLayout : public QObject {
+    Q_OBJECT
+
+private slots:
+    void editorTextsFit_data() {
+        QTest::addColumn<int>("m");
+        QTest::newRow("МЛВ") << 1;
+        QTest::newRow("МСЮ") << 2;
+    }
+    void editorTextsFit() {
+        QFETCH(int, m);
+        GuiHarness h;
+        ReadDevice(h);
+        h.Main().Serv().FlagFile = 1;                 // the file mode mark shown too
+        h.Main().IdVh[0]->setText("DI_1_1 - DI_1_6"); // as a file fills the module table
+        OpenEditor(h, m, [&](TFormPrgD& e) {
+            for (const QLabel* l : e.findChildren<QLabel*>())
+                CheckLabelFits(l);
+            for (const QAbstractButton* b : e.findChildren<QAbstractButton*>())
+                CheckButtonFits(b);
+            for (const QGroupBox* g : e.findChildren<QGroupBox*>())
+                if (g->isVisibleTo(&e))
+                    QVERIFY(QFontMetrics(g->font()).horizontalAdvance(g->title()) <
+                            g->width() - 16);
+            CheckApart(e.LabModul, e.LabTipMod);
+            CheckApart(e.LabTipMod, e.LabNMod);
+            CheckApart(e.LabelFile, e.Button1);
+            CheckApart(e.LabelFile, e.ProgressBar1);
+            CheckApart(e.Button1, e.ProgressBar1);
+            for (size_t k = 0; k < 6; ++k) {
+                // the identifier stays clear of the signal type button
+                const TPanInp* p = e.PanInp[k];
+                const int captionWidth = QFontMetrics(p->font()).horizontalAdvance(p->Caption());
+                QVERIFY2(p->width() - p->FrameWidth() - 1 - captionWidth >=
+                             e.SpTVh[k]->geometry().right(),
+                         qPrintable(p->Caption()));
+                if (const TPanSign* s = e.PanSign[k])
+                    QVERIFY(QFontMetrics(s->font()).horizontalAdvance(s->Caption()) +
+                                s->FrameWidth() + 1 <=
+                            s->Text()->x());
+                // the label's text stays clear of the row buttons
+                const QLabel* text = e.LabText[k];
+                QVERIFY(text->x() + QFontMetrics(text->font()).horizontalAdvance(text->text()) <
+                        e.SpKont[k]->x());
+            }
+            CheckApart(e.GroupBoxNasos, e.RadioGroupRele);
+            QVERIFY(e.GroupBoxNasos->y() > e.ShVhBar->height());
+            Save(e, m == 1 ? "editor-mlv" : "editor-msu");
+        });
+    }
+
+    void dialogsTextsFit() {
+        GuiHarness h;
+        ReadDevice(h);
+        TFormSig& sig = *h.W().FormSig;
+        sig.SetHeading(8, "DI_2_2    ");
+        sig.FillFrom(h.Main().ProgLum(), 7);
+        TFormZa& za = *h.W().FormZa;
+        za.SetHeading(10, "DI_2_4    ");
+        za.FillDelay(15);
+        TFormText& text = *h.W().FormText;
+        text.SetHeading(3, "DI_1_3    ");
+        text.FillFrom(2);
+        for (QDialog* d : std::initializer_list<QDialog*>{&sig, &za, &text}) {
+            d->show();
+            QApplication::processEvents();
+            for (const QLabel* l : d->findChildren<QLabel*>())
+                CheckLabelFits(l);
+            for (const QAbstractButton* b : d->findChildren<QAbstractButton*>())
+                CheckButtonFits(b);
+            for (const QWidget* w : d->findChildren<QWidget*>())
+                if (w->isVisibleTo(d) && w->parentWidget() == d)
+                    QVERIFY(d->rect().contains(w->geometry()));
+        }
+        Save(sig, "dialog-sig");
+        Save(za, "dialog-za");
+        Save(text, "dialog-text");
+        for (QDialog* d : std::initializer_list<QDialog*>{&sig, &za, &text})
+            d->hide();
+    }
+};
+
+QTEST_MAIN(TestLayout)
+#include "tst_layout.moc"

@@ -1,0 +1,120 @@
+// Double clicks on a row's signalling and delay panels: the dialog is filled from the input's
+// record, and what the operator chose goes back into the record and the panel.
+
+#include "helper_scheme.h"
+
+#include "dialogs/obrsign_mb.h"
+#include "dialogs/obrza_mb.h"
+#include "model/proglumclass.h"
+#include "scheme/paninp.h"
+#include "scheme/pansign.h"
+#include "scheme/panzader.h"
+#include "scheme/schemecolors.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+using namespace schemetest;
+
+class TestPanelDialogs : public QObject {
+    Q_OBJECT
+
+private slots:
+    void signallingByDoubleClick_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QColor>("light");
+        QTest::addColumn<int>("color");
+        QTest::addColumn<bool>("sound");
+        QTest::newRow("indication") << 3 << U("инд") << QColor(0, 255, 0) << 2 << true;
+        QTest::newRow("warning") << 1 << U("пред") << QColor(255, 255, 0) << 6 << true;
+        QTest::newRow("none") << 0 << U("т сиг") << QColor(255, 255, 255) << 0 << false;
+    }
+    void signallingByDoubleClick() {
+        QFETCH(int, type);
+        QFETCH(QString, caption);
+        QFETCH(QColor, light);
+        QFETCH(int, color);
+        QFETCH(bool, sound);
+        GuiHarness h;
+        ReadDevice(h);
+        TProgLumClass& lum = h.Main().ProgLum();
+        lum.FlagScheme = 0;
+        int flagWhileShown = -1;
+        QString heading;
+        bool filledRed = false;
+        OpenEditor(h, 2, [&](TFormPrgD& e) {
+            h.OnModal([&](QDialog& d) {
+                auto& sig = static_cast<TFormSig&>(d);
+                heading = sig.Label2->text();
+                filledRed = sig.ColorIndex() == 0 && sig.AlarmType() == 2 && sig.Sound() == 1;
+                flagWhileShown = lum.FlagScheme;
+                QTest::mouseClick(sig.RadioGroup1[type], Qt::LeftButton);
+                Click(sig.OK);
+            });
+            DoubleClick(e.PanSign[1]);
+            QCOMPARE(lum.NVhSel, 7);
+            QCOMPARE(lum.MarkPan[1], 1);
+            QVERIFY(e.RowSelected(1));
+            QCOMPARE(e.PanSign[1]->Caption(), caption);
+            QCOMPARE(StaticTextColor(e.PanSign[1]->Text()), light);
+            QCOMPARE(bool(e.ImZvuk[1]), sound);
+            if (sound) {
+                QCOMPARE(e.ImZvuk[1]->geometry(), QRect(498, 54 + 6, 14, 14));
+                QVERIFY(Shown(e.ImZvuk[1]));
+            }
+            lum.FlagScheme = 0; // close without the question
+        });
+        QCOMPARE(heading, QString("8      DI_2_2    "));
+        QVERIFY(filledRed);
+        QCOMPARE(flagWhileShown, 0); // filling is no change
+        QCOMPARE(lum.GetTipSign(7), type);
+        QCOMPARE(lum.GetColor(7), color);
+        QCOMPARE(lum.GetZvuk(7), int(sound));
+        QCOMPARE(h.W().FormPrgD->PanSign[1] != nullptr, true); // the panel stays until rebuilt
+    }
+
+    void delayByDoubleClick_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("warnings");
+        QTest::newRow("60") << "60" << 60 << 0;
+        QTest::newRow("75") << "75" << 0 << 2;
+        QTest::newRow("0") << "0" << 0 << 1;
+    }
+    void delayByDoubleClick() {
+        QFETCH(QString, typed);
+        QFETCH(int, stored);
+        QFETCH(int, warnings);
+        GuiHarness h;
+        ReadDevice(h);
+        TProgLumClass& lum = h.Main().ProgLum();
+        lum.FlagScheme = 0;
+        QString filled;
+        OpenEditor(h, 2, [&](TFormPrgD& e) {
+            e.show();
+            h.OnModal([&](QDialog& d) {
+                auto& za = static_cast<TFormZa&>(d);
+                filled = za.EditT->text();
+                QCOMPARE(lum.FlagScheme, 0);
+                za.EditT->selectAll();
+                QTest::keyClicks(za.EditT, typed);
+                QCOMPARE(lum.FlagScheme, 1); // typing while the scheme is shown
+                Click(za.OK);
+            });
+            DoubleClick(e.PanZader[3]);
+            QCOMPARE(e.PanZader[3]->Text()->text(), QString::number(stored));
+            lum.FlagScheme = 0;
+        });
+        QCOMPARE(filled, QString("15"));
+        QCOMPARE(lum.GetZader(9), stored);
+        QCOMPARE(int(h.Op().Shown().size()), warnings);
+        QCOMPARE(h.ModalTitles().last(), U("Программ. задерж. выходов ЛУМ-08"));
+    }
+};
+
+QTEST_MAIN(TestPanelDialogs)
+#include "tst_paneldialogs.moc"
