@@ -9,6 +9,7 @@
 
 class LumMain;
 class QAction;
+class QFont;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -16,6 +17,7 @@ class QPlainTextEdit;
 class QPrinter;
 class QPushButton;
 class QTableWidget;
+class QTextDocument;
 
 class TInform : public TLumDialog {
     Q_OBJECT
@@ -42,8 +44,9 @@ public:
     QString Cell(int c, int r) const;
     // The lines of the report, as they go into the report box.
     QStringList ReportLines() const;
-    // The report box's text on the printer's pages.
-    void PrintReportOn(QPrinter& printer) const;
+    // The report's text on the printer's pages: its font, tab stops every 1.25 cm, no wrapping.
+    static void LayOutForPrinting(QTextDocument& document, const QString& text, const QFont& font,
+                                  QPrinter& printer);
 
     int LastCol = -1; // column of the current cell at the last double or right click
 
@@ -76,6 +79,8 @@ private:
     QString WithRtfExtension(const QString& name);
     bool WriteReportFile(const QString& name) const;
     void PrintReport();
+    // The report box's text on the printer's pages.
+    void PrintReportOn(QPrinter& printer) const;
 
     LumMain& main_;
 };

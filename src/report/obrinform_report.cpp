@@ -7,14 +7,18 @@
 #include "model/servclass.h"
 #include "report/rtfwriter.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <QTextOption>
 
 namespace {
@@ -30,6 +34,7 @@ QString FilledUp(const QString& cell) {
 
 // Word processors put their default tab stops every 1.25 cm; the printed page does the same.
 constexpr double TabStopCm = 1.25;
+constexpr double MarginMm = 20;
 } // namespace
 
 QStringList TInform::ReportLines() const {
@@ -110,12 +115,28 @@ void TInform::PrintReport() {
 }
 
 void TInform::PrintReportOn(QPrinter& printer) const {
+    printer.setPageMargins(QMarginsF(MarginMm, MarginMm, MarginMm, MarginMm),
+                           QPageLayout::Millimeter);
     QTextDocument document;
-    document.setDefaultFont(RichEdit1->font());
+    LayOutForPrinting(document, RichEdit1->toPlainText(), RichEdit1->font(), printer);
+    document.print(&printer);
+}
+
+void TInform::LayOutForPrinting(QTextDocument& document, const QString& text, const QFont& font,
+                                QPrinter& printer) {
+    // Laid out on the printer itself: the page size and margins are in its own pixels.
+    document.documentLayout()->setPaintDevice(&printer);
+    document.setDefaultFont(font);
     QTextOption option = document.defaultTextOption();
-    option.setTabStopDistance(printer.logicalDpiX() * TabStopCm / 2.54);
+    // Text layout takes tab stops in screen pixels and scales them to the device itself.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double screenDpi = screen ? qRound(screen->logicalDotsPerInchY()) : 96;
+    option.setTabStopDistance(screenDpi * TabStopCm / 2.54);
     option.setWrapMode(QTextOption::NoWrap);
     document.setDefaultTextOption(option);
-    document.setPlainText(RichEdit1->toPlainText());
-    document.print(&printer);
+    QTextFrameFormat frame = document.rootFrame()->frameFormat();
+    frame.setMargin(0);
+    document.rootFrame()->setFrameFormat(frame);
+    document.setPlainText(text);
+    document.setPageSize(printer.pageLayout().paintRectPixels(printer.resolution()).size());
 }
