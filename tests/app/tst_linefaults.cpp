@@ -1,0 +1,216 @@
+// Line faults seen from the main window: its read (F9), write (F10) and bus-number change on
+// the real serial line over a pseudo-terminal, the emulated device misbehaving mid-command.
+// The operator sees the engine's message, the main window stays open, the model is complete or
+// the operator was told, and the same command then works on a healthy line.
+
+#include "app/obrpar_mb.h"
+#include "guisupport/guiharness.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <cstring>
+
+namespace {
+
+emu::Fault FaultFrom(emu::FaultKind kind, uint64_t from, int value = 0) {
+    emu::Fault f;
+    f.kind = kind;
+    f.from = from;
+    f.value = value;
+    return f;
+}
+
+// Shows the main window as at start-up, past the password prompt, so that a request to close
+// it would be seen.
+void ShowMainWindow(GuiHarness& h) {
+    h.OnModal([](QDialog& d) {
+        auto& dialog = static_cast<TFPSW&>(d);
+        dialog.Edit1->clear();
+        QTest::keyClick(dialog.Edit1, Qt::Key_Return);
+    });
+    h.Main().show();
+    QApplication::processEvents();
+    h.GrantAccess(1);
+    h.Op().Clear();
+}
+
+// Whether the device holds the model's configuration, records and network image.
+bool DeviceEqualsModel(GuiHarness& h) {
+    TForm1& m = h.Main();
+    const auto config = h.Device().GetConfig();
+    if (std::memcmp(config.data(), m.Serv().Config, 17) != 0)
+        return false;
+    for (int k = 0; k < m.Serv().GetKolMod(); ++k)
+        if (std::memcmp(h.Device().GetModuleRecords(k + 1).data(), m.ProgLum().RecVh + 18 * k,
+                        18) != 0)
+            return false;
+    return std::memcmp(h.Device().GetImage().data() + 1, m.ProgF15().BufF15 + 1, 81) == 0;
+}
+
+void EditModel(TForm1& m) {
+    for (int vh = 0; vh < 12; ++vh)
+        m.ProgLum().PutZader(vh, 10 + vh);
+    m.ProgF15().PutSkor(2);
+    m.ProgF15().PutAdrSlave(0, 9);
+}
+
+std::string Who(GuiHarness& h, int number) {
+    return "устройство " + std::to_string(number) + " " + h.Main().ComPort().PortName;
+}
+
+} // namespace
+
+class TestLineFaults : public QObject {
+    Q_OBJECT
+
+private slots:
+    void readDeviceSilentMidway() {
+        GuiHarness h(GuiHarness::Line::Pty);
+        ShowMainWindow(h);
+        TForm1& m = h.Main();
+        m.ComPort().SetRepeat1(1);
+        // The configuration and the first module answer, then nothing.
+        h.Device().AddFault(FaultFrom(emu::FaultKind::Silent, h.Device().RequestCount() + 3));
+        h.ReadDevice();
+        QCOMPARE(h.Op().Shown().size(), size_t(1));
+        QCOMPARE(h.Op().LastText(), Who(h, 1) + " не отвечает на запрос");
+        QVERIFY(m.isVisible());
+        QVERIFY(m.ProgressBar1->isHidden());
+        for (QPushButton* b : {m.ButTimeDate, m.LocNetObm, m.LocNet15})
+            QVERIFY(!b->isEnabled()); // nothing offered on a half-read device
+
+        h.Device().ClearFaults();
+        h.Op().Clear();
+        h.ReadDevice();
+        QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
+        QVERIFY(DeviceEqualsModel(h));
+        QVERIFY(m.LocNet15->isEnabled());
+    }
+
+    void writeRefusedWithExceptionSeven() {
+        GuiHarness h(GuiHarness::Line::Pty);
+        ShowMainWindow(h);
+        TForm1& m = h.Main();
+        h.Device().SetBusyAfterWrite(0);
+        h.ReadDevice();
+        EditModel(m);
+        // The function-17 check and the first module pass; the second module is refused.
+        const uint64_t from = h.Device().RequestCount() + 4;
+        h.Device().AddFault(FaultFrom(emu::FaultKind::Exception, from, 7));
+        m.OutPortClick();
+        QCOMPARE(h.Op().Shown().size(), size_t(1));
+        QCOMPARE(h.Op().LastText(), Who(h, 1) + " ошибка обмена 07");
+        QCOMPARE(h.Op().Shown()[0].caption, std::string("Предупреждение"));
+        QVERIFY(m.isVisible());
+        QVERIFY(m.ProgressBar1->isHidden());
+        int sends = 0; // 7 is final: the refused block is not sent again
+        for (const auto& r : h.Device().RequestLog())
+            sends += r.number >= from && r.function == 69;
+        QCOMPARE(sends, 1);
+        QVERIFY(!DeviceEqualsModel(h));
+
+        h.Device().ClearFaults();
+        h.Op().Clear();
+        m.OutPortClick();
+        QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
+        QVERIFY(DeviceEqualsModel(h));
+    }
+
+    void portVanishesMidWrite() {
+        GuiHarness h(GuiHarness::Line::Pty);
+        ShowMainWindow(h);
+        TForm1& m = h.Main();
+        h.Device().SetBusyAfterWrite(0);
+        h.ReadDevice();
+        EditModel(m);
+        const std::string port = m.ComPort().PortName;
+        // The line goes at the first module's poll.
+        h.Device().AddFault(FaultFrom(emu::FaultKind::Hangup, h.Device().RequestCount() + 3));
+        m.OutPortClick();
+        QCOMPARE(h.Op().Shown().size(), size_t(1));
+        const OperatorMessage& gone = h.Op().Shown()[0];
+        QVERIFY2(gone.text.rfind("Сбой COM-порта " + port + " при чтении или записи", 0) == 0,
+                 gone.text.c_str());
+        QVERIFY(gone.text.find("Проверьте оборудование и заново настройте порт.") !=
+                std::string::npos);
+        QCOMPARE(gone.caption, std::string("Ошибка"));
+        QVERIFY(!m.ComPort().IsOpen());
+        QApplication::processEvents();
+        QVERIFY(m.isVisible()); // the program goes on
+
+        // Until the port is set up again every command says so, and still nothing closes.
+        h.Op().Clear();
+        h.ReadDevice();
+        QCOMPARE(h.Op().LastText(), std::string("Не выбран COM-порт."));
+        QApplication::processEvents();
+        QVERIFY(m.isVisible());
+
+        // The operator plugs the device in again and sets the port up.
+        h.Device().ClearFaults();
+        emu::PtyServer again(h.Device());
+        QVERIFY(again.Start());
+        m.ComPort().PortName = again.SlavePath();
+        QCOMPARE(m.ComPort().ApplyPortSettings(), 0);
+        h.Op().Clear();
+        m.OutPortClick();
+        QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
+        QVERIFY(DeviceEqualsModel(h));
+        m.ComPort().ClosePort();
+        again.Stop();
+    }
+
+    void busNumberChangeWithSpoiltChecksums() {
+        GuiHarness h(GuiHarness::Line::Pty);
+        ShowMainWindow(h);
+        TForm1& m = h.Main();
+        h.Device().SetBusyAfterWrite(0);
+        m.ComPort().SetRepeat1(1);
+        m.ComPort().SetRepeat2(1);
+        // The device takes block 99, then every answer's CRC is spoilt.
+        h.Device().AddFault(FaultFrom(emu::FaultKind::BadCrc, h.Device().RequestCount() + 2, 3));
+        m.CBoxUstrZ->setCurrentIndex(4);
+        m.CBoxUstrZClick();
+        QCOMPARE(h.Op().Shown().size(), size_t(1));
+        QCOMPARE(h.Op().LastText(), Who(h, 5) + " ошибка контрольной суммы");
+        QCOMPARE(h.Device().Address(), 5);
+        QCOMPARE(m.CBoxUstr->currentText(), QString("5")); // the window follows the device
+
+        h.Device().ClearFaults();
+        m.ComPort().SetRepeat1(5);
+        m.ComPort().SetRepeat2(10);
+        h.Op().Clear();
+        m.CBoxUstrZ->setCurrentIndex(5);
+        m.CBoxUstrZClick();
+        QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
+        QCOMPARE(h.Device().Address(), 6);
+        QCOMPARE(m.CBoxUstr->currentText(), QString("6"));
+        h.ReadDevice(); // and the device answers there
+        QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
+        QVERIFY(m.isVisible());
+    }
+
+    void readAndWriteThroughSpoiltChecksums() {
+        GuiHarness h(GuiHarness::Line::Pty);
+        ShowMainWindow(h);
+        TForm1& m = h.Main();
+        h.Device().SetBusyAfterWrite(1);
+        emu::Fault rate = FaultFrom(emu::FaultKind::CrcRate, 1);
+        rate.rate = 0.3;
+        h.Device().SeedFaults(11);
+        h.Device().AddFault(rate);
+        h.ReadDevice();
+        EditModel(m);
+        m.OutPortClick();
+        QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
+        QVERIFY(DeviceEqualsModel(h));
+        // 4 requests to read, 1 + 3 x (69, 14 busy, 14) to write, and the answers asked again.
+        QVERIFY(h.Device().RequestCount() > 14);
+    }
+};
+
+QTEST_MAIN(TestLineFaults)
+#include "tst_linefaults.moc"
