@@ -23,7 +23,10 @@ bool ReplaceFileAtomically(const QString& path, const std::vector<uint8_t>& byte
     if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());
     const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
+    // The bytes sit in the file's buffer until a flush. commit() flushes as well but does not
+    // heed a failure of that flush (a full disk, a size limit): it would rename the cut
+    // temporary file over the old one. So the flush is made and checked here.
+    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size || !file.flush()) {
         const QString why = file.errorString();
         file.cancelWriting();
         return fail(why);
