@@ -1,0 +1,128 @@
+// The emulator process itself dies in the middle of a write: killed outright while the program
+// waits for its answer, or dropping its line at a given request (it then ends). The write ends
+// with the port failure and its message, nothing asks the program to close, and a new emulator
+// on a new port then takes the same write.
+
+#include "link/comportclass.h"
+#include "link/devicesequences.h"
+#include "model/progf15class.h"
+#include "model/proglumclass.h"
+#include "model/reservblocks.h"
+#include "model/servclass.h"
+#include "support/emuprocess.h"
+#include "support/qtcoreapp.h"
+#include "support/scriptedoperator.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+class EmulatorDies : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureCoreApplication();
+        port.SetOperator(&op);
+        port.SetCloseRequest([this] { ++closeRequests; });
+        std::string error;
+        ASSERT_TRUE(emu.Start({"--busy", "0"}, &error)) << error;
+        Connect(emu);
+        ASSERT_EQ(ReadWholeDevice(port, Model(), 0, {}), 0);
+        for (int i = 0; i < 108; ++i)
+            lum.RecVh[i] = uint8_t(0x21 + 5 * i);
+    }
+
+    void Connect(EmuProcess& process) {
+        port.PortName = process.Port();
+        ASSERT_EQ(port.ApplyPortSettings(), 0);
+        port.SetDelayTx(1);
+    }
+
+    DeviceModel Model() { return {serv, lum, f15, reserv}; }
+
+    // The module write as the scheme editor runs it: a failure goes to the operator.
+    int WriteSecondModule() {
+        const int code = WriteModule(port, Model(), 2, {});
+        if (code != 0)
+            port.ReportError(serv.NumUstr, code);
+        return code;
+    }
+
+    void ExpectPortFailureTold(const std::string& portName) {
+        ASSERT_EQ(op.Shown().size(), 1u);
+        const OperatorMessage& m = op.Shown()[0];
+        EXPECT_EQ(m.text.rfind("Сбой COM-порта " + portName + " при чтении или записи", 0), 0u)
+            << m.text;
+        EXPECT_NE(m.text.find("Проверьте оборудование и заново настройте порт."),
+                  std::string::npos);
+        EXPECT_EQ(m.caption, "Ошибка");
+        EXPECT_FALSE(port.IsOpen());
+        EXPECT_EQ(closeRequests, 0);
+        // The model's reserve copy does not take records the device never confirmed.
+        EXPECT_NE(std::memcmp(reserv.ReservRecVh, lum.RecVh, 108), 0);
+    }
+
+    // A new emulator, the port set to it, and the same write.
+    void HealthyLineTakesTheWrite() {
+        EmuProcess fresh;
+        std::string error;
+        ASSERT_TRUE(fresh.Start({"--busy", "1"}, &error)) << error;
+        Connect(fresh);
+        op.Clear();
+        EXPECT_EQ(WriteSecondModule(), 0) << op.LastText();
+        EXPECT_TRUE(op.Shown().empty());
+        const auto dump = fresh.Dump();
+        ASSERT_TRUE(dump.has_value());
+        EXPECT_EQ(std::memcmp(dump->blocks[1].data(), lum.RecVh + 18, 18), 0);
+        EXPECT_EQ(std::memcmp(reserv.ReservRecVh, lum.RecVh, 108), 0);
+        port.ClosePort();
+    }
+
+    EmuProcess emu;
+    ScriptedOperator op;
+    TComPortClass port;
+    int closeRequests = 0;
+    TServClass serv;
+    TProgLumClass lum;
+    TProgF15Class f15;
+    TReservBlocksClass reserv;
+};
+
+TEST_F(EmulatorDies, KilledWhileTheProgramWaitsForItsAnswer) {
+    // The block is taken, then the poll is not answered: the program waits 1.3 s for it, and
+    // the emulator is killed in that wait.
+    ASSERT_TRUE(emu.Command("fault silent from +2 fn 14"));
+    port.SetRepeat1(1);
+    const std::string portName = port.PortName;
+    std::thread killer([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(900));
+        emu.Kill();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const int code = WriteSecondModule();
+    killer.join();
+    EXPECT_EQ(code, ResultCode::PortFailure);
+    // Ended by the vanished port, not by the read time-out.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1600));
+    ExpectPortFailureTold(portName);
+    port.SetRepeat1(5);
+    HealthyLineTakesTheWrite();
+}
+
+TEST_F(EmulatorDies, DropsItsLineAtTheBlockWrite) {
+    ASSERT_TRUE(emu.Command("fault hangup from +1"));
+    const std::string portName = port.PortName;
+    EXPECT_EQ(WriteSecondModule(), ResultCode::PortFailure);
+    ExpectPortFailureTold(portName);
+    // The emulator ends on its own, with the status of a dropped line.
+    for (int i = 0; i < 100 && emu.Running(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(emu.Running());
+    EXPECT_EQ(emu.ExitStatus(), 3);
+    HealthyLineTakesTheWrite();
+}
+
+} // namespace
