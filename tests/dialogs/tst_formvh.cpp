@@ -121,6 +121,7 @@ private slots:
             QLineEdit* field = fields[wrongField];
             const QPoint fieldBottomLeft = field->mapTo(&d, QPoint(0, field->height()));
             QCOMPARE(d.ErrorText->pos(), fieldBottomLeft + QPoint(5, -5));
+            QVERIFY(d.rect().contains(d.ErrorText->geometry())); // readable as a whole
             Click(d.Cancel);
         });
         const int result = h.Main().showModal(d);

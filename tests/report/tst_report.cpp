@@ -14,6 +14,9 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 
 namespace {
 
@@ -164,6 +167,29 @@ private slots:
         QVERIFY(h.W().Inform->RichEdit1->isHidden());
     }
 
+    void sixModulesWithEscapedLabel() {
+        GuiHarness h;
+        OpenCreatedFile(h, dir_.path(), 6);
+        const std::string label = "{a}\\b \xb9" // {a}\b № in Windows-1251
+                                  "5";
+        h.Main().Serv().PutTextVh(label, 1);
+        h.OnFileDialog("six");
+        h.Op().Answer(MsgButton::No);
+        RunReport(h);
+        const QByteArray rtf = ReadFile("six.rtf");
+        QVERIFY(rtf.contains("\r\n2\\tab DI_1_2        \\tab  0x01\\tab \\{a\\}\\\\b \\'b95      "
+                             "\\tab \\par\r\n"));
+        QVERIFY(rtf.endsWith("36\\tab DI_6_6        \\tab  0x23\\tab \\'c4\\'e8\\'f1\\'ea\\'f0."
+                             "\\'f1\\'e8\\'e3\\'ed.036\\tab \\par\r\n}\r\n"));
+        QCOMPARE(rtf.count("\\par\r\n"), 9 + 36);
+        // scripts/check-rtf.sh hands this report to a word processor.
+        const QString keep = qEnvironmentVariable("LUM_KEEP_REPORT");
+        if (!keep.isEmpty()) {
+            QFile::remove(keep);
+            QVERIFY(QFile::copy("six.rtf", keep));
+        }
+    }
+
     void cannotCreateAsksToRetry_data() {
         QTest::addColumn<bool>("retry");
         QTest::newRow("retry, then a good name") << true;
@@ -244,6 +270,32 @@ private slots:
             QCOMPARE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r"), 1);
         }
         QVERIFY(QFile::exists("printing.rtf")); // written before the question either way
+    }
+
+    void printedTabStopsEveryOneAndAQuarterCentimetre_data() {
+        QTest::addColumn<int>("resolution");
+        QTest::newRow("high resolution") << 1200;
+        QTest::newRow("screen resolution") << 96;
+    }
+    void printedTabStopsEveryOneAndAQuarterCentimetre() {
+        QFETCH(int, resolution);
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setResolution(resolution);
+        QTextDocument document;
+        TInform::LayOutForPrinting(document, "1\tDI_1_1        \t 0x00\nnext",
+                                   QFont("MS Sans Serif", 8), printer);
+        const QTextLayout* layout = document.firstBlock().layout();
+        QCOMPARE(layout->lineCount(), 1);
+        const double pixelsPerCm = printer.logicalDpiX() / 2.54;
+        const QTextLine line = layout->lineAt(0);
+        // After "1" and its tab the identifier starts at the first stop, 1.25 cm; the padded
+        // identifier needs more than one stop, so the address starts at 3.75 cm.
+        const double identifier = line.cursorToX(2) / pixelsPerCm;
+        const double address = line.cursorToX(17) / pixelsPerCm;
+        QVERIFY2(qAbs(identifier - 1.25) < 0.02, qPrintable(QString::number(identifier)));
+        QVERIFY2(qAbs(address - 3.75) < 0.02, qPrintable(QString::number(address)));
+        QCOMPARE(document.blockCount(), 2);
     }
 
     void refillingClearsTheReportBox() {
