@@ -45,11 +45,14 @@ TFormVh::TFormVh(LumMain& main, QWidget* parent) : TLumDialog(parent), main_(mai
     g2->addWidget(Edit1, 0, 1);
     g2->addWidget(new QLabel(U("Конечный № группы"), GroupBox2), 1, 0);
     g2->addWidget(Edit2, 1, 1);
+    // Room right of the fields for the error marker, which starts 5 pixels into a field.
+    g2->setColumnMinimumWidth(2, 40);
     GroupBox3 = new QGroupBox(this);
     auto* g3 = new QGridLayout(GroupBox3);
     Edit3 = NumberField(GroupBox3, main_.Op());
     g3->addWidget(new QLabel(U("Заменить группу,       начиная с   №"), GroupBox3), 0, 0);
     g3->addWidget(Edit3, 0, 1);
+    g3->setColumnMinimumWidth(2, 40);
     OK = new QPushButton("OK", this);
     Cancel = new QPushButton(U("Отмена"), this);
     v->addWidget(GroupBox2, 0, 0, 1, 2);
