@@ -31,8 +31,10 @@ constexpr int SaveStep = 25;
 constexpr int KodF15 = 15;
 constexpr int KolAdrSlave = 32;
 
-QLineEdit* NumberField(const char* text, int maxLength, int width, QWidget* parent) {
+QLineEdit* NumberField(const QString& name, const char* text, int maxLength, int width,
+                       QWidget* parent) {
     auto* field = new QLineEdit(QString::fromLatin1(text), parent);
+    field->setObjectName(name);
     field->setMaxLength(maxLength);
     field->setFixedWidth(width);
     return field;
@@ -88,7 +90,7 @@ QWidget* TFormF15::CreateHeading() {
     LabN_MBM = new QLabel("1", box);
     for (QLabel* l : {LabFB, LabN_MBM})
         l->setStyleSheet("font-weight: bold");
-    EditKolVh = NumberField("00", 2, 40, box);
+    EditKolVh = NumberField("EditKolVh", "00", 2, 40, box);
     EditKolVh->setToolTip(U("для ЮКС-03 - 16 или 32, для других <=32"));
     Kvit = new QToolButton(box);
     Sbros = new QToolButton(box);
@@ -121,9 +123,9 @@ QWidget* TFormF15::CreateHeading() {
 QWidget* TFormF15::CreateRequestGroup() {
     auto* box = new QGroupBox(U("Данные запроса протокола ModBus"), this);
     auto* grid = new QGridLayout(box);
-    EditKodF = NumberField("0", 2, 40, box);
-    EditAdBegDat = NumberField("0000", 4, 56, box);
-    EditKolDat = NumberField("00", 2, 40, box);
+    EditKodF = NumberField("EditKodF", "0", 2, 40, box);
+    EditAdBegDat = NumberField("EditAdBegDat", "0000", 4, 56, box);
+    EditKolDat = NumberField("EditKolDat", "00", 2, 40, box);
     CBoxUstr = new QComboBox(box);
     for (int a = 1; a <= KolAdrSlave; ++a)
         CBoxUstr->addItem(QString::number(a));
@@ -150,7 +152,7 @@ QWidget* TFormF15::CreateSignalGroup() {
     auto* grid = new QGridLayout;
     constexpr int PerRow = 8;
     for (int k = 0; k < KolSign; ++k) {
-        Edit[k] = NumberField("0", 3, 40, box);
+        Edit[k] = NumberField("Edit" + QString::number(k + 1), "0", 3, 40, box);
         Edit[k]->setEnabled(false);
         auto* label = new QLabel(QString::number(k + 1), box);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

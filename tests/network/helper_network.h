@@ -26,6 +26,16 @@ inline NetImage PatternImage() {
     return image;
 }
 
+// PatternImage() after deleting block 0 or 1: all of it cleared but its flags byte.
+inline NetImage PatternWithout(int block) {
+    NetImage image = PatternImage();
+    const int first = 1 + 40 * block;
+    for (int i = first; i < first + 40; ++i)
+        if (i != first + 7)
+            image[i] = 0;
+    return image;
+}
+
 inline NetImage ImageOf(const TProgF15Class& f15) {
     NetImage image{};
     std::copy(f15.BufF15, f15.BufF15 + 82, image.begin());
