@@ -97,9 +97,15 @@ int VirtualKeyOf(const QKeyEvent* event) {
 }
 
 void FocusNext(QWidget* widget) {
-    // The widget's own Tab handling knows the tab order of its window.
-    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &tab);
+    // The next control in the window's tab order that can take the focus.
+    for (QWidget* next = widget->nextInFocusChain(); next && next != widget;
+         next = next->nextInFocusChain()) {
+        if ((next->focusPolicy() & Qt::TabFocus) && next->isVisible() && next->isEnabled() &&
+            next->window() == widget->window()) {
+            next->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
 }
 
 namespace {
@@ -114,6 +120,9 @@ protected:
         if (watched != field_ || event->type() != QEvent::KeyPress)
             return false;
         auto* key = static_cast<QKeyEvent*>(event);
+        // Tab belongs to the window: it moves between the controls and is no key of the field.
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+            return false;
         const bool ctrl = key->modifiers() & Qt::ControlModifier;
         const int vkey = VirtualKeyOf(key);
         const std::string text = field_->text().toStdString();
