@@ -214,21 +214,6 @@ private slots:
         QFile::remove("retried.rtf");
     }
 
-    void existingFileIsReplaced() {
-        GuiHarness h;
-        OpenCreatedFile(h, dir_.path(), 1);
-        QFile old("old.rtf");
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write(QByteArray(5000, 'z'));
-        old.close();
-        h.OnFileDialog("old.rtf");
-        h.Op().Answer(MsgButton::No);
-        RunReport(h);
-        const QByteArray rtf = ReadFile("old.rtf");
-        QVERIFY(rtf.startsWith("{\\rtf1"));
-        QVERIFY(!rtf.contains('z'));
-    }
-
     void printingOnlyOnYes_data() {
         QTest::addColumn<MsgButton>("answer");
         QTest::addColumn<bool>("dialogAccepted");
