@@ -14,5 +14,7 @@ if [ ! -f "$build/build.ninja" ]; then
 fi
 cmake --build "$build" -j "${SOAK_JOBS:-2}" --target app_tst_linefaults_soak lum08-emu
 export QT_QPA_PLATFORM=offscreen LUM_BIN_DIR="$PWD/$build/bin" LUM_SOAK_MINUTES="$minutes"
+# Qt Test ends a test function after 5 minutes unless told otherwise.
+export QTEST_FUNCTION_TIMEOUT=$(awk -v m="$minutes" 'BEGIN { printf "%d", (m + 10) * 60000 }')
 echo "Soak run of $minutes minutes started $(date '+%F %T')"
 "$build/bin/app_tst_linefaults_soak" -maxwarnings 0 2>&1 | grep -v "propagateSizeHints"

@@ -185,6 +185,10 @@ TEST_P(LineFaults, ReportedThenAHealthyLineWorks) {
         EXPECT_EQ(Sends(before + uint64_t(s.from > 0 ? s.from - 1 : 0)), s.sends);
     }
     const int shownDevice = rig.serv.NumUstr;
+    // What the operator saw, for the reliability figures (--gtest_output=xml).
+    RecordProperty("code", code);
+    RecordProperty("message", rig.op.Shown().empty() ? "" : rig.op.Shown()[0].text);
+    RecordProperty("requests", int(rig.device.RequestCount() - before));
     if (s.code == 0) {
         EXPECT_TRUE(rig.op.Shown().empty()) << rig.op.LastText();
         ExpectModelMatchesDevice(s.sequence);
@@ -232,7 +236,9 @@ TEST_P(LineFaults, ReportedThenAHealthyLineWorks) {
     if (!rig.port.IsOpen())
         rig.Plug();
     rig.op.Clear();
-    EXPECT_EQ(rig.Run(s.sequence, 2, kNewNumber + 1), 0) << rig.op.LastText();
+    const int later = rig.Run(s.sequence, 2, kNewNumber + 1);
+    EXPECT_EQ(later, 0) << rig.op.LastText();
+    RecordProperty("later", later);
     EXPECT_TRUE(rig.op.Shown().empty()) << rig.op.LastText();
     ExpectModelMatchesDevice(s.sequence);
     EXPECT_EQ(rig.closeRequests, 0);
