@@ -6,7 +6,6 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -62,10 +61,6 @@ TFormVh::TFormVh(LumMain& main, QWidget* parent) : TLumDialog(parent), main_(mai
     GroupBox2->hide();
     GroupBox3->hide();
     ErrorText = new TErrorMarker(this);
-    // Filters run last installed first: Tab (also the one an accepted Enter sends) moves on
-    // before the decimal key filter could take it for a wrong key.
-    for (QLineEdit* e : {Edit1, Edit2, Edit3})
-        e->installEventFilter(this);
     connect(OK, &QPushButton::clicked, this, [this] { CloseWith(Accepted); });
     connect(Cancel, &QPushButton::clicked, this, [this] { CloseWith(Cancelled); });
     SetCloseBoxResult(Cancelled);
@@ -87,19 +82,6 @@ void TFormVh::showEvent(QShowEvent* event) {
     TLumDialog::showEvent(event);
     ErrorText->hide();
     (GroupBox2->isVisibleTo(this) ? Edit1 : Edit3)->setFocus();
-}
-
-bool TFormVh::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress &&
-        (watched == Edit1 || watched == Edit2 || watched == Edit3)) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
-            const bool shift = static_cast<QKeyEvent*>(event)->modifiers() & Qt::ShiftModifier;
-            focusNextPrevChild(key == Qt::Key_Tab && !shift);
-            return true;
-        }
-    }
-    return TLumDialog::eventFilter(watched, event);
 }
 
 QLineEdit* TFormVh::FirstWrongField() const {

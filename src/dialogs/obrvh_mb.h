@@ -35,7 +35,6 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     bool CanClose(int& result) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // The first field whose text is not a number above 0, or nullptr.
