@@ -2,7 +2,7 @@
 # Installs the Debian packages the project needs, where they are missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-serialport-dev libmodbus-dev
-          libgtest-dev libgmock-dev fonts-dejavu-core "$@")
+          libgtest-dev libgmock-dev fonts-dejavu-core poppler-utils "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

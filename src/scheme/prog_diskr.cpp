@@ -58,6 +58,26 @@ QLabel* Heading(QWidget* parent, const QString& text, int left, int top, const Q
     return label;
 }
 
+// Only the sensor numbers 1..5 and Backspace reach the sensor edit.
+class SensorKeys : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Backspace)
+            return false;
+        if (key->matches(QKeySequence::Paste))
+            return true;
+        const QString text = key->text();
+        if (text.isEmpty() || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+            return false; // navigation and editing keys
+        return !(text.size() == 1 && text[0] >= QChar('1') && text[0] <= QChar('5'));
+    }
+};
 } // namespace
 
 TFormPrgD::TFormPrgD(LumMain& main, QWidget* parent) : TLumDialog(parent), main_(main) {
@@ -83,6 +103,7 @@ TFormPrgD::TFormPrgD(LumMain& main, QWidget* parent) : TLumDialog(parent), main_
     CreateHeader(header);
     CreateSchemeArea();
     v->addWidget(ScrollBox1, 1);
+    CreatePopupMenu();
     resize(kWindowWidth, MainMenu1->sizeHint().height() + kAreaTop + kAreaHeight);
     SetCloseBoxResult(mr::Cancel);
 }
@@ -136,6 +157,7 @@ void TFormPrgD::CreateHeader(QWidget* header) {
     LabelFile->hide();
     Button1 = new QPushButton(U("Печать"), header);
     Button1->setGeometry(392, 32 - kToolBarHeight, 75, 17);
+    connect(Button1, &QPushButton::clicked, this, &TFormPrgD::Button1Click);
     ProgressBar1 = new QProgressBar(header);
     ProgressBar1->setGeometry(384, 52 - kToolBarHeight, 113, 17);
     ProgressBar1->setRange(0, 120);
@@ -174,6 +196,8 @@ void TFormPrgD::CreateSchemeArea() {
     f.setBold(true);
     EditText->setFont(f);
     EditText->hide();
+    EditText->installEventFilter(this);
+    connect(EditText, &QLineEdit::textEdited, this, [this] { main_.Serv().FlagText = 1; });
 
     CreateNasosGroup();
     CreateReleGroup();
@@ -196,6 +220,7 @@ void TFormPrgD::CreateNasosGroup() {
     SpButNasos->SetGlyph(glyphs::OnOff(), 4);
     SpButNasos->SetAllowAllUp(true);
     SpButNasos->SetGroupIndex(1);
+    connect(SpButNasos, &QAbstractButton::clicked, this, &TFormPrgD::SpButNasosClick);
     LabDatchik = new QLabel(U("№ вх. датчика Рнагн."), GroupBoxNasos);
     LabDatchik->move(118, 36);
     LabDatchik->adjustSize();
@@ -205,6 +230,9 @@ void TFormPrgD::CreateNasosGroup() {
     EditNasos->setToolTip("1-5");
     EditNasos->setValidator(
         new QRegularExpressionValidator(QRegularExpression("[1-5]?"), EditNasos));
+    EditNasos->installEventFilter(new SensorKeys(EditNasos));
+    EditNasos->installEventFilter(this);
+    connect(EditNasos, &QLineEdit::textEdited, this, [this] { main_.ProgLum().FlagScheme = 1; });
 }
 
 void TFormPrgD::CreateReleGroup() {
@@ -219,6 +247,7 @@ void TFormPrgD::CreateReleGroup() {
         RadioRele[i]->setGeometry(8, 16 + 19 * i, 357, 18);
         group->addButton(RadioRele[i], i);
     }
+    connect(group, &QButtonGroup::idClicked, this, &TFormPrgD::RadioGroupReleClick);
 }
 
 void TFormPrgD::SetHeadings(int module, const QString& typeName, const QString& inputsText) {
@@ -239,6 +268,8 @@ void TFormPrgD::FormShow() {
     EditText->setGeometry(820, 10, EditText->width(), EditText->height());
     EditText->clear();
     EditText->hide();
+    EditText->installEventFilter(this);
+    connect(EditText, &QLineEdit::textEdited, this, [this] { main_.Serv().FlagText = 1; });
     ScrollBox1->setFocus();
     TProgLumClass& lum = main_.ProgLum();
     for (int& mark : lum.MarkPan)
@@ -253,6 +284,11 @@ void TFormPrgD::FormShow() {
         lum.FlagShow = 1;
         LabelFile->hide();
     }
+}
+
+void TFormPrgD::mousePressEvent(QMouseEvent* event) {
+    EndLabelEdit(); // a click on the window's background ends an in-place edit
+    TLumDialog::mousePressEvent(event);
 }
 
 void TFormPrgD::UpdateAreaSize() {
@@ -285,6 +321,13 @@ bool TFormPrgD::eventFilter(QObject* watched, QEvent* event) {
         }
         if (event->type() == QEvent::Resize)
             UpdateAreaSize();
+        return false;
+    }
+    if (watched == EditText)
+        return EditFilter(event);
+    if (watched == EditNasos) {
+        if (event->type() == QEvent::FocusOut)
+            EditNasosExit();
         return false;
     }
     if (watched == area_) {

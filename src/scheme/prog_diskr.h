@@ -59,10 +59,33 @@ public:
     void ScrollBox1Click(bool fromArea = true);
     void ChooseAllClick();
     bool RowSelected(int k) const;
+    bool ContextMenuAssigned() const { return menuAssigned_; }
 
-    // --- the block dialogs of the current row ---
+    // --- block commands on the current row ---
+    void CreatSignButClick();
     void PMenu1SignClick();
+    void DelSignClick();
+    void CreatZaderButClick();
     void PMenu1ZaderClick();
+    void DelZaderClick();
+    void CreatVyhButClick();
+    void DelVyhClick();
+    // The label of the current row: in place when started from its text label, else the dialog.
+    void PMenu2TextClick(QObject* sender = nullptr);
+    void EditTextExit();
+
+    // --- row buttons and module-level groups ---
+    void PanInp1SpBClick(int k);
+    void ArhivClick(int k);
+    void TVhClick(int k);
+    void SpButNasosClick();
+    void EditNasosExit();
+    void RadioGroupReleClick(int index);
+
+    // --- printing ---
+    void Button1Click();
+    // The page: headings, the scheme area's picture, the panels again and the module setting.
+    void PrintPage(QPrinter& printer);
 
     // The scroll range of the scheme area (its content height as the rows need it).
     int VertRange() const { return vertRange_; }
@@ -100,6 +123,17 @@ public:
     QLineEdit* EditNasos = nullptr;
     QGroupBox* RadioGroupRele = nullptr;
     QRadioButton* RadioRele[2] = {};
+    QMenu* PopupMenu1 = nullptr;
+    QAction* PMenuCreatSign = nullptr;
+    QAction* PMenuEditSign = nullptr;
+    QAction* PMenuDelSign = nullptr;
+    QAction* PMenuCreatZader = nullptr;
+    QAction* PMenuEditZader = nullptr;
+    QAction* PMenuDelZader = nullptr;
+    QAction* PMenuCreatVyh = nullptr;
+    QAction* PMenuDelVyh = nullptr;
+    QAction* PMenuText = nullptr;
+    QAction* PMenuArhiv = nullptr;
 
     // The drawing, one entry per row; empty where the element is absent.
     template <class T> using Rows = std::array<T*, KolRows>;
@@ -124,6 +158,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     bool CanClose(int& result) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     // layout (prog_diskr.cpp)
@@ -132,6 +167,7 @@ private:
     void CreateSchemeArea();
     void CreateNasosGroup();
     void CreateReleGroup();
+    void CreatePopupMenu();
     void UpdateAreaSize();
     void SetVertRange(int range);
     void WheelScroll(int angleDelta);
@@ -160,7 +196,22 @@ private:
     void PaintRow(int k, bool selected);
     void CtrlToggle(int k);
     void SingleSelect(int k);
+    void DecideContextMenu(int k);
+    void EnablePopupItems();
+    void EndLabelEdit();
     void PanelDblClick(int k);
+    // block commands and labels (prog_diskr_edit.cpp, prog_diskr_text.cpp)
+    bool RefuseNoInput();
+    bool RefuseNoPanel();
+    void StartInPlaceEdit();
+    void RefreshRow(int k);
+    void StoreLabel(int k, const QString& text);
+    void SetEditShortcuts(bool on);
+    bool EditFilter(QEvent* event);
+    // printing (prog_diskr_print.cpp)
+    void PrintPanel(QPainter& painter, QWidget* panel, int sx, int sy);
+    void PrintRows(QPainter& painter, int first, int last, int sx, int sy);
+    void PrintModuleSetting(QPainter& painter, int sx, int sy);
     // helpers
     int Mod() const;     // m, 1..6
     int Base() const;    // first input of the module
@@ -172,4 +223,7 @@ private:
     int vertRange_ = 54;
     int wheelRest_ = 0;
     int progressStep_ = 1;
+    bool menuAssigned_ = false;
+    bool editExiting_ = false;
+    int editRow_ = -1; // the row whose label is being typed in place
 };

@@ -189,10 +189,12 @@ void TFormPrgD::BuildRowButtons(int k, bool fromRead) {
     SpKont[i] = button(area_, QPixmap(), k + 1, kFrameLeft + 182, RowHeight * k + 6,
                        "Состояние входа - Нажато: НР");
     SpKont[i]->SetDown(lum.GetKont(a) == 1);
+    SpKont[i]->SetOnClick([this, k](QObject*) { PanInp1SpBClick(k); });
 
     SpArhiv[i] = button(area_, glyphs::Vkl(), k + (fromRead ? 193 : 49), kFrameLeft + 182,
                         RowHeight * k + 29, "Включение в обработку");
     SpArhiv[i]->SetDown(lum.GetArhiv(a) == 1);
+    SpArhiv[i]->SetOnClick([this, k](QObject*) { ArhivClick(k); });
 
     SpTVh[i] = button(PanInp[i], glyphs::Tvhs(), k + 97, 2, 10, "Тип входного сигнала");
     SpTVh[i]->SetDown(lum.GetNamur(a) == 1);
@@ -201,6 +203,7 @@ void TFormPrgD::BuildRowButtons(int k, bool fromRead) {
         SpTVh[i]->SetDown(false);
         lum.PutNamur(a, 0);
     }
+    SpTVh[i]->SetOnClick([this, k](QObject*) { TVhClick(k); });
 }
 
 QString TFormPrgD::TitleText(int k) const {

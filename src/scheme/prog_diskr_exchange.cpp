@@ -82,6 +82,8 @@ void TFormPrgD::OutPortClick() {
 bool TFormPrgD::CanClose(int&) {
     // An open label edit is stored first.
     ScrollBox1->setFocus();
+    if (EditText->isVisible())
+        EditTextExit();
     TProgLumClass& lum = main_.ProgLum();
     TServClass& serv = main_.Serv();
     if (lum.FlagScheme == 0)

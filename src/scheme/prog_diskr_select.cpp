@@ -37,7 +37,9 @@ bool TFormPrgD::ElementEvent(QObject* watched, QEvent* event) {
         PanMR1MouseMove(watched);
         return false;
     case QEvent::MouseButtonDblClick:
-        if (watched == PanSign[i]) {
+        if (watched == LabText[i])
+            PMenu2TextClick(watched);
+        else if (watched == PanSign[i]) {
             PanelDblClick(k);
             PMenu1SignClick();
         } else if (watched == PanZader[i]) {
@@ -45,6 +47,10 @@ bool TFormPrgD::ElementEvent(QObject* watched, QEvent* event) {
             PMenu1ZaderClick();
         }
         return true; // a double click is no second press
+    case QEvent::ContextMenu:
+        if (menuAssigned_)
+            PopupMenu1->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
     default:
         return false;
     }
@@ -76,6 +82,10 @@ void TFormPrgD::PaintRow(int k, bool selected) {
 
 void TFormPrgD::ShVh1MouseDown(QObject* sender, Qt::MouseButton button,
                                Qt::KeyboardModifiers shift) {
+    TProgLumClass& lum = main_.ProgLum();
+    const bool currentText = lum.NPanSel >= 0 && sender == LabText[size_t(lum.NPanSel)];
+    if (!currentText)
+        EndLabelEdit();
     const int k = RowOf(sender);
     if (k < 0)
         return;
@@ -83,6 +93,8 @@ void TFormPrgD::ShVh1MouseDown(QObject* sender, Qt::MouseButton button,
         CtrlToggle(k);
     else if (button == Qt::LeftButton)
         SingleSelect(k);
+    else if (button == Qt::RightButton)
+        DecideContextMenu(k);
 }
 
 void TFormPrgD::CtrlToggle(int k) {
@@ -139,8 +151,47 @@ void TFormPrgD::SingleSelect(int k) {
     lum.MarkPan[lum.NPanSel] = 1;
 }
 
+void TFormPrgD::EndLabelEdit() {
+    if (!EditText->isVisible())
+        return;
+    ScrollBox1->setFocus();
+    if (EditText->isVisible())
+        EditTextExit(); // the focus did not move (the window is not active)
+}
+
+void TFormPrgD::DecideContextMenu(int k) {
+    menuAssigned_ = RowSelected(k);
+    if (menuAssigned_)
+        EnablePopupItems();
+}
+
+void TFormPrgD::EnablePopupItems() {
+    TProgLumClass& lum = main_.ProgLum();
+    const bool multiple = lum.KolSel > 1;
+    const int r = lum.NPanSel;
+    const size_t i = size_t(std::max(0, r));
+    const bool sign = r >= 0 && PanSign[i];
+    const bool zader = r >= 0 && PanZader[i];
+    const bool rele = r >= 0 && PanMR[i];
+    PMenuCreatSign->setEnabled(!multiple && !sign);
+    PMenuEditSign->setEnabled(!multiple && sign);
+    PMenuDelSign->setEnabled(!multiple && sign);
+    PMenuCreatZader->setEnabled(!multiple && !zader);
+    PMenuEditZader->setEnabled(!multiple && zader);
+    PMenuDelZader->setEnabled(!multiple && zader);
+    PMenuCreatVyh->setEnabled(!multiple && !rele);
+    PMenuDelVyh->setEnabled(!multiple && rele);
+    PMenuCreatVyh->setVisible(ModType() == 1);
+    PMenuDelVyh->setVisible(ModType() == 1);
+    PMenuText->setEnabled(!multiple);
+    PMenuArhiv->setEnabled(!multiple);
+}
+
 void TFormPrgD::PanMR1MouseMove(QObject* sender) {
     const int k = RowOf(sender);
+    menuAssigned_ = RowSelected(k);
+    if (menuAssigned_)
+        EnablePopupItems();
     for (int r = 0; r < KolRows; ++r) {
         const size_t i = size_t(r);
         for (TPanel* p :
@@ -189,8 +240,10 @@ void TFormPrgD::ScrollBox1Click(bool fromArea) {
     }
     lum.NPanSel = -1;
     lum.NVhSel = -1;
-    if (fromArea)
+    if (fromArea) {
+        EndLabelEdit();
         lum.KolSel = 0;
+    }
 }
 
 void TFormPrgD::ChooseAllClick() {

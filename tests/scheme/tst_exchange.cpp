@@ -319,16 +319,6 @@ private slots:
         QCOMPARE(Requests(h, 69), 0);
         e.hide();
     }
-
-    void closeInFileModeMarksTheFile() {
-        GuiHarness h(GuiHarness::Line::Pty);
-        ReadDevice(h);
-        h.Main().Serv().FlagFile = 1;
-        h.Main().Serv().FlagChange = 0;
-        OpenEditor(h, 1, [&](TFormPrgD&) { h.Main().ProgLum().FlagScheme = 1; });
-        QVERIFY(h.Op().Shown().empty());
-        QCOMPARE(h.Main().Serv().FlagChange, 1);
-    }
 };
 
 QTEST_MAIN(TestExchange)

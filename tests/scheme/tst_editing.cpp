@@ -1,0 +1,486 @@
+// Editing on the scheme: selection with the mouse, the block commands and their refusals, the
+// row buttons, the module-level groups and the text labels.
+
+#include "helper_scheme.h"
+
+#include "dialogs/cp1251.h"
+#include "dialogs/obrtext_mb.h"
+#include "dialogs/obrza_mb.h"
+#include "model/proglumclass.h"
+#include "model/servclass.h"
+#include "scheme/paninp.h"
+#include "scheme/panmr.h"
+#include "scheme/pansign.h"
+#include "scheme/panzader.h"
+#include "scheme/schemecolors.h"
+#include "scheme/shapehorz.h"
+#include "scheme/spbut.h"
+#include "scheme/speedbutton.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QTest>
+
+using namespace schemetest;
+
+namespace {
+using Command = void (TFormPrgD::*)();
+
+std::vector<std::string> Texts(GuiHarness& h) {
+    std::vector<std::string> texts;
+    for (const auto& m : h.Op().Shown())
+        texts.push_back(m.text);
+    return texts;
+}
+
+void CtrlClick(QWidget* w) {
+    QTest::mouseClick(w, Qt::LeftButton, Qt::ControlModifier);
+}
+
+QByteArray Label(GuiHarness& h, int input) {
+    return QByteArray(reinterpret_cast<const char*>(h.Main().Serv().TextVh[input]), 14);
+}
+} // namespace
+
+class TestEditing : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Two marked rows leave no current input: every block command refuses and changes nothing.
+    void multipleSelectionRefusesEveryCommand() {
+        GuiHarness h;
+        ReadDevice(h);
+        TProgLumClass& lum = h.Main().ProgLum();
+        lum.FlagScheme = 0;
+        OpenEditor(h, 1, [&](TFormPrgD& e) {
+            QTest::mouseClick(e.PanInp[1], Qt::LeftButton);
+            QCOMPARE(lum.NVhSel, 1);
+            CtrlClick(e.LabTitle[3]);
+            QCOMPARE(lum.KolSel, 2);
+            QCOMPARE(lum.MarkPan[1], 1);
+            QCOMPARE(lum.MarkPan[3], 1);
+            QVERIFY(e.RowSelected(1) && e.RowSelected(3) && !e.RowSelected(0));
+            QCOMPARE(lum.NPanSel, -1);
+            QCOMPARE(lum.NVhSel, -1);
+            const std::pair<Command, const char*> commands[] = {
+                {&TFormPrgD::CreatSignButClick, "Не выбран № входа"},
+                {&TFormPrgD::PMenu1SignClick, "Не выбран № входа или № ФБ"},
+                {&TFormPrgD::DelSignClick, "Не выбран № входа"},
+                {&TFormPrgD::CreatZaderButClick, "Не выбран № входа"},
+                {&TFormPrgD::PMenu1ZaderClick, "Не выбран № входа или № ФБ"},
+                {&TFormPrgD::DelZaderClick, "Не выбран № входа"},
+                {&TFormPrgD::CreatVyhButClick, "Не выбран № входа"},
+                {&TFormPrgD::DelVyhClick, "Не выбран № входа"},
+            };
+            const QByteArray before(reinterpret_cast<const char*>(lum.RecVh), 108);
+            for (const auto& [command, text] : commands) {
+                h.Op().Clear();
+                (e.*command)();
+                QCOMPARE(Texts(h), std::vector<std::string>{text});
+                QCOMPARE(h.Op().Shown()[0].caption, std::string("Предупреждение"));
+                QCOMPARE(h.Op().Shown()[0].icon, MsgIcon::Warning);
+            }
+            h.Op().Clear();
+            e.PMenu2TextClick();
+            QCOMPARE(Texts(h), std::vector<std::string>{"Не выбран № входа"});
+            QCOMPARE(QByteArray(reinterpret_cast<const char*>(lum.RecVh), 108), before);
+            QCOMPARE(lum.FlagScheme, 0);
+            // the menu of a marked row offers nothing to add, edit or delete
+            QTest::mousePress(e.ShRow[3], Qt::RightButton);
+            QVERIFY(e.ContextMenuAssigned());
+            for (QAction* a : e.PopupMenu1->actions())
+                QVERIFY2(a->isSeparator() || !a->isEnabled(), qPrintable(a->text()));
+        });
+    }
+
+    void ctrlClickOnOneOfTwoLeavesTheOther() {
+        GuiHarness h;
+        ReadDevice(h);
+        TProgLumClass& lum = h.Main().ProgLum();
+        OpenEditor(h, 1, [&](TFormPrgD& e) {
+            QTest::mouseClick(e.ShRow[2], Qt::LeftButton);
+            CtrlClick(e.ShLine[4]);
+            QCOMPARE(lum.KolSel, 2);
+            CtrlClick(e.LabText[2]);
+            QCOMPARE(lum.KolSel, 0);
+            QCOMPARE(lum.NPanSel, 4);
+            QCOMPARE(lum.NVhSel, 4);
+            QVERIFY(!e.RowSelected(2) && e.RowSelected(4));
+            // Ctrl+A marks all, the click on the empty scheme gives everything up
+            QTest::keyClick(&e, Qt::Key_A, Qt::ControlModifier);
+            QCOMPARE(lum.KolSel, 6);
+            QCOMPARE(lum.NPanSel, -1);
+            for (int k = 0; k < 6; ++k)
+                QVERIFY(lum.MarkPan[k] == 1 && e.RowSelected(k));
+            e.ScrollBox1Click(); // the empty scheme's click, the selection given up first
+            QCOMPARE(lum.KolSel, 0);
+            for (int k = 0; k < 6; ++k)
+                QVERIFY(lum.MarkPan[k] == 0 && !e.RowSelected(k));
+            // a plain click moves the single selection
+            QTest::mouseClick(e.PanSign[2], Qt::LeftButton);
+            QTest::mouseClick(e.PanZader[1], Qt::LeftButton);
+            QCOMPARE(lum.NPanSel, 1);
+            QVERIFY(e.RowSelected(1) && !e.RowSelected(2));
+        });
+    }
+
+    // The context menu offers what the current row lacks or has; relay items on "МЛВ" only.
+    void contextMenuFollowsTheRow_data() {
+        QTest::addColumn<int>("m");
+        QTest::addColumn<int>("k");
+        QTest::addColumn<QString>("enabled"); // the visible items enabled
+        QTest::newRow("МЛВ signalling, delay") << 1 << 0 << "eS dS eZ dZ cR";
+        QTest::newRow("МЛВ all three") << 1 << 2 << "eS dS eZ dZ dR";
+        QTest::newRow("МЛВ nothing") << 1 << 3 << "cS cZ cR";
+        QTest::newRow("МСЮ relay") << 2 << 4 << "cS cZ";
+    }
+    void contextMenuFollowsTheRow() {
+        QFETCH(int, m);
+        QFETCH(int, k);
+        QFETCH(QString, enabled);
+        GuiHarness h;
+        ReadDevice(h);
+        OpenEditor(h, m, [&](TFormPrgD& e) {
+            QTest::mousePress(e.LabTitle[size_t(k)], Qt::RightButton);
+            QVERIFY(!e.ContextMenuAssigned()); // the row is not selected yet
+            QTest::mouseClick(e.LabTitle[size_t(k)], Qt::LeftButton);
+            QTest::mousePress(e.LabTitle[size_t(k)], Qt::RightButton);
+            QVERIFY(e.ContextMenuAssigned());
+            const std::pair<QAction*, const char*> items[] = {
+                {e.PMenuCreatSign, "cS"},  {e.PMenuEditSign, "eS"},  {e.PMenuDelSign, "dS"},
+                {e.PMenuCreatZader, "cZ"}, {e.PMenuEditZader, "eZ"}, {e.PMenuDelZader, "dZ"},
+                {e.PMenuCreatVyh, "cR"},   {e.PMenuDelVyh, "dR"}};
+            QStringList shown;
+            for (const auto& [a, code] : items)
+                if (a->isEnabled() && a->isVisible())
+                    shown << code;
+            QCOMPARE(shown.join(' '), enabled);
+            QVERIFY(!e.PMenuText->isVisible() && !e.PMenuArhiv->isVisible());
+            QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                   e.LabTitle[size_t(k)]->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(e.LabTitle[size_t(k)], &menu);
+            QVERIFY(e.PopupMenu1->isVisible());
+            e.PopupMenu1->hide();
+            // hovering another, unselected row takes the menu away
+            QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton,
+                             Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(e.ShRow[size_t((k + 1) % 6)], &move);
+            QVERIFY(!e.ContextMenuAssigned());
+        });
+    }
+
+    void hoverHighlightsThePanelUnderThePointer() {
+        GuiHarness h;
+        ReadDevice(h);
+        OpenEditor(h, 1, [&](TFormPrgD& e) {
+            auto moveOver = [](QWidget* w) {
+                QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), QPointF(3, 3), Qt::NoButton,
+                                 Qt::NoButton, Qt::NoModifier);
+                QApplication::sendEvent(w, &move);
+            };
+            moveOver(e.PanSign[2]);
+            QCOMPARE(e.PanSign[2]->Color(), scheme::TooltipBackground());
+            QCOMPARE(e.PanZader[2]->Color(), scheme::ButtonFace());
+            moveOver(e.PanZader[1]);
+            QCOMPARE(e.PanSign[2]->Color(), scheme::ButtonFace());
+            QCOMPARE(e.PanZader[1]->Color(), scheme::TooltipBackground());
+            moveOver(e.LabText[0]);
+            QCOMPARE(e.LabText[0]->palette().color(QPalette::Window), scheme::TooltipBackground());
+            QCOMPARE(e.PanZader[1]->Color(), scheme::ButtonFace());
+        });
+    }
+
+    void addDelayOnAValveModule() {
+        GuiHarness h;
+        ReadDevice(h);
+        TProgLumClass& lum = h.Main().ProgLum();
+        h.Main().ProgLum().PutZader(9, 0); // row 3 without its delay
+        lum.FlagScheme = 0;
+        OpenEditor(h, 2, [&](TFormPrgD& e) {
+            QTest::mouseClick(e.PanInp[1], Qt::LeftButton);
+            e.CreatZaderButClick();
+            QCOMPARE(Texts(h), std::vector<std::string>{"Недоступная функция"});
+            QVERIFY(!e.PanZader[1]);
+            QCOMPARE(lum.FlagScheme, 0);
+            QTest::mouseClick(e.PanInp[3], Qt::LeftButton);
+            QVERIFY(!e.PanZader[3]);
+            h.OnModal([](QDialog& d) {
+                auto& za = static_cast<TFormZa&>(d);
+                QCOMPARE(za.EditT->text(), QString("0"));
+                za.EditT->setText("30");
+            });
+            e.CreatZaderButClick();
+            QVERIFY(e.PanZader[3] && Shown(e.PanZader[3]));
+            QCOMPARE(e.PanZader[3]->geometry(), QRect(608, 54 * 3 + 6, 42, 42));
+            QCOMPARE(e.PanZader[3]->Text()->text(), QString("30"));
+            QCOMPARE(e.ImArrow2[3]->geometry(), QRect(601, 54 * 3 + 23, 9, 9));
+            QCOMPARE(e.ShLine[3]->width(), 372);
+            lum.FlagScheme = 0;
+        });
+        QCOMPARE(h.ModalTitles().last(), U("Программ. задерж. выходов ЛУМ-08"));
+        QCOMPARE(lum.GetZader(9), 30);
+    }
+
+    // Deleting a block lets the line end at the rightmost block left.
+    void deletingBlocksShortensTheLine_data() {
+        QTest::addColumn<int>("k");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("width");
+        QTest::newRow("signalling before a delay") << 0 << "sign" << 372;
+        QTest::newRow("signalling before a relay") << 2 << "sign" << 512;
+        QTest::newRow("delay after a signalling") << 0 << "delay" << 202;
+        QTest::newRow("delay before a relay") << 1 << "delay" << 512;
+        QTest::newRow("relay after a delay") << 1 << "relay" << 372;
+        QTest::newRow("the only signalling") << 5 << "sign" << 0;
+    }
+    void deletingBlocksShortensTheLine() {
+        QFETCH(int, k);
+        QFETCH(QString, command);
+        QFETCH(int, width);
+        GuiHarness h;
+        ReadDevice(h);
+        TProgLumClass& lum = h.Main().ProgLum();
+        const QByteArray before(reinterpret_cast<const char*>(lum.RecVh), 108);
+        OpenEditor(h, 1, [&](TFormPrgD& e) {
+            QTest::mouseClick(e.PanInp[size_t(k)], Qt::LeftButton);
+            if (command == "sign")
+                e.DelSignClick();
+            else if (command == "delay")
+                e.DelZaderClick();
+            else
+                e.DelVyhClick();
+            QCOMPARE(e.ShLine[size_t(k)]->width(), width);
+            QCOMPARE(lum.FlagScheme, 1);
+            lum.FlagScheme = 0;
+        });
+        QByteArray expected = before;
+        const int b0 = 3 * k, b1 = b0 + 1;
+        if (command == "sign") {
+            expected[b0] = char(expected[b0] & 0x07);  // type and colour gone
+            expected[b1] = char(expected[b1] & ~0x40); // and the sound
+        } else if (command == "delay") {
+            expected[b1] = char(expected[b1] & ~0x3F);
+        } else {
+            expected[b0] = char(expected[b0] & ~0x04);
+        }
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(lum.RecVh), 108), expected);
+        TFormPrgD& e = *h.W().FormPrgD;
+        QCOMPARE(bool(e.PanSign[size_t(k)]), command != "sign" && k != 1 && k != 5);
+        QVERIFY(command != "sign" || (!e.ImArrow1[size_t(k)] && !e.ImZvuk[size_t(k)]));
+    }
+
+    void addingRelays() {
+        GuiHarness h;
+        ReadDevice(h);
+        TProgLumClass& lum = h.Main().ProgLum();
+        OpenEditor(h, 1, [&](TFormPrgD& e) {
+            QTest::mouseClick(e.PanInp[1], Qt::LeftButton);
+            TPanMR* panel = e.PanMR[1];
+            lum.PutRele(1, 0);
+            e.CreatVyhButClick();
+            QCOMPARE(e.PanMR[1], panel); // only the bit
+            QCOMPARE(lum.GetRele(1), 1);
+            QTest::mouseClick(e.PanInp[0], Qt::LeftButton);
+            e.CreatVyhButClick();
+            QVERIFY(Shown(e.PanMR[0]) && Shown(e.ImRele[0]) && Shown(e.ImArrow3[0]));
+            QCOMPARE(e.PanMR[0]->geometry(), QRect(748, 6, 28, 42));
+            QCOMPARE(e.ShLine[0]->width(), 512);
+            QCOMPARE(lum.GetRele(0), 1);
+            lum.FlagScheme = 0;
+        });
+        // a valve module takes relays on rows 3 and 4 only
+        OpenEditor(h, 2, [&](TFormPrgD& e) {
+            QTest::mouseClick(e.PanInp[0], Qt::LeftButton);
+            e.CreatVyhButClick();
+            QCOMPARE(h.Op().LastText(), std::string("Недоступная функция"));
+            QVERIFY(!e.PanMR[0]);
+            QTest::mouseClick(e.PanInp[3], Qt::LeftButton);
+            e.CreatVyhButClick();
+            QVERIFY(e.PanMR[3]);
+            QCOMPARE(lum.GetRele(9), 1);
+            lum.FlagScheme = 0;
+        });
+    }
+
+    void addSignallingOpensItsDialog() {
+        GuiHarness h;
+        ReadDevice(h);
+        TProgLumClass& lum = h.Main().ProgLum();
+        OpenEditor(h, 1, [&](TFormPrgD& e) {
+            QTest::mouseClick(e.PanInp[1], Qt::LeftButton);
+            h.OnModal([](QDialog& d) { d.findChildren<QRadioButton*>()[1]->click(); });
+            e.CreatSignButClick();
+            QVERIFY(Shown(e.PanSign[1]));
+            QCOMPARE(e.PanSign[1]->Caption(), U("пред"));
+            QCOMPARE(StaticTextColor(e.PanSign[1]->Text()), QColor(255, 255, 0));
+            QCOMPARE(e.ShLine[1]->width(), 512); // the relay stays the line's end
+            QVERIFY(Shown(e.ImArrow1[1]));
+            lum.FlagScheme = 0;
+        });
+        QCOMPARE(lum.GetTipSign(1), 1);
+        QCOMPARE(lum.GetColor(1), 6);
+    }
+
+    // Each row button writes its own bit of its own row; a valve module's rows 2..4 stay dry.
+    void rowButtons_data() {
+        QTest::addColumn<int>("m");
+        QTest::addColumn<int>("k");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("byte");
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<bool>("set");
+        QTest::newRow("contact down") << 1 << 0 << "kont" << 0 << 0x02 << true;
+        QTest::newRow("contact up") << 1 << 2 << "kont" << 6 << 0x02 << false;
+        QTest::newRow("processing up") << 1 << 3 << "arhiv" << 10 << 0x80 << false;
+        QTest::newRow("processing down") << 2 << 5 << "arhiv" << 18 + 16 << 0x80 << true;
+        QTest::newRow("type up") << 1 << 3 << "type" << 9 << 0x01 << false;
+        QTest::newRow("type down") << 1 << 5 << "type" << 15 << 0x01 << true;
+        QTest::newRow("valve row 3 stays dry") << 2 << 3 << "type" << 18 + 9 << 0x01 << false;
+        QTest::newRow("valve row 5 Namur") << 2 << 5 << "type" << 18 + 15 << 0x01 << true;
+    }
+    void rowButtons() {
+        QFETCH(int, m);
+        QFETCH(int, k);
+        QFETCH(QString, button);
+        QFETCH(int, byte);
+        QFETCH(int, mask);
+        QFETCH(bool, set);
+        GuiHarness h;
+        ReadDevice(h);
+        TProgLumClass& lum = h.Main().ProgLum();
+        QByteArray expected;
+        bool downAfter = false;
+        OpenEditor(h, m, [&](TFormPrgD& e) {
+            lum.FlagScheme = 0;
+            expected = QByteArray(reinterpret_cast<const char*>(lum.RecVh), 108);
+            TSpBut* b = button == "kont"    ? e.SpKont[size_t(k)]
+                        : button == "arhiv" ? e.SpArhiv[size_t(k)]
+                                            : e.SpTVh[size_t(k)];
+            QTest::mouseClick(b, Qt::LeftButton);
+            downAfter = b->Down();
+            QCOMPARE(lum.FlagScheme, 1);
+            lum.FlagScheme = 0;
+        });
+        expected[byte] = char(set ? (expected[byte] | mask) : (expected[byte] & ~mask));
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(lum.RecVh), 108), expected);
+        QCOMPARE(downAfter, set);
+        if (button == "type")
+            QCOMPARE(Texts(h),
+                     std::vector<std::string>{m == 1 ? "N_Mod=1 i_beg=0" : "N_Mod=2 i_beg=6"});
+        else
+            QVERIFY(h.Op().Shown().empty());
+    }
+
+    void pumpBlockingAndSensor() {
+        GuiHarness h;
+        ReadDevice(h);
+        TProgLumClass& lum = h.Main().ProgLum();
+        OpenEditor(h, 3, [&](TFormPrgD& e) {
+            e.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&e));
+            QVERIFY(!e.EditNasos->isVisible());
+            QTest::mouseClick(e.SpButNasos, Qt::LeftButton);
+            QCOMPARE(lum.GetModPar(2), 1);
+            QVERIFY(e.EditNasos->isVisible() && e.LabDatchik->isVisible());
+            QCOMPARE(e.EditNasos->text(), QString("1"));
+            e.EditNasos->setFocus();
+            e.EditNasos->selectAll();
+            QTest::keyClick(e.EditNasos, Qt::Key_7);
+            QCOMPARE(e.EditNasos->selectedText(), QString("1")); // 7 is not typed
+            QTest::keyClick(e.EditNasos, Qt::Key_4);
+            QCOMPARE(e.EditNasos->text(), QString("4"));
+            e.ScrollBox1->setFocus();
+            QCOMPARE(lum.GetModPar(2), 4);
+            // an emptied edit keeps the sensor
+            e.EditNasos->setFocus();
+            QTest::keyClick(e.EditNasos, Qt::Key_Backspace);
+            QVERIFY(e.EditNasos->text().isEmpty());
+            e.ScrollBox1->setFocus();
+            QCOMPARE(lum.GetModPar(2), 4);
+            // switching off clears the parameter, even with the edit focused
+            e.EditNasos->setFocus();
+            QTest::mouseClick(e.SpButNasos, Qt::LeftButton);
+            QCOMPARE(lum.GetModPar(2), 0);
+            QVERIFY(!e.EditNasos->isVisible());
+            QCOMPARE(e.EditNasos->text(), QString("1"));
+            lum.FlagScheme = 0;
+        });
+        OpenEditor(h, 2, [&](TFormPrgD& e) {
+            lum.FlagScheme = 0;
+            QTest::mouseClick(e.RadioRele[0], Qt::LeftButton);
+            QCOMPARE(lum.GetModPar(1), 0);
+            QCOMPARE(lum.FlagScheme, 1);
+            QTest::mouseClick(e.RadioRele[1], Qt::LeftButton);
+            QCOMPARE(lum.GetModPar(1), 1);
+            lum.FlagScheme = 0;
+        });
+        QCOMPARE(int(lum.RecVh[18 + 2] & 0x07), 1);
+    }
+
+    // A double click on the row's label types it in place; Enter stores it padded.
+    void labelInPlace() {
+        GuiHarness h;
+        ReadDevice(h);
+        OpenEditor(h, 1, [&](TFormPrgD& e) {
+            e.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&e));
+            DoubleClick(e.LabText[2]);
+            QVERIFY(e.EditText->isVisible());
+            QCOMPARE(e.EditText->pos(), QPoint(25, 54 * 2 + 19 - 4));
+            QCOMPARE(e.EditText->text(), U("Вход 2"));
+            QVERIFY(e.AChooseAll->shortcut().isEmpty() && e.ADel->shortcut().isEmpty());
+            QTest::keyClick(e.EditText, Qt::Key_A, Qt::ControlModifier); // the editor's own
+            QCOMPARE(e.EditText->selectedText(), U("Вход 2"));
+            QTest::keyClicks(e.EditText, "Pump 7");
+            QTest::keyClick(e.EditText, Qt::Key_Return);
+            QVERIFY(!e.EditText->isVisible());
+            QCOMPARE(e.AChooseAll->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
+            QCOMPARE(e.ADel->shortcut(), QKeySequence(Qt::Key_Delete));
+            QCOMPARE(e.LabText[2]->text(), QString("  Pump 7"));
+            QCOMPARE(e.PanInp[2]->Hint(),
+                     U("номер входа  на схеме 3\nадрес сигнала в базе 3\nPump 7"));
+            QCOMPARE(e.LabTitle[2]->text(), U("  № на схеме 3\n\n  № в базе 3"));
+            // an edit ended by a click that gives up the selection still goes to its own row
+            DoubleClick(e.LabText[4]);
+            QTest::keyClicks(e.EditText, "X");
+            e.ScrollBox1Click(); // the empty scheme's click, the selection given up first
+            QVERIFY(!e.EditText->isVisible());
+            QCOMPARE(h.Main().ProgLum().NPanSel, -1);
+        });
+        QCOMPARE(Label(h, 2), QByteArray("Pump 7        "));
+        QCOMPARE(Label(h, 4), QByteArray(ToCp1251(U("Вход 4X")).c_str()) + QByteArray(7, ' '));
+        QCOMPARE(Label(h, 0), QByteArray(ToCp1251(U("Вход 0")).c_str()) + QByteArray(8, ' '));
+    }
+
+    // The label dialog from the menu; in file mode an edited label marks the file changed.
+    void labelDialogFromTheMenu() {
+        GuiHarness h;
+        ReadDevice(h);
+        h.Main().Serv().FlagFile = 1;
+        h.Main().Serv().FlagChange = 0;
+        OpenEditor(h, 2, [&](TFormPrgD& e) {
+            QTest::mouseClick(e.LabTitle[1], Qt::LeftButton);
+            h.OnModal([](QDialog& d) {
+                auto& t = static_cast<TFormText&>(d);
+                QCOMPARE(t.Label2->text(), QString("8      DI_2_2    "));
+                t.EditText->clear();
+                QTest::keyClicks(t.EditText, "Valve B");
+            });
+            e.PMenuText->trigger();
+            QCOMPARE(e.LabText[1]->text(), QString("  Valve B"));
+            QCOMPARE(e.LabTitle[1]->text(), U("  КЛАПАН ЗАКРЫТ\n\n  № в базе 8"));
+            QVERIFY(!e.ProgressBar1->isVisible());
+        });
+        QCOMPARE(Label(h, 7), QByteArray("Valve B       "));
+        QCOMPARE(h.Main().Serv().FlagChange, 1);
+    }
+};
+
+QTEST_MAIN(TestEditing)
+#include "tst_editing.moc"

@@ -1,0 +1,231 @@
+// Printing the scheme to a PDF file through the print dialog, then reading the page back with
+// the Poppler tools: the headings, the module-level setting, the delay numbers over their
+// panels and the pictures placed on the page.
+
+#include "helper_scheme.h"
+
+#include "model/proglumclass.h"
+#include "model/servclass.h"
+#include "scheme/panzader.h"
+#include "scheme/speedbutton.h"
+
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollArea>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace schemetest;
+
+namespace {
+// Printer pixels of a 1200 dpi PDF page in the points Poppler reports.
+constexpr double kPointsPerPixel = 72.0 / 1200.0;
+constexpr int kScale = 1200 / 96;
+
+struct Word {
+    QString text;
+    QRectF box; // points
+};
+
+QString Run(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+std::vector<Word> Words(const QString& pdf) {
+    std::vector<Word> words;
+    static const QRegularExpression re(
+        R"re(<word xMin="(-?[\d.]+)" yMin="(-?[\d.]+)" xMax="(-?[\d.]+)" yMax="(-?[\d.]+)">([^<]*)</word>)re");
+    const QString html = Run("pdftotext", {"-bbox", pdf, "-"});
+    for (auto it = re.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        words.push_back({m.captured(5).replace("&quot;", "\""),
+                         QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
+    }
+    return words;
+}
+
+// The page's text with its words in reading order, single blanks between them.
+QString PageText(const std::vector<Word>& words) {
+    QStringList list;
+    for (const Word& w : words)
+        list << w.text;
+    return list.join(' ');
+}
+
+QString Simplified(const QString& s) {
+    return s.simplified();
+}
+
+// The images placed on the page (alpha masks not counted).
+int Images(const QString& pdf) {
+    int n = 0;
+    for (const QString& line : Run("pdfimages", {"-list", pdf}).split('\n'))
+        if (line.simplified().split(' ').value(2) == "image")
+            ++n;
+    return n;
+}
+
+// The page rectangle, in points, that a control of the scheme area is printed into.
+QRectF Printed(TFormPrgD& e, QWidget* w) {
+    const QPoint at = w->mapTo(e.ScrollBox1, QPoint(0, 0));
+    return QRectF(kScale * at.x() * kPointsPerPixel, (800 + kScale * at.y()) * kPointsPerPixel,
+                  kScale * w->width() * kPointsPerPixel, kScale * w->height() * kPointsPerPixel);
+}
+
+bool WordInside(const std::vector<Word>& words, const QString& text, const QRectF& area) {
+    for (const Word& w : words)
+        if (w.text == text && area.contains(w.box.center()))
+            return true;
+    return false;
+}
+
+// Prints through the print dialog, choosing a PDF file instead of a printer.
+void PrintToFile(GuiHarness& h, TFormPrgD& e, const QString& path) {
+    h.OnModal([path](QDialog& d) {
+        auto* dialog = qobject_cast<QPrintDialog*>(&d);
+        QVERIFY(dialog);
+        QVERIFY(dialog->testOption(QAbstractPrintDialog::PrintToFile));
+        QVERIFY(!dialog->testOption(QAbstractPrintDialog::PrintSelection));
+        QVERIFY(!dialog->testOption(QAbstractPrintDialog::PrintPageRange));
+        QCOMPARE(dialog->minPage(), 1);
+        QCOMPARE(dialog->maxPage(), 2);
+        QCOMPARE(dialog->printer()->pageLayout().orientation(), QPageLayout::Portrait);
+        dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
+        dialog->printer()->setOutputFileName(path);
+        dialog->done(QDialog::Accepted);
+    });
+    QTest::mouseClick(e.Button1, Qt::LeftButton);
+}
+} // namespace
+
+class TestPrint : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+private slots:
+    void cleanupTestCase() {
+        // LUM_PDF_DIR keeps the printed pages to look at.
+        const QString keep = qEnvironmentVariable("LUM_PDF_DIR");
+        if (!keep.isEmpty())
+            for (const QString& f : QDir(dir_.path()).entryList({"*.pdf"}))
+                QFile::copy(dir_.filePath(f), QDir(keep).filePath(f));
+    }
+
+    void initTestCase() {
+        for (const char* tool : {"pdftotext", "pdfimages"})
+            if (QStandardPaths::findExecutable(tool).isEmpty())
+                QFAIL("the Poppler tools are missing: install poppler-utils (scripts/setup.sh)");
+    }
+
+    // A valve module from a device: headings, no file line, the relay action, the delay.
+    void valveModuleFromTheDevice() {
+        GuiHarness h;
+        ReadDevice(h);
+        const QString pdf = dir_.filePath("msu.pdf");
+        QString caption;
+        QRectF delayPanel;
+        OpenEditor(h, 2, [&](TFormPrgD& e) {
+            caption = e.windowTitle();
+            delayPanel = Printed(e, e.PanZader[3]);
+            PrintToFile(h, e, pdf);
+            QCOMPARE(e.ScrollBox1->hasFocus() || !e.isActiveWindow(), true);
+        });
+        const auto words = Words(pdf);
+        const QString text = PageText(words);
+        QVERIFY2(text.startsWith(Simplified(h.Main().MainCaption())), qPrintable(text));
+        QVERIFY(text.contains(Simplified(caption)));
+        QVERIFY(caption.endsWith(U("устройство 1")));
+        QVERIFY(!text.contains(U("Режим работы с файлом")));
+        QVERIFY(text.contains(U("кнопка \"ОТКРЫТЬ\"- выкл. реле, кнопка ЗАКРЫТЬ - вкл. реле")));
+        QVERIFY(!text.contains(U("вкл. реле,   кнопка")));
+        QVERIFY(WordInside(words, "15", delayPanel));
+        // the heading lines, 200 printer pixels apart
+        QVERIFY(words.front().box.top() < 200 * kPointsPerPixel);
+        // the picture, six input panels, two signalling, one delay, one relay panel
+        QCOMPARE(Images(pdf), 1 + 6 + 2 + 1 + 1);
+    }
+
+    // The pump blocking group goes on the page only with its switch down, with the sensor.
+    void pumpBlockingInFileMode_data() {
+        QTest::addColumn<int>("m");
+        QTest::addColumn<int>("images");
+        QTest::newRow("blocking on sensor 3") << 1 << 1 + 6 + 3 + 3 + 2 + 1;
+        QTest::newRow("no blocking") << 3 << 1 + 6;
+    }
+    void pumpBlockingInFileMode() {
+        QFETCH(int, m);
+        QFETCH(int, images);
+        GuiHarness h;
+        ReadDevice(h);
+        h.Main().Serv().FlagFile = 1;
+        h.Main().LabelFile->setText(U("Режим работы с файлом plant.lum"));
+        const QString pdf = dir_.filePath(QString("mlv%1.pdf").arg(m));
+        QRectF sensor;
+        std::vector<QRectF> delays;
+        OpenEditor(h, m, [&](TFormPrgD& e) {
+            const QPoint at = e.GroupBoxNasos->mapTo(e.ScrollBox1, QPoint(0, 0));
+            sensor = QRectF((kScale * (at.x() + 244) - 50) * kPointsPerPixel,
+                            (800 + kScale * (at.y() + 34) - 50) * kPointsPerPixel,
+                            300 * kPointsPerPixel, 300 * kPointsPerPixel);
+            for (size_t k = 0; k < 6; ++k)
+                if (e.PanZader[k])
+                    delays.push_back(Printed(e, e.PanZader[k]));
+            PrintToFile(h, e, pdf);
+        });
+        const auto words = Words(pdf);
+        const QString text = PageText(words);
+        QVERIFY2(text.contains(U("Режим работы с файлом plant.lum")), qPrintable(text));
+        QCOMPARE(Images(pdf), images);
+        QCOMPARE(WordInside(words, "3", sensor), m == 1);
+        const QStringList delayTexts = {"5", "15", "15"};
+        QCOMPARE(delays.size(), size_t(m == 1 ? 3 : 0));
+        for (size_t i = 0; i < delays.size(); ++i)
+            QVERIFY(WordInside(words, delayTexts[qsizetype(i)], delays[i]));
+    }
+
+    void cancelledDialogPrintsNothing() {
+        GuiHarness h;
+        ReadDevice(h);
+        const QString pdf = dir_.filePath("cancelled.pdf");
+        OpenEditor(h, 2, [&](TFormPrgD& e) {
+            h.OnModal([pdf](QDialog& d) {
+                qobject_cast<QPrintDialog*>(&d)->printer()->setOutputFileName(pdf);
+                d.done(QDialog::Rejected);
+            });
+            QTest::mouseClick(e.Button1, Qt::LeftButton);
+        });
+        QVERIFY(!QFile::exists(pdf));
+        QVERIFY(h.Op().Shown().empty());
+    }
+
+    // Without rows there is nothing to print and no dialog; an unbuilt scheme says so.
+    void nothingBuilt() {
+        GuiHarness h;
+        ReadDevice(h);
+        TFormPrgD& e = *h.W().FormPrgD;
+        const int dialogs = int(h.ModalTitles().size());
+        e.Button1Click();
+        QCOMPARE(int(h.ModalTitles().size()), dialogs);
+        QVERIFY(h.Op().Shown().empty());
+        h.Main().ProgLum().KolPan = 6;
+        h.Main().ProgLum().FlagBuilt = 0;
+        e.Button1Click();
+        QCOMPARE(h.Op().LastText(), std::string("Схема не создана"));
+        QCOMPARE(int(h.ModalTitles().size()), dialogs);
+        h.Main().ProgLum().KolPan = 0;
+    }
+};
+
+QTEST_MAIN(TestPrint)
+#include "tst_print.moc"
