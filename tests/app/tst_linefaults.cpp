@@ -192,24 +192,6 @@ private slots:
         QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
         QVERIFY(m.isVisible());
     }
-
-    void readAndWriteThroughSpoiltChecksums() {
-        GuiHarness h(GuiHarness::Line::Pty);
-        ShowMainWindow(h);
-        TForm1& m = h.Main();
-        h.Device().SetBusyAfterWrite(1);
-        emu::Fault rate = FaultFrom(emu::FaultKind::CrcRate, 1);
-        rate.rate = 0.3;
-        h.Device().SeedFaults(11);
-        h.Device().AddFault(rate);
-        h.ReadDevice();
-        EditModel(m);
-        m.OutPortClick();
-        QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
-        QVERIFY(DeviceEqualsModel(h));
-        // 4 requests to read, 1 + 3 x (69, 14 busy, 14) to write, and the answers asked again.
-        QVERIFY(h.Device().RequestCount() > 14);
-    }
 };
 
 QTEST_MAIN(TestLineFaults)
