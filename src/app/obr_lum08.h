@@ -130,7 +130,8 @@ private:
     void CreateTestMenu();
     void ApplyTestPreset(int preset);
     void ClearModuleTable();
-    void FillModuleTable();
+    // The module table from the model; a file's modules all get their program button.
+    void FillModuleTable(bool fromFile);
     void RefreshFromFile();
     void ResetForNewFile();
     // The chosen name with ".lum" added when it has no extension; empty after telling the

@@ -32,7 +32,7 @@ void TForm1::ClearModuleTable() {
     }
 }
 
-void TForm1::FillModuleTable() {
+void TForm1::FillModuleTable(bool fromFile) {
     const TServClass& serv = *ServClass;
     ClearModuleTable();
     StLUM->setText(U(serv.GetDesignation()));
@@ -41,15 +41,19 @@ void TForm1::FillModuleTable() {
         const ModuleRowText row = serv.GetModuleRow(k);
         AdrM[k]->setText(U(row.address));
         KM[k]->setText(U(row.code));
-        M[k]->setText(U(row.name));
-        if (serv.TipMod[k] == TServClass::TipMSU) {
+        const bool known =
+            serv.TipMod[k] == TServClass::TipMLV || serv.TipMod[k] == TServClass::TipMSU;
+        // A device's "МЛВ" has no program of its own; a file's modules are all open to editing.
+        const bool programmable = fromFile || serv.TipMod[k] == TServClass::TipMSU;
+        if (known)
+            M[k]->setText(U(row.name));
+        if (known && programmable) {
             IdVh[k]->setText(U(row.range));
             Prg[k]->setText(QString::fromUtf8("программ."));
-            Prg[k]->setEnabled(true);
-        } else {
-            // An "МЛВ" has no program of its own to edit.
+        } else if (!fromFile) {
             Prg[k]->setText(QString::fromUtf8("нет"));
         }
+        Prg[k]->setEnabled(programmable);
     }
 }
 
@@ -64,7 +68,7 @@ void TForm1::InPortButClick() {
     progress.configTaken = [this] {
         EditModif->setText(U(ServClass->GetModifCode()));
         CBoxUstrZ->setCurrentIndex(ServClass->GetNumUstrZ());
-        FillModuleTable();
+        FillModuleTable(false);
     };
     const int code =
         ReadWholeDevice(*ComPort1, {*ServClass, *ProgLumClass, *ProgF15Class, *ReservBlocks},

@@ -81,20 +81,7 @@ void TForm1::OpenFileClick() {
 void TForm1::RefreshFromFile() {
     TServClass& serv = *ServClass;
     EditModif->setText(U(serv.GetModifCode()));
-    ClearModuleTable();
-    StLUM->setText(U(serv.GetDesignation()));
-    StKVhD->setText(U(serv.GetKolVhText()));
-    for (int k = 0; k < serv.GetKolMod(); ++k) {
-        const ModuleRowText row = serv.GetModuleRow(k);
-        AdrM[k]->setText(U(row.address));
-        KM[k]->setText(U(row.code));
-        Prg[k]->setEnabled(true);
-        if (serv.TipMod[k] == TServClass::TipMLV || serv.TipMod[k] == TServClass::TipMSU) {
-            M[k]->setText(U(row.name));
-            IdVh[k]->setText(U(row.range));
-            Prg[k]->setText(U("программ."));
-        }
-    }
+    FillModuleTable(true);
     for (QPushButton* b : {InformBut, LocNetObm, LocNet15})
         b->setEnabled(true);
     for (QPushButton* b : {ButTimeDate, ButTest})

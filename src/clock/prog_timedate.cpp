@@ -29,19 +29,19 @@ QString U(const char* s) {
 constexpr int kPollPeriodMs = 100;
 
 // The seven fields in the order they are checked and sent.
-struct FieldSpec {
+struct FieldDef {
     const char* caption;
     int low;
     int high;
     int maxLength;
 };
-constexpr std::array<FieldSpec, ClockBytes> kFields = {{{"Секунды", 0, 59, 2},
-                                                        {"Минуты", 0, 59, 2},
-                                                        {"Час", 0, 23, 2},
-                                                        {"День месяца", 1, 31, 2},
-                                                        {"Месяц", 1, 12, 2},
-                                                        {"Год", 0, 99, 2},
-                                                        {"День недели", 1, 7, 1}}};
+constexpr std::array<FieldDef, ClockBytes> kFields = {{{"Секунды", 0, 59, 2},
+                                                       {"Минуты", 0, 59, 2},
+                                                       {"Час", 0, 23, 2},
+                                                       {"День месяца", 1, 31, 2},
+                                                       {"Месяц", 1, 12, 2},
+                                                       {"Год", 0, 99, 2},
+                                                       {"День недели", 1, 7, 1}}};
 constexpr int kTimeFields = 3; // seconds, minutes, hour stand under "Время"
 
 enum ClockIndex { Seconds, Minutes, Hour, Day, Month, Year, Weekday };
@@ -147,14 +147,14 @@ QGroupBox* TFormTimeDate::CreateSettingGroup() {
     grid->addWidget(timeHeading, 0, 0, 1, kTimeFields);
     grid->addWidget(dateHeading, 0, kTimeFields, 1, ClockBytes - kTimeFields);
     for (int i = 0; i < ClockBytes; ++i) {
-        const FieldSpec& spec = kFields[i];
-        auto* caption = new QLabel(U(spec.caption), group);
+        const FieldDef& def = kFields[i];
+        auto* caption = new QLabel(U(def.caption), group);
         caption->setAlignment(Qt::AlignCenter);
         auto* field = new QLineEdit("1", group);
-        field->setValidator(new LengthLimit(spec.maxLength, field));
+        field->setValidator(new LengthLimit(def.maxLength, field));
         field->setFixedWidth(44);
         field->setAlignment(Qt::AlignCenter);
-        field->setToolTip(QString("%1-%2").arg(spec.low).arg(spec.high));
+        field->setToolTip(QString("%1-%2").arg(def.low).arg(def.high));
         field->installEventFilter(new ClockKeyFilter(field));
         grid->addWidget(caption, 1, i, Qt::AlignCenter);
         grid->addWidget(field, 2, i, Qt::AlignCenter);
