@@ -27,7 +27,7 @@ endfunction()
 # Tests of one folder: test_*.cpp files form one GoogleTest executable; every tst_*.cpp file
 # is a Qt Test executable of its own. Both run offscreen.
 function(lum_folder_tests folder)
-    cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "GUI" "" "DEPS" ${ARGN})
     set(_dir ${CMAKE_CURRENT_SOURCE_DIR}/${folder})
     file(GLOB _gtests CONFIGURE_DEPENDS ${_dir}/test_*.cpp)
     file(GLOB _helpers CONFIGURE_DEPENDS ${_dir}/helper_*.cpp ${_dir}/*.h)
@@ -46,6 +46,9 @@ function(lum_folder_tests folder)
         set(_exe ${folder}_${_n})
         add_executable(${_exe} ${_t} ${_helpers})
         target_link_libraries(${_exe} PRIVATE ${ARG_DEPS} lum_testsupport Qt6::Test)
+        if(ARG_GUI)
+            target_precompile_headers(${_exe} REUSE_FROM lum_pch)
+        endif()
         add_test(NAME ${_exe} COMMAND ${_exe})
         set_tests_properties(${_exe} PROPERTIES
             ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LUM_BIN_DIR=${CMAKE_BINARY_DIR}/bin"

@@ -3,5 +3,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=$1; shift
-cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug "$@" >/dev/null
+cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
 cmake --build "$dir" -j "$(nproc)"

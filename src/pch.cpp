@@ -1,0 +1,1 @@
+// Holds the precompiled Qt widget headers that the window libraries share.
