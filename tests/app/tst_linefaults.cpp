@@ -1,10 +1,12 @@
-// Line faults seen from the main window: its read (F9), write (F10) and bus-number change on
-// the real serial line over a pseudo-terminal, the emulated device misbehaving mid-command.
+// Line faults seen from the windows: the main window's read (F9), write (F10) and bus-number
+// change, and the network window's transfer on closing, on the real serial line over a
+// pseudo-terminal, the emulated device misbehaving mid-command.
 // The operator sees the engine's message, the main window stays open, the model is complete or
 // the operator was told, and the same command then works on a healthy line.
 
 #include "app/obrpar_mb.h"
 #include "guisupport/guiharness.h"
+#include "network/prog_lnet.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -191,6 +193,52 @@ private slots:
         h.ReadDevice(); // and the device answers there
         QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
         QVERIFY(m.isVisible());
+    }
+
+    void networkWindowTransferWhenThePortVanishes() {
+        GuiHarness h(GuiHarness::Line::Pty);
+        ShowMainWindow(h);
+        TForm1& m = h.Main();
+        h.Device().SetBusyAfterWrite(0);
+        h.ReadDevice();
+        // The block is sent, and the line goes at its poll.
+        h.Device().AddFault(FaultFrom(emu::FaultKind::Hangup, h.Device().RequestCount() + 2));
+        const std::string port = m.ComPort().PortName;
+        auto closeWithTransfer = [&](int speed) {
+            h.Op().Answer(MsgButton::Yes); // "Передать в прибор?"
+            h.OnModal([speed](QDialog& d) {
+                auto& window = static_cast<TFormLNet&>(d);
+                window.Skor->setCurrentIndex(speed);
+                Click(window.OK);
+            });
+            m.LocNetObmClick();
+        };
+        closeWithTransfer(2);
+        QCOMPARE(h.Op().Shown().size(), size_t(2));
+        QCOMPARE(h.Op().Shown()[0].text, std::string("База  была изменена. Передать в прибор?"));
+        const OperatorMessage& gone = h.Op().Shown()[1];
+        QVERIFY2(gone.text.rfind("Сбой COM-порта " + port + " при чтении или записи", 0) == 0,
+                 gone.text.c_str());
+        // The device may well have stored the block, but without its confirmation the edit is
+        // kept and still counts as one.
+        QVERIFY(!m.ProgF15().FlagNoChange);
+        QCOMPARE(int(m.ProgF15().BufF15[81] & 0x0C), 0x08);
+        QApplication::processEvents();
+        QVERIFY(m.isVisible());
+
+        h.Device().ClearFaults();
+        emu::PtyServer again(h.Device());
+        QVERIFY(again.Start());
+        m.ComPort().PortName = again.SlavePath();
+        QCOMPARE(m.ComPort().ApplyPortSettings(), 0);
+        h.Op().Clear();
+        // Opening the window is a new save point: the operator edits and closes again.
+        closeWithTransfer(3);
+        QCOMPARE(h.Op().Shown().size(), size_t(1));
+        QVERIFY(m.ProgF15().FlagNoChange);
+        QVERIFY(DeviceEqualsModel(h));
+        m.ComPort().ClosePort();
+        again.Stop();
     }
 };
 
