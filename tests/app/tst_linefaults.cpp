@@ -1,12 +1,13 @@
 // Line faults seen from the windows: the main window's read (F9), write (F10) and bus-number
-// change, and the network window's transfer on closing, on the real serial line over a
-// pseudo-terminal, the emulated device misbehaving mid-command.
+// change, the network window's transfer on closing and the scheme editor's module write, on the
+// real serial line over a pseudo-terminal, the emulated device misbehaving mid-command.
 // The operator sees the engine's message, the main window stays open, the model is complete or
 // the operator was told, and the same command then works on a healthy line.
 
 #include "app/obrpar_mb.h"
 #include "guisupport/guiharness.h"
 #include "network/prog_lnet.h"
+#include "scheme/prog_diskr.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -239,6 +240,62 @@ private slots:
         QVERIFY(DeviceEqualsModel(h));
         m.ComPort().ClosePort();
         again.Stop();
+    }
+
+    void schemeEditorWriteBusyThenSilent() {
+        GuiHarness h(GuiHarness::Line::Pty);
+        ShowMainWindow(h);
+        TForm1& m = h.Main();
+        TProgLumClass& lum = m.ProgLum();
+        h.Device().SetBusyAfterWrite(0);
+        h.ReadDevice();
+        auto moduleTwoStored = [&] {
+            const auto r = h.Device().GetModuleRecords(2);
+            return std::memcmp(r.data(), lum.RecVh + 18, 18) == 0;
+        };
+        bool checked = false;
+        h.OnModal([&](QDialog& d) {
+            auto& editor = static_cast<TFormPrgD&>(d);
+            QApplication::processEvents();
+            // F10 on a device that stays busy for many polls: waited out, nothing shown.
+            lum.PutZader(8, 9);
+            lum.FlagScheme = 1;
+            h.Device().SetBusyAfterWrite(6);
+            const uint64_t before = h.Device().RequestCount();
+            editor.OutPortClick();
+            QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
+            QVERIFY(moduleTwoStored());
+            QCOMPARE(h.Device().RequestCount() - before, uint64_t(1 + 7)); // 69, 6 busy, echo
+
+            // F10 with the device going silent after taking the block.
+            h.Device().SetBusyAfterWrite(0);
+            m.ComPort().SetRepeat1(1);
+            lum.PutZader(9, 11);
+            lum.FlagScheme = 1;
+            h.Device().AddFault(FaultFrom(emu::FaultKind::Silent, h.Device().RequestCount() + 2));
+            editor.OutPortClick();
+            QCOMPARE(h.Op().Shown().size(), size_t(1));
+            QCOMPARE(h.Op().LastText(), Who(h, 1) + " не отвечает на запрос");
+            QVERIFY(editor.ProgressBar1->isHidden());
+            QVERIFY(std::memcmp(m.Reserv().ReservRecVh, lum.RecVh, 108) != 0); // not confirmed
+
+            // The line is healthy again: F10 (the flag was cleared, so it asks first).
+            h.Device().ClearFaults();
+            m.ComPort().SetRepeat1(5);
+            h.Op().Clear();
+            h.Op().Answer(MsgButton::Yes);
+            editor.OutPortClick();
+            QCOMPARE(h.Op().Shown().size(), size_t(1));
+            QCOMPARE(h.Op().LastText(), std::string("Данные не были изменены.Передавать?"));
+            QVERIFY(moduleTwoStored());
+            QVERIFY(std::memcmp(m.Reserv().ReservRecVh, lum.RecVh, 108) == 0);
+            editor.CloseWith(mr::Cancel);
+            checked = true;
+        });
+        m.ButProgDiskrClick(2);
+        QVERIFY(checked);
+        QApplication::processEvents();
+        QVERIFY(m.isVisible());
     }
 };
 
