@@ -31,6 +31,19 @@ std::vector<uint8_t> AsReply(int device, int function, const std::vector<uint8_t
     return reply;
 }
 
+// Function 17 into the model. A configuration of another length is not taken: the command
+// ends with a receive error rather than going on with the old one.
+int ReadConfigInto(TComPortClass& port, TServClass& serv) {
+    std::vector<uint8_t> config;
+    const int code = ReadConfiguration(port, serv.NumUstr, config);
+    if (code != ResultCode::Ok)
+        return code;
+    const auto reply = AsReply(serv.NumUstr, DeviceCommand::ReadConfig, config);
+    if (!serv.PutConfigReply(DeviceCommand::ReadConfig, reply.data(), int(reply.size())))
+        return ResultCode::ReceiveError;
+    return ResultCode::Ok;
+}
+
 int ReadModuleRecords(TComPortClass& port, DeviceModel& model, int m) {
     std::vector<uint8_t> data;
     const int code = ReadBlock(port, model.serv.NumUstr, m, data);
@@ -96,14 +109,9 @@ int ReadWholeDevice(TComPortClass& port, DeviceModel model, int numUstrZ,
                     const ReadProgress& progress) {
     TServClass& serv = model.serv;
     Call(progress.step);
-    std::vector<uint8_t> config;
-    int code = ReadConfiguration(port, serv.NumUstr, config);
+    int code = ReadConfigInto(port, serv);
     if (code != ResultCode::Ok)
         return code;
-    const auto reply = AsReply(serv.NumUstr, DeviceCommand::ReadConfig, config);
-    // A configuration of another length is not taken: say so rather than go on with the old one.
-    if (!serv.PutConfigReply(DeviceCommand::ReadConfig, reply.data(), int(reply.size())))
-        return ResultCode::ReceiveError;
     serv.ClearIdVh();
     serv.ClearTextVh();
     serv.MakeIdVh();
@@ -150,15 +158,11 @@ int WriteWholeDevice(TComPortClass& port, DeviceModel model, Operator& op,
         op.Tell("Kонфигурация не задана", "Предупреждение", MsgIcon::Warning);
         return -1;
     }
-    std::vector<uint8_t> config;
-    int code = ReadConfiguration(port, serv.NumUstr, config);
+    // Unless the device's configuration is taken, the check below would compare the screen
+    // with itself and write to a device it never verified.
+    int code = ReadConfigInto(port, serv);
     if (code != ResultCode::Ok)
         return code;
-    const auto reply = AsReply(serv.NumUstr, DeviceCommand::ReadConfig, config);
-    // Unless the device's configuration was taken, the check below would compare the screen
-    // with itself and write to a device it never verified.
-    if (!serv.PutConfigReply(DeviceCommand::ReadConfig, reply.data(), int(reply.size())))
-        return ResultCode::ReceiveError;
     if (serv.GetKolMod() != kolModShown) {
         op.Tell("Количество модулей в приборе\nне соответствует количеству модулей на экране",
                 "Предупреждение", MsgIcon::Warning);
