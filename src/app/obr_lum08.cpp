@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -43,6 +44,13 @@ TForm1::TForm1(std::unique_ptr<TComPortClass> port, Operator* op)
         op_ = ownedOp_.get();
     }
     ComPort1->SetOperator(op_);
+    // While an exchange waits, the windows repaint what the command changed (progress bars)
+    // and nothing else runs: no input, no timers, no close requests that could start a second
+    // exchange in the middle of the first.
+    ComPort1->SetIdleHook([] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
+    });
     // The port component failed: the program cannot go on talking to devices.
     ComPort1->SetCloseRequest([this] { QTimer::singleShot(0, this, [this] { close(); }); });
 
