@@ -2,7 +2,7 @@
 
 #include "app/obr_lum08.h"
 
-#include "app/filestore.h"
+#include "dialogs/filestore.h"
 #include "app/obrconfig.h"
 #include "model/configfile.h"
 #include "model/progf15class.h"

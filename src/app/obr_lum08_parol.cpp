@@ -2,7 +2,7 @@
 
 #include "app/obr_lum08.h"
 
-#include "app/filestore.h"
+#include "dialogs/filestore.h"
 #include "app/obrpar_mb.h"
 #include "model/passwordfile.h"
 #include "model/proglumclass.h"

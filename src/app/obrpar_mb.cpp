@@ -1,6 +1,6 @@
 #include "app/obrpar_mb.h"
 
-#include "app/filestore.h"
+#include "dialogs/filestore.h"
 #include "dialogs/fieldcheck.h"
 #include "dialogs/lummain.h"
 #include "model/keyfilters.h"

@@ -2,6 +2,8 @@
 
 #include "report/obrinform.h"
 
+#include "dialogs/filestore.h"
+
 #include "dialogs/lummain.h"
 #include "model/operator.h"
 #include "model/servclass.h"
@@ -14,7 +16,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScreen>
 #include <QTableWidget>
 #include <QTextDocument>
@@ -100,8 +101,7 @@ bool TInform::WriteReportFile(const QString& name) const {
     writer.AddLine(RichEdit1->toPlainText());
     const QByteArray rtf = writer.Rtf();
     // A file that cannot be written completely leaves the old one in place.
-    QSaveFile file(name);
-    return file.open(QIODevice::WriteOnly) && file.write(rtf) == rtf.size() && file.commit();
+    return ReplaceFileAtomically(name, std::vector<uint8_t>(rtf.begin(), rtf.end()));
 }
 
 void TInform::PrintReport() {

@@ -1,4 +1,4 @@
-#include "app/filestore.h"
+#include "dialogs/filestore.h"
 
 #include <QFile>
 #include <QSaveFile>
