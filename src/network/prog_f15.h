@@ -69,8 +69,6 @@ private:
     void LeaveForFirstControl();
     // The close checks: stores each value the moment it is accepted; false when one failed.
     bool CheckAndStore();
-    bool CheckKolVh(int& kolVh);
-    bool CheckSignals(int kolVh);
     void Fail(const char* message);
     void RestoreImage();
     bool CloseAfterChecks(int& result);

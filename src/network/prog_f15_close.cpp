@@ -6,6 +6,7 @@
 
 #include "dialogs/fieldcheck.h"
 #include "dialogs/lummain.h"
+#include "model/f15check.h"
 #include "model/keyfilters.h"
 #include "model/operator.h"
 #include "model/progf15class.h"
@@ -19,36 +20,9 @@
 #include <cstring>
 
 namespace {
-constexpr int KodF15 = 15;
-constexpr int MaxNumSign = 36;
-
-// The field's decimal number, or -1 when it holds none: such a value fails every check.
+// The field's decimal number, or -1 when it holds none.
 long long DecimalOf(const QLineEdit* field) {
-    long long value = -1;
-    return ParseDecimal(field->text().toStdString(), value) ? value : -1;
-}
-
-// The start address: up to four hexadecimal digits, empty reading as 0; false for anything
-// else (pasted text passes no key filter).
-bool HexOf(const QString& text, int& value) {
-    const QString t = text.trimmed();
-    value = 0;
-    if (t.size() > 4)
-        return false;
-    for (QChar c : t) {
-        const char16_t u = c.unicode();
-        int digit = 0;
-        if (u >= u'0' && u <= u'9')
-            digit = u - u'0';
-        else if (u >= u'A' && u <= u'F')
-            digit = u - u'A' + 10;
-        else if (u >= u'a' && u <= u'f')
-            digit = u - u'a' + 10;
-        else
-            return false;
-        value = value * 16 + digit;
-    }
-    return true;
+    return F15Decimal(field->text().toStdString());
 }
 } // namespace
 
@@ -105,77 +79,29 @@ bool TFormF15::CanClose(int& result) {
 }
 
 bool TFormF15::CheckAndStore() {
+    F15Fields fields;
+    fields.kodF = EditKodF->text().toStdString();
+    fields.slaveIndex = CBoxUstr->currentIndex();
+    fields.kolVh = EditKolVh->text().toStdString();
+    fields.adBegDat = EditAdBegDat->text().toStdString();
+    fields.kolDat = EditKolDat->text().toStdString();
+    for (int k = 0; k < KolSign; ++k)
+        fields.numSign[size_t(k)] = Edit[size_t(k)]->text().toStdString();
+    fields.kvit = Kvit->isChecked();
+    fields.sbros = Sbros->isChecked();
     TProgF15Class& f15 = main_.ProgF15();
-    // (a) the function code: a wrong one is marked and the other checks still run.
-    const long long kodF = DecimalOf(EditKodF);
-    if (kodF != 0 && kodF != KodF15) {
-        ShowErrorText(EditKodF, ErrorText);
-        Fail(nullptr);
-    } else if (kodF == KodF15) {
-        f15.PutKodF(block_, KodF15);
-    }
-    // (b) the slave address.
-    if (CBoxUstr->currentIndex() < 0) {
-        f15.PutAdrSlave(block_, 0);
-        Fail("адрес Slave в локальной сети не задан");
-        return false;
-    }
-    f15.PutAdrSlave(block_, CBoxUstr->currentIndex() + 1);
-    // (c) the number of inputs.
-    int kolVh = 0;
-    if (!CheckKolVh(kolVh))
-        return false;
-    // (d) the start data address.
-    int adr = 0;
-    if (!HexOf(EditAdBegDat->text(), adr)) {
-        ShowErrorText(EditAdBegDat, ErrorText);
-        Fail(nullptr);
-        return false;
-    }
-    f15.PutAdrBegDat(block_, adr);
-    // (e) the data count: one datum per block input.
-    if (DecimalOf(EditKolDat) != kolVh) {
-        Fail("ошибка в количестве данных в запросе");
-        return false;
-    }
-    f15.PutKolDat(block_, kolVh);
-    // (f) the signals, (g) the switches.
-    if (!CheckSignals(kolVh))
-        return false;
-    f15.PutKvit(block_, Kvit->isChecked() ? 1 : 0);
-    f15.PutSbros(block_, Sbros->isChecked() ? 1 : 0);
-    return true;
-}
-
-bool TFormF15::CheckKolVh(int& kolVh) {
-    TProgF15Class& f15 = main_.ProgF15();
-    long long value = 0;
-    if (!ParseDecimal(EditKolVh->text().toStdString(), value) || value == 0) {
-        ShowErrorText(EditKolVh, ErrorText);
+    const F15Check check = CheckAndStoreF15(fields, f15, block_);
+    QLineEdit* marked = check.marker == F15Check::Marker::KodF       ? EditKodF
+                        : check.marker == F15Check::Marker::KolVh    ? EditKolVh
+                        : check.marker == F15Check::Marker::AdBegDat ? EditAdBegDat
+                                                                     : nullptr;
+    if (marked)
+        ShowErrorText(marked, ErrorText);
+    if (check.restoreKolVh)
         EditKolVh->setText(QString::number(f15.GetKolVh(block_)));
-        Fail(nullptr);
-        return false;
-    }
-    if (value < 1 || value > KolSign) {
-        Fail("ошибка в количестве входов блока");
-        return false;
-    }
-    kolVh = int(value);
-    f15.PutKolVh(block_, kolVh);
-    return true;
-}
-
-bool TFormF15::CheckSignals(int kolVh) {
-    TProgF15Class& f15 = main_.ProgF15();
-    for (int k = 0; k < kolVh; ++k) {
-        const long long value = DecimalOf(Edit[k]);
-        if (value < 0 || value > MaxNumSign) {
-            Fail(("ошибка в адресе дискретного сигнала " + std::to_string(k + 1)).c_str());
-            return false;
-        }
-        f15.PutNumSign(block_, k, int(value));
-    }
-    return true;
+    if (check.failed)
+        Fail(check.message.empty() ? nullptr : check.message.c_str());
+    return !check.failed;
 }
 
 void TFormF15::RestoreImage() {

@@ -1,0 +1,50 @@
+// The F15 block editor's close checks on field texts of any content (pasted text passes no key
+// filter): a result always comes back, only the edited block is written, the other block and
+// the line settings byte stay as they were, and what was stored lies in its field's range.
+
+#include "fuzzline.h"
+
+#include "model/f15check.h"
+#include "model/progf15class.h"
+
+#include <cstring>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
+    FuzzedDataProvider in(bytes, size);
+    F15Fields fields;
+    const int block = in.ConsumeIntegralInRange(0, 1);
+    fields.slaveIndex = in.ConsumeIntegralInRange(-2, 40);
+    fields.kvit = in.ConsumeBool();
+    fields.sbros = in.ConsumeBool();
+    fields.kodF = in.ConsumeRandomLengthString(8);
+    fields.kolVh = in.ConsumeRandomLengthString(8);
+    fields.adBegDat = in.ConsumeRandomLengthString(8);
+    fields.kolDat = in.ConsumeRandomLengthString(8);
+    for (std::string& s : fields.numSign)
+        s = in.ConsumeRandomLengthString(5);
+
+    TProgF15Class f15;
+    for (int i = 0; i < 82; ++i)
+        f15.BufF15[i] = uint8_t(in.ConsumeIntegral<uint8_t>());
+    uint8_t before[82];
+    std::memcpy(before, f15.BufF15, sizeof before);
+
+    const F15Check check = CheckAndStoreF15(fields, f15, block);
+    FUZZ_CHECK(check.failed || check.message.empty());
+    FUZZ_CHECK(!check.restoreKolVh || check.marker == F15Check::Marker::KolVh);
+    // Only the edited block's 40 bytes may change.
+    const int first = 1 + 40 * block;
+    for (int i = 0; i < 82; ++i)
+        if (i < first || i >= first + 40)
+            FUZZ_CHECK(f15.BufF15[i] == before[i]);
+    if (!check.failed) {
+        const int kolVh = f15.GetKolVh(block);
+        FUZZ_CHECK(kolVh >= 1 && kolVh <= 32);
+        FUZZ_CHECK(f15.GetKolDat(block) == kolVh);
+        FUZZ_CHECK(f15.GetAdrSlave(block) >= 1 && f15.GetAdrSlave(block) <= 32);
+        for (int k = 0; k < kolVh; ++k)
+            FUZZ_CHECK(f15.GetNumSign(block, k) <= 36);
+        FUZZ_CHECK(f15.GetKvit(block) == (fields.kvit ? 1 : 0));
+    }
+    return 0;
+}

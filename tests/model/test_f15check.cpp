@@ -1,0 +1,109 @@
+// The F15 editor's close checks on field texts, including what pasting can put into a field.
+
+#include "model/f15check.h"
+#include "model/progf15class.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+F15Fields Example() {
+    F15Fields f;
+    f.kodF = "15";
+    f.slaveIndex = 4;
+    f.kolVh = "8";
+    f.adBegDat = "1A0";
+    f.kolDat = "8";
+    for (int k = 0; k < 8; ++k)
+        f.numSign[size_t(k)] = std::to_string(k + 1);
+    f.kvit = true;
+    return f;
+}
+
+} // namespace
+
+TEST(F15Check, TheExampleBlockIsStoredByteForByte) {
+    TProgF15Class f15;
+    for (int i = 1 + 40 + 8; i < 81; ++i)
+        f15.BufF15[i] = 0x77; // block 2's signals 1..32: those past 8 must stay
+    const F15Check check = CheckAndStoreF15(Example(), f15, 1);
+    EXPECT_FALSE(check.failed);
+    const uint8_t expected[] = {15, 8, 5, 0xA0, 0x01, 8, 0, 0x10, 1, 2, 3, 4, 5, 6, 7, 8};
+    for (size_t i = 0; i < sizeof expected; ++i)
+        EXPECT_EQ(f15.BufF15[41 + i], expected[i]) << i;
+    EXPECT_EQ(f15.BufF15[41 + 16], 0x77);
+    EXPECT_EQ(f15.BufF15[80], 0x77);
+    EXPECT_EQ(f15.BufF15[1], 0); // block 1 untouched
+}
+
+struct Case {
+    const char* name;
+    void (*spoil)(F15Fields&);
+    F15Check::Marker marker;
+    const char* message;
+};
+
+class F15Failures : public ::testing::TestWithParam<Case> {};
+
+TEST_P(F15Failures, EndWithTheirMarkOrMessage) {
+    F15Fields fields = Example();
+    GetParam().spoil(fields);
+    TProgF15Class f15;
+    const F15Check check = CheckAndStoreF15(fields, f15, 0);
+    EXPECT_TRUE(check.failed);
+    EXPECT_EQ(check.marker, GetParam().marker);
+    EXPECT_EQ(check.message, GetParam().message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, F15Failures,
+    ::testing::Values(
+        Case{"kodF3", [](F15Fields& f) { f.kodF = "3"; }, F15Check::Marker::KodF, ""},
+        Case{"kodFPasted", [](F15Fields& f) { f.kodF = "1 5"; }, F15Check::Marker::KodF, ""},
+        Case{"noSlave", [](F15Fields& f) { f.slaveIndex = -1; }, F15Check::Marker::None,
+             "адрес Slave в локальной сети не задан"},
+        Case{"kolVhEmpty", [](F15Fields& f) { f.kolVh = ""; }, F15Check::Marker::KolVh, ""},
+        Case{"kolVhZero", [](F15Fields& f) { f.kolVh = "0"; }, F15Check::Marker::KolVh, ""},
+        Case{"kolVh33", [](F15Fields& f) { f.kolVh = "33"; }, F15Check::Marker::None,
+             "ошибка в количестве входов блока"},
+        Case{"addressPasted", [](F15Fields& f) { f.adBegDat = "1G"; }, F15Check::Marker::AdBegDat,
+             ""},
+        Case{"addressTooLong", [](F15Fields& f) { f.adBegDat = "10000"; },
+             F15Check::Marker::AdBegDat, ""},
+        Case{"count16", [](F15Fields& f) { f.kolDat = "16"; }, F15Check::Marker::None,
+             "ошибка в количестве данных в запросе"},
+        Case{"signal37", [](F15Fields& f) { f.numSign[2] = "37"; }, F15Check::Marker::None,
+             "ошибка в адресе дискретного сигнала 3"},
+        Case{"signalPasted", [](F15Fields& f) { f.numSign[0] = "x"; }, F15Check::Marker::None,
+             "ошибка в адресе дискретного сигнала 1"},
+        // A wrong function code stays marked while a later check fails with a message.
+        Case{"kodFThenCount",
+             [](F15Fields& f) {
+                 f.kodF = "3";
+                 f.kolDat = "7";
+             },
+             F15Check::Marker::KodF, "ошибка в количестве данных в запросе"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(F15Check, ValuesBeforeTheFailingSignalAreStored) {
+    F15Fields fields = Example();
+    fields.numSign[2] = "37";
+    TProgF15Class f15;
+    CheckAndStoreF15(fields, f15, 0);
+    EXPECT_EQ(f15.GetNumSign(0, 0), 1);
+    EXPECT_EQ(f15.GetNumSign(0, 1), 2);
+    EXPECT_EQ(f15.GetNumSign(0, 2), 0);
+    EXPECT_EQ(f15.GetKvit(0), 0); // the switches come after the signals
+}
+
+TEST(F15Check, HexAddressReading) {
+    int v = -1;
+    EXPECT_TRUE(F15Hex("", v));
+    EXPECT_EQ(v, 0);
+    EXPECT_TRUE(F15Hex(" ffFF ", v));
+    EXPECT_EQ(v, 0xFFFF);
+    EXPECT_FALSE(F15Hex("-1", v));
+    EXPECT_EQ(F15Decimal("+7"), 7);
+    EXPECT_EQ(F15Decimal(""), -1);
+    EXPECT_EQ(F15Decimal("99999999999999999999999"), -1);
+}
