@@ -97,6 +97,9 @@ bool QtSerialLine::open(const LineSettings& settings) {
 }
 
 bool QtSerialLine::close() {
+#ifndef _WIN32
+    aheadBegin_ = aheadEnd_ = 0;
+#endif
     if (!port_.isOpen())
         return true;
     port_.clearError();
@@ -117,7 +120,9 @@ bool QtSerialLine::purge() {
         return false;
     port_.clearError();
 #ifndef _WIN32
-    // The transfers bypass QSerialPort's buffers, so the port's own queues are all there is.
+    // The transfers bypass QSerialPort's buffers: the port's own queues and the bytes read
+    // ahead are all there is.
+    aheadBegin_ = aheadEnd_ = 0;
     if (::tcflush(static_cast<int>(port_.handle()), TCIOFLUSH) != 0)
         return FailErrno(errno) == 0;
     return true;
@@ -256,17 +261,26 @@ int QtSerialLine::WriteDirect(const uint8_t* bytes, int count) {
     return written;
 }
 
+int QtSerialLine::TakeAhead(uint8_t* buffer, int count) {
+    const int n = std::min(count, aheadEnd_ - aheadBegin_);
+    std::memcpy(buffer, ahead_ + aheadBegin_, static_cast<size_t>(n));
+    aheadBegin_ += n;
+    return n;
+}
+
 int QtSerialLine::ReadDirect(uint8_t* buffer, int count) {
     const int fd = static_cast<int>(port_.handle());
     QElapsedTimer timer;
     timer.start();
     const qint64 total = (TotalBaseMs + static_cast<qint64>(TotalPerByteMs) * count) * kNanosPerMs;
-    qint64 lastByte = -1;
-    int got = 0;
+    int got = TakeAhead(buffer, count);
+    qint64 lastByte = got > 0 ? 0 : -1;
     while (got < count) {
-        const ssize_t n = ::read(fd, buffer + got, static_cast<size_t>(count - got));
+        const ssize_t n = ::read(fd, ahead_, sizeof ahead_);
         if (n > 0) {
-            got += static_cast<int>(n);
+            aheadBegin_ = 0;
+            aheadEnd_ = static_cast<int>(n);
+            got += TakeAhead(buffer + got, count - got);
             lastByte = timer.nsecsElapsed();
             continue;
         }

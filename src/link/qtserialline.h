@@ -40,6 +40,12 @@ private:
     int WriteDirect(const uint8_t* bytes, int count);
     int ReadDirect(uint8_t* buffer, int count);
     int FailErrno(int error);
+    // Bytes read from the port beyond what the last read asked for: a reply comes in one piece
+    // and its header and body are asked for apart, so one system call takes both.
+    int TakeAhead(uint8_t* buffer, int count);
+    uint8_t ahead_[512] = {};
+    int aheadBegin_ = 0;
+    int aheadEnd_ = 0;
 #endif
 
     QSerialPort port_;

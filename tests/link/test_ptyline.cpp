@@ -146,6 +146,18 @@ TEST_F(PtyLine, PurgeDropsWhatIsWaiting) {
     EXPECT_EQ(buffer[0], 0xCC);
 }
 
+TEST_F(PtyLine, ReadsInPiecesAndPurgesWhatWasTakenAhead) {
+    peer.Send({1, 2, 3, 4, 5, 6, 7});
+    ASSERT_EQ(line.read(buffer, 3), 3);
+    ASSERT_EQ(line.read(buffer + 3, 2), 2);
+    EXPECT_EQ(std::vector<uint8_t>(buffer, buffer + 5), (std::vector<uint8_t>{1, 2, 3, 4, 5}));
+    // Bytes 6 and 7 arrived with the rest; a purge drops them like anything else pending.
+    EXPECT_TRUE(line.purge());
+    peer.Send({9});
+    EXPECT_EQ(line.read(buffer, 1), 1);
+    EXPECT_EQ(buffer[0], 9);
+}
+
 TEST_F(PtyLine, AVanishedPortFailsTheRead) {
     relay.Unplug(0);
     const auto start = Clock::now();
