@@ -2,8 +2,8 @@
 
 #include "app/obr_lum08.h"
 
-#include "dialogs/filestore.h"
 #include "app/obrconfig.h"
+#include "dialogs/filestore.h"
 #include "model/configfile.h"
 #include "model/progf15class.h"
 #include "model/proglumclass.h"

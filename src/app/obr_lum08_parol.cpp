@@ -2,8 +2,8 @@
 
 #include "app/obr_lum08.h"
 
-#include "dialogs/filestore.h"
 #include "app/obrpar_mb.h"
+#include "dialogs/filestore.h"
 #include "model/passwordfile.h"
 #include "model/proglumclass.h"
 

@@ -1,7 +1,7 @@
 #include "app/obrpar_mb.h"
 
-#include "dialogs/filestore.h"
 #include "dialogs/fieldcheck.h"
+#include "dialogs/filestore.h"
 #include "dialogs/lummain.h"
 #include "model/keyfilters.h"
 #include "model/operator.h"
