@@ -8,7 +8,16 @@
 enum class MsgIcon { None, Information, Warning, Error, Question };
 
 // Values follow the classic dialog result codes, which several windows hand on as modal results.
-enum class MsgButton { None = 0, Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
+enum class MsgButton {
+    None = 0,
+    Ok = 1,
+    Cancel = 2,
+    Abort = 3,
+    Retry = 4,
+    Ignore = 5,
+    Yes = 6,
+    No = 7
+};
 
 struct OperatorMessage {
     std::string text;    // UTF-8
