@@ -17,6 +17,25 @@
 #include "scheme/prog_diskr.h"
 
 #include <QApplication>
+#include <QMessageBox>
+#include <exception>
+
+LumApplication::LumApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    display_ = [](const QString& text) {
+        QMessageBox::critical(nullptr, QString::fromUtf8("Ошибка"), text);
+    };
+}
+
+bool LumApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        display_(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        display_(QString::fromUtf8("Непредвиденная ошибка"));
+    }
+    return false;
+}
 
 void CreateWindows(TForm1& main) {
     LumWindows& w = main.Windows();

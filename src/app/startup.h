@@ -2,12 +2,28 @@
 // Start-up: the windows are created once each, in a fixed order, and live as long as the main
 // window.
 
+#include <QApplication>
+#include <functional>
+
 class TForm1;
-class QApplication;
+
+// The application object: an error that escapes a command ends that command only; it is shown
+// (in an error box unless another display is set) and the program goes on with the next event.
+class LumApplication : public QApplication {
+public:
+    LumApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+    void SetErrorDisplay(std::function<void(const QString&)> display) {
+        display_ = std::move(display);
+    }
+
+private:
+    std::function<void(const QString&)> display_;
+};
 
 // Creates every window after the main window, in the order of start-up.
 void CreateWindows(TForm1& main);
 
 // Runs the program: creates the windows, shows the main window and runs the message loop until
-// it closes. An error that escapes a command is shown and the program goes on.
+// it closes.
 int RunProgram(QApplication& app);
