@@ -1,6 +1,7 @@
 #include "app/obr_lum08.h"
 
 #include "dialogs/qtoperator.h"
+#include "dialogs/uitext.h"
 #include "link/comportclass.h"
 #include "model/progf15class.h"
 #include "model/proglumclass.h"
@@ -24,12 +25,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
-
-namespace {
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
-} // namespace
 
 TForm1::TForm1(std::unique_ptr<TComPortClass> port, Operator* op)
     : ComPort1(port ? std::move(port) : std::make_unique<TComPortClass>()),

@@ -3,6 +3,7 @@
 
 #include "app/obr_lum08.h"
 
+#include "dialogs/uitext.h"
 #include "link/comportclass.h"
 #include "link/devicesequences.h"
 #include "model/progf15class.h"
@@ -16,12 +17,6 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
-
-namespace {
-QString U(const std::string& s) {
-    return QString::fromStdString(s);
-}
-} // namespace
 
 void TForm1::ClearModuleTable() {
     for (int r = 0; r < 6; ++r) {

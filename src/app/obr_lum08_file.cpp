@@ -4,6 +4,7 @@
 
 #include "app/obrconfig.h"
 #include "dialogs/filestore.h"
+#include "dialogs/uitext.h"
 #include "model/configfile.h"
 #include "model/progf15class.h"
 #include "model/proglumclass.h"
@@ -18,13 +19,6 @@
 #include <QPushButton>
 
 namespace {
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
-QString U(const std::string& s) {
-    return QString::fromStdString(s);
-}
-
 FileDialogRequest LumDialog(bool save, const char* title, const QString& name) {
     return {save, U(title), name, U("Файлы типа .lum (*.lum);;Все файлы (*)"), "lum"};
 }

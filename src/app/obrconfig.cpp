@@ -2,6 +2,7 @@
 
 #include "dialogs/fieldcheck.h"
 #include "dialogs/lummain.h"
+#include "dialogs/uitext.h"
 #include "model/operator.h"
 
 #include <QComboBox>
@@ -12,10 +13,6 @@
 #include <QPushButton>
 
 namespace {
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 // Address fields take digits and Backspace; anything else is dropped without a word.
 class AddressKeys : public QObject {
 public:

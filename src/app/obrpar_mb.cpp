@@ -3,6 +3,7 @@
 #include "dialogs/fieldcheck.h"
 #include "dialogs/filestore.h"
 #include "dialogs/lummain.h"
+#include "dialogs/uitext.h"
 #include "model/keyfilters.h"
 #include "model/operator.h"
 #include "model/passwordfile.h"
@@ -15,10 +16,6 @@
 #include <QVBoxLayout>
 
 namespace {
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 // The password field takes digits and editing keys; Enter closes the dialog.
 class ParolKeys : public QObject {
 public:

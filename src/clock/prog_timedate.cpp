@@ -2,6 +2,7 @@
 
 #include "dialogs/fieldcheck.h"
 #include "dialogs/lummain.h"
+#include "dialogs/uitext.h"
 #include "link/comportclass.h"
 #include "model/keyfilters.h"
 #include "model/operator.h"
@@ -22,10 +23,6 @@
 #include <QValidator>
 
 namespace {
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 constexpr int kPollPeriodMs = 100;
 
 // The seven fields in the order they are checked and sent.

@@ -1,6 +1,7 @@
 #include "dialogs/obrsign_mb.h"
 
 #include "dialogs/lummain.h"
+#include "dialogs/uitext.h"
 #include "model/proglumclass.h"
 
 #include <QButtonGroup>
@@ -14,10 +15,6 @@
 #include <QVBoxLayout>
 
 namespace {
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 // The colour list holds exactly these three entries; the codes are the record's colour codes.
 struct ColorEntry {
     const char* name;

@@ -3,6 +3,7 @@
 #include "dialogs/cp1251.h"
 #include "dialogs/fieldcheck.h"
 #include "dialogs/lummain.h"
+#include "dialogs/uitext.h"
 #include "model/servclass.h"
 
 #include <QGridLayout>
@@ -12,10 +13,6 @@
 #include <QPushButton>
 
 namespace {
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 // Enter in the label field moves on to the next control.
 class EnterMovesOn : public QObject {
 public:

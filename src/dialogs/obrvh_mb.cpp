@@ -2,6 +2,7 @@
 
 #include "dialogs/fieldcheck.h"
 #include "dialogs/lummain.h"
+#include "dialogs/uitext.h"
 #include "model/keyfilters.h"
 
 #include <QGridLayout>
@@ -11,10 +12,6 @@
 #include <QPushButton>
 
 namespace {
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 QLineEdit* NumberField(QWidget* parent, Operator& op) {
     auto* e = new QLineEdit(parent);
     e->setMaxLength(10);

@@ -2,6 +2,7 @@
 
 #include "dialogs/fieldcheck.h"
 #include "dialogs/lummain.h"
+#include "dialogs/uitext.h"
 #include "model/keyfilters.h"
 #include "model/operator.h"
 #include "model/proglumclass.h"
@@ -10,12 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-
-namespace {
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
-} // namespace
 
 TFormZa::TFormZa(LumMain& main, QWidget* parent) : TLumDialog(parent), main_(main) {
     setWindowTitle(U("Программ. задерж. выходов ЛУМ-08"));

@@ -1,5 +1,6 @@
 #include "link/obrnastr.h"
 
+#include "dialogs/uitext.h"
 #include "link/comportclass.h"
 
 #include <QComboBox>
@@ -10,10 +11,6 @@
 #include <QSpinBox>
 
 namespace {
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 QSpinBox* UpDown(QWidget* parent) {
     auto* s = new QSpinBox(parent);
     s->setRange(1, 100);

@@ -1,6 +1,7 @@
 #include "link/obrport.h"
 
 #include "dialogs/lummain.h"
+#include "dialogs/uitext.h"
 #include "link/comportclass.h"
 #include "link/obrnastr.h"
 #include "link/obrport_emu.h"
@@ -11,12 +12,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSerialPortInfo>
-
-namespace {
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
-} // namespace
 
 TFormPort::TFormPort(LumMain& main, QWidget* parent) : TLumDialog(parent), main_(main) {
     setWindowTitle(U("Настройка СОМ-порта"));

@@ -2,6 +2,7 @@
 
 #include "dialogs/fieldcheck.h"
 #include "dialogs/lummain.h"
+#include "dialogs/uitext.h"
 #include "model/keyfilters.h"
 #include "model/progf15class.h"
 #include "network/networkwrite.h"
@@ -23,10 +24,6 @@
 #include <algorithm>
 
 namespace {
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 constexpr int SaveStep = 25;
 constexpr int KodF15 = 15;
 constexpr int KolAdrSlave = 32;

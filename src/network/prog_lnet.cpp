@@ -1,6 +1,7 @@
 #include "network/prog_lnet.h"
 
 #include "dialogs/lummain.h"
+#include "dialogs/uitext.h"
 #include "model/operator.h"
 #include "model/progf15class.h"
 #include "model/reservblocks.h"
@@ -23,10 +24,6 @@
 #include <cstring>
 
 namespace {
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 constexpr int SaveStep = 10;
 } // namespace
 

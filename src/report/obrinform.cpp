@@ -4,6 +4,7 @@
 #include "dialogs/lummain.h"
 #include "dialogs/obrtext_mb.h"
 #include "dialogs/obrvh_mb.h"
+#include "dialogs/uitext.h"
 #include "model/keyfilters.h"
 #include "model/operator.h"
 #include "model/proglumclass.h"
@@ -23,10 +24,6 @@
 #include <cstring>
 
 namespace {
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 struct Column {
     const char* header;
     int width;

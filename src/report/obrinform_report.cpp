@@ -3,6 +3,7 @@
 #include "report/obrinform.h"
 
 #include "dialogs/filestore.h"
+#include "dialogs/uitext.h"
 
 #include "dialogs/lummain.h"
 #include "model/operator.h"
@@ -23,10 +24,6 @@
 #include <QTextOption>
 
 namespace {
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 // The identifier and label columns are filled up to the width of a label.
 QString FilledUp(const QString& cell) {
     constexpr int width = TServClass::TextLen;

@@ -1,16 +1,11 @@
 #include "scheme/paninp.h"
 
+#include "dialogs/uitext.h"
 #include "scheme/glyphs.h"
 #include "scheme/schemecolors.h"
 #include "scheme/speedbutton.h"
 
 #include <QMouseEvent>
-
-namespace {
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
-} // namespace
 
 TPanInp::TPanInp(QWidget* owner) : TPanel(owner) {
     SetUp(tpInput);

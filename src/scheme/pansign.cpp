@@ -1,14 +1,9 @@
 #include "scheme/pansign.h"
 
+#include "dialogs/uitext.h"
 #include "scheme/schemecolors.h"
 
 #include <QLabel>
-
-namespace {
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
-} // namespace
 
 TPanSign::TPanSign(QWidget* owner) : TPanel(owner) {
     SetUp();

@@ -1,6 +1,7 @@
 #include "scheme/prog_diskr.h"
 
 #include "dialogs/lummain.h"
+#include "dialogs/uitext.h"
 #include "model/operator.h"
 #include "model/proglumclass.h"
 #include "model/servclass.h"
@@ -27,10 +28,6 @@
 #include <QVBoxLayout>
 
 namespace {
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 // Top of the controls of the heading strip: the window's design places them below the tool bar.
 constexpr int kToolBarHeight = 29;
 constexpr int kAreaTop = 71;

@@ -4,6 +4,7 @@
 
 #include "dialogs/cp1251.h"
 #include "dialogs/lummain.h"
+#include "dialogs/uitext.h"
 #include "model/proglumclass.h"
 #include "model/servclass.h"
 #include "scheme/glyphs.h"
@@ -23,10 +24,6 @@
 #include <QScrollArea>
 
 namespace {
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 template <class T> void Destroy(T*& element) {
     delete element;
     element = nullptr;

@@ -4,6 +4,7 @@
 #include "scheme/prog_diskr.h"
 
 #include "dialogs/lummain.h"
+#include "dialogs/uitext.h"
 #include "model/proglumclass.h"
 #include "model/servclass.h"
 #include "scheme/paninp.h"
@@ -16,10 +17,6 @@
 #include <QMenu>
 
 namespace {
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 template <class T> void Destroy(T*& element) {
     delete element;
     element = nullptr;

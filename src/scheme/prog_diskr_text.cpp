@@ -6,6 +6,7 @@
 #include "dialogs/cp1251.h"
 #include "dialogs/lummain.h"
 #include "dialogs/obrtext_mb.h"
+#include "dialogs/uitext.h"
 #include "model/proglumclass.h"
 #include "model/servclass.h"
 #include "scheme/paninp.h"
@@ -15,12 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
-
-namespace {
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
-} // namespace
 
 void TFormPrgD::PMenu2TextClick(QObject* sender) {
     TProgLumClass& lum = main_.ProgLum();
