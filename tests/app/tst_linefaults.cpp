@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -65,6 +66,19 @@ std::string Who(GuiHarness& h, int number) {
     return "устройство " + std::to_string(number) + " " + h.Main().ComPort().PortName;
 }
 
+// The device on a new line, healthy again, and the port set up on it; null when that failed.
+std::unique_ptr<emu::PtyServer> Replug(GuiHarness& h) {
+    h.Device().ClearFaults();
+    auto line = std::make_unique<emu::PtyServer>(h.Device());
+    TComPortClass& port = h.Main().ComPort();
+    if (!line->Start())
+        return nullptr;
+    port.PortName = line->SlavePath();
+    if (port.ApplyPortSettings() != 0)
+        return nullptr;
+    h.Op().Clear();
+    return line;
+}
 } // namespace
 
 class TestLineFaults : public QObject {
@@ -153,17 +167,13 @@ private slots:
         QVERIFY(m.isVisible());
 
         // The operator plugs the device in again and sets the port up.
-        h.Device().ClearFaults();
-        emu::PtyServer again(h.Device());
-        QVERIFY(again.Start());
-        m.ComPort().PortName = again.SlavePath();
-        QCOMPARE(m.ComPort().ApplyPortSettings(), 0);
-        h.Op().Clear();
+        const auto again = Replug(h);
+        QVERIFY(again);
         m.OutPortClick();
         QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
         QVERIFY(DeviceEqualsModel(h));
         m.ComPort().ClosePort();
-        again.Stop();
+        again->Stop();
     }
 
     void busNumberChangeWithSpoiltChecksums() {
@@ -227,19 +237,15 @@ private slots:
         QApplication::processEvents();
         QVERIFY(m.isVisible());
 
-        h.Device().ClearFaults();
-        emu::PtyServer again(h.Device());
-        QVERIFY(again.Start());
-        m.ComPort().PortName = again.SlavePath();
-        QCOMPARE(m.ComPort().ApplyPortSettings(), 0);
-        h.Op().Clear();
+        const auto again = Replug(h);
+        QVERIFY(again);
         // Opening the window is a new save point: the operator edits and closes again.
         closeWithTransfer(3);
         QCOMPARE(h.Op().Shown().size(), size_t(1));
         QVERIFY(m.ProgF15().FlagNoChange);
         QVERIFY(DeviceEqualsModel(h));
         m.ComPort().ClosePort();
-        again.Stop();
+        again->Stop();
     }
 
     void schemeEditorWriteBusyThenSilent() {
