@@ -53,6 +53,7 @@ public:
     QString FileModeText() const override;
     void ShowDeviceNumber(int numUstr) override;
     void WriteDevice() override { OutPortClick(); }
+    ExchangeInputGuard* InputGuard() override { return inputGuard_; }
 
     // The toolkit's own file dialog instead of the platform's (tests type into it).
     void UseQtFileDialog(bool on) { useQtFileDialog_ = on; }

@@ -36,13 +36,23 @@ QString TForm1::AskFileName(const FileDialogRequest& request) {
         return fileHook_(request);
     QFileDialog dialog(this, request.title, request.fileName, request.filter);
     dialog.setOption(QFileDialog::DontUseNativeDialog, useQtFileDialog_);
-    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.save || request.newName ? QFileDialog::AnyFile
-                                                       : QFileDialog::ExistingFile);
+    // A new file's name is asked like a save: any name goes, and the program asks its own
+    // question when the file exists.
+    const bool anyName = request.save || request.newName;
+    dialog.setAcceptMode(anyName ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(anyName ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (request.newName)
+        dialog.setLabelText(QFileDialog::Accept, U("Создать"));
     // The commands ask their own question before replacing a file.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    if (!request.fileName.isEmpty())
-        dialog.selectFile(request.fileName);
+    // The folder and the name apart: the toolkit's own dialog, preset with a whole path, takes
+    // no other name the operator types.
+    if (!request.fileName.isEmpty()) {
+        const QFileInfo preset(request.fileName);
+        if (request.fileName.contains('/'))
+            dialog.setDirectory(preset.absolutePath());
+        dialog.selectFile(preset.fileName());
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().front();

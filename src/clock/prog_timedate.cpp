@@ -1,5 +1,6 @@
 #include "clock/prog_timedate.h"
 
+#include "dialogs/exchangeguard.h"
 #include "dialogs/fieldcheck.h"
 #include "dialogs/lummain.h"
 #include "dialogs/uitext.h"
@@ -212,6 +213,10 @@ void TFormTimeDate::SetPcClock(PcClock clock) {
 void TFormTimeDate::ButTimeDateClick() {
     for (QLineEdit* field : fields_)
         field->setText("1");
+    if (ExchangeInputGuard* guard = main_.InputGuard(); guard && !stopRegistered_) {
+        guard->AddStopWidget(Cancel);
+        stopRegistered_ = true;
+    }
     main_.showModal(*this);
 }
 
@@ -262,7 +267,18 @@ void TFormTimeDate::InClick() {
     TComPortClass& port = main_.ComPort();
     const int device = main_.Serv().NumUstr;
     DeviceClock clock{};
+    port.ClearStop();
     const int code = ReadClock(port, device, clock);
+    if (code == ResultCode::Stopped) {
+        // The operator stopped a silent device's poll: polling ends, and a Cancel or a close
+        // that asked for it closes the window as well.
+        StopPolling();
+        const ExchangeInputGuard* guard = main_.InputGuard();
+        const QObject* source = guard ? guard->LastStopSource() : nullptr;
+        if (source == Cancel || source == this)
+            CancelClick();
+        return;
+    }
     if (code != ResultCode::Ok) {
         // While polling runs a failure would come back ten times a second; it is told only
         // when the operator stopped the polling meanwhile.

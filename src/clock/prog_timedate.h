@@ -84,5 +84,6 @@ private:
     std::array<QLineEdit*, ClockBytes> fields_{};
     DeviceClock lastReading_{};
     bool pollingStopped_ = true;
+    bool stopRegistered_ = false; // Cancel stops an exchange under way
     bool cancelled_ = false;
 };

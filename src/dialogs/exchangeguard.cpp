@@ -101,15 +101,20 @@ bool ExchangeInputGuard::eventFilter(QObject* watched, QEvent* event) {
         return false;
     switch (event->type()) {
     case QEvent::KeyPress:
-        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            lastStopSource_ = nullptr;
             port_.RequestStop();
+        }
         break;
     case QEvent::MouseButtonRelease:
-        if (IsStopWidget(watched) && static_cast<QWidget*>(watched)->isEnabled())
+        if (IsStopWidget(watched) && static_cast<QWidget*>(watched)->isEnabled()) {
+            lastStopSource_ = watched;
             port_.RequestStop();
+        }
         break;
     case QEvent::Close:
         // A window closed mid-exchange stops the exchange first; it stays open until then.
+        lastStopSource_ = watched;
         port_.RequestStop();
         break;
     default:

@@ -21,6 +21,8 @@ public:
     void AddStopWidget(QWidget* widget);
     // The engine's idle hook: paints, takes the stop, drops all other input.
     void Idle();
+    // What the last stop came from: a stop widget, a window being closed, or nothing (Esc).
+    QObject* LastStopSource() const { return lastStopSource_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -30,6 +32,7 @@ private:
 
     TComPortClass& port_;
     std::vector<QPointer<QWidget>> stopWidgets_;
+    QPointer<QObject> lastStopSource_;
 };
 
 // Over a combo box whose choice goes to the device, the mouse wheel, arrow keys and typed

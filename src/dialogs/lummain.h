@@ -27,6 +27,7 @@ class TFormLNet;
 class TInform;
 class TFormTimeDate;
 class TFormF15;
+class ExchangeInputGuard;
 
 // A file dialog: open or save, its title, the name it starts with, its filter and default
 // extension. The answer is the chosen name, or empty when the operator cancelled.
@@ -91,4 +92,6 @@ public:
     virtual void ShowDeviceNumber(int numUstr) = 0;
     // The main window's write command ("Вывод на СОМ-порт"), shared with other windows.
     virtual void WriteDevice() = 0;
+    // What stops exchanges on the operator's word; none in windows tested alone.
+    virtual ExchangeInputGuard* InputGuard() { return nullptr; }
 };

@@ -73,7 +73,6 @@ int TComPortClass::ApplyPortSettings() {
     // A port that fails while closing is closed all the same; the new settings are what count.
     line_.close();
     openFailureText_.clear();
-    portFailureTold_ = false;
 
     LineSettings settings;
     int speed = 0;

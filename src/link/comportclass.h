@@ -132,8 +132,6 @@ private:
     bool inIdleHook_ = false;
     int depth_ = 0;
     bool stopRequested_ = false;
-    // A port failure was told; the closed port's own message would only repeat it.
-    bool portFailureTold_ = false;
     std::string portFailureText_;
     std::string openFailureText_;
     uint8_t frame_[FrameBufferSize] = {};

@@ -70,12 +70,6 @@ void TComPortClass::ReportError(int device, int code) {
         return;
     if (code == ResultCode::PortNotOpen)
         ClosePort();
-    // Once the operator knows the port failed, the closed port's own message would only say
-    // it again, once per question still to come.
-    if (code == ResultCode::PortNotOpen && portFailureTold_)
-        return;
-    if (code == ResultCode::PortFailure)
-        portFailureTold_ = true;
     if (op_)
         op_->Ask(MessageFor(device, code));
 }

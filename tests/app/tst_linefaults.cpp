@@ -217,7 +217,6 @@ private slots:
         h.Device().AddFault(FaultFrom(emu::FaultKind::Hangup, h.Device().RequestCount() + 2));
         const std::string port = m.ComPort().PortName;
         auto closeWithTransfer = [&](int speed) {
-            h.Op().Answer(MsgButton::Yes); // "Передать в прибор?"
             h.OnModal([speed](QDialog& d) {
                 auto& window = static_cast<TFormLNet&>(d);
                 window.Skor->setCurrentIndex(speed);
@@ -225,15 +224,19 @@ private slots:
             });
             m.LocNetObmClick();
         };
+        // The transfer fails: the window stays with the edits, and the next close offers the
+        // transfer again (Cancel keeps editing).
+        h.Op().Answer(MsgButton::Yes);
+        h.Op().Answer(MsgButton::Cancel);
         closeWithTransfer(2);
-        QCOMPARE(h.Op().Shown().size(), size_t(2));
+        QCOMPARE(h.Op().Shown().size(), size_t(3));
         QCOMPARE(h.Op().Shown()[0].text, std::string("База  была изменена. Передать в прибор?"));
+        QCOMPARE(h.Op().Shown()[2].text, h.Op().Shown()[0].text);
         const OperatorMessage& gone = h.Op().Shown()[1];
         QVERIFY2(gone.text.rfind("Сбой COM-порта " + port + " при чтении или записи", 0) == 0,
                  gone.text.c_str());
         // The device may well have stored the block, but without its confirmation the edit is
-        // kept and still counts as one.
-        QVERIFY(!m.ProgF15().FlagNoChange);
+        // kept.
         QCOMPARE(int(m.ProgF15().BufF15[81] & 0x0C), 0x08);
         QApplication::processEvents();
         QVERIFY(m.isVisible());
@@ -241,6 +244,7 @@ private slots:
         const auto again = Replug(h);
         QVERIFY(again);
         // Opening the window is a new save point: the operator edits and closes again.
+        h.Op().Answer(MsgButton::Yes); // "Передать в прибор?"
         closeWithTransfer(3);
         QCOMPARE(h.Op().Shown().size(), size_t(1));
         QVERIFY(m.ProgF15().FlagNoChange);
@@ -285,15 +289,14 @@ private slots:
             QCOMPARE(h.Op().LastText(), Who(h, 1) + " не отвечает на запрос");
             QVERIFY(editor.ProgressBar1->isHidden());
             QVERIFY(std::memcmp(m.Reserv().ReservRecVh, lum.RecVh, 108) != 0); // not confirmed
+            QCOMPARE(lum.FlagScheme, 1); // the device lacks the edits
 
-            // The line is healthy again: F10 (the flag was cleared, so it asks first).
+            // The line is healthy again: F10 sends them without asking.
             h.Device().ClearFaults();
             m.ComPort().SetRepeat1(5);
             h.Op().Clear();
-            h.Op().Answer(MsgButton::Yes);
             editor.OutPortClick();
-            QCOMPARE(h.Op().Shown().size(), size_t(1));
-            QCOMPARE(h.Op().LastText(), std::string("Данные не были изменены.Передавать?"));
+            QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
             QVERIFY(moduleTwoStored());
             QVERIFY(std::memcmp(m.Reserv().ReservRecVh, lum.RecVh, 108) == 0);
             editor.CloseWith(mr::Cancel);

@@ -266,7 +266,8 @@ private slots:
         QCOMPARE(Bytes(h.Main().ProgLum().RecVh, 18), Bytes(kMlvRecords));
     }
 
-    // A failed write is reported; the change flag stays cleared so closing asks nothing more.
+    // A failed write is reported; the change flag stays set, so closing offers the transfer
+    // again (No gives the edits up).
     void writeFailureIsReported() {
         GuiHarness h;
         ReadDevice(h);
@@ -278,14 +279,16 @@ private slots:
             lum.FlagScheme = 1;
             h.Device().AddFault(Silent());
             QTest::keyClick(&e, Qt::Key_F10);
-            QCOMPARE(lum.FlagScheme, 0);
+            QCOMPARE(lum.FlagScheme, 1);
             QVERIFY(!e.ProgressBar1->isVisible());
+            h.Op().Answer(MsgButton::No);
             e.CloseWith(mr::Cancel);
             open = e.isVisible();
         });
         QVERIFY(!open);
-        QCOMPARE(h.Op().Shown().size(), size_t(1));
+        QCOMPARE(h.Op().Shown().size(), size_t(2));
         QCOMPARE(h.Op().Shown()[0].text, std::string("устройство 1 FAKE не отвечает на запрос"));
+        QCOMPARE(h.Op().Shown()[1].text, std::string("Данные были изменены. Передать в прибор?"));
         QCOMPARE(h.Main().Reserv().ReservRecVh[3 * 2 + 1], uint8_t(0x4F)); // not taken
     }
 
