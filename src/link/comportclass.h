@@ -3,6 +3,7 @@
 // It frames one request, sends it, receives and checks the reply with two stages of repeats,
 // and turns every result code into a message for the operator.
 
+#include "link/frameobserver.h"
 #include "link/serialline.h"
 #include "model/operator.h"
 
@@ -51,6 +52,10 @@ public:
     void SetCloseRequest(std::function<void()> request) { closeRequest_ = std::move(request); }
     // Called between the short sleeps of a pause, so that the windows can repaint.
     void SetIdleHook(std::function<void()> hook) { idleHook_ = std::move(hook); }
+    // Listeners to every frame, time-out, repeat and result (see frameobserver.h); they must
+    // be removed before they die. None attached costs the engine nothing but a test.
+    void AddObserver(FrameObserver* observer) { observers_.Add(observer); }
+    void RemoveObserver(FrameObserver* observer) { observers_.Remove(observer); }
 
     int ApplyPortSettings();
     void ClosePort();
@@ -103,6 +108,7 @@ private:
     };
 
     int BuildRequest(int device, int function, const uint8_t* data);
+    int ExchangeFrame(int device, int function, int count, const uint8_t* data, uint8_t* reply);
     int Transact(int function, uint8_t* reply);
     Outcome Attempt(int function, uint8_t* reply);
     Outcome ReadBody(uint8_t* reply);
@@ -110,6 +116,9 @@ private:
     // The port component failed on close, open or purge: tell the operator, ask to close.
     void PortDisconnected();
     void CallIdleHook();
+    // Tell the listeners; only called when there are some.
+    void ObserveReply(const uint8_t* reply, int length, ReplyCheck check);
+    void ObserveRepeat(int stage, int left, int of);
 
     std::unique_ptr<SerialLine> ownedLine_;
     std::unique_ptr<LineClock> ownedClock_;
@@ -118,6 +127,8 @@ private:
     Operator* op_ = nullptr;
     std::function<void()> closeRequest_;
     std::function<void()> idleHook_;
+    FrameObserverList observers_;
+    int observedDevice_ = 0;
     int depth_ = 0;
     std::string portFailureText_;
     uint8_t frame_[FrameBufferSize] = {};
