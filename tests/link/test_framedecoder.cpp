@@ -25,7 +25,7 @@ const Bytes kReadBlock3 = WithCrc({1, 0x44, 3});
 const Bytes kReadBlock17 = WithCrc({1, 0x44, 17});
 const Bytes kReadBlock9 = WithCrc({1, 0x44, 9});
 const Bytes kWriteBlock17 = WithCrc(Append({1, 0x45, 17}, 81, 0));
-const Bytes kWriteBlock2 = WithCrc(Append({1, 0x45, 2, 2}, 18, 0x11));
+const Bytes kWriteBlock2 = WithCrc(Append({1, 0x45, 2}, 18, 0x11));
 const Bytes kWriteBlock99 = WithCrc({1, 0x45, 99, 4});
 const Bytes kPoll = WithCrc({1, 0x0E});
 const Bytes kClockRequest = WithCrc({1, 0x04, 0x03, 0xE8, 0x00, 0x07});
@@ -93,7 +93,7 @@ const Case kCases[] = {
      {},
      69,
      "запись блока",
-     "запись блока 2 (модуль 2), 20 байт",
+     "запись блока 2 (модуль 2), 19 байт",
      Good},
     {"busNumber", kWriteBlock99, Rq, {}, 69, "запись блока", "смена номера 1 → 5", Good},
     {"poll", kPoll, Rq, {}, 14, "опрос записи", "опрос записи", Good},
