@@ -8,6 +8,7 @@
 #include "model/proglumclass.h"
 #include "model/reservblocks.h"
 #include "model/servclass.h"
+#include "monitor/obrmonitor.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -141,6 +142,9 @@ void TForm1::CreateMenus() {
     port->addSeparator();
     port->addAction(APort);
     port->addAction(ANastr);
+    port->addSeparator();
+    AMonitor = port->addAction(U("Монитор обмена"), this, [this] { AMonitorExecute(); });
+    AMonitor->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
     QMenu* parol = menuBar()->addMenu(U("     Пароль"));
     parol->addAction(AParol);
 

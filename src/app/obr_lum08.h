@@ -27,6 +27,7 @@ class QPushButton;
 class QToolBar;
 class ExchangeInputGuard;
 struct WriteReport;
+class TFormMonitor;
 
 class TForm1 : public QMainWindow, public LumMain {
     Q_OBJECT
@@ -82,7 +83,9 @@ public:
     void LocNetObmClick();           // "Настройка обмена" of the network group
     void LocNet15Click();            // "Программирование ф15 "
     void ButTimeDateClick();         // "Задание времени и даты"
-    bool FormCloseQuery();           // closing the main window
+    void AMonitorExecute();          // "Монитор обмена" (made at its first opening)
+    TFormMonitor* Monitor() const { return FormMonitor.get(); }
+    bool FormCloseQuery(); // closing the main window
 
     // Controls, named as the commands and tests know them.
     QComboBox* CBoxUstr = nullptr;
@@ -119,6 +122,7 @@ public:
     QAction* AOpenFile = nullptr;
     QAction* ASaveFile = nullptr;
     QAction* ACreatFile = nullptr;
+    QAction* AMonitor = nullptr;
 
     // Access to the current configuration file name (the file commands keep it).
     void SetCurFile(const QString& name) { curFile_ = name; }
@@ -179,4 +183,6 @@ private:
     ExchangeInputGuard* inputGuard_ = nullptr;
     QElapsedTimer commandTimer_;
     QString stepText_;
+    // Last, so that it detaches from the engine before the engine goes.
+    std::unique_ptr<TFormMonitor> FormMonitor;
 };

@@ -11,6 +11,7 @@
 #include "link/obrport.h"
 #include "model/proglumclass.h"
 #include "model/servclass.h"
+#include "monitor/obrmonitor.h"
 #include "network/prog_lnet.h"
 #include "report/obrinform.h"
 #include "scheme/prog_diskr.h"
@@ -110,4 +111,10 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 bool TForm1::SchemeEditorShown() const {
     return windows_.FormPrgD && windows_.FormPrgD->isVisible();
+}
+
+void TForm1::AMonitorExecute() {
+    if (!FormMonitor)
+        FormMonitor = std::make_unique<TFormMonitor>(*this, this);
+    FormMonitor->AMonitorExecute();
 }

@@ -124,6 +124,18 @@ int TComPortClass::Exchange(int device, int function, int count, const uint8_t* 
     // The windows' idle work must never start a second transaction inside this one.
     if (inIdleHook_)
         return ResultCode::Stopped;
+    observedDevice_ = device;
+    const int code = ExchangeFrame(device, function, count, data, reply);
+    if (!observers_.Empty()) {
+        const std::string text = MessageFor(device, code).text;
+        observers_.Each(
+            [&](FrameObserver& o) { o.OnResult(clock_.nowMicros(), device, code, text); });
+    }
+    return code;
+}
+
+int TComPortClass::ExchangeFrame(int device, int function, int count, const uint8_t* data,
+                                 uint8_t* reply) {
     DepthGuard guard(depth_);
     // A request that does not fit the frame, or whose echo would not fit the reply buffer,
     // is refused like a function outside the table: nothing goes on the line.
@@ -181,6 +193,9 @@ int TComPortClass::Transact(int function, uint8_t* reply) {
             if (--left2 <= 0)
                 return outcome.code;
         }
+        if (!observers_.Empty())
+            ObserveRepeat(outcome.stage, outcome.stage == 1 ? left1 : left2,
+                          outcome.stage == 1 ? Repeat1 : Repeat2);
     }
 }
 
@@ -190,6 +205,11 @@ TComPortClass::Outcome TComPortClass::Attempt(int function, uint8_t* reply) {
         PortFailed();
         return {ResultCode::PortFailure, 0};
     }
+    const int64_t sent = observers_.Empty() ? 0 : clock_.nowMicros();
+    if (!observers_.Empty())
+        observers_.Each([&](FrameObserver& o) {
+            o.OnRequest(sent, frame_, FrameLength, observedDevice_, function);
+        });
     if (function == kBroadcastFunction)
         return {ResultCode::Ok, 0};
 
@@ -198,20 +218,32 @@ TComPortClass::Outcome TComPortClass::Attempt(int function, uint8_t* reply) {
         PortFailed();
         return {ResultCode::PortFailure, 0};
     }
-    if (got == 0)
+    if (got == 0) {
+        if (!observers_.Empty()) {
+            const int64_t now = clock_.nowMicros();
+            observers_.Each([&](FrameObserver& o) { o.OnTimeout(now, now - sent); });
+        }
         return {ResultCode::NoAnswer, 1};
-    if (got < RtuFrame::HeaderLength)
+    }
+    if (got < RtuFrame::HeaderLength) {
+        if (!observers_.Empty())
+            ObserveReply(reply, got, ReplyCheck::Short);
         return {ResultCode::Timeout, 1};
+    }
 
     ReplyByteCount = reply[2];
     ReplyLength = RtuFrame::ExpectedReplyLength(function, FrameLength, ReplyByteCount);
     if (reply[1] == (function | RtuFrame::ExceptionFlag)) {
         if (reply[2] != 0) {
             ReplyLength = 5;
+            if (!observers_.Empty())
+                ObserveReply(reply, RtuFrame::HeaderLength, ReplyCheck::NotChecked);
             return {reply[2], 0};
         }
     } else if (reply[1] != function) {
         // Somebody else's answer, or noise: repeat, and if it never comes right, say so.
+        if (!observers_.Empty())
+            ObserveReply(reply, RtuFrame::HeaderLength, ReplyCheck::NotChecked);
         return {ResultCode::ReceiveError, 1};
     }
     return ReadBody(reply);
@@ -228,13 +260,29 @@ TComPortClass::Outcome TComPortClass::ReadBody(uint8_t* reply) {
         PortFailed();
         return {ResultCode::PortFailure, 0};
     }
+    const bool crcGood = got == wanted && RtuFrame::CrcMatches(reply, length);
+    if (!observers_.Empty())
+        ObserveReply(reply, RtuFrame::HeaderLength + got,
+                     got < wanted ? ReplyCheck::Short
+                                  : (crcGood ? ReplyCheck::Good : ReplyCheck::BadCrc));
     if (got == 0)
         return {ResultCode::NoAnswer, 2};
     if (got < wanted)
         return {ResultCode::Timeout, 2};
-    if (!RtuFrame::CrcMatches(reply, length))
+    if (!crcGood)
         return {ResultCode::Checksum, 2};
     return {ResultCode::Ok, 0};
+}
+
+void TComPortClass::ObserveReply(const uint8_t* reply, int length, ReplyCheck check) {
+    const int64_t now = clock_.nowMicros();
+    observers_.Each([&](FrameObserver& o) { o.OnReply(now, reply, length, check); });
+}
+
+void TComPortClass::ObserveRepeat(int stage, int left, int of) {
+    const int64_t now = clock_.nowMicros();
+    const int attempt = of - left + 1;
+    observers_.Each([&](FrameObserver& o) { o.OnRepeat(now, stage, attempt, of); });
 }
 
 void TComPortClass::PortFailed() {

@@ -3,6 +3,7 @@
 // It frames one request, sends it, receives and checks the reply with two stages of repeats,
 // and turns every result code into a message for the operator.
 
+#include "link/frameobserver.h"
 #include "link/serialline.h"
 #include "model/operator.h"
 
@@ -56,6 +57,10 @@ public:
     void SetRepeatHook(std::function<void(int code, int attempt, int limit)> hook) {
         repeatHook_ = std::move(hook);
     }
+    // Listeners to every frame, time-out, repeat and result (see frameobserver.h); they must
+    // be removed before they die. None attached costs the engine nothing but a test.
+    void AddObserver(FrameObserver* observer) { observers_.Add(observer); }
+    void RemoveObserver(FrameObserver* observer) { observers_.Remove(observer); }
 
     int ApplyPortSettings();
     void ClosePort();
@@ -116,11 +121,15 @@ private:
     };
 
     int BuildRequest(int device, int function, const uint8_t* data);
+    int ExchangeFrame(int device, int function, int count, const uint8_t* data, uint8_t* reply);
     int Transact(int function, uint8_t* reply);
     Outcome Attempt(int function, uint8_t* reply);
     Outcome ReadBody(uint8_t* reply);
     void PortFailed();
     void CallIdleHook();
+    // Tell the listeners; only called when there are some.
+    void ObserveReply(const uint8_t* reply, int length, ReplyCheck check);
+    void ObserveRepeat(int stage, int left, int of);
 
     std::unique_ptr<SerialLine> ownedLine_;
     std::unique_ptr<LineClock> ownedClock_;
@@ -130,6 +139,8 @@ private:
     std::function<void()> idleHook_;
     std::function<void(int, int, int)> repeatHook_;
     bool inIdleHook_ = false;
+    FrameObserverList observers_;
+    int observedDevice_ = 0;
     int depth_ = 0;
     bool stopRequested_ = false;
     std::string portFailureText_;

@@ -6,6 +6,7 @@
 #include "guisupport/guiharness.h"
 #include "link/obrnastr.h"
 #include "link/obrport.h"
+#include "monitor/obrmonitor.h"
 
 #include <QApplication>
 #include <QDir>
@@ -36,5 +37,23 @@ int main(int argc, char** argv) {
     Save(*h.W().FormNastr, dir, "timing");
     h.W().Config->Prepare();
     Save(*h.W().Config, dir, "config");
+
+    // The bus monitor in the middle of a whole-device write, and after it.
+    h.Main().AMonitorExecute();
+    TFormMonitor& monitor = *h.Main().Monitor();
+    monitor.resize(1280, 520);
+    bool during = false;
+    h.Clock().OnSleep([&](int64_t) {
+        if (!during && monitor.Model().rowCount() >= 14) {
+            during = true;
+            monitor.grab().save(QDir(dir).filePath("monitor-during-write.png"));
+        }
+    });
+    h.Main().ComPort().ApplyPortSettings(); // the port dialog above closed it
+    h.GrantAccess();
+    h.Main().OutPortClick();
+    h.Clock().OnSleep(nullptr);
+    QApplication::processEvents();
+    monitor.grab().save(QDir(dir).filePath("monitor-after-write.png"));
     return 0;
 }
