@@ -4,10 +4,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
+#include <cstring>
 
 #ifndef _WIN32
 #include <cerrno>
-#include <cstring>
 #include <poll.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -25,7 +26,32 @@ int CeilMs(qint64 nanos) {
 
 } // namespace
 
-QtSerialLine::QtSerialLine() = default;
+QtSerialLine::QtSerialLine(SerialPath path) {
+#ifndef _WIN32
+    direct_ = path == SerialPath::Direct;
+#else
+    (void)path; // the descriptor road is POSIX's
+#endif
+}
+
+SerialPath QtSerialLine::DefaultPath() {
+#ifndef _WIN32
+    const char* chosen = std::getenv("LUM_SERIAL_PATH");
+    if (chosen && std::strcmp(chosen, "qserialport") == 0)
+        return SerialPath::Portable;
+    return SerialPath::Direct;
+#else
+    return SerialPath::Portable;
+#endif
+}
+
+std::string SerialPathName(SerialPath path) {
+    return path == SerialPath::Direct ? "прямой доступ к порту" : "QSerialPort";
+}
+
+std::string SerialPathInUse() {
+    return SerialPathName(QtSerialLine::DefaultPath());
+}
 
 QtSerialLine::~QtSerialLine() {
     close();
@@ -86,11 +112,9 @@ bool QtSerialLine::open(const LineSettings& settings) {
     // refuses both calls without an error, which is no reason to give up the port.
     port_.setDataTerminalReady(false);
     port_.setRequestToSend(false);
-#ifndef _WIN32
-    // Bytes are read from the descriptor directly; QSerialPort must not pick up what arrives
-    // between commands while the event loop runs, beyond one byte that nobody reads.
-    port_.setReadBufferSize(1);
-#endif
+    // On the direct road bytes are read from the descriptor; QSerialPort must not pick up what
+    // arrives between commands while the event loop runs, beyond one byte that nobody reads.
+    port_.setReadBufferSize(direct_ ? 1 : 0);
     port_.clearError();
     errorText_.clear();
     return true;
@@ -120,12 +144,14 @@ bool QtSerialLine::purge() {
         return false;
     port_.clearError();
 #ifndef _WIN32
-    // The transfers bypass QSerialPort's buffers: the port's own queues and the bytes read
-    // ahead are all there is.
-    aheadBegin_ = aheadEnd_ = 0;
-    if (::tcflush(static_cast<int>(port_.handle()), TCIOFLUSH) != 0)
-        return FailErrno(errno) == 0;
-    return true;
+    // The direct transfers bypass QSerialPort's buffers: the port's own queues and the bytes
+    // read ahead are all there is.
+    if (direct_) {
+        aheadBegin_ = aheadEnd_ = 0;
+        if (::tcflush(static_cast<int>(port_.handle()), TCIOFLUSH) != 0)
+            return FailErrno(errno) == 0;
+        return true;
+    }
 #endif
     if (!port_.clear(QSerialPort::AllDirections)) {
         errorText_ = port_.errorString().toStdString();
@@ -153,7 +179,8 @@ int QtSerialLine::write(const uint8_t* bytes, int count) {
     if (count <= 0)
         return 0;
 #ifndef _WIN32
-    return WriteDirect(bytes, count);
+    if (direct_)
+        return WriteDirect(bytes, count);
 #endif
     if (port_.write(reinterpret_cast<const char*>(bytes), count) < 0)
         return Fail();
@@ -177,7 +204,8 @@ int QtSerialLine::read(uint8_t* buffer, int count) {
         return -1;
     port_.clearError();
 #ifndef _WIN32
-    return ReadDirect(buffer, count);
+    if (direct_)
+        return ReadDirect(buffer, count);
 #endif
     QElapsedTimer timer;
     timer.start();
