@@ -11,13 +11,16 @@
 //     beyond its mandated 1 ms no more than libmodbus' whole time, medians). libmodbus'
 //     requests are spaced by the same 1 ms, outside its timing.
 // Prints every figure for both roads side by side; exits with 1 when a target is missed.
+//
+// bench_link profile direct|qserialport|libmodbus N runs only N function-4 transactions of one
+// kind, for strace, perf and callgrind.
 
 #include "emu/device.h"
 #include "emu/ptyserver.h"
+#include "linecount.h"
 #include "link/comportclass.h"
 #include "link/devicecommands.h"
 #include "link/steadylineclock.h"
-#include "linecount.h"
 
 #include <QCoreApplication>
 #include <modbus.h>
@@ -228,10 +231,24 @@ bool LibmodbusClockBlock(Road& spacer, const std::string& port, int count,
 
 } // namespace
 
+// N function-4 transactions of one kind and nothing else.
+int Profile(const std::string& kind, int count, const std::string& portName) {
+    Road direct(SerialPath::Direct);
+    Road portable(SerialPath::Portable);
+    std::vector<double> times;
+    const bool ok = kind == "libmodbus"     ? LibmodbusClockBlock(direct, portName, count, times)
+                    : kind == "qserialport" ? EngineClockBlock(portable, portName, count, times)
+                                            : EngineClockBlock(direct, portName, count, times);
+    std::printf("%s: %d transactions, median %.1f us%s\n", kind.c_str(), count,
+                Median(times) * 1000, kind == "libmodbus" ? "" : " beyond the 1 ms");
+    return ok ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    const int transactions = argc > 2 ? std::max(300, std::atoi(argv[2])) : 1000;
+    const bool profile = argc > 3 && std::string(argv[1]) == "profile";
+    const int rounds = argc > 1 && !profile ? std::max(1, std::atoi(argv[1])) : 5;
+    const int transactions = argc > 2 && !profile ? std::max(300, std::atoi(argv[2])) : 1000;
 
     emu::Device device;
     std::vector<emu::ModuleSlot> six;
@@ -246,6 +263,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string portName = server.SlavePath();
+    if (profile)
+        return Profile(argv[2], std::max(1, std::atoi(argv[3])), portName);
     std::printf("emulator on %s, %d rounds, %d transactions\n", portName.c_str(), rounds,
                 transactions);
 
@@ -285,8 +304,7 @@ int main(int argc, char** argv) {
                 Median(engine[0]) * 1000, Median(engine[1]) * 1000, Median(lib) * 1000);
     std::printf("\n%-46s %9s %11s   target\n", "figure (medians)", "direct", "QSerialPort");
     Report("read time / imposed pauses, bare pty", imposed[0].read, imposed[1].read, 1.10, true);
-    Report("write time / imposed pauses, bare pty", imposed[0].write, imposed[1].write, 1.05,
-           true);
+    Report("write time / imposed pauses, bare pty", imposed[0].write, imposed[1].write, 1.05, true);
     Report("engine CPU / wall time, read", cpu[0].read, cpu[1].read, 0.10, true);
     Report("engine CPU / wall time, write", cpu[0].write, cpu[1].write, 0.10, true);
     Report("read time / line limit, 9600 8N2", slow[0].read, slow[1].read, 1.03, true);

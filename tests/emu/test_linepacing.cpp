@@ -26,9 +26,17 @@ struct ReplyCase {
 
 // 9600 8N2: 11 bits, 1145.83 µs a character; 22 bytes take 25208 µs.
 const ReplyCase kReplies[] = {
-    {"PacedByteByByte", {true, 0, -1}, {9600, 11}, 3, {1, 1, 1},
+    {"PacedByteByByte",
+     {true, 0, -1},
+     {9600, 11},
+     3,
+     {1, 1, 1},
      {microseconds(2000 + 1145), microseconds(2000 + 2291), microseconds(2000 + 3437)}},
-    {"AdapterEvery16ms", {true, 16, -1}, {9600, 11}, 22, {13, 9},
+    {"AdapterEvery16ms",
+     {true, 16, -1},
+     {9600, 11},
+     22,
+     {13, 9},
      {microseconds(2000 + 16000), microseconds(2000 + 32000)}},
     {"AdapterTurnaround5", {true, 16, 5}, {115200, 11}, 22, {22}, {microseconds(5000 + 16000)}},
     {"UnpacedAdapter", {false, 16, -1}, {9600, 11}, 22, {22}, {microseconds(16000)}},
@@ -96,10 +104,12 @@ struct FormatCase {
 TEST(CharFormat, ReadFromTheTerminalsSettings) {
     int master = -1, slave = -1;
     ASSERT_EQ(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    // A pseudo-terminal drops the parity flag (the kernel clears it), so only the speed and the
+    // stop bits can be tried here.
     const FormatCase cases[] = {{B9600, CSTOPB, 9600, 11},
                                 {B9600, 0, 9600, 10},
-                                {B1200, PARENB, 1200, 11},
-                                {B115200, PARENB | PARODD | CSTOPB, 115200, 12}};
+                                {B1200, 0, 1200, 10},
+                                {B115200, CSTOPB, 115200, 11}};
     for (const FormatCase& c : cases) {
         termios tio{};
         ASSERT_EQ(::tcgetattr(slave, &tio), 0);
