@@ -12,8 +12,8 @@
 //     requests are spaced by the same 1 ms, outside its timing.
 // Prints every figure for both roads side by side; exits with 1 when a target is missed.
 //
-// bench_link profile direct|qserialport|libmodbus N runs only N function-4 transactions of one
-// kind, for strace, perf and callgrind.
+// bench_link profile direct|qserialport|libmodbus N [BAUD] runs only N function-4 transactions
+// of one kind, for strace, perf and callgrind; with BAUD on a line paced at that speed.
 
 #include "emu/device.h"
 #include "emu/ptyserver.h"
@@ -179,7 +179,8 @@ bool PacedLine(Road& road, emu::PtyServer& server, int baud, int rounds, Pair* r
         wr.push_back(wf.wallMs / writeLimit);
     }
     std::printf("  %-12s %6d baud: line limit read %.1f ms, write %.1f ms\n",
-                SerialPathName(road.line.Path()).c_str(), baud, readLimit, writeLimit);
+                road.line.Path() == SerialPath::Direct ? "direct" : "QSerialPort", baud, readLimit,
+                writeLimit);
     *ratio = {Median(rr), Median(wr)};
     road.port.ClosePort();
     server.SetPacing({});
@@ -187,15 +188,28 @@ bool PacedLine(Road& road, emu::PtyServer& server, int baud, int rounds, Pair* r
 }
 
 // One block of function-4 transactions on the engine; false when one failed.
-bool EngineClockBlock(Road& road, const std::string& port, int count, std::vector<double>& out) {
-    if (!Open(road, port, 9600))
+// Where one transaction's time went: the engine's own work beyond its 1 ms (before the request
+// went out and after the reply came in), and from the request to the reply.
+struct Split {
+    std::vector<double> own, wait;
+};
+
+bool EngineClockBlock(Road& road, const std::string& port, int count, std::vector<double>& out,
+                      int baud = 9600, Split* split = nullptr) {
+    if (!Open(road, port, baud))
         return false;
     road.port.SetDelayTx(1);
     DeviceClock clock{};
     for (int i = 0; i < count; ++i) {
         const auto t0 = Clock::now();
         const int code = ReadClock(road.port, 0, clock);
-        out.push_back(Ms(Clock::now() - t0) - 1.0);
+        const auto t1 = Clock::now();
+        out.push_back(Ms(t1 - t0) - 1.0);
+        if (split) {
+            split->own.push_back(Ms(road.line.WriteStarted() - t0) - 1.0 +
+                                 Ms(t1 - road.line.ReplyIn()));
+            split->wait.push_back(Ms(road.line.ReplyIn() - road.line.WriteStarted()));
+        }
         if (code != 0) {
             std::printf("clock read failed with code %d\n", code);
             return false;
@@ -232,15 +246,25 @@ bool LibmodbusClockBlock(Road& spacer, const std::string& port, int count,
 } // namespace
 
 // N function-4 transactions of one kind and nothing else.
-int Profile(const std::string& kind, int count, const std::string& portName) {
+int Profile(const std::string& kind, int count, int baud, bool paced, const std::string& portName) {
     Road direct(SerialPath::Direct);
     Road portable(SerialPath::Portable);
     std::vector<double> times;
-    const bool ok = kind == "libmodbus"     ? LibmodbusClockBlock(direct, portName, count, times)
-                    : kind == "qserialport" ? EngineClockBlock(portable, portName, count, times)
-                                            : EngineClockBlock(direct, portName, count, times);
+    Split split;
+    const bool ok = kind == "libmodbus" ? LibmodbusClockBlock(direct, portName, count, times)
+                    : kind == "qserialport"
+                        ? EngineClockBlock(portable, portName, count, times, baud, &split)
+                        : EngineClockBlock(direct, portName, count, times, baud, &split);
+    // on a paced line: 8 request and 19 reply bytes of 11 bits, and the 2 ms turnaround
+    const double lineMs = paced ? 27 * 11 * 1000.0 / baud + 2 : 0;
     std::printf("%s: %d transactions, median %.1f us%s\n", kind.c_str(), count,
-                Median(times) * 1000, kind == "libmodbus" ? "" : " beyond the 1 ms");
+                (Median(times) - lineMs) * 1000,
+                kind == "libmodbus" ? ""
+                : paced             ? " beyond the 1 ms and the line"
+                                    : " beyond the 1 ms");
+    if (!split.own.empty())
+        std::printf("  the engine's own part %.1f us, request to reply %.1f us (medians)\n",
+                    Median(split.own) * 1000, Median(split.wait) * 1000);
     return ok ? 0 : 1;
 }
 
@@ -263,8 +287,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string portName = server.SlavePath();
-    if (profile)
-        return Profile(argv[2], std::max(1, std::atoi(argv[3])), portName);
+    if (profile) {
+        const int baud = argc > 4 ? std::atoi(argv[4]) : 0;
+        if (baud > 0)
+            server.SetPacing({true, 0, 2});
+        return Profile(argv[2], std::max(1, std::atoi(argv[3])), baud > 0 ? baud : 9600, baud > 0,
+                       portName);
+    }
     std::printf("emulator on %s, %d rounds, %d transactions\n", portName.c_str(), rounds,
                 transactions);
 
@@ -288,10 +317,11 @@ int main(int argc, char** argv) {
         pauses.push_back(Ms(Clock::now() - t0) - 1.0);
     }
     std::vector<double> engine[2], lib;
+    Split split[2];
     constexpr int kBlock = 100;
     for (int done = 0; done < transactions; done += kBlock) {
         for (int i = 0; i < 2; ++i)
-            if (!EngineClockBlock(*roads[i], portName, kBlock, engine[i]))
+            if (!EngineClockBlock(*roads[i], portName, kBlock, engine[i], 9600, &split[i]))
                 return 1;
         if (!LibmodbusClockBlock(direct, portName, kBlock, lib))
             return 1;
@@ -302,6 +332,10 @@ int main(int argc, char** argv) {
     std::printf("function 4: engine beyond its 1 ms median %.1f us (direct), %.1f us "
                 "(QSerialPort); libmodbus median %.1f us\n",
                 Median(engine[0]) * 1000, Median(engine[1]) * 1000, Median(lib) * 1000);
+    for (int i = 0; i < 2; ++i)
+        std::printf("  %-11s the engine's own part %.1f us, request to reply %.1f us\n",
+                    i == 0 ? "direct" : "QSerialPort", Median(split[i].own) * 1000,
+                    Median(split[i].wait) * 1000);
     std::printf("\n%-46s %9s %11s   target\n", "figure (medians)", "direct", "QSerialPort");
     Report("read time / imposed pauses, bare pty", imposed[0].read, imposed[1].read, 1.10, true);
     Report("write time / imposed pauses, bare pty", imposed[0].write, imposed[1].write, 1.05, true);

@@ -19,7 +19,10 @@ double LineLimitMs(const LineCounts& c, const LineTiming& t) {
 }
 
 int CountingLine::write(const uint8_t* bytes, int count) {
+    writeStart_ = std::chrono::steady_clock::now();
     const int n = line_.write(bytes, count);
+    writeEnd_ = std::chrono::steady_clock::now();
+    replyTaken_ = false;
     if (n > 0) {
         ++counts_.requests;
         counts_.bytesOut += n;
@@ -33,6 +36,10 @@ int CountingLine::write(const uint8_t* bytes, int count) {
 
 int CountingLine::read(uint8_t* buffer, int count) {
     const int n = line_.read(buffer, count);
+    if (!replyTaken_) {
+        replyIn_ = std::chrono::steady_clock::now();
+        replyTaken_ = true;
+    }
     if (n > 0)
         counts_.bytesIn += n;
     return n;

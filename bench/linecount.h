@@ -6,6 +6,7 @@
 
 #include "link/qtserialline.h"
 
+#include <chrono>
 #include <cstdint>
 
 struct LineCounts {
@@ -42,7 +43,16 @@ public:
     SerialPath Path() const { return line_.Path(); }
     LineCounts Take(); // the counts so far; they start again from zero
 
+    // When the last request went out, and when the first read after it returned: what lies
+    // between is the line's, the emulator's and the kernel's, not the engine's.
+    using TimePoint = std::chrono::steady_clock::time_point;
+    TimePoint WriteStarted() const { return writeStart_; }
+    TimePoint WriteDone() const { return writeEnd_; }
+    TimePoint ReplyIn() const { return replyIn_; }
+
 private:
     QtSerialLine line_;
     LineCounts counts_;
+    TimePoint writeStart_{}, writeEnd_{}, replyIn_{};
+    bool replyTaken_ = false;
 };
