@@ -12,8 +12,9 @@
 //     requests are spaced by the same 1 ms, outside its timing.
 // Prints every figure for both roads side by side; exits with 1 when a target is missed.
 //
-// bench_link profile direct|qserialport|libmodbus N [BAUD] runs only N function-4 transactions
-// of one kind, for strace, perf and callgrind; with BAUD on a line paced at that speed.
+// bench_link profile direct|qserialport|libmodbus|pty N [BAUD] runs only N function-4
+// transactions of one kind, for strace, perf and callgrind; with BAUD on a line paced at that
+// speed; pty is the bare pseudo-terminal round trip without emulator or engine.
 
 #include "emu/device.h"
 #include "emu/ptyserver.h"
@@ -24,6 +25,11 @@
 
 #include <QCoreApplication>
 #include <modbus.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -245,10 +251,56 @@ bool LibmodbusClockBlock(Road& spacer, const std::string& port, int count,
 
 } // namespace
 
+// The floor the pseudo-terminal itself sets: 8 bytes out and 19 back through a thread that only
+// echoes, no emulator and no engine. Medians in milliseconds.
+double PtyRoundTrip(int count) {
+    int master = -1, slave = -1;
+    if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
+        return -1;
+    termios tio{};
+    ::tcgetattr(slave, &tio);
+    ::cfmakeraw(&tio);
+    ::tcsetattr(slave, TCSANOW, &tio);
+    std::thread echo([master, count] {
+        uint8_t buf[64] = {};
+        for (int i = 0; i < count; ++i) {
+            pollfd p{master, POLLIN, 0};
+            if (::poll(&p, 1, 1000) <= 0 || ::read(master, buf, sizeof buf) <= 0 ||
+                ::write(master, buf, 19) != 19)
+                return;
+        }
+    });
+    std::vector<double> times;
+    const uint8_t request[8] = {1, 4, 3, 0xE8, 0, 7, 0x31, 0xB8};
+    uint8_t reply[64];
+    for (int i = 0; i < count; ++i) {
+        const auto t0 = Clock::now();
+        if (::write(slave, request, sizeof request) != sizeof request)
+            break;
+        int got = 0;
+        while (got < 19) {
+            pollfd p{slave, POLLIN, 0};
+            const ssize_t n = ::poll(&p, 1, 1000) > 0 ? ::read(slave, reply, sizeof reply) : -1;
+            if (n <= 0)
+                break;
+            got += int(n);
+        }
+        times.push_back(Ms(Clock::now() - t0));
+    }
+    echo.join();
+    ::close(slave);
+    ::close(master);
+    return Median(times);
+}
+
 // N function-4 transactions of one kind and nothing else.
 int Profile(const std::string& kind, int count, int baud, bool paced, const std::string& portName) {
     Road direct(SerialPath::Direct);
     Road portable(SerialPath::Portable);
+    if (kind == "pty") {
+        std::printf("pty: %d round trips, median %.1f us\n", count, PtyRoundTrip(count) * 1000);
+        return 0;
+    }
     std::vector<double> times;
     Split split;
     const bool ok = kind == "libmodbus" ? LibmodbusClockBlock(direct, portName, count, times)
@@ -316,10 +368,11 @@ int main(int argc, char** argv) {
         direct.port.Pause(1);
         pauses.push_back(Ms(Clock::now() - t0) - 1.0);
     }
-    std::vector<double> engine[2], lib;
+    std::vector<double> engine[2], lib, floor;
     Split split[2];
     constexpr int kBlock = 100;
     for (int done = 0; done < transactions; done += kBlock) {
+        floor.push_back(PtyRoundTrip(kBlock));
         for (int i = 0; i < 2; ++i)
             if (!EngineClockBlock(*roads[i], portName, kBlock, engine[i], 9600, &split[i]))
                 return 1;
@@ -332,6 +385,8 @@ int main(int argc, char** argv) {
     std::printf("function 4: engine beyond its 1 ms median %.1f us (direct), %.1f us "
                 "(QSerialPort); libmodbus median %.1f us\n",
                 Median(engine[0]) * 1000, Median(engine[1]) * 1000, Median(lib) * 1000);
+    std::printf("  bare pseudo-terminal round trip (an echo thread, no emulator) %.1f us\n",
+                Median(floor) * 1000);
     for (int i = 0; i < 2; ++i)
         std::printf("  %-11s the engine's own part %.1f us, request to reply %.1f us\n",
                     i == 0 ? "direct" : "QSerialPort", Median(split[i].own) * 1000,
