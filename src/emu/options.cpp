@@ -240,7 +240,8 @@ the emulator serves until it gets SIGTERM or SIGINT (or the command quit).
   --link PATH            make PATH a symbolic link to the port (removed on exit)
   --seed N               seed of the random faults (default 1)
   --pace                 bytes at the line's real rate, both ways: start bit, 8 data bits,
-                         parity bit if any, stop bits, at the speed the program set on its port
+                         parity bit, stop bits, at the speed the program set on its port (a
+                         pseudo-terminal keeps no parity setting: no parity bit is counted)
   --latency MS           hand the answer over in chunks at most every MS ms, as a USB adapter
                          does on its latency timer (default 0: no adapter)
   --turnaround MS        from the end of a request to the start of its answer
