@@ -39,6 +39,7 @@ public:
     int write(const uint8_t* bytes, int count) override;
     int read(uint8_t* buffer, int count) override;
     std::string errorText() const override { return line_.errorText(); }
+    std::string openFailureText() const override { return line_.openFailureText(); }
 
     SerialPath Path() const { return line_.Path(); }
     LineCounts Take(); // the counts so far; they start again from zero
