@@ -1,6 +1,7 @@
 #include "emu/console.h"
 
 #include "emu/options.h"
+#include "emu/ptyserver.h"
 
 #include <cstdio>
 #include <sstream>
@@ -60,6 +61,10 @@ const char* const kHelp[] = {
     "image HEX x82          the network image",
     "clock s,m,h,d,mo,y,wd  set the clock; freeze / thaw stop and restart it",
     "seed N                 seed of the random faults",
+    "pace on|off            bytes at the line's real rate (the speed set on the port)",
+    "latency MS             answers in chunks at most every MS ms (0: no USB adapter)",
+    "turnaround MS          end of request to start of answer (-1: 2 ms when paced)",
+    "line                   the line's timing in force",
     "requests | log | clear-log   requests taken so far, their log",
     "device I               the device further commands address (0 = first --address)",
     "quit                   end the emulator",
@@ -109,6 +114,8 @@ bool Console::Run(const Words& words, std::vector<std::string>& out, std::string
         Current().ClearRequestLog();
     } else if (cmd == "freeze" || cmd == "thaw") {
         Current().SetClockFrozen(cmd == "freeze");
+    } else if (cmd == "pace" || cmd == "latency" || cmd == "turnaround" || cmd == "line") {
+        return SetLine(words, out, error);
     } else if (cmd == "modules" || cmd == "records" || cmd == "image" || cmd == "clock") {
         return SetMemory(words, error);
     } else {
@@ -171,6 +178,33 @@ bool Console::SetMemory(const Words& words, std::string& error) {
         std::copy(bytes.begin(), bytes.end(), image.begin());
         Current().SetImage(image);
     }
+    return true;
+}
+
+bool Console::SetLine(const Words& words, std::vector<std::string>& out, std::string& error) {
+    const std::string& cmd = words[0];
+    if (!line_) {
+        error = "no line to time";
+        return false;
+    }
+    Pacing pacing = line_->GetPacing();
+    long long v = 0;
+    if (cmd == "pace" && words.size() == 2 && (words[1] == "on" || words[1] == "off")) {
+        pacing.pace = words[1] == "on";
+    } else if (cmd != "pace" && cmd != "line" && words.size() == 2 &&
+               ParseNumber(words[1], cmd == "latency" ? 0 : -1, Pacing::kMaxMs, &v)) {
+        (cmd == "latency" ? pacing.latencyMs : pacing.turnaroundMs) = static_cast<int>(v);
+    } else if (cmd != "line" || words.size() != 1) {
+        error = cmd == "pace" ? "pace takes on or off"
+                : cmd == "line"
+                    ? "line takes no argument"
+                    : cmd + " needs milliseconds up to " + std::to_string(Pacing::kMaxMs);
+        return false;
+    }
+    line_->SetPacing(pacing);
+    out.push_back(std::string("pace ") + (pacing.pace ? "on" : "off") + " latency " +
+                  std::to_string(pacing.latencyMs) + " turnaround " +
+                  std::to_string(pacing.Turnaround()));
     return true;
 }
 

@@ -10,9 +10,13 @@
 
 namespace emu {
 
+class PtyServer;
+
 class Console {
 public:
-    explicit Console(std::vector<Device*> devices) : devices_(std::move(devices)) {}
+    // `line`, when given, takes the line-timing commands (pace, latency, turnaround, line).
+    explicit Console(std::vector<Device*> devices, PtyServer* line = nullptr)
+        : devices_(std::move(devices)), line_(line) {}
 
     std::vector<std::string> Execute(const std::string& line);
     bool QuitRequested() const { return quit_; }
@@ -23,9 +27,11 @@ private:
     bool SetFault(const Words& words, std::string& error);
     bool SetMemory(const Words& words, std::string& error);
     bool SetNumber(const Words& words, std::string& error);
+    bool SetLine(const Words& words, std::vector<std::string>& out, std::string& error);
     Device& Current() { return *devices_[current_]; }
 
     std::vector<Device*> devices_;
+    PtyServer* line_;
     size_t current_ = 0;
     bool quit_ = false;
 };

@@ -121,6 +121,7 @@ int Serve(const emu::EmuOptions& options) {
         raw.push_back(d.get());
         devices.push_back(std::move(d));
     }
+    server.SetPacing(options.pacing);
     std::string error;
     if (!server.Open(&error)) {
         std::fprintf(stderr, "lum08-emu: cannot open a pseudo-terminal: %s\n", error.c_str());
@@ -139,7 +140,7 @@ int Serve(const emu::EmuOptions& options) {
         server.RequestStop();
     std::cout << port << std::endl;
 
-    emu::Console console(raw);
+    emu::Console console(raw, &server);
     CommandInput input(console, server, options.quitOnEof);
     server.WatchInput(STDIN_FILENO, [&input] { return input.OnReadable(); });
     server.Run();

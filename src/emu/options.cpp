@@ -54,9 +54,9 @@ bool ShortFault(const std::string& option, const std::string& value, EmuOptions*
 }
 
 bool TakesValue(const std::string& option) {
-    static const char* const withValue[] = {"--address",  "--modules",   "--busy",  "--clock",
-                                            "--link",     "--seed",      "--fault", "--partial",
-                                            "--crc-rate", "--exception", "--noise"};
+    static const char* const withValue[] = {
+        "--address", "--modules",  "--busy",      "--clock", "--link",    "--seed",      "--fault",
+        "--partial", "--crc-rate", "--exception", "--noise", "--latency", "--turnaround"};
     for (const char* o : withValue)
         if (option == o)
             return true;
@@ -94,6 +94,13 @@ bool Apply(const std::string& option, const std::string& value, EmuOptions* o, s
         o->seed = static_cast<uint64_t>(v);
         return true;
     }
+    if (option == "--latency" || option == "--turnaround") {
+        if (!ParseNumber(value, 0, Pacing::kMaxMs, &v))
+            return Fail(error, option + " needs milliseconds 0.." + std::to_string(Pacing::kMaxMs) +
+                                   ", not '" + value + "'");
+        (option == "--latency" ? o->pacing.latencyMs : o->pacing.turnaroundMs) = int(v);
+        return true;
+    }
     if (option == "--fault") {
         std::string parseError;
         auto fault = ParseFault(value, 0, &parseError);
@@ -108,6 +115,8 @@ bool Apply(const std::string& option, const std::string& value, EmuOptions* o, s
 bool ApplyFlag(const std::string& option, EmuOptions* o, std::string* error) {
     if (option == "--help" || option == "-h")
         o->help = true;
+    else if (option == "--pace")
+        o->pacing.pace = true;
     else if (option == "--clock-frozen")
         o->clockFrozen = true;
     else if (option == "--quit-on-eof")
@@ -230,6 +239,13 @@ the emulator serves until it gets SIGTERM or SIGINT (or the command quit).
   --clock-frozen         the clock does not run
   --link PATH            make PATH a symbolic link to the port (removed on exit)
   --seed N               seed of the random faults (default 1)
+  --pace                 bytes at the line's real rate, both ways: start bit, 8 data bits,
+                         parity bit, stop bits, at the speed the program set on its port (a
+                         pseudo-terminal keeps no parity setting: no parity bit is counted)
+  --latency MS           hand the answer over in chunks at most every MS ms, as a USB adapter
+                         does on its latency timer (default 0: no adapter)
+  --turnaround MS        from the end of a request to the start of its answer
+                         (default 2 with --pace, else 0)
   --no-register          do not list the port for the program's port list
   --quit-on-eof          end when standard input closes
   --help                 this text
@@ -250,6 +266,7 @@ Faults (each may be repeated; they apply to the answers):
 
 Commands on standard input (one per line; each answer ends with "ok" or "error: ..."):
   dump | fault none | fault SPEC | fault add SPEC | faults | busy N | busy-now N
+  pace on|off | latency MS | turnaround MS | line
   address N | modules SPEC | records BLOCK HEX... | image HEX... | clock s,m,h,d,mo,y,wd
   freeze | thaw | seed N | requests | log | clear-log | device I | help | quit
 )";

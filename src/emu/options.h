@@ -3,6 +3,7 @@
 
 #include "emu/device.h"
 #include "emu/faults.h"
+#include "emu/linepacing.h"
 
 #include <cstdint>
 #include <optional>
@@ -20,6 +21,7 @@ struct EmuOptions {
     std::string link; // symbolic link to the port
     uint64_t seed = 1;
     std::vector<Fault> faults;
+    Pacing pacing;            // the line's timing (--pace, --latency, --turnaround)
     bool quitOnEof = false;   // end when standard input closes
     bool registerPort = true; // list the port for the program
     bool help = false;

@@ -7,6 +7,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 #include <termios.h>
 #include <unistd.h>
 
@@ -147,16 +150,59 @@ void PtyServer::Close() {
 void PtyServer::CloseTerminal() {
     CloseFd(slave_);
     CloseFd(master_);
+    incoming_.clear();
+    outgoing_.clear();
+    timer_.Reset();
+}
+
+void PtyServer::SetPacing(const Pacing& pacing) {
+    latencyMs_ = pacing.latencyMs;
+    turnaroundMs_ = pacing.turnaroundMs;
+    pace_ = pacing.pace;
+}
+
+Pacing PtyServer::GetPacing() const {
+    return {pace_.load(), latencyMs_.load(), turnaroundMs_.load()};
+}
+
+std::optional<PtyServer::TimePoint> PtyServer::NextDue() const {
+    std::optional<TimePoint> due;
+    if (!incoming_.empty())
+        due = incoming_.front().due;
+    if (!outgoing_.empty() && (!due || outgoing_.front().due < *due))
+        due = outgoing_.front().due;
+    return due;
+}
+
+void PtyServer::DeliverDue(Framer& framer) {
+    const auto now = std::chrono::steady_clock::now();
+    while (!incoming_.empty() && incoming_.front().due <= now && master_ >= 0) {
+        const Incoming in = std::move(incoming_.front());
+        incoming_.pop_front();
+        Dispatch(framer.Push(in.bytes.data(), in.bytes.size(), in.due), in.due);
+    }
+    while (!outgoing_.empty() && outgoing_.front().due <= now && master_ >= 0) {
+        const LineTimer::Chunk chunk = std::move(outgoing_.front());
+        outgoing_.pop_front();
+        Send(chunk.bytes, chunk.last);
+    }
 }
 
 void PtyServer::Run() {
     std::lock_guard running(runMutex_);
+#ifdef __linux__
+    // A paced line wakes every character time (87 µs at 115200 baud): the kernel's default
+    // timer slack of 50 µs would smear the bytes.
+    ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+#endif
     Framer framer;
     bool idleHangup = false;
     while (!stopRequested_ && master_ >= 0) {
         pollfd fds[3] = {{master_, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}, {inputFd_, POLLIN, 0}};
         const nfds_t count = inputFd_ >= 0 ? 3 : 2;
-        const auto deadline = framer.Deadline();
+        auto deadline = framer.Deadline();
+        if (const auto due = NextDue(); due && (!deadline || *due < *deadline))
+            deadline = due;
         timespec ts{};
         const timespec* timeout = nullptr;
         if (idleHangup) {
@@ -183,8 +229,12 @@ void PtyServer::Run() {
                 break; // a hangup fault closed the line
         }
         idleHangup = (fds[0].revents & POLLHUP) != 0;
-        if (framer.Deadline() && std::chrono::steady_clock::now() >= *framer.Deadline())
-            Dispatch(framer.Expire(std::chrono::steady_clock::now()));
+        DeliverDue(framer);
+        if (master_ < 0)
+            break;
+        const auto now = std::chrono::steady_clock::now();
+        if (framer.Deadline() && now >= *framer.Deadline())
+            Dispatch(framer.Expire(now), now);
         if (master_ < 0)
             break;
         if (count == 3 && fds[2].revents != 0 && !inputHandler_())
@@ -197,9 +247,20 @@ bool PtyServer::ReadLine(Framer& framer) {
     for (;;) {
         const ssize_t n = ::read(master_, buf, sizeof buf);
         if (n > 0) {
-            Dispatch(framer.Push(buf, static_cast<size_t>(n), std::chrono::steady_clock::now()));
-            if (master_ < 0)
-                return true;
+            const auto now = std::chrono::steady_clock::now();
+            const Pacing pacing = GetPacing();
+            if (!pacing.Active() && incoming_.empty()) {
+                Dispatch(framer.Push(buf, static_cast<size_t>(n), now), now);
+                if (master_ < 0)
+                    return true;
+                continue;
+            }
+            // The bytes are on the line for as long as the program's speed says; the speed is
+            // looked up each time, since the program may set another one at any moment.
+            if (pacing.pace && !ReadCharFormat(slave_, &format_))
+                format_ = CharFormat{};
+            const TimePoint due = timer_.RequestIn(static_cast<size_t>(n), now, pacing, format_);
+            incoming_.push_back({due, std::vector<uint8_t>(buf, buf + n)});
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -209,14 +270,20 @@ bool PtyServer::ReadLine(Framer& framer) {
     }
 }
 
-void PtyServer::Dispatch(const std::vector<std::vector<uint8_t>>& frames) {
+void PtyServer::Dispatch(const std::vector<std::vector<uint8_t>>& frames, TimePoint requestEnd) {
+    const Pacing pacing = GetPacing();
     for (const auto& frame : frames) {
         ++framesReceived_;
         bool hangup = false;
         for (Device* device : devices_) {
             const std::vector<uint8_t> reply = device->Handle(frame);
-            if (!reply.empty())
-                Send(reply);
+            if (!pacing.Active() && outgoing_.empty()) {
+                if (!reply.empty())
+                    Send(reply);
+            } else {
+                for (auto& chunk : timer_.Reply(reply, requestEnd, pacing, format_))
+                    outgoing_.push_back(std::move(chunk));
+            }
             hangup = device->TakeHangup() || hangup;
         }
         if (hangup) {
@@ -227,7 +294,7 @@ void PtyServer::Dispatch(const std::vector<std::vector<uint8_t>>& frames) {
     }
 }
 
-void PtyServer::Send(const std::vector<uint8_t>& bytes) {
+void PtyServer::Send(const std::vector<uint8_t>& bytes, bool wholeReply) {
     size_t done = 0;
     bool flushed = false;
     while (done < bytes.size() && master_ >= 0) {
@@ -252,7 +319,8 @@ void PtyServer::Send(const std::vector<uint8_t>& bytes) {
         }
         return; // the answer is lost, as on a line nobody listens to
     }
-    ++repliesSent_;
+    if (wholeReply)
+        ++repliesSent_;
 }
 
 } // namespace emu

@@ -1,14 +1,19 @@
 #pragma once
 // Serves one or more emulated devices on a pseudo-terminal: the program (or any Modbus master)
 // opens the slave side as its serial port. Runs either on a background thread (Start/Stop) or
-// on the caller's thread (Run). Frames are answered the moment they are complete.
+// on the caller's thread (Run). Frames are answered the moment they are complete, unless the
+// line is paced like a real one (SetPacing).
 
 #include "emu/device.h"
+#include "emu/linepacing.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -51,15 +56,23 @@ public:
     // Closes the terminal: whoever has the port open sees it vanish.
     void Close();
 
+    // The line's timing; safe from any thread, taken from the next request on.
+    void SetPacing(const Pacing& pacing);
+    Pacing GetPacing() const;
+
     uint64_t FramesReceived() const { return framesReceived_.load(); }
     uint64_t RepliesSent() const { return repliesSent_.load(); }
     bool HungUp() const { return hungUp_.load(); }
 
 private:
     bool OpenStopPipe(std::string* error);
+    using TimePoint = std::chrono::steady_clock::time_point;
     bool ReadLine(Framer& framer); // false when the terminal failed
-    void Dispatch(const std::vector<std::vector<uint8_t>>& frames);
-    void Send(const std::vector<uint8_t>& bytes);
+    void Dispatch(const std::vector<std::vector<uint8_t>>& frames, TimePoint requestEnd);
+    // Request bytes whose time has come go to the framer, reply bytes to the port.
+    void DeliverDue(Framer& framer);
+    std::optional<TimePoint> NextDue() const;
+    void Send(const std::vector<uint8_t>& bytes, bool wholeReply = true);
     void CloseTerminal();
 
     std::vector<Device*> devices_;
@@ -75,6 +88,18 @@ private:
     std::atomic<uint64_t> repliesSent_{0};
     std::atomic<bool> hungUp_{false};
     std::atomic<bool> stopRequested_{false};
+    std::atomic<bool> pace_{false};
+    std::atomic<int> latencyMs_{0};
+    std::atomic<int> turnaroundMs_{-1};
+    // Paced line: requests on their way in, reply pieces on their way out.
+    struct Incoming {
+        TimePoint due;
+        std::vector<uint8_t> bytes;
+    };
+    std::deque<Incoming> incoming_;
+    std::deque<LineTimer::Chunk> outgoing_;
+    LineTimer timer_;
+    CharFormat format_; // of the last request
 };
 
 } // namespace emu

@@ -1,13 +1,23 @@
 #pragma once
 // The real serial line: QSerialPort driven synchronously with the engine's read time-outs.
+// Two roads for the bytes: on POSIX straight through the port's descriptor, elsewhere (Windows)
+// through QSerialPort's own reads and writes. Both are built on Linux and either can be chosen
+// there, so that the road Windows takes is tested too.
 
 #include "link/serialline.h"
 
 #include <QSerialPort>
 
+#include <string>
+
+enum class SerialPath {
+    Direct,   // the port's own descriptor (POSIX only)
+    Portable, // QSerialPort's reads and writes
+};
+
 class QtSerialLine : public SerialLine {
 public:
-    QtSerialLine();
+    explicit QtSerialLine(SerialPath path = DefaultPath());
     ~QtSerialLine() override;
 
     bool open(const LineSettings& settings) override;
@@ -27,6 +37,12 @@ public:
     // symbolic link to one counts). On Windows: COM1, COM2, ... location receives the name
     // to open the port by.
     static bool IsSerialPortName(const std::string& name, std::string* location);
+
+    SerialPath Path() const { return direct_ ? SerialPath::Direct : SerialPath::Portable; }
+    // The road a line takes unless told otherwise: direct on POSIX, where the environment
+    // variable LUM_SERIAL_PATH=qserialport (tests, benchmarks) chooses the portable one instead;
+    // portable elsewhere.
+    static SerialPath DefaultPath();
 
     // The line's time-outs, in milliseconds.
     static constexpr int ByteGapMs = 100;
@@ -55,4 +71,10 @@ private:
     QSerialPort port_;
     std::string errorText_;
     std::string openFailureText_;
+    bool direct_ = false;
 };
+
+// The road in the operator's words ("О программе").
+std::string SerialPathName(SerialPath path);
+// The road the program's own line takes.
+std::string SerialPathInUse();

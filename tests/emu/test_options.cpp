@@ -24,6 +24,7 @@ TEST(Options, Defaults) {
     EXPECT_EQ(o.busy, 2);
     EXPECT_FALSE(o.clock.has_value());
     EXPECT_TRUE(o.faults.empty());
+    EXPECT_FALSE(o.pacing.Active()); // the bare pseudo-terminal
 }
 
 TEST(Options, EverythingGiven) {
@@ -48,6 +49,10 @@ TEST(Options, EverythingGiven) {
                                         "exception 7 from 2 fn 69",
                                         "--silent",
                                         "--no-register",
+                                        "--pace",
+                                        "--latency=16",
+                                        "--turnaround",
+                                        "3",
                                         "--quit-on-eof"}),
                                   &o, &error))
         << error;
@@ -66,6 +71,9 @@ TEST(Options, EverythingGiven) {
     EXPECT_EQ(emu::FaultToString(o.faults[3]), "silent from 1");
     EXPECT_FALSE(o.registerPort);
     EXPECT_TRUE(o.quitOnEof);
+    EXPECT_TRUE(o.pacing.pace);
+    EXPECT_EQ(o.pacing.latencyMs, 16);
+    EXPECT_EQ(o.pacing.Turnaround(), 3);
 }
 
 TEST(Options, NoModules) {
@@ -99,6 +107,10 @@ TEST(Options, BadArgumentsAreRefusedWithAReason) {
         Args({"--frobnicate"}),
         Args({"--silent=1"}),
         Args({"--link", ""}),
+        Args({"--latency", "-1"}),
+        Args({"--latency", "10001"}),
+        Args({"--turnaround", "2ms"}),
+        Args({"--pace=1"}),
         Args({"stray"}),
     };
     for (const auto& args : bad) {

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <poll.h>
@@ -268,6 +269,22 @@ TEST_F(PtyEngine, ALibmodbusServerForAnotherAddressIsSilent) {
     EXPECT_EQ(ReadClock(port, 0, time), ResultCode::NoAnswer);
     EXPECT_EQ(ReadClock(port, 6, time), 0);
     EXPECT_EQ(time[0], 1);
+}
+
+} // namespace
+
+namespace {
+
+// The road the bytes take is chosen at start: the environment picks the portable one for the
+// second run of these tests, and the operator is told which one is in use.
+TEST(SerialPath, ChosenByTheEnvironmentAndNamedInRussian) {
+    const char* chosen = std::getenv("LUM_SERIAL_PATH");
+    const bool portable = chosen && std::string(chosen) == "qserialport";
+    EXPECT_EQ(QtSerialLine().Path(), portable ? SerialPath::Portable : SerialPath::Direct);
+    EXPECT_EQ(SerialPathInUse(), portable ? "QSerialPort" : "прямой доступ к порту");
+    EXPECT_EQ(QtSerialLine(SerialPath::Portable).Path(), SerialPath::Portable);
+    EXPECT_EQ(QtSerialLine(SerialPath::Direct).Path(), SerialPath::Direct);
+    RecordProperty("path", SerialPathInUse());
 }
 
 } // namespace
