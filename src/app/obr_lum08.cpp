@@ -1,5 +1,6 @@
 #include "app/obr_lum08.h"
 
+#include "dialogs/elidedlabel.h"
 #include "dialogs/qtoperator.h"
 #include "dialogs/uitext.h"
 #include "link/comportclass.h"
@@ -184,7 +185,7 @@ QWidget* TForm1::CreateDeviceRow() {
     EditModif = new QLineEdit(U("00000000"), row);
     EditModif->setEnabled(false);
     EditModif->setMinimumWidth(150);
-    LabelFile = new QLabel(U("Режим работы с файлом"), row);
+    LabelFile = new TElidedLabel(U("Режим работы с файлом"), row);
     LabelFile->setStyleSheet("color: red; font-weight: bold");
     LabelFile->hide();
     for (QWidget* w : std::initializer_list<QWidget*>{LabelNu, CBoxUstr, Label15, CBoxUstrZ, Label1,

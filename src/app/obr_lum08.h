@@ -19,6 +19,7 @@ class QAction;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class TElidedLabel;
 class QLineEdit;
 class QMenu;
 class QProgressBar;
@@ -85,7 +86,7 @@ public:
     QLabel* Label15 = nullptr;
     QLabel* Label1 = nullptr;
     QLineEdit* EditModif = nullptr;
-    QLabel* LabelFile = nullptr;
+    TElidedLabel* LabelFile = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QPushButton* ButTest = nullptr;
     QPushButton* ButTimeDate = nullptr;

@@ -3,6 +3,7 @@
 #include "app/obr_lum08.h"
 
 #include "app/obrconfig.h"
+#include "dialogs/elidedlabel.h"
 #include "dialogs/filestore.h"
 #include "dialogs/uitext.h"
 #include "model/configfile.h"
@@ -80,7 +81,7 @@ void TForm1::RefreshFromFile() {
         b->setEnabled(true);
     for (QPushButton* b : {ButTimeDate, ButTest})
         b->setEnabled(false);
-    LabelFile->setText(U("Режим работы с файлом ") + curFile_);
+    LabelFile->SetHeadAndPath(U("Режим работы с файлом "), curFile_);
     LabelFile->show();
     serv.FlagFile = 1;
     serv.FlagChange = 0;

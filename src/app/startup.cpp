@@ -17,13 +17,36 @@
 #include "scheme/prog_diskr.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 #include <exception>
 
 LumApplication::LumApplication(int& argc, char** argv) : QApplication(argc, argv) {
     display_ = [](const QString& text) {
         QMessageBox::critical(nullptr, QString::fromUtf8("Ошибка"), text);
     };
+    LoadToolkitTranslations(*this);
+}
+
+bool LoadToolkitTranslations(QCoreApplication& app) {
+    // The interface is Russian whatever the machine's language: the toolkit's own dialogs
+    // (files, printing, message-box buttons) too, and their dates and sizes.
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    QLocale::setDefault(russian);
+    auto* translator = new QTranslator(&app);
+    // Debian installs them with the toolkit; a Windows installation carries them beside the
+    // program.
+    const QStringList places = {
+        QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+        QDir(QCoreApplication::applicationDirPath()).filePath("translations")};
+    for (const QString& place : places)
+        if (translator->load(russian, "qtbase", "_", place))
+            return QCoreApplication::installTranslator(translator);
+    delete translator;
+    return false;
 }
 
 bool LumApplication::notify(QObject* receiver, QEvent* event) {
@@ -55,7 +78,6 @@ void CreateWindows(TForm1& main) {
 }
 
 int RunProgram(QApplication& app) {
-    app.setApplicationDisplayName(QString::fromUtf8(kApplicationTitle));
     TForm1 main;
     CreateWindows(main);
     main.show();

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QScreen>
 
 TLumDialog::TLumDialog(QWidget* parent) : QDialog(parent) {
     setModal(true);
@@ -40,4 +41,14 @@ void TLumDialog::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void TLumDialog::showEvent(QShowEvent* event) {
+    // A restore from the task bar is no new showing: the window stays where the operator put it.
+    if (centredOnScreen_ && !event->spontaneous()) {
+        QScreen* screen = parentWidget() ? parentWidget()->screen() : this->screen();
+        if (screen)
+            move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    }
+    QDialog::showEvent(event);
 }

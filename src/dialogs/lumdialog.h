@@ -26,6 +26,8 @@ public:
     void CloseWith(int result);
     // The result a close by the title bar starts with.
     void SetCloseBoxResult(int result) { closeBoxResult_ = result; }
+    // Opens in the middle of the screen instead of over the main window.
+    void SetCentredOnScreen() { centredOnScreen_ = true; }
 
 protected:
     // The close query: return false to stay open; may change the result.
@@ -33,8 +35,10 @@ protected:
     void reject() override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     int closeBoxResult_ = mr::Cancel;
+    bool centredOnScreen_ = false;
     bool closing_ = false;
 };

@@ -1,5 +1,7 @@
 #include "link/qtserialline.h"
 
+#include "link/porterrortext.h"
+
 #include <QElapsedTimer>
 
 #include <algorithm>
@@ -79,7 +81,7 @@ bool QtSerialLine::open(const LineSettings& settings) {
     port_.setStopBits(settings.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!port_.open(QIODevice::ReadWrite)) {
-        errorText_ = port_.errorString().toStdString();
+        errorText_ = PortErrorText(port_.error());
         return false;
     }
     // The converter switches direction by itself. A pseudo-terminal has no modem lines and
@@ -105,7 +107,7 @@ bool QtSerialLine::close() {
     port_.clearError();
     port_.close();
     if (port_.error() != QSerialPort::NoError) {
-        errorText_ = port_.errorString().toStdString();
+        errorText_ = PortErrorText(port_.error());
         return false;
     }
     return true;
@@ -128,7 +130,7 @@ bool QtSerialLine::purge() {
     return true;
 #endif
     if (!port_.clear(QSerialPort::AllDirections)) {
-        errorText_ = port_.errorString().toStdString();
+        errorText_ = PortErrorText(port_.error());
         return false;
     }
     return true;
@@ -140,9 +142,9 @@ bool QtSerialLine::IsPortFailure() const {
 }
 
 int QtSerialLine::Fail() {
-    errorText_ = port_.errorString().toStdString();
+    errorText_ = PortErrorText(port_.error());
     if (errorText_.empty())
-        errorText_ = "port failure";
+        errorText_ = PortErrorText(QSerialPort::UnknownError);
     return -1;
 }
 
@@ -228,7 +230,7 @@ bool Hangup(short revents, short wanted) {
 } // namespace
 
 int QtSerialLine::FailErrno(int error) {
-    errorText_ = error ? std::strerror(error) : "the port is gone";
+    errorText_ = PortErrorText(error);
     return -1;
 }
 
