@@ -1,6 +1,5 @@
 #include "app/obr_lum08.h"
 
-#include "dialogs/elidedlabel.h"
 #include "dialogs/qtoperator.h"
 #include "dialogs/uitext.h"
 #include "link/comportclass.h"
@@ -171,8 +170,10 @@ void TForm1::CreateMenus() {
 
 QWidget* TForm1::CreateDeviceRow() {
     auto* row = new QWidget(this);
-    auto* h = new QHBoxLayout(row);
-    h->setContentsMargins(0, 0, 0, 0);
+    auto* v = new QVBoxLayout(row);
+    v->setContentsMargins(0, 0, 0, 0);
+    auto* h = new QHBoxLayout;
+    v->addLayout(h);
     LabelNu = new QLabel(U("Устр. №"), row);
     CBoxUstr = new QComboBox(row);
     Label15 = new QLabel(U("Изм. № устр."), row);
@@ -188,10 +189,12 @@ QWidget* TForm1::CreateDeviceRow() {
     LabelFile = new TElidedLabel(U("Режим работы с файлом"), row);
     LabelFile->setStyleSheet("color: red; font-weight: bold");
     LabelFile->hide();
-    for (QWidget* w : std::initializer_list<QWidget*>{LabelNu, CBoxUstr, Label15, CBoxUstrZ, Label1,
-                                                      EditModif, LabelFile})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{LabelNu, CBoxUstr, Label15, CBoxUstrZ, Label1, EditModif})
         h->addWidget(w);
     h->addStretch();
+    // A line of its own: a file's path gets the window's whole width.
+    v->addWidget(LabelFile);
     return row;
 }
 

@@ -2,6 +2,7 @@
 // The main window "Программатор ЛУМ - 08": owns the exchange engine and the model objects for
 // the whole run, shows the selected device and its modules, and offers every command.
 
+#include "dialogs/elidedlabel.h"
 #include "dialogs/lummain.h"
 #include "link/comportclass.h"
 #include "model/operator.h"
@@ -19,7 +20,6 @@ class QAction;
 class QComboBox;
 class QGroupBox;
 class QLabel;
-class TElidedLabel;
 class QLineEdit;
 class QMenu;
 class QProgressBar;

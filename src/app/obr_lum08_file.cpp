@@ -3,7 +3,6 @@
 #include "app/obr_lum08.h"
 
 #include "app/obrconfig.h"
-#include "dialogs/elidedlabel.h"
 #include "dialogs/filestore.h"
 #include "dialogs/uitext.h"
 #include "model/configfile.h"

@@ -16,9 +16,18 @@ void TElidedLabel::SetHeadAndPath(const QString& head, const QString& path) {
 QString TElidedLabel::ShownText() const {
     const QString all = text();
     const QString head = all.left(headLength_);
+    const QString path = all.mid(headLength_);
     const QFontMetrics fm = fontMetrics();
     const int room = contentsRect().width() - fm.horizontalAdvance(head);
-    return head + fm.elidedText(all.mid(headLength_), Qt::ElideMiddle, std::max(0, room));
+    if (fm.horizontalAdvance(path) <= room)
+        return all;
+    // The file's own name stays whole while there is room for it; the folders give way.
+    const qsizetype slash = path.lastIndexOf('/');
+    const QString name = slash >= 0 ? path.mid(slash) : QString();
+    const int folderRoom = room - fm.horizontalAdvance(name);
+    if (slash > 0 && folderRoom >= fm.horizontalAdvance(QStringLiteral("/…/")))
+        return head + fm.elidedText(path.left(slash), Qt::ElideMiddle, folderRoom) + name;
+    return head + fm.elidedText(path, Qt::ElideMiddle, std::max(0, room));
 }
 
 QSize TElidedLabel::minimumSizeHint() const {

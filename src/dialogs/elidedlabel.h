@@ -6,7 +6,6 @@
 #include <QLabel>
 
 class TElidedLabel : public QLabel {
-    Q_OBJECT
 public:
     explicit TElidedLabel(const QString& text, QWidget* parent = nullptr);
 

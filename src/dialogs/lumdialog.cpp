@@ -1,8 +1,15 @@
 #include "dialogs/lumdialog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QScreen>
+
+int TitleBarWidth(const QString& title) {
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    return QFontMetrics(bold).horizontalAdvance(title) + 120;
+}
 
 TLumDialog::TLumDialog(QWidget* parent) : QDialog(parent) {
     setModal(true);
@@ -44,8 +51,17 @@ void TLumDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void TLumDialog::showEvent(QShowEvent* event) {
-    // A restore from the task bar is no new showing: the window stays where the operator put it.
-    if (centredOnScreen_ && !event->spontaneous()) {
+    if (event->spontaneous()) {
+        QDialog::showEvent(event); // a restore from the task bar: nothing moves
+        return;
+    }
+    // A narrow window would have its caption cut short in the title bar.
+    const int titleWidth = TitleBarWidth(windowTitle());
+    if (width() < titleWidth && maximumWidth() >= titleWidth) {
+        setMinimumWidth(titleWidth);
+        resize(titleWidth, height());
+    }
+    if (centredOnScreen_) {
         QScreen* screen = parentWidget() ? parentWidget()->screen() : this->screen();
         if (screen)
             move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));

@@ -17,6 +17,10 @@ constexpr int Yes = 6;
 constexpr int No = 7;
 } // namespace mr
 
+// The width a window needs for its whole caption in the title bar: the text in a bold face and
+// room for the bar's icon and buttons.
+int TitleBarWidth(const QString& title);
+
 class TLumDialog : public QDialog {
     Q_OBJECT
 public:

@@ -4,6 +4,7 @@
 #include "app/obr_lum08.h"
 #include "app/obrpar_mb.h"
 #include "app/startup.h"
+#include "dialogs/lumdialog.h"
 #include "dialogs/qtoperator.h"
 
 #include <QLineEdit>
@@ -121,13 +122,18 @@ private slots:
                 QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(title);
             for (QAbstractButton* b : box->buttons())
                 buttons << b->text();
-            box->button(QMessageBox::Ok)->click();
+            box->button(QMessageBox::No)->click();
         });
-        op.Ask({"Ок", "Подтвердите окончание ", MsgIcon::Question, {MsgButton::Ok}, MsgButton::Ok});
+        op.Ask({"Закончить?",
+                "Подтвердите окончание ",
+                MsgIcon::Question,
+                {MsgButton::Yes, MsgButton::No},
+                MsgButton::No});
         QCOMPARE(title, U("Подтвердите окончание "));
-        QVERIFY2(width > titleWidth, qPrintable(QString("%1 <= %2").arg(width).arg(titleWidth)));
-        QCOMPARE(buttons.size(), 1);
-        QVERIFY2(!buttons[0].contains(QRegularExpression("[A-Za-z]")), qPrintable(buttons[0]));
+        QVERIFY2(width >= titleWidth, qPrintable(QString("%1 <= %2").arg(width).arg(titleWidth)));
+        QCOMPARE(buttons.size(), 2);
+        for (const QString& b : buttons)
+            QVERIFY2(!b.contains(QRegularExpression("[A-Za-z]")), qPrintable(b));
     }
 };
 
