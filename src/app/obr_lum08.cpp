@@ -187,7 +187,8 @@ QWidget* TForm1::CreateDeviceRow() {
     EditModif->setEnabled(false);
     EditModif->setMinimumWidth(150);
     LabelFile = new TElidedLabel(U("Режим работы с файлом"), row);
-    LabelFile->setStyleSheet("color: red; font-weight: bold");
+    LabelFile->setObjectName("LabelFile"); // its style is not for its hint
+    LabelFile->setStyleSheet("#LabelFile { color: red; font-weight: bold }");
     LabelFile->hide();
     for (QWidget* w :
          std::initializer_list<QWidget*>{LabelNu, CBoxUstr, Label15, CBoxUstrZ, Label1, EditModif})

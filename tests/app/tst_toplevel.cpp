@@ -52,6 +52,7 @@ private slots:
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), U("Отмена"));
         QCOMPARE(QCoreApplication::translate("QFileDialog", "File &name:"), U("&Имя файла:"));
         QCOMPARE(QCoreApplication::translate("QPrintDialog", "&Print"), U("&Печать"));
+        QCOMPARE(QCoreApplication::translate("QAbstractFileIconProvider", "Folder"), U("Папка"));
         QVERIFY(QCoreApplication::translate("QFileDialog", "%1\nFile not found.\nPlease verify the "
                                                            "correct file name was given.")
                     .contains(U("Файл не найден")));
