@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QScreen>
 
 int TitleBarWidth(const QString& title) {
@@ -50,11 +51,19 @@ void TLumDialog::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-void TLumDialog::showEvent(QShowEvent* event) {
-    if (event->spontaneous()) {
-        QDialog::showEvent(event); // a restore from the task bar: nothing moves
-        return;
-    }
+void TLumDialog::setVisible(bool visible) {
+    if (visible && !isVisible())
+        PrepareShowing();
+    QDialog::setVisible(visible);
+}
+
+void TLumDialog::PrepareShowing() {
+    BeforeShowing();
+    // Sized and placed before it is on the screen: the layout is final by the first paint.
+    if (layout())
+        layout()->activate();
+    if (!testAttribute(Qt::WA_Resized))
+        adjustSize();
     // A narrow window would have its caption cut short in the title bar.
     const int titleWidth = TitleBarWidth(windowTitle());
     if (width() < titleWidth && maximumWidth() >= titleWidth) {
@@ -66,5 +75,4 @@ void TLumDialog::showEvent(QShowEvent* event) {
         if (screen)
             move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     }
-    QDialog::showEvent(event);
 }

@@ -32,6 +32,7 @@ public:
     void SetCloseBoxResult(int result) { closeBoxResult_ = result; }
     // Opens in the middle of the screen instead of over the main window.
     void SetCentredOnScreen() { centredOnScreen_ = true; }
+    void setVisible(bool visible) override;
 
 protected:
     // The close query: return false to stay open; may change the result.
@@ -39,9 +40,13 @@ protected:
     void reject() override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void showEvent(QShowEvent* event) override;
+    // Fills what the window shows; runs each time it is about to be shown, before it is sized
+    // and placed.
+    virtual void BeforeShowing() {}
 
 private:
+    void PrepareShowing();
+
     int closeBoxResult_ = mr::Cancel;
     bool centredOnScreen_ = false;
     bool closing_ = false;

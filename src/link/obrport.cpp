@@ -82,7 +82,7 @@ void TFormPort::FillPortList() {
     CBoxPort->setCurrentIndex(CBoxPort->count() > 0 ? 0 : -1);
 }
 
-void TFormPort::showEvent(QShowEvent* event) {
+void TFormPort::BeforeShowing() {
     Skor->setCurrentIndex(SkorPos);
     Parit->setCurrentIndex(ParitPos);
     StBit->setCurrentIndex(StBitPos);
@@ -90,10 +90,9 @@ void TFormPort::showEvent(QShowEvent* event) {
     portWasOpen_ = port.IsOpen();
     port.ClosePort();
     FillPortList();
-    // Sized to the entries before the window is placed, so that it opens whole and centred.
+    // Sized to this showing's entries, so that they are whole.
     layout()->activate();
     adjustSize();
-    TLumDialog::showEvent(event);
 }
 
 bool TFormPort::CanClose(int& result) {

@@ -40,7 +40,7 @@ public:
     int StBitPos = 1;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void BeforeShowing() override;
     bool CanClose(int& result) override;
 
 private:
