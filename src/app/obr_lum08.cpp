@@ -86,7 +86,13 @@ TForm1::TForm1(std::unique_ptr<TComPortClass> port, Operator* op)
     RequireExplicitChoice(CBoxUstrZ);
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The input guard watches the whole application and asks the engine on every event, the
+    // ones sent while the window's children go too: it goes before the engine does.
+    ComPort1->SetIdleHook({});
+    delete inputGuard_;
+    inputGuard_ = nullptr;
+}
 
 void TForm1::CreateActions() {
     struct Def {
