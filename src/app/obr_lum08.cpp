@@ -87,7 +87,13 @@ TForm1::TForm1(std::unique_ptr<TComPortClass> port, Operator* op)
     RequireExplicitChoice(CBoxUstrZ);
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The input guard watches the whole application and asks the engine on every event, the
+    // ones sent while the window's children go too: it goes before the engine does.
+    ComPort1->SetIdleHook({});
+    delete inputGuard_;
+    inputGuard_ = nullptr;
+}
 
 void TForm1::CreateActions() {
     struct Def {
@@ -164,8 +170,10 @@ void TForm1::CreateMenus() {
 
 QWidget* TForm1::CreateDeviceRow() {
     auto* row = new QWidget(this);
-    auto* h = new QHBoxLayout(row);
-    h->setContentsMargins(0, 0, 0, 0);
+    auto* v = new QVBoxLayout(row);
+    v->setContentsMargins(0, 0, 0, 0);
+    auto* h = new QHBoxLayout;
+    v->addLayout(h);
     LabelNu = new QLabel(U("Устр. №"), row);
     CBoxUstr = new QComboBox(row);
     Label15 = new QLabel(U("Изм. № устр."), row);
@@ -178,13 +186,16 @@ QWidget* TForm1::CreateDeviceRow() {
     EditModif = new QLineEdit(U("00000000"), row);
     EditModif->setEnabled(false);
     EditModif->setMinimumWidth(150);
-    LabelFile = new QLabel(U("Режим работы с файлом"), row);
-    LabelFile->setStyleSheet("color: red; font-weight: bold");
+    LabelFile = new TElidedLabel(U("Режим работы с файлом"), row);
+    LabelFile->setObjectName("LabelFile"); // its style is not for its hint
+    LabelFile->setStyleSheet("#LabelFile { color: red; font-weight: bold }");
     LabelFile->hide();
-    for (QWidget* w : std::initializer_list<QWidget*>{LabelNu, CBoxUstr, Label15, CBoxUstrZ, Label1,
-                                                      EditModif, LabelFile})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{LabelNu, CBoxUstr, Label15, CBoxUstrZ, Label1, EditModif})
         h->addWidget(w);
     h->addStretch();
+    // A line of its own: a file's path gets the window's whole width.
+    v->addWidget(LabelFile);
     return row;
 }
 

@@ -2,6 +2,7 @@
 // The main window "Программатор ЛУМ - 08": owns the exchange engine and the model objects for
 // the whole run, shows the selected device and its modules, and offers every command.
 
+#include "dialogs/elidedlabel.h"
 #include "dialogs/lummain.h"
 #include "link/comportclass.h"
 #include "model/operator.h"
@@ -94,7 +95,7 @@ public:
     QLabel* Label15 = nullptr;
     QLabel* Label1 = nullptr;
     QLineEdit* EditModif = nullptr;
-    QLabel* LabelFile = nullptr;
+    TElidedLabel* LabelFile = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QPushButton* ButStop = nullptr; // "Стоп" beside the progress bar
     QPushButton* ButTest = nullptr;

@@ -14,13 +14,36 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTreeView>
+#include <algorithm>
 
 namespace {
 FileDialogRequest LumDialog(bool save, const char* title, const QString& name) {
     return {save, U(title), name, U("Файлы типа .lum (*.lum);;Все файлы (*)"), "lum"};
+}
+
+// The toolkit sizes the file list's columns for English samples; the sizes, types and dates
+// in the system's language are often longer and would be cut short.
+void FitFileColumns(QFileDialog& dialog) {
+    auto* list = dialog.findChild<QTreeView*>("treeView");
+    if (!list)
+        return;
+    const QFontMetrics fm(list->font());
+    const QLocale system = QLocale::system(); // what the file list writes them in
+    const int widths[] = {
+        std::max(fm.horizontalAdvance(system.formattedDataSize(1023)),
+                 fm.horizontalAdvance(system.formattedDataSize(1023 * 1000))),
+        fm.horizontalAdvance(U("текстовый документ")),
+        fm.horizontalAdvance(system.toString(QDateTime(QDate(2026, 12, 30), QTime(23, 59, 59)),
+                                             QLocale::ShortFormat))};
+    for (int column = 1; column <= 3; ++column)
+        list->header()->resizeSection(column, widths[column - 1] + 4 * fm.averageCharWidth());
+    // The side bar and the frames besides the columns.
+    dialog.resize(std::max(dialog.width(), list->header()->length() + 220), dialog.height());
 }
 
 std::string SlotList(const std::vector<int>& list) {
@@ -45,14 +68,9 @@ QString TForm1::AskFileName(const FileDialogRequest& request) {
         dialog.setLabelText(QFileDialog::Accept, U("Создать"));
     // The commands ask their own question before replacing a file.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    // The folder and the name apart: the toolkit's own dialog, preset with a whole path, takes
-    // no other name the operator types.
-    if (!request.fileName.isEmpty()) {
-        const QFileInfo preset(request.fileName);
-        if (request.fileName.contains('/'))
-            dialog.setDirectory(preset.absolutePath());
-        dialog.selectFile(preset.fileName());
-    }
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    FitFileColumns(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().front();
@@ -114,7 +132,7 @@ bool TForm1::KeepFileEdits() {
 }
 
 void TForm1::ShowFileCaption() {
-    LabelFile->setText(U("Режим работы с файлом ") + curFile_);
+    LabelFile->SetHeadAndPath(U("Режим работы с файлом "), curFile_);
 }
 
 void TForm1::RefreshFromFile() {

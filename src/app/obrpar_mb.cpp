@@ -43,6 +43,7 @@ private:
 
 TFPSW::TFPSW(LumMain& main, QWidget* parent) : TLumDialog(parent), main_(main) {
     setWindowTitle(U("Введите пароль и нажмите  <ENTER>"));
+    SetCentredOnScreen();
     setToolTip(U("Введите пароль и нажмите <Enter>"));
     auto* v = new QVBoxLayout(this);
     Label1 = new QLabel(U("Внимание! Замена пароля!"), this);

@@ -17,13 +17,62 @@
 #include "scheme/prog_diskr.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 #include <exception>
+#include <map>
+#include <string>
 
 LumApplication::LumApplication(int& argc, char** argv) : QApplication(argc, argv) {
     display_ = [](const QString& text) {
         QMessageBox::critical(nullptr, QString::fromUtf8("Ошибка"), text);
     };
+    LoadToolkitTranslations(*this);
+}
+
+namespace {
+// Texts of the toolkit that its Russian catalogue lacks (Qt 6.4 moved them to a new context);
+// everything else falls through to the catalogue.
+class ToolkitGaps : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* source, const char* = nullptr,
+                      int = -1) const override {
+        static const std::map<std::pair<std::string, std::string>, const char*> texts = {
+            {{"QAbstractFileIconProvider", "Drive"}, "Диск"},
+            {{"QAbstractFileIconProvider", "Folder"}, "Папка"},
+            {{"QAbstractFileIconProvider", "Alias"}, "Ссылка"},
+            {{"QAbstractFileIconProvider", "Unknown"}, "Неизвестно"},
+        };
+        const auto found = texts.find({context ? context : "", source ? source : ""});
+        return found == texts.end() ? QString() : QString::fromUtf8(found->second);
+    }
+};
+} // namespace
+
+bool LoadToolkitTranslations(QCoreApplication& app) {
+    // The interface is Russian whatever the machine's language: the toolkit's own dialogs
+    // (files, printing, message-box buttons) too, and their dates and sizes.
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    QLocale::setDefault(russian);
+    auto* translator = new QTranslator(&app);
+    // Debian installs them with the toolkit; a Windows installation carries them beside the
+    // program.
+    const QStringList places = {
+        QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+        QDir(QCoreApplication::applicationDirPath()).filePath("translations")};
+    for (const QString& place : places)
+        if (translator->load(russian, "qtbase", "_", place)) {
+            // Installed last, asked first.
+            return QCoreApplication::installTranslator(translator) &&
+                   QCoreApplication::installTranslator(new ToolkitGaps(&app));
+        }
+    delete translator;
+    return false;
 }
 
 bool LumApplication::notify(QObject* receiver, QEvent* event) {
@@ -55,7 +104,6 @@ void CreateWindows(TForm1& main) {
 }
 
 int RunProgram(QApplication& app) {
-    app.setApplicationDisplayName(QString::fromUtf8(kApplicationTitle));
     TForm1 main;
     CreateWindows(main);
     main.show();

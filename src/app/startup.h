@@ -21,6 +21,10 @@ private:
     std::function<void(const QString&)> display_;
 };
 
+// Installs the toolkit's Russian translations and the Russian locale; false when the
+// translations were not found (the toolkit's dialogs then stay in English).
+bool LoadToolkitTranslations(QCoreApplication& app);
+
 // Creates every window after the main window, in the order of start-up.
 void CreateWindows(TForm1& main);
 

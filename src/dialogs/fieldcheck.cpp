@@ -8,6 +8,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
+#include <algorithm>
+
 TErrorMarker::TErrorMarker(QWidget* parent) : QLabel(parent) {
     setText(QString::fromUtf8("ошибка"));
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -42,6 +44,13 @@ void ShowErrorText(QWidget* field, QLabel* marker, const QString& text) {
     QPoint at = field->mapTo(parent->window(), QPoint(5, field->height() - 5));
     if (parent != parent->window())
         at = parent->mapFrom(parent->window(), at);
+    // The whole text stays in sight: a field near the window's right or lower edge has its
+    // marker pushed back inside, and a window narrower than the marker is widened.
+    QWidget* window = parent->window();
+    if (parent == window && marker->width() > window->width())
+        window->resize(marker->width(), window->height());
+    at.setX(std::max(0, std::min(at.x(), parent->width() - marker->width())));
+    at.setY(std::max(0, std::min(at.y(), parent->height() - marker->height())));
     marker->move(at);
     marker->show();
     marker->raise();

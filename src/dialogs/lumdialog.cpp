@@ -1,7 +1,16 @@
 #include "dialogs/lumdialog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLayout>
+#include <QScreen>
+
+int TitleBarWidth(const QString& title) {
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    return QFontMetrics(bold).horizontalAdvance(title) + 120;
+}
 
 TLumDialog::TLumDialog(QWidget* parent) : QDialog(parent) {
     setModal(true);
@@ -40,4 +49,30 @@ void TLumDialog::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void TLumDialog::setVisible(bool visible) {
+    if (visible && !isVisible())
+        PrepareShowing();
+    QDialog::setVisible(visible);
+}
+
+void TLumDialog::PrepareShowing() {
+    BeforeShowing();
+    // Sized and placed before it is on the screen: the layout is final by the first paint.
+    if (layout())
+        layout()->activate();
+    if (!testAttribute(Qt::WA_Resized))
+        adjustSize();
+    // A narrow window would have its caption cut short in the title bar.
+    const int titleWidth = TitleBarWidth(windowTitle());
+    if (width() < titleWidth && maximumWidth() >= titleWidth) {
+        setMinimumWidth(titleWidth);
+        resize(titleWidth, height());
+    }
+    if (centredOnScreen_) {
+        QScreen* screen = parentWidget() ? parentWidget()->screen() : this->screen();
+        if (screen)
+            move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    }
 }

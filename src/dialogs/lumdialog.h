@@ -17,6 +17,10 @@ constexpr int Yes = 6;
 constexpr int No = 7;
 } // namespace mr
 
+// The width a window needs for its whole caption in the title bar: the text in a bold face and
+// room for the bar's icon and buttons.
+int TitleBarWidth(const QString& title);
+
 class TLumDialog : public QDialog {
     Q_OBJECT
 public:
@@ -26,6 +30,9 @@ public:
     void CloseWith(int result);
     // The result a close by the title bar starts with.
     void SetCloseBoxResult(int result) { closeBoxResult_ = result; }
+    // Opens in the middle of the screen instead of over the main window.
+    void SetCentredOnScreen() { centredOnScreen_ = true; }
+    void setVisible(bool visible) override;
 
 protected:
     // The close query: return false to stay open; may change the result.
@@ -33,8 +40,14 @@ protected:
     void reject() override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Fills what the window shows; runs each time it is about to be shown, before it is sized
+    // and placed.
+    virtual void BeforeShowing() {}
 
 private:
+    void PrepareShowing();
+
     int closeBoxResult_ = mr::Cancel;
+    bool centredOnScreen_ = false;
     bool closing_ = false;
 };

@@ -1,6 +1,9 @@
 #include "dialogs/qtoperator.h"
 
+#include "dialogs/lumdialog.h"
+
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -69,6 +72,11 @@ MsgButton QtOperator::Ask(const OperatorMessage& message) {
     for (const auto& [b, name] : names)
         if (QAbstractButton* button = box.button(b))
             button->setText(QString::fromUtf8(name));
+    // Wide enough for the whole caption: the box's own allowance is short of a title bar's
+    // buttons.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(TitleBarWidth(box.windowTitle()), 0), grid->rowCount(), 0, 1,
+                      grid->columnCount());
     const int pressed = box.exec();
     for (MsgButton b : message.buttons)
         if (ToQt(b) == pressed)

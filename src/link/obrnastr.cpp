@@ -25,6 +25,7 @@ QSpinBox* UpDown(QWidget* parent) {
 TFormNastr::TFormNastr(const TComPortClass& engine, QWidget* parent)
     : TLumDialog(parent), delayTx_(engine.GetDelayTx()), delayRx_(engine.GetDelayRx()) {
     setWindowTitle(U("Настройка параметров обмена"));
+    SetCentredOnScreen();
     auto* grid = new QGridLayout(this);
     Label5 = new QLabel(U("Задержка после переключ на передачу"), this);
     Edit1 = UpDown(this);

@@ -15,11 +15,17 @@
 
 TFormPort::TFormPort(LumMain& main, QWidget* parent) : TLumDialog(parent), main_(main) {
     setWindowTitle(U("Настройка СОМ-порта"));
+    SetCentredOnScreen();
     auto* grid = new QGridLayout(this);
     auto* portBox = new QGroupBox(this);
     auto* pg = new QGridLayout(portBox);
     CBoxPort = new QComboBox(portBox);
     CBoxPort->setMinimumWidth(220);
+    // Entries are shown whole; a port the list does not know (a /dev/serial/by-id/... link)
+    // can be typed.
+    CBoxPort->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    CBoxPort->setEditable(true);
+    CBoxPort->setInsertPolicy(QComboBox::NoInsert);
     pg->addWidget(new QLabel(U("СОМ-порт"), portBox), 0, 0);
     pg->addWidget(CBoxPort, 0, 1);
 
@@ -54,17 +60,29 @@ QString TFormPort::BuiltInEntry() {
     return U("Эмулятор прибора (встроенный)");
 }
 
+QString TFormPort::PortEntry(const QString& name, const QString& description,
+                             const QString& maker) {
+    QString entry = name;
+    if (!description.isEmpty())
+        entry += U(" — ") + description;
+    if (!maker.isEmpty())
+        entry += " (" + maker + ")";
+    return entry;
+}
+
 void TFormPort::FillPortList() {
     CBoxPort->clear();
+    // The entry is for the operator; the name behind it is what the engine opens.
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        CBoxPort->addItem(info.portName());
+        CBoxPort->addItem(PortEntry(info.portName(), info.description(), info.manufacturer()),
+                          info.portName());
     for (const std::string& path : BuiltInEmulator::RunningEmulatorPorts())
         CBoxPort->addItem(QString::fromStdString(path));
     CBoxPort->addItem(BuiltInEntry());
     CBoxPort->setCurrentIndex(CBoxPort->count() > 0 ? 0 : -1);
 }
 
-void TFormPort::showEvent(QShowEvent* event) {
+void TFormPort::BeforeShowing() {
     Skor->setCurrentIndex(SkorPos);
     Parit->setCurrentIndex(ParitPos);
     StBit->setCurrentIndex(StBitPos);
@@ -72,7 +90,9 @@ void TFormPort::showEvent(QShowEvent* event) {
     portWasOpen_ = port.IsOpen();
     port.ClosePort();
     FillPortList();
-    TLumDialog::showEvent(event);
+    // Sized to this showing's entries, so that they are whole.
+    layout()->activate();
+    adjustSize();
 }
 
 bool TFormPort::CanClose(int& result) {
@@ -99,9 +119,14 @@ void TFormPort::Button1Click() {
 }
 
 QString TFormPort::ChosenPortName() {
-    const QString entry = CBoxPort->currentText();
-    if (entry != BuiltInEntry())
-        return entry;
+    const QString entry = CBoxPort->currentText().trimmed();
+    const int listed = CBoxPort->findText(entry, Qt::MatchExactly);
+    if (listed < 0)
+        return entry; // typed by the operator; the engine decides whether it names a port
+    if (entry != BuiltInEntry()) {
+        const QVariant name = CBoxPort->itemData(listed);
+        return name.isValid() ? name.toString() : entry;
+    }
     if (!emulator_)
         emulator_ = std::make_unique<BuiltInEmulator>();
     return QString::fromStdString(emulator_->Start());

@@ -20,6 +20,9 @@ public:
 
     // The last entry of the port list: a device emulated inside the program.
     static QString BuiltInEntry();
+    // The list's entry for a serial port: its name, then its description and maker where the
+    // system knows them ("ttyUSB0 — FT232R USB UART (FTDI)").
+    static QString PortEntry(const QString& name, const QString& description, const QString& maker);
     // The port name for the engine from the chosen entry; the built-in device is started on a
     // pseudo-terminal when it is chosen. Empty when nothing is chosen or the start failed.
     QString ChosenPortName();
@@ -37,7 +40,7 @@ public:
     int StBitPos = 1;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void BeforeShowing() override;
     bool CanClose(int& result) override;
 
 private:

@@ -1,5 +1,7 @@
 #include "link/qtserialline.h"
 
+#include "link/porterrortext.h"
+
 #include <QElapsedTimer>
 
 #include <algorithm>
@@ -126,7 +128,7 @@ bool QtSerialLine::open(const LineSettings& settings) {
     port_.setStopBits(settings.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!port_.open(QIODevice::ReadWrite)) {
-        errorText_ = port_.errorString().toStdString();
+        errorText_ = PortErrorText(port_.error());
         openFailureText_ = OpenFailureReason(port_.error(), settings.portName);
         return false;
     }
@@ -152,7 +154,7 @@ bool QtSerialLine::close() {
     port_.clearError();
     port_.close();
     if (port_.error() != QSerialPort::NoError) {
-        errorText_ = port_.errorString().toStdString();
+        errorText_ = PortErrorText(port_.error());
         return false;
     }
     return true;
@@ -177,7 +179,7 @@ bool QtSerialLine::purge() {
 #endif
     port_.clearError();
     if (!port_.clear(QSerialPort::AllDirections)) {
-        errorText_ = port_.errorString().toStdString();
+        errorText_ = PortErrorText(port_.error());
         return false;
     }
     return true;
@@ -189,9 +191,9 @@ bool QtSerialLine::IsPortFailure() const {
 }
 
 int QtSerialLine::Fail() {
-    errorText_ = port_.errorString().toStdString();
+    errorText_ = PortErrorText(port_.error());
     if (errorText_.empty())
-        errorText_ = "port failure";
+        errorText_ = PortErrorText(QSerialPort::UnknownError);
     return -1;
 }
 
@@ -281,7 +283,7 @@ bool Hangup(short revents, short wanted) {
 } // namespace
 
 int QtSerialLine::FailErrno(int error) {
-    errorText_ = error ? std::strerror(error) : "the port is gone";
+    errorText_ = PortErrorText(error);
     return -1;
 }
 

@@ -328,7 +328,9 @@ bool TFormPrgD::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     if (watched == area_) {
-        if (event->type() == QEvent::MouseButtonPress) {
+        // A click is the left button's; the right one on an empty place keeps the selection.
+        if (event->type() == QEvent::MouseButtonPress &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
             ScrollBox1Click(true);
             return false;
         }

@@ -72,6 +72,19 @@ private:
     std::vector<std::pair<QLineEdit*, QString>> edits_;
     std::vector<QWidget*> hidden_;
 };
+// The scheme is one page, printed whole: the dialog offers no page range. The toolkit shows its
+// range group again whenever the dialog is shown, so it is hidden after that.
+class WholePagePrintDialog : public QPrintDialog {
+public:
+    using QPrintDialog::QPrintDialog;
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QPrintDialog::showEvent(event);
+        if (QWidget* range = findChild<QWidget*>("gbPrintRange"))
+            range->hide();
+    }
+};
 } // namespace
 
 void TFormPrgD::Button1Click() {
@@ -89,7 +102,7 @@ void TFormPrgD::Button1Click() {
         main_.Op().Tell("Схема не создана", "Предупреждение", MsgIcon::Warning);
         return;
     }
-    QPrintDialog dialog(&printer, this);
+    WholePagePrintDialog dialog(&printer, this);
     dialog.setMinMax(1, 2);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);

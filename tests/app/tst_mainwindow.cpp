@@ -278,6 +278,45 @@ private slots:
         QVERIFY(!h.Main().ComPort().IsOpen());
     }
 
+    // A serial port's entry tells what the port is; the engine gets the port's own name. A path
+    // the operator types is handed over as it stands, and the engine decides whether it is a
+    // port.
+    void portEntryAndTypedPath_data() {
+        QTest::addColumn<QString>("typed"); // empty: the described entry is chosen
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("described entry") << "" << FakeLine::PortName << true;
+        QTest::newRow("typed link, accepted") << "/dev/serial/by-id/usb-FTDI_A1"
+                                              << "/dev/serial/by-id/usb-FTDI_A1" << true;
+        QTest::newRow("typed, no port") << " /nonexistent/ttyXYZ "
+                                        << "/nonexistent/ttyXYZ" << false;
+    }
+    void portEntryAndTypedPath() {
+        QFETCH(QString, typed);
+        QFETCH(QString, name);
+        QFETCH(bool, opens);
+        GuiHarness h;
+        h.Fake().AcceptPortName("/dev/serial/by-id/usb-FTDI_A1");
+        QCOMPARE(TFormPort::PortEntry("ttyUSB0", "FT232R USB UART", "FTDI"),
+                 U("ttyUSB0 — FT232R USB UART (FTDI)"));
+        QCOMPARE(TFormPort::PortEntry("ttyS0", "", ""), QString("ttyS0"));
+        h.OnModal([&](QDialog& d) {
+            auto& dialog = static_cast<TFormPort&>(d);
+            QVERIFY(dialog.CBoxPort->isEditable());
+            dialog.CBoxPort->insertItem(
+                0, TFormPort::PortEntry(FakeLine::PortName, "FT232R USB UART", "FTDI"),
+                FakeLine::PortName);
+            dialog.CBoxPort->setCurrentIndex(0);
+            if (!typed.isEmpty())
+                dialog.CBoxPort->setEditText(typed);
+            Click(dialog.OK);
+        });
+        h.Main().APortExecute();
+        QCOMPARE(QString::fromStdString(h.Main().ComPort().PortName), name);
+        QCOMPARE(h.Main().ComPort().IsOpen(), opens);
+        QCOMPARE(h.Op().Shown().empty(), opens);
+    }
+
     void timingDialogCancelRestores() {
         GuiHarness h;
         h.OnModal([](QDialog& d) {

@@ -1,11 +1,25 @@
 // An error that escapes a command reaches the application object, is shown, and the program
 // goes on handling events.
 
+#include "app/obr_lum08.h"
+#include "app/obrpar_mb.h"
 #include "app/startup.h"
+#include "dialogs/lumdialog.h"
+#include "dialogs/qtoperator.h"
 
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <map>
 #include <stdexcept>
+
+namespace {
+QString U(const char* s) {
+    return QString::fromUtf8(s);
+}
+} // namespace
 
 class Thrower : public QObject {
 protected:
@@ -29,6 +43,98 @@ private slots:
         QTimer::singleShot(0, [&later] { later = true; });
         QTRY_VERIFY(later);
         QCOMPARE(shown, QStringList{"port component failed"});
+    }
+
+    // The toolkit's own dialogs speak Russian: their buttons, labels and messages.
+    void toolkitTranslationsLoaded() {
+        QVERIFY2(LoadToolkitTranslations(*QCoreApplication::instance()),
+                 "qtbase_ru.qm not found: install qt6-translations-l10n");
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), U("Отмена"));
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "File &name:"), U("&Имя файла:"));
+        QCOMPARE(QCoreApplication::translate("QPrintDialog", "&Print"), U("&Печать"));
+        QCOMPARE(QCoreApplication::translate("QAbstractFileIconProvider", "Folder"), U("Папка"));
+        QVERIFY(QCoreApplication::translate("QFileDialog", "%1\nFile not found.\nPlease verify the "
+                                                           "correct file name was given.")
+                    .contains(U("Файл не найден")));
+    }
+
+    // The program as it starts: every window carries its own caption and nothing else (the
+    // window system adds the application's name to a title when one is set).
+    void startUpCaptionsAsGiven() {
+        const std::map<QString, QString> captions = {
+            {"TForm1", U("Программатор ЛУМ - 08")},
+            {"TFPSW", U("Введите пароль и нажмите  <ENTER>")},
+            {"TConfig", U("Задание конфигурации")},
+            {"TFormPrgD", U("Программирование обработки дискретных входов")},
+            {"TFormNastr", U("Настройка параметров обмена")},
+            {"TFormPort", U("Настройка СОМ-порта")},
+            {"TFormSig", U("Программирование сигнализации ЛУМ-08")},
+            {"TFormText", U("Задание текстового реквизита входа")},
+            {"TFormZa", U("Программ. задерж. выходов ЛУМ-08")},
+            {"TFormLNet", U("Локальная сеть RS-485")},
+            {"TInform", U("Информация о входах")},
+            {"TFormTimeDate", U("Задание времени и даты")},
+            {"TFormF15", U("Программирование функционального блока MBM")},
+        };
+        std::map<QString, QString> seen;
+        bool answered = false;
+        QTimer operatorHand;
+        operatorHand.setInterval(10);
+        connect(&operatorHand, &QTimer::timeout, [&] {
+            if (auto* prompt = qobject_cast<TFPSW*>(QApplication::activeModalWidget())) {
+                seen["TFPSW"] = prompt->windowTitle();
+                prompt->Edit1->clear();
+                QTest::keyClick(prompt->Edit1, Qt::Key_Return); // basic access
+                answered = true;
+                return;
+            }
+            if (!answered)
+                return;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (captions.count(w->metaObject()->className()) &&
+                    w->metaObject()->className() != QString("TFPSW"))
+                    seen[w->metaObject()->className()] = w->windowTitle();
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (qobject_cast<TForm1*>(w))
+                    w->close();
+        });
+        operatorHand.start();
+        auto* app = static_cast<QApplication*>(QCoreApplication::instance());
+        QCOMPARE(RunProgram(*app), 0);
+        QVERIFY(answered);
+        for (const auto& [window, caption] : captions)
+            QCOMPARE(seen[window], caption);
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+    }
+
+    // A box with a short text is still as wide as its caption, and its buttons are Russian.
+    void narrowBoxShowsItsCaptionWhole() {
+        QtOperator op;
+        QString title;
+        int width = 0;
+        int titleWidth = 0;
+        QStringList buttons;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            title = box->windowTitle();
+            width = box->width();
+            titleWidth =
+                QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(title);
+            for (QAbstractButton* b : box->buttons())
+                buttons << b->text();
+            box->button(QMessageBox::No)->click();
+        });
+        op.Ask({"Закончить?",
+                "Подтвердите окончание ",
+                MsgIcon::Question,
+                {MsgButton::Yes, MsgButton::No},
+                MsgButton::No});
+        QCOMPARE(title, U("Подтвердите окончание "));
+        QVERIFY2(width >= titleWidth, qPrintable(QString("%1 <= %2").arg(width).arg(titleWidth)));
+        QCOMPARE(buttons.size(), 2);
+        for (const QString& b : buttons)
+            QVERIFY2(!b.contains(QRegularExpression("[A-Za-z]")), qPrintable(b));
     }
 };
 

@@ -7,11 +7,20 @@
 #include <QLineEdit>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
 inline QString U(const char* s) {
     return QString::fromUtf8(s);
+}
+
+// Where the error marker stands: overlapping the field's lower edge, 5 pixels in from its left,
+// moved back inside the window where it would stick out of it.
+inline QPoint MarkerPlace(QWidget& window, QLineEdit* field, QWidget* marker) {
+    const QPoint at = field->mapTo(&window, QPoint(5, field->height() - 5));
+    return {std::max(0, std::min(at.x(), window.width() - marker->width())),
+            std::max(0, std::min(at.y(), window.height() - marker->height()))};
 }
 
 inline TFormTimeDate& ClockWindow(GuiHarness& h) {

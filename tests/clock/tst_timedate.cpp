@@ -233,8 +233,8 @@ private slots:
             QVERIFY(d.isVisible());
             QVERIFY(d.ErrorText->isVisible());
             QCOMPARE(d.ErrorText->text(), badge);
-            // Overlapping the field's lower edge, 5 pixels in from its left.
-            QCOMPARE(d.ErrorText->pos(), bad->mapTo(&d, QPoint(5, bad->height() - 5)));
+            // Overlapping the field's lower edge, 5 pixels in from its left, inside the window.
+            QCOMPARE(d.ErrorText->pos(), MarkerPlace(d, bad, d.ErrorText));
             QCOMPARE(bad->text(), text);
             Click(d.Cancel);
         });
@@ -263,7 +263,7 @@ private slots:
             Click(d.ChangeTime);
             QLineEdit* bad = ClockFields(d)[size_t(failing)];
             QCOMPARE(d.ErrorText->text(), badge);
-            QCOMPARE(d.ErrorText->pos(), bad->mapTo(&d, QPoint(5, bad->height() - 5)));
+            QCOMPARE(d.ErrorText->pos(), MarkerPlace(d, bad, d.ErrorText));
             Click(d.Cancel);
         });
         QCOMPARE(SetClockFrames(h), 0);

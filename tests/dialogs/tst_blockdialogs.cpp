@@ -101,7 +101,7 @@ private slots:
         lum.PutZvuk(4, 1);
         d.FillFrom(lum, 4);
         d.show();
-        QTest::mouseClick(d.RadioGroup1[type], Qt::LeftButton);
+        ClickMark(d.RadioGroup1[type]);
         QCOMPARE(d.ColorIndex(), colorIndex);
         Click(d.OK);
         d.StoreTo(lum, 4);
@@ -121,7 +121,7 @@ private slots:
         d.show();
         QCOMPARE(d.ColorIndex(), 2);
         QCOMPARE(d.ColorBox1->item(2)->text(), U("Желтый"));
-        QTest::mouseClick(d.RadioGroup1[3], Qt::LeftButton);
+        ClickMark(d.RadioGroup1[3]);
         QCOMPARE(d.ColorIndex(), 1);
         QCOMPARE(d.PanelColor(), QColor(0, 255, 0));
         Click(d.OK);
@@ -156,17 +156,17 @@ private slots:
         TProgLumClass& lum = h.Main().ProgLum();
         d.FillFrom(lum, 0);
         d.show();
-        QTest::mouseClick(d.RadioGroup1[0], Qt::LeftButton);
+        ClickMark(d.RadioGroup1[0]);
         ClickColor(d, 0);
         QCOMPARE(d.ColorIndex(), -1);
         ChooseSound(d, 1);
         QCOMPARE(d.Sound(), 0);
-        QTest::mouseClick(d.RadioGroup1[2], Qt::LeftButton);
+        ClickMark(d.RadioGroup1[2]);
         ClickColor(d, 2);
         QCOMPARE(d.ColorIndex(), 2);
         ChooseSound(d, 1);
         QCOMPARE(d.Sound(), 1);
-        QTest::mouseClick(d.RadioGroup1[0], Qt::LeftButton); // back to none: all cleared
+        ClickMark(d.RadioGroup1[0]); // back to none: all cleared
         QCOMPARE(d.ColorIndex(), -1);
         QCOMPARE(d.Sound(), 0);
         d.StoreTo(lum, 0);
@@ -203,7 +203,7 @@ private slots:
         d.FillFrom(lum, 1);
         d.show();
         if (what == "type")
-            QTest::mouseClick(d.RadioGroup1[1], Qt::LeftButton);
+            ClickMark(d.RadioGroup1[1]);
         else if (what == "colour")
             ClickColor(d, 1);
         else if (what == "key") {

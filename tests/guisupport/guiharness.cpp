@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QTest>
 #include <stdexcept>
 
 GuiHarness::GuiHarness(Line line) {
@@ -78,6 +79,13 @@ int GuiHarness::RunModal(QDialog& dialog) {
     if (dialog.isVisible())
         dialog.hide(); // a close query that refused: the test gave up on this dialog
     return dialog.result();
+}
+
+void ClickMark(QAbstractButton* button) {
+    if (!button)
+        throw std::runtime_error("no such button");
+    QTest::mouseClick(button, Qt::LeftButton, {},
+                      QPoint(button->height() / 2, button->height() / 2));
 }
 
 void Click(QAbstractButton* button) {

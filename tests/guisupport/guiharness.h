@@ -69,3 +69,6 @@ private:
 
 // Clicks a dialog's button as the operator would.
 void Click(QAbstractButton* button);
+// Clicks a radio button with the mouse on its round mark: the blank part of a button that its
+// layout made wide takes no click.
+void ClickMark(QAbstractButton* button);

@@ -118,7 +118,19 @@ private slots:
             QCOMPARE(lum.NPanSel, -1);
             for (int k = 0; k < 6; ++k)
                 QVERIFY(lum.MarkPan[k] == 1 && e.RowSelected(k));
-            e.ScrollBox1Click(); // the empty scheme's click, the selection given up first
+            // on an empty place of the scheme the right button keeps the selection; the left
+            // one's click gives everything up
+            QPoint empty(-1, -1);
+            for (int y = 2; y < e.Area()->height() && empty.x() < 0; y += 8)
+                for (int x = 2; x < e.Area()->width() && empty.x() < 0; x += 8)
+                    if (!e.Area()->childAt(x, y))
+                        empty = QPoint(x, y);
+            QVERIFY(empty.x() >= 0);
+            QTest::mouseClick(e.Area(), Qt::RightButton, {}, empty);
+            QCOMPARE(lum.KolSel, 6);
+            for (int k = 0; k < 6; ++k)
+                QVERIFY(lum.MarkPan[k] == 1 && e.RowSelected(k));
+            QTest::mouseClick(e.Area(), Qt::LeftButton, {}, empty);
             QCOMPARE(lum.KolSel, 0);
             for (int k = 0; k < 6; ++k)
                 QVERIFY(lum.MarkPan[k] == 0 && !e.RowSelected(k));

@@ -52,7 +52,7 @@ private slots:
                 heading = sig.Label2->text();
                 filledRed = sig.ColorIndex() == 0 && sig.AlarmType() == 2 && sig.Sound() == 1;
                 flagWhileShown = lum.FlagScheme;
-                QTest::mouseClick(sig.RadioGroup1[type], Qt::LeftButton);
+                ClickMark(sig.RadioGroup1[type]);
                 Click(sig.OK);
             });
             DoubleClick(e.PanSign[1]);

@@ -101,6 +101,9 @@ void PrintToFile(GuiHarness& h, TFormPrgD& e, const QString& path) {
         QVERIFY(!dialog->testOption(QAbstractPrintDialog::PrintPageRange));
         QCOMPARE(dialog->minPage(), 1);
         QCOMPARE(dialog->maxPage(), 2);
+        // the page is printed whole: no range to choose
+        QWidget* range = dialog->findChild<QWidget*>("gbPrintRange");
+        QVERIFY(range && range->isHidden());
         QCOMPARE(dialog->printer()->pageLayout().orientation(), QPageLayout::Portrait);
         dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
         dialog->printer()->setOutputFileName(path);

@@ -1,0 +1,24 @@
+#pragma once
+// A label whose text ends in a file path: the head is shown whole, the path shortens in the
+// middle when the window is narrower than it, and text() keeps the whole of it. A long path
+// therefore never widens the window.
+
+#include <QLabel>
+
+class TElidedLabel : public QLabel {
+public:
+    explicit TElidedLabel(const QString& text, QWidget* parent = nullptr);
+
+    // Shows head + path; the whole path becomes the hint.
+    void SetHeadAndPath(const QString& head, const QString& path);
+    // What is painted at the label's present width.
+    QString ShownText() const;
+
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int headLength_ = 0;
+};
