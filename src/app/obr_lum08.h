@@ -77,6 +77,7 @@ public:
     void LocNet15Click();            // "Программирование ф15 "
     void ButTimeDateClick();         // "Задание времени и даты"
     bool FormCloseQuery();           // closing the main window
+    void AboutClick();               // "О программе"
 
     // Controls, named as the commands and tests know them.
     QComboBox* CBoxUstr = nullptr;
@@ -112,6 +113,7 @@ public:
     QAction* AOpenFile = nullptr;
     QAction* ASaveFile = nullptr;
     QAction* ACreatFile = nullptr;
+    QAction* AAbout = nullptr;
 
     // Access to the current configuration file name (the file commands keep it).
     void SetCurFile(const QString& name) { curFile_ = name; }

@@ -108,6 +108,8 @@ bool Apply(const std::string& option, const std::string& value, EmuOptions* o, s
 bool ApplyFlag(const std::string& option, EmuOptions* o, std::string* error) {
     if (option == "--help" || option == "-h")
         o->help = true;
+    else if (option == "--version")
+        o->version = true;
     else if (option == "--clock-frozen")
         o->clockFrozen = true;
     else if (option == "--quit-on-eof")
@@ -233,6 +235,7 @@ the emulator serves until it gets SIGTERM or SIGINT (or the command quit).
   --no-register          do not list the port for the program's port list
   --quit-on-eof          end when standard input closes
   --help                 this text
+  --version              print the version and end
 
 Faults (each may be repeated; they apply to the answers):
   --silent               never answer

@@ -31,6 +31,14 @@ QtSerialLine::~QtSerialLine() {
     close();
 }
 
+std::string QtSerialLine::TransferPathName() {
+#ifdef _WIN32
+    return "через QSerialPort";
+#else
+    return "напрямую через дескриптор порта (POSIX)";
+#endif
+}
+
 bool QtSerialLine::IsSerialPortName(const std::string& name, std::string* location) {
     if (name.empty() || name.find('\0') != std::string::npos)
         return false;

@@ -24,6 +24,9 @@ public:
     // to open the port by.
     static bool IsSerialPortName(const std::string& name, std::string* location);
 
+    // How this build moves the bytes to and from the port, in the operator's words ("О программе").
+    static std::string TransferPathName();
+
     // The line's time-outs, in milliseconds.
     static constexpr int ByteGapMs = 100;
     static constexpr int TotalBaseMs = 1000;
