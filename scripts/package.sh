@@ -8,13 +8,13 @@ umask 022
 # dpkg-dev: dpkg-shlibdeps and the distribution's hardening flags; lintian checks the result
 scripts/setup.sh dpkg-dev lintian
 
-# The distribution's build flags (fortified functions, stack protector, read-only relocations);
-# cmake takes them from the environment when it configures a new folder.
-eval "$(dpkg-buildflags --export=sh)"
-export CXXFLAGS="$CPPFLAGS $CXXFLAGS"
-rm -rf build-package
+# The distribution's build flags: fortified functions, stack protector, read-only relocations.
+cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
+ldflags=$(dpkg-buildflags --get LDFLAGS)
+rm -f build-package/lum08_*.deb
 cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DLUM_BUILD_TESTS=OFF \
-    -DLUM_PACKAGE=ON "$@" >/dev/null
+    -DLUM_PACKAGE=ON -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" \
+    "$@" >/dev/null
 nice -n 5 cmake --build build-package -j "$(nproc)"
 (cd build-package && cpack >/dev/null)
 

@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "link/comportclass.h"
 #include "link/obrport.h"
+#include "link/obrport_emu.h"
 #include "model/passwordfile.h"
 #include "model/servclass.h"
 #include "version/version.h"
@@ -78,6 +79,11 @@ struct SelfTestRun {
 } // namespace
 
 int RunSelfTest(LumApplication& app) {
+    if (!BuiltInEmulator::Available()) {
+        std::fprintf(stderr, "Самопроверка недоступна: встроенному эмулятору прибора нужен "
+                             "псевдотерминал, а в этой системе его нет.\n");
+        return 2;
+    }
     SelfTestRun run;
     app.SetErrorDisplay([&run](const QString& text) { run.problems << text; });
     try {

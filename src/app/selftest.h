@@ -4,5 +4,6 @@
 
 class LumApplication;
 
-// 0 when the device was read; otherwise says on standard error what failed and returns 1.
+// 0 when the device was read; otherwise says on standard error what failed and returns 1
+// (2 where the platform has no built-in emulator).
 int RunSelfTest(LumApplication& app);

@@ -179,7 +179,11 @@ bool ParseClock(const std::string& text, ClockValues* clock, std::string* error)
 ClockValues LocalClock() {
     const std::time_t now = std::time(nullptr);
     std::tm tm{};
+#ifdef _WIN32
+    localtime_s(&tm, &now); // the same, with the arguments the other way round
+#else
     localtime_r(&now, &tm);
+#endif
     return {static_cast<uint8_t>(tm.tm_sec > 59 ? 59 : tm.tm_sec),
             static_cast<uint8_t>(tm.tm_min),
             static_cast<uint8_t>(tm.tm_hour),
