@@ -32,7 +32,11 @@ cleanup() {
 trap cleanup EXIT
 
 echo "== debootstrap --variant=minbase bookworm"
-debootstrap --variant=minbase bookworm "$root" $mirror >"$root.log" 2>&1 ||
+# LUM_DEBOOTSTRAP_TARBALL: the packages of an earlier "debootstrap --make-tarball" run, so that
+# repeated checks do not fetch them again; the root is still made afresh from them.
+tarball=()
+[ -n "${LUM_DEBOOTSTRAP_TARBALL:-}" ] && tarball=(--unpack-tarball="$LUM_DEBOOTSTRAP_TARBALL")
+debootstrap --variant=minbase "${tarball[@]}" bookworm "$root" $mirror >"$root.log" 2>&1 ||
     { tail -n 20 "$root.log"; exit 1; }
 rm -f "$root.log"
 [ -n "$mirror" ] && echo "deb $mirror bookworm bookworm-updates main" >"$root/etc/apt/sources.list"
