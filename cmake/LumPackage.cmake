@@ -80,8 +80,8 @@ set(CPACK_DEBIAN_ARCHIVE_TYPE gnutar)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "programmer for the LUM-08 alarm annunciator")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Reads the module configuration and the input-processing program of a
+# CPack puts the summary first, as the synopsis
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Reads the module configuration and the input-processing program of a
 ЛУМ-08 alarm annunciator over an RS-485 line, shows and edits them as
 tables, dialogs and a scheme, keeps them in configuration files, prints
 them and writes them back to the device. It also reads and sets the

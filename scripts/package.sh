@@ -8,7 +8,9 @@ umask 022
 # dpkg-dev: dpkg-shlibdeps and the distribution's hardening flags; lintian checks the result
 scripts/setup.sh dpkg-dev lintian
 
-# The distribution's build flags: fortified functions, stack protector, read-only relocations.
+# The distribution's build flags, all hardening on: fortified functions, stack protector,
+# read-only relocations bound at start.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
 ldflags=$(dpkg-buildflags --get LDFLAGS)
 rm -f build-package/lum08_*.deb
