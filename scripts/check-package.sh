@@ -39,7 +39,8 @@ tarball=()
 debootstrap --variant=minbase "${tarball[@]}" bookworm "$root" $mirror >"$root.log" 2>&1 ||
     { tail -n 20 "$root.log"; exit 1; }
 rm -f "$root.log"
-[ -n "$mirror" ] && echo "deb $mirror bookworm bookworm-updates main" >"$root/etc/apt/sources.list"
+[ -n "$mirror" ] && printf 'deb %s bookworm main\ndeb %s bookworm-updates main\n' "$mirror" "$mirror" \
+    >"$root/etc/apt/sources.list"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 mount -t proc proc "$root/proc"
 # the built-in emulator of the self-test serves on a pseudo-terminal
