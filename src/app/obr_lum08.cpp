@@ -153,6 +153,9 @@ void TForm1::CreateMenus() {
     AMonitor->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
     QMenu* parol = menuBar()->addMenu(U("     Пароль"));
     parol->addAction(AParol);
+    QMenu* help = menuBar()->addMenu(U("Справка"));
+    AAbout = help->addAction(U("О программе"));
+    connect(AAbout, &QAction::triggered, this, [this] { AboutClick(); });
 
     ToolBar1 = addToolBar(U("Панель"));
     ToolBar1->setMovable(false);

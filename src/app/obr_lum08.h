@@ -87,6 +87,7 @@ public:
     void AMonitorExecute();          // "Монитор обмена" (made at its first opening)
     TFormMonitor* Monitor() const { return FormMonitor.get(); }
     bool FormCloseQuery(); // closing the main window
+    void AboutClick();               // "О программе"
 
     // Controls, named as the commands and tests know them.
     QComboBox* CBoxUstr = nullptr;
@@ -124,6 +125,7 @@ public:
     QAction* ASaveFile = nullptr;
     QAction* ACreatFile = nullptr;
     QAction* AMonitor = nullptr;
+    QAction* AAbout = nullptr;
 
     // Access to the current configuration file name (the file commands keep it).
     void SetCurFile(const QString& name) { curFile_ = name; }

@@ -6,6 +6,7 @@
 #include "emu/options.h"
 #include "emu/ptyserver.h"
 #include "emu/registry.h"
+#include "version/version.h"
 
 #include <atomic>
 #include <cerrno>
@@ -161,6 +162,10 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::cout << emu::UsageText();
+        return 0;
+    }
+    if (options.version) {
+        std::cout << LumVersionLine("lum08-emu") << '\n';
         return 0;
     }
     InstallSignals();

@@ -117,6 +117,8 @@ bool ApplyFlag(const std::string& option, EmuOptions* o, std::string* error) {
         o->help = true;
     else if (option == "--pace")
         o->pacing.pace = true;
+    else if (option == "--version")
+        o->version = true;
     else if (option == "--clock-frozen")
         o->clockFrozen = true;
     else if (option == "--quit-on-eof")
@@ -186,7 +188,11 @@ bool ParseClock(const std::string& text, ClockValues* clock, std::string* error)
 ClockValues LocalClock() {
     const std::time_t now = std::time(nullptr);
     std::tm tm{};
+#ifdef _WIN32
+    localtime_s(&tm, &now); // the same, with the arguments the other way round
+#else
     localtime_r(&now, &tm);
+#endif
     return {static_cast<uint8_t>(tm.tm_sec > 59 ? 59 : tm.tm_sec),
             static_cast<uint8_t>(tm.tm_min),
             static_cast<uint8_t>(tm.tm_hour),
@@ -249,6 +255,7 @@ the emulator serves until it gets SIGTERM or SIGINT (or the command quit).
   --no-register          do not list the port for the program's port list
   --quit-on-eof          end when standard input closes
   --help                 this text
+  --version              print the version and end
 
 Faults (each may be repeated; they apply to the answers):
   --silent               never answer

@@ -25,6 +25,7 @@ struct EmuOptions {
     bool quitOnEof = false;   // end when standard input closes
     bool registerPort = true; // list the port for the program
     bool help = false;
+    bool version = false;
 };
 
 // False with a message for the operator when the arguments are wrong.

@@ -78,7 +78,8 @@ void TFormPort::FillPortList() {
                           info.portName());
     for (const std::string& path : BuiltInEmulator::RunningEmulatorPorts())
         CBoxPort->addItem(QString::fromStdString(path));
-    CBoxPort->addItem(BuiltInEntry());
+    if (BuiltInEmulator::Available())
+        CBoxPort->addItem(BuiltInEntry());
     CBoxPort->setCurrentIndex(CBoxPort->count() > 0 ? 0 : -1);
 }
 

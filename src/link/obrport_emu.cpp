@@ -1,11 +1,15 @@
 #include "link/obrport_emu.h"
 
+#ifndef _WIN32
 #include "emu/device.h"
 #include "emu/options.h"
 #include "emu/ptyserver.h"
 #include "emu/registry.h"
+#endif
 
 BuiltInEmulator::BuiltInEmulator() = default;
+
+#ifndef _WIN32
 
 BuiltInEmulator::~BuiltInEmulator() {
     if (server_)
@@ -30,3 +34,25 @@ std::string BuiltInEmulator::Start() {
 std::vector<std::string> BuiltInEmulator::RunningEmulatorPorts() {
     return emu::RunningEmulatorPorts();
 }
+
+bool BuiltInEmulator::Available() {
+    return true;
+}
+
+#else
+
+BuiltInEmulator::~BuiltInEmulator() = default;
+
+std::string BuiltInEmulator::Start() {
+    return {};
+}
+
+std::vector<std::string> BuiltInEmulator::RunningEmulatorPorts() {
+    return {};
+}
+
+bool BuiltInEmulator::Available() {
+    return false;
+}
+
+#endif

@@ -22,7 +22,13 @@ public:
     // The ports of lum08-emu emulators running on this machine.
     static std::vector<std::string> RunningEmulatorPorts();
 
+    // False where the platform has no pseudo-terminals (Windows): the port list then does not
+    // offer the built-in device.
+    static bool Available();
+
 private:
+#ifndef _WIN32
     std::unique_ptr<emu::Device> device_;
     std::unique_ptr<emu::PtyServer> server_;
+#endif
 };

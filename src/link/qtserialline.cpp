@@ -80,6 +80,10 @@ QtSerialLine::~QtSerialLine() {
     close();
 }
 
+std::string QtSerialLine::TransferPathName() {
+    return SerialPathInUse();
+}
+
 bool QtSerialLine::IsSerialPortName(const std::string& name, std::string* location) {
     if (name.empty() || name.find('\0') != std::string::npos)
         return false;

@@ -43,6 +43,8 @@ public:
     // variable LUM_SERIAL_PATH=qserialport (tests, benchmarks) chooses the portable one instead;
     // portable elsewhere.
     static SerialPath DefaultPath();
+    // How this build moves the bytes to and from the port, in the operator's words ("О программе").
+    static std::string TransferPathName();
 
     // The line's time-outs, in milliseconds.
     static constexpr int ByteGapMs = 100;

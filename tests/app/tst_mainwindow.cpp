@@ -4,12 +4,16 @@
 #include "guisupport/guiharness.h"
 #include "link/obrnastr.h"
 #include "link/obrport.h"
+#include "link/qtserialline.h"
+#include "version/version.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
@@ -363,6 +367,21 @@ private slots:
             QCOMPARE(int(log[i].address), 7);
             QCOMPARE(int(log[i].function), 14);
         }
+    }
+
+    void helpMenuComesLastAndAboutNamesTheBuild() {
+        GuiHarness h;
+        const QList<QAction*> menus = h.Main().menuBar()->actions();
+        QCOMPARE(menus.last()->text(), U("Справка"));
+        QCOMPARE(menus.last()->menu()->actions().value(0), h.Main().AAbout);
+        h.Main().AAbout->trigger();
+        QCOMPARE(h.Op().Shown().size(), size_t(1));
+        const OperatorMessage& about = h.Op().Shown()[0];
+        QCOMPARE(about.caption, std::string("О программе"));
+        for (const std::string& part :
+             {std::string("Версия: ") + LumVersion(), std::string("Дата сборки: ") + LumBuildDate(),
+              std::string("Обмен с COM-портом: ") + QtSerialLine::TransferPathName()})
+            QVERIFY2(about.text.find(part) != std::string::npos, about.text.c_str());
     }
 };
 

@@ -1,0 +1,38 @@
+#include "app/commandline.h"
+
+#include "version/version.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char kUsage[] = "Использование: lum08 [--version | --help | --self-test]\n"
+                      "Программатор ЛУМ-08: чтение, правка, хранение и запись конфигурации "
+                      "прибора по линии RS-485.\n"
+                      "\n"
+                      "  --version    показать версию программы и выйти\n"
+                      "  --self-test  самопроверка: открыть главное окно на встроенном "
+                      "эмуляторе прибора,\n"
+                      "               прочитать его и выйти (код 0 — успешно); без экрана: "
+                      "QT_QPA_PLATFORM=offscreen\n"
+                      "  --help       этот текст\n";
+
+} // namespace
+
+CommandLine ParseCommandLine(int argc, char** argv) {
+    CommandLine result;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("%s\n", LumVersionLine("lum08").c_str());
+            return {CommandLine::Action::Exit, 0};
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return {CommandLine::Action::Exit, 0};
+        }
+        if (std::strcmp(argv[i], "--self-test") == 0)
+            result.action = CommandLine::Action::SelfTest;
+    }
+    return result;
+}

@@ -1,0 +1,109 @@
+#include "app/selftest.h"
+
+#include "app/obr_lum08.h"
+#include "app/obrpar_mb.h"
+#include "app/startup.h"
+#include "link/comportclass.h"
+#include "link/obrport.h"
+#include "link/obrport_emu.h"
+#include "model/passwordfile.h"
+#include "model/servclass.h"
+#include "version/version.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStringList>
+
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+// Keeps every message instead of showing it, and answers as an operator who declines, so that
+// nothing waits for a person and nothing is written to a device.
+class RecordingOperator : public Operator {
+public:
+    MsgButton Ask(const OperatorMessage& message) override {
+        shown.push_back(message);
+        for (MsgButton b : {MsgButton::Cancel, MsgButton::No, MsgButton::Ok})
+            for (MsgButton offered : message.buttons)
+                if (offered == b)
+                    return b;
+        return MsgButton::Cancel;
+    }
+    std::vector<OperatorMessage> shown;
+};
+
+struct SelfTestRun {
+    RecordingOperator op;
+    QStringList problems;
+    bool passwordAsked = false;
+
+    // The windows the check goes through; any other one is a fault of the check's path.
+    int Modal(QDialog& dialog) {
+        if (qobject_cast<TFPSW*>(&dialog)) {
+            passwordAsked = true; // an empty password: view only, the device cannot be written
+            return Password::Accepted;
+        }
+        if (auto* port = qobject_cast<TFormPort*>(&dialog)) {
+            dialog.show(); // showing fills the port list
+            port->CBoxPort->setCurrentIndex(port->CBoxPort->findText(TFormPort::BuiltInEntry()));
+            port->OK->click();
+            dialog.hide();
+            return dialog.result();
+        }
+        problems << QString::fromUtf8("неожиданное окно «%1»").arg(dialog.windowTitle());
+        return mr::Cancel;
+    }
+
+    void Check(TForm1& main) {
+        main.show();
+        QCoreApplication::processEvents(); // the start-up password prompt
+        if (!passwordAsked)
+            problems << QString::fromUtf8("при запуске не был запрошен пароль");
+        main.APortExecute();
+        if (!main.ComPort().IsOpen()) {
+            problems << QString::fromUtf8("порт встроенного эмулятора не открылся");
+            return;
+        }
+        main.InPortButClick();
+        QCoreApplication::processEvents();
+        if (main.Serv().GetKolMod() != 2 || !main.InformBut->isEnabled())
+            problems << QString::fromUtf8("конфигурация прибора не прочитана");
+    }
+};
+
+} // namespace
+
+int RunSelfTest(LumApplication& app) {
+    if (!BuiltInEmulator::Available()) {
+        std::fprintf(stderr, "Самопроверка недоступна: встроенному эмулятору прибора нужен "
+                             "псевдотерминал, а в этой системе его нет.\n");
+        return 2;
+    }
+    SelfTestRun run;
+    app.SetErrorDisplay([&run](const QString& text) { run.problems << text; });
+    try {
+        TForm1 main(nullptr, &run.op);
+        main.SetModalHook([&run](QDialog& d) { return run.Modal(d); });
+        CreateWindows(main);
+        run.Check(main);
+        for (const OperatorMessage& m : run.op.shown)
+            run.problems << QString::fromStdString(m.caption + ": " + m.text);
+        if (run.problems.isEmpty())
+            std::printf("Самопроверка %s пройдена: встроенный эмулятор прочитан, модули: %s, %s, "
+                        "исполнение %s\n",
+                        LumVersionLine("lum08").c_str(), main.M[0]->text().toUtf8().constData(),
+                        main.M[1]->text().toUtf8().constData(),
+                        main.EditModif->text().toUtf8().constData());
+        main.close();
+    } catch (const std::exception& e) {
+        run.problems << QString::fromLocal8Bit(e.what());
+    }
+    for (const QString& p : run.problems)
+        std::fprintf(stderr, "Самопроверка не пройдена: %s\n", p.toUtf8().constData());
+    return run.problems.isEmpty() ? 0 : 1;
+}
