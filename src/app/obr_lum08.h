@@ -77,6 +77,9 @@ public:
     void LocNet15Click();            // "Программирование ф15 "
     void ButTimeDateClick();         // "Задание времени и даты"
     bool FormCloseQuery();           // closing the main window
+    void VerifyClick();              // "Сверить с прибором"
+    void HistoryClick();             // "История прибора"
+    bool VerifyWrites() const override; // "Проверять запись чтением" of "Настройка обмена"
 
     // Controls, named as the commands and tests know them.
     QComboBox* CBoxUstr = nullptr;
@@ -112,6 +115,8 @@ public:
     QAction* AOpenFile = nullptr;
     QAction* ASaveFile = nullptr;
     QAction* ACreatFile = nullptr;
+    QAction* AVerify = nullptr;
+    QAction* AHistory = nullptr;
 
     // Access to the current configuration file name (the file commands keep it).
     void SetCurFile(const QString& name) { curFile_ = name; }
@@ -128,6 +133,7 @@ private:
     QGroupBox* CreateConfigGroup();
     QGroupBox* CreateNetworkGroup();
     void CreateTestMenu();
+    void CreateVerifyActions(QMenu* file);
     void ApplyTestPreset(int preset);
     void ClearModuleTable();
     // The module table from the model; a file's modules all get their program button.

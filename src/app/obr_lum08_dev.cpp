@@ -4,6 +4,7 @@
 #include "app/obr_lum08.h"
 
 #include "dialogs/uitext.h"
+#include "dialogs/writeguard.h"
 #include "link/comportclass.h"
 #include "link/devicesequences.h"
 #include "model/progf15class.h"
@@ -80,6 +81,9 @@ void TForm1::InPortButClick() {
 }
 
 void TForm1::OutPortClick() {
+    WriteGuard guard(*this, WriteScope::WholeDevice(ServClass->GetKolMod()));
+    if (!guard.Start())
+        return;
     auto started = [this] {
         ProgressBar1->setRange(0, 210);
         ProgressBar1->setValue(0);
@@ -92,6 +96,8 @@ void TForm1::OutPortClick() {
     if (code > 0)
         ComPort1->ReportError(ServClass->NumUstr, code);
     ProgressBar1->hide();
+    if (code == ResultCode::Ok)
+        guard.Finish();
 }
 
 void TForm1::ButProgDiskrClick(int row) {

@@ -89,4 +89,6 @@ public:
     virtual void ShowDeviceNumber(int numUstr) = 0;
     // The main window's write command ("Вывод на СОМ-порт"), shared with other windows.
     virtual void WriteDevice() = 0;
+    // Whether every write is read back and compared ("Проверять запись чтением").
+    virtual bool VerifyWrites() const { return true; }
 };

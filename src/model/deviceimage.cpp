@@ -93,6 +93,7 @@ WriteScope WriteScope::WholeDevice(int kolMod) {
     WriteScope s;
     s.modules = (1u << std::clamp(kolMod, 0, DeviceImage::Groups)) - 1u;
     s.network = true;
+    s.config = true;
     return s;
 }
 
@@ -109,6 +110,8 @@ WriteScope WriteScope::NetworkImage() {
 }
 
 bool SameInScope(const DeviceImage& a, const DeviceImage& b, const WriteScope& scope) {
+    if (scope.config && !std::ranges::equal(a.Config(), b.Config()))
+        return false;
     for (int m = 0; m < DeviceImage::Groups; ++m)
         if (scope.HasModule(m) && !std::ranges::equal(a.Group(m), b.Group(m)))
             return false;

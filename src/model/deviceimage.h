@@ -68,6 +68,7 @@ private:
 struct WriteScope {
     unsigned modules = 0; // bit m: module group m (0..5)
     bool network = false;
+    bool config = false; // the write first checks the device has this module configuration
 
     static WriteScope WholeDevice(int kolMod); // F10: every fitted module and the network image
     static WriteScope Module(int m);           // one module group, m 0..5
