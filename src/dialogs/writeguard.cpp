@@ -33,6 +33,7 @@ bool WriteGuard::Start() {
     const BackupResult r = BackUpBeforeWrite(main_.ComPort(), serv.NumUstr, wanted_, scope_, moves);
     switch (r.step) {
     case BackupStep::Write:
+    case BackupStep::ConfigDiffers: // the write's own check refuses it
         return true;
     case BackupStep::AlreadyThere:
         alreadyThere_ = true;

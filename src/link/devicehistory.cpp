@@ -84,7 +84,16 @@ BackupResult BackUpBeforeWrite(TComPortClass& port, int device, const DeviceImag
                                const WriteScope& scope, bool movesAddress,
                                const std::function<void()>& step, const QString& folder) {
     BackupResult r;
-    r.code = ReadDeviceImage(port, device, r.device, step);
+    if (step)
+        step();
+    r.code = ReadDeviceConfig(port, device, r.device);
+    if (r.code == ResultCode::Ok && scope.config &&
+        !std::ranges::equal(r.device.Config(), wanted.Config())) {
+        r.step = BackupStep::ConfigDiffers;
+        return r;
+    }
+    if (r.code == ResultCode::Ok)
+        r.code = ReadDeviceRecords(port, device, r.device, step);
     if (r.code != ResultCode::Ok) {
         r.step = BackupStep::ReadFailed;
         return r;

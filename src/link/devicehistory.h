@@ -46,10 +46,12 @@ bool Save(const DeviceImage& image, int deviceNumber, QString* path, QString* er
 
 // What the back-up before a write found.
 enum class BackupStep {
-    Write,        // the device's contents are kept; go on with the write
-    AlreadyThere, // the device holds exactly what would be written: no back-up, no write
-    ReadFailed,   // the device could not be read (code): the write must not start unasked
-    SaveFailed,   // the read worked but the file could not be written (error)
+    Write,         // the device's contents are kept; go on with the write
+    AlreadyThere,  // the device holds exactly what would be written: no back-up, no write
+    ReadFailed,    // the device could not be read (code): the write must not start unasked
+    SaveFailed,    // the read worked but the file could not be written (error)
+    ConfigDiffers, // a whole-device write to a device with other modules: its own check refuses
+                   // it, so nothing more is read and nothing kept
 };
 
 struct BackupResult {
@@ -63,7 +65,8 @@ struct BackupResult {
 // Reads device `device` (0-based) whole and keeps it in the history unless it already holds
 // `wanted` in the part `scope` writes. A write that also moves the device to another bus number
 // (movesAddress) still has work to do on equal contents: it gets Write, without a back-up file.
-// After a kept back-up the history is pruned to the newest DeviceHistory::Keep.
+// After a kept back-up the history is pruned to the newest DeviceHistory::Keep. A scope with the
+// configuration stops after the configuration when it differs (ConfigDiffers).
 BackupResult BackUpBeforeWrite(TComPortClass& port, int device, const DeviceImage& wanted,
                                const WriteScope& scope, bool movesAddress = false,
                                const std::function<void()>& step = {},

@@ -33,28 +33,37 @@ int ReadNetwork(TComPortClass& port, int device, DeviceImage& image) {
 
 } // namespace
 
-int ReadDeviceImage(TComPortClass& port, int device, DeviceImage& image,
-                    const std::function<void()>& step) {
+int ReadDeviceConfig(TComPortClass& port, int device, DeviceImage& image) {
     image = DeviceImage();
     image.SetHasLabels(false);
     image.PutNumUstrZ(uint8_t(device));
-    Call(step);
     std::vector<uint8_t> config;
     int code = ReadConfiguration(port, device, config);
     // Another length is not a configuration: the rest would be read against a wrong module list.
     if (code == ResultCode::Ok && config.size() != size_t(DeviceImage::ConfigSize))
         code = ResultCode::ReceiveError;
-    if (code != ResultCode::Ok)
-        return code;
-    image.PutConfig(config);
+    if (code == ResultCode::Ok)
+        image.PutConfig(config);
+    return code;
+}
+
+int ReadDeviceRecords(TComPortClass& port, int device, DeviceImage& image,
+                      const std::function<void()>& step) {
     for (int m = 0; m < image.KolMod(); ++m) {
         Call(step);
-        code = ReadGroup(port, device, m, image);
+        const int code = ReadGroup(port, device, m, image);
         if (code != ResultCode::Ok)
             return code;
     }
     Call(step);
     return ReadNetwork(port, device, image);
+}
+
+int ReadDeviceImage(TComPortClass& port, int device, DeviceImage& image,
+                    const std::function<void()>& step) {
+    Call(step);
+    const int code = ReadDeviceConfig(port, device, image);
+    return code != ResultCode::Ok ? code : ReadDeviceRecords(port, device, image, step);
 }
 
 int ReadBackScope(TComPortClass& port, int device, const WriteScope& scope, DeviceImage& image) {

@@ -15,6 +15,12 @@ class TComPortClass;
 int ReadDeviceImage(TComPortClass& port, int device, DeviceImage& image,
                     const std::function<void()>& step = {});
 
+// The two halves of that read: the configuration (a fresh image without labels), then the
+// fitted modules' records and the network image into the same image.
+int ReadDeviceConfig(TComPortClass& port, int device, DeviceImage& image);
+int ReadDeviceRecords(TComPortClass& port, int device, DeviceImage& image,
+                      const std::function<void()>& step = {});
+
 // Reads back what a write sent: the scope's module groups and network image, taken into
 // `image` over what it held (the caller starts from what was written, so untouched parts
 // compare equal). No configuration request: the write has just checked it.
