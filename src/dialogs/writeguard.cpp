@@ -17,6 +17,13 @@
 
 namespace {
 const char* const kCaption = "Резервная копия прибора";
+
+bool RecordsKnown(const TProgLumClass& lum, int kolMod) {
+    for (int m = 0; m < kolMod && m < DeviceImage::Groups; ++m)
+        if (!lum.RecKnown[m])
+            return false;
+    return true;
+}
 } // namespace
 
 WriteGuard::WriteGuard(LumMain& main, const WriteScope& scope) : main_(main), scope_(scope) {}
@@ -25,9 +32,10 @@ bool WriteGuard::Start() {
     TServClass& serv = main_.Serv();
     TProgLumClass& lum = main_.ProgLum();
     wanted_ = DeviceImage::FromModel(serv, lum, main_.ProgF15());
-    // A whole-device write its own checks refuse (access level, no configuration) needs no
-    // back-up: it sends nothing.
-    if (scope_.config && (lum.Dostup != 1 || serv.GetKolMod() == 0))
+    // A whole-device write its own checks refuse (access level, no configuration, records not
+    // known) needs no back-up: it sends nothing.
+    if (scope_.config &&
+        (lum.Dostup != 1 || serv.GetKolMod() == 0 || !RecordsKnown(lum, serv.GetKolMod())))
         return true;
     const bool moves = scope_.network && serv.GetNumUstrZ() != serv.NumUstr;
     const BackupResult r = BackUpBeforeWrite(main_.ComPort(), serv.NumUstr, wanted_, scope_, moves);
