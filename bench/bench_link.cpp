@@ -11,7 +11,10 @@
 //     beyond its mandated 1 ms no more than libmodbus' whole time, medians). libmodbus'
 //     requests are spaced by the same 1 ms, outside its timing.
 //  5. the same function-4 transaction with the bus monitor's recorder attached, against none,
-//     in alternating blocks (target: median ratio at most 1.02).
+//     in alternating blocks (target: median ratio at most 1.02);
+//  6. the check after a whole-device write (reading back the module blocks and the image) and
+//     the back-up before it (a whole-device read kept as a file), each against the pauses of a
+//     whole-device read (target: 1.10 times, the read's own target).
 // Prints every figure for both roads side by side; exits with 1 when a target is missed.
 //
 // bench_link profile direct|qserialport|libmodbus|pty N [BAUD] runs only N function-4
@@ -23,10 +26,13 @@
 #include "linecount.h"
 #include "link/comportclass.h"
 #include "link/devicecommands.h"
+#include "link/devicehistory.h"
+#include "link/deviceimageread.h"
 #include "link/framerecorder.h"
 #include "link/steadylineclock.h"
 
 #include <QCoreApplication>
+#include <QTemporaryDir>
 #include <modbus.h>
 #include <poll.h>
 #include <pty.h>
@@ -323,6 +329,39 @@ int Profile(const std::string& kind, int count, int baud, bool paced, const std:
     return ok ? 0 : 1;
 }
 
+// 6: what a guarded write adds, on the bare pseudo-terminal.
+void GuardCosts(TComPortClass& port, int rounds, double readImposed) {
+    QTemporaryDir history; // never the operator's own history
+    DeviceImage wanted;
+    if (ReadDeviceImage(port, 0, wanted) != 0) {
+        std::printf("device image read failed\n");
+        failed = true;
+        return;
+    }
+    wanted.PutGroup(0, std::vector<uint8_t>(18, 0x55)); // differs: the back-up is kept
+    const WriteScope scope = WriteScope::WholeDevice(wanted.KolMod());
+    std::vector<double> backup, verify;
+    for (int r = 0; r < std::max(rounds, 1); ++r) {
+        auto t0 = Clock::now();
+        const BackupResult b = BackUpBeforeWrite(port, 0, wanted, scope, false, {}, history.path());
+        backup.push_back(Ms(Clock::now() - t0));
+        DeviceImage back = wanted;
+        t0 = Clock::now();
+        const int code = ReadBackScope(port, 0, scope, back);
+        verify.push_back(Ms(Clock::now() - t0));
+        if (b.step != BackupStep::Write || code != 0) {
+            std::printf("back-up or read-back failed\n");
+            failed = true;
+        }
+    }
+    std::printf("back-up before write: median %.2f ms; check after write: median %.2f ms\n",
+                Median(backup), Median(verify));
+    Report("back-up cost / whole read's imposed pauses", Median(backup) / readImposed,
+           Median(backup) / readImposed, 1.10, false);
+    Report("verify cost / whole read's imposed pauses", Median(verify) / readImposed,
+           Median(verify) / readImposed, 1.10, false);
+}
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const bool profile = argc > 3 && std::string(argv[1]) == "profile";
@@ -397,6 +436,11 @@ int main(int argc, char** argv) {
                 return 1;
         }
     }
+    server.SetPacing({});
+    if (!Open(direct, portName, 9600))
+        return 2;
+    GuardCosts(direct.port, rounds, 8 * 25.0);
+    direct.port.ClosePort();
     server.Stop();
 
     std::printf("Pause(1) overshoot median %.1f us\n", Median(pauses) * 1000);

@@ -142,6 +142,7 @@ void TForm1::CreateMenus() {
     file->addAction(create);
     file->addAction(AOpenFile);
     file->addAction(ASaveFile);
+    CreateVerifyActions(file);
     QMenu* port = menuBar()->addMenu(U("        Порт           "));
     port->addAction(AInPort);
     port->addAction(AOutPort);

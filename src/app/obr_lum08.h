@@ -88,6 +88,9 @@ public:
     TFormMonitor* Monitor() const { return FormMonitor.get(); }
     bool FormCloseQuery(); // closing the main window
     void AboutClick();               // "О программе"
+    void VerifyClick();              // "Сверить с прибором"
+    void HistoryClick();             // "История прибора"
+    bool VerifyWrites() const override; // "Проверять запись чтением" of "Настройка обмена"
 
     // Controls, named as the commands and tests know them.
     QComboBox* CBoxUstr = nullptr;
@@ -126,6 +129,8 @@ public:
     QAction* ACreatFile = nullptr;
     QAction* AMonitor = nullptr;
     QAction* AAbout = nullptr;
+    QAction* AVerify = nullptr;
+    QAction* AHistory = nullptr;
 
     // Access to the current configuration file name (the file commands keep it).
     void SetCurFile(const QString& name) { curFile_ = name; }
@@ -142,6 +147,7 @@ private:
     QGroupBox* CreateConfigGroup();
     QGroupBox* CreateNetworkGroup();
     void CreateTestMenu();
+    void CreateVerifyActions(QMenu* file);
     void ApplyTestPreset(int preset);
     void ClearModuleTable();
     // The module table from the model; a file's modules all get their program button.

@@ -4,6 +4,7 @@
 #include "app/obr_lum08.h"
 
 #include "dialogs/uitext.h"
+#include "dialogs/writeguard.h"
 #include "link/comportclass.h"
 #include "link/devicesequences.h"
 #include "model/progf15class.h"
@@ -89,6 +90,9 @@ void TForm1::InPortButClick() {
 }
 
 void TForm1::OutPortClick() {
+    WriteGuard guard(*this, WriteScope::WholeDevice(ServClass->GetKolMod()));
+    if (!guard.Start())
+        return;
     const int device = ServClass->NumUstr + 1;
     auto started = [this] { BeginExchange(U("Модуль 1")); };
     auto share = [this](int done, int total, const std::string& step) {
@@ -99,7 +103,9 @@ void TForm1::OutPortClick() {
         WriteWholeDevice(*ComPort1, {*ServClass, *ProgLumClass, *ProgF15Class, *ReservBlocks}, *op_,
                          EditModif->text().toStdString(), started, nullptr, &report, share);
     EndExchange();
-    if (code == ResultCode::Ok) {
+    if (code == ResultCode::Ok && !guard.Finish()) {
+        ShowDone(U("Запись в прибор %1 не подтверждена чтением").arg(device));
+    } else if (code == ResultCode::Ok) {
         ShowDone(U("Записано в прибор %1: ").arg(device) + ModulesText(report.modulesWritten) +
                  U(" и сетевые блоки"));
     } else if (code > 0) {

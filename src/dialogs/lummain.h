@@ -94,4 +94,6 @@ public:
     virtual void WriteDevice() = 0;
     // What stops exchanges on the operator's word; none in windows tested alone.
     virtual ExchangeInputGuard* InputGuard() { return nullptr; }
+    // Whether every write is read back and compared ("Проверять запись чтением").
+    virtual bool VerifyWrites() const { return true; }
 };

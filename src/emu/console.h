@@ -28,6 +28,7 @@ private:
     bool SetMemory(const Words& words, std::string& error);
     bool SetNumber(const Words& words, std::string& error);
     bool SetLine(const Words& words, std::vector<std::string>& out, std::string& error);
+    bool PokeByte(const Words& words, std::string& error);
     Device& Current() { return *devices_[current_]; }
 
     std::vector<Device*> devices_;

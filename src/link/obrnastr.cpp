@@ -3,6 +3,7 @@
 #include "dialogs/uitext.h"
 #include "link/comportclass.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -37,6 +38,7 @@ TFormNastr::TFormNastr(const TComPortClass& engine, QWidget* parent)
     Label11 = new QLabel(U("Повторы на 2-м этапе"), this);
     CBoxPovt2 = new QComboBox(this);
     CBoxPovt2->addItems({"1", "10"});
+    CheckVerify = new QCheckBox(U("Проверять запись чтением"), this);
     OK = new QPushButton("OK", this);
     grid->addWidget(Label5, 0, 0);
     grid->addWidget(Edit1, 0, 1);
@@ -46,7 +48,8 @@ TFormNastr::TFormNastr(const TComPortClass& engine, QWidget* parent)
     grid->addWidget(CBoxPovt1, 2, 1);
     grid->addWidget(Label11, 3, 0);
     grid->addWidget(CBoxPovt2, 3, 1);
-    grid->addWidget(OK, 4, 1);
+    grid->addWidget(CheckVerify, 4, 0, 1, 2);
+    grid->addWidget(OK, 5, 1);
     // The operator sets only the transmit delay; the rest keeps its defaults out of sight.
     for (QWidget* w :
          std::initializer_list<QWidget*>{Label2, Edit2, Label1, CBoxPovt1, Label11, CBoxPovt2})
@@ -60,6 +63,7 @@ void TFormNastr::PutRemembered() {
     CBoxPovt2->setCurrentIndex(povt2_);
     Edit1->setValue(delayTx_);
     Edit2->setValue(delayRx_);
+    CheckVerify->setChecked(verify_);
 }
 
 bool TFormNastr::CanClose(int& result) {
@@ -68,6 +72,7 @@ bool TFormNastr::CanClose(int& result) {
         povt2_ = CBoxPovt2->currentIndex();
         delayTx_ = Edit1->value();
         delayRx_ = Edit2->value();
+        verify_ = CheckVerify->isChecked();
     } else {
         PutRemembered(); // undo the operator's changes
     }

@@ -4,6 +4,7 @@
 
 #include "dialogs/lumdialog.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -18,6 +19,8 @@ public:
 
     // Writes the four values into the engine; the caller does it only after OK.
     void ApplyTo(TComPortClass& engine) const;
+    // "Проверять запись чтением": every write is read back and compared (on at start).
+    bool VerifyWrite() const { return verify_; }
 
     QLabel* Label5 = nullptr;
     QSpinBox* Edit1 = nullptr; // with its up/down arrows (UpDown1); typing is not possible
@@ -27,6 +30,7 @@ public:
     QComboBox* CBoxPovt1 = nullptr;
     QLabel* Label11 = nullptr;
     QComboBox* CBoxPovt2 = nullptr;
+    QCheckBox* CheckVerify = nullptr;
     QPushButton* OK = nullptr;
 
 protected:
@@ -39,4 +43,5 @@ private:
     int povt2_ = 1;
     int delayTx_;
     int delayRx_;
+    bool verify_ = true;
 };

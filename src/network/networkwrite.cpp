@@ -1,6 +1,7 @@
 #include "network/networkwrite.h"
 
 #include "dialogs/lummain.h"
+#include "dialogs/writeguard.h"
 #include "link/comportclass.h"
 #include "link/devicesequences.h"
 #include "model/servclass.h"
@@ -13,6 +14,9 @@ constexpr int Full = 100;
 } // namespace
 
 int WriteNetworkWithProgress(LumMain& main, QProgressBar* bar, int step) {
+    WriteGuard guard(main, WriteScope::NetworkImage());
+    if (!guard.Start())
+        return guard.AlreadyThere() ? ResultCode::Ok : -1;
     bar->setRange(0, Full);
     bar->setValue(0);
     bar->show();
@@ -30,5 +34,7 @@ int WriteNetworkWithProgress(LumMain& main, QProgressBar* bar, int step) {
     if (code != ResultCode::Ok)
         main.ComPort().ReportError(serv.NumUstr, code);
     bar->hide();
+    if (code == ResultCode::Ok)
+        guard.Finish();
     return code;
 }

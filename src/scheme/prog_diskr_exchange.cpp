@@ -4,6 +4,7 @@
 #include "scheme/prog_diskr.h"
 
 #include "dialogs/lummain.h"
+#include "dialogs/writeguard.h"
 #include "link/comportclass.h"
 #include "link/devicesequences.h"
 #include "model/operator.h"
@@ -65,6 +66,9 @@ void TFormPrgD::OutPortClick() {
                                        {MsgButton::Yes, MsgButton::No},
                                        MsgButton::No}) != MsgButton::Yes)
         return;
+    WriteGuard guard(main_, WriteScope::Module(Mod() - 1));
+    if (!guard.Start())
+        return;
     ShowProgress(120, 12);
     lum.FlagScheme = 0;
     StepProgress();
@@ -79,6 +83,7 @@ void TFormPrgD::OutPortClick() {
     }
     setWindowTitle(DeviceCaption());
     HideProgress();
+    guard.Finish();
 }
 
 bool TFormPrgD::CanClose(int&) {

@@ -120,7 +120,11 @@ private slots:
         QCOMPARE(m.Serv().TipMod[1], 2);
         QCOMPARE(m.Serv().AdrMod[1], 3);
         QCOMPARE(m.Serv().AdrMod[2], 0);
-        QCOMPARE(h.Fake().Written().size(), size_t(1)); // the function-17 check only
+        // Function 17 only: the back-up's, which stops at the other configuration, and the
+        // write's own check.
+        QCOMPARE(h.Fake().Written().size(), size_t(2));
+        for (const auto& frame : h.Fake().Written())
+            QCOMPARE(int(frame[1]), 17);
 
         // Same count, another slot: the configuration message.
         h.Device().SetModules({{0, 1}, {4, 2}});

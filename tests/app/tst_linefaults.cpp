@@ -20,6 +20,10 @@
 
 namespace {
 
+// A write first reads the device for its back-up: the configuration, the emulator's two
+// modules and the network image.
+constexpr uint64_t kBackupReads = 4;
+
 emu::Fault FaultFrom(emu::FaultKind kind, uint64_t from, int value = 0) {
     emu::Fault f;
     f.kind = kind;
@@ -115,8 +119,9 @@ private slots:
         h.Device().SetBusyAfterWrite(0);
         h.ReadDevice();
         EditModel(m);
-        // The function-17 check and the first module pass; the second module is refused.
-        const uint64_t from = h.Device().RequestCount() + 4;
+        // The back-up, the function-17 check and the first module pass; the second module is
+        // refused.
+        const uint64_t from = h.Device().RequestCount() + kBackupReads + 4;
         h.Device().AddFault(FaultFrom(emu::FaultKind::Exception, from, 7));
         m.OutPortClick();
         QCOMPARE(h.Op().Shown().size(), size_t(1));
@@ -147,7 +152,8 @@ private slots:
         EditModel(m);
         const std::string port = m.ComPort().PortName;
         // The line goes at the first module's poll.
-        h.Device().AddFault(FaultFrom(emu::FaultKind::Hangup, h.Device().RequestCount() + 3));
+        h.Device().AddFault(
+            FaultFrom(emu::FaultKind::Hangup, h.Device().RequestCount() + kBackupReads + 3));
         m.OutPortClick();
         QCOMPARE(h.Op().Shown().size(), size_t(1));
         const OperatorMessage& gone = h.Op().Shown()[0];
@@ -214,7 +220,8 @@ private slots:
         h.Device().SetBusyAfterWrite(0);
         h.ReadDevice();
         // The block is sent, and the line goes at its poll.
-        h.Device().AddFault(FaultFrom(emu::FaultKind::Hangup, h.Device().RequestCount() + 2));
+        h.Device().AddFault(
+            FaultFrom(emu::FaultKind::Hangup, h.Device().RequestCount() + kBackupReads + 2));
         const std::string port = m.ComPort().PortName;
         auto closeWithTransfer = [&](int speed) {
             h.OnModal([speed](QDialog& d) {
@@ -273,14 +280,16 @@ private slots:
             editor.OutPortClick();
             QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
             QVERIFY(moduleTwoStored());
-            QCOMPARE(h.Device().RequestCount() - before, uint64_t(1 + 7)); // 69, 6 busy, echo
+            // The back-up, 69, 6 busy, the echo, the module read back.
+            QCOMPARE(h.Device().RequestCount() - before, kBackupReads + 1 + 7 + 1);
 
             // F10 with the device going silent after taking the block.
             h.Device().SetBusyAfterWrite(0);
             m.ComPort().SetRepeat1(1);
             lum.PutZader(9, 11);
             lum.FlagScheme = 1;
-            h.Device().AddFault(FaultFrom(emu::FaultKind::Silent, h.Device().RequestCount() + 2));
+            h.Device().AddFault(
+                FaultFrom(emu::FaultKind::Silent, h.Device().RequestCount() + kBackupReads + 2));
             editor.OutPortClick();
             QCOMPARE(h.Op().Shown().size(), size_t(1));
             QCOMPARE(h.Op().LastText(), Who(h, 1) + " не отвечает на запрос");
@@ -288,12 +297,14 @@ private slots:
             QVERIFY(std::memcmp(m.Reserv().ReservRecVh, lum.RecVh, 108) != 0); // not confirmed
             QCOMPARE(lum.FlagScheme, 1); // the device lacks the edits
 
-            // The line is healthy again: F10 sends them without asking.
+            // The line is healthy again: F10 sends without asking. The device took the block
+            // before it went silent: the back-up read finds it there.
             h.Device().ClearFaults();
             m.ComPort().SetRepeat1(5);
             h.Op().Clear();
             editor.OutPortClick();
-            QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
+            QCOMPARE(h.Op().Shown().size(), size_t(1));
+            QCOMPARE(h.Op().LastText(), std::string("Прибор уже содержит эти данные"));
             QVERIFY(moduleTwoStored());
             QVERIFY(std::memcmp(m.Reserv().ReservRecVh, lum.RecVh, 108) == 0);
             editor.CloseWith(mr::Cancel);

@@ -2,6 +2,7 @@
 
 #include "emu/console.h"
 #include "emu/options.h"
+#include "support/testframes.h"
 
 #include <gtest/gtest.h>
 
@@ -182,6 +183,25 @@ TEST_F(ConsoleFixture, MemoryIsSetAndDumped) {
     EXPECT_EQ(dump[10], "busy 0 2");
     EXPECT_EQ(dump[11], "requests 0");
     EXPECT_EQ(dump[12], "ok");
+}
+
+// One stored byte changes; a stuck one keeps its value through a write.
+TEST_F(ConsoleFixture, PokeAndStuckChangeOneStoredByte) {
+    EXPECT_EQ(Last("poke 2 17 A5"), "ok");
+    EXPECT_EQ(first.GetModuleRecords(2)[17], 0xA5);
+    EXPECT_EQ(Last("poke 17 81 0C"), "ok");
+    EXPECT_EQ(first.GetImage()[81], 0x0C);
+    for (const char* bad : {"poke 17 0 01", "poke 2 18 01", "poke 7 0 01", "poke 2 0 1FF"})
+        EXPECT_EQ(Last(bad).rfind("error: ", 0), 0u) << bad;
+    EXPECT_EQ(Last("stuck 1 0 77"), "ok");
+    std::vector<uint8_t> write = {0x01, 0x45, 1}; // module block 1 of device 1
+    write.resize(write.size() + 18, 0x11);
+    first.Handle(TestFrame::WithCrc(write));
+    EXPECT_EQ(first.GetModuleRecords(1)[0], 0x77);
+    EXPECT_EQ(first.GetModuleRecords(1)[1], 0x11);
+    EXPECT_EQ(Last("stuck none"), "ok");
+    first.Handle(TestFrame::WithCrc(write));
+    EXPECT_EQ(first.GetModuleRecords(1)[0], 0x11);
 }
 
 TEST_F(ConsoleFixture, DeviceSelectsWhomLaterCommandsAddress) {

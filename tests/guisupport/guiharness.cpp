@@ -6,9 +6,27 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QTest>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <stdexcept>
 
+namespace {
+// The device history of the writes goes to QStandardPaths::AppDataLocation: in tests a folder
+// of their own, never the home folder, and empty at every start of a test program.
+void UseTemporaryAppData() {
+    static QTemporaryDir dir;
+    static const bool set = qputenv("XDG_DATA_HOME", dir.path().toUtf8());
+    (void)set;
+}
+} // namespace
+
+QString GuiHarness::AppDataFolder() {
+    UseTemporaryAppData();
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
 GuiHarness::GuiHarness(Line line) {
+    UseTemporaryAppData();
     std::unique_ptr<TComPortClass> port;
     if (line == Line::FakeDevice) {
         fake_ = std::make_unique<FakeLine>(clock_);

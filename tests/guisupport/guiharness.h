@@ -36,6 +36,9 @@ public:
     FakeLine& Fake() { return *fake_; }
     VirtualClock& Clock() { return clock_; }
 
+    // AppDataLocation of the window tests: a temporary folder (the device history goes there).
+    static QString AppDataFolder();
+
     // Full access, as after the built-in password.
     void GrantAccess(int level = 1);
     // Reads the emulated device into the main window (F9) and checks nothing.

@@ -9,6 +9,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 using NetImage = std::array<uint8_t, 82>;
@@ -53,6 +54,18 @@ inline void LoadImage(GuiHarness& h, const NetImage& image) {
     std::copy(image.begin(), image.end(), h.Main().ProgF15().BufF15);
     std::copy(image.begin(), image.end(), h.Main().Reserv().ReservF15);
     h.Main().ProgF15().FlagNoChange = true;
+}
+
+// Before a write the program reads the device for its back-up: the configuration, the emulator's
+// two modules and the network image. After it, the image is read back.
+constexpr size_t kBackupReads = 4;
+
+// The device answers the back-up's reads and is silent from the write on.
+inline void SilentAfterBackup(GuiHarness& h) {
+    auto requests = std::make_shared<size_t>(0);
+    h.Fake().SetResponder([&h, requests](const FakeLine::Bytes& request) {
+        return ++*requests > kBackupReads ? FakeLine::Bytes{} : h.Device().Handle(request);
+    });
 }
 
 // The frames the program wrote with the given function code, as they went on the line.

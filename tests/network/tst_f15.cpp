@@ -373,7 +373,7 @@ private slots:
         const NetImage read = ExampleImage();
         LoadImage(h, read);
         if (silent)
-            h.Fake().QueueSilence(100);
+            SilentAfterBackup(h);
         NetImage edited = read;
         edited[1 + 8 + 2] = 33;
         bool open = false;

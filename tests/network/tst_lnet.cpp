@@ -254,26 +254,28 @@ private slots:
         LoadImage(h, PatternImage());
         h.Device().SetBusyAfterWrite(4);
         const int64_t delayTx = h.Main().ComPort().GetDelayTx() * 1000;
-        int64_t closeAt = 0;
         Open(h, true, [&](TFormLNet& d) {
             d.DeleteBl15->trigger();
             h.Op().Answer(MsgButton::Yes);
             h.Fake().ClearRecords();
-            closeAt = h.Clock().nowMicros();
             Click(d.OK);
             QCOMPARE(d.ProgressBar1->value(), 10); // one send, one step of 10
             QVERIFY(d.ProgressBar1->isHidden());
         });
-        const auto& written = h.Fake().Written();
-        const auto& at = h.Fake().WriteTimes();
-        QCOMPARE(written.size(), size_t(6)); // the write, four busy polls, the final poll
+        // The back-up's reads, the write, four busy polls, the final poll, the read-back.
+        const std::vector<FakeLine::Bytes> all = h.Fake().Written();
+        QCOMPARE(all.size(), kBackupReads + 6 + 1);
+        QCOMPARE(int(all.back()[1]), 68);
+        const std::vector<FakeLine::Bytes> written(all.begin() + kBackupReads, all.end() - 1);
+        const std::vector<int64_t> at(h.Fake().WriteTimes().begin() + kBackupReads - 1,
+                                      h.Fake().WriteTimes().end() - 1);
         QCOMPARE(int(written[0][1]), 69);
-        QCOMPARE(at[0] - closeAt, delayTx); // no pause of its own before the first send
-        QCOMPARE(at[1] - at[0], 300'000 + delayTx);
+        QCOMPARE(at[1] - at[0], delayTx); // no pause of its own after the back-up's last read
+        QCOMPARE(at[2] - at[1], 300'000 + delayTx);
         for (size_t i = 1; i < written.size(); ++i) {
             QCOMPARE(int(written[i][1]), 14);
             if (i > 1)
-                QCOMPARE(at[i] - at[i - 1], 200'000 + delayTx);
+                QCOMPARE(at[i + 1] - at[i], 200'000 + delayTx);
         }
         QCOMPARE(h.Device().GetImage(), PatternWithout(0));
         QCOMPARE(h.Op().Shown().size(), size_t(1)); // the question only
@@ -282,7 +284,7 @@ private slots:
     void failedWriteIsReportedAndKeepsTheEdits() {
         GuiHarness h;
         LoadImage(h, PatternImage());
-        h.Fake().QueueSilence(100);
+        SilentAfterBackup(h);
         Open(h, true, [&](TFormLNet& d) {
             d.DeleteBl15->trigger();
             h.Op().Answer(MsgButton::Yes);
@@ -321,8 +323,9 @@ private slots:
         });
         const auto& written = h.Fake().Written();
         QVERIFY(written.size() >= 2);
-        QCOMPARE(int(written[0][0]), 1);
-        QCOMPARE(int(written[1][0]), 3);
+        QVERIFY(written.size() >= kBackupReads + 2);
+        QCOMPARE(int(written[kBackupReads][0]), 1); // the write goes to the old number
+        QCOMPARE(int(written[kBackupReads + 1][0]), 3);
         QCOMPARE(h.Main().CBoxUstr->currentText(), QString("3"));
         QCOMPARE(h.Op().Shown().size(), size_t(1)); // the question, no failure
     }
@@ -351,11 +354,13 @@ private slots:
         QCOMPARE(h.Device().GetImage(), expected);
         QCOMPARE(ReserveOf(h), expected);
         const auto log = h.Device().RequestLog();
-        QCOMPARE(log.size(), size_t(5)); // the write, three busy polls, the final poll
-        QCOMPARE(int(log[0].function), 69);
-        QCOMPARE(log[0].data, std::vector<uint8_t>(expected.begin(), expected.end()));
-        for (size_t i = 1; i < log.size(); ++i)
+        // The back-up's reads, the write, three busy polls, the final poll, the read-back.
+        QCOMPARE(log.size(), kBackupReads + 5 + 1);
+        QCOMPARE(int(log[kBackupReads].function), 69);
+        QCOMPARE(log[kBackupReads].data, std::vector<uint8_t>(expected.begin(), expected.end()));
+        for (size_t i = kBackupReads + 1; i < log.size() - 1; ++i)
             QCOMPARE(int(log[i].function), 14);
+        QCOMPARE(int(log.back().function), 68);
         // 300 ms before the first poll and 200 ms after each busy one.
         QVERIFY2(elapsed >= 300 + 3 * 200, qPrintable(QString::number(elapsed)));
     }

@@ -1,0 +1,90 @@
+#include "app/historywindow.h"
+
+#include "dialogs/lummain.h"
+#include "dialogs/uitext.h"
+#include "link/devicehistory.h"
+#include "link/filestore.h"
+#include "model/devicecompare.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+enum Column { Date, Device, Modif, Differences, Columns };
+
+// How the back-up differs from the program's data: the first difference and how many there are.
+QString DifferenceText(const std::vector<std::string>& lines) {
+    if (lines.empty())
+        return U("совпадает с данными программы");
+    QString text = U(lines.front());
+    if (lines.size() > 1)
+        text += U(" (всего различий: ") + QString::number(lines.size()) + ")";
+    return text;
+}
+} // namespace
+
+THistory::THistory(LumMain& main, const QString& folder, QWidget* parent) : TLumDialog(parent) {
+    setWindowTitle(U("История прибора"));
+    auto* v = new QVBoxLayout(this);
+    Table = new QTableWidget(0, Columns, this);
+    Table->setHorizontalHeaderLabels(
+        {U("Дата"), U("Устр. №"), U("Исполнение"), U("Отличия от данных программы")});
+    Table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Table->setSelectionMode(QAbstractItemView::SingleSelection);
+    Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Table->horizontalHeader()->setStretchLastSection(true);
+    Table->setMinimumSize(720, 300);
+    v->addWidget(Table);
+    auto* h = new QHBoxLayout;
+    Open = new QPushButton(U("Открыть"), this);
+    Cancel = new QPushButton(U("Отмена"), this);
+    h->addStretch();
+    h->addWidget(Open);
+    h->addWidget(Cancel);
+    v->addLayout(h);
+    connect(Open, &QPushButton::clicked, this, [this] { CloseWith(mr::Ok); });
+    connect(Cancel, &QPushButton::clicked, this, [this] { CloseWith(mr::Cancel); });
+    connect(Table, &QTableWidget::cellDoubleClicked, this, [this] { CloseWith(mr::Ok); });
+    Fill(main, folder);
+}
+
+void THistory::Fill(LumMain& main, const QString& folder) {
+    const DeviceImage current = DeviceImage::FromModel(main.Serv(), main.ProgLum(), main.ProgF15());
+    const auto list = DeviceHistory::List(folder);
+    Table->setRowCount(int(list.size()));
+    for (int row = 0; row < int(list.size()); ++row) {
+        const DeviceHistory::Entry& e = list[size_t(row)];
+        QString differences = U("файл не читается");
+        std::vector<std::string> lines;
+        if (const auto bytes = ReadWholeFile(e.path)) {
+            if (auto image = DeviceImage::FromFile(*bytes)) {
+                image->SetHasLabels(false); // a device read: no labels to compare
+                lines = CompareDeviceImages(current, *image);
+                differences = DifferenceText(lines);
+            }
+        }
+        const QString texts[Columns] = {e.when.toString("dd.MM.yyyy HH:mm:ss"),
+                                        QString::number(e.deviceNumber), e.modifCode, differences};
+        for (int c = 0; c < Columns; ++c) {
+            auto* item = new QTableWidgetItem(texts[c]);
+            item->setData(Qt::UserRole, e.path);
+            Table->setItem(row, c, item);
+        }
+        QStringList all;
+        for (const std::string& line : lines)
+            all << U(line);
+        Table->item(row, Differences)->setToolTip(all.join('\n'));
+    }
+    if (!list.empty())
+        Table->selectRow(0);
+}
+
+QString THistory::ChosenFile() const {
+    const auto rows = Table->selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return QString();
+    return Table->item(rows.front().row(), Date)->data(Qt::UserRole).toString();
+}

@@ -1,0 +1,68 @@
+#include "dialogs/difflist.h"
+
+#include "dialogs/lummain.h"
+#include "dialogs/uitext.h"
+#include "link/filestore.h"
+#include "model/operator.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TFormDiff::TFormDiff(LumMain& main, const QString& heading, const std::vector<std::string>& lines,
+                     QWidget* parent)
+    : TLumDialog(parent), main_(main) {
+    setWindowTitle(U("Различия"));
+    auto* v = new QVBoxLayout(this);
+    Heading = new QLabel(heading, this);
+    Heading->setWordWrap(true);
+    List = new QListWidget(this);
+    for (const std::string& line : lines)
+        List->addItem(U(line));
+    List->setMinimumSize(560, 260);
+    v->addWidget(Heading);
+    v->addWidget(List);
+    auto* h = new QHBoxLayout;
+    Copy = new QPushButton(U("Копировать"), this);
+    Save = new QPushButton(U("Сохранить ..."), this);
+    OK = new QPushButton("OK", this);
+    h->addWidget(Copy);
+    h->addWidget(Save);
+    h->addStretch();
+    h->addWidget(OK);
+    v->addLayout(h);
+    connect(Copy, &QPushButton::clicked, this, [this] { CopyClick(); });
+    connect(Save, &QPushButton::clicked, this, [this] { SaveClick(); });
+    connect(OK, &QPushButton::clicked, this, [this] { CloseWith(mr::Ok); });
+}
+
+QString TFormDiff::Text() const {
+    QString text = Heading->text() + "\n";
+    for (int i = 0; i < List->count(); ++i)
+        text += List->item(i)->text() + "\n";
+    return text;
+}
+
+void TFormDiff::CopyClick() {
+    QApplication::clipboard()->setText(Text());
+}
+
+void TFormDiff::SaveClick() {
+    const QString name =
+        main_.AskFileName({true, U("Сохранение списка различий"), U("различия.txt"),
+                           U("Текстовые файлы (*.txt);;Все файлы (*)"), "txt"});
+    if (name.isEmpty())
+        return;
+    const QByteArray utf8 = Text().toUtf8();
+    if (!ReplaceFileAtomically(name, std::vector<uint8_t>(utf8.begin(), utf8.end())))
+        main_.Op().Tell("Файл  не удается создать", "Создание файла", MsgIcon::Warning);
+}
+
+void ShowDifferences(LumMain& main, const QString& heading, const std::vector<std::string>& lines) {
+    TFormDiff window(main, heading, lines, dynamic_cast<QWidget*>(&main));
+    main.showModal(window);
+}

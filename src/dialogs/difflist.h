@@ -1,0 +1,37 @@
+#pragma once
+// The list of differences between two device images, one line each, with copying to the
+// clipboard and saving as a text file. Shown after "Сверить с прибором" and after a write the
+// device did not keep.
+
+#include "dialogs/lumdialog.h"
+
+#include <string>
+#include <vector>
+
+class LumMain;
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+class TFormDiff : public TLumDialog {
+    Q_OBJECT
+public:
+    TFormDiff(LumMain& main, const QString& heading, const std::vector<std::string>& lines,
+              QWidget* parent = nullptr);
+
+    void CopyClick(); // "Копировать": every line to the clipboard
+    void SaveClick(); // "Сохранить ...": a UTF-8 text file, replaced atomically
+    QString Text() const;
+
+    QLabel* Heading = nullptr;
+    QListWidget* List = nullptr;
+    QPushButton* Copy = nullptr;
+    QPushButton* Save = nullptr;
+    QPushButton* OK = nullptr;
+
+private:
+    LumMain& main_;
+};
+
+// Shows the differences modally through the main window's hook.
+void ShowDifferences(LumMain& main, const QString& heading, const std::vector<std::string>& lines);
