@@ -11,7 +11,6 @@
 namespace {
 
 constexpr int kBroadcastFunction = 70;
-constexpr int kRepeatPauseMs = 300;
 // A pause sleeps in slices this long, so that the windows are repainted in between.
 constexpr int64_t kPauseSliceMicros = 10'000;
 
@@ -154,7 +153,7 @@ int TComPortClass::Transact(int function, uint8_t* reply) {
         const Outcome outcome = Attempt(function, reply);
         if (outcome.stage == 0)
             return outcome.code;
-        Pause(kRepeatPauseMs);
+        Pause(RepeatPause);
         if (outcome.stage == 1) {
             if (--left1 <= 0)
                 return outcome.code;

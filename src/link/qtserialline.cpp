@@ -134,6 +134,10 @@ bool QtSerialLine::purge() {
     return true;
 }
 
+qint64 QtSerialLine::FirstByteLimit(qint64 total) const {
+    return firstByteMs_ > 0 ? std::min(total, firstByteMs_ * kNanosPerMs) : total;
+}
+
 bool QtSerialLine::IsPortFailure() const {
     const QSerialPort::SerialPortError e = port_.error();
     return e != QSerialPort::NoError && e != QSerialPort::TimeoutError;
@@ -194,9 +198,9 @@ int QtSerialLine::read(uint8_t* buffer, int count) {
             if (got >= count)
                 break;
         }
-        qint64 limit = total;
+        qint64 limit = FirstByteLimit(total);
         if (lastByte >= 0)
-            limit = std::min(limit, lastByte + ByteGapMs * kNanosPerMs);
+            limit = std::min(total, lastByte + ByteGapMs * kNanosPerMs);
         const qint64 left = limit - timer.nsecsElapsed();
         if (left <= 0)
             break;
@@ -293,9 +297,9 @@ int QtSerialLine::ReadDirect(uint8_t* buffer, int count) {
         if (n == 0 && WaitFor(fd, POLLIN, 0, &revents) > 0 &&
             (revents & (POLLERR | POLLHUP | POLLNVAL)))
             return FailErrno(0);
-        qint64 limit = total;
+        qint64 limit = FirstByteLimit(total);
         if (lastByte >= 0)
-            limit = std::min(limit, lastByte + ByteGapMs * kNanosPerMs);
+            limit = std::min(total, lastByte + ByteGapMs * kNanosPerMs);
         const qint64 left = limit - timer.nsecsElapsed();
         if (left <= 0)
             break;

@@ -1,4 +1,4 @@
-#include "dialogs/filestore.h"
+#include "link/filestore.h"
 
 #include <QFile>
 #include <QSaveFile>
