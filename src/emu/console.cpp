@@ -58,6 +58,8 @@ const char* const kHelp[] = {
     "modules SPEC           fit modules SLOT:TYPE,... or none (records cleared)",
     "records BLOCK HEX x18  the records of module block 1..6",
     "image HEX x82          the network image",
+    "poke BLOCK BYTE HEX    one stored byte of block 1..6 (byte 0..17) or 17 (byte 1..81)",
+    "stuck BLOCK BYTE HEX   the same, and the byte keeps the value after writes; stuck none",
     "clock s,m,h,d,mo,y,wd  set the clock; freeze / thaw stop and restart it",
     "seed N                 seed of the random faults",
     "requests | log | clear-log   requests taken so far, their log",
@@ -111,6 +113,8 @@ bool Console::Run(const Words& words, std::vector<std::string>& out, std::string
         Current().SetClockFrozen(cmd == "freeze");
     } else if (cmd == "modules" || cmd == "records" || cmd == "image" || cmd == "clock") {
         return SetMemory(words, error);
+    } else if (cmd == "poke" || cmd == "stuck") {
+        return PokeByte(words, error);
     } else {
         return SetNumber(words, error);
     }
@@ -170,6 +174,25 @@ bool Console::SetMemory(const Words& words, std::string& error) {
         Device::Image image{};
         std::copy(bytes.begin(), bytes.end(), image.begin());
         Current().SetImage(image);
+    }
+    return true;
+}
+
+bool Console::PokeByte(const Words& words, std::string& error) {
+    const bool stuck = words[0] == "stuck";
+    if (stuck && words.size() == 2 && words[1] == "none") {
+        Current().ClearStuckBytes();
+        return true;
+    }
+    long long block = 0;
+    long long offset = 0;
+    std::vector<uint8_t> value;
+    if (words.size() != 4 || !ParseNumber(words[1], 1, Device::kImageBlock, &block) ||
+        !ParseNumber(words[2], 0, Device::kImageSize - 1, &offset) || !ParseHex(words, 3, &value) ||
+        !Current().PokeByte(int(block), int(offset), value.front(), stuck)) {
+        error =
+            words[0] + " needs a block 1..6 with a byte 0..17 or 17 with 1..81, and a hex value";
+        return false;
     }
     return true;
 }

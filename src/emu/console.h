@@ -23,6 +23,7 @@ private:
     bool SetFault(const Words& words, std::string& error);
     bool SetMemory(const Words& words, std::string& error);
     bool SetNumber(const Words& words, std::string& error);
+    bool PokeByte(const Words& words, std::string& error);
     Device& Current() { return *devices_[current_]; }
 
     std::vector<Device*> devices_;

@@ -155,8 +155,35 @@ std::vector<uint8_t> Device::WriteBlock(const uint8_t* data, size_t n) {
     } else {
         return Exception(kWriteBlock, kIllegalAddress);
     }
+    for (const StuckByte& b : stuck_)
+        if (uint8_t* cell = StoredByte(b.block, b.offset))
+            *cell = b.value;
     busy_ = busyAfterWrite_;
     return Normal(kWriteBlock, data, 1);
+}
+
+uint8_t* Device::StoredByte(int block, int offset) {
+    if (block >= 1 && block <= kModuleBlocks && offset >= 0 && offset < kRecordSize)
+        return &records_[static_cast<size_t>(block - 1)][static_cast<size_t>(offset)];
+    if (block == kImageBlock && offset >= 1 && offset < kImageSize)
+        return &image_[static_cast<size_t>(offset)];
+    return nullptr;
+}
+
+bool Device::PokeByte(int block, int offset, uint8_t value, bool stuck) {
+    std::lock_guard lock(mutex_);
+    uint8_t* cell = StoredByte(block, offset);
+    if (!cell)
+        return false;
+    *cell = value;
+    if (stuck)
+        stuck_.push_back({block, offset, value});
+    return true;
+}
+
+void Device::ClearStuckBytes() {
+    std::lock_guard lock(mutex_);
+    stuck_.clear();
 }
 
 std::vector<uint8_t> Device::ReadRegisters(const uint8_t* data, size_t n) const {

@@ -68,6 +68,11 @@ public:
     bool SetModuleRecords(int block, const Records& records);
     Image GetImage() const;
     void SetImage(const Image& image); // byte 0 is always the block number 17
+    // Changes one stored byte of block 1..6 (offset 0..17) or 17 (offset 1..81). A stuck byte
+    // keeps that value after later writes too: a memory cell that does not take a write, the
+    // fault a check after writing has to find. false when block or offset are out of range.
+    bool PokeByte(int block, int offset, uint8_t value, bool stuck = false);
+    void ClearStuckBytes();
 
     ClockValues GetClock() const;
     void SetClock(const ClockValues& values);
@@ -103,6 +108,13 @@ private:
     void Log(const std::vector<uint8_t>& frame);
     DeviceClock::TimePoint Now() const;
     int FittedLocked() const;
+    uint8_t* StoredByte(int block, int offset);
+
+    struct StuckByte {
+        int block;
+        int offset;
+        uint8_t value;
+    };
 
     mutable std::mutex mutex_;
     int address_ = 1;
@@ -117,6 +129,7 @@ private:
     uint64_t requests_ = 0;
     std::deque<LoggedRequest> log_;
     FaultSet faults_;
+    std::vector<StuckByte> stuck_;
     bool hangup_ = false;
 };
 

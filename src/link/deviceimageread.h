@@ -1,0 +1,21 @@
+#pragma once
+// Reading a device into a separate device image: the configuration, every fitted module's
+// records and the network image, with the same requests as the whole-device read, but nothing
+// goes into the model, its reserve copies or its change flags. Comparing, the check after a
+// write and the back-up before one all start here.
+
+#include "model/deviceimage.h"
+
+#include <functional>
+
+class TComPortClass;
+
+// Reads device `device` (0-based) whole. The image carries no labels (a device has none).
+// Returns 0, or the code of the request that failed (the image is then incomplete).
+int ReadDeviceImage(TComPortClass& port, int device, DeviceImage& image,
+                    const std::function<void()>& step = {});
+
+// Reads back what a write sent: the scope's module groups and network image, taken into
+// `image` over what it held (the caller starts from what was written, so untouched parts
+// compare equal). No configuration request: the write has just checked it.
+int ReadBackScope(TComPortClass& port, int device, const WriteScope& scope, DeviceImage& image);

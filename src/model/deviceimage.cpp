@@ -1,0 +1,116 @@
+#include "model/deviceimage.h"
+
+#include "model/servclass.h"
+
+#include <algorithm>
+
+namespace {
+constexpr int OffGroup(int m) {
+    return ConfigFile::OffRecords + m * DeviceImage::GroupSize;
+}
+int ClampModule(int m) {
+    return std::clamp(m, 0, DeviceImage::Groups - 1);
+}
+} // namespace
+
+DeviceImage DeviceImage::FromModel(TServClass& serv, TProgLumClass& lum, const TProgF15Class& f15) {
+    DeviceImage image;
+    const std::vector<uint8_t> file = SaveConfigFile(serv, lum, f15);
+    std::copy(file.begin(), file.end(), image.bytes_.begin());
+    return image;
+}
+
+std::optional<DeviceImage> DeviceImage::FromFile(std::span<const uint8_t> bytes) {
+    if (bytes.size() < static_cast<std::size_t>(ConfigFile::Size))
+        return std::nullopt;
+    DeviceImage image;
+    std::copy(bytes.begin(), bytes.begin() + ConfigFile::Size, image.bytes_.begin());
+    return image;
+}
+
+std::vector<uint8_t> DeviceImage::ToFile() const {
+    std::vector<uint8_t> file(bytes_.begin(), bytes_.end());
+    if (!hasLabels_)
+        std::fill(file.begin() + ConfigFile::OffLabels, file.end(), uint8_t(' '));
+    return file;
+}
+
+void DeviceImage::ToModel(TServClass& serv, TProgLumClass& lum, TProgF15Class& f15,
+                          TReservBlocksClass& reserv) const {
+    const std::vector<uint8_t> file = ToFile();
+    LoadConfigFile(file, serv, lum, f15, reserv);
+}
+
+std::span<const uint8_t, DeviceImage::ConfigSize> DeviceImage::Config() const {
+    return std::span<const uint8_t, ConfigSize>(bytes_.data() + ConfigFile::OffConfig, ConfigSize);
+}
+
+std::span<const uint8_t, DeviceImage::GroupSize> DeviceImage::Group(int module) const {
+    return std::span<const uint8_t, GroupSize>(bytes_.data() + OffGroup(ClampModule(module)),
+                                               GroupSize);
+}
+
+std::span<const uint8_t, DeviceImage::ImageSize> DeviceImage::Network() const {
+    return std::span<const uint8_t, ImageSize>(bytes_.data() + ConfigFile::OffImage, ImageSize);
+}
+
+std::span<const uint8_t, DeviceImage::LabelsSize> DeviceImage::Labels() const {
+    return std::span<const uint8_t, LabelsSize>(bytes_.data() + ConfigFile::OffLabels, LabelsSize);
+}
+
+void DeviceImage::PutConfig(std::span<const uint8_t> bytes) {
+    const std::size_t n = std::min<std::size_t>(bytes.size(), ConfigSize);
+    std::copy_n(bytes.begin(), n, bytes_.begin() + ConfigFile::OffConfig);
+}
+
+void DeviceImage::PutGroup(int module, std::span<const uint8_t> bytes) {
+    const std::size_t n = std::min<std::size_t>(bytes.size(), GroupSize);
+    std::copy_n(bytes.begin(), n, bytes_.begin() + OffGroup(ClampModule(module)));
+}
+
+void DeviceImage::PutNetwork(std::span<const uint8_t> bytes) {
+    auto first = bytes_.begin() + ConfigFile::OffImage;
+    std::fill(first, first + ImageSize, uint8_t(0));
+    std::copy_n(bytes.begin(), std::min<std::size_t>(bytes.size(), ImageSize), first);
+}
+
+void DeviceImage::PutLabels(std::span<const uint8_t, LabelsSize> bytes) {
+    std::copy(bytes.begin(), bytes.end(), bytes_.begin() + ConfigFile::OffLabels);
+}
+
+int DeviceImage::KolMod() const {
+    return std::min<int>(Config()[0], Groups);
+}
+
+std::string DeviceImage::ModifCode() const {
+    // The same digits the main window shows, from the model's own derivation.
+    TServClass serv;
+    serv.PutConfig(Config());
+    return serv.GetModifCode();
+}
+
+WriteScope WriteScope::WholeDevice(int kolMod) {
+    WriteScope s;
+    s.modules = (1u << std::clamp(kolMod, 0, DeviceImage::Groups)) - 1u;
+    s.network = true;
+    return s;
+}
+
+WriteScope WriteScope::Module(int m) {
+    WriteScope s;
+    s.modules = 1u << ClampModule(m);
+    return s;
+}
+
+WriteScope WriteScope::NetworkImage() {
+    WriteScope s;
+    s.network = true;
+    return s;
+}
+
+bool SameInScope(const DeviceImage& a, const DeviceImage& b, const WriteScope& scope) {
+    for (int m = 0; m < DeviceImage::Groups; ++m)
+        if (scope.HasModule(m) && !std::ranges::equal(a.Group(m), b.Group(m)))
+            return false;
+    return !scope.network || std::ranges::equal(a.Network().subspan(1), b.Network().subspan(1));
+}
