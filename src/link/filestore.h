@@ -1,4 +1,21 @@
 #pragma once
-// The file layer lives beside the engine, so that programs without windows (lum08-cli, the
-// device history) save through it too; the windows keep including it from here.
-#include "link/filestore.h"
+// Reading and replacing the program's files (configuration files, the password file) as raw
+// bytes. A replacement goes through a temporary file that is renamed over the old one only when
+// everything was written, so a failed save never destroys the previous file.
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// The file's whole content, or nothing when it cannot be opened or read.
+std::optional<std::vector<uint8_t>> ReadWholeFile(const QString& path);
+
+// Replaces (or creates) the file with the bytes. On failure the old file is left as it was,
+// false is returned and error, when given, receives the reason.
+bool ReplaceFileAtomically(const QString& path, const std::vector<uint8_t>& bytes,
+                           QString* error = nullptr);
+
+// Whether a file of that name exists and can be opened for reading.
+bool FileCanBeOpened(const QString& path);
