@@ -17,3 +17,19 @@ int RunClock(const CliArgs& args, CliConsole& console);
 // A configuration file name as the program's save takes it: without an extension ".lum" is
 // added; another extension than ".lum" gives an empty name.
 std::string LumFileName(const std::string& name);
+
+#include "model/deviceimage.h"
+
+#include <QJsonObject>
+
+#include <optional>
+#include <vector>
+
+// A configuration file as a device image; nothing, with the operator told, when it cannot be
+// read or is too short.
+std::optional<DeviceImage> LoadImage(const std::string& name, CliConsole& console);
+
+// Prints the difference lines (or the JSON with "same" and "differences") and tells the
+// operator the outcome; Done when there are none, Differs otherwise.
+int ShowDifferences(CliConsole& console, const std::vector<std::string>& lines,
+                    const std::string& sameText, QJsonObject json);

@@ -2,8 +2,13 @@
 
 #include "cli/clicommands.h"
 #include "cli/clisession.h"
+#include "link/devicehistory.h"
+#include "link/deviceimageread.h"
 #include "link/filestore.h"
 #include "model/configfile.h"
+#include "model/devicecompare.h"
+
+#include <QJsonArray>
 
 #include <QFileInfo>
 
@@ -11,21 +16,6 @@ namespace {
 
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
-}
-
-// Loads a configuration file into the model; false with the operator told.
-bool LoadFile(const std::string& name, DeviceData& d, CliConsole& console) {
-    const auto bytes = ReadWholeFile(Q(name));
-    if (!bytes) {
-        console.Message("Файл не удается открыть: " + name);
-        return false;
-    }
-    if (!LoadConfigFile(*bytes, d.serv, d.lum, d.f15, d.reserv)) {
-        console.Message("Файл " + name + " не является файлом конфигурации ЛУМ-08 (" +
-                        std::to_string(bytes->size()) + " байт вместо 712)");
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -72,10 +62,56 @@ int RunRead(const CliArgs& args, CliConsole& console) {
     return CliExit::Done;
 }
 
+namespace {
+
+// The back-up before the write; Done to go on writing, or the exit code to end with.
+int BackUp(CliLink& link, CliConsole& console, const DeviceImage& wanted, bool* alreadyThere) {
+    int steps = 0;
+    const BackupResult b = BackUpBeforeWrite(
+        link.Port(), link.Device(), wanted, WriteScope::WholeDevice(wanted.KolMod()), false,
+        [&] { console.Progress("Резервная копия прибора: шаг " + std::to_string(++steps)); });
+    switch (b.step) {
+    case BackupStep::Write:
+        console.Message("Прежнее содержимое прибора сохранено: " + b.path.toStdString());
+        return CliExit::Done;
+    case BackupStep::AlreadyThere:
+        *alreadyThere = true;
+        console.Message("Прибор уже содержит эти данные");
+        return CliExit::Done;
+    case BackupStep::ReadFailed:
+        link.Failed(link.Device(), b.code);
+        // Nobody can be asked whether to write without a back-up: the answer is no.
+        console.Message("Прибор не удалось прочитать перед записью, запись не начата. Записать "
+                        "без резервной копии: --no-backup");
+        return ExitForResult(b.code);
+    case BackupStep::SaveFailed:
+        break;
+    }
+    console.Message("Резервную копию прибора не удается сохранить (" + b.error.toStdString() +
+                    "), запись не начата. Записать без резервной копии: --no-backup");
+    return CliExit::Usage;
+}
+
+// Reads back what the write sent and compares it with the file.
+int VerifyWrite(CliLink& link, CliConsole& console, const DeviceImage& wanted, int device,
+                QJsonObject json) {
+    const WriteScope scope = WriteScope::WholeDevice(wanted.KolMod());
+    DeviceImage back = wanted;
+    const int code = ReadBackScope(link.Port(), device, scope, back);
+    if (code != ResultCode::Ok)
+        return link.Failed(device, code);
+    return ShowDifferences(console, CompareDeviceImages(wanted, back, CompareScope::Of(scope)),
+                           "Запись проверена: прибор совпадает с файлом", json);
+}
+
+} // namespace
+
 int RunWrite(const CliArgs& args, CliConsole& console) {
-    DeviceData d;
-    if (!LoadFile(args.files[0], d, console))
+    const auto wanted = LoadImage(args.files[0], console);
+    if (!wanted)
         return CliExit::Usage;
+    DeviceData d;
+    wanted->ToModel(d.serv, d.lum, d.f15, d.reserv);
     if (!GrantWriteAccess(args, console, d.lum))
         return CliExit::Usage;
     CliLink link(args, console);
@@ -84,16 +120,27 @@ int RunWrite(const CliArgs& args, CliConsole& console) {
     // The file's own number byte is ignored, as on opening; the device keeps its number.
     d.serv.NumUstr = link.Device();
     d.serv.PutNumUstrZ(uint8_t(link.Device()));
+    QJsonObject json{{"command", "write"},
+                     {"file", Q(args.files[0])},
+                     {"device", args.device},
+                     {"written", false}};
+    if (!args.noBackup) {
+        bool alreadyThere = false;
+        if (const int exit = BackUp(link, console, *wanted, &alreadyThere); exit != 0)
+            return exit;
+        if (alreadyThere) {
+            json["same"] = true;
+            json["differences"] = QJsonArray();
+            console.Result({}, json);
+            return CliExit::Done;
+        }
+    }
     int sends = 0;
     auto onSend = [&] { console.Progress("Запись в прибор: блок " + std::to_string(++sends)); };
     const int code =
         WriteWholeDevice(link.Port(), d.Model(), link.Op(), d.serv.GetModifCode(), nullptr, onSend);
     if (code != ResultCode::Ok)
         return link.Failed(d.serv.NumUstr, code);
-    QJsonObject json{{"command", "write"},
-                     {"file", Q(args.files[0])},
-                     {"device", args.device},
-                     {"written", true}};
-    console.Result(args.files[0] + " " + std::to_string(args.device) + " записан\n", json);
-    return CliExit::Done;
+    json["written"] = true;
+    return VerifyWrite(link, console, *wanted, d.serv.NumUstr, json);
 }

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -19,6 +20,10 @@ struct CliRun {
 inline CliRun RunCli(const QTemporaryDir& dir, const QStringList& args) {
     QProcess p;
     p.setWorkingDirectory(dir.path());
+    // The device history goes to the test's folder, not the user's.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_DATA_HOME", dir.filePath("data"));
+    p.setProcessEnvironment(env);
     const auto start = std::chrono::steady_clock::now();
     p.start(QString::fromUtf8(LUM_BIN_DIR) + "/lum08-cli", args);
     CliRun r;

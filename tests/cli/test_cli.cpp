@@ -97,12 +97,35 @@ TEST_F(CliTest, WriteNeedsThePasswordAndTheDevicesModulesThenStoresTheFile) {
     EXPECT_NE(r.err.find("Количество модулей в приборе не соответствует"), std::string::npos)
         << r.err;
 
+    const auto before = target.Dump();
+    ASSERT_TRUE(before);
     r = Run(QStringList{"write", File("a.lum"), "--password", "9461"} + On(target, 1));
     ASSERT_EQ(r.exit, 0) << r.err;
+    EXPECT_NE(r.err.find("Запись проверена"), std::string::npos) << r.err;
     const auto dump = target.Dump();
     ASSERT_TRUE(dump);
     EXPECT_EQ(dump->blocks, source.Dump()->blocks);
     EXPECT_EQ(dump->image, source.Dump()->image);
+    // What the device held before is in the history, byte for byte.
+    const QStringList kept = QDir(dir.filePath("data/lum08/history")).entryList({"1002*.lum"});
+    ASSERT_EQ(kept.size(), 1);
+    const auto backup = ReadFile(dir.filePath("data/lum08/history/" + kept[0]));
+    ASSERT_EQ(backup.size(), 712u);
+    EXPECT_TRUE(
+        std::equal(before->blocks[1].begin(), before->blocks[1].end(), backup.begin() + 36));
+
+    r = Run(QStringList{"write", File("a.lum"), "--password", "9461"} + On(target, 1));
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_NE(r.err.find("Прибор уже содержит эти данные"), std::string::npos) << r.err;
+    EXPECT_EQ(target.Dump()->requests, dump->requests + 4); // one read: 17, 68 x 2, 68 for 17
+
+    // A byte the device does not take: the write says so and which field it is.
+    ASSERT_TRUE(target.Command("stuck 1 0 7F"));
+    r = Run(QStringList{"write", File("a.lum"), "--password", "9461", "--no-backup"} +
+            On(target, 1));
+    EXPECT_EQ(r.exit, 1) << r.err;
+    EXPECT_NE(r.out.find("Модуль 1"), std::string::npos) << r.out;
+    EXPECT_EQ(QDir(dir.filePath("data/lum08/history")).entryList({"1002*.lum"}).size(), 1);
 
     WriteFile(File("short.lum"), std::vector<uint8_t>(700, 0));
     r = Run(QStringList{"write", File("short.lum"), "--password", "9461"} + On(target, 1));
@@ -182,6 +205,17 @@ TEST_F(CliTest, ExitCodesForRefusalPortAndUsage) {
     EXPECT_NE(r.err.find("ошибка обмена 02"), std::string::npos) << r.err;
     EXPECT_FALSE(QFile::exists(File("x.lum")));
 
+    // The back-up read is refused: nothing is written, and nobody is there to say otherwise.
+    EmuProcess guarded;
+    Start(guarded, {"--fault", "exception 2 fn 68"});
+    std::vector<uint8_t> one(712, 0);
+    one[1] = one[2] = 1; // one "МЛВ" in slot 0
+    WriteFile(File("w.lum"), one);
+    r = Run(QStringList{"write", File("w.lum"), "--password", "9461"} + On(guarded, 1));
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_NE(r.err.find("запись не начата"), std::string::npos) << r.err;
+    EXPECT_EQ(guarded.Dump()->requests, 2u); // the configuration and the first block read
+
     r = Run({"clock", "--port", dir.filePath("no-such-port")});
     EXPECT_EQ(r.exit, 3);
     EXPECT_NE(r.err.find("невозможно открыть последовательный порт"), std::string::npos) << r.err;
@@ -197,8 +231,35 @@ TEST_F(CliTest, ExitCodesForRefusalPortAndUsage) {
     }
     r = Run({"--help"});
     EXPECT_EQ(r.exit, 0);
-    for (const char* command : {"read", "write", "verify", "diff", "scan", "clock", "--json"})
+    for (const char* command :
+         {"read", "write", "verify", "diff", "scan", "clock", "--json", "--no-backup"})
         EXPECT_NE(r.out.find(command), std::string::npos) << command;
+}
+
+TEST_F(CliTest, VerifyAndDiffListTheDifferencesInTheOperatorsWords) {
+    EmuProcess emu;
+    Start(emu, {});
+    ASSERT_EQ(Run(QStringList{"read", "--out", File("a.lum")} + On(emu, 1)).exit, 0);
+    CliRun r = Run(QStringList{"verify", File("a.lum")} + On(emu, 1));
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("Прибор совпадает с файлом"), std::string::npos) << r.err;
+
+    ASSERT_TRUE(emu.Command("poke 2 0 7F"));
+    r = Run(QStringList{"verify", File("a.lum"), "--json"} + On(emu, 1));
+    EXPECT_EQ(r.exit, 1) << r.err;
+    const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+    EXPECT_FALSE(json["same"].toBool());
+    ASSERT_FALSE(json["differences"].toArray().isEmpty());
+    EXPECT_TRUE(json["differences"].toArray()[0].toString().startsWith("Модуль 2"));
+
+    ASSERT_EQ(Run(QStringList{"read", "--out", File("b.lum")} + On(emu, 1)).exit, 0);
+    r = Run({"diff", File("a.lum"), File("b.lum")});
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_EQ(r.out.rfind("Модуль 2", 0), 0u) << r.out;
+    r = Run({"diff", File("a.lum"), File("a.lum")});
+    EXPECT_EQ(r.exit, 0);
+    EXPECT_EQ(Run({"diff", File("a.lum"), File("none.lum")}).exit, 2);
 }
 
 } // namespace
