@@ -1,5 +1,6 @@
 #include "app/obr_lum08.h"
 
+#include "dialogs/exchangeguard.h"
 #include "dialogs/qtoperator.h"
 #include "dialogs/uitext.h"
 #include "link/comportclass.h"
@@ -39,15 +40,6 @@ TForm1::TForm1(std::unique_ptr<TComPortClass> port, Operator* op)
         op_ = ownedOp_.get();
     }
     ComPort1->SetOperator(op_);
-    // While an exchange waits, the windows repaint what the command changed (progress bars)
-    // and nothing else runs: no input, no timers, no close requests that could start a second
-    // exchange in the middle of the first.
-    ComPort1->SetIdleHook([] {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
-    });
-    // The port component failed: the program cannot go on talking to devices.
-    ComPort1->SetCloseRequest([this] { QTimer::singleShot(0, this, [this] { close(); }); });
 
     setWindowTitle(U("Программатор ЛУМ - 08"));
     CreateActions();
@@ -57,11 +49,7 @@ TForm1::TForm1(std::unique_ptr<TComPortClass> port, Operator* op)
     auto* layout = new QVBoxLayout(central);
     layout->addWidget(CreateDeviceRow());
 
-    ProgressBar1 = new QProgressBar(central);
-    ProgressBar1->setTextVisible(false);
-    ProgressBar1->setFixedHeight(14);
-    ProgressBar1->hide();
-    layout->addWidget(ProgressBar1);
+    layout->addWidget(CreateProgressRow());
 
     auto* buttons = new QHBoxLayout;
     ButTest = new QPushButton(U("Тестирование"), central);
@@ -94,6 +82,8 @@ TForm1::TForm1(std::unique_ptr<TComPortClass> port, Operator* op)
     ServClass->PutNumUstrZ(0);
     connect(CBoxUstr, &QComboBox::activated, this, [this] { CBoxUstrClick(); });
     connect(CBoxUstrZ, &QComboBox::activated, this, [this] { CBoxUstrZClick(); });
+    // A choice here goes to the device on the line at once.
+    RequireExplicitChoice(CBoxUstrZ);
 }
 
 TForm1::~TForm1() = default;

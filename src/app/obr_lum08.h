@@ -10,6 +10,7 @@
 #include "model/reservblocks.h"
 #include "model/servclass.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <array>
 #include <functional>
@@ -24,6 +25,8 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QToolBar;
+class ExchangeInputGuard;
+struct WriteReport;
 
 class TForm1 : public QMainWindow, public LumMain {
     Q_OBJECT
@@ -51,6 +54,8 @@ public:
     void ShowDeviceNumber(int numUstr) override;
     void WriteDevice() override { OutPortClick(); }
 
+    // The toolkit's own file dialog instead of the platform's (tests type into it).
+    void UseQtFileDialog(bool on) { useQtFileDialog_ = on; }
     // Tests fill and close dialogs here instead of running a nested event loop.
     void SetModalHook(std::function<int(QDialog&)> hook) { modalHook_ = std::move(hook); }
     void SetFileDialogHook(std::function<QString(const FileDialogRequest&)> hook) {
@@ -87,6 +92,7 @@ public:
     QLineEdit* EditModif = nullptr;
     QLabel* LabelFile = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
+    QPushButton* ButStop = nullptr; // "Стоп" beside the progress bar
     QPushButton* ButTest = nullptr;
     QPushButton* ButTimeDate = nullptr;
     QLabel* StKVhD = nullptr;
@@ -137,6 +143,21 @@ private:
     // The chosen name with ".lum" added when it has no extension; empty after telling the
     // operator that the extension is wrong.
     QString WithLumExtension(const QString& name, const char* errorCaption);
+    // Saves through the save dialog; false when cancelled or failed.
+    bool SaveToFile();
+    // Before a command replaces the configuration: unsaved file edits are saved, given up or
+    // the command is not run (false).
+    bool KeepFileEdits();
+    void ShowFileCaption();
+    // Progress and result of a command that talks to the device.
+    QWidget* CreateProgressRow();
+    void BeginExchange(const QString& step);
+    void ShowShare(int done, int total, const QString& step);
+    void EndExchange();
+    void ShowDone(const QString& what);
+    static QString ModulesText(int count);
+    // A whole-device write that failed after its checks: the engine's message and how far it got.
+    void ReportWriteFailure(int code, const WriteReport& report);
 
     // Members in their order of construction (destroyed in reverse).
     std::unique_ptr<TComPortClass> ComPort1;
@@ -153,4 +174,8 @@ private:
     std::function<QString(const FileDialogRequest&)> fileHook_;
     QString curFile_;
     bool shownOnce_ = false;
+    bool useQtFileDialog_ = false;
+    ExchangeInputGuard* inputGuard_ = nullptr;
+    QElapsedTimer commandTimer_;
+    QString stepText_;
 };

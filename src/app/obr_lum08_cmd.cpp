@@ -4,6 +4,7 @@
 #include "app/obr_lum08.h"
 
 #include "clock/prog_timedate.h"
+#include "dialogs/uitext.h"
 #include "link/comportclass.h"
 #include "link/devicesequences.h"
 #include "link/obrnastr.h"
@@ -57,10 +58,17 @@ void TForm1::CBoxUstrClick() {
 
 void TForm1::CBoxUstrZClick() {
     const int n = CBoxUstrZ->currentText().toInt();
+    const int from = ServClass->NumUstr + 1;
+    BeginExchange(U("Смена номера %1 → %2").arg(from).arg(n));
     const int code = ChangeBusNumber(*ComPort1, *ServClass, n - 1,
                                      [this] { ShowDeviceNumber(ServClass->NumUstr); });
-    if (code != ResultCode::Ok)
+    EndExchange();
+    if (code != ResultCode::Ok) {
+        ShowDone(U("Номер прибора не изменен"));
         ComPort1->ReportError(ServClass->NumUstr, code);
+    } else {
+        ShowDone(U("Номер прибора изменен: %1 → %2").arg(from).arg(n));
+    }
 }
 
 void TForm1::ButTimeDateClick() {
@@ -79,20 +87,25 @@ void TForm1::LocNet15Click() {
 bool TForm1::FormCloseQuery() {
     if (ServClass->FlagFile == 1) {
         if (ServClass->FlagChange == 1) {
-            if (op_->YesNo("Данные были изменены. Сохранить в файле?", "Подтвердите запись в файл"))
-                SaveFileClick();
+            // A save that failed or was cancelled keeps the window, and the edits, open.
+            if (op_->YesNo("Данные были изменены. Сохранить в файле?",
+                           "Подтвердите запись в файл") &&
+                !SaveToFile())
+                return false;
             if (ProgLumClass->Dostup == 1 && op_->YesNo("Данные были изменены. Передать в прибор?",
                                                         "Подтвердите передачу данных"))
                 OutPortClick();
         }
         ComPort1->ClosePort();
     }
-    return true; // closing is never refused
+    return true;
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    FormCloseQuery();
-    event->accept();
+    if (FormCloseQuery())
+        event->accept();
+    else
+        event->ignore();
 }
 
 bool TForm1::SchemeEditorShown() const {

@@ -53,45 +53,69 @@ void TForm1::FillModuleTable(bool fromFile) {
 }
 
 void TForm1::InPortButClick() {
-    ProgressBar1->setRange(0, 250);
-    ProgressBar1->setValue(0);
-    ProgressBar1->show();
+    if (!KeepFileEdits())
+        return;
+    BeginExchange(U("Конфигурация"));
     for (QPushButton* b : {ButTimeDate, LocNetObm, LocNet15})
         b->setEnabled(false);
     ReadProgress progress;
-    progress.step = [this] { ProgressBar1->setValue(std::min(250, ProgressBar1->value() + 10)); };
-    progress.configTaken = [this] {
+    bool replaced = false;
+    progress.configTaken = [this, &replaced] {
+        replaced = true;
         EditModif->setText(U(ServClass->GetModifCode()));
         CBoxUstrZ->setCurrentIndex(ServClass->GetNumUstrZ());
         FillModuleTable(false);
     };
+    progress.share = [this](int done, int total, const std::string& step) {
+        ShowShare(done, total, U(step));
+    };
     const int code =
         ReadWholeDevice(*ComPort1, {*ServClass, *ProgLumClass, *ProgF15Class, *ReservBlocks},
                         CBoxUstr->currentText().toInt() - 1, progress);
+    EndExchange();
+    // A read that failed before the configuration came replaced nothing: a file stays a file.
+    if (replaced) {
+        LabelFile->hide();
+        ServClass->FlagFile = 0;
+    }
     if (code == ResultCode::Ok) {
         for (QPushButton* b : {InformBut, ButTimeDate, ButTest, LocNetObm, LocNet15})
             b->setEnabled(true);
+        ShowDone(U("Прочитано: ") + ModulesText(ServClass->GetKolMod()));
     } else {
+        ShowDone(U("Чтение не завершено"));
         ComPort1->ReportError(ServClass->NumUstr, code);
     }
-    ProgressBar1->hide();
-    LabelFile->hide();
-    ServClass->FlagFile = 0;
 }
 
 void TForm1::OutPortClick() {
-    auto started = [this] {
-        ProgressBar1->setRange(0, 210);
-        ProgressBar1->setValue(0);
-        ProgressBar1->show();
+    const int device = ServClass->NumUstr + 1;
+    auto started = [this] { BeginExchange(U("Модуль 1")); };
+    auto share = [this](int done, int total, const std::string& step) {
+        ShowShare(done, total, U(step));
     };
-    auto onSend = [this] { ProgressBar1->setValue(std::min(210, ProgressBar1->value() + 7)); };
+    WriteReport report;
     const int code =
         WriteWholeDevice(*ComPort1, {*ServClass, *ProgLumClass, *ProgF15Class, *ReservBlocks}, *op_,
-                         EditModif->text().toStdString(), started, onSend);
-    if (code > 0)
+                         EditModif->text().toStdString(), started, nullptr, &report, share);
+    EndExchange();
+    if (code == ResultCode::Ok) {
+        ShowDone(U("Записано в прибор %1: ").arg(device) + ModulesText(report.modulesWritten) +
+                 U(" и сетевые блоки"));
+    } else if (code > 0) {
+        ShowDone(U("Запись в прибор %1 не завершена").arg(device));
+        ReportWriteFailure(code, report);
+    }
+}
+
+void TForm1::ReportWriteFailure(int code, const WriteReport& report) {
+    if (report.modulesTotal == 0) { // refused before anything was sent
         ComPort1->ReportError(ServClass->NumUstr, code);
-    ProgressBar1->hide();
+        return;
+    }
+    OperatorMessage message = ComPort1->MessageFor(ServClass->NumUstr, code);
+    message.text += "\n" + PartialWriteText(report);
+    op_->Ask(message);
 }
 
 void TForm1::ButProgDiskrClick(int row) {

@@ -22,14 +22,23 @@ namespace {
 FileDialogRequest LumDialog(bool save, const char* title, const QString& name) {
     return {save, U(title), name, U("Файлы типа .lum (*.lum);;Все файлы (*)"), "lum"};
 }
+
+std::string SlotList(const std::vector<int>& list) {
+    std::string text;
+    for (int slot : list)
+        text += (text.empty() ? "" : ", ") + std::to_string(slot);
+    return text;
+}
 } // namespace
 
 QString TForm1::AskFileName(const FileDialogRequest& request) {
     if (fileHook_)
         return fileHook_(request);
     QFileDialog dialog(this, request.title, request.fileName, request.filter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, useQtFileDialog_);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setFileMode(request.save || request.newName ? QFileDialog::AnyFile
+                                                       : QFileDialog::ExistingFile);
     // The commands ask their own question before replacing a file.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     if (!request.fileName.isEmpty())
@@ -55,6 +64,8 @@ void TForm1::OpenFileClick() {
     TServClass& serv = *ServClass;
     QString name = curFile_;
     if (serv.FlagOpenCur != 1) {
+        if (!KeepFileEdits())
+            return;
         name = AskFileName(LumDialog(false, "Открытие файла конфигурации", curFile_));
         if (name.isEmpty()) {
             serv.FlagOpenCur = 0;
@@ -62,14 +73,38 @@ void TForm1::OpenFileClick() {
         }
     }
     const auto bytes = ReadWholeFile(name);
-    // A short file is not a configuration: nothing of it is taken.
+    std::string text = "Файл не удается открыть";
+    if (bytes && CheckConfigFile(*bytes) != ConfigFileCheck::Ok)
+        text += "\nэто не файл конфигурации";
+    // A short file, or bytes that are plainly something else, are not taken at all.
     if (!bytes || !LoadConfigFile(*bytes, serv, *ProgLumClass, *ProgF15Class, *ReservBlocks)) {
-        op_->Tell("Файл не удается открыть", "Открытие файла", MsgIcon::Warning);
+        op_->Tell(text, "Открытие файла", MsgIcon::Warning);
         serv.FlagOpenCur = 0;
         return;
     }
     curFile_ = name;
     RefreshFromFile();
+    if (const auto unknown = UnknownModuleSlots(*bytes); !unknown.empty())
+        op_->Tell("В файле указаны модули неизвестного типа (слоты " + SlotList(unknown) +
+                      ").\nПроверьте конфигурацию перед записью в прибор.",
+                  "Предупреждение", MsgIcon::Warning);
+}
+
+bool TForm1::KeepFileEdits() {
+    if (ServClass->FlagFile != 1 || ServClass->FlagChange != 1)
+        return true;
+    const MsgButton answer = op_->Ask({"Данные были изменены. Сохранить в файле?",
+                                       "Подтвердите запись в файл",
+                                       MsgIcon::Question,
+                                       {MsgButton::Yes, MsgButton::No, MsgButton::Cancel},
+                                       MsgButton::No});
+    if (answer == MsgButton::Yes)
+        return SaveToFile();
+    return answer == MsgButton::No;
+}
+
+void TForm1::ShowFileCaption() {
+    LabelFile->setText(U("Режим работы с файлом ") + curFile_);
 }
 
 void TForm1::RefreshFromFile() {
@@ -80,7 +115,7 @@ void TForm1::RefreshFromFile() {
         b->setEnabled(true);
     for (QPushButton* b : {ButTimeDate, ButTest})
         b->setEnabled(false);
-    LabelFile->setText(U("Режим работы с файлом ") + curFile_);
+    ShowFileCaption();
     LabelFile->show();
     serv.FlagFile = 1;
     serv.FlagChange = 0;
@@ -88,11 +123,15 @@ void TForm1::RefreshFromFile() {
 }
 
 void TForm1::SaveFileClick() {
+    SaveToFile();
+}
+
+bool TForm1::SaveToFile() {
     QString name;
     for (;;) {
         name = AskFileName(LumDialog(true, "Сохранить как ...", curFile_));
         if (name.isEmpty())
-            return;
+            return false;
         curFile_ = name;
         name = WithLumExtension(name, "Cохранение данных в файл");
         if (name.isEmpty())
@@ -105,11 +144,14 @@ void TForm1::SaveFileClick() {
     const auto bytes = SaveConfigFile(*ServClass, *ProgLumClass, *ProgF15Class);
     if (!ReplaceFileAtomically(name, bytes)) {
         op_->Tell("Файл  не удается создать", "Создание файла", MsgIcon::Warning);
-        return;
+        return false;
     }
     ServClass->FlagChange = 0;
     ProgLumClass->FlagScheme = 0;
     windows_.FormPrgD->setWindowTitle(U("Программатор ЛУМ-08 - файл ") + curFile_);
+    // Later saves go to this file: the caption names it.
+    ShowFileCaption();
+    return true;
 }
 
 void TForm1::ResetForNewFile() {
@@ -124,6 +166,8 @@ void TForm1::ResetForNewFile() {
 }
 
 void TForm1::CreatFileClick() {
+    if (!KeepFileEdits())
+        return;
     TConfig& dialog = *windows_.Config;
     dialog.Prepare();
     if (showModal(dialog) != TConfig::Accepted) {
@@ -132,7 +176,10 @@ void TForm1::CreatFileClick() {
     }
     QString name;
     for (;;) {
-        name = AskFileName(LumDialog(false, "Создание файла конфигурации", dialog.ModifCode()));
+        FileDialogRequest request =
+            LumDialog(false, "Создание файла конфигурации", dialog.ModifCode());
+        request.newName = true; // a new file needs a name no file has yet
+        name = AskFileName(request);
         // A cancelled creation leaves the configuration in memory as it was.
         if (name.isEmpty())
             return;

@@ -137,10 +137,15 @@ int RunWrite(const CliArgs& args, CliConsole& console) {
     }
     int sends = 0;
     auto onSend = [&] { console.Progress("Запись в прибор: блок " + std::to_string(++sends)); };
-    const int code =
-        WriteWholeDevice(link.Port(), d.Model(), link.Op(), d.serv.GetModifCode(), nullptr, onSend);
-    if (code != ResultCode::Ok)
-        return link.Failed(d.serv.NumUstr, code);
+    WriteReport report;
+    const int code = WriteWholeDevice(link.Port(), d.Model(), link.Op(), d.serv.GetModifCode(),
+                                      nullptr, onSend, &report);
+    if (code != ResultCode::Ok) {
+        const int exit = link.Failed(d.serv.NumUstr, code);
+        if (code > 0) // a refusal (-1) sent nothing
+            console.Message(PartialWriteText(report));
+        return exit;
+    }
     json["written"] = true;
     return VerifyWrite(link, console, *wanted, d.serv.NumUstr, json);
 }

@@ -36,6 +36,8 @@ struct FileDialogRequest {
     QString fileName;
     QString filter;        // Qt form: "Файлы типа .lum (*.lum);;Все файлы (*)"
     QString defaultSuffix; // without the dot
+    // An open-style dialog that also takes a name no file has yet (creating a file).
+    bool newName = false;
 };
 
 // The windows created once at start-up, in this order after the main window.

@@ -68,17 +68,11 @@ void TComPortClass::ClosePort() {
     line_.close();
 }
 
-void TComPortClass::PortDisconnected() {
-    if (op_)
-        op_->Tell("COM-порт отключен. Проверьте оборудование, перезапустите программу.", "Ошибка",
-                  MsgIcon::Error);
-    if (closeRequest_)
-        closeRequest_();
-}
-
 int TComPortClass::ApplyPortSettings() {
-    if (!line_.close())
-        PortDisconnected();
+    // A port that fails while closing is closed all the same; the new settings are what count.
+    line_.close();
+    openFailureText_.clear();
+    portFailureTold_ = false;
 
     LineSettings settings;
     int speed = 0;
@@ -97,12 +91,16 @@ int TComPortClass::ApplyPortSettings() {
     settings.stopBits = stopBits;
 
     // Only a name that designates a serial port of this platform reaches the port component.
-    if (!line_.acceptsPortName(PortName, &settings.portName))
+    if (!line_.acceptsPortName(PortName, &settings.portName)) {
+        openFailureText_ = "порт не найден";
         return -1;
-
-    if (!line_.open(settings))
-        PortDisconnected();
-    return line_.isOpen() ? 0 : -1;
+    }
+    // A port that cannot be opened is told with its reason by the caller; the program goes on.
+    if (!line_.open(settings)) {
+        openFailureText_ = line_.openFailureText();
+        return -1;
+    }
+    return 0;
 }
 
 int TComPortClass::BuildRequest(int device, int function, const uint8_t* data) {
@@ -123,6 +121,9 @@ int TComPortClass::BuildRequest(int device, int function, const uint8_t* data) {
 
 int TComPortClass::Exchange(int device, int function, int count, const uint8_t* data,
                             uint8_t* reply) {
+    // The windows' idle work must never start a second transaction inside this one.
+    if (inIdleHook_)
+        return ResultCode::Stopped;
     DepthGuard guard(depth_);
     // A request that does not fit the frame, or whose echo would not fit the reply buffer,
     // is refused like a function outside the table: nothing goes on the line.
@@ -139,11 +140,20 @@ int TComPortClass::Exchange(int device, int function, int count, const uint8_t* 
         return built;
     if (!IsOpen())
         return ResultCode::PortNotOpen;
-    if (!line_.purge())
-        PortDisconnected();
+    if (stopRequested_)
+        return ResultCode::Stopped;
+    // A port that cannot even be purged is gone: the same as a failed read or write.
+    if (!line_.purge()) {
+        PortFailed();
+        return ResultCode::PortFailure;
+    }
 
     uint8_t scratch[ReplyBufferSize];
-    return Transact(function, reply ? reply : scratch);
+    const int code = Transact(function, reply ? reply : scratch);
+    // What the operator pressed while the last reply came in is dropped now, inside the
+    // exchange, rather than replayed after it.
+    CallIdleHook();
+    return code;
 }
 
 int TComPortClass::Transact(int function, uint8_t* reply) {
@@ -153,7 +163,15 @@ int TComPortClass::Transact(int function, uint8_t* reply) {
         const Outcome outcome = Attempt(function, reply);
         if (outcome.stage == 0)
             return outcome.code;
+        if (repeatHook_) {
+            const int left = outcome.stage == 1 ? left1 - 1 : left2 - 1;
+            const int limit = outcome.stage == 1 ? Repeat1 : Repeat2;
+            if (left > 0)
+                repeatHook_(outcome.code, limit - left + 1, limit);
+        }
         Pause(RepeatPause);
+        if (stopRequested_)
+            return ResultCode::Stopped;
         if (outcome.stage == 1) {
             if (--left1 <= 0)
                 return outcome.code;
@@ -225,8 +243,11 @@ void TComPortClass::PortFailed() {
 }
 
 void TComPortClass::CallIdleHook() {
-    if (idleHook_)
-        idleHook_();
+    if (!idleHook_ || inIdleHook_)
+        return;
+    inIdleHook_ = true;
+    idleHook_();
+    inIdleHook_ = false;
 }
 
 void TComPortClass::Pause(int ms) {

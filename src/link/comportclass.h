@@ -29,6 +29,8 @@ constexpr int PortSetupError = 135;
 constexpr int PortNotOpen = 256;
 // The port itself failed while writing or reading (adapter unplugged): the port is closed.
 constexpr int PortFailure = 257;
+// The operator stopped the command; the request was not sent.
+constexpr int Stopped = 258;
 } // namespace ResultCode
 
 class TComPortClass {
@@ -47,10 +49,13 @@ public:
     // Messages go to this operator; nullptr drops them.
     void SetOperator(Operator* op) { op_ = op; }
     Operator* GetOperator() const { return op_; }
-    // Asked when the port component fails on close, open or purge: the main window closes.
-    void SetCloseRequest(std::function<void()> request) { closeRequest_ = std::move(request); }
     // Called between the short sleeps of a pause, so that the windows can repaint.
     void SetIdleHook(std::function<void()> hook) { idleHook_ = std::move(hook); }
+    // Told before each repeat: the failed attempt's code, the number of the coming attempt and
+    // how many attempts the stage allows.
+    void SetRepeatHook(std::function<void(int code, int attempt, int limit)> hook) {
+        repeatHook_ = std::move(hook);
+    }
 
     int ApplyPortSettings();
     void ClosePort();
@@ -62,6 +67,12 @@ public:
     static uint16_t Crc16(int count, const uint8_t* bytes);
     // True while a transaction or a pause runs (a timer must not start another one then).
     bool InExchange() const { return depth_ > 0; }
+
+    // The operator's stop: no request is sent from now until ClearStop (a command's start);
+    // the transaction under way ends at its next repeat.
+    void RequestStop() { stopRequested_ = true; }
+    void ClearStop() { stopRequested_ = false; }
+    bool StopRequested() const { return stopRequested_; }
 
     int GetRepeat1() const { return Repeat1; }
     void SetRepeat1(int n) { Repeat1 = n; }
@@ -98,6 +109,8 @@ public:
 
     // The system's own words for the last read or write failure of the port (code 257).
     const std::string& PortFailureText() const { return portFailureText_; }
+    // Why the last opening of the port failed, in the operator's words (empty when unknown).
+    const std::string& OpenFailureText() const { return openFailureText_; }
 
 private:
     // How one attempt ended: stage 0 is final, 1 a failed header, 2 a failed body.
@@ -111,8 +124,6 @@ private:
     Outcome Attempt(int function, uint8_t* reply);
     Outcome ReadBody(uint8_t* reply);
     void PortFailed();
-    // The port component failed on close, open or purge: tell the operator, ask to close.
-    void PortDisconnected();
     void CallIdleHook();
 
     std::unique_ptr<SerialLine> ownedLine_;
@@ -120,9 +131,14 @@ private:
     SerialLine& line_;
     LineClock& clock_;
     Operator* op_ = nullptr;
-    std::function<void()> closeRequest_;
     std::function<void()> idleHook_;
+    std::function<void(int, int, int)> repeatHook_;
+    bool inIdleHook_ = false;
     int depth_ = 0;
+    bool stopRequested_ = false;
+    // A port failure was told; the closed port's own message would only repeat it.
+    bool portFailureTold_ = false;
     std::string portFailureText_;
+    std::string openFailureText_;
     uint8_t frame_[FrameBufferSize] = {};
 };

@@ -37,8 +37,14 @@ OperatorMessage TComPortClass::MessageFor(int device, int code) const {
         return Message(who + " не отвечает на запрос", kWarning, MsgIcon::Warning);
     case ResultCode::Checksum:
         return Message(who + " ошибка контрольной суммы", kWarning, MsgIcon::Warning);
-    case ResultCode::PortCannotOpen:
-        return Message(" невозможно открыть последовательный порт ", kWarning, MsgIcon::Warning);
+    case ResultCode::PortCannotOpen: {
+        std::string text = " невозможно открыть последовательный порт ";
+        if (!openFailureText_.empty())
+            text += "\n" + PortName + ": " + openFailureText_;
+        return Message(text, kWarning, MsgIcon::Warning);
+    }
+    case ResultCode::Stopped:
+        return Message("Обмен прерван оператором", kWarning, MsgIcon::Warning);
     case ResultCode::PortNotSetUp:
         return Message("вероятно, порт не настроен", kError, MsgIcon::Error);
     case ResultCode::PortSwitchOff:
@@ -64,6 +70,12 @@ void TComPortClass::ReportError(int device, int code) {
         return;
     if (code == ResultCode::PortNotOpen)
         ClosePort();
+    // Once the operator knows the port failed, the closed port's own message would only say
+    // it again, once per question still to come.
+    if (code == ResultCode::PortNotOpen && portFailureTold_)
+        return;
+    if (code == ResultCode::PortFailure)
+        portFailureTold_ = true;
     if (op_)
         op_->Ask(MessageFor(device, code));
 }

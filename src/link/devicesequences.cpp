@@ -20,6 +20,17 @@ void Call(const std::function<void()>& f) {
         f();
 }
 
+void Share(const ShareProgress& share, int done, int total, const std::string& step) {
+    if (share)
+        share(done, total, step);
+}
+
+std::string ModuleStep(int k, int total) {
+    return "Модуль " + std::to_string(k) + " из " + std::to_string(total);
+}
+
+const char* const kNetworkStep = "Сетевые блоки";
+
 // The reply frame as the loaders expect it: address, function, byte count, data.
 std::vector<uint8_t> AsReply(int device, int function, const std::vector<uint8_t>& data) {
     std::vector<uint8_t> reply;
@@ -109,9 +120,12 @@ int ReadWholeDevice(TComPortClass& port, DeviceModel model, int numUstrZ,
                     const ReadProgress& progress) {
     TServClass& serv = model.serv;
     Call(progress.step);
+    Share(progress.share, 0, 3, "Конфигурация");
     int code = ReadConfigInto(port, serv);
     if (code != ResultCode::Ok)
         return code;
+    // The configuration, every fitted module and the network image: one request each.
+    const int total = serv.GetKolMod() + 2;
     serv.ClearIdVh();
     serv.ClearTextVh();
     serv.MakeIdVh();
@@ -119,18 +133,23 @@ int ReadWholeDevice(TComPortClass& port, DeviceModel model, int numUstrZ,
         for (int j = 0; j < 11; ++j)
             model.reserv.ReservIdVh[i][j] = serv.IdVh[i][j];
     serv.PutNumUstrZ(uint8_t(numUstrZ));
+    // Until each module is read, its records are another configuration's.
+    std::fill(std::begin(model.lum.RecKnown), std::end(model.lum.RecKnown), false);
     Call(progress.step);
     Call(progress.configTaken);
 
     for (int k = 0; k < serv.GetKolMod(); ++k) {
         Call(progress.step);
+        Share(progress.share, k + 1, total, ModuleStep(k + 1, serv.GetKolMod()));
         code = ReadModuleRecords(port, model, k + 1);
         if (code != ResultCode::Ok)
             return code;
+        model.lum.RecKnown[k] = true;
     }
     std::memcpy(model.reserv.ReservRecVh, model.lum.RecVh, sizeof model.lum.RecVh);
 
     std::vector<uint8_t> image;
+    Share(progress.share, total - 1, total, kNetworkStep);
     code = ReadBlock(port, serv.NumUstr, DeviceBlock::Network, image);
     if (code != ResultCode::Ok)
         return code;
@@ -138,12 +157,14 @@ int ReadWholeDevice(TComPortClass& port, DeviceModel model, int numUstrZ,
     model.f15.LoadReply(DeviceCommand::ReadBlock, imageReply.data(), int(imageReply.size()));
     std::memcpy(model.reserv.ReservF15, model.f15.BufF15, sizeof model.f15.BufF15);
     Call(progress.step);
+    Share(progress.share, total, total, kNetworkStep);
     return ResultCode::Ok;
 }
 
 int WriteWholeDevice(TComPortClass& port, DeviceModel model, Operator& op,
                      const std::string& modifCode, const std::function<void()>& started,
-                     const std::function<void()>& onSend) {
+                     const std::function<void()>& onSend, WriteReport* report,
+                     const ShareProgress& share) {
     TServClass& serv = model.serv;
     if (model.lum.Dostup != 1) {
         op.Tell("Ваш уровень доступа не позволяет\nпроизводить вывод в СОМ-порт", "Предупреждение",
@@ -157,6 +178,16 @@ int WriteWholeDevice(TComPortClass& port, DeviceModel model, Operator& op,
     if (expected.empty()) {
         op.Tell("Kонфигурация не задана", "Предупреждение", MsgIcon::Warning);
         return -1;
+    }
+    for (int k = 0; k < kolModShown; ++k) {
+        if (!model.lum.RecKnown[k]) {
+            op.Tell("Программа модуля " + std::to_string(k + 1) +
+                        " не прочитана из прибора: чтение прервалось.\n"
+                        "В прибор ничего не передано. Прочитайте прибор заново (F9) "
+                        "или откройте файл конфигурации.",
+                    "Предупреждение", MsgIcon::Warning);
+            return -1;
+        }
     }
     // Unless the device's configuration is taken, the check below would compare the screen
     // with itself and write to a device it never verified.
@@ -178,23 +209,51 @@ int WriteWholeDevice(TComPortClass& port, DeviceModel model, Operator& op,
 
     model.lum.FlagScheme = 0;
     Call(started);
+    WriteReport done;
+    done.modulesTotal = serv.GetKolMod();
     WriteConfirm how;
     how.onSend = onSend;
-    for (int k = 0; k < serv.GetKolMod(); ++k) {
+    const int total = done.modulesTotal + 1;
+    for (int k = 0; k < serv.GetKolMod() && code == ResultCode::Ok; ++k) {
+        Share(share, k, total, ModuleStep(k + 1, done.modulesTotal));
         const std::vector<uint8_t> data = model.lum.ModWriteData(k);
         code = WriteAndConfirm(port, serv.NumUstr, data.data(), int(data.size()), how);
-        if (code != ResultCode::Ok)
-            return code;
+        if (code == ResultCode::Ok)
+            ++done.modulesWritten;
     }
-    const std::vector<uint8_t> image = model.f15.WriteData();
-    how.switchDeviceTo = serv.GetNumUstrZ();
-    return WriteAndConfirm(port, serv.NumUstr, image.data(), int(image.size()), how);
+    if (code == ResultCode::Ok) {
+        Share(share, total - 1, total, kNetworkStep);
+        const std::vector<uint8_t> image = model.f15.WriteData();
+        how.switchDeviceTo = serv.GetNumUstrZ();
+        code = WriteAndConfirm(port, serv.NumUstr, image.data(), int(image.size()), how);
+        done.networkWritten = code == ResultCode::Ok;
+        if (done.networkWritten)
+            Share(share, total, total, kNetworkStep);
+    }
+    if (report)
+        *report = done;
+    return code;
+}
+
+std::string PartialWriteText(const WriteReport& report) {
+    const std::string of = " из " + std::to_string(report.modulesTotal);
+    std::string text;
+    if (report.modulesWritten == 0)
+        text = "Не записан ни один модуль" + of;
+    else if (report.modulesWritten == 1)
+        text = "Записан модуль 1" + of;
+    else
+        text = "Записаны модули 1–" + std::to_string(report.modulesWritten) + of;
+    if (report.modulesWritten == report.modulesTotal)
+        text += ", сетевые блоки не записаны";
+    return text + "; прибор записан не полностью.";
 }
 
 int ReadModule(TComPortClass& port, DeviceModel model, int m) {
     const int code = ReadModuleRecords(port, model, m);
     if (code != ResultCode::Ok)
         return code;
+    model.lum.RecKnown[m - 1] = true;
     const int base = 18 * (m - 1);
     std::memcpy(model.reserv.ReservRecVh + base, model.lum.RecVh + base, 18);
     return ResultCode::Ok;

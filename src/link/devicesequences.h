@@ -27,10 +27,14 @@ struct DeviceModel {
 int ChangeBusNumber(TComPortClass& port, TServClass& serv, int newNumber,
                     const std::function<void()>& onSwitch);
 
+// The share of a command's requests done so far, and the step now under way ("Модуль 3 из 6").
+using ShareProgress = std::function<void(int done, int total, const std::string& step)>;
+
 // What the whole-device read tells its window as it goes.
 struct ReadProgress {
     std::function<void()> step;        // one step of the progress bar
     std::function<void()> configTaken; // the configuration is in: show the module table
+    ShareProgress share;
 };
 
 // Reads the configuration, every fitted module's records and the network image of device
@@ -39,14 +43,25 @@ struct ReadProgress {
 int ReadWholeDevice(TComPortClass& port, DeviceModel model, int numUstrZ,
                     const ReadProgress& progress);
 
-// Writes every fitted module's records and the network image, after checking the access level
-// and that the device holds the modules of modifCode (the code shown on screen). Refusals are
-// told to the operator and return -1 (nothing written, model as before); an exchange failure
-// returns its code; 0 on success. onSend steps the progress bar after every send; started is
-// called once the checks passed and the writing begins.
+// How far a whole-device write got: blocks confirmed by the device.
+struct WriteReport {
+    int modulesTotal = 0;
+    int modulesWritten = 0;
+    bool networkWritten = false;
+};
+// For the operator after a write that did not finish: what the device now holds.
+std::string PartialWriteText(const WriteReport& report);
+
+// Writes every fitted module's records and the network image, after checking the access level,
+// that every fitted module's records are known (read or loaded), and that the device holds the
+// modules of modifCode (the code shown on screen). Refusals are told to the operator and
+// return -1 (nothing written, model as before); an exchange failure returns its code; 0 on
+// success. onSend steps the progress bar after every send; started is called once the checks
+// passed and the writing begins; report, when given, receives how far the write got.
 int WriteWholeDevice(TComPortClass& port, DeviceModel model, Operator& op,
                      const std::string& modifCode, const std::function<void()>& started,
-                     const std::function<void()>& onSend);
+                     const std::function<void()>& onSend, WriteReport* report = nullptr,
+                     const ShareProgress& share = {});
 
 // Reads module m's (1..6) records into the model and their reserve copy.
 int ReadModule(TComPortClass& port, DeviceModel model, int m);

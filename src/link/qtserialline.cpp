@@ -27,6 +27,27 @@ int CeilMs(qint64 nanos) {
 
 QtSerialLine::QtSerialLine() = default;
 
+std::string QtSerialLine::OpenFailureReason(QSerialPort::SerialPortError error,
+                                            const std::string& location) {
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return "порт не найден";
+    case QSerialPort::OpenError:
+        return "порт занят другой программой";
+    case QSerialPort::PermissionError:
+#ifndef _WIN32
+        // The toolkit says "permission" both for a port another program holds (its lock) and
+        // for one this user may not open; the file's own access tells them apart.
+        if (::access(location.c_str(), R_OK | W_OK) != 0 && errno == EACCES)
+            return "нет прав доступа к порту (пользователь должен входить в группу dialout)";
+#endif
+        return "порт занят другой программой";
+    default:
+        (void)location;
+        return "порт не удается открыть";
+    }
+}
+
 QtSerialLine::~QtSerialLine() {
     close();
 }
@@ -80,8 +101,10 @@ bool QtSerialLine::open(const LineSettings& settings) {
     port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!port_.open(QIODevice::ReadWrite)) {
         errorText_ = port_.errorString().toStdString();
+        openFailureText_ = OpenFailureReason(port_.error(), settings.portName);
         return false;
     }
+    openFailureText_.clear();
     // The converter switches direction by itself. A pseudo-terminal has no modem lines and
     // refuses both calls without an error, which is no reason to give up the port.
     port_.setDataTerminalReady(false);

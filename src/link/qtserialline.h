@@ -17,6 +17,10 @@ public:
     int write(const uint8_t* bytes, int count) override;
     int read(uint8_t* buffer, int count) override;
     std::string errorText() const override { return errorText_; }
+    std::string openFailureText() const override { return openFailureText_; }
+    // The operator's words for why opening the port at location failed.
+    static std::string OpenFailureReason(QSerialPort::SerialPortError error,
+                                         const std::string& location);
 
     // Whether name designates a serial port of this platform. On Linux: a bare device name
     // (ttyUSB0 stands for /dev/ttyUSB0) or an absolute path, naming a character device (a
@@ -58,5 +62,6 @@ private:
 
     QSerialPort port_;
     std::string errorText_;
+    std::string openFailureText_;
     int firstByteMs_ = 0;
 };

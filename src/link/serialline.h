@@ -32,6 +32,9 @@ public:
     virtual int read(uint8_t* buffer, int count) = 0;
     // Text of the last port failure, for the operator.
     virtual std::string errorText() const { return {}; }
+    // Why the last open failed, in Russian: "порт занят другой программой", "нет прав доступа
+    // к порту ...", "порт не найден"; empty when unknown.
+    virtual std::string openFailureText() const { return {}; }
     // Whether the name designates a serial port of the platform; on success location receives
     // the name to open it by. The default asks the platform (see QtSerialLine::IsSerialPortName).
     virtual bool acceptsPortName(const std::string& name, std::string* location) const;

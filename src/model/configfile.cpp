@@ -51,10 +51,32 @@ std::vector<uint8_t> SaveConfigFile(TServClass& serv, TProgLumClass& lum,
     return file;
 }
 
+ConfigFileCheck CheckConfigFile(std::span<const uint8_t> bytes) {
+    if (bytes.size() < static_cast<std::size_t>(ConfigFile::Size))
+        return ConfigFileCheck::Short;
+    // Any 712 bytes would load; a module count beyond what a device carries shows they are
+    // something else.
+    if (bytes[ConfigFile::OffConfig] > TServClass::KolModMax)
+        return ConfigFileCheck::NotConfig;
+    return ConfigFileCheck::Ok;
+}
+
+std::vector<int> UnknownModuleSlots(std::span<const uint8_t> bytes) {
+    std::vector<int> slots;
+    if (bytes.size() < static_cast<std::size_t>(ConfigFile::Size))
+        return slots;
+    for (int slot = 0; slot < 16; ++slot) {
+        const int code = bytes[ConfigFile::OffConfig + 1 + slot];
+        if (code != TServClass::TipNone && code != TServClass::TipMLV && code != TServClass::TipMSU)
+            slots.push_back(slot);
+    }
+    return slots;
+}
+
 bool LoadConfigFile(std::span<const uint8_t> bytes, TServClass& serv, TProgLumClass& lum,
                     TProgF15Class& f15, TReservBlocksClass& reserv) {
-    // Checked before anything is touched, so a short file never leaves a half-loaded model.
-    if (bytes.size() < static_cast<std::size_t>(ConfigFile::Size))
+    // Checked before anything is touched, so a refused file never leaves a half-loaded model.
+    if (CheckConfigFile(bytes) != ConfigFileCheck::Ok)
         return false;
     const uint8_t* b = bytes.data();
     serv.PutConfig(std::span<const uint8_t, TServClass::ConfigSize>(b + ConfigFile::OffConfig,
@@ -66,6 +88,7 @@ bool LoadConfigFile(std::span<const uint8_t> bytes, TServClass& serv, TProgLumCl
         lum.PutRecMod(std::span<const uint8_t, GroupSize>(
             b + ConfigFile::OffRecords + m * GroupSize, GroupSize));
         lum.RecModToVh(m);
+        lum.RecKnown[m] = true;
     }
     std::memcpy(reserv.ReservRecVh, lum.RecVh, sizeof reserv.ReservRecVh);
     std::memcpy(f15.BufF15, b + ConfigFile::OffImage, TProgF15Class::ImageSize);

@@ -25,10 +25,17 @@ constexpr int OffLabels = 208; // two halves of 252 bytes, inputs 0..17 then 18.
 // and TextBlock, which are left holding the last group and half.
 std::vector<uint8_t> SaveConfigFile(TServClass& serv, TProgLumClass& lum, const TProgF15Class& f15);
 
+// Whether bytes can be a configuration: long enough, and a module count a device can have.
+enum class ConfigFileCheck { Ok, Short, NotConfig };
+ConfigFileCheck CheckConfigFile(std::span<const uint8_t> bytes);
+// The slots (0..15) whose module code belongs to no module type this program knows. Such a
+// file still opens: newer modules may exist.
+std::vector<int> UnknownModuleSlots(std::span<const uint8_t> bytes);
+
 // Loads a file's bytes in the order of the open command: configuration, identifiers rebuilt,
 // labels cleared, records, their reserve copy, the network image and its reserve copy, labels.
-// Fewer than 712 bytes: refused (false) with the model untouched; bytes past 712 are ignored.
-// The change flags are left to the caller.
+// A file that fails CheckConfigFile is refused (false) with the model untouched; bytes past 712 are
+// ignored. The change flags are left to the caller.
 bool LoadConfigFile(std::span<const uint8_t> bytes, TServClass& serv, TProgLumClass& lum,
                     TProgF15Class& f15, TReservBlocksClass& reserv);
 

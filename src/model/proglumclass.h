@@ -41,6 +41,10 @@ public:
     uint8_t RecVh[KolVhMax * RecSize] = {};
     uint8_t RecMod[GroupSize] = {};
     int FlagScheme = 0;
+    // Whether module m's records came from the device or a file. After a read that stopped
+    // part-way the later modules still hold another configuration's records, which must not be
+    // written over the device's own.
+    bool RecKnown[6] = {};
     int FlagParol = 0;
     int Dostup = 0;
     // Scheme editor state.

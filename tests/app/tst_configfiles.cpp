@@ -192,7 +192,8 @@ private slots:
         const QByteArray before(reinterpret_cast<const char*>(m.ProgLum().RecVh), 108);
         h.OnFileDialog(Path("short.lum"));
         m.OpenFileClick();
-        QCOMPARE(h.Op().LastText(), std::string("Файл не удается открыть"));
+        QCOMPARE(h.Op().LastText(),
+                 std::string("Файл не удается открыть\nэто не файл конфигурации"));
         QCOMPARE(h.Op().Shown().back().caption, std::string("Открытие файла"));
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(m.ProgLum().RecVh), 108), before);
         QCOMPARE(m.Serv().KolMod, 2);

@@ -120,7 +120,8 @@ private slots:
         h.Device().AddFault(FaultFrom(emu::FaultKind::Exception, from, 7));
         m.OutPortClick();
         QCOMPARE(h.Op().Shown().size(), size_t(1));
-        QCOMPARE(h.Op().LastText(), Who(h, 1) + " ошибка обмена 07");
+        QCOMPARE(h.Op().LastText(), Who(h, 1) + " ошибка обмена 07\nЗаписан модуль 1 из 2; "
+                                                "прибор записан не полностью.");
         QCOMPARE(h.Op().Shown()[0].caption, std::string("Предупреждение"));
         QVERIFY(m.isVisible());
         QVERIFY(m.ProgressBar1->isHidden());

@@ -273,7 +273,8 @@ private slots:
             Click(dialog.OK);
         });
         h.Main().APortExecute();
-        QCOMPARE(h.Op().LastText(), std::string(" невозможно открыть последовательный порт "));
+        QCOMPARE(h.Op().LastText(), std::string(" невозможно открыть последовательный порт \n"
+                                                "/nonexistent/ttyXYZ: порт не найден"));
         QVERIFY(!h.Main().ComPort().IsOpen());
     }
 

@@ -16,7 +16,6 @@ class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override {
         port.SetOperator(&op);
-        port.SetCloseRequest([this] { ++closeRequests; });
         port.PortName = FakeLine::PortName;
         ASSERT_EQ(port.ApplyPortSettings(), 0);
         line.ClearRecords();
@@ -33,6 +32,5 @@ protected:
     FakeLine line{clock};
     ScriptedOperator op;
     TComPortClass port{line, clock};
-    int closeRequests = 0;
     uint8_t reply[TComPortClass::ReplyBufferSize] = {};
 };

@@ -181,7 +181,6 @@ TEST_P(LineFaults, ReportedThenAHealthyLineWorks) {
 
     const int code = rig.Run(s.sequence, 2, kNewNumber);
     EXPECT_EQ(code, s.code);
-    EXPECT_EQ(rig.closeRequests, 0); // the program goes on
     if (s.sends >= 0) {
         EXPECT_EQ(Sends(before + uint64_t(s.from > 0 ? s.from - 1 : 0)), s.sends);
     }
@@ -242,7 +241,6 @@ TEST_P(LineFaults, ReportedThenAHealthyLineWorks) {
     RecordProperty("later", later);
     EXPECT_TRUE(rig.op.Shown().empty()) << rig.op.LastText();
     ExpectModelMatchesDevice(s.sequence);
-    EXPECT_EQ(rig.closeRequests, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, LineFaults, ::testing::ValuesIn(kScenarios),

@@ -26,7 +26,6 @@ public:
     LineFaultRig() {
         EnsureCoreApplication();
         port.SetOperator(&op);
-        port.SetCloseRequest([this] { ++closeRequests; });
         Plug();
     }
     ~LineFaultRig() {
@@ -85,6 +84,7 @@ public:
         for (int i = 1; i < 82; ++i)
             f15.BufF15[i] = uint8_t(seed ^ (3 * i));
         f15.PutLenF15(82);
+        std::fill(std::begin(lum.RecKnown), std::end(lum.RecKnown), true);
     }
 
     // Whether the device holds what the model says: the fitted modules' records and the image.
@@ -110,7 +110,6 @@ public:
     std::unique_ptr<emu::PtyServer> server;
     ScriptedOperator op;
     TComPortClass port; // the real line and the real clock
-    int closeRequests = 0;
     TServClass serv;
     TProgLumClass lum;
     TProgF15Class f15;

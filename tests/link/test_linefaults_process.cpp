@@ -26,7 +26,6 @@ protected:
     void SetUp() override {
         EnsureCoreApplication();
         port.SetOperator(&op);
-        port.SetCloseRequest([this] { ++closeRequests; });
         std::string error;
         ASSERT_TRUE(emu.Start({"--busy", "0"}, &error)) << error;
         Connect(emu);
@@ -60,7 +59,6 @@ protected:
                   std::string::npos);
         EXPECT_EQ(m.caption, "Ошибка");
         EXPECT_FALSE(port.IsOpen());
-        EXPECT_EQ(closeRequests, 0);
         // The model's reserve copy does not take records the device never confirmed.
         EXPECT_NE(std::memcmp(reserv.ReservRecVh, lum.RecVh, 108), 0);
     }
@@ -84,7 +82,6 @@ protected:
     EmuProcess emu;
     ScriptedOperator op;
     TComPortClass port;
-    int closeRequests = 0;
     TServClass serv;
     TProgLumClass lum;
     TProgF15Class f15;

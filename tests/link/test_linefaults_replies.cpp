@@ -65,6 +65,7 @@ TEST_P(OddConfiguration, ReadEndsWithReceiveErrorAndKeepsTheModel) {
 
 TEST_P(OddConfiguration, WriteSendsNothing) {
     lum.Dostup = 1;
+    std::fill(std::begin(lum.RecKnown), std::end(lum.RecKnown), true);
     EXPECT_EQ(WriteWholeDevice(port, {serv, lum, f15, reserv}, op, serv.GetModifCode(), {}, {}),
               ResultCode::ReceiveError);
     ExpectModelAsBefore();

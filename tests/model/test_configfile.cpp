@@ -116,8 +116,10 @@ TEST(ConfigFile, SaveOpenSaveIsByteIdenticalButForByteZero) {
     std::vector<std::vector<uint8_t>> files;
     const std::array<uint8_t, 17> mlvMsu = {2, 1, 0, 2};
     files.push_back(MakeCreatedConfigFile(mlvMsu));
-    for (int i = 0; i < 20; ++i)
+    for (int i = 0; i < 20; ++i) {
         files.push_back(RandomBytes(rng, 712));
+        files.back()[1] %= 7; // a module count a device can have
+    }
     for (const auto& original : files) {
         TServClass serv;
         TProgLumClass lum;
