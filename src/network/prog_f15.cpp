@@ -178,6 +178,8 @@ void TFormF15::ConnectEditing() {
     for (QLineEdit* field : Edit)
         connect(field, &QLineEdit::textChanged, this, [this] { EditKolVhChange(); });
     connect(CBoxUstr, &QComboBox::currentIndexChanged, this, [this] { EditKolVhChange(); });
+    // A count the operator types is theirs: leaving the field then applies it.
+    connect(EditKolVh, &QLineEdit::textEdited, this, [this] { kolVhByQuery_ = false; });
     connect(Kvit, &QToolButton::clicked, this, [this] { KvitClick(); });
     connect(Sbros, &QToolButton::clicked, this, [this] { SbrosClick(); });
     connect(InformBut, &QPushButton::clicked, this, [this] { InformButClick(); });
@@ -202,6 +204,7 @@ bool TFormF15::eventFilter(QObject* watched, QEvent* event) {
 void TFormF15::FillBlock(int n) {
     block_ = n - 1;
     failed_ = false;
+    kolVhByQuery_ = false;
     closePending_ = false;
     ErrorText->hide();
     filling_ = true;
@@ -277,10 +280,14 @@ void TFormF15::FocusChanged(QWidget* old, QWidget* now) {
 }
 
 void TFormF15::FieldLeft(QWidget* field) {
-    if (field == EditKodF)
+    if (field == EditKodF) {
         EditKodFExit();
-    else if (field == EditKolVh)
-        EditKolVhExit();
+    } else if (field == EditKolVh) {
+        const bool byQuery = kolVhByQuery_;
+        kolVhByQuery_ = false;
+        if (!byQuery)
+            EditKolVhExit();
+    }
 }
 
 void TFormF15::EditKodFExit() {

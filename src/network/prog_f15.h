@@ -75,11 +75,14 @@ private:
     void PlainMessage(const std::string& text);
 
     LumMain& main_;
-    int block_ = 0;             // 0 or 1
-    bool filling_ = false;      // filling is not an edit
-    bool inQuery_ = false;      // the close query runs
-    bool failed_ = false;       // a check of this close query failed
-    bool moveFocus_ = false;    // the close query moves the focus itself
+    int block_ = 0;          // 0 or 1
+    bool filling_ = false;   // filling is not an edit
+    bool inQuery_ = false;   // the close query runs
+    bool failed_ = false;    // a check of this close query failed
+    bool moveFocus_ = false; // the close query moves the focus itself
+    // The inputs count holds the focus because the close query put it there: leaving it then
+    // is no operator leaving the field, and the signal numbers typed stay as they are.
+    bool kolVhByQuery_ = false;
     bool closePending_ = false; // a failed function code asked for the close query
     QMetaObject::Connection focusWatch_;
 };

@@ -31,6 +31,7 @@ void TFormF15::LeaveForFirstControl() {
     moveFocus_ = true;
     EditKolVh->setFocus();
     moveFocus_ = false;
+    kolVhByQuery_ = true;
     if (was != EditKolVh)
         FieldLeft(was);
 }
@@ -128,9 +129,9 @@ bool TFormF15::CloseAfterChecks(int& result) {
                                              {MsgButton::Yes, MsgButton::No, MsgButton::Cancel},
                                              MsgButton::No});
     if (answer == MsgButton::Yes) {
+        // A failed write has been reported; the image still differs from the device, so the
+        // network window's close offers the transfer again.
         SaveClick();
-        // A failed write has been reported; the editor still counts it as its save point.
-        f15.FlagNoChange = true;
         return true;
     }
     if (answer == MsgButton::No) {

@@ -205,9 +205,10 @@ bool TFormLNet::CanClose(int& result) {
                                              {MsgButton::Yes, MsgButton::No, MsgButton::Cancel},
                                              MsgButton::No});
     if (answer == MsgButton::Yes) {
-        // A failed write has been reported; the edits stay in the image.
+        // A failed write has been reported: the window stays open with the edits, and its
+        // close offers the transfer again.
         Save15Click();
-        return true;
+        return f15.FlagNoChange;
     }
     if (answer == MsgButton::No) {
         std::memcpy(f15.BufF15, main_.Reserv().ReservF15, sizeof f15.BufF15);

@@ -71,6 +71,8 @@ void TFormPrgD::OutPortClick() {
     const int code = WriteModule(main_.ComPort(), {serv, lum, main_.ProgF15(), main_.Reserv()},
                                  Mod(), [this] { StepProgress(); });
     if (code != 0) {
+        // The device lacks the edits: closing offers the transfer again.
+        lum.FlagScheme = 1;
         main_.ComPort().ReportError(serv.NumUstr, code);
         HideProgress();
         return;
@@ -98,8 +100,9 @@ bool TFormPrgD::CanClose(int&) {
                                              {MsgButton::Yes, MsgButton::No, MsgButton::Cancel},
                                              MsgButton::No});
     if (answer == MsgButton::Yes) {
+        // A failed write keeps the editor, and the edits, open.
         OutPortClick();
-        return true;
+        return lum.FlagScheme == 0;
     }
     if (answer == MsgButton::No) {
         lum.FlagScheme = 0;

@@ -287,13 +287,21 @@ private slots:
             d.DeleteBl15->trigger();
             h.Op().Answer(MsgButton::Yes);
             Click(d.OK);
-            QVERIFY(!d.isVisible()); // the window closes all the same
+            // The window stays, with the edits the device lacks.
+            QVERIFY(d.isVisible());
+            QCOMPARE(h.Op().Shown().size(), size_t(2));
+            QCOMPARE(h.Op().Shown()[1].text, h.Main().ComPort().MessageFor(0, 130).text);
+            QCOMPARE(ImageOf(h.Main().ProgF15()), PatternWithout(0));
+            QCOMPARE(ReserveOf(h), PatternImage());
+            QVERIFY(!h.Main().ProgF15().FlagNoChange);
+            // The next close offers the transfer again; No gives the edits up.
+            h.Op().Answer(MsgButton::No);
+            Click(d.OK);
+            QVERIFY(!d.isVisible());
         });
-        QCOMPARE(h.Op().Shown().size(), size_t(2));
-        QCOMPARE(h.Op().Shown()[1].text, h.Main().ComPort().MessageFor(0, 130).text);
-        QCOMPARE(ImageOf(h.Main().ProgF15()), PatternWithout(0));
-        QCOMPARE(ReserveOf(h), PatternImage());
-        QVERIFY(!h.Main().ProgF15().FlagNoChange);
+        QCOMPARE(h.Op().Shown().size(), size_t(3));
+        QCOMPARE(h.Op().Shown()[2].text, h.Op().Shown()[0].text);
+        QCOMPARE(ImageOf(h.Main().ProgF15()), PatternImage());
     }
 
     void newBusNumberGoesWithTheImage() {
