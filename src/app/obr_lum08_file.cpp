@@ -3,7 +3,7 @@
 #include "app/obr_lum08.h"
 
 #include "app/obrconfig.h"
-#include "dialogs/filestore.h"
+#include "link/filestore.h"
 #include "dialogs/uitext.h"
 #include "model/configfile.h"
 #include "model/progf15class.h"

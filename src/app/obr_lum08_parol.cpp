@@ -3,7 +3,7 @@
 #include "app/obr_lum08.h"
 
 #include "app/obrpar_mb.h"
-#include "dialogs/filestore.h"
+#include "link/filestore.h"
 #include "model/passwordfile.h"
 #include "model/proglumclass.h"
 

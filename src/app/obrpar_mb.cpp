@@ -1,7 +1,7 @@
 #include "app/obrpar_mb.h"
 
 #include "dialogs/fieldcheck.h"
-#include "dialogs/filestore.h"
+#include "link/filestore.h"
 #include "dialogs/lummain.h"
 #include "dialogs/uitext.h"
 #include "model/keyfilters.h"

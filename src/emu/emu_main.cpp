@@ -109,6 +109,7 @@ int Serve(const emu::EmuOptions& options) {
     std::vector<std::unique_ptr<emu::Device>> devices;
     std::vector<emu::Device*> raw;
     emu::PtyServer server;
+    server.SetLineSpeed(options.speed);
     for (int address : options.addresses) {
         auto d = std::make_unique<emu::Device>();
         d->SetAddress(address);

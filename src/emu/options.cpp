@@ -55,8 +55,8 @@ bool ShortFault(const std::string& option, const std::string& value, EmuOptions*
 
 bool TakesValue(const std::string& option) {
     static const char* const withValue[] = {
-        "--address", "--modules",  "--busy",      "--clock", "--link",    "--seed",      "--fault",
-        "--partial", "--crc-rate", "--exception", "--noise", "--latency", "--turnaround"};
+        "--address", "--modules", "--busy",      "--clock",   "--speed",   "--link",     "--seed",
+        "--fault",   "--partial", "--crc-rate",  "--exception", "--noise", "--latency", "--turnaround"};
     for (const char* o : withValue)
         if (option == o)
             return true;
@@ -80,6 +80,12 @@ bool Apply(const std::string& option, const std::string& value, EmuOptions* o, s
         if (!ParseClock(value, &c, error))
             return false;
         o->clock = c;
+        return true;
+    }
+    if (option == "--speed") {
+        if (!ParseNumber(value, 1, 4000000, &v))
+            return Fail(error, "--speed needs a baud rate, not '" + value + "'");
+        o->speed = static_cast<int>(v);
         return true;
     }
     if (option == "--link") {
@@ -243,6 +249,8 @@ the emulator serves until it gets SIGTERM or SIGINT (or the command quit).
   --busy N               polls answered with exception 6 after each write (default 2)
   --clock s,m,h,d,mo,y,wd  clock setting (default: the PC's local time)
   --clock-frozen         the clock does not run
+  --speed BAUD           answer only while the port is set to this speed (default: any);
+                         at another speed a request is noise to the device
   --link PATH            make PATH a symbolic link to the port (removed on exit)
   --seed N               seed of the random faults (default 1)
   --pace                 bytes at the line's real rate, both ways: start bit, 8 data bits,

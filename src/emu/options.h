@@ -18,6 +18,7 @@ struct EmuOptions {
     int busy = 2;                                    // polls answered "busy" after a write
     std::optional<ClockValues> clock;                // empty: the PC's local time
     bool clockFrozen = false;
+    int speed = 0;    // line speed the devices listen at; 0: any
     std::string link; // symbolic link to the port
     uint64_t seed = 1;
     std::vector<Fault> faults;

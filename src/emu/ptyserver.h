@@ -35,6 +35,9 @@ public:
 
     // Devices sharing the line; add them before serving. The server does not own them.
     void AddDevice(Device& device);
+    // The speed the devices listen at (0: any). A request sent at another speed is noise to
+    // them and gets no answer, as on a real line.
+    void SetLineSpeed(int baud) { lineSpeed_ = baud; }
 
     // Opens the pseudo-terminal (raw, so that no byte is translated); on failure the reason goes
     // to `error`.
@@ -74,8 +77,11 @@ private:
     std::optional<TimePoint> NextDue() const;
     void Send(const std::vector<uint8_t>& bytes, bool wholeReply = true);
     void CloseTerminal();
+    // Whether the port is set to the devices' speed now.
+    bool AtLineSpeed() const;
 
     std::vector<Device*> devices_;
+    int lineSpeed_ = 0;
     int master_ = -1;
     int slave_ = -1; // kept open so that a client closing the port does not hang up the line
     int stopPipe_[2] = {-1, -1};

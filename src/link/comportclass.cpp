@@ -11,7 +11,6 @@
 namespace {
 
 constexpr int kBroadcastFunction = 70;
-constexpr int kRepeatPauseMs = 300;
 // A pause sleeps in slices this long, so that the windows are repainted in between.
 constexpr int64_t kPauseSliceMicros = 10'000;
 
@@ -181,7 +180,7 @@ int TComPortClass::Transact(int function, uint8_t* reply) {
             if (left > 0)
                 repeatHook_(outcome.code, limit - left + 1, limit);
         }
-        Pause(kRepeatPauseMs);
+        Pause(RepeatPause);
         if (stopRequested_)
             return ResultCode::Stopped;
         if (outcome.stage == 1) {

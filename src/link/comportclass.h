@@ -86,6 +86,9 @@ public:
     void SetDelayTx(int ms) { DelayTx = ms; }
     int GetDelayRx() const { return DelayRx; }
     void SetDelayRx(int ms) { DelayRx = ms; }
+    // The pause after a failed attempt (300 ms). A scan's probes make one attempt each and
+    // need no rest after it: with the pause a silent address would cost it twice as much.
+    void SetRepeatPause(int ms) { RepeatPause = ms; }
 
     // The message the operator sees for a result code (empty for 0), and its caption and icon.
     OperatorMessage MessageFor(int device, int code) const;
@@ -100,6 +103,7 @@ public:
     int Repeat2 = 10;
     int DelayTx = 25;
     int DelayRx = 20;
+    int RepeatPause = 300;
     std::string Speed = "9600";
     std::string Parity = "N";
     std::string StopBits = "2";

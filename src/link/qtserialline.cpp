@@ -189,6 +189,10 @@ bool QtSerialLine::purge() {
     return true;
 }
 
+qint64 QtSerialLine::FirstByteLimit(qint64 total) const {
+    return firstByteMs_ > 0 ? std::min(total, firstByteMs_ * kNanosPerMs) : total;
+}
+
 bool QtSerialLine::IsPortFailure() const {
     const QSerialPort::SerialPortError e = port_.error();
     return e != QSerialPort::NoError && e != QSerialPort::TimeoutError;
@@ -253,9 +257,9 @@ int QtSerialLine::read(uint8_t* buffer, int count) {
             if (got >= count)
                 break;
         }
-        qint64 limit = total;
+        qint64 limit = FirstByteLimit(total);
         if (lastByte >= 0)
-            limit = std::min(limit, lastByte + ByteGapMs * kNanosPerMs);
+            limit = std::min(total, lastByte + ByteGapMs * kNanosPerMs);
         const qint64 left = limit - timer.nsecsElapsed();
         if (left <= 0)
             break;
@@ -340,7 +344,7 @@ int QtSerialLine::ReadDirect(uint8_t* buffer, int count) {
     while (got < count) {
         short revents = 0;
         if (!readable) {
-            qint64 limit = total;
+            qint64 limit = FirstByteLimit(total);
             if (lastByte >= 0)
                 limit = std::min(limit, lastByte + ByteGapMs * kNanosPerMs);
             const qint64 left = limit - timer.nsecsElapsed();

@@ -2,7 +2,7 @@
 
 #include "report/obrinform.h"
 
-#include "dialogs/filestore.h"
+#include "link/filestore.h"
 #include "dialogs/uitext.h"
 
 #include "dialogs/lummain.h"

@@ -1,6 +1,6 @@
 // Reading and atomically replacing files: a failed save must leave the old file as it was.
 
-#include "dialogs/filestore.h"
+#include "link/filestore.h"
 
 #include <QDir>
 #include <QFile>

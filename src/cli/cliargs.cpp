@@ -1,0 +1,222 @@
+#include "cli/cliargs.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <map>
+#include <set>
+#include <sstream>
+
+namespace {
+
+const std::set<std::string> kCommands = {"read", "write", "verify", "diff", "scan", "clock"};
+
+// The speeds the engine can set up.
+constexpr std::array<int, 13> kBaudRates = {110,   300,   600,   1200,  2400,  4800,  9600,
+                                            14400, 19200, 38400, 56000, 57600, 115200};
+
+// Options that belong to some commands only; the others take them as a typing error.
+const std::map<std::string, std::set<std::string>> kOwnOptions = {
+    {"--out", {"read"}},        {"--force", {"read"}},
+    {"--speeds", {"scan"}},     {"--devices", {"scan"}},
+    {"--probe-ms", {"scan"}},   {"--set-now", {"clock"}},
+    {"--no-backup", {"write"}}, {"--password", {"write", "clock"}}};
+
+bool Fail(std::string* error, const std::string& text) {
+    if (error)
+        *error = text;
+    return false;
+}
+
+bool Number(const std::string& text, int lo, int hi, int* value) {
+    int v = 0;
+    const char* end = text.data() + text.size();
+    auto [p, ec] = std::from_chars(text.data(), end, v);
+    if (text.empty() || ec != std::errc() || p != end || v < lo || v > hi)
+        return false;
+    *value = v;
+    return true;
+}
+
+bool Speed(const std::string& text, int* value) {
+    int v = 0;
+    if (!Number(text, 1, 1000000, &v) ||
+        std::find(kBaudRates.begin(), kBaudRates.end(), v) == kBaudRates.end())
+        return false;
+    *value = v;
+    return true;
+}
+
+bool Speeds(const std::string& text, std::vector<int>* out) {
+    std::vector<int> list;
+    std::stringstream in(text);
+    for (std::string item; std::getline(in, item, ',');) {
+        int v = 0;
+        if (!Speed(item, &v))
+            return false;
+        if (std::find(list.begin(), list.end(), v) == list.end())
+            list.push_back(v);
+    }
+    if (list.empty() || text.back() == ',')
+        return false;
+    *out = list;
+    return true;
+}
+
+// "N" or "A-B" with 1 <= A <= B <= 31.
+bool Devices(const std::string& text, int* first, int* last) {
+    const size_t dash = text.find('-');
+    int a = 0;
+    int b = 0;
+    if (dash == std::string::npos) {
+        if (!Number(text, 1, 31, &a))
+            return false;
+        b = a;
+    } else if (!Number(text.substr(0, dash), 1, 31, &a) ||
+               !Number(text.substr(dash + 1), 1, 31, &b) || b < a) {
+        return false;
+    }
+    *first = a;
+    *last = b;
+    return true;
+}
+
+bool TakesValue(const std::string& option) {
+    static const std::set<std::string> withValue = {
+        "--port", "--speed",  "--parity",  "--stop",     "--device",
+        "--out",  "--speeds", "--devices", "--probe-ms", "--password"};
+    return withValue.count(option) != 0;
+}
+
+bool ApplyValue(const std::string& option, const std::string& value, CliArgs& a,
+                std::string* error) {
+    const std::string bad = "Неверное значение " + option + ": \"" + value + "\"";
+    if (option == "--port") {
+        a.port = value;
+        return !value.empty() || Fail(error, "Укажите порт: --port ПОРТ");
+    }
+    if (option == "--speed")
+        return Speed(value, &a.speed) || Fail(error, bad + " (скорость, например 9600)");
+    if (option == "--parity") {
+        if (value != "N" && value != "E" && value != "O")
+            return Fail(error, bad + " (чётность N, E или O)");
+        a.parity = value[0];
+        return true;
+    }
+    if (option == "--stop")
+        return Number(value, 1, 2, &a.stopBits) || Fail(error, bad + " (стоповых битов 1 или 2)");
+    if (option == "--device")
+        return Number(value, 1, 31, &a.device) || Fail(error, bad + " (номер прибора 1..31)");
+    if (option == "--out") {
+        a.out = value;
+        return !value.empty() || Fail(error, "Укажите файл: --out ФАЙЛ.lum");
+    }
+    if (option == "--speeds")
+        return Speeds(value, &a.speeds) || Fail(error, bad + " (скорости через запятую)");
+    if (option == "--devices")
+        return Devices(value, &a.firstDevice, &a.lastDevice) ||
+               Fail(error, bad + " (номера приборов, например 1-30)");
+    if (option == "--probe-ms")
+        return Number(value, 20, 2000, &a.probeMs) || Fail(error, bad + " (20..2000 мс)");
+    a.password = value; // --password
+    return true;
+}
+
+bool ApplyFlag(const std::string& option, CliArgs& a, std::string* error) {
+    if (option == "--help" || option == "-h")
+        a.help = true;
+    else if (option == "--version")
+        a.version = true;
+    else if (option == "--json")
+        a.json = true;
+    else if (option == "--force")
+        a.force = true;
+    else if (option == "--set-now")
+        a.setNow = true;
+    else if (option == "--no-backup")
+        a.noBackup = true;
+    else
+        return Fail(error, "Неизвестный параметр " + option);
+    return true;
+}
+
+// The checks that need the whole line: the command, its files and its own options.
+bool Complete(CliArgs& a, const std::vector<std::string>& given, std::string* error) {
+    if (a.help || a.version)
+        return true;
+    if (a.command.empty())
+        return Fail(error, "Не задана команда (read, write, verify, diff, scan, clock)");
+    for (const std::string& option : given) {
+        auto own = kOwnOptions.find(option);
+        if (own != kOwnOptions.end() && own->second.count(a.command) == 0)
+            return Fail(error, "Параметр " + option + " не относится к команде " + a.command);
+    }
+    const size_t files = a.command == "diff"                             ? 2
+                         : a.command == "write" || a.command == "verify" ? 1
+                                                                         : 0;
+    if (a.files.size() != files)
+        return Fail(error, files == 0 ? "Команда " + a.command + " не принимает файлов"
+                           : files == 1 ? "Команде " + a.command + " нужен один файл .lum"
+                                        : "Команде diff нужны два файла .lum");
+    if (a.command == "read" && a.out.empty())
+        return Fail(error, "Укажите файл для записи: --out ФАЙЛ.lum");
+    if (NeedsPort(a.command) && a.port.empty())
+        return Fail(error, "Укажите порт: --port ПОРТ (например /dev/ttyUSB0 или COM3)");
+    // The port dialog refuses this pair as well: the converters cannot take it.
+    if (a.parity == 'E' && a.stopBits == 2)
+        return Fail(error, "Чётность E с двумя стоповыми битами не допускается");
+    return true;
+}
+
+} // namespace
+
+bool NeedsPort(const std::string& command) {
+    return command != "diff" && !command.empty();
+}
+
+std::optional<CliArgs> ParseCliArgs(const std::vector<std::string>& args, std::string* error) {
+    CliArgs a;
+    std::vector<std::string> given;
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string option = args[i];
+        if (option.rfind("-", 0) != 0 || option == "-") {
+            if (a.command.empty()) {
+                if (kCommands.count(option) == 0) {
+                    Fail(error, "Неизвестная команда " + option);
+                    return std::nullopt;
+                }
+                a.command = option;
+            } else {
+                a.files.push_back(option);
+            }
+            continue;
+        }
+        std::string value;
+        bool hasValue = false;
+        if (const size_t eq = option.find('=');
+            option.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = option.substr(eq + 1);
+            option = option.substr(0, eq);
+            hasValue = true;
+        }
+        given.push_back(option);
+        if (TakesValue(option)) {
+            if (!hasValue) {
+                if (i + 1 >= args.size()) {
+                    Fail(error, "После " + option + " нужно значение");
+                    return std::nullopt;
+                }
+                value = args[++i];
+            }
+            if (!ApplyValue(option, value, a, error))
+                return std::nullopt;
+        } else if (hasValue || !ApplyFlag(option, a, error)) {
+            if (hasValue)
+                Fail(error, "Параметр " + option + " не принимает значения");
+            return std::nullopt;
+        }
+    }
+    if (!Complete(a, given, error))
+        return std::nullopt;
+    return a;
+}

@@ -1,0 +1,39 @@
+#pragma once
+// The command line of lum08-cli, parsed into plain values (no I/O, so it can be tested).
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct CliArgs {
+    std::string command;            // read, write, verify, diff, scan, clock
+    std::vector<std::string> files; // the command's file arguments
+    // Line and device.
+    std::string port;
+    int speed = 9600;
+    char parity = 'N';
+    int stopBits = 2;
+    int device = 1; // bus number 1..31
+    // Commands' own options.
+    std::string out;                                     // read --out
+    bool force = false;                                  // read: replace an existing file
+    std::vector<int> speeds{9600, 19200, 57600, 115200}; // scan
+    int firstDevice = 1;                                 // scan --devices
+    int lastDevice = 30;
+    int probeMs = 150; // scan: how long a probe waits for the first byte of an answer
+    bool setNow = false;
+    bool noBackup = false;
+    std::optional<std::string> password; // write, clock --set-now
+    bool json = false;
+    bool help = false;
+    bool version = false;
+};
+
+// Nothing with a Russian message in `error` when the arguments are wrong.
+std::optional<CliArgs> ParseCliArgs(const std::vector<std::string>& args, std::string* error);
+
+// Whether the command talks to a device (and needs --port).
+bool NeedsPort(const std::string& command);
+
+// The text of --help.
+std::string CliUsageText();

@@ -1,0 +1,85 @@
+// The device clock: read it, or set the clocks of the line from the computer's.
+
+#include "cli/clicommands.h"
+#include "cli/clisession.h"
+#include "link/devicecommands.h"
+
+#include <QDateTime>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// The write returns once the frame is handed to the port; the purge before the next request
+// would cut what has not gone out yet (11 bytes take 14 ms at 9600 bit/s).
+constexpr int kBroadcastDrainMs = 100;
+
+// Set and read back within this many seconds counts as taken.
+constexpr int kClockToleranceS = 3;
+
+std::string Two(int v) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02d", v);
+    return text;
+}
+
+std::string Weekday(int d) {
+    static const char* const names[] = {"пн", "вт", "ср", "чт", "пт", "сб", "вс"};
+    return d >= 1 && d <= 7 ? names[d - 1] : "";
+}
+
+DeviceClock Now() {
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDate date = now.date();
+    const QTime time = now.time();
+    return {uint8_t(time.second()),   uint8_t(time.minute()), uint8_t(time.hour()),
+            uint8_t(date.day()),      uint8_t(date.month()),  uint8_t(date.year() % 100),
+            uint8_t(date.dayOfWeek())};
+}
+
+// Seconds since 2000 of a clock reading; the device's weekday plays no part.
+qint64 Seconds(const DeviceClock& c) {
+    const QDateTime t(QDate(2000 + c[5], c[4], c[3]), QTime(c[2], c[1], c[0]));
+    return t.isValid() ? t.toSecsSinceEpoch() : -1;
+}
+
+} // namespace
+
+int RunClock(const CliArgs& args, CliConsole& console) {
+    DeviceData d;
+    if (args.setNow && !GrantWriteAccess(args, console, d.lum))
+        return CliExit::Usage;
+    CliLink link(args, console);
+    if (!link.Open(args.speed))
+        return CliExit::Line;
+    DeviceClock set{};
+    if (args.setNow) {
+        set = Now();
+        // Function 70 goes to every device of the line and nothing answers it.
+        const int code = SetClockBroadcast(link.Port(), set);
+        if (code != ResultCode::Ok)
+            return link.Failed(link.Device(), code);
+        link.Port().Pause(kBroadcastDrainMs);
+    }
+    DeviceClock c{};
+    const int code = ReadClock(link.Port(), link.Device(), c);
+    if (code != ResultCode::Ok)
+        return link.Failed(link.Device(), code);
+    // The set request has no answer: the reading is the only proof that it was taken.
+    if (args.setNow &&
+        (Seconds(c) < 0 || std::llabs(Seconds(c) - Seconds(set)) > kClockToleranceS)) {
+        console.Message("Прибор " + std::to_string(args.device) + " не принял время");
+        return CliExit::Differs;
+    }
+    const std::string time = Two(c[2]) + ":" + Two(c[1]) + ":" + Two(c[0]);
+    const std::string date = Two(c[3]) + "." + Two(c[4]) + "." + Two(c[5]);
+    QJsonObject json{{"command", "clock"},
+                     {"device", args.device},
+                     {"time", QString::fromStdString(time)},
+                     {"date", QString::fromStdString(date)},
+                     {"weekday", QString::fromStdString(Weekday(c[6]))},
+                     {"set", args.setNow}};
+    console.Result(time + " " + date + " " + Weekday(c[6]) + "\n", json);
+    return CliExit::Done;
+}

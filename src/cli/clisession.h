@@ -1,0 +1,90 @@
+#pragma once
+// What every command of lum08-cli shares: the exit codes, the console's streams, the engine on
+// the real line set up from the port options, and a device image to read into or write from.
+
+#include "cli/cliargs.h"
+#include "cli/clioperator.h"
+#include "link/comportclass.h"
+#include "link/devicesequences.h"
+#include "link/qtserialline.h"
+#include "link/steadylineclock.h"
+#include "model/progf15class.h"
+#include "model/proglumclass.h"
+#include "model/reservblocks.h"
+#include "model/servclass.h"
+
+#include <QJsonObject>
+
+#include <ostream>
+#include <string>
+
+namespace CliExit {
+constexpr int Done = 0;    // done, and the same
+constexpr int Differs = 1; // differences found, or the device refused
+constexpr int Usage = 2;   // the command line or a file is wrong
+constexpr int Line = 3;    // the port or the line failed
+} // namespace CliExit
+
+// The exit code for an exchange result: a device's exception is its refusal, the engine's own
+// codes (no answer, time-out, checksum, port) are line failures; -1 is a refusal the sequence
+// has already told.
+int ExitForResult(int code);
+
+class CliConsole {
+public:
+    CliConsole(std::ostream& out, std::ostream& err, bool progress, bool json)
+        : out(out), err(err), progress_(progress), json_(json) {}
+    bool Json() const { return json_; }
+    // A message for the operator on the error stream.
+    void Message(const std::string& text);
+    // A progress line, shown only on a terminal; EndProgress clears it.
+    void Progress(const std::string& text);
+    void EndProgress();
+    // A result: the text lines, or the JSON object with --json, on standard output.
+    void Result(const std::string& lines, const QJsonObject& json);
+
+    std::ostream& out;
+    std::ostream& err;
+
+private:
+    bool progress_;
+    bool json_;
+    bool progressShown_ = false;
+};
+
+// The model of one device, as the main window owns it.
+struct DeviceData {
+    TServClass serv;
+    TProgLumClass lum;
+    TProgF15Class f15;
+    TReservBlocksClass reserv;
+    DeviceModel Model() { return {serv, lum, f15, reserv}; }
+};
+
+class CliLink {
+public:
+    CliLink(const CliArgs& args, CliConsole& console);
+    CliLink(const CliLink&) = delete;
+    CliLink& operator=(const CliLink&) = delete;
+
+    // Opens the port at the speed; false when it cannot be opened (the operator was told).
+    bool Open(int speed);
+    TComPortClass& Port() { return port_; }
+    QtSerialLine& Line() { return line_; }
+    ConsoleOperator& Op() { return op_; }
+    int Device() const { return args_.device - 1; } // 0-based
+    // Tells the engine's message for a failed exchange; the exit code for it.
+    int Failed(int device, int code);
+
+private:
+    const CliArgs& args_;
+    CliConsole& console_;
+    ConsoleOperator op_;
+    QtSerialLine line_;
+    SteadyLineClock clock_;
+    TComPortClass port_;
+};
+
+// The full access level for commands that write to a device: the password must be the one the
+// program itself accepts. False with the operator told otherwise.
+bool GrantWriteAccess(const CliArgs& args, CliConsole& console, TProgLumClass& lum);

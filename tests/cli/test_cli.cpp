@@ -1,0 +1,265 @@
+// lum08-cli end to end: the real program against emulators on pseudo-terminals.
+
+#include "clirun.h"
+#include "support/emuprocess.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+std::vector<uint8_t> ReadFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray b = f.readAll();
+    return {b.begin(), b.end()};
+}
+
+void WriteFile(const QString& path, const std::vector<uint8_t>& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    void Start(EmuProcess& emu, const std::vector<std::string>& args) {
+        std::vector<std::string> all = args;
+        all.push_back("--no-register");
+        std::string error;
+        ASSERT_TRUE(emu.Start(all, &error)) << error;
+    }
+    CliRun Run(QStringList args) { return RunCli(dir, args); }
+    QStringList On(const EmuProcess& emu, int device) {
+        return {"--port", Q(emu.Port()), "--device", QString::number(device)};
+    }
+    QString File(const char* name) const { return dir.filePath(name); }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(CliTest, ReadGivesTheDevicesImageAndNeverReplacesAFileUnasked) {
+    EmuProcess emu;
+    Start(emu, {"--address", "2", "--modules", "0:2,3:2"});
+    ASSERT_TRUE(emu.Command("records 2 11 22 33 44 55 66 77 88 99 AA BB CC DD EE FF 01 02 03"));
+    CliRun r = Run(QStringList{"read", "--out", File("dev")} + On(emu, 2));
+    ASSERT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(r.out, File("dev.lum").toStdString() + " 2 2002000000000000\n");
+    const auto file = ReadFile(File("dev.lum"));
+    const auto dump = emu.Dump();
+    ASSERT_TRUE(dump);
+    ASSERT_EQ(file.size(), 712u);
+    // The program's own save after a read: the number byte, the configuration, the six record
+    // groups, the network image, and labels the device does not keep.
+    EXPECT_EQ(file[0], 1);
+    EXPECT_TRUE(std::equal(dump->config.begin(), dump->config.end(), file.begin() + 1));
+    for (int m = 0; m < 2; ++m)
+        EXPECT_TRUE(std::equal(dump->blocks[size_t(m)].begin(), dump->blocks[size_t(m)].end(),
+                               file.begin() + 18 + 18 * m));
+    EXPECT_EQ(file[18 + 18], 0x11);
+    EXPECT_TRUE(std::equal(dump->image.begin(), dump->image.end(), file.begin() + 126));
+    EXPECT_TRUE(std::all_of(file.begin() + 208, file.end(), [](uint8_t b) { return b == 0; }));
+
+    r = Run(QStringList{"read", "--out", File("dev.lum")} + On(emu, 2));
+    EXPECT_EQ(r.exit, 2);
+    EXPECT_NE(r.err.find("--force"), std::string::npos) << r.err;
+    r = Run(QStringList{"read", "--out", File("dev.txt")} + On(emu, 2));
+    EXPECT_EQ(r.exit, 2);
+    EXPECT_NE(r.err.find("Неверно задано имя файла"), std::string::npos) << r.err;
+}
+
+TEST_F(CliTest, WriteNeedsThePasswordAndTheDevicesModulesThenStoresTheFile) {
+    EmuProcess source;
+    EmuProcess target;
+    EmuProcess other;
+    Start(source, {"--modules", "0:1,3:2"});
+    Start(target, {"--modules", "0:1,3:2", "--busy", "1"});
+    Start(other, {"--modules", "0:1"});
+    ASSERT_TRUE(source.Command("records 2 11 22 33 44 55 66 77 88 99 AA BB CC DD EE FF 01 02 03"));
+    ASSERT_EQ(Run(QStringList{"read", "--out", File("a.lum")} + On(source, 1)).exit, 0);
+
+    CliRun r = Run(QStringList{"write", File("a.lum")} + On(target, 1));
+    EXPECT_EQ(r.exit, 2);
+    EXPECT_NE(r.err.find("Ваш уровень доступа не позволяет"), std::string::npos) << r.err;
+    EXPECT_EQ(Run(QStringList{"write", File("a.lum"), "--password", "1"} + On(target, 1)).exit, 2);
+
+    r = Run(QStringList{"write", File("a.lum"), "--password", "9461"} + On(other, 1));
+    EXPECT_EQ(r.exit, 1); // the device refuses: its modules are not the file's
+    EXPECT_NE(r.err.find("Количество модулей в приборе не соответствует"), std::string::npos)
+        << r.err;
+
+    const auto before = target.Dump();
+    ASSERT_TRUE(before);
+    r = Run(QStringList{"write", File("a.lum"), "--password", "9461"} + On(target, 1));
+    ASSERT_EQ(r.exit, 0) << r.err;
+    EXPECT_NE(r.err.find("Запись проверена"), std::string::npos) << r.err;
+    const auto dump = target.Dump();
+    ASSERT_TRUE(dump);
+    EXPECT_EQ(dump->blocks, source.Dump()->blocks);
+    EXPECT_EQ(dump->image, source.Dump()->image);
+    // What the device held before is in the history, byte for byte.
+    const QStringList kept = QDir(dir.filePath("data/lum08/history")).entryList({"1002*.lum"});
+    ASSERT_EQ(kept.size(), 1);
+    const auto backup = ReadFile(dir.filePath("data/lum08/history/" + kept[0]));
+    ASSERT_EQ(backup.size(), 712u);
+    EXPECT_TRUE(
+        std::equal(before->blocks[1].begin(), before->blocks[1].end(), backup.begin() + 36));
+
+    r = Run(QStringList{"write", File("a.lum"), "--password", "9461"} + On(target, 1));
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_NE(r.err.find("Прибор уже содержит эти данные"), std::string::npos) << r.err;
+    EXPECT_EQ(target.Dump()->requests, dump->requests + 4); // one read: 17, 68 x 2, 68 for 17
+
+    // A byte the device does not take: the write says so and which field it is.
+    ASSERT_TRUE(target.Command("stuck 1 0 7F"));
+    r = Run(QStringList{"write", File("a.lum"), "--password", "9461", "--no-backup"} +
+            On(target, 1));
+    EXPECT_EQ(r.exit, 1) << r.err;
+    EXPECT_NE(r.out.find("Модуль 1"), std::string::npos) << r.out;
+    EXPECT_EQ(QDir(dir.filePath("data/lum08/history")).entryList({"1002*.lum"}).size(), 1);
+
+    WriteFile(File("short.lum"), std::vector<uint8_t>(700, 0));
+    r = Run(QStringList{"write", File("short.lum"), "--password", "9461"} + On(target, 1));
+    EXPECT_EQ(r.exit, 2);
+    EXPECT_NE(r.err.find("700 байт"), std::string::npos) << r.err;
+}
+
+// Two lines, each with its own speed and bus numbers: the scan finds exactly those.
+TEST_F(CliTest, ScanFindsEachDeviceAtItsSpeedAndNumber) {
+    EmuProcess slow;
+    EmuProcess fast;
+    Start(slow, {"--address", "3", "--speed", "9600", "--modules", "0:1"});
+    Start(fast, {"--address", "2,5", "--speed", "19200"});
+    const QStringList range{"scan", "--speeds", "9600,19200", "--devices", "2-5"};
+
+    CliRun r = Run(range + QStringList{"--port", Q(slow.Port())});
+    ASSERT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(r.out, "9600 N 2 3 1000000000000000\n");
+
+    r = Run(range +
+            QStringList{"--port", Q(fast.Port()), "--parity", "O", "--stop", "1", "--json"});
+    ASSERT_EQ(r.exit, 0) << r.err;
+    const QJsonArray found =
+        QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object()["devices"].toArray();
+    ASSERT_EQ(found.size(), 2);
+    for (int i = 0; i < 2; ++i) {
+        const QJsonObject d = found[i].toObject();
+        EXPECT_EQ(d["speed"].toInt(), 19200);
+        EXPECT_EQ(d["parity"].toString(), "O");
+        EXPECT_EQ(d["stop"].toInt(), 1);
+        EXPECT_EQ(d["device"].toInt(), i == 0 ? 2 : 5);
+        EXPECT_EQ(d["modification"].toString(), "1002000000000000");
+    }
+}
+
+// A line where nothing answers costs each address a short probe, not the engine's 8 s.
+TEST_F(CliTest, ScanOfASilentLineIsQuickAndEndsWithTheLineCode) {
+    EmuProcess emu;
+    Start(emu, {"--silent"});
+    const CliRun r =
+        Run({"scan", "--port", Q(emu.Port()), "--speeds", "9600,19200", "--devices", "1-3"});
+    EXPECT_EQ(r.exit, 3);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("Ни один прибор не ответил"), std::string::npos) << r.err;
+    // Six probes of 25 ms before the request and 150 ms for the answer.
+    EXPECT_LT(r.seconds, 4.0);
+}
+
+TEST_F(CliTest, ClockReadsTheDeviceAndSetsItFromTheComputer) {
+    EmuProcess emu;
+    Start(emu, {"--clock", "5,7,9,1,2,3,4", "--clock-frozen"});
+    CliRun r = Run(QStringList{"clock"} + On(emu, 1));
+    ASSERT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(r.out, "09:07:05 01.02.03 чт\n");
+
+    ASSERT_TRUE(emu.Command("thaw"));
+    r = Run(QStringList{"clock", "--set-now", "--password", "9461", "--json"} + On(emu, 1));
+    ASSERT_EQ(r.exit, 0) << r.err;
+    const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+    EXPECT_EQ(json["date"].toString(), QDate::currentDate().toString("dd.MM.yy"));
+
+    // A device that keeps its old time has not taken it, whatever the broadcast said.
+    ASSERT_TRUE(emu.Command("freeze"));
+    ASSERT_TRUE(emu.Command("clock 5,7,9,1,2,3,4"));
+    ASSERT_TRUE(emu.Command("fault add exception 1 fn 70"));
+    r = Run(QStringList{"clock", "--set-now", "--password", "9461"} + On(emu, 1));
+    EXPECT_EQ(r.exit, 1) << r.err;
+    EXPECT_NE(r.err.find("не принял время"), std::string::npos) << r.err;
+}
+
+// The codes that the other tests do not reach: a refusing device, a missing port, usage.
+TEST_F(CliTest, ExitCodesForRefusalPortAndUsage) {
+    EmuProcess emu;
+    Start(emu, {"--exception", "2"});
+    CliRun r = Run(QStringList{"read", "--out", File("x.lum")} + On(emu, 1));
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_NE(r.err.find("ошибка обмена 02"), std::string::npos) << r.err;
+    EXPECT_FALSE(QFile::exists(File("x.lum")));
+
+    // The back-up read is refused: nothing is written, and nobody is there to say otherwise.
+    EmuProcess guarded;
+    Start(guarded, {"--fault", "exception 2 fn 68"});
+    std::vector<uint8_t> one(712, 0);
+    one[1] = one[2] = 1; // one "МЛВ" in slot 0
+    WriteFile(File("w.lum"), one);
+    r = Run(QStringList{"write", File("w.lum"), "--password", "9461"} + On(guarded, 1));
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_NE(r.err.find("запись не начата"), std::string::npos) << r.err;
+    EXPECT_EQ(guarded.Dump()->requests, 2u); // the configuration and the first block read
+
+    r = Run({"clock", "--port", dir.filePath("no-such-port")});
+    EXPECT_EQ(r.exit, 3);
+    EXPECT_NE(r.err.find("невозможно открыть последовательный порт"), std::string::npos) << r.err;
+
+    for (const QStringList& wrong :
+         {QStringList{"read", "--out", "a.lum"}, QStringList{"fly"}, QStringList{},
+          QStringList{"scan", "--port", "p", "--devices", "5-2"},
+          QStringList{"clock", "--port", "p", "--parity", "E", "--stop", "2"},
+          QStringList{"read", "--port", "p", "--out", "a.lum", "--set-now"}}) {
+        r = Run(wrong);
+        EXPECT_EQ(r.exit, 2) << wrong.join(' ').toStdString();
+        EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;
+    }
+    r = Run({"--help"});
+    EXPECT_EQ(r.exit, 0);
+    for (const char* command :
+         {"read", "write", "verify", "diff", "scan", "clock", "--json", "--no-backup"})
+        EXPECT_NE(r.out.find(command), std::string::npos) << command;
+}
+
+TEST_F(CliTest, VerifyAndDiffListTheDifferencesInTheOperatorsWords) {
+    EmuProcess emu;
+    Start(emu, {});
+    ASSERT_EQ(Run(QStringList{"read", "--out", File("a.lum")} + On(emu, 1)).exit, 0);
+    CliRun r = Run(QStringList{"verify", File("a.lum")} + On(emu, 1));
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("Прибор совпадает с файлом"), std::string::npos) << r.err;
+
+    ASSERT_TRUE(emu.Command("poke 2 0 7F"));
+    r = Run(QStringList{"verify", File("a.lum"), "--json"} + On(emu, 1));
+    EXPECT_EQ(r.exit, 1) << r.err;
+    const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+    EXPECT_FALSE(json["same"].toBool());
+    ASSERT_FALSE(json["differences"].toArray().isEmpty());
+    EXPECT_TRUE(json["differences"].toArray()[0].toString().startsWith("Модуль 2"));
+
+    ASSERT_EQ(Run(QStringList{"read", "--out", File("b.lum")} + On(emu, 1)).exit, 0);
+    r = Run({"diff", File("a.lum"), File("b.lum")});
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_EQ(r.out.rfind("Модуль 2", 0), 0u) << r.out;
+    r = Run({"diff", File("a.lum"), File("a.lum")});
+    EXPECT_EQ(r.exit, 0);
+    EXPECT_EQ(Run({"diff", File("a.lum"), File("none.lum")}).exit, 2);
+}
+
+} // namespace
