@@ -87,9 +87,9 @@ public:
     void AMonitorExecute();          // "Монитор обмена" (made at its first opening)
     TFormMonitor* Monitor() const { return FormMonitor.get(); }
     bool FormCloseQuery(); // closing the main window
-    void AboutClick();               // "О программе"
-    void VerifyClick();              // "Сверить с прибором"
-    void HistoryClick();             // "История прибора"
+    void AboutClick();     // "О программе"
+    void VerifyClick();    // "Сверить с прибором"
+    void HistoryClick();   // "История прибора"
     bool VerifyWrites() const override; // "Проверять запись чтением" of "Настройка обмена"
 
     // Controls, named as the commands and tests know them.

@@ -84,6 +84,8 @@ int BackUp(CliLink& link, CliConsole& console, const DeviceImage& wanted, bool* 
         console.Message("Прибор не удалось прочитать перед записью, запись не начата. Записать "
                         "без резервной копии: --no-backup");
         return ExitForResult(b.code);
+    case BackupStep::ConfigDiffers:
+        return CliExit::Done; // the write's own check refuses it and says why
     case BackupStep::SaveFailed:
         break;
     }

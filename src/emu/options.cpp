@@ -54,9 +54,10 @@ bool ShortFault(const std::string& option, const std::string& value, EmuOptions*
 }
 
 bool TakesValue(const std::string& option) {
-    static const char* const withValue[] = {
-        "--address", "--modules", "--busy",      "--clock",   "--speed",   "--link",     "--seed",
-        "--fault",   "--partial", "--crc-rate",  "--exception", "--noise", "--latency", "--turnaround"};
+    static const char* const withValue[] = {"--address", "--modules",   "--busy",      "--clock",
+                                            "--speed",   "--link",      "--seed",      "--fault",
+                                            "--partial", "--crc-rate",  "--exception", "--noise",
+                                            "--latency", "--turnaround"};
     for (const char* o : withValue)
         if (option == o)
             return true;

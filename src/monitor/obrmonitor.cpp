@@ -1,6 +1,6 @@
 #include "monitor/obrmonitor.h"
 
-#include "dialogs/filestore.h"
+#include "link/filestore.h"
 #include "dialogs/lummain.h"
 #include "dialogs/uitext.h"
 #include "link/comportclass.h"
