@@ -2,6 +2,7 @@
 
 #include "cli/clicommands.h"
 #include "cli/clisession.h"
+#include "version/version.h"
 
 #include <QCoreApplication>
 
@@ -51,7 +52,7 @@ int main(int argc, char** argv) {
         return CliExit::Done;
     }
     if (args->version) {
-        std::cout << "lum08-cli " << LUM_VERSION << '\n';
+        std::cout << LumVersionLine("lum08-cli") << '\n';
         return CliExit::Done;
     }
     CliConsole console(std::cout, std::cerr, LUM_ISATTY(2), args->json);

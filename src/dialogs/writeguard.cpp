@@ -52,6 +52,11 @@ bool WriteGuard::Start() {
     case BackupStep::SaveFailed:
         break;
     }
+    // The operator stopped the exchange: the command ends here, with nothing written.
+    if (r.step == BackupStep::ReadFailed && r.code == ResultCode::Stopped) {
+        main_.ComPort().ReportError(serv.NumUstr, r.code);
+        return false;
+    }
     const std::string why =
         r.step == BackupStep::ReadFailed
             ? "Не удалось прочитать прибор для резервной копии:\n" +

@@ -209,7 +209,9 @@ TEST_F(CliTest, ExitCodesForRefusalPortAndUsage) {
     EmuProcess guarded;
     Start(guarded, {"--fault", "exception 2 fn 68"});
     std::vector<uint8_t> one(712, 0);
-    one[1] = one[2] = 1; // one "МЛВ" in slot 0
+    one[1] = 2; // the emulator's own modules: "МЛВ" in slot 0, "МСЮ" in slot 3
+    one[2] = 1;
+    one[5] = 2;
     WriteFile(File("w.lum"), one);
     r = Run(QStringList{"write", File("w.lum"), "--password", "9461"} + On(guarded, 1));
     EXPECT_EQ(r.exit, 1);

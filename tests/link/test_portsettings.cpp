@@ -162,6 +162,7 @@ TEST_F(EngineTest, PortComponentFailuresNeverEndTheProgram) {
     line.FailClose(false);
 
     ASSERT_EQ(port.ApplyPortSettings(), 0);
+    op.Clear();
     line.FailPurge(true);
     line.QueueReply(TestFrame::Normal(1, 0x11, Bytes(17, 0)));
     EXPECT_EQ(Run(0, 17), ResultCode::PortFailure);
