@@ -164,7 +164,10 @@ TEST_F(PtyLine, AVanishedPortFailsTheRead) {
     const auto start = Clock::now();
     EXPECT_EQ(line.read(buffer, 3), -1);
     EXPECT_LT(MsSince(start), 1000);
-    EXPECT_EQ(line.errorText(), "порт отключен"); // the system's words, in the operator's language
+    // The system's words, in the operator's language: the direct road sees the hangup, the
+    // toolkit's road a failed read.
+    EXPECT_TRUE(line.errorText() == "порт отключен" || line.errorText() == "ошибка чтения из порта")
+        << line.errorText();
 }
 
 class PtyEngine : public ::testing::Test {
@@ -222,10 +225,10 @@ TEST_F(PtyEngine, UnpluggedWhileWaitingGives257ThenTheProgramGoesOn) {
     EXPECT_NE(op.Shown()[0].text.find("Сбой COM-порта " + relay.Path(0) + " при чтении или записи"),
               std::string::npos)
         << op.Shown()[0].text;
-    EXPECT_NE(op.Shown()[0].text.find(" (порт отключен). Проверьте оборудование и заново настройте "
-                                      "порт."),
+    EXPECT_NE(op.Shown()[0].text.find("). Проверьте оборудование и заново настройте порт."),
               std::string::npos)
         << op.Shown()[0].text;
+    EXPECT_EQ(op.Shown()[0].text.find("error"), std::string::npos) << op.Shown()[0].text;
     EXPECT_EQ(op.Shown()[0].caption, "Ошибка");
     EXPECT_EQ(op.Shown()[0].icon, MsgIcon::Error);
 }
