@@ -356,6 +356,27 @@ private slots:
         QVERIFY(h.Fake().Written().empty());
     }
 
+    // The close query's own focus moves are no operator leaving the inputs count: after Отмена
+    // the signal numbers typed are still there, and a click elsewhere keeps them.
+    void typedSignalsSurviveACancelledClose() {
+        GuiHarness h;
+        LoadImage(h, ExampleImage());
+        Edit(h, 0, [&](TFormF15& e) {
+            Type(e.Edit[2], "33");
+            Type(e.Edit[5], "34");
+            h.Op().Answer(MsgButton::Cancel);
+            Click(e.OK);
+            QVERIFY(e.isVisible());
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(e.EditKolVh));
+            QTest::mouseClick(e.EditAdBegDat, Qt::LeftButton);
+            QCOMPARE(e.Edit[2]->text(), QString("33"));
+            QCOMPARE(e.Edit[5]->text(), QString("34"));
+            QVERIFY(e.Edit[7]->isEnabled());
+            h.Op().Answer(MsgButton::No);
+            Click(e.OK);
+        });
+    }
+
     void saveQuestion_data() {
         QTest::addColumn<MsgButton>("answer");
         QTest::addColumn<bool>("silent"); // the device does not answer
