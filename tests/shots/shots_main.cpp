@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QProgressBar>
 #include <QTimer>
 
 namespace {
@@ -43,17 +44,26 @@ int main(int argc, char** argv) {
     TFormMonitor& monitor = *h.Main().Monitor();
     monitor.resize(1280, 520);
     bool during = false;
+    bool mainDuring = false;
     h.Clock().OnSleep([&](int64_t) {
         if (!during && monitor.Model().rowCount() >= 14) {
             during = true;
             monitor.grab().save(QDir(dir).filePath("monitor-during-write.png"));
         }
+        // The main window once its bar is past the first block: step, share and "Стоп".
+        if (!mainDuring && h.Main().ProgressBar1->isVisible() &&
+            h.Main().ProgressBar1->value() > 0) {
+            mainDuring = true;
+            h.Main().grab().save(QDir(dir).filePath("main-during-write.png"));
+        }
     });
     h.Main().ComPort().ApplyPortSettings(); // the port dialog above closed it
     h.GrantAccess();
+    h.Main().ProgLum().PutZader(0, 21); // an edit the device does not hold yet
     h.Main().OutPortClick();
     h.Clock().OnSleep(nullptr);
     QApplication::processEvents();
     monitor.grab().save(QDir(dir).filePath("monitor-after-write.png"));
+    h.Main().grab().save(QDir(dir).filePath("main-after-write.png"));
     return 0;
 }
