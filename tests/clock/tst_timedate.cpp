@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -28,6 +29,36 @@ class TestTimeDate : public QObject {
     Q_OBJECT
 
 private slots:
+    // Cancel during a silent device's poll ends the exchange at its first repeat, not after all
+    // of them, and closes the window; nothing is asked or told.
+    void cancelStopsASilentPoll() {
+        GuiHarness h;
+        h.Fake().QueueSilence(100);
+        size_t requests = 0;
+        bool closed = false;
+        OpenClockWindow(h, [&](TFormTimeDate& d) {
+            const size_t before = h.Fake().Written().size();
+            bool posted = false;
+            h.Clock().OnSleep([&](int64_t) {
+                if (posted)
+                    return;
+                posted = true;
+                const QPointF at(d.Cancel->width() / 2.0, d.Cancel->height() / 2.0);
+                for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                    QCoreApplication::postEvent(
+                        d.Cancel, new QMouseEvent(type, at, d.Cancel->mapToGlobal(at),
+                                                  Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+            });
+            QVERIFY(QMetaObject::invokeMethod(d.Timer1, "timeout"));
+            h.Clock().OnSleep(nullptr);
+            requests = h.Fake().Written().size() - before;
+            closed = !d.isVisible();
+        });
+        QCOMPARE(requests, size_t(1));
+        QVERIFY(closed);
+        QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
+    }
+
     void openingShowsOnesAndStartsPolling() {
         GuiHarness h;
         TFormTimeDate& w = ClockWindow(h);
