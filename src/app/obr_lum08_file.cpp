@@ -3,8 +3,8 @@
 #include "app/obr_lum08.h"
 
 #include "app/obrconfig.h"
-#include "link/filestore.h"
 #include "dialogs/uitext.h"
+#include "link/filestore.h"
 #include "model/configfile.h"
 #include "model/progf15class.h"
 #include "model/proglumclass.h"

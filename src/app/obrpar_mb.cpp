@@ -1,9 +1,9 @@
 #include "app/obrpar_mb.h"
 
 #include "dialogs/fieldcheck.h"
-#include "link/filestore.h"
 #include "dialogs/lummain.h"
 #include "dialogs/uitext.h"
+#include "link/filestore.h"
 #include "model/keyfilters.h"
 #include "model/operator.h"
 #include "model/passwordfile.h"

@@ -1,9 +1,9 @@
 #include "monitor/obrmonitor.h"
 
-#include "link/filestore.h"
 #include "dialogs/lummain.h"
 #include "dialogs/uitext.h"
 #include "link/comportclass.h"
+#include "link/filestore.h"
 #include "model/operator.h"
 
 #include <QApplication>

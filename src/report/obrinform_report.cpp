@@ -2,8 +2,8 @@
 
 #include "report/obrinform.h"
 
-#include "link/filestore.h"
 #include "dialogs/uitext.h"
+#include "link/filestore.h"
 
 #include "dialogs/lummain.h"
 #include "model/operator.h"

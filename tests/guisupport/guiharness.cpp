@@ -5,9 +5,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QTest>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
 #include <stdexcept>
 
 namespace {
