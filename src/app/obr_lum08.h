@@ -27,6 +27,7 @@ class QProgressBar;
 class QPushButton;
 class QToolBar;
 class ExchangeInputGuard;
+class ExchangeProgress;
 struct WriteReport;
 class TFormMonitor;
 
@@ -190,8 +191,8 @@ private:
     bool shownOnce_ = false;
     bool useQtFileDialog_ = false;
     ExchangeInputGuard* inputGuard_ = nullptr;
+    ExchangeProgress* progress_ = nullptr;
     QElapsedTimer commandTimer_;
-    QString stepText_;
     // Last, so that it detaches from the engine before the engine goes.
     std::unique_ptr<TFormMonitor> FormMonitor;
 };

@@ -3,6 +3,7 @@
 
 #include "app/obr_lum08.h"
 
+#include "dialogs/exchangeprogress.h"
 #include "dialogs/uitext.h"
 #include "dialogs/writeguard.h"
 #include "link/comportclass.h"
@@ -91,10 +92,13 @@ void TForm1::InPortButClick() {
 
 void TForm1::OutPortClick() {
     WriteGuard guard(*this, WriteScope::WholeDevice(ServClass->GetKolMod()));
-    if (!guard.Start())
+    BeginExchange(U("Резервная копия"));
+    if (!guard.Start()) {
+        EndExchange();
         return;
+    }
     const int device = ServClass->NumUstr + 1;
-    auto started = [this] { BeginExchange(U("Модуль 1")); };
+    auto started = [this] { ShowShare(0, 1, U("Модуль 1")); };
     auto share = [this](int done, int total, const std::string& step) {
         ShowShare(done, total, U(step));
     };
@@ -102,8 +106,11 @@ void TForm1::OutPortClick() {
     const int code =
         WriteWholeDevice(*ComPort1, {*ServClass, *ProgLumClass, *ProgF15Class, *ReservBlocks}, *op_,
                          EditModif->text().toStdString(), started, nullptr, &report, share);
+    if (code == ResultCode::Ok)
+        progress_->Step(U("Проверка записи"));
+    const bool verified = code == ResultCode::Ok && guard.Finish();
     EndExchange();
-    if (code == ResultCode::Ok && !guard.Finish()) {
+    if (code == ResultCode::Ok && !verified) {
         ShowDone(U("Запись в прибор %1 не подтверждена чтением").arg(device));
     } else if (code == ResultCode::Ok) {
         ShowDone(U("Записано в прибор %1: ").arg(device) + ModulesText(report.modulesWritten) +

@@ -5,78 +5,39 @@
 #include "app/obr_lum08.h"
 
 #include "dialogs/exchangeguard.h"
+#include "dialogs/exchangeprogress.h"
 #include "dialogs/uitext.h"
-#include "link/comportclass.h"
 
-#include <QHBoxLayout>
-#include <QProgressBar>
-#include <QPushButton>
 #include <QStatusBar>
 
-namespace {
-
-QString RepeatCause(int code) {
-    switch (code) {
-    case ResultCode::NoAnswer:
-        return U("нет ответа");
-    case ResultCode::Timeout:
-        return U("неполный ответ");
-    case ResultCode::Checksum:
-        return U("ошибка контрольной суммы");
-    default:
-        return U("ошибка приема");
-    }
-}
-
-} // namespace
-
 QWidget* TForm1::CreateProgressRow() {
-    auto* row = new QWidget(this);
-    auto* h = new QHBoxLayout(row);
-    h->setContentsMargins(0, 0, 0, 0);
-    ProgressBar1 = new QProgressBar(row);
-    ProgressBar1->setTextVisible(true);
-    ButStop = new QPushButton(U("Стоп"), row);
-    ButStop->setToolTip(U("Прервать обмен (Esc)"));
-    // The click is taken by the input guard while the exchange runs.
-    ButStop->setFocusPolicy(Qt::NoFocus);
-    h->addWidget(ProgressBar1, 1);
-    h->addWidget(ButStop);
-    ProgressBar1->hide();
-    ButStop->hide();
-
     inputGuard_ = new ExchangeInputGuard(*ComPort1, this);
-    inputGuard_->AddStopWidget(ButStop);
+    progress_ = new ExchangeProgress(
+        *ComPort1, [this] { return inputGuard_; }, this);
+    ProgressBar1 = progress_->Bar();
+    ButStop = progress_->StopButton();
     ComPort1->SetIdleHook([guard = inputGuard_] { guard->Idle(); });
-    ComPort1->SetRepeatHook([this](int code, int attempt, int limit) {
-        if (ProgressBar1->isVisible())
-            ProgressBar1->setFormat(stepText_ + U(" — ") + RepeatCause(code) +
-                                    U(", повтор %1 из %2").arg(attempt).arg(limit));
+    // The repeats show on the bar of whichever window's command runs.
+    ComPort1->SetRepeatHook([](int code, int attempt, int limit) {
+        if (ExchangeProgress* progress = ExchangeProgress::Active())
+            progress->ShowRepeat(code, attempt, limit);
     });
     statusBar()->setSizeGripEnabled(false);
-    return row;
+    return progress_;
 }
 
 void TForm1::BeginExchange(const QString& step) {
-    ComPort1->ClearStop();
     commandTimer_.start();
     statusBar()->clearMessage();
-    ShowShare(0, 1, step);
-    ProgressBar1->show();
-    ButStop->show();
+    progress_->Begin(step);
 }
 
 void TForm1::ShowShare(int done, int total, const QString& step) {
-    stepText_ = step;
-    ProgressBar1->setRange(0, 100);
-    ProgressBar1->setValue(total > 0 ? 100 * done / total : 0);
-    ProgressBar1->setFormat(step + U(" — %p%"));
+    progress_->Share(done, total, step);
 }
 
 void TForm1::EndExchange() {
-    ProgressBar1->hide();
-    ButStop->hide();
-    ComPort1->ClearStop();
+    progress_->End();
 }
 
 void TForm1::ShowDone(const QString& what) {

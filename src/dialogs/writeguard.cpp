@@ -54,7 +54,9 @@ bool WriteGuard::Start() {
     }
     // The operator stopped the exchange: the command ends here, with nothing written.
     if (r.step == BackupStep::ReadFailed && r.code == ResultCode::Stopped) {
-        main_.ComPort().ReportError(serv.NumUstr, r.code);
+        OperatorMessage stopped = main_.ComPort().MessageFor(serv.NumUstr, r.code);
+        stopped.text += "\nВ прибор ничего не записано.";
+        main_.Op().Ask(stopped);
         return false;
     }
     const std::string why =
@@ -67,6 +69,17 @@ bool WriteGuard::Start() {
                            MsgIcon::Question,
                            {MsgButton::Yes, MsgButton::No},
                            MsgButton::No}) == MsgButton::Yes;
+}
+
+int WriteGuard::Requests() const {
+    // The back-up: the configuration, every fitted module and the network image.
+    int count = main_.Serv().GetKolMod() + 2;
+    if (main_.VerifyWrites()) {
+        for (int m = 0; m < DeviceImage::Groups; ++m)
+            count += scope_.HasModule(m) ? 1 : 0;
+        count += scope_.network ? 1 : 0;
+    }
+    return count;
 }
 
 bool WriteGuard::Finish() {
@@ -107,4 +120,12 @@ void WriteGuard::MarkWritten(const DeviceImage* device, bool written) {
         main_.ProgLum().FlagScheme = written ? 0 : 1;
     if (scope_.network)
         main_.ProgF15().FlagNoChange = written;
+}
+
+void ReportBlockWriteFailure(LumMain& main, int code, bool sent, const std::string& notWritten,
+                             const std::string& unconfirmed) {
+    const int device = main.Serv().NumUstr;
+    OperatorMessage message = main.ComPort().MessageFor(device, code);
+    message.text += "\n" + (sent ? unconfirmed : notWritten);
+    main.Op().Ask(message);
 }

@@ -6,6 +6,8 @@
 
 #include "model/deviceimage.h"
 
+#include <string>
+
 class LumMain;
 
 class WriteGuard {
@@ -21,6 +23,9 @@ public:
     // data are offered again. Returns whether the device holds what was written.
     bool Finish();
 
+    // How many requests the back-up and the read-back make, for a progress bar's count.
+    int Requests() const;
+
     // "Прибор уже содержит эти данные" was found by Start.
     bool AlreadyThere() const { return alreadyThere_; }
 
@@ -34,3 +39,8 @@ private:
     DeviceImage wanted_;
     bool alreadyThere_ = false;
 };
+
+// A one-block write that failed: the engine's message, and what the device now holds of the
+// block ("Модуль 3 не записан." before its send; after it, the write is not confirmed).
+void ReportBlockWriteFailure(LumMain& main, int code, bool sent, const std::string& notWritten,
+                             const std::string& unconfirmed);

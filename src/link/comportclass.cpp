@@ -200,6 +200,7 @@ int TComPortClass::Transact(int function, uint8_t* reply) {
 
 TComPortClass::Outcome TComPortClass::Attempt(int function, uint8_t* reply) {
     Pause(DelayTx);
+    ++framesSent_;
     if (line_.write(frame_, FrameLength) < 0) {
         PortFailed();
         return {ResultCode::PortFailure, 0};

@@ -78,6 +78,9 @@ public:
     void RequestStop() { stopRequested_ = true; }
     void ClearStop() { stopRequested_ = false; }
     bool StopRequested() const { return stopRequested_; }
+    // Request frames put on the line so far (repeats included): whether a stopped
+    // transaction's request went out at all.
+    int64_t FramesSent() const { return framesSent_; }
 
     int GetRepeat1() const { return Repeat1; }
     void SetRepeat1(int n) { Repeat1 = n; }
@@ -147,6 +150,7 @@ private:
     int observedDevice_ = 0;
     int depth_ = 0;
     bool stopRequested_ = false;
+    int64_t framesSent_ = 0;
     std::string portFailureText_;
     std::string openFailureText_;
     uint8_t frame_[FrameBufferSize] = {};

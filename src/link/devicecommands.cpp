@@ -75,6 +75,7 @@ bool IsFinalWriteCode(int code) {
     case ResultCode::PortSetupError:
     case ResultCode::PortNotOpen:
     case ResultCode::PortFailure:
+    case ResultCode::Stopped:
         return true;
     default:
         return false;
@@ -101,7 +102,11 @@ int WriteAndConfirm(TComPortClass& port, int& device, const uint8_t* data, int c
         port.Pause(kFirstSendPauseMs);
     int budget = port.GetRepeat1();
     for (;;) {
+        const int64_t framesBefore = port.FramesSent();
         const int sent = WriteBlock(port, device, data, count);
+        // The stop kept the block off the line: the device neither took it nor moved.
+        if (sent == ResultCode::Stopped && port.FramesSent() == framesBefore)
+            return sent;
         if (how.switchDeviceTo >= 0)
             device = how.switchDeviceTo;
         if (how.onSend)

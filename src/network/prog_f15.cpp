@@ -1,5 +1,6 @@
 #include "network/prog_f15.h"
 
+#include "dialogs/exchangeprogress.h"
 #include "dialogs/fieldcheck.h"
 #include "dialogs/lummain.h"
 #include "dialogs/uitext.h"
@@ -16,7 +17,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QToolButton>
@@ -24,7 +24,6 @@
 #include <algorithm>
 
 namespace {
-constexpr int SaveStep = 25;
 constexpr int KodF15 = 15;
 constexpr int KolAdrSlave = 32;
 
@@ -44,10 +43,11 @@ TFormF15::TFormF15(LumMain& main, QWidget* parent) : TLumDialog(parent), main_(m
     layout->addWidget(CreateHeading());
     layout->addWidget(CreateRequestGroup());
     layout->addWidget(CreateSignalGroup());
-    ProgressBar1 = new QProgressBar(this);
-    ProgressBar1->setRange(0, 100);
-    ProgressBar1->hide();
-    layout->addWidget(ProgressBar1);
+    Progress = new ExchangeProgress(
+        main_.ComPort(), [this] { return main_.InputGuard(); }, this);
+    Progress->hide(); // takes no room until a write runs
+    ProgressBar1 = Progress->Bar();
+    layout->addWidget(Progress);
     InformBut = new QPushButton(U("Входные сигналы"), this);
     OK = new QPushButton("OK", this);
     for (QPushButton* b : {InformBut, OK})
@@ -337,5 +337,5 @@ void TFormF15::OKClick() {
 }
 
 void TFormF15::SaveClick() {
-    WriteNetworkWithProgress(main_, ProgressBar1, SaveStep);
+    WriteNetworkWithProgress(main_, *Progress);
 }

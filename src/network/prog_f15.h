@@ -11,6 +11,7 @@ class LumMain;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class ExchangeProgress;
 class QProgressBar;
 class QPushButton;
 class QToolButton;
@@ -51,6 +52,7 @@ public:
     QPushButton* InformBut = nullptr;
     QPushButton* OK = nullptr;
     TErrorMarker* ErrorText = nullptr;
+    ExchangeProgress* Progress = nullptr; // the bar and "Стоп" of the write
     QProgressBar* ProgressBar1 = nullptr;
 
 protected:

@@ -1,5 +1,6 @@
 #include "network/prog_lnet.h"
 
+#include "dialogs/exchangeprogress.h"
 #include "dialogs/lummain.h"
 #include "dialogs/uitext.h"
 #include "model/operator.h"
@@ -17,15 +18,10 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
 #include <cstring>
-
-namespace {
-constexpr int SaveStep = 10;
-} // namespace
 
 TFormLNet::TFormLNet(LumMain& main, QWidget* parent) : TLumDialog(parent), main_(main) {
     setWindowTitle(U("Локальная сеть RS-485"));
@@ -34,10 +30,11 @@ TFormLNet::TFormLNet(LumMain& main, QWidget* parent) : TLumDialog(parent), main_
     CreateBlockGroup();
     layout->addWidget(GroupObm);
     layout->addWidget(Group15);
-    ProgressBar1 = new QProgressBar(this);
-    ProgressBar1->setRange(0, 100);
-    ProgressBar1->hide();
-    layout->addWidget(ProgressBar1);
+    Progress = new ExchangeProgress(
+        main_.ComPort(), [this] { return main_.InputGuard(); }, this);
+    Progress->hide(); // takes no room until a write runs
+    ProgressBar1 = Progress->Bar();
+    layout->addWidget(Progress);
     OK = new QPushButton("OK", this);
     OK->setAutoDefault(false);
     auto* row = new QHBoxLayout;
@@ -181,7 +178,7 @@ void TFormLNet::DeleteBl15Click() {
 }
 
 void TFormLNet::Save15Click() {
-    WriteNetworkWithProgress(main_, ProgressBar1, SaveStep);
+    WriteNetworkWithProgress(main_, *Progress);
 }
 
 void TFormLNet::OKClick() {

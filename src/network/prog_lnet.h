@@ -11,6 +11,7 @@ class QAction;
 class QComboBox;
 class QGroupBox;
 class QMenu;
+class ExchangeProgress;
 class QProgressBar;
 class QPushButton;
 
@@ -44,6 +45,7 @@ public:
     QMenu* PopupMenu1 = nullptr;
     QAction* DeleteBl15 = nullptr;
     QPushButton* OK = nullptr;
+    ExchangeProgress* Progress = nullptr; // the bar and "Стоп" of the write
     QProgressBar* ProgressBar1 = nullptr;
 
 protected:

@@ -1,5 +1,6 @@
 #include "scheme/prog_diskr.h"
 
+#include "dialogs/exchangeprogress.h"
 #include "dialogs/lummain.h"
 #include "dialogs/uitext.h"
 #include "model/operator.h"
@@ -155,11 +156,10 @@ void TFormPrgD::CreateHeader(QWidget* header) {
     Button1 = new QPushButton(U("Печать"), header);
     Button1->setGeometry(392, 32 - kToolBarHeight, 75, 17);
     connect(Button1, &QPushButton::clicked, this, &TFormPrgD::Button1Click);
-    ProgressBar1 = new QProgressBar(header);
-    ProgressBar1->setGeometry(384, 52 - kToolBarHeight, 113, 17);
-    ProgressBar1->setRange(0, 120);
-    ProgressBar1->setTextVisible(false);
-    ProgressBar1->hide();
+    Progress = new ExchangeProgress(
+        main_.ComPort(), [this] { return main_.InputGuard(); }, header);
+    Progress->setGeometry(384, 50 - kToolBarHeight, 330, 20);
+    ProgressBar1 = Progress->Bar();
 }
 
 void TFormPrgD::CreateSchemeArea() {
@@ -339,22 +339,6 @@ bool TFormPrgD::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     return ElementEvent(watched, event);
-}
-
-void TFormPrgD::ShowProgress(int max, int step) {
-    ProgressBar1->setRange(0, max);
-    ProgressBar1->setValue(0);
-    progressStep_ = step;
-    ProgressBar1->show();
-}
-
-void TFormPrgD::StepProgress() {
-    ProgressBar1->setValue(
-        std::min(ProgressBar1->maximum(), ProgressBar1->value() + progressStep_));
-}
-
-void TFormPrgD::HideProgress() {
-    ProgressBar1->hide();
 }
 
 int TFormPrgD::Mod() const {

@@ -7,6 +7,7 @@
 
 #include <array>
 
+class ExchangeProgress;
 class LumMain;
 class QAction;
 class QButtonGroup;
@@ -111,6 +112,7 @@ public:
     QLabel* LabVh = nullptr;
     QLabel* LabelFile = nullptr;
     QPushButton* Button1 = nullptr;
+    ExchangeProgress* Progress = nullptr; // the bar and "Стоп" of the exchange
     QProgressBar* ProgressBar1 = nullptr;
     QScrollArea* ScrollBox1 = nullptr;
     QLineEdit* EditText = nullptr;
@@ -172,9 +174,6 @@ private:
     void SetVertRange(int range);
     void WheelScroll(int angleDelta);
     bool ElementEvent(QObject* watched, QEvent* event);
-    void ShowProgress(int max, int step);
-    void StepProgress();
-    void HideProgress();
     // construction (prog_diskr_build.cpp)
     void Build(bool fromRead);
     void BuildRow(int k, bool fromRead);
@@ -222,7 +221,6 @@ private:
     QWidget* area_ = nullptr;
     int vertRange_ = 54;
     int wheelRest_ = 0;
-    int progressStep_ = 1;
     bool menuAssigned_ = false;
     bool editExiting_ = false;
     int editRow_ = -1; // the row whose label is being typed in place

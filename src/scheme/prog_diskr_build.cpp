@@ -77,16 +77,12 @@ void TFormPrgD::Build(bool fromRead) {
     ButAssignConfigClick();
     TProgLumClass& lum = main_.ProgLum();
     lum.KolPan = 0;
-    if (fromRead) {
+    if (fromRead)
         setWindowTitle(DeviceCaption());
-        StepProgress();
-    }
     for (int k = 0; k < KolRows; ++k)
         BuildRow(k, fromRead);
     BuildModuleGroup();
     ShowRows();
-    if (fromRead)
-        HideProgress();
 }
 
 template <class T> T* TFormPrgD::Wire(T* element) {

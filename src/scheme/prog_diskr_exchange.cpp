@@ -3,7 +3,9 @@
 
 #include "scheme/prog_diskr.h"
 
+#include "dialogs/exchangeprogress.h"
 #include "dialogs/lummain.h"
+#include "dialogs/uitext.h"
 #include "dialogs/writeguard.h"
 #include "link/comportclass.h"
 #include "link/devicesequences.h"
@@ -25,17 +27,14 @@ void TFormPrgD::InPortClick() {
     TProgLumClass& lum = main_.ProgLum();
     TServClass& serv = main_.Serv();
     if (lum.FlagShow != 0 && lum.FlagNoRead != 1) {
-        if (serv.FlagFile == 1) {
-            HideProgress(); // the data come from a file: the device is not asked
-            return;
-        }
-        ShowProgress(120, 5);
-        StepProgress();
+        if (serv.FlagFile == 1)
+            return; // the data come from a file: the device is not asked
+        Progress->Begin(U("Модуль %1: чтение").arg(Mod()), 1);
         const int code =
             ReadModule(main_.ComPort(), {serv, lum, main_.ProgF15(), main_.Reserv()}, Mod());
+        Progress->End();
         if (code != 0) {
             main_.ComPort().ReportError(serv.NumUstr, code);
-            HideProgress();
             return;
         }
     }
@@ -51,10 +50,8 @@ void TFormPrgD::OutPortClick() {
                 MsgIcon::Warning);
         return;
     }
-    if (serv.FlagFile == 1) {
-        HideProgress(); // nothing is sent while working with a file
-        return;
-    }
+    if (serv.FlagFile == 1)
+        return; // nothing is sent while working with a file
     if (lum.FlagBuilt == 0) {
         if (lum.AskCreate(op))
             CloseWith(mr::Cancel);
@@ -67,23 +64,34 @@ void TFormPrgD::OutPortClick() {
                                        MsgButton::No}) != MsgButton::Yes)
         return;
     WriteGuard guard(main_, WriteScope::Module(Mod() - 1));
-    if (!guard.Start())
+    // The back-up, the send and its first poll, the read-back.
+    Progress->Begin(U("Резервная копия"), guard.Requests() + 2);
+    if (!guard.Start()) {
+        Progress->End();
         return;
-    ShowProgress(120, 12);
+    }
+    const QString module = U("Модуль %1").arg(Mod());
+    Progress->Step(module + U(": запись"));
     lum.FlagScheme = 0;
-    StepProgress();
+    bool sent = false;
     const int code = WriteModule(main_.ComPort(), {serv, lum, main_.ProgF15(), main_.Reserv()},
-                                 Mod(), [this] { StepProgress(); });
+                                 Mod(), [this, &sent, &module] {
+                                     sent = true;
+                                     Progress->Step(module + U(": подтверждение"));
+                                 });
     if (code != 0) {
         // The device lacks the edits: closing offers the transfer again.
         lum.FlagScheme = 1;
-        main_.ComPort().ReportError(serv.NumUstr, code);
-        HideProgress();
+        Progress->End();
+        const std::string name = "Модуль " + std::to_string(Mod());
+        ReportBlockWriteFailure(main_, code, sent, name + " в прибор не записан.",
+                                name + " передан, но прибор не подтвердил его запись.");
         return;
     }
     setWindowTitle(DeviceCaption());
-    HideProgress();
+    Progress->Step(U("Проверка записи"));
     guard.Finish();
+    Progress->End();
 }
 
 bool TFormPrgD::CanClose(int&) {

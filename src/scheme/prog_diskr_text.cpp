@@ -33,10 +33,7 @@ void TFormPrgD::PMenu2TextClick(QObject* sender) {
     dialog.FillFrom(a);
     if (main_.showModal(dialog) != mr::Cancel)
         return;
-    ShowProgress(100, 20);
     StoreLabel(k, dialog.EditText->text());
-    StepProgress();
-    HideProgress();
 }
 
 void TFormPrgD::StartInPlaceEdit() {

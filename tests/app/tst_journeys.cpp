@@ -5,10 +5,14 @@
 #include "app/obr_lum08.h"
 #include "app/obrconfig.h"
 #include "dialogs/exchangeguard.h"
+#include "dialogs/exchangeprogress.h"
+#include "emu/faults.h"
 #include "guisupport/guiharness.h"
+#include "link/frameobserver.h"
 #include "link/qtserialline.h"
 #include "model/configfile.h"
 #include "model/servclass.h"
+#include "scheme/prog_diskr.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -396,13 +400,63 @@ private slots:
         // the stop, and nothing is asked.
         QCOMPARE(Requests(h) - before, 1);
         QCOMPARE(h.Op().Shown().size(), size_t(1));
-        QCOMPARE(h.Op().LastText(), std::string("Обмен прерван оператором"));
+        QCOMPARE(h.Op().LastText(),
+                 std::string("Обмен прерван оператором\nВ прибор ничего не записано."));
 
         // The device answers again: the next command is not stopped by the last one's stop.
         silent = false;
         h.Op().Clear();
         h.ReadDevice();
         QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
+    }
+
+    // The scheme editor's "Стоп" while a silent device keeps the module's block unanswered:
+    // nothing goes out after the stop, the operator learns the block went but was not
+    // confirmed, and the edit stays to be sent again.
+    void schemeEditorStopAfterTheSend() {
+        GuiHarness h;
+        Show(h);
+        TForm1& m = h.Main();
+        h.ReadDevice();
+        h.Op().Clear();
+        struct StopOnWrite : FrameObserver {
+            QWidget* stop = nullptr;
+            void OnRequest(int64_t, const uint8_t*, int, int, int function) override {
+                if (function == 69)
+                    PostClick(stop);
+            }
+        } stopper;
+        int afterWrite = -1;
+        bool checked = false;
+        h.OnModal([&](QDialog& d) {
+            auto& editor = static_cast<TFormPrgD&>(d);
+            editor.show();
+            QApplication::processEvents();
+            m.ProgLum().PutZader(8, 9);
+            m.ProgLum().FlagScheme = 1;
+            // Silent from the write on, after the back-up's four reads.
+            emu::Fault silent;
+            silent.kind = emu::FaultKind::Silent;
+            silent.from = h.Device().RequestCount() + 5;
+            h.Device().AddFault(silent);
+            stopper.stop = editor.Progress->StopButton();
+            m.ComPort().AddObserver(&stopper);
+            const int before = Requests(h);
+            editor.OutPortClick();
+            m.ComPort().RemoveObserver(&stopper);
+            afterWrite = Requests(h) - before;
+            QCOMPARE(m.ProgLum().FlagScheme, 1);
+            QVERIFY(editor.ProgressBar1->isHidden() && editor.Progress->StopButton()->isHidden());
+            h.Op().Answer(MsgButton::No);
+            editor.CloseWith(mr::Cancel);
+            checked = true;
+        });
+        m.ButProgDiskrClick(2);
+        QVERIFY(checked);
+        QCOMPARE(afterWrite, 5); // the back-up's four reads and the write: no repeat, no poll
+        QCOMPARE(h.Op().Shown().at(0).text,
+                 std::string("Обмен прерван оператором\n"
+                             "Модуль 2 передан, но прибор не подтвердил его запись."));
     }
 
     // Over "Изм. № устр." the wheel and the arrow keys send nothing; a click on an item of the

@@ -292,7 +292,9 @@ private slots:
                 FaultFrom(emu::FaultKind::Silent, h.Device().RequestCount() + kBackupReads + 2));
             editor.OutPortClick();
             QCOMPARE(h.Op().Shown().size(), size_t(1));
-            QCOMPARE(h.Op().LastText(), Who(h, 1) + " не отвечает на запрос");
+            QCOMPARE(h.Op().LastText(), Who(h, 1) + " не отвечает на запрос\n"
+                                                    "Модуль 2 передан, но прибор не подтвердил "
+                                                    "его запись.");
             QVERIFY(editor.ProgressBar1->isHidden());
             QVERIFY(std::memcmp(m.Reserv().ReservRecVh, lum.RecVh, 108) != 0); // not confirmed
             QCOMPARE(lum.FlagScheme, 1); // the device lacks the edits

@@ -413,10 +413,12 @@ private slots:
                                                             MsgButton::Cancel}));
                 QCOMPARE(m.defaultButton, MsgButton::No);
                 if (written)
-                    QCOMPARE(e.ProgressBar1->value(), 25); // one send, one step
+                    QCOMPARE(e.ProgressBar1->value(), 100); // every request made
                 QVERIFY(e.ProgressBar1->isHidden());
                 if (silent)
-                    QCOMPARE(h.Op().LastText(), h.Main().ComPort().MessageFor(0, 130).text);
+                    QCOMPARE(h.Op().LastText(),
+                             h.Main().ComPort().MessageFor(0, 130).text +
+                                 "\nСетевые блоки переданы, но прибор не подтвердил их запись.");
                 if (open) {
                     h.Op().Answer(MsgButton::No);
                     Click(e.OK);

@@ -3,6 +3,7 @@
 // pseudo-terminal).
 
 #include "helper_network.h"
+#include "link/frameobserver.h"
 #include "network/prog_lnet.h"
 
 #include <QAction>
@@ -13,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 
 Q_DECLARE_METATYPE(MsgButton)
 
@@ -254,14 +256,34 @@ private slots:
         LoadImage(h, PatternImage());
         h.Device().SetBusyAfterWrite(4);
         const int64_t delayTx = h.Main().ComPort().GetDelayTx() * 1000;
+        // What the bar says as each request goes out.
+        struct StepLog : FrameObserver {
+            QProgressBar* bar = nullptr;
+            QStringList steps;
+            QList<int> shares;
+            void OnRequest(int64_t, const uint8_t*, int, int, int) override {
+                if (steps.isEmpty() || steps.last() != bar->format())
+                    steps << bar->format();
+                shares << bar->value();
+            }
+        } log;
         Open(h, true, [&](TFormLNet& d) {
+            log.bar = d.ProgressBar1;
+            h.Main().ComPort().AddObserver(&log);
             d.DeleteBl15->trigger();
             h.Op().Answer(MsgButton::Yes);
             h.Fake().ClearRecords();
             Click(d.OK);
-            QCOMPARE(d.ProgressBar1->value(), 10); // one send, one step of 10
+            h.Main().ComPort().RemoveObserver(&log);
+            QCOMPARE(d.ProgressBar1->value(), 100);
             QVERIFY(d.ProgressBar1->isHidden());
         });
+        // The share grows with each request, through the steps; the extra busy polls wait full.
+        QCOMPARE(log.steps,
+                 (QStringList{"Резервная копия — %p%", "Сетевые блоки: запись — %p%",
+                              "Сетевые блоки: подтверждение — %p%", "Проверка записи — %p%"}));
+        QVERIFY(std::is_sorted(log.shares.begin(), log.shares.end()));
+        QCOMPARE(log.shares.first(), 0);
         // The back-up's reads, the write, four busy polls, the final poll, the read-back.
         const std::vector<FakeLine::Bytes> all = h.Fake().Written();
         QCOMPARE(all.size(), kBackupReads + 6 + 1);
@@ -292,7 +314,9 @@ private slots:
             // The window stays, with the edits the device lacks.
             QVERIFY(d.isVisible());
             QCOMPARE(h.Op().Shown().size(), size_t(2));
-            QCOMPARE(h.Op().Shown()[1].text, h.Main().ComPort().MessageFor(0, 130).text);
+            QCOMPARE(h.Op().Shown()[1].text,
+                     h.Main().ComPort().MessageFor(0, 130).text +
+                         "\nСетевые блоки переданы, но прибор не подтвердил их запись.");
             QCOMPARE(ImageOf(h.Main().ProgF15()), PatternWithout(0));
             QCOMPARE(ReserveOf(h), PatternImage());
             QVERIFY(!h.Main().ProgF15().FlagNoChange);

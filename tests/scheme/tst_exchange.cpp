@@ -291,7 +291,9 @@ private slots:
         });
         QVERIFY(!open);
         QCOMPARE(h.Op().Shown().size(), size_t(2));
-        QCOMPARE(h.Op().Shown()[0].text, std::string("устройство 1 FAKE не отвечает на запрос"));
+        QCOMPARE(h.Op().Shown()[0].text,
+                 std::string("устройство 1 FAKE не отвечает на запрос\n"
+                             "Модуль 1 передан, но прибор не подтвердил его запись."));
         QCOMPARE(h.Op().Shown()[1].text, std::string("Данные были изменены. Передать в прибор?"));
         QCOMPARE(h.Main().Reserv().ReservRecVh[3 * 2 + 1], uint8_t(0x4F)); // not taken
     }

@@ -4,6 +4,7 @@
 
 #include "helper_scheme.h"
 
+#include "dialogs/exchangeprogress.h"
 #include "dialogs/obrsign_mb.h"
 #include "dialogs/obrtext_mb.h"
 #include "dialogs/obrza_mb.h"
@@ -92,8 +93,8 @@ private slots:
             CheckApart(e.LabModul, e.LabTipMod);
             CheckApart(e.LabTipMod, e.LabNMod);
             CheckApart(e.LabelFile, e.Button1);
-            CheckApart(e.LabelFile, e.ProgressBar1);
-            CheckApart(e.Button1, e.ProgressBar1);
+            CheckApart(e.LabelFile, e.Progress);
+            CheckApart(e.Button1, e.Progress);
             for (size_t k = 0; k < 6; ++k) {
                 // the identifier stays clear of the signal type button
                 const TPanInp* p = e.PanInp[k];

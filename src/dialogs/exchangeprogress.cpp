@@ -1,0 +1,126 @@
+#include "dialogs/exchangeprogress.h"
+
+#include "dialogs/exchangeguard.h"
+#include "dialogs/uitext.h"
+#include "link/comportclass.h"
+
+#include <QHBoxLayout>
+#include <QProgressBar>
+#include <QPushButton>
+#include <algorithm>
+
+namespace {
+
+QPointer<ExchangeProgress> active;
+
+QString RepeatCause(int code) {
+    switch (code) {
+    case ResultCode::NoAnswer:
+        return U("нет ответа");
+    case ResultCode::Timeout:
+        return U("неполный ответ");
+    case ResultCode::Checksum:
+        return U("ошибка контрольной суммы");
+    default:
+        return U("ошибка приема");
+    }
+}
+
+} // namespace
+
+ExchangeProgress::ExchangeProgress(TComPortClass& port, std::function<ExchangeInputGuard*()> guard,
+                                   QWidget* parent)
+    : QWidget(parent), port_(port), guard_(std::move(guard)) {
+    auto* h = new QHBoxLayout(this);
+    h->setContentsMargins(0, 0, 0, 0);
+    bar_ = new QProgressBar(this);
+    bar_->setRange(0, 100);
+    bar_->setTextVisible(true);
+    stop_ = new QPushButton(U("Стоп"), this);
+    stop_->setToolTip(U("Прервать обмен (Esc)"));
+    // The click is taken by the input guard while the exchange runs.
+    stop_->setFocusPolicy(Qt::NoFocus);
+    h->addWidget(bar_, 1);
+    h->addWidget(stop_);
+    bar_->hide();
+    stop_->hide();
+}
+
+ExchangeProgress::~ExchangeProgress() {
+    if (observing_)
+        port_.RemoveObserver(this);
+}
+
+ExchangeProgress* ExchangeProgress::Active() {
+    return active.data();
+}
+
+void ExchangeProgress::Begin(const QString& step, int requests) {
+    if (ExchangeInputGuard* guard = guard_ ? guard_() : nullptr;
+        guard && guard != registeredWith_) {
+        guard->AddStopWidget(stop_);
+        registeredWith_ = guard;
+    }
+    port_.ClearStop();
+    if (active != this)
+        outer_ = active;
+    active = this;
+    requests_ = requests;
+    done_ = 0;
+    if (requests_ > 0 && !observing_) {
+        port_.AddObserver(this);
+        observing_ = true;
+    }
+    Share(0, 1, step);
+    if (!running_)
+        collapses_ = isHidden();
+    running_ = true;
+    show();
+    bar_->show();
+    stop_->show();
+}
+
+void ExchangeProgress::Step(const QString& step) {
+    step_ = step;
+    bar_->setFormat(step_ + U(" — %p%"));
+}
+
+void ExchangeProgress::Share(int done, int total, const QString& step) {
+    Step(step);
+    ShowValue(done, total);
+}
+
+void ExchangeProgress::ShowValue(int done, int total) {
+    bar_->setValue(total > 0 ? std::clamp(100 * done / total, 0, 100) : 0);
+}
+
+void ExchangeProgress::ShowRepeat(int code, int attempt, int limit) {
+    if (bar_->isVisible())
+        bar_->setFormat(step_ + U(" — ") + RepeatCause(code) +
+                        U(", повтор %1 из %2").arg(attempt).arg(limit));
+}
+
+void ExchangeProgress::OnResult(int64_t, int, int code, const std::string&) {
+    // A request the stop kept off the line is no progress.
+    if (code == ResultCode::Stopped)
+        return;
+    ++done_;
+    // A busy device's extra polls can outrun the count: the bar waits full.
+    ShowValue(done_, requests_);
+    bar_->setFormat(step_ + U(" — %p%"));
+}
+
+void ExchangeProgress::End() {
+    if (observing_) {
+        port_.RemoveObserver(this);
+        observing_ = false;
+    }
+    bar_->hide();
+    stop_->hide();
+    if (collapses_)
+        hide();
+    running_ = false;
+    port_.ClearStop();
+    if (active == this)
+        active = outer_;
+}

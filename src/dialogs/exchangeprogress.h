@@ -1,0 +1,61 @@
+#pragma once
+// The progress bar and "Стоп" button of a window whose command talks to the device. The bar
+// shows the share of the command's requests with the step under way ("Модуль 3: запись — 40%"),
+// and while the engine repeats, why ("нет ответа, повтор 2 из 5"). A click on "Стоп" stops
+// the exchange at the next request (the input guard takes it).
+
+#include "link/frameobserver.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+class ExchangeInputGuard;
+class QProgressBar;
+class QPushButton;
+class TComPortClass;
+
+class ExchangeProgress : public QWidget, private FrameObserver {
+public:
+    // guard is asked at each start (it may come into being after this widget).
+    ExchangeProgress(TComPortClass& port, std::function<ExchangeInputGuard*()> guard,
+                     QWidget* parent = nullptr);
+    ~ExchangeProgress() override;
+
+    QProgressBar* Bar() const { return bar_; }
+    QPushButton* StopButton() const { return stop_; }
+
+    // A command starts: a stop left from the last one is forgotten, the bar and "Стоп" show.
+    // With requests > 0 the bar counts the engine's transactions against that many; with 0 the
+    // caller gives the share itself (Share).
+    void Begin(const QString& step, int requests = 0);
+    // The step under way changes; the share goes on.
+    void Step(const QString& step);
+    // The share as the caller counts it.
+    void Share(int done, int total, const QString& step);
+    // The engine is about to repeat the request (the port's repeat hook).
+    void ShowRepeat(int code, int attempt, int limit);
+    // The command ended: bar and button hide (the whole widget, when it was hidden before the
+    // start), and a stop is forgotten.
+    void End();
+
+    // The progress of the command under way, if any (the engine's repeats go there).
+    static ExchangeProgress* Active();
+
+private:
+    void OnResult(int64_t at, int device, int code, const std::string& message) override;
+    void ShowValue(int done, int total);
+
+    TComPortClass& port_;
+    std::function<ExchangeInputGuard*()> guard_;
+    QPointer<ExchangeInputGuard> registeredWith_;
+    QProgressBar* bar_ = nullptr;
+    QPushButton* stop_ = nullptr;
+    QString step_;
+    int requests_ = 0;
+    int done_ = 0;
+    bool observing_ = false;
+    bool running_ = false;
+    bool collapses_ = false;           // hidden between commands, as it was at the start
+    QPointer<ExchangeProgress> outer_; // the one that was active before this one began
+};
