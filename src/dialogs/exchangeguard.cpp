@@ -99,6 +99,10 @@ bool ExchangeInputGuard::IsStopWidget(QObject* watched) const {
 bool ExchangeInputGuard::eventFilter(QObject* watched, QEvent* event) {
     if (!port_.InExchange() || !IsInput(event->type()))
         return false;
+    // The system's input comes to a window first, which hands it on to its widgets: it is
+    // judged there, where a click on "Стоп" can be told from any other.
+    if (watched->isWindowType())
+        return false;
     switch (event->type()) {
     case QEvent::KeyPress:
         if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {

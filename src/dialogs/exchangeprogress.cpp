@@ -71,6 +71,7 @@ void ExchangeProgress::Begin(const QString& step, int requests) {
         port_.AddObserver(this);
         observing_ = true;
     }
+    bar_->setMinimumWidth(0);
     Share(0, 1, step);
     if (!running_)
         collapses_ = isHidden();
@@ -82,7 +83,7 @@ void ExchangeProgress::Begin(const QString& step, int requests) {
 
 void ExchangeProgress::Step(const QString& step) {
     step_ = step;
-    bar_->setFormat(step_ + U(" — %p%"));
+    ShowText(step_ + U(" — %p%"));
 }
 
 void ExchangeProgress::Share(int done, int total, const QString& step) {
@@ -94,10 +95,19 @@ void ExchangeProgress::ShowValue(int done, int total) {
     bar_->setValue(total > 0 ? std::clamp(100 * done / total, 0, 100) : 0);
 }
 
+void ExchangeProgress::ShowText(const QString& format) {
+    bar_->setFormat(format);
+    // The bar widens to its text rather than cut or wrap it (a narrow window grows meanwhile).
+    QString widest = format;
+    widest.replace(U("%p"), U("100"));
+    bar_->setMinimumWidth(
+        std::max(bar_->minimumWidth(), bar_->fontMetrics().horizontalAdvance(widest) + 24));
+}
+
 void ExchangeProgress::ShowRepeat(int code, int attempt, int limit) {
     if (bar_->isVisible())
-        bar_->setFormat(step_ + U(" — ") + RepeatCause(code) +
-                        U(", повтор %1 из %2").arg(attempt).arg(limit));
+        ShowText(step_ + U(" — ") + RepeatCause(code) +
+                 U(", повтор %1 из %2").arg(attempt).arg(limit));
 }
 
 void ExchangeProgress::OnResult(int64_t, int, int code, const std::string&) {
@@ -107,7 +117,7 @@ void ExchangeProgress::OnResult(int64_t, int, int code, const std::string&) {
     ++done_;
     // A busy device's extra polls can outrun the count: the bar waits full.
     ShowValue(done_, requests_);
-    bar_->setFormat(step_ + U(" — %p%"));
+    ShowText(step_ + U(" — %p%"));
 }
 
 void ExchangeProgress::End() {

@@ -45,6 +45,7 @@ public:
 private:
     void OnResult(int64_t at, int device, int code, const std::string& message) override;
     void ShowValue(int done, int total);
+    void ShowText(const QString& format);
 
     TComPortClass& port_;
     std::function<ExchangeInputGuard*()> guard_;

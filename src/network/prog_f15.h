@@ -37,7 +37,7 @@ public:
     void SbrosClick();
     void InformButClick();
     void OKClick();
-    void SaveClick(); // writes the image with progress steps of 25
+    void SaveClick(); // writes the image, with the bar and "Стоп"
 
     QLabel* LabFB = nullptr;
     QLabel* LabN_MBM = nullptr;

@@ -30,7 +30,7 @@ public:
     void LocNet15_1Click(int block); // block 0 or 1
     void LocNet15_2MouseDown(int block, Qt::MouseButton button);
     void DeleteBl15Click();
-    void Save15Click(); // writes the image with progress steps of 10
+    void Save15Click(); // writes the image, with the bar and "Стоп"
     void OKClick();
     // The caption of block 0 or 1's button: "Ф15" for a block that exists.
     void ShowBlockButton(int block, int kodF);

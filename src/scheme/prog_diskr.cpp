@@ -158,7 +158,8 @@ void TFormPrgD::CreateHeader(QWidget* header) {
     connect(Button1, &QPushButton::clicked, this, &TFormPrgD::Button1Click);
     Progress = new ExchangeProgress(
         main_.ComPort(), [this] { return main_.InputGuard(); }, header);
-    Progress->setGeometry(384, 50 - kToolBarHeight, 330, 20);
+    // Wide enough for a repeat's text ("… — нет ответа, повтор 2 из 5").
+    Progress->setGeometry(384, 50 - kToolBarHeight, kWindowWidth - 384 - 8, 20);
     ProgressBar1 = Progress->Bar();
 }
 

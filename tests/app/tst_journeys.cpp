@@ -421,9 +421,11 @@ private slots:
         h.Op().Clear();
         struct StopOnWrite : FrameObserver {
             QWidget* stop = nullptr;
+            // A click as the system delivers it: to the window first, which hands it on.
             void OnRequest(int64_t, const uint8_t*, int, int, int function) override {
                 if (function == 69)
-                    PostClick(stop);
+                    QTest::mouseClick(stop->window()->windowHandle(), Qt::LeftButton, {},
+                                      stop->mapTo(stop->window(), stop->rect().center()));
             }
         } stopper;
         int afterWrite = -1;

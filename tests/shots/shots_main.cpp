@@ -3,10 +3,13 @@
 
 #include "app/obrconfig.h"
 #include "app/obrpar_mb.h"
+#include "emu/faults.h"
 #include "guisupport/guiharness.h"
 #include "link/obrnastr.h"
 #include "link/obrport.h"
 #include "monitor/obrmonitor.h"
+#include "network/prog_lnet.h"
+#include "scheme/prog_diskr.h"
 
 #include <QApplication>
 #include <QDir>
@@ -65,5 +68,42 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     monitor.grab().save(QDir(dir).filePath("monitor-after-write.png"));
     h.Main().grab().save(QDir(dir).filePath("main-after-write.png"));
+
+    // The scheme editor and the network window in the middle of their writes.
+    auto grabDuring = [&](QWidget& w, QProgressBar* bar, const QString& name, const QString& text) {
+        h.Clock().OnSleep([&w, bar, name, dir, text](int64_t) {
+            if (bar->isVisible() && bar->value() > 0 && bar->format().contains(text))
+                w.grab().save(QDir(dir).filePath(name));
+        });
+    };
+    h.OnModal([&](QDialog& d) {
+        auto& editor = static_cast<TFormPrgD&>(d);
+        editor.show();
+        QApplication::processEvents();
+        h.Main().ProgLum().PutZader(8, 9);
+        h.Main().ProgLum().FlagScheme = 1;
+        grabDuring(editor, editor.ProgressBar1, "scheme-during-write.png", "повтор");
+        // The block goes unanswered once: the bar tells the repeat.
+        emu::Fault once;
+        once.kind = emu::FaultKind::Silent;
+        once.from = once.to = h.Device().RequestCount() + 5;
+        h.Device().AddFault(once);
+        editor.OutPortClick();
+        h.Clock().OnSleep(nullptr);
+        editor.close();
+    });
+    h.Main().ButProgDiskrClick(2);
+    h.OnModal([&](QDialog& d) {
+        auto& network = static_cast<TFormLNet&>(d);
+        network.show();
+        QApplication::processEvents();
+        h.Main().ProgF15().PutAdrBegDat(0, 7); // an edit the device does not hold yet
+        h.Main().ProgF15().FlagNoChange = false;
+        grabDuring(network, network.ProgressBar1, "network-during-write.png", "запись");
+        network.Save15Click();
+        h.Clock().OnSleep(nullptr);
+        network.close();
+    });
+    h.Main().LocNet15Click();
     return 0;
 }
