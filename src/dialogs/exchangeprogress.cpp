@@ -120,6 +120,11 @@ void ExchangeProgress::OnResult(int64_t, int, int code, const std::string&) {
     ShowText(step_ + U(" — %p%"));
 }
 
+void ExchangeProgress::Hold(bool held) {
+    bar_->setVisible(running_ && !held);
+    stop_->setVisible(running_ && !held);
+}
+
 void ExchangeProgress::End() {
     if (observing_) {
         port_.RemoveObserver(this);

@@ -39,6 +39,10 @@ public:
     // start), and a stop is forgotten.
     void End();
 
+    // While a message box waits for the operator, the bar and "Стоп" are not shown: a frozen
+    // bar behind the box would say the exchange still runs. They come back with the command.
+    void Hold(bool held);
+
     // The progress of the command under way, if any (the engine's repeats go there).
     static ExchangeProgress* Active();
 

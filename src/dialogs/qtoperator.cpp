@@ -1,10 +1,12 @@
 #include "dialogs/qtoperator.h"
 
+#include "dialogs/exchangeprogress.h"
 #include "dialogs/lumdialog.h"
 
 #include <QApplication>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 const char* const kApplicationTitle = "Программатор ЛУМ - 08";
@@ -77,7 +79,12 @@ MsgButton QtOperator::Ask(const OperatorMessage& message) {
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
         grid->addItem(new QSpacerItem(TitleBarWidth(box.windowTitle()), 0), grid->rowCount(), 0, 1,
                       grid->columnCount());
+    const QPointer<ExchangeProgress> progress = ExchangeProgress::Active();
+    if (progress)
+        progress->Hold(true);
     const int pressed = box.exec();
+    if (progress)
+        progress->Hold(false);
     for (MsgButton b : message.buttons)
         if (ToQt(b) == pressed)
             return b;
