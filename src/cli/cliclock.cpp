@@ -3,10 +3,10 @@
 #include "cli/clicommands.h"
 #include "cli/clisession.h"
 #include "link/devicecommands.h"
+#include "link/framedecoder.h"
 
 #include <QDateTime>
 
-#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -17,12 +17,6 @@ constexpr int kBroadcastDrainMs = 100;
 
 // Set and read back within this many seconds counts as taken.
 constexpr int kClockToleranceS = 3;
-
-std::string Two(int v) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02d", v);
-    return text;
-}
 
 std::string Weekday(int d) {
     static const char* const names[] = {"пн", "вт", "ср", "чт", "пт", "сб", "вс"};
@@ -72,8 +66,8 @@ int RunClock(const CliArgs& args, CliConsole& console) {
         console.Message("Прибор " + std::to_string(args.device) + " не принял время");
         return CliExit::Differs;
     }
-    const std::string time = Two(c[2]) + ":" + Two(c[1]) + ":" + Two(c[0]);
-    const std::string date = Two(c[3]) + "." + Two(c[4]) + "." + Two(c[5]);
+    const std::string time = ClockTimeText(c[2], c[1], c[0]);
+    const std::string date = ClockDateText(c[3], c[4], c[5]);
     QJsonObject json{{"command", "clock"},
                      {"device", args.device},
                      {"time", QString::fromStdString(time)},

@@ -21,8 +21,7 @@ std::string Two(int value) {
 
 // Seconds, minutes, hour, day, month, year as the clock window shows them.
 std::string ClockText(int s, int m, int h, int day, int month, int year) {
-    return Two(h) + ":" + Two(m) + ":" + Two(s) + " " + Two(day) + "." + Two(month) + "." +
-           Two(year);
+    return ClockTimeText(h, m, s) + " " + ClockDateText(day, month, year);
 }
 
 // "3 (модуль 3)": what a block number stands for.
@@ -256,4 +255,12 @@ DecodedFrame DecodeFrame(const std::vector<uint8_t>& frame, FrameDirection direc
     }
     out.address = frame[0];
     return out;
+}
+
+std::string ClockTimeText(int hour, int minutes, int seconds) {
+    return Two(hour) + ":" + Two(minutes) + ":" + Two(seconds);
+}
+
+std::string ClockDateText(int day, int month, int year) {
+    return Two(day) + "." + Two(month) + "." + Two(year);
 }

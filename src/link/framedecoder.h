@@ -36,3 +36,7 @@ std::string FunctionName(int function);
 
 // "1 байт", "2 байта", "82 байта", "19 байт".
 std::string ByteCount(int n);
+
+// A device clock's "hh:mm:ss" and "dd.mm.yy", as the clock window shows them.
+std::string ClockTimeText(int hour, int minutes, int seconds);
+std::string ClockDateText(int day, int month, int year);
