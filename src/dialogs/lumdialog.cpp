@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QScreen>
@@ -66,7 +67,22 @@ void TLumDialog::PrepareShowing() {
         adjustSize();
     // A narrow window would have its caption cut short in the title bar.
     const int titleWidth = TitleBarWidth(windowTitle());
-    if (width() < titleWidth && maximumWidth() >= titleWidth) {
+    if (layout() && layout()->sizeConstraint() == QLayout::SetFixedSize &&
+        (width() < titleWidth || titleSpacer_)) {
+        // A window sized by its layout widens through the layout (its caption may change).
+        if (!titleSpacer_) {
+            titleSpacer_ = new QSpacerItem(0, 0, QSizePolicy::Fixed, QSizePolicy::Fixed);
+            if (auto* grid = qobject_cast<QGridLayout*>(layout()))
+                grid->addItem(titleSpacer_, grid->rowCount(), 0, 1, grid->columnCount());
+            else
+                layout()->addItem(titleSpacer_);
+        }
+        const QMargins margins = layout()->contentsMargins();
+        titleSpacer_->changeSize(titleWidth - margins.left() - margins.right(), 0,
+                                 QSizePolicy::Fixed, QSizePolicy::Fixed);
+        layout()->invalidate();
+        layout()->activate();
+    } else if (width() < titleWidth && maximumWidth() >= titleWidth) {
         setMinimumWidth(titleWidth);
         resize(titleWidth, height());
     }

@@ -5,6 +5,8 @@
 
 #include <QDialog>
 
+class QSpacerItem;
+
 // Modal results, in the classic numbering several windows and their callers rely on.
 namespace mr {
 constexpr int None = 0;
@@ -50,4 +52,5 @@ private:
     int closeBoxResult_ = mr::Cancel;
     bool centredOnScreen_ = false;
     bool closing_ = false;
+    QSpacerItem* titleSpacer_ = nullptr; // widens a window its layout sizes, for its caption
 };

@@ -2,6 +2,7 @@
 // and the write of the network image (fake line on a virtual clock, and the emulator over a
 // pseudo-terminal).
 
+#include "dialogs/lumdialog.h"
 #include "helper_network.h"
 #include "link/frameobserver.h"
 #include "network/prog_lnet.h"
@@ -62,6 +63,7 @@ private slots:
         });
         Open(h, true, [&](TFormLNet& d) {
             QCOMPARE(d.windowTitle(), U("Локальная сеть RS-485 ModBus ф15"));
+            QVERIFY(d.width() >= TitleBarWidth(d.windowTitle())); // the caption whole
             QVERIFY(!d.GroupObm->isVisible() && d.Group15->isVisible());
             QVERIFY(d.LocNet15_1->text().isEmpty() && d.LocNet15_2->text().isEmpty());
             ++seen;
