@@ -5,14 +5,13 @@
 #include "emutestmodbus.h"
 #include "emutestport.h"
 #include "support/emuprocess.h"
+#include "support/runcommand.h"
 
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 namespace {
 
@@ -206,23 +205,8 @@ TEST(EmuProcess, InterruptAndQuitEndItCleanly) {
     EXPECT_EQ(b.ExitStatus(), 0);
 }
 
-struct Invocation {
-    std::string output;
-    int status;
-};
-
 Invocation RunEmulator(const std::string& args) {
-    const std::string command = EmuProcess::BinaryPath() + " " + args + " 2>&1 </dev/null";
-    Invocation run{"", -1};
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buf[4096];
-    for (size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
-        run.output.append(buf, n);
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return RunCommand(EmuProcess::BinaryPath() + " " + args);
 }
 
 TEST(EmuProcess, BadOptionsAreRefusedWithStatusTwo) {
