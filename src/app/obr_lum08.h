@@ -164,6 +164,8 @@ private:
     // the command is not run (false).
     bool KeepFileEdits();
     void ShowFileCaption();
+    // Loads a configuration file into the model (file mode); refused files change nothing.
+    void OpenConfigFile(const QString& name);
     // Progress and result of a command that talks to the device.
     QWidget* CreateProgressRow();
     void BeginExchange(const QString& step);

@@ -100,6 +100,11 @@ void TForm1::OpenFileClick() {
             return;
         }
     }
+    OpenConfigFile(name);
+}
+
+void TForm1::OpenConfigFile(const QString& name) {
+    TServClass& serv = *ServClass;
     const auto bytes = ReadWholeFile(name);
     std::string text = "Файл не удается открыть";
     if (bytes && CheckConfigFile(*bytes) != ConfigFileCheck::Ok)

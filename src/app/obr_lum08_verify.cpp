@@ -48,10 +48,10 @@ void TForm1::HistoryClick() {
     const QString chosen = window.ChosenFile();
     if (chosen.isEmpty())
         return;
-    // Opened like any configuration file: file mode, and F10 writes it back.
-    curFile_ = chosen;
-    ServClass->FlagOpenCur = 1;
-    OpenFileClick();
+    // Opened like any configuration file: file mode, and F10 writes it back. Unsaved file
+    // edits are asked for first, as before any other opening.
+    if (KeepFileEdits())
+        OpenConfigFile(chosen);
 }
 
 bool TForm1::VerifyWrites() const {

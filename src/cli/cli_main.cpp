@@ -15,10 +15,6 @@
 #define LUM_ISATTY(fd) (::isatty(fd) != 0)
 #endif
 
-#ifndef LUM_VERSION
-#define LUM_VERSION "?"
-#endif
-
 namespace {
 
 int Run(const CliArgs& args, CliConsole& console) {

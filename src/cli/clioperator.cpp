@@ -28,7 +28,6 @@ std::string ConsoleOperator::OneLine(const std::string& text) {
 }
 
 MsgButton ConsoleOperator::Ask(const OperatorMessage& message) {
-    ++shown_;
     const MsgButton answer = SafeAnswer(message);
     err_ << "lum08-cli: " << OneLine(message.text);
     if (message.buttons.size() > 1)

@@ -10,7 +10,6 @@ class ConsoleOperator : public Operator {
 public:
     explicit ConsoleOperator(std::ostream& err) : err_(err) {}
     MsgButton Ask(const OperatorMessage& message) override;
-    int Shown() const { return shown_; }
 
     // The safe answer to a message: No, else Cancel, else the only button there is.
     static MsgButton SafeAnswer(const OperatorMessage& message);
@@ -19,5 +18,4 @@ public:
 
 private:
     std::ostream& err_;
-    int shown_ = 0;
 };

@@ -57,9 +57,13 @@ bool CliLink::Open(int speed) {
     port_.Speed = std::to_string(speed);
     if (port_.ApplyPortSettings() == 0)
         return true;
-    std::string text = port_.MessageFor(Device(), ResultCode::PortCannotOpen).text + args_.port;
-    if (!line_.errorText().empty())
-        text += " (" + line_.errorText() + ")";
+    // The engine's message names the port and the reason when it knows it.
+    std::string text = port_.MessageFor(Device(), ResultCode::PortCannotOpen).text;
+    if (port_.OpenFailureText().empty()) {
+        text += args_.port;
+        if (!line_.errorText().empty())
+            text += " (" + line_.errorText() + ")";
+    }
     console_.Message(text);
     return false;
 }

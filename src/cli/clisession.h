@@ -34,7 +34,6 @@ class CliConsole {
 public:
     CliConsole(std::ostream& out, std::ostream& err, bool progress, bool json)
         : out(out), err(err), progress_(progress), json_(json) {}
-    bool Json() const { return json_; }
     // A message for the operator on the error stream.
     void Message(const std::string& text);
     // A progress line, shown only on a terminal; EndProgress clears it.

@@ -4,6 +4,7 @@
 #include "cli/clisession.h"
 #include "link/deviceimageread.h"
 #include "link/filestore.h"
+#include "model/configfile.h"
 #include "model/devicecompare.h"
 
 #include <QJsonArray>
@@ -15,9 +16,12 @@ std::optional<DeviceImage> LoadImage(const std::string& name, CliConsole& consol
         return std::nullopt;
     }
     auto image = DeviceImage::FromFile(*bytes);
-    if (!image)
-        console.Message("Файл " + name + " не является файлом конфигурации ЛУМ-08 (" +
-                        std::to_string(bytes->size()) + " байт вместо 712)");
+    if (!image) {
+        std::string why = "Файл " + name + " не является файлом конфигурации ЛУМ-08";
+        if (bytes->size() < size_t(ConfigFile::Size))
+            why += " (" + std::to_string(bytes->size()) + " байт вместо 712)";
+        console.Message(why);
+    }
     return image;
 }
 

@@ -5,6 +5,7 @@
 #include "dialogs/lummain.h"
 #include "dialogs/uitext.h"
 #include "link/comportclass.h"
+#include "link/framedecoder.h"
 #include "model/keyfilters.h"
 #include "model/operator.h"
 #include "model/proglumclass.h"
@@ -43,10 +44,6 @@ constexpr std::array<FieldDef, ClockBytes> kFields = {{{"Секунды", 0, 59,
 constexpr int kTimeFields = 3; // seconds, minutes, hour stand under "Время"
 
 enum ClockIndex { Seconds, Minutes, Hour, Day, Month, Year, Weekday };
-
-QString TwoDigits(int value) {
-    return QString("%1").arg(value, 2, 10, QChar('0'));
-}
 
 QString WeekdayAbbreviation(int weekday) {
     static const char* const names[7] = {"пн", "вт", "ср", "чт", "пт", "сб", "вс"};
@@ -291,10 +288,9 @@ void TFormTimeDate::InClick() {
 }
 
 void TFormTimeDate::ShowReading(const DeviceClock& clock) {
-    StTime->setText(TwoDigits(clock[Hour]) + ":" + TwoDigits(clock[Minutes]) + ":" +
-                    TwoDigits(clock[Seconds]));
-    StDate->setText(TwoDigits(clock[Day]) + "." + TwoDigits(clock[Month]) + "." +
-                    TwoDigits(clock[Year]));
+    StTime->setText(
+        QString::fromStdString(ClockTimeText(clock[Hour], clock[Minutes], clock[Seconds])));
+    StDate->setText(QString::fromStdString(ClockDateText(clock[Day], clock[Month], clock[Year])));
     StDayWeek->setText(WeekdayAbbreviation(clock[Weekday]));
 }
 

@@ -43,7 +43,6 @@ public:
     // Records pushed out by newer ones since the last Clear.
     int64_t Dropped() const { return dropped_; }
     void Clear();
-    size_t Capacity() const { return capacity_; }
 
     // Time of day of a record in milliseconds since midnight, taken from the wall clock given
     // here at the first record (the engine's own clock is monotonic and has no time of day).

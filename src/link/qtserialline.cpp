@@ -48,7 +48,7 @@ SerialPath QtSerialLine::DefaultPath() {
 }
 
 std::string SerialPathName(SerialPath path) {
-    return path == SerialPath::Direct ? "прямой доступ к порту" : "QSerialPort";
+    return path == SerialPath::Direct ? "прямой доступ к порту" : "переносимый драйвер порта";
 }
 
 std::string SerialPathInUse() {

@@ -21,7 +21,8 @@ DeviceImage DeviceImage::FromModel(TServClass& serv, TProgLumClass& lum, const T
 }
 
 std::optional<DeviceImage> DeviceImage::FromFile(std::span<const uint8_t> bytes) {
-    if (bytes.size() < static_cast<std::size_t>(ConfigFile::Size))
+    // What the main window refuses to open is no device image either.
+    if (CheckConfigFile(bytes) != ConfigFileCheck::Ok)
         return std::nullopt;
     DeviceImage image;
     std::copy(bytes.begin(), bytes.begin() + ConfigFile::Size, image.bytes_.begin());
@@ -72,10 +73,6 @@ void DeviceImage::PutNetwork(std::span<const uint8_t> bytes) {
     auto first = bytes_.begin() + ConfigFile::OffImage;
     std::fill(first, first + ImageSize, uint8_t(0));
     std::copy_n(bytes.begin(), std::min<std::size_t>(bytes.size(), ImageSize), first);
-}
-
-void DeviceImage::PutLabels(std::span<const uint8_t, LabelsSize> bytes) {
-    std::copy(bytes.begin(), bytes.end(), bytes_.begin() + ConfigFile::OffLabels);
 }
 
 int DeviceImage::KolMod() const {

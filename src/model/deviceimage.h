@@ -29,7 +29,8 @@ public:
 
     // The model's content (through the file's save code). Labels included.
     static DeviceImage FromModel(TServClass& serv, TProgLumClass& lum, const TProgF15Class& f15);
-    // A configuration file's bytes; nothing for fewer than 712 bytes.
+    // A configuration file's bytes; nothing for what is no configuration file (too short, or
+    // bytes that are plainly something else).
     static std::optional<DeviceImage> FromFile(std::span<const uint8_t> bytes);
     // The 712 bytes of a configuration file. An image without labels gives blank labels.
     std::vector<uint8_t> ToFile() const;
@@ -49,7 +50,6 @@ public:
     void PutConfig(std::span<const uint8_t> bytes);            // up to 17 bytes
     void PutGroup(int module, std::span<const uint8_t> bytes); // up to 18 bytes
     void PutNetwork(std::span<const uint8_t> bytes);           // up to 82, the rest zero
-    void PutLabels(std::span<const uint8_t, LabelsSize> bytes);
     void PutNumUstrZ(uint8_t n) { bytes_[ConfigFile::OffNumUstrZ] = n; }
 
     // Fitted modules (configuration byte 0, at most six) and the 16-digit modification code.

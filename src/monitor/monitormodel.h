@@ -22,7 +22,6 @@ public:
     void Sync(bool append);
     // Shows only this device (1..31), or every one (0), over the records taken in so far.
     void SetDeviceFilter(int device);
-    int DeviceFilter() const { return filter_; }
     // Forgets every row (after the recorder was cleared).
     void Restart();
 

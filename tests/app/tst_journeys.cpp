@@ -86,14 +86,11 @@ private:
         QTest::keyClicks(edit, QFileInfo(name).fileName());
         if (QCompleter* completer = edit->completer(); completer && completer->popup())
             completer->popup()->hide();
-        QPushButton* accept = buttons->button(dialog.acceptMode() == QFileDialog::AcceptSave
-                                                  ? QDialogButtonBox::Save
-                                                  : QDialogButtonBox::Open);
-        (void)accept;
-        // The typed name, made sure of: the folder is read in the background and the list's
-        // selection may still be catching up with the typing.
+        // The typed name, made sure of: offscreen, the folder is read in the background and
+        // the list's selection may still be catching up with the typing. The dialog's own
+        // accept (what its button calls) then checks the name.
         dialog.selectFile(QFileInfo(name).fileName());
-        QMetaObject::invokeMethod(&dialog, "accept"); // the button: the toolkit checks the name
+        QMetaObject::invokeMethod(&dialog, "accept");
         if (QWidget* box = QApplication::activeModalWidget(); qobject_cast<QMessageBox*>(box)) {
             unexpected << box->windowTitle();
             box->close();

@@ -183,6 +183,20 @@ private slots:
         h.Main().HistoryClick();
         QCOMPARE(h.Main().Serv().FlagFile, 1);
         QCOMPARE(h.Main().CurFile(), list.front().path);
+
+        // With unsaved edits of the open file, another back-up is opened only after the
+        // question; Cancel keeps the file and its edits.
+        const int zader = h.Main().ProgLum().GetZader(0);
+        h.Main().ProgLum().PutZader(0, zader + 1);
+        h.Main().Serv().FlagChange = 1;
+        h.OnModal([](QDialog& d) { Click(static_cast<THistory&>(d).Open); });
+        h.Op().Answer(MsgButton::Cancel);
+        h.Main().HistoryClick();
+        QCOMPARE(h.Op().LastText(), std::string("Данные были изменены. Сохранить в файле?"));
+        QCOMPARE(h.Main().ProgLum().GetZader(0), zader + 1);
+        h.Main().ProgLum().PutZader(0, zader);
+        h.Main().Serv().FlagChange = 0;
+
         h.Main().OutPortClick();
         QCOMPARE(Memory(h), memory);
     }

@@ -286,7 +286,7 @@ TEST(SerialPath, ChosenByTheEnvironmentAndNamedInRussian) {
     const char* chosen = std::getenv("LUM_SERIAL_PATH");
     const bool portable = chosen && std::string(chosen) == "qserialport";
     EXPECT_EQ(QtSerialLine().Path(), portable ? SerialPath::Portable : SerialPath::Direct);
-    EXPECT_EQ(SerialPathInUse(), portable ? "QSerialPort" : "прямой доступ к порту");
+    EXPECT_EQ(SerialPathInUse(), portable ? "переносимый драйвер порта" : "прямой доступ к порту");
     EXPECT_EQ(QtSerialLine(SerialPath::Portable).Path(), SerialPath::Portable);
     EXPECT_EQ(QtSerialLine(SerialPath::Direct).Path(), SerialPath::Direct);
     RecordProperty("path", SerialPathInUse());

@@ -109,6 +109,7 @@ TEST(DeviceImage, FileBytesRoundTripAndSections) {
     ASSERT_EQ(file.size(), 712u);
     EXPECT_EQ(DeviceImage::FromFile(file)->Bytes(), Base().Bytes());
     EXPECT_FALSE(DeviceImage::FromFile(std::vector<uint8_t>(711)).has_value());
+    EXPECT_FALSE(DeviceImage::FromFile(std::vector<uint8_t>(712, 0xFF)).has_value()); // no config
     EXPECT_EQ(Base().KolMod(), 2);
     EXPECT_EQ(Base().ModifCode(), "1002000000000000");
     EXPECT_EQ(Base().Group(0)[0], 0xA6); // the file layout: inputs 0.. from offset 18
