@@ -122,13 +122,9 @@ void TForm1::OutPortClick() {
 }
 
 void TForm1::ReportWriteFailure(int code, const WriteReport& report) {
-    if (report.modulesTotal == 0) { // refused before anything was sent
-        ComPort1->ReportError(ServClass->NumUstr, code);
-        return;
-    }
-    OperatorMessage message = ComPort1->MessageFor(ServClass->NumUstr, code);
-    message.text += "\n" + PartialWriteText(report);
-    op_->Ask(message);
+    // Refused before anything was sent: nothing to say of the device.
+    ComPort1->ReportError(ServClass->NumUstr, code,
+                          report.modulesTotal == 0 ? std::string() : PartialWriteText(report));
 }
 
 void TForm1::ButProgDiskrClick(int row) {

@@ -12,8 +12,7 @@
 
 QWidget* TForm1::CreateProgressRow() {
     inputGuard_ = new ExchangeInputGuard(*ComPort1, this);
-    progress_ = new ExchangeProgress(
-        *ComPort1, [this] { return inputGuard_; }, this);
+    progress_ = new ExchangeProgress(*this, this);
     ProgressBar1 = progress_->Bar();
     ButStop = progress_->StopButton();
     ComPort1->SetIdleHook([guard = inputGuard_] { guard->Idle(); });

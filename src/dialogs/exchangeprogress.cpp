@@ -1,6 +1,7 @@
 #include "dialogs/exchangeprogress.h"
 
 #include "dialogs/exchangeguard.h"
+#include "dialogs/lummain.h"
 #include "dialogs/uitext.h"
 #include "link/comportclass.h"
 
@@ -28,9 +29,8 @@ QString RepeatCause(int code) {
 
 } // namespace
 
-ExchangeProgress::ExchangeProgress(TComPortClass& port, std::function<ExchangeInputGuard*()> guard,
-                                   QWidget* parent)
-    : QWidget(parent), port_(port), guard_(std::move(guard)) {
+ExchangeProgress::ExchangeProgress(LumMain& main, QWidget* parent)
+    : QWidget(parent), port_(main.ComPort()) {
     auto* h = new QHBoxLayout(this);
     h->setContentsMargins(0, 0, 0, 0);
     bar_ = new QProgressBar(this);
@@ -44,6 +44,8 @@ ExchangeProgress::ExchangeProgress(TComPortClass& port, std::function<ExchangeIn
     h->addWidget(stop_);
     bar_->hide();
     stop_->hide();
+    if (ExchangeInputGuard* guard = main.InputGuard())
+        guard->AddStopWidget(stop_);
 }
 
 ExchangeProgress::~ExchangeProgress() {
@@ -56,11 +58,6 @@ ExchangeProgress* ExchangeProgress::Active() {
 }
 
 void ExchangeProgress::Begin(const QString& step, int requests) {
-    if (ExchangeInputGuard* guard = guard_ ? guard_() : nullptr;
-        guard && guard != registeredWith_) {
-        guard->AddStopWidget(stop_);
-        registeredWith_ = guard;
-    }
     port_.ClearStop();
     if (active != this)
         outer_ = active;

@@ -8,18 +8,16 @@
 
 #include <QPointer>
 #include <QWidget>
-#include <functional>
 
-class ExchangeInputGuard;
+class LumMain;
 class QProgressBar;
 class QPushButton;
 class TComPortClass;
 
 class ExchangeProgress : public QWidget, private FrameObserver {
 public:
-    // guard is asked at each start (it may come into being after this widget).
-    ExchangeProgress(TComPortClass& port, std::function<ExchangeInputGuard*()> guard,
-                     QWidget* parent = nullptr);
+    // The main window's engine; its input guard, when it has one, takes the "Стоп" clicks.
+    explicit ExchangeProgress(LumMain& main, QWidget* parent = nullptr);
     ~ExchangeProgress() override;
 
     QProgressBar* Bar() const { return bar_; }
@@ -52,8 +50,6 @@ private:
     void ShowText(const QString& format);
 
     TComPortClass& port_;
-    std::function<ExchangeInputGuard*()> guard_;
-    QPointer<ExchangeInputGuard> registeredWith_;
     QProgressBar* bar_ = nullptr;
     QPushButton* stop_ = nullptr;
     QString step_;

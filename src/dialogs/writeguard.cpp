@@ -1,6 +1,7 @@
 #include "dialogs/writeguard.h"
 
 #include "dialogs/difflist.h"
+#include "dialogs/exchangeprogress.h"
 #include "dialogs/lummain.h"
 #include "dialogs/uitext.h"
 #include "link/comportclass.h"
@@ -54,9 +55,7 @@ bool WriteGuard::Start() {
     }
     // The operator stopped the exchange: the command ends here, with nothing written.
     if (r.step == BackupStep::ReadFailed && r.code == ResultCode::Stopped) {
-        OperatorMessage stopped = main_.ComPort().MessageFor(serv.NumUstr, r.code);
-        stopped.text += "\nВ прибор ничего не записано.";
-        main_.Op().Ask(stopped);
+        main_.ComPort().ReportError(serv.NumUstr, r.code, "В прибор ничего не записано.");
         return false;
     }
     const std::string why =
@@ -122,10 +121,28 @@ void WriteGuard::MarkWritten(const DeviceImage* device, bool written) {
         main_.ProgF15().FlagNoChange = written;
 }
 
-void ReportBlockWriteFailure(LumMain& main, int code, bool sent, const std::string& notWritten,
-                             const std::string& unconfirmed) {
-    const int device = main.Serv().NumUstr;
-    OperatorMessage message = main.ComPort().MessageFor(device, code);
-    message.text += "\n" + (sent ? unconfirmed : notWritten);
-    main.Op().Ask(message);
+int GuardedBlockWrite(LumMain& main, ExchangeProgress& progress, const BlockWrite& block) {
+    WriteGuard guard(main, block.scope);
+    // The back-up, the send and its first poll, the read-back.
+    progress.Begin(U("Резервная копия"), guard.Requests() + 2);
+    if (!guard.Start()) {
+        progress.End();
+        return guard.AlreadyThere() ? ResultCode::Ok : -1;
+    }
+    const QString name = QString::fromStdString(block.name);
+    progress.Step(name + U(": запись"));
+    bool sent = false;
+    const int code = block.write([&] {
+        sent = true;
+        progress.Step(name + U(": подтверждение"));
+    });
+    if (code == ResultCode::Ok) {
+        progress.Step(U("Проверка записи"));
+        guard.Finish();
+    }
+    progress.End();
+    if (code != ResultCode::Ok)
+        main.ComPort().ReportError(main.Serv().NumUstr, code,
+                                   sent ? block.unconfirmed : block.notWritten);
+    return code;
 }

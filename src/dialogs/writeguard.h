@@ -6,8 +6,10 @@
 
 #include "model/deviceimage.h"
 
+#include <functional>
 #include <string>
 
+class ExchangeProgress;
 class LumMain;
 
 class WriteGuard {
@@ -40,7 +42,17 @@ private:
     bool alreadyThere_ = false;
 };
 
-// A one-block write that failed: the engine's message, and what the device now holds of the
-// block ("Модуль 3 не записан." before its send; after it, the write is not confirmed).
-void ReportBlockWriteFailure(LumMain& main, int code, bool sent, const std::string& notWritten,
-                             const std::string& unconfirmed);
+// A one-block write (a module's records, the network image) with everything around it.
+struct BlockWrite {
+    WriteScope scope;
+    std::string name;        // the step text: "Модуль 2", "Сетевые блоки"
+    std::string notWritten;  // told when the block never went out
+    std::string unconfirmed; // told when it went out and the device did not confirm it
+    // Sends the block, calling its argument after the send; returns the engine's code.
+    std::function<int(const std::function<void()>& onSend)> write;
+};
+
+// The back-up before (the write does not start without one unless the operator so chose), the
+// progress and "Стоп", the read-back after, and what a failure tells. Returns the write's code;
+// 0 when the device already held the data; -1 when the write did not start.
+int GuardedBlockWrite(LumMain& main, ExchangeProgress& progress, const BlockWrite& block);

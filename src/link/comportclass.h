@@ -67,7 +67,8 @@ public:
     bool IsOpen() const;
     // One complete transaction; reply must hold ReplyBufferSize bytes.
     int Exchange(int device, int function, int count, const uint8_t* data, uint8_t* reply);
-    void ReportError(int device, int code);
+    // Tells the operator the message for code; more, when given, follows on its own line.
+    void ReportError(int device, int code, const std::string& more = {});
     void Pause(int ms);
     static uint16_t Crc16(int count, const uint8_t* bytes);
     // True while a transaction or a pause runs (a timer must not start another one then).

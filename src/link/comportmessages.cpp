@@ -65,11 +65,14 @@ OperatorMessage TComPortClass::MessageFor(int device, int code) const {
     }
 }
 
-void TComPortClass::ReportError(int device, int code) {
+void TComPortClass::ReportError(int device, int code, const std::string& more) {
     if (code == ResultCode::Ok)
         return;
     if (code == ResultCode::PortNotOpen)
         ClosePort();
+    OperatorMessage message = MessageFor(device, code);
+    if (!more.empty())
+        message.text += "\n" + more;
     if (op_)
-        op_->Ask(MessageFor(device, code));
+        op_->Ask(message);
 }

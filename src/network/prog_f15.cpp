@@ -43,8 +43,7 @@ TFormF15::TFormF15(LumMain& main, QWidget* parent) : TLumDialog(parent), main_(m
     layout->addWidget(CreateHeading());
     layout->addWidget(CreateRequestGroup());
     layout->addWidget(CreateSignalGroup());
-    Progress = new ExchangeProgress(
-        main_.ComPort(), [this] { return main_.InputGuard(); }, this);
+    Progress = new ExchangeProgress(main_, this);
     Progress->hide(); // takes no room until a write runs
     ProgressBar1 = Progress->Bar();
     layout->addWidget(Progress);

@@ -30,8 +30,7 @@ TFormLNet::TFormLNet(LumMain& main, QWidget* parent) : TLumDialog(parent), main_
     CreateBlockGroup();
     layout->addWidget(GroupObm);
     layout->addWidget(Group15);
-    Progress = new ExchangeProgress(
-        main_.ComPort(), [this] { return main_.InputGuard(); }, this);
+    Progress = new ExchangeProgress(main_, this);
     Progress->hide(); // takes no room until a write runs
     ProgressBar1 = Progress->Bar();
     layout->addWidget(Progress);

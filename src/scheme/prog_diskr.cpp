@@ -156,8 +156,7 @@ void TFormPrgD::CreateHeader(QWidget* header) {
     Button1 = new QPushButton(U("Печать"), header);
     Button1->setGeometry(392, 32 - kToolBarHeight, 75, 17);
     connect(Button1, &QPushButton::clicked, this, &TFormPrgD::Button1Click);
-    Progress = new ExchangeProgress(
-        main_.ComPort(), [this] { return main_.InputGuard(); }, header);
+    Progress = new ExchangeProgress(main_, header);
     // Wide enough for a repeat's text ("… — нет ответа, повтор 2 из 5").
     Progress->setGeometry(384, 50 - kToolBarHeight, kWindowWidth - 384 - 8, 20);
     ProgressBar1 = Progress->Bar();

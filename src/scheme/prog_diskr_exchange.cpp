@@ -63,35 +63,22 @@ void TFormPrgD::OutPortClick() {
                                        {MsgButton::Yes, MsgButton::No},
                                        MsgButton::No}) != MsgButton::Yes)
         return;
-    WriteGuard guard(main_, WriteScope::Module(Mod() - 1));
-    // The back-up, the send and its first poll, the read-back.
-    Progress->Begin(U("Резервная копия"), guard.Requests() + 2);
-    if (!guard.Start()) {
-        Progress->End();
-        return;
-    }
-    const QString module = U("Модуль %1").arg(Mod());
-    Progress->Step(module + U(": запись"));
-    lum.FlagScheme = 0;
-    bool sent = false;
-    const int code = WriteModule(main_.ComPort(), {serv, lum, main_.ProgF15(), main_.Reserv()},
-                                 Mod(), [this, &sent, &module] {
-                                     sent = true;
-                                     Progress->Step(module + U(": подтверждение"));
-                                 });
-    if (code != 0) {
+    BlockWrite block;
+    block.scope = WriteScope::Module(Mod() - 1);
+    block.name = "Модуль " + std::to_string(Mod());
+    block.notWritten = block.name + " в прибор не записан.";
+    block.unconfirmed = block.name + " передан, но прибор не подтвердил его запись.";
+    block.write = [&](const std::function<void()>& onSend) {
+        lum.FlagScheme = 0;
+        const int code = WriteModule(main_.ComPort(), {serv, lum, main_.ProgF15(), main_.Reserv()},
+                                     Mod(), onSend);
         // The device lacks the edits: closing offers the transfer again.
-        lum.FlagScheme = 1;
-        Progress->End();
-        const std::string name = "Модуль " + std::to_string(Mod());
-        ReportBlockWriteFailure(main_, code, sent, name + " в прибор не записан.",
-                                name + " передан, но прибор не подтвердил его запись.");
-        return;
-    }
-    setWindowTitle(DeviceCaption());
-    Progress->Step(U("Проверка записи"));
-    guard.Finish();
-    Progress->End();
+        if (code != ResultCode::Ok)
+            lum.FlagScheme = 1;
+        return code;
+    };
+    if (GuardedBlockWrite(main_, *Progress, block) == ResultCode::Ok)
+        setWindowTitle(DeviceCaption());
 }
 
 bool TFormPrgD::CanClose(int&) {
