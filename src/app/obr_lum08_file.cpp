@@ -77,15 +77,10 @@ QString TForm1::AskFileName(const FileDialogRequest& request) {
 }
 
 QString TForm1::WithLumExtension(const QString& name, const char* errorCaption) {
-    // The extension of the file name itself, not of a folder on its path.
-    const QString fileName = QFileInfo(name).fileName();
-    const int dot = fileName.lastIndexOf('.');
-    if (dot < 0)
-        return name + ".lum";
-    if (fileName.mid(dot) == ".lum")
-        return name;
-    op_->Tell("Неверно задано имя файла", errorCaption, MsgIcon::Warning);
-    return QString();
+    const std::string named = ::WithLumExtension(name.toStdString());
+    if (named.empty())
+        op_->Tell("Неверно задано имя файла", errorCaption, MsgIcon::Warning);
+    return QString::fromStdString(named);
 }
 
 void TForm1::OpenFileClick() {

@@ -1,5 +1,7 @@
 #include "cli/cliargs.h"
 
+#include "link/comportclass.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -10,10 +12,6 @@
 namespace {
 
 const std::set<std::string> kCommands = {"read", "write", "verify", "diff", "scan", "clock"};
-
-// The speeds the engine can set up.
-constexpr std::array<int, 13> kBaudRates = {110,   300,   600,   1200,  2400,  4800,  9600,
-                                            14400, 19200, 38400, 56000, 57600, 115200};
 
 // Options that belong to some commands only; the others take them as a typing error.
 const std::map<std::string, std::set<std::string>> kOwnOptions = {
@@ -40,8 +38,7 @@ bool Number(const std::string& text, int lo, int hi, int* value) {
 
 bool Speed(const std::string& text, int* value) {
     int v = 0;
-    if (!Number(text, 1, 1000000, &v) ||
-        std::find(kBaudRates.begin(), kBaudRates.end(), v) == kBaudRates.end())
+    if (!Number(text, 1, 1000000, &v) || !TComPortClass::IsSupportedSpeed(v))
         return false;
     *value = v;
     return true;

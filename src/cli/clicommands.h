@@ -14,10 +14,6 @@ int RunDiff(const CliArgs& args, CliConsole& console);
 int RunScan(const CliArgs& args, CliConsole& console);
 int RunClock(const CliArgs& args, CliConsole& console);
 
-// A configuration file name as the program's save takes it: without an extension ".lum" is
-// added; another extension than ".lum" gives an empty name.
-std::string LumFileName(const std::string& name);
-
 #include "model/deviceimage.h"
 
 #include <QJsonObject>

@@ -20,16 +20,8 @@ QString Q(const std::string& s) {
 
 } // namespace
 
-std::string LumFileName(const std::string& name) {
-    const size_t slash = name.find_last_of("/\\");
-    const size_t dot = name.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return name + ".lum";
-    return name.substr(dot) == ".lum" ? name : std::string();
-}
-
 int RunRead(const CliArgs& args, CliConsole& console) {
-    const std::string out = LumFileName(args.out);
+    const std::string out = WithLumExtension(args.out);
     if (out.empty()) {
         console.Message("Неверно задано имя файла: " + args.out + " (нужно расширение .lum)");
         return CliExit::Usage;

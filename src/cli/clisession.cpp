@@ -84,7 +84,7 @@ bool GrantWriteAccess(const CliArgs& args, CliConsole& console, TProgLumClass& l
     // The same check as at the program's start, with the password file of this folder.
     const std::string expected =
         ExpectedPassword(ReadWholeFile(QString::fromLatin1(Password::FileName)));
-    if (*args.password != expected) {
+    if (CheckPassword(*args.password, expected).level != 1) {
         console.Message("Введенный пароль неверен");
         return false;
     }

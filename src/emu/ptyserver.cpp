@@ -274,17 +274,8 @@ bool PtyServer::AtLineSpeed() const {
     if (lineSpeed_ <= 0)
         return true;
     // The client sets the speed on its side of the terminal; the settings are the terminal's.
-    static const std::pair<speed_t, int> kRates[] = {
-        {B1200, 1200},   {B2400, 2400},   {B4800, 4800},     {B9600, 9600},    {B19200, 19200},
-        {B38400, 38400}, {B57600, 57600}, {B115200, 115200}, {B230400, 230400}};
-    termios tio{};
-    if (slave_ < 0 || ::tcgetattr(slave_, &tio) != 0)
-        return false;
-    const speed_t speed = ::cfgetospeed(&tio);
-    for (const auto& [code, baud] : kRates)
-        if (code == speed)
-            return baud == lineSpeed_;
-    return false;
+    CharFormat format;
+    return slave_ >= 0 && ReadCharFormat(slave_, &format) && format.baud == lineSpeed_;
 }
 
 void PtyServer::Dispatch(const std::vector<std::vector<uint8_t>>& frames, TimePoint requestEnd) {

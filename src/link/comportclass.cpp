@@ -17,6 +17,14 @@ constexpr int64_t kPauseSliceMicros = 10'000;
 constexpr std::array<int, 13> kBaudRates = {110,   300,   600,   1200,  2400,  4800,  9600,
                                             14400, 19200, 38400, 56000, 57600, 115200};
 
+} // namespace
+
+bool TComPortClass::IsSupportedSpeed(int speed) {
+    return std::find(kBaudRates.begin(), kBaudRates.end(), speed) != kBaudRates.end();
+}
+
+namespace {
+
 // The whole text must be a decimal number; anything else (blanks, signs, letters) is refused.
 bool ParseDecimal(const std::string& text, int& value) {
     if (text.empty())
@@ -75,8 +83,7 @@ int TComPortClass::ApplyPortSettings() {
 
     LineSettings settings;
     int speed = 0;
-    if (!ParseDecimal(Speed, speed) ||
-        std::find(kBaudRates.begin(), kBaudRates.end(), speed) == kBaudRates.end())
+    if (!ParseDecimal(Speed, speed) || !IsSupportedSpeed(speed))
         return -1;
     settings.baudRate = speed;
 

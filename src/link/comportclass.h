@@ -114,6 +114,8 @@ public:
 
     // The allowed function codes, in table order.
     static const std::vector<int>& AllowedFunctions();
+    // Whether the engine can set the port up at this speed (bit/s).
+    static bool IsSupportedSpeed(int speed);
 
     // The system's own words for the last read or write failure of the port (code 257).
     const std::string& PortFailureText() const { return portFailureText_; }

@@ -115,3 +115,11 @@ std::vector<uint8_t> MakeCreatedConfigFile(std::span<const uint8_t, 17> config) 
     serv.NumUstrZ = 0;
     return SaveConfigFile(serv, lum, emptyImage);
 }
+
+std::string WithLumExtension(const std::string& name) {
+    const size_t slash = name.find_last_of("/\\");
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return name + ".lum";
+    return name.substr(dot) == ".lum" ? name : std::string();
+}

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 class TServClass;
@@ -26,6 +27,10 @@ constexpr int OffLabels = 208; // two halves of 252 bytes, inputs 0..17 then 18.
 std::vector<uint8_t> SaveConfigFile(TServClass& serv, TProgLumClass& lum, const TProgF15Class& f15);
 
 // Whether bytes can be a configuration: long enough, and a module count a device can have.
+// A configuration file name as saving takes it: without an extension ".lum" is added; another
+// extension than ".lum" gives an empty name. Only the file's own name counts, not a folder's.
+std::string WithLumExtension(const std::string& name);
+
 enum class ConfigFileCheck { Ok, Short, NotConfig };
 ConfigFileCheck CheckConfigFile(std::span<const uint8_t> bytes);
 // The slots (0..15) whose module code belongs to no module type this program knows. Such a
