@@ -28,7 +28,7 @@ TFormDiff::TFormDiff(LumMain& main, const QString& heading, const std::vector<st
     v->addWidget(List);
     auto* h = new QHBoxLayout;
     Copy = new QPushButton(U("Копировать"), this);
-    Save = new QPushButton(U("Сохранить ..."), this);
+    Save = new QPushButton(U("Сохранить..."), this);
     OK = new QPushButton("OK", this);
     h->addWidget(Copy);
     h->addWidget(Save);
@@ -52,14 +52,22 @@ void TFormDiff::CopyClick() {
 }
 
 void TFormDiff::SaveClick() {
-    const QString name =
-        main_.AskFileName({true, U("Сохранение списка различий"), U("различия.txt"),
-                           U("Текстовые файлы (*.txt);;Все файлы (*)"), "txt"});
+    SaveTextFile(main_, U("Сохранение списка различий"), U("различия.txt"), Text().toStdString(),
+                 "Список различий");
+}
+
+void SaveTextFile(LumMain& main, const QString& title, const QString& fileName,
+                  const std::string& text, const std::string& what) {
+    const QString name = main.AskFileName(
+        {true, title, fileName, U("Текстовые файлы (*.txt);;Все файлы (*)"), "txt"});
     if (name.isEmpty())
         return;
-    const QByteArray utf8 = Text().toUtf8();
-    if (!ReplaceFileAtomically(name, std::vector<uint8_t>(utf8.begin(), utf8.end())))
-        main_.Op().Tell("Файл  не удается создать", "Создание файла", MsgIcon::Warning);
+    QString error;
+    if (!ReplaceFileAtomically(name, std::vector<uint8_t>(text.begin(), text.end()), &error))
+        main.Op().Tell(what + " не удается сохранить в файл " + name.toStdString() +
+                           (error.isEmpty() ? std::string() : " (" + error.toStdString() + ")") +
+                           ". Выберите другую папку или имя файла.",
+                       "Ошибка", MsgIcon::Error);
 }
 
 void ShowDifferences(LumMain& main, const QString& heading, const std::vector<std::string>& lines) {

@@ -35,3 +35,8 @@ private:
 
 // Shows the differences modally through the main window's hook.
 void ShowDifferences(LumMain& main, const QString& heading, const std::vector<std::string>& lines);
+
+// Saves text (UTF-8) to a text file the operator names; a failure is told with its reason.
+// what names the text in that message ("Журнал обмена").
+void SaveTextFile(LumMain& main, const QString& title, const QString& fileName,
+                  const std::string& text, const std::string& what);

@@ -1,5 +1,6 @@
 #include "monitor/obrmonitor.h"
 
+#include "dialogs/difflist.h"
 #include "dialogs/lummain.h"
 #include "dialogs/uitext.h"
 #include "link/comportclass.h"
@@ -168,20 +169,6 @@ std::string TFormMonitor::ShownText() const {
 }
 
 void TFormMonitor::ButSaveClick() {
-    FileDialogRequest request;
-    request.save = true;
-    request.title = U("Сохранение журнала обмена");
-    request.fileName = U("obmen.txt");
-    request.filter = U("Текстовые файлы (*.txt);;Все файлы (*)");
-    request.defaultSuffix = U("txt");
-    const QString name = main_.AskFileName(request);
-    if (name.isEmpty())
-        return;
-    const std::string text = ShownText();
-    QString error;
-    if (!ReplaceFileAtomically(name, std::vector<uint8_t>(text.begin(), text.end()), &error))
-        main_.Op().Tell(("Журнал обмена не удается сохранить в файл " + name.toStdString() +
-                         (error.isEmpty() ? std::string() : " (" + error.toStdString() + ")") +
-                         ". Выберите другую папку или имя файла."),
-                        "Ошибка", MsgIcon::Error);
+    SaveTextFile(main_, U("Сохранение журнала обмена"), U("журнал обмена.txt"), ShownText(),
+                 "Журнал обмена");
 }
