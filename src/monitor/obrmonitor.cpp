@@ -93,20 +93,18 @@ void TFormMonitor::AMonitorExecute() {
 }
 
 void TFormMonitor::ScheduleRefresh() {
-    // Nothing is done inside the transaction but a flag and, once, a posted update request:
-    // the main window's idle hook delivers it during the next pause.
+    // Nothing is done inside the transaction but a flag and, once, a queued call: the main
+    // window's idle hook runs it during the next pause.
     if (refreshPosted_ || !isVisible())
         return;
     refreshPosted_ = true;
-    QCoreApplication::postEvent(this, new QEvent(QEvent::UpdateRequest));
-}
-
-bool TFormMonitor::event(QEvent* event) {
-    if (event->type() == QEvent::UpdateRequest && refreshPosted_) {
-        refreshPosted_ = false;
-        Refresh();
-    }
-    return QWidget::event(event);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            refreshPosted_ = false;
+            Refresh();
+        },
+        Qt::QueuedConnection);
 }
 
 void TFormMonitor::showEvent(QShowEvent* event) {

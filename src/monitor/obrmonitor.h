@@ -45,7 +45,6 @@ public:
     QLabel* LabelCount = nullptr;
 
 protected:
-    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
