@@ -1,6 +1,7 @@
 // Reading and writing a whole device from the main window, against the emulated device.
 
 #include "guisupport/guiharness.h"
+#include "support/testfaults.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -153,10 +154,8 @@ private slots:
         GuiHarness h;
         TForm1& m = h.Main();
         m.Serv().FlagFile = 1;
-        emu::Fault silent;
-        silent.kind = emu::FaultKind::Silent;
-        silent.from = 3; // configuration and the first module answer, then nothing
-        h.Device().AddFault(silent);
+        // The configuration and the first module answer, then nothing.
+        h.Device().AddFault(SilentFrom(3));
         h.ReadDevice();
         QCOMPARE(h.Op().LastText(), std::string("устройство 1 FAKE не отвечает на запрос"));
         QCOMPARE(m.Serv().FlagFile, 0);

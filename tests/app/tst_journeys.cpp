@@ -13,6 +13,7 @@
 #include "model/configfile.h"
 #include "model/servclass.h"
 #include "scheme/prog_diskr.h"
+#include "support/testfaults.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -434,10 +435,7 @@ private slots:
             m.ProgLum().PutZader(8, 9);
             m.ProgLum().FlagScheme = 1;
             // Silent from the write on, after the back-up's four reads.
-            emu::Fault silent;
-            silent.kind = emu::FaultKind::Silent;
-            silent.from = h.Device().RequestCount() + 5;
-            h.Device().AddFault(silent);
+            h.Device().AddFault(SilentFrom(h.Device().RequestCount() + 5));
             stopper.stop = editor.Progress->StopButton();
             m.ComPort().AddObserver(&stopper);
             const int before = Requests(h);

@@ -7,6 +7,7 @@
 #include "link/devicehistory.h"
 #include "link/filestore.h"
 #include "link/obrnastr.h"
+#include "support/testfaults.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -135,9 +136,7 @@ private slots:
         h.GrantAccess(1);
         h.ReadDevice();
         h.Main().ProgLum().PutZader(7, 10);
-        emu::Fault silent;
-        silent.kind = emu::FaultKind::Silent;
-        h.Device().SetFaults({silent});
+        h.Device().SetFaults({SilentFrom()});
         h.Main().OutPortClick(); // the question's default is No
         QVERIFY(h.Op().LastText().find("Записать в прибор без резервной копии?") !=
                 std::string::npos);

@@ -110,6 +110,7 @@ private slots:
             FailConfig(h, value, text);
         else
             FailClock(h, field, value, text);
+        QCOMPARE(h.PendingModal(), 0); // the window came and was checked
     }
 
     void longPathShortensInTheMiddle() {
@@ -156,6 +157,7 @@ private slots:
             d.close();
         });
         h.Main().APortExecute();
+        QCOMPARE(h.PendingModal(), 0);
     }
 
     // The password, port and timing dialogs open in the middle of the screen, not over the

@@ -8,18 +8,13 @@
 #include "link/deviceimageread.h"
 #include "link/filestore.h"
 #include "model/devicecompare.h"
+#include "support/testfaults.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 namespace {
-
-emu::Fault Silent() {
-    emu::Fault f;
-    f.kind = emu::FaultKind::Silent;
-    return f;
-}
 
 class HistoryTest : public EngineTest {
 protected:
@@ -64,7 +59,7 @@ TEST_F(HistoryTest, DeviceImageHoldsWhatTheDeviceHolds) {
     EXPECT_EQ(CompareDeviceImages(image, Read()),
               (std::vector<std::string>{di + "задержка 4 → 25 с", di + "звук есть → нет",
                                         di + "архив отключено → включено"}));
-    device.SetFaults({Silent()});
+    device.SetFaults({SilentFrom()});
     DeviceImage partial;
     EXPECT_EQ(ReadDeviceImage(port, 0, partial), ResultCode::NoAnswer);
 }
@@ -95,7 +90,7 @@ TEST_F(HistoryTest, BackUpKeepsTheDeviceUnlessItAlreadyHoldsTheWrite) {
     EXPECT_EQ(BackUpBeforeWrite(port, 0, wanted, WriteScope::Module(1), false, {}, folder).step,
               BackupStep::AlreadyThere);
 
-    device.SetFaults({Silent()});
+    device.SetFaults({SilentFrom()});
     r = BackUpBeforeWrite(port, 0, wanted, WriteScope::WholeDevice(2), false, {}, folder);
     EXPECT_EQ(r.step, BackupStep::ReadFailed);
     EXPECT_EQ(r.code, ResultCode::NoAnswer);

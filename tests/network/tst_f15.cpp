@@ -375,6 +375,7 @@ private slots:
             h.Op().Answer(MsgButton::No);
             Click(e.OK);
         });
+        QCOMPARE(h.PendingModal(), 0);
     }
 
     void saveQuestion_data() {

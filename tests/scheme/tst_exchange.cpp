@@ -9,6 +9,7 @@
 #include "model/servclass.h"
 #include "scheme/paninp.h"
 #include "scheme/pansign.h"
+#include "support/testfaults.h"
 
 #include <QProgressBar>
 #include <QTest>
@@ -34,12 +35,6 @@ emu::Device::Records MsuAsBuilt() {
     emu::Device::Records r = kMsuRecords;
     r[6] = 0x20;
     return r;
-}
-
-emu::Fault Silent() {
-    emu::Fault f;
-    f.kind = emu::FaultKind::Silent;
-    return f;
 }
 
 // The data of the function 69 requests the device saw.
@@ -255,7 +250,7 @@ private slots:
         ReadDevice(h);
         OpenEditor(h, 1, [&](TFormPrgD& e) {
             TPanInp* before = e.PanInp[0];
-            h.Device().AddFault(Silent());
+            h.Device().AddFault(SilentFrom());
             h.Device().SetModuleRecords(1, kEmptyRecords);
             QTest::keyClick(&e, Qt::Key_F9);
             QCOMPARE(e.PanInp[0], before);
@@ -279,9 +274,7 @@ private slots:
             lum.PutZader(2, 7);
             lum.FlagScheme = 1;
             // Silent once the back-up (configuration, three modules, image) has been read.
-            emu::Fault silent = Silent();
-            silent.from = h.Device().RequestCount() + 6;
-            h.Device().AddFault(silent);
+            h.Device().AddFault(SilentFrom(h.Device().RequestCount() + 6));
             QTest::keyClick(&e, Qt::Key_F10);
             QCOMPARE(lum.FlagScheme, 1);
             QVERIFY(!e.ProgressBar1->isVisible());

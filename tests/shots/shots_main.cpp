@@ -10,6 +10,7 @@
 #include "monitor/obrmonitor.h"
 #include "network/prog_lnet.h"
 #include "scheme/prog_diskr.h"
+#include "support/testfaults.h"
 
 #include <QApplication>
 #include <QDir>
@@ -84,10 +85,8 @@ int main(int argc, char** argv) {
         h.Main().ProgLum().FlagScheme = 1;
         grabDuring(editor, editor.ProgressBar1, "scheme-during-write.png", "повтор");
         // The block goes unanswered once: the bar tells the repeat.
-        emu::Fault once;
-        once.kind = emu::FaultKind::Silent;
-        once.from = once.to = h.Device().RequestCount() + 5;
-        h.Device().AddFault(once);
+        const uint64_t write = h.Device().RequestCount() + 5;
+        h.Device().AddFault(SilentFrom(write, write));
         editor.OutPortClick();
         h.Clock().OnSleep(nullptr);
         editor.close();
