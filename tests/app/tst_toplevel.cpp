@@ -6,6 +6,7 @@
 #include "app/startup.h"
 #include "dialogs/lumdialog.h"
 #include "dialogs/qtoperator.h"
+#include "dialogs/uitext.h"
 
 #include <QLineEdit>
 #include <QMessageBox>
@@ -14,12 +15,6 @@
 #include <QTimer>
 #include <map>
 #include <stdexcept>
-
-namespace {
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
-} // namespace
 
 class Thrower : public QObject {
 protected:

@@ -8,6 +8,7 @@
 #include "dialogs/elidedlabel.h"
 #include "dialogs/fieldcheck.h"
 #include "dialogs/lumdialog.h"
+#include "dialogs/uitext.h"
 #include "guisupport/guiharness.h"
 #include "link/obrnastr.h"
 #include "link/obrport.h"
@@ -22,9 +23,6 @@
 #include <QTest>
 
 namespace {
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
 
 // The marker lies inside its window, at its full width: its whole text can be read.
 void CheckMarkerWhole(QDialog& d, TErrorMarker* marker, const QString& text) {

@@ -1,6 +1,7 @@
 // "Монитор обмена" beside the real main window: a whole-device read on the emulator, a silent
 // device, a save checked byte by byte, and the ring that drops the oldest records.
 
+#include "dialogs/uitext.h"
 #include "guisupport/guiharness.h"
 #include "monitor/obrmonitor.h"
 #include "support/testframes.h"
@@ -15,10 +16,6 @@
 #include <algorithm>
 
 namespace {
-
-QString U(const char* s) {
-    return QString::fromUtf8(s);
-}
 
 QString Cell(TFormMonitor& m, int row, int column) {
     return QString::fromStdString(m.Model().Row(row)[static_cast<size_t>(column)]);
