@@ -11,10 +11,6 @@
 
 namespace {
 
-// The write returns once the frame is handed to the port; the purge before the next request
-// would cut what has not gone out yet (11 bytes take 14 ms at 9600 bit/s).
-constexpr int kBroadcastDrainMs = 100;
-
 // Set and read back within this many seconds counts as taken.
 constexpr int kClockToleranceS = 3;
 
@@ -54,7 +50,6 @@ int RunClock(const CliArgs& args, CliConsole& console) {
         const int code = SetClockBroadcast(link.Port(), set);
         if (code != ResultCode::Ok)
             return link.Failed(link.Device(), code);
-        link.Port().Pause(kBroadcastDrainMs);
     }
     DeviceClock c{};
     const int code = ReadClock(link.Port(), link.Device(), c);

@@ -11,6 +11,7 @@
 namespace {
 
 constexpr int kBroadcastFunction = 70;
+constexpr int kBroadcastMarginMs = 10;
 // A pause sleeps in slices this long, so that the windows are repainted in between.
 constexpr int64_t kPauseSliceMicros = 10'000;
 
@@ -18,6 +19,13 @@ constexpr std::array<int, 13> kBaudRates = {110,   300,   600,   1200,  2400,  4
                                             14400, 19200, 38400, 56000, 57600, 115200};
 
 } // namespace
+
+int TComPortClass::FrameTimeMs(int bytes) const {
+    // Start bit, 8 data bits, the parity bit if any, the stop bits.
+    const int bits = 9 + (Parity == "N" ? 0 : 1) + (StopBits == "2" ? 2 : 1);
+    const int speed = std::max(1, std::atoi(Speed.c_str()));
+    return (bytes * bits * 1000 + speed - 1) / speed;
+}
 
 bool TComPortClass::IsSupportedSpeed(int speed) {
     return std::find(kBaudRates.begin(), kBaudRates.end(), speed) != kBaudRates.end();
@@ -217,8 +225,12 @@ TComPortClass::Outcome TComPortClass::Attempt(int function, uint8_t* reply) {
         observers_.Each([&](FrameObserver& o) {
             o.OnRequest(sent, frame_, FrameLength, observedDevice_, function);
         });
-    if (function == kBroadcastFunction)
+    if (function == kBroadcastFunction) {
+        // Nothing comes back, but the next request's purge must not cut the frame that is
+        // still going out: the write only handed it to the port.
+        Pause(FrameTimeMs(FrameLength) + kBroadcastMarginMs);
         return {ResultCode::Ok, 0};
+    }
 
     const int got = line_.read(reply, RtuFrame::HeaderLength);
     if (got < 0) {

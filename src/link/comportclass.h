@@ -96,6 +96,9 @@ public:
     // The message the operator sees for a result code (empty for 0), and its caption and icon.
     OperatorMessage MessageFor(int device, int code) const;
 
+    // How long bytes take on the line at the port's settings, rounded up.
+    int FrameTimeMs(int bytes) const;
+
     // State of the transaction under way.
     int FrameLength = 0;
     int DataCount = 0;

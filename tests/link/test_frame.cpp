@@ -125,8 +125,9 @@ TEST_F(EngineTest, BroadcastWithDataGoesToAddressZeroAndReadsNothing) {
     ASSERT_EQ(line.Written().size(), 1u);
     EXPECT_EQ(line.Written()[0][0], 0x00);
     EXPECT_EQ(line.ReadCalls(), 0);
-    // Only the pause before the transmission.
-    EXPECT_EQ(clock.ElapsedMs(), 25.0);
+    // The pause before the transmission, then the frame's time on the line (11 bytes of 11
+    // bits at 9600 bit/s: 13 ms) and a margin, so that the next request's purge cuts nothing.
+    EXPECT_EQ(clock.ElapsedMs(), 25.0 + 13 + 10);
 }
 
 TEST_F(EngineTest, BroadcastFunctionWithoutDataKeepsTheAddress) {
