@@ -1,6 +1,7 @@
 #include "link/framedecoder.h"
 
 #include "link/rtuframe.h"
+#include "model/servclass.h"
 
 #include <cstdio>
 
@@ -115,9 +116,8 @@ std::string ReplyContent(const Bytes& f, int function, const Bytes& request) {
             const int code = d[1 + slot];
             if (code == 0)
                 continue;
-            const char* name = code == 1 ? "МЛВ" : code == 2 ? "МСЮ" : "код ";
-            text += sep + std::string(" ") + name + (code > 2 ? std::to_string(code) : "") +
-                    " (адрес " + std::to_string(slot) + ")";
+            text += sep + std::string(" ") + TServClass::ModuleCodeName(code) + " (адрес " +
+                    std::to_string(slot) + ")";
             sep = ",";
         }
         return text;

@@ -17,6 +17,10 @@ std::string Named(const Names& names, int v) {
     return "код " + std::to_string(v);
 }
 
+std::string ModuleName(int code) {
+    return code == 0 ? "нет" : TServClass::ModuleCodeName(code);
+}
+
 std::string Hex(int v, int digits) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "0x%0*X", digits, v);
@@ -45,7 +49,6 @@ const RecordField kRecordFields[] = {
     {"архив", &TProgLumClass::GetArhiv, {"отключено", "включено"}, ""},
 };
 
-const Names kModuleNames = {"нет", "МЛВ", "МСЮ"};
 const Names kSpeeds = {"9600", "19200", "57600", "115200"};
 const Names kParities = {"2 стоп-бита без контр. четности", "1 стоп-бит с контр. нечетности",
                          "1 стоп-бит с контр. четности", "1 стоп-бит без контр. четности"};
@@ -83,8 +86,8 @@ std::string InputName(int m, int j) {
 void CompareConfig(const DeviceImage& a, const DeviceImage& b, Lines& out) {
     out.Add("Количество модулей", "", std::to_string(a.Config()[0]), std::to_string(b.Config()[0]));
     for (int p = 0; p < TServClass::KolSlot; ++p)
-        out.Add("Слот " + std::to_string(p), "", Named(kModuleNames, a.Config()[size_t(p) + 1]),
-                Named(kModuleNames, b.Config()[size_t(p) + 1]));
+        out.Add("Слот " + std::to_string(p), "", ModuleName(a.Config()[size_t(p) + 1]),
+                ModuleName(b.Config()[size_t(p) + 1]));
 }
 
 void CompareModule(const TProgLumClass& a, const TProgLumClass& b, int m, Lines& out) {

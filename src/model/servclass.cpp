@@ -152,6 +152,11 @@ std::string TServClass::GetKolVhText() const {
     return std::to_string(GetKolVh());
 }
 
+std::string TServClass::ModuleCodeName(int code) {
+    const std::string name = TipModName(code);
+    return name.empty() ? "код " + std::to_string(code) : name;
+}
+
 std::string TServClass::TipModName(int tip) {
     switch (tip) {
     case TipMLV:

@@ -85,6 +85,8 @@ public:
     // Row k of the module table; empty texts for a row beyond the fitted modules.
     ModuleRowText GetModuleRow(int k) const;
     static std::string TipModName(int tip);
+    // The same, for any module code: "код N" for a code this program does not know.
+    static std::string ModuleCodeName(int code);
 
     // The key filters of the dialogs' fields (model/keyfilters.h).
     static int KeyDec(int key, bool ctrl, const std::string& text);
