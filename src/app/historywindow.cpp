@@ -36,6 +36,7 @@ THistory::THistory(LumMain& main, const QString& folder, QWidget* parent) : TLum
     Table->setSelectionMode(QAbstractItemView::SingleSelection);
     Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Table->horizontalHeader()->setStretchLastSection(true);
+    Table->setWordWrap(false);
     Table->setMinimumSize(720, 300);
     v->addWidget(Table);
     auto* h = new QHBoxLayout;
@@ -68,16 +69,18 @@ void THistory::Fill(LumMain& main, const QString& folder) {
         }
         const QString texts[Columns] = {e.when.toString("dd.MM.yyyy HH:mm:ss"),
                                         QString::number(e.deviceNumber), e.modifCode, differences};
-        for (int c = 0; c < Columns; ++c) {
-            auto* item = new QTableWidgetItem(texts[c]);
-            item->setData(Qt::UserRole, e.path);
-            Table->setItem(row, c, item);
-        }
+        for (int c = 0; c < Columns; ++c)
+            Table->setItem(row, c, new QTableWidgetItem(texts[c]));
+        Table->item(row, Date)->setData(Qt::UserRole, e.path);
         QStringList all;
         for (const std::string& line : lines)
             all << U(line);
         Table->item(row, Differences)->setToolTip(all.join('\n'));
     }
+    // The date, number and code whole, on one line; the differences take the rest.
+    for (int c = Date; c < Differences; ++c)
+        Table->resizeColumnToContents(c);
+    Table->resizeRowsToContents();
     if (!list.empty())
         Table->selectRow(0);
 }
