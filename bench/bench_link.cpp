@@ -24,10 +24,10 @@
 #include "emu/device.h"
 #include "emu/ptyserver.h"
 #include "linecount.h"
-#include "link/comportclass.h"
 #include "link/devicecommands.h"
 #include "link/devicehistory.h"
 #include "link/deviceimageread.h"
+#include "link/exchangeengine.h"
 #include "link/framerecorder.h"
 #include "link/steadylineclock.h"
 
@@ -89,7 +89,7 @@ struct Road {
     explicit Road(SerialPath path) : line(path), port(line, clock) {}
     CountingLine line;
     SteadyLineClock clock;
-    TComPortClass port;
+    ExchangeEngine port;
 };
 
 // F9 of the main window: configuration, six module blocks, the network image.
@@ -330,7 +330,7 @@ int Profile(const std::string& kind, int count, int baud, bool paced, const std:
 }
 
 // 6: what a guarded write adds, on the bare pseudo-terminal.
-void GuardCosts(TComPortClass& port, int rounds, double readImposed) {
+void GuardCosts(ExchangeEngine& port, int rounds, double readImposed) {
     QTemporaryDir history; // never the operator's own history
     DeviceImage wanted;
     if (ReadDeviceImage(port, 0, wanted) != 0) {
@@ -339,7 +339,7 @@ void GuardCosts(TComPortClass& port, int rounds, double readImposed) {
         return;
     }
     wanted.PutGroup(0, std::vector<uint8_t>(18, 0x55)); // differs: the back-up is kept
-    const WriteScope scope = WriteScope::WholeDevice(wanted.KolMod());
+    const WriteScope scope = WriteScope::WholeDevice(wanted.ModuleCount());
     std::vector<double> backup, verify;
     for (int r = 0; r < std::max(rounds, 1); ++r) {
         auto t0 = Clock::now();

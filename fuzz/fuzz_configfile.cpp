@@ -5,24 +5,24 @@
 #include "fuzzline.h"
 
 #include "model/configfile.h"
-#include "model/progf15class.h"
-#include "model/proglumclass.h"
-#include "model/reservblocks.h"
-#include "model/servclass.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "model/networkblocks.h"
+#include "model/reservecopies.h"
 
 #include <algorithm>
 #include <cstring>
 #include <span>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
-    TServClass serv;
-    TProgLumClass lum;
-    TProgF15Class f15;
-    TReservBlocksClass reserv;
+    ModuleConfig serv;
+    InputProgram lum;
+    NetworkBlocks f15;
+    ReserveCopies reserv;
     // A model that is not the default one, so that a partial load would show.
-    serv.NumUstrZ = 7;
-    lum.RecVh[0] = 0x5A;
-    f15.BufF15[5] = 0xA5;
+    serv.NewBusNumber = 7;
+    lum.Records[0] = 0x5A;
+    f15.Image[5] = 0xA5;
     const std::vector<uint8_t> before = SaveConfigFile(serv, lum, f15);
 
     const bool loaded =
@@ -35,14 +35,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
         return 0;
     }
     FUZZ_CHECK(std::equal(after.begin() + 1, after.end(), bytes + 1));
-    FUZZ_CHECK(serv.GetKolMod() <= 6 && serv.GetKolVh() <= 36);
-    FUZZ_CHECK(std::memcmp(reserv.ReservRecVh, lum.RecVh, sizeof lum.RecVh) == 0);
-    FUZZ_CHECK(std::memcmp(reserv.ReservF15, f15.BufF15, sizeof f15.BufF15) == 0);
+    FUZZ_CHECK(serv.GetModuleCount() <= 6 && serv.GetInputCount() <= 36);
+    FUZZ_CHECK(std::memcmp(reserv.RecordsCopy, lum.Records, sizeof lum.Records) == 0);
+    FUZZ_CHECK(std::memcmp(reserv.NetworkCopy, f15.Image, sizeof f15.Image) == 0);
     for (int k = 0; k < 6; ++k)
         (void)serv.GetModuleRow(k);
     (void)serv.GetDesignation();
     for (int vh = 0; vh < 36; ++vh)
-        (void)serv.GetTextVh(vh), (void)serv.GetIdVh(vh);
+        (void)serv.GetLabel(vh), (void)serv.GetInputId(vh);
 
     // The created file of the same configuration opens whole.
     const std::vector<uint8_t> created =

@@ -5,24 +5,24 @@
 
 #include "fuzzline.h"
 
-#include "link/comportclass.h"
 #include "link/devicecommands.h"
 #include "link/devicesequences.h"
+#include "link/exchangeengine.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "model/networkblocks.h"
 #include "model/operator.h"
-#include "model/progf15class.h"
-#include "model/proglumclass.h"
-#include "model/reservblocks.h"
-#include "model/servclass.h"
+#include "model/reservecopies.h"
 
 #include <memory>
 
 namespace {
 
 struct Model {
-    TServClass serv;
-    TProgLumClass lum;
-    TProgF15Class f15;
-    TReservBlocksClass reserv;
+    ModuleConfig serv;
+    InputProgram lum;
+    NetworkBlocks f15;
+    ReserveCopies reserv;
     DeviceModel View() { return {serv, lum, f15, reserv}; }
 };
 
@@ -32,31 +32,31 @@ bool IsResultCode(int code) {
 }
 
 void CheckModel(const Model& m) {
-    FUZZ_CHECK(m.serv.GetKolMod() >= 0 && m.serv.GetKolMod() <= 6);
-    FUZZ_CHECK(m.lum.GetLenMod() == TProgLumClass::LenModMax);
-    FUZZ_CHECK(m.f15.GetLenF15() >= 1 && m.f15.GetLenF15() <= TProgF15Class::ImageSize);
+    FUZZ_CHECK(m.serv.GetModuleCount() >= 0 && m.serv.GetModuleCount() <= 6);
+    FUZZ_CHECK(m.lum.GetModuleWriteLength() == InputProgram::ModuleWriteLengthMax);
+    FUZZ_CHECK(m.f15.GetWriteLength() >= 1 && m.f15.GetWriteLength() <= NetworkBlocks::ImageSize);
     for (int k = 0; k < 6; ++k)
-        FUZZ_CHECK(m.serv.AdrMod[k] >= 0 && m.serv.AdrMod[k] < 16);
+        FUZZ_CHECK(m.serv.ModuleAddress[k] >= 0 && m.serv.ModuleAddress[k] < 16);
 }
 
-int RawExchange(TComPortClass& port, FuzzedDataProvider& in) {
+int RawExchange(ExchangeEngine& port, FuzzedDataProvider& in) {
     static const int kFunctions[] = {17, 68, 69, 14, 4, 70};
     const int function = in.PickValueInArray(kFunctions);
     const int count = in.ConsumeIntegralInRange<int>(0, 90);
     std::vector<uint8_t> data = in.ConsumeBytes<uint8_t>(size_t(count));
-    auto reply = std::make_unique<uint8_t[]>(TComPortClass::ReplyBufferSize);
+    auto reply = std::make_unique<uint8_t[]>(ExchangeEngine::ReplyBufferSize);
     const int code =
         port.Exchange(in.ConsumeIntegralInRange<int>(0, 30), function, int(data.size()),
                       data.empty() ? nullptr : data.data(), reply.get());
-    FUZZ_CHECK(port.ReplyLength <= TComPortClass::ReplyBufferSize);
+    FUZZ_CHECK(port.ReplyLength <= ExchangeEngine::ReplyBufferSize);
     if (function == 70)
         FUZZ_CHECK(code == 0 || code == ResultCode::PortFailure);
     if (code == 0 && function != 70)
-        FUZZ_CHECK(TComPortClass::Crc16(port.ReplyLength, reply.get()) == 0);
+        FUZZ_CHECK(ExchangeEngine::Crc16(port.ReplyLength, reply.get()) == 0);
     return code;
 }
 
-int Command(TComPortClass& port, FuzzedDataProvider& in, Model& m, Operator& op) {
+int Command(ExchangeEngine& port, FuzzedDataProvider& in, Model& m, Operator& op) {
     const int device = in.ConsumeIntegralInRange<int>(0, 30);
     std::vector<uint8_t> data;
     switch (in.ConsumeIntegralInRange<int>(0, 13)) {
@@ -81,20 +81,20 @@ int Command(TComPortClass& port, FuzzedDataProvider& in, Model& m, Operator& op)
         return Poll(port, device);
     case 5: {
         int d = device;
-        const std::vector<uint8_t> block = m.lum.ModWriteData(in.ConsumeIntegralInRange(0, 5));
+        const std::vector<uint8_t> block = m.lum.ModuleWriteData(in.ConsumeIntegralInRange(0, 5));
         return WriteAndConfirm(port, d, block.data(), int(block.size()));
     }
     case 6:
         return ReadWholeDevice(port, m.View(), in.ConsumeIntegralInRange<int>(0, 30), {});
     case 7:
-        m.lum.Dostup = 1;
-        return WriteWholeDevice(port, m.View(), op, m.serv.GetModifCode(), {}, {});
+        m.lum.AccessLevel = 1;
+        return WriteWholeDevice(port, m.View(), op, m.serv.GetModificationCode(), {}, {});
     case 8:
         return ReadModule(port, m.View(), in.ConsumeIntegralInRange<int>(1, 6));
     case 9:
         return WriteModule(port, m.View(), in.ConsumeIntegralInRange<int>(1, 6), {});
     case 10:
-        m.serv.PutNumUstrZ(in.ConsumeIntegralInRange<uint8_t>(0, 30));
+        m.serv.PutNewBusNumber(in.ConsumeIntegralInRange<uint8_t>(0, 30));
         return WriteNetworkImage(port, m.View(), {});
     case 11:
         return ChangeBusNumber(port, m.serv, in.ConsumeIntegralInRange<int>(0, 30), {});
@@ -110,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     FuzzLine line(in);
     InstantClock clock;
     SilentOperator op;
-    TComPortClass port(line, clock);
+    ExchangeEngine port(line, clock);
     port.SetOperator(&op);
     port.PortName = FuzzLine::PortName;
     if (port.ApplyPortSettings() != 0)
@@ -125,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
         FUZZ_CHECK(IsResultCode(code) || code == -1);
         CheckModel(m);
         if (code > 0)
-            port.ReportError(m.serv.NumUstr, code);
+            port.ReportError(m.serv.BusNumber, code);
         if (!port.IsOpen() && port.ApplyPortSettings() != 0)
             __builtin_trap();
     }

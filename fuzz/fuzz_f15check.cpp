@@ -5,7 +5,7 @@
 #include "fuzzline.h"
 
 #include "model/f15check.h"
-#include "model/progf15class.h"
+#include "model/networkblocks.h"
 
 #include <cstring>
 
@@ -23,11 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     for (std::string& s : fields.numSign)
         s = in.ConsumeRandomLengthString(5);
 
-    TProgF15Class f15;
+    NetworkBlocks f15;
     for (int i = 0; i < 82; ++i)
-        f15.BufF15[i] = uint8_t(in.ConsumeIntegral<uint8_t>());
+        f15.Image[i] = uint8_t(in.ConsumeIntegral<uint8_t>());
     uint8_t before[82];
-    std::memcpy(before, f15.BufF15, sizeof before);
+    std::memcpy(before, f15.Image, sizeof before);
 
     const F15Check check = CheckAndStoreF15(fields, f15, block);
     FUZZ_CHECK(check.failed || check.message.empty());
@@ -36,15 +36,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     const int first = 1 + 40 * block;
     for (int i = 0; i < 82; ++i)
         if (i < first || i >= first + 40)
-            FUZZ_CHECK(f15.BufF15[i] == before[i]);
+            FUZZ_CHECK(f15.Image[i] == before[i]);
     if (!check.failed) {
-        const int kolVh = f15.GetKolVh(block);
+        const int kolVh = f15.GetInputCount(block);
         FUZZ_CHECK(kolVh >= 1 && kolVh <= 32);
-        FUZZ_CHECK(f15.GetKolDat(block) == kolVh);
-        FUZZ_CHECK(f15.GetAdrSlave(block) >= 1 && f15.GetAdrSlave(block) <= 32);
+        FUZZ_CHECK(f15.GetDataCount(block) == kolVh);
+        FUZZ_CHECK(f15.GetSlaveAddress(block) >= 1 && f15.GetSlaveAddress(block) <= 32);
         for (int k = 0; k < kolVh; ++k)
-            FUZZ_CHECK(f15.GetNumSign(block, k) <= 36);
-        FUZZ_CHECK(f15.GetKvit(block) == (fields.kvit ? 1 : 0));
+            FUZZ_CHECK(f15.GetSignal(block, k) <= 36);
+        FUZZ_CHECK(f15.GetAcknowledge(block) == (fields.kvit ? 1 : 0));
     }
     return 0;
 }

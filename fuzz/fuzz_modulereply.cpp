@@ -4,8 +4,8 @@
 
 #include "fuzzline.h"
 
-#include "model/proglumclass.h"
-#include "model/servclass.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,36 +18,38 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     const uint8_t* data = reply.empty() ? nullptr : reply.data();
     const int length = int(reply.size());
 
-    TProgLumClass lum;
-    std::memset(lum.RecMod, 0xEE, sizeof lum.RecMod);
-    const int code = lum.PutRecModReply(data, length);
+    InputProgram lum;
+    std::memset(lum.ModuleBuffer, 0xEE, sizeof lum.ModuleBuffer);
+    const int code = lum.PutModuleReply(data, length);
     if (code == 0) {
         FUZZ_CHECK(length >= 22 && reply[2] >= 19);
-        FUZZ_CHECK(std::equal(lum.RecMod, lum.RecMod + 18, reply.begin() + 4));
-        lum.PutLenMod(reply[2]);
-        lum.RecModToVh(mod);
-        const std::vector<uint8_t> write = lum.ModWriteData(mod);
+        FUZZ_CHECK(std::equal(lum.ModuleBuffer, lum.ModuleBuffer + 18, reply.begin() + 4));
+        lum.PutModuleWriteLength(reply[2]);
+        lum.ModuleBufferToRecords(mod);
+        const std::vector<uint8_t> write = lum.ModuleWriteData(mod);
         FUZZ_CHECK(write.size() == 19 && write[0] == mod + 1);
         FUZZ_CHECK(std::equal(write.begin() + 1, write.end(), reply.begin() + 4));
     } else {
         FUZZ_CHECK(code == 128);
-        FUZZ_CHECK(std::all_of(lum.RecMod, lum.RecMod + 18, [](uint8_t b) { return b == 0xEE; }));
+        FUZZ_CHECK(std::all_of(lum.ModuleBuffer, lum.ModuleBuffer + 18,
+                               [](uint8_t b) { return b == 0xEE; }));
     }
 
-    TServClass serv;
+    ModuleConfig serv;
     const bool taken = serv.PutConfigReply(function, data, length);
     FUZZ_CHECK(taken == (function == 17 && length >= 20 && reply[2] == 17));
-    FUZZ_CHECK(serv.GetKolMod() <= 6);
+    FUZZ_CHECK(serv.GetModuleCount() <= 6);
     if (taken) {
         FUZZ_CHECK(std::equal(serv.Config, serv.Config + 17, reply.begin() + 3));
-        serv.MakeIdVh();
+        serv.MakeInputIds();
         for (int k = 0; k < 6; ++k) {
-            FUZZ_CHECK(serv.AdrMod[k] >= 0 && serv.AdrMod[k] < 16);
+            FUZZ_CHECK(serv.ModuleAddress[k] >= 0 && serv.ModuleAddress[k] < 16);
             (void)serv.GetModuleRow(k);
         }
-        (void)serv.GetDesignation(), (void)serv.GetModifCode(), (void)serv.GetKolVhText();
+        (void)serv.GetDesignation(), (void)serv.GetModificationCode(),
+            (void)serv.GetInputCountText();
         lum.ApplyPreset(TestPreset::Red, serv);
-        lum.DefaultReleZader(serv);
+        lum.DefaultRelaysAndDelays(serv);
         lum.CreateDefaults(serv);
     }
     return 0;

@@ -1,7 +1,7 @@
 #include "app/historywindow.h"
 
-#include "dialogs/lummain.h"
 #include "dialogs/uitext.h"
+#include "dialogs/windowcontext.h"
 #include "link/devicehistory.h"
 #include "link/filestore.h"
 #include "model/devicecompare.h"
@@ -26,7 +26,8 @@ QString DifferenceText(const std::vector<std::string>& lines) {
 }
 } // namespace
 
-THistory::THistory(LumMain& main, const QString& folder, QWidget* parent) : TLumDialog(parent) {
+HistoryWindow::HistoryWindow(WindowContext& main, const QString& folder, QWidget* parent)
+    : LumDialog(parent) {
     setWindowTitle(U("История прибора"));
     auto* v = new QVBoxLayout(this);
     Table = new QTableWidget(0, Columns, this);
@@ -52,8 +53,9 @@ THistory::THistory(LumMain& main, const QString& folder, QWidget* parent) : TLum
     Fill(main, folder);
 }
 
-void THistory::Fill(LumMain& main, const QString& folder) {
-    const DeviceImage current = DeviceImage::FromModel(main.Serv(), main.ProgLum(), main.ProgF15());
+void HistoryWindow::Fill(WindowContext& main, const QString& folder) {
+    const DeviceImage current =
+        DeviceImage::FromModel(main.Modules(), main.Program(), main.Network());
     const auto list = DeviceHistory::List(folder);
     Table->setRowCount(int(list.size()));
     for (int row = 0; row < int(list.size()); ++row) {
@@ -85,7 +87,7 @@ void THistory::Fill(LumMain& main, const QString& folder) {
         Table->selectRow(0);
 }
 
-QString THistory::ChosenFile() const {
+QString HistoryWindow::ChosenFile() const {
     const auto rows = Table->selectionModel()->selectedRows();
     if (rows.isEmpty())
         return QString();

@@ -6,14 +6,14 @@
 
 #include <QString>
 
-class LumMain;
+class WindowContext;
 class QPushButton;
 class QTableWidget;
 
-class THistory : public TLumDialog {
+class HistoryWindow : public LumDialog {
     Q_OBJECT
 public:
-    THistory(LumMain& main, const QString& folder, QWidget* parent = nullptr);
+    HistoryWindow(WindowContext& main, const QString& folder, QWidget* parent = nullptr);
 
     // The back-up of the selected row; empty when none is selected.
     QString ChosenFile() const;
@@ -23,5 +23,5 @@ public:
     QPushButton* Cancel = nullptr;
 
 private:
-    void Fill(LumMain& main, const QString& folder);
+    void Fill(WindowContext& main, const QString& folder);
 };

@@ -1,13 +1,13 @@
 #include "app/selftest.h"
 
-#include "app/obr_lum08.h"
-#include "app/obrpar_mb.h"
+#include "app/mainwindow.h"
+#include "app/passworddialog.h"
 #include "app/startup.h"
-#include "link/comportclass.h"
-#include "link/obrport.h"
-#include "link/obrport_emu.h"
+#include "link/exchangeengine.h"
+#include "model/moduleconfig.h"
 #include "model/passwordfile.h"
-#include "model/servclass.h"
+#include "port/builtinemulator.h"
+#include "port/portdialog.h"
 #include "version/version.h"
 
 #include <QComboBox>
@@ -44,13 +44,13 @@ struct SelfTestRun {
 
     // The windows the check goes through; any other one is a fault of the check's path.
     int Modal(QDialog& dialog) {
-        if (qobject_cast<TFPSW*>(&dialog)) {
+        if (qobject_cast<PasswordDialog*>(&dialog)) {
             passwordAsked = true; // an empty password: view only, the device cannot be written
             return Password::Accepted;
         }
-        if (auto* port = qobject_cast<TFormPort*>(&dialog)) {
+        if (auto* port = qobject_cast<PortDialog*>(&dialog)) {
             dialog.show(); // showing fills the port list
-            port->CBoxPort->setCurrentIndex(port->CBoxPort->findText(TFormPort::BuiltInEntry()));
+            port->portBox->setCurrentIndex(port->portBox->findText(PortDialog::BuiltInEntry()));
             port->OK->click();
             dialog.hide();
             return dialog.result();
@@ -59,19 +59,19 @@ struct SelfTestRun {
         return mr::Cancel;
     }
 
-    void Check(TForm1& main) {
+    void Check(MainWindow& main) {
         main.show();
         QCoreApplication::processEvents(); // the start-up password prompt
         if (!passwordAsked)
             problems << QString::fromUtf8("при запуске не был запрошен пароль");
-        main.APortExecute();
-        if (!main.ComPort().IsOpen()) {
+        main.PortSettingsClick();
+        if (!main.Engine().IsOpen()) {
             problems << QString::fromUtf8("порт встроенного эмулятора не открылся");
             return;
         }
-        main.InPortButClick();
+        main.ReadDeviceClick();
         QCoreApplication::processEvents();
-        if (main.Serv().GetKolMod() != 2 || !main.InformBut->isEnabled())
+        if (main.Modules().GetModuleCount() != 2 || !main.inputsTableButton->isEnabled())
             problems << QString::fromUtf8("конфигурация прибора не прочитана");
     }
 };
@@ -87,7 +87,7 @@ int RunSelfTest(LumApplication& app) {
     SelfTestRun run;
     app.SetErrorDisplay([&run](const QString& text) { run.problems << text; });
     try {
-        TForm1 main(nullptr, &run.op);
+        MainWindow main(nullptr, &run.op);
         main.SetModalHook([&run](QDialog& d) { return run.Modal(d); });
         CreateWindows(main);
         run.Check(main);
@@ -98,7 +98,7 @@ int RunSelfTest(LumApplication& app) {
                         "исполнение %s\n",
                         LumVersionLine("lum08").c_str(), main.M[0]->text().toUtf8().constData(),
                         main.M[1]->text().toUtf8().constData(),
-                        main.EditModif->text().toUtf8().constData());
+                        main.modificationEdit->text().toUtf8().constData());
         main.close();
     } catch (const std::exception& e) {
         run.problems << QString::fromLocal8Bit(e.what());

@@ -1,20 +1,20 @@
 #include "app/startup.h"
 
-#include "app/obr_lum08.h"
-#include "app/obrconfig.h"
-#include "app/obrpar_mb.h"
-#include "clock/prog_timedate.h"
-#include "dialogs/obrsign_mb.h"
-#include "dialogs/obrtext_mb.h"
-#include "dialogs/obrvh_mb.h"
-#include "dialogs/obrza_mb.h"
+#include "app/configurationdialog.h"
+#include "app/mainwindow.h"
+#include "app/passworddialog.h"
+#include "clock/clockwindow.h"
+#include "dialogs/delaydialog.h"
+#include "dialogs/inputgroupdialog.h"
+#include "dialogs/labeldialog.h"
 #include "dialogs/qtoperator.h"
-#include "link/obrnastr.h"
-#include "link/obrport.h"
-#include "network/prog_f15.h"
-#include "network/prog_lnet.h"
-#include "report/obrinform.h"
-#include "scheme/prog_diskr.h"
+#include "dialogs/signallingdialog.h"
+#include "network/f15blockeditor.h"
+#include "network/networkwindow.h"
+#include "port/portdialog.h"
+#include "port/timingdialog.h"
+#include "report/inputstable.h"
+#include "scheme/schemeeditor.h"
 
 #include <QApplication>
 #include <QDir>
@@ -86,25 +86,25 @@ bool LumApplication::notify(QObject* receiver, QEvent* event) {
     return false;
 }
 
-void CreateWindows(TForm1& main) {
-    LumWindows& w = main.Windows();
-    w.FPSW = new TFPSW(main, &main);
-    w.Config = new TConfig(main, &main);
-    w.FormPrgD = new TFormPrgD(main, &main);
-    w.FormNastr = new TFormNastr(main.ComPort(), &main);
-    w.FormPort = new TFormPort(main, &main);
-    w.FormSig = new TFormSig(main, &main);
-    w.FormText = new TFormText(main, &main);
-    w.FormVh = new TFormVh(main, &main);
-    w.FormZa = new TFormZa(main, &main);
-    w.FormLNet = new TFormLNet(main, &main);
-    w.Inform = new TInform(main, &main);
-    w.FormTimeDate = new TFormTimeDate(main, &main);
-    w.FormF15 = new TFormF15(main, &main);
+void CreateWindows(MainWindow& main) {
+    OpenWindows& w = main.Windows();
+    w.passwordDialog = new PasswordDialog(main, &main);
+    w.Config = new ConfigurationDialog(main, &main);
+    w.schemeEditor = new SchemeEditor(main, &main);
+    w.timingDialog = new ExchangeTimingDialog(main.Engine(), &main);
+    w.portDialog = new PortDialog(main, &main);
+    w.signallingDialog = new SignallingDialog(main, &main);
+    w.labelDialog = new LabelDialog(main, &main);
+    w.inputGroupDialog = new InputGroupDialog(main, &main);
+    w.delayDialog = new DelayDialog(main, &main);
+    w.networkWindow = new NetworkWindow(main, &main);
+    w.inputsTable = new InputsTableWindow(main, &main);
+    w.clockWindow = new ClockWindow(main, &main);
+    w.f15Editor = new F15BlockEditor(main, &main);
 }
 
 int RunProgram(QApplication& app) {
-    TForm1 main;
+    MainWindow main;
     CreateWindows(main);
     main.show();
     return app.exec();

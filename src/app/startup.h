@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <functional>
 
-class TForm1;
+class MainWindow;
 
 // The application object: an error that escapes a command ends that command only; it is shown
 // (in an error box unless another display is set) and the program goes on with the next event.
@@ -26,7 +26,7 @@ private:
 bool LoadToolkitTranslations(QCoreApplication& app);
 
 // Creates every window after the main window, in the order of start-up.
-void CreateWindows(TForm1& main);
+void CreateWindows(MainWindow& main);
 
 // Runs the program: creates the windows, shows the main window and runs the message loop until
 // it closes.

@@ -1,6 +1,6 @@
 #include "cli/cliargs.h"
 
-#include "link/comportclass.h"
+#include "link/exchangeengine.h"
 
 #include <algorithm>
 #include <array>
@@ -38,7 +38,7 @@ bool Number(const std::string& text, int lo, int hi, int* value) {
 
 bool Speed(const std::string& text, int* value) {
     int v = 0;
-    if (!Number(text, 1, 1000000, &v) || !TComPortClass::IsSupportedSpeed(v))
+    if (!Number(text, 1, 1000000, &v) || !ExchangeEngine::IsSupportedSpeed(v))
         return false;
     *value = v;
     return true;

@@ -35,19 +35,19 @@ int RunRead(const CliArgs& args, CliConsole& console) {
     if (!link.Open(args.speed))
         return CliExit::Line;
     DeviceData d;
-    d.serv.NumUstr = link.Device();
+    d.serv.BusNumber = link.Device();
     int steps = 0;
     ReadProgress progress;
     progress.step = [&] { console.Progress("Чтение прибора: шаг " + std::to_string(++steps)); };
     const int code = ReadWholeDevice(link.Port(), d.Model(), link.Device(), progress);
     if (code != ResultCode::Ok)
-        return link.Failed(d.serv.NumUstr, code); // nothing was written to the file
+        return link.Failed(d.serv.BusNumber, code); // nothing was written to the file
     QString why;
     if (!ReplaceFileAtomically(Q(out), SaveConfigFile(d.serv, d.lum, d.f15), &why)) {
         console.Message("Файл  не удается создать: " + out + " (" + why.toStdString() + ")");
         return CliExit::Usage;
     }
-    const std::string modif = d.serv.GetModifCode();
+    const std::string modif = d.serv.GetModificationCode();
     QJsonObject json{
         {"command", "read"}, {"file", Q(out)}, {"device", args.device}, {"modification", Q(modif)}};
     console.Result(out + " " + std::to_string(args.device) + " " + modif + "\n", json);
@@ -60,7 +60,7 @@ namespace {
 int BackUp(CliLink& link, CliConsole& console, const DeviceImage& wanted, bool* alreadyThere) {
     int steps = 0;
     const BackupResult b = BackUpBeforeWrite(
-        link.Port(), link.Device(), wanted, WriteScope::WholeDevice(wanted.KolMod()), false,
+        link.Port(), link.Device(), wanted, WriteScope::WholeDevice(wanted.ModuleCount()), false,
         [&] { console.Progress("Резервная копия прибора: шаг " + std::to_string(++steps)); });
     switch (b.step) {
     case BackupStep::Write:
@@ -89,7 +89,7 @@ int BackUp(CliLink& link, CliConsole& console, const DeviceImage& wanted, bool* 
 // Reads back what the write sent and compares it with the file.
 int VerifyWrite(CliLink& link, CliConsole& console, const DeviceImage& wanted, int device,
                 QJsonObject json) {
-    const WriteScope scope = WriteScope::WholeDevice(wanted.KolMod());
+    const WriteScope scope = WriteScope::WholeDevice(wanted.ModuleCount());
     DeviceImage back = wanted;
     const int code = ReadBackScope(link.Port(), device, scope, back);
     if (code != ResultCode::Ok)
@@ -112,8 +112,8 @@ int RunWrite(const CliArgs& args, CliConsole& console) {
     if (!link.Open(args.speed))
         return CliExit::Line;
     // The file's own number byte is ignored, as on opening; the device keeps its number.
-    d.serv.NumUstr = link.Device();
-    d.serv.PutNumUstrZ(uint8_t(link.Device()));
+    d.serv.BusNumber = link.Device();
+    d.serv.PutNewBusNumber(uint8_t(link.Device()));
     QJsonObject json{{"command", "write"},
                      {"file", Q(args.files[0])},
                      {"device", args.device},
@@ -132,14 +132,14 @@ int RunWrite(const CliArgs& args, CliConsole& console) {
     int sends = 0;
     auto onSend = [&] { console.Progress("Запись в прибор: блок " + std::to_string(++sends)); };
     WriteReport report;
-    const int code = WriteWholeDevice(link.Port(), d.Model(), link.Op(), d.serv.GetModifCode(),
-                                      nullptr, onSend, &report);
+    const int code = WriteWholeDevice(link.Port(), d.Model(), link.Op(),
+                                      d.serv.GetModificationCode(), nullptr, onSend, &report);
     if (code != ResultCode::Ok) {
-        const int exit = link.Failed(d.serv.NumUstr, code);
+        const int exit = link.Failed(d.serv.BusNumber, code);
         if (code > 0) // a refusal (-1) sent nothing
             console.Message(PartialWriteText(report));
         return exit;
     }
     json["written"] = true;
-    return VerifyWrite(link, console, *wanted, d.serv.NumUstr, json);
+    return VerifyWrite(link, console, *wanted, d.serv.BusNumber, json);
 }

@@ -15,7 +15,7 @@ struct Found {
     std::string modif; // empty when the device answered with an exception
 };
 
-std::string ModifCode(const std::vector<uint8_t>& config) {
+std::string ModificationCode(const std::vector<uint8_t>& config) {
     std::string code;
     for (size_t i = 1; i <= 16 && i < config.size(); ++i)
         code += std::to_string(config[i]);
@@ -26,7 +26,7 @@ std::string ModifCode(const std::vector<uint8_t>& config) {
 
 int RunScan(const CliArgs& args, CliConsole& console) {
     CliLink link(args, console);
-    TComPortClass& port = link.Port();
+    ExchangeEngine& port = link.Port();
     // One attempt per address, no rest after it, and a short wait for the first byte.
     port.SetRepeat1(1);
     port.SetRepeat2(1);
@@ -45,7 +45,7 @@ int RunScan(const CliArgs& args, CliConsole& console) {
             if (code == ResultCode::PortFailure)
                 return link.Failed(n - 1, code);
             if (code == ResultCode::Ok)
-                found.push_back({speed, n, ModifCode(config)});
+                found.push_back({speed, n, ModificationCode(config)});
             else if (ExitForResult(code) == CliExit::Differs)
                 found.push_back({speed, n, {}}); // it answered, if only with a refusal
         }

@@ -74,8 +74,8 @@ int CliLink::Failed(int device, int code) {
     return ExitForResult(code);
 }
 
-bool GrantWriteAccess(const CliArgs& args, CliConsole& console, TProgLumClass& lum) {
-    lum.Dostup = 0;
+bool GrantWriteAccess(const CliArgs& args, CliConsole& console, InputProgram& lum) {
+    lum.AccessLevel = 0;
     if (!args.password) {
         console.Message("Ваш уровень доступа не позволяет\nпроизводить вывод в СОМ-порт. "
                         "Укажите пароль: --password ПАРОЛЬ");
@@ -88,6 +88,6 @@ bool GrantWriteAccess(const CliArgs& args, CliConsole& console, TProgLumClass& l
         console.Message("Введенный пароль неверен");
         return false;
     }
-    lum.Dostup = 1;
+    lum.AccessLevel = 1;
     return true;
 }

@@ -4,14 +4,14 @@
 
 #include "cli/cliargs.h"
 #include "cli/clioperator.h"
-#include "link/comportclass.h"
 #include "link/devicesequences.h"
+#include "link/exchangeengine.h"
 #include "link/qtserialline.h"
 #include "link/steadylineclock.h"
-#include "model/progf15class.h"
-#include "model/proglumclass.h"
-#include "model/reservblocks.h"
-#include "model/servclass.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "model/networkblocks.h"
+#include "model/reservecopies.h"
 
 #include <QJsonObject>
 
@@ -53,10 +53,10 @@ private:
 
 // The model of one device, as the main window owns it.
 struct DeviceData {
-    TServClass serv;
-    TProgLumClass lum;
-    TProgF15Class f15;
-    TReservBlocksClass reserv;
+    ModuleConfig serv;
+    InputProgram lum;
+    NetworkBlocks f15;
+    ReserveCopies reserv;
     DeviceModel Model() { return {serv, lum, f15, reserv}; }
 };
 
@@ -68,7 +68,7 @@ public:
 
     // Opens the port at the speed; false when it cannot be opened (the operator was told).
     bool Open(int speed);
-    TComPortClass& Port() { return port_; }
+    ExchangeEngine& Port() { return port_; }
     QtSerialLine& Line() { return line_; }
     ConsoleOperator& Op() { return op_; }
     int Device() const { return args_.device - 1; } // 0-based
@@ -81,9 +81,9 @@ private:
     ConsoleOperator op_;
     QtSerialLine line_;
     SteadyLineClock clock_;
-    TComPortClass port_;
+    ExchangeEngine port_;
 };
 
 // The full access level for commands that write to a device: the password must be the one the
 // program itself accepts. False with the operator told otherwise.
-bool GrantWriteAccess(const CliArgs& args, CliConsole& console, TProgLumClass& lum);
+bool GrantWriteAccess(const CliArgs& args, CliConsole& console, InputProgram& lum);

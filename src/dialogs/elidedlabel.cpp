@@ -3,17 +3,17 @@
 #include <QPainter>
 #include <QStyle>
 
-TElidedLabel::TElidedLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+ElidedLabel::ElidedLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
     headLength_ = int(text.size());
 }
 
-void TElidedLabel::SetHeadAndPath(const QString& head, const QString& path) {
+void ElidedLabel::SetHeadAndPath(const QString& head, const QString& path) {
     headLength_ = int(head.size());
     setText(head + path);
     setToolTip(path);
 }
 
-QString TElidedLabel::ShownText() const {
+QString ElidedLabel::ShownText() const {
     const QString all = text();
     const QString head = all.left(headLength_);
     const QString path = all.mid(headLength_);
@@ -30,7 +30,7 @@ QString TElidedLabel::ShownText() const {
     return head + fm.elidedText(path, Qt::ElideMiddle, std::max(0, room));
 }
 
-QSize TElidedLabel::minimumSizeHint() const {
+QSize ElidedLabel::minimumSizeHint() const {
     // The head and a few characters of the path, "…" among them.
     const QFontMetrics fm = fontMetrics();
     const QMargins m = contentsMargins();
@@ -39,7 +39,7 @@ QSize TElidedLabel::minimumSizeHint() const {
     return {width, QLabel::minimumSizeHint().height()};
 }
 
-void TElidedLabel::paintEvent(QPaintEvent*) {
+void ElidedLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     drawFrame(&painter);
     style()->drawItemText(&painter, contentsRect(), int(alignment()), palette(), isEnabled(),

@@ -5,9 +5,9 @@
 
 #include <QLabel>
 
-class TElidedLabel : public QLabel {
+class ElidedLabel : public QLabel {
 public:
-    explicit TElidedLabel(const QString& text, QWidget* parent = nullptr);
+    explicit ElidedLabel(const QString& text, QWidget* parent = nullptr);
 
     // Shows head + path; the whole path becomes the hint.
     void SetHeadAndPath(const QString& head, const QString& path);

@@ -1,6 +1,6 @@
 #include "dialogs/exchangeguard.h"
 
-#include "link/comportclass.h"
+#include "link/exchangeengine.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -77,7 +77,7 @@ protected:
 
 } // namespace
 
-ExchangeInputGuard::ExchangeInputGuard(TComPortClass& port, QObject* parent)
+ExchangeInputGuard::ExchangeInputGuard(ExchangeEngine& port, QObject* parent)
     : QObject(parent), port_(port) {
     qApp->installEventFilter(this);
 }

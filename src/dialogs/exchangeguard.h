@@ -9,12 +9,12 @@
 
 class QComboBox;
 class QWidget;
-class TComPortClass;
+class ExchangeEngine;
 
 class ExchangeInputGuard : public QObject {
 public:
     // Watches the whole application for as long as it lives.
-    explicit ExchangeInputGuard(TComPortClass& port, QObject* parent = nullptr);
+    explicit ExchangeInputGuard(ExchangeEngine& port, QObject* parent = nullptr);
     ~ExchangeInputGuard() override;
 
     // A click on this widget during an exchange stops it (a "Стоп" button, a window's Cancel).
@@ -30,7 +30,7 @@ protected:
 private:
     bool IsStopWidget(QObject* watched) const;
 
-    TComPortClass& port_;
+    ExchangeEngine& port_;
     std::vector<QPointer<QWidget>> stopWidgets_;
     QPointer<QObject> lastStopSource_;
 };

@@ -1,9 +1,9 @@
 #include "dialogs/exchangeprogress.h"
 
 #include "dialogs/exchangeguard.h"
-#include "dialogs/lummain.h"
 #include "dialogs/uitext.h"
-#include "link/comportclass.h"
+#include "dialogs/windowcontext.h"
+#include "link/exchangeengine.h"
 
 #include <QHBoxLayout>
 #include <QProgressBar>
@@ -29,8 +29,8 @@ QString RepeatCause(int code) {
 
 } // namespace
 
-ExchangeProgress::ExchangeProgress(LumMain& main, QWidget* parent)
-    : QWidget(parent), port_(main.ComPort()) {
+ExchangeProgress::ExchangeProgress(WindowContext& main, QWidget* parent)
+    : QWidget(parent), port_(main.Engine()) {
     auto* h = new QHBoxLayout(this);
     h->setContentsMargins(0, 0, 0, 0);
     bar_ = new QProgressBar(this);

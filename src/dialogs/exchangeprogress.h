@@ -9,15 +9,15 @@
 #include <QPointer>
 #include <QWidget>
 
-class LumMain;
+class WindowContext;
 class QProgressBar;
 class QPushButton;
-class TComPortClass;
+class ExchangeEngine;
 
 class ExchangeProgress : public QWidget, private FrameObserver {
 public:
     // The main window's engine; its input guard, when it has one, takes the "Стоп" clicks.
-    explicit ExchangeProgress(LumMain& main, QWidget* parent = nullptr);
+    explicit ExchangeProgress(WindowContext& main, QWidget* parent = nullptr);
     ~ExchangeProgress() override;
 
     QProgressBar* Bar() const { return bar_; }
@@ -49,7 +49,7 @@ private:
     void ShowValue(int done, int total);
     void ShowText(const QString& format);
 
-    TComPortClass& port_;
+    ExchangeEngine& port_;
     QProgressBar* bar_ = nullptr;
     QPushButton* stop_ = nullptr;
     QString step_;

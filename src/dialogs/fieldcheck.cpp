@@ -10,7 +10,7 @@
 
 #include <algorithm>
 
-TErrorMarker::TErrorMarker(QWidget* parent) : QLabel(parent) {
+ErrorMarker::ErrorMarker(QWidget* parent) : QLabel(parent) {
     setText(QString::fromUtf8("ошибка"));
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setAutoFillBackground(true);
@@ -22,12 +22,12 @@ TErrorMarker::TErrorMarker(QWidget* parent) : QLabel(parent) {
     hide();
 }
 
-void TErrorMarker::mouseMoveEvent(QMouseEvent* event) {
+void ErrorMarker::mouseMoveEvent(QMouseEvent* event) {
     hide();
     QLabel::mouseMoveEvent(event);
 }
 
-void TErrorMarker::enterEvent(QEnterEvent* event) {
+void ErrorMarker::enterEvent(QEnterEvent* event) {
     hide();
     QLabel::enterEvent(event);
 }

@@ -11,10 +11,10 @@ class QLineEdit;
 class QWidget;
 
 // The hidden "ошибка" marker; it hides itself again when the mouse moves over it.
-class TErrorMarker : public QLabel {
+class ErrorMarker : public QLabel {
     Q_OBJECT
 public:
-    explicit TErrorMarker(QWidget* parent);
+    explicit ErrorMarker(QWidget* parent);
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;

@@ -13,12 +13,12 @@ int TitleBarWidth(const QString& title) {
     return QFontMetrics(bold).horizontalAdvance(title) + 120;
 }
 
-TLumDialog::TLumDialog(QWidget* parent) : QDialog(parent) {
+LumDialog::LumDialog(QWidget* parent) : QDialog(parent) {
     setModal(true);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 }
 
-void TLumDialog::CloseWith(int result) {
+void LumDialog::CloseWith(int result) {
     if (closing_)
         return;
     closing_ = true;
@@ -29,22 +29,22 @@ void TLumDialog::CloseWith(int result) {
         done(r);
 }
 
-bool TLumDialog::CanClose(int&) {
+bool LumDialog::CanClose(int&) {
     return true;
 }
 
-void TLumDialog::reject() {
+void LumDialog::reject() {
     CloseWith(closeBoxResult_);
 }
 
-void TLumDialog::closeEvent(QCloseEvent* event) {
+void LumDialog::closeEvent(QCloseEvent* event) {
     // The close box: run the close query; done() hides the window when it agrees.
     event->ignore();
     if (isVisible())
         CloseWith(closeBoxResult_);
 }
 
-void TLumDialog::keyPressEvent(QKeyEvent* event) {
+void LumDialog::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
         event->accept();
         return;
@@ -52,13 +52,13 @@ void TLumDialog::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-void TLumDialog::setVisible(bool visible) {
+void LumDialog::setVisible(bool visible) {
     if (visible && !isVisible())
         PrepareShowing();
     QDialog::setVisible(visible);
 }
 
-void TLumDialog::PrepareShowing() {
+void LumDialog::PrepareShowing() {
     BeforeShowing();
     // Sized and placed before it is on the screen: the layout is final by the first paint.
     if (layout())

@@ -23,10 +23,10 @@ constexpr int No = 7;
 // room for the bar's icon and buttons.
 int TitleBarWidth(const QString& title);
 
-class TLumDialog : public QDialog {
+class LumDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TLumDialog(QWidget* parent = nullptr);
+    explicit LumDialog(QWidget* parent = nullptr);
 
     // Sets the modal result and asks the window to close (the close query decides).
     void CloseWith(int result);

@@ -1,45 +1,46 @@
 #include "dialogs/writeguard.h"
 
-#include "dialogs/difflist.h"
+#include "dialogs/differencesdialog.h"
 #include "dialogs/exchangeprogress.h"
-#include "dialogs/lummain.h"
 #include "dialogs/uitext.h"
-#include "link/comportclass.h"
+#include "dialogs/windowcontext.h"
 #include "link/devicehistory.h"
 #include "link/deviceimageread.h"
+#include "link/exchangeengine.h"
 #include "model/devicecompare.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "model/networkblocks.h"
 #include "model/operator.h"
-#include "model/progf15class.h"
-#include "model/proglumclass.h"
-#include "model/reservblocks.h"
-#include "model/servclass.h"
+#include "model/reservecopies.h"
 
 #include <algorithm>
 
 namespace {
 const char* const kCaption = "Резервная копия прибора";
 
-bool RecordsKnown(const TProgLumClass& lum, int kolMod) {
+bool RecordsKnown(const InputProgram& lum, int kolMod) {
     for (int m = 0; m < kolMod && m < DeviceImage::Groups; ++m)
-        if (!lum.RecKnown[m])
+        if (!lum.RecordsKnown[m])
             return false;
     return true;
 }
 } // namespace
 
-WriteGuard::WriteGuard(LumMain& main, const WriteScope& scope) : main_(main), scope_(scope) {}
+WriteGuard::WriteGuard(WindowContext& main, const WriteScope& scope) : main_(main), scope_(scope) {}
 
 bool WriteGuard::Start() {
-    TServClass& serv = main_.Serv();
-    TProgLumClass& lum = main_.ProgLum();
-    wanted_ = DeviceImage::FromModel(serv, lum, main_.ProgF15());
+    ModuleConfig& serv = main_.Modules();
+    InputProgram& lum = main_.Program();
+    wanted_ = DeviceImage::FromModel(serv, lum, main_.Network());
     // A whole-device write its own checks refuse (access level, no configuration, records not
     // known) needs no back-up: it sends nothing.
-    if (scope_.config &&
-        (lum.Dostup != 1 || serv.GetKolMod() == 0 || !RecordsKnown(lum, serv.GetKolMod())))
+    if (scope_.config && (lum.AccessLevel != 1 || serv.GetModuleCount() == 0 ||
+                          !RecordsKnown(lum, serv.GetModuleCount())))
         return true;
-    const bool moves = scope_.network && serv.GetNumUstrZ() != serv.NumUstr;
-    const BackupResult r = BackUpBeforeWrite(main_.ComPort(), serv.NumUstr, wanted_, scope_, moves);
+    const bool moves = scope_.network && serv.GetNewBusNumber() != serv.BusNumber;
+    const BackupResult r =
+        BackUpBeforeWrite(main_.Engine(), serv.BusNumber, wanted_, scope_, moves);
     switch (r.step) {
     case BackupStep::Write:
     case BackupStep::ConfigDiffers: // the write's own check refuses it
@@ -55,13 +56,13 @@ bool WriteGuard::Start() {
     }
     // The operator stopped the exchange: the command ends here, with nothing written.
     if (r.step == BackupStep::ReadFailed && r.code == ResultCode::Stopped) {
-        main_.ComPort().ReportError(serv.NumUstr, r.code, "В прибор ничего не записано.");
+        main_.Engine().ReportError(serv.BusNumber, r.code, "В прибор ничего не записано.");
         return false;
     }
     const std::string why =
         r.step == BackupStep::ReadFailed
             ? "Не удалось прочитать прибор для резервной копии:\n" +
-                  main_.ComPort().MessageFor(serv.NumUstr, r.code).text
+                  main_.Engine().MessageFor(serv.BusNumber, r.code).text
             : "Не удалось сохранить резервную копию прибора:\n" + r.error.toStdString();
     return main_.Op().Ask({why + "\n\nЗаписать в прибор без резервной копии?",
                            kCaption,
@@ -72,7 +73,7 @@ bool WriteGuard::Start() {
 
 int WriteGuard::Requests() const {
     // The back-up: the configuration, every fitted module and the network image.
-    int count = main_.Serv().GetKolMod() + 2;
+    int count = main_.Modules().GetModuleCount() + 2;
     if (main_.VerifyWrites()) {
         for (int m = 0; m < DeviceImage::Groups; ++m)
             count += scope_.HasModule(m) ? 1 : 0;
@@ -84,11 +85,11 @@ int WriteGuard::Requests() const {
 bool WriteGuard::Finish() {
     if (!main_.VerifyWrites())
         return true;
-    TServClass& serv = main_.Serv();
+    ModuleConfig& serv = main_.Modules();
     DeviceImage device = wanted_;
-    const int code = ReadBackScope(main_.ComPort(), serv.NumUstr, scope_, device);
+    const int code = ReadBackScope(main_.Engine(), serv.BusNumber, scope_, device);
     if (code != ResultCode::Ok) {
-        main_.ComPort().ReportError(serv.NumUstr, code);
+        main_.Engine().ReportError(serv.BusNumber, code);
         MarkWritten(nullptr, false);
         main_.Op().Tell("Запись не проверена: прибор не удалось прочитать.\n"
                         "Данные остаются отмеченными как измененные.",
@@ -107,21 +108,21 @@ bool WriteGuard::Finish() {
 }
 
 void WriteGuard::MarkWritten(const DeviceImage* device, bool written) {
-    TReservBlocksClass& reserv = main_.Reserv();
+    ReserveCopies& reserv = main_.Reserve();
     // The reserve copies say what the device holds, so that discarding edits returns to it.
     for (int m = 0; device && m < DeviceImage::Groups; ++m)
         if (scope_.HasModule(m))
-            std::ranges::copy(device->Group(m), reserv.ReservRecVh + DeviceImage::GroupSize * m);
+            std::ranges::copy(device->Group(m), reserv.RecordsCopy + DeviceImage::GroupSize * m);
     if (device && scope_.network)
-        std::ranges::copy(device->Network().subspan(1), reserv.ReservF15 + 1);
+        std::ranges::copy(device->Network().subspan(1), reserv.NetworkCopy + 1);
     // Written: as after a confirmed write. Not kept: the data stay marked as changed.
     if (scope_.modules != 0)
-        main_.ProgLum().FlagScheme = written ? 0 : 1;
+        main_.Program().SchemeChanged = written ? 0 : 1;
     if (scope_.network)
-        main_.ProgF15().FlagNoChange = written;
+        main_.Network().Unchanged = written;
 }
 
-int GuardedBlockWrite(LumMain& main, ExchangeProgress& progress, const BlockWrite& block) {
+int GuardedBlockWrite(WindowContext& main, ExchangeProgress& progress, const BlockWrite& block) {
     WriteGuard guard(main, block.scope);
     // The back-up, the send and its first poll, the read-back.
     progress.Begin(U("Резервная копия"), guard.Requests() + 2);
@@ -142,7 +143,7 @@ int GuardedBlockWrite(LumMain& main, ExchangeProgress& progress, const BlockWrit
     }
     progress.End();
     if (code != ResultCode::Ok)
-        main.ComPort().ReportError(main.Serv().NumUstr, code,
-                                   sent ? block.unconfirmed : block.notWritten);
+        main.Engine().ReportError(main.Modules().BusNumber, code,
+                                  sent ? block.unconfirmed : block.notWritten);
     return code;
 }

@@ -10,11 +10,11 @@
 #include <string>
 
 class ExchangeProgress;
-class LumMain;
+class WindowContext;
 
 class WriteGuard {
 public:
-    WriteGuard(LumMain& main, const WriteScope& scope);
+    WriteGuard(WindowContext& main, const WriteScope& scope);
 
     // The back-up. true: go on with the write. false: the write must not run, either because
     // the device already holds the data (told; the model then counts as written) or because the
@@ -36,7 +36,7 @@ private:
     // flags of the scope are cleared when it holds what was meant, else set.
     void MarkWritten(const DeviceImage* device, bool written);
 
-    LumMain& main_;
+    WindowContext& main_;
     WriteScope scope_;
     DeviceImage wanted_;
     bool alreadyThere_ = false;
@@ -55,4 +55,4 @@ struct BlockWrite {
 // The back-up before (the write does not start without one unless the operator so chose), the
 // progress and "Стоп", the read-back after, and what a failure tells. Returns the write's code;
 // 0 when the device already held the data; -1 when the write did not start.
-int GuardedBlockWrite(LumMain& main, ExchangeProgress& progress, const BlockWrite& block);
+int GuardedBlockWrite(WindowContext& main, ExchangeProgress& progress, const BlockWrite& block);

@@ -9,9 +9,9 @@ constexpr int kStorePauseMs = 300;
 constexpr int kRetryPauseMs = 200;
 
 // Runs a request whose reply has the normal form and hands back its data bytes.
-int ReadData(TComPortClass& port, int device, int function, int count, const uint8_t* request,
+int ReadData(ExchangeEngine& port, int device, int function, int count, const uint8_t* request,
              int minimum, std::vector<uint8_t>& data) {
-    uint8_t reply[TComPortClass::ReplyBufferSize];
+    uint8_t reply[ExchangeEngine::ReplyBufferSize];
     data.clear();
     const int code = port.Exchange(device, function, count, request, reply);
     if (code != ResultCode::Ok)
@@ -26,28 +26,28 @@ int ReadData(TComPortClass& port, int device, int function, int count, const uin
 
 } // namespace
 
-int ReadConfiguration(TComPortClass& port, int device, std::vector<uint8_t>& data) {
+int ReadConfiguration(ExchangeEngine& port, int device, std::vector<uint8_t>& data) {
     return ReadData(port, device, DeviceCommand::ReadConfig, 0, nullptr, ReplySize::Config, data);
 }
 
-int ReadBlock(TComPortClass& port, int device, int block, std::vector<uint8_t>& data) {
+int ReadBlock(ExchangeEngine& port, int device, int block, std::vector<uint8_t>& data) {
     const uint8_t request[1] = {static_cast<uint8_t>(block)};
     const int minimum =
         block == DeviceBlock::Network ? ReplySize::NetworkBlock : ReplySize::ModuleBlock;
     return ReadData(port, device, DeviceCommand::ReadBlock, 1, request, minimum, data);
 }
 
-int WriteBlock(TComPortClass& port, int device, const uint8_t* data, int count) {
-    uint8_t reply[TComPortClass::ReplyBufferSize];
+int WriteBlock(ExchangeEngine& port, int device, const uint8_t* data, int count) {
+    uint8_t reply[ExchangeEngine::ReplyBufferSize];
     return port.Exchange(device, DeviceCommand::WriteBlock, count, data, reply);
 }
 
-int Poll(TComPortClass& port, int device) {
-    uint8_t reply[TComPortClass::ReplyBufferSize];
+int Poll(ExchangeEngine& port, int device) {
+    uint8_t reply[ExchangeEngine::ReplyBufferSize];
     return port.Exchange(device, DeviceCommand::Poll, 0, nullptr, reply);
 }
 
-int ReadClock(TComPortClass& port, int device, DeviceClock& clock) {
+int ReadClock(ExchangeEngine& port, int device, DeviceClock& clock) {
     // Start register 1000, seven registers.
     const uint8_t request[4] = {0x03, 0xE8, 0x00, 0x07};
     std::vector<uint8_t> data;
@@ -60,8 +60,8 @@ int ReadClock(TComPortClass& port, int device, DeviceClock& clock) {
     return ResultCode::Ok;
 }
 
-int SetClockBroadcast(TComPortClass& port, const DeviceClock& clock) {
-    uint8_t reply[TComPortClass::ReplyBufferSize];
+int SetClockBroadcast(ExchangeEngine& port, const DeviceClock& clock) {
+    uint8_t reply[ExchangeEngine::ReplyBufferSize];
     return port.Exchange(0, DeviceCommand::SetClock, ClockBytes, clock.data(), reply);
 }
 
@@ -85,7 +85,7 @@ bool IsFinalWriteCode(int code) {
 namespace {
 
 // Polls until the device stops saying it is busy; a device that stays busy is waited for.
-int PollUntilStored(TComPortClass& port, int device) {
+int PollUntilStored(ExchangeEngine& port, int device) {
     for (;;) {
         const int code = Poll(port, device);
         if (code != ResultCode::Busy)
@@ -96,7 +96,7 @@ int PollUntilStored(TComPortClass& port, int device) {
 
 } // namespace
 
-int WriteAndConfirm(TComPortClass& port, int& device, const uint8_t* data, int count,
+int WriteAndConfirm(ExchangeEngine& port, int& device, const uint8_t* data, int count,
                     const WriteConfirm& how) {
     if (how.initialPause)
         port.Pause(kFirstSendPauseMs);

@@ -2,9 +2,9 @@
 // The device's command set over the exchange engine: one function per request the program
 // sends, and the write-and-confirm sequence that every block write goes through.
 // All return the engine's result code (0 on success); none shows a message: the caller passes
-// a failure to TComPortClass::ReportError.
+// a failure to ExchangeEngine::ReportError.
 
-#include "link/comportclass.h"
+#include "link/exchangeengine.h"
 
 #include <array>
 #include <cstdint>
@@ -42,24 +42,25 @@ using DeviceClock = std::array<uint8_t, ClockBytes>;
 
 // Function 17: the module configuration. data receives the reply's data bytes (its byte count
 // of them, at least 17): number of modules, then the module code of slot positions 0..15.
-int ReadConfiguration(TComPortClass& port, int device, std::vector<uint8_t>& data);
+int ReadConfiguration(ExchangeEngine& port, int device, std::vector<uint8_t>& data);
 
-// Function 68: block 1..6 (module number and 18 record bytes; the count is LenMod) or block 17
-// (the 82 bytes of the network image, first byte 17). data receives the reply's data bytes.
-int ReadBlock(TComPortClass& port, int device, int block, std::vector<uint8_t>& data);
+// Function 68: block 1..6 (module number and 18 record bytes; the count is ModuleWriteLength) or
+// block 17 (the 82 bytes of the network image, first byte 17). data receives the reply's data
+// bytes.
+int ReadBlock(ExchangeEngine& port, int device, int block, std::vector<uint8_t>& data);
 
 // Function 69: data[0] is the block number, then the block data. The reply is not examined
 // by the callers; writes are confirmed with Poll (see WriteAndConfirm).
-int WriteBlock(TComPortClass& port, int device, const uint8_t* data, int count);
+int WriteBlock(ExchangeEngine& port, int device, const uint8_t* data, int count);
 
 // Function 14: 0 once the device has stored the last block, 6 while it is still writing.
-int Poll(TComPortClass& port, int device);
+int Poll(ExchangeEngine& port, int device);
 
 // Function 4 on input registers 1000..1006: the device clock, the low byte of each register.
-int ReadClock(TComPortClass& port, int device, DeviceClock& clock);
+int ReadClock(ExchangeEngine& port, int device, DeviceClock& clock);
 
 // Function 70 to the broadcast address: sets the clocks of all devices; nothing comes back.
-int SetClockBroadcast(TComPortClass& port, const DeviceClock& clock);
+int SetClockBroadcast(ExchangeEngine& port, const DeviceClock& clock);
 
 // How a block write starts and what goes along with it.
 struct WriteConfirm {
@@ -80,5 +81,5 @@ bool IsFinalWriteCode(int code);
 // has stored it: 6 is waited out every 200 ms, a final code ends at once, any other failure
 // costs 200 ms and one of GetRepeat1() sends. device is updated when the block moves the device
 // to a new address. Returns 0 or the last code.
-int WriteAndConfirm(TComPortClass& port, int& device, const uint8_t* data, int count,
+int WriteAndConfirm(ExchangeEngine& port, int& device, const uint8_t* data, int count,
                     const WriteConfirm& how = {});

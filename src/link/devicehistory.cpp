@@ -1,7 +1,7 @@
 #include "link/devicehistory.h"
 
-#include "link/comportclass.h"
 #include "link/deviceimageread.h"
+#include "link/exchangeengine.h"
 #include "link/filestore.h"
 
 #include <QDir>
@@ -66,10 +66,10 @@ bool Save(const DeviceImage& image, int deviceNumber, QString* path, QString* er
     }
     // Two back-ups within one millisecond must not share a name.
     QDateTime stamp = when;
-    QString file = QDir(folder).filePath(FileName(image.ModifCode(), deviceNumber, stamp));
+    QString file = QDir(folder).filePath(FileName(image.ModificationCode(), deviceNumber, stamp));
     while (QFileInfo::exists(file)) {
         stamp = stamp.addMSecs(1);
-        file = QDir(folder).filePath(FileName(image.ModifCode(), deviceNumber, stamp));
+        file = QDir(folder).filePath(FileName(image.ModificationCode(), deviceNumber, stamp));
     }
     if (!ReplaceFileAtomically(file, image.ToFile(), error))
         return false;
@@ -80,7 +80,7 @@ bool Save(const DeviceImage& image, int deviceNumber, QString* path, QString* er
 
 } // namespace DeviceHistory
 
-BackupResult BackUpBeforeWrite(TComPortClass& port, int device, const DeviceImage& wanted,
+BackupResult BackUpBeforeWrite(ExchangeEngine& port, int device, const DeviceImage& wanted,
                                const WriteScope& scope, bool movesAddress,
                                const std::function<void()>& step, const QString& folder) {
     BackupResult r;

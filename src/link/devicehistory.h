@@ -12,7 +12,7 @@
 #include <functional>
 #include <vector>
 
-class TComPortClass;
+class ExchangeEngine;
 
 namespace DeviceHistory {
 
@@ -67,7 +67,7 @@ struct BackupResult {
 // (movesAddress) still has work to do on equal contents: it gets Write, without a back-up file.
 // After a kept back-up the history is pruned to the newest DeviceHistory::Keep. A scope with the
 // configuration stops after the configuration when it differs (ConfigDiffers).
-BackupResult BackUpBeforeWrite(TComPortClass& port, int device, const DeviceImage& wanted,
+BackupResult BackUpBeforeWrite(ExchangeEngine& port, int device, const DeviceImage& wanted,
                                const WriteScope& scope, bool movesAddress = false,
                                const std::function<void()>& step = {},
                                const QString& folder = DeviceHistory::Folder());

@@ -1,7 +1,7 @@
 #include "link/deviceimageread.h"
 
-#include "link/comportclass.h"
 #include "link/devicecommands.h"
+#include "link/exchangeengine.h"
 
 #include <span>
 #include <vector>
@@ -14,7 +14,7 @@ void Call(const std::function<void()>& f) {
 }
 
 // Module m (0..5): the reply's data are the module number and the 18 record bytes.
-int ReadGroup(TComPortClass& port, int device, int m, DeviceImage& image) {
+int ReadGroup(ExchangeEngine& port, int device, int m, DeviceImage& image) {
     std::vector<uint8_t> data;
     const int code = ReadBlock(port, device, m + 1, data);
     if (code != ResultCode::Ok)
@@ -23,7 +23,7 @@ int ReadGroup(TComPortClass& port, int device, int m, DeviceImage& image) {
     return ResultCode::Ok;
 }
 
-int ReadNetwork(TComPortClass& port, int device, DeviceImage& image) {
+int ReadNetwork(ExchangeEngine& port, int device, DeviceImage& image) {
     std::vector<uint8_t> data;
     const int code = ReadBlock(port, device, DeviceBlock::Network, data);
     if (code == ResultCode::Ok)
@@ -33,10 +33,10 @@ int ReadNetwork(TComPortClass& port, int device, DeviceImage& image) {
 
 } // namespace
 
-int ReadDeviceConfig(TComPortClass& port, int device, DeviceImage& image) {
+int ReadDeviceConfig(ExchangeEngine& port, int device, DeviceImage& image) {
     image = DeviceImage();
     image.SetHasLabels(false);
-    image.PutNumUstrZ(uint8_t(device));
+    image.PutNewBusNumber(uint8_t(device));
     std::vector<uint8_t> config;
     int code = ReadConfiguration(port, device, config);
     // Another length is not a configuration: the rest would be read against a wrong module list.
@@ -47,9 +47,9 @@ int ReadDeviceConfig(TComPortClass& port, int device, DeviceImage& image) {
     return code;
 }
 
-int ReadDeviceRecords(TComPortClass& port, int device, DeviceImage& image,
+int ReadDeviceRecords(ExchangeEngine& port, int device, DeviceImage& image,
                       const std::function<void()>& step) {
-    for (int m = 0; m < image.KolMod(); ++m) {
+    for (int m = 0; m < image.ModuleCount(); ++m) {
         Call(step);
         const int code = ReadGroup(port, device, m, image);
         if (code != ResultCode::Ok)
@@ -59,14 +59,14 @@ int ReadDeviceRecords(TComPortClass& port, int device, DeviceImage& image,
     return ReadNetwork(port, device, image);
 }
 
-int ReadDeviceImage(TComPortClass& port, int device, DeviceImage& image,
+int ReadDeviceImage(ExchangeEngine& port, int device, DeviceImage& image,
                     const std::function<void()>& step) {
     Call(step);
     const int code = ReadDeviceConfig(port, device, image);
     return code != ResultCode::Ok ? code : ReadDeviceRecords(port, device, image, step);
 }
 
-int ReadBackScope(TComPortClass& port, int device, const WriteScope& scope, DeviceImage& image) {
+int ReadBackScope(ExchangeEngine& port, int device, const WriteScope& scope, DeviceImage& image) {
     for (int m = 0; m < DeviceImage::Groups; ++m) {
         if (!scope.HasModule(m))
             continue;

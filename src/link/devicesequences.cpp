@@ -1,12 +1,12 @@
 #include "link/devicesequences.h"
 
-#include "link/comportclass.h"
 #include "link/devicecommands.h"
+#include "link/exchangeengine.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "model/networkblocks.h"
 #include "model/operator.h"
-#include "model/progf15class.h"
-#include "model/proglumclass.h"
-#include "model/reservblocks.h"
-#include "model/servclass.h"
+#include "model/reservecopies.h"
 
 #include <algorithm>
 #include <cstring>
@@ -44,28 +44,28 @@ std::vector<uint8_t> AsReply(int device, int function, const std::vector<uint8_t
 
 // Function 17 into the model. A configuration of another length is not taken: the command
 // ends with a receive error rather than going on with the old one.
-int ReadConfigInto(TComPortClass& port, TServClass& serv) {
+int ReadConfigInto(ExchangeEngine& port, ModuleConfig& serv) {
     std::vector<uint8_t> config;
-    const int code = ReadConfiguration(port, serv.NumUstr, config);
+    const int code = ReadConfiguration(port, serv.BusNumber, config);
     if (code != ResultCode::Ok)
         return code;
-    const auto reply = AsReply(serv.NumUstr, DeviceCommand::ReadConfig, config);
+    const auto reply = AsReply(serv.BusNumber, DeviceCommand::ReadConfig, config);
     if (!serv.PutConfigReply(DeviceCommand::ReadConfig, reply.data(), int(reply.size())))
         return ResultCode::ReceiveError;
     return ResultCode::Ok;
 }
 
-int ReadModuleRecords(TComPortClass& port, DeviceModel& model, int m) {
+int ReadModuleRecords(ExchangeEngine& port, DeviceModel& model, int m) {
     std::vector<uint8_t> data;
-    const int code = ReadBlock(port, model.serv.NumUstr, m, data);
+    const int code = ReadBlock(port, model.serv.BusNumber, m, data);
     if (code != ResultCode::Ok)
         return code;
-    const auto reply = AsReply(model.serv.NumUstr, DeviceCommand::ReadBlock, data);
-    const int taken = model.lum.PutRecModReply(reply.data(), int(reply.size()));
+    const auto reply = AsReply(model.serv.BusNumber, DeviceCommand::ReadBlock, data);
+    const int taken = model.lum.PutModuleReply(reply.data(), int(reply.size()));
     if (taken != ResultCode::Ok)
         return taken;
-    model.lum.RecModToVh(m - 1);
-    model.lum.PutLenMod(int(data.size()));
+    model.lum.ModuleBufferToRecords(m - 1);
+    model.lum.PutModuleWriteLength(int(data.size()));
     return ResultCode::Ok;
 }
 
@@ -81,22 +81,22 @@ std::vector<std::pair<int, int>> ExpectedModules(const std::string& modifCode) {
     return list;
 }
 
-void RestoreConfig(TServClass& serv, const uint8_t (&config)[17], int kolMod,
+void RestoreConfig(ModuleConfig& serv, const uint8_t (&config)[17], int kolMod,
                    const std::vector<std::pair<int, int>>& expected) {
     std::memcpy(serv.Config, config, sizeof config);
-    serv.KolMod = kolMod;
+    serv.ModuleCount = kolMod;
     for (int k = 0; k < 6; ++k) {
         const bool listed = k < int(expected.size());
-        serv.TipMod[k] = listed ? expected[size_t(k)].first : 0;
-        serv.AdrMod[k] = listed ? expected[size_t(k)].second : 0;
+        serv.ModuleType[k] = listed ? expected[size_t(k)].first : 0;
+        serv.ModuleAddress[k] = listed ? expected[size_t(k)].second : 0;
     }
 }
 
-bool DeviceMatches(const TServClass& serv, const std::vector<std::pair<int, int>>& expected) {
+bool DeviceMatches(const ModuleConfig& serv, const std::vector<std::pair<int, int>>& expected) {
     for (int k = 0; k < 6; ++k) {
         const bool listed = k < int(expected.size());
-        const int tip = k < serv.GetKolMod() ? serv.TipMod[k] : 0;
-        const int adr = k < serv.GetKolMod() ? serv.AdrMod[k] : 0;
+        const int tip = k < serv.GetModuleCount() ? serv.ModuleType[k] : 0;
+        const int adr = k < serv.GetModuleCount() ? serv.ModuleAddress[k] : 0;
         if (tip != (listed ? expected[size_t(k)].first : 0) ||
             adr != (listed ? expected[size_t(k)].second : 0))
             return false;
@@ -106,73 +106,73 @@ bool DeviceMatches(const TServClass& serv, const std::vector<std::pair<int, int>
 
 } // namespace
 
-int ChangeBusNumber(TComPortClass& port, TServClass& serv, int newNumber,
+int ChangeBusNumber(ExchangeEngine& port, ModuleConfig& serv, int newNumber,
                     const std::function<void()>& onSwitch) {
-    serv.PutNumUstrZ(uint8_t(newNumber));
+    serv.PutNewBusNumber(uint8_t(newNumber));
     const uint8_t data[2] = {uint8_t(DeviceBlock::BusAddress), uint8_t(newNumber)};
     WriteConfirm how;
     how.switchDeviceTo = newNumber;
     how.onSend = onSwitch;
-    return WriteAndConfirm(port, serv.NumUstr, data, 2, how);
+    return WriteAndConfirm(port, serv.BusNumber, data, 2, how);
 }
 
-int ReadWholeDevice(TComPortClass& port, DeviceModel model, int numUstrZ,
+int ReadWholeDevice(ExchangeEngine& port, DeviceModel model, int numUstrZ,
                     const ReadProgress& progress) {
-    TServClass& serv = model.serv;
+    ModuleConfig& serv = model.serv;
     Call(progress.step);
     Share(progress.share, 0, 3, "Конфигурация");
     int code = ReadConfigInto(port, serv);
     if (code != ResultCode::Ok)
         return code;
     // The configuration, every fitted module and the network image: one request each.
-    const int total = serv.GetKolMod() + 2;
-    serv.ClearIdVh();
-    serv.ClearTextVh();
-    serv.MakeIdVh();
+    const int total = serv.GetModuleCount() + 2;
+    serv.ClearInputIds();
+    serv.ClearLabels();
+    serv.MakeInputIds();
     for (int i = 0; i < 36; ++i)
         for (int j = 0; j < 11; ++j)
-            model.reserv.ReservIdVh[i][j] = serv.IdVh[i][j];
-    serv.PutNumUstrZ(uint8_t(numUstrZ));
+            model.reserv.InputIdsCopy[i][j] = serv.InputId[i][j];
+    serv.PutNewBusNumber(uint8_t(numUstrZ));
     // Until each module is read, its records are another configuration's.
-    std::fill(std::begin(model.lum.RecKnown), std::end(model.lum.RecKnown), false);
+    std::fill(std::begin(model.lum.RecordsKnown), std::end(model.lum.RecordsKnown), false);
     Call(progress.step);
     Call(progress.configTaken);
 
-    for (int k = 0; k < serv.GetKolMod(); ++k) {
+    for (int k = 0; k < serv.GetModuleCount(); ++k) {
         Call(progress.step);
-        Share(progress.share, k + 1, total, ModuleStep(k + 1, serv.GetKolMod()));
+        Share(progress.share, k + 1, total, ModuleStep(k + 1, serv.GetModuleCount()));
         code = ReadModuleRecords(port, model, k + 1);
         if (code != ResultCode::Ok)
             return code;
-        model.lum.RecKnown[k] = true;
+        model.lum.RecordsKnown[k] = true;
     }
-    std::memcpy(model.reserv.ReservRecVh, model.lum.RecVh, sizeof model.lum.RecVh);
+    std::memcpy(model.reserv.RecordsCopy, model.lum.Records, sizeof model.lum.Records);
 
     std::vector<uint8_t> image;
     Share(progress.share, total - 1, total, kNetworkStep);
-    code = ReadBlock(port, serv.NumUstr, DeviceBlock::Network, image);
+    code = ReadBlock(port, serv.BusNumber, DeviceBlock::Network, image);
     if (code != ResultCode::Ok)
         return code;
-    const auto imageReply = AsReply(serv.NumUstr, DeviceCommand::ReadBlock, image);
+    const auto imageReply = AsReply(serv.BusNumber, DeviceCommand::ReadBlock, image);
     model.f15.LoadReply(DeviceCommand::ReadBlock, imageReply.data(), int(imageReply.size()));
-    std::memcpy(model.reserv.ReservF15, model.f15.BufF15, sizeof model.f15.BufF15);
+    std::memcpy(model.reserv.NetworkCopy, model.f15.Image, sizeof model.f15.Image);
     Call(progress.step);
     Share(progress.share, total, total, kNetworkStep);
     return ResultCode::Ok;
 }
 
-int WriteWholeDevice(TComPortClass& port, DeviceModel model, Operator& op,
+int WriteWholeDevice(ExchangeEngine& port, DeviceModel model, Operator& op,
                      const std::string& modifCode, const std::function<void()>& started,
                      const std::function<void()>& onSend, WriteReport* report,
                      const ShareProgress& share) {
-    TServClass& serv = model.serv;
-    if (model.lum.Dostup != 1) {
+    ModuleConfig& serv = model.serv;
+    if (model.lum.AccessLevel != 1) {
         op.Tell("Ваш уровень доступа не позволяет\nпроизводить вывод в СОМ-порт", "Предупреждение",
                 MsgIcon::Warning);
         return -1;
     }
     const auto expected = ExpectedModules(modifCode);
-    const int kolModShown = serv.GetKolMod();
+    const int kolModShown = serv.GetModuleCount();
     uint8_t savedConfig[17];
     std::memcpy(savedConfig, serv.Config, sizeof savedConfig);
     if (expected.empty()) {
@@ -180,7 +180,7 @@ int WriteWholeDevice(TComPortClass& port, DeviceModel model, Operator& op,
         return -1;
     }
     for (int k = 0; k < kolModShown; ++k) {
-        if (!model.lum.RecKnown[k]) {
+        if (!model.lum.RecordsKnown[k]) {
             op.Tell("Программа модуля " + std::to_string(k + 1) +
                         " не прочитана из прибора: чтение прервалось.\n"
                         "В прибор ничего не передано. Прочитайте прибор заново (F9) "
@@ -194,7 +194,7 @@ int WriteWholeDevice(TComPortClass& port, DeviceModel model, Operator& op,
     int code = ReadConfigInto(port, serv);
     if (code != ResultCode::Ok)
         return code;
-    if (serv.GetKolMod() != kolModShown) {
+    if (serv.GetModuleCount() != kolModShown) {
         op.Tell("Количество модулей в приборе\nне соответствует количеству модулей на экране",
                 "Предупреждение", MsgIcon::Warning);
         RestoreConfig(serv, savedConfig, kolModShown, expected);
@@ -207,25 +207,25 @@ int WriteWholeDevice(TComPortClass& port, DeviceModel model, Operator& op,
         return -1;
     }
 
-    model.lum.FlagScheme = 0;
+    model.lum.SchemeChanged = 0;
     Call(started);
     WriteReport done;
-    done.modulesTotal = serv.GetKolMod();
+    done.modulesTotal = serv.GetModuleCount();
     WriteConfirm how;
     how.onSend = onSend;
     const int total = done.modulesTotal + 1;
-    for (int k = 0; k < serv.GetKolMod() && code == ResultCode::Ok; ++k) {
+    for (int k = 0; k < serv.GetModuleCount() && code == ResultCode::Ok; ++k) {
         Share(share, k, total, ModuleStep(k + 1, done.modulesTotal));
-        const std::vector<uint8_t> data = model.lum.ModWriteData(k);
-        code = WriteAndConfirm(port, serv.NumUstr, data.data(), int(data.size()), how);
+        const std::vector<uint8_t> data = model.lum.ModuleWriteData(k);
+        code = WriteAndConfirm(port, serv.BusNumber, data.data(), int(data.size()), how);
         if (code == ResultCode::Ok)
             ++done.modulesWritten;
     }
     if (code == ResultCode::Ok) {
         Share(share, total - 1, total, kNetworkStep);
         const std::vector<uint8_t> image = model.f15.WriteData();
-        how.switchDeviceTo = serv.GetNumUstrZ();
-        code = WriteAndConfirm(port, serv.NumUstr, image.data(), int(image.size()), how);
+        how.switchDeviceTo = serv.GetNewBusNumber();
+        code = WriteAndConfirm(port, serv.BusNumber, image.data(), int(image.size()), how);
         done.networkWritten = code == ResultCode::Ok;
         if (done.networkWritten)
             Share(share, total, total, kNetworkStep);
@@ -249,38 +249,40 @@ std::string PartialWriteText(const WriteReport& report) {
     return text + "; прибор записан не полностью.";
 }
 
-int ReadModule(TComPortClass& port, DeviceModel model, int m) {
+int ReadModule(ExchangeEngine& port, DeviceModel model, int m) {
     const int code = ReadModuleRecords(port, model, m);
     if (code != ResultCode::Ok)
         return code;
-    model.lum.RecKnown[m - 1] = true;
+    model.lum.RecordsKnown[m - 1] = true;
     const int base = 18 * (m - 1);
-    std::memcpy(model.reserv.ReservRecVh + base, model.lum.RecVh + base, 18);
+    std::memcpy(model.reserv.RecordsCopy + base, model.lum.Records + base, 18);
     return ResultCode::Ok;
 }
 
-int WriteModule(TComPortClass& port, DeviceModel model, int m,
+int WriteModule(ExchangeEngine& port, DeviceModel model, int m,
                 const std::function<void()>& onSend) {
-    const std::vector<uint8_t> data = model.lum.ModWriteData(m - 1);
+    const std::vector<uint8_t> data = model.lum.ModuleWriteData(m - 1);
     WriteConfirm how;
     how.onSend = onSend;
-    const int code = WriteAndConfirm(port, model.serv.NumUstr, data.data(), int(data.size()), how);
+    const int code =
+        WriteAndConfirm(port, model.serv.BusNumber, data.data(), int(data.size()), how);
     if (code == ResultCode::Ok)
-        std::memcpy(model.reserv.ReservRecVh, model.lum.RecVh, sizeof model.lum.RecVh);
+        std::memcpy(model.reserv.RecordsCopy, model.lum.Records, sizeof model.lum.Records);
     return code;
 }
 
-int WriteNetworkImage(TComPortClass& port, DeviceModel model, const std::function<void()>& onSend) {
+int WriteNetworkImage(ExchangeEngine& port, DeviceModel model,
+                      const std::function<void()>& onSend) {
     const std::vector<uint8_t> image = model.f15.WriteData();
     WriteConfirm how;
     how.initialPause = false;
-    how.switchDeviceTo = model.serv.GetNumUstrZ();
+    how.switchDeviceTo = model.serv.GetNewBusNumber();
     how.onSend = onSend;
     const int code =
-        WriteAndConfirm(port, model.serv.NumUstr, image.data(), int(image.size()), how);
+        WriteAndConfirm(port, model.serv.BusNumber, image.data(), int(image.size()), how);
     if (code == ResultCode::Ok) {
-        std::memcpy(model.reserv.ReservF15, model.f15.BufF15, sizeof model.f15.BufF15);
-        model.f15.FlagNoChange = true;
+        std::memcpy(model.reserv.NetworkCopy, model.f15.Image, sizeof model.f15.Image);
+        model.f15.Unchanged = true;
     }
     return code;
 }

@@ -1,30 +1,30 @@
 #pragma once
 // Device sequences: the multi-request commands of the program as plain functions over the
 // engine, the model, a progress callback and the operator. The windows call them and show the
-// result; a non-zero code is for TComPortClass::ReportError on the device the sequence leaves
-// in serv.NumUstr.
+// result; a non-zero code is for ExchangeEngine::ReportError on the device the sequence leaves
+// in serv.BusNumber.
 
 #include <functional>
 #include <string>
 
 class Operator;
-class TComPortClass;
-class TProgF15Class;
-class TProgLumClass;
-class TReservBlocksClass;
-class TServClass;
+class ExchangeEngine;
+class NetworkBlocks;
+class InputProgram;
+class ReserveCopies;
+class ModuleConfig;
 
 struct DeviceModel {
-    TServClass& serv;
-    TProgLumClass& lum;
-    TProgF15Class& f15;
-    TReservBlocksClass& reserv;
+    ModuleConfig& serv;
+    InputProgram& lum;
+    NetworkBlocks& f15;
+    ReserveCopies& reserv;
 };
 
-// Changes the bus number of device serv.NumUstr to newNumber (0-based) with block 99. From the
-// send on the device is addressed by its new number: serv.NumUstr = serv.NumUstrZ, and
+// Changes the bus number of device serv.BusNumber to newNumber (0-based) with block 99. From the
+// send on the device is addressed by its new number: serv.BusNumber = serv.NewBusNumber, and
 // onSwitch lets the window show it.
-int ChangeBusNumber(TComPortClass& port, TServClass& serv, int newNumber,
+int ChangeBusNumber(ExchangeEngine& port, ModuleConfig& serv, int newNumber,
                     const std::function<void()>& onSwitch);
 
 // The share of a command's requests done so far, and the step now under way ("Модуль 3 из 6").
@@ -38,9 +38,9 @@ struct ReadProgress {
 };
 
 // Reads the configuration, every fitted module's records and the network image of device
-// serv.NumUstr. numUstrZ is the new-number choice the window shows after the configuration.
+// serv.BusNumber. numUstrZ is the new-number choice the window shows after the configuration.
 // Returns 0, or the code of the request that failed (what came before it stays in the model).
-int ReadWholeDevice(TComPortClass& port, DeviceModel model, int numUstrZ,
+int ReadWholeDevice(ExchangeEngine& port, DeviceModel model, int numUstrZ,
                     const ReadProgress& progress);
 
 // How far a whole-device write got: blocks confirmed by the device.
@@ -58,18 +58,20 @@ std::string PartialWriteText(const WriteReport& report);
 // return -1 (nothing written, model as before); an exchange failure returns its code; 0 on
 // success. onSend steps the progress bar after every send; started is called once the checks
 // passed and the writing begins; report, when given, receives how far the write got.
-int WriteWholeDevice(TComPortClass& port, DeviceModel model, Operator& op,
+int WriteWholeDevice(ExchangeEngine& port, DeviceModel model, Operator& op,
                      const std::string& modifCode, const std::function<void()>& started,
                      const std::function<void()>& onSend, WriteReport* report = nullptr,
                      const ShareProgress& share = {});
 
 // Reads module m's (1..6) records into the model and their reserve copy.
-int ReadModule(TComPortClass& port, DeviceModel model, int m);
+int ReadModule(ExchangeEngine& port, DeviceModel model, int m);
 
 // Writes module m's (1..6) records and confirms; on success the reserve copy of all records
 // takes the model's records.
-int WriteModule(TComPortClass& port, DeviceModel model, int m, const std::function<void()>& onSend);
+int WriteModule(ExchangeEngine& port, DeviceModel model, int m,
+                const std::function<void()>& onSend);
 
 // Writes the network image (block 17) without the initial pause; the device moves to
-// serv.NumUstrZ with it. On success the reserve copy takes the image and it counts as unchanged.
-int WriteNetworkImage(TComPortClass& port, DeviceModel model, const std::function<void()>& onSend);
+// serv.NewBusNumber with it. On success the reserve copy takes the image and it counts as
+// unchanged.
+int WriteNetworkImage(ExchangeEngine& port, DeviceModel model, const std::function<void()>& onSend);

@@ -1,7 +1,7 @@
 #include "link/framedecoder.h"
 
 #include "link/rtuframe.h"
-#include "model/servclass.h"
+#include "model/moduleconfig.h"
 
 #include <cstdio>
 
@@ -116,7 +116,7 @@ std::string ReplyContent(const Bytes& f, int function, const Bytes& request) {
             const int code = d[1 + slot];
             if (code == 0)
                 continue;
-            text += sep + std::string(" ") + TServClass::ModuleCodeName(code) + " (адрес " +
+            text += sep + std::string(" ") + ModuleConfig::ModuleCodeName(code) + " (адрес " +
                     std::to_string(slot) + ")";
             sep = ",";
         }

@@ -1,52 +1,51 @@
 #include "model/configfile.h"
 
-#include "model/progf15class.h"
-#include "model/proglumclass.h"
-#include "model/reservblocks.h"
-#include "model/servclass.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "model/networkblocks.h"
+#include "model/reservecopies.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace {
 
-constexpr int Groups = TProgLumClass::KolModMax;
-constexpr int GroupSize = TProgLumClass::GroupSize;
+constexpr int Groups = InputProgram::MaxModules;
+constexpr int GroupSize = InputProgram::GroupSize;
 constexpr int Halves = 2;
-constexpr int HalfSize = TServClass::TextBlockSize;
+constexpr int HalfSize = ModuleConfig::LabelBlockSize;
 
-static_assert(ConfigFile::OffRecords == ConfigFile::OffConfig + TServClass::ConfigSize);
+static_assert(ConfigFile::OffRecords == ConfigFile::OffConfig + ModuleConfig::ConfigSize);
 static_assert(ConfigFile::OffImage == ConfigFile::OffRecords + Groups * GroupSize);
-static_assert(ConfigFile::OffLabels == ConfigFile::OffImage + TProgF15Class::ImageSize);
+static_assert(ConfigFile::OffLabels == ConfigFile::OffImage + NetworkBlocks::ImageSize);
 static_assert(ConfigFile::Size == ConfigFile::OffLabels + Halves * HalfSize);
 
-void PutRecords(std::vector<uint8_t>& file, TProgLumClass& lum) {
+void PutRecords(std::vector<uint8_t>& file, InputProgram& lum) {
     for (int m = 0; m < Groups; ++m) {
-        lum.VhToRecMod(m);
-        std::copy(lum.RecMod, lum.RecMod + GroupSize,
+        lum.RecordsToModuleBuffer(m);
+        std::copy(lum.ModuleBuffer, lum.ModuleBuffer + GroupSize,
                   file.begin() + ConfigFile::OffRecords + m * GroupSize);
     }
 }
 
-void PutLabels(std::vector<uint8_t>& file, TServClass& serv) {
+void PutLabels(std::vector<uint8_t>& file, ModuleConfig& serv) {
     for (int half = 0; half < Halves; ++half) {
-        serv.VhToTextBlock(half);
-        std::copy(serv.TextBlock, serv.TextBlock + HalfSize,
+        serv.InputsToLabelBlock(half);
+        std::copy(serv.LabelBlock, serv.LabelBlock + HalfSize,
                   file.begin() + ConfigFile::OffLabels + half * HalfSize);
     }
 }
 
 } // namespace
 
-std::vector<uint8_t> SaveConfigFile(TServClass& serv, TProgLumClass& lum,
-                                    const TProgF15Class& f15) {
+std::vector<uint8_t> SaveConfigFile(ModuleConfig& serv, InputProgram& lum,
+                                    const NetworkBlocks& f15) {
     std::vector<uint8_t> file(ConfigFile::Size, 0);
-    file[ConfigFile::OffNumUstrZ] = serv.NumUstrZ;
-    std::copy(serv.Config, serv.Config + TServClass::ConfigSize,
+    file[ConfigFile::OffNewBusNumber] = serv.NewBusNumber;
+    std::copy(serv.Config, serv.Config + ModuleConfig::ConfigSize,
               file.begin() + ConfigFile::OffConfig);
     PutRecords(file, lum);
-    std::copy(f15.BufF15, f15.BufF15 + TProgF15Class::ImageSize,
-              file.begin() + ConfigFile::OffImage);
+    std::copy(f15.Image, f15.Image + NetworkBlocks::ImageSize, file.begin() + ConfigFile::OffImage);
     PutLabels(file, serv);
     return file;
 }
@@ -56,7 +55,7 @@ ConfigFileCheck CheckConfigFile(std::span<const uint8_t> bytes) {
         return ConfigFileCheck::Short;
     // Any 712 bytes would load; a module count beyond what a device carries shows they are
     // something else.
-    if (bytes[ConfigFile::OffConfig] > TServClass::KolModMax)
+    if (bytes[ConfigFile::OffConfig] > ModuleConfig::MaxModules)
         return ConfigFileCheck::NotConfig;
     return ConfigFileCheck::Ok;
 }
@@ -67,52 +66,53 @@ std::vector<int> UnknownModuleSlots(std::span<const uint8_t> bytes) {
         return slots;
     for (int slot = 0; slot < 16; ++slot) {
         const int code = bytes[ConfigFile::OffConfig + 1 + slot];
-        if (code != TServClass::TipNone && code != TServClass::TipMLV && code != TServClass::TipMSU)
+        if (code != ModuleConfig::TypeNone && code != ModuleConfig::TypeMLV &&
+            code != ModuleConfig::TypeMSU)
             slots.push_back(slot);
     }
     return slots;
 }
 
-bool LoadConfigFile(std::span<const uint8_t> bytes, TServClass& serv, TProgLumClass& lum,
-                    TProgF15Class& f15, TReservBlocksClass& reserv) {
+bool LoadConfigFile(std::span<const uint8_t> bytes, ModuleConfig& serv, InputProgram& lum,
+                    NetworkBlocks& f15, ReserveCopies& reserv) {
     // Checked before anything is touched, so a refused file never leaves a half-loaded model.
     if (CheckConfigFile(bytes) != ConfigFileCheck::Ok)
         return false;
     const uint8_t* b = bytes.data();
-    serv.PutConfig(std::span<const uint8_t, TServClass::ConfigSize>(b + ConfigFile::OffConfig,
-                                                                    TServClass::ConfigSize));
-    serv.ClearIdVh();
-    serv.ClearTextVh();
-    serv.MakeIdVh();
+    serv.PutConfig(std::span<const uint8_t, ModuleConfig::ConfigSize>(b + ConfigFile::OffConfig,
+                                                                      ModuleConfig::ConfigSize));
+    serv.ClearInputIds();
+    serv.ClearLabels();
+    serv.MakeInputIds();
     for (int m = 0; m < Groups; ++m) {
-        lum.PutRecMod(std::span<const uint8_t, GroupSize>(
+        lum.PutModuleBuffer(std::span<const uint8_t, GroupSize>(
             b + ConfigFile::OffRecords + m * GroupSize, GroupSize));
-        lum.RecModToVh(m);
-        lum.RecKnown[m] = true;
+        lum.ModuleBufferToRecords(m);
+        lum.RecordsKnown[m] = true;
     }
-    std::memcpy(reserv.ReservRecVh, lum.RecVh, sizeof reserv.ReservRecVh);
-    std::memcpy(f15.BufF15, b + ConfigFile::OffImage, TProgF15Class::ImageSize);
-    f15.PutLenF15(TProgF15Class::ImageSize); // a file always holds the whole image
-    std::memcpy(reserv.ReservF15, f15.BufF15, sizeof reserv.ReservF15);
+    std::memcpy(reserv.RecordsCopy, lum.Records, sizeof reserv.RecordsCopy);
+    std::memcpy(f15.Image, b + ConfigFile::OffImage, NetworkBlocks::ImageSize);
+    f15.PutWriteLength(NetworkBlocks::ImageSize); // a file always holds the whole image
+    std::memcpy(reserv.NetworkCopy, f15.Image, sizeof reserv.NetworkCopy);
     for (int half = 0; half < Halves; ++half) {
-        serv.PutTextBlock(std::span<const uint8_t, HalfSize>(
+        serv.PutLabelBlock(std::span<const uint8_t, HalfSize>(
             b + ConfigFile::OffLabels + half * HalfSize, HalfSize));
-        serv.TextBlockToVh(half);
+        serv.LabelBlockToInputs(half);
     }
     return true;
 }
 
 std::vector<uint8_t> MakeCreatedConfigFile(std::span<const uint8_t, 17> config) {
-    TServClass serv;
-    TProgLumClass lum;
-    const TProgF15Class emptyImage;
+    ModuleConfig serv;
+    InputProgram lum;
+    const NetworkBlocks emptyImage;
     serv.PutConfig(config);
-    serv.ClearIdVh();
-    serv.ClearTextVh();
-    for (int vh = 0; vh < TServClass::KolVhMax; ++vh)
-        serv.PutTextDefault(vh);
+    serv.ClearInputIds();
+    serv.ClearLabels();
+    for (int vh = 0; vh < ModuleConfig::MaxInputs; ++vh)
+        serv.PutDefaultLabel(vh);
     lum.CreateDefaults(serv);
-    serv.NumUstrZ = 0;
+    serv.NewBusNumber = 0;
     return SaveConfigFile(serv, lum, emptyImage);
 }
 

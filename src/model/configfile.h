@@ -8,23 +8,24 @@
 #include <string>
 #include <vector>
 
-class TServClass;
-class TProgLumClass;
-class TProgF15Class;
-class TReservBlocksClass;
+class ModuleConfig;
+class InputProgram;
+class NetworkBlocks;
+class ReserveCopies;
 
 namespace ConfigFile {
 constexpr int Size = 712;
-constexpr int OffNumUstrZ = 0;
+constexpr int OffNewBusNumber = 0;
 constexpr int OffConfig = 1;   // 17 bytes
 constexpr int OffRecords = 18; // six groups of 18 bytes, module 0 first
 constexpr int OffImage = 126;  // 82 bytes of the network image
 constexpr int OffLabels = 208; // two halves of 252 bytes, inputs 0..17 then 18..35
 } // namespace ConfigFile
 
-// The 712 bytes of the current model. The module groups and label halves pass through RecMod
-// and TextBlock, which are left holding the last group and half.
-std::vector<uint8_t> SaveConfigFile(TServClass& serv, TProgLumClass& lum, const TProgF15Class& f15);
+// The 712 bytes of the current model. The module groups and label halves pass through ModuleBuffer
+// and LabelBlock, which are left holding the last group and half.
+std::vector<uint8_t> SaveConfigFile(ModuleConfig& serv, InputProgram& lum,
+                                    const NetworkBlocks& f15);
 
 // Whether bytes can be a configuration: long enough, and a module count a device can have.
 // A configuration file name as saving takes it: without an extension ".lum" is added; another
@@ -41,8 +42,8 @@ std::vector<int> UnknownModuleSlots(std::span<const uint8_t> bytes);
 // labels cleared, records, their reserve copy, the network image and its reserve copy, labels.
 // A file that fails CheckConfigFile is refused (false) with the model untouched; bytes past 712 are
 // ignored. The change flags are left to the caller.
-bool LoadConfigFile(std::span<const uint8_t> bytes, TServClass& serv, TProgLumClass& lum,
-                    TProgF15Class& f15, TReservBlocksClass& reserv);
+bool LoadConfigFile(std::span<const uint8_t> bytes, ModuleConfig& serv, InputProgram& lum,
+                    NetworkBlocks& f15, ReserveCopies& reserv);
 
 // The content of a newly created file for a configuration: byte 0 zero, the configuration,
 // the default records of the fitted inputs, an empty network image and the default labels of

@@ -1,8 +1,8 @@
 #include "model/devicecompare.h"
 
-#include "model/progf15class.h"
-#include "model/proglumclass.h"
-#include "model/servclass.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "model/networkblocks.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -18,7 +18,7 @@ std::string Named(const Names& names, int v) {
 }
 
 std::string ModuleName(int code) {
-    return code == 0 ? "нет" : TServClass::ModuleCodeName(code);
+    return code == 0 ? "нет" : ModuleConfig::ModuleCodeName(code);
 }
 
 std::string Hex(int v, int digits) {
@@ -30,23 +30,23 @@ std::string Hex(int v, int digits) {
 // One field of an input record, read through the model's own accessors.
 struct RecordField {
     const char* name;
-    int (TProgLumClass::*get)(int) const;
+    int (InputProgram::*get)(int) const;
     Names names; // empty: the number itself
     const char* unit;
 };
 
 const RecordField kRecordFields[] = {
-    {"тип сигнала", &TProgLumClass::GetNamur, {"сухой контакт", "Namur"}, ""},
-    {"тип контакта", &TProgLumClass::GetKont, {"НЗ", "НР"}, ""},
-    {"реле", &TProgLumClass::GetRele, {"нет", "есть"}, ""},
+    {"тип сигнала", &InputProgram::GetNamur, {"сухой контакт", "Namur"}, ""},
+    {"тип контакта", &InputProgram::GetContact, {"НЗ", "НР"}, ""},
+    {"реле", &InputProgram::GetRelay, {"нет", "есть"}, ""},
     {"цвет",
-     &TProgLumClass::GetColor,
+     &InputProgram::GetColor,
      {"нет", nullptr, "зеленый", nullptr, "красный", nullptr, "желтый"},
      ""},
-    {"тип сигнализации", &TProgLumClass::GetTipSign, {"нет", "пред", "авар", "индик"}, ""},
-    {"задержка", &TProgLumClass::GetZader, {}, " с"},
-    {"звук", &TProgLumClass::GetZvuk, {"нет", "есть"}, ""},
-    {"архив", &TProgLumClass::GetArhiv, {"отключено", "включено"}, ""},
+    {"тип сигнализации", &InputProgram::GetAlarmType, {"нет", "пред", "авар", "индик"}, ""},
+    {"задержка", &InputProgram::GetDelay, {}, " с"},
+    {"звук", &InputProgram::GetSound, {"нет", "есть"}, ""},
+    {"архив", &InputProgram::GetArchive, {"отключено", "включено"}, ""},
 };
 
 const Names kSpeeds = {"9600", "19200", "57600", "115200"};
@@ -68,15 +68,15 @@ private:
     std::vector<std::string>& out_;
 };
 
-void LoadRecords(const DeviceImage& image, TProgLumClass& lum) {
+void LoadRecords(const DeviceImage& image, InputProgram& lum) {
     for (int m = 0; m < DeviceImage::Groups; ++m) {
-        lum.PutRecMod(image.Group(m));
-        lum.RecModToVh(m);
+        lum.PutModuleBuffer(image.Group(m));
+        lum.ModuleBufferToRecords(m);
     }
 }
 
-void LoadNetwork(const DeviceImage& image, TProgF15Class& f15) {
-    std::copy(image.Network().begin(), image.Network().end(), f15.BufF15);
+void LoadNetwork(const DeviceImage& image, NetworkBlocks& f15) {
+    std::copy(image.Network().begin(), image.Network().end(), f15.Image);
 }
 
 std::string InputName(int m, int j) {
@@ -85,15 +85,15 @@ std::string InputName(int m, int j) {
 
 void CompareConfig(const DeviceImage& a, const DeviceImage& b, Lines& out) {
     out.Add("Количество модулей", "", std::to_string(a.Config()[0]), std::to_string(b.Config()[0]));
-    for (int p = 0; p < TServClass::KolSlot; ++p)
+    for (int p = 0; p < ModuleConfig::SlotCount; ++p)
         out.Add("Слот " + std::to_string(p), "", ModuleName(a.Config()[size_t(p) + 1]),
                 ModuleName(b.Config()[size_t(p) + 1]));
 }
 
-void CompareModule(const TProgLumClass& a, const TProgLumClass& b, int m, Lines& out) {
+void CompareModule(const InputProgram& a, const InputProgram& b, int m, Lines& out) {
     const std::string module = "Модуль " + std::to_string(m + 1);
-    out.Add(module, "параметр модуля", std::to_string(a.GetModPar(m)),
-            std::to_string(b.GetModPar(m)));
+    out.Add(module, "параметр модуля", std::to_string(a.GetModuleParameter(m)),
+            std::to_string(b.GetModuleParameter(m)));
     for (int j = 0; j < 6; ++j) {
         const int vh = 6 * m + j;
         const std::string where = module + ", вход " + InputName(m, j);
@@ -106,61 +106,62 @@ void CompareModule(const TProgLumClass& a, const TProgLumClass& b, int m, Lines&
         }
         // Byte 2 beyond the module parameter is kept as it came; a difference still counts.
         const int mask = j == 0 ? 0xF8 : 0xFF;
-        out.Add(where, "прочие биты", Hex(a.RecVh[3 * vh + 2] & mask, 2),
-                Hex(b.RecVh[3 * vh + 2] & mask, 2));
+        out.Add(where, "прочие биты", Hex(a.Records[3 * vh + 2] & mask, 2),
+                Hex(b.Records[3 * vh + 2] & mask, 2));
     }
 }
 
 void CompareLabels(const DeviceImage& a, const DeviceImage& b, int kolMod, Lines& out) {
-    TServClass sa;
-    TServClass sb;
+    ModuleConfig sa;
+    ModuleConfig sb;
     for (int half = 0; half < 2; ++half) {
-        sa.PutTextBlock(std::span<const uint8_t, TServClass::TextBlockSize>(
-            a.Labels().data() + half * TServClass::TextBlockSize, TServClass::TextBlockSize));
-        sa.TextBlockToVh(half);
-        sb.PutTextBlock(std::span<const uint8_t, TServClass::TextBlockSize>(
-            b.Labels().data() + half * TServClass::TextBlockSize, TServClass::TextBlockSize));
-        sb.TextBlockToVh(half);
+        sa.PutLabelBlock(std::span<const uint8_t, ModuleConfig::LabelBlockSize>(
+            a.Labels().data() + half * ModuleConfig::LabelBlockSize, ModuleConfig::LabelBlockSize));
+        sa.LabelBlockToInputs(half);
+        sb.PutLabelBlock(std::span<const uint8_t, ModuleConfig::LabelBlockSize>(
+            b.Labels().data() + half * ModuleConfig::LabelBlockSize, ModuleConfig::LabelBlockSize));
+        sb.LabelBlockToInputs(half);
     }
     for (int vh = 0; vh < 6 * kolMod; ++vh)
         out.Add("Модуль " + std::to_string(vh / 6 + 1) + ", вход " + InputName(vh / 6, vh % 6),
-                "надпись", "«" + Cp1251ToUtf8(sa.GetTextVh(vh)) + "»",
-                "«" + Cp1251ToUtf8(sb.GetTextVh(vh)) + "»");
+                "надпись", "«" + Cp1251ToUtf8(sa.GetLabel(vh)) + "»",
+                "«" + Cp1251ToUtf8(sb.GetLabel(vh)) + "»");
 }
 
-void CompareBlock(const TProgF15Class& a, const TProgF15Class& b, int n, Lines& out) {
+void CompareBlock(const NetworkBlocks& a, const NetworkBlocks& b, int n, Lines& out) {
     const std::string where = "Блок Ф15 " + std::to_string(n + 1);
-    auto num = [&](const char* field, int (TProgF15Class::*get)(int) const) {
+    auto num = [&](const char* field, int (NetworkBlocks::*get)(int) const) {
         out.Add(where, field, std::to_string((a.*get)(n)), std::to_string((b.*get)(n)));
     };
-    num("код функции", &TProgF15Class::GetKodF);
-    num("количество входов", &TProgF15Class::GetKolVh);
-    num("адрес Slave", &TProgF15Class::GetAdrSlave);
-    out.Add(where, "начальный адрес", Hex(a.GetAdrBegDat(n), 4), Hex(b.GetAdrBegDat(n), 4));
-    num("количество данных", &TProgF15Class::GetKolDat);
+    num("код функции", &NetworkBlocks::GetFunctionCode);
+    num("количество входов", &NetworkBlocks::GetInputCount);
+    num("адрес Slave", &NetworkBlocks::GetSlaveAddress);
+    out.Add(where, "начальный адрес", Hex(a.GetStartAddress(n), 4), Hex(b.GetStartAddress(n), 4));
+    num("количество данных", &NetworkBlocks::GetDataCount);
     const Names onOff = {"выкл", "вкл"};
-    out.Add(where, "квитирование", Named(onOff, a.GetKvit(n)), Named(onOff, b.GetKvit(n)));
-    out.Add(where, "сброс", Named(onOff, a.GetSbros(n)), Named(onOff, b.GetSbros(n)));
-    const int flags = 1 + TProgF15Class::BlockSize * n + 7;
+    out.Add(where, "квитирование", Named(onOff, a.GetAcknowledge(n)),
+            Named(onOff, b.GetAcknowledge(n)));
+    out.Add(where, "сброс", Named(onOff, a.GetReset(n)), Named(onOff, b.GetReset(n)));
+    const int flags = 1 + NetworkBlocks::BlockSize * n + 7;
     out.Add(where, "прочие биты флагов", Hex(a.GetByte(flags) & ~0x30, 2),
             Hex(b.GetByte(flags) & ~0x30, 2));
-    for (int k = 0; k < TProgF15Class::KolSign; ++k)
+    for (int k = 0; k < NetworkBlocks::SignalCount; ++k)
         out.Add(where + ", вход " + std::to_string(k + 1), "сигнал",
-                std::to_string(a.GetNumSign(n, k)), std::to_string(b.GetNumSign(n, k)));
+                std::to_string(a.GetSignal(n, k)), std::to_string(b.GetSignal(n, k)));
 }
 
 void CompareNetwork(const DeviceImage& ia, const DeviceImage& ib, Lines& out) {
-    TProgF15Class a;
-    TProgF15Class b;
+    NetworkBlocks a;
+    NetworkBlocks b;
     LoadNetwork(ia, a);
     LoadNetwork(ib, b);
-    for (int n = 0; n < TProgF15Class::KolBlock; ++n)
+    for (int n = 0; n < NetworkBlocks::BlockCount; ++n)
         CompareBlock(a, b, n, out);
     const std::string where = "Сеть RS-485";
-    out.Add(where, "скорость", Named(kSpeeds, a.GetSkor()), Named(kSpeeds, b.GetSkor()));
-    out.Add(where, "четность", "«" + Named(kParities, a.GetParit()) + "»",
-            "«" + Named(kParities, b.GetParit()) + "»");
-    const int s = TProgF15Class::SettingsByte;
+    out.Add(where, "скорость", Named(kSpeeds, a.GetSpeedCode()), Named(kSpeeds, b.GetSpeedCode()));
+    out.Add(where, "четность", "«" + Named(kParities, a.GetParityCode()) + "»",
+            "«" + Named(kParities, b.GetParityCode()) + "»");
+    const int s = NetworkBlocks::SettingsByte;
     out.Add(where, "прочие биты настройки", Hex(a.GetByte(s) & 0xF0, 2),
             Hex(b.GetByte(s) & 0xF0, 2));
 }
@@ -182,9 +183,9 @@ std::vector<std::string> CompareDeviceImages(const DeviceImage& a, const DeviceI
     Lines out(lines);
     if (scope.config)
         CompareConfig(a, b, out);
-    const int kolMod = std::min(a.KolMod(), b.KolMod());
-    TProgLumClass la;
-    TProgLumClass lb;
+    const int kolMod = std::min(a.ModuleCount(), b.ModuleCount());
+    InputProgram la;
+    InputProgram lb;
     LoadRecords(a, la);
     LoadRecords(b, lb);
     for (int m = 0; m < kolMod; ++m)

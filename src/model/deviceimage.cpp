@@ -1,6 +1,6 @@
 #include "model/deviceimage.h"
 
-#include "model/servclass.h"
+#include "model/moduleconfig.h"
 
 #include <algorithm>
 
@@ -13,7 +13,8 @@ int ClampModule(int m) {
 }
 } // namespace
 
-DeviceImage DeviceImage::FromModel(TServClass& serv, TProgLumClass& lum, const TProgF15Class& f15) {
+DeviceImage DeviceImage::FromModel(ModuleConfig& serv, InputProgram& lum,
+                                   const NetworkBlocks& f15) {
     DeviceImage image;
     const std::vector<uint8_t> file = SaveConfigFile(serv, lum, f15);
     std::copy(file.begin(), file.end(), image.bytes_.begin());
@@ -36,8 +37,8 @@ std::vector<uint8_t> DeviceImage::ToFile() const {
     return file;
 }
 
-void DeviceImage::ToModel(TServClass& serv, TProgLumClass& lum, TProgF15Class& f15,
-                          TReservBlocksClass& reserv) const {
+void DeviceImage::ToModel(ModuleConfig& serv, InputProgram& lum, NetworkBlocks& f15,
+                          ReserveCopies& reserv) const {
     const std::vector<uint8_t> file = ToFile();
     LoadConfigFile(file, serv, lum, f15, reserv);
 }
@@ -75,15 +76,15 @@ void DeviceImage::PutNetwork(std::span<const uint8_t> bytes) {
     std::copy_n(bytes.begin(), std::min<std::size_t>(bytes.size(), ImageSize), first);
 }
 
-int DeviceImage::KolMod() const {
+int DeviceImage::ModuleCount() const {
     return std::min<int>(Config()[0], Groups);
 }
 
-std::string DeviceImage::ModifCode() const {
+std::string DeviceImage::ModificationCode() const {
     // The same digits the main window shows, from the model's own derivation.
-    TServClass serv;
+    ModuleConfig serv;
     serv.PutConfig(Config());
-    return serv.GetModifCode();
+    return serv.GetModificationCode();
 }
 
 WriteScope WriteScope::WholeDevice(int kolMod) {

@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-class TServClass;
-class TProgLumClass;
-class TProgF15Class;
-class TReservBlocksClass;
+class ModuleConfig;
+class InputProgram;
+class NetworkBlocks;
+class ReserveCopies;
 
 class DeviceImage {
 public:
@@ -28,15 +28,15 @@ public:
     static constexpr int LabelsSize = 2 * 252;
 
     // The model's content (through the file's save code). Labels included.
-    static DeviceImage FromModel(TServClass& serv, TProgLumClass& lum, const TProgF15Class& f15);
+    static DeviceImage FromModel(ModuleConfig& serv, InputProgram& lum, const NetworkBlocks& f15);
     // A configuration file's bytes; nothing for what is no configuration file (too short, or
     // bytes that are plainly something else).
     static std::optional<DeviceImage> FromFile(std::span<const uint8_t> bytes);
     // The 712 bytes of a configuration file. An image without labels gives blank labels.
     std::vector<uint8_t> ToFile() const;
     // Loads the image into the model as opening a file does (the change flags are the caller's).
-    void ToModel(TServClass& serv, TProgLumClass& lum, TProgF15Class& f15,
-                 TReservBlocksClass& reserv) const;
+    void ToModel(ModuleConfig& serv, InputProgram& lum, NetworkBlocks& f15,
+                 ReserveCopies& reserv) const;
 
     // A device carries no labels: an image read from one says so, and comparisons skip them.
     bool HasLabels() const { return hasLabels_; }
@@ -50,11 +50,11 @@ public:
     void PutConfig(std::span<const uint8_t> bytes);            // up to 17 bytes
     void PutGroup(int module, std::span<const uint8_t> bytes); // up to 18 bytes
     void PutNetwork(std::span<const uint8_t> bytes);           // up to 82, the rest zero
-    void PutNumUstrZ(uint8_t n) { bytes_[ConfigFile::OffNumUstrZ] = n; }
+    void PutNewBusNumber(uint8_t n) { bytes_[ConfigFile::OffNewBusNumber] = n; }
 
     // Fitted modules (configuration byte 0, at most six) and the 16-digit modification code.
-    int KolMod() const;
-    std::string ModifCode() const;
+    int ModuleCount() const;
+    std::string ModificationCode() const;
 
     const std::array<uint8_t, ConfigFile::Size>& Bytes() const { return bytes_; }
 

@@ -1,11 +1,11 @@
 #include "model/f15check.h"
 
 #include "model/keyfilters.h"
-#include "model/progf15class.h"
+#include "model/networkblocks.h"
 
 namespace {
 constexpr int KodF15 = 15;
-constexpr int KolSign = 32;
+constexpr int SignalCount = 32;
 constexpr int MaxNumSign = 36;
 
 F15Check Failure(F15Check::Marker marker, std::string message = {}, bool restore = false) {
@@ -48,45 +48,45 @@ bool F15Hex(const std::string& text, int& value) {
     return true;
 }
 
-F15Check CheckAndStoreF15(const F15Fields& fields, TProgF15Class& f15, int block) {
+F15Check CheckAndStoreF15(const F15Fields& fields, NetworkBlocks& f15, int block) {
     F15Check result;
     // (a) the function code: a wrong one is marked and the other checks still run.
     const long long kodF = F15Decimal(fields.kodF);
     if (kodF != 0 && kodF != KodF15)
         result = Failure(F15Check::Marker::KodF);
     else if (kodF == KodF15)
-        f15.PutKodF(block, KodF15);
+        f15.PutFunctionCode(block, KodF15);
     // (b) the slave address.
     if (fields.slaveIndex < 0 || fields.slaveIndex >= 32) {
-        f15.PutAdrSlave(block, 0);
+        f15.PutSlaveAddress(block, 0);
         return Failure(result.marker, "адрес Slave в локальной сети не задан");
     }
-    f15.PutAdrSlave(block, fields.slaveIndex + 1);
+    f15.PutSlaveAddress(block, fields.slaveIndex + 1);
     // (c) the number of inputs.
     long long kolVh = 0;
     if (!ParseDecimal(fields.kolVh, kolVh) || kolVh == 0)
         return Failure(F15Check::Marker::KolVh, {}, true);
-    if (kolVh < 1 || kolVh > KolSign)
+    if (kolVh < 1 || kolVh > SignalCount)
         return Failure(result.marker, "ошибка в количестве входов блока");
-    f15.PutKolVh(block, int(kolVh));
+    f15.PutInputCount(block, int(kolVh));
     // (d) the start data address.
     int adr = 0;
     if (!F15Hex(fields.adBegDat, adr))
         return Failure(F15Check::Marker::AdBegDat);
-    f15.PutAdrBegDat(block, adr);
+    f15.PutStartAddress(block, adr);
     // (e) the data count: one datum per block input.
     if (F15Decimal(fields.kolDat) != kolVh)
         return Failure(result.marker, "ошибка в количестве данных в запросе");
-    f15.PutKolDat(block, int(kolVh));
+    f15.PutDataCount(block, int(kolVh));
     // (f) the signals, (g) the switches.
     for (int k = 0; k < kolVh; ++k) {
         const long long value = F15Decimal(fields.numSign[size_t(k)]);
         if (value < 0 || value > MaxNumSign)
             return Failure(result.marker,
                            "ошибка в адресе дискретного сигнала " + std::to_string(k + 1));
-        f15.PutNumSign(block, k, int(value));
+        f15.PutSignal(block, k, int(value));
     }
-    f15.PutKvit(block, fields.kvit ? 1 : 0);
-    f15.PutSbros(block, fields.sbros ? 1 : 0);
+    f15.PutAcknowledge(block, fields.kvit ? 1 : 0);
+    f15.PutReset(block, fields.sbros ? 1 : 0);
     return result;
 }

@@ -6,7 +6,7 @@
 #include <array>
 #include <string>
 
-class TProgF15Class;
+class NetworkBlocks;
 
 // What the editor shows when the operator asks to close it.
 struct F15Fields {
@@ -29,7 +29,7 @@ struct F15Check {
 };
 
 // Checks (a) to (g) of the block's fields, storing each accepted value into block 0 or 1.
-F15Check CheckAndStoreF15(const F15Fields& fields, TProgF15Class& f15, int block);
+F15Check CheckAndStoreF15(const F15Fields& fields, NetworkBlocks& f15, int block);
 
 // The decimal number of a field, or -1 when it holds none (such a value fails every check).
 long long F15Decimal(const std::string& text);

@@ -21,7 +21,7 @@ std::string ExpectedPassword(const std::optional<std::vector<uint8_t>>& fileByte
 
 struct PasswordCheck {
     int result = Password::Refused; // Password::Accepted or Password::Refused
-    int level = 0;                  // access level granted (Dostup)
+    int level = 0;                  // access level granted (AccessLevel)
 };
 
 // Start-up check: the expected text gives level 1, an empty entry level 0, anything else is

@@ -47,17 +47,17 @@ void AppendChar(QByteArray& out, QChar c) {
 
 } // namespace
 
-TRtfWriter::TRtfWriter(const QString& fontName, int pointSize)
+RtfWriter::RtfWriter(const QString& fontName, int pointSize)
     : fontName_(fontName), halfPoints_(pointSize * 2) {}
 
-void TRtfWriter::AddLine(const QString& line) {
+void RtfWriter::AddLine(const QString& line) {
     QString text = line;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace('\r', '\n');
     paragraphs_ += text.split('\n');
 }
 
-QByteArray TRtfWriter::EscapeText(const QString& text) {
+QByteArray RtfWriter::EscapeText(const QString& text) {
     QByteArray out;
     out.reserve(text.size() * 2);
     for (QChar c : text)
@@ -65,7 +65,7 @@ QByteArray TRtfWriter::EscapeText(const QString& text) {
     return out;
 }
 
-QByteArray TRtfWriter::Rtf() const {
+QByteArray RtfWriter::Rtf() const {
     QByteArray out("{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl{\\f0\\fswiss"
                    "\\fcharset204 ");
     out.append(EscapeText(fontName_));

@@ -6,10 +6,10 @@
 #include <QString>
 #include <QStringList>
 
-class TRtfWriter {
+class RtfWriter {
 public:
-    explicit TRtfWriter(const QString& fontName = QStringLiteral("MS Sans Serif"),
-                        int pointSize = 8);
+    explicit RtfWriter(const QString& fontName = QStringLiteral("MS Sans Serif"),
+                       int pointSize = 8);
 
     // One paragraph per line; a line break inside the text starts a further paragraph, as it
     // does in a rich-text box.

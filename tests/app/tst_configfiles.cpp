@@ -1,7 +1,7 @@
 // Configuration files from the main window: create through the configuration dialog, open,
 // save as, and the questions when the main window closes.
 
-#include "app/obrconfig.h"
+#include "app/configurationdialog.h"
 #include "dialogs/fieldcheck.h"
 #include "guisupport/guiharness.h"
 
@@ -27,7 +27,7 @@ QByteArray ReadAll(const QString& path) {
 // Fills the configuration dialog: (type index, address text) per row, then OK.
 void FillConfig(GuiHarness& h, const std::vector<std::pair<int, QString>>& rows) {
     h.OnModal([rows](QDialog& d) {
-        auto& dialog = static_cast<TConfig&>(d);
+        auto& dialog = static_cast<ConfigurationDialog&>(d);
         for (size_t r = 0; r < rows.size(); ++r) {
             dialog.M[r]->setCurrentIndex(rows[r].first);
             emit dialog.M[r]->activated(rows[r].first);
@@ -47,13 +47,13 @@ class TestConfigFiles : public QObject {
 private slots:
     void configDialogBuildsTheConfiguration() {
         GuiHarness h;
-        TConfig& dialog = *h.W().Config;
+        ConfigurationDialog& dialog = *h.W().Config;
         dialog.Prepare();
         FillConfig(h, {{1, "0"}, {0, "99"}, {2, "3"}});
-        QCOMPARE(h.Main().showModal(dialog), TConfig::Accepted);
+        QCOMPARE(h.Main().showModal(dialog), ConfigurationDialog::Accepted);
         const std::array<uint8_t, 17> expected{2, 1, 0, 0, 2};
         QCOMPARE(dialog.Result(), expected);
-        QCOMPARE(dialog.ModifCode(), QString("1002000000000000"));
+        QCOMPARE(dialog.ModificationCode(), QString("1002000000000000"));
         QVERIFY(h.Op().Shown().empty());
     }
 
@@ -68,11 +68,11 @@ private slots:
         QFETCH(QString, address);
         QFETCH(bool, accepted);
         GuiHarness h;
-        TConfig& dialog = *h.W().Config;
+        ConfigurationDialog& dialog = *h.W().Config;
         dialog.Prepare();
         h.Op().Answer(MsgButton::No); // give up? No: keep the entries
         h.OnModal([&](QDialog& d) {
-            auto& c = static_cast<TConfig&>(d);
+            auto& c = static_cast<ConfigurationDialog&>(d);
             c.M[0]->setCurrentIndex(2);
             emit c.M[0]->activated(2);
             c.Edit[0]->setText(address);
@@ -104,7 +104,7 @@ private slots:
         GuiHarness h;
         FillConfig(h, {{type, "0"}});
         h.OnFileDialog(Path("created"));
-        h.Main().CreatFileClick();
+        h.Main().CreateFileClick();
         QVERIFY(h.Op().Saw("Создан файл конфигурации " + Path("created.lum").toStdString()));
         QCOMPARE(h.FileRequests().back().title, U("Создание файла конфигурации"));
         QCOMPARE(h.FileRequests().back().fileName, QString::number(type) + QString(15, '0'));
@@ -119,29 +119,29 @@ private slots:
         QCOMPARE(file.mid(208 + 35 * 14, 14),
                  QByteArray("\xC4\xE8\xF1\xEA\xF0.\xF1\xE8\xE3\xED.036"));
         // The new file is open: file mode, the table shows it.
-        TForm1& m = h.Main();
-        QCOMPARE(m.Serv().FlagFile, 1);
-        QVERIFY(m.LabelFile->isVisible() || !m.isVisible());
-        QCOMPARE(m.LabelFile->text(), U("Режим работы с файлом ") + Path("created.lum"));
+        MainWindow& m = h.Main();
+        QCOMPARE(m.Modules().FileMode, 1);
+        QVERIFY(m.fileLabel->isVisible() || !m.isVisible());
+        QCOMPARE(m.fileLabel->text(), U("Режим работы с файлом ") + Path("created.lum"));
         QCOMPARE(m.Prg[0]->text(), U("программ."));
         QVERIFY(m.Prg[0]->isEnabled());
-        QVERIFY(m.InformBut->isEnabled() && !m.ButTimeDate->isEnabled());
+        QVERIFY(m.inputsTableButton->isEnabled() && !m.clockButton->isEnabled());
     }
 
     void saveOpenSaveIsIdenticalButForByteZero() {
         GuiHarness h;
         h.ReadDevice();
-        TForm1& m = h.Main();
-        m.ProgLum().PutZader(3, 17);
-        m.Serv().PutTextVh("abc", 5);
+        MainWindow& m = h.Main();
+        m.Program().PutDelay(3, 17);
+        m.Modules().PutLabel("abc", 5);
         h.OnFileDialog(Path("first"));
         m.SaveFileClick();
         const QByteArray first = ReadAll(Path("first.lum"));
         QCOMPARE(first.size(), 712);
         h.OnFileDialog(Path("first.lum"));
         m.OpenFileClick();
-        QCOMPARE(m.Serv().FlagFile, 1);
-        m.Serv().PutNumUstrZ(9);
+        QCOMPARE(m.Modules().FileMode, 1);
+        m.Modules().PutNewBusNumber(9);
         h.OnFileDialog(Path("second.lum"));
         m.SaveFileClick();
         const QByteArray second = ReadAll(Path("second.lum"));
@@ -152,7 +152,7 @@ private slots:
 
     void saveExtensionRulesAndReplaceQuestion() {
         GuiHarness h;
-        TForm1& m = h.Main();
+        MainWindow& m = h.Main();
         QFile::remove(Path("keep.lum"));
         h.OnFileDialog(Path("report.txt"));
         h.OnFileDialog(Path("keep"));
@@ -184,21 +184,21 @@ private slots:
     void shortFileIsRefusedAndNothingChanges() {
         GuiHarness h;
         h.ReadDevice();
-        TForm1& m = h.Main();
+        MainWindow& m = h.Main();
         QFile f(Path("short.lum"));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(711, '\x01'));
         f.close();
-        const QByteArray before(reinterpret_cast<const char*>(m.ProgLum().RecVh), 108);
+        const QByteArray before(reinterpret_cast<const char*>(m.Program().Records), 108);
         h.OnFileDialog(Path("short.lum"));
         m.OpenFileClick();
         QCOMPARE(h.Op().LastText(),
                  std::string("Файл не удается открыть\nэто не файл конфигурации"));
         QCOMPARE(h.Op().Shown().back().caption, std::string("Открытие файла"));
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(m.ProgLum().RecVh), 108), before);
-        QCOMPARE(m.Serv().KolMod, 2);
-        QCOMPARE(m.Serv().FlagFile, 0);
-        QCOMPARE(m.EditModif->text(), QString("1002000000000000"));
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(m.Program().Records), 108), before);
+        QCOMPARE(m.Modules().ModuleCount, 2);
+        QCOMPARE(m.Modules().FileMode, 0);
+        QCOMPARE(m.modificationEdit->text(), QString("1002000000000000"));
         QVERIFY(m.CurFile().isEmpty());
     }
 
@@ -222,21 +222,21 @@ private slots:
 
     void closeQuestions() {
         GuiHarness h;
-        TForm1& m = h.Main();
+        MainWindow& m = h.Main();
         // Not in file mode: nothing is asked.
-        m.FormCloseQuery();
+        m.CanCloseMainWindow();
         QVERIFY(h.Op().Shown().empty());
         FillConfig(h, {{1, "0"}});
         h.OnFileDialog(Path("closing"));
-        m.CreatFileClick();
+        m.CreateFileClick();
         h.Op().Clear();
-        m.FormCloseQuery(); // file mode without changes
+        m.CanCloseMainWindow(); // file mode without changes
         QVERIFY(h.Op().Shown().empty());
 
-        m.Serv().FlagChange = 1;
+        m.Modules().FileChanged = 1;
         h.GrantAccess(0);
         h.Op().Answer(MsgButton::No);
-        m.FormCloseQuery();
+        m.CanCloseMainWindow();
         QCOMPARE(h.Op().Shown().size(), size_t(1));
         QCOMPARE(h.Op().Shown()[0].text, std::string("Данные были изменены. Сохранить в файле?"));
         QCOMPARE(h.Op().Shown()[0].caption, std::string("Подтвердите запись в файл"));
@@ -245,10 +245,10 @@ private slots:
         h.GrantAccess(1);
         h.Op().Answer(MsgButton::No);
         h.Op().Answer(MsgButton::No);
-        m.FormCloseQuery();
+        m.CanCloseMainWindow();
         QCOMPARE(h.Op().Shown().size(), size_t(2));
         QCOMPARE(h.Op().Shown()[1].text, std::string("Данные были изменены. Передать в прибор?"));
-        QVERIFY(!m.ComPort().IsOpen()); // closing in file mode closes the port
+        QVERIFY(!m.Engine().IsOpen()); // closing in file mode closes the port
     }
 };
 

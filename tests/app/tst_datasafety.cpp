@@ -4,7 +4,7 @@
 // written, leave the previous file byte for byte as it was, leave no stray file behind, and say
 // so. And no code of the program opens a plain file for writing under its final name.
 
-#include "app/obrpar_mb.h"
+#include "app/passworddialog.h"
 #include "guisupport/guiharness.h"
 #include "model/configfile.h"
 
@@ -69,11 +69,11 @@ QByteArray OldConfigFile() {
 
 void ChangePassword(GuiHarness& h, const QString& entry) {
     h.OnModal([entry](QDialog& d) {
-        auto& dialog = static_cast<TFPSW&>(d);
-        dialog.Edit1->setText(entry);
-        QTest::keyClick(dialog.Edit1, Qt::Key_Return);
+        auto& dialog = static_cast<PasswordDialog&>(d);
+        dialog.passwordEdit->setText(entry);
+        QTest::keyClick(dialog.passwordEdit, Qt::Key_Return);
     });
-    h.Main().N1ParolClick(); // "Будете менять пароль?" is answered Yes by default
+    h.Main().ChangePasswordClick(); // "Будете менять пароль?" is answered Yes by default
 }
 
 bool RunningAsRoot() {
@@ -107,7 +107,7 @@ private slots:
         WriteAll(path, OldConfigFile());
         GuiHarness h;
         h.ReadDevice();
-        h.Main().Serv().FlagChange = 1;
+        h.Main().Modules().FileChanged = 1;
         for (int limit = 0; limit < ConfigFile::Size; ++limit) {
             h.Op().Clear();
             {
@@ -120,7 +120,7 @@ private slots:
             QVERIFY2(ReadAll(path) == OldConfigFile(), qPrintable(QString::number(limit)));
             QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
                      QStringList{"old.lum"});
-            QCOMPARE(h.Main().Serv().FlagChange, 1); // still offered for saving
+            QCOMPARE(h.Main().Modules().FileChanged, 1); // still offered for saving
         }
         // With room on the disk the same save goes through.
         h.Op().Clear();
@@ -129,7 +129,7 @@ private slots:
         const QByteArray saved = ReadAll(path);
         QCOMPARE(saved.size(), ConfigFile::Size);
         QVERIFY(saved != OldConfigFile());
-        QCOMPARE(h.Main().Serv().FlagChange, 0);
+        QCOMPARE(h.Main().Modules().FileChanged, 0);
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.lum"});
     }
 
@@ -165,7 +165,7 @@ private slots:
 
     void passwordChangeCutAtEveryByte() {
         const QByteArray old("\x39\x30", 2); // 12345
-        WriteAll(TFPSW::PasswordFilePath(), old);
+        WriteAll(PasswordDialog::PasswordFilePath(), old);
         GuiHarness h;
         h.GrantAccess(1);
         for (int limit = 0; limit < 2; ++limit) {
@@ -177,31 +177,31 @@ private slots:
             }
             QCOMPARE(h.Op().LastText(), std::string("Файл не удается создать"));
             QCOMPARE(h.Op().Shown().back().caption, std::string("Ошибка"));
-            QCOMPARE(ReadAll(TFPSW::PasswordFilePath()), old);
+            QCOMPARE(ReadAll(PasswordDialog::PasswordFilePath()), old);
             QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden),
-                     QStringList{TFPSW::PasswordFilePath()});
-            QCOMPARE(h.Main().ProgLum().FlagParol, 1); // the change did not happen
+                     QStringList{PasswordDialog::PasswordFilePath()});
+            QCOMPARE(h.Main().Program().PasswordEntered, 1); // the change did not happen
         }
         // The old password still opens the program; then the change goes through.
         h.Op().Clear();
         ChangePassword(h, "777");
         QVERIFY(h.Op().Saw("Пароль заменен!"));
-        QCOMPARE(ReadAll(TFPSW::PasswordFilePath()), QByteArray("\x09\x03", 2));
-        QCOMPARE(h.Main().ProgLum().FlagParol, 0);
+        QCOMPARE(ReadAll(PasswordDialog::PasswordFilePath()), QByteArray("\x09\x03", 2));
+        QCOMPARE(h.Main().Program().PasswordEntered, 0);
     }
 
     void passwordChangeInAFolderThatMayNotBeWritten() {
         if (RunningAsRoot())
             QSKIP("root writes into any folder; the size limit cases stand for this one");
         const QByteArray old("\x39\x30", 2);
-        WriteAll(TFPSW::PasswordFilePath(), old);
+        WriteAll(PasswordDialog::PasswordFilePath(), old);
         QVERIFY(QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::ExeOwner));
         GuiHarness h;
         h.GrantAccess(1);
         ChangePassword(h, "777");
         QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QCOMPARE(h.Op().LastText(), std::string("Файл не удается создать"));
-        QCOMPARE(ReadAll(TFPSW::PasswordFilePath()), old);
+        QCOMPARE(ReadAll(PasswordDialog::PasswordFilePath()), old);
     }
 
     // Every file the program writes goes through a QSaveFile: a QFile is only ever read, and

@@ -35,68 +35,69 @@ private slots:
         image[1] = 15;
         image[81] = 0x0A;
         h.Device().SetImage(image);
-        TForm1& m = h.Main();
+        MainWindow& m = h.Main();
         h.ReadDevice();
         QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
-        QCOMPARE(m.EditModif->text(), QString("1002000000000000"));
-        QCOMPARE(m.StLUM->text(), U("ЛУМ-08-1002000000000000"));
-        QCOMPARE(m.StKVhD->text(), QString("12"));
+        QCOMPARE(m.modificationEdit->text(), QString("1002000000000000"));
+        QCOMPARE(m.designationLabel->text(), U("ЛУМ-08-1002000000000000"));
+        QCOMPARE(m.inputCountLabel->text(), QString("12"));
         QCOMPARE(m.M[0]->text(), U("МЛВ"));
         QCOMPARE(m.Prg[0]->text(), U("нет"));
         QVERIFY(!m.Prg[0]->isEnabled());
         QCOMPARE(m.M[1]->text(), U("МСЮ"));
         QCOMPARE(m.AdrM[1]->text(), QString("3"));
         QCOMPARE(m.KM[1]->text(), QString("2"));
-        QCOMPARE(m.IdVh[1]->text(), QString("DI_2_1 - DI_2_6"));
+        QCOMPARE(m.InputId[1]->text(), QString("DI_2_1 - DI_2_6"));
         QCOMPARE(m.Prg[1]->text(), U("программ."));
         QVERIFY(m.Prg[1]->isEnabled());
         QVERIFY(m.AdrM[2]->text().isEmpty());
-        for (QPushButton* b : {m.InformBut, m.ButTimeDate, m.ButTest, m.LocNetObm, m.LocNet15})
+        for (QPushButton* b : {m.inputsTableButton, m.clockButton, m.testButton,
+                               m.networkSettingsButton, m.f15BlocksButton})
             QVERIFY(b->isEnabled());
-        QCOMPARE(m.Serv().FlagFile, 0);
-        QVERIFY(m.ProgressBar1->isHidden());
+        QCOMPARE(m.Modules().FileMode, 0);
+        QVERIFY(m.progressBar->isHidden());
         // The model holds the device's records, image and reserve copies.
-        QCOMPARE(int(m.ProgLum().RecVh[18]), 0x40);
-        QCOMPARE(int(m.ProgF15().BufF15[1]), 15);
-        QCOMPARE(int(m.Reserv().ReservF15[81]), 0x0A);
-        QCOMPARE(int(m.Reserv().ReservRecVh[18 + 17]), 0x40 + 17);
-        QCOMPARE(QString::fromStdString(m.Reserv().ReservIdVh[6][3]), QString("2"));
+        QCOMPARE(int(m.Program().Records[18]), 0x40);
+        QCOMPARE(int(m.Network().Image[1]), 15);
+        QCOMPARE(int(m.Reserve().NetworkCopy[81]), 0x0A);
+        QCOMPARE(int(m.Reserve().RecordsCopy[18 + 17]), 0x40 + 17);
+        QCOMPARE(QString::fromStdString(m.Reserve().InputIdsCopy[6][3]), QString("2"));
     }
 
     void writeSendsRecordsAndImageOverPseudoTerminal() {
         GuiHarness h(GuiHarness::Line::Pty);
         h.Device().SetBusyAfterWrite(1);
         h.ReadDevice();
-        TForm1& m = h.Main();
+        MainWindow& m = h.Main();
         h.GrantAccess(1);
-        m.ProgLum().PutZader(0, 33);
-        m.ProgLum().PutColor(7, 6);
-        m.ProgF15().PutSkor(3);
-        m.ProgLum().FlagScheme = 1;
-        m.OutPortClick();
+        m.Program().PutDelay(0, 33);
+        m.Program().PutColor(7, 6);
+        m.Network().PutSpeedCode(3);
+        m.Program().SchemeChanged = 1;
+        m.WriteDeviceClick();
         QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
-        QCOMPARE(m.ProgLum().FlagScheme, 0);
+        QCOMPARE(m.Program().SchemeChanged, 0);
         const auto block1 = h.Device().GetModuleRecords(1);
         const auto block2 = h.Device().GetModuleRecords(2);
-        QVERIFY(std::memcmp(block1.data(), m.ProgLum().RecVh, 18) == 0);
-        QVERIFY(std::memcmp(block2.data(), m.ProgLum().RecVh + 18, 18) == 0);
+        QVERIFY(std::memcmp(block1.data(), m.Program().Records, 18) == 0);
+        QVERIFY(std::memcmp(block2.data(), m.Program().Records + 18, 18) == 0);
         QCOMPARE(int(h.Device().GetImage()[81]), 0x0C);
         QCOMPARE(int(h.Device().GetImage()[0]), 17);
     }
 
     void writeRefusals() {
         GuiHarness h;
-        TForm1& m = h.Main();
+        MainWindow& m = h.Main();
         // Nothing read yet: no configuration on screen.
         h.GrantAccess(1);
-        m.OutPortClick();
+        m.WriteDeviceClick();
         QCOMPARE(h.Op().LastText(), std::string("Kонфигурация не задана"));
         QVERIFY(h.Fake().Written().empty());
 
         h.ReadDevice();
         h.GrantAccess(0);
         h.Fake().ClearRecords();
-        m.OutPortClick();
+        m.WriteDeviceClick();
         QCOMPARE(h.Op().LastText(),
                  std::string("Ваш уровень доступа не позволяет\nпроизводить вывод в СОМ-порт"));
         QVERIFY(h.Fake().Written().empty());
@@ -104,23 +105,23 @@ private slots:
 
     void writeToADeviceWithAnotherModuleCountRestoresTheModel() {
         GuiHarness h;
-        TForm1& m = h.Main();
+        MainWindow& m = h.Main();
         h.ReadDevice();
         h.GrantAccess(1);
         uint8_t config[17];
-        std::memcpy(config, m.Serv().Config, 17);
+        std::memcpy(config, m.Modules().Config, 17);
         h.Device().SetModules({{0, 1}, {3, 2}, {5, 2}});
         h.Fake().ClearRecords();
-        m.OutPortClick();
+        m.WriteDeviceClick();
         QCOMPARE(h.Op().LastText(),
                  std::string("Количество модулей в приборе\nне соответствует количеству модулей "
                              "на экране"));
-        QCOMPARE(m.Serv().KolMod, 2);
-        QVERIFY(std::memcmp(config, m.Serv().Config, 17) == 0);
-        QCOMPARE(m.Serv().TipMod[0], 1);
-        QCOMPARE(m.Serv().TipMod[1], 2);
-        QCOMPARE(m.Serv().AdrMod[1], 3);
-        QCOMPARE(m.Serv().AdrMod[2], 0);
+        QCOMPARE(m.Modules().ModuleCount, 2);
+        QVERIFY(std::memcmp(config, m.Modules().Config, 17) == 0);
+        QCOMPARE(m.Modules().ModuleType[0], 1);
+        QCOMPARE(m.Modules().ModuleType[1], 2);
+        QCOMPARE(m.Modules().ModuleAddress[1], 3);
+        QCOMPARE(m.Modules().ModuleAddress[2], 0);
         // Function 17 only: the back-up's, which stops at the other configuration, and the
         // write's own check.
         QCOMPARE(h.Fake().Written().size(), size_t(2));
@@ -129,11 +130,11 @@ private slots:
 
         // Same count, another slot: the configuration message.
         h.Device().SetModules({{0, 1}, {4, 2}});
-        m.OutPortClick();
+        m.WriteDeviceClick();
         QCOMPARE(h.Op().LastText(), std::string("Передаваемая конфигурация\nне соответствует "
                                                 "конфигурации прибора"));
         QCOMPARE(h.Op().Shown().back().caption, std::string("Подтверждение"));
-        QCOMPARE(m.Serv().AdrMod[1], 3);
+        QCOMPARE(m.Modules().ModuleAddress[1], 3);
     }
 
     void deviceWithoutModulesStillReadsTheImage() {
@@ -146,26 +147,26 @@ private slots:
         QCOMPARE(int(log[0].function), 17);
         QCOMPARE(int(log[1].function), 68);
         QCOMPARE(log[1].data, std::vector<uint8_t>{17});
-        QCOMPARE(h.Main().StKVhD->text(), QString("0"));
-        QVERIFY(h.Main().LocNet15->isEnabled());
+        QCOMPARE(h.Main().inputCountLabel->text(), QString("0"));
+        QVERIFY(h.Main().f15BlocksButton->isEnabled());
     }
 
     void readInterruptedBySilentDevice() {
         GuiHarness h;
-        TForm1& m = h.Main();
-        m.Serv().FlagFile = 1;
+        MainWindow& m = h.Main();
+        m.Modules().FileMode = 1;
         // The configuration and the first module answer, then nothing.
         h.Device().AddFault(SilentFrom(3));
         h.ReadDevice();
         QCOMPARE(h.Op().LastText(), std::string("устройство 1 FAKE не отвечает на запрос"));
-        QCOMPARE(m.Serv().FlagFile, 0);
-        for (QPushButton* b : {m.ButTimeDate, m.LocNetObm, m.LocNet15})
+        QCOMPARE(m.Modules().FileMode, 0);
+        for (QPushButton* b : {m.clockButton, m.networkSettingsButton, m.f15BlocksButton})
             QVERIFY(!b->isEnabled());
-        QVERIFY(m.ProgressBar1->isHidden());
+        QVERIFY(m.progressBar->isHidden());
         // About 8 s on the line, none of it real.
         QVERIFY(h.Clock().ElapsedMs() > 7000);
         // What came before the failure is shown.
-        QCOMPARE(m.EditModif->text(), QString("1002000000000000"));
+        QCOMPARE(m.modificationEdit->text(), QString("1002000000000000"));
     }
 
     void testMenuPresetWritesEveryInput() {
@@ -173,9 +174,9 @@ private slots:
         h.Device().SetBusyAfterWrite(0);
         h.ReadDevice();
         h.GrantAccess(1);
-        TForm1& m = h.Main();
+        MainWindow& m = h.Main();
         QAction* red = nullptr;
-        for (QAction* sub : m.PopupTest->actions())
+        for (QAction* sub : m.testMenu->actions())
             if (sub->menu())
                 for (QAction* a : sub->menu()->actions())
                     if (a->text() == U("Красный"))

@@ -2,8 +2,8 @@
 // typed into its field, real keys and clicks during exchanges, and the line as operators meet
 // it. They catch what the file and modal hooks of the other window tests hide.
 
-#include "app/obr_lum08.h"
-#include "app/obrconfig.h"
+#include "app/configurationdialog.h"
+#include "app/mainwindow.h"
 #include "dialogs/exchangeguard.h"
 #include "dialogs/exchangeprogress.h"
 #include "emu/faults.h"
@@ -11,8 +11,8 @@
 #include "link/frameobserver.h"
 #include "link/qtserialline.h"
 #include "model/configfile.h"
-#include "model/servclass.h"
-#include "scheme/prog_diskr.h"
+#include "model/moduleconfig.h"
+#include "scheme/schemeeditor.h"
 #include "support/testfaults.h"
 
 #include <QAbstractItemView>
@@ -140,17 +140,17 @@ QByteArray TwoModuleFile() {
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
 }
 
-QByteArray Records(TForm1& m) {
-    return QByteArray(reinterpret_cast<const char*>(m.ProgLum().RecVh), 108);
+QByteArray Records(MainWindow& m) {
+    return QByteArray(reinterpret_cast<const char*>(m.Program().Records), 108);
 }
 
 // Opens path through the real dialog and makes an unsaved edit, as the inputs table would.
 void OpenAndEdit(GuiHarness& h, FileDialogDriver& files, const QString& path) {
     files.TypeNext(path);
     h.Main().OpenFileClick();
-    QCOMPARE(h.Main().Serv().FlagFile, 1);
-    h.Main().ProgLum().PutZader(0, 33);
-    h.Main().Serv().FlagChange = 1;
+    QCOMPARE(h.Main().Modules().FileMode, 1);
+    h.Main().Program().PutDelay(0, 33);
+    h.Main().Modules().FileChanged = 1;
 }
 
 // The main window on the screen, past the password prompt that its first showing brings.
@@ -197,24 +197,24 @@ private slots:
         FileDialogDriver files;
         const QString path = dir_.filePath("new.lum");
         h.OnModal([](QDialog& d) {
-            auto& dialog = static_cast<TConfig&>(d);
+            auto& dialog = static_cast<ConfigurationDialog&>(d);
             dialog.M[0]->setCurrentIndex(1);
             emit dialog.M[0]->activated(1);
             dialog.Edit[0]->setText("0");
             Click(dialog.OK);
         });
         files.TypeNext(path);
-        h.Main().CreatFileClick();
+        h.Main().CreateFileClick();
         QVERIFY2(files.unexpected.isEmpty(), qPrintable(files.unexpected.join(", ")));
         QCOMPARE(ReadAll(path).size(), ConfigFile::Size);
         QVERIFY(h.Op().Saw("Создан файл конфигурации " + path.toStdString()));
-        QVERIFY(h.Main().LabelFile->text().endsWith(path));
+        QVERIFY(h.Main().fileLabel->text().endsWith(path));
 
         // Again under the same name: only the program's own question, answered No.
-        h.OnModal([](QDialog& d) { Click(static_cast<TConfig&>(d).OK); });
+        h.OnModal([](QDialog& d) { Click(static_cast<ConfigurationDialog&>(d).OK); });
         h.Op().Answer(MsgButton::No);
         files.TypeNext(path);
-        h.Main().CreatFileClick();
+        h.Main().CreateFileClick();
         QVERIFY2(files.unexpected.isEmpty(), qPrintable(files.unexpected.join(", ")));
         QVERIFY(h.Op().Saw("Файл с таким именем существует.\nСоздать его заново?"));
     }
@@ -241,7 +241,7 @@ private slots:
         const QString path = dir_.filePath("device.lum");
         WriteAll(path, TwoModuleFile());
         OpenAndEdit(h, files, path);
-        TForm1& m = h.Main();
+        MainWindow& m = h.Main();
         const QByteArray edited = Records(m);
         h.Op().Clear();
         h.Op().Answer(MsgButton(answer));
@@ -255,9 +255,9 @@ private slots:
             files.TypeNext(path);
             m.OpenFileClick();
         } else if (command == "create") {
-            m.CreatFileClick();
+            m.CreateFileClick();
         } else {
-            m.InPortButClick();
+            m.ReadDeviceClick();
         }
         QVERIFY(!h.Op().Shown().empty());
         const OperatorMessage& asked = h.Op().Shown().front();
@@ -267,7 +267,7 @@ private slots:
             QCOMPARE(asked.buttons.size(), size_t(3));
         QVERIFY2(files.unexpected.isEmpty(), qPrintable(files.unexpected.join(", ")));
         QCOMPARE(Records(m) == edited, kept);
-        QCOMPARE(m.Serv().FlagFile == 1 && m.Serv().FlagChange == 1, kept);
+        QCOMPARE(m.Modules().FileMode == 1 && m.Modules().FileChanged == 1, kept);
         if (command == "open" && MsgButton(answer) == MsgButton::Yes)
             QCOMPARE(ReadAll(savedAs).mid(18, 108), edited);
     }
@@ -288,7 +288,7 @@ private slots:
         h.Main().OpenFileClick();
         QCOMPARE(h.Op().LastText(),
                  std::string("Файл не удается открыть\nэто не файл конфигурации"));
-        QCOMPARE(h.Main().Serv().FlagFile, 0);
+        QCOMPARE(h.Main().Modules().FileMode, 0);
 
         QByteArray newer = TwoModuleFile();
         newer[ConfigFile::OffConfig + 1 + 5] = char(0x2E);
@@ -296,7 +296,7 @@ private slots:
         WriteAll(path, newer);
         files.TypeNext(path);
         h.Main().OpenFileClick();
-        QCOMPARE(h.Main().Serv().FlagFile, 1);
+        QCOMPARE(h.Main().Modules().FileMode, 1);
         QCOMPARE(h.Op().Shown().back().caption, std::string("Предупреждение"));
         QVERIFY(h.Op().LastText().find("слоты 5") != std::string::npos);
     }
@@ -313,8 +313,8 @@ private slots:
         h.Main().SaveFileClick();
         const QString second = dir_.filePath("second.lum");
         QCOMPARE(ReadAll(second).size(), ConfigFile::Size);
-        QVERIFY(h.Main().LabelFile->text().endsWith(second));
-        QCOMPARE(h.Main().Serv().FlagChange, 0);
+        QVERIFY(h.Main().fileLabel->text().endsWith(second));
+        QCOMPARE(h.Main().Modules().FileChanged, 0);
     }
 
     // A read that stopped part-way leaves the later modules unknown: F10 names the first one
@@ -332,7 +332,7 @@ private slots:
         QVERIFY(h.Op().LastText().find("не отвечает на запрос") != std::string::npos);
         h.Op().Clear();
         const int before = Requests(h);
-        h.Main().OutPortClick();
+        h.Main().WriteDeviceClick();
         QCOMPARE(Requests(h), before);
         QCOMPARE(h.Op().Shown().size(), size_t(1));
         QVERIFY2(h.Op().LastText().rfind("Программа модуля 2 не прочитана", 0) == 0,
@@ -344,16 +344,16 @@ private slots:
     void inputDuringAWriteIsDropped() {
         GuiHarness h;
         Show(h);
-        TForm1& m = h.Main();
+        MainWindow& m = h.Main();
         h.ReadDevice();
         QVERIFY(m.statusBar()->currentMessage().startsWith("Прочитано: 2 модуля, "));
-        m.ProgLum().PutZader(0, 21); // an edit the device does not hold yet
+        m.Program().PutDelay(0, 21); // an edit the device does not hold yet
         QList<int> shares;
-        connect(m.ProgressBar1, &QProgressBar::valueChanged, [&](int v) { shares << v; });
+        connect(m.progressBar, &QProgressBar::valueChanged, [&](int v) { shares << v; });
         const int before = Requests(h);
         for (Qt::Key key : {Qt::Key_F9, Qt::Key_F10, Qt::Key_F10})
             PostKey(&m, key);
-        m.OutPortClick();
+        m.WriteDeviceClick();
         QApplication::processEvents();
         QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
         // The back-up's and the write's configuration requests and one write of each block:
@@ -367,7 +367,7 @@ private slots:
         QVERIFY(shares.contains(33) && shares.contains(66));
         QVERIFY(m.statusBar()->currentMessage().startsWith(
             "Записано в прибор 1: 2 модуля и сетевые блоки, "));
-        QVERIFY(m.ProgressBar1->isHidden() && m.ButStop->isHidden());
+        QVERIFY(m.progressBar->isHidden() && m.stopButton->isHidden());
     }
 
     // Esc or "Стоп" during a silent device's exchange: no request after the stop, and the
@@ -381,7 +381,7 @@ private slots:
         QFETCH(bool, button);
         GuiHarness h;
         Show(h);
-        TForm1& m = h.Main();
+        MainWindow& m = h.Main();
         h.ReadDevice();
         h.Op().Clear();
         const int before = Requests(h);
@@ -390,10 +390,10 @@ private slots:
             return silent ? FakeLine::Bytes() : h.Device().Handle(r);
         });
         if (button)
-            PostClick(m.ButStop);
+            PostClick(m.stopButton);
         else
             PostKey(&m, Qt::Key_Escape);
-        m.OutPortClick();
+        m.WriteDeviceClick();
         // The back-up read's first request was sent and not answered; nothing went out after
         // the stop, and nothing is asked.
         QCOMPARE(Requests(h) - before, 1);
@@ -414,7 +414,7 @@ private slots:
     void schemeEditorStopAfterTheSend() {
         GuiHarness h;
         Show(h);
-        TForm1& m = h.Main();
+        MainWindow& m = h.Main();
         h.ReadDevice();
         h.Op().Clear();
         struct StopOnWrite : FrameObserver {
@@ -429,26 +429,26 @@ private slots:
         int afterWrite = -1;
         bool checked = false;
         h.OnModal([&](QDialog& d) {
-            auto& editor = static_cast<TFormPrgD&>(d);
+            auto& editor = static_cast<SchemeEditor&>(d);
             editor.show();
             QApplication::processEvents();
-            m.ProgLum().PutZader(8, 9);
-            m.ProgLum().FlagScheme = 1;
+            m.Program().PutDelay(8, 9);
+            m.Program().SchemeChanged = 1;
             // Silent from the write on, after the back-up's four reads.
             h.Device().AddFault(SilentFrom(h.Device().RequestCount() + 5));
             stopper.stop = editor.Progress->StopButton();
-            m.ComPort().AddObserver(&stopper);
+            m.Engine().AddObserver(&stopper);
             const int before = Requests(h);
-            editor.OutPortClick();
-            m.ComPort().RemoveObserver(&stopper);
+            editor.WriteDeviceClick();
+            m.Engine().RemoveObserver(&stopper);
             afterWrite = Requests(h) - before;
-            QCOMPARE(m.ProgLum().FlagScheme, 1);
-            QVERIFY(editor.ProgressBar1->isHidden() && editor.Progress->StopButton()->isHidden());
+            QCOMPARE(m.Program().SchemeChanged, 1);
+            QVERIFY(editor.progressBar->isHidden() && editor.Progress->StopButton()->isHidden());
             h.Op().Answer(MsgButton::No);
             editor.CloseWith(mr::Cancel);
             checked = true;
         });
-        m.ButProgDiskrClick(2);
+        m.OpenSchemeClick(2);
         QVERIFY(checked);
         QCOMPARE(afterWrite, 5); // the back-up's four reads and the write: no repeat, no poll
         QCOMPARE(h.Op().Shown().at(0).text,
@@ -461,8 +461,8 @@ private slots:
     void busNumberOnlyByExplicitChoice() {
         GuiHarness h;
         Show(h);
-        TForm1& m = h.Main();
-        QComboBox* box = m.CBoxUstrZ;
+        MainWindow& m = h.Main();
+        QComboBox* box = m.newNumberBox;
         const QPointF at(box->width() / 2.0, box->height() / 2.0);
         QWheelEvent wheel(at, box->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -480,7 +480,7 @@ private slots:
         for (int i = 0; i < 4; ++i)
             QTest::keyClick(list, Qt::Key_Down);
         QTest::keyClick(list, Qt::Key_Return);
-        QTRY_COMPARE(m.Serv().NumUstr, 4);
+        QTRY_COMPARE(m.Modules().BusNumber, 4);
         QVERIFY(Requests(h) > 0);
     }
 
@@ -488,21 +488,21 @@ private slots:
     void aPortInUseIsNamedAndTheProgramGoesOn() {
         GuiHarness h(GuiHarness::Line::Pty);
         Show(h);
-        TForm1& m = h.Main();
-        const std::string path = m.ComPort().PortName;
+        MainWindow& m = h.Main();
+        const std::string path = m.Engine().PortName;
         QtSerialLine other;
         LineSettings settings;
         settings.portName = path;
-        m.ComPort().ClosePort();
+        m.Engine().ClosePort();
         QVERIFY(other.open(settings));
-        QCOMPARE(m.ComPort().ApplyPortSettings(), -1);
-        m.ComPort().ReportError(0, ResultCode::PortCannotOpen);
+        QCOMPARE(m.Engine().ApplyPortSettings(), -1);
+        m.Engine().ReportError(0, ResultCode::PortCannotOpen);
         QCOMPARE(h.Op().LastText(), " невозможно открыть последовательный порт \n" + path +
                                         ": порт занят другой программой");
         QApplication::processEvents();
         QVERIFY(m.isVisible());
         other.close();
-        QCOMPARE(m.ComPort().ApplyPortSettings(), 0);
+        QCOMPARE(m.Engine().ApplyPortSettings(), 0);
     }
 
 private:

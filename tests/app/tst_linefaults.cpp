@@ -4,10 +4,10 @@
 // The operator sees the engine's message, the main window stays open, the model is complete or
 // the operator was told, and the same command then works on a healthy line.
 
-#include "app/obrpar_mb.h"
+#include "app/passworddialog.h"
 #include "guisupport/guiharness.h"
-#include "network/prog_lnet.h"
-#include "scheme/prog_diskr.h"
+#include "network/networkwindow.h"
+#include "scheme/schemeeditor.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -36,9 +36,9 @@ emu::Fault FaultFrom(emu::FaultKind kind, uint64_t from, int value = 0) {
 // it would be seen.
 void ShowMainWindow(GuiHarness& h) {
     h.OnModal([](QDialog& d) {
-        auto& dialog = static_cast<TFPSW&>(d);
-        dialog.Edit1->clear();
-        QTest::keyClick(dialog.Edit1, Qt::Key_Return);
+        auto& dialog = static_cast<PasswordDialog&>(d);
+        dialog.passwordEdit->clear();
+        QTest::keyClick(dialog.passwordEdit, Qt::Key_Return);
     });
     h.Main().show();
     QApplication::processEvents();
@@ -48,33 +48,33 @@ void ShowMainWindow(GuiHarness& h) {
 
 // Whether the device holds the model's configuration, records and network image.
 bool DeviceEqualsModel(GuiHarness& h) {
-    TForm1& m = h.Main();
+    MainWindow& m = h.Main();
     const auto config = h.Device().GetConfig();
-    if (std::memcmp(config.data(), m.Serv().Config, 17) != 0)
+    if (std::memcmp(config.data(), m.Modules().Config, 17) != 0)
         return false;
-    for (int k = 0; k < m.Serv().GetKolMod(); ++k)
-        if (std::memcmp(h.Device().GetModuleRecords(k + 1).data(), m.ProgLum().RecVh + 18 * k,
+    for (int k = 0; k < m.Modules().GetModuleCount(); ++k)
+        if (std::memcmp(h.Device().GetModuleRecords(k + 1).data(), m.Program().Records + 18 * k,
                         18) != 0)
             return false;
-    return std::memcmp(h.Device().GetImage().data() + 1, m.ProgF15().BufF15 + 1, 81) == 0;
+    return std::memcmp(h.Device().GetImage().data() + 1, m.Network().Image + 1, 81) == 0;
 }
 
-void EditModel(TForm1& m) {
+void EditModel(MainWindow& m) {
     for (int vh = 0; vh < 12; ++vh)
-        m.ProgLum().PutZader(vh, 10 + vh);
-    m.ProgF15().PutSkor(2);
-    m.ProgF15().PutAdrSlave(0, 9);
+        m.Program().PutDelay(vh, 10 + vh);
+    m.Network().PutSpeedCode(2);
+    m.Network().PutSlaveAddress(0, 9);
 }
 
 std::string Who(GuiHarness& h, int number) {
-    return "устройство " + std::to_string(number) + " " + h.Main().ComPort().PortName;
+    return "устройство " + std::to_string(number) + " " + h.Main().Engine().PortName;
 }
 
 // The device on a new line, healthy again, and the port set up on it; null when that failed.
 std::unique_ptr<emu::PtyServer> Replug(GuiHarness& h) {
     h.Device().ClearFaults();
     auto line = std::make_unique<emu::PtyServer>(h.Device());
-    TComPortClass& port = h.Main().ComPort();
+    ExchangeEngine& port = h.Main().Engine();
     if (!line->Start())
         return nullptr;
     port.PortName = line->SlavePath();
@@ -92,16 +92,16 @@ private slots:
     void readDeviceSilentMidway() {
         GuiHarness h(GuiHarness::Line::Pty);
         ShowMainWindow(h);
-        TForm1& m = h.Main();
-        m.ComPort().SetRepeat1(1);
+        MainWindow& m = h.Main();
+        m.Engine().SetRepeat1(1);
         // The configuration and the first module answer, then nothing.
         h.Device().AddFault(FaultFrom(emu::FaultKind::Silent, h.Device().RequestCount() + 3));
         h.ReadDevice();
         QCOMPARE(h.Op().Shown().size(), size_t(1));
         QCOMPARE(h.Op().LastText(), Who(h, 1) + " не отвечает на запрос");
         QVERIFY(m.isVisible());
-        QVERIFY(m.ProgressBar1->isHidden());
-        for (QPushButton* b : {m.ButTimeDate, m.LocNetObm, m.LocNet15})
+        QVERIFY(m.progressBar->isHidden());
+        for (QPushButton* b : {m.clockButton, m.networkSettingsButton, m.f15BlocksButton})
             QVERIFY(!b->isEnabled()); // nothing offered on a half-read device
 
         h.Device().ClearFaults();
@@ -109,13 +109,13 @@ private slots:
         h.ReadDevice();
         QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
         QVERIFY(DeviceEqualsModel(h));
-        QVERIFY(m.LocNet15->isEnabled());
+        QVERIFY(m.f15BlocksButton->isEnabled());
     }
 
     void writeRefusedWithExceptionSeven() {
         GuiHarness h(GuiHarness::Line::Pty);
         ShowMainWindow(h);
-        TForm1& m = h.Main();
+        MainWindow& m = h.Main();
         h.Device().SetBusyAfterWrite(0);
         h.ReadDevice();
         EditModel(m);
@@ -123,13 +123,13 @@ private slots:
         // refused.
         const uint64_t from = h.Device().RequestCount() + kBackupReads + 4;
         h.Device().AddFault(FaultFrom(emu::FaultKind::Exception, from, 7));
-        m.OutPortClick();
+        m.WriteDeviceClick();
         QCOMPARE(h.Op().Shown().size(), size_t(1));
         QCOMPARE(h.Op().LastText(), Who(h, 1) + " ошибка обмена 07\nЗаписан модуль 1 из 2; "
                                                 "прибор записан не полностью.");
         QCOMPARE(h.Op().Shown()[0].caption, std::string("Предупреждение"));
         QVERIFY(m.isVisible());
-        QVERIFY(m.ProgressBar1->isHidden());
+        QVERIFY(m.progressBar->isHidden());
         int sends = 0; // 7 is final: the refused block is not sent again
         for (const auto& r : h.Device().RequestLog())
             sends += r.number >= from && r.function == 69;
@@ -138,7 +138,7 @@ private slots:
 
         h.Device().ClearFaults();
         h.Op().Clear();
-        m.OutPortClick();
+        m.WriteDeviceClick();
         QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
         QVERIFY(DeviceEqualsModel(h));
     }
@@ -146,15 +146,15 @@ private slots:
     void portVanishesMidWrite() {
         GuiHarness h(GuiHarness::Line::Pty);
         ShowMainWindow(h);
-        TForm1& m = h.Main();
+        MainWindow& m = h.Main();
         h.Device().SetBusyAfterWrite(0);
         h.ReadDevice();
         EditModel(m);
-        const std::string port = m.ComPort().PortName;
+        const std::string port = m.Engine().PortName;
         // The line goes at the first module's poll.
         h.Device().AddFault(
             FaultFrom(emu::FaultKind::Hangup, h.Device().RequestCount() + kBackupReads + 3));
-        m.OutPortClick();
+        m.WriteDeviceClick();
         QCOMPARE(h.Op().Shown().size(), size_t(1));
         const OperatorMessage& gone = h.Op().Shown()[0];
         QVERIFY2(gone.text.rfind("Сбой COM-порта " + port + " при чтении или записи", 0) == 0,
@@ -162,7 +162,7 @@ private slots:
         QVERIFY(gone.text.find("Проверьте оборудование и заново настройте порт.") !=
                 std::string::npos);
         QCOMPARE(gone.caption, std::string("Ошибка"));
-        QVERIFY(!m.ComPort().IsOpen());
+        QVERIFY(!m.Engine().IsOpen());
         QApplication::processEvents();
         QVERIFY(m.isVisible()); // the program goes on
 
@@ -176,38 +176,38 @@ private slots:
         // The operator plugs the device in again and sets the port up.
         const auto again = Replug(h);
         QVERIFY(again);
-        m.OutPortClick();
+        m.WriteDeviceClick();
         QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
         QVERIFY(DeviceEqualsModel(h));
-        m.ComPort().ClosePort();
+        m.Engine().ClosePort();
         again->Stop();
     }
 
     void busNumberChangeWithSpoiltChecksums() {
         GuiHarness h(GuiHarness::Line::Pty);
         ShowMainWindow(h);
-        TForm1& m = h.Main();
+        MainWindow& m = h.Main();
         h.Device().SetBusyAfterWrite(0);
-        m.ComPort().SetRepeat1(1);
-        m.ComPort().SetRepeat2(1);
+        m.Engine().SetRepeat1(1);
+        m.Engine().SetRepeat2(1);
         // The device takes block 99, then every answer's CRC is spoilt.
         h.Device().AddFault(FaultFrom(emu::FaultKind::BadCrc, h.Device().RequestCount() + 2, 3));
-        m.CBoxUstrZ->setCurrentIndex(4);
-        m.CBoxUstrZClick();
+        m.newNumberBox->setCurrentIndex(4);
+        m.NewNumberChanged();
         QCOMPARE(h.Op().Shown().size(), size_t(1));
         QCOMPARE(h.Op().LastText(), Who(h, 5) + " ошибка контрольной суммы");
         QCOMPARE(h.Device().Address(), 5);
-        QCOMPARE(m.CBoxUstr->currentText(), QString("5")); // the window follows the device
+        QCOMPARE(m.deviceNumberBox->currentText(), QString("5")); // the window follows the device
 
         h.Device().ClearFaults();
-        m.ComPort().SetRepeat1(5);
-        m.ComPort().SetRepeat2(10);
+        m.Engine().SetRepeat1(5);
+        m.Engine().SetRepeat2(10);
         h.Op().Clear();
-        m.CBoxUstrZ->setCurrentIndex(5);
-        m.CBoxUstrZClick();
+        m.newNumberBox->setCurrentIndex(5);
+        m.NewNumberChanged();
         QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
         QCOMPARE(h.Device().Address(), 6);
-        QCOMPARE(m.CBoxUstr->currentText(), QString("6"));
+        QCOMPARE(m.deviceNumberBox->currentText(), QString("6"));
         h.ReadDevice(); // and the device answers there
         QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
         QVERIFY(m.isVisible());
@@ -216,20 +216,20 @@ private slots:
     void networkWindowTransferWhenThePortVanishes() {
         GuiHarness h(GuiHarness::Line::Pty);
         ShowMainWindow(h);
-        TForm1& m = h.Main();
+        MainWindow& m = h.Main();
         h.Device().SetBusyAfterWrite(0);
         h.ReadDevice();
         // The block is sent, and the line goes at its poll.
         h.Device().AddFault(
             FaultFrom(emu::FaultKind::Hangup, h.Device().RequestCount() + kBackupReads + 2));
-        const std::string port = m.ComPort().PortName;
+        const std::string port = m.Engine().PortName;
         auto closeWithTransfer = [&](int speed) {
             h.OnModal([speed](QDialog& d) {
-                auto& window = static_cast<TFormLNet&>(d);
-                window.Skor->setCurrentIndex(speed);
+                auto& window = static_cast<NetworkWindow&>(d);
+                window.speedBox->setCurrentIndex(speed);
                 Click(window.OK);
             });
-            m.LocNetObmClick();
+            m.NetworkSettingsClick();
         };
         // The transfer fails: the window stays with the edits, and the next close offers the
         // transfer again (Cancel keeps editing).
@@ -251,33 +251,33 @@ private slots:
         h.Op().Answer(MsgButton::Yes); // "Передать в прибор?"
         closeWithTransfer(3);
         QCOMPARE(h.Op().Shown().size(), size_t(1));
-        QVERIFY(m.ProgF15().FlagNoChange);
+        QVERIFY(m.Network().Unchanged);
         QVERIFY(DeviceEqualsModel(h));
-        m.ComPort().ClosePort();
+        m.Engine().ClosePort();
         again->Stop();
     }
 
     void schemeEditorWriteBusyThenSilent() {
         GuiHarness h(GuiHarness::Line::Pty);
         ShowMainWindow(h);
-        TForm1& m = h.Main();
-        TProgLumClass& lum = m.ProgLum();
+        MainWindow& m = h.Main();
+        InputProgram& lum = m.Program();
         h.Device().SetBusyAfterWrite(0);
         h.ReadDevice();
         auto moduleTwoStored = [&] {
             const auto r = h.Device().GetModuleRecords(2);
-            return std::memcmp(r.data(), lum.RecVh + 18, 18) == 0;
+            return std::memcmp(r.data(), lum.Records + 18, 18) == 0;
         };
         bool checked = false;
         h.OnModal([&](QDialog& d) {
-            auto& editor = static_cast<TFormPrgD&>(d);
+            auto& editor = static_cast<SchemeEditor&>(d);
             QApplication::processEvents();
             // F10 on a device that stays busy for many polls: waited out, nothing shown.
-            lum.PutZader(8, 9);
-            lum.FlagScheme = 1;
+            lum.PutDelay(8, 9);
+            lum.SchemeChanged = 1;
             h.Device().SetBusyAfterWrite(6);
             const uint64_t before = h.Device().RequestCount();
-            editor.OutPortClick();
+            editor.WriteDeviceClick();
             QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
             QVERIFY(moduleTwoStored());
             // The back-up, 69, 6 busy, the echo, the module read back.
@@ -285,34 +285,34 @@ private slots:
 
             // F10 with the device going silent after taking the block.
             h.Device().SetBusyAfterWrite(0);
-            m.ComPort().SetRepeat1(1);
-            lum.PutZader(9, 11);
-            lum.FlagScheme = 1;
+            m.Engine().SetRepeat1(1);
+            lum.PutDelay(9, 11);
+            lum.SchemeChanged = 1;
             h.Device().AddFault(
                 FaultFrom(emu::FaultKind::Silent, h.Device().RequestCount() + kBackupReads + 2));
-            editor.OutPortClick();
+            editor.WriteDeviceClick();
             QCOMPARE(h.Op().Shown().size(), size_t(1));
             QCOMPARE(h.Op().LastText(), Who(h, 1) + " не отвечает на запрос\n"
                                                     "Модуль 2 передан, но прибор не подтвердил "
                                                     "его запись.");
-            QVERIFY(editor.ProgressBar1->isHidden());
-            QVERIFY(std::memcmp(m.Reserv().ReservRecVh, lum.RecVh, 108) != 0); // not confirmed
-            QCOMPARE(lum.FlagScheme, 1); // the device lacks the edits
+            QVERIFY(editor.progressBar->isHidden());
+            QVERIFY(std::memcmp(m.Reserve().RecordsCopy, lum.Records, 108) != 0); // not confirmed
+            QCOMPARE(lum.SchemeChanged, 1); // the device lacks the edits
 
             // The line is healthy again: F10 sends without asking. The device took the block
             // before it went silent: the back-up read finds it there.
             h.Device().ClearFaults();
-            m.ComPort().SetRepeat1(5);
+            m.Engine().SetRepeat1(5);
             h.Op().Clear();
-            editor.OutPortClick();
+            editor.WriteDeviceClick();
             QCOMPARE(h.Op().Shown().size(), size_t(1));
             QCOMPARE(h.Op().LastText(), std::string("Прибор уже содержит эти данные"));
             QVERIFY(moduleTwoStored());
-            QVERIFY(std::memcmp(m.Reserv().ReservRecVh, lum.RecVh, 108) == 0);
+            QVERIFY(std::memcmp(m.Reserve().RecordsCopy, lum.Records, 108) == 0);
             editor.CloseWith(mr::Cancel);
             checked = true;
         });
-        m.ButProgDiskrClick(2);
+        m.OpenSchemeClick(2);
         QVERIFY(checked);
         QApplication::processEvents();
         QVERIFY(m.isVisible());

@@ -3,7 +3,7 @@
 // spoiling 1 % of its answers' CRCs. After every command the emulator's memory must equal the
 // model; at the end the program's resident memory must not have grown since the first cycle.
 
-#include "app/obrpar_mb.h"
+#include "app/passworddialog.h"
 #include "guisupport/guiharness.h"
 #include "support/emuprocess.h"
 
@@ -29,28 +29,28 @@ long ResidentKb(const std::string& pid = "self", const std::string& key = "VmRSS
     return -1;
 }
 
-bool DumpEqualsModel(const EmuDump& d, TForm1& m) {
-    if (std::memcmp(d.config.data(), m.Serv().Config, 17) != 0)
+bool DumpEqualsModel(const EmuDump& d, MainWindow& m) {
+    if (std::memcmp(d.config.data(), m.Modules().Config, 17) != 0)
         return false;
-    for (int k = 0; k < m.Serv().GetKolMod(); ++k)
-        if (std::memcmp(d.blocks[size_t(k)].data(), m.ProgLum().RecVh + 18 * k, 18) != 0)
+    for (int k = 0; k < m.Modules().GetModuleCount(); ++k)
+        if (std::memcmp(d.blocks[size_t(k)].data(), m.Program().Records + 18 * k, 18) != 0)
             return false;
-    return std::memcmp(d.image.data() + 1, m.ProgF15().BufF15 + 1, 81) == 0;
+    return std::memcmp(d.image.data() + 1, m.Network().Image + 1, 81) == 0;
 }
 
 // The operator's edits between a read and a write.
-void Edit(TForm1& m, std::mt19937& rng) {
-    TProgLumClass& lum = m.ProgLum();
+void Edit(MainWindow& m, std::mt19937& rng) {
+    InputProgram& lum = m.Program();
     for (int vh = 0; vh < 36; ++vh) {
-        lum.PutZader(vh, int(rng() % 61));
+        lum.PutDelay(vh, int(rng() % 61));
         lum.PutColor(vh, int(rng() % 4));
-        lum.PutRele(vh, int(rng() % 8));
-        lum.PutZvuk(vh, int(rng() % 2));
+        lum.PutRelay(vh, int(rng() % 8));
+        lum.PutSound(vh, int(rng() % 2));
     }
-    TProgF15Class& f15 = m.ProgF15();
-    f15.PutAdrSlave(0, int(rng() % 248));
-    f15.PutKolDat(1, int(rng() % 65536));
-    f15.PutSkor(int(rng() % 4));
+    NetworkBlocks& f15 = m.Network();
+    f15.PutSlaveAddress(0, int(rng() % 248));
+    f15.PutDataCount(1, int(rng() % 65536));
+    f15.PutSpeedCode(int(rng() % 4));
 }
 
 } // namespace
@@ -73,9 +73,9 @@ private slots:
                            &error),
                  error.c_str());
         GuiHarness h(GuiHarness::Line::Pty);
-        TForm1& m = h.Main();
-        m.ComPort().PortName = emu.Port();
-        QCOMPARE(m.ComPort().ApplyPortSettings(), 0);
+        MainWindow& m = h.Main();
+        m.Engine().PortName = emu.Port();
+        QCOMPARE(m.Engine().ApplyPortSettings(), 0);
         h.GrantAccess(1);
         std::mt19937 rng(7);
 
@@ -102,7 +102,7 @@ private slots:
 
             Edit(m, rng);
             h.Op().Clear();
-            m.OutPortClick();
+            m.WriteDeviceClick();
             failures += int(h.Op().Shown().size());
             dump = emu.Dump();
             QVERIFY(dump.has_value());

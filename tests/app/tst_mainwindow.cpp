@@ -1,10 +1,10 @@
 // The main window at start-up, the password, the port and timing dialogs, the device numbers.
 
-#include "app/obrpar_mb.h"
+#include "app/passworddialog.h"
 #include "guisupport/guiharness.h"
-#include "link/obrnastr.h"
-#include "link/obrport.h"
 #include "link/qtserialline.h"
+#include "port/portdialog.h"
+#include "port/timingdialog.h"
 #include "version/version.h"
 
 #include <QComboBox>
@@ -29,14 +29,14 @@ QString U(const char* s) {
 void EnterPasswords(GuiHarness& h, const QStringList& entries) {
     for (const QString& entry : entries)
         h.OnModal([entry](QDialog& d) {
-            auto& dialog = static_cast<TFPSW&>(d);
-            dialog.Edit1->setText(entry);
-            QTest::keyClick(dialog.Edit1, Qt::Key_Return);
+            auto& dialog = static_cast<PasswordDialog&>(d);
+            dialog.passwordEdit->setText(entry);
+            QTest::keyClick(dialog.passwordEdit, Qt::Key_Return);
         });
 }
 
 void WritePasswordFile(const QByteArray& bytes) {
-    QFile f(TFPSW::PasswordFilePath());
+    QFile f(PasswordDialog::PasswordFilePath());
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
 }
@@ -53,34 +53,35 @@ private slots:
         QVERIFY(QDir::setCurrent(dir_.path()));
     }
     void cleanupTestCase() { QDir::setCurrent(oldDir_); }
-    void init() { QFile::remove(TFPSW::PasswordFilePath()); }
+    void init() { QFile::remove(PasswordDialog::PasswordFilePath()); }
 
     void startUpState() {
         GuiHarness h;
-        TForm1& m = h.Main();
+        MainWindow& m = h.Main();
         QCOMPARE(m.windowTitle(), U("Программатор ЛУМ - 08"));
-        QCOMPARE(m.CBoxUstr->currentText(), QString("1"));
-        QCOMPARE(m.CBoxUstrZ->currentText(), QString("1"));
-        QCOMPARE(m.CBoxUstr->count(), 31);
-        QCOMPARE(m.Serv().NumUstr, 0);
-        QCOMPARE(int(m.Serv().NumUstrZ), 0);
-        QCOMPARE(m.EditModif->text(), QString("00000000"));
-        QVERIFY(!m.EditModif->isEnabled());
+        QCOMPARE(m.deviceNumberBox->currentText(), QString("1"));
+        QCOMPARE(m.newNumberBox->currentText(), QString("1"));
+        QCOMPARE(m.deviceNumberBox->count(), 31);
+        QCOMPARE(m.Modules().BusNumber, 0);
+        QCOMPARE(int(m.Modules().NewBusNumber), 0);
+        QCOMPARE(m.modificationEdit->text(), QString("00000000"));
+        QVERIFY(!m.modificationEdit->isEnabled());
         for (int r = 0; r < 6; ++r) {
             QCOMPARE(m.AdrM[r]->text(), QString::number(r));
             QVERIFY(m.M[r]->text().isEmpty());
             QVERIFY(!m.Prg[r]->isEnabled());
         }
-        for (QPushButton* b : {m.ButTest, m.ButTimeDate, m.InformBut, m.LocNetObm, m.LocNet15})
+        for (QPushButton* b : {m.testButton, m.clockButton, m.inputsTableButton,
+                               m.networkSettingsButton, m.f15BlocksButton})
             QVERIFY2(!b->isEnabled(), qPrintable(b->text()));
-        QVERIFY(m.LabelFile->isHidden());
-        QVERIFY(m.ProgressBar1->isHidden());
-        QCOMPARE(m.AOutPort->shortcut(), QKeySequence(Qt::Key_F10));
-        QCOMPARE(m.AInPort->shortcut(), QKeySequence(Qt::Key_F9));
-        QCOMPARE(m.AParol->shortcut(), QKeySequence(Qt::Key_F8));
-        QCOMPARE(m.AOpenFile->shortcut(), QKeySequence(Qt::Key_F3));
-        QCOMPARE(m.ASaveFile->shortcut(), QKeySequence(Qt::Key_F2));
-        QCOMPARE(m.ASaveFile->toolTip(), U("Сохранить схему"));
+        QVERIFY(m.fileLabel->isHidden());
+        QVERIFY(m.progressBar->isHidden());
+        QCOMPARE(m.writeAction->shortcut(), QKeySequence(Qt::Key_F10));
+        QCOMPARE(m.readAction->shortcut(), QKeySequence(Qt::Key_F9));
+        QCOMPARE(m.passwordAction->shortcut(), QKeySequence(Qt::Key_F8));
+        QCOMPARE(m.openAction->shortcut(), QKeySequence(Qt::Key_F3));
+        QCOMPARE(m.saveAction->shortcut(), QKeySequence(Qt::Key_F2));
+        QCOMPARE(m.saveAction->toolTip(), U("Сохранить схему"));
         QVERIFY(m.M[6]->isHidden() && m.Prg[7]->isHidden());
     }
 
@@ -96,7 +97,7 @@ private slots:
         GuiHarness h;
         EnterPasswords(h, {entry});
         h.Main().FormShow();
-        QCOMPARE(h.Main().ProgLum().Dostup, level);
+        QCOMPARE(h.Main().Program().AccessLevel, level);
         QVERIFY(h.Op().Shown().empty());
     }
 
@@ -111,12 +112,12 @@ private slots:
         QCOMPARE(h.Op().Shown()[0].text, std::string("Введенный пароль неверен"));
         QCOMPARE(h.Op().Shown()[0].buttons,
                  (std::vector<MsgButton>{MsgButton::Retry, MsgButton::Cancel}));
-        QCOMPARE(h.Main().ProgLum().Dostup, 1);
+        QCOMPARE(h.Main().Program().AccessLevel, 1);
 
         EnterPasswords(h, {"1"});
         h.Op().Answer(MsgButton::Cancel);
         h.Main().FormShow();
-        QCOMPARE(h.Main().ProgLum().Dostup, 0);
+        QCOMPARE(h.Main().Program().AccessLevel, 0);
         QVERIFY(!h.Main().isVisible()); // Cancel ends the program
     }
 
@@ -125,18 +126,18 @@ private slots:
         GuiHarness h;
         EnterPasswords(h, {"12345"});
         h.Main().FormShow();
-        QCOMPARE(h.Main().ProgLum().Dostup, 1);
+        QCOMPARE(h.Main().Program().AccessLevel, 1);
 
         EnterPasswords(h, {"9461"});
         h.Op().Answer(MsgButton::Cancel);
         h.Main().FormShow();
         QVERIFY(h.Op().Saw("Введенный пароль неверен"));
-        QCOMPARE(h.Main().ProgLum().Dostup, 0);
+        QCOMPARE(h.Main().Program().AccessLevel, 0);
 
         EnterPasswords(h, {"012345"}); // five characters at most: "01234"
         h.Op().Answer(MsgButton::Cancel);
         h.Main().FormShow();
-        QCOMPARE(h.Main().ProgLum().Dostup, 0);
+        QCOMPARE(h.Main().Program().AccessLevel, 0);
     }
 
     void shortPasswordFileCountsAsUnreadable() {
@@ -144,19 +145,19 @@ private slots:
         GuiHarness h;
         EnterPasswords(h, {"9461"});
         h.Main().FormShow();
-        QCOMPARE(h.Main().ProgLum().Dostup, 1);
+        QCOMPARE(h.Main().Program().AccessLevel, 1);
     }
 
     void passwordKeyFilterEmptiesField() {
         GuiHarness h;
-        TFPSW& dialog = *h.W().FPSW;
+        PasswordDialog& dialog = *h.W().passwordDialog;
         dialog.show();
-        dialog.Edit1->setText("12");
-        QTest::keyClick(dialog.Edit1, Qt::Key_A);
+        dialog.passwordEdit->setText("12");
+        QTest::keyClick(dialog.passwordEdit, Qt::Key_A);
         QVERIFY(h.Op().Saw("Пароль - цифровой"));
-        QVERIFY(dialog.Edit1->text().isEmpty());
-        QTest::keyClick(dialog.Edit1, Qt::Key_5);
-        QCOMPARE(dialog.Edit1->text(), QString("5"));
+        QVERIFY(dialog.passwordEdit->text().isEmpty());
+        QTest::keyClick(dialog.passwordEdit, Qt::Key_5);
+        QCOMPARE(dialog.passwordEdit->text(), QString("5"));
         dialog.hide();
     }
 
@@ -165,17 +166,17 @@ private slots:
         h.GrantAccess(1);
         h.Op().Answer(MsgButton::Yes);
         h.OnModal([](QDialog& d) {
-            auto& dialog = static_cast<TFPSW&>(d);
-            QVERIFY(dialog.Label1->isVisible());
-            dialog.Edit1->setText("513");
-            QTest::keyClick(dialog.Edit1, Qt::Key_Return);
+            auto& dialog = static_cast<PasswordDialog&>(d);
+            QVERIFY(dialog.promptLabel->isVisible());
+            dialog.passwordEdit->setText("513");
+            QTest::keyClick(dialog.passwordEdit, Qt::Key_Return);
         });
-        h.Main().N1ParolClick();
-        QFile f(TFPSW::PasswordFilePath());
+        h.Main().ChangePasswordClick();
+        QFile f(PasswordDialog::PasswordFilePath());
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray("\x01\x02", 2));
         QVERIFY(h.Op().Saw("Пароль заменен!"));
-        QCOMPARE(h.Main().ProgLum().FlagParol, 0);
+        QCOMPARE(h.Main().Program().PasswordEntered, 0);
     }
 
     void passwordChangeRefusals() {
@@ -183,44 +184,44 @@ private slots:
         h.GrantAccess(1);
         h.Op().Answer(MsgButton::Yes);
         h.OnModal([](QDialog& d) {
-            auto& dialog = static_cast<TFPSW&>(d);
-            dialog.Edit1->setText("65536");
-            QTest::keyClick(dialog.Edit1, Qt::Key_Return);
+            auto& dialog = static_cast<PasswordDialog&>(d);
+            dialog.passwordEdit->setText("65536");
+            QTest::keyClick(dialog.passwordEdit, Qt::Key_Return);
         });
-        h.Main().N1ParolClick();
+        h.Main().ChangePasswordClick();
         QVERIFY(h.Op().Saw("Введите число не более 65535"));
         QVERIFY(h.Op().Saw("Пароль не заменен"));
-        QVERIFY(!QFile::exists(TFPSW::PasswordFilePath()));
+        QVERIFY(!QFile::exists(PasswordDialog::PasswordFilePath()));
 
         h.GrantAccess(0);
         h.Op().Clear();
-        h.Main().N1ParolClick();
+        h.Main().ChangePasswordClick();
         QCOMPARE(h.Op().LastText(), std::string("Ваш уровень доступа не позволяет\nменять пароль"));
         QCOMPARE(h.ModalTitles().count(), 1); // the dialog was not shown again
     }
 
     void portDialogFirstShowingAndEvenTwoStopBits() {
         GuiHarness h;
-        TComPortClass& port = h.Main().ComPort();
+        ExchangeEngine& port = h.Main().Engine();
         QVERIFY(port.IsOpen());
         h.OnModal([](QDialog& d) {
-            auto& dialog = static_cast<TFormPort&>(d);
-            QCOMPARE(dialog.Skor->currentText(), QString("9600"));
-            QCOMPARE(dialog.Parit->currentText(), U("нет"));
-            QCOMPARE(dialog.StBit->currentText(), QString("2"));
-            QCOMPARE(dialog.CBoxPort->currentIndex(), 0);
-            QCOMPARE(dialog.CBoxPort->itemText(dialog.CBoxPort->count() - 1),
-                     TFormPort::BuiltInEntry());
-            dialog.Parit->setCurrentIndex(2);
+            auto& dialog = static_cast<PortDialog&>(d);
+            QCOMPARE(dialog.speedBox->currentText(), QString("9600"));
+            QCOMPARE(dialog.parityBox->currentText(), U("нет"));
+            QCOMPARE(dialog.stopBitsBox->currentText(), QString("2"));
+            QCOMPARE(dialog.portBox->currentIndex(), 0);
+            QCOMPARE(dialog.portBox->itemText(dialog.portBox->count() - 1),
+                     PortDialog::BuiltInEntry());
+            dialog.parityBox->setCurrentIndex(2);
             Click(dialog.OK);
         });
         h.Op().Answer(MsgButton::Retry);
         h.OnModal([](QDialog& d) {
-            auto& dialog = static_cast<TFormPort&>(d);
-            QCOMPARE(dialog.Parit->currentText(), U("нет")); // the refused choice was not kept
-            dialog.close();                                  // Cancel
+            auto& dialog = static_cast<PortDialog&>(d);
+            QCOMPARE(dialog.parityBox->currentText(), U("нет")); // the refused choice was not kept
+            dialog.close();                                      // Cancel
         });
-        h.Main().APortExecute();
+        h.Main().PortSettingsClick();
         QCOMPARE(h.Op().Shown().size(), size_t(1));
         QCOMPARE(h.Op().Shown()[0].text, std::string("Ошибочные данные "));
         // The port was closed by the first showing, so Cancel at the second leaves it closed.
@@ -230,12 +231,12 @@ private slots:
 
     void portDialogCancelReopensAnOpenPort() {
         GuiHarness h;
-        TComPortClass& port = h.Main().ComPort();
+        ExchangeEngine& port = h.Main().Engine();
         h.OnModal([&port](QDialog& d) {
             QVERIFY(!port.IsOpen()); // showing the dialog closes the port
             d.close();
         });
-        h.Main().APortExecute();
+        h.Main().PortSettingsClick();
         QVERIFY(port.IsOpen());
         QVERIFY(h.Op().Shown().empty());
     }
@@ -243,16 +244,16 @@ private slots:
     void portDialogAppliesTheChoice() {
         GuiHarness h;
         h.OnModal([](QDialog& d) {
-            auto& dialog = static_cast<TFormPort&>(d);
-            dialog.Skor->setCurrentIndex(2);
-            dialog.Parit->setCurrentIndex(2);
-            dialog.StBit->setCurrentIndex(0);
-            dialog.CBoxPort->addItem(FakeLine::PortName);
-            dialog.CBoxPort->setCurrentIndex(dialog.CBoxPort->count() - 1);
+            auto& dialog = static_cast<PortDialog&>(d);
+            dialog.speedBox->setCurrentIndex(2);
+            dialog.parityBox->setCurrentIndex(2);
+            dialog.stopBitsBox->setCurrentIndex(0);
+            dialog.portBox->addItem(FakeLine::PortName);
+            dialog.portBox->setCurrentIndex(dialog.portBox->count() - 1);
             Click(dialog.OK);
         });
-        h.Main().APortExecute();
-        TComPortClass& port = h.Main().ComPort();
+        h.Main().PortSettingsClick();
+        ExchangeEngine& port = h.Main().Engine();
         QCOMPARE(port.Speed, std::string("57600"));
         QCOMPARE(port.Parity, std::string("E"));
         QCOMPARE(port.StopBits, std::string("1"));
@@ -260,26 +261,26 @@ private slots:
         QVERIFY(port.IsOpen());
         // The next showing starts from the choice just made.
         h.OnModal([](QDialog& d) {
-            auto& dialog = static_cast<TFormPort&>(d);
-            QCOMPARE(dialog.Skor->currentText(), QString("57600"));
-            QCOMPARE(dialog.CBoxPort->currentIndex(), 0);
+            auto& dialog = static_cast<PortDialog&>(d);
+            QCOMPARE(dialog.speedBox->currentText(), QString("57600"));
+            QCOMPARE(dialog.portBox->currentIndex(), 0);
             d.close();
         });
-        h.Main().APortExecute();
+        h.Main().PortSettingsClick();
     }
 
     void portThatCannotOpenReports132() {
         GuiHarness h;
         h.OnModal([](QDialog& d) {
-            auto& dialog = static_cast<TFormPort&>(d);
-            dialog.CBoxPort->addItem("/nonexistent/ttyXYZ");
-            dialog.CBoxPort->setCurrentIndex(dialog.CBoxPort->count() - 1);
+            auto& dialog = static_cast<PortDialog&>(d);
+            dialog.portBox->addItem("/nonexistent/ttyXYZ");
+            dialog.portBox->setCurrentIndex(dialog.portBox->count() - 1);
             Click(dialog.OK);
         });
-        h.Main().APortExecute();
+        h.Main().PortSettingsClick();
         QCOMPARE(h.Op().LastText(), std::string(" невозможно открыть последовательный порт \n"
                                                 "/nonexistent/ttyXYZ: порт не найден"));
-        QVERIFY(!h.Main().ComPort().IsOpen());
+        QVERIFY(!h.Main().Engine().IsOpen());
     }
 
     // A serial port's entry tells what the port is; the engine gets the port's own name. A path
@@ -301,63 +302,63 @@ private slots:
         QFETCH(bool, opens);
         GuiHarness h;
         h.Fake().AcceptPortName("/dev/serial/by-id/usb-FTDI_A1");
-        QCOMPARE(TFormPort::PortEntry("ttyUSB0", "FT232R USB UART", "FTDI"),
+        QCOMPARE(PortDialog::PortEntry("ttyUSB0", "FT232R USB UART", "FTDI"),
                  U("ttyUSB0 — FT232R USB UART (FTDI)"));
-        QCOMPARE(TFormPort::PortEntry("ttyS0", "", ""), QString("ttyS0"));
+        QCOMPARE(PortDialog::PortEntry("ttyS0", "", ""), QString("ttyS0"));
         h.OnModal([&](QDialog& d) {
-            auto& dialog = static_cast<TFormPort&>(d);
-            QVERIFY(dialog.CBoxPort->isEditable());
-            dialog.CBoxPort->insertItem(
-                0, TFormPort::PortEntry(FakeLine::PortName, "FT232R USB UART", "FTDI"),
+            auto& dialog = static_cast<PortDialog&>(d);
+            QVERIFY(dialog.portBox->isEditable());
+            dialog.portBox->insertItem(
+                0, PortDialog::PortEntry(FakeLine::PortName, "FT232R USB UART", "FTDI"),
                 FakeLine::PortName);
-            dialog.CBoxPort->setCurrentIndex(0);
+            dialog.portBox->setCurrentIndex(0);
             if (!typed.isEmpty())
-                dialog.CBoxPort->setEditText(typed);
+                dialog.portBox->setEditText(typed);
             Click(dialog.OK);
         });
-        h.Main().APortExecute();
-        QCOMPARE(QString::fromStdString(h.Main().ComPort().PortName), name);
-        QCOMPARE(h.Main().ComPort().IsOpen(), opens);
+        h.Main().PortSettingsClick();
+        QCOMPARE(QString::fromStdString(h.Main().Engine().PortName), name);
+        QCOMPARE(h.Main().Engine().IsOpen(), opens);
         QCOMPARE(h.Op().Shown().empty(), opens);
     }
 
     void timingDialogCancelRestores() {
         GuiHarness h;
         h.OnModal([](QDialog& d) {
-            auto& dialog = static_cast<TFormNastr&>(d);
-            QCOMPARE(dialog.Edit1->value(), 25);
-            QVERIFY(dialog.Edit2->isHidden() && dialog.CBoxPovt1->isHidden());
-            dialog.Edit1->setValue(40);
+            auto& dialog = static_cast<ExchangeTimingDialog&>(d);
+            QCOMPARE(dialog.firstByteWait->value(), 25);
+            QVERIFY(dialog.nextByteWait->isHidden() && dialog.repeatsBox->isHidden());
+            dialog.firstByteWait->setValue(40);
             dialog.close();
         });
-        h.Main().ANastrExecute();
-        QCOMPARE(h.Main().ComPort().GetDelayTx(), 25);
+        h.Main().ExchangeTimingClick();
+        QCOMPARE(h.Main().Engine().GetDelayTx(), 25);
         h.OnModal([](QDialog& d) {
-            auto& dialog = static_cast<TFormNastr&>(d);
-            QCOMPARE(dialog.Edit1->value(), 25);
-            dialog.Edit1->setValue(1000); // the arrows stop at 100
-            QCOMPARE(dialog.Edit1->value(), 100);
+            auto& dialog = static_cast<ExchangeTimingDialog&>(d);
+            QCOMPARE(dialog.firstByteWait->value(), 25);
+            dialog.firstByteWait->setValue(1000); // the arrows stop at 100
+            QCOMPARE(dialog.firstByteWait->value(), 100);
             Click(dialog.OK);
         });
-        h.Main().ANastrExecute();
-        QCOMPARE(h.Main().ComPort().GetDelayTx(), 100);
-        QCOMPARE(h.Main().ComPort().GetRepeat1(), 5);
+        h.Main().ExchangeTimingClick();
+        QCOMPARE(h.Main().Engine().GetDelayTx(), 100);
+        QCOMPARE(h.Main().Engine().GetRepeat1(), 5);
     }
 
     void busNumberChangeOverPseudoTerminal() {
         GuiHarness h(GuiHarness::Line::Pty);
         h.Device().SetAddress(3);
         h.Device().SetBusyAfterWrite(1);
-        TForm1& m = h.Main();
-        m.CBoxUstr->setCurrentIndex(2);
-        m.CBoxUstrClick();
-        QCOMPARE(m.Serv().NumUstr, 2);
-        m.CBoxUstrZ->setCurrentIndex(6);
-        m.CBoxUstrZClick();
+        MainWindow& m = h.Main();
+        m.deviceNumberBox->setCurrentIndex(2);
+        m.DeviceNumberChanged();
+        QCOMPARE(m.Modules().BusNumber, 2);
+        m.newNumberBox->setCurrentIndex(6);
+        m.NewNumberChanged();
         QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
         QCOMPARE(h.Device().Address(), 7);
-        QCOMPARE(m.CBoxUstr->currentText(), QString("7"));
-        QCOMPARE(m.Serv().NumUstr, 6);
+        QCOMPARE(m.deviceNumberBox->currentText(), QString("7"));
+        QCOMPARE(m.Modules().BusNumber, 6);
         const auto log = h.Device().RequestLog();
         QVERIFY(log.size() >= 3);
         QCOMPARE(int(log[0].address), 3);
@@ -373,8 +374,8 @@ private slots:
         GuiHarness h;
         const QList<QAction*> menus = h.Main().menuBar()->actions();
         QCOMPARE(menus.last()->text(), U("Справка"));
-        QCOMPARE(menus.last()->menu()->actions().value(0), h.Main().AAbout);
-        h.Main().AAbout->trigger();
+        QCOMPARE(menus.last()->menu()->actions().value(0), h.Main().aboutAction);
+        h.Main().aboutAction->trigger();
         QCOMPARE(h.Op().Shown().size(), size_t(1));
         const OperatorMessage& about = h.Op().Shown()[0];
         QCOMPARE(about.caption, std::string("О программе"));

@@ -1,8 +1,8 @@
 // An error that escapes a command reaches the application object, is shown, and the program
 // goes on handling events.
 
-#include "app/obr_lum08.h"
-#include "app/obrpar_mb.h"
+#include "app/mainwindow.h"
+#include "app/passworddialog.h"
 #include "app/startup.h"
 #include "dialogs/lumdialog.h"
 #include "dialogs/qtoperator.h"
@@ -57,29 +57,29 @@ private slots:
     // window system adds the application's name to a title when one is set).
     void startUpCaptionsAsGiven() {
         const std::map<QString, QString> captions = {
-            {"TForm1", U("Программатор ЛУМ - 08")},
-            {"TFPSW", U("Введите пароль и нажмите  <ENTER>")},
-            {"TConfig", U("Задание конфигурации")},
-            {"TFormPrgD", U("Программирование обработки дискретных входов")},
-            {"TFormNastr", U("Настройка параметров обмена")},
-            {"TFormPort", U("Настройка СОМ-порта")},
-            {"TFormSig", U("Программирование сигнализации ЛУМ-08")},
-            {"TFormText", U("Задание текстового реквизита входа")},
-            {"TFormZa", U("Программ. задерж. выходов ЛУМ-08")},
-            {"TFormLNet", U("Локальная сеть RS-485")},
-            {"TInform", U("Информация о входах")},
-            {"TFormTimeDate", U("Задание времени и даты")},
-            {"TFormF15", U("Программирование функционального блока MBM")},
+            {"MainWindow", U("Программатор ЛУМ - 08")},
+            {"PasswordDialog", U("Введите пароль и нажмите  <ENTER>")},
+            {"ConfigurationDialog", U("Задание конфигурации")},
+            {"SchemeEditor", U("Программирование обработки дискретных входов")},
+            {"ExchangeTimingDialog", U("Настройка параметров обмена")},
+            {"PortDialog", U("Настройка СОМ-порта")},
+            {"SignallingDialog", U("Программирование сигнализации ЛУМ-08")},
+            {"LabelDialog", U("Задание текстового реквизита входа")},
+            {"DelayDialog", U("Программ. задерж. выходов ЛУМ-08")},
+            {"NetworkWindow", U("Локальная сеть RS-485")},
+            {"InputsTableWindow", U("Информация о входах")},
+            {"ClockWindow", U("Задание времени и даты")},
+            {"F15BlockEditor", U("Программирование функционального блока MBM")},
         };
         std::map<QString, QString> seen;
         bool answered = false;
         QTimer operatorHand;
         operatorHand.setInterval(10);
         connect(&operatorHand, &QTimer::timeout, [&] {
-            if (auto* prompt = qobject_cast<TFPSW*>(QApplication::activeModalWidget())) {
-                seen["TFPSW"] = prompt->windowTitle();
-                prompt->Edit1->clear();
-                QTest::keyClick(prompt->Edit1, Qt::Key_Return); // basic access
+            if (auto* prompt = qobject_cast<PasswordDialog*>(QApplication::activeModalWidget())) {
+                seen["PasswordDialog"] = prompt->windowTitle();
+                prompt->passwordEdit->clear();
+                QTest::keyClick(prompt->passwordEdit, Qt::Key_Return); // basic access
                 answered = true;
                 return;
             }
@@ -87,10 +87,10 @@ private slots:
                 return;
             for (QWidget* w : QApplication::topLevelWidgets())
                 if (captions.count(w->metaObject()->className()) &&
-                    w->metaObject()->className() != QString("TFPSW"))
+                    w->metaObject()->className() != QString("PasswordDialog"))
                     seen[w->metaObject()->className()] = w->windowTitle();
             for (QWidget* w : QApplication::topLevelWidgets())
-                if (qobject_cast<TForm1*>(w))
+                if (qobject_cast<MainWindow*>(w))
                     w->close();
         });
         operatorHand.start();

@@ -2,11 +2,11 @@
 // a write, the back-up before it, the device history and putting a back-up back.
 
 #include "app/historywindow.h"
-#include "dialogs/difflist.h"
+#include "dialogs/differencesdialog.h"
 #include "guisupport/guiharness.h"
 #include "link/devicehistory.h"
 #include "link/filestore.h"
-#include "link/obrnastr.h"
+#include "port/timingdialog.h"
 #include "support/testfaults.h"
 
 #include <QCheckBox>
@@ -19,7 +19,7 @@ namespace {
 
 QStringList Lines(QDialog& d) {
     QStringList lines;
-    auto& diff = static_cast<TFormDiff&>(d);
+    auto& diff = static_cast<DifferencesDialog&>(d);
     for (int i = 0; i < diff.List->count(); ++i)
         lines << diff.List->item(i)->text();
     return lines;
@@ -79,27 +79,27 @@ private slots:
         GuiHarness h;
         h.GrantAccess(1);
         h.ReadDevice();
-        h.Main().ProgLum().PutZader(7, 10);
+        h.Main().Program().PutDelay(7, 10);
         h.Device().PokeByte(2, 4, 0x00, /*stuck=*/true);
         QStringList lines;
         h.OnModal([&](QDialog& d) { lines = Lines(d); });
-        h.Main().OutPortClick();
+        h.Main().WriteDeviceClick();
         QCOMPARE(lines, QStringList({"Модуль 2, вход DI_2_2: задержка 10 → 0 с"}));
-        QCOMPARE(h.Main().ProgLum().FlagScheme, 1);
+        QCOMPARE(h.Main().Program().SchemeChanged, 1);
         QCOMPARE(Writes(h), 3);
 
         // Switched off in "Настройка обмена": the same write is not read back.
         h.OnModal([](QDialog& d) {
-            auto& dialog = static_cast<TFormNastr&>(d);
-            dialog.CheckVerify->setChecked(false);
+            auto& dialog = static_cast<ExchangeTimingDialog&>(d);
+            dialog.verifyCheck->setChecked(false);
             Click(dialog.OK);
         });
-        h.Main().ANastrExecute();
+        h.Main().ExchangeTimingClick();
         QVERIFY(!h.Main().VerifyWrites());
-        h.Main().OutPortClick();
+        h.Main().WriteDeviceClick();
         QCOMPARE(h.PendingModal(), 0);
         QCOMPARE(h.ModalTitles().count("Различия"), 1);
-        QCOMPARE(h.Main().ProgLum().FlagScheme, 0);
+        QCOMPARE(h.Main().Program().SchemeChanged, 0);
     }
 
     void backUpHoldsThePreviousDeviceAndEqualDataAreNotWritten() {
@@ -109,9 +109,9 @@ private slots:
         h.ReadDevice();
         const auto before = h.Device().GetModuleRecords(2);
         const auto imageBefore = h.Device().GetImage();
-        h.Main().ProgLum().PutZader(7, 10);
-        h.Main().ProgF15().PutSkor(2);
-        h.Main().OutPortClick();
+        h.Main().Program().PutDelay(7, 10);
+        h.Main().Network().PutSpeedCode(2);
+        h.Main().WriteDeviceClick();
         const auto list = DeviceHistory::List();
         QCOMPARE(int(list.size()), 1);
         const auto file = ReadWholeFile(list[0].path);
@@ -125,7 +125,7 @@ private slots:
 
         const int writes = Writes(h);
         h.Op().Clear();
-        h.Main().OutPortClick();
+        h.Main().WriteDeviceClick();
         QVERIFY(h.Op().Saw("Прибор уже содержит эти данные"));
         QCOMPARE(Writes(h), writes);
         QCOMPARE(int(DeviceHistory::List().size()), 1);
@@ -135,9 +135,9 @@ private slots:
         GuiHarness h;
         h.GrantAccess(1);
         h.ReadDevice();
-        h.Main().ProgLum().PutZader(7, 10);
+        h.Main().Program().PutDelay(7, 10);
         h.Device().SetFaults({SilentFrom()});
-        h.Main().OutPortClick(); // the question's default is No
+        h.Main().WriteDeviceClick(); // the question's default is No
         QVERIFY(h.Op().LastText().find("Записать в прибор без резервной копии?") !=
                 std::string::npos);
         h.Device().ClearFaults();
@@ -164,9 +164,9 @@ private slots:
         const auto memory = Memory(h);
         QCOMPARE(int(memory.size()), 9);
         h.ReadDevice();
-        h.Main().ProgLum().ApplyPreset(TestPreset::Green, h.Main().Serv());
-        h.Main().ProgF15().DeleteBlock(0);
-        h.Main().OutPortClick();
+        h.Main().Program().ApplyPreset(TestPreset::Green, h.Main().Modules());
+        h.Main().Network().DeleteBlock(0);
+        h.Main().WriteDeviceClick();
         QVERIFY(Memory(h) != memory);
         const auto list = DeviceHistory::List();
         QCOMPARE(int(list.size()), DeviceHistory::Keep);
@@ -174,29 +174,29 @@ private slots:
         QVERIFY(list.front().when > old.addYears(5));
 
         h.OnModal([](QDialog& d) {
-            auto& history = static_cast<THistory&>(d);
+            auto& history = static_cast<HistoryWindow&>(d);
             QCOMPARE(history.Table->rowCount(), DeviceHistory::Keep);
             QVERIFY(history.Table->item(0, 3)->text().contains("(всего различий:"));
             Click(history.Open); // the newest is selected
         });
         h.Main().HistoryClick();
-        QCOMPARE(h.Main().Serv().FlagFile, 1);
+        QCOMPARE(h.Main().Modules().FileMode, 1);
         QCOMPARE(h.Main().CurFile(), list.front().path);
 
         // With unsaved edits of the open file, another back-up is opened only after the
         // question; Cancel keeps the file and its edits.
-        const int zader = h.Main().ProgLum().GetZader(0);
-        h.Main().ProgLum().PutZader(0, zader + 1);
-        h.Main().Serv().FlagChange = 1;
-        h.OnModal([](QDialog& d) { Click(static_cast<THistory&>(d).Open); });
+        const int zader = h.Main().Program().GetDelay(0);
+        h.Main().Program().PutDelay(0, zader + 1);
+        h.Main().Modules().FileChanged = 1;
+        h.OnModal([](QDialog& d) { Click(static_cast<HistoryWindow&>(d).Open); });
         h.Op().Answer(MsgButton::Cancel);
         h.Main().HistoryClick();
         QCOMPARE(h.Op().LastText(), std::string("Данные были изменены. Сохранить в файле?"));
-        QCOMPARE(h.Main().ProgLum().GetZader(0), zader + 1);
-        h.Main().ProgLum().PutZader(0, zader);
-        h.Main().Serv().FlagChange = 0;
+        QCOMPARE(h.Main().Program().GetDelay(0), zader + 1);
+        h.Main().Program().PutDelay(0, zader);
+        h.Main().Modules().FileChanged = 0;
 
-        h.Main().OutPortClick();
+        h.Main().WriteDeviceClick();
         QCOMPARE(Memory(h), memory);
     }
 };

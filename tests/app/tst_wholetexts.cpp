@@ -2,16 +2,16 @@
 // fields at a window's edge, a long file path in the main window, the port list's entries, and
 // the dialogs that open in the middle of the screen.
 
-#include "app/obrconfig.h"
-#include "app/obrpar_mb.h"
-#include "clock/prog_timedate.h"
+#include "app/configurationdialog.h"
+#include "app/passworddialog.h"
+#include "clock/clockwindow.h"
 #include "dialogs/elidedlabel.h"
 #include "dialogs/fieldcheck.h"
 #include "dialogs/lumdialog.h"
 #include "dialogs/uitext.h"
 #include "guisupport/guiharness.h"
-#include "link/obrnastr.h"
-#include "link/obrport.h"
+#include "port/portdialog.h"
+#include "port/timingdialog.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -25,7 +25,7 @@
 namespace {
 
 // The marker lies inside its window, at its full width: its whole text can be read.
-void CheckMarkerWhole(QDialog& d, TErrorMarker* marker, const QString& text) {
+void CheckMarkerWhole(QDialog& d, ErrorMarker* marker, const QString& text) {
     QVERIFY(marker->isVisible());
     QCOMPARE(marker->text(), text);
     QVERIFY(d.rect().contains(marker->geometry()));
@@ -34,11 +34,11 @@ void CheckMarkerWhole(QDialog& d, TErrorMarker* marker, const QString& text) {
 
 // Fills the configuration dialog's last row and presses OK.
 void FailConfig(GuiHarness& h, const QString& address, const QString& text) {
-    TConfig& dialog = *h.W().Config;
+    ConfigurationDialog& dialog = *h.W().Config;
     dialog.Prepare();
     h.Op().Answer(MsgButton::No); // finish? No: correct the entry
     h.OnModal([&](QDialog& d) {
-        auto& c = static_cast<TConfig&>(d);
+        auto& c = static_cast<ConfigurationDialog&>(d);
         c.M[5]->setCurrentIndex(1);
         emit c.M[5]->activated(1);
         c.Edit[5]->setText(address);
@@ -52,16 +52,17 @@ void FailConfig(GuiHarness& h, const QString& address, const QString& text) {
 void FailClock(GuiHarness& h, int field, const QString& value, const QString& text) {
     h.GrantAccess(1);
     h.OnModal([&](QDialog& d) {
-        auto& w = static_cast<TFormTimeDate&>(d);
-        QLineEdit* fields[] = {w.Edit1, w.Edit2, w.Edit3, w.Edit4, w.Edit5, w.Edit6, w.Edit7};
+        auto& w = static_cast<ClockWindow&>(d);
+        QLineEdit* fields[] = {w.secondsEdit, w.minutesEdit, w.hoursEdit, w.weekdayEdit,
+                               w.dayEdit,     w.monthEdit,   w.yearEdit};
         const char* good[] = {"30", "45", "12", "15", "6", "24", "3"};
         for (int i = 0; i < 7; ++i)
             fields[i]->setText(i == field ? value : QString(good[i]));
-        Click(w.ChangeTime);
+        Click(w.setClockButton);
         CheckMarkerWhole(w, w.ErrorText, text);
         Click(w.Cancel);
     });
-    h.W().FormTimeDate->ButTimeDateClick();
+    h.W().clockWindow->ClockClick();
 }
 
 // The width the combo box has for its text.
@@ -119,7 +120,7 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         const QString path = folder + "/plant.lum";
         GuiHarness h;
-        TForm1& m = h.Main();
+        MainWindow& m = h.Main();
         h.ReadDevice();
         h.OnFileDialog(path);
         m.SaveFileClick();
@@ -132,21 +133,21 @@ private slots:
         const QRect screen = m.screen()->availableGeometry();
         QVERIFY2(m.frameGeometry().width() <= screen.width(),
                  qPrintable(QString::number(m.frameGeometry().width())));
-        QCOMPARE(m.LabelFile->text(), U("Режим работы с файлом ") + path); // printed whole
-        QCOMPARE(m.LabelFile->toolTip(), path);
-        const QString shown = m.LabelFile->ShownText();
+        QCOMPARE(m.fileLabel->text(), U("Режим работы с файлом ") + path); // printed whole
+        QCOMPARE(m.fileLabel->toolTip(), path);
+        const QString shown = m.fileLabel->ShownText();
         QVERIFY(shown.startsWith(U("Режим работы с файлом /")));
         QVERIFY2(shown.endsWith("/plant.lum"), qPrintable(shown));
         QVERIFY(shown.contains(U("…")));
-        QVERIFY(m.LabelFile->fontMetrics().horizontalAdvance(shown) <=
-                m.LabelFile->contentsRect().width());
+        QVERIFY(m.fileLabel->fontMetrics().horizontalAdvance(shown) <=
+                m.fileLabel->contentsRect().width());
     }
 
     void portListEntriesWhole() {
         GuiHarness h;
         h.OnModal([](QDialog& d) {
-            auto& dialog = static_cast<TFormPort&>(d);
-            QComboBox* box = dialog.CBoxPort;
+            auto& dialog = static_cast<PortDialog&>(d);
+            QComboBox* box = dialog.portBox;
             QVERIFY(box->count() > 0);
             for (int i = 0; i < box->count(); ++i)
                 QVERIFY2(box->fontMetrics().horizontalAdvance(box->itemText(i)) <= TextRoom(box),
@@ -154,7 +155,7 @@ private slots:
             QVERIFY(d.rect().contains(box->geometry()));
             d.close();
         });
-        h.Main().APortExecute();
+        h.Main().PortSettingsClick();
         QCOMPARE(h.PendingModal(), 0);
     }
 
@@ -169,7 +170,7 @@ private slots:
     void dialogsCentredOnTheScreen() {
         QFETCH(QString, window);
         GuiHarness h;
-        TForm1& m = h.Main();
+        MainWindow& m = h.Main();
         m.move(0, 0); // the main window in a corner: its middle is not the screen's
         QPoint centre;
         QPoint screenCentre;
@@ -181,9 +182,9 @@ private slots:
         h.OnModal([&](QDialog& d) {
             if (window == "password")
                 measure(d);
-            auto& prompt = static_cast<TFPSW&>(d);
-            prompt.Edit1->clear();
-            QTest::keyClick(prompt.Edit1, Qt::Key_Return); // basic access
+            auto& prompt = static_cast<PasswordDialog&>(d);
+            prompt.passwordEdit->clear();
+            QTest::keyClick(prompt.passwordEdit, Qt::Key_Return); // basic access
         });
         m.show(); // the password prompt comes when the main window is first shown
         QTRY_COMPARE(h.ModalTitles().size(), 1);
@@ -192,7 +193,7 @@ private slots:
                 measure(d);
                 d.close();
             });
-            window == "port" ? m.APortExecute() : m.ANastrExecute();
+            window == "port" ? m.PortSettingsClick() : m.ExchangeTimingClick();
             QCOMPARE(h.ModalTitles().size(), 2);
         }
         QVERIFY(!screenCentre.isNull());

@@ -1,11 +1,11 @@
 // The signalling, delay and label dialogs: their controls, the rules applied while the operator
 // edits, and the values they give back to an input's record and label.
 
-#include "dialogs/obrsign_mb.h"
-#include "dialogs/obrtext_mb.h"
-#include "dialogs/obrza_mb.h"
+#include "dialogs/delaydialog.h"
+#include "dialogs/labeldialog.h"
+#include "dialogs/signallingdialog.h"
 #include "guisupport/guiharness.h"
-#include "scheme/prog_diskr.h"
+#include "scheme/schemeeditor.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -23,20 +23,20 @@ QString U(const char* s) {
 // One "МЛВ" module with cleared records, as a file would give it.
 void OneModule(GuiHarness& h) {
     const uint8_t config[17] = {1, 1};
-    h.Main().Serv().PutConfig(std::span<const uint8_t, 17>(config, 17));
-    h.Main().Serv().MakeIdVh();
-    h.Main().ProgLum().ClearRecVh(0, 36);
+    h.Main().Modules().PutConfig(std::span<const uint8_t, 17>(config, 17));
+    h.Main().Modules().MakeInputIds();
+    h.Main().Program().ClearRecords(0, 36);
 }
 
-void ClickColor(TFormSig& d, int row) {
-    QListWidgetItem* item = d.ColorBox1->item(row);
-    QTest::mouseClick(d.ColorBox1->viewport(), Qt::LeftButton, {},
-                      d.ColorBox1->visualItemRect(item).center());
+void ClickColor(SignallingDialog& d, int row) {
+    QListWidgetItem* item = d.colorList->item(row);
+    QTest::mouseClick(d.colorList->viewport(), Qt::LeftButton, {},
+                      d.colorList->visualItemRect(item).center());
 }
 
-void ChooseSound(TFormSig& d, int index) {
-    d.ComboBox1->setCurrentIndex(index);
-    emit d.ComboBox1->activated(index); // as the operator picking it from the list
+void ChooseSound(SignallingDialog& d, int index) {
+    d.soundBox->setCurrentIndex(index);
+    emit d.soundBox->activated(index); // as the operator picking it from the list
 }
 
 // Types any text, Cyrillic included, one key press per character.
@@ -63,19 +63,19 @@ class TestBlockDialogs : public QObject {
 private slots:
     void signallingControls() {
         GuiHarness h;
-        TFormSig& d = *h.W().FormSig;
+        SignallingDialog& d = *h.W().signallingDialog;
         QCOMPARE(d.windowTitle(), U("Программирование сигнализации ЛУМ-08"));
-        QCOMPARE(d.RadioGroup1[0]->text(), U("нет сигнализации"));
-        QCOMPARE(d.RadioGroup1[1]->text(), U("предупредит. (прерывистый свет)"));
-        QCOMPARE(d.RadioGroup1[2]->text(), U("аварийная      (прерывистый свет)"));
-        QCOMPARE(d.RadioGroup1[3]->text(), U("индикация      (ровный свет)"));
-        QCOMPARE(d.ColorBox1->count(), 3);
-        QCOMPARE(d.ComboBox1->count(), 2);
-        QCOMPARE(d.ComboBox1->itemText(0), U("нет"));
-        QCOMPARE(d.ComboBox1->itemText(1), U("есть"));
+        QCOMPARE(d.alarmTypeButtons[0]->text(), U("нет сигнализации"));
+        QCOMPARE(d.alarmTypeButtons[1]->text(), U("предупредит. (прерывистый свет)"));
+        QCOMPARE(d.alarmTypeButtons[2]->text(), U("аварийная      (прерывистый свет)"));
+        QCOMPARE(d.alarmTypeButtons[3]->text(), U("индикация      (ровный свет)"));
+        QCOMPARE(d.colorList->count(), 3);
+        QCOMPARE(d.soundBox->count(), 2);
+        QCOMPARE(d.soundBox->itemText(0), U("нет"));
+        QCOMPARE(d.soundBox->itemText(1), U("есть"));
         d.SetHeading(13, "DI_3_1    ");
-        QCOMPARE(d.LabNVh->text(), U("Вход №"));
-        QCOMPARE(d.Label2->text(), QString("13      DI_3_1    "));
+        QCOMPARE(d.inputLabel->text(), U("Вход №"));
+        QCOMPARE(d.inputCaption->text(), QString("13      DI_3_1    "));
     }
 
     // The colour each alarm type preselects, and the code it is stored with.
@@ -94,84 +94,84 @@ private slots:
         QFETCH(int, storedCode);
         GuiHarness h;
         OneModule(h);
-        TFormSig& d = *h.W().FormSig;
-        TProgLumClass& lum = h.Main().ProgLum();
-        lum.PutTipSign(4, type == 1 ? 2 : 1); // start from another type
+        SignallingDialog& d = *h.W().signallingDialog;
+        InputProgram& lum = h.Main().Program();
+        lum.PutAlarmType(4, type == 1 ? 2 : 1); // start from another type
         lum.PutColor(4, 4);
-        lum.PutZvuk(4, 1);
+        lum.PutSound(4, 1);
         d.FillFrom(lum, 4);
         d.show();
-        ClickMark(d.RadioGroup1[type]);
+        ClickMark(d.alarmTypeButtons[type]);
         QCOMPARE(d.ColorIndex(), colorIndex);
         Click(d.OK);
         d.StoreTo(lum, 4);
-        QCOMPARE(lum.GetTipSign(4), type);
+        QCOMPARE(lum.GetAlarmType(4), type);
         QCOMPARE(lum.GetColor(4), storedCode);
-        QCOMPARE(lum.GetZvuk(4), type == 0 ? 0 : 1); // no alarm, no sound
+        QCOMPARE(lum.GetSound(4), type == 0 ? 0 : 1); // no alarm, no sound
     }
 
     void yellowOpensAndIndicationStoresLime() {
         GuiHarness h;
         OneModule(h);
-        TFormSig& d = *h.W().FormSig;
-        TProgLumClass& lum = h.Main().ProgLum();
-        lum.PutTipSign(2, 1);
+        SignallingDialog& d = *h.W().signallingDialog;
+        InputProgram& lum = h.Main().Program();
+        lum.PutAlarmType(2, 1);
         lum.PutColor(2, 6);
         d.FillFrom(lum, 2);
         d.show();
         QCOMPARE(d.ColorIndex(), 2);
-        QCOMPARE(d.ColorBox1->item(2)->text(), U("Желтый"));
-        ClickMark(d.RadioGroup1[3]);
+        QCOMPARE(d.colorList->item(2)->text(), U("Желтый"));
+        ClickMark(d.alarmTypeButtons[3]);
         QCOMPARE(d.ColorIndex(), 1);
         QCOMPARE(d.PanelColor(), QColor(0, 255, 0));
         Click(d.OK);
         QVERIFY(!d.isVisible());
         QCOMPARE(d.result(), 2);
         d.StoreTo(lum, 2);
-        QCOMPARE(lum.GetTipSign(2), 3);
+        QCOMPARE(lum.GetAlarmType(2), 3);
         QCOMPARE(lum.GetColor(2), 2);
-        QCOMPARE(lum.RecVh[6] & 0xF8, 0xD0); // type 3 in bits 6..7, colour 2 in bits 3..5
+        QCOMPARE(lum.Records[6] & 0xF8, 0xD0); // type 3 in bits 6..7, colour 2 in bits 3..5
     }
 
     void unusualColourOpensWithoutSelection() {
         GuiHarness h;
         OneModule(h);
-        TFormSig& d = *h.W().FormSig;
-        TProgLumClass& lum = h.Main().ProgLum();
-        lum.PutTipSign(0, 2);
+        SignallingDialog& d = *h.W().signallingDialog;
+        InputProgram& lum = h.Main().Program();
+        lum.PutAlarmType(0, 2);
         lum.PutColor(0, 1);
         d.FillFrom(lum, 0);
         QCOMPARE(d.ColorIndex(), -1);
         QCOMPARE(d.PanelColor(), QColor(255, 255, 255));
         d.StoreTo(lum, 0);
         QCOMPARE(lum.GetColor(0), 0);
-        QCOMPARE(lum.GetTipSign(0), 2);
+        QCOMPARE(lum.GetAlarmType(0), 2);
     }
 
     // With no alarm the colour list and the sound stay empty whatever is clicked.
     void noAlarmKeepsColourAndSoundOff() {
         GuiHarness h;
         OneModule(h);
-        TFormSig& d = *h.W().FormSig;
-        TProgLumClass& lum = h.Main().ProgLum();
+        SignallingDialog& d = *h.W().signallingDialog;
+        InputProgram& lum = h.Main().Program();
         d.FillFrom(lum, 0);
         d.show();
-        ClickMark(d.RadioGroup1[0]);
+        ClickMark(d.alarmTypeButtons[0]);
         ClickColor(d, 0);
         QCOMPARE(d.ColorIndex(), -1);
         ChooseSound(d, 1);
         QCOMPARE(d.Sound(), 0);
-        ClickMark(d.RadioGroup1[2]);
+        ClickMark(d.alarmTypeButtons[2]);
         ClickColor(d, 2);
         QCOMPARE(d.ColorIndex(), 2);
         ChooseSound(d, 1);
         QCOMPARE(d.Sound(), 1);
-        ClickMark(d.RadioGroup1[0]); // back to none: all cleared
+        ClickMark(d.alarmTypeButtons[0]); // back to none: all cleared
         QCOMPARE(d.ColorIndex(), -1);
         QCOMPARE(d.Sound(), 0);
         d.StoreTo(lum, 0);
-        QCOMPARE(int(lum.RecVh[0] & 0xF8), 0);
-        QCOMPARE(lum.GetZvuk(0), 0);
+        QCOMPARE(int(lum.Records[0] & 0xF8), 0);
+        QCOMPARE(lum.GetSound(0), 0);
     }
 
     // A colour or sound change marks the scheme changed even with the editor hidden; a type
@@ -193,27 +193,27 @@ private slots:
         QFETCH(int, flag);
         GuiHarness h;
         OneModule(h);
-        TFormSig& d = *h.W().FormSig;
-        TProgLumClass& lum = h.Main().ProgLum();
-        lum.PutTipSign(1, 2);
+        SignallingDialog& d = *h.W().signallingDialog;
+        InputProgram& lum = h.Main().Program();
+        lum.PutAlarmType(1, 2);
         lum.PutColor(1, 4);
         if (editorShown)
-            h.W().FormPrgD->show();
-        lum.FlagScheme = 0;
+            h.W().schemeEditor->show();
+        lum.SchemeChanged = 0;
         d.FillFrom(lum, 1);
         d.show();
         if (what == "type")
-            ClickMark(d.RadioGroup1[1]);
+            ClickMark(d.alarmTypeButtons[1]);
         else if (what == "colour")
             ClickColor(d, 1);
         else if (what == "key") {
-            d.ColorBox1->setFocus();
-            QTest::keyClick(d.ColorBox1, Qt::Key_Down);
+            d.colorList->setFocus();
+            QTest::keyClick(d.colorList, Qt::Key_Down);
             QCOMPARE(d.ColorIndex(), 1);
         } else if (what == "sound")
             ChooseSound(d, 1);
-        QCOMPARE(lum.FlagScheme, flag);
-        h.W().FormPrgD->hide();
+        QCOMPARE(lum.SchemeChanged, flag);
+        h.W().schemeEditor->hide();
     }
 
     void delayValues_data() {
@@ -234,14 +234,14 @@ private slots:
         QFETCH(int, stored);
         QFETCH(QStringList, messages);
         GuiHarness h;
-        TFormZa& d = *h.W().FormZa;
+        DelayDialog& d = *h.W().delayDialog;
         QCOMPARE(d.windowTitle(), U("Программ. задерж. выходов ЛУМ-08"));
-        QCOMPARE(d.EditT->maxLength(), 2);
-        QCOMPARE(d.EditT->toolTip(), U("Время, сек (0-60)"));
+        QCOMPARE(d.delayEdit->maxLength(), 2);
+        QCOMPARE(d.delayEdit->toolTip(), U("Время, сек (0-60)"));
         d.FillDelay(15);
-        QCOMPARE(d.EditT->text(), QString("15"));
+        QCOMPARE(d.delayEdit->text(), QString("15"));
         d.show();
-        d.EditT->setText(text);
+        d.delayEdit->setText(text);
         Click(d.OK);
         QVERIFY(!d.isVisible());
         QCOMPARE(d.result(), 2);
@@ -257,14 +257,14 @@ private slots:
     // The delay field takes digits only; a letter brings the error box and is not typed.
     void delayFieldTakesDigitsOnly() {
         GuiHarness h;
-        TFormZa& d = *h.W().FormZa;
+        DelayDialog& d = *h.W().delayDialog;
         d.FillDelay(0);
         d.show();
-        d.EditT->clear();
-        QTest::keyClicks(d.EditT, "4");
-        QTest::keyClick(d.EditT, Qt::Key_K);
+        d.delayEdit->clear();
+        QTest::keyClicks(d.delayEdit, "4");
+        QTest::keyClick(d.delayEdit, Qt::Key_K);
         QCOMPARE(Texts(h.Op()), std::vector<std::string>{" Ошибка ввода "});
-        QCOMPARE(d.EditT->text(), QString()); // the error box empties the field
+        QCOMPARE(d.delayEdit->text(), QString()); // the error box empties the field
     }
 
     void labelDialog_data() {
@@ -284,28 +284,28 @@ private slots:
         QFETCH(QString, readBack);
         GuiHarness h;
         OneModule(h);
-        TServClass& serv = h.Main().Serv();
-        serv.PutTextDefault(3);
-        TFormText& d = *h.W().FormText;
+        ModuleConfig& serv = h.Main().Modules();
+        serv.PutDefaultLabel(3);
+        LabelDialog& d = *h.W().labelDialog;
         QCOMPARE(d.windowTitle(), U("Задание текстового реквизита входа"));
-        QCOMPARE(d.EditText->maxLength(), 14);
+        QCOMPARE(d.labelEdit->maxLength(), 14);
         d.FillFrom(3);
-        QCOMPARE(d.EditText->text(), U("Дискр.сигн.004"));
-        serv.FlagText = 1;
+        QCOMPARE(d.labelEdit->text(), U("Дискр.сигн.004"));
+        serv.LabelsEdited = 1;
         d.show();
-        QCOMPARE(serv.FlagText, 0); // showing starts a fresh edit
-        d.EditText->selectAll();
-        QTest::keyClick(d.EditText, Qt::Key_Backspace);
+        QCOMPARE(serv.LabelsEdited, 0); // showing starts a fresh edit
+        d.labelEdit->selectAll();
+        QTest::keyClick(d.labelEdit, Qt::Key_Backspace);
         if (!typed.isEmpty())
-            TypeText(d.EditText, typed);
-        QCOMPARE(serv.FlagText, 1);
+            TypeText(d.labelEdit, typed);
+        QCOMPARE(serv.LabelsEdited, 1);
         Click(d.OK);
         QCOMPARE(d.result(), 2);
         d.StoreTo(3);
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(serv.TextVh[3]), 14), bytes);
-        QCOMPARE(QString::fromStdString(serv.GetTextVh(3)).isEmpty(), readBack.isEmpty());
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(serv.Label[3]), 14), bytes);
+        QCOMPARE(QString::fromStdString(serv.GetLabel(3)).isEmpty(), readBack.isEmpty());
         d.FillFrom(3);
-        QCOMPARE(d.EditText->text(), readBack);
+        QCOMPARE(d.labelEdit->text(), readBack);
     }
 };
 

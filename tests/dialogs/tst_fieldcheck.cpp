@@ -15,7 +15,7 @@ class TestFieldCheck : public QObject {
         QDialog dialog;
         QLineEdit* first = new QLineEdit(&dialog);
         QLineEdit* second = new QLineEdit(&dialog);
-        QLabel* marker = new TErrorMarker(&dialog);
+        QLabel* marker = new ErrorMarker(&dialog);
         ScriptedOperator op;
         explicit Window(KeyFilterKind kind) {
             auto* v = new QVBoxLayout(&dialog);

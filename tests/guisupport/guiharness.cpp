@@ -27,25 +27,25 @@ QString GuiHarness::AppDataFolder() {
 
 GuiHarness::GuiHarness(Line line) {
     UseTemporaryAppData();
-    std::unique_ptr<TComPortClass> port;
+    std::unique_ptr<ExchangeEngine> port;
     if (line == Line::FakeDevice) {
         fake_ = std::make_unique<FakeLine>(clock_);
         fake_->SetResponder([this](const FakeLine::Bytes& request) {
             // The device moves on in virtual time too: its busy polls are counted, not timed.
             return device_.Handle(request);
         });
-        port = std::make_unique<TComPortClass>(*fake_, clock_);
+        port = std::make_unique<ExchangeEngine>(*fake_, clock_);
         port->PortName = FakeLine::PortName;
     } else {
         server_ = std::make_unique<emu::PtyServer>(device_);
         std::string error;
         if (!server_->Start(&error))
             throw std::runtime_error("emulator: " + error);
-        port = std::make_unique<TComPortClass>();
+        port = std::make_unique<ExchangeEngine>();
         port->PortName = server_->SlavePath();
         port->SetDelayTx(2);
     }
-    main_ = std::make_unique<TForm1>(std::move(port), &op_);
+    main_ = std::make_unique<MainWindow>(std::move(port), &op_);
     main_->SetModalHook([this](QDialog& d) { return RunModal(d); });
     main_->SetFileDialogHook([this](const FileDialogRequest& r) {
         fileRequests_.push_back(r);
@@ -56,7 +56,7 @@ GuiHarness::GuiHarness(Line line) {
         return name;
     });
     CreateWindows(*main_);
-    if (main_->ComPort().ApplyPortSettings() != 0)
+    if (main_->Engine().ApplyPortSettings() != 0)
         throw std::runtime_error("the test line did not open");
 }
 
@@ -67,11 +67,11 @@ GuiHarness::~GuiHarness() {
 }
 
 void GuiHarness::GrantAccess(int level) {
-    main_->ProgLum().Dostup = level;
+    main_->Program().AccessLevel = level;
 }
 
 void GuiHarness::ReadDevice() {
-    main_->InPortButClick();
+    main_->ReadDeviceClick();
 }
 
 void GuiHarness::OnModal(std::function<void(QDialog&)> fill) {

@@ -1,10 +1,10 @@
 #pragma once
-// The program's main window for window tests: the real TForm1 with all its windows, an engine
+// The program's main window for window tests: the real MainWindow with all its windows, an engine
 // on a scripted line (with an emulated device behind it, on a virtual clock) or on the device
 // emulator over a real pseudo-terminal, a scripted operator, and queues that fill the modal
 // dialogs and answer the file dialogs the commands show.
 
-#include "app/obr_lum08.h"
+#include "app/mainwindow.h"
 #include "emu/device.h"
 #include "emu/ptyserver.h"
 #include "support/fakeline.h"
@@ -28,8 +28,8 @@ public:
     explicit GuiHarness(Line line = Line::FakeDevice);
     ~GuiHarness();
 
-    TForm1& Main() { return *main_; }
-    LumWindows& W() { return main_->Windows(); }
+    MainWindow& Main() { return *main_; }
+    OpenWindows& W() { return main_->Windows(); }
     ScriptedOperator& Op() { return op_; }
     emu::Device& Device() { return device_; }
     // Only with Line::FakeDevice.
@@ -63,7 +63,7 @@ private:
     emu::Device device_;
     std::unique_ptr<emu::PtyServer> server_;
     ScriptedOperator op_;
-    std::unique_ptr<TForm1> main_;
+    std::unique_ptr<MainWindow> main_;
     std::deque<std::function<void(QDialog&)>> modal_;
     std::deque<QString> files_;
     QStringList modalTitles_;

@@ -2,7 +2,7 @@
 // An engine on the scripted line and the virtual clock, with its port opened and a scripted
 // operator that records every message.
 
-#include "link/comportclass.h"
+#include "link/exchangeengine.h"
 #include "support/fakeline.h"
 #include "support/scriptedoperator.h"
 #include "support/testframes.h"
@@ -31,6 +31,6 @@ protected:
     VirtualClock clock;
     FakeLine line{clock};
     ScriptedOperator op;
-    TComPortClass port{line, clock};
-    uint8_t reply[TComPortClass::ReplyBufferSize] = {};
+    ExchangeEngine port{line, clock};
+    uint8_t reply[ExchangeEngine::ReplyBufferSize] = {};
 };

@@ -31,7 +31,7 @@ class BadInput : public EngineTest {
 protected:
     void SetUp() override {
         EngineTest::SetUp();
-        buffer.reset(new uint8_t[TComPortClass::ReplyBufferSize]);
+        buffer.reset(new uint8_t[ExchangeEngine::ReplyBufferSize]);
     }
 
     int RunInto(const Request& r) {
@@ -45,7 +45,7 @@ protected:
         EXPECT_LE(code, 255);
         if (code == 0) {
             ASSERT_GE(port.ReplyLength, 4);
-            ASSERT_LE(port.ReplyLength, TComPortClass::ReplyBufferSize);
+            ASSERT_LE(port.ReplyLength, ExchangeEngine::ReplyBufferSize);
             const Bytes got(buffer.get(), buffer.get() + port.ReplyLength);
             // The request's function, or its exception form with code 0, which is read on
             // like a normal reply.

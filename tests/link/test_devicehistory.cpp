@@ -45,7 +45,7 @@ protected:
 TEST_F(HistoryTest, DeviceImageHoldsWhatTheDeviceHolds) {
     const DeviceImage image = Read();
     EXPECT_FALSE(image.HasLabels());
-    EXPECT_EQ(image.ModifCode(), "1002000000000000");
+    EXPECT_EQ(image.ModificationCode(), "1002000000000000");
     EXPECT_EQ(image.Group(1)[0], 0x40);
     EXPECT_EQ(image.Group(1)[17], 0x51);
     EXPECT_EQ(image.Network()[0], 17);

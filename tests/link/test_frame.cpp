@@ -25,7 +25,7 @@ const CrcCase kCrcCases[] = {
 
 TEST(Crc16, MatchesCheckValues) {
     for (const auto& c : kCrcCases) {
-        EXPECT_EQ(TComPortClass::Crc16(static_cast<int>(c.bytes.size()), c.bytes.data()), c.crc);
+        EXPECT_EQ(ExchangeEngine::Crc16(static_cast<int>(c.bytes.size()), c.bytes.data()), c.crc);
         // The tests' own CRC, used to build replies, agrees with the same values.
         EXPECT_EQ(TestFrame::Crc(c.bytes), c.crc);
     }
@@ -33,12 +33,12 @@ TEST(Crc16, MatchesCheckValues) {
 
 TEST(Crc16, SingleBitChangesAlterTheCrc) {
     Bytes frame = {0x01, 0x44, 0x01};
-    const uint16_t base = TComPortClass::Crc16(3, frame.data());
+    const uint16_t base = ExchangeEngine::Crc16(3, frame.data());
     for (int i = 0; i < 3; ++i)
         for (int bit = 0; bit < 8; ++bit) {
             Bytes changed = frame;
             changed[i] ^= static_cast<uint8_t>(1 << bit);
-            EXPECT_NE(TComPortClass::Crc16(3, changed.data()), base) << i << ":" << bit;
+            EXPECT_NE(ExchangeEngine::Crc16(3, changed.data()), base) << i << ":" << bit;
         }
 }
 
@@ -53,7 +53,7 @@ TEST(ReplyLengthRule, EchoFixedAndByteCount) {
 TEST(AllowedFunctions, TableInOrder) {
     const std::vector<int> expected = {1,  2,  3,  4,  5,  6,  14, 15, 17,
                                        18, 66, 67, 68, 69, 70, 71, 100};
-    EXPECT_EQ(TComPortClass::AllowedFunctions(), expected);
+    EXPECT_EQ(ExchangeEngine::AllowedFunctions(), expected);
 }
 
 struct RequestCase {
@@ -96,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(EngineTest, RefusedFunctionsReturnOneAndWriteNothing) {
-    const auto& allowed = TComPortClass::AllowedFunctions();
+    const auto& allowed = ExchangeEngine::AllowedFunctions();
     int refused = 0;
     for (int function = 0; function < 256; ++function) {
         if (std::find(allowed.begin(), allowed.end(), function) != allowed.end())
@@ -147,8 +147,8 @@ TEST_F(EngineTest, LongestRequestsFitTheFrame) {
 }
 
 TEST_F(EngineTest, RequestsThatCannotBeFramedAreRefused) {
-    const Bytes big(TComPortClass::FrameBufferSize, 0);
-    EXPECT_EQ(port.Exchange(0, 69, TComPortClass::FrameBufferSize - 3, big.data(), reply), 1);
+    const Bytes big(ExchangeEngine::FrameBufferSize, 0);
+    EXPECT_EQ(port.Exchange(0, 69, ExchangeEngine::FrameBufferSize - 3, big.data(), reply), 1);
     EXPECT_EQ(port.Exchange(0, 69, -1, big.data(), reply), 1);
     EXPECT_EQ(port.Exchange(0, 69, 3, nullptr, reply), 1);
     // An echo longer than the reply buffer could never be taken in.

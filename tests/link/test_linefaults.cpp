@@ -124,7 +124,7 @@ protected:
             // The windows write what was read and then edited.
             ASSERT_EQ(rig.Run(Sequence::ReadWhole), 0) << rig.op.LastText();
             rig.EditModel(0x40);
-            rig.f15.FlagNoChange = false;
+            rig.f15.Unchanged = false;
         }
     }
 
@@ -144,18 +144,18 @@ protected:
             break;
         case Sequence::WriteModule: {
             const auto r = rig.device.GetModuleRecords(2);
-            EXPECT_EQ(std::memcmp(r.data(), rig.lum.RecVh + 18, 18), 0);
-            EXPECT_EQ(std::memcmp(rig.reserv.ReservRecVh, rig.lum.RecVh, 108), 0);
+            EXPECT_EQ(std::memcmp(r.data(), rig.lum.Records + 18, 18), 0);
+            EXPECT_EQ(std::memcmp(rig.reserv.RecordsCopy, rig.lum.Records, 108), 0);
             break;
         }
         case Sequence::WriteNetwork: {
             const auto image = rig.device.GetImage();
-            EXPECT_EQ(std::memcmp(image.data() + 1, rig.f15.BufF15 + 1, 81), 0);
-            EXPECT_TRUE(rig.f15.FlagNoChange);
+            EXPECT_EQ(std::memcmp(image.data() + 1, rig.f15.Image + 1, 81), 0);
+            EXPECT_TRUE(rig.f15.Unchanged);
             break;
         }
         case Sequence::ChangeBus:
-            EXPECT_EQ(rig.device.Address(), rig.serv.NumUstr + 1);
+            EXPECT_EQ(rig.device.Address(), rig.serv.BusNumber + 1);
             break;
         }
     }
@@ -184,7 +184,7 @@ TEST_P(LineFaults, ReportedThenAHealthyLineWorks) {
     if (s.sends >= 0) {
         EXPECT_EQ(Sends(before + uint64_t(s.from > 0 ? s.from - 1 : 0)), s.sends);
     }
-    const int shownDevice = rig.serv.NumUstr;
+    const int shownDevice = rig.serv.BusNumber;
     // What the operator saw, for the reliability figures (--gtest_output=xml).
     RecordProperty("code", code);
     RecordProperty("message", rig.op.Shown().empty() ? "" : rig.op.Shown()[0].text);
@@ -219,10 +219,10 @@ TEST_P(LineFaults, ReportedThenAHealthyLineWorks) {
         }
         // A failed write does not pass for a stored one.
         if (s.sequence == Sequence::WriteModule) {
-            EXPECT_NE(std::memcmp(rig.reserv.ReservRecVh, rig.lum.RecVh, 108), 0);
+            EXPECT_NE(std::memcmp(rig.reserv.RecordsCopy, rig.lum.Records, 108), 0);
         }
         if (s.sequence == Sequence::WriteNetwork) {
-            EXPECT_FALSE(rig.f15.FlagNoChange);
+            EXPECT_FALSE(rig.f15.Unchanged);
         }
     }
 

@@ -6,12 +6,12 @@
 
 #include "emu/device.h"
 #include "emu/ptyserver.h"
-#include "link/comportclass.h"
 #include "link/devicesequences.h"
-#include "model/progf15class.h"
-#include "model/proglumclass.h"
-#include "model/reservblocks.h"
-#include "model/servclass.h"
+#include "link/exchangeengine.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "model/networkblocks.h"
+#include "model/reservecopies.h"
 #include "support/qtcoreapp.h"
 #include "support/scriptedoperator.h"
 
@@ -56,11 +56,11 @@ public:
         int code = 0;
         switch (s) {
         case Sequence::ReadWhole:
-            code = ReadWholeDevice(port, Model(), serv.NumUstr, {});
+            code = ReadWholeDevice(port, Model(), serv.BusNumber, {});
             break;
         case Sequence::WriteWhole:
-            lum.Dostup = 1;
-            code = WriteWholeDevice(port, Model(), op, serv.GetModifCode(), {}, {});
+            lum.AccessLevel = 1;
+            code = WriteWholeDevice(port, Model(), op, serv.GetModificationCode(), {}, {});
             break;
         case Sequence::WriteModule:
             code = WriteModule(port, Model(), module, {});
@@ -73,18 +73,18 @@ public:
             break;
         }
         if (code > 0)
-            port.ReportError(serv.NumUstr, code);
+            port.ReportError(serv.BusNumber, code);
         return code;
     }
 
     // Model edits that a write must carry to the device.
     void EditModel(uint8_t seed) {
         for (int i = 0; i < 108; ++i)
-            lum.RecVh[i] = uint8_t(seed + 7 * i);
+            lum.Records[i] = uint8_t(seed + 7 * i);
         for (int i = 1; i < 82; ++i)
-            f15.BufF15[i] = uint8_t(seed ^ (3 * i));
-        f15.PutLenF15(82);
-        std::fill(std::begin(lum.RecKnown), std::end(lum.RecKnown), true);
+            f15.Image[i] = uint8_t(seed ^ (3 * i));
+        f15.PutWriteLength(82);
+        std::fill(std::begin(lum.RecordsKnown), std::end(lum.RecordsKnown), true);
     }
 
     // Whether the device holds what the model says: the fitted modules' records and the image.
@@ -93,15 +93,15 @@ public:
         for (int i = 0; i < 17; ++i)
             if (config[size_t(i)] != serv.Config[i])
                 return false;
-        for (int k = 0; k < serv.GetKolMod(); ++k) {
+        for (int k = 0; k < serv.GetModuleCount(); ++k) {
             const auto r = device.GetModuleRecords(k + 1);
             for (int i = 0; i < 18; ++i)
-                if (r[size_t(i)] != lum.RecVh[18 * k + i])
+                if (r[size_t(i)] != lum.Records[18 * k + i])
                     return false;
         }
         const auto image = device.GetImage();
         for (int i = 1; i < 82; ++i)
-            if (image[size_t(i)] != f15.BufF15[i])
+            if (image[size_t(i)] != f15.Image[i])
                 return false;
         return true;
     }
@@ -109,9 +109,9 @@ public:
     emu::Device device;
     std::unique_ptr<emu::PtyServer> server;
     ScriptedOperator op;
-    TComPortClass port; // the real line and the real clock
-    TServClass serv;
-    TProgLumClass lum;
-    TProgF15Class f15;
-    TReservBlocksClass reserv;
+    ExchangeEngine port; // the real line and the real clock
+    ModuleConfig serv;
+    InputProgram lum;
+    NetworkBlocks f15;
+    ReserveCopies reserv;
 };

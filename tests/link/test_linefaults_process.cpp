@@ -3,12 +3,12 @@
 // with the port failure and its message, nothing asks the program to close, and a new emulator
 // on a new port then takes the same write.
 
-#include "link/comportclass.h"
 #include "link/devicesequences.h"
-#include "model/progf15class.h"
-#include "model/proglumclass.h"
-#include "model/reservblocks.h"
-#include "model/servclass.h"
+#include "link/exchangeengine.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "model/networkblocks.h"
+#include "model/reservecopies.h"
 #include "support/emuprocess.h"
 #include "support/qtcoreapp.h"
 #include "support/scriptedoperator.h"
@@ -31,7 +31,7 @@ protected:
         Connect(emu);
         ASSERT_EQ(ReadWholeDevice(port, Model(), 0, {}), 0);
         for (int i = 0; i < 108; ++i)
-            lum.RecVh[i] = uint8_t(0x21 + 5 * i);
+            lum.Records[i] = uint8_t(0x21 + 5 * i);
     }
 
     void Connect(EmuProcess& process) {
@@ -46,7 +46,7 @@ protected:
     int WriteSecondModule() {
         const int code = WriteModule(port, Model(), 2, {});
         if (code != 0)
-            port.ReportError(serv.NumUstr, code);
+            port.ReportError(serv.BusNumber, code);
         return code;
     }
 
@@ -60,7 +60,7 @@ protected:
         EXPECT_EQ(m.caption, "Ошибка");
         EXPECT_FALSE(port.IsOpen());
         // The model's reserve copy does not take records the device never confirmed.
-        EXPECT_NE(std::memcmp(reserv.ReservRecVh, lum.RecVh, 108), 0);
+        EXPECT_NE(std::memcmp(reserv.RecordsCopy, lum.Records, 108), 0);
     }
 
     // A new emulator, the port set to it, and the same write.
@@ -74,18 +74,18 @@ protected:
         EXPECT_TRUE(op.Shown().empty());
         const auto dump = fresh.Dump();
         ASSERT_TRUE(dump.has_value());
-        EXPECT_EQ(std::memcmp(dump->blocks[1].data(), lum.RecVh + 18, 18), 0);
-        EXPECT_EQ(std::memcmp(reserv.ReservRecVh, lum.RecVh, 108), 0);
+        EXPECT_EQ(std::memcmp(dump->blocks[1].data(), lum.Records + 18, 18), 0);
+        EXPECT_EQ(std::memcmp(reserv.RecordsCopy, lum.Records, 108), 0);
         port.ClosePort();
     }
 
     EmuProcess emu;
     ScriptedOperator op;
-    TComPortClass port;
-    TServClass serv;
-    TProgLumClass lum;
-    TProgF15Class f15;
-    TReservBlocksClass reserv;
+    ExchangeEngine port;
+    ModuleConfig serv;
+    InputProgram lum;
+    NetworkBlocks f15;
+    ReserveCopies reserv;
 };
 
 TEST_F(EmulatorDies, KilledWhileTheProgramWaitsForItsAnswer) {

@@ -6,10 +6,10 @@
 
 #include "emu/device.h"
 #include "link/devicesequences.h"
-#include "model/progf15class.h"
-#include "model/proglumclass.h"
-#include "model/reservblocks.h"
-#include "model/servclass.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "model/networkblocks.h"
+#include "model/reservecopies.h"
 
 #include <cstring>
 
@@ -24,9 +24,9 @@ protected:
         // The model as read before from another device: one "МЛВ" in slot 2, labels, records.
         const uint8_t config[17] = {1, 0, 0, 1};
         serv.PutConfig(config);
-        serv.MakeIdVh();
-        serv.PutTextDefault(0);
-        std::memset(lum.RecVh, 0x33, sizeof lum.RecVh);
+        serv.MakeInputIds();
+        serv.PutDefaultLabel(0);
+        std::memset(lum.Records, 0x33, sizeof lum.Records);
         std::memcpy(configBefore, serv.Config, sizeof configBefore);
         line.SetResponder([this](const Bytes& request) {
             if (request.size() == 4 && request[1] == 17) {
@@ -40,18 +40,18 @@ protected:
 
     void ExpectModelAsBefore() {
         EXPECT_EQ(std::memcmp(serv.Config, configBefore, sizeof configBefore), 0);
-        EXPECT_EQ(serv.GetKolMod(), 1);
-        EXPECT_EQ(serv.AdrMod[0], 2);
-        EXPECT_EQ(serv.GetIdVh(0), "DI_1_1    ");
-        EXPECT_EQ(serv.GetTextVh(0), "\xc4\xe8\xf1\xea\xf0.\xf1\xe8\xe3\xed.001");
-        EXPECT_EQ(lum.RecVh[0], 0x33);
+        EXPECT_EQ(serv.GetModuleCount(), 1);
+        EXPECT_EQ(serv.ModuleAddress[0], 2);
+        EXPECT_EQ(serv.GetInputId(0), "DI_1_1    ");
+        EXPECT_EQ(serv.GetLabel(0), "\xc4\xe8\xf1\xea\xf0.\xf1\xe8\xe3\xed.001");
+        EXPECT_EQ(lum.Records[0], 0x33);
     }
 
     emu::Device device;
-    TServClass serv;
-    TProgLumClass lum;
-    TProgF15Class f15;
-    TReservBlocksClass reserv;
+    ModuleConfig serv;
+    InputProgram lum;
+    NetworkBlocks f15;
+    ReserveCopies reserv;
     uint8_t configBefore[17] = {};
 };
 
@@ -59,15 +59,16 @@ TEST_P(OddConfiguration, ReadEndsWithReceiveErrorAndKeepsTheModel) {
     EXPECT_EQ(ReadWholeDevice(port, {serv, lum, f15, reserv}, 0, {}), ResultCode::ReceiveError);
     ExpectModelAsBefore();
     ASSERT_EQ(line.Written().size(), 1u); // the configuration request, nothing after it
-    port.ReportError(serv.NumUstr, ResultCode::ReceiveError);
+    port.ReportError(serv.BusNumber, ResultCode::ReceiveError);
     EXPECT_EQ(op.LastText(), "устройство 1 FAKE ошибка приема данных ");
 }
 
 TEST_P(OddConfiguration, WriteSendsNothing) {
-    lum.Dostup = 1;
-    std::fill(std::begin(lum.RecKnown), std::end(lum.RecKnown), true);
-    EXPECT_EQ(WriteWholeDevice(port, {serv, lum, f15, reserv}, op, serv.GetModifCode(), {}, {}),
-              ResultCode::ReceiveError);
+    lum.AccessLevel = 1;
+    std::fill(std::begin(lum.RecordsKnown), std::end(lum.RecordsKnown), true);
+    EXPECT_EQ(
+        WriteWholeDevice(port, {serv, lum, f15, reserv}, op, serv.GetModificationCode(), {}, {}),
+        ResultCode::ReceiveError);
     ExpectModelAsBefore();
     for (const Bytes& frame : line.Written())
         EXPECT_NE(frame[1], 69);

@@ -49,7 +49,7 @@ TEST_F(PacedLine, WholeDeviceReadAndWriteAt9600WithoutRepeats) {
     EXPECT_TRUE(rig.DeviceEqualsModel());
 
     rig.EditModel(0x5A);
-    rig.f15.FlagNoChange = false;
+    rig.f15.Unchanged = false;
     const uint64_t mid = rig.device.RequestCount();
     ASSERT_EQ(rig.Run(Sequence::WriteWhole), 0) << rig.op.LastText();
     // one send per block, and one busy poll before the one that finds it stored
@@ -63,19 +63,19 @@ TEST_F(PacedLine, LongestFramesAt1200) {
     ASSERT_EQ(rig.port.ApplyPortSettings(), 0);
     rig.device.SetBusyAfterWrite(0);
     rig.EditModel(0x33);
-    rig.f15.FlagNoChange = false;
+    rig.f15.Unchanged = false;
     const uint64_t before = rig.device.RequestCount();
     const auto t0 = steady_clock::now();
     // the 86-byte write of the network image, then its 87-byte reply to a read
     ASSERT_EQ(rig.Run(Sequence::WriteNetwork), 0) << rig.op.LastText();
     std::vector<uint8_t> data;
-    ASSERT_EQ(ReadBlock(rig.port, rig.serv.NumUstr, 17, data), 0);
+    ASSERT_EQ(ReadBlock(rig.port, rig.serv.BusNumber, 17, data), 0);
     // 1200 8N2: 9.167 ms a byte; 86 + 87 bytes at least
     EXPECT_GE(steady_clock::now() - t0, microseconds(173 * 9166));
     EXPECT_EQ(Functions(before), (std::map<int, int>{{69, 1}, {14, 1}, {68, 1}}));
     ASSERT_EQ(data.size(), 82u);
     for (size_t i = 1; i < 82; ++i)
-        EXPECT_EQ(data[i], rig.f15.BufF15[i]) << i;
+        EXPECT_EQ(data[i], rig.f15.Image[i]) << i;
 }
 
 TEST_F(PacedLine, SpeedsWithoutATerminalCodeOfTheirOwnArePacedToo) {

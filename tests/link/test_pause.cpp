@@ -85,7 +85,7 @@ TEST(SteadyLineClock, RealPauseSleepsRatherThanSpins) {
     VirtualClock unused;
     FakeLine line(unused); // a pause does not touch the line
     SteadyLineClock clock;
-    TComPortClass port(line, clock);
+    ExchangeEngine port(line, clock);
     int hooks = 0;
     port.SetIdleHook([&] { ++hooks; });
     const int64_t cpuBefore = ThreadCpuMicros();

@@ -180,7 +180,7 @@ TEST_F(EngineTest, ANameThatIsNoPortIsNotFound) {
 TEST(EngineDefaults, AsAfterStart) {
     VirtualClock clock;
     FakeLine line(clock);
-    TComPortClass port(line, clock);
+    ExchangeEngine port(line, clock);
     EXPECT_EQ(port.Speed, "9600");
     EXPECT_EQ(port.Parity, "N");
     EXPECT_EQ(port.StopBits, "2");
@@ -192,7 +192,7 @@ TEST(EngineDefaults, AsAfterStart) {
     EXPECT_FALSE(port.IsOpen());
     EXPECT_FALSE(port.InExchange());
     // The port stays closed until settings are applied.
-    uint8_t reply[TComPortClass::ReplyBufferSize];
+    uint8_t reply[ExchangeEngine::ReplyBufferSize];
     EXPECT_EQ(port.Exchange(0, 17, 0, nullptr, reply), ResultCode::PortNotOpen);
     EXPECT_EQ(line.OpenCalls(), 0);
 }

@@ -1,8 +1,8 @@
 // The real serial line over pseudo-terminals: its time-outs, its latency, a port that
 // vanishes, and the engine against an independent Modbus peer.
 
-#include "link/comportclass.h"
 #include "link/devicecommands.h"
+#include "link/exchangeengine.h"
 #include "link/qtserialline.h"
 #include "support/modbusrtuserver.h"
 #include "support/ptyrelay.h"
@@ -73,7 +73,7 @@ protected:
     PtyRelay relay;
     QtSerialLine line;
     Peer peer{relay.Path(1)};
-    uint8_t buffer[TComPortClass::ReplyBufferSize] = {};
+    uint8_t buffer[ExchangeEngine::ReplyBufferSize] = {};
 };
 
 TEST_F(PtyLine, WrittenBytesReachThePeer) {
@@ -181,7 +181,7 @@ protected:
 
     PtyRelay relay;
     ScriptedOperator op;
-    TComPortClass port; // the real line and the real clock
+    ExchangeEngine port; // the real line and the real clock
 };
 
 TEST_F(PtyEngine, OpensAPseudoTerminalByPathAndByLink) {
@@ -213,7 +213,7 @@ TEST_F(PtyEngine, UnpluggedWhileWaitingGives257ThenTheProgramGoesOn) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         relay.Unplug(0);
     });
-    uint8_t reply[TComPortClass::ReplyBufferSize];
+    uint8_t reply[ExchangeEngine::ReplyBufferSize];
     const auto start = Clock::now();
     EXPECT_EQ(port.Exchange(0, 17, 0, nullptr, reply), ResultCode::PortFailure);
     unplug.join();
@@ -237,7 +237,7 @@ TEST_F(PtyEngine, UnpluggedBetweenTransactionsFailsThePurge) {
     ASSERT_EQ(port.ApplyPortSettings(), 0);
     port.SetDelayTx(1);
     relay.Unplug(0);
-    uint8_t reply[TComPortClass::ReplyBufferSize];
+    uint8_t reply[ExchangeEngine::ReplyBufferSize];
     // The purge fails first: the port is closed and the transaction ends with the code the
     // command reports; the program goes on.
     EXPECT_EQ(port.Exchange(0, 17, 0, nullptr, reply), ResultCode::PortFailure);

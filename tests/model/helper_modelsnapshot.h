@@ -1,49 +1,51 @@
 #pragma once
 // Field-by-field comparison of model objects, to show that a refused load changed nothing.
 
-#include "model/progf15class.h"
-#include "model/proglumclass.h"
-#include "model/reservblocks.h"
-#include "model/servclass.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "model/networkblocks.h"
+#include "model/reservecopies.h"
 
 #include <cstring>
 
-inline bool SameModel(const TServClass& a, const TServClass& b) {
-    if (a.NumUstrZ != b.NumUstrZ || a.NMod != b.NMod || a.KolMod != b.KolMod ||
-        a.NumUstr != b.NumUstr || a.FlagText != b.FlagText || a.FlagFile != b.FlagFile ||
-        a.FlagChange != b.FlagChange || a.FlagOpenCur != b.FlagOpenCur)
+inline bool SameModel(const ModuleConfig& a, const ModuleConfig& b) {
+    if (a.NewBusNumber != b.NewBusNumber || a.CurrentModule != b.CurrentModule ||
+        a.ModuleCount != b.ModuleCount || a.BusNumber != b.BusNumber ||
+        a.LabelsEdited != b.LabelsEdited || a.FileMode != b.FileMode ||
+        a.FileChanged != b.FileChanged || a.OpenedFromFile != b.OpenedFromFile)
         return false;
     if (std::memcmp(a.Config, b.Config, sizeof a.Config) ||
-        std::memcmp(a.TipMod, b.TipMod, sizeof a.TipMod) ||
-        std::memcmp(a.AdrMod, b.AdrMod, sizeof a.AdrMod) ||
-        std::memcmp(a.TextVh, b.TextVh, sizeof a.TextVh) ||
-        std::memcmp(a.TextBlock, b.TextBlock, sizeof a.TextBlock))
+        std::memcmp(a.ModuleType, b.ModuleType, sizeof a.ModuleType) ||
+        std::memcmp(a.ModuleAddress, b.ModuleAddress, sizeof a.ModuleAddress) ||
+        std::memcmp(a.Label, b.Label, sizeof a.Label) ||
+        std::memcmp(a.LabelBlock, b.LabelBlock, sizeof a.LabelBlock))
         return false;
     for (int vh = 0; vh < 36; ++vh)
         for (int p = 0; p < 11; ++p)
-            if (a.IdVh[vh][p] != b.IdVh[vh][p])
+            if (a.InputId[vh][p] != b.InputId[vh][p])
                 return false;
     return true;
 }
 
-inline bool SameModel(const TProgLumClass& a, const TProgLumClass& b) {
-    return a.LenMod == b.LenMod && !std::memcmp(a.RecVh, b.RecVh, sizeof a.RecVh) &&
-           !std::memcmp(a.RecMod, b.RecMod, sizeof a.RecMod) && a.FlagScheme == b.FlagScheme &&
-           a.Dostup == b.Dostup;
+inline bool SameModel(const InputProgram& a, const InputProgram& b) {
+    return a.ModuleWriteLength == b.ModuleWriteLength &&
+           !std::memcmp(a.Records, b.Records, sizeof a.Records) &&
+           !std::memcmp(a.ModuleBuffer, b.ModuleBuffer, sizeof a.ModuleBuffer) &&
+           a.SchemeChanged == b.SchemeChanged && a.AccessLevel == b.AccessLevel;
 }
 
-inline bool SameModel(const TProgF15Class& a, const TProgF15Class& b) {
-    return !std::memcmp(a.BufF15, b.BufF15, sizeof a.BufF15) && a.LenF15 == b.LenF15 &&
-           a.FlagNoChange == b.FlagNoChange && a.NBlDel == b.NBlDel;
+inline bool SameModel(const NetworkBlocks& a, const NetworkBlocks& b) {
+    return !std::memcmp(a.Image, b.Image, sizeof a.Image) && a.WriteLength == b.WriteLength &&
+           a.Unchanged == b.Unchanged && a.MenuBlock == b.MenuBlock;
 }
 
-inline bool SameModel(const TReservBlocksClass& a, const TReservBlocksClass& b) {
-    if (std::memcmp(a.ReservF15, b.ReservF15, sizeof a.ReservF15) ||
-        std::memcmp(a.ReservRecVh, b.ReservRecVh, sizeof a.ReservRecVh))
+inline bool SameModel(const ReserveCopies& a, const ReserveCopies& b) {
+    if (std::memcmp(a.NetworkCopy, b.NetworkCopy, sizeof a.NetworkCopy) ||
+        std::memcmp(a.RecordsCopy, b.RecordsCopy, sizeof a.RecordsCopy))
         return false;
     for (int vh = 0; vh < 36; ++vh)
         for (int p = 0; p < 11; ++p)
-            if (a.ReservIdVh[vh][p] != b.ReservIdVh[vh][p])
+            if (a.InputIdsCopy[vh][p] != b.InputIdsCopy[vh][p])
                 return false;
     return true;
 }

@@ -78,27 +78,27 @@ TEST(ConfigFile, OpenLoadsEverySection) {
     std::vector<uint8_t> file = MakeCreatedConfigFile(config);
     file[126] = 17;
     file[207] = 0x0A;
-    TServClass serv;
-    TProgLumClass lum;
-    TProgF15Class f15;
-    TReservBlocksClass reserv;
-    serv.IdVh[20][0] = "stale";
-    f15.LenF15 = 40;
+    ModuleConfig serv;
+    InputProgram lum;
+    NetworkBlocks f15;
+    ReserveCopies reserv;
+    serv.InputId[20][0] = "stale";
+    f15.WriteLength = 40;
     ASSERT_TRUE(LoadConfigFile(file, serv, lum, f15, reserv));
-    EXPECT_EQ(serv.KolMod, 1);
-    EXPECT_EQ(serv.TipMod[0], 2);
-    EXPECT_EQ(serv.AdrMod[0], 1);
-    EXPECT_EQ(serv.GetIdVh(5), "DI_1_6    ");
-    EXPECT_EQ(serv.GetIdVh(20), ""); // identifiers beyond the fitted modules cleared
-    EXPECT_EQ(serv.GetTextVh(35), DefaultLabel(35));
-    EXPECT_EQ(lum.RecVh[9], 0xA6);
-    EXPECT_EQ(lum.RecVh[10], 0xC5);
-    EXPECT_EQ(reserv.ReservRecVh[9], 0xA6);
-    EXPECT_EQ(f15.BufF15[0], 17);
-    EXPECT_EQ(f15.GetSkor(), 2);
-    EXPECT_EQ(f15.LenF15, 82);
-    EXPECT_EQ(reserv.ReservF15[81], 0x0A);
-    EXPECT_EQ(reserv.ReservIdVh[0][0], ""); // only a device read fills these
+    EXPECT_EQ(serv.ModuleCount, 1);
+    EXPECT_EQ(serv.ModuleType[0], 2);
+    EXPECT_EQ(serv.ModuleAddress[0], 1);
+    EXPECT_EQ(serv.GetInputId(5), "DI_1_6    ");
+    EXPECT_EQ(serv.GetInputId(20), ""); // identifiers beyond the fitted modules cleared
+    EXPECT_EQ(serv.GetLabel(35), DefaultLabel(35));
+    EXPECT_EQ(lum.Records[9], 0xA6);
+    EXPECT_EQ(lum.Records[10], 0xC5);
+    EXPECT_EQ(reserv.RecordsCopy[9], 0xA6);
+    EXPECT_EQ(f15.Image[0], 17);
+    EXPECT_EQ(f15.GetSpeedCode(), 2);
+    EXPECT_EQ(f15.WriteLength, 82);
+    EXPECT_EQ(reserv.NetworkCopy[81], 0x0A);
+    EXPECT_EQ(reserv.InputIdsCopy[0][0], ""); // only a device read fills these
 }
 
 std::vector<uint8_t> RandomBytes(std::mt19937& rng, std::size_t n) {
@@ -121,40 +121,40 @@ TEST(ConfigFile, SaveOpenSaveIsByteIdenticalButForByteZero) {
         files.back()[1] %= 7; // a module count a device can have
     }
     for (const auto& original : files) {
-        TServClass serv;
-        TProgLumClass lum;
-        TProgF15Class f15;
-        TReservBlocksClass reserv;
+        ModuleConfig serv;
+        InputProgram lum;
+        NetworkBlocks f15;
+        ReserveCopies reserv;
         ASSERT_TRUE(LoadConfigFile(original, serv, lum, f15, reserv));
-        serv.NumUstrZ = 0x1E;
+        serv.NewBusNumber = 0x1E;
         const std::vector<uint8_t> saved = SaveConfigFile(serv, lum, f15);
         ASSERT_EQ(saved.size(), 712u);
         EXPECT_EQ(saved[0], 0x1E);
         EXPECT_TRUE(std::equal(saved.begin() + 1, saved.end(), original.begin() + 1));
 
-        TServClass serv2;
-        TProgLumClass lum2;
-        TProgF15Class f152;
-        TReservBlocksClass reserv2;
+        ModuleConfig serv2;
+        InputProgram lum2;
+        NetworkBlocks f152;
+        ReserveCopies reserv2;
         ASSERT_TRUE(LoadConfigFile(saved, serv2, lum2, f152, reserv2));
-        serv2.NumUstrZ = 0x1E;
+        serv2.NewBusNumber = 0x1E;
         EXPECT_EQ(SaveConfigFile(serv2, lum2, f152), saved);
     }
 }
 
 TEST(ConfigFile, SaveWritesTheModelInItsSections) {
-    TServClass serv;
-    TProgLumClass lum;
-    TProgF15Class f15;
-    serv.NumUstrZ = 4;
+    ModuleConfig serv;
+    InputProgram lum;
+    NetworkBlocks f15;
+    serv.NewBusNumber = 4;
     const uint8_t config[17] = {1, 0, 0, 1};
     serv.PutConfig(config);
     for (int i = 0; i < 108; ++i)
-        lum.RecVh[i] = static_cast<uint8_t>(i);
-    f15.BufF15[0] = 17;
-    f15.BufF15[81] = 0x0A;
-    serv.PutTextVh("first", 0);
-    serv.PutTextVh("last", 35);
+        lum.Records[i] = static_cast<uint8_t>(i);
+    f15.Image[0] = 17;
+    f15.Image[81] = 0x0A;
+    serv.PutLabel("first", 0);
+    serv.PutLabel("last", 35);
     const std::vector<uint8_t> file = SaveConfigFile(serv, lum, f15);
     ASSERT_EQ(file.size(), 712u);
     EXPECT_EQ(file[0], 4);
@@ -172,15 +172,15 @@ TEST(ConfigFile, SaveWritesTheModelInItsSections) {
 TEST(ConfigFile, ShortFileIsRefusedWhole) {
     const std::array<uint8_t, 17> config = {1, 1};
     std::vector<uint8_t> good = MakeCreatedConfigFile(config);
-    TServClass serv;
-    TProgLumClass lum;
-    TProgF15Class f15;
-    TReservBlocksClass reserv;
+    ModuleConfig serv;
+    InputProgram lum;
+    NetworkBlocks f15;
+    ReserveCopies reserv;
     ASSERT_TRUE(LoadConfigFile(good, serv, lum, f15, reserv));
-    const TServClass servBefore = serv;
-    const TProgLumClass lumBefore = lum;
-    const TProgF15Class f15Before = f15;
-    const TReservBlocksClass reservBefore = reserv;
+    const ModuleConfig servBefore = serv;
+    const InputProgram lumBefore = lum;
+    const NetworkBlocks f15Before = f15;
+    const ReserveCopies reservBefore = reserv;
     std::vector<uint8_t> other(711, 0x02);
     EXPECT_FALSE(LoadConfigFile(other, serv, lum, f15, reserv));
     EXPECT_TRUE(SameModel(serv, servBefore));
@@ -194,29 +194,29 @@ TEST(ConfigFile, LongFileIsReadAsItsFirst712Bytes) {
     std::vector<uint8_t> file = MakeCreatedConfigFile(config);
     std::vector<uint8_t> longer = file;
     longer.resize(2000, 0x33);
-    TServClass serv;
-    TProgLumClass lum;
-    TProgF15Class f15;
-    TReservBlocksClass reserv;
+    ModuleConfig serv;
+    InputProgram lum;
+    NetworkBlocks f15;
+    ReserveCopies reserv;
     ASSERT_TRUE(LoadConfigFile(longer, serv, lum, f15, reserv));
     EXPECT_EQ(SaveConfigFile(serv, lum, f15), file);
 }
 
 TEST(ConfigFile, ReserveCopiesStartEmpty) {
-    TReservBlocksClass reserv;
-    TCopyBlocksClass copy;
-    for (uint8_t b : reserv.ReservF15)
+    ReserveCopies reserv;
+    LabelClipboard copy;
+    for (uint8_t b : reserv.NetworkCopy)
         EXPECT_EQ(b, 0);
-    for (uint8_t b : reserv.ReservRecVh)
+    for (uint8_t b : reserv.RecordsCopy)
         EXPECT_EQ(b, 0);
-    for (const auto& row : reserv.ReservIdVh)
+    for (const auto& row : reserv.InputIdsCopy)
         for (const auto& s : row)
             EXPECT_TRUE(s.empty());
-    for (const auto& row : copy.CopyText)
+    for (const auto& row : copy.Labels)
         for (uint8_t b : row)
             EXPECT_EQ(b, 0);
-    EXPECT_EQ(copy.FirstCopy, 0);
-    EXPECT_EQ(copy.LastCopy, 0);
+    EXPECT_EQ(copy.FirstInput, 0);
+    EXPECT_EQ(copy.LastInput, 0);
 }
 
 } // namespace

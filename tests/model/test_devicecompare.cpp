@@ -1,10 +1,10 @@
 // The device image and the comparison in the operator's words: one table row per field.
 
 #include "model/devicecompare.h"
-#include "model/progf15class.h"
-#include "model/proglumclass.h"
-#include "model/reservblocks.h"
-#include "model/servclass.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "model/networkblocks.h"
+#include "model/reservecopies.h"
 
 #include <gtest/gtest.h>
 
@@ -15,10 +15,10 @@
 namespace {
 
 struct Model {
-    TServClass serv;
-    TProgLumClass lum;
-    TProgF15Class f15;
-    TReservBlocksClass reserv;
+    ModuleConfig serv;
+    InputProgram lum;
+    NetworkBlocks f15;
+    ReserveCopies reserv;
 };
 
 // "МЛВ" in slot 0 and "МСЮ" in slot 3, file-creation records, labels, an empty network image.
@@ -57,30 +57,30 @@ INSTANTIATE_TEST_SUITE_P(
         Case{[](Model& m) { m.serv.Config[4] = 0; }, "Слот 3: МСЮ → нет"},
         Case{[](Model& m) { m.serv.Config[0] = 3; }, "Количество модулей: 2 → 3"},
         Case{[](Model& m) { m.lum.PutNamur(3, 1); }, L1 + "тип сигнала сухой контакт → Namur"},
-        Case{[](Model& m) { m.lum.PutKont(3, 0); }, L1 + "тип контакта НР → НЗ"},
-        Case{[](Model& m) { m.lum.PutRele(3, 0); }, L1 + "реле есть → нет"},
+        Case{[](Model& m) { m.lum.PutContact(3, 0); }, L1 + "тип контакта НР → НЗ"},
+        Case{[](Model& m) { m.lum.PutRelay(3, 0); }, L1 + "реле есть → нет"},
         Case{[](Model& m) { m.lum.PutColor(3, 6); }, L1 + "цвет красный → желтый"},
-        Case{[](Model& m) { m.lum.PutTipSign(3, 1); }, L1 + "тип сигнализации авар → пред"},
-        Case{[](Model& m) { m.lum.PutZader(8, 10); }, L2 + "задержка 0 → 10 с"},
-        Case{[](Model& m) { m.lum.PutZvuk(8, 0); }, L2 + "звук есть → нет"},
-        Case{[](Model& m) { m.lum.PutArhiv(8, 0); }, L2 + "архив включено → отключено"},
-        Case{[](Model& m) { m.lum.PutModPar(1, 1); }, "Модуль 2: параметр модуля 0 → 1"},
-        Case{[](Model& m) { m.lum.RecVh[3 * 8 + 2] = 0x40; }, L2 + "прочие биты 0x00 → 0x40"},
-        Case{[](Model& m) { m.serv.PutTextVh("\xCD\xE0\xF1\xEE\xF1", 8); },
+        Case{[](Model& m) { m.lum.PutAlarmType(3, 1); }, L1 + "тип сигнализации авар → пред"},
+        Case{[](Model& m) { m.lum.PutDelay(8, 10); }, L2 + "задержка 0 → 10 с"},
+        Case{[](Model& m) { m.lum.PutSound(8, 0); }, L2 + "звук есть → нет"},
+        Case{[](Model& m) { m.lum.PutArchive(8, 0); }, L2 + "архив включено → отключено"},
+        Case{[](Model& m) { m.lum.PutModuleParameter(1, 1); }, "Модуль 2: параметр модуля 0 → 1"},
+        Case{[](Model& m) { m.lum.Records[3 * 8 + 2] = 0x40; }, L2 + "прочие биты 0x00 → 0x40"},
+        Case{[](Model& m) { m.serv.PutLabel("\xCD\xE0\xF1\xEE\xF1", 8); },
              L2 + "надпись «Дискр.сигн.009» → «Насос»"},
-        Case{[](Model& m) { m.f15.PutKodF(0, 15); }, B1 + "код функции 0 → 15"},
-        Case{[](Model& m) { m.f15.PutKolVh(0, 8); }, B1 + "количество входов 0 → 8"},
-        Case{[](Model& m) { m.f15.PutAdrSlave(0, 5); }, B1 + "адрес Slave 0 → 5"},
-        Case{[](Model& m) { m.f15.PutAdrBegDat(0, 0x1A0); },
+        Case{[](Model& m) { m.f15.PutFunctionCode(0, 15); }, B1 + "код функции 0 → 15"},
+        Case{[](Model& m) { m.f15.PutInputCount(0, 8); }, B1 + "количество входов 0 → 8"},
+        Case{[](Model& m) { m.f15.PutSlaveAddress(0, 5); }, B1 + "адрес Slave 0 → 5"},
+        Case{[](Model& m) { m.f15.PutStartAddress(0, 0x1A0); },
              B1 + "начальный адрес 0x0000 → 0x01A0"},
-        Case{[](Model& m) { m.f15.PutKolDat(0, 300); }, B1 + "количество данных 0 → 300"},
-        Case{[](Model& m) { m.f15.PutKvit(0, 1); }, B1 + "квитирование выкл → вкл"},
-        Case{[](Model& m) { m.f15.PutSbros(1, 1); }, "Блок Ф15 2: сброс выкл → вкл"},
+        Case{[](Model& m) { m.f15.PutDataCount(0, 300); }, B1 + "количество данных 0 → 300"},
+        Case{[](Model& m) { m.f15.PutAcknowledge(0, 1); }, B1 + "квитирование выкл → вкл"},
+        Case{[](Model& m) { m.f15.PutReset(1, 1); }, "Блок Ф15 2: сброс выкл → вкл"},
         Case{[](Model& m) { m.f15.PutByte(1 + 40 + 7, 0x81); },
              "Блок Ф15 2: прочие биты флагов 0x00 → 0x81"},
-        Case{[](Model& m) { m.f15.PutNumSign(1, 31, 36); }, "Блок Ф15 2, вход 32: сигнал 0 → 36"},
-        Case{[](Model& m) { m.f15.PutSkor(1); }, "Сеть RS-485: скорость 9600 → 19200"},
-        Case{[](Model& m) { m.f15.PutParit(2); },
+        Case{[](Model& m) { m.f15.PutSignal(1, 31, 36); }, "Блок Ф15 2, вход 32: сигнал 0 → 36"},
+        Case{[](Model& m) { m.f15.PutSpeedCode(1); }, "Сеть RS-485: скорость 9600 → 19200"},
+        Case{[](Model& m) { m.f15.PutParityCode(2); },
              "Сеть RS-485: четность «2 стоп-бита без контр. четности» → «1 стоп-бит с контр. "
              "четности»"},
         Case{[](Model& m) { m.f15.PutByte(81, 0x30); },
@@ -92,11 +92,12 @@ TEST(DeviceCompare, SameImagesAndSkippedPartsGiveNoLines) {
     EXPECT_TRUE(
         CompareDeviceImages(Base(), Edited([](Model& m) { m.f15.PutByte(0, 17); })).empty());
     // A device read carries no labels: they are not compared.
-    DeviceImage device = Edited([](Model& m) { m.serv.PutTextVh("x", 0); });
+    DeviceImage device = Edited([](Model& m) { m.serv.PutLabel("x", 0); });
     device.SetHasLabels(false);
     EXPECT_TRUE(CompareDeviceImages(Base(), device).empty());
     // A module write's scope sees neither the network image nor the other module.
-    const DeviceImage other = Edited([](Model& m) { m.f15.PutKodF(0, 15), m.lum.PutZader(0, 9); });
+    const DeviceImage other =
+        Edited([](Model& m) { m.f15.PutFunctionCode(0, 15), m.lum.PutDelay(0, 9); });
     EXPECT_TRUE(
         CompareDeviceImages(Base(), other, CompareScope::Of(WriteScope::Module(1))).empty());
     EXPECT_TRUE(SameInScope(Base(), other, WriteScope::Module(1)));
@@ -110,8 +111,8 @@ TEST(DeviceImage, FileBytesRoundTripAndSections) {
     EXPECT_EQ(DeviceImage::FromFile(file)->Bytes(), Base().Bytes());
     EXPECT_FALSE(DeviceImage::FromFile(std::vector<uint8_t>(711)).has_value());
     EXPECT_FALSE(DeviceImage::FromFile(std::vector<uint8_t>(712, 0xFF)).has_value()); // no config
-    EXPECT_EQ(Base().KolMod(), 2);
-    EXPECT_EQ(Base().ModifCode(), "1002000000000000");
+    EXPECT_EQ(Base().ModuleCount(), 2);
+    EXPECT_EQ(Base().ModificationCode(), "1002000000000000");
     EXPECT_EQ(Base().Group(0)[0], 0xA6); // the file layout: inputs 0.. from offset 18
     DeviceImage device = Base();
     device.SetHasLabels(false);

@@ -1,7 +1,7 @@
 // The F15 editor's close checks on field texts, including what pasting can put into a field.
 
 #include "model/f15check.h"
-#include "model/progf15class.h"
+#include "model/networkblocks.h"
 
 #include <gtest/gtest.h>
 
@@ -23,17 +23,17 @@ F15Fields Example() {
 } // namespace
 
 TEST(F15Check, TheExampleBlockIsStoredByteForByte) {
-    TProgF15Class f15;
+    NetworkBlocks f15;
     for (int i = 1 + 40 + 8; i < 81; ++i)
-        f15.BufF15[i] = 0x77; // block 2's signals 1..32: those past 8 must stay
+        f15.Image[i] = 0x77; // block 2's signals 1..32: those past 8 must stay
     const F15Check check = CheckAndStoreF15(Example(), f15, 1);
     EXPECT_FALSE(check.failed);
     const uint8_t expected[] = {15, 8, 5, 0xA0, 0x01, 8, 0, 0x10, 1, 2, 3, 4, 5, 6, 7, 8};
     for (size_t i = 0; i < sizeof expected; ++i)
-        EXPECT_EQ(f15.BufF15[41 + i], expected[i]) << i;
-    EXPECT_EQ(f15.BufF15[41 + 16], 0x77);
-    EXPECT_EQ(f15.BufF15[80], 0x77);
-    EXPECT_EQ(f15.BufF15[1], 0); // block 1 untouched
+        EXPECT_EQ(f15.Image[41 + i], expected[i]) << i;
+    EXPECT_EQ(f15.Image[41 + 16], 0x77);
+    EXPECT_EQ(f15.Image[80], 0x77);
+    EXPECT_EQ(f15.Image[1], 0); // block 1 untouched
 }
 
 struct Case {
@@ -48,7 +48,7 @@ class F15Failures : public ::testing::TestWithParam<Case> {};
 TEST_P(F15Failures, EndWithTheirMarkOrMessage) {
     F15Fields fields = Example();
     GetParam().spoil(fields);
-    TProgF15Class f15;
+    NetworkBlocks f15;
     const F15Check check = CheckAndStoreF15(fields, f15, 0);
     EXPECT_TRUE(check.failed);
     EXPECT_EQ(check.marker, GetParam().marker);
@@ -88,12 +88,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(F15Check, ValuesBeforeTheFailingSignalAreStored) {
     F15Fields fields = Example();
     fields.numSign[2] = "37";
-    TProgF15Class f15;
+    NetworkBlocks f15;
     CheckAndStoreF15(fields, f15, 0);
-    EXPECT_EQ(f15.GetNumSign(0, 0), 1);
-    EXPECT_EQ(f15.GetNumSign(0, 1), 2);
-    EXPECT_EQ(f15.GetNumSign(0, 2), 0);
-    EXPECT_EQ(f15.GetKvit(0), 0); // the switches come after the signals
+    EXPECT_EQ(f15.GetSignal(0, 0), 1);
+    EXPECT_EQ(f15.GetSignal(0, 1), 2);
+    EXPECT_EQ(f15.GetSignal(0, 2), 0);
+    EXPECT_EQ(f15.GetAcknowledge(0), 0); // the switches come after the signals
 }
 
 TEST(F15Check, HexAddressReading) {

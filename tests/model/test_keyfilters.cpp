@@ -1,8 +1,8 @@
 // Key filters of decimal, hexadecimal and password fields, and the range check.
 
+#include "model/inputprogram.h"
 #include "model/keyfilters.h"
-#include "model/proglumclass.h"
-#include "model/servclass.h"
+#include "model/moduleconfig.h"
 
 #include <gtest/gtest.h>
 
@@ -25,8 +25,8 @@ TEST_P(KeyFilters, DecimalAndHex) {
     const KeyCase& c = GetParam();
     EXPECT_EQ(KeyDec(c.key, c.ctrl, c.text), c.dec);
     EXPECT_EQ(KeyHex(c.key, c.ctrl, c.text), c.hex);
-    EXPECT_EQ(TServClass::KeyDec(c.key, c.ctrl, c.text), c.dec);
-    EXPECT_EQ(TServClass::KeyHex(c.key, c.ctrl, c.text), c.hex);
+    EXPECT_EQ(ModuleConfig::KeyDec(c.key, c.ctrl, c.text), c.dec);
+    EXPECT_EQ(ModuleConfig::KeyHex(c.key, c.ctrl, c.text), c.hex);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -71,7 +71,7 @@ class Check : public ::testing::TestWithParam<CheckCase> {};
 TEST_P(Check, RangeAndEmptiness) {
     const CheckCase& c = GetParam();
     EXPECT_EQ(CheckValue(c.text, c.kind), c.expected) << "'" << c.text << "' kind " << c.kind;
-    EXPECT_EQ(TProgLumClass::CheckValue(c.text, c.kind), c.expected);
+    EXPECT_EQ(InputProgram::CheckValue(c.text, c.kind), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(

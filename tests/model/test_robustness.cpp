@@ -26,18 +26,18 @@ std::vector<uint8_t> RandomBytes(std::mt19937& rng, std::size_t n) {
 
 TEST(Robustness, FilesOfEveryLength) {
     std::mt19937 rng(800);
-    TServClass serv;
-    TProgLumClass lum;
-    TProgF15Class f15;
-    TReservBlocksClass reserv;
+    ModuleConfig serv;
+    InputProgram lum;
+    NetworkBlocks f15;
+    ReserveCopies reserv;
     const std::array<uint8_t, 17> config = {2, 1, 2};
     ASSERT_TRUE(LoadConfigFile(MakeCreatedConfigFile(config), serv, lum, f15, reserv));
     for (std::size_t n = 0; n <= 800; ++n) {
         const std::vector<uint8_t> data = RandomBytes(rng, n);
-        const TServClass servBefore = serv;
-        const TProgLumClass lumBefore = lum;
-        const TProgF15Class f15Before = f15;
-        const TReservBlocksClass reservBefore = reserv;
+        const ModuleConfig servBefore = serv;
+        const InputProgram lumBefore = lum;
+        const NetworkBlocks f15Before = f15;
+        const ReserveCopies reservBefore = reserv;
         const bool loaded =
             LoadConfigFile(std::span<const uint8_t>(data.data(), n), serv, lum, f15, reserv);
         // Past the length, only a module count no device has gives the bytes away.
@@ -49,11 +49,11 @@ TEST(Robustness, FilesOfEveryLength) {
             ASSERT_TRUE(SameModel(reserv, reservBefore)) << n;
             continue;
         }
-        ASSERT_LE(serv.KolMod, 6);
+        ASSERT_LE(serv.ModuleCount, 6);
         // every fitted input's identifier and every label readable
         for (int vh = 0; vh < 36; ++vh) {
-            ASSERT_LE(serv.GetTextVh(vh).size(), 14u);
-            ASSERT_EQ(serv.GetIdVh(vh).empty(), vh >= serv.KolMod * 6) << vh;
+            ASSERT_LE(serv.GetLabel(vh).size(), 14u);
+            ASSERT_EQ(serv.GetInputId(vh).empty(), vh >= serv.ModuleCount * 6) << vh;
         }
         const std::vector<uint8_t> saved = SaveConfigFile(serv, lum, f15);
         ASSERT_TRUE(std::equal(saved.begin() + 1, saved.end(), data.begin() + 1)) << n;
@@ -80,18 +80,18 @@ std::unique_ptr<uint8_t[]> Frame(int function, int byteCount, int length, std::m
 
 TEST(Robustness, ModuleRepliesOfEveryByteCount) {
     std::mt19937 rng(68);
-    TProgLumClass lum;
+    InputProgram lum;
     for (int count = 0; count <= 255; ++count) {
         for (int length : {count + 5, count + 3, 21, 22, 3, 0}) {
             auto frame = Frame(68, count, length, rng);
-            std::memset(lum.RecMod, 0x5C, sizeof lum.RecMod);
-            const int r = lum.PutRecModReply(frame.get(), length);
+            std::memset(lum.ModuleBuffer, 0x5C, sizeof lum.ModuleBuffer);
+            const int r = lum.PutModuleReply(frame.get(), length);
             const bool complete = count >= 19 && length >= 22;
             ASSERT_EQ(r, complete ? 0 : 128) << count << " " << length;
             if (complete) {
-                ASSERT_EQ(std::memcmp(lum.RecMod, frame.get() + 4, 18), 0);
+                ASSERT_EQ(std::memcmp(lum.ModuleBuffer, frame.get() + 4, 18), 0);
             } else {
-                for (uint8_t b : lum.RecMod)
+                for (uint8_t b : lum.ModuleBuffer)
                     ASSERT_EQ(b, 0x5C);
             }
         }
@@ -102,7 +102,7 @@ TEST(Robustness, ConfigurationRepliesOfEveryByteCount) {
     std::mt19937 rng(17);
     for (int count = 0; count <= 255; ++count) {
         for (int length : {count + 5, count + 3, 19, 20, 0}) {
-            TServClass serv;
+            ModuleConfig serv;
             const uint8_t before[17] = {1, 0, 1};
             serv.PutConfig(before);
             auto frame = Frame(17, count, length, rng);
@@ -110,11 +110,11 @@ TEST(Robustness, ConfigurationRepliesOfEveryByteCount) {
             ASSERT_EQ(taken, count == 17 && length >= 20) << count << " " << length;
             if (taken) {
                 ASSERT_EQ(std::memcmp(serv.Config, frame.get() + 3, 17), 0);
-                ASSERT_LE(serv.KolMod, 6);
+                ASSERT_LE(serv.ModuleCount, 6);
             } else {
                 ASSERT_EQ(std::memcmp(serv.Config, before, 17), 0);
-                ASSERT_EQ(serv.KolMod, 1);
-                ASSERT_EQ(serv.AdrMod[0], 1);
+                ASSERT_EQ(serv.ModuleCount, 1);
+                ASSERT_EQ(serv.ModuleAddress[0], 1);
             }
         }
     }
@@ -124,19 +124,19 @@ TEST(Robustness, ImageRepliesOfEveryByteCount) {
     std::mt19937 rng(82);
     for (int count = 0; count <= 255; ++count) {
         for (int length : {count + 5, count + 3, 3, 2, 0}) {
-            TProgF15Class f15;
-            std::memset(f15.BufF15, 0xE1, sizeof f15.BufF15);
+            NetworkBlocks f15;
+            std::memset(f15.Image, 0xE1, sizeof f15.Image);
             auto frame = Frame(68, count, length, rng);
             const bool taken = f15.LoadReply(68, frame.get(), length);
             ASSERT_EQ(taken, length >= 3);
             if (!taken) {
-                ASSERT_EQ(f15.BufF15[0], 0xE1);
+                ASSERT_EQ(f15.Image[0], 0xE1);
                 continue;
             }
             const int copied = std::min({count, 82, length - 3});
             for (int i = 0; i < 82; ++i)
-                ASSERT_EQ(f15.BufF15[i], i < copied ? frame[3 + i] : 0) << count << " " << i;
-            ASSERT_EQ(f15.GetLenF15(), std::clamp(count, 1, 82));
+                ASSERT_EQ(f15.Image[i], i < copied ? frame[3 + i] : 0) << count << " " << i;
+            ASSERT_EQ(f15.GetWriteLength(), std::clamp(count, 1, 82));
             ASSERT_EQ(f15.WriteData().size(), static_cast<std::size_t>(std::clamp(count, 1, 82)));
         }
     }

@@ -3,7 +3,7 @@
 
 #include "dialogs/uitext.h"
 #include "guisupport/guiharness.h"
-#include "monitor/obrmonitor.h"
+#include "monitor/monitorwindow.h"
 #include "support/testframes.h"
 
 #include <QAction>
@@ -17,12 +17,12 @@
 
 namespace {
 
-QString Cell(TFormMonitor& m, int row, int column) {
+QString Cell(MonitorWindow& m, int row, int column) {
     return QString::fromStdString(m.Model().Row(row)[static_cast<size_t>(column)]);
 }
 
 // The rows of one column whose direction is the given one.
-QStringList Column(TFormMonitor& m, const char* direction, int column) {
+QStringList Column(MonitorWindow& m, const char* direction, int column) {
     QStringList out;
     for (int r = 0; r < m.Model().rowCount(); ++r)
         if (Cell(m, r, MonitorColumn::Direction).startsWith(U(direction)))
@@ -33,7 +33,7 @@ QStringList Column(TFormMonitor& m, const char* direction, int column) {
 // Counts the table's paints and the rows it had at each.
 class PaintWatch : public QObject {
 public:
-    explicit PaintWatch(TFormMonitor& m) : m_(m) { m.Table->viewport()->installEventFilter(this); }
+    explicit PaintWatch(MonitorWindow& m) : m_(m) { m.Table->viewport()->installEventFilter(this); }
     std::vector<int> rowsAtPaint;
 
 protected:
@@ -44,12 +44,12 @@ protected:
     }
 
 private:
-    TFormMonitor& m_;
+    MonitorWindow& m_;
 };
 
-TFormMonitor& OpenMonitor(GuiHarness& h) {
-    h.Main().AMonitor->trigger();
-    TFormMonitor* m = h.Main().Monitor();
+MonitorWindow& OpenMonitor(GuiHarness& h) {
+    h.Main().monitorAction->trigger();
+    MonitorWindow* m = h.Main().Monitor();
     if (!m || !m->isVisible())
         qFatal("the monitor did not open");
     QApplication::processEvents();
@@ -68,9 +68,9 @@ private slots:
         for (int s = 0; s < 6; ++s)
             six.push_back({s, s % 2 ? 2 : 1});
         QVERIFY(h.Device().SetModules(six));
-        h.Main().ComPort().SetDelayTx(25);
-        QCOMPARE(h.Main().AMonitor->shortcut(), QKeySequence(U("Ctrl+M")));
-        TFormMonitor& m = OpenMonitor(h);
+        h.Main().Engine().SetDelayTx(25);
+        QCOMPARE(h.Main().monitorAction->shortcut(), QKeySequence(U("Ctrl+M")));
+        MonitorWindow& m = OpenMonitor(h);
         PaintWatch watch(m);
 
         h.ReadDevice();
@@ -96,7 +96,7 @@ private slots:
 
     void silentDeviceShowsItsTimeOutsAndRepeats() {
         GuiHarness h;
-        TFormMonitor& m = OpenMonitor(h);
+        MonitorWindow& m = OpenMonitor(h);
         h.Fake().QueueSilence(5);
         h.ReadDevice();
         QApplication::processEvents();
@@ -114,35 +114,35 @@ private slots:
         QCOMPARE(Cell(m, 2, MonitorColumn::Time).section(' ', 1), U("+325"));
 
         // Another device's rows go with the filter.
-        m.CBoxDevice->setCurrentIndex(2);
-        m.CBoxDeviceChange();
+        m.deviceFilterBox->setCurrentIndex(2);
+        m.DeviceFilterChanged();
         QCOMPARE(m.Model().rowCount(), 0);
-        m.CBoxDevice->setCurrentIndex(1);
-        m.CBoxDeviceChange();
+        m.deviceFilterBox->setCurrentIndex(1);
+        m.DeviceFilterChanged();
         QCOMPARE(m.Model().rowCount(), 11);
     }
 
     void saveWritesTheShownRowsAsTabSeparatedText() {
         GuiHarness h;
-        TFormMonitor& m = OpenMonitor(h);
+        MonitorWindow& m = OpenMonitor(h);
         m.Recorder().SetWallClock([] { return int64_t(12 * 3600'000 + 30 * 60'000 + 5'000); });
         h.Fake().QueueReply(
             TestFrame::Normal(1, 4, {0, 5, 0, 30, 0, 12, 0, 7, 0, 12, 0, 26, 0, 1}));
-        uint8_t reply[TComPortClass::ReplyBufferSize];
+        uint8_t reply[ExchangeEngine::ReplyBufferSize];
         const uint8_t clock[] = {0x03, 0xE8, 0x00, 0x07};
-        QCOMPARE(h.Main().ComPort().Exchange(0, 4, 4, clock, reply), 0);
+        QCOMPARE(h.Main().Engine().Exchange(0, 4, 4, clock, reply), 0);
         QApplication::processEvents();
-        m.ButPauseClick(); // the view stops; recording goes on
+        m.PauseClick(); // the view stops; recording goes on
         h.Fake().QueueReply(TestFrame::Normal(1, 4, Bytes(14, 0)));
-        QCOMPARE(h.Main().ComPort().Exchange(0, 4, 4, clock, reply), 0);
+        QCOMPARE(h.Main().Engine().Exchange(0, 4, 4, clock, reply), 0);
         QApplication::processEvents();
         QCOMPARE(m.Model().rowCount(), 3);
-        QVERIFY(m.LabelCount->text().startsWith(U("Записей: 6, отброшено старых: 0")));
+        QVERIFY(m.countLabel->text().startsWith(U("Записей: 6, отброшено старых: 0")));
 
         QTemporaryDir dir;
         const QString path = dir.filePath(U("obmen.txt"));
         h.OnFileDialog(path);
-        m.ButSaveClick();
+        m.SaveClick();
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray expected =
@@ -158,12 +158,12 @@ private slots:
 
     void ringDropsTheOldestAndSaysHowMany() {
         GuiHarness h;
-        TFormMonitor m(h.Main(), nullptr, 4);
+        MonitorWindow m(h.Main(), nullptr, 4);
         m.show();
         for (int i = 0; i < 2; ++i) {
             h.Fake().QueueReply(TestFrame::Normal(1, 0x11, Bytes(17, 0)));
-            uint8_t reply[TComPortClass::ReplyBufferSize];
-            QCOMPARE(h.Main().ComPort().Exchange(0, 17, 0, nullptr, reply), 0);
+            uint8_t reply[ExchangeEngine::ReplyBufferSize];
+            QCOMPARE(h.Main().Engine().Exchange(0, 17, 0, nullptr, reply), 0);
         }
         QApplication::processEvents();
         QCOMPARE(m.Recorder().Dropped(), 2);
@@ -171,10 +171,10 @@ private slots:
         // Kept: the first transaction's result, then the whole second one.
         QCOMPARE(Cell(m, 0, MonitorColumn::Direction), U("итог"));
         QCOMPARE(Cell(m, 1, MonitorColumn::Direction), U("→"));
-        QVERIFY(m.LabelCount->text().startsWith(U("Записей: 4, отброшено старых: 2")));
-        m.ButClearClick();
+        QVERIFY(m.countLabel->text().startsWith(U("Записей: 4, отброшено старых: 2")));
+        m.ClearClick();
         QCOMPARE(m.Model().rowCount(), 0);
-        QVERIFY(m.LabelCount->text().startsWith(U("Записей: 0, отброшено старых: 0")));
+        QVERIFY(m.countLabel->text().startsWith(U("Записей: 0, отброшено старых: 0")));
     }
 
 private:

@@ -3,8 +3,8 @@
 // network image and its reserve copy through the main window.
 
 #include "guisupport/guiharness.h"
-#include "model/progf15class.h"
-#include "model/reservblocks.h"
+#include "model/networkblocks.h"
+#include "model/reservecopies.h"
 
 #include <QString>
 #include <array>
@@ -37,23 +37,23 @@ inline NetImage PatternWithout(int block) {
     return image;
 }
 
-inline NetImage ImageOf(const TProgF15Class& f15) {
+inline NetImage ImageOf(const NetworkBlocks& f15) {
     NetImage image{};
-    std::copy(f15.BufF15, f15.BufF15 + 82, image.begin());
+    std::copy(f15.Image, f15.Image + 82, image.begin());
     return image;
 }
 
 inline NetImage ReserveOf(GuiHarness& h) {
     NetImage image{};
-    std::copy(h.Main().Reserv().ReservF15, h.Main().Reserv().ReservF15 + 82, image.begin());
+    std::copy(h.Main().Reserve().NetworkCopy, h.Main().Reserve().NetworkCopy + 82, image.begin());
     return image;
 }
 
 // The image as if it had just been read from the device: model and reserve copy alike.
 inline void LoadImage(GuiHarness& h, const NetImage& image) {
-    std::copy(image.begin(), image.end(), h.Main().ProgF15().BufF15);
-    std::copy(image.begin(), image.end(), h.Main().Reserv().ReservF15);
-    h.Main().ProgF15().FlagNoChange = true;
+    std::copy(image.begin(), image.end(), h.Main().Network().Image);
+    std::copy(image.begin(), image.end(), h.Main().Reserve().NetworkCopy);
+    h.Main().Network().Unchanged = true;
 }
 
 // Before a write the program reads the device for its back-up: the configuration, the emulator's

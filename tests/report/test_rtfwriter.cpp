@@ -16,7 +16,7 @@ class EscapeTest : public ::testing::TestWithParam<EscapeCase> {};
 
 TEST_P(EscapeTest, WritesTheRtfOfTheText) {
     const EscapeCase& c = GetParam();
-    EXPECT_EQ(TRtfWriter::EscapeText(QString::fromUtf16(c.text)), QByteArray(c.rtf));
+    EXPECT_EQ(RtfWriter::EscapeText(QString::fromUtf16(c.text)), QByteArray(c.rtf));
 }
 
 // Windows-1251: А..Я are C0..DF, а..я E0..FF, Ё A8, № B9, € 88.
@@ -47,7 +47,7 @@ class ParagraphTest : public ::testing::TestWithParam<ParagraphCase> {};
 
 TEST_P(ParagraphTest, LineBreaksEndParagraphs) {
     const ParagraphCase& c = GetParam();
-    TRtfWriter writer;
+    RtfWriter writer;
     writer.AddLine(QString::fromUtf16(c.line));
     QStringList expected;
     for (const char16_t* p : c.paragraphs)
@@ -68,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(Rtf, ParagraphTest, ::testing::ValuesIn(kParagraphs),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RtfWriter, WholeFileInMsSansSerifEightPoint) {
-    TRtfWriter writer;
+    RtfWriter writer;
     writer.AddLine(QString::fromUtf8("Файл a.lum"));
     writer.AddLine(QString());
     writer.AddLine(QString::fromUtf8("1\tDI_1_1"));
@@ -83,7 +83,7 @@ TEST(RtfWriter, WholeFileInMsSansSerifEightPoint) {
 }
 
 TEST(RtfWriter, OtherFontAndSize) {
-    TRtfWriter writer(QString::fromUtf8("Arial {Cyr}"), 10);
+    RtfWriter writer(QString::fromUtf8("Arial {Cyr}"), 10);
     EXPECT_EQ(writer.Rtf(), QByteArray("{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049"
                                        "{\\fonttbl{\\f0\\fswiss\\fcharset204 Arial \\{Cyr\\};}}\r\n"
                                        "\\viewkind4\\uc1\\pard\\f0\\fs20 }\r\n"));

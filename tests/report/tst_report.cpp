@@ -1,8 +1,8 @@
 // The report of the inputs table: its lines in file and device mode, the save dialog with its
 // extension rules and retry question, the .rtf file's bytes, and printing on request.
 
-#include "helper_informsetup.h"
-#include "report/obrinform.h"
+#include "helper_inputstablesetup.h"
+#include "report/inputstable.h"
 #include "report/rtfwriter.h"
 
 #include <QDir>
@@ -37,8 +37,8 @@ class TestReport : public QObject {
 
     // Runs "Создание и печать файла .rtf" in the table opened from the main window.
     static void RunReport(GuiHarness& h) {
-        h.OnModal([&h](QDialog&) { h.W().Inform->BNew1Click(); });
-        h.Main().InformButClick();
+        h.OnModal([&h](QDialog&) { h.W().inputsTable->ReportClick(); });
+        h.Main().InputsTableClick();
     }
 
 private slots:
@@ -51,10 +51,10 @@ private slots:
     void fileModeLines() {
         GuiHarness h;
         const QString conf = OpenCreatedFile(h, dir_.path(), 2);
-        h.Main().Serv().PutTextVh(std::string(14, 'L'), 2); // exactly 14: no fill
+        h.Main().Modules().PutLabel(std::string(14, 'L'), 2); // exactly 14: no fill
         QStringList lines;
-        h.OnModal([&](QDialog&) { lines = h.W().Inform->ReportLines(); });
-        h.Main().InformButClick();
+        h.OnModal([&](QDialog&) { lines = h.W().inputsTable->ReportLines(); });
+        h.Main().InputsTableClick();
         QCOMPARE(lines.size(), 6 + 12);
         QCOMPARE(lines[0], U8("Файл ") + conf);
         QVERIFY(!lines[0].contains(U8("№")));
@@ -78,11 +78,11 @@ private slots:
         GuiHarness h;
         ReadDeviceWith(h, 1, address);
         // Identifier cells of 14 and 16 characters: no fill after either.
-        h.Main().Serv().IdVh[0][6] = "ABCDE";
-        h.Main().Serv().IdVh[1][6] = "ABCDEFG";
+        h.Main().Modules().InputId[0][6] = "ABCDE";
+        h.Main().Modules().InputId[1][6] = "ABCDEFG";
         QStringList lines;
-        h.OnModal([&](QDialog&) { lines = h.W().Inform->ReportLines(); });
-        h.Main().InformButClick();
+        h.OnModal([&](QDialog&) { lines = h.W().inputsTable->ReportLines(); });
+        h.Main().InputsTableClick();
         QCOMPARE(lines.size(), 6 + 6);
         // The emulated device's modules: an "МСЮ" in slot 0, nothing else.
         QCOMPARE(lines[0], U8("ЛУМ-08  2000000000000000  № %1").arg(address));
@@ -164,7 +164,7 @@ private slots:
         QVERIFY(rtf.endsWith("6\\tab DI_1_6        \\tab  0x05\\tab \\'c4\\'e8\\'f1\\'ea\\'f0."
                              "\\'f1\\'e8\\'e3\\'ed.006\\tab \\par\r\n}\r\n"));
         QCOMPARE(rtf.count("\\par\r\n"), 9 + 6);
-        QVERIFY(h.W().Inform->RichEdit1->isHidden());
+        QVERIFY(h.W().inputsTable->reportText->isHidden());
     }
 
     void sixModulesWithEscapedLabel() {
@@ -172,7 +172,7 @@ private slots:
         OpenCreatedFile(h, dir_.path(), 6);
         const std::string label = "{a}\\b \xb9" // {a}\b № in Windows-1251
                                   "5";
-        h.Main().Serv().PutTextVh(label, 1);
+        h.Main().Modules().PutLabel(label, 1);
         h.OnFileDialog("six");
         h.Op().Answer(MsgButton::No);
         RunReport(h);
@@ -233,7 +233,7 @@ private slots:
         h.OnFileDialog("printing");
         h.Op().Answer(answer);
         bool printDialogShown = false;
-        h.OnModal([&](QDialog&) { h.W().Inform->BNew1Click(); });
+        h.OnModal([&](QDialog&) { h.W().inputsTable->ReportClick(); });
         h.OnModal([&](QDialog& d) {
             auto* dialog = qobject_cast<QPrintDialog*>(&d);
             QVERIFY(dialog);
@@ -242,7 +242,7 @@ private slots:
             dialog->printer()->setOutputFileName(pdf);
             dialog->done(dialogAccepted ? QDialog::Accepted : QDialog::Rejected);
         });
-        h.Main().InformButClick();
+        h.Main().InputsTableClick();
         const OperatorMessage& question = h.Op().Shown().at(0);
         QCOMPARE(question.text, std::string("Печатать?"));
         QCOMPARE(question.caption, std::string("Необходимость печати файла .rtf"));
@@ -268,8 +268,8 @@ private slots:
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setResolution(resolution);
         QTextDocument document;
-        TInform::LayOutForPrinting(document, "1\tDI_1_1        \t 0x00\nnext",
-                                   QFont("MS Sans Serif", 8), printer);
+        InputsTableWindow::LayOutForPrinting(document, "1\tDI_1_1        \t 0x00\nnext",
+                                             QFont("MS Sans Serif", 8), printer);
         const QTextLayout* layout = document.firstBlock().layout();
         QCOMPARE(layout->lineCount(), 1);
         const double pixelsPerCm = printer.logicalDpiX() / 2.54;
@@ -288,12 +288,12 @@ private slots:
         OpenCreatedFile(h, dir_.path(), 1);
         h.OnFileDialog("");
         RunReport(h); // cancelled: nothing written, the box holds the report
-        TInform& t = *h.W().Inform;
-        QVERIFY(t.RichEdit1->toPlainText().startsWith(U8("Файл ")));
-        QCOMPARE(t.RichEdit1->font().family(), QString("MS Sans Serif"));
-        QCOMPARE(t.RichEdit1->font().pointSize(), 8);
-        h.OnModal([&](QDialog&) { QVERIFY(t.RichEdit1->toPlainText().isEmpty()); });
-        h.Main().InformButClick();
+        InputsTableWindow& t = *h.W().inputsTable;
+        QVERIFY(t.reportText->toPlainText().startsWith(U8("Файл ")));
+        QCOMPARE(t.reportText->font().family(), QString("MS Sans Serif"));
+        QCOMPARE(t.reportText->font().pointSize(), 8);
+        h.OnModal([&](QDialog&) { QVERIFY(t.reportText->toPlainText().isEmpty()); });
+        h.Main().InputsTableClick();
         QVERIFY(!h.Op().Saw("Печатать?"));
     }
 };

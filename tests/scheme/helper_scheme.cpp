@@ -42,15 +42,15 @@ void ReadDevice(GuiHarness& h) {
     d.SetModuleRecords(3, kEmptyRecords);
     h.ReadDevice();
     for (int i = 0; i < 18; ++i)
-        h.Main().Serv().PutTextVh(ToCp1251(U("Вход ") + QString::number(i)), i);
+        h.Main().Modules().PutLabel(ToCp1251(U("Вход ") + QString::number(i)), i);
     d.ClearRequestLog();
     h.Op().Clear();
 }
 
-int OpenEditor(GuiHarness& h, int m, const std::function<void(TFormPrgD&)>& look) {
+int OpenEditor(GuiHarness& h, int m, const std::function<void(SchemeEditor&)>& look) {
     int result = -1;
     h.OnModal([&](QDialog& d) {
-        auto& editor = static_cast<TFormPrgD&>(d);
+        auto& editor = static_cast<SchemeEditor&>(d);
         QApplication::processEvents();
         if (look)
             look(editor);
@@ -58,7 +58,7 @@ int OpenEditor(GuiHarness& h, int m, const std::function<void(TFormPrgD&)>& look
             editor.CloseWith(mr::Cancel);
         result = editor.result();
     });
-    h.Main().ButProgDiskrClick(m);
+    h.Main().OpenSchemeClick(m);
     return result;
 }
 

@@ -4,7 +4,7 @@
 
 #include "emu/device.h"
 #include "guisupport/guiharness.h"
-#include "scheme/prog_diskr.h"
+#include "scheme/schemeeditor.h"
 
 #include <array>
 #include <functional>
@@ -25,7 +25,7 @@ void ReadDevice(GuiHarness& h);
 
 // Opens the editor for module m (1..6) with the main window's program button; look runs while
 // the editor is on the screen. Returns the editor's modal result.
-int OpenEditor(GuiHarness& h, int m, const std::function<void(TFormPrgD&)>& look = {});
+int OpenEditor(GuiHarness& h, int m, const std::function<void(SchemeEditor&)>& look = {});
 
 // Whether a scheme element is shown (the editor itself may be hidden already).
 bool Shown(const QWidget* w);

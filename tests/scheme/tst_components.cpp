@@ -1,14 +1,14 @@
 // The six scheme components: their constructors, shapes, captions, colours, hints and
 // operations, and the glyph pictures they carry.
 
+#include "scheme/alarmcell.h"
+#include "scheme/cellbutton.h"
+#include "scheme/delaycell.h"
 #include "scheme/glyphs.h"
-#include "scheme/paninp.h"
-#include "scheme/panmr.h"
-#include "scheme/pansign.h"
-#include "scheme/panzader.h"
+#include "scheme/inputcell.h"
+#include "scheme/relaycell.h"
 #include "scheme/schemecolors.h"
-#include "scheme/shapehorz.h"
-#include "scheme/spbut.h"
+#include "scheme/schemeline.h"
 
 #include <QLabel>
 #include <QTest>
@@ -56,57 +56,57 @@ private slots:
         QFETCH(bool, border);
         QFETCH(bool, button);
         QFETCH(int, buttonLeft);
-        TPanInp p(&owner_, 7, TPanelType(type));
+        InputCell p(&owner_, 7, CellType(type));
         QCOMPARE(p.size(), size);
         QCOMPARE(p.Caption(), QString("7"));
-        QCOMPARE(p.GetTypePan(), TPanelType(type));
+        QCOMPARE(p.GetType(), CellType(type));
         QCOMPARE(int(p.Alignment()), align);
         QCOMPARE(p.SingleBorder(), border);
-        QCOMPARE(p.BevelInner(), TBevel::Lowered);
-        QCOMPARE(p.BevelOuter(), type == tpNB ? TBevel::None : TBevel::Raised);
+        QCOMPARE(p.BevelInner(), Bevel::Lowered);
+        QCOMPARE(p.BevelOuter(), type == tpNB ? Bevel::None : Bevel::Raised);
         QCOMPARE(p.FontColor(), QColor(0, 0, 255));
         QVERIFY(p.font().bold());
-        QCOMPARE(bool(p.SpB()), buttonLeft >= 0);
-        if (p.SpB()) {
-            QCOMPARE(!p.SpB()->isHidden(), button);
-            QCOMPARE(p.SpB()->pos(), QPoint(buttonLeft, 8));
-            QCOMPARE(p.SpB()->toolTip(), U("Состояние входа - Нажато: НР"));
-            QCOMPARE(p.SpB()->GroupIndex(), 1);
-            QVERIFY(p.SpB()->AllowAllUp());
-            QCOMPARE(p.SpB()->Glyph().size(), QSize(64, 16));
-            QCOMPARE(p.SpB()->NumGlyphs(), 4);
+        QCOMPARE(bool(p.Button()), buttonLeft >= 0);
+        if (p.Button()) {
+            QCOMPARE(!p.Button()->isHidden(), button);
+            QCOMPARE(p.Button()->pos(), QPoint(buttonLeft, 8));
+            QCOMPARE(p.Button()->toolTip(), U("Состояние входа - Нажато: НР"));
+            QCOMPARE(p.Button()->GroupIndex(), 1);
+            QVERIFY(p.Button()->AllowAllUp());
+            QCOMPARE(p.Button()->Glyph().size(), QSize(64, 16));
+            QCOMPARE(p.Button()->NumGlyphs(), 4);
         }
     }
 
     // Reshaping does not change the stored type; tpInput brings the button back at Left 8.
     void putTypePanel() {
-        TPanInp p(&owner_, 1, tpId);
-        p.PutTypePanel(tpInput);
+        InputCell p(&owner_, 1, tpId);
+        p.PutType(tpInput);
         QCOMPARE(p.size(), QSize(120, 41));
-        QVERIFY(!p.SpB()->isHidden());
-        QCOMPARE(p.SpB()->x(), 8);
-        QCOMPARE(p.GetTypePan(), tpId);
-        p.PutTypePanel(tpNB);
+        QVERIFY(!p.Button()->isHidden());
+        QCOMPARE(p.Button()->x(), 8);
+        QCOMPARE(p.GetType(), tpId);
+        p.PutType(tpNB);
         QCOMPARE(p.size(), QSize(24, 25));
-        QVERIFY(p.SpB()->isHidden());
-        QCOMPARE(p.SpB()->x(), 27);
-        QCOMPARE(p.BevelOuter(), TBevel::None);
-        p.SetTypePan(tpId);
-        QCOMPARE(p.GetTypePan(), tpId);
+        QVERIFY(p.Button()->isHidden());
+        QCOMPARE(p.Button()->x(), 27);
+        QCOMPARE(p.BevelOuter(), Bevel::None);
+        p.SetType(tpId);
+        QCOMPARE(p.GetType(), tpId);
         QCOMPARE(p.size(), QSize(90, 41));
-        QCOMPARE(p.SpB()->x(), 92);
-        TPanInp plain(&owner_);
-        QCOMPARE(plain.GetTypePan(), tpInput);
+        QCOMPARE(p.Button()->x(), 92);
+        InputCell plain(&owner_);
+        QCOMPARE(plain.GetType(), tpInput);
         QCOMPARE(plain.size(), QSize(120, 42));
         QVERIFY(plain.Caption().isEmpty());
     }
 
     // A click toggles the highlight and tells the panel's handler; the state button tells both.
     void inputPanelEvents() {
-        TPanInp p(&owner_, 3, tpInput);
+        InputCell p(&owner_, 3, tpInput);
         std::vector<std::pair<QString, QObject*>> fired;
         p.SetOnClick([&](QObject* s) { fired.push_back({"click", s}); });
-        p.SetFOnSpBClick([&](QObject* s) { fired.push_back({"spb", s}); });
+        p.SetButtonClickHandler([&](QObject* s) { fired.push_back({"spb", s}); });
         p.Click();
         QCOMPARE(p.Color(), scheme::SkyBlue());
         p.Click();
@@ -117,20 +117,20 @@ private slots:
         QCOMPARE(fired.size(), size_t(3));
         QCOMPARE(fired[0].second, static_cast<QObject*>(&p));
         fired.clear();
-        QVERIFY(!p.GetDownSpB());
-        QTest::mouseClick(p.SpB(), Qt::LeftButton);
-        QVERIFY(p.GetDownSpB());
+        QVERIFY(!p.ButtonDown());
+        QTest::mouseClick(p.Button(), Qt::LeftButton);
+        QVERIFY(p.ButtonDown());
         QCOMPARE(fired.size(), size_t(2));
         QCOMPARE(fired[0], std::make_pair(QString("spb"), static_cast<QObject*>(&p)));
-        QCOMPARE(fired[1], std::make_pair(QString("click"), static_cast<QObject*>(p.SpB())));
-        QTest::mouseClick(p.SpB(), Qt::LeftButton);
-        QVERIFY(!p.GetDownSpB()); // all up allowed
-        p.SetEnabledSpB(false);
-        QVERIFY(!p.GetEnabledSpB());
-        QCOMPARE(p.SpB()->GlyphIndexShown(), 1);
-        p.SetEnabledSpB(true);
-        p.SetDownSpB(true);
-        QCOMPARE(p.SpB()->GlyphIndexShown(), 3);
+        QCOMPARE(fired[1], std::make_pair(QString("click"), static_cast<QObject*>(p.Button())));
+        QTest::mouseClick(p.Button(), Qt::LeftButton);
+        QVERIFY(!p.ButtonDown()); // all up allowed
+        p.SetButtonEnabled(false);
+        QVERIFY(!p.ButtonEnabled());
+        QCOMPARE(p.Button()->GlyphIndexShown(), 1);
+        p.SetButtonEnabled(true);
+        p.SetButtonDown(true);
+        QCOMPARE(p.Button()->GlyphIndexShown(), 3);
     }
 
     void signallingPanel_data() {
@@ -150,7 +150,7 @@ private slots:
         QFETCH(QString, caption);
         QFETCH(QString, text);
         QFETCH(QColor, color);
-        TPanSign p(&owner_, 4, number, type);
+        AlarmCell p(&owner_, 4, number, type);
         QCOMPARE(p.size(), QSize(60, 42));
         QCOMPARE(p.Hint(), U("панель сигнализации"));
         QCOMPARE(int(p.Alignment()), int(Qt::AlignLeft));
@@ -165,7 +165,7 @@ private slots:
     }
 
     void signallingColour() {
-        TPanSign p(&owner_);
+        AlarmCell p(&owner_);
         QCOMPARE(p.Caption(), U("т сиг"));
         QVERIFY(p.Text()->text().isEmpty());
         p.SetColorSign(QColor(0, 255, 0));
@@ -176,9 +176,9 @@ private slots:
     }
 
     void delayPanel() {
-        TPanZader plain(&owner_);
+        DelayCell plain(&owner_);
         QCOMPARE(plain.Text()->text(), QString("00"));
-        TPanZader p(&owner_, 15, 1);
+        DelayCell p(&owner_, 15, 1);
         QCOMPARE(p.size(), QSize(42, 42));
         QCOMPARE(p.Caption(), QString(" t"));
         QCOMPARE(p.Hint(), U("панель задержки"));
@@ -190,7 +190,7 @@ private slots:
     }
 
     void relayPanelCells() {
-        TPanMR p(&owner_, 1);
+        RelayCell p(&owner_, 1);
         QCOMPARE(p.size(), QSize(200, 42));
         QCOMPARE(p.Caption(), U("МР"));
         QCOMPARE(p.Hint(), U("панель выходов"));
@@ -223,12 +223,12 @@ private slots:
     }
 
     void line() {
-        TShapeHorz plain(&owner_);
+        SchemeLine plain(&owner_);
         QCOMPARE(plain.size(), QSize(80, 3));
         QCOMPARE(plain.BrushColor(), QColor(128, 128, 0));
         QVERIFY(!plain.PenVisible());
         QCOMPARE(plain.GetTypeShape(), shNormal);
-        TShapeHorz row3(&owner_, 3);
+        SchemeLine row3(&owner_, 3);
         QCOMPARE(row3.y(), 3 * 54 - 27);
         row3.SetTypeShape(shZigzag2);
         QCOMPARE(row3.GetTypeShape(), shZigzag2);
@@ -237,12 +237,12 @@ private slots:
 
     // The button is down after the click that put it down, when its handler runs.
     void twoStateButton() {
-        TSpBut enabled(&owner_);
+        CellButton enabled(&owner_);
         QVERIFY(enabled.isEnabled() && !enabled.Down() && !enabled.Clicked());
-        TSpBut frozen(&owner_, true);
+        CellButton frozen(&owner_, true);
         QVERIFY(!frozen.isEnabled());
         QVERIFY(frozen.Down());
-        TSpBut b(&owner_);
+        CellButton b(&owner_);
         b.SetGroupIndex(5);
         std::vector<bool> seen;
         b.SetOnClick([&](QObject* s) {
@@ -259,8 +259,8 @@ private slots:
     // Buttons of one group and one parent are down one at a time unless all up is allowed.
     void groupsOfButtons() {
         QWidget parent;
-        TSpBut a(&parent), b(&parent), other(&parent);
-        for (TSpBut* x : {&a, &b})
+        CellButton a(&parent), b(&parent), other(&parent);
+        for (CellButton* x : {&a, &b})
             x->SetGroupIndex(3);
         other.SetGroupIndex(4);
         a.SetAllowAllUp(false);

@@ -3,16 +3,16 @@
 
 #include "helper_scheme.h"
 
-#include "model/proglumclass.h"
-#include "model/servclass.h"
-#include "scheme/paninp.h"
-#include "scheme/panmr.h"
-#include "scheme/pansign.h"
-#include "scheme/panzader.h"
-#include "scheme/shape.h"
-#include "scheme/shapehorz.h"
-#include "scheme/spbut.h"
-#include "scheme/speedbutton.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "scheme/alarmcell.h"
+#include "scheme/cellbutton.h"
+#include "scheme/delaycell.h"
+#include "scheme/glyphbutton.h"
+#include "scheme/inputcell.h"
+#include "scheme/relaycell.h"
+#include "scheme/schemeline.h"
+#include "scheme/schemeshape.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -26,7 +26,7 @@
 using namespace schemetest;
 
 namespace {
-QColor Sign(const TPanSign* p) {
+QColor Sign(const AlarmCell* p) {
     return StaticTextColor(p->Text());
 }
 } // namespace
@@ -82,7 +82,7 @@ private slots:
         GuiHarness h;
         ReadDevice(h);
         OpenEditor(h, m);
-        TFormPrgD& e = *h.W().FormPrgD;
+        SchemeEditor& e = *h.W().schemeEditor;
         const size_t i = size_t(k);
         const int lineTop = 54 * k + 27;
         QCOMPARE(e.ShLine[i]->geometry(), QRect(236, lineTop, lineWidth, 3));
@@ -122,16 +122,16 @@ private slots:
     void rowFrameAndTexts() {
         GuiHarness h;
         ReadDevice(h);
-        h.Main().Serv().PutTextVh("Pump 12", 14);
+        h.Main().Modules().PutLabel("Pump 12", 14);
         OpenEditor(h, 3);
-        TFormPrgD& e = *h.W().FormPrgD;
-        QCOMPARE(h.Main().ProgLum().KolPan, 6);
+        SchemeEditor& e = *h.W().schemeEditor;
+        QCOMPARE(h.Main().Program().CellCount, 6);
         for (int k = 0; k < 6; ++k) {
             const size_t i = size_t(k);
             const int a = 12 + k;
             QCOMPARE(e.ShRow[i]->geometry(), QRect(24, 54 * k, 794, 54));
             QCOMPARE(e.PanInp[i]->geometry(), QRect(236, 54 * k + 6, 90, 42));
-            QCOMPARE(e.PanInp[i]->GetTypePan(), tpId);
+            QCOMPARE(e.PanInp[i]->GetType(), tpId);
             QCOMPARE(e.PanInp[i]->Caption(), QString("DI_3_%1    ").arg(k + 1));
             QCOMPARE(e.LabTitle[i]->geometry(), QRect(26, 54 * k + 1, 202, 51));
             QCOMPARE(e.LabTitle[i]->text(),
@@ -155,16 +155,16 @@ private slots:
         QCOMPARE(e.PanInp[2]->Hint(),
                  U("номер входа  на схеме 3\nномер сигнала в базе 15 (адрес 0x0E)\nPump 12"));
         QCOMPARE(e.LabText[2]->text(), QString("  Pump 12"));
-        QCOMPARE(e.ShVhBar->height(), 324);
-        QCOMPARE(e.ShVyhBar->height(), 324);
-        QVERIFY(e.ShVhBar->isHidden() && e.ShVyhBar->isHidden());
+        QCOMPARE(e.inputBar->height(), 324);
+        QCOMPARE(e.outputBar->height(), 324);
+        QVERIFY(e.inputBar->isHidden() && e.outputBar->isHidden());
     }
 
     void valveModuleTitles() {
         GuiHarness h;
         ReadDevice(h);
         OpenEditor(h, 2);
-        TFormPrgD& e = *h.W().FormPrgD;
+        SchemeEditor& e = *h.W().schemeEditor;
         const char* titles[6] = {
             "  КЛАПАН ОТКРЫТ\n\n  № в базе 7",   "  КЛАПАН ЗАКРЫТ\n\n  № в базе 8",
             "  АУ РАЗРЕШИТЬ \n\n  № в базе 9",   "  КЛАПАН ОТКРЫТЬ\n\n  № в базе 10",
@@ -194,47 +194,47 @@ private slots:
         GuiHarness h;
         ReadDevice(h);
         const int a = 6 * (m - 1) + k;
-        const int recordNamur = h.Main().ProgLum().GetNamur(a);
+        const int recordNamur = h.Main().Program().GetNamur(a);
         OpenEditor(h, m);
-        TFormPrgD& e = *h.W().FormPrgD;
+        SchemeEditor& e = *h.W().schemeEditor;
         QCOMPARE(e.SpKont[size_t(k)]->Down(), kont);
         QCOMPARE(e.SpArhiv[size_t(k)]->Down(), arhiv);
         QCOMPARE(e.SpTVh[size_t(k)]->Down(), namur);
-        QCOMPARE(h.Main().ProgLum().GetNamur(a), int(namur));
+        QCOMPARE(h.Main().Program().GetNamur(a), int(namur));
         if (m == 2 && k == 2) {
             QCOMPARE(recordNamur, 1);
-            QCOMPARE(int(h.Main().ProgLum().RecVh[3 * a]), 0x20); // only the Namur bit went
+            QCOMPARE(int(h.Main().Program().Records[3 * a]), 0x20); // only the Namur bit went
         }
     }
 
     void moduleGroups() {
         GuiHarness h;
         ReadDevice(h);
-        TProgLumClass& lum = h.Main().ProgLum();
-        lum.FlagScheme = 0;
+        InputProgram& lum = h.Main().Program();
+        lum.SchemeChanged = 0;
         OpenEditor(h, 1); // pump blocking on sensor 3
-        TFormPrgD& e = *h.W().FormPrgD;
-        QVERIFY(Shown(e.GroupBoxNasos) && !Shown(e.RadioGroupRele));
-        QCOMPARE(e.GroupBoxNasos->title(), U(" Алгоритм блокировки   насоса "));
-        QCOMPARE(e.GroupBoxNasos->geometry(), QRect(392, 344, 313, 57));
-        QVERIFY(e.SpButNasos->Down());
-        QVERIFY(Shown(e.EditNasos) && Shown(e.LabDatchik));
-        QCOMPARE(e.EditNasos->text(), QString("3"));
-        QCOMPARE(lum.FlagScheme, 0);
+        SchemeEditor& e = *h.W().schemeEditor;
+        QVERIFY(Shown(e.pumpGroup) && !Shown(e.relayGroup));
+        QCOMPARE(e.pumpGroup->title(), U(" Алгоритм блокировки   насоса "));
+        QCOMPARE(e.pumpGroup->geometry(), QRect(392, 344, 313, 57));
+        QVERIFY(e.pumpButton->Down());
+        QVERIFY(Shown(e.sensorEdit) && Shown(e.sensorLabel));
+        QCOMPARE(e.sensorEdit->text(), QString("3"));
+        QCOMPARE(lum.SchemeChanged, 0);
 
         OpenEditor(h, 3); // no blocking
-        QVERIFY(!e.SpButNasos->Down());
-        QVERIFY(!Shown(e.EditNasos) && !Shown(e.LabDatchik));
-        QCOMPARE(e.EditNasos->text(), QString("0"));
+        QVERIFY(!e.pumpButton->Down());
+        QVERIFY(!Shown(e.sensorEdit) && !Shown(e.sensorLabel));
+        QCOMPARE(e.sensorEdit->text(), QString("0"));
 
-        lum.FlagScheme = 1;
-        OpenEditor(h, 2, [&](TFormPrgD&) { lum.FlagScheme = 0; }); // relay action 1
-        QVERIFY(!Shown(e.GroupBoxNasos) && Shown(e.RadioGroupRele));
-        QCOMPARE(e.RadioGroupRele->geometry(), QRect(8, 344, 369, 57));
-        QVERIFY(!e.RadioRele[0]->isChecked() && e.RadioRele[1]->isChecked());
-        QCOMPARE(e.RadioRele[0]->text(),
+        lum.SchemeChanged = 1;
+        OpenEditor(h, 2, [&](SchemeEditor&) { lum.SchemeChanged = 0; }); // relay action 1
+        QVERIFY(!Shown(e.pumpGroup) && Shown(e.relayGroup));
+        QCOMPARE(e.relayGroup->geometry(), QRect(8, 344, 369, 57));
+        QVERIFY(!e.relayButtons[0]->isChecked() && e.relayButtons[1]->isChecked());
+        QCOMPARE(e.relayButtons[0]->text(),
                  U("кнопка \"ОТКРЫТЬ\"- вкл. реле,   кнопка ЗАКРЫТЬ - выкл. реле"));
-        QCOMPARE(e.RadioRele[1]->text(),
+        QCOMPARE(e.relayButtons[1]->text(),
                  U("кнопка \"ОТКРЫТЬ\"- выкл. реле, кнопка ЗАКРЫТЬ - вкл. реле"));
     }
 
@@ -242,53 +242,53 @@ private slots:
     void windowAndCaption() {
         GuiHarness h;
         ReadDevice(h);
-        TFormPrgD& e = *h.W().FormPrgD;
+        SchemeEditor& e = *h.W().schemeEditor;
         QCOMPARE(e.windowTitle(), U("Программирование обработки дискретных входов"));
-        OpenEditor(h, 2, [&](TFormPrgD& ed) {
-            QCOMPARE(ed.LabModul->text(), U("Модуль"));
-            QCOMPARE(ed.LabTipMod->text(), U("МСЮ"));
-            QCOMPARE(ed.LabNMod->text(), QString("2"));
-            QCOMPARE(ed.LabVh->text(), U("входы DI_2_1 - DI_2_6"));
-            QVERIFY(!ed.LabelFile->isVisible());
-            QVERIFY(!ed.ProgressBar1->isVisible());
-            QVERIFY(!ed.EditText->isVisible());
-            QCOMPARE(ed.EditText->maxLength(), 14);
-            QCOMPARE(ed.ScrollBox1->geometry().width(), 859);
+        OpenEditor(h, 2, [&](SchemeEditor& ed) {
+            QCOMPARE(ed.moduleLabel->text(), U("Модуль"));
+            QCOMPARE(ed.moduleTypeLabel->text(), U("МСЮ"));
+            QCOMPARE(ed.moduleNumberLabel->text(), QString("2"));
+            QCOMPARE(ed.inputsLabel->text(), U("входы DI_2_1 - DI_2_6"));
+            QVERIFY(!ed.fileLabel->isVisible());
+            QVERIFY(!ed.progressBar->isVisible());
+            QVERIFY(!ed.labelEdit->isVisible());
+            QCOMPARE(ed.labelEdit->maxLength(), 14);
+            QCOMPARE(ed.schemeScroll->geometry().width(), 859);
         });
         QCOMPARE(e.windowTitle(),
                  U("Программирование обработки дискретных входов ЛУМ-08 устройство 1"));
 
         e.setWindowTitle("unchanged");
-        h.Main().Serv().FlagFile = 1;
-        OpenEditor(h, 1, [&](TFormPrgD& ed) {
-            QVERIFY(ed.LabelFile->isVisible());
-            QCOMPARE(ed.LabelFile->text(), U("Режим работы с файлом"));
+        h.Main().Modules().FileMode = 1;
+        OpenEditor(h, 1, [&](SchemeEditor& ed) {
+            QVERIFY(ed.fileLabel->isVisible());
+            QCOMPARE(ed.fileLabel->text(), U("Режим работы с файлом"));
         });
         QCOMPARE(e.windowTitle(), QString("unchanged"));
-        QCOMPARE(h.Main().ProgLum().FlagShow, 1);
+        QCOMPARE(h.Main().Program().SchemeShown, 1);
     }
 
     // F3 builds the drawing again from the model and gives up the selection.
     void f3RebuildsFromTheModel() {
         GuiHarness h;
         ReadDevice(h);
-        OpenEditor(h, 1, [&](TFormPrgD& e) {
-            TProgLumClass& lum = h.Main().ProgLum();
+        OpenEditor(h, 1, [&](SchemeEditor& e) {
+            InputProgram& lum = h.Main().Program();
             QTest::mouseClick(e.PanInp[3], Qt::LeftButton);
-            QCOMPARE(lum.NPanSel, 3);
-            lum.PutTipSign(3, 2);
+            QCOMPARE(lum.SelectedCell, 3);
+            lum.PutAlarmType(3, 2);
             lum.PutColor(3, 6);
-            TPanInp* before = e.PanInp[0];
+            InputCell* before = e.PanInp[0];
             QTest::keyClick(&e, Qt::Key_F3);
             QVERIFY(e.PanInp[0] != before);
-            QCOMPARE(lum.NPanSel, -1);
-            QCOMPARE(lum.NVhSel, -1);
+            QCOMPARE(lum.SelectedCell, -1);
+            QCOMPARE(lum.SelectedInput, -1);
             QVERIFY(e.PanSign[3]);
             QCOMPARE(e.PanSign[3]->Caption(), U("авар"));
             QCOMPARE(StaticTextColor(e.PanSign[3]->Text()), QColor(255, 255, 0));
             QVERIFY(!e.RowSelected(3));
             QCOMPARE(e.SpArhiv[0]->GroupIndex(), 49); // built from the model, not by a read
-            QCOMPARE(lum.KolPan, 6);
+            QCOMPARE(lum.CellCount, 6);
         });
     }
 
@@ -297,25 +297,25 @@ private slots:
     void scrollRangeAndWheel() {
         GuiHarness h;
         ReadDevice(h);
-        OpenEditor(h, 1, [&](TFormPrgD& e) {
+        OpenEditor(h, 1, [&](SchemeEditor& e) {
             QCOMPARE(e.VertRange(), 54);
             e.resize(e.width(), 300);
             QApplication::processEvents();
-            QVERIFY(e.ScrollBox1->height() < 324);
+            QVERIFY(e.schemeScroll->height() < 324);
             QTest::keyClick(&e, Qt::Key_F3);
             QCOMPARE(e.VertRange(), 324);
-            QScrollBar* bar = e.ScrollBox1->verticalScrollBar();
+            QScrollBar* bar = e.schemeScroll->verticalScrollBar();
             QVERIFY(bar->maximum() > 30);
             bar->setValue(0);
             QWheelEvent down(
-                QPointF(100, 100), e.ScrollBox1->viewport()->mapToGlobal(QPointF(100, 100)),
+                QPointF(100, 100), e.schemeScroll->viewport()->mapToGlobal(QPointF(100, 100)),
                 QPoint(), QPoint(0, -240), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-            QApplication::sendEvent(e.ScrollBox1->viewport(), &down);
+            QApplication::sendEvent(e.schemeScroll->viewport(), &down);
             QCOMPARE(bar->value(), 20);
             QWheelEvent up(QPointF(100, 100),
-                           e.ScrollBox1->viewport()->mapToGlobal(QPointF(100, 100)), QPoint(),
+                           e.schemeScroll->viewport()->mapToGlobal(QPointF(100, 100)), QPoint(),
                            QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-            QApplication::sendEvent(e.ScrollBox1->viewport(), &up);
+            QApplication::sendEvent(e.schemeScroll->viewport(), &up);
             QCOMPARE(bar->value(), 10);
         });
     }
@@ -324,7 +324,7 @@ private slots:
         GuiHarness h;
         ReadDevice(h);
         bool closed = false;
-        OpenEditor(h, 1, [&](TFormPrgD& e) {
+        OpenEditor(h, 1, [&](SchemeEditor& e) {
             QTest::keyClick(&e, Qt::Key_X, Qt::AltModifier);
             closed = !e.isVisible();
         });

@@ -4,18 +4,18 @@
 #include "helper_scheme.h"
 
 #include "dialogs/cp1251.h"
-#include "dialogs/obrtext_mb.h"
-#include "dialogs/obrza_mb.h"
-#include "model/proglumclass.h"
-#include "model/servclass.h"
-#include "scheme/paninp.h"
-#include "scheme/panmr.h"
-#include "scheme/pansign.h"
-#include "scheme/panzader.h"
+#include "dialogs/delaydialog.h"
+#include "dialogs/labeldialog.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "scheme/alarmcell.h"
+#include "scheme/cellbutton.h"
+#include "scheme/delaycell.h"
+#include "scheme/glyphbutton.h"
+#include "scheme/inputcell.h"
+#include "scheme/relaycell.h"
 #include "scheme/schemecolors.h"
-#include "scheme/shapehorz.h"
-#include "scheme/spbut.h"
-#include "scheme/speedbutton.h"
+#include "scheme/schemeline.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -30,7 +30,7 @@
 using namespace schemetest;
 
 namespace {
-using Command = void (TFormPrgD::*)();
+using Command = void (SchemeEditor::*)();
 
 std::vector<std::string> Texts(GuiHarness& h) {
     std::vector<std::string> texts;
@@ -44,7 +44,7 @@ void CtrlClick(QWidget* w) {
 }
 
 QByteArray Label(GuiHarness& h, int input) {
-    return QByteArray(reinterpret_cast<const char*>(h.Main().Serv().TextVh[input]), 14);
+    return QByteArray(reinterpret_cast<const char*>(h.Main().Modules().Label[input]), 14);
 }
 } // namespace
 
@@ -56,29 +56,29 @@ private slots:
     void multipleSelectionRefusesEveryCommand() {
         GuiHarness h;
         ReadDevice(h);
-        TProgLumClass& lum = h.Main().ProgLum();
-        lum.FlagScheme = 0;
-        OpenEditor(h, 1, [&](TFormPrgD& e) {
+        InputProgram& lum = h.Main().Program();
+        lum.SchemeChanged = 0;
+        OpenEditor(h, 1, [&](SchemeEditor& e) {
             QTest::mouseClick(e.PanInp[1], Qt::LeftButton);
-            QCOMPARE(lum.NVhSel, 1);
+            QCOMPARE(lum.SelectedInput, 1);
             CtrlClick(e.LabTitle[3]);
-            QCOMPARE(lum.KolSel, 2);
-            QCOMPARE(lum.MarkPan[1], 1);
-            QCOMPARE(lum.MarkPan[3], 1);
+            QCOMPARE(lum.SelectedCount, 2);
+            QCOMPARE(lum.MarkedRows[1], 1);
+            QCOMPARE(lum.MarkedRows[3], 1);
             QVERIFY(e.RowSelected(1) && e.RowSelected(3) && !e.RowSelected(0));
-            QCOMPARE(lum.NPanSel, -1);
-            QCOMPARE(lum.NVhSel, -1);
+            QCOMPARE(lum.SelectedCell, -1);
+            QCOMPARE(lum.SelectedInput, -1);
             const std::pair<Command, const char*> commands[] = {
-                {&TFormPrgD::CreatSignButClick, "Не выбран № входа"},
-                {&TFormPrgD::PMenu1SignClick, "Не выбран № входа или № ФБ"},
-                {&TFormPrgD::DelSignClick, "Не выбран № входа"},
-                {&TFormPrgD::CreatZaderButClick, "Не выбран № входа"},
-                {&TFormPrgD::PMenu1ZaderClick, "Не выбран № входа или № ФБ"},
-                {&TFormPrgD::DelZaderClick, "Не выбран № входа"},
-                {&TFormPrgD::CreatVyhButClick, "Не выбран № входа"},
-                {&TFormPrgD::DelVyhClick, "Не выбран № входа"},
+                {&SchemeEditor::CreateAlarmClick, "Не выбран № входа"},
+                {&SchemeEditor::EditAlarmClick, "Не выбран № входа или № ФБ"},
+                {&SchemeEditor::DeleteAlarmClick, "Не выбран № входа"},
+                {&SchemeEditor::CreateDelayClick, "Не выбран № входа"},
+                {&SchemeEditor::EditDelayClick, "Не выбран № входа или № ФБ"},
+                {&SchemeEditor::DeleteDelayClick, "Не выбран № входа"},
+                {&SchemeEditor::CreateRelayClick, "Не выбран № входа"},
+                {&SchemeEditor::DeleteRelayClick, "Не выбран № входа"},
             };
-            const QByteArray before(reinterpret_cast<const char*>(lum.RecVh), 108);
+            const QByteArray before(reinterpret_cast<const char*>(lum.Records), 108);
             for (const auto& [command, text] : commands) {
                 h.Op().Clear();
                 (e.*command)();
@@ -87,14 +87,14 @@ private slots:
                 QCOMPARE(h.Op().Shown()[0].icon, MsgIcon::Warning);
             }
             h.Op().Clear();
-            e.PMenu2TextClick();
+            e.EditLabelClick();
             QCOMPARE(Texts(h), std::vector<std::string>{"Не выбран № входа"});
-            QCOMPARE(QByteArray(reinterpret_cast<const char*>(lum.RecVh), 108), before);
-            QCOMPARE(lum.FlagScheme, 0);
+            QCOMPARE(QByteArray(reinterpret_cast<const char*>(lum.Records), 108), before);
+            QCOMPARE(lum.SchemeChanged, 0);
             // the menu of a marked row offers nothing to add, edit or delete
             QTest::mousePress(e.ShRow[3], Qt::RightButton);
             QVERIFY(e.ContextMenuAssigned());
-            for (QAction* a : e.PopupMenu1->actions())
+            for (QAction* a : e.contextMenu->actions())
                 QVERIFY2(a->isSeparator() || !a->isEnabled(), qPrintable(a->text()));
         });
     }
@@ -102,22 +102,22 @@ private slots:
     void ctrlClickOnOneOfTwoLeavesTheOther() {
         GuiHarness h;
         ReadDevice(h);
-        TProgLumClass& lum = h.Main().ProgLum();
-        OpenEditor(h, 1, [&](TFormPrgD& e) {
+        InputProgram& lum = h.Main().Program();
+        OpenEditor(h, 1, [&](SchemeEditor& e) {
             QTest::mouseClick(e.ShRow[2], Qt::LeftButton);
             CtrlClick(e.ShLine[4]);
-            QCOMPARE(lum.KolSel, 2);
+            QCOMPARE(lum.SelectedCount, 2);
             CtrlClick(e.LabText[2]);
-            QCOMPARE(lum.KolSel, 0);
-            QCOMPARE(lum.NPanSel, 4);
-            QCOMPARE(lum.NVhSel, 4);
+            QCOMPARE(lum.SelectedCount, 0);
+            QCOMPARE(lum.SelectedCell, 4);
+            QCOMPARE(lum.SelectedInput, 4);
             QVERIFY(!e.RowSelected(2) && e.RowSelected(4));
             // Ctrl+A marks all, the click on the empty scheme gives everything up
             QTest::keyClick(&e, Qt::Key_A, Qt::ControlModifier);
-            QCOMPARE(lum.KolSel, 6);
-            QCOMPARE(lum.NPanSel, -1);
+            QCOMPARE(lum.SelectedCount, 6);
+            QCOMPARE(lum.SelectedCell, -1);
             for (int k = 0; k < 6; ++k)
-                QVERIFY(lum.MarkPan[k] == 1 && e.RowSelected(k));
+                QVERIFY(lum.MarkedRows[k] == 1 && e.RowSelected(k));
             // on an empty place of the scheme the right button keeps the selection; the left
             // one's click gives everything up
             QPoint empty(-1, -1);
@@ -127,17 +127,17 @@ private slots:
                         empty = QPoint(x, y);
             QVERIFY(empty.x() >= 0);
             QTest::mouseClick(e.Area(), Qt::RightButton, {}, empty);
-            QCOMPARE(lum.KolSel, 6);
+            QCOMPARE(lum.SelectedCount, 6);
             for (int k = 0; k < 6; ++k)
-                QVERIFY(lum.MarkPan[k] == 1 && e.RowSelected(k));
+                QVERIFY(lum.MarkedRows[k] == 1 && e.RowSelected(k));
             QTest::mouseClick(e.Area(), Qt::LeftButton, {}, empty);
-            QCOMPARE(lum.KolSel, 0);
+            QCOMPARE(lum.SelectedCount, 0);
             for (int k = 0; k < 6; ++k)
-                QVERIFY(lum.MarkPan[k] == 0 && !e.RowSelected(k));
+                QVERIFY(lum.MarkedRows[k] == 0 && !e.RowSelected(k));
             // a plain click moves the single selection
             QTest::mouseClick(e.PanSign[2], Qt::LeftButton);
             QTest::mouseClick(e.PanZader[1], Qt::LeftButton);
-            QCOMPARE(lum.NPanSel, 1);
+            QCOMPARE(lum.SelectedCell, 1);
             QVERIFY(e.RowSelected(1) && !e.RowSelected(2));
         });
     }
@@ -158,27 +158,28 @@ private slots:
         QFETCH(QString, enabled);
         GuiHarness h;
         ReadDevice(h);
-        OpenEditor(h, m, [&](TFormPrgD& e) {
+        OpenEditor(h, m, [&](SchemeEditor& e) {
             QTest::mousePress(e.LabTitle[size_t(k)], Qt::RightButton);
             QVERIFY(!e.ContextMenuAssigned()); // the row is not selected yet
             QTest::mouseClick(e.LabTitle[size_t(k)], Qt::LeftButton);
             QTest::mousePress(e.LabTitle[size_t(k)], Qt::RightButton);
             QVERIFY(e.ContextMenuAssigned());
             const std::pair<QAction*, const char*> items[] = {
-                {e.PMenuCreatSign, "cS"},  {e.PMenuEditSign, "eS"},  {e.PMenuDelSign, "dS"},
-                {e.PMenuCreatZader, "cZ"}, {e.PMenuEditZader, "eZ"}, {e.PMenuDelZader, "dZ"},
-                {e.PMenuCreatVyh, "cR"},   {e.PMenuDelVyh, "dR"}};
+                {e.createAlarmAction, "cS"}, {e.editAlarmAction, "eS"},
+                {e.deleteAlarmAction, "dS"}, {e.createDelayAction, "cZ"},
+                {e.editDelayAction, "eZ"},   {e.deleteDelayAction, "dZ"},
+                {e.createRelayAction, "cR"}, {e.deleteRelayAction, "dR"}};
             QStringList shown;
             for (const auto& [a, code] : items)
                 if (a->isEnabled() && a->isVisible())
                     shown << code;
             QCOMPARE(shown.join(' '), enabled);
-            QVERIFY(!e.PMenuText->isVisible() && !e.PMenuArhiv->isVisible());
+            QVERIFY(!e.labelAction->isVisible() && !e.archiveAction->isVisible());
             QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(5, 5),
                                    e.LabTitle[size_t(k)]->mapToGlobal(QPoint(5, 5)));
             QApplication::sendEvent(e.LabTitle[size_t(k)], &menu);
-            QVERIFY(e.PopupMenu1->isVisible());
-            e.PopupMenu1->hide();
+            QVERIFY(e.contextMenu->isVisible());
+            e.contextMenu->hide();
             // hovering another, unselected row takes the menu away
             QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton,
                              Qt::NoButton, Qt::NoModifier);
@@ -190,7 +191,7 @@ private slots:
     void hoverHighlightsThePanelUnderThePointer() {
         GuiHarness h;
         ReadDevice(h);
-        OpenEditor(h, 1, [&](TFormPrgD& e) {
+        OpenEditor(h, 1, [&](SchemeEditor& e) {
             auto moveOver = [](QWidget* w) {
                 QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), QPointF(3, 3), Qt::NoButton,
                                  Qt::NoButton, Qt::NoModifier);
@@ -211,32 +212,32 @@ private slots:
     void addDelayOnAValveModule() {
         GuiHarness h;
         ReadDevice(h);
-        TProgLumClass& lum = h.Main().ProgLum();
-        h.Main().ProgLum().PutZader(9, 0); // row 3 without its delay
-        lum.FlagScheme = 0;
-        OpenEditor(h, 2, [&](TFormPrgD& e) {
+        InputProgram& lum = h.Main().Program();
+        h.Main().Program().PutDelay(9, 0); // row 3 without its delay
+        lum.SchemeChanged = 0;
+        OpenEditor(h, 2, [&](SchemeEditor& e) {
             QTest::mouseClick(e.PanInp[1], Qt::LeftButton);
-            e.CreatZaderButClick();
+            e.CreateDelayClick();
             QCOMPARE(Texts(h), std::vector<std::string>{"Недоступная функция"});
             QVERIFY(!e.PanZader[1]);
-            QCOMPARE(lum.FlagScheme, 0);
+            QCOMPARE(lum.SchemeChanged, 0);
             QTest::mouseClick(e.PanInp[3], Qt::LeftButton);
             QVERIFY(!e.PanZader[3]);
             h.OnModal([](QDialog& d) {
-                auto& za = static_cast<TFormZa&>(d);
-                QCOMPARE(za.EditT->text(), QString("0"));
-                za.EditT->setText("30");
+                auto& za = static_cast<DelayDialog&>(d);
+                QCOMPARE(za.delayEdit->text(), QString("0"));
+                za.delayEdit->setText("30");
             });
-            e.CreatZaderButClick();
+            e.CreateDelayClick();
             QVERIFY(e.PanZader[3] && Shown(e.PanZader[3]));
             QCOMPARE(e.PanZader[3]->geometry(), QRect(608, 54 * 3 + 6, 42, 42));
             QCOMPARE(e.PanZader[3]->Text()->text(), QString("30"));
             QCOMPARE(e.ImArrow2[3]->geometry(), QRect(601, 54 * 3 + 23, 9, 9));
             QCOMPARE(e.ShLine[3]->width(), 372);
-            lum.FlagScheme = 0;
+            lum.SchemeChanged = 0;
         });
         QCOMPARE(h.ModalTitles().last(), U("Программ. задерж. выходов ЛУМ-08"));
-        QCOMPARE(lum.GetZader(9), 30);
+        QCOMPARE(lum.GetDelay(9), 30);
     }
 
     // Deleting a block lets the line end at the rightmost block left.
@@ -257,19 +258,19 @@ private slots:
         QFETCH(int, width);
         GuiHarness h;
         ReadDevice(h);
-        TProgLumClass& lum = h.Main().ProgLum();
-        const QByteArray before(reinterpret_cast<const char*>(lum.RecVh), 108);
-        OpenEditor(h, 1, [&](TFormPrgD& e) {
+        InputProgram& lum = h.Main().Program();
+        const QByteArray before(reinterpret_cast<const char*>(lum.Records), 108);
+        OpenEditor(h, 1, [&](SchemeEditor& e) {
             QTest::mouseClick(e.PanInp[size_t(k)], Qt::LeftButton);
             if (command == "sign")
-                e.DelSignClick();
+                e.DeleteAlarmClick();
             else if (command == "delay")
-                e.DelZaderClick();
+                e.DeleteDelayClick();
             else
-                e.DelVyhClick();
+                e.DeleteRelayClick();
             QCOMPARE(e.ShLine[size_t(k)]->width(), width);
-            QCOMPARE(lum.FlagScheme, 1);
-            lum.FlagScheme = 0;
+            QCOMPARE(lum.SchemeChanged, 1);
+            lum.SchemeChanged = 0;
         });
         QByteArray expected = before;
         const int b0 = 3 * k, b1 = b0 + 1;
@@ -281,8 +282,8 @@ private slots:
         } else {
             expected[b0] = char(expected[b0] & ~0x04);
         }
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(lum.RecVh), 108), expected);
-        TFormPrgD& e = *h.W().FormPrgD;
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(lum.Records), 108), expected);
+        SchemeEditor& e = *h.W().schemeEditor;
         QCOMPARE(bool(e.PanSign[size_t(k)]), command != "sign" && k != 1 && k != 5);
         QVERIFY(command != "sign" || (!e.ImArrow1[size_t(k)] && !e.ImZvuk[size_t(k)]));
     }
@@ -290,52 +291,52 @@ private slots:
     void addingRelays() {
         GuiHarness h;
         ReadDevice(h);
-        TProgLumClass& lum = h.Main().ProgLum();
-        OpenEditor(h, 1, [&](TFormPrgD& e) {
+        InputProgram& lum = h.Main().Program();
+        OpenEditor(h, 1, [&](SchemeEditor& e) {
             QTest::mouseClick(e.PanInp[1], Qt::LeftButton);
-            TPanMR* panel = e.PanMR[1];
-            lum.PutRele(1, 0);
-            e.CreatVyhButClick();
+            RelayCell* panel = e.PanMR[1];
+            lum.PutRelay(1, 0);
+            e.CreateRelayClick();
             QCOMPARE(e.PanMR[1], panel); // only the bit
-            QCOMPARE(lum.GetRele(1), 1);
+            QCOMPARE(lum.GetRelay(1), 1);
             QTest::mouseClick(e.PanInp[0], Qt::LeftButton);
-            e.CreatVyhButClick();
+            e.CreateRelayClick();
             QVERIFY(Shown(e.PanMR[0]) && Shown(e.ImRele[0]) && Shown(e.ImArrow3[0]));
             QCOMPARE(e.PanMR[0]->geometry(), QRect(748, 6, 28, 42));
             QCOMPARE(e.ShLine[0]->width(), 512);
-            QCOMPARE(lum.GetRele(0), 1);
-            lum.FlagScheme = 0;
+            QCOMPARE(lum.GetRelay(0), 1);
+            lum.SchemeChanged = 0;
         });
         // a valve module takes relays on rows 3 and 4 only
-        OpenEditor(h, 2, [&](TFormPrgD& e) {
+        OpenEditor(h, 2, [&](SchemeEditor& e) {
             QTest::mouseClick(e.PanInp[0], Qt::LeftButton);
-            e.CreatVyhButClick();
+            e.CreateRelayClick();
             QCOMPARE(h.Op().LastText(), std::string("Недоступная функция"));
             QVERIFY(!e.PanMR[0]);
             QTest::mouseClick(e.PanInp[3], Qt::LeftButton);
-            e.CreatVyhButClick();
+            e.CreateRelayClick();
             QVERIFY(e.PanMR[3]);
-            QCOMPARE(lum.GetRele(9), 1);
-            lum.FlagScheme = 0;
+            QCOMPARE(lum.GetRelay(9), 1);
+            lum.SchemeChanged = 0;
         });
     }
 
     void addSignallingOpensItsDialog() {
         GuiHarness h;
         ReadDevice(h);
-        TProgLumClass& lum = h.Main().ProgLum();
-        OpenEditor(h, 1, [&](TFormPrgD& e) {
+        InputProgram& lum = h.Main().Program();
+        OpenEditor(h, 1, [&](SchemeEditor& e) {
             QTest::mouseClick(e.PanInp[1], Qt::LeftButton);
             h.OnModal([](QDialog& d) { d.findChildren<QRadioButton*>()[1]->click(); });
-            e.CreatSignButClick();
+            e.CreateAlarmClick();
             QVERIFY(Shown(e.PanSign[1]));
             QCOMPARE(e.PanSign[1]->Caption(), U("пред"));
             QCOMPARE(StaticTextColor(e.PanSign[1]->Text()), QColor(255, 255, 0));
             QCOMPARE(e.ShLine[1]->width(), 512); // the relay stays the line's end
             QVERIFY(Shown(e.ImArrow1[1]));
-            lum.FlagScheme = 0;
+            lum.SchemeChanged = 0;
         });
-        QCOMPARE(lum.GetTipSign(1), 1);
+        QCOMPARE(lum.GetAlarmType(1), 1);
         QCOMPARE(lum.GetColor(1), 6);
     }
 
@@ -365,22 +366,22 @@ private slots:
         QFETCH(bool, set);
         GuiHarness h;
         ReadDevice(h);
-        TProgLumClass& lum = h.Main().ProgLum();
+        InputProgram& lum = h.Main().Program();
         QByteArray expected;
         bool downAfter = false;
-        OpenEditor(h, m, [&](TFormPrgD& e) {
-            lum.FlagScheme = 0;
-            expected = QByteArray(reinterpret_cast<const char*>(lum.RecVh), 108);
-            TSpBut* b = button == "kont"    ? e.SpKont[size_t(k)]
-                        : button == "arhiv" ? e.SpArhiv[size_t(k)]
-                                            : e.SpTVh[size_t(k)];
+        OpenEditor(h, m, [&](SchemeEditor& e) {
+            lum.SchemeChanged = 0;
+            expected = QByteArray(reinterpret_cast<const char*>(lum.Records), 108);
+            CellButton* b = button == "kont"    ? e.SpKont[size_t(k)]
+                            : button == "arhiv" ? e.SpArhiv[size_t(k)]
+                                                : e.SpTVh[size_t(k)];
             QTest::mouseClick(b, Qt::LeftButton);
             downAfter = b->Down();
-            QCOMPARE(lum.FlagScheme, 1);
-            lum.FlagScheme = 0;
+            QCOMPARE(lum.SchemeChanged, 1);
+            lum.SchemeChanged = 0;
         });
         expected[byte] = char(set ? (expected[byte] | mask) : (expected[byte] & ~mask));
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(lum.RecVh), 108), expected);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(lum.Records), 108), expected);
         QCOMPARE(downAfter, set);
         if (button == "type")
             QCOMPARE(Texts(h),
@@ -392,78 +393,79 @@ private slots:
     void pumpBlockingAndSensor() {
         GuiHarness h;
         ReadDevice(h);
-        TProgLumClass& lum = h.Main().ProgLum();
-        OpenEditor(h, 3, [&](TFormPrgD& e) {
+        InputProgram& lum = h.Main().Program();
+        OpenEditor(h, 3, [&](SchemeEditor& e) {
             e.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&e));
-            QVERIFY(!e.EditNasos->isVisible());
-            QTest::mouseClick(e.SpButNasos, Qt::LeftButton);
-            QCOMPARE(lum.GetModPar(2), 1);
-            QVERIFY(e.EditNasos->isVisible() && e.LabDatchik->isVisible());
-            QCOMPARE(e.EditNasos->text(), QString("1"));
-            e.EditNasos->setFocus();
-            e.EditNasos->selectAll();
-            QTest::keyClick(e.EditNasos, Qt::Key_7);
-            QCOMPARE(e.EditNasos->selectedText(), QString("1")); // 7 is not typed
-            QTest::keyClick(e.EditNasos, Qt::Key_4);
-            QCOMPARE(e.EditNasos->text(), QString("4"));
-            e.ScrollBox1->setFocus();
-            QCOMPARE(lum.GetModPar(2), 4);
+            QVERIFY(!e.sensorEdit->isVisible());
+            QTest::mouseClick(e.pumpButton, Qt::LeftButton);
+            QCOMPARE(lum.GetModuleParameter(2), 1);
+            QVERIFY(e.sensorEdit->isVisible() && e.sensorLabel->isVisible());
+            QCOMPARE(e.sensorEdit->text(), QString("1"));
+            e.sensorEdit->setFocus();
+            e.sensorEdit->selectAll();
+            QTest::keyClick(e.sensorEdit, Qt::Key_7);
+            QCOMPARE(e.sensorEdit->selectedText(), QString("1")); // 7 is not typed
+            QTest::keyClick(e.sensorEdit, Qt::Key_4);
+            QCOMPARE(e.sensorEdit->text(), QString("4"));
+            e.schemeScroll->setFocus();
+            QCOMPARE(lum.GetModuleParameter(2), 4);
             // an emptied edit keeps the sensor
-            e.EditNasos->setFocus();
-            QTest::keyClick(e.EditNasos, Qt::Key_Backspace);
-            QVERIFY(e.EditNasos->text().isEmpty());
-            e.ScrollBox1->setFocus();
-            QCOMPARE(lum.GetModPar(2), 4);
+            e.sensorEdit->setFocus();
+            QTest::keyClick(e.sensorEdit, Qt::Key_Backspace);
+            QVERIFY(e.sensorEdit->text().isEmpty());
+            e.schemeScroll->setFocus();
+            QCOMPARE(lum.GetModuleParameter(2), 4);
             // switching off clears the parameter, even with the edit focused
-            e.EditNasos->setFocus();
-            QTest::mouseClick(e.SpButNasos, Qt::LeftButton);
-            QCOMPARE(lum.GetModPar(2), 0);
-            QVERIFY(!e.EditNasos->isVisible());
-            QCOMPARE(e.EditNasos->text(), QString("1"));
-            lum.FlagScheme = 0;
+            e.sensorEdit->setFocus();
+            QTest::mouseClick(e.pumpButton, Qt::LeftButton);
+            QCOMPARE(lum.GetModuleParameter(2), 0);
+            QVERIFY(!e.sensorEdit->isVisible());
+            QCOMPARE(e.sensorEdit->text(), QString("1"));
+            lum.SchemeChanged = 0;
         });
-        OpenEditor(h, 2, [&](TFormPrgD& e) {
-            lum.FlagScheme = 0;
-            QTest::mouseClick(e.RadioRele[0], Qt::LeftButton);
-            QCOMPARE(lum.GetModPar(1), 0);
-            QCOMPARE(lum.FlagScheme, 1);
-            QTest::mouseClick(e.RadioRele[1], Qt::LeftButton);
-            QCOMPARE(lum.GetModPar(1), 1);
-            lum.FlagScheme = 0;
+        OpenEditor(h, 2, [&](SchemeEditor& e) {
+            lum.SchemeChanged = 0;
+            QTest::mouseClick(e.relayButtons[0], Qt::LeftButton);
+            QCOMPARE(lum.GetModuleParameter(1), 0);
+            QCOMPARE(lum.SchemeChanged, 1);
+            QTest::mouseClick(e.relayButtons[1], Qt::LeftButton);
+            QCOMPARE(lum.GetModuleParameter(1), 1);
+            lum.SchemeChanged = 0;
         });
-        QCOMPARE(int(lum.RecVh[18 + 2] & 0x07), 1);
+        QCOMPARE(int(lum.Records[18 + 2] & 0x07), 1);
     }
 
     // A double click on the row's label types it in place; Enter stores it padded.
     void labelInPlace() {
         GuiHarness h;
         ReadDevice(h);
-        OpenEditor(h, 1, [&](TFormPrgD& e) {
+        OpenEditor(h, 1, [&](SchemeEditor& e) {
             e.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&e));
             DoubleClick(e.LabText[2]);
-            QVERIFY(e.EditText->isVisible());
-            QCOMPARE(e.EditText->pos(), QPoint(25, 54 * 2 + 19 - 4));
-            QCOMPARE(e.EditText->text(), U("Вход 2"));
-            QVERIFY(e.AChooseAll->shortcut().isEmpty() && e.ADel->shortcut().isEmpty());
-            QTest::keyClick(e.EditText, Qt::Key_A, Qt::ControlModifier); // the editor's own
-            QCOMPARE(e.EditText->selectedText(), U("Вход 2"));
-            QTest::keyClicks(e.EditText, "Pump 7");
-            QTest::keyClick(e.EditText, Qt::Key_Return);
-            QVERIFY(!e.EditText->isVisible());
-            QCOMPARE(e.AChooseAll->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
-            QCOMPARE(e.ADel->shortcut(), QKeySequence(Qt::Key_Delete));
+            QVERIFY(e.labelEdit->isVisible());
+            QCOMPARE(e.labelEdit->pos(), QPoint(25, 54 * 2 + 19 - 4));
+            QCOMPARE(e.labelEdit->text(), U("Вход 2"));
+            QVERIFY(e.selectAllAction->shortcut().isEmpty() &&
+                    e.deleteAction->shortcut().isEmpty());
+            QTest::keyClick(e.labelEdit, Qt::Key_A, Qt::ControlModifier); // the editor's own
+            QCOMPARE(e.labelEdit->selectedText(), U("Вход 2"));
+            QTest::keyClicks(e.labelEdit, "Pump 7");
+            QTest::keyClick(e.labelEdit, Qt::Key_Return);
+            QVERIFY(!e.labelEdit->isVisible());
+            QCOMPARE(e.selectAllAction->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
+            QCOMPARE(e.deleteAction->shortcut(), QKeySequence(Qt::Key_Delete));
             QCOMPARE(e.LabText[2]->text(), QString("  Pump 7"));
             QCOMPARE(e.PanInp[2]->Hint(),
                      U("номер входа  на схеме 3\nадрес сигнала в базе 3\nPump 7"));
             QCOMPARE(e.LabTitle[2]->text(), U("  № на схеме 3\n\n  № в базе 3"));
             // an edit ended by a click that gives up the selection still goes to its own row
             DoubleClick(e.LabText[4]);
-            QTest::keyClicks(e.EditText, "X");
-            e.ScrollBox1Click(); // the empty scheme's click, the selection given up first
-            QVERIFY(!e.EditText->isVisible());
-            QCOMPARE(h.Main().ProgLum().NPanSel, -1);
+            QTest::keyClicks(e.labelEdit, "X");
+            e.SchemeAreaClick(); // the empty scheme's click, the selection given up first
+            QVERIFY(!e.labelEdit->isVisible());
+            QCOMPARE(h.Main().Program().SelectedCell, -1);
         });
         QCOMPARE(Label(h, 2), QByteArray("Pump 7        "));
         QCOMPARE(Label(h, 4), QByteArray(ToCp1251(U("Вход 4X")).c_str()) + QByteArray(7, ' '));
@@ -474,23 +476,23 @@ private slots:
     void labelDialogFromTheMenu() {
         GuiHarness h;
         ReadDevice(h);
-        h.Main().Serv().FlagFile = 1;
-        h.Main().Serv().FlagChange = 0;
-        OpenEditor(h, 2, [&](TFormPrgD& e) {
+        h.Main().Modules().FileMode = 1;
+        h.Main().Modules().FileChanged = 0;
+        OpenEditor(h, 2, [&](SchemeEditor& e) {
             QTest::mouseClick(e.LabTitle[1], Qt::LeftButton);
             h.OnModal([](QDialog& d) {
-                auto& t = static_cast<TFormText&>(d);
-                QCOMPARE(t.Label2->text(), QString("8      DI_2_2    "));
-                t.EditText->clear();
-                QTest::keyClicks(t.EditText, "Valve B");
+                auto& t = static_cast<LabelDialog&>(d);
+                QCOMPARE(t.inputCaption->text(), QString("8      DI_2_2    "));
+                t.labelEdit->clear();
+                QTest::keyClicks(t.labelEdit, "Valve B");
             });
-            e.PMenuText->trigger();
+            e.labelAction->trigger();
             QCOMPARE(e.LabText[1]->text(), QString("  Valve B"));
             QCOMPARE(e.LabTitle[1]->text(), U("  КЛАПАН ЗАКРЫТ\n\n  № в базе 8"));
-            QVERIFY(!e.ProgressBar1->isVisible());
+            QVERIFY(!e.progressBar->isVisible());
         });
         QCOMPARE(Label(h, 7), QByteArray("Valve B       "));
-        QCOMPARE(h.Main().Serv().FlagChange, 1);
+        QCOMPARE(h.Main().Modules().FileChanged, 1);
     }
 };
 

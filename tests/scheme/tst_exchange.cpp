@@ -4,11 +4,11 @@
 #include "helper_scheme.h"
 
 #include "emu/faults.h"
-#include "model/proglumclass.h"
-#include "model/reservblocks.h"
-#include "model/servclass.h"
-#include "scheme/paninp.h"
-#include "scheme/pansign.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "model/reservecopies.h"
+#include "scheme/alarmcell.h"
+#include "scheme/inputcell.h"
 #include "support/testfaults.h"
 
 #include <QProgressBar>
@@ -55,14 +55,14 @@ private slots:
     void openingNeverTalksF9Does() {
         GuiHarness h(GuiHarness::Line::Pty);
         ReadDevice(h);
-        TProgLumClass& lum = h.Main().ProgLum();
-        TReservBlocksClass& reserv = h.Main().Reserv();
-        lum.PutZader(0, 33); // module 1 changed in memory only
+        InputProgram& lum = h.Main().Program();
+        ReserveCopies& reserv = h.Main().Reserve();
+        lum.PutDelay(0, 33); // module 1 changed in memory only
         emu::Device::Records fresh = kEmptyRecords;
         fresh[0] = 0x70; // warning, yellow
         fresh[2] = 0x01;
         h.Device().SetModuleRecords(2, fresh);
-        OpenEditor(h, 2, [&](TFormPrgD& e) {
+        OpenEditor(h, 2, [&](SchemeEditor& e) {
             QCOMPARE(Requests(h, 68), 0);
             QVERIFY(!e.PanSign[0]);
             QTest::keyClick(&e, Qt::Key_F9);
@@ -70,26 +70,26 @@ private slots:
             QCOMPARE(h.Device().RequestLog().back().data, std::vector<uint8_t>{2});
             QVERIFY(e.PanSign[0]);
             QCOMPARE(e.PanSign[0]->Caption(), U("пред"));
-            QVERIFY(!e.ProgressBar1->isVisible());
+            QVERIFY(!e.progressBar->isVisible());
             QCOMPARE(e.windowTitle(),
                      U("Программирование обработки дискретных входов ЛУМ-08 устройство 1"));
         });
-        QCOMPARE(Bytes(lum.RecVh + 18, 18), Bytes(fresh));
-        QCOMPARE(Bytes(reserv.ReservRecVh + 18, 18), Bytes(fresh));
-        QCOMPARE(lum.GetZader(0), 33); // the other module stays as it was
-        QCOMPARE(Bytes(reserv.ReservRecVh, 18), Bytes(kMlvRecords));
+        QCOMPARE(Bytes(lum.Records + 18, 18), Bytes(fresh));
+        QCOMPARE(Bytes(reserv.RecordsCopy + 18, 18), Bytes(fresh));
+        QCOMPARE(lum.GetDelay(0), 33); // the other module stays as it was
+        QCOMPARE(Bytes(reserv.RecordsCopy, 18), Bytes(kMlvRecords));
         QVERIFY(h.Op().Shown().empty());
     }
 
     void f9InFileModeSendsNothing() {
         GuiHarness h(GuiHarness::Line::Pty);
         ReadDevice(h);
-        h.Main().Serv().FlagFile = 1;
-        OpenEditor(h, 2, [&](TFormPrgD& e) {
-            TPanInp* before = e.PanInp[0];
+        h.Main().Modules().FileMode = 1;
+        OpenEditor(h, 2, [&](SchemeEditor& e) {
+            InputCell* before = e.PanInp[0];
             QTest::keyClick(&e, Qt::Key_F9);
             QCOMPARE(e.PanInp[0], before); // not rebuilt
-            QVERIFY(!e.ProgressBar1->isVisible());
+            QVERIFY(!e.progressBar->isVisible());
         });
         QVERIFY(h.Device().RequestLog().empty());
         QVERIFY(h.Op().Shown().empty());
@@ -107,16 +107,16 @@ private slots:
         ReadDevice(h);
         h.GrantAccess(1);
         h.Device().SetBusyAfterWrite(1);
-        TProgLumClass& lum = h.Main().ProgLum();
-        lum.FlagScheme = 0;
+        InputProgram& lum = h.Main().Program();
+        lum.SchemeChanged = 0;
         h.Op().Answer(yes ? MsgButton::Yes : MsgButton::No);
-        OpenEditor(h, 2, [&](TFormPrgD& e) {
+        OpenEditor(h, 2, [&](SchemeEditor& e) {
             e.setWindowTitle("before");
             QTest::keyClick(&e, Qt::Key_F10);
             QCOMPARE(e.windowTitle(),
                      yes ? U("Программирование обработки дискретных входов ЛУМ-08 устройство 1")
                          : QString("before"));
-            QVERIFY(!e.ProgressBar1->isVisible());
+            QVERIFY(!e.progressBar->isVisible());
         });
         QCOMPARE(h.Op().Shown().size(), size_t(1));
         const OperatorMessage& asked = h.Op().Shown()[0];
@@ -133,8 +133,8 @@ private slots:
         QCOMPARE(writes[0], QByteArray(1, '\x02') + Bytes(MsuAsBuilt()));
         QVERIFY(Requests(h, 14) >= 2); // busy once, then stored
         QCOMPARE(Bytes(h.Device().GetModuleRecords(2)), Bytes(MsuAsBuilt()));
-        QCOMPARE(Bytes(h.Main().Reserv().ReservRecVh, 108), Bytes(lum.RecVh, 108));
-        QCOMPARE(lum.FlagScheme, 0);
+        QCOMPARE(Bytes(h.Main().Reserve().RecordsCopy, 108), Bytes(lum.Records, 108));
+        QCOMPARE(lum.SchemeChanged, 0);
     }
 
     // Access level 0 refuses the write before anything else, in file mode too.
@@ -148,11 +148,11 @@ private slots:
         GuiHarness h(GuiHarness::Line::Pty);
         ReadDevice(h);
         h.GrantAccess(0);
-        h.Main().Serv().FlagFile = fileMode;
-        h.Main().ProgLum().FlagScheme = 1;
-        OpenEditor(h, 1, [&](TFormPrgD& e) {
+        h.Main().Modules().FileMode = fileMode;
+        h.Main().Program().SchemeChanged = 1;
+        OpenEditor(h, 1, [&](SchemeEditor& e) {
             QTest::keyClick(&e, Qt::Key_F10);
-            h.Main().ProgLum().FlagScheme = 0; // let it close quietly
+            h.Main().Program().SchemeChanged = 0; // let it close quietly
         });
         QCOMPARE(h.Op().Shown().size(), size_t(1));
         QCOMPARE(h.Op().Shown()[0].text, kAccess);
@@ -165,12 +165,12 @@ private slots:
         GuiHarness h(GuiHarness::Line::Pty);
         ReadDevice(h);
         h.GrantAccess(1);
-        h.Main().Serv().FlagFile = 1;
-        h.Main().ProgLum().FlagScheme = 1;
-        OpenEditor(h, 1, [&](TFormPrgD& e) { QTest::keyClick(&e, Qt::Key_F10); });
+        h.Main().Modules().FileMode = 1;
+        h.Main().Program().SchemeChanged = 1;
+        OpenEditor(h, 1, [&](SchemeEditor& e) { QTest::keyClick(&e, Qt::Key_F10); });
         QVERIFY(h.Device().RequestLog().empty());
         QVERIFY(h.Op().Shown().empty());
-        QCOMPARE(h.Main().Serv().FlagChange, 1); // the close recorded the change for the file
+        QCOMPARE(h.Main().Modules().FileChanged, 1); // the close recorded the change for the file
     }
 
     // Closing with changes: No puts back exactly this module's 18 bytes, Cancel stays, Yes
@@ -187,34 +187,34 @@ private slots:
         ReadDevice(h);
         h.GrantAccess(1);
         h.Device().SetBusyAfterWrite(0);
-        TProgLumClass& lum = h.Main().ProgLum();
-        lum.PutZader(0, 9); // module 1, not the one edited
+        InputProgram& lum = h.Main().Program();
+        lum.PutDelay(0, 9); // module 1, not the one edited
         bool stayed = false;
-        OpenEditor(h, 2, [&](TFormPrgD& e) {
-            lum.PutTipSign(7, 3);
-            lum.PutZader(9, 60);
-            lum.FlagScheme = 1;
+        OpenEditor(h, 2, [&](SchemeEditor& e) {
+            lum.PutAlarmType(7, 3);
+            lum.PutDelay(9, 60);
+            lum.SchemeChanged = 1;
             h.Op().Answer(MsgButton(answer));
             e.CloseWith(mr::Cancel);
             stayed = e.isVisible();
-            lum.FlagScheme = 0;
+            lum.SchemeChanged = 0;
         });
         QCOMPARE(h.Op().Shown()[0].text, kChanged);
         QCOMPARE(h.Op().Shown()[0].buttons,
                  (std::vector<MsgButton>{MsgButton::Yes, MsgButton::No, MsgButton::Cancel}));
         QCOMPARE(h.Op().Shown()[0].defaultButton, MsgButton::No);
         QCOMPARE(stayed, answer == int(MsgButton::Cancel));
-        QCOMPARE(lum.GetZader(0), 9);
+        QCOMPARE(lum.GetDelay(0), 9);
         if (answer == int(MsgButton::No)) {
-            QCOMPARE(Bytes(lum.RecVh + 18, 18), Bytes(h.Main().Reserv().ReservRecVh + 18, 18));
-            QCOMPARE(Bytes(lum.RecVh + 18, 18), Bytes(MsuAsBuilt()).replace(6, 1, "\x21"));
+            QCOMPARE(Bytes(lum.Records + 18, 18), Bytes(h.Main().Reserve().RecordsCopy + 18, 18));
+            QCOMPARE(Bytes(lum.Records + 18, 18), Bytes(MsuAsBuilt()).replace(6, 1, "\x21"));
             QVERIFY(Writes(h).empty());
         } else if (answer == int(MsgButton::Yes)) {
             QCOMPARE(Writes(h).size(), size_t(1));
             QCOMPARE(h.Device().GetModuleRecords(2)[3 * 1], uint8_t(0xE0)); // indication, red
             QCOMPARE(h.Device().GetModuleRecords(2)[3 * 3 + 1], uint8_t(60));
         } else {
-            QCOMPARE(lum.GetZader(9), 60);
+            QCOMPARE(lum.GetDelay(9), 60);
             QVERIFY(Writes(h).empty());
         }
     }
@@ -225,11 +225,11 @@ private slots:
         ReadDevice(h);
         h.GrantAccess(1);
         h.Device().SetBusyAfterWrite(40);
-        h.Main().ProgLum().PutZader(0, 3); // something to write: an equal device is not written
-        h.Main().ProgLum().FlagScheme = 1;
+        h.Main().Program().PutDelay(0, 3); // something to write: an equal device is not written
+        h.Main().Program().SchemeChanged = 1;
         h.Op().Answer(MsgButton::Yes);
         h.Fake().ClearRecords();
-        OpenEditor(h, 1, [&](TFormPrgD&) {});
+        OpenEditor(h, 1, [&](SchemeEditor&) {});
         std::vector<int64_t> polls;
         for (size_t i = 0; i < h.Fake().Written().size(); ++i)
             if (h.Fake().Written()[i][1] == 14)
@@ -241,25 +241,25 @@ private slots:
             QVERIFY2(gap >= 200000 && gap < 260000, qPrintable(QString::number(gap)));
         }
         QVERIFY(h.Op().Shown().size() == 1); // only the question: no error
-        QCOMPARE(Bytes(h.Device().GetModuleRecords(1)), Bytes(h.Main().ProgLum().RecVh, 18));
+        QCOMPARE(Bytes(h.Device().GetModuleRecords(1)), Bytes(h.Main().Program().Records, 18));
     }
 
     // A failed read reports the device's silence and keeps the drawing and the model.
     void readFailureKeepsTheDrawing() {
         GuiHarness h;
         ReadDevice(h);
-        OpenEditor(h, 1, [&](TFormPrgD& e) {
-            TPanInp* before = e.PanInp[0];
+        OpenEditor(h, 1, [&](SchemeEditor& e) {
+            InputCell* before = e.PanInp[0];
             h.Device().AddFault(SilentFrom());
             h.Device().SetModuleRecords(1, kEmptyRecords);
             QTest::keyClick(&e, Qt::Key_F9);
             QCOMPARE(e.PanInp[0], before);
-            QVERIFY(!e.ProgressBar1->isVisible());
+            QVERIFY(!e.progressBar->isVisible());
             h.Device().ClearFaults();
         });
         QCOMPARE(h.Op().Shown().size(), size_t(1));
         QCOMPARE(h.Op().Shown()[0].text, std::string("устройство 1 FAKE не отвечает на запрос"));
-        QCOMPARE(Bytes(h.Main().ProgLum().RecVh, 18), Bytes(kMlvRecords));
+        QCOMPARE(Bytes(h.Main().Program().Records, 18), Bytes(kMlvRecords));
     }
 
     // A failed write is reported; the change flag stays set, so closing offers the transfer
@@ -268,16 +268,16 @@ private slots:
         GuiHarness h;
         ReadDevice(h);
         h.GrantAccess(1);
-        TProgLumClass& lum = h.Main().ProgLum();
+        InputProgram& lum = h.Main().Program();
         bool open = false;
-        OpenEditor(h, 1, [&](TFormPrgD& e) {
-            lum.PutZader(2, 7);
-            lum.FlagScheme = 1;
+        OpenEditor(h, 1, [&](SchemeEditor& e) {
+            lum.PutDelay(2, 7);
+            lum.SchemeChanged = 1;
             // Silent once the back-up (configuration, three modules, image) has been read.
             h.Device().AddFault(SilentFrom(h.Device().RequestCount() + 6));
             QTest::keyClick(&e, Qt::Key_F10);
-            QCOMPARE(lum.FlagScheme, 1);
-            QVERIFY(!e.ProgressBar1->isVisible());
+            QCOMPARE(lum.SchemeChanged, 1);
+            QVERIFY(!e.progressBar->isVisible());
             h.Op().Answer(MsgButton::No);
             e.CloseWith(mr::Cancel);
             open = e.isVisible();
@@ -288,7 +288,7 @@ private slots:
                  std::string("устройство 1 FAKE не отвечает на запрос\n"
                              "Модуль 1 передан, но прибор не подтвердил его запись."));
         QCOMPARE(h.Op().Shown()[1].text, std::string("Данные были изменены. Передать в прибор?"));
-        QCOMPARE(h.Main().Reserv().ReservRecVh[3 * 2 + 1], uint8_t(0x4F)); // not taken
+        QCOMPARE(h.Main().Reserve().RecordsCopy[3 * 2 + 1], uint8_t(0x4F)); // not taken
     }
 
     // Writing before any scheme was built asks whether to create one; No closes the editor.
@@ -307,13 +307,13 @@ private slots:
         GuiHarness h;
         ReadDevice(h);
         h.GrantAccess(1);
-        TFormPrgD& e = *h.W().FormPrgD;
+        SchemeEditor& e = *h.W().schemeEditor;
         e.show();
-        h.Main().ProgLum().FlagBuilt = 0;
-        h.Main().ProgLum().Dostup = level;
-        h.Main().ProgLum().FlagScheme = 0;
+        h.Main().Program().SchemeBuilt = 0;
+        h.Main().Program().AccessLevel = level;
+        h.Main().Program().SchemeChanged = 0;
         h.Op().Answer(MsgButton(answer));
-        e.OutPortClick();
+        e.WriteDeviceClick();
         QCOMPARE(!e.isVisible(), closes);
         QCOMPARE(h.Op().Shown().size(), size_t(1));
         QCOMPARE(h.Op().Shown()[0].text,

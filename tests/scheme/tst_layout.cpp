@@ -4,15 +4,15 @@
 
 #include "helper_scheme.h"
 
+#include "dialogs/delaydialog.h"
 #include "dialogs/exchangeprogress.h"
-#include "dialogs/obrsign_mb.h"
-#include "dialogs/obrtext_mb.h"
-#include "dialogs/obrza_mb.h"
-#include "model/proglumclass.h"
-#include "scheme/paninp.h"
-#include "scheme/pansign.h"
-#include "scheme/panzader.h"
-#include "scheme/spbut.h"
+#include "dialogs/labeldialog.h"
+#include "dialogs/signallingdialog.h"
+#include "model/inputprogram.h"
+#include "scheme/alarmcell.h"
+#include "scheme/cellbutton.h"
+#include "scheme/delaycell.h"
+#include "scheme/inputcell.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -79,9 +79,9 @@ private slots:
         QFETCH(int, m);
         GuiHarness h;
         ReadDevice(h);
-        h.Main().Serv().FlagFile = 1;                 // the file mode mark shown too
-        h.Main().IdVh[0]->setText("DI_1_1 - DI_1_6"); // as a file fills the module table
-        OpenEditor(h, m, [&](TFormPrgD& e) {
+        h.Main().Modules().FileMode = 1;                 // the file mode mark shown too
+        h.Main().InputId[0]->setText("DI_1_1 - DI_1_6"); // as a file fills the module table
+        OpenEditor(h, m, [&](SchemeEditor& e) {
             for (const QLabel* l : e.findChildren<QLabel*>())
                 CheckLabelFits(l);
             for (const QAbstractButton* b : e.findChildren<QAbstractButton*>())
@@ -90,19 +90,19 @@ private slots:
                 if (g->isVisibleTo(&e))
                     QVERIFY(QFontMetrics(g->font()).horizontalAdvance(g->title()) <
                             g->width() - 16);
-            CheckApart(e.LabModul, e.LabTipMod);
-            CheckApart(e.LabTipMod, e.LabNMod);
-            CheckApart(e.LabelFile, e.Button1);
-            CheckApart(e.LabelFile, e.Progress);
-            CheckApart(e.Button1, e.Progress);
+            CheckApart(e.moduleLabel, e.moduleTypeLabel);
+            CheckApart(e.moduleTypeLabel, e.moduleNumberLabel);
+            CheckApart(e.fileLabel, e.closeButton);
+            CheckApart(e.fileLabel, e.Progress);
+            CheckApart(e.closeButton, e.Progress);
             for (size_t k = 0; k < 6; ++k) {
                 // the identifier stays clear of the signal type button
-                const TPanInp* p = e.PanInp[k];
+                const InputCell* p = e.PanInp[k];
                 const int captionWidth = QFontMetrics(p->font()).horizontalAdvance(p->Caption());
                 QVERIFY2(p->width() - p->FrameWidth() - 1 - captionWidth >=
                              e.SpTVh[k]->geometry().right(),
                          qPrintable(p->Caption()));
-                if (const TPanSign* s = e.PanSign[k])
+                if (const AlarmCell* s = e.PanSign[k])
                     QVERIFY(QFontMetrics(s->font()).horizontalAdvance(s->Caption()) +
                                 s->FrameWidth() + 1 <=
                             s->Text()->x());
@@ -111,8 +111,8 @@ private slots:
                 QVERIFY(text->x() + QFontMetrics(text->font()).horizontalAdvance(text->text()) <
                         e.SpKont[k]->x());
             }
-            CheckApart(e.GroupBoxNasos, e.RadioGroupRele);
-            QVERIFY(e.GroupBoxNasos->y() > e.ShVhBar->height());
+            CheckApart(e.pumpGroup, e.relayGroup);
+            QVERIFY(e.pumpGroup->y() > e.inputBar->height());
             Save(e, m == 1 ? "editor-mlv" : "editor-msu");
         });
     }
@@ -120,13 +120,13 @@ private slots:
     void dialogsTextsFit() {
         GuiHarness h;
         ReadDevice(h);
-        TFormSig& sig = *h.W().FormSig;
+        SignallingDialog& sig = *h.W().signallingDialog;
         sig.SetHeading(8, "DI_2_2    ");
-        sig.FillFrom(h.Main().ProgLum(), 7);
-        TFormZa& za = *h.W().FormZa;
+        sig.FillFrom(h.Main().Program(), 7);
+        DelayDialog& za = *h.W().delayDialog;
         za.SetHeading(10, "DI_2_4    ");
         za.FillDelay(15);
-        TFormText& text = *h.W().FormText;
+        LabelDialog& text = *h.W().labelDialog;
         text.SetHeading(3, "DI_1_3    ");
         text.FillFrom(2);
         for (QDialog* d : std::initializer_list<QDialog*>{&sig, &za, &text}) {

@@ -3,12 +3,12 @@
 
 #include "helper_scheme.h"
 
-#include "dialogs/obrsign_mb.h"
-#include "dialogs/obrza_mb.h"
-#include "model/proglumclass.h"
-#include "scheme/paninp.h"
-#include "scheme/pansign.h"
-#include "scheme/panzader.h"
+#include "dialogs/delaydialog.h"
+#include "dialogs/signallingdialog.h"
+#include "model/inputprogram.h"
+#include "scheme/alarmcell.h"
+#include "scheme/delaycell.h"
+#include "scheme/inputcell.h"
 #include "scheme/schemecolors.h"
 
 #include <QLabel>
@@ -41,23 +41,23 @@ private slots:
         QFETCH(bool, sound);
         GuiHarness h;
         ReadDevice(h);
-        TProgLumClass& lum = h.Main().ProgLum();
-        lum.FlagScheme = 0;
+        InputProgram& lum = h.Main().Program();
+        lum.SchemeChanged = 0;
         int flagWhileShown = -1;
         QString heading;
         bool filledRed = false;
-        OpenEditor(h, 2, [&](TFormPrgD& e) {
+        OpenEditor(h, 2, [&](SchemeEditor& e) {
             h.OnModal([&](QDialog& d) {
-                auto& sig = static_cast<TFormSig&>(d);
-                heading = sig.Label2->text();
+                auto& sig = static_cast<SignallingDialog&>(d);
+                heading = sig.inputCaption->text();
                 filledRed = sig.ColorIndex() == 0 && sig.AlarmType() == 2 && sig.Sound() == 1;
-                flagWhileShown = lum.FlagScheme;
-                ClickMark(sig.RadioGroup1[type]);
+                flagWhileShown = lum.SchemeChanged;
+                ClickMark(sig.alarmTypeButtons[type]);
                 Click(sig.OK);
             });
             DoubleClick(e.PanSign[1]);
-            QCOMPARE(lum.NVhSel, 7);
-            QCOMPARE(lum.MarkPan[1], 1);
+            QCOMPARE(lum.SelectedInput, 7);
+            QCOMPARE(lum.MarkedRows[1], 1);
             QVERIFY(e.RowSelected(1));
             QCOMPARE(e.PanSign[1]->Caption(), caption);
             QCOMPARE(StaticTextColor(e.PanSign[1]->Text()), light);
@@ -66,15 +66,15 @@ private slots:
                 QCOMPARE(e.ImZvuk[1]->geometry(), QRect(498, 54 + 6, 14, 14));
                 QVERIFY(Shown(e.ImZvuk[1]));
             }
-            lum.FlagScheme = 0; // close without the question
+            lum.SchemeChanged = 0; // close without the question
         });
         QCOMPARE(heading, QString("8      DI_2_2    "));
         QVERIFY(filledRed);
         QCOMPARE(flagWhileShown, 0); // filling is no change
-        QCOMPARE(lum.GetTipSign(7), type);
+        QCOMPARE(lum.GetAlarmType(7), type);
         QCOMPARE(lum.GetColor(7), color);
-        QCOMPARE(lum.GetZvuk(7), int(sound));
-        QCOMPARE(h.W().FormPrgD->PanSign[1] != nullptr, true); // the panel stays until rebuilt
+        QCOMPARE(lum.GetSound(7), int(sound));
+        QCOMPARE(h.W().schemeEditor->PanSign[1] != nullptr, true); // the panel stays until rebuilt
     }
 
     void delayByDoubleClick_data() {
@@ -91,26 +91,26 @@ private slots:
         QFETCH(int, warnings);
         GuiHarness h;
         ReadDevice(h);
-        TProgLumClass& lum = h.Main().ProgLum();
-        lum.FlagScheme = 0;
+        InputProgram& lum = h.Main().Program();
+        lum.SchemeChanged = 0;
         QString filled;
-        OpenEditor(h, 2, [&](TFormPrgD& e) {
+        OpenEditor(h, 2, [&](SchemeEditor& e) {
             e.show();
             h.OnModal([&](QDialog& d) {
-                auto& za = static_cast<TFormZa&>(d);
-                filled = za.EditT->text();
-                QCOMPARE(lum.FlagScheme, 0);
-                za.EditT->selectAll();
-                QTest::keyClicks(za.EditT, typed);
-                QCOMPARE(lum.FlagScheme, 1); // typing while the scheme is shown
+                auto& za = static_cast<DelayDialog&>(d);
+                filled = za.delayEdit->text();
+                QCOMPARE(lum.SchemeChanged, 0);
+                za.delayEdit->selectAll();
+                QTest::keyClicks(za.delayEdit, typed);
+                QCOMPARE(lum.SchemeChanged, 1); // typing while the scheme is shown
                 Click(za.OK);
             });
             DoubleClick(e.PanZader[3]);
             QCOMPARE(e.PanZader[3]->Text()->text(), QString::number(stored));
-            lum.FlagScheme = 0;
+            lum.SchemeChanged = 0;
         });
         QCOMPARE(filled, QString("15"));
-        QCOMPARE(lum.GetZader(9), stored);
+        QCOMPARE(lum.GetDelay(9), stored);
         QCOMPARE(int(h.Op().Shown().size()), warnings);
         QCOMPARE(h.ModalTitles().last(), U("Программ. задерж. выходов ЛУМ-08"));
     }

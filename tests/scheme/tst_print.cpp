@@ -4,10 +4,10 @@
 
 #include "helper_scheme.h"
 
-#include "model/proglumclass.h"
-#include "model/servclass.h"
-#include "scheme/panzader.h"
-#include "scheme/speedbutton.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "scheme/delaycell.h"
+#include "scheme/glyphbutton.h"
 
 #include <QDir>
 #include <QGroupBox>
@@ -78,8 +78,8 @@ int Images(const QString& pdf) {
 }
 
 // The page rectangle, in points, that a control of the scheme area is printed into.
-QRectF Printed(TFormPrgD& e, QWidget* w) {
-    const QPoint at = w->mapTo(e.ScrollBox1, QPoint(0, 0));
+QRectF Printed(SchemeEditor& e, QWidget* w) {
+    const QPoint at = w->mapTo(e.schemeScroll, QPoint(0, 0));
     return QRectF(kScale * at.x() * kPointsPerPixel, (800 + kScale * at.y()) * kPointsPerPixel,
                   kScale * w->width() * kPointsPerPixel, kScale * w->height() * kPointsPerPixel);
 }
@@ -92,7 +92,7 @@ bool WordInside(const std::vector<Word>& words, const QString& text, const QRect
 }
 
 // Prints through the print dialog, choosing a PDF file instead of a printer.
-void PrintToFile(GuiHarness& h, TFormPrgD& e, const QString& path) {
+void PrintToFile(GuiHarness& h, SchemeEditor& e, const QString& path) {
     h.OnModal([path](QDialog& d) {
         auto* dialog = qobject_cast<QPrintDialog*>(&d);
         QVERIFY(dialog);
@@ -109,7 +109,7 @@ void PrintToFile(GuiHarness& h, TFormPrgD& e, const QString& path) {
         dialog->printer()->setOutputFileName(path);
         dialog->done(QDialog::Accepted);
     });
-    QTest::mouseClick(e.Button1, Qt::LeftButton);
+    QTest::mouseClick(e.closeButton, Qt::LeftButton);
 }
 } // namespace
 
@@ -138,11 +138,11 @@ private slots:
         const QString pdf = dir_.filePath("msu.pdf");
         QString caption;
         QRectF delayPanel;
-        OpenEditor(h, 2, [&](TFormPrgD& e) {
+        OpenEditor(h, 2, [&](SchemeEditor& e) {
             caption = e.windowTitle();
             delayPanel = Printed(e, e.PanZader[3]);
             PrintToFile(h, e, pdf);
-            QCOMPARE(e.ScrollBox1->hasFocus() || !e.isActiveWindow(), true);
+            QCOMPARE(e.schemeScroll->hasFocus() || !e.isActiveWindow(), true);
         });
         const auto words = Words(pdf);
         const QString text = PageText(words);
@@ -171,13 +171,13 @@ private slots:
         QFETCH(int, images);
         GuiHarness h;
         ReadDevice(h);
-        h.Main().Serv().FlagFile = 1;
-        h.Main().LabelFile->setText(U("Режим работы с файлом plant.lum"));
+        h.Main().Modules().FileMode = 1;
+        h.Main().fileLabel->setText(U("Режим работы с файлом plant.lum"));
         const QString pdf = dir_.filePath(QString("mlv%1.pdf").arg(m));
         QRectF sensor;
         std::vector<QRectF> delays;
-        OpenEditor(h, m, [&](TFormPrgD& e) {
-            const QPoint at = e.GroupBoxNasos->mapTo(e.ScrollBox1, QPoint(0, 0));
+        OpenEditor(h, m, [&](SchemeEditor& e) {
+            const QPoint at = e.pumpGroup->mapTo(e.schemeScroll, QPoint(0, 0));
             sensor = QRectF((kScale * (at.x() + 244) - 50) * kPointsPerPixel,
                             (800 + kScale * (at.y() + 34) - 50) * kPointsPerPixel,
                             300 * kPointsPerPixel, 300 * kPointsPerPixel);
@@ -201,12 +201,12 @@ private slots:
         GuiHarness h;
         ReadDevice(h);
         const QString pdf = dir_.filePath("cancelled.pdf");
-        OpenEditor(h, 2, [&](TFormPrgD& e) {
+        OpenEditor(h, 2, [&](SchemeEditor& e) {
             h.OnModal([pdf](QDialog& d) {
                 qobject_cast<QPrintDialog*>(&d)->printer()->setOutputFileName(pdf);
                 d.done(QDialog::Rejected);
             });
-            QTest::mouseClick(e.Button1, Qt::LeftButton);
+            QTest::mouseClick(e.closeButton, Qt::LeftButton);
         });
         QVERIFY(!QFile::exists(pdf));
         QVERIFY(h.Op().Shown().empty());
@@ -216,17 +216,17 @@ private slots:
     void nothingBuilt() {
         GuiHarness h;
         ReadDevice(h);
-        TFormPrgD& e = *h.W().FormPrgD;
+        SchemeEditor& e = *h.W().schemeEditor;
         const int dialogs = int(h.ModalTitles().size());
-        e.Button1Click();
+        e.CloseClick();
         QCOMPARE(int(h.ModalTitles().size()), dialogs);
         QVERIFY(h.Op().Shown().empty());
-        h.Main().ProgLum().KolPan = 6;
-        h.Main().ProgLum().FlagBuilt = 0;
-        e.Button1Click();
+        h.Main().Program().CellCount = 6;
+        h.Main().Program().SchemeBuilt = 0;
+        e.CloseClick();
         QCOMPARE(h.Op().LastText(), std::string("Схема не создана"));
         QCOMPARE(int(h.ModalTitles().size()), dialogs);
-        h.Main().ProgLum().KolPan = 0;
+        h.Main().Program().CellCount = 0;
     }
 };
 

@@ -1,15 +1,15 @@
 // Renders the main window and its dialogs into PNG files, to look at them as a person would:
 //   lum08-shots OUTDIR   (under xvfb-run, or with QT_QPA_PLATFORM=offscreen)
 
-#include "app/obrconfig.h"
-#include "app/obrpar_mb.h"
+#include "app/configurationdialog.h"
+#include "app/passworddialog.h"
 #include "emu/faults.h"
 #include "guisupport/guiharness.h"
-#include "link/obrnastr.h"
-#include "link/obrport.h"
-#include "monitor/obrmonitor.h"
-#include "network/prog_lnet.h"
-#include "scheme/prog_diskr.h"
+#include "monitor/monitorwindow.h"
+#include "network/networkwindow.h"
+#include "port/portdialog.h"
+#include "port/timingdialog.h"
+#include "scheme/schemeeditor.h"
 #include "support/testfaults.h"
 
 #include <QApplication>
@@ -34,18 +34,18 @@ int main(int argc, char** argv) {
     Save(h.Main(), dir, "main-start");
     h.ReadDevice();
     Save(h.Main(), dir, "main-read");
-    TFPSW& parol = *h.W().FPSW;
+    PasswordDialog& parol = *h.W().passwordDialog;
     parol.PrepareChange();
     Save(parol, dir, "password-change");
-    h.W().FormPort->SkorPos = 1;
-    Save(*h.W().FormPort, dir, "port");
-    Save(*h.W().FormNastr, dir, "timing");
+    h.W().portDialog->SkorPos = 1;
+    Save(*h.W().portDialog, dir, "port");
+    Save(*h.W().timingDialog, dir, "timing");
     h.W().Config->Prepare();
     Save(*h.W().Config, dir, "config");
 
     // The bus monitor in the middle of a whole-device write, and after it.
-    h.Main().AMonitorExecute();
-    TFormMonitor& monitor = *h.Main().Monitor();
+    h.Main().MonitorClick();
+    MonitorWindow& monitor = *h.Main().Monitor();
     monitor.resize(1280, 520);
     bool during = false;
     bool mainDuring = false;
@@ -55,16 +55,15 @@ int main(int argc, char** argv) {
             monitor.grab().save(QDir(dir).filePath("monitor-during-write.png"));
         }
         // The main window once its bar is past the first block: step, share and "Стоп".
-        if (!mainDuring && h.Main().ProgressBar1->isVisible() &&
-            h.Main().ProgressBar1->value() > 0) {
+        if (!mainDuring && h.Main().progressBar->isVisible() && h.Main().progressBar->value() > 0) {
             mainDuring = true;
             h.Main().grab().save(QDir(dir).filePath("main-during-write.png"));
         }
     });
-    h.Main().ComPort().ApplyPortSettings(); // the port dialog above closed it
+    h.Main().Engine().ApplyPortSettings(); // the port dialog above closed it
     h.GrantAccess();
-    h.Main().ProgLum().PutZader(0, 21); // an edit the device does not hold yet
-    h.Main().OutPortClick();
+    h.Main().Program().PutDelay(0, 21); // an edit the device does not hold yet
+    h.Main().WriteDeviceClick();
     h.Clock().OnSleep(nullptr);
     QApplication::processEvents();
     monitor.grab().save(QDir(dir).filePath("monitor-after-write.png"));
@@ -78,31 +77,31 @@ int main(int argc, char** argv) {
         });
     };
     h.OnModal([&](QDialog& d) {
-        auto& editor = static_cast<TFormPrgD&>(d);
+        auto& editor = static_cast<SchemeEditor&>(d);
         editor.show();
         QApplication::processEvents();
-        h.Main().ProgLum().PutZader(8, 9);
-        h.Main().ProgLum().FlagScheme = 1;
-        grabDuring(editor, editor.ProgressBar1, "scheme-during-write.png", "повтор");
+        h.Main().Program().PutDelay(8, 9);
+        h.Main().Program().SchemeChanged = 1;
+        grabDuring(editor, editor.progressBar, "scheme-during-write.png", "повтор");
         // The block goes unanswered once: the bar tells the repeat.
         const uint64_t write = h.Device().RequestCount() + 5;
         h.Device().AddFault(SilentFrom(write, write));
-        editor.OutPortClick();
+        editor.WriteDeviceClick();
         h.Clock().OnSleep(nullptr);
         editor.close();
     });
-    h.Main().ButProgDiskrClick(2);
+    h.Main().OpenSchemeClick(2);
     h.OnModal([&](QDialog& d) {
-        auto& network = static_cast<TFormLNet&>(d);
+        auto& network = static_cast<NetworkWindow&>(d);
         network.show();
         QApplication::processEvents();
-        h.Main().ProgF15().PutAdrBegDat(0, 7); // an edit the device does not hold yet
-        h.Main().ProgF15().FlagNoChange = false;
-        grabDuring(network, network.ProgressBar1, "network-during-write.png", "запись");
-        network.Save15Click();
+        h.Main().Network().PutStartAddress(0, 7); // an edit the device does not hold yet
+        h.Main().Network().Unchanged = false;
+        grabDuring(network, network.progressBar, "network-during-write.png", "запись");
+        network.WriteBlocksClick();
         h.Clock().OnSleep(nullptr);
         network.close();
     });
-    h.Main().LocNet15Click();
+    h.Main().F15BlocksClick();
     return 0;
 }

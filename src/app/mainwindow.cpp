@@ -1,0 +1,308 @@
+#include "app/mainwindow.h"
+
+#include "dialogs/exchangeguard.h"
+#include "dialogs/qtoperator.h"
+#include "dialogs/uitext.h"
+#include "link/exchangeengine.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "model/networkblocks.h"
+#include "model/reservecopies.h"
+#include "monitor/monitorwindow.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+MainWindow::MainWindow(std::unique_ptr<ExchangeEngine> port, Operator* op)
+    : engine_(port ? std::move(port) : std::make_unique<ExchangeEngine>()),
+      moduleConfig_(std::make_unique<ModuleConfig>()),
+      inputProgram_(std::make_unique<InputProgram>()),
+      networkBlocks_(std::make_unique<NetworkBlocks>()),
+      reserveCopies_(std::make_unique<ReserveCopies>()),
+      labelClipboard_(std::make_unique<LabelClipboard>()) {
+    if (op) {
+        op_ = op;
+    } else {
+        ownedOp_ = std::make_unique<QtOperator>(this);
+        op_ = ownedOp_.get();
+    }
+    engine_->SetOperator(op_);
+
+    setWindowTitle(U("Программатор ЛУМ - 08"));
+    CreateActions();
+    CreateMenus();
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(CreateDeviceRow());
+
+    layout->addWidget(CreateProgressRow());
+
+    auto* buttons = new QHBoxLayout;
+    testButton = new QPushButton(U("Тестирование"), central);
+    clockButton = new QPushButton(U("Задание времени и даты"), central);
+    buttons->addWidget(testButton);
+    buttons->addWidget(clockButton);
+    buttons->addStretch();
+    layout->addLayout(buttons);
+
+    layout->addWidget(CreateModuleTable());
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(CreateConfigGroup());
+    bottom->addWidget(CreateNetworkGroup());
+    layout->addLayout(bottom);
+    layout->addStretch();
+    setCentralWidget(central);
+
+    CreateTestMenu();
+    for (QPushButton* b :
+         {testButton, clockButton, inputsTableButton, networkSettingsButton, f15BlocksButton})
+        b->setEnabled(false);
+    connect(clockButton, &QPushButton::clicked, this, [this] { ClockClick(); });
+    connect(inputsTableButton, &QPushButton::clicked, this, [this] { InputsTableClick(); });
+    connect(networkSettingsButton, &QPushButton::clicked, this, [this] { NetworkSettingsClick(); });
+    connect(f15BlocksButton, &QPushButton::clicked, this, [this] { F15BlocksClick(); });
+
+    // Both device combos start at "1": device 0 is talked to, its new number is 0.
+    deviceNumberBox->setCurrentIndex(0);
+    moduleConfig_->BusNumber = 0;
+    newNumberBox->setCurrentIndex(0);
+    moduleConfig_->PutNewBusNumber(0);
+    connect(deviceNumberBox, &QComboBox::activated, this, [this] { DeviceNumberChanged(); });
+    connect(newNumberBox, &QComboBox::activated, this, [this] { NewNumberChanged(); });
+    // A choice here goes to the device on the line at once.
+    RequireExplicitChoice(newNumberBox);
+}
+
+MainWindow::~MainWindow() {
+    // The input guard watches the whole application and asks the engine on every event, the
+    // ones sent while the window's children go too: it goes before the engine does.
+    engine_->SetIdleHook({});
+    delete inputGuard_;
+    inputGuard_ = nullptr;
+}
+
+void MainWindow::CreateActions() {
+    struct Def {
+        QAction** action;
+        const char* caption;
+        const char* hint;
+        Qt::Key key;
+        void (MainWindow::*run)();
+    };
+    const Def defs[] = {
+        {&writeAction, "Вывод на СОМ-порт", nullptr, Qt::Key_F10, &MainWindow::WriteDeviceClick},
+        {&readAction, "Ввод с СОМ-порта", nullptr, Qt::Key_F9, &MainWindow::ReadDeviceClick},
+        {&portAction, "Настройка СОМ порта", nullptr, Qt::Key_unknown,
+         &MainWindow::PortSettingsClick},
+        {&timingAction, "Настройка обмена", nullptr, Qt::Key_unknown,
+         &MainWindow::ExchangeTimingClick},
+        {&passwordAction, "Замена пароля", nullptr, Qt::Key_F8, &MainWindow::ChangePasswordClick},
+        {&openAction, "Открыть файл конфигурации", nullptr, Qt::Key_F3, &MainWindow::OpenFileClick},
+        {&saveAction, "Сохранить как ...", "Сохранить схему", Qt::Key_F2,
+         &MainWindow::SaveFileClick},
+        {&createAction, "Создание файла конфигурации", nullptr, Qt::Key_unknown,
+         &MainWindow::CreateFileClick},
+    };
+    for (const Def& d : defs) {
+        auto* a = new QAction(U(d.caption), this);
+        const QString hint = U(d.hint ? d.hint : d.caption);
+        a->setToolTip(hint);
+        a->setStatusTip(hint);
+        if (d.key != Qt::Key_unknown)
+            a->setShortcut(QKeySequence(d.key));
+        auto run = d.run;
+        connect(a, &QAction::triggered, this, [this, run] { (this->*run)(); });
+        *d.action = a;
+    }
+    const QStyle::StandardPixmap icons[] = {
+        QStyle::SP_ArrowUp,           QStyle::SP_ArrowDown,
+        QStyle::SP_ComputerIcon,      QStyle::SP_FileDialogDetailedView,
+        QStyle::SP_DialogResetButton, QStyle::SP_DialogOpenButton,
+        QStyle::SP_DialogSaveButton,  QStyle::SP_FileIcon};
+    QAction* all[] = {writeAction,    readAction, portAction, timingAction,
+                      passwordAction, openAction, saveAction, createAction};
+    for (int i = 0; i < 8; ++i)
+        all[i]->setIcon(style()->standardIcon(icons[i]));
+}
+
+void MainWindow::CreateMenus() {
+    QMenu* file = menuBar()->addMenu(U("   Файл          "));
+    auto* create = new QAction(U("Создать файла конфигурации"), this);
+    connect(create, &QAction::triggered, createAction, &QAction::trigger);
+    file->addAction(create);
+    file->addAction(openAction);
+    file->addAction(saveAction);
+    CreateVerifyActions(file);
+    QMenu* port = menuBar()->addMenu(U("        Порт           "));
+    port->addAction(readAction);
+    port->addAction(writeAction);
+    port->addSeparator();
+    port->addAction(portAction);
+    port->addAction(timingAction);
+    port->addSeparator();
+    monitorAction = port->addAction(U("Монитор обмена"), this, [this] { MonitorClick(); });
+    monitorAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    QMenu* parol = menuBar()->addMenu(U("     Пароль"));
+    parol->addAction(passwordAction);
+    QMenu* help = menuBar()->addMenu(U("Справка"));
+    aboutAction = help->addAction(U("О программе"));
+    connect(aboutAction, &QAction::triggered, this, [this] { AboutClick(); });
+
+    toolBar = addToolBar(U("Панель"));
+    toolBar->setMovable(false);
+    toolBar->addAction(createAction);
+    toolBar->addAction(openAction);
+    toolBar->addAction(saveAction);
+    toolBar->addSeparator();
+    toolBar->addAction(portAction);
+    toolBar->addSeparator();
+    toolBar->addAction(readAction);
+    toolBar->addAction(writeAction);
+    toolBar->addSeparator();
+    toolBar->addAction(passwordAction);
+}
+
+QWidget* MainWindow::CreateDeviceRow() {
+    auto* row = new QWidget(this);
+    auto* v = new QVBoxLayout(row);
+    v->setContentsMargins(0, 0, 0, 0);
+    auto* h = new QHBoxLayout;
+    v->addLayout(h);
+    deviceNumberLabel = new QLabel(U("Устр. №"), row);
+    deviceNumberBox = new QComboBox(row);
+    newNumberLabel = new QLabel(U("Изм. № устр."), row);
+    newNumberBox = new QComboBox(row);
+    for (int n = 1; n <= 31; ++n) {
+        deviceNumberBox->addItem(QString::number(n));
+        newNumberBox->addItem(QString::number(n));
+    }
+    modificationLabel = new QLabel(U(" Исполнение"), row);
+    modificationEdit = new QLineEdit(U("00000000"), row);
+    modificationEdit->setEnabled(false);
+    modificationEdit->setMinimumWidth(150);
+    fileLabel = new ElidedLabel(U("Режим работы с файлом"), row);
+    fileLabel->setObjectName("fileLabel"); // its style is not for its hint
+    fileLabel->setStyleSheet("#fileLabel { color: red; font-weight: bold }");
+    fileLabel->hide();
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{deviceNumberLabel, deviceNumberBox, newNumberLabel,
+                                         newNumberBox, modificationLabel, modificationEdit})
+        h->addWidget(w);
+    h->addStretch();
+    // A line of its own: a file's path gets the window's whole width.
+    v->addWidget(fileLabel);
+    return row;
+}
+
+QGroupBox* MainWindow::CreateModuleTable() {
+    auto* box = new QGroupBox(U(" Таблица модулей ввода"), this);
+    auto* grid = new QGridLayout(box);
+    const char* headings[] = {"Адрес модуля", "Тип модуля", "Код модуля",
+                              "Входы",        "Выходы",     "Программирование"};
+    for (int c = 0; c < 6; ++c) {
+        auto* h = new QLabel(U(headings[c]), box);
+        h->setStyleSheet("font-weight: bold");
+        grid->addWidget(h, 0, c);
+    }
+    for (int r = 0; r < 8; ++r) {
+        auto cell = [box](int minWidth) {
+            auto* l = new QLabel(box);
+            l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            l->setMinimumWidth(minWidth);
+            return l;
+        };
+        AdrM[r] = cell(60);
+        M[r] = cell(60);
+        KM[r] = cell(50);
+        InputId[r] = cell(140);
+        IdVyh[r] = cell(80);
+        Prg[r] = new QPushButton(box);
+        Prg[r]->setEnabled(false);
+        QWidget* cells[] = {AdrM[r], M[r], KM[r], InputId[r], IdVyh[r], Prg[r]};
+        for (int c = 0; c < 6; ++c) {
+            grid->addWidget(cells[c], r + 1, c);
+            cells[c]->setVisible(r < 6);
+        }
+        if (r < 6) {
+            AdrM[r]->setText(QString::number(r));
+            connect(Prg[r], &QPushButton::clicked, this, [this, r] { OpenSchemeClick(r + 1); });
+        }
+    }
+    return box;
+}
+
+QGroupBox* MainWindow::CreateConfigGroup() {
+    auto* box = new QGroupBox(U("Конфигурация прибора"), this);
+    auto* grid = new QGridLayout(box);
+    grid->addWidget(new QLabel(U("Количество дискретных входов "), box), 0, 0);
+    inputCountLabel = new QLabel(box);
+    inputCountLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    inputCountLabel->setMinimumWidth(40);
+    grid->addWidget(inputCountLabel, 0, 1);
+    designationLabel = new QLabel(box);
+    designationLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    designationLabel->setMinimumWidth(200);
+    grid->addWidget(designationLabel, 1, 0, 1, 2);
+    inputsTableButton = new QPushButton(U("Входные сигналы"), box);
+    grid->addWidget(inputsTableButton, 2, 0, 1, 2);
+    return box;
+}
+
+QGroupBox* MainWindow::CreateNetworkGroup() {
+    auto* box = new QGroupBox(U("Локальная сеть RS-485, протокол ModBus "), this);
+    auto* v = new QVBoxLayout(box);
+    networkSettingsButton = new QPushButton(U("Настройка обмена"), box);
+    f15BlocksButton = new QPushButton(U("Программирование ф15 "), box);
+    v->addWidget(networkSettingsButton);
+    v->addWidget(f15BlocksButton);
+    v->addStretch();
+    return box;
+}
+
+int MainWindow::showModal(QDialog& dialog) {
+    if (modalHook_)
+        return modalHook_(dialog);
+    return dialog.exec();
+}
+
+QString MainWindow::MainCaption() const {
+    return windowTitle();
+}
+QString MainWindow::ModificationText() const {
+    return modificationEdit->text();
+}
+int MainWindow::DeviceNumberShown() const {
+    return deviceNumberBox->currentText().toInt();
+}
+QString MainWindow::FileModeText() const {
+    return fileLabel->text();
+}
+
+void MainWindow::ShowDeviceNumber(int numUstr) {
+    deviceNumberBox->setCurrentIndex(numUstr);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        // The password prompt comes once the window is on the screen.
+        QTimer::singleShot(0, this, [this] { FormShow(); });
+    }
+}

@@ -1,0 +1,200 @@
+#pragma once
+// The main window "Программатор ЛУМ - 08": owns the exchange engine and the model objects for
+// the whole run, shows the selected device and its modules, and offers every command.
+
+#include "dialogs/elidedlabel.h"
+#include "dialogs/windowcontext.h"
+#include "link/exchangeengine.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "model/networkblocks.h"
+#include "model/operator.h"
+#include "model/reservecopies.h"
+
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QToolBar;
+class ExchangeInputGuard;
+class ExchangeProgress;
+struct WriteReport;
+class MonitorWindow;
+
+class MainWindow : public QMainWindow, public WindowContext {
+    Q_OBJECT
+public:
+    // Without arguments: the real serial line and message boxes. Tests hand in an engine on a
+    // fake or pseudo-terminal line and a scripted operator.
+    explicit MainWindow(std::unique_ptr<ExchangeEngine> port = nullptr, Operator* op = nullptr);
+    ~MainWindow() override;
+
+    // WindowContext
+    ExchangeEngine& Engine() override { return *engine_; }
+    ModuleConfig& Modules() override { return *moduleConfig_; }
+    InputProgram& Program() override { return *inputProgram_; }
+    NetworkBlocks& Network() override { return *networkBlocks_; }
+    ReserveCopies& Reserve() override { return *reserveCopies_; }
+    LabelClipboard& Clipboard() override { return *labelClipboard_; }
+    Operator& Op() override { return *op_; }
+    OpenWindows& Windows() override { return windows_; }
+    int showModal(QDialog& dialog) override;
+    QString MainCaption() const override;
+    QString ModificationText() const override;
+    int DeviceNumberShown() const override;
+    QString CurFile() const override { return curFile_; }
+    QString FileModeText() const override;
+    void ShowDeviceNumber(int numUstr) override;
+    void WriteDevice() override { WriteDeviceClick(); }
+    ExchangeInputGuard* InputGuard() override { return inputGuard_; }
+
+    // The toolkit's own file dialog instead of the platform's (tests type into it).
+    void UseQtFileDialog(bool on) { useQtFileDialog_ = on; }
+    // Tests fill and close dialogs here instead of running a nested event loop.
+    void SetModalHook(std::function<int(QDialog&)> hook) { modalHook_ = std::move(hook); }
+    void SetFileDialogHook(std::function<QString(const FileDialogRequest&)> hook) {
+        fileHook_ = std::move(hook);
+    }
+    QString AskFileName(const FileDialogRequest& request) override;
+    bool SchemeEditorShown() const override;
+
+    // Commands.
+    void FormShow();               // the password prompt at the first showing
+    void ChangePasswordClick();    // "Замена пароля"
+    void PortSettingsClick();      // "Настройка СОМ порта"
+    void ExchangeTimingClick();    // "Настройка обмена"
+    void DeviceNumberChanged();    // "Устр. №"
+    void NewNumberChanged();       // "Изм. № устр."
+    void ReadDeviceClick();        // "Ввод с СОМ-порта"
+    void WriteDeviceClick();       // "Вывод на СОМ-порт"
+    void OpenFileClick();          // "Открыть файл конфигурации"
+    void SaveFileClick();          // "Сохранить как ..."
+    void CreateFileClick();        // "Создание файла конфигурации"
+    void OpenSchemeClick(int row); // Prg1..Prg6, row 1..6
+    void InputsTableClick();       // "Входные сигналы"
+    void NetworkSettingsClick();   // "Настройка обмена" of the network group
+    void F15BlocksClick();         // "Программирование ф15 "
+    void ClockClick();             // "Задание времени и даты"
+    void MonitorClick();           // "Монитор обмена" (made at its first opening)
+    MonitorWindow* Monitor() const { return monitor_.get(); }
+    bool CanCloseMainWindow(); // closing the main window
+    void AboutClick();         // "О программе"
+    void VerifyClick();        // "Сверить с прибором"
+    void HistoryClick();       // "История прибора"
+    bool VerifyWrites() const override; // "Проверять запись чтением" of "Настройка обмена"
+
+    // Controls, named as the commands and tests know them.
+    QComboBox* deviceNumberBox = nullptr;
+    QComboBox* newNumberBox = nullptr;
+    QLabel* deviceNumberLabel = nullptr;
+    QLabel* newNumberLabel = nullptr;
+    QLabel* modificationLabel = nullptr;
+    QLineEdit* modificationEdit = nullptr;
+    ElidedLabel* fileLabel = nullptr;
+    QProgressBar* progressBar = nullptr;
+    QPushButton* stopButton = nullptr; // "Стоп" beside the progress bar
+    QPushButton* testButton = nullptr;
+    QPushButton* clockButton = nullptr;
+    QLabel* inputCountLabel = nullptr;
+    QLabel* designationLabel = nullptr;
+    QPushButton* inputsTableButton = nullptr;
+    QPushButton* networkSettingsButton = nullptr;
+    QPushButton* f15BlocksButton = nullptr;
+    QMenu* testMenu = nullptr;
+    QToolBar* toolBar = nullptr;
+    // The module table as row arrays; rows 6 and 7 exist but stay hidden and empty.
+    std::array<QLabel*, 8> M{};
+    std::array<QLabel*, 8> KM{};
+    std::array<QLabel*, 8> InputId{};
+    std::array<QLabel*, 8> IdVyh{};
+    std::array<QLabel*, 8> AdrM{};
+    std::array<QPushButton*, 8> Prg{};
+
+    QAction* writeAction = nullptr;
+    QAction* readAction = nullptr;
+    QAction* portAction = nullptr;
+    QAction* timingAction = nullptr;
+    QAction* passwordAction = nullptr;
+    QAction* openAction = nullptr;
+    QAction* saveAction = nullptr;
+    QAction* createAction = nullptr;
+    QAction* monitorAction = nullptr;
+    QAction* aboutAction = nullptr;
+    QAction* verifyAction = nullptr;
+    QAction* historyAction = nullptr;
+
+    // Access to the current configuration file name (the file commands keep it).
+    void SetCurFile(const QString& name) { curFile_ = name; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    QWidget* CreateDeviceRow();
+    QGroupBox* CreateModuleTable();
+    QGroupBox* CreateConfigGroup();
+    QGroupBox* CreateNetworkGroup();
+    void CreateTestMenu();
+    void CreateVerifyActions(QMenu* file);
+    void ApplyTestPreset(int preset);
+    void ClearModuleTable();
+    // The module table from the model; a file's modules all get their program button.
+    void FillModuleTable(bool fromFile);
+    void RefreshFromFile();
+    void ResetForNewFile();
+    // The chosen name with ".lum" added when it has no extension; empty after telling the
+    // operator that the extension is wrong.
+    QString WithLumExtension(const QString& name, const char* errorCaption);
+    // Saves through the save dialog; false when cancelled or failed.
+    bool SaveToFile();
+    // Before a command replaces the configuration: unsaved file edits are saved, given up or
+    // the command is not run (false).
+    bool KeepFileEdits();
+    void ShowFileCaption();
+    // Loads a configuration file into the model (file mode); refused files change nothing.
+    void OpenConfigFile(const QString& name);
+    // Progress and result of a command that talks to the device.
+    QWidget* CreateProgressRow();
+    void BeginExchange(const QString& step);
+    void ShowShare(int done, int total, const QString& step);
+    void EndExchange();
+    void ShowDone(const QString& what);
+    static QString ModulesText(int count);
+    // A whole-device write that failed after its checks: the engine's message and how far it got.
+    void ReportWriteFailure(int code, const WriteReport& report);
+
+    // Members in their order of construction (destroyed in reverse).
+    std::unique_ptr<ExchangeEngine> engine_;
+    std::unique_ptr<ModuleConfig> moduleConfig_;
+    std::unique_ptr<InputProgram> inputProgram_;
+    std::unique_ptr<NetworkBlocks> networkBlocks_;
+    std::unique_ptr<ReserveCopies> reserveCopies_;
+    std::unique_ptr<LabelClipboard> labelClipboard_;
+
+    std::unique_ptr<Operator> ownedOp_;
+    Operator* op_ = nullptr;
+    OpenWindows windows_;
+    std::function<int(QDialog&)> modalHook_;
+    std::function<QString(const FileDialogRequest&)> fileHook_;
+    QString curFile_;
+    bool shownOnce_ = false;
+    bool useQtFileDialog_ = false;
+    ExchangeInputGuard* inputGuard_ = nullptr;
+    ExchangeProgress* progress_ = nullptr;
+    QElapsedTimer commandTimer_;
+    // Last, so that it detaches from the engine before the engine goes.
+    std::unique_ptr<MonitorWindow> monitor_;
+};

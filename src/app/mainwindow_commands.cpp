@@ -1,0 +1,121 @@
+// The main window's commands for the port, the exchange settings, the device number and
+// closing; the other windows' commands hand over to those windows.
+
+#include "app/mainwindow.h"
+
+#include "clock/clockwindow.h"
+#include "dialogs/uitext.h"
+#include "link/devicesequences.h"
+#include "link/exchangeengine.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "monitor/monitorwindow.h"
+#include "network/networkwindow.h"
+#include "port/portdialog.h"
+#include "port/timingdialog.h"
+#include "report/inputstable.h"
+#include "scheme/schemeeditor.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+
+void MainWindow::PortSettingsClick() {
+    PortDialog& dialog = *windows_.portDialog;
+    for (;;) {
+        const int r = showModal(dialog);
+        if (r == mr::Ok)
+            break;
+        if (r != mr::Abort)
+            return;
+        const MsgButton again = op_->Ask({"Ошибочные данные ",
+                                          "Ошибка",
+                                          MsgIcon::Error,
+                                          {MsgButton::Retry, MsgButton::Cancel},
+                                          MsgButton::Retry});
+        if (again != MsgButton::Retry)
+            return;
+    }
+    static const char* const parity[] = {"N", "O", "E"};
+    ExchangeEngine& port = *engine_;
+    port.Parity = parity[dialog.ParitPos];
+    port.Speed = dialog.speedBox->currentText().toStdString();
+    port.StopBits = dialog.StBitPos == 0 ? "1" : "2";
+    port.PortName = dialog.ChosenPortName().toStdString();
+    if (port.ApplyPortSettings() == -1)
+        port.ReportError(moduleConfig_->BusNumber, ResultCode::PortCannotOpen);
+}
+
+void MainWindow::ExchangeTimingClick() {
+    ExchangeTimingDialog& dialog = *windows_.timingDialog;
+    if (showModal(dialog) == mr::Ok)
+        dialog.ApplyTo(*engine_);
+}
+
+void MainWindow::DeviceNumberChanged() {
+    const int chosen = deviceNumberBox->currentText().toInt();
+    if (chosen != moduleConfig_->BusNumber + 1)
+        moduleConfig_->BusNumber = chosen - 1;
+}
+
+void MainWindow::NewNumberChanged() {
+    const int n = newNumberBox->currentText().toInt();
+    const int from = moduleConfig_->BusNumber + 1;
+    BeginExchange(U("Смена номера %1 → %2").arg(from).arg(n));
+    const int code = ChangeBusNumber(*engine_, *moduleConfig_, n - 1,
+                                     [this] { ShowDeviceNumber(moduleConfig_->BusNumber); });
+    EndExchange();
+    if (code != ResultCode::Ok) {
+        ShowDone(U("Номер прибора не изменен"));
+        engine_->ReportError(moduleConfig_->BusNumber, code);
+    } else {
+        ShowDone(U("Номер прибора изменен: %1 → %2").arg(from).arg(n));
+    }
+}
+
+void MainWindow::ClockClick() {
+    windows_.clockWindow->ClockClick();
+}
+void MainWindow::InputsTableClick() {
+    windows_.inputsTable->FillAndShow();
+}
+void MainWindow::NetworkSettingsClick() {
+    windows_.networkWindow->NetworkSettingsClick();
+}
+void MainWindow::F15BlocksClick() {
+    windows_.networkWindow->F15BlocksClick();
+}
+
+bool MainWindow::CanCloseMainWindow() {
+    if (moduleConfig_->FileMode == 1) {
+        if (moduleConfig_->FileChanged == 1) {
+            // A save that failed or was cancelled keeps the window, and the edits, open.
+            if (op_->YesNo("Данные были изменены. Сохранить в файле?",
+                           "Подтвердите запись в файл") &&
+                !SaveToFile())
+                return false;
+            if (inputProgram_->AccessLevel == 1 &&
+                op_->YesNo("Данные были изменены. Передать в прибор?",
+                           "Подтвердите передачу данных"))
+                WriteDeviceClick();
+        }
+        engine_->ClosePort();
+    }
+    return true;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (CanCloseMainWindow())
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool MainWindow::SchemeEditorShown() const {
+    return windows_.schemeEditor && windows_.schemeEditor->isVisible();
+}
+
+void MainWindow::MonitorClick() {
+    if (!monitor_)
+        monitor_ = std::make_unique<MonitorWindow>(*this, this);
+    monitor_->MonitorClick();
+}

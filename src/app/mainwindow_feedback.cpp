@@ -1,0 +1,59 @@
+// What the main window tells the operator while and after a command talks to the device: the
+// progress bar with the step under way and the engine's repeats, the "Стоп" button, and the
+// result line of the status bar.
+
+#include "app/mainwindow.h"
+
+#include "dialogs/exchangeguard.h"
+#include "dialogs/exchangeprogress.h"
+#include "dialogs/uitext.h"
+
+#include <QStatusBar>
+
+QWidget* MainWindow::CreateProgressRow() {
+    inputGuard_ = new ExchangeInputGuard(*engine_, this);
+    progress_ = new ExchangeProgress(*this, this);
+    progressBar = progress_->Bar();
+    stopButton = progress_->StopButton();
+    engine_->SetIdleHook([guard = inputGuard_] { guard->Idle(); });
+    // The repeats show on the bar of whichever window's command runs.
+    engine_->SetRepeatHook([](int code, int attempt, int limit) {
+        if (ExchangeProgress* progress = ExchangeProgress::Active())
+            progress->ShowRepeat(code, attempt, limit);
+    });
+    statusBar()->setSizeGripEnabled(false);
+    return progress_;
+}
+
+void MainWindow::BeginExchange(const QString& step) {
+    commandTimer_.start();
+    statusBar()->clearMessage();
+    progress_->Begin(step);
+}
+
+void MainWindow::ShowShare(int done, int total, const QString& step) {
+    progress_->Share(done, total, step);
+}
+
+void MainWindow::EndExchange() {
+    progress_->End();
+}
+
+void MainWindow::ShowDone(const QString& what) {
+    const double seconds = double(commandTimer_.elapsed()) / 1000.0;
+    statusBar()->showMessage(what + U(", ") + QString::number(seconds, 'f', 1).replace('.', ',') +
+                             U(" с"));
+}
+
+QString MainWindow::ModulesText(int count) {
+    const int tens = count % 100;
+    const int ones = count % 10;
+    const char* word = "модулей";
+    if (tens < 11 || tens > 14) {
+        if (ones == 1)
+            word = "модуль";
+        else if (ones >= 2 && ones <= 4)
+            word = "модуля";
+    }
+    return QString::number(count) + U(" ") + U(word);
+}

@@ -1,0 +1,231 @@
+// The configuration file commands of the main window: open, save as, create.
+
+#include "app/mainwindow.h"
+
+#include "app/configurationdialog.h"
+#include "dialogs/uitext.h"
+#include "link/filestore.h"
+#include "model/configfile.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "model/networkblocks.h"
+#include "model/reservecopies.h"
+#include "scheme/schemeeditor.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeView>
+#include <algorithm>
+
+namespace {
+FileDialogRequest LumFileRequest(bool save, const char* title, const QString& name) {
+    return {save, U(title), name, U("Файлы типа .lum (*.lum);;Все файлы (*)"), "lum"};
+}
+
+// The toolkit sizes the file list's columns for English samples; the sizes, types and dates
+// in the system's language are often longer and would be cut short.
+void FitFileColumns(QFileDialog& dialog) {
+    auto* list = dialog.findChild<QTreeView*>("treeView");
+    if (!list)
+        return;
+    const QFontMetrics fm(list->font());
+    const QLocale system = QLocale::system(); // what the file list writes them in
+    const int widths[] = {
+        std::max(fm.horizontalAdvance(system.formattedDataSize(1023)),
+                 fm.horizontalAdvance(system.formattedDataSize(1023 * 1000))),
+        fm.horizontalAdvance(U("текстовый документ")),
+        fm.horizontalAdvance(system.toString(QDateTime(QDate(2026, 12, 30), QTime(23, 59, 59)),
+                                             QLocale::ShortFormat))};
+    for (int column = 1; column <= 3; ++column)
+        list->header()->resizeSection(column, widths[column - 1] + 4 * fm.averageCharWidth());
+    // The side bar and the frames besides the columns.
+    dialog.resize(std::max(dialog.width(), list->header()->length() + 220), dialog.height());
+}
+
+std::string SlotList(const std::vector<int>& list) {
+    std::string text;
+    for (int slot : list)
+        text += (text.empty() ? "" : ", ") + std::to_string(slot);
+    return text;
+}
+} // namespace
+
+QString MainWindow::AskFileName(const FileDialogRequest& request) {
+    if (fileHook_)
+        return fileHook_(request);
+    QFileDialog dialog(this, request.title, request.fileName, request.filter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, useQtFileDialog_);
+    // A new file's name is asked like a save: any name goes, and the program asks its own
+    // question when the file exists.
+    const bool anyName = request.save || request.newName;
+    dialog.setAcceptMode(anyName ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(anyName ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (request.newName)
+        dialog.setLabelText(QFileDialog::Accept, U("Создать"));
+    // The commands ask their own question before replacing a file.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    FitFileColumns(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().front();
+}
+
+QString MainWindow::WithLumExtension(const QString& name, const char* errorCaption) {
+    const std::string named = ::WithLumExtension(name.toStdString());
+    if (named.empty())
+        op_->Tell("Неверно задано имя файла", errorCaption, MsgIcon::Warning);
+    return QString::fromStdString(named);
+}
+
+void MainWindow::OpenFileClick() {
+    ModuleConfig& serv = *moduleConfig_;
+    QString name = curFile_;
+    if (serv.OpenedFromFile != 1) {
+        if (!KeepFileEdits())
+            return;
+        name = AskFileName(LumFileRequest(false, "Открытие файла конфигурации", curFile_));
+        if (name.isEmpty()) {
+            serv.OpenedFromFile = 0;
+            return;
+        }
+    }
+    OpenConfigFile(name);
+}
+
+void MainWindow::OpenConfigFile(const QString& name) {
+    ModuleConfig& serv = *moduleConfig_;
+    const auto bytes = ReadWholeFile(name);
+    std::string text = "Файл не удается открыть";
+    if (bytes && CheckConfigFile(*bytes) != ConfigFileCheck::Ok)
+        text += "\nэто не файл конфигурации";
+    // A short file, or bytes that are plainly something else, are not taken at all.
+    if (!bytes || !LoadConfigFile(*bytes, serv, *inputProgram_, *networkBlocks_, *reserveCopies_)) {
+        op_->Tell(text, "Открытие файла", MsgIcon::Warning);
+        serv.OpenedFromFile = 0;
+        return;
+    }
+    curFile_ = name;
+    RefreshFromFile();
+    if (const auto unknown = UnknownModuleSlots(*bytes); !unknown.empty())
+        op_->Tell("В файле указаны модули неизвестного типа (слоты " + SlotList(unknown) +
+                      ").\nПроверьте конфигурацию перед записью в прибор.",
+                  "Предупреждение", MsgIcon::Warning);
+}
+
+bool MainWindow::KeepFileEdits() {
+    if (moduleConfig_->FileMode != 1 || moduleConfig_->FileChanged != 1)
+        return true;
+    const MsgButton answer = op_->Ask({"Данные были изменены. Сохранить в файле?",
+                                       "Подтвердите запись в файл",
+                                       MsgIcon::Question,
+                                       {MsgButton::Yes, MsgButton::No, MsgButton::Cancel},
+                                       MsgButton::No});
+    if (answer == MsgButton::Yes)
+        return SaveToFile();
+    return answer == MsgButton::No;
+}
+
+void MainWindow::ShowFileCaption() {
+    fileLabel->SetHeadAndPath(U("Режим работы с файлом "), curFile_);
+}
+
+void MainWindow::RefreshFromFile() {
+    ModuleConfig& serv = *moduleConfig_;
+    modificationEdit->setText(U(serv.GetModificationCode()));
+    FillModuleTable(true);
+    for (QPushButton* b : {inputsTableButton, networkSettingsButton, f15BlocksButton})
+        b->setEnabled(true);
+    for (QPushButton* b : {clockButton, testButton})
+        b->setEnabled(false);
+    ShowFileCaption();
+    fileLabel->show();
+    serv.FileMode = 1;
+    serv.FileChanged = 0;
+    serv.OpenedFromFile = 0;
+}
+
+void MainWindow::SaveFileClick() {
+    SaveToFile();
+}
+
+bool MainWindow::SaveToFile() {
+    QString name;
+    for (;;) {
+        name = AskFileName(LumFileRequest(true, "Сохранить как ...", curFile_));
+        if (name.isEmpty())
+            return false;
+        curFile_ = name;
+        name = WithLumExtension(name, "Cохранение данных в файл");
+        if (name.isEmpty())
+            continue;
+        curFile_ = name;
+        if (!FileCanBeOpened(name) ||
+            op_->YesNo("Файл с таким именем существует.\nЗаменить?", "Сохранение файла"))
+            break;
+    }
+    const auto bytes = SaveConfigFile(*moduleConfig_, *inputProgram_, *networkBlocks_);
+    if (!ReplaceFileAtomically(name, bytes)) {
+        op_->Tell("Файл  не удается создать", "Создание файла", MsgIcon::Warning);
+        return false;
+    }
+    moduleConfig_->FileChanged = 0;
+    inputProgram_->SchemeChanged = 0;
+    windows_.schemeEditor->setWindowTitle(U("Программатор ЛУМ-08 - файл ") + curFile_);
+    // Later saves go to this file: the caption names it.
+    ShowFileCaption();
+    return true;
+}
+
+void MainWindow::ResetForNewFile() {
+    modificationEdit->clear();
+    designationLabel->clear();
+    for (QPushButton* b : {inputsTableButton, clockButton, networkSettingsButton, f15BlocksButton})
+        b->setEnabled(false);
+    ClearModuleTable();
+    inputCountLabel->clear();
+    fileLabel->hide();
+    moduleConfig_->FileMode = 1;
+}
+
+void MainWindow::CreateFileClick() {
+    if (!KeepFileEdits())
+        return;
+    ConfigurationDialog& dialog = *windows_.Config;
+    dialog.Prepare();
+    if (showModal(dialog) != ConfigurationDialog::Accepted) {
+        op_->Tell("ошибка ввода конфигурации", "Ошибка", MsgIcon::Error);
+        return;
+    }
+    QString name;
+    for (;;) {
+        FileDialogRequest request =
+            LumFileRequest(false, "Создание файла конфигурации", dialog.ModificationCode());
+        request.newName = true; // a new file needs a name no file has yet
+        name = AskFileName(request);
+        // A cancelled creation leaves the configuration in memory as it was.
+        if (name.isEmpty())
+            return;
+        name = WithLumExtension(name, "задание имени файла");
+        if (!name.isEmpty())
+            break;
+    }
+    if (FileCanBeOpened(name) &&
+        !op_->YesNo("Файл с таким именем существует.\nСоздать его заново?", "Создание файла"))
+        return;
+    if (!ReplaceFileAtomically(name, MakeCreatedConfigFile(dialog.Result()))) {
+        op_->Tell("Файл конфигурации не удается создать", "Создание файла", MsgIcon::Warning);
+        return;
+    }
+    curFile_ = name;
+    op_->Tell("Создан файл конфигурации " + name.toStdString(), "Подтверждение",
+              MsgIcon::Information);
+    ResetForNewFile();
+    moduleConfig_->OpenedFromFile = 1;
+    OpenFileClick();
+}

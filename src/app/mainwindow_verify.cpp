@@ -1,0 +1,60 @@
+// The main window's commands that look at a device without changing the program's data:
+// comparing the device with the data, and the device history kept before writes.
+
+#include "app/mainwindow.h"
+
+#include "app/historywindow.h"
+#include "dialogs/differencesdialog.h"
+#include "dialogs/uitext.h"
+#include "link/devicehistory.h"
+#include "link/deviceimageread.h"
+#include "model/devicecompare.h"
+#include "port/timingdialog.h"
+
+#include <QAction>
+#include <QMenu>
+
+void MainWindow::CreateVerifyActions(QMenu* file) {
+    verifyAction = new QAction(U("Сверить с прибором"), this);
+    historyAction = new QAction(U("История прибора"), this);
+    connect(verifyAction, &QAction::triggered, this, [this] { VerifyClick(); });
+    connect(historyAction, &QAction::triggered, this, [this] { HistoryClick(); });
+    file->addSeparator();
+    file->addAction(verifyAction);
+    file->addAction(historyAction);
+}
+
+void MainWindow::VerifyClick() {
+    DeviceImage device;
+    const int code = ReadDeviceImage(*engine_, moduleConfig_->BusNumber, device);
+    if (code != ResultCode::Ok) {
+        engine_->ReportError(moduleConfig_->BusNumber, code);
+        return;
+    }
+    const DeviceImage program =
+        DeviceImage::FromModel(*moduleConfig_, *inputProgram_, *networkBlocks_);
+    const auto lines = CompareDeviceImages(program, device);
+    if (lines.empty()) {
+        op_->Tell("Прибор совпадает с данными программы", "Сверка с прибором",
+                  MsgIcon::Information);
+        return;
+    }
+    ShowDifferences(*this, U("Различия (данные программы → прибор):"), lines);
+}
+
+void MainWindow::HistoryClick() {
+    HistoryWindow window(*this, DeviceHistory::Folder(), this);
+    if (showModal(window) != mr::Ok)
+        return;
+    const QString chosen = window.ChosenFile();
+    if (chosen.isEmpty())
+        return;
+    // Opened like any configuration file: file mode, and F10 writes it back. Unsaved file
+    // edits are asked for first, as before any other opening.
+    if (KeepFileEdits())
+        OpenConfigFile(chosen);
+}
+
+bool MainWindow::VerifyWrites() const {
+    return !windows_.timingDialog || windows_.timingDialog->VerifyWrite();
+}

@@ -1,0 +1,386 @@
+#include "clock/clockwindow.h"
+
+#include "dialogs/exchangeguard.h"
+#include "dialogs/fieldcheck.h"
+#include "dialogs/uitext.h"
+#include "dialogs/windowcontext.h"
+#include "link/exchangeengine.h"
+#include "link/framedecoder.h"
+#include "model/inputprogram.h"
+#include "model/keyfilters.h"
+#include "model/moduleconfig.h"
+#include "model/operator.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHideEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QValidator>
+
+namespace {
+constexpr int kPollPeriodMs = 100;
+
+// The seven fields in the order they are checked and sent.
+struct FieldDef {
+    const char* caption;
+    int low;
+    int high;
+    int maxLength;
+};
+constexpr std::array<FieldDef, ClockBytes> kFields = {{{"Секунды", 0, 59, 2},
+                                                       {"Минуты", 0, 59, 2},
+                                                       {"Час", 0, 23, 2},
+                                                       {"День месяца", 1, 31, 2},
+                                                       {"Месяц", 1, 12, 2},
+                                                       {"Год", 0, 99, 2},
+                                                       {"День недели", 1, 7, 1}}};
+constexpr int kTimeFields = 3; // seconds, minutes, hour stand under "Время"
+
+enum ClockIndex { Seconds, Minutes, Hour, Day, Month, Year, Weekday };
+
+QString WeekdayAbbreviation(int weekday) {
+    static const char* const names[7] = {"пн", "вт", "ср", "чт", "пт", "сб", "вс"};
+    if (weekday < 1 || weekday > 7)
+        return QString();
+    return U(names[weekday - 1]);
+}
+
+// Typing takes digits and backspace only; anything else typed is dropped without a word.
+// Enter moves on to the next control. Editing keys and shortcuts pass untouched.
+class ClockKeyFilter : public QObject {
+public:
+    explicit ClockKeyFilter(QLineEdit* field) : QObject(field), field_(field) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != field_ || event->type() != QEvent::KeyPress)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            FocusNext(field_);
+            return true;
+        }
+        const QString text = key->text();
+        if (text.size() != 1 || !text[0].isPrint())
+            return false;
+        const QChar c = text[0];
+        return c < QChar('0') || c > QChar('9');
+    }
+
+private:
+    QLineEdit* field_;
+};
+
+// The field's length limit for the operator's typing and pasting only. The program itself may
+// put in a longer number (a device reading of 100 or more): cut to two digits it would pass the
+// check as another value, whole it fails the range check.
+class LengthLimit : public QValidator {
+public:
+    LengthLimit(int length, QObject* parent) : QValidator(parent), length_(length) {}
+    State validate(QString& input, int&) const override {
+        return input.size() <= length_ ? Acceptable : Invalid;
+    }
+
+private:
+    int length_;
+};
+
+QLineEdit* ReadOnlyBox(QWidget* parent, int width) {
+    auto* box = new QLineEdit(parent);
+    box->setReadOnly(true);
+    box->setFocusPolicy(Qt::NoFocus);
+    box->setAlignment(Qt::AlignCenter);
+    box->setFixedWidth(width);
+    return box;
+}
+} // namespace
+
+ClockWindow::ClockWindow(WindowContext& main, QWidget* parent)
+    : LumDialog(parent), main_(main), pcClock_([] { return QDateTime::currentDateTime(); }) {
+    setWindowTitle(U("Задание времени и даты"));
+    auto* v = new QVBoxLayout(this);
+    v->addWidget(CreateSettingGroup());
+    v->addWidget(CreatePollGroup());
+    auto* buttons = new QHBoxLayout;
+    OK = new QPushButton("OK", this);
+    Cancel = new QPushButton(U("Отмена"), this);
+    buttons->addStretch();
+    buttons->addWidget(OK);
+    buttons->addWidget(Cancel);
+    v->addLayout(buttons);
+
+    // Created last, so that it lies above the fields it points at.
+    ErrorText = new ErrorMarker(this);
+
+    pollTimer = new QTimer(this);
+    pollTimer->setInterval(kPollPeriodMs);
+    connect(pollTimer, &QTimer::timeout, this, [this] { PollTick(); });
+    connect(pollButton, &QPushButton::clicked, this, [this] { PollClick(); });
+    connect(fromDeviceButton, &QPushButton::clicked, this, [this] { FromDeviceClick(); });
+    connect(fromPcButton, &QPushButton::clicked, this, [this] { FromPcClick(); });
+    connect(setClockButton, &QPushButton::clicked, this, [this] { SetClockClick(); });
+    connect(OK, &QPushButton::clicked, this, [this] { OKClick(); });
+    connect(Cancel, &QPushButton::clicked, this, [this] { CancelClick(); });
+}
+
+QGroupBox* ClockWindow::CreateSettingGroup() {
+    auto* group = new QGroupBox(U("Задание времени и даты"), this);
+    auto* grid = new QGridLayout(group);
+    auto* timeHeading = new QLabel(U("Время"), group);
+    auto* dateHeading = new QLabel(U("Дата"), group);
+    for (QLabel* heading : {timeHeading, dateHeading}) {
+        heading->setStyleSheet("font-weight: bold");
+        heading->setAlignment(Qt::AlignCenter);
+    }
+    grid->addWidget(timeHeading, 0, 0, 1, kTimeFields);
+    grid->addWidget(dateHeading, 0, kTimeFields, 1, ClockBytes - kTimeFields);
+    for (int i = 0; i < ClockBytes; ++i) {
+        const FieldDef& def = kFields[i];
+        auto* caption = new QLabel(U(def.caption), group);
+        caption->setAlignment(Qt::AlignCenter);
+        auto* field = new QLineEdit("1", group);
+        field->setValidator(new LengthLimit(def.maxLength, field));
+        field->setFixedWidth(44);
+        field->setAlignment(Qt::AlignCenter);
+        field->setToolTip(QString("%1-%2").arg(def.low).arg(def.high));
+        field->installEventFilter(new ClockKeyFilter(field));
+        grid->addWidget(caption, 1, i, Qt::AlignCenter);
+        grid->addWidget(field, 2, i, Qt::AlignCenter);
+        fields_[i] = field;
+    }
+    secondsEdit = fields_[Seconds];
+    minutesEdit = fields_[Minutes];
+    hoursEdit = fields_[Hour];
+    weekdayEdit = fields_[Day];
+    dayEdit = fields_[Month];
+    monthEdit = fields_[Year];
+    yearEdit = fields_[Weekday];
+
+    fromDeviceButton = new QPushButton(U("Время и дата прибора"), group);
+    fromPcButton = new QPushButton(U("Время и дата PC"), group);
+    setClockButton = new QPushButton(U("Передать время и дату в прибор"), group);
+    auto* row = new QHBoxLayout;
+    row->addWidget(fromDeviceButton);
+    row->addWidget(fromPcButton);
+    row->addWidget(setClockButton);
+    row->setSpacing(8);
+    // The gap under the fields holds the error badge, which hangs below its field.
+    grid->setRowMinimumHeight(3, 6);
+    grid->addLayout(row, 4, 0, 1, ClockBytes);
+    grid->setVerticalSpacing(8);
+    return group;
+}
+
+QGroupBox* ClockWindow::CreatePollGroup() {
+    auto* group = new QGroupBox(U("Запрос текущего времени прибора"), this);
+    auto* grid = new QGridLayout(group);
+    pollButton = new QPushButton(U("Пуск и остановка запроса времени"), group);
+    pollStateLabel = new QLabel(U("запрос  времени включен"), group);
+    pollStateLabel->setStyleSheet("color: red; font-weight: bold");
+    pollStateLabel->hide();
+    // The label comes and goes; its place stays, so that nothing around it moves.
+    QSizePolicy keep = pollStateLabel->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    pollStateLabel->setSizePolicy(keep);
+    deviceTimeField = ReadOnlyBox(group, 80);
+    deviceDateField = ReadOnlyBox(group, 80);
+    deviceWeekdayField = ReadOnlyBox(group, 40);
+    grid->addWidget(pollButton, 0, 0, 1, 2);
+    grid->addWidget(pollStateLabel, 0, 2, 1, 2);
+    auto* boxes = new QHBoxLayout;
+    boxes->addWidget(deviceTimeField);
+    boxes->addWidget(deviceDateField);
+    boxes->addWidget(deviceWeekdayField);
+    boxes->addStretch();
+    grid->addLayout(boxes, 1, 0, 1, 4);
+    return group;
+}
+
+void ClockWindow::SetPcClock(PcClock clock) {
+    pcClock_ = std::move(clock);
+}
+
+void ClockWindow::ClockClick() {
+    for (QLineEdit* field : fields_)
+        field->setText("1");
+    if (ExchangeInputGuard* guard = main_.InputGuard(); guard && !stopRegistered_) {
+        guard->AddStopWidget(Cancel);
+        stopRegistered_ = true;
+    }
+    main_.showModal(*this);
+}
+
+void ClockWindow::showEvent(QShowEvent* event) {
+    LumDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void ClockWindow::hideEvent(QHideEvent* event) {
+    // A hidden window has no one to show the clock to, and a silent device would still hold
+    // the program for seconds on every tick: polling ends with the window.
+    if (!event->spontaneous())
+        StopPolling();
+    LumDialog::hideEvent(event);
+}
+
+void ClockWindow::FormShow() {
+    StopPolling();
+    PollClick();
+}
+
+void ClockWindow::StopPolling() {
+    pollTimer->stop();
+    pollingStopped_ = true;
+    pollStateLabel->hide();
+}
+
+void ClockWindow::PollClick() {
+    pollTimer->setInterval(kPollPeriodMs);
+    if (pollTimer->isActive())
+        pollTimer->stop();
+    else
+        pollTimer->start();
+    pollingStopped_ = !pollingStopped_;
+    pollStateLabel->setVisible(!pollStateLabel->isVisible());
+}
+
+void ClockWindow::PollTick() {
+    // A tick that comes while another exchange is waiting for its reply (this window's own send
+    // or any other command) leaves the line to it.
+    if (main_.Engine().InExchange())
+        return;
+    PollOnce();
+}
+
+void ClockWindow::PollOnce() {
+    ExchangeEngine& port = main_.Engine();
+    const int device = main_.Modules().BusNumber;
+    DeviceClock clock{};
+    port.ClearStop();
+    const int code = ReadClock(port, device, clock);
+    if (code == ResultCode::Stopped) {
+        // The operator stopped a silent device's poll: polling ends, and a Cancel or a close
+        // that asked for it closes the window as well.
+        StopPolling();
+        const ExchangeInputGuard* guard = main_.InputGuard();
+        const QObject* source = guard ? guard->LastStopSource() : nullptr;
+        if (source == Cancel || source == this)
+            CancelClick();
+        return;
+    }
+    if (code != ResultCode::Ok) {
+        // While polling runs a failure would come back ten times a second; it is told only
+        // when the operator stopped the polling meanwhile.
+        if (pollingStopped_)
+            port.ReportError(device, code);
+        return;
+    }
+    ShowReading(clock);
+    lastReading_ = clock;
+}
+
+void ClockWindow::ShowReading(const DeviceClock& clock) {
+    deviceTimeField->setText(
+        QString::fromStdString(ClockTimeText(clock[Hour], clock[Minutes], clock[Seconds])));
+    deviceDateField->setText(
+        QString::fromStdString(ClockDateText(clock[Day], clock[Month], clock[Year])));
+    deviceWeekdayField->setText(WeekdayAbbreviation(clock[Weekday]));
+}
+
+void ClockWindow::FillFields(const std::array<int, ClockBytes>& values) {
+    for (int i = 0; i < ClockBytes; ++i)
+        fields_[i]->setText(QString::number(values[i]));
+}
+
+void ClockWindow::FromDeviceClick() {
+    if (pollStateLabel->isHidden()) {
+        main_.Op().Tell("Включите запрос времени с прибора", "Предупреждение", MsgIcon::Error);
+        return;
+    }
+    std::array<int, ClockBytes> values{};
+    for (int i = 0; i < ClockBytes; ++i)
+        values[i] = lastReading_[i];
+    FillFields(values);
+}
+
+void ClockWindow::FromPcClick() {
+    const QDateTime now = pcClock_();
+    const QDate date = now.date();
+    const QTime time = now.time();
+    // dayOfWeek counts Monday as 1 and Sunday as 7, as the device does.
+    FillFields({time.second(), time.minute(), time.hour(), date.day(), date.month(),
+                date.year() - 2000, date.dayOfWeek()});
+}
+
+bool ClockWindow::CheckField(QLineEdit* field, int low, int high) {
+    const QString text = field->text();
+    long long value = 0;
+    // Typing lets only digits in, but pasted text can be anything: what is not a whole number
+    // cannot be sent and fails like an empty field.
+    if (text.isEmpty() || !ParseDecimal(text.toStdString(), value)) {
+        ShowErrorText(field, ErrorText);
+        return false;
+    }
+    if (value < low || value > high) {
+        // The format is UTF-8; %g writes the bounds as the operator reads them (1 - 12).
+        ShowErrorText(
+            field, ErrorText,
+            QString::asprintf("Величина вне диапазона %g - %g", double(low), double(high)));
+        return false;
+    }
+    return true;
+}
+
+bool ClockWindow::CheckFields() {
+    for (int i = 0; i < ClockBytes; ++i)
+        if (!CheckField(fields_[i], kFields[i].low, kFields[i].high))
+            return false;
+    return true;
+}
+
+void ClockWindow::SetClockClick() {
+    if (main_.Program().AccessLevel != 1) {
+        main_.Op().Tell("Ваш уровень доступа не позволяет\nпроизводить вывод в СОМ-порт",
+                        "Предупреждение", MsgIcon::Warning);
+        return;
+    }
+    if (!CheckFields())
+        return;
+    DeviceClock clock{};
+    for (int i = 0; i < ClockBytes; ++i)
+        clock[i] = static_cast<uint8_t>(fields_[i]->text().toInt());
+    ExchangeEngine& port = main_.Engine();
+    const int code = SetClockBroadcast(port, clock);
+    // No device answers a broadcast, so a sent request is all there is to know; but a request
+    // that never left the PC (port closed or gone) is told, and the window stays open.
+    if (code != ResultCode::Ok) {
+        port.ReportError(main_.Modules().BusNumber, code);
+        return;
+    }
+    OKClick();
+}
+
+void ClockWindow::OKClick() {
+    cancelled_ = false;
+    CloseWith(mr::Ok);
+}
+
+void ClockWindow::CancelClick() {
+    cancelled_ = true;
+    CloseWith(mr::Cancel);
+}
+
+bool ClockWindow::CanClose(int&) {
+    ErrorText->hide();
+    if (cancelled_)
+        return true;
+    return CheckFields();
+}

@@ -1,0 +1,89 @@
+#pragma once
+// "Задание времени и даты": the device clock, polled, composed and broadcast.
+
+#include "dialogs/lumdialog.h"
+#include "link/devicecommands.h"
+
+#include <QDateTime>
+#include <array>
+#include <functional>
+
+class WindowContext;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+class QGroupBox;
+class ErrorMarker;
+
+class ClockWindow : public LumDialog {
+    Q_OBJECT
+public:
+    // The PC's local date and time; tests fix it.
+    using PcClock = std::function<QDateTime()>;
+
+    explicit ClockWindow(WindowContext& main, QWidget* parent = nullptr);
+
+    // The main window's "Задание времени и даты".
+    void ClockClick();
+    void SetPcClock(PcClock clock);
+
+    // Handlers, one per control event.
+    void FormShow();
+    void PollClick();       // start and stop polling
+    void PollTick();        // one poll, unless an exchange is already under way
+    void PollOnce();        // the poll step
+    void FromDeviceClick(); // fields from the last device reading
+    void FromPcClick();     // fields from the PC clock
+    void SetClockClick();   // check and broadcast
+    void OKClick();
+    void CancelClick();
+
+    // The seven bytes of the last successful poll (all zero before the first one).
+    const DeviceClock& LastReading() const { return lastReading_; }
+    bool PollingStopped() const { return pollingStopped_; }
+
+    // Seconds, minutes, hour, day of month, month, year, day of week.
+    QLineEdit* secondsEdit = nullptr;
+    QLineEdit* minutesEdit = nullptr;
+    QLineEdit* hoursEdit = nullptr;
+    QLineEdit* weekdayEdit = nullptr;
+    QLineEdit* dayEdit = nullptr;
+    QLineEdit* monthEdit = nullptr;
+    QLineEdit* yearEdit = nullptr;
+    QPushButton* pollButton = nullptr;
+    QPushButton* fromDeviceButton = nullptr;
+    QPushButton* fromPcButton = nullptr;
+    QPushButton* setClockButton = nullptr;
+    QLabel* pollStateLabel = nullptr;
+    QLineEdit* deviceTimeField = nullptr;
+    QLineEdit* deviceDateField = nullptr;
+    QLineEdit* deviceWeekdayField = nullptr;
+    ErrorMarker* ErrorText = nullptr;
+    QPushButton* OK = nullptr;
+    QPushButton* Cancel = nullptr;
+    QTimer* pollTimer = nullptr;
+
+protected:
+    bool CanClose(int& result) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    QGroupBox* CreateSettingGroup();
+    QGroupBox* CreatePollGroup();
+    void StopPolling();
+    void ShowReading(const DeviceClock& clock);
+    void FillFields(const std::array<int, ClockBytes>& values);
+    // Checks the seven fields in order; the first failure shows the badge at its field.
+    bool CheckFields();
+    bool CheckField(QLineEdit* field, int low, int high);
+
+    WindowContext& main_;
+    PcClock pcClock_;
+    std::array<QLineEdit*, ClockBytes> fields_{};
+    DeviceClock lastReading_{};
+    bool pollingStopped_ = true;
+    bool stopRegistered_ = false; // Cancel stops an exchange under way
+    bool cancelled_ = false;
+};

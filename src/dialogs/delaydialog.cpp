@@ -1,0 +1,74 @@
+#include "dialogs/delaydialog.h"
+
+#include "dialogs/fieldcheck.h"
+#include "dialogs/uitext.h"
+#include "dialogs/windowcontext.h"
+#include "model/inputprogram.h"
+#include "model/keyfilters.h"
+#include "model/operator.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+DelayDialog::DelayDialog(WindowContext& main, QWidget* parent) : LumDialog(parent), main_(main) {
+    setWindowTitle(U("Программ. задерж. выходов ЛУМ-08"));
+    auto* grid = new QGridLayout(this);
+    inputLabel = new QLabel(U("Вход №"), this);
+    inputCaption = new QLabel(this);
+    inputLabel->setStyleSheet("font-weight: bold");
+    inputCaption->setStyleSheet("font-weight: bold");
+    delayCaption = new QLabel(U("Задержка"), this);
+    secondsCaption = new QLabel(U("Время, сек"), this);
+    delayEdit = new QLineEdit("00", this);
+    delayEdit->setMaxLength(2);
+    delayEdit->setToolTip(U("Время, сек (0-60)"));
+    delayEdit->setFixedWidth(40);
+    OK = new QPushButton("OK", this);
+    grid->addWidget(inputLabel, 0, 0);
+    grid->addWidget(inputCaption, 0, 1, 1, 2);
+    grid->addWidget(delayCaption, 1, 0);
+    grid->addWidget(secondsCaption, 1, 1);
+    grid->addWidget(delayEdit, 1, 2);
+    grid->addWidget(OK, 2, 2);
+    InstallKeyFilter(delayEdit, KeyFilterKind::Decimal, main_.Op());
+    connect(delayEdit, &QLineEdit::textEdited, this, [this] {
+        if (!filling_ && main_.SchemeEditorShown())
+            main_.Program().SchemeChanged = 1;
+    });
+    connect(OK, &QPushButton::clicked, this, [this] { CloseWith(mr::Cancel); });
+}
+
+void DelayDialog::SetHeading(int inputFrom1, const QString& identifier) {
+    inputCaption->setText(QString::number(inputFrom1) + "      " + identifier);
+}
+
+void DelayDialog::FillDelay(int seconds) {
+    filling_ = true;
+    delayEdit->setText(QString::number(seconds));
+    filling_ = false;
+}
+
+bool DelayDialog::CanClose(int&) {
+    if (delayEdit->text().isEmpty())
+        delayEdit->setText("00");
+    return true;
+}
+
+int DelayDialog::TakeDelay() {
+    Operator& op = main_.Op();
+    const std::string text = delayEdit->text().toStdString();
+    long long value = 0;
+    const bool number = ParseDecimal(text, value);
+    if (number && value == 0) {
+        op.Tell("Не задана уставка времени задержки", "Предупреждение", MsgIcon::Warning);
+        return 0;
+    }
+    if (!number || CheckValue(text, CheckKind::Delay) != 0) {
+        ErrorInput(op, delayEdit);
+        op.Tell("Не задана уставка времени задержки", "Предупреждение", MsgIcon::Warning);
+        return 0;
+    }
+    return int(value);
+}

@@ -1,0 +1,80 @@
+#include "dialogs/labeldialog.h"
+
+#include "dialogs/cp1251.h"
+#include "dialogs/fieldcheck.h"
+#include "dialogs/uitext.h"
+#include "dialogs/windowcontext.h"
+#include "model/moduleconfig.h"
+
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+// Enter in the label field moves on to the next control.
+class EnterMovesOn : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                FocusNext(static_cast<QWidget*>(watched));
+                return true;
+            }
+        }
+        return false;
+    }
+};
+} // namespace
+
+LabelDialog::LabelDialog(WindowContext& main, QWidget* parent) : LumDialog(parent), main_(main) {
+    setWindowTitle(U("Задание текстового реквизита входа"));
+    auto* grid = new QGridLayout(this);
+    inputLabel = new QLabel(U("Вход №"), this);
+    inputCaption = new QLabel(this);
+    inputLabel->setStyleSheet("font-weight: bold");
+    inputCaption->setStyleSheet("font-weight: bold");
+    labelCaption = new QLabel(U("Текстовый реквизит"), this);
+    labelEdit = new QLineEdit(this);
+    labelEdit->setMaxLength(14);
+    labelEdit->setMinimumWidth(160);
+    labelEdit->installEventFilter(new EnterMovesOn(labelEdit));
+    OK = new QPushButton("OK", this);
+    grid->addWidget(inputLabel, 0, 0);
+    grid->addWidget(inputCaption, 0, 1);
+    grid->addWidget(labelCaption, 1, 0);
+    grid->addWidget(labelEdit, 1, 1);
+    grid->addWidget(OK, 2, 1, Qt::AlignRight);
+    connect(labelEdit, &QLineEdit::textEdited, this, [this] { main_.Modules().LabelsEdited = 1; });
+    connect(OK, &QPushButton::clicked, this, [this] { CloseWith(mr::Cancel); });
+}
+
+void LabelDialog::SetHeading(int inputFrom1, const QString& identifier) {
+    inputCaption->setText(QString::number(inputFrom1) + "      " + identifier);
+}
+
+void LabelDialog::showEvent(QShowEvent* event) {
+    LumDialog::showEvent(event);
+    labelEdit->setFocus();
+    main_.Modules().LabelsEdited = 0;
+}
+
+bool LabelDialog::CanClose(int&) {
+    // An emptied label is stored as blanks.
+    if (labelEdit->text().isEmpty())
+        labelEdit->setText(QString(10, ' '));
+    return true;
+}
+
+void LabelDialog::FillFrom(int input) {
+    labelEdit->setText(FromCp1251(main_.Modules().GetLabel(input)));
+}
+
+void LabelDialog::StoreTo(int input) {
+    main_.Modules().PutLabel(ToCp1251(labelEdit->text()), input);
+}

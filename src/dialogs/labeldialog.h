@@ -1,0 +1,33 @@
+#pragma once
+// "Задание текстового реквизита входа": one input's 14-character text label.
+
+#include "dialogs/lumdialog.h"
+
+class WindowContext;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+class LabelDialog : public LumDialog {
+    Q_OBJECT
+public:
+    explicit LabelDialog(WindowContext& main, QWidget* parent = nullptr);
+
+    void SetHeading(int inputFrom1, const QString& identifier);
+    // Fills the field with input i's label; stores the field as input i's label (padded).
+    void FillFrom(int input);
+    void StoreTo(int input);
+
+    QLabel* inputLabel = nullptr;
+    QLabel* inputCaption = nullptr;
+    QLabel* labelCaption = nullptr;
+    QLineEdit* labelEdit = nullptr;
+    QPushButton* OK = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool CanClose(int& result) override;
+
+private:
+    WindowContext& main_;
+};

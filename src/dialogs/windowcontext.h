@@ -1,0 +1,99 @@
+#pragma once
+// What every window reaches through the one main window: the engine, the model objects, the
+// operator, the modal-dialog hook and the other windows. The main window implements it; window
+// tests use a small stand-in.
+
+#include <QString>
+
+class QDialog;
+class Operator;
+class ExchangeEngine;
+class ModuleConfig;
+class InputProgram;
+class NetworkBlocks;
+class ReserveCopies;
+class LabelClipboard;
+
+class PasswordDialog;
+class ConfigurationDialog;
+class SchemeEditor;
+class ExchangeTimingDialog;
+class PortDialog;
+class SignallingDialog;
+class LabelDialog;
+class InputGroupDialog;
+class DelayDialog;
+class NetworkWindow;
+class InputsTableWindow;
+class ClockWindow;
+class F15BlockEditor;
+class ExchangeInputGuard;
+
+// A file dialog: open or save, its title, the name it starts with, its filter and default
+// extension. The answer is the chosen name, or empty when the operator cancelled.
+struct FileDialogRequest {
+    bool save = false;
+    QString title;
+    QString fileName;
+    QString filter;        // Qt form: "Файлы типа .lum (*.lum);;Все файлы (*)"
+    QString defaultSuffix; // without the dot
+    // An open-style dialog that also takes a name no file has yet (creating a file).
+    bool newName = false;
+};
+
+// The windows created once at start-up, in this order after the main window.
+struct OpenWindows {
+    PasswordDialog* passwordDialog = nullptr;
+    ConfigurationDialog* Config = nullptr;
+    SchemeEditor* schemeEditor = nullptr;
+    ExchangeTimingDialog* timingDialog = nullptr;
+    PortDialog* portDialog = nullptr;
+    SignallingDialog* signallingDialog = nullptr;
+    LabelDialog* labelDialog = nullptr;
+    InputGroupDialog* inputGroupDialog = nullptr;
+    DelayDialog* delayDialog = nullptr;
+    NetworkWindow* networkWindow = nullptr;
+    InputsTableWindow* inputsTable = nullptr;
+    ClockWindow* clockWindow = nullptr;
+    F15BlockEditor* f15Editor = nullptr;
+};
+
+class WindowContext {
+public:
+    virtual ~WindowContext() = default;
+
+    virtual ExchangeEngine& Engine() = 0;
+    virtual ModuleConfig& Modules() = 0;
+    virtual InputProgram& Program() = 0;
+    virtual NetworkBlocks& Network() = 0;
+    virtual ReserveCopies& Reserve() = 0;
+    virtual LabelClipboard& Clipboard() = 0;
+    virtual Operator& Op() = 0;
+    virtual OpenWindows& Windows() = 0;
+
+    // Shows a dialog modally and returns its result; tests replace it to fill the dialog and
+    // choose its result without a nested event loop.
+    virtual int showModal(QDialog& dialog) = 0;
+
+    // Asks for a file name; tests replace it like showModal. The working directory never
+    // changes.
+    virtual QString AskFileName(const FileDialogRequest& request) = 0;
+
+    // What the main window shows, for windows that print or report it.
+    virtual QString MainCaption() const = 0;      // the window title
+    virtual QString ModificationText() const = 0; // the modification code field
+    virtual int DeviceNumberShown() const = 0;    // the "Устр. №" selection, 1..31
+    virtual QString CurFile() const = 0;          // the current configuration file name
+    virtual QString FileModeText() const = 0;     // the file mode caption
+
+    // Whether the scheme editor is on the screen (dialog edits then mark the scheme changed).
+    virtual bool SchemeEditorShown() const = 0;
+    // The main window shows a new device number after the bus number changed.
+    virtual void ShowDeviceNumber(int numUstr) = 0;
+    // The main window's write command ("Вывод на СОМ-порт"), shared with other windows.
+    virtual void WriteDevice() = 0;
+    // What stops exchanges on the operator's word; none in windows tested alone.
+    virtual ExchangeInputGuard* InputGuard() { return nullptr; }
+    // Whether every write is read back and compared ("Проверять запись чтением").
+    virtual bool VerifyWrites() const { return true; }
+};

@@ -1,0 +1,335 @@
+#include "link/exchangeengine.h"
+
+#include "link/qtserialline.h"
+#include "link/rtuframe.h"
+#include "link/steadylineclock.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+
+namespace {
+
+constexpr int kBroadcastFunction = 70;
+constexpr int kBroadcastMarginMs = 10;
+// A pause sleeps in slices this long, so that the windows are repainted in between.
+constexpr int64_t kPauseSliceMicros = 10'000;
+
+constexpr std::array<int, 13> kBaudRates = {110,   300,   600,   1200,  2400,  4800,  9600,
+                                            14400, 19200, 38400, 56000, 57600, 115200};
+
+} // namespace
+
+int ExchangeEngine::FrameTimeMs(int bytes) const {
+    // Start bit, 8 data bits, the parity bit if any, the stop bits.
+    const int bits = 9 + (Parity == "N" ? 0 : 1) + (StopBits == "2" ? 2 : 1);
+    const int speed = std::max(1, std::atoi(Speed.c_str()));
+    return (bytes * bits * 1000 + speed - 1) / speed;
+}
+
+bool ExchangeEngine::IsSupportedSpeed(int speed) {
+    return std::find(kBaudRates.begin(), kBaudRates.end(), speed) != kBaudRates.end();
+}
+
+namespace {
+
+// The whole text must be a decimal number; anything else (blanks, signs, letters) is refused.
+bool ParseDecimal(const std::string& text, int& value) {
+    if (text.empty())
+        return false;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && ptr == end;
+}
+
+// Counts the nesting of transactions and pauses while one runs.
+class DepthGuard {
+public:
+    explicit DepthGuard(int& depth) : depth_(depth) { ++depth_; }
+    ~DepthGuard() { --depth_; }
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+
+private:
+    int& depth_;
+};
+
+} // namespace
+
+ExchangeEngine::ExchangeEngine()
+    : ownedLine_(std::make_unique<QtSerialLine>()),
+      ownedClock_(std::make_unique<SteadyLineClock>()), line_(*ownedLine_), clock_(*ownedClock_) {}
+
+ExchangeEngine::ExchangeEngine(SerialLine& line, LineClock& clock) : line_(line), clock_(clock) {}
+
+ExchangeEngine::~ExchangeEngine() {
+    ClosePort();
+}
+
+const std::vector<int>& ExchangeEngine::AllowedFunctions() {
+    static const std::vector<int> table(RtuFrame::AllowedFunctionTable.begin(),
+                                        RtuFrame::AllowedFunctionTable.end());
+    return table;
+}
+
+uint16_t ExchangeEngine::Crc16(int count, const uint8_t* bytes) {
+    return RtuFrame::Crc16(count, bytes);
+}
+
+bool ExchangeEngine::IsOpen() const {
+    return line_.isOpen();
+}
+
+void ExchangeEngine::ClosePort() {
+    line_.close();
+}
+
+int ExchangeEngine::ApplyPortSettings() {
+    // A port that fails while closing is closed all the same; the new settings are what count.
+    line_.close();
+    openFailureText_.clear();
+
+    LineSettings settings;
+    int speed = 0;
+    if (!ParseDecimal(Speed, speed) || !IsSupportedSpeed(speed))
+        return -1;
+    settings.baudRate = speed;
+
+    if (Parity != "E" && Parity != "N" && Parity != "O")
+        return -1;
+    settings.parity = Parity[0];
+
+    int stopBits = 0;
+    if (!ParseDecimal(StopBits, stopBits) || (stopBits != 1 && stopBits != 2))
+        return -1;
+    settings.stopBits = stopBits;
+
+    // Only a name that designates a serial port of this platform reaches the port component.
+    if (!line_.acceptsPortName(PortName, &settings.portName)) {
+        openFailureText_ = "порт не найден";
+        return -1;
+    }
+    // A port that cannot be opened is told with its reason by the caller; the program goes on.
+    if (!line_.open(settings)) {
+        openFailureText_ = line_.openFailureText();
+        return -1;
+    }
+    return 0;
+}
+
+int ExchangeEngine::BuildRequest(int device, int function, const uint8_t* data) {
+    if (!RtuFrame::IsAllowedFunction(function))
+        return ResultCode::FunctionRefused;
+    frame_[0] = static_cast<uint8_t>(device + 1);
+    frame_[1] = static_cast<uint8_t>(function);
+    if (DataCount != 0) {
+        std::copy(data, data + DataCount, frame_ + 2);
+        if (function == kBroadcastFunction)
+            frame_[0] = 0;
+    }
+    const uint16_t crc = Crc16(FrameLength - 2, frame_);
+    frame_[DataCount + 2] = static_cast<uint8_t>(crc & 0xFF);
+    frame_[DataCount + 3] = static_cast<uint8_t>(crc >> 8);
+    return ResultCode::Ok;
+}
+
+int ExchangeEngine::Exchange(int device, int function, int count, const uint8_t* data,
+                             uint8_t* reply) {
+    // The windows' idle work must never start a second transaction inside this one.
+    if (inIdleHook_)
+        return ResultCode::Stopped;
+    observedDevice_ = device;
+    const int code = ExchangeFrame(device, function, count, data, reply);
+    if (!observers_.Empty()) {
+        const std::string text = MessageFor(device, code).text;
+        observers_.Each(
+            [&](FrameObserver& o) { o.OnResult(clock_.nowMicros(), device, code, text); });
+    }
+    return code;
+}
+
+int ExchangeEngine::ExchangeFrame(int device, int function, int count, const uint8_t* data,
+                                  uint8_t* reply) {
+    DepthGuard guard(depth_);
+    // A request that does not fit the frame, or whose echo would not fit the reply buffer,
+    // is refused like a function outside the table: nothing goes on the line.
+    const bool echo = function == 5 || function == 14;
+    if (count < 0 || count > FrameBufferSize - 4 || (count > 0 && data == nullptr) ||
+        (echo && count + 4 > ReplyBufferSize))
+        return ResultCode::FunctionRefused;
+
+    DataCount = count;
+    FrameLength = count + 4;
+    ReplyLength = 0;
+    ReplyByteCount = 0;
+    if (int built = BuildRequest(device, function, data); built != ResultCode::Ok)
+        return built;
+    if (!IsOpen())
+        return ResultCode::PortNotOpen;
+    if (stopRequested_)
+        return ResultCode::Stopped;
+    // A port that cannot even be purged is gone: the same as a failed read or write.
+    if (!line_.purge()) {
+        PortFailed();
+        return ResultCode::PortFailure;
+    }
+
+    uint8_t scratch[ReplyBufferSize];
+    const int code = Transact(function, reply ? reply : scratch);
+    // What the operator pressed while the last reply came in is dropped now, inside the
+    // exchange, rather than replayed after it.
+    CallIdleHook();
+    return code;
+}
+
+int ExchangeEngine::Transact(int function, uint8_t* reply) {
+    int left1 = Repeat1;
+    int left2 = Repeat2;
+    for (;;) {
+        const Outcome outcome = Attempt(function, reply);
+        if (outcome.stage == 0)
+            return outcome.code;
+        if (repeatHook_) {
+            const int left = outcome.stage == 1 ? left1 - 1 : left2 - 1;
+            const int limit = outcome.stage == 1 ? Repeat1 : Repeat2;
+            if (left > 0)
+                repeatHook_(outcome.code, limit - left + 1, limit);
+        }
+        Pause(RepeatPause);
+        if (stopRequested_)
+            return ResultCode::Stopped;
+        if (outcome.stage == 1) {
+            if (--left1 <= 0)
+                return outcome.code;
+        } else {
+            // A good header came: only consecutive header failures end the transaction.
+            left1 = Repeat1;
+            if (--left2 <= 0)
+                return outcome.code;
+        }
+        if (!observers_.Empty())
+            ObserveRepeat(outcome.stage, outcome.stage == 1 ? left1 : left2,
+                          outcome.stage == 1 ? Repeat1 : Repeat2);
+    }
+}
+
+ExchangeEngine::Outcome ExchangeEngine::Attempt(int function, uint8_t* reply) {
+    Pause(DelayTx);
+    ++framesSent_;
+    if (line_.write(frame_, FrameLength) < 0) {
+        PortFailed();
+        return {ResultCode::PortFailure, 0};
+    }
+    const int64_t sent = observers_.Empty() ? 0 : clock_.nowMicros();
+    if (!observers_.Empty())
+        observers_.Each([&](FrameObserver& o) {
+            o.OnRequest(sent, frame_, FrameLength, observedDevice_, function);
+        });
+    if (function == kBroadcastFunction) {
+        // Nothing comes back, but the next request's purge must not cut the frame that is
+        // still going out: the write only handed it to the port.
+        Pause(FrameTimeMs(FrameLength) + kBroadcastMarginMs);
+        return {ResultCode::Ok, 0};
+    }
+
+    const int got = line_.read(reply, RtuFrame::HeaderLength);
+    if (got < 0) {
+        PortFailed();
+        return {ResultCode::PortFailure, 0};
+    }
+    if (got == 0) {
+        if (!observers_.Empty()) {
+            const int64_t now = clock_.nowMicros();
+            observers_.Each([&](FrameObserver& o) { o.OnTimeout(now, now - sent); });
+        }
+        return {ResultCode::NoAnswer, 1};
+    }
+    if (got < RtuFrame::HeaderLength) {
+        if (!observers_.Empty())
+            ObserveReply(reply, got, ReplyCheck::Short);
+        return {ResultCode::Timeout, 1};
+    }
+
+    ReplyByteCount = reply[2];
+    ReplyLength = RtuFrame::ExpectedReplyLength(function, FrameLength, ReplyByteCount);
+    if (reply[1] == (function | RtuFrame::ExceptionFlag)) {
+        if (reply[2] != 0) {
+            ReplyLength = 5;
+            if (!observers_.Empty())
+                ObserveReply(reply, RtuFrame::HeaderLength, ReplyCheck::NotChecked);
+            return {reply[2], 0};
+        }
+    } else if (reply[1] != function) {
+        // Somebody else's answer, or noise: repeat, and if it never comes right, say so.
+        if (!observers_.Empty())
+            ObserveReply(reply, RtuFrame::HeaderLength, ReplyCheck::NotChecked);
+        return {ResultCode::ReceiveError, 1};
+    }
+    return ReadBody(reply);
+}
+
+ExchangeEngine::Outcome ExchangeEngine::ReadBody(uint8_t* reply) {
+    // The length rules cannot ask for more than the buffer; a guard all the same.
+    const int length = std::min(ReplyLength, static_cast<int>(ReplyBufferSize));
+    const int wanted = length - RtuFrame::HeaderLength;
+    if (wanted <= 0)
+        return {ResultCode::Checksum, 2};
+    const int got = line_.read(reply + RtuFrame::HeaderLength, wanted);
+    if (got < 0) {
+        PortFailed();
+        return {ResultCode::PortFailure, 0};
+    }
+    const bool crcGood = got == wanted && RtuFrame::CrcMatches(reply, length);
+    if (!observers_.Empty())
+        ObserveReply(reply, RtuFrame::HeaderLength + got,
+                     got < wanted ? ReplyCheck::Short
+                                  : (crcGood ? ReplyCheck::Good : ReplyCheck::BadCrc));
+    if (got == 0)
+        return {ResultCode::NoAnswer, 2};
+    if (got < wanted)
+        return {ResultCode::Timeout, 2};
+    if (!crcGood)
+        return {ResultCode::Checksum, 2};
+    return {ResultCode::Ok, 0};
+}
+
+void ExchangeEngine::ObserveReply(const uint8_t* reply, int length, ReplyCheck check) {
+    const int64_t now = clock_.nowMicros();
+    observers_.Each([&](FrameObserver& o) { o.OnReply(now, reply, length, check); });
+}
+
+void ExchangeEngine::ObserveRepeat(int stage, int left, int of) {
+    const int64_t now = clock_.nowMicros();
+    const int attempt = of - left + 1;
+    observers_.Each([&](FrameObserver& o) { o.OnRepeat(now, stage, attempt, of); });
+}
+
+void ExchangeEngine::PortFailed() {
+    portFailureText_ = line_.errorText();
+    line_.close();
+}
+
+void ExchangeEngine::CallIdleHook() {
+    if (!idleHook_ || inIdleHook_)
+        return;
+    inIdleHook_ = true;
+    idleHook_();
+    inIdleHook_ = false;
+}
+
+void ExchangeEngine::Pause(int ms) {
+    DepthGuard guard(depth_);
+    if (ms <= 0)
+        return;
+    // Measured on the monotonic clock: midnight or a change of the system time cannot
+    // stretch or cut it.
+    const int64_t deadline = clock_.nowMicros() + static_cast<int64_t>(ms) * 1000;
+    for (;;) {
+        const int64_t left = deadline - clock_.nowMicros();
+        if (left <= 0)
+            return;
+        clock_.sleepMicros(std::min(left, kPauseSliceMicros));
+        if (deadline - clock_.nowMicros() > 0)
+            CallIdleHook();
+    }
+}

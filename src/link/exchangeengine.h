@@ -1,0 +1,162 @@
+#pragma once
+// The exchange engine: the one road between the program and the devices on the RS-485 line.
+// It frames one request, sends it, receives and checks the reply with two stages of repeats,
+// and turns every result code into a message for the operator.
+
+#include "link/frameobserver.h"
+#include "link/serialline.h"
+#include "model/operator.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Result codes of a transaction.
+namespace ResultCode {
+constexpr int Ok = 0;
+constexpr int FunctionRefused = 1;
+constexpr int Busy = 6;
+constexpr int Final = 7;
+constexpr int ReceiveError = 128;
+constexpr int Timeout = 129;
+constexpr int NoAnswer = 130;
+constexpr int Checksum = 131;
+constexpr int PortCannotOpen = 132;
+constexpr int PortNotSetUp = 133;
+constexpr int PortSwitchOff = 134;
+constexpr int PortSetupError = 135;
+constexpr int PortNotOpen = 256;
+// The port itself failed while writing or reading (adapter unplugged): the port is closed.
+constexpr int PortFailure = 257;
+// The operator stopped the command; the request was not sent.
+constexpr int Stopped = 258;
+} // namespace ResultCode
+
+class ExchangeEngine {
+public:
+    static constexpr int ReplyBufferSize = 260;
+    static constexpr int FrameBufferSize = 3000;
+
+    // The real serial line (QSerialPort), the monotonic clock, no operator yet.
+    ExchangeEngine();
+    // A given line and clock, for tests; both must outlive the engine.
+    ExchangeEngine(SerialLine& line, LineClock& clock);
+    ~ExchangeEngine();
+    ExchangeEngine(const ExchangeEngine&) = delete;
+    ExchangeEngine& operator=(const ExchangeEngine&) = delete;
+
+    // Messages go to this operator; nullptr drops them.
+    void SetOperator(Operator* op) { op_ = op; }
+    Operator* GetOperator() const { return op_; }
+    // Called between the short sleeps of a pause, so that the windows can repaint.
+    void SetIdleHook(std::function<void()> hook) { idleHook_ = std::move(hook); }
+    // Told before each repeat: the failed attempt's code, the number of the coming attempt and
+    // how many attempts the stage allows.
+    void SetRepeatHook(std::function<void(int code, int attempt, int limit)> hook) {
+        repeatHook_ = std::move(hook);
+    }
+    // Listeners to every frame, time-out, repeat and result (see frameobserver.h); they must
+    // be removed before they die. None attached costs the engine nothing but a test.
+    void AddObserver(FrameObserver* observer) { observers_.Add(observer); }
+    void RemoveObserver(FrameObserver* observer) { observers_.Remove(observer); }
+
+    int ApplyPortSettings();
+    void ClosePort();
+    bool IsOpen() const;
+    // One complete transaction; reply must hold ReplyBufferSize bytes.
+    int Exchange(int device, int function, int count, const uint8_t* data, uint8_t* reply);
+    // Tells the operator the message for code; more, when given, follows on its own line.
+    void ReportError(int device, int code, const std::string& more = {});
+    void Pause(int ms);
+    static uint16_t Crc16(int count, const uint8_t* bytes);
+    // True while a transaction or a pause runs (a timer must not start another one then).
+    bool InExchange() const { return depth_ > 0; }
+
+    // The operator's stop: no request is sent from now until ClearStop (a command's start);
+    // the transaction under way ends at its next repeat.
+    void RequestStop() { stopRequested_ = true; }
+    void ClearStop() { stopRequested_ = false; }
+    // Request frames put on the line so far (repeats included): whether a stopped
+    // transaction's request went out at all.
+    int64_t FramesSent() const { return framesSent_; }
+
+    int GetRepeat1() const { return Repeat1; }
+    void SetRepeat1(int n) { Repeat1 = n; }
+    void SetRepeat2(int n) { Repeat2 = n; }
+    int GetDelayTx() const { return DelayTx; }
+    void SetDelayTx(int ms) { DelayTx = ms; }
+    int GetDelayRx() const { return DelayRx; }
+    void SetDelayRx(int ms) { DelayRx = ms; }
+    // The pause after a failed attempt (300 ms). A scan's probes make one attempt each and
+    // need no rest after it: with the pause a silent address would cost it twice as much.
+    void SetRepeatPause(int ms) { RepeatPause = ms; }
+
+    // The message the operator sees for a result code (empty for 0), and its caption and icon.
+    OperatorMessage MessageFor(int device, int code) const;
+
+    // How long bytes take on the line at the port's settings, rounded up.
+    int FrameTimeMs(int bytes) const;
+
+    // State of the transaction under way.
+    int FrameLength = 0;
+    int DataCount = 0;
+    int ReplyLength = 0;
+    int ReplyByteCount = 0;
+    // Settings.
+    int Repeat1 = 5;
+    int Repeat2 = 10;
+    int DelayTx = 25;
+    int DelayRx = 20;
+    int RepeatPause = 300;
+    std::string Speed = "9600";
+    std::string Parity = "N";
+    std::string StopBits = "2";
+    std::string PortName = "COM1";
+
+    // The allowed function codes, in table order.
+    static const std::vector<int>& AllowedFunctions();
+    // Whether the engine can set the port up at this speed (bit/s).
+    static bool IsSupportedSpeed(int speed);
+
+    // The system's own words for the last read or write failure of the port (code 257).
+    const std::string& PortFailureText() const { return portFailureText_; }
+    // Why the last opening of the port failed, in the operator's words (empty when unknown).
+    const std::string& OpenFailureText() const { return openFailureText_; }
+
+private:
+    // How one attempt ended: stage 0 is final, 1 a failed header, 2 a failed body.
+    struct Outcome {
+        int code;
+        int stage;
+    };
+
+    int BuildRequest(int device, int function, const uint8_t* data);
+    int ExchangeFrame(int device, int function, int count, const uint8_t* data, uint8_t* reply);
+    int Transact(int function, uint8_t* reply);
+    Outcome Attempt(int function, uint8_t* reply);
+    Outcome ReadBody(uint8_t* reply);
+    void PortFailed();
+    void CallIdleHook();
+    // Tell the listeners; only called when there are some.
+    void ObserveReply(const uint8_t* reply, int length, ReplyCheck check);
+    void ObserveRepeat(int stage, int left, int of);
+
+    std::unique_ptr<SerialLine> ownedLine_;
+    std::unique_ptr<LineClock> ownedClock_;
+    SerialLine& line_;
+    LineClock& clock_;
+    Operator* op_ = nullptr;
+    std::function<void()> idleHook_;
+    std::function<void(int, int, int)> repeatHook_;
+    bool inIdleHook_ = false;
+    FrameObserverList observers_;
+    int observedDevice_ = 0;
+    int depth_ = 0;
+    bool stopRequested_ = false;
+    int64_t framesSent_ = 0;
+    std::string portFailureText_;
+    std::string openFailureText_;
+    uint8_t frame_[FrameBufferSize] = {};
+};

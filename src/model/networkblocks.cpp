@@ -1,0 +1,170 @@
+#include "model/networkblocks.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Offsets inside a function block.
+constexpr int OffKodF = 0;
+constexpr int OffKolVh = 1;
+constexpr int OffAdrSlave = 2;
+constexpr int OffAdrBegDat = 3;
+constexpr int OffKolDat = 5;
+constexpr int OffFlags = 7;
+constexpr int OffSign = 8;
+
+constexpr int KvitBit = 0x10;
+constexpr int SbrosBit = 0x20;
+constexpr int ParitMask = 0x03;
+constexpr int SkorMask = 0x0C;
+constexpr int SkorShift = 2;
+
+constexpr int ReadFunction = 68;
+constexpr int ReplyHeader = 3; // address, function, byte count
+
+} // namespace
+
+int NetworkBlocks::GetByte(int i) const {
+    return i >= 0 && i < ImageSize ? Image[i] : 0;
+}
+
+void NetworkBlocks::PutByte(int i, int value) {
+    if (i >= 0 && i < ImageSize)
+        Image[i] = static_cast<uint8_t>(value);
+}
+
+uint8_t* NetworkBlocks::Block(int block) {
+    return block >= 0 && block < BlockCount ? Image + 1 + BlockSize * block : nullptr;
+}
+
+const uint8_t* NetworkBlocks::Block(int block) const {
+    return block >= 0 && block < BlockCount ? Image + 1 + BlockSize * block : nullptr;
+}
+
+int NetworkBlocks::GetBlockByte(int block, int offset) const {
+    const uint8_t* b = Block(block);
+    return b ? b[offset] : 0;
+}
+
+void NetworkBlocks::PutBlockByte(int block, int offset, int value) {
+    if (uint8_t* b = Block(block))
+        b[offset] = static_cast<uint8_t>(value);
+}
+
+int NetworkBlocks::GetFunctionCode(int block) const {
+    return GetBlockByte(block, OffKodF);
+}
+void NetworkBlocks::PutFunctionCode(int block, int value) {
+    PutBlockByte(block, OffKodF, value);
+}
+int NetworkBlocks::GetInputCount(int block) const {
+    return GetBlockByte(block, OffKolVh);
+}
+void NetworkBlocks::PutInputCount(int block, int value) {
+    PutBlockByte(block, OffKolVh, value);
+}
+int NetworkBlocks::GetSlaveAddress(int block) const {
+    return GetBlockByte(block, OffAdrSlave);
+}
+void NetworkBlocks::PutSlaveAddress(int block, int value) {
+    PutBlockByte(block, OffAdrSlave, value);
+}
+
+int NetworkBlocks::GetStartAddress(int block) const {
+    return GetBlockByte(block, OffAdrBegDat) | GetBlockByte(block, OffAdrBegDat + 1) << 8;
+}
+
+void NetworkBlocks::PutStartAddress(int block, int value) {
+    PutBlockByte(block, OffAdrBegDat, value & 0xFF);
+    PutBlockByte(block, OffAdrBegDat + 1, (value >> 8) & 0xFF);
+}
+
+int NetworkBlocks::GetDataCount(int block) const {
+    return GetBlockByte(block, OffKolDat) | GetBlockByte(block, OffKolDat + 1) << 8;
+}
+
+void NetworkBlocks::PutDataCount(int block, int value) {
+    PutBlockByte(block, OffKolDat, value & 0xFF);
+    PutBlockByte(block, OffKolDat + 1, (value >> 8) & 0xFF);
+}
+
+int NetworkBlocks::GetAcknowledge(int block) const {
+    return (GetBlockByte(block, OffFlags) & KvitBit) ? 1 : 0;
+}
+
+void NetworkBlocks::PutAcknowledge(int block, int value) {
+    const int flags = GetBlockByte(block, OffFlags);
+    PutBlockByte(block, OffFlags, (value & 1) ? flags | KvitBit : flags & ~KvitBit);
+}
+
+int NetworkBlocks::GetReset(int block) const {
+    return (GetBlockByte(block, OffFlags) & SbrosBit) ? 1 : 0;
+}
+
+void NetworkBlocks::PutReset(int block, int value) {
+    const int flags = GetBlockByte(block, OffFlags);
+    PutBlockByte(block, OffFlags, (value & 1) ? flags | SbrosBit : flags & ~SbrosBit);
+}
+
+int NetworkBlocks::GetSignal(int block, int k) const {
+    return k >= 0 && k < SignalCount ? GetBlockByte(block, OffSign + k) : 0;
+}
+
+void NetworkBlocks::PutSignal(int block, int k, int value) {
+    if (k >= 0 && k < SignalCount)
+        PutBlockByte(block, OffSign + k, value);
+}
+
+void NetworkBlocks::DeleteBlock(int block) {
+    uint8_t* b = Block(block);
+    if (!b)
+        return;
+    std::memset(b, 0, OffFlags);
+    std::memset(b + OffSign, 0, SignalCount);
+}
+
+int NetworkBlocks::GetSpeedCode() const {
+    return (Image[SettingsByte] & SkorMask) >> SkorShift;
+}
+
+void NetworkBlocks::PutSpeedCode(int code) {
+    uint8_t& b = Image[SettingsByte];
+    b = static_cast<uint8_t>((b & ~SkorMask) | ((code & (SkorMask >> SkorShift)) << SkorShift));
+}
+
+int NetworkBlocks::GetParityCode() const {
+    return Image[SettingsByte] & ParitMask;
+}
+
+void NetworkBlocks::PutParityCode(int code) {
+    uint8_t& b = Image[SettingsByte];
+    b = static_cast<uint8_t>((b & ~ParitMask) | (code & ParitMask));
+}
+
+bool NetworkBlocks::LoadReply(int function, const uint8_t* reply, int replyLength) {
+    if (function != ReadFunction || reply == nullptr || replyLength < ReplyHeader)
+        return false;
+    const int byteCount = reply[2];
+    // Only what the reply really holds is copied; an image shorter than 82 is zero-filled.
+    const int n = std::min({byteCount, ImageSize, replyLength - ReplyHeader});
+    std::memset(Image, 0, ImageSize);
+    std::memcpy(Image, reply + ReplyHeader, n);
+    PutWriteLength(byteCount);
+    return true;
+}
+
+int NetworkBlocks::GetWriteLength() const {
+    return std::clamp(WriteLength, 1, ImageSize);
+}
+
+void NetworkBlocks::PutWriteLength(int length) {
+    WriteLength = std::clamp(length, 1, ImageSize);
+}
+
+std::vector<uint8_t> NetworkBlocks::WriteData() const {
+    const int n = GetWriteLength();
+    std::vector<uint8_t> data(Image, Image + n);
+    data[0] = BlockNumber; // whatever the image's own byte 0 says
+    return data;
+}

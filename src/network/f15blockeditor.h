@@ -1,0 +1,90 @@
+#pragma once
+// "Программирование функционального блока MBM": one ModBus-master F15 block of the network
+// image: the request it sends, its inputs and the device signals assigned to them.
+
+#include "dialogs/lumdialog.h"
+
+#include <array>
+#include <string>
+
+class WindowContext;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class ExchangeProgress;
+class QProgressBar;
+class QPushButton;
+class QToolButton;
+class ErrorMarker;
+
+class F15BlockEditor : public LumDialog {
+    Q_OBJECT
+public:
+    static constexpr int SignalCount = 32;
+
+    explicit F15BlockEditor(WindowContext& main, QWidget* parent = nullptr);
+    ~F15BlockEditor() override;
+
+    // Fills the editor from block n (1 or 2) of the network image before it is shown.
+    void FillBlock(int n);
+    int BlockIndex() const { return block_; }
+
+    // Handlers of the controls, public so that tests reach them.
+    void FunctionCodeLeft();
+    void InputCountLeft();
+    void InputCountEdited();
+    void AcknowledgeClick();
+    void ResetClick();
+    void InputsTableClick();
+    void OKClick();
+    void SaveClick(); // writes the image, with the bar and "Стоп"
+
+    QLabel* blockLabel = nullptr;
+    QLabel* masterLabel = nullptr;
+    QLineEdit* inputCountEdit = nullptr;
+    QToolButton* acknowledgeButton = nullptr;
+    QToolButton* resetButton = nullptr;
+    QLineEdit* functionCodeEdit = nullptr;
+    QLineEdit* startAddressEdit = nullptr;
+    QLineEdit* dataCountEdit = nullptr;
+    QComboBox* deviceNumberBox = nullptr;
+    std::array<QLineEdit*, SignalCount> Edit{}; // Edit1 .. Edit32
+    QPushButton* inputsTableButton = nullptr;
+    QPushButton* OK = nullptr;
+    ErrorMarker* ErrorText = nullptr;
+    ExchangeProgress* Progress = nullptr; // the bar and "Стоп" of the write
+    QProgressBar* progressBar = nullptr;
+
+protected:
+    bool CanClose(int& result) override; // CanCloseMainWindow
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* CreateHeading();
+    QWidget* CreateRequestGroup();
+    QWidget* CreateSignalGroup();
+    void ConnectEditing();
+    void FillEmpty();
+    void FillExisting();
+    void FocusChanged(QWidget* old, QWidget* now);
+    void FieldLeft(QWidget* field);
+    void LeaveForFirstControl();
+    // The close checks: stores each value the moment it is accepted; false when one failed.
+    bool CheckAndStore();
+    void Fail(const char* message);
+    void RestoreImage();
+    bool CloseAfterChecks(int& result);
+    void PlainMessage(const std::string& text);
+
+    WindowContext& main_;
+    int block_ = 0;          // 0 or 1
+    bool filling_ = false;   // filling is not an edit
+    bool inQuery_ = false;   // the close query runs
+    bool failed_ = false;    // a check of this close query failed
+    bool moveFocus_ = false; // the close query moves the focus itself
+    // The inputs count holds the focus because the close query put it there: leaving it then
+    // is no operator leaving the field, and the signal numbers typed stay as they are.
+    bool kolVhByQuery_ = false;
+    bool closePending_ = false; // a failed function code asked for the close query
+    QMetaObject::Connection focusWatch_;
+};

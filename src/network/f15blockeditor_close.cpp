@@ -1,0 +1,143 @@
+// The block editor's close query: every field is checked and stored in turn, and a failure
+// either ends the programming (the whole image back from the reserve copy) or keeps the editor
+// open.
+
+#include "network/f15blockeditor.h"
+
+#include "dialogs/fieldcheck.h"
+#include "dialogs/windowcontext.h"
+#include "model/f15check.h"
+#include "model/keyfilters.h"
+#include "model/moduleconfig.h"
+#include "model/networkblocks.h"
+#include "model/operator.h"
+#include "model/reservecopies.h"
+#include "network/networkwindow.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QToolButton>
+#include <cstring>
+
+namespace {
+// The field's decimal number, or -1 when it holds none.
+long long DecimalOf(const QLineEdit* field) {
+    return F15Decimal(field->text().toStdString());
+}
+} // namespace
+
+void F15BlockEditor::LeaveForFirstControl() {
+    QWidget* was = focusWidget();
+    moveFocus_ = true;
+    inputCountEdit->setFocus();
+    moveFocus_ = false;
+    kolVhByQuery_ = true;
+    if (was != inputCountEdit)
+        FieldLeft(was);
+}
+
+void F15BlockEditor::PlainMessage(const std::string& text) {
+    main_.Op().Tell(text, std::string(), MsgIcon::None);
+}
+
+void F15BlockEditor::Fail(const char* message) {
+    failed_ = true;
+    if (message)
+        PlainMessage(message);
+}
+
+bool F15BlockEditor::CanClose(int& result) {
+    closePending_ = false;
+    inQuery_ = true;
+    failed_ = result == mr::Yes;
+    LeaveForFirstControl();
+    const long long kodF = DecimalOf(functionCodeEdit);
+    NetworkBlocks& f15 = main_.Network();
+    if (!failed_) {
+        if (kodF == 0 && f15.GetFunctionCode(block_) == 0) {
+            inQuery_ = false;
+            return true;
+        }
+        CheckAndStore();
+    }
+    if (NetworkWindow* net = main_.Windows().networkWindow)
+        net->ShowBlockButton(block_, kodF != 0);
+    bool close = false;
+    if (failed_) {
+        close = main_.Op().YesNo("Ошибка программирования \nЗакончить?",
+                                 "Подтвердите окончание программирования");
+        if (close) {
+            RestoreImage();
+            f15.Unchanged = false;
+            ErrorText->hide();
+            result = mr::Yes;
+        }
+    } else {
+        close = CloseAfterChecks(result);
+    }
+    inQuery_ = false;
+    return close;
+}
+
+bool F15BlockEditor::CheckAndStore() {
+    F15Fields fields;
+    fields.kodF = functionCodeEdit->text().toStdString();
+    fields.slaveIndex = deviceNumberBox->currentIndex();
+    fields.kolVh = inputCountEdit->text().toStdString();
+    fields.adBegDat = startAddressEdit->text().toStdString();
+    fields.kolDat = dataCountEdit->text().toStdString();
+    for (int k = 0; k < SignalCount; ++k)
+        fields.numSign[size_t(k)] = Edit[size_t(k)]->text().toStdString();
+    fields.kvit = acknowledgeButton->isChecked();
+    fields.sbros = resetButton->isChecked();
+    NetworkBlocks& f15 = main_.Network();
+    const F15Check check = CheckAndStoreF15(fields, f15, block_);
+    QLineEdit* marked = check.marker == F15Check::Marker::KodF       ? functionCodeEdit
+                        : check.marker == F15Check::Marker::KolVh    ? inputCountEdit
+                        : check.marker == F15Check::Marker::AdBegDat ? startAddressEdit
+                                                                     : nullptr;
+    if (marked)
+        ShowErrorText(marked, ErrorText);
+    if (check.restoreKolVh)
+        inputCountEdit->setText(QString::number(f15.GetInputCount(block_)));
+    if (check.failed)
+        Fail(check.message.empty() ? nullptr : check.message.c_str());
+    return !check.failed;
+}
+
+void F15BlockEditor::RestoreImage() {
+    NetworkBlocks& f15 = main_.Network();
+    std::memcpy(f15.Image, main_.Reserve().NetworkCopy, sizeof f15.Image);
+    if (NetworkWindow* net = main_.Windows().networkWindow)
+        net->ShowBlockButton(block_, f15.GetFunctionCode(block_));
+}
+
+bool F15BlockEditor::CloseAfterChecks(int& result) {
+    NetworkBlocks& f15 = main_.Network();
+    ModuleConfig& serv = main_.Modules();
+    result = mr::Cancel;
+    if (serv.FileMode) {
+        if (!f15.Unchanged)
+            serv.FileChanged = 1;
+        return true;
+    }
+    if (f15.Unchanged)
+        return true;
+    const MsgButton answer = main_.Op().Ask({"База  была изменена.Сохранить?",
+                                             "Подтвердите сохранение базы данных",
+                                             MsgIcon::Question,
+                                             {MsgButton::Yes, MsgButton::No, MsgButton::Cancel},
+                                             MsgButton::No});
+    if (answer == MsgButton::Yes) {
+        // A failed write has been reported; the image still differs from the device, so the
+        // network window's close offers the transfer again.
+        SaveClick();
+        return true;
+    }
+    if (answer == MsgButton::No) {
+        RestoreImage();
+        f15.Unchanged = false;
+        return true;
+    }
+    return false;
+}

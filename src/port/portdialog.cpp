@@ -1,0 +1,134 @@
+#include "port/portdialog.h"
+
+#include "dialogs/uitext.h"
+#include "dialogs/windowcontext.h"
+#include "link/exchangeengine.h"
+#include "port/builtinemulator.h"
+#include "port/timingdialog.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSerialPortInfo>
+
+PortDialog::PortDialog(WindowContext& main, QWidget* parent) : LumDialog(parent), main_(main) {
+    setWindowTitle(U("Настройка СОМ-порта"));
+    SetCentredOnScreen();
+    auto* grid = new QGridLayout(this);
+    auto* portGroup = new QGroupBox(this);
+    auto* pg = new QGridLayout(portGroup);
+    portBox = new QComboBox(portGroup);
+    portBox->setMinimumWidth(220);
+    // Entries are shown whole; a port the list does not know (a /dev/serial/by-id/... link)
+    // can be typed.
+    portBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    portBox->setEditable(true);
+    portBox->setInsertPolicy(QComboBox::NoInsert);
+    pg->addWidget(new QLabel(U("СОМ-порт"), portGroup), 0, 0);
+    pg->addWidget(portBox, 0, 1);
+
+    auto* lineBox = new QGroupBox(this);
+    auto* lg = new QGridLayout(lineBox);
+    speedBox = new QComboBox(lineBox);
+    speedBox->addItems({"9600", "19200", "57600", "115200"});
+    parityBox = new QComboBox(lineBox);
+    parityBox->addItems({U("нет"), U("нечет"), U("чет")});
+    stopBitsBox = new QComboBox(lineBox);
+    stopBitsBox->addItems({"1", "2"});
+    lg->addWidget(new QLabel(U("Скорость(бит/с):"), lineBox), 0, 0);
+    lg->addWidget(speedBox, 0, 1);
+    lg->addWidget(new QLabel(U("Четность:"), lineBox), 1, 0);
+    lg->addWidget(parityBox, 1, 1);
+    lg->addWidget(new QLabel(U("Стоповые биты:"), lineBox), 2, 0);
+    lg->addWidget(stopBitsBox, 2, 1);
+
+    OK = new QPushButton("OK", this);
+    emulatorButton = new QPushButton(U("Настройка обмена"), this);
+    grid->addWidget(portGroup, 0, 0, 1, 2);
+    grid->addWidget(lineBox, 1, 0, 1, 2);
+    grid->addWidget(emulatorButton, 2, 0);
+    grid->addWidget(OK, 2, 1);
+    connect(OK, &QPushButton::clicked, this, [this] { CloseWith(mr::Ok); });
+    connect(emulatorButton, &QPushButton::clicked, this, [this] { StartEmulatorClick(); });
+}
+
+PortDialog::~PortDialog() = default;
+
+QString PortDialog::BuiltInEntry() {
+    return U("Эмулятор прибора (встроенный)");
+}
+
+QString PortDialog::PortEntry(const QString& name, const QString& description,
+                              const QString& maker) {
+    QString entry = name;
+    if (!description.isEmpty())
+        entry += U(" — ") + description;
+    if (!maker.isEmpty())
+        entry += " (" + maker + ")";
+    return entry;
+}
+
+void PortDialog::FillPortList() {
+    portBox->clear();
+    // The entry is for the operator; the name behind it is what the engine opens.
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        portBox->addItem(PortEntry(info.portName(), info.description(), info.manufacturer()),
+                         info.portName());
+    for (const std::string& path : BuiltInEmulator::RunningEmulatorPorts())
+        portBox->addItem(QString::fromStdString(path));
+    if (BuiltInEmulator::Available())
+        portBox->addItem(BuiltInEntry());
+    portBox->setCurrentIndex(portBox->count() > 0 ? 0 : -1);
+}
+
+void PortDialog::BeforeShowing() {
+    speedBox->setCurrentIndex(SkorPos);
+    parityBox->setCurrentIndex(ParitPos);
+    stopBitsBox->setCurrentIndex(StBitPos);
+    ExchangeEngine& port = main_.Engine();
+    portWasOpen_ = port.IsOpen();
+    port.ClosePort();
+    FillPortList();
+    // Sized to this showing's entries, so that they are whole.
+    layout()->activate();
+    adjustSize();
+}
+
+bool PortDialog::CanClose(int& result) {
+    if (result == mr::Ok) {
+        // Even parity with two stop bits is not a line the device speaks.
+        if (parityBox->currentIndex() == 2 && stopBitsBox->currentIndex() == 1) {
+            result = mr::Abort;
+            return true;
+        }
+        SkorPos = speedBox->currentIndex();
+        ParitPos = parityBox->currentIndex();
+        StBitPos = stopBitsBox->currentIndex();
+        return true;
+    }
+    if (result == mr::Cancel && portWasOpen_)
+        main_.Engine().ApplyPortSettings(); // reopen the port as it was
+    return true;
+}
+
+void PortDialog::StartEmulatorClick() {
+    ExchangeTimingDialog* nastr = main_.Windows().timingDialog;
+    if (nastr && main_.showModal(*nastr) == mr::Ok)
+        nastr->ApplyTo(main_.Engine());
+}
+
+QString PortDialog::ChosenPortName() {
+    const QString entry = portBox->currentText().trimmed();
+    const int listed = portBox->findText(entry, Qt::MatchExactly);
+    if (listed < 0)
+        return entry; // typed by the operator; the engine decides whether it names a port
+    if (entry != BuiltInEntry()) {
+        const QVariant name = portBox->itemData(listed);
+        return name.isValid() ? name.toString() : entry;
+    }
+    if (!emulator_)
+        emulator_ = std::make_unique<BuiltInEmulator>();
+    return QString::fromStdString(emulator_->Start());
+}

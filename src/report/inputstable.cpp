@@ -1,0 +1,250 @@
+#include "report/inputstable.h"
+
+#include "dialogs/cp1251.h"
+#include "dialogs/inputgroupdialog.h"
+#include "dialogs/labeldialog.h"
+#include "dialogs/uitext.h"
+#include "dialogs/windowcontext.h"
+#include "model/inputprogram.h"
+#include "model/keyfilters.h"
+#include "model/moduleconfig.h"
+#include "model/operator.h"
+#include "model/reservecopies.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cstring>
+
+namespace {
+struct Column {
+    const char* header;
+    int width;
+};
+const Column kColumns[InputsTableWindow::KolCol] = {
+    {"  № ", 43},      {"Идентификатор ", 137}, {"   Адрес", 71}, {"Текст.реквизит", 132},
+    {"вых на МР", 84},
+};
+
+// The label dialog closes with 2 whichever way it is closed, and its text is then taken.
+constexpr int TextAccepted = mr::Cancel;
+} // namespace
+
+InputsTableWindow::InputsTableWindow(WindowContext& main, QWidget* parent)
+    : LumDialog(parent), main_(main) {
+    FormCreate();
+}
+
+void InputsTableWindow::FormCreate() {
+    setWindowTitle(U("Информация о входах"));
+    auto* v = new QVBoxLayout(this);
+    inputsCaption = new QLabel(U("Дискретные сигналы"), this);
+    inputsCaption->setStyleSheet("font-weight: bold");
+    v->addWidget(inputsCaption, 0, Qt::AlignHCenter);
+
+    inputsGrid = new QTableWidget(KolRow, KolCol, this);
+    inputsGrid->verticalHeader()->hide();
+    inputsGrid->verticalHeader()->setDefaultSectionSize(20);
+    inputsGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    inputsGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+    inputsGrid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    inputsGrid->setWordWrap(false);
+    int width = 0;
+    for (int c = 0; c < KolCol; ++c) {
+        auto* header = new QTableWidgetItem(U(kColumns[c].header));
+        header->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        inputsGrid->setHorizontalHeaderItem(c, header);
+        inputsGrid->setColumnWidth(c, kColumns[c].width);
+        width += kColumns[c].width;
+    }
+    inputsGrid->setMinimumSize(width + 24, 400);
+    v->addWidget(inputsGrid, 1);
+
+    contextMenu = new QMenu(this);
+    copyLabelsAction = contextMenu->addAction(U("Копировать группу текст. реквизитов"));
+    insertLabelsAction = contextMenu->addAction(U("Заменить группу текст. реквизитов"));
+    insertLabelsAction->setEnabled(false); // nothing has been copied yet
+    inputsGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    reportButton = new QPushButton(U("Создание и печать файла .rtf"), this);
+    v->addWidget(reportButton, 0, Qt::AlignHCenter);
+
+    reportText = new QPlainTextEdit(this);
+    reportText->setReadOnly(true);
+    reportText->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    reportText->hide();
+
+    connect(inputsGrid, &QTableWidget::cellDoubleClicked, this,
+            [this](int, int) { GridDoubleClick(); });
+    connect(inputsGrid, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        GridMouseDown();
+        contextMenu->popup(inputsGrid->viewport()->mapToGlobal(at));
+    });
+    connect(copyLabelsAction, &QAction::triggered, this, [this] { CopyLabelsClick(); });
+    connect(insertLabelsAction, &QAction::triggered, this, [this] { InsertLabelsClick(); });
+    connect(reportButton, &QPushButton::clicked, this, [this] { ReportClick(); });
+}
+
+void InputsTableWindow::showEvent(QShowEvent* event) {
+    LumDialog::showEvent(event);
+    inputsGrid->setFocus();
+}
+
+QString InputsTableWindow::Cell(int c, int r) const {
+    if (r < 1 || r > KolRow || c < 0 || c >= KolCol)
+        return QString();
+    const QTableWidgetItem* item = inputsGrid->item(r - 1, c);
+    return item ? item->text() : QString();
+}
+
+void InputsTableWindow::SetCell(int c, int r, const QString& text) {
+    QTableWidgetItem* item = inputsGrid->item(r - 1, c);
+    if (item)
+        item->setText(text);
+    else
+        inputsGrid->setItem(r - 1, c, new QTableWidgetItem(text));
+}
+
+int InputsTableWindow::KolVh() const {
+    return main_.Modules().GetInputCount();
+}
+
+void InputsTableWindow::ClearRows() {
+    for (int r = 1; r <= KolRow; ++r)
+        for (int c = 0; c < KolCol; ++c)
+            if (inputsGrid->item(r - 1, c))
+                SetCell(c, r, QString());
+}
+
+void InputsTableWindow::FillRows() {
+    const ModuleConfig& serv = main_.Modules();
+    for (int i = 0; i < KolVh(); ++i) {
+        const int r = i + 1;
+        SetCell(0, r, QString::number(r));
+        SetCell(1, r, QString::fromStdString(serv.GetInputId(i)));
+        SetCell(2, r, " 0x" + QStringLiteral("%1").arg(i, 2, 16, QChar('0')).toUpper());
+        SetCell(ColText, r, FromCp1251(serv.GetLabel(i)));
+    }
+}
+
+void InputsTableWindow::RefreshLabels() {
+    for (int i = 0; i < KolVh(); ++i)
+        SetCell(ColText, i + 1, FromCp1251(main_.Modules().GetLabel(i)));
+}
+
+void InputsTableWindow::FillAndShow() {
+    ClearRows();
+    reportText->clear();
+    // A showing for reference hides the report button; the main window's table has it.
+    reportButton->show();
+    FillRows();
+    main_.showModal(*this);
+}
+
+void InputsTableWindow::ShowForReference() {
+    ClearRows();
+    reportText->clear();
+    reportText->hide();
+    reportButton->hide();
+    FillRows();
+    for (int r = 1; r <= KolVh(); ++r)
+        SetCell(4, r, QString(8, ' '));
+    main_.showModal(*this);
+}
+
+void InputsTableWindow::GridDoubleClick() {
+    const int c = inputsGrid->currentColumn();
+    const int r = inputsGrid->currentRow() + 1;
+    LastCol = c;
+    if (r < 1 || r > KolVh() || c != ColText)
+        return;
+    ModuleConfig& serv = main_.Modules();
+    LabelDialog& dialog = *main_.Windows().labelDialog;
+    const int i = r - 1;
+    dialog.SetHeading(r, QString::fromStdString(serv.GetInputId(i)));
+    dialog.FillFrom(i);
+    if (main_.showModal(dialog) == TextAccepted)
+        dialog.StoreTo(i);
+    SetCell(ColText, r, FromCp1251(serv.GetLabel(i)));
+    if (serv.LabelsEdited == 1 && serv.FileMode == 1)
+        serv.FileChanged = 1;
+    serv.LabelsEdited = 0;
+}
+
+void InputsTableWindow::GridMouseDown() {
+    LastCol = inputsGrid->currentColumn();
+}
+
+long long InputsTableWindow::FieldNumber(const QLineEdit* field) {
+    long long value = 0;
+    if (!ParseDecimal(field->text().toStdString(), value) || value < 1)
+        return 0;
+    return value;
+}
+
+void InputsTableWindow::WarnWrongNumber() {
+    main_.Op().Tell("Неверно задан № входа", "Предупреждение", MsgIcon::Warning);
+}
+
+void InputsTableWindow::CopyLabelsClick() {
+    if (LastCol != ColText)
+        return;
+    InputGroupDialog& dialog = *main_.Windows().inputGroupDialog;
+    dialog.PrepareGroupMode();
+    if (main_.showModal(dialog) != InputGroupDialog::Accepted)
+        return;
+    const long long first = FieldNumber(dialog.firstInputEdit);
+    const long long last = FieldNumber(dialog.lastInputEdit);
+    const long long n = KolVh();
+    if (first < 1 || first > n || last > n || first > last) {
+        WarnWrongNumber();
+        return;
+    }
+    LabelClipboard& copy = main_.Clipboard();
+    const ModuleConfig& serv = main_.Modules();
+    for (long long i = first - 1; i < last; ++i)
+        std::memcpy(copy.Labels[i], serv.Label[i], ModuleConfig::LabelLength);
+    copy.FirstInput = int(first - 1);
+    copy.LastInput = int(last - 1);
+    insertLabelsAction->setEnabled(true);
+}
+
+void InputsTableWindow::InsertLabelsClick() {
+    // The scheme of the module counts as edited as soon as a replacement is asked for.
+    main_.Program().SchemeChanged = 1;
+    InputGroupDialog& dialog = *main_.Windows().inputGroupDialog;
+    dialog.PrepareInsertMode();
+    if (main_.showModal(dialog) != InputGroupDialog::Accepted)
+        return;
+    const long long d = FieldNumber(dialog.groupNumberEdit);
+    const int n = KolVh();
+    if (d < 1 || d > n) {
+        WarnWrongNumber();
+        return;
+    }
+    const LabelClipboard& copy = main_.Clipboard();
+    ModuleConfig& serv = main_.Modules();
+    InputProgram& lum = main_.Program();
+    // The clipboard is plain data; never reach outside its 36 rows.
+    const int from = std::max(copy.FirstInput, 0);
+    const int to = std::min(copy.LastInput, ModuleConfig::MaxInputs - 1);
+    bool changed = false;
+    for (int src = from, dst = int(d - 1); src <= to && dst < n; ++src, ++dst) {
+        if (std::memcmp(serv.Label[dst], copy.Labels[src], ModuleConfig::LabelLength) != 0)
+            changed = true;
+        std::memcpy(serv.Label[dst], copy.Labels[src], ModuleConfig::LabelLength);
+        lum.NotRead = 1;
+    }
+    // Replaced labels of a file are offered for saving like any other label edit.
+    if (changed && serv.FileMode == 1)
+        serv.FileChanged = 1;
+    if (lum.NotRead == 1)
+        RefreshLabels();
+}

@@ -1,0 +1,139 @@
+// The inputs table's report: its lines, the .rtf file and printing.
+
+#include "report/inputstable.h"
+
+#include "dialogs/uitext.h"
+#include "link/filestore.h"
+
+#include "dialogs/windowcontext.h"
+#include "model/moduleconfig.h"
+#include "model/operator.h"
+#include "report/rtfwriter.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableWidget>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextOption>
+
+namespace {
+// The identifier and label columns are filled up to the width of a label.
+QString FilledUp(const QString& cell) {
+    constexpr int width = ModuleConfig::LabelLength;
+    return cell.size() < width ? cell + QString(width - cell.size(), ' ') : cell;
+}
+
+// Word processors put their default tab stops every 1.25 cm; the printed page does the same.
+constexpr double TabStopCm = 1.25;
+constexpr double MarginMm = 20;
+} // namespace
+
+QStringList InputsTableWindow::ReportLines() const {
+    QStringList lines;
+    if (main_.Modules().FileMode == 1)
+        lines << U("Файл ") + main_.CurFile();
+    else
+        lines << U("ЛУМ-08  ") + main_.ModificationText() + U("  № ") +
+                     QString::number(main_.DeviceNumberShown());
+    const QString emptyLine(QChar('\n'));
+    lines << emptyLine << QString(10, ' ') + inputsCaption->text() << emptyLine;
+    QStringList headers;
+    for (int c = 0; c < KolCol; ++c)
+        headers << inputsGrid->horizontalHeaderItem(c)->text();
+    lines << headers.join('\t') << emptyLine;
+    for (int r = 1; r <= KolVh(); ++r)
+        lines << Cell(0, r) + '\t' + FilledUp(Cell(1, r)) + '\t' + Cell(2, r) + '\t' +
+                     FilledUp(Cell(ColText, r)) + '\t' + Cell(4, r);
+    return lines;
+}
+
+void InputsTableWindow::ReportClick() {
+    reportText->clear();
+    reportText->setPlainText(ReportLines().join('\n'));
+    if (SaveReport().isEmpty())
+        return;
+    if (main_.Op().YesNo("Печатать?", "Необходимость печати файла .rtf"))
+        PrintReport();
+}
+
+QString InputsTableWindow::SaveReport() {
+    const FileDialogRequest request{true, U("Создание  или замена файла .rtf "), QString(),
+                                    U("Файлы типа .rtf (*.rtf);;Все файлы (*)"), "rtf"};
+    for (;;) {
+        const QString chosen = main_.AskFileName(request);
+        if (chosen.isEmpty())
+            return QString();
+        const QString name = WithRtfExtension(chosen);
+        if (name.isEmpty())
+            continue;
+        if (WriteReportFile(name))
+            return name;
+        if (!main_.Op().YesNo("Файл не удается создать.\nПовторить?", "Сохранение файла печати"))
+            return QString();
+    }
+}
+
+QString InputsTableWindow::WithRtfExtension(const QString& name) {
+    // The extension of the file name itself, not of a folder on its path.
+    const QString fileName = QFileInfo(name).fileName();
+    const int dot = fileName.lastIndexOf('.');
+    if (dot < 0)
+        return name + ".rtf";
+    if (fileName.mid(dot) == ".rtf")
+        return name;
+    // The caption begins with a Latin C.
+    main_.Op().Tell("Неверно задано имя файла", "Cохранение данных в файл", MsgIcon::Warning);
+    return QString();
+}
+
+bool InputsTableWindow::WriteReportFile(const QString& name) const {
+    RtfWriter writer(reportText->font().family(), reportText->font().pointSize());
+    writer.AddLine(reportText->toPlainText());
+    const QByteArray rtf = writer.Rtf();
+    // A file that cannot be written completely leaves the old one in place.
+    return ReplaceFileAtomically(name, std::vector<uint8_t>(rtf.begin(), rtf.end()));
+}
+
+void InputsTableWindow::PrintReport() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setDocName(U("Дискретные сигналы"));
+    QPrintDialog dialog(&printer, this);
+    if (main_.showModal(dialog) != QDialog::Accepted)
+        return;
+    PrintReportOn(printer);
+}
+
+void InputsTableWindow::PrintReportOn(QPrinter& printer) const {
+    printer.setPageMargins(QMarginsF(MarginMm, MarginMm, MarginMm, MarginMm),
+                           QPageLayout::Millimeter);
+    QTextDocument document;
+    LayOutForPrinting(document, reportText->toPlainText(), reportText->font(), printer);
+    document.print(&printer);
+}
+
+void InputsTableWindow::LayOutForPrinting(QTextDocument& document, const QString& text,
+                                          const QFont& font, QPrinter& printer) {
+    // Laid out on the printer itself: the page size and margins are in its own pixels.
+    document.documentLayout()->setPaintDevice(&printer);
+    document.setDefaultFont(font);
+    QTextOption option = document.defaultTextOption();
+    // Text layout takes tab stops in screen pixels and scales them to the device itself.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double screenDpi = screen ? qRound(screen->logicalDotsPerInchY()) : 96;
+    option.setTabStopDistance(screenDpi * TabStopCm / 2.54);
+    option.setWrapMode(QTextOption::NoWrap);
+    document.setDefaultTextOption(option);
+    QTextFrameFormat frame = document.rootFrame()->frameFormat();
+    frame.setMargin(0);
+    document.rootFrame()->setFrameFormat(frame);
+    document.setPlainText(text);
+    document.setPageSize(printer.pageLayout().paintRectPixels(printer.resolution()).size());
+}

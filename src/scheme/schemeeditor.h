@@ -1,0 +1,227 @@
+#pragma once
+// The scheme editor "Программирование обработки дискретных входов": the processing chains of
+// the six inputs of one module, built from the model, edited, exchanged with the device and
+// printed. The window holds no model data: it reads and writes the main window's model.
+
+#include "dialogs/lumdialog.h"
+
+#include <array>
+
+class ExchangeProgress;
+class WindowContext;
+class QAction;
+class QButtonGroup;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPainter;
+class QPrinter;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QScrollArea;
+class QToolBar;
+class InputCell;
+class RelayCell;
+class AlarmCell;
+class DelayCell;
+class SchemeShape;
+class SchemeLine;
+class CellButton;
+class GlyphButton;
+
+class SchemeEditor : public LumDialog {
+    Q_OBJECT
+public:
+    static constexpr int RowHeight = 54;
+    static constexpr int RowCount = 6;
+
+    explicit SchemeEditor(WindowContext& main, QWidget* parent = nullptr);
+    ~SchemeEditor() override;
+
+    // Set by the main window's program buttons before showing the editor.
+    void SetHeadings(int module, const QString& typeName, const QString& inputsText);
+
+    // --- opening and construction ---
+    void FormShow();
+    void OpenFileClick();     // F3: rebuild from the model
+    void ResetDrawingClick(); // reset of the drawing
+    // --- module program exchange ---
+    void ReadModuleClick();  // F9
+    void WriteDeviceClick(); // F10
+    QString DeviceCaption() const;
+
+    // --- selection ---
+    void InputMouseDown(QObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift);
+    void RelayMouseMove(QObject* sender);
+    // A click on the empty scheme; fromArea is false when the selection handler runs it.
+    void SchemeAreaClick(bool fromArea = true);
+    void SelectAllClick();
+    bool RowSelected(int k) const;
+    bool ContextMenuAssigned() const { return menuAssigned_; }
+
+    // --- block commands on the current row ---
+    void CreateAlarmClick();
+    void EditAlarmClick();
+    void DeleteAlarmClick();
+    void CreateDelayClick();
+    void EditDelayClick();
+    void DeleteDelayClick();
+    void CreateRelayClick();
+    void DeleteRelayClick();
+    // The label of the current row: in place when started from its text label, else the dialog.
+    void EditLabelClick(QObject* sender = nullptr);
+    void LabelEditLeft();
+
+    // --- row buttons and module-level groups ---
+    void InputButtonClick(int k);
+    void ArchiveClick(int k);
+    void ContactClick(int k);
+    void PumpClick();
+    void SensorEditLeft();
+    void RelayModeClick(int index);
+
+    // --- printing ---
+    void CloseClick();
+    // The page: headings, the scheme area's picture, the panels again and the module setting.
+    void PrintPage(QPrinter& printer);
+
+    // The scroll range of the scheme area (its content height as the rows need it).
+    int VertRange() const { return vertRange_; }
+    QWidget* Area() const { return area_; }
+
+    // Controls.
+    QMenuBar* menuBar_ = nullptr;
+    QToolBar* toolBar = nullptr;
+    QAction* readAction = nullptr;
+    QAction* writeAction = nullptr;
+    QAction* openAction = nullptr;
+    QAction* closeAction = nullptr;
+    QAction* selectAllAction = nullptr;
+    QAction* deleteAction = nullptr;
+    QAction* copyAction = nullptr;
+    QAction* pasteAction = nullptr;
+    QAction* cutAction = nullptr;
+    QAction* findAction = nullptr;
+    QAction* pasteSpecialAction = nullptr;
+    QLabel* moduleLabel = nullptr;
+    QLabel* moduleTypeLabel = nullptr;
+    QLabel* moduleNumberLabel = nullptr;
+    QLabel* inputsLabel = nullptr;
+    QLabel* fileLabel = nullptr;
+    QPushButton* closeButton = nullptr;
+    ExchangeProgress* Progress = nullptr; // the bar and "Стоп" of the exchange
+    QProgressBar* progressBar = nullptr;
+    QScrollArea* schemeScroll = nullptr;
+    QLineEdit* labelEdit = nullptr;
+    QWidget* inputBar = nullptr;  // the invisible input bar
+    QWidget* outputBar = nullptr; // the invisible output bar
+    QGroupBox* pumpGroup = nullptr;
+    QLabel* pumpLabel = nullptr;
+    GlyphButton* pumpButton = nullptr;
+    QLabel* sensorLabel = nullptr;
+    QLineEdit* sensorEdit = nullptr;
+    QGroupBox* relayGroup = nullptr;
+    QRadioButton* relayButtons[2] = {};
+    QMenu* contextMenu = nullptr;
+    QAction* createAlarmAction = nullptr;
+    QAction* editAlarmAction = nullptr;
+    QAction* deleteAlarmAction = nullptr;
+    QAction* createDelayAction = nullptr;
+    QAction* editDelayAction = nullptr;
+    QAction* deleteDelayAction = nullptr;
+    QAction* createRelayAction = nullptr;
+    QAction* deleteRelayAction = nullptr;
+    QAction* labelAction = nullptr;
+    QAction* archiveAction = nullptr;
+
+    // The drawing, one entry per row; empty where the element is absent.
+    template <class T> using Rows = std::array<T*, RowCount>;
+    Rows<SchemeShape> ShRow{};
+    Rows<SchemeLine> ShLine{};
+    Rows<InputCell> PanInp{};
+    Rows<QLabel> LabTitle{};
+    Rows<QLabel> LabText{};
+    Rows<CellButton> SpKont{};
+    Rows<CellButton> SpArhiv{};
+    Rows<CellButton> SpTVh{};
+    Rows<AlarmCell> PanSign{};
+    Rows<QLabel> ImZvuk{};
+    Rows<DelayCell> PanZader{};
+    Rows<RelayCell> PanMR{};
+    Rows<QLabel> ImRele{};
+    Rows<QLabel> ImArrow1{};
+    Rows<QLabel> ImArrow2{};
+    Rows<QLabel> ImArrow3{};
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool CanClose(int& result) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    // layout (schemeeditor.cpp)
+    void CreateActions();
+    void CreateHeader(QWidget* header);
+    void CreateSchemeArea();
+    void CreatePumpGroup();
+    void CreateRelayGroup();
+    void CreatePopupMenu();
+    void UpdateAreaSize();
+    void SetVertRange(int range);
+    void WheelScroll(int angleDelta);
+    bool ElementEvent(QObject* watched, QEvent* event);
+    // construction (schemeeditor_build.cpp)
+    void Build(bool fromRead);
+    void BuildRow(int k, bool fromRead);
+    void BuildRowFrame(int k);
+    void BuildRowButtons(int k, bool fromRead);
+    void BuildModuleGroup();
+    void ShowRows();
+    QLabel* Picture(QWidget* parent, const QPixmap& pixmap, int left, int top);
+    template <class T> T* Wire(T* element);
+    void CreateAlarmCell(int k);
+    void CreateDelayCell(int k, int seconds);
+    void CreateRelayCell(int k);
+    void CreateSoundMark(int k);
+    void StretchLine(int k);
+    QString TitleText(int k) const;
+    QString InputHint(int k) const;
+    // selection (schemeeditor_select.cpp)
+    int RowOf(QObject* element) const;
+    void PaintRow(int k, bool selected);
+    void CtrlToggle(int k);
+    void SingleSelect(int k);
+    void DecideContextMenu(int k);
+    void EnablePopupItems();
+    void EndLabelEdit();
+    void PanelDblClick(int k);
+    // block commands and labels (schemeeditor_edit.cpp, schemeeditor_labels.cpp)
+    bool RefuseNoInput();
+    bool RefuseNoPanel();
+    void StartInPlaceEdit();
+    void RefreshRow(int k);
+    void StoreLabel(int k, const QString& text);
+    void SetEditShortcuts(bool on);
+    bool EditFilter(QEvent* event);
+    // printing (schemeeditor_print.cpp)
+    void PrintPanel(QPainter& painter, QWidget* panel, int sx, int sy);
+    void PrintRows(QPainter& painter, int first, int last, int sx, int sy);
+    void PrintModuleSetting(QPainter& painter, int sx, int sy);
+    // helpers
+    int Mod() const;     // m, 1..6
+    int Base() const;    // first input of the module
+    int ModType() const; // 1 "МЛВ", 2 "МСЮ"
+    bool Refuse(bool condition, const char* text);
+
+    WindowContext& main_;
+    QWidget* area_ = nullptr;
+    int vertRange_ = 54;
+    int wheelRest_ = 0;
+    bool menuAssigned_ = false;
+    bool editExiting_ = false;
+    int editRow_ = -1; // the row whose label is being typed in place
+};

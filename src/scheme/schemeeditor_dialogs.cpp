@@ -1,0 +1,59 @@
+// The signalling and delay dialogs of the current row: filled from its record, stored back.
+
+#include "scheme/schemeeditor.h"
+
+#include "dialogs/delaydialog.h"
+#include "dialogs/signallingdialog.h"
+#include "dialogs/windowcontext.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "scheme/alarmcell.h"
+#include "scheme/delaycell.h"
+
+#include <QLabel>
+
+void SchemeEditor::EditAlarmClick() {
+    InputProgram& lum = main_.Program();
+    if (Refuse(lum.SelectedInput < 0, "Не выбран № входа или № ФБ") ||
+        Refuse(!PanSign[size_t(lum.SelectedCell)],
+               "Панель сигн. для входа с таким номером не создана"))
+        return;
+    const int a = lum.SelectedInput;
+    const size_t i = size_t(lum.SelectedCell);
+    SignallingDialog& dialog = *main_.Windows().signallingDialog;
+    dialog.SetHeading(a + 1, QString::fromStdString(main_.Modules().GetInputId(a)));
+    // Filling the dialog is no change of the scheme.
+    lum.SchemeChangedCopy = lum.SchemeChanged;
+    dialog.FillFrom(lum, a);
+    lum.SchemeChanged = lum.SchemeChangedCopy;
+    if (main_.showModal(dialog) != mr::Cancel)
+        return;
+    dialog.StoreTo(lum, a);
+    PanSign[i]->PutTipS(dialog.AlarmType());
+    PanSign[i]->PutColorSign(dialog.PanelColor());
+    delete ImZvuk[i];
+    ImZvuk[i] = nullptr;
+    if (lum.GetSound(a) == 1) {
+        CreateSoundMark(int(i));
+        ImZvuk[i]->show();
+    }
+}
+
+void SchemeEditor::EditDelayClick() {
+    InputProgram& lum = main_.Program();
+    if (Refuse(lum.SelectedInput < 0, "Не выбран № входа или № ФБ") ||
+        Refuse(!PanZader[size_t(lum.SelectedCell)],
+               "Панель задерж. для входа с таким номером не создана"))
+        return;
+    const int a = lum.SelectedInput;
+    DelayDialog& dialog = *main_.Windows().delayDialog;
+    dialog.SetHeading(a + 1, QString::fromStdString(main_.Modules().GetInputId(a)));
+    lum.SchemeChangedCopy = lum.SchemeChanged;
+    dialog.FillDelay(lum.GetDelay(a));
+    lum.SchemeChanged = lum.SchemeChangedCopy;
+    if (main_.showModal(dialog) != mr::Cancel)
+        return;
+    const int value = dialog.TakeDelay();
+    PanZader[size_t(lum.SelectedCell)]->PutTimeDelay(value, 1);
+    lum.PutDelay(a, value);
+}

@@ -1,0 +1,147 @@
+// The context menu of the scheme and the block commands on the current row: adding and
+// deleting signalling, delay and relay blocks.
+
+#include "scheme/schemeeditor.h"
+
+#include "dialogs/uitext.h"
+#include "dialogs/windowcontext.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "scheme/alarmcell.h"
+#include "scheme/delaycell.h"
+#include "scheme/inputcell.h"
+#include "scheme/relaycell.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+
+namespace {
+template <class T> void Destroy(T*& element) {
+    delete element;
+    element = nullptr;
+}
+} // namespace
+
+void SchemeEditor::CreatePopupMenu() {
+    contextMenu = new QMenu(this);
+    auto item = [this](const char* text, void (SchemeEditor::*slot)()) {
+        QAction* a = contextMenu->addAction(U(text));
+        if (slot)
+            connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    createAlarmAction = item("Добавить блок сигнализации", &SchemeEditor::CreateAlarmClick);
+    editAlarmAction = item("Редактировать сигнализацию", &SchemeEditor::EditAlarmClick);
+    deleteAlarmAction = item("Удалить сигнализацию", &SchemeEditor::DeleteAlarmClick);
+    contextMenu->addSeparator();
+    createDelayAction = item("Добавить блок задержки", &SchemeEditor::CreateDelayClick);
+    editDelayAction = item("Редактировать задержку", &SchemeEditor::EditDelayClick);
+    deleteDelayAction = item("Удалить задержку", &SchemeEditor::DeleteDelayClick);
+    contextMenu->addSeparator();
+    createRelayAction = item("Добавить  выход на реле", &SchemeEditor::CreateRelayClick);
+    deleteRelayAction = item("Удалить выход на реле", &SchemeEditor::DeleteRelayClick);
+    contextMenu->addSeparator();
+    labelAction = item("Ввод текст. реквизитов", nullptr);
+    connect(labelAction, &QAction::triggered, this, [this] { EditLabelClick(); });
+    labelAction->setVisible(false);
+    archiveAction = item("Архивирование", nullptr);
+    archiveAction->setVisible(false);
+}
+
+bool SchemeEditor::RefuseNoInput() {
+    return Refuse(main_.Program().SelectedInput < 0, "Не выбран № входа");
+}
+
+bool SchemeEditor::RefuseNoPanel() {
+    return Refuse(!PanInp[size_t(main_.Program().SelectedCell)], "Вход с таким номером не создан");
+}
+
+// The commands below change the model only once they are accepted: a refused command leaves
+// the scheme unchanged, and so does SchemeChanged.
+
+void SchemeEditor::CreateAlarmClick() {
+    InputProgram& lum = main_.Program();
+    if (Refuse(main_.Modules().GetModuleCount() == 0, "Недоступная функция") || RefuseNoInput() ||
+        RefuseNoPanel())
+        return;
+    const int k = lum.SelectedCell;
+    if (PanSign[size_t(k)])
+        return;
+    lum.SchemeChanged = 1;
+    CreateAlarmCell(k);
+    ShowRows();
+    EditAlarmClick();
+}
+
+void SchemeEditor::DeleteAlarmClick() {
+    InputProgram& lum = main_.Program();
+    if (Refuse(main_.Modules().GetModuleCount() == 0, "Недоступная функция") || RefuseNoInput())
+        return;
+    lum.SchemeChanged = 1;
+    const int a = lum.SelectedInput;
+    lum.PutAlarmType(a, 0);
+    lum.PutColor(a, 0);
+    lum.PutSound(a, 0);
+    const size_t i = size_t(lum.SelectedCell);
+    Destroy(PanSign[i]);
+    Destroy(ImArrow1[i]);
+    Destroy(ImZvuk[i]);
+    StretchLine(int(i));
+}
+
+void SchemeEditor::CreateDelayClick() {
+    InputProgram& lum = main_.Program();
+    if (RefuseNoInput() ||
+        Refuse(ModType() == 2 && lum.SelectedCell != 3 && lum.SelectedCell != 4,
+               "Недоступная функция") ||
+        RefuseNoPanel())
+        return;
+    const int k = lum.SelectedCell;
+    if (PanZader[size_t(k)])
+        return;
+    lum.SchemeChanged = 1;
+    CreateDelayCell(k, 0);
+    ShowRows();
+    EditDelayClick();
+}
+
+void SchemeEditor::DeleteDelayClick() {
+    InputProgram& lum = main_.Program();
+    if (RefuseNoInput() || RefuseNoPanel())
+        return;
+    lum.SchemeChanged = 1;
+    lum.PutDelay(lum.SelectedInput, 0);
+    const size_t i = size_t(lum.SelectedCell);
+    Destroy(PanZader[i]);
+    Destroy(ImArrow2[i]);
+    StretchLine(int(i));
+}
+
+void SchemeEditor::CreateRelayClick() {
+    InputProgram& lum = main_.Program();
+    if (RefuseNoInput() || RefuseNoPanel() ||
+        Refuse(ModType() == 2 && lum.SelectedCell != 3 && lum.SelectedCell != 4,
+               "Недоступная функция"))
+        return;
+    lum.SchemeChanged = 1;
+    const int k = lum.SelectedCell;
+    if (!PanMR[size_t(k)]) {
+        CreateRelayCell(k);
+        ShowRows();
+    }
+    lum.PutRelay(lum.SelectedInput, 1);
+}
+
+void SchemeEditor::DeleteRelayClick() {
+    InputProgram& lum = main_.Program();
+    if (RefuseNoInput() || RefuseNoPanel())
+        return;
+    lum.SchemeChanged = 1;
+    lum.PutRelay(lum.SelectedInput, 0);
+    const size_t i = size_t(lum.SelectedCell);
+    Destroy(ImRele[i]);
+    Destroy(PanMR[i]);
+    Destroy(ImArrow3[i]);
+    StretchLine(int(i));
+}

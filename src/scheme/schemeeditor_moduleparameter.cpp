@@ -1,0 +1,63 @@
+// The row buttons (contact type, processing, signal type) and the module-level groups (pump
+// blocking, relay action).
+
+#include "scheme/schemeeditor.h"
+
+#include "dialogs/windowcontext.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "model/operator.h"
+#include "scheme/cellbutton.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+void SchemeEditor::InputButtonClick(int k) {
+    InputProgram& lum = main_.Program();
+    lum.SchemeChanged = 1;
+    lum.PutContact(Base() + k, SpKont[size_t(k)]->Down() ? 1 : 0);
+}
+
+void SchemeEditor::ArchiveClick(int k) {
+    InputProgram& lum = main_.Program();
+    lum.SchemeChanged = 1;
+    lum.PutArchive(Base() + k, SpArhiv[size_t(k)]->Down() ? 1 : 0);
+}
+
+void SchemeEditor::ContactClick(int k) {
+    InputProgram& lum = main_.Program();
+    lum.SchemeChanged = 1;
+    main_.Op().Tell("N_Mod=" + std::to_string(Mod()) + " i_beg=" + std::to_string(Base()), "",
+                    MsgIcon::Information);
+    const int a = Base() + k;
+    lum.PutNamur(a, SpTVh[size_t(k)]->Down() ? 1 : 0);
+    if (ModType() == 2 && k >= 2 && k <= 4) {
+        // These inputs of a valve module are always dry contacts.
+        SpTVh[size_t(k)]->SetDown(false);
+        lum.PutNamur(a, 0);
+    }
+}
+
+void SchemeEditor::PumpClick() {
+    InputProgram& lum = main_.Program();
+    lum.SchemeChanged = 1;
+    const bool on = pumpButton->Down();
+    lum.PutModuleParameter(Mod() - 1, on ? 1 : 0);
+    sensorEdit->setText("1");
+    sensorEdit->setVisible(on);
+    sensorLabel->setVisible(on);
+}
+
+void SchemeEditor::SensorEditLeft() {
+    // An emptied edit keeps the sensor number the module had; with the blocking switched off
+    // (the edit hidden by that very click) there is no sensor to store.
+    if (ModType() == 2 || !pumpButton->Down() || sensorEdit->text().isEmpty())
+        return;
+    main_.Program().PutModuleParameter(Mod() - 1, sensorEdit->text().toInt());
+}
+
+void SchemeEditor::RelayModeClick(int index) {
+    InputProgram& lum = main_.Program();
+    lum.SchemeChanged = 1;
+    lum.PutModuleParameter(Mod() - 1, index);
+}

@@ -1,0 +1,202 @@
+// Printing the module's scheme on one portrait page: two or three heading lines, the picture
+// of the scheme area, its panels drawn again, the delay values and the module-level setting.
+
+#include "scheme/schemeeditor.h"
+
+#include "dialogs/windowcontext.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "model/operator.h"
+#include "scheme/alarmcell.h"
+#include "scheme/delaycell.h"
+#include "scheme/glyphbutton.h"
+#include "scheme/inputcell.h"
+#include "scheme/relaycell.h"
+#include "scheme/schemeshape.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
+
+namespace {
+// The page's top edge of the scheme picture, in printer pixels.
+constexpr int kPictureTop = 800;
+
+void Write(QPainter& p, int x, int y, const QString& text) {
+    p.drawText(QRect(x, y, 100000, 100000), Qt::AlignLeft | Qt::AlignTop, text);
+}
+
+void SetFontSize(QPainter& p, const QFont& base, int points, bool bold) {
+    QFont f = base;
+    f.setPointSize(points);
+    f.setBold(bold);
+    p.setFont(f);
+}
+
+// The page writes the delays, the sensor number and the relay action as text of its own: while
+// the pictures are taken, the controls that show them on the screen are blanked, so that no
+// number is printed twice a few pixels apart.
+class PrintBlanks {
+public:
+    void Blank(QLabel* text) {
+        labels_.push_back({text, text->text()});
+        text->clear();
+    }
+    void Blank(QLineEdit* edit) {
+        edits_.push_back({edit, edit->text()});
+        edit->clear();
+    }
+    void Hide(QWidget* w) {
+        if (!w->isHidden()) {
+            hidden_.push_back(w);
+            w->hide();
+        }
+    }
+    ~PrintBlanks() {
+        for (auto& [label, text] : labels_)
+            label->setText(text);
+        for (auto& [edit, text] : edits_)
+            edit->setText(text);
+        for (QWidget* w : hidden_)
+            w->show();
+    }
+
+private:
+    std::vector<std::pair<QLabel*, QString>> labels_;
+    std::vector<std::pair<QLineEdit*, QString>> edits_;
+    std::vector<QWidget*> hidden_;
+};
+// The scheme is one page, printed whole: the dialog offers no page range. The toolkit shows its
+// range group again whenever the dialog is shown, so it is hidden after that.
+class WholePagePrintDialog : public QPrintDialog {
+public:
+    using QPrintDialog::QPrintDialog;
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QPrintDialog::showEvent(event);
+        if (QWidget* range = findChild<QWidget*>("gbPrintRange"))
+            range->hide();
+    }
+};
+} // namespace
+
+void SchemeEditor::CloseClick() {
+    InputProgram& lum = main_.Program();
+    if (lum.CellCount == 0) {
+        schemeScroll->setFocus();
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Portrait);
+    // Positions count from the page's printable corner, as near the paper's as the printer goes.
+    printer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    schemeScroll->verticalScrollBar()->setValue(0);
+    if (lum.SchemeBuilt == 0) {
+        main_.Op().Tell("Схема не создана", "Предупреждение", MsgIcon::Warning);
+        return;
+    }
+    WholePagePrintDialog dialog(&printer, this);
+    dialog.setMinMax(1, 2);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    if (main_.showModal(dialog) != QDialog::Accepted) {
+        schemeScroll->setFocus();
+        return;
+    }
+    PrintPage(printer);
+    schemeScroll->verticalScrollBar()->setValue(0);
+    schemeScroll->setFocus();
+}
+
+void SchemeEditor::PrintPage(QPrinter& printer) {
+    const InputProgram& lum = main_.Program();
+    const int sx = std::max(1, printer.logicalDpiX() / logicalDpiX());
+    const int sy = std::max(1, printer.logicalDpiY() / logicalDpiY());
+    QPainter p;
+    if (!p.begin(&printer))
+        return; // the printing layer tells its own errors
+    SetFontSize(p, font(), 12, true);
+    Write(p, 10, 0, main_.MainCaption());
+    Write(p, 10, 200, windowTitle());
+    if (main_.Modules().FileMode == 1)
+        Write(p, 10, 400, main_.FileModeText());
+
+    PrintBlanks blanks;
+    for (DelayCell* panel : PanZader)
+        if (panel)
+            blanks.Blank(panel->Text());
+    blanks.Blank(sensorEdit);
+    if (ModType() == 2)
+        for (QRadioButton* choice : relayButtons)
+            blanks.Hide(choice);
+
+    // The picture: the scheme area as it shows the rows, fewer rows giving a lower picture.
+    const int width = schemeScroll->width();
+    const int height = schemeScroll->height() + lum.CellCount * RowHeight - RowCount * RowHeight;
+    if (lum.CellCount > 0 && ShRow[size_t(lum.CellCount - 1)])
+        schemeScroll->verticalScrollBar()->setValue(ShRow[size_t(lum.CellCount - 1)]->y());
+    QPixmap picture(width + 5, height + 5);
+    picture.fill(Qt::white);
+    schemeScroll->render(&picture, QPoint(), QRegion(0, 0, width, height));
+    // At the panels' own scale, so that the panels drawn again fall on their pictures.
+    p.drawPixmap(QRect(0, kPictureTop, sx * picture.width(), sy * picture.height()), picture);
+
+    PrintRows(p, 0, RowCount - 1, sx, sy);
+    PrintModuleSetting(p, sx, sy);
+    p.end();
+}
+
+void SchemeEditor::PrintPanel(QPainter& p, QWidget* panel, int sx, int sy) {
+    const QPoint at = panel->mapTo(schemeScroll, QPoint(0, 0));
+    const QRect target(QPoint(sx * at.x(), kPictureTop + sy * at.y()),
+                       QPoint(sx * (at.x() + panel->width()) - 1,
+                              kPictureTop + sy * (at.y() + panel->height()) - 1));
+    p.drawPixmap(target, panel->grab());
+}
+
+void SchemeEditor::PrintRows(QPainter& p, int first, int last, int sx, int sy) {
+    const InputProgram& lum = main_.Program();
+    for (int k = std::max(0, first); k <= std::min(last, RowCount - 1); ++k) {
+        const size_t i = size_t(k);
+        if (PanInp[i])
+            PrintPanel(p, PanInp[i], sx, sy);
+        if (PanSign[i]) {
+            PrintPanel(p, PanSign[i], sx, sy);
+            SetFontSize(p, font(), 8, false);
+        }
+        if (PanZader[i]) {
+            PrintPanel(p, PanZader[i], sx, sy);
+            SetFontSize(p, font(), 8, false);
+            const QPoint at = PanZader[i]->mapTo(schemeScroll, QPoint(0, 0));
+            Write(p, sx * (at.x() + 14), kPictureTop + sy * (at.y() + 13),
+                  QString::number(lum.GetDelay(Base() + k)));
+        }
+        if (PanMR[i])
+            PrintPanel(p, PanMR[i], sx, sy);
+    }
+}
+
+void SchemeEditor::PrintModuleSetting(QPainter& p, int sx, int sy) {
+    if (ModType() == 2) {
+        const QPoint at = relayGroup->mapTo(schemeScroll, QPoint(0, 0));
+        for (QRadioButton* choice : relayButtons)
+            if (choice->isChecked()) // hidden while printing, still chosen
+                Write(p, sx * (at.x() + 10), kPictureTop + sy * (at.y() + 10), choice->text());
+        return;
+    }
+    if (!pumpButton->Down())
+        return;
+    PrintPanel(p, pumpGroup, sx, sy);
+    const QPoint at = pumpGroup->mapTo(schemeScroll, QPoint(0, 0));
+    Write(p, sx * (at.x() + 244), kPictureTop + sy * (at.y() + 34),
+          QString::number(main_.Program().GetModuleParameter(Mod() - 1)));
+}

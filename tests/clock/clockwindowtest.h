@@ -1,0 +1,61 @@
+#pragma once
+// Small helpers shared by the clock window's tests.
+
+#include "clock/clockwindow.h"
+#include "guisupport/guiharness.h"
+
+#include <QLineEdit>
+#include <QString>
+#include <QStringList>
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+inline QString U(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+// Where the error marker stands: overlapping the field's lower edge, 5 pixels in from its left,
+// moved back inside the window where it would stick out of it.
+inline QPoint MarkerPlace(QWidget& window, QLineEdit* field, QWidget* marker) {
+    const QPoint at = field->mapTo(&window, QPoint(5, field->height() - 5));
+    return {std::max(0, std::min(at.x(), window.width() - marker->width())),
+            std::max(0, std::min(at.y(), window.height() - marker->height()))};
+}
+
+inline ClockWindow& ClockOf(GuiHarness& h) {
+    return *h.W().clockWindow;
+}
+
+// Opens the window through its entry point; fill runs while it is on the screen.
+inline void OpenClockWindow(GuiHarness& h, std::function<void(ClockWindow&)> fill) {
+    h.OnModal([fill](QDialog& d) { fill(static_cast<ClockWindow&>(d)); });
+    ClockOf(h).ClockClick();
+}
+
+inline std::vector<QLineEdit*> ClockFields(ClockWindow& w) {
+    return {w.secondsEdit, w.minutesEdit, w.hoursEdit, w.weekdayEdit,
+            w.dayEdit,     w.monthEdit,   w.yearEdit};
+}
+
+inline QStringList FieldTexts(ClockWindow& w) {
+    QStringList texts;
+    for (QLineEdit* field : ClockFields(w))
+        texts << field->text();
+    return texts;
+}
+
+inline void SetFields(ClockWindow& w, const QStringList& texts) {
+    const auto fields = ClockFields(w);
+    for (size_t i = 0; i < fields.size(); ++i)
+        fields[i]->setText(texts.value(int(i)));
+}
+
+// Frames written to the line with the given function code (the second byte of a frame).
+inline int FramesWithFunction(const std::vector<std::vector<uint8_t>>& frames, int function) {
+    int n = 0;
+    for (const auto& frame : frames)
+        if (frame.size() > 1 && frame[1] == function)
+            ++n;
+    return n;
+}

@@ -1,0 +1,465 @@
+// The clock window on a scripted line with an emulated device behind it: opening, polling and
+// its end, the PC and device buttons, the field checks, access, sending and closing.
+
+#include "clock/clockwindowtest.h"
+#include "dialogs/fieldcheck.h"
+#include "link/exchangeengine.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+const QStringList kOnes = {"1", "1", "1", "1", "1", "1", "1"};
+const QStringList kGood = {"30", "45", "12", "31", "12", "99", "7"};
+
+int SetClockFrames(GuiHarness& h) {
+    return FramesWithFunction(h.Fake().Written(), 70);
+}
+int PollFrames(GuiHarness& h) {
+    return FramesWithFunction(h.Fake().Written(), 4);
+}
+} // namespace
+
+class TestTimeDate : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Cancel during a silent device's poll ends the exchange at its first repeat, not after all
+    // of them, and closes the window; nothing is asked or told.
+    void cancelStopsASilentPoll() {
+        GuiHarness h;
+        h.Fake().QueueSilence(100);
+        size_t requests = 0;
+        bool closed = false;
+        OpenClockWindow(h, [&](ClockWindow& d) {
+            const size_t before = h.Fake().Written().size();
+            bool posted = false;
+            h.Clock().OnSleep([&](int64_t) {
+                if (posted)
+                    return;
+                posted = true;
+                const QPointF at(d.Cancel->width() / 2.0, d.Cancel->height() / 2.0);
+                for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                    QCoreApplication::postEvent(
+                        d.Cancel, new QMouseEvent(type, at, d.Cancel->mapToGlobal(at),
+                                                  Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+            });
+            QVERIFY(QMetaObject::invokeMethod(d.pollTimer, "timeout"));
+            h.Clock().OnSleep(nullptr);
+            requests = h.Fake().Written().size() - before;
+            closed = !d.isVisible();
+        });
+        QCOMPARE(requests, size_t(1));
+        QVERIFY(closed);
+        QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
+    }
+
+    void openingShowsOnesAndStartsPolling() {
+        GuiHarness h;
+        ClockWindow& w = ClockOf(h);
+        w.hoursEdit->setText("5"); // left over from an earlier opening
+        bool seen = false;
+        OpenClockWindow(h, [&](ClockWindow& d) {
+            seen = true;
+            QCOMPARE(FieldTexts(d), kOnes);
+            QVERIFY(d.pollTimer->isActive());
+            QCOMPARE(d.pollTimer->interval(), 100);
+            QVERIFY(!d.PollingStopped());
+            QVERIFY(d.pollStateLabel->isVisible());
+            QCOMPARE(d.pollStateLabel->text(), U("запрос  времени включен"));
+            QVERIFY(d.ErrorText->isHidden());
+            Click(d.OK);
+            QVERIFY(!d.isVisible());
+        });
+        QVERIFY(seen);
+        QCOMPARE(h.ModalTitles(), QStringList{U("Задание времени и даты")});
+        QCOMPARE(w.result(), 1);
+        QCOMPARE(SetClockFrames(h), 0);
+        QVERIFY(h.Op().Shown().empty());
+    }
+
+    void controlsCarryTheirCaptionsHintsAndLimits() {
+        GuiHarness h;
+        ClockWindow& w = ClockOf(h);
+        const QStringList hints = {"0-59", "0-59", "0-23", "1-31", "1-12", "0-99", "1-7"};
+        const QList<int> lengths = {2, 2, 2, 2, 2, 2, 1};
+        const auto fields = ClockFields(w);
+        for (int i = 0; i < 7; ++i) {
+            QCOMPARE(fields[size_t(i)]->toolTip(), hints[i]);
+            // Typing stops at the field's length.
+            fields[size_t(i)]->clear();
+            QTest::keyClicks(fields[size_t(i)], "1234");
+            QCOMPARE(fields[size_t(i)]->text(), QString("1234").left(lengths[i]));
+        }
+        QCOMPARE(w.windowTitle(), U("Задание времени и даты"));
+        QCOMPARE(w.pollButton->text(), U("Пуск и остановка запроса времени"));
+        QCOMPARE(w.fromDeviceButton->text(), U("Время и дата прибора"));
+        QCOMPARE(w.fromPcButton->text(), U("Время и дата PC"));
+        QCOMPARE(w.setClockButton->text(), U("Передать время и дату в прибор"));
+        QCOMPARE(w.OK->text(), QString("OK"));
+        QCOMPARE(w.Cancel->text(), U("Отмена"));
+        QCOMPARE(w.ErrorText->text(), U("ошибка"));
+        for (QLineEdit* box : {w.deviceTimeField, w.deviceDateField, w.deviceWeekdayField})
+            QVERIFY(box->isReadOnly());
+    }
+
+    void mainWindowButtonOpensTheWindow() {
+        GuiHarness h;
+        h.ReadDevice();
+        QVERIFY(h.Main().clockButton->isEnabled());
+        bool polled = false;
+        h.OnModal([&](QDialog& d) {
+            auto& w = static_cast<ClockWindow&>(d);
+            // The emulated device starts at 00:00:00 on Monday 1.1.24 and runs on from there.
+            QTRY_VERIFY_WITH_TIMEOUT(!w.deviceDateField->text().isEmpty(), 2000);
+            polled =
+                w.deviceDateField->text() == "01.01.24" && w.deviceWeekdayField->text() == U("пн");
+        });
+        Click(h.Main().clockButton);
+        QVERIFY(polled);
+        QCOMPARE(h.ModalTitles().last(), U("Задание времени и даты"));
+    }
+
+    void pollingStopsWhenTheWindowCloses_data() {
+        QTest::addColumn<int>("how");
+        QTest::newRow("OK") << 0;
+        QTest::newRow("Отмена") << 1;
+        QTest::newRow("close box") << 2;
+        QTest::newRow("sent") << 3;
+    }
+    void pollingStopsWhenTheWindowCloses() {
+        QFETCH(int, how);
+        GuiHarness h;
+        h.GrantAccess(1);
+        ClockWindow& w = ClockOf(h);
+        OpenClockWindow(h, [&](ClockWindow& d) {
+            QTRY_VERIFY_WITH_TIMEOUT(PollFrames(h) > 0, 2000);
+            QPushButton* buttons[] = {d.OK, d.Cancel, nullptr, d.setClockButton};
+            if (buttons[how])
+                Click(buttons[how]);
+            else
+                d.close();
+            QVERIFY(!d.isVisible());
+        });
+        QVERIFY(!w.pollTimer->isActive());
+        QVERIFY(w.PollingStopped());
+        QVERIFY(w.pollStateLabel->isHidden());
+        const int polls = PollFrames(h);
+        QTest::qWait(350); // three periods: no tick may come
+        QCOMPARE(PollFrames(h), polls);
+    }
+
+    void startStopTogglesPollingAndLabel() {
+        GuiHarness h;
+        OpenClockWindow(h, [&](ClockWindow& d) {
+            Click(d.pollButton);
+            QVERIFY(!d.pollTimer->isActive());
+            QVERIFY(d.PollingStopped());
+            QVERIFY(d.pollStateLabel->isHidden());
+            const int polls = PollFrames(h);
+            QTest::qWait(250);
+            QCOMPARE(PollFrames(h), polls);
+            Click(d.pollButton);
+            QVERIFY(d.pollTimer->isActive());
+            QVERIFY(!d.PollingStopped());
+            QVERIFY(d.pollStateLabel->isVisible());
+            QTRY_VERIFY_WITH_TIMEOUT(PollFrames(h) > polls, 2000);
+        });
+    }
+
+    void pcTimeFillsTheFields_data() {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QStringList>("fields");
+        QTest::newRow("Sunday in 2024") << QDateTime(QDate(2024, 3, 10), QTime(8, 5, 9))
+                                        << QStringList{"9", "5", "8", "10", "3", "24", "7"};
+        QTest::newRow("Monday, end of a year")
+            << QDateTime(QDate(2031, 12, 1), QTime(23, 59, 0))
+            << QStringList{"0", "59", "23", "1", "12", "31", "1"};
+        QTest::newRow("Saturday 1.1.2000") << QDateTime(QDate(2000, 1, 1), QTime(0, 0, 0))
+                                           << QStringList{"0", "0", "0", "1", "1", "0", "6"};
+    }
+    void pcTimeFillsTheFields() {
+        QFETCH(QDateTime, now);
+        QFETCH(QStringList, fields);
+        GuiHarness h;
+        ClockOf(h).SetPcClock([now] { return now; });
+        QStringList got;
+        OpenClockWindow(h, [&](ClockWindow& d) {
+            Click(d.fromPcButton);
+            got = FieldTexts(d);
+            Click(d.Cancel);
+        });
+        QCOMPARE(got, fields);
+        QCOMPARE(SetClockFrames(h), 0);
+    }
+
+    void deviceTimeWithPollingStoppedAsksToStartIt() {
+        GuiHarness h;
+        OpenClockWindow(h, [&](ClockWindow& d) {
+            QTRY_VERIFY_WITH_TIMEOUT(!d.deviceTimeField->text().isEmpty(), 2000);
+            Click(d.pollButton);
+            SetFields(d, kGood);
+            Click(d.fromDeviceButton);
+            QCOMPARE(FieldTexts(d), kGood);
+        });
+        QCOMPARE(h.Op().Shown().size(), size_t(1));
+        const OperatorMessage& m = h.Op().Shown()[0];
+        QCOMPARE(m.text, std::string("Включите запрос времени с прибора"));
+        QCOMPARE(m.caption, std::string("Предупреждение"));
+        QCOMPARE(m.icon, MsgIcon::Error);
+    }
+
+    void deviceTimeBeforeAnyReplyGivesZeros() {
+        GuiHarness h;
+        h.Main().Modules().BusNumber = 4; // no device answers at bus number 5
+        QStringList got;
+        OpenClockWindow(h, [&](ClockWindow& d) {
+            QTRY_VERIFY_WITH_TIMEOUT(PollFrames(h) > 1, 2000);
+            Click(d.fromDeviceButton);
+            got = FieldTexts(d);
+            Click(d.Cancel);
+        });
+        QCOMPARE(got, (QStringList{"0", "0", "0", "0", "0", "0", "0"}));
+        QVERIFY(h.Op().Shown().empty()); // failed polls are silent while polling runs
+        QVERIFY(ClockOf(h).deviceTimeField->text().isEmpty());
+    }
+
+    void fieldCheckOnSend_data() {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("badge");
+        const QString input = U(" Ошибка ввода ");
+        auto range = [](const char* bounds) { return U("Величина вне диапазона ") + bounds; };
+        QTest::newRow("empty hour") << 2 << "" << input;
+        QTest::newRow("seconds 60") << 0 << "60" << range("0 - 59");
+        QTest::newRow("hour 24") << 2 << "24" << range("0 - 23");
+        QTest::newRow("day 0") << 3 << "0" << range("1 - 31");
+        QTest::newRow("day 32") << 3 << "32" << range("1 - 31");
+        QTest::newRow("month 13") << 4 << "13" << range("1 - 12");
+        QTest::newRow("year -1 pasted") << 5 << "-1" << range("0 - 99");
+        QTest::newRow("weekday 0") << 6 << "0" << range("1 - 7");
+        QTest::newRow("weekday 8") << 6 << "8" << range("1 - 7");
+        QTest::newRow("letters pasted") << 1 << "ab" << input;
+        QTest::newRow("fraction pasted") << 5 << "1." << input;
+        QTest::newRow("blank pasted") << 3 << " 5" << input;
+    }
+    void fieldCheckOnSend() {
+        QFETCH(int, field);
+        QFETCH(QString, text);
+        QFETCH(QString, badge);
+        GuiHarness h;
+        h.GrantAccess(1);
+        OpenClockWindow(h, [&](ClockWindow& d) {
+            SetFields(d, kGood);
+            QLineEdit* bad = ClockFields(d)[size_t(field)];
+            bad->clear();
+            QApplication::clipboard()->setText(text);
+            bad->paste(); // typing could not put these in
+            QCOMPARE(bad->text(), text);
+            Click(d.setClockButton);
+            QVERIFY(d.isVisible());
+            QVERIFY(d.ErrorText->isVisible());
+            QCOMPARE(d.ErrorText->text(), badge);
+            // Overlapping the field's lower edge, 5 pixels in from its left, inside the window.
+            QCOMPARE(d.ErrorText->pos(), MarkerPlace(d, bad, d.ErrorText));
+            QCOMPARE(bad->text(), text);
+            Click(d.Cancel);
+        });
+        QCOMPARE(SetClockFrames(h), 0);
+        QVERIFY(h.Op().Shown().empty());
+    }
+
+    void firstFailingFieldIsTheOneShown_data() {
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<int>("failing");
+        QTest::addColumn<QString>("badge");
+        QTest::newRow("empty hour before month 13")
+            << QStringList{"30", "45", "", "31", "13", "99", "7"} << 2 << U(" Ошибка ввода ");
+        QTest::newRow("day 31 in February passes, weekday 0 fails")
+            << QStringList{"0", "0", "0", "31", "2", "24", "0"} << 6
+            << U("Величина вне диапазона 1 - 7");
+    }
+    void firstFailingFieldIsTheOneShown() {
+        QFETCH(QStringList, fields);
+        QFETCH(int, failing);
+        QFETCH(QString, badge);
+        GuiHarness h;
+        h.GrantAccess(1);
+        OpenClockWindow(h, [&](ClockWindow& d) {
+            SetFields(d, fields);
+            Click(d.setClockButton);
+            QLineEdit* bad = ClockFields(d)[size_t(failing)];
+            QCOMPARE(d.ErrorText->text(), badge);
+            QCOMPARE(d.ErrorText->pos(), MarkerPlace(d, bad, d.ErrorText));
+            Click(d.Cancel);
+        });
+        QCOMPARE(SetClockFrames(h), 0);
+    }
+
+    void accessLevelZeroChecksAndSendsNothing() {
+        GuiHarness h;
+        h.GrantAccess(0);
+        OpenClockWindow(h, [&](ClockWindow& d) {
+            SetFields(d, {"30", "45", "", "31", "13", "99", "7"});
+            Click(d.setClockButton);
+            QVERIFY(d.isVisible());
+            QVERIFY(d.ErrorText->isHidden());
+            Click(d.Cancel);
+        });
+        QCOMPARE(h.Op().Shown().size(), size_t(1));
+        const OperatorMessage& m = h.Op().Shown()[0];
+        QCOMPARE(m.text,
+                 std::string("Ваш уровень доступа не позволяет\nпроизводить вывод в СОМ-порт"));
+        QCOMPARE(m.caption, std::string("Предупреждение"));
+        QCOMPARE(m.icon, MsgIcon::Warning);
+        QCOMPARE(SetClockFrames(h), 0);
+    }
+
+    void sendBroadcastsTheSevenBytesAndCloses() {
+        GuiHarness h;
+        h.GrantAccess(1);
+        ClockWindow& w = ClockOf(h);
+        int readsDuringSend = -1;
+        OpenClockWindow(h, [&](ClockWindow& d) {
+            SetFields(d, kGood);
+            const int reads = h.Fake().ReadCalls();
+            Click(d.setClockButton);
+            readsDuringSend = h.Fake().ReadCalls() - reads;
+            QVERIFY(!d.isVisible());
+        });
+        // Address 0, function 70, seconds .. weekday, CRC low byte first.
+        const std::vector<uint8_t> expected = {0x00, 0x46, 0x1E, 0x2D, 0x0C, 0x1F,
+                                               0x0C, 0x63, 0x07, 0xC8, 0x72};
+        QCOMPARE(SetClockFrames(h), 1);
+        QCOMPARE(h.Fake().Written().back(), expected);
+        QCOMPARE(readsDuringSend, 0); // no reply is awaited
+        QCOMPARE(w.result(), 1);
+        QVERIFY(h.Op().Shown().empty());
+    }
+
+    void sendThatNeverLeftThePcIsTold() {
+        GuiHarness h;
+        h.GrantAccess(1);
+        h.Main().Engine().ClosePort();
+        OpenClockWindow(h, [&](ClockWindow& d) {
+            SetFields(d, kGood);
+            Click(d.setClockButton);
+            QVERIFY(d.isVisible());
+            Click(d.Cancel);
+        });
+        QCOMPARE(h.Op().Shown().size(), size_t(1));
+        QCOMPARE(h.Op().Shown()[0].text,
+                 h.Main().Engine().MessageFor(0, ResultCode::PortNotOpen).text);
+        QCOMPARE(SetClockFrames(h), 0);
+    }
+
+    void closingChecksTheFieldsUnlessCancelled_data() {
+        QTest::addColumn<int>("how");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("OK") << 0 << false;
+        QTest::newRow("close box") << 1 << false;
+        QTest::newRow("Отмена") << 2 << true;
+    }
+    void closingChecksTheFieldsUnlessCancelled() {
+        QFETCH(int, how);
+        QFETCH(bool, closes);
+        GuiHarness h;
+        OpenClockWindow(h, [&](ClockWindow& d) {
+            SetFields(d, {"30", "45", "12", "31", "13", "99", "7"});
+            if (how == 0)
+                Click(d.OK);
+            else if (how == 1)
+                d.close();
+            else
+                Click(d.Cancel);
+            QCOMPARE(d.isVisible(), !closes);
+            QCOMPARE(d.ErrorText->isVisible(), !closes);
+            if (!closes) {
+                QCOMPARE(d.ErrorText->text(), U("Величина вне диапазона 1 - 12"));
+                // Putting the field right lets the same way out close the window.
+                d.dayEdit->setText("12");
+                how == 0 ? Click(d.OK) : void(d.close());
+                QVERIFY(!d.isVisible());
+                QVERIFY(d.ErrorText->isHidden());
+            }
+        });
+        QCOMPARE(SetClockFrames(h), 0);
+        QVERIFY(h.Op().Shown().empty());
+    }
+
+    void typingTakesDigitsOnlyAndEnterMovesOn() {
+        GuiHarness h;
+        OpenClockWindow(h, [&](ClockWindow& d) {
+            d.secondsEdit->clear();
+            QTest::keyClicks(d.secondsEdit, "a5-x.");
+            QCOMPARE(d.secondsEdit->text(), QString("5"));
+            QTest::keyClick(d.secondsEdit, Qt::Key_Backspace);
+            QCOMPARE(d.secondsEdit->text(), QString());
+            d.activateWindow();
+            d.secondsEdit->setFocus();
+            QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(d.secondsEdit));
+            QTest::keyClick(d.secondsEdit, Qt::Key_Return);
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(d.minutesEdit));
+            QVERIFY(d.isVisible()); // Enter is not the OK button
+            Click(d.Cancel);
+        });
+        QVERIFY(h.Op().Shown().empty()); // a dropped key is not an error
+    }
+
+    void failedPollIsToldOnlyWhenPollingWasStoppedMeanwhile_data() {
+        QTest::addColumn<bool>("stopMeanwhile");
+        QTest::addColumn<int>("messages");
+        QTest::newRow("polling runs") << false << 0;
+        QTest::newRow("stopped during the exchange") << true << 1;
+    }
+    void failedPollIsToldOnlyWhenPollingWasStoppedMeanwhile() {
+        QFETCH(bool, stopMeanwhile);
+        QFETCH(int, messages);
+        GuiHarness h;
+        ClockWindow& w = ClockOf(h);
+        OpenClockWindow(h, [&](ClockWindow& d) {
+            d.pollTimer->stop(); // the test runs the poll step by hand
+            const QString shown = d.deviceTimeField->text();
+            h.Fake().SetResponder([&](const FakeLine::Bytes&) {
+                if (stopMeanwhile && !w.PollingStopped())
+                    w.PollClick();
+                return FakeLine::Bytes{}; // the device stays silent
+            });
+            d.PollOnce();
+            QCOMPARE(d.deviceTimeField->text(), shown);
+            Click(d.Cancel);
+        });
+        QCOMPARE(int(h.Op().Shown().size()), messages);
+        if (messages)
+            QCOMPARE(h.Op().Shown()[0].text,
+                     h.Main().Engine().MessageFor(0, ResultCode::NoAnswer).text);
+    }
+
+    void tickDuringAnExchangeStartsNoOther() {
+        GuiHarness h;
+        ClockWindow& w = ClockOf(h);
+        int nestedTicks = 0;
+        OpenClockWindow(h, [&](ClockWindow& d) {
+            d.pollTimer->stop();
+            h.Fake().SetResponder([&](const FakeLine::Bytes& request) {
+                if (nestedTicks++ == 0)
+                    w.PollTick(); // a tick served while the reply is awaited
+                return h.Device().Handle(request);
+            });
+            const int polls = PollFrames(h);
+            d.PollOnce();
+            QCOMPARE(PollFrames(h), polls + 1);
+            QVERIFY(!d.deviceTimeField->text().isEmpty());
+            Click(d.Cancel);
+        });
+        QCOMPARE(nestedTicks, 1);
+    }
+};
+
+QTEST_MAIN(TestTimeDate)
+#include "tst_clockwindow.moc"

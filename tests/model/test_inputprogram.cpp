@@ -1,0 +1,354 @@
+// The packed input records: every bit field against the record layout, the group transfers,
+// the presets of the test menu and the creation defaults.
+
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "support/scriptedoperator.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <ostream>
+#include <vector>
+
+namespace {
+
+using Getter = int (InputProgram::*)(int) const;
+using Setter = void (InputProgram::*)(int, int);
+
+// Each field as the record layout describes it: byte, mask, lowest bit.
+struct FieldCase {
+    const char* name;
+    Getter get;
+    Setter put;
+    int byte;
+    int mask;
+    int shift;
+};
+
+const FieldCase kFields[] = {
+    {"Namur", &InputProgram::GetNamur, &InputProgram::PutNamur, 0, 0x01, 0},
+    {"Contact", &InputProgram::GetContact, &InputProgram::PutContact, 0, 0x02, 1},
+    {"Relay", &InputProgram::GetRelay, &InputProgram::PutRelay, 0, 0x04, 2},
+    {"Color", &InputProgram::GetColor, &InputProgram::PutColor, 0, 0x38, 3},
+    {"AlarmType", &InputProgram::GetAlarmType, &InputProgram::PutAlarmType, 0, 0xC0, 6},
+    {"Delay", &InputProgram::GetDelay, &InputProgram::PutDelay, 1, 0x3F, 0},
+    {"Sound", &InputProgram::GetSound, &InputProgram::PutSound, 1, 0x40, 6},
+    {"Archive", &InputProgram::GetArchive, &InputProgram::PutArchive, 1, 0x80, 7},
+};
+
+void PrintTo(const FieldCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class RecordField : public ::testing::TestWithParam<FieldCase> {};
+
+// Every value of the field, on inputs at both ends and inside, over a background of zeros and of
+// ones: only the field's bits of the one record byte change.
+TEST_P(RecordField, ChangesOnlyItsOwnBits) {
+    const FieldCase& f = GetParam();
+    for (uint8_t background : {uint8_t{0x00}, uint8_t{0xFF}, uint8_t{0x5A}}) {
+        for (int vh : {0, 1, 17, 18, 35}) {
+            for (int value = 0; value <= (f.mask >> f.shift); ++value) {
+                InputProgram lum;
+                std::memset(lum.Records, background, sizeof lum.Records);
+                (lum.*f.put)(vh, value);
+                std::vector<uint8_t> expected(108, background);
+                expected[3 * vh + f.byte] =
+                    static_cast<uint8_t>((background & ~f.mask) | (value << f.shift));
+                ASSERT_EQ(std::vector<uint8_t>(lum.Records, lum.Records + 108), expected)
+                    << f.name << " input " << vh << " value " << value;
+                EXPECT_EQ((lum.*f.get)(vh), value) << f.name;
+            }
+        }
+    }
+}
+
+// A value wider than the field never spills into the neighbouring fields.
+TEST_P(RecordField, WideValueStaysInsideTheField) {
+    const FieldCase& f = GetParam();
+    InputProgram lum;
+    std::memset(lum.Records, 0, sizeof lum.Records);
+    (lum.*f.put)(4, 0x7FFFFFFF);
+    EXPECT_EQ(lum.Records[3 * 4 + f.byte], f.mask) << f.name;
+    EXPECT_EQ(lum.Records[3 * 4 + (f.byte + 1) % 3], 0) << f.name;
+}
+
+// Inputs outside 0..35 are neither read nor written.
+TEST_P(RecordField, InputOutOfRangeIsIgnored) {
+    const FieldCase& f = GetParam();
+    InputProgram lum;
+    std::memset(lum.Records, 0xFF, sizeof lum.Records);
+    const std::vector<uint8_t> before(lum.Records, lum.Records + 108);
+    for (int vh : {-1, 36, 1000}) {
+        (lum.*f.put)(vh, 0);
+        EXPECT_EQ((lum.*f.get)(vh), 0) << f.name;
+    }
+    EXPECT_EQ(std::vector<uint8_t>(lum.Records, lum.Records + 108), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllFields, RecordField, ::testing::ValuesIn(kFields),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Program, ColourAndAlarmTypeOnAClearedRecord) {
+    InputProgram lum;
+    lum.ClearRecords(0, 36);
+    lum.PutColor(7, 6);
+    EXPECT_EQ(lum.Records[21], 0x30);
+    lum.PutAlarmType(7, 3);
+    EXPECT_EQ(lum.Records[21], 0xF0);
+    EXPECT_EQ(lum.GetColor(7), 6);
+    EXPECT_EQ(lum.GetAlarmType(7), 3);
+}
+
+TEST(Program, DelayKeepsSoundAndArchiving) {
+    InputProgram lum;
+    lum.Records[3 * 2 + 1] = 0xC0;
+    lum.PutDelay(2, 60);
+    EXPECT_EQ(lum.Records[7], 0xC0 | 60);
+}
+
+TEST(Program, ModuleParameterLivesInTheModulesFirstInput) {
+    InputProgram lum;
+    std::memset(lum.Records, 0, sizeof lum.Records);
+    lum.Records[3 * 1 + 2] = 0x05; // input 1: not module 1's parameter
+    lum.Records[3 * 6 + 2] = 0xFB; // input 6: module 1's first input
+    EXPECT_EQ(lum.GetModuleParameter(1), 3);
+    EXPECT_EQ(lum.GetModuleParameter(0), 0);
+    lum.PutModuleParameter(5, 7);
+    EXPECT_EQ(lum.Records[3 * 30 + 2], 0x07);
+    lum.PutModuleParameter(1, 0);
+    EXPECT_EQ(lum.Records[3 * 6 + 2], 0xF8); // bits 3..7 stay as read
+    lum.PutModuleParameter(6, 7);
+    lum.PutModuleParameter(-1, 7);
+    EXPECT_EQ(lum.GetModuleParameter(6), 0);
+    EXPECT_EQ(lum.Records[107], 0);
+}
+
+TEST(Program, ConstructionState) {
+    InputProgram lum;
+    EXPECT_EQ(lum.ModuleWriteLength, 19);
+    EXPECT_EQ(lum.AccessLevel, 0);
+    EXPECT_EQ(lum.SelectedInput, -1);
+    EXPECT_EQ(lum.SelectedCell, -1);
+    EXPECT_EQ(lum.SchemeChanged, 0);
+    EXPECT_EQ(lum.PasswordEntered, 0);
+    for (int m : lum.MarkedRows)
+        EXPECT_EQ(m, 0);
+}
+
+struct ClearCase {
+    int first;
+    int count;
+    int clearedFrom; // expected cleared inputs [clearedFrom, clearedTo)
+    int clearedTo;
+};
+
+class ClearRecords : public ::testing::TestWithParam<ClearCase> {};
+
+TEST_P(ClearRecords, ClearsOnlyInputsInside0To35) {
+    const ClearCase& c = GetParam();
+    InputProgram lum;
+    std::memset(lum.Records, 0xEE, sizeof lum.Records);
+    lum.ClearRecords(c.first, c.count);
+    for (int vh = 0; vh < 36; ++vh) {
+        const bool cleared = vh >= c.clearedFrom && vh < c.clearedTo;
+        const uint8_t* r = lum.Records + 3 * vh;
+        if (cleared) {
+            EXPECT_EQ(r[0], 0x20) << vh;
+            EXPECT_EQ(r[1], 0x00) << vh;
+            EXPECT_EQ(r[2], 0x00) << vh;
+        } else {
+            EXPECT_EQ(r[0], 0xEE) << vh;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Ranges, ClearRecords,
+                         ::testing::Values(ClearCase{30, 10, 30, 36}, ClearCase{0, 36, 0, 36},
+                                           ClearCase{6, 6, 6, 12}, ClearCase{35, 1, 35, 36},
+                                           ClearCase{36, 5, 0, 0}, ClearCase{-3, 5, 0, 2},
+                                           ClearCase{5, 0, 0, 0}, ClearCase{5, -4, 0, 0},
+                                           ClearCase{0, 0x7FFFFFFF, 0, 36},
+                                           ClearCase{0x7FFFFFF0, 0x7FFFFFF0, 0, 0}));
+
+TEST(Program, GroupTransfersMoveOneModule) {
+    InputProgram lum;
+    std::memset(lum.Records, 0, sizeof lum.Records);
+    uint8_t group[18];
+    for (int i = 0; i < 18; ++i)
+        group[i] = static_cast<uint8_t>(0xA0 + i);
+    lum.PutModuleBuffer(group);
+    lum.ModuleBufferToRecords(2);
+    for (int i = 0; i < 108; ++i)
+        EXPECT_EQ(lum.Records[i], (i >= 36 && i < 54) ? 0xA0 + i - 36 : 0) << i;
+    lum.RecordsToModuleBuffer(0);
+    for (uint8_t b : lum.ModuleBuffer)
+        EXPECT_EQ(b, 0);
+    lum.RecordsToModuleBuffer(2);
+    EXPECT_EQ(std::memcmp(lum.ModuleBuffer, group, 18), 0);
+    lum.RecordsToModuleBuffer(6); // no such module: an empty group
+    for (uint8_t b : lum.ModuleBuffer)
+        EXPECT_EQ(b, 0);
+    lum.ModuleBufferToRecords(-1);
+    lum.ModuleBufferToRecords(6);
+    EXPECT_EQ(lum.Records[36], 0xA0);
+}
+
+TEST(Program, ModuleReplyFillsTheGroupFromByteFour) {
+    // address 1, function 68, byte count 19, module 3, 18 record bytes, CRC
+    std::vector<uint8_t> reply = {0x01, 0x44, 19, 3};
+    for (int i = 0; i < 18; ++i)
+        reply.push_back(static_cast<uint8_t>(i + 1));
+    reply.push_back(0xAA);
+    reply.push_back(0xBB);
+    InputProgram lum;
+    ASSERT_EQ(lum.PutModuleReply(reply.data(), static_cast<int>(reply.size())), 0);
+    for (int i = 0; i < 18; ++i)
+        EXPECT_EQ(lum.ModuleBuffer[i], i + 1);
+}
+
+TEST(Program, ShortModuleReplyIsAReceiveError) {
+    InputProgram lum;
+    std::memset(lum.ModuleBuffer, 0x77, sizeof lum.ModuleBuffer);
+    std::vector<uint8_t> reply(260, 0x11);
+    reply[1] = 0x44;
+    reply[2] = 18; // one byte short of a module group
+    EXPECT_EQ(lum.PutModuleReply(reply.data(), 260), 128);
+    reply[2] = 19; // enough claimed, but the buffer holds only 21 bytes
+    EXPECT_EQ(lum.PutModuleReply(reply.data(), 21), 128);
+    EXPECT_EQ(lum.PutModuleReply(nullptr, 260), 128);
+    for (uint8_t b : lum.ModuleBuffer)
+        EXPECT_EQ(b, 0x77);
+}
+
+TEST(Program, WriteLengthStaysAtOneModuleGroup) {
+    InputProgram lum;
+    for (int reported : {0, 1, 18, 19, 20, 255}) {
+        lum.PutModuleWriteLength(reported);
+        EXPECT_EQ(lum.ModuleWriteLength, 19) << reported;
+    }
+    lum.ModuleWriteLength = 200; // stored directly: the write still carries 19 bytes
+    EXPECT_EQ(lum.GetModuleWriteLength(), 19);
+    for (int i = 0; i < 108; ++i)
+        lum.Records[i] = static_cast<uint8_t>(i);
+    const std::vector<uint8_t> data = lum.ModuleWriteData(1);
+    ASSERT_EQ(data.size(), 19u);
+    EXPECT_EQ(data[0], 2);
+    EXPECT_EQ(data[1], 18);
+    EXPECT_EQ(data[18], 35);
+}
+
+// Modules "МЛВ" in slot 0 and "МСЮ" in slot 3: inputs 0..11 are fitted.
+ModuleConfig TwoModules() {
+    ModuleConfig serv;
+    const uint8_t config[17] = {2, 1, 0, 0, 2};
+    serv.PutConfig(config);
+    return serv;
+}
+
+struct PresetCase {
+    const char* name;
+    TestPreset preset;
+    uint8_t start[3];
+    uint8_t fitted[3];
+};
+
+class Presets : public ::testing::TestWithParam<PresetCase> {};
+
+TEST_P(Presets, RewriteFittedInputsOnly) {
+    const PresetCase& c = GetParam();
+    const ModuleConfig serv = TwoModules();
+    InputProgram lum;
+    for (int vh = 0; vh < 36; ++vh)
+        std::memcpy(lum.Records + 3 * vh, c.start, 3);
+    lum.ApplyPreset(c.preset, serv);
+    for (int vh = 0; vh < 36; ++vh) {
+        const uint8_t* expected = vh < 12 ? c.fitted : c.start;
+        for (int b = 0; b < 3; ++b)
+            EXPECT_EQ(lum.Records[3 * vh + b], expected[b]) << c.name << " input " << vh;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TestMenu, Presets,
+    ::testing::Values(
+        PresetCase{"Namur", TestPreset::Namur, {0x20, 0, 0}, {0x21, 0, 0}},
+        PresetCase{"DryContact", TestPreset::DryContact, {0xFF, 0xFF, 0xFF}, {0xFE, 0xFF, 0xFF}},
+        PresetCase{"NormallyOpen", TestPreset::NormallyOpen, {0x20, 0, 0}, {0x22, 0, 0}},
+        PresetCase{
+            "NormallyClosed", TestPreset::NormallyClosed, {0xFF, 0xFF, 0xFF}, {0xFD, 0xFF, 0xFF}},
+        // alarm type 2, colour 4, contact 0, sound 0
+        PresetCase{"Red", TestPreset::Red, {0xFF, 0xFF, 0xFF}, {0xA5, 0xBF, 0xFF}},
+        // alarm type 1, colour 6
+        PresetCase{"Yellow", TestPreset::Yellow, {0xFF, 0xFF, 0xFF}, {0x75, 0xBF, 0xFF}},
+        // alarm type 3, colour 2
+        PresetCase{"Green", TestPreset::Green, {0x00, 0x00, 0x00}, {0xD0, 0x00, 0x00}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Program, DefaultDatabaseAddsRelaysDelaysAndModuleParameter) {
+    const ModuleConfig serv = TwoModules();
+    InputProgram lum;
+    std::memset(lum.Records, 0xFF, sizeof lum.Records);
+    lum.ApplyPreset(TestPreset::DefaultDatabase, serv);
+    // alarm type 2, sound, contact 0, colour 4, archiving; Namur and relay bits kept (set)
+    for (int vh = 0; vh < 12; ++vh) {
+        const bool relay = vh < 6 || vh == 9 || vh == 10;
+        EXPECT_EQ(lum.Records[3 * vh], 0xA5) << vh;
+        EXPECT_EQ(lum.Records[3 * vh + 1], relay ? 0xC5 : 0xFF) << vh;
+        EXPECT_EQ(lum.Records[3 * vh + 2], (vh == 0 || vh == 6) ? 0xF8 : 0xFF) << vh;
+    }
+    for (int i = 36; i < 108; ++i)
+        EXPECT_EQ(lum.Records[i], 0xFF) << i;
+}
+
+TEST(Program, DefaultAssignmentOnOneMsuModule) {
+    ModuleConfig serv;
+    const uint8_t config[17] = {1, 0, 2};
+    serv.PutConfig(config);
+    InputProgram lum;
+    lum.ClearRecords(0, 36);
+    lum.DefaultRelaysAndDelays(serv);
+    for (int vh = 0; vh < 36; ++vh) {
+        const bool set = vh == 3 || vh == 4;
+        EXPECT_EQ(lum.Records[3 * vh], set ? 0x24 : 0x20) << vh;
+        EXPECT_EQ(lum.Records[3 * vh + 1], set ? 0x05 : 0x00) << vh;
+    }
+}
+
+TEST(Program, PresetsNeverPassInput35) {
+    ModuleConfig serv;
+    serv.ModuleCount = 50; // stored directly, beyond what any device holds
+    for (int m = 0; m < 6; ++m)
+        serv.ModuleType[m] = 1;
+    InputProgram lum;
+    lum.CreateDefaults(serv);
+    lum.ApplyPreset(TestPreset::DefaultDatabase, serv);
+    for (int vh = 0; vh < 36; ++vh)
+        EXPECT_EQ(lum.GetRelay(vh), 1) << vh;
+}
+
+TEST(Program, AskCreateAnswers) {
+    struct Case {
+        MsgButton answer;
+        int dostup;
+        bool result;
+        std::size_t messages;
+    };
+    for (const Case& c : {Case{MsgButton::No, 0, true, 1}, Case{MsgButton::No, 1, true, 1},
+                          Case{MsgButton::Yes, 0, false, 2}, Case{MsgButton::Yes, 1, false, 1}}) {
+        ScriptedOperator op;
+        op.Answer(c.answer);
+        InputProgram lum;
+        lum.AccessLevel = c.dostup;
+        EXPECT_EQ(lum.AskCreate(op), c.result);
+        ASSERT_EQ(op.Shown().size(), c.messages);
+        EXPECT_EQ(op.Shown()[0].text, "Конфигурация не задана. Будете создавать?");
+        EXPECT_EQ(op.Shown()[0].buttons, (std::vector<MsgButton>{MsgButton::Yes, MsgButton::No}));
+        if (c.messages == 2) {
+            EXPECT_EQ(op.Shown()[1].text, "Ваш уровень доступа не позволяет создавать схему");
+        }
+    }
+}
+
+} // namespace

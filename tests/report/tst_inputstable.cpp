@@ -1,0 +1,345 @@
+// The inputs table: filling, label editing through the text dialog, copying and replacing a
+// group of labels through the group-number dialog, and the reference showing.
+
+#include "dialogs/cp1251.h"
+#include "dialogs/inputgroupdialog.h"
+#include "dialogs/labeldialog.h"
+#include "helper_inputstablesetup.h"
+#include "report/inputstable.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstring>
+
+namespace {
+
+QString Label(GuiHarness& h, int vh) {
+    return FromCp1251(h.Main().Modules().GetLabel(vh));
+}
+
+// The group-number dialog's next showing: fields as given, then OK (or Cancel when cancel).
+void AnswerVh(GuiHarness& h, QString first, QString second = QString(), bool cancel = false) {
+    h.OnModal([first, second, cancel](QDialog& d) {
+        auto& vh = static_cast<InputGroupDialog&>(d);
+        if (vh.rangeGroup->isVisible()) {
+            vh.firstInputEdit->setText(first);
+            vh.lastInputEdit->setText(second);
+        } else {
+            vh.groupNumberEdit->setText(first);
+        }
+        Click(cancel ? vh.Cancel : vh.OK);
+    });
+}
+
+// Copies inputs first..last through the pop-up menu, with the text label column current.
+void CopyGroup(GuiHarness& h, InputsTableWindow& t, int first, int last) {
+    RightClickCell(t.inputsGrid, 1, InputsTableWindow::ColText);
+    t.contextMenu->hide();
+    AnswerVh(h, QString::number(first), QString::number(last));
+    t.copyLabelsAction->trigger();
+}
+
+void ReplaceFrom(GuiHarness& h, InputsTableWindow& t, const QString& start) {
+    AnswerVh(h, start);
+    t.insertLabelsAction->trigger();
+}
+
+} // namespace
+
+class TestInform : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+
+    // Runs the main window's "Входные сигналы" with the table shown while work runs.
+    static void WithTable(GuiHarness& h, const std::function<void(InputsTableWindow&)>& work) {
+        InputsTableWindow& t = *h.W().inputsTable;
+        bool ran = false;
+        h.OnModal([&](QDialog&) {
+            work(t);
+            ran = true;
+        });
+        h.Main().InputsTableClick();
+        QVERIFY(ran);
+    }
+
+private slots:
+    void windowLayout() {
+        GuiHarness h;
+        InputsTableWindow& t = *h.W().inputsTable;
+        QCOMPARE(t.windowTitle(), U8("Информация о входах"));
+        QCOMPARE(t.inputsCaption->text(), U8("Дискретные сигналы"));
+        QCOMPARE(t.reportButton->text(), U8("Создание и печать файла .rtf"));
+        QCOMPARE(t.inputsGrid->rowCount(), 192);
+        QCOMPARE(t.inputsGrid->columnCount(), 5);
+        const QStringList headers{U8("  № "), U8("Идентификатор "), U8("   Адрес"),
+                                  U8("Текст.реквизит"), U8("вых на МР")};
+        const int widths[] = {43, 137, 71, 132, 84};
+        for (int c = 0; c < 5; ++c) {
+            QCOMPARE(t.inputsGrid->horizontalHeaderItem(c)->text(), headers[c]);
+            QCOMPARE(t.inputsGrid->columnWidth(c), widths[c]);
+        }
+        QCOMPARE(t.copyLabelsAction->text(), U8("Копировать группу текст. реквизитов"));
+        QCOMPARE(t.insertLabelsAction->text(), U8("Заменить группу текст. реквизитов"));
+        QVERIFY(!t.insertLabelsAction->isEnabled());
+        QCOMPARE(t.inputsGrid->editTriggers(), QAbstractItemView::NoEditTriggers);
+    }
+
+    void fillShowsTheFittedInputs_data() {
+        QTest::addColumn<int>("modules");
+        QTest::addColumn<QString>("lastAddress");
+        QTest::newRow("1 module") << 1 << " 0x05";
+        QTest::newRow("2 modules") << 2 << " 0x0B";
+        QTest::newRow("6 modules") << 6 << " 0x23";
+    }
+    void fillShowsTheFittedInputs() {
+        QFETCH(int, modules);
+        QFETCH(QString, lastAddress);
+        GuiHarness h;
+        OpenCreatedFile(h, dir_.path(), 6); // a bigger table first: its rows must go
+        WithTable(h, [](InputsTableWindow&) {});
+        OpenCreatedFile(h, dir_.path(), modules);
+        WithTable(h, [&](InputsTableWindow& t) {
+            const int n = 6 * modules;
+            QCOMPARE(t.Cell(0, 1), QString("1"));
+            QCOMPARE(t.Cell(1, 1), QString("DI_1_1    "));
+            QCOMPARE(t.Cell(2, 1), QString(" 0x00"));
+            QCOMPARE(t.Cell(3, 1), U8("Дискр.сигн.001"));
+            QCOMPARE(t.Cell(4, 1), QString());
+            QCOMPARE(t.Cell(0, n), QString::number(n));
+            QCOMPARE(t.Cell(1, n), QString("DI_%1_6    ").arg(modules));
+            QCOMPARE(t.Cell(2, n), lastAddress);
+            QCOMPARE(t.Cell(3, n), U8("Дискр.сигн.0%1").arg(n, 2, 10, QChar('0')));
+            for (int c = 0; c < 5; ++c)
+                QVERIFY2(t.Cell(c, n + 1).isEmpty(), qPrintable(QString::number(c)));
+            QCOMPARE(QApplication::focusWidget(), t.inputsGrid);
+            QVERIFY(t.reportButton->isVisible());
+        });
+    }
+
+    void doubleClickOutsideTheLabelsDoesNothing_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("column");
+        QTest::newRow("row 13 of 12") << 13 << 3;
+        QTest::newRow("identifier column") << 5 << 1;
+        QTest::newRow("number column") << 2 << 0;
+    }
+    void doubleClickOutsideTheLabelsDoesNothing() {
+        QFETCH(int, row);
+        QFETCH(int, column);
+        GuiHarness h;
+        OpenCreatedFile(h, dir_.path(), 2);
+        WithTable(h, [&](InputsTableWindow& t) {
+            DoubleClickCell(t.inputsGrid, row, column);
+            QCOMPARE(t.LastCol, column);
+            QCOMPARE(h.ModalTitles().size(), 1); // the table only, no label dialog
+            QVERIFY(t.Cell(3, 13).isEmpty());
+            // With a column other than the labels', copying does nothing at all.
+            if (column != InputsTableWindow::ColText) {
+                t.CopyLabelsClick();
+                QCOMPARE(h.ModalTitles().size(), 1);
+            }
+        });
+        QCOMPARE(h.Main().Modules().FileChanged, 0);
+    }
+
+    void labelEditThroughTheDialog_data() {
+        QTest::addColumn<bool>("fileMode");
+        QTest::addColumn<QString>("typed"); // empty: the field is left as it is
+        QTest::addColumn<bool>("clear");
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<int>("flagChange");
+        const QByteArray unchanged("\xc4\xe8\xf1\xea\xf0.\xf1\xe8\xe3\xed.002"); // Дискр.сигн.002
+        QTest::newRow("file, changed") << true << U8("Насос") << true << U8("Насос")
+                                       << QByteArray("\xcd\xe0\xf1\xee\xf1         ") << 1;
+        QTest::newRow("file, unchanged")
+            << true << QString() << false << U8("Дискр.сигн.002") << unchanged << 0;
+        QTest::newRow("file, emptied")
+            << true << QString() << true << QString() << QByteArray(14, ' ') << 1;
+        QTest::newRow("device, changed")
+            << false << "Pump 2" << true << "Pump 2" << QByteArray("Pump 2        ") << 0;
+    }
+    void labelEditThroughTheDialog() {
+        QFETCH(bool, fileMode);
+        QFETCH(QString, typed);
+        QFETCH(bool, clear);
+        QFETCH(QString, cell);
+        QFETCH(QByteArray, stored);
+        QFETCH(int, flagChange);
+        GuiHarness h;
+        if (fileMode) {
+            OpenCreatedFile(h, dir_.path(), 1);
+        } else {
+            ReadDeviceWith(h, 1);
+            h.Main().Modules().PutLabel(ToCp1251(U8("Дискр.сигн.002")), 1);
+        }
+        QCOMPARE(h.Main().Modules().FileChanged, 0);
+        WithTable(h, [&](InputsTableWindow& t) {
+            h.OnModal([&](QDialog& d) {
+                auto& text = static_cast<LabelDialog&>(d);
+                QCOMPARE(text.inputCaption->text(), QString("2      DI_1_2    "));
+                QCOMPARE(text.labelEdit->text(), U8("Дискр.сигн.002"));
+                if (clear) {
+                    text.labelEdit->selectAll();
+                    QTest::keyClick(text.labelEdit, Qt::Key_Backspace);
+                }
+                // Typed key by key as the operator would, Cyrillic included.
+                for (QChar ch : typed)
+                    QTest::sendKeyEvent(QTest::Click, text.labelEdit, Qt::Key_unknown, QString(ch),
+                                        Qt::NoModifier);
+                Click(text.OK);
+            });
+            DoubleClickCell(t.inputsGrid, 2, InputsTableWindow::ColText);
+            QCOMPARE(t.LastCol, InputsTableWindow::ColText);
+            QCOMPARE(t.Cell(3, 2), cell);
+        });
+        const ModuleConfig& serv = h.Main().Modules();
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(serv.Label[1]), 14), stored);
+        QCOMPARE(serv.FileChanged, flagChange);
+        QCOMPARE(serv.LabelsEdited, 0);
+        QCOMPARE(h.ModalTitles().last(), U8("Задание текстового реквизита входа"));
+    }
+
+    void copyThreeToFiveReplaceFromEleven() {
+        GuiHarness h;
+        OpenCreatedFile(h, dir_.path(), 2);
+        WithTable(h, [&](InputsTableWindow& t) {
+            QVERIFY(!t.insertLabelsAction->isEnabled());
+            CopyGroup(h, t, 3, 5);
+            QCOMPARE(t.LastCol, InputsTableWindow::ColText);
+            QVERIFY(t.insertLabelsAction->isEnabled());
+            QCOMPARE(h.ModalTitles().last(), U8("Ввод номеров группы текстовых реквизитов"));
+            QCOMPARE(h.Main().Clipboard().FirstInput, 2);
+            QCOMPARE(h.Main().Clipboard().LastInput, 4);
+            QCOMPARE(h.Main().Program().NotRead, 0);
+            ReplaceFrom(h, t, "11");
+            QCOMPARE(h.ModalTitles().last(), U8("Ввод начального № вставки"));
+            QCOMPARE(t.Cell(3, 10), U8("Дискр.сигн.010"));
+            QCOMPARE(t.Cell(3, 11), U8("Дискр.сигн.003"));
+            QCOMPARE(t.Cell(3, 12), U8("Дискр.сигн.004"));
+            QVERIFY(t.Cell(3, 13).isEmpty());
+        });
+        QCOMPARE(Label(h, 9), U8("Дискр.сигн.010"));
+        QCOMPARE(Label(h, 10), U8("Дискр.сигн.003"));
+        QCOMPARE(Label(h, 11), U8("Дискр.сигн.004"));
+        QCOMPARE(Label(h, 12), U8("Дискр.сигн.013")); // input 5's label fell off the end
+        QCOMPARE(Label(h, 4), U8("Дискр.сигн.005"));
+        QCOMPARE(h.Main().Program().NotRead, 1);
+        QCOMPARE(h.Main().Program().SchemeChanged, 1);
+        QCOMPARE(h.Main().Modules().FileChanged, 1);
+        QVERIFY(h.Op().Shown().empty());
+    }
+
+    void clipboardOutlivesTheWindow() {
+        GuiHarness h;
+        OpenCreatedFile(h, dir_.path(), 1);
+        WithTable(h, [&](InputsTableWindow& t) { CopyGroup(h, t, 1, 2); });
+        OpenCreatedFile(h, dir_.path(), 2); // another file: the clipboard stays
+        WithTable(h, [&](InputsTableWindow& t) {
+            QVERIFY(t.insertLabelsAction->isEnabled());
+            ReplaceFrom(h, t, "7");
+            ReplaceFrom(h, t, "12"); // once more: only input 1's label still fits
+        });
+        QCOMPARE(Label(h, 6), U8("Дискр.сигн.001"));
+        QCOMPARE(Label(h, 7), U8("Дискр.сигн.002"));
+        QCOMPARE(Label(h, 8), U8("Дискр.сигн.009"));
+        QCOMPARE(Label(h, 11), U8("Дискр.сигн.001"));
+    }
+
+    void wrongNumbersAreRefused_data() {
+        QTest::addColumn<bool>("copy");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("last");
+        QTest::newRow("first 7 last 5") << true << "7"
+                                        << "5";
+        QTest::newRow("first beyond") << true << "13"
+                                      << "13";
+        QTest::newRow("last beyond") << true << "1"
+                                     << "13";
+        QTest::newRow("ten digits") << true << "1"
+                                    << "9999999999";
+        QTest::newRow("start beyond") << false << "13"
+                                      << "";
+        QTest::newRow("start ten digits") << false << "4294967297"
+                                          << "";
+    }
+    void wrongNumbersAreRefused() {
+        QFETCH(bool, copy);
+        QFETCH(QString, first);
+        QFETCH(QString, last);
+        GuiHarness h;
+        OpenCreatedFile(h, dir_.path(), 2);
+        LabelClipboard& clip = h.Main().Clipboard();
+        WithTable(h, [&](InputsTableWindow& t) {
+            CopyGroup(h, t, 1, 3);
+            std::memset(clip.Labels[6], 'x', 14); // what was copied before, unchanged
+            h.Main().Modules().FileChanged = 0;
+            h.Main().Program().SchemeChanged = 0;
+            AnswerVh(h, first, last);
+            copy ? t.copyLabelsAction->trigger() : t.insertLabelsAction->trigger();
+        });
+        QCOMPARE(h.Op().Shown().size(), size_t(1));
+        QCOMPARE(h.Op().LastText(), std::string("Неверно задан № входа"));
+        QCOMPARE(h.Op().Shown()[0].caption, std::string("Предупреждение"));
+        QCOMPARE(h.Op().Shown()[0].icon, MsgIcon::Warning);
+        QCOMPARE(clip.FirstInput, 0);
+        QCOMPARE(clip.LastInput, 2);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(clip.Labels[6]), 14),
+                 QByteArray(14, 'x'));
+        for (int i = 0; i < 12; ++i)
+            QCOMPARE(Label(h, i), U8("Дискр.сигн.0%1").arg(i + 1, 2, 10, QChar('0')));
+        QCOMPARE(h.Main().Program().NotRead, 0);
+        QCOMPARE(h.Main().Modules().FileChanged, 0);
+        QCOMPARE(h.Main().Program().SchemeChanged, copy ? 0 : 1); // set before the dialog
+    }
+
+    void cancelledDialogsChangeNothing() {
+        GuiHarness h;
+        OpenCreatedFile(h, dir_.path(), 2);
+        WithTable(h, [&](InputsTableWindow& t) {
+            RightClickCell(t.inputsGrid, 4, InputsTableWindow::ColText);
+            t.contextMenu->hide();
+            AnswerVh(h, "1", "2", true);
+            t.copyLabelsAction->trigger();
+            QVERIFY(!t.insertLabelsAction->isEnabled());
+            t.InsertLabelsClick(); // as if the command were offered
+            QVERIFY(h.ModalTitles().size() == 3);
+        });
+        QCOMPARE(Label(h, 0), U8("Дискр.сигн.001"));
+        QCOMPARE(h.Main().Program().NotRead, 0);
+        QCOMPARE(h.Main().Program().SchemeChanged, 1);
+        QVERIFY(h.Op().Shown().empty());
+    }
+
+    void referenceShowingAndBack() {
+        GuiHarness h;
+        OpenCreatedFile(h, dir_.path(), 1);
+        InputsTableWindow& t = *h.W().inputsTable;
+        bool ran = false;
+        h.OnModal([&](QDialog&) {
+            QVERIFY(t.reportButton->isHidden());
+            QCOMPARE(t.Cell(4, 1), QString(8, ' '));
+            QCOMPARE(t.Cell(4, 6), QString(8, ' '));
+            QVERIFY(t.Cell(4, 7).isEmpty());
+            QCOMPARE(t.Cell(2, 6), QString(" 0x05"));
+            ran = true;
+        });
+        t.ShowForReference();
+        QVERIFY(ran);
+        WithTable(h, [&](InputsTableWindow& t) {
+            QVERIFY(t.reportButton->isVisible());
+            QVERIFY(t.Cell(4, 1).isEmpty());
+        });
+    }
+};
+
+QTEST_MAIN(TestInform)
+#include "tst_inputstable.moc"
