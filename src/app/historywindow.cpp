@@ -54,8 +54,7 @@ HistoryWindow::HistoryWindow(WindowContext& main, const QString& folder, QWidget
 }
 
 void HistoryWindow::Fill(WindowContext& main, const QString& folder) {
-    const DeviceImage current =
-        DeviceImage::FromModel(main.Modules(), main.Program(), main.Network());
+    const DeviceImage current = main.Document().Image();
     const auto list = DeviceHistory::List(folder);
     Table->setRowCount(int(list.size()));
     for (int row = 0; row < int(list.size()); ++row) {

@@ -30,10 +30,7 @@
 
 MainWindow::MainWindow(std::unique_ptr<ExchangeEngine> port, Operator* op)
     : engine_(port ? std::move(port) : std::make_unique<ExchangeEngine>()),
-      moduleConfig_(std::make_unique<ModuleConfig>()),
-      inputProgram_(std::make_unique<InputProgram>()),
-      networkBlocks_(std::make_unique<NetworkBlocks>()),
-      reserveCopies_(std::make_unique<ReserveCopies>()),
+      document_(std::make_unique<DeviceDocument>()),
       labelClipboard_(std::make_unique<LabelClipboard>()) {
     if (op) {
         op_ = op;
@@ -80,9 +77,9 @@ MainWindow::MainWindow(std::unique_ptr<ExchangeEngine> port, Operator* op)
 
     // Both device combos start at "1": device 0 is talked to, its new number is 0.
     deviceNumberBox->setCurrentIndex(0);
-    moduleConfig_->BusNumber = 0;
+    document_->modules.BusNumber = 0;
     newNumberBox->setCurrentIndex(0);
-    moduleConfig_->PutNewBusNumber(0);
+    document_->modules.PutNewBusNumber(0);
     connect(deviceNumberBox, &QComboBox::activated, this, [this] { DeviceNumberChanged(); });
     connect(newNumberBox, &QComboBox::activated, this, [this] { NewNumberChanged(); });
     // A choice here goes to the device on the line at once.

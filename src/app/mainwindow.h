@@ -5,11 +5,8 @@
 #include "dialogs/elidedlabel.h"
 #include "dialogs/windowcontext.h"
 #include "link/exchangeengine.h"
-#include "model/inputprogram.h"
-#include "model/moduleconfig.h"
-#include "model/networkblocks.h"
+#include "model/devicedocument.h"
 #include "model/operator.h"
-#include "model/reservecopies.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -28,7 +25,6 @@ class QPushButton;
 class QToolBar;
 class ExchangeInputGuard;
 class ExchangeProgress;
-struct WriteReport;
 class MonitorWindow;
 
 class MainWindow : public QMainWindow, public WindowContext {
@@ -41,10 +37,7 @@ public:
 
     // WindowContext
     ExchangeEngine& Engine() override { return *engine_; }
-    ModuleConfig& Modules() override { return *moduleConfig_; }
-    InputProgram& Program() override { return *inputProgram_; }
-    NetworkBlocks& Network() override { return *networkBlocks_; }
-    ReserveCopies& Reserve() override { return *reserveCopies_; }
+    DeviceDocument& Document() override { return *document_; }
     LabelClipboard& Clipboard() override { return *labelClipboard_; }
     Operator& Op() override { return *op_; }
     OpenWindows& Windows() override { return windows_; }
@@ -173,15 +166,10 @@ private:
     void EndExchange();
     void ShowDone(const QString& what);
     static QString ModulesText(int count);
-    // A whole-device write that failed after its checks: the engine's message and how far it got.
-    void ReportWriteFailure(int code, const WriteReport& report);
 
     // Members in their order of construction (destroyed in reverse).
     std::unique_ptr<ExchangeEngine> engine_;
-    std::unique_ptr<ModuleConfig> moduleConfig_;
-    std::unique_ptr<InputProgram> inputProgram_;
-    std::unique_ptr<NetworkBlocks> networkBlocks_;
-    std::unique_ptr<ReserveCopies> reserveCopies_;
+    std::unique_ptr<DeviceDocument> document_;
     std::unique_ptr<LabelClipboard> labelClipboard_;
 
     std::unique_ptr<Operator> ownedOp_;

@@ -5,7 +5,7 @@
 
 #include "clock/clockwindow.h"
 #include "dialogs/uitext.h"
-#include "link/devicesequences.h"
+#include "link/devicewrite.h"
 #include "link/exchangeengine.h"
 #include "model/inputprogram.h"
 #include "model/moduleconfig.h"
@@ -42,7 +42,7 @@ void MainWindow::PortSettingsClick() {
     port.StopBits = dialog.StBitPos == 0 ? "1" : "2";
     port.PortName = dialog.ChosenPortName().toStdString();
     if (port.ApplyPortSettings() == -1)
-        port.ReportError(moduleConfig_->BusNumber, ResultCode::PortCannotOpen);
+        port.ReportError(document_->modules.BusNumber, ResultCode::PortCannotOpen);
 }
 
 void MainWindow::ExchangeTimingClick() {
@@ -53,20 +53,20 @@ void MainWindow::ExchangeTimingClick() {
 
 void MainWindow::DeviceNumberChanged() {
     const int chosen = deviceNumberBox->currentText().toInt();
-    if (chosen != moduleConfig_->BusNumber + 1)
-        moduleConfig_->BusNumber = chosen - 1;
+    if (chosen != document_->modules.BusNumber + 1)
+        document_->modules.BusNumber = chosen - 1;
 }
 
 void MainWindow::NewNumberChanged() {
     const int n = newNumberBox->currentText().toInt();
-    const int from = moduleConfig_->BusNumber + 1;
+    const int from = document_->modules.BusNumber + 1;
     BeginExchange(U("Смена номера %1 → %2").arg(from).arg(n));
-    const int code = ChangeBusNumber(*engine_, *moduleConfig_, n - 1,
-                                     [this] { ShowDeviceNumber(moduleConfig_->BusNumber); });
+    const int code = ChangeBusNumber(*engine_, document_->modules, n - 1,
+                                     [this] { ShowDeviceNumber(document_->modules.BusNumber); });
     EndExchange();
     if (code != ResultCode::Ok) {
         ShowDone(U("Номер прибора не изменен"));
-        engine_->ReportError(moduleConfig_->BusNumber, code);
+        engine_->ReportError(document_->modules.BusNumber, code);
     } else {
         ShowDone(U("Номер прибора изменен: %1 → %2").arg(from).arg(n));
     }
@@ -86,14 +86,14 @@ void MainWindow::F15BlocksClick() {
 }
 
 bool MainWindow::CanCloseMainWindow() {
-    if (moduleConfig_->FileMode == 1) {
-        if (moduleConfig_->FileChanged == 1) {
+    if (document_->modules.FileMode == 1) {
+        if (document_->modules.FileChanged == 1) {
             // A save that failed or was cancelled keeps the window, and the edits, open.
             if (op_->YesNo("Данные были изменены. Сохранить в файле?",
                            "Подтвердите запись в файл") &&
                 !SaveToFile())
                 return false;
-            if (inputProgram_->AccessLevel == 1 &&
+            if (document_->program.AccessLevel == 1 &&
                 op_->YesNo("Данные были изменены. Передать в прибор?",
                            "Подтвердите передачу данных"))
                 WriteDeviceClick();

@@ -3,9 +3,10 @@
 
 #include "app/mainwindow.h"
 
+#include "dialogs/devicewriter.h"
 #include "dialogs/exchangeprogress.h"
 #include "dialogs/uitext.h"
-#include "dialogs/writeguard.h"
+#include "link/devicecommands.h"
 #include "link/devicesequences.h"
 #include "link/exchangeengine.h"
 #include "model/inputprogram.h"
@@ -30,7 +31,7 @@ void MainWindow::ClearModuleTable() {
 }
 
 void MainWindow::FillModuleTable(bool fromFile) {
-    const ModuleConfig& serv = *moduleConfig_;
+    const ModuleConfig& serv = document_->modules;
     ClearModuleTable();
     designationLabel->setText(U(serv.GetDesignation()));
     inputCountLabel->setText(U(serv.GetInputCountText()));
@@ -64,79 +65,69 @@ void MainWindow::ReadDeviceClick() {
     bool replaced = false;
     progress.configTaken = [this, &replaced] {
         replaced = true;
-        modificationEdit->setText(U(moduleConfig_->GetModificationCode()));
-        newNumberBox->setCurrentIndex(moduleConfig_->GetNewBusNumber());
+        modificationEdit->setText(U(document_->modules.GetModificationCode()));
+        newNumberBox->setCurrentIndex(document_->modules.GetNewBusNumber());
         FillModuleTable(false);
     };
     progress.share = [this](int done, int total, const std::string& step) {
         ShowShare(done, total, U(step));
     };
-    const int code = ReadWholeDevice(
-        *engine_, {*moduleConfig_, *inputProgram_, *networkBlocks_, *reserveCopies_},
-        deviceNumberBox->currentText().toInt() - 1, progress);
+    const int code =
+        ReadWholeDevice(*engine_, *document_, deviceNumberBox->currentText().toInt() - 1, progress);
     EndExchange();
     // A read that failed before the configuration came replaced nothing: a file stays a file.
     if (replaced) {
         fileLabel->hide();
-        moduleConfig_->FileMode = 0;
+        document_->modules.FileMode = 0;
     }
     if (code == ResultCode::Ok) {
         for (QPushButton* b :
              {inputsTableButton, clockButton, testButton, networkSettingsButton, f15BlocksButton})
             b->setEnabled(true);
-        ShowDone(U("Прочитано: ") + ModulesText(moduleConfig_->GetModuleCount()));
+        ShowDone(U("Прочитано: ") + ModulesText(document_->modules.GetModuleCount()));
     } else {
         ShowDone(U("Чтение не завершено"));
-        engine_->ReportError(moduleConfig_->BusNumber, code);
+        engine_->ReportError(document_->modules.BusNumber, code);
     }
 }
 
 void MainWindow::WriteDeviceClick() {
-    WriteGuard guard(*this, WriteScope::WholeDevice(moduleConfig_->GetModuleCount()));
+    const int device = document_->modules.BusNumber + 1;
     BeginExchange(U("Резервная копия"));
-    if (!guard.Start()) {
-        EndExchange();
-        return;
-    }
-    const int device = moduleConfig_->BusNumber + 1;
-    auto started = [this] { ShowShare(0, 1, U("Модуль 1")); };
-    auto share = [this](int done, int total, const std::string& step) {
-        ShowShare(done, total, U(step));
-    };
-    WriteReport report;
-    const int code = WriteWholeDevice(
-        *engine_, {*moduleConfig_, *inputProgram_, *networkBlocks_, *reserveCopies_}, *op_,
-        modificationEdit->text().toStdString(), started, nullptr, &report, share);
-    if (code == ResultCode::Ok)
-        progress_->Step(U("Проверка записи"));
-    const bool verified = code == ResultCode::Ok && guard.Finish();
+    const DeviceWriteReport report = WriteFromWindow(
+        *this, progress_, WriteScope::WholeDevice(document_->modules.GetModuleCount()));
     EndExchange();
-    if (code == ResultCode::Ok && !verified) {
-        ShowDone(U("Запись в прибор %1 не подтверждена чтением").arg(device));
-    } else if (code == ResultCode::Ok) {
-        ShowDone(U("Записано в прибор %1: ").arg(device) + ModulesText(report.modulesWritten) +
-                 U(" и сетевые блоки"));
-    } else if (code > 0) {
+    int modules = 0;
+    for (const BlockReport& b : report.blocks)
+        modules += b.block != DeviceBlock::Network && b.state != BlockState::NotSent &&
+                   b.state != BlockState::SentNotConfirmed;
+    switch (report.end) {
+    case WriteEnd::Done:
+        if (!report.verified && VerifyWrites())
+            ShowDone(U("Запись в прибор %1 не подтверждена чтением").arg(device));
+        else
+            ShowDone(U("Записано в прибор %1: ").arg(device) + ModulesText(modules) +
+                     U(" и сетевые блоки"));
+        break;
+    case WriteEnd::Failed:
         ShowDone(U("Запись в прибор %1 не завершена").arg(device));
-        ReportWriteFailure(code, report);
+        break;
+    case WriteEnd::Refused:
+    case WriteEnd::NoBackup:
+    case WriteEnd::AlreadyThere:
+        break;
     }
-}
-
-void MainWindow::ReportWriteFailure(int code, const WriteReport& report) {
-    // Refused before anything was sent: nothing to say of the device.
-    engine_->ReportError(moduleConfig_->BusNumber, code,
-                         report.modulesTotal == 0 ? std::string() : PartialWriteText(report));
 }
 
 void MainWindow::OpenSchemeClick(int row) {
-    ModuleConfig& serv = *moduleConfig_;
+    ModuleConfig& serv = document_->modules;
     serv.PutCurrentModule(row);
     if (serv.ModuleType[row - 1] == 0)
         return;
     SchemeEditor& editor = *windows_.schemeEditor;
     editor.SetHeadings(row, M[row - 1]->text(),
                        QString::fromUtf8("входы ") + InputId[row - 1]->text());
-    inputProgram_->SchemeShown = 0;
+    document_->program.SchemeShown = 0;
     if (showModal(editor) == mr::Abort)
         op_->Tell("программирование закончено с ошибкой", "Ошибка", MsgIcon::Error);
 }
@@ -180,6 +171,6 @@ void MainWindow::CreateTestMenu() {
 }
 
 void MainWindow::ApplyTestPreset(int preset) {
-    inputProgram_->ApplyPreset(TestPreset(preset), *moduleConfig_);
+    document_->program.ApplyPreset(TestPreset(preset), document_->modules);
     WriteDeviceClick();
 }

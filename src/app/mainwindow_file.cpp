@@ -84,7 +84,7 @@ QString MainWindow::WithLumExtension(const QString& name, const char* errorCapti
 }
 
 void MainWindow::OpenFileClick() {
-    ModuleConfig& serv = *moduleConfig_;
+    ModuleConfig& serv = document_->modules;
     QString name = curFile_;
     if (serv.OpenedFromFile != 1) {
         if (!KeepFileEdits())
@@ -99,17 +99,19 @@ void MainWindow::OpenFileClick() {
 }
 
 void MainWindow::OpenConfigFile(const QString& name) {
-    ModuleConfig& serv = *moduleConfig_;
+    ModuleConfig& serv = document_->modules;
     const auto bytes = ReadWholeFile(name);
     std::string text = "Файл не удается открыть";
     if (bytes && CheckConfigFile(*bytes) != ConfigFileCheck::Ok)
         text += "\nэто не файл конфигурации";
     // A short file, or bytes that are plainly something else, are not taken at all.
-    if (!bytes || !LoadConfigFile(*bytes, serv, *inputProgram_, *networkBlocks_, *reserveCopies_)) {
+    const auto image = bytes ? DeviceImage::FromFile(*bytes) : std::nullopt;
+    if (!image) {
         op_->Tell(text, "Открытие файла", MsgIcon::Warning);
         serv.OpenedFromFile = 0;
         return;
     }
+    document_->Load(*image, DocumentOrigin::File(name.toStdString()));
     curFile_ = name;
     RefreshFromFile();
     if (const auto unknown = UnknownModuleSlots(*bytes); !unknown.empty())
@@ -119,7 +121,7 @@ void MainWindow::OpenConfigFile(const QString& name) {
 }
 
 bool MainWindow::KeepFileEdits() {
-    if (moduleConfig_->FileMode != 1 || moduleConfig_->FileChanged != 1)
+    if (document_->modules.FileMode != 1 || document_->modules.FileChanged != 1)
         return true;
     const MsgButton answer = op_->Ask({"Данные были изменены. Сохранить в файле?",
                                        "Подтвердите запись в файл",
@@ -136,7 +138,7 @@ void MainWindow::ShowFileCaption() {
 }
 
 void MainWindow::RefreshFromFile() {
-    ModuleConfig& serv = *moduleConfig_;
+    ModuleConfig& serv = document_->modules;
     modificationEdit->setText(U(serv.GetModificationCode()));
     FillModuleTable(true);
     for (QPushButton* b : {inputsTableButton, networkSettingsButton, f15BlocksButton})
@@ -169,13 +171,17 @@ bool MainWindow::SaveToFile() {
             op_->YesNo("Файл с таким именем существует.\nЗаменить?", "Сохранение файла"))
             break;
     }
-    const auto bytes = SaveConfigFile(*moduleConfig_, *inputProgram_, *networkBlocks_);
+    const auto bytes = document_->Image().ToFile();
     if (!ReplaceFileAtomically(name, bytes)) {
         op_->Tell("Файл  не удается создать", "Создание файла", MsgIcon::Warning);
         return false;
     }
-    moduleConfig_->FileChanged = 0;
-    inputProgram_->SchemeChanged = 0;
+    document_->modules.FileChanged = 0;
+    document_->program.SchemeChanged = 0;
+    if (document_->modules.FileMode == 1) {
+        document_->SetOrigin(DocumentOrigin::File(name.toStdString()));
+        document_->TakeBaseline();
+    }
     windows_.schemeEditor->setWindowTitle(U("Программатор ЛУМ-08 - файл ") + curFile_);
     // Later saves go to this file: the caption names it.
     ShowFileCaption();
@@ -190,7 +196,7 @@ void MainWindow::ResetForNewFile() {
     ClearModuleTable();
     inputCountLabel->clear();
     fileLabel->hide();
-    moduleConfig_->FileMode = 1;
+    document_->modules.FileMode = 1;
 }
 
 void MainWindow::CreateFileClick() {
@@ -226,6 +232,6 @@ void MainWindow::CreateFileClick() {
     op_->Tell("Создан файл конфигурации " + name.toStdString(), "Подтверждение",
               MsgIcon::Information);
     ResetForNewFile();
-    moduleConfig_->OpenedFromFile = 1;
+    document_->modules.OpenedFromFile = 1;
     OpenFileClick();
 }

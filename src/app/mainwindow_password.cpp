@@ -10,7 +10,7 @@
 #include <QLineEdit>
 
 void MainWindow::FormShow() {
-    InputProgram& prog = *inputProgram_;
+    InputProgram& prog = document_->program;
     PasswordDialog& dialog = *windows_.passwordDialog;
     prog.AccessLevel = 0;
     prog.PasswordEntered = 0;
@@ -36,7 +36,7 @@ void MainWindow::FormShow() {
 }
 
 void MainWindow::ChangePasswordClick() {
-    InputProgram& prog = *inputProgram_;
+    InputProgram& prog = document_->program;
     if (prog.AccessLevel != 1) {
         op_->Tell("Ваш уровень доступа не позволяет\nменять пароль", "Предупреждение",
                   MsgIcon::Warning);

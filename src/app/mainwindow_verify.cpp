@@ -26,13 +26,12 @@ void MainWindow::CreateVerifyActions(QMenu* file) {
 
 void MainWindow::VerifyClick() {
     DeviceImage device;
-    const int code = ReadDeviceImage(*engine_, moduleConfig_->BusNumber, device);
+    const int code = ReadDeviceImage(*engine_, document_->modules.BusNumber, device);
     if (code != ResultCode::Ok) {
-        engine_->ReportError(moduleConfig_->BusNumber, code);
+        engine_->ReportError(document_->modules.BusNumber, code);
         return;
     }
-    const DeviceImage program =
-        DeviceImage::FromModel(*moduleConfig_, *inputProgram_, *networkBlocks_);
+    const DeviceImage program = document_->Image();
     const auto lines = CompareDeviceImages(program, device);
     if (lines.empty()) {
         op_->Tell("Прибор совпадает с данными программы", "Сверка с прибором",

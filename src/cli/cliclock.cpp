@@ -37,8 +37,8 @@ qint64 Seconds(const DeviceClock& c) {
 } // namespace
 
 int RunClock(const CliArgs& args, CliConsole& console) {
-    DeviceData d;
-    if (args.setNow && !GrantWriteAccess(args, console, d.lum))
+    DeviceDocument d;
+    if (args.setNow && !GrantWriteAccess(args, console, d.program))
         return CliExit::Usage;
     CliLink link(args, console);
     if (!link.Open(args.speed))

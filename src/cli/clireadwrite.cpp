@@ -3,7 +3,7 @@
 #include "cli/clicommands.h"
 #include "cli/clisession.h"
 #include "link/devicehistory.h"
-#include "link/deviceimageread.h"
+#include "link/devicewrite.h"
 #include "link/filestore.h"
 #include "model/configfile.h"
 #include "model/devicecompare.h"
@@ -34,20 +34,20 @@ int RunRead(const CliArgs& args, CliConsole& console) {
     CliLink link(args, console);
     if (!link.Open(args.speed))
         return CliExit::Line;
-    DeviceData d;
-    d.serv.BusNumber = link.Device();
+    DeviceDocument d;
+    d.modules.BusNumber = link.Device();
     int steps = 0;
     ReadProgress progress;
     progress.step = [&] { console.Progress("Чтение прибора: шаг " + std::to_string(++steps)); };
-    const int code = ReadWholeDevice(link.Port(), d.Model(), link.Device(), progress);
+    const int code = ReadWholeDevice(link.Port(), d, link.Device(), progress);
     if (code != ResultCode::Ok)
-        return link.Failed(d.serv.BusNumber, code); // nothing was written to the file
+        return link.Failed(d.modules.BusNumber, code); // nothing was written to the file
     QString why;
-    if (!ReplaceFileAtomically(Q(out), SaveConfigFile(d.serv, d.lum, d.f15), &why)) {
+    if (!ReplaceFileAtomically(Q(out), d.Image().ToFile(), &why)) {
         console.Message("Файл  не удается создать: " + out + " (" + why.toStdString() + ")");
         return CliExit::Usage;
     }
-    const std::string modif = d.serv.GetModificationCode();
+    const std::string modif = d.modules.GetModificationCode();
     QJsonObject json{
         {"command", "read"}, {"file", Q(out)}, {"device", args.device}, {"modification", Q(modif)}};
     console.Result(out + " " + std::to_string(args.device) + " " + modif + "\n", json);
@@ -56,45 +56,54 @@ int RunRead(const CliArgs& args, CliConsole& console) {
 
 namespace {
 
-// The back-up before the write; Done to go on writing, or the exit code to end with.
-int BackUp(CliLink& link, CliConsole& console, const DeviceImage& wanted, bool* alreadyThere) {
-    int steps = 0;
-    const BackupResult b = BackUpBeforeWrite(
-        link.Port(), link.Device(), wanted, WriteScope::WholeDevice(wanted.ModuleCount()), false,
-        [&] { console.Progress("Резервная копия прибора: шаг " + std::to_string(++steps)); });
-    switch (b.step) {
-    case BackupStep::Write:
-        console.Message("Прежнее содержимое прибора сохранено: " + b.path.toStdString());
-        return CliExit::Done;
-    case BackupStep::AlreadyThere:
-        *alreadyThere = true;
-        console.Message("Прибор уже содержит эти данные");
-        return CliExit::Done;
-    case BackupStep::ReadFailed:
-        link.Failed(link.Device(), b.code);
-        // Nobody can be asked whether to write without a back-up: the answer is no.
-        console.Message("Прибор не удалось прочитать перед записью, запись не начата. Записать "
-                        "без резервной копии: --no-backup");
-        return ExitForResult(b.code);
-    case BackupStep::ConfigDiffers:
-        return CliExit::Done; // the write's own check refuses it and says why
-    case BackupStep::SaveFailed:
-        break;
-    }
-    console.Message("Резервную копию прибора не удается сохранить (" + b.error.toStdString() +
-                    "), запись не начата. Записать без резервной копии: --no-backup");
-    return CliExit::Usage;
+QJsonArray BlocksJson(const DeviceWriteReport& report) {
+    QJsonArray blocks;
+    for (const BlockReport& b : report.blocks)
+        blocks.append(QJsonObject{{"block", b.block},
+                                  {"name", Q(BlockName(b.block))},
+                                  {"state", Q(BlockStateName(b.state))}});
+    return blocks;
 }
 
-// Reads back what the write sent and compares it with the file.
-int VerifyWrite(CliLink& link, CliConsole& console, const DeviceImage& wanted, int device,
+// The exit code and what is printed for a write's report.
+int ReportWrite(CliLink& link, CliConsole& console, const DeviceWriteReport& report,
                 QJsonObject json) {
-    const WriteScope scope = WriteScope::WholeDevice(wanted.ModuleCount());
-    DeviceImage back = wanted;
-    const int code = ReadBackScope(link.Port(), device, scope, back);
-    if (code != ResultCode::Ok)
-        return link.Failed(device, code);
-    return ShowDifferences(console, CompareDeviceImages(wanted, back, CompareScope::Of(scope)),
+    json["written"] = BlocksJson(report);
+    if (!report.backupPath.empty()) {
+        console.Message("Прежнее содержимое прибора сохранено: " + report.backupPath);
+        json["backup"] = Q(report.backupPath);
+    }
+    switch (report.end) {
+    case WriteEnd::Refused:
+        return ExitForResult(-1);
+    case WriteEnd::NoBackup:
+        if (report.backupCode != 0) {
+            link.Failed(report.device, report.backupCode);
+            // Nobody can be asked whether to write without a back-up: the answer is no.
+            console.Message("Прибор не удалось прочитать перед записью, запись не начата. "
+                            "Записать без резервной копии: --no-backup");
+            return ExitForResult(report.backupCode);
+        }
+        console.Message("Резервную копию прибора не удается сохранить (" + report.backupError +
+                        "), запись не начата. Записать без резервной копии: --no-backup");
+        return CliExit::Usage;
+    case WriteEnd::AlreadyThere:
+        json["same"] = true;
+        json["differences"] = QJsonArray();
+        console.Result({}, json);
+        return CliExit::Done;
+    case WriteEnd::Failed: {
+        const int exit = link.Failed(report.device, report.code);
+        if (const std::string what = WriteOutcomeText(report); !what.empty())
+            console.Message(what);
+        return exit;
+    }
+    case WriteEnd::Done:
+        break;
+    }
+    if (report.readBackCode != 0)
+        return link.Failed(report.device, report.readBackCode);
+    return ShowDifferences(console, report.differences,
                            "Запись проверена: прибор совпадает с файлом", json);
 }
 
@@ -104,42 +113,31 @@ int RunWrite(const CliArgs& args, CliConsole& console) {
     const auto wanted = LoadImage(args.files[0], console);
     if (!wanted)
         return CliExit::Usage;
-    DeviceData d;
-    wanted->ToModel(d.serv, d.lum, d.f15, d.reserv);
-    if (!GrantWriteAccess(args, console, d.lum))
+    DeviceDocument d;
+    d.Load(*wanted, DocumentOrigin::File(args.files[0]));
+    if (!GrantWriteAccess(args, console, d.program))
         return CliExit::Usage;
     CliLink link(args, console);
     if (!link.Open(args.speed))
         return CliExit::Line;
     // The file's own number byte is ignored, as on opening; the device keeps its number.
-    d.serv.BusNumber = link.Device();
-    d.serv.PutNewBusNumber(uint8_t(link.Device()));
-    QJsonObject json{{"command", "write"},
-                     {"file", Q(args.files[0])},
-                     {"device", args.device},
-                     {"written", false}};
-    if (!args.noBackup) {
-        bool alreadyThere = false;
-        if (const int exit = BackUp(link, console, *wanted, &alreadyThere); exit != 0)
-            return exit;
-        if (alreadyThere) {
-            json["same"] = true;
-            json["differences"] = QJsonArray();
-            console.Result({}, json);
-            return CliExit::Done;
-        }
-    }
-    int sends = 0;
-    auto onSend = [&] { console.Progress("Запись в прибор: блок " + std::to_string(++sends)); };
-    WriteReport report;
-    const int code = WriteWholeDevice(link.Port(), d.Model(), link.Op(),
-                                      d.serv.GetModificationCode(), nullptr, onSend, &report);
-    if (code != ResultCode::Ok) {
-        const int exit = link.Failed(d.serv.BusNumber, code);
-        if (code > 0) // a refusal (-1) sent nothing
-            console.Message(PartialWriteText(report));
-        return exit;
-    }
-    json["written"] = true;
-    return VerifyWrite(link, console, *wanted, d.serv.BusNumber, json);
+    d.modules.BusNumber = link.Device();
+    d.modules.PutNewBusNumber(uint8_t(link.Device()));
+    WriteRequest request;
+    request.scope = WriteScope::WholeDevice(d.modules.GetModuleCount());
+    request.accessLevel = d.program.AccessLevel;
+    request.backup = !args.noBackup;
+    request.initialPause = true;
+    WriteHooks hooks;
+    hooks.op = &link.Op();
+    hooks.keepBackup = DeviceHistory::KeepBackup;
+    hooks.progress = [&](int done, int total, const std::string& step) {
+        console.Progress("Запись в прибор: " + step + " (" + std::to_string(done) + " из " +
+                         std::to_string(total) + ")");
+    };
+    const DeviceWriteReport report = WriteToDevice(link.Port(), d, request, hooks);
+    console.EndProgress();
+    return ReportWrite(
+        link, console, report,
+        QJsonObject{{"command", "write"}, {"file", Q(args.files[0])}, {"device", args.device}});
 }

@@ -8,10 +8,7 @@
 #include "link/exchangeengine.h"
 #include "link/qtserialline.h"
 #include "link/steadylineclock.h"
-#include "model/inputprogram.h"
-#include "model/moduleconfig.h"
-#include "model/networkblocks.h"
-#include "model/reservecopies.h"
+#include "model/devicedocument.h"
 
 #include <QJsonObject>
 
@@ -49,15 +46,6 @@ private:
     bool progress_;
     bool json_;
     bool progressShown_ = false;
-};
-
-// The model of one device, as the main window owns it.
-struct DeviceData {
-    ModuleConfig serv;
-    InputProgram lum;
-    NetworkBlocks f15;
-    ReserveCopies reserv;
-    DeviceModel Model() { return {serv, lum, f15, reserv}; }
 };
 
 class CliLink {

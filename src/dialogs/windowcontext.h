@@ -3,6 +3,8 @@
 // operator, the modal-dialog hook and the other windows. The main window implements it; window
 // tests use a small stand-in.
 
+#include "model/devicedocument.h"
+
 #include <QString>
 
 class QDialog;
@@ -63,10 +65,12 @@ public:
     virtual ~WindowContext() = default;
 
     virtual ExchangeEngine& Engine() = 0;
-    virtual ModuleConfig& Modules() = 0;
-    virtual InputProgram& Program() = 0;
-    virtual NetworkBlocks& Network() = 0;
-    virtual ReserveCopies& Reserve() = 0;
+    // The one device document, and its views by name.
+    virtual DeviceDocument& Document() = 0;
+    ModuleConfig& Modules() { return Document().modules; }
+    InputProgram& Program() { return Document().program; }
+    NetworkBlocks& Network() { return Document().network; }
+    ReserveCopies& Reserve() { return Document().reserve; }
     virtual LabelClipboard& Clipboard() = 0;
     virtual Operator& Op() = 0;
     virtual OpenWindows& Windows() = 0;

@@ -76,6 +76,7 @@ bool IsFinalWriteCode(int code) {
     case ResultCode::PortNotOpen:
     case ResultCode::PortFailure:
     case ResultCode::Stopped:
+    case ResultCode::BusyTooLong:
         return true;
     default:
         return false;
@@ -84,12 +85,19 @@ bool IsFinalWriteCode(int code) {
 
 namespace {
 
-// Polls until the device stops saying it is busy; a device that stays busy is waited for.
-int PollUntilStored(ExchangeEngine& port, int device) {
+// Polls until the device stops saying it is busy, within the write's limit: a device that
+// never stops would hold the command for ever.
+int PollUntilStored(ExchangeEngine& port, int device, const WriteConfirm& how) {
+    const int64_t start = port.NowMs();
     for (;;) {
         const int code = Poll(port, device);
         if (code != ResultCode::Busy)
             return code;
+        const int busyMs = int(port.NowMs() - start);
+        if (busyMs >= how.busyLimitMs)
+            return ResultCode::BusyTooLong;
+        if (how.onBusy)
+            how.onBusy(busyMs);
         port.Pause(kRetryPauseMs);
     }
 }
@@ -115,7 +123,7 @@ int WriteAndConfirm(ExchangeEngine& port, int& device, const uint8_t* data, int 
         if (sent == ResultCode::PortNotOpen || sent == ResultCode::PortFailure)
             return sent;
         port.Pause(kStorePauseMs);
-        const int code = PollUntilStored(port, device);
+        const int code = PollUntilStored(port, device, how);
         if (code == ResultCode::Ok || IsFinalWriteCode(code))
             return code;
         port.Pause(kRetryPauseMs);

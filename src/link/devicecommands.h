@@ -72,14 +72,18 @@ struct WriteConfirm {
     int switchDeviceTo = -1;
     // Called after each send (a progress step).
     std::function<void()> onSend;
+    // Called at each "busy" answer with the time the device has been busy so far.
+    std::function<void(int busyMs)> onBusy;
+    // A device still busy after this long ends the write with BusyTooLong.
+    int busyLimitMs = 30000;
 };
 
 // Codes on which a write is given up at once, without sending the block again.
 bool IsFinalWriteCode(int code);
 
 // Sends the block (data[0] = block number) with function 69 and polls with 14 until the device
-// has stored it: 6 is waited out every 200 ms, a final code ends at once, any other failure
-// costs 200 ms and one of GetRepeat1() sends. device is updated when the block moves the device
-// to a new address. Returns 0 or the last code.
+// has stored it: 6 is waited out every 200 ms up to how.busyLimitMs, a final code ends at once, any
+// other failure costs 200 ms and one of GetRepeat1() sends. device is updated when the block moves
+// the device to a new address. Returns 0 or the last code.
 int WriteAndConfirm(ExchangeEngine& port, int& device, const uint8_t* data, int count,
                     const WriteConfirm& how = {});

@@ -80,6 +80,18 @@ bool Save(const DeviceImage& image, int deviceNumber, QString* path, QString* er
 
 } // namespace DeviceHistory
 
+bool DeviceHistory::KeepBackup(const DeviceImage& device, int deviceNumber, std::string* path,
+                               std::string* error) {
+    QString kept, why;
+    const bool ok = Save(device, deviceNumber, &kept, &why);
+    *path = kept.toStdString();
+    *error = why.toStdString();
+    // Old back-ups go only once the new one is safely on disk.
+    if (ok)
+        Prune();
+    return ok;
+}
+
 BackupResult BackUpBeforeWrite(ExchangeEngine& port, int device, const DeviceImage& wanted,
                                const WriteScope& scope, bool movesAddress,
                                const std::function<void()>& step, const QString& folder) {

@@ -42,6 +42,9 @@ int Prune(const QString& folder = Folder(), int keep = Keep);
 bool Save(const DeviceImage& image, int deviceNumber, QString* path, QString* error,
           const QString& folder = Folder(), const QDateTime& when = QDateTime::currentDateTime());
 
+// The one write path's back-up hook: saves what the device held and then prunes the history.
+bool KeepBackup(const DeviceImage& device, int deviceNumber, std::string* path, std::string* error);
+
 } // namespace DeviceHistory
 
 // What the back-up before a write found.

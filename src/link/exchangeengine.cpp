@@ -317,6 +317,10 @@ void ExchangeEngine::CallIdleHook() {
     inIdleHook_ = false;
 }
 
+int64_t ExchangeEngine::NowMs() const {
+    return clock_.nowMicros() / 1000;
+}
+
 void ExchangeEngine::Pause(int ms) {
     DepthGuard guard(depth_);
     if (ms <= 0)

@@ -32,6 +32,9 @@ constexpr int PortNotOpen = 256;
 constexpr int PortFailure = 257;
 // The operator stopped the command; the request was not sent.
 constexpr int Stopped = 258;
+// The device went on answering "busy" past the write's limit: the block was sent, its storing
+// never confirmed.
+constexpr int BusyTooLong = 259;
 } // namespace ResultCode
 
 class ExchangeEngine {
@@ -81,6 +84,8 @@ public:
     // Request frames put on the line so far (repeats included): whether a stopped
     // transaction's request went out at all.
     int64_t FramesSent() const { return framesSent_; }
+    // The engine's clock in milliseconds (monotonic; virtual in tests).
+    int64_t NowMs() const;
 
     int GetRepeat1() const { return Repeat1; }
     void SetRepeat1(int n) { Repeat1 = n; }

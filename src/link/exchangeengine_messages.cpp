@@ -45,6 +45,9 @@ OperatorMessage ExchangeEngine::MessageFor(int device, int code) const {
     }
     case ResultCode::Stopped:
         return Message("Обмен прерван оператором", kWarning, MsgIcon::Warning);
+    case ResultCode::BusyTooLong:
+        return Message(who + " слишком долго занят записью и не подтверждает ее", kWarning,
+                       MsgIcon::Warning);
     case ResultCode::PortNotSetUp:
         return Message("вероятно, порт не настроен", kError, MsgIcon::Error);
     case ResultCode::PortSwitchOff:

@@ -88,7 +88,6 @@ bool LoadConfigFile(std::span<const uint8_t> bytes, ModuleConfig& serv, InputPro
         lum.PutModuleBuffer(std::span<const uint8_t, GroupSize>(
             b + ConfigFile::OffRecords + m * GroupSize, GroupSize));
         lum.ModuleBufferToRecords(m);
-        lum.RecordsKnown[m] = true;
     }
     std::memcpy(reserv.RecordsCopy, lum.Records, sizeof reserv.RecordsCopy);
     std::memcpy(f15.Image, b + ConfigFile::OffImage, NetworkBlocks::ImageSize);

@@ -13,14 +13,6 @@ int ClampModule(int m) {
 }
 } // namespace
 
-DeviceImage DeviceImage::FromModel(ModuleConfig& serv, InputProgram& lum,
-                                   const NetworkBlocks& f15) {
-    DeviceImage image;
-    const std::vector<uint8_t> file = SaveConfigFile(serv, lum, f15);
-    std::copy(file.begin(), file.end(), image.bytes_.begin());
-    return image;
-}
-
 std::optional<DeviceImage> DeviceImage::FromFile(std::span<const uint8_t> bytes) {
     // What the main window refuses to open is no device image either.
     if (CheckConfigFile(bytes) != ConfigFileCheck::Ok)
@@ -35,12 +27,6 @@ std::vector<uint8_t> DeviceImage::ToFile() const {
     if (!hasLabels_)
         std::fill(file.begin() + ConfigFile::OffLabels, file.end(), uint8_t(' '));
     return file;
-}
-
-void DeviceImage::ToModel(ModuleConfig& serv, InputProgram& lum, NetworkBlocks& f15,
-                          ReserveCopies& reserv) const {
-    const std::vector<uint8_t> file = ToFile();
-    LoadConfigFile(file, serv, lum, f15, reserv);
 }
 
 std::span<const uint8_t, DeviceImage::ConfigSize> DeviceImage::Config() const {
@@ -74,6 +60,11 @@ void DeviceImage::PutNetwork(std::span<const uint8_t> bytes) {
     auto first = bytes_.begin() + ConfigFile::OffImage;
     std::fill(first, first + ImageSize, uint8_t(0));
     std::copy_n(bytes.begin(), std::min<std::size_t>(bytes.size(), ImageSize), first);
+}
+
+void DeviceImage::PutLabels(std::span<const uint8_t> bytes) {
+    std::copy_n(bytes.begin(), std::min<std::size_t>(bytes.size(), LabelsSize),
+                bytes_.begin() + ConfigFile::OffLabels);
 }
 
 int DeviceImage::ModuleCount() const {

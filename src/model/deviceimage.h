@@ -6,6 +6,9 @@
 // into a file or into the model is the file's own code.
 
 #include "model/configfile.h"
+#include "model/inputprogram.h"
+#include "model/moduleconfig.h"
+#include "model/networkblocks.h"
 
 #include <array>
 #include <cstdint>
@@ -14,29 +17,20 @@
 #include <string>
 #include <vector>
 
-class ModuleConfig;
-class InputProgram;
-class NetworkBlocks;
-class ReserveCopies;
-
 class DeviceImage {
 public:
-    static constexpr int ConfigSize = 17;
-    static constexpr int GroupSize = 18;
-    static constexpr int Groups = 6;
-    static constexpr int ImageSize = 82;
-    static constexpr int LabelsSize = 2 * 252;
+    // The block sizes are the views' own.
+    static constexpr int ConfigSize = ModuleConfig::ConfigSize;
+    static constexpr int GroupSize = InputProgram::GroupSize;
+    static constexpr int Groups = InputProgram::MaxModules;
+    static constexpr int ImageSize = NetworkBlocks::ImageSize;
+    static constexpr int LabelsSize = ModuleConfig::MaxInputs * ModuleConfig::LabelLength;
 
-    // The model's content (through the file's save code). Labels included.
-    static DeviceImage FromModel(ModuleConfig& serv, InputProgram& lum, const NetworkBlocks& f15);
     // A configuration file's bytes; nothing for what is no configuration file (too short, or
     // bytes that are plainly something else).
     static std::optional<DeviceImage> FromFile(std::span<const uint8_t> bytes);
     // The 712 bytes of a configuration file. An image without labels gives blank labels.
     std::vector<uint8_t> ToFile() const;
-    // Loads the image into the model as opening a file does (the change flags are the caller's).
-    void ToModel(ModuleConfig& serv, InputProgram& lum, NetworkBlocks& f15,
-                 ReserveCopies& reserv) const;
 
     // A device carries no labels: an image read from one says so, and comparisons skip them.
     bool HasLabels() const { return hasLabels_; }
@@ -50,6 +44,7 @@ public:
     void PutConfig(std::span<const uint8_t> bytes);            // up to 17 bytes
     void PutGroup(int module, std::span<const uint8_t> bytes); // up to 18 bytes
     void PutNetwork(std::span<const uint8_t> bytes);           // up to 82, the rest zero
+    void PutLabels(std::span<const uint8_t> bytes);            // up to 504 label bytes
     void PutNewBusNumber(uint8_t n) { bytes_[ConfigFile::OffNewBusNumber] = n; }
 
     // Fitted modules (configuration byte 0, at most six) and the 16-digit modification code.

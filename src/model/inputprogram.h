@@ -41,10 +41,6 @@ public:
     uint8_t Records[MaxInputs * RecSize] = {};
     uint8_t ModuleBuffer[GroupSize] = {};
     int SchemeChanged = 0;
-    // Whether module m's records came from the device or a file. After a read that stopped
-    // part-way the later modules still hold another configuration's records, which must not be
-    // written over the device's own.
-    bool RecordsKnown[6] = {};
     int PasswordEntered = 0;
     int AccessLevel = 0;
     // Scheme editor state.

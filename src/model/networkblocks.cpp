@@ -154,6 +154,13 @@ bool NetworkBlocks::LoadReply(int function, const uint8_t* reply, int replyLengt
     return true;
 }
 
+void NetworkBlocks::LoadImage(std::span<const uint8_t> data) {
+    const int n = std::min<int>(int(data.size()), ImageSize);
+    std::memset(Image, 0, ImageSize);
+    std::memcpy(Image, data.data(), size_t(n));
+    PutWriteLength(int(data.size()));
+}
+
 int NetworkBlocks::GetWriteLength() const {
     return std::clamp(WriteLength, 1, ImageSize);
 }

@@ -3,6 +3,7 @@
 // master F15 function blocks, with the byte count to write and the edit state beside it.
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 class NetworkBlocks {
@@ -61,6 +62,8 @@ public:
     // reports becomes the write length, within 1..82. replyLength is the number of valid bytes
     // in reply. Returns whether the reply was taken.
     bool LoadReply(int function, const uint8_t* reply, int replyLength);
+    // The same from the reply's data bytes alone.
+    void LoadImage(std::span<const uint8_t> data);
     // The write length, within 1..82 whatever was stored in the field.
     int GetWriteLength() const;
     void PutWriteLength(int length);

@@ -5,9 +5,6 @@
 class ExchangeProgress;
 class WindowContext;
 
-// Writes the image (block 17) to the device with progress showing the share of the requests
-// and the step, then ends the progress. On success the reserve copy holds the image and it
-// counts as unchanged; on failure the operator is told and the image keeps its edits. Returns
-// the code, or -1 when the write did not start (no back-up and the operator did not choose to
-// go on). The device is backed up before and read back after (WriteGuard).
+// Writes the image (block 17) through the one write path. Returns 0 when the device holds the
+// image afterwards, the exchange's code when it failed, -1 when the write did not start.
 int WriteNetworkWithProgress(WindowContext& main, ExchangeProgress& progress);

@@ -3,10 +3,10 @@
 
 #include "scheme/schemeeditor.h"
 
+#include "dialogs/devicewriter.h"
 #include "dialogs/exchangeprogress.h"
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
-#include "dialogs/writeguard.h"
 #include "link/devicesequences.h"
 #include "link/exchangeengine.h"
 #include "model/inputprogram.h"
@@ -30,8 +30,7 @@ void SchemeEditor::ReadModuleClick() {
         if (serv.FileMode == 1)
             return; // the data come from a file: the device is not asked
         Progress->Begin(U("Модуль %1: чтение").arg(Mod()), 1);
-        const int code =
-            ReadModule(main_.Engine(), {serv, lum, main_.Network(), main_.Reserve()}, Mod());
+        const int code = ReadModule(main_.Engine(), main_.Document(), Mod());
         Progress->End();
         if (code != 0) {
             main_.Engine().ReportError(serv.BusNumber, code);
@@ -45,11 +44,10 @@ void SchemeEditor::WriteDeviceClick() {
     InputProgram& lum = main_.Program();
     ModuleConfig& serv = main_.Modules();
     Operator& op = main_.Op();
-    if (lum.AccessLevel != 1) {
-        op.Tell("Ваш уровень доступа не позволяет\nпроизводить вывод в СОМ-порт", "Предупреждение",
-                MsgIcon::Warning);
+    // Refused before the questions below: a write that cannot happen is not offered.
+    if (!CheckWrite(main_.Document(), WindowWriteRequest(main_, WriteScope::Module(Mod() - 1)),
+                    &op))
         return;
-    }
     if (serv.FileMode == 1)
         return; // nothing is sent while working with a file
     if (lum.SchemeBuilt == 0) {
@@ -63,21 +61,9 @@ void SchemeEditor::WriteDeviceClick() {
                                           {MsgButton::Yes, MsgButton::No},
                                           MsgButton::No}) != MsgButton::Yes)
         return;
-    BlockWrite block;
-    block.scope = WriteScope::Module(Mod() - 1);
-    block.name = "Модуль " + std::to_string(Mod());
-    block.notWritten = block.name + " в прибор не записан.";
-    block.unconfirmed = block.name + " передан, но прибор не подтвердил его запись.";
-    block.write = [&](const std::function<void()>& onSend) {
-        lum.SchemeChanged = 0;
-        const int code = WriteModule(main_.Engine(), {serv, lum, main_.Network(), main_.Reserve()},
-                                     Mod(), onSend);
-        // The device lacks the edits: closing offers the transfer again.
-        if (code != ResultCode::Ok)
-            lum.SchemeChanged = 1;
-        return code;
-    };
-    if (GuardedBlockWrite(main_, *Progress, block) == ResultCode::Ok)
+    const DeviceWriteReport report =
+        WriteFromWindow(main_, Progress, WriteScope::Module(Mod() - 1));
+    if (report.end == WriteEnd::Done || report.end == WriteEnd::AlreadyThere)
         setWindowTitle(DeviceCaption());
 }
 

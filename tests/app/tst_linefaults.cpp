@@ -119,14 +119,16 @@ private slots:
         h.Device().SetBusyAfterWrite(0);
         h.ReadDevice();
         EditModel(m);
-        // The back-up, the function-17 check and the first module pass; the second module is
-        // refused.
-        const uint64_t from = h.Device().RequestCount() + kBackupReads + 4;
+        // The back-up (whose function 17 is also the check of the modules) and the first module
+        // pass; the second module is refused.
+        const uint64_t from = h.Device().RequestCount() + kBackupReads + 3;
         h.Device().AddFault(FaultFrom(emu::FaultKind::Exception, from, 7));
         m.WriteDeviceClick();
         QCOMPARE(h.Op().Shown().size(), size_t(1));
+        // Module 2 went out and was refused: it is not reported as never sent.
         QCOMPARE(h.Op().LastText(), Who(h, 1) + " ошибка обмена 07\nЗаписан модуль 1 из 2; "
-                                                "прибор записан не полностью.");
+                                                "модуль 2 передан, но прибор не подтвердил его "
+                                                "запись; прибор записан не полностью.");
         QCOMPARE(h.Op().Shown()[0].caption, std::string("Предупреждение"));
         QVERIFY(m.isVisible());
         QVERIFY(m.progressBar->isHidden());

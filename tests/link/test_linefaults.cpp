@@ -145,7 +145,7 @@ protected:
         case Sequence::WriteModule: {
             const auto r = rig.device.GetModuleRecords(2);
             EXPECT_EQ(std::memcmp(r.data(), rig.lum.Records + 18, 18), 0);
-            EXPECT_EQ(std::memcmp(rig.reserv.RecordsCopy, rig.lum.Records, 108), 0);
+            EXPECT_EQ(std::memcmp(rig.doc.reserve.RecordsCopy + 18, rig.lum.Records + 18, 18), 0);
             break;
         }
         case Sequence::WriteNetwork: {
@@ -219,7 +219,7 @@ TEST_P(LineFaults, ReportedThenAHealthyLineWorks) {
         }
         // A failed write does not pass for a stored one.
         if (s.sequence == Sequence::WriteModule) {
-            EXPECT_NE(std::memcmp(rig.reserv.RecordsCopy, rig.lum.Records, 108), 0);
+            EXPECT_NE(std::memcmp(rig.doc.reserve.RecordsCopy + 18, rig.lum.Records + 18, 18), 0);
         }
         if (s.sequence == Sequence::WriteNetwork) {
             EXPECT_FALSE(rig.f15.Unchanged);

@@ -7,11 +7,9 @@
 #include "emu/device.h"
 #include "emu/ptyserver.h"
 #include "link/devicesequences.h"
+#include "link/devicewrite.h"
 #include "link/exchangeengine.h"
-#include "model/inputprogram.h"
-#include "model/moduleconfig.h"
-#include "model/networkblocks.h"
-#include "model/reservecopies.h"
+#include "model/devicedocument.h"
 #include "support/qtcoreapp.h"
 #include "support/scriptedoperator.h"
 
@@ -49,24 +47,38 @@ public:
         port.SetDelayTx(1);
     }
 
-    DeviceModel Model() { return {serv, lum, f15, reserv}; }
+    // A write through the one write path, as a window makes it, without the back-up and the
+    // read-back around it: the exchange code, -1 for a refusal.
+    int Write(const WriteScope& scope, bool initialPause = true) {
+        WriteRequest request;
+        request.scope = scope;
+        request.accessLevel = 1;
+        request.backup = false;
+        request.verify = false;
+        request.initialPause = initialPause;
+        WriteHooks hooks;
+        hooks.op = &op;
+        lastWrite = WriteToDevice(port, doc, request, hooks);
+        return lastWrite.end == WriteEnd::Failed ? lastWrite.code
+               : lastWrite.end == WriteEnd::Done ? 0
+                                                 : -1;
+    }
 
     // Runs the sequence as its window does: a non-zero code goes to ReportError.
     int Run(Sequence s, int module = 2, int newNumber = 4) {
         int code = 0;
         switch (s) {
         case Sequence::ReadWhole:
-            code = ReadWholeDevice(port, Model(), serv.BusNumber, {});
+            code = ReadWholeDevice(port, doc, serv.BusNumber, {});
             break;
         case Sequence::WriteWhole:
-            lum.AccessLevel = 1;
-            code = WriteWholeDevice(port, Model(), op, serv.GetModificationCode(), {}, {});
+            code = Write(WriteScope::WholeDevice(serv.GetModuleCount()));
             break;
         case Sequence::WriteModule:
-            code = WriteModule(port, Model(), module, {});
+            code = Write(WriteScope::Module(module - 1));
             break;
         case Sequence::WriteNetwork:
-            code = WriteNetworkImage(port, Model(), {});
+            code = Write(WriteScope::NetworkImage(), false);
             break;
         case Sequence::ChangeBus:
             code = ChangeBusNumber(port, serv, newNumber, {});
@@ -84,7 +96,10 @@ public:
         for (int i = 1; i < 82; ++i)
             f15.Image[i] = uint8_t(seed ^ (3 * i));
         f15.PutWriteLength(82);
-        std::fill(std::begin(lum.RecordsKnown), std::end(lum.RecordsKnown), true);
+        doc.SetConfigKnown(true);
+        for (int m = 0; m < 6; ++m)
+            doc.SetModuleKnown(m, true);
+        doc.SetNetworkKnown(true);
     }
 
     // Whether the device holds what the model says: the fitted modules' records and the image.
@@ -110,8 +125,9 @@ public:
     std::unique_ptr<emu::PtyServer> server;
     ScriptedOperator op;
     ExchangeEngine port; // the real line and the real clock
-    ModuleConfig serv;
-    InputProgram lum;
-    NetworkBlocks f15;
-    ReserveCopies reserv;
+    DeviceDocument doc;
+    ModuleConfig& serv = doc.modules;
+    InputProgram& lum = doc.program;
+    NetworkBlocks& f15 = doc.network;
+    DeviceWriteReport lastWrite;
 };

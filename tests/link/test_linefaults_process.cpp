@@ -4,11 +4,9 @@
 // on a new port then takes the same write.
 
 #include "link/devicesequences.h"
+#include "link/devicewrite.h"
 #include "link/exchangeengine.h"
-#include "model/inputprogram.h"
-#include "model/moduleconfig.h"
-#include "model/networkblocks.h"
-#include "model/reservecopies.h"
+#include "model/devicedocument.h"
 #include "support/emuprocess.h"
 #include "support/qtcoreapp.h"
 #include "support/scriptedoperator.h"
@@ -29,7 +27,7 @@ protected:
         std::string error;
         ASSERT_TRUE(emu.Start({"--busy", "0"}, &error)) << error;
         Connect(emu);
-        ASSERT_EQ(ReadWholeDevice(port, Model(), 0, {}), 0);
+        ASSERT_EQ(ReadWholeDevice(port, doc, 0, {}), 0);
         for (int i = 0; i < 108; ++i)
             lum.Records[i] = uint8_t(0x21 + 5 * i);
     }
@@ -40,11 +38,16 @@ protected:
         port.SetDelayTx(1);
     }
 
-    DeviceModel Model() { return {serv, lum, f15, reserv}; }
-
-    // The module write as the scheme editor runs it: a failure goes to the operator.
+    // The module write through the one write path, without the back-up and the read-back: a
+    // failure goes to the operator.
     int WriteSecondModule() {
-        const int code = WriteModule(port, Model(), 2, {});
+        WriteRequest request;
+        request.scope = WriteScope::Module(1);
+        request.accessLevel = 1;
+        request.backup = false;
+        request.verify = false;
+        const DeviceWriteReport report = WriteToDevice(port, doc, request, {});
+        const int code = report.end == WriteEnd::Failed ? report.code : 0;
         if (code != 0)
             port.ReportError(serv.BusNumber, code);
         return code;
@@ -59,8 +62,8 @@ protected:
                   std::string::npos);
         EXPECT_EQ(m.caption, "Ошибка");
         EXPECT_FALSE(port.IsOpen());
-        // The model's reserve copy does not take records the device never confirmed.
-        EXPECT_NE(std::memcmp(reserv.RecordsCopy, lum.Records, 108), 0);
+        // The reserve copy does not take records the device never confirmed.
+        EXPECT_NE(std::memcmp(reserv.RecordsCopy + 18, lum.Records + 18, 18), 0);
     }
 
     // A new emulator, the port set to it, and the same write.
@@ -75,17 +78,17 @@ protected:
         const auto dump = fresh.Dump();
         ASSERT_TRUE(dump.has_value());
         EXPECT_EQ(std::memcmp(dump->blocks[1].data(), lum.Records + 18, 18), 0);
-        EXPECT_EQ(std::memcmp(reserv.RecordsCopy, lum.Records, 108), 0);
+        EXPECT_EQ(std::memcmp(reserv.RecordsCopy + 18, lum.Records + 18, 18), 0);
         port.ClosePort();
     }
 
     EmuProcess emu;
     ScriptedOperator op;
     ExchangeEngine port;
-    ModuleConfig serv;
-    InputProgram lum;
-    NetworkBlocks f15;
-    ReserveCopies reserv;
+    DeviceDocument doc;
+    ModuleConfig& serv = doc.modules;
+    InputProgram& lum = doc.program;
+    ReserveCopies& reserv = doc.reserve;
 };
 
 TEST_F(EmulatorDies, KilledWhileTheProgramWaitsForItsAnswer) {

@@ -6,10 +6,8 @@
 
 #include "emu/device.h"
 #include "link/devicesequences.h"
-#include "model/inputprogram.h"
-#include "model/moduleconfig.h"
-#include "model/networkblocks.h"
-#include "model/reservecopies.h"
+#include "link/devicewrite.h"
+#include "model/devicedocument.h"
 
 #include <cstring>
 
@@ -48,15 +46,14 @@ protected:
     }
 
     emu::Device device;
-    ModuleConfig serv;
-    InputProgram lum;
-    NetworkBlocks f15;
-    ReserveCopies reserv;
+    DeviceDocument doc;
+    ModuleConfig& serv = doc.modules;
+    InputProgram& lum = doc.program;
     uint8_t configBefore[17] = {};
 };
 
 TEST_P(OddConfiguration, ReadEndsWithReceiveErrorAndKeepsTheModel) {
-    EXPECT_EQ(ReadWholeDevice(port, {serv, lum, f15, reserv}, 0, {}), ResultCode::ReceiveError);
+    EXPECT_EQ(ReadWholeDevice(port, doc, 0, {}), ResultCode::ReceiveError);
     ExpectModelAsBefore();
     ASSERT_EQ(line.Written().size(), 1u); // the configuration request, nothing after it
     port.ReportError(serv.BusNumber, ResultCode::ReceiveError);
@@ -64,11 +61,19 @@ TEST_P(OddConfiguration, ReadEndsWithReceiveErrorAndKeepsTheModel) {
 }
 
 TEST_P(OddConfiguration, WriteSendsNothing) {
-    lum.AccessLevel = 1;
-    std::fill(std::begin(lum.RecordsKnown), std::end(lum.RecordsKnown), true);
-    EXPECT_EQ(
-        WriteWholeDevice(port, {serv, lum, f15, reserv}, op, serv.GetModificationCode(), {}, {}),
-        ResultCode::ReceiveError);
+    doc.SetConfigKnown(true);
+    for (int m = 0; m < 6; ++m)
+        doc.SetModuleKnown(m, true);
+    doc.SetNetworkKnown(true);
+    WriteRequest request;
+    request.scope = WriteScope::WholeDevice(serv.GetModuleCount());
+    request.accessLevel = 1;
+    request.backup = false;
+    WriteHooks hooks;
+    hooks.op = &op;
+    const DeviceWriteReport report = WriteToDevice(port, doc, request, hooks);
+    EXPECT_EQ(report.end, WriteEnd::Failed);
+    EXPECT_EQ(report.code, ResultCode::ReceiveError);
     ExpectModelAsBefore();
     for (const Bytes& frame : line.Written())
         EXPECT_NE(frame[1], 69);

@@ -1,10 +1,7 @@
 // The device image and the comparison in the operator's words: one table row per field.
 
 #include "model/devicecompare.h"
-#include "model/inputprogram.h"
-#include "model/moduleconfig.h"
-#include "model/networkblocks.h"
-#include "model/reservecopies.h"
+#include "model/devicedocument.h"
 
 #include <gtest/gtest.h>
 
@@ -15,10 +12,10 @@
 namespace {
 
 struct Model {
-    ModuleConfig serv;
-    InputProgram lum;
-    NetworkBlocks f15;
-    ReserveCopies reserv;
+    DeviceDocument doc;
+    ModuleConfig& serv = doc.modules;
+    InputProgram& lum = doc.program;
+    NetworkBlocks& f15 = doc.network;
 };
 
 // "МЛВ" in slot 0 and "МСЮ" in slot 3, file-creation records, labels, an empty network image.
@@ -30,9 +27,9 @@ DeviceImage Base() {
 // An image edited through the model, as the windows edit it.
 DeviceImage Edited(const std::function<void(Model&)>& edit) {
     Model m;
-    Base().ToModel(m.serv, m.lum, m.f15, m.reserv);
+    m.doc.Load(Base(), DocumentOrigin::File("base.lum"));
     edit(m);
-    return DeviceImage::FromModel(m.serv, m.lum, m.f15);
+    return m.doc.Image();
 }
 
 struct Case {

@@ -54,6 +54,9 @@ inline void LoadImage(GuiHarness& h, const NetImage& image) {
     std::copy(image.begin(), image.end(), h.Main().Network().Image);
     std::copy(image.begin(), image.end(), h.Main().Reserve().NetworkCopy);
     h.Main().Network().Unchanged = true;
+    h.Main().Document().SetConfigKnown(true);
+    h.Main().Document().SetNetworkKnown(true);
+    h.Main().Document().BaselineNetwork(image);
 }
 
 // Before a write the program reads the device for its back-up: the configuration, the emulator's

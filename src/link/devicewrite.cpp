@@ -1,0 +1,387 @@
+#include "link/devicewrite.h"
+
+#include "link/devicecommands.h"
+#include "link/deviceimageread.h"
+#include "link/exchangeengine.h"
+#include "model/devicecompare.h"
+#include "model/devicedocument.h"
+#include "model/moduleconfig.h"
+#include "model/operator.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+const char* const kWarning = "Предупреждение";
+
+// The request count and the step text, for the progress of the whole command.
+class Steps {
+public:
+    Steps(const WriteHooks& hooks, int total) : hooks_(hooks), total_(std::max(total, 1)) {}
+    void Show(const std::string& step) {
+        step_ = step;
+        Tell();
+    }
+    void Done() {
+        done_ = std::min(done_ + 1, total_);
+        Tell();
+    }
+    void Busy(const std::string& block, int busyMs) {
+        step_ = block + ": прибор занят, ожидание записи — " + std::to_string(busyMs / 1000) + " с";
+        Tell();
+    }
+    void Finish() {
+        done_ = total_;
+        Tell();
+    }
+
+private:
+    void Tell() {
+        if (hooks_.progress)
+            hooks_.progress(done_, total_, step_);
+    }
+    const WriteHooks& hooks_;
+    int total_;
+    int done_ = 0;
+    std::string step_;
+};
+
+void Tell(Operator* op, const std::string& text, const char* caption = kWarning) {
+    if (op)
+        op->Tell(text, caption, MsgIcon::Warning);
+}
+
+void Tell(const WriteHooks& hooks, const std::string& text, const char* caption = kWarning) {
+    Tell(hooks.op, text, caption);
+}
+
+} // namespace
+
+bool CheckWrite(const DeviceDocument& doc, const WriteRequest& request, Operator* op) {
+    // Basic access may not write the configuration or a module's program; the network blocks
+    // stay open to it.
+    if (request.accessLevel != 1 && (request.scope.config || request.scope.modules != 0)) {
+        Tell(op, "Ваш уровень доступа не позволяет\nпроизводить вывод в СОМ-порт");
+        return false;
+    }
+    if (request.scope.config && doc.modules.GetModuleCount() == 0) {
+        Tell(op, "Kонфигурация не задана");
+        return false;
+    }
+    for (int m = 0; m < DeviceImage::Groups; ++m) {
+        if (request.scope.HasModule(m) && !doc.ModuleKnown(m)) {
+            Tell(op, "Программа модуля " + std::to_string(m + 1) +
+                         " не прочитана из прибора: чтение прервалось.\n"
+                         "В прибор ничего не передано. Прочитайте прибор заново (F9) "
+                         "или откройте файл конфигурации.");
+            return false;
+        }
+    }
+    if (request.scope.network && !doc.NetworkKnown()) {
+        Tell(op, "Сетевые блоки не прочитаны из прибора: чтение прервалось.\n"
+                 "В прибор ничего не передано. Прочитайте прибор заново (F9) "
+                 "или откройте файл конфигурации.");
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+// The device's fitted modules against the document's: the same count, types and positions.
+bool SameModules(const DeviceImage& device, const DeviceDocument& doc, const WriteHooks& hooks) {
+    ModuleConfig held;
+    std::array<uint8_t, ModuleConfig::ConfigSize> bytes{};
+    std::ranges::copy(device.Config(), bytes.begin());
+    held.PutConfig(bytes);
+    if (held.GetModuleCount() != doc.modules.GetModuleCount()) {
+        Tell(hooks, "Количество модулей в приборе\nне соответствует количеству модулей на экране");
+        return false;
+    }
+    for (int k = 0; k < held.GetModuleCount(); ++k) {
+        if (held.ModuleType[k] != doc.modules.ModuleType[k] ||
+            held.ModuleAddress[k] != doc.modules.ModuleAddress[k]) {
+            Tell(hooks, "Передаваемая конфигурация\nне соответствует конфигурации прибора",
+                 "Подтверждение");
+            return false;
+        }
+    }
+    return true;
+}
+
+std::vector<uint8_t> BlockData(DeviceDocument& doc, int block) {
+    return block == DeviceBlock::Network ? doc.network.WriteData()
+                                         : doc.program.ModuleWriteData(block - 1);
+}
+
+// What the device is known to hold after a confirmed block: the baseline and the reserve
+// copies follow it, so that giving up later edits returns to it.
+void DeviceHolds(DeviceDocument& doc, int block, const DeviceImage& held) {
+    if (block == DeviceBlock::Network) {
+        doc.BaselineNetwork(held.Network());
+        std::ranges::copy(held.Network().subspan(1), doc.reserve.NetworkCopy + 1);
+    } else {
+        const int m = block - 1;
+        doc.BaselineModule(m, held.Group(m));
+        std::ranges::copy(held.Group(m), doc.reserve.RecordsCopy + DeviceImage::GroupSize * m);
+    }
+}
+
+// The windows' change marks: set while the device lacks what the document holds.
+void MarkChanged(DeviceDocument& doc, const DeviceWriteReport& report) {
+    for (const BlockReport& b : report.blocks) {
+        const bool kept = b.state == BlockState::Written && report.readBackCode == 0;
+        if (b.block == DeviceBlock::Network)
+            doc.network.Unchanged = kept;
+        else if (!kept)
+            doc.program.SchemeChanged = 1;
+    }
+    if (report.end == WriteEnd::Done && report.AllWritten() && report.readBackCode == 0)
+        doc.program.SchemeChanged = 0;
+}
+
+bool AskWithoutBackup(const WriteHooks& hooks, const std::string& why) {
+    return hooks.writeWithoutBackup && hooks.writeWithoutBackup(why);
+}
+
+} // namespace
+
+bool DeviceWriteReport::AnySent() const {
+    return std::ranges::any_of(blocks,
+                               [](const BlockReport& b) { return b.state != BlockState::NotSent; });
+}
+
+bool DeviceWriteReport::AllWritten() const {
+    return std::ranges::all_of(blocks,
+                               [](const BlockReport& b) { return b.state == BlockState::Written; });
+}
+
+int DeviceWriteReport::Count(BlockState state) const {
+    return int(
+        std::ranges::count_if(blocks, [state](const BlockReport& b) { return b.state == state; }));
+}
+
+std::string BlockName(int block) {
+    return block == DeviceBlock::Network ? "Сетевые блоки" : "Модуль " + std::to_string(block);
+}
+
+const char* BlockStateName(BlockState state) {
+    switch (state) {
+    case BlockState::NotSent:
+        return "не отправлен";
+    case BlockState::SentNotConfirmed:
+        return "отправлен, не подтвержден";
+    case BlockState::Written:
+        return "записан";
+    case BlockState::ReadBackDifferent:
+        return "прочитан иначе";
+    }
+    return "";
+}
+
+DeviceWriteReport WriteToDevice(ExchangeEngine& engine, DeviceDocument& doc,
+                                const WriteRequest& request, const WriteHooks& hooks) {
+    DeviceWriteReport report;
+    int device = doc.modules.BusNumber;
+    report.device = device;
+    for (int m = 0; m < DeviceImage::Groups; ++m)
+        if (request.scope.HasModule(m))
+            report.blocks.push_back({m + 1, BlockState::NotSent});
+    if (request.scope.network)
+        report.blocks.push_back({DeviceBlock::Network, BlockState::NotSent});
+    if (!CheckWrite(doc, request, hooks.op))
+        return report;
+
+    const DeviceImage wanted = doc.Image();
+    const int blocks = int(report.blocks.size());
+    const bool readConfig = request.backup || request.scope.config;
+    Steps steps(hooks, (readConfig ? 1 : 0) +
+                           (request.backup ? doc.modules.GetModuleCount() + 1 : 0) + 2 * blocks +
+                           (request.verify ? blocks : 0));
+
+    // The back-up, which also shows whether the device has the document's modules.
+    DeviceImage held;
+    int code = ResultCode::Ok;
+    if (readConfig) {
+        steps.Show(request.backup ? "Резервная копия" : "Конфигурация");
+        code = ReadDeviceConfig(engine, device, held);
+        steps.Done();
+        if (code == ResultCode::Ok && request.scope.config && !SameModules(held, doc, hooks))
+            return report;
+        if (code == ResultCode::Ok && request.backup)
+            code = ReadDeviceRecords(engine, device, held, [&] { steps.Done(); });
+    }
+    if (code == ResultCode::Stopped || (code != ResultCode::Ok && !request.backup)) {
+        report.end = WriteEnd::Failed;
+        report.code = code;
+        return report;
+    }
+    if (code != ResultCode::Ok) {
+        report.backupCode = code;
+        const std::string why = "Не удалось прочитать прибор для резервной копии:\n" +
+                                engine.MessageFor(device, code).text;
+        if (!AskWithoutBackup(hooks, why)) {
+            report.end = WriteEnd::NoBackup;
+            return report;
+        }
+        // The modules were never compared: without that no whole-device write starts.
+        if (request.scope.config) {
+            code = ReadDeviceConfig(engine, device, held);
+            if (code != ResultCode::Ok) {
+                report.end = WriteEnd::Failed;
+                report.code = code;
+                return report;
+            }
+            if (!SameModules(held, doc, hooks))
+                return report;
+        }
+    } else if (request.backup) {
+        const bool moves = request.scope.network && doc.modules.GetNewBusNumber() != device;
+        if (SameInScope(held, wanted, request.scope) && !moves) {
+            for (const BlockReport& b : report.blocks)
+                DeviceHolds(doc, b.block, held);
+            report.end = WriteEnd::AlreadyThere;
+            MarkChanged(doc, report);
+            if (hooks.op)
+                hooks.op->Tell("Прибор уже содержит эти данные", "Подтверждение",
+                               MsgIcon::Information);
+            return report;
+        }
+        // Equal contents that only move the device to another number need no back-up.
+        if (!SameInScope(held, wanted, request.scope)) {
+            std::string error;
+            if (!hooks.keepBackup ||
+                !hooks.keepBackup(held, device + 1, &report.backupPath, &error)) {
+                report.backupError = hooks.keepBackup ? error : "нет места для резервных копий";
+                if (!AskWithoutBackup(hooks, "Не удалось сохранить резервную копию прибора:\n" +
+                                                 report.backupError)) {
+                    report.end = WriteEnd::NoBackup;
+                    return report;
+                }
+            }
+        }
+    }
+
+    // The blocks, each sent, then polled until the device confirms storing it.
+    for (BlockReport& b : report.blocks) {
+        const std::string name = BlockName(b.block);
+        const std::vector<uint8_t> data = BlockData(doc, b.block);
+        WriteConfirm how;
+        how.initialPause = request.initialPause;
+        how.busyLimitMs = request.busyLimitMs;
+        if (b.block == DeviceBlock::Network)
+            how.switchDeviceTo = doc.modules.GetNewBusNumber();
+        how.onSend = [&] {
+            steps.Done();
+            steps.Show(name + ": подтверждение");
+        };
+        how.onBusy = [&](int busyMs) { steps.Busy(name, busyMs); };
+        steps.Show(name + ": запись");
+        const int64_t framesBefore = engine.FramesSent();
+        code = WriteAndConfirm(engine, device, data.data(), int(data.size()), how);
+        const bool sent = engine.FramesSent() > framesBefore;
+        steps.Done();
+        if (code != ResultCode::Ok) {
+            b.state = sent ? BlockState::SentNotConfirmed : BlockState::NotSent;
+            break;
+        }
+        b.state = BlockState::Written;
+        DeviceImage written = wanted;
+        DeviceHolds(doc, b.block, written);
+    }
+    // The network image may have moved the device to its new number.
+    doc.modules.BusNumber = device;
+    report.device = device;
+    if (code != ResultCode::Ok) {
+        report.end = WriteEnd::Failed;
+        report.code = code;
+        MarkChanged(doc, report);
+        return report;
+    }
+
+    if (request.verify) {
+        steps.Show("Проверка записи");
+        DeviceImage back = wanted;
+        code = ReadBackScope(engine, device, request.scope, back);
+        if (code != ResultCode::Ok) {
+            report.readBackCode = code;
+        } else {
+            report.differences = CompareDeviceImages(wanted, back, CompareScope::Of(request.scope));
+            for (BlockReport& b : report.blocks) {
+                WriteScope one;
+                if (b.block == DeviceBlock::Network)
+                    one.network = true;
+                else
+                    one.modules = 1u << (b.block - 1);
+                if (!SameInScope(wanted, back, one)) {
+                    b.state = BlockState::ReadBackDifferent;
+                    DeviceHolds(doc, b.block, back);
+                }
+            }
+            report.verified = report.differences.empty();
+        }
+    }
+    steps.Finish();
+    report.end = WriteEnd::Done;
+    MarkChanged(doc, report);
+    return report;
+}
+
+int ChangeBusNumber(ExchangeEngine& port, ModuleConfig& serv, int newNumber,
+                    const std::function<void()>& onSwitch) {
+    serv.PutNewBusNumber(uint8_t(newNumber));
+    const uint8_t data[2] = {uint8_t(DeviceBlock::BusAddress), uint8_t(newNumber)};
+    WriteConfirm how;
+    how.switchDeviceTo = newNumber;
+    how.onSend = onSwitch;
+    return WriteAndConfirm(port, serv.BusNumber, data, 2, how);
+}
+
+std::string WriteOutcomeText(const DeviceWriteReport& report) {
+    if (report.end != WriteEnd::Failed || report.blocks.empty())
+        return {};
+    if (report.blocks.size() == 1) {
+        const BlockReport& b = report.blocks.front();
+        const bool network = b.block == DeviceBlock::Network;
+        const std::string name = BlockName(b.block);
+        if (b.state == BlockState::SentNotConfirmed)
+            return name + (network ? " переданы, но прибор не подтвердил их запись."
+                                   : " передан, но прибор не подтвердил его запись.");
+        return name + (network ? " в прибор не записаны." : " в прибор не записан.");
+    }
+    if (!report.AnySent())
+        return "В прибор ничего не записано.";
+    int modules = 0;
+    int written = 0; // modules are written in order: 1..written
+    const BlockReport* unconfirmed = nullptr;
+    for (const BlockReport& b : report.blocks) {
+        if (b.block == DeviceBlock::Network) {
+            if (b.state == BlockState::SentNotConfirmed)
+                unconfirmed = &b;
+            continue;
+        }
+        ++modules;
+        written += b.state == BlockState::Written ? 1 : 0;
+        if (b.state == BlockState::SentNotConfirmed)
+            unconfirmed = &b;
+    }
+    const std::string of = " из " + std::to_string(modules);
+    std::string text;
+    if (written == 1)
+        text = "Записан модуль 1" + of;
+    else if (written > 1)
+        text = "Записаны модули 1–" + std::to_string(written) + of;
+    if (unconfirmed && unconfirmed->block == DeviceBlock::Network) {
+        text += "; сетевые блоки переданы, но прибор не подтвердил их запись";
+    } else if (unconfirmed) {
+        const std::string module = std::to_string(unconfirmed->block);
+        text += text.empty() ? "Модуль " + module + of : "; модуль " + module;
+        text += " передан, но прибор не подтвердил его запись";
+    } else if (written == 0) {
+        text = "Не записан ни один модуль" + of;
+    } else if (written == modules) {
+        text += ", сетевые блоки не записаны";
+    }
+    return text + "; прибор записан не полностью.";
+}
