@@ -32,7 +32,7 @@ public:
     // A configuration file's bytes; nothing for what is no configuration file (too short, or
     // bytes that are plainly something else).
     static std::optional<DeviceImage> FromFile(std::span<const uint8_t> bytes);
-    // The 712 bytes of a configuration file. An image without labels gives blank labels.
+    // The 712 bytes of a configuration file. An image without labels gives zero labels.
     std::vector<uint8_t> ToFile() const;
     // Loads the image into the model as opening a file does (the change flags are the caller's).
     void ToModel(ModuleConfig& serv, InputProgram& lum, NetworkBlocks& f15,
