@@ -13,8 +13,6 @@
 #include <QVBoxLayout>
 
 namespace {
-enum Column { Date, Device, Modif, Differences, Columns };
-
 // How the back-up differs from the program's data: the first difference and how many there are.
 QString DifferenceText(const std::vector<std::string>& lines) {
     if (lines.empty())
@@ -24,6 +22,12 @@ QString DifferenceText(const std::vector<std::string>& lines) {
         text += U(" (всего различий: ") + QString::number(lines.size()) + ")";
     return text;
 }
+
+QString LineText(const DeviceHistory::Line& line) {
+    if (!line.Known())
+        return U("нет сведений");
+    return line.port + ", " + line.speed + U(" бит/с, 8") + line.parity + line.stopBits;
+}
 } // namespace
 
 HistoryWindow::HistoryWindow(WindowContext& main, const QString& folder, QWidget* parent)
@@ -32,7 +36,7 @@ HistoryWindow::HistoryWindow(WindowContext& main, const QString& folder, QWidget
     auto* v = new QVBoxLayout(this);
     Table = new QTableWidget(0, Columns, this);
     Table->setHorizontalHeaderLabels(
-        {U("Дата"), U("Устр. №"), U("Исполнение"), U("Отличия от данных программы")});
+        {U("Дата"), U("Устр. №"), U("Исполнение"), U("Порт"), U("Отличия от данных программы")});
     Table->setSelectionBehavior(QAbstractItemView::SelectRows);
     Table->setSelectionMode(QAbstractItemView::SingleSelection);
     Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -69,7 +73,8 @@ void HistoryWindow::Fill(WindowContext& main, const QString& folder) {
             }
         }
         const QString texts[Columns] = {e.when.toString("dd.MM.yyyy HH:mm:ss"),
-                                        QString::number(e.deviceNumber), e.modifCode, differences};
+                                        QString::number(e.deviceNumber), e.modifCode,
+                                        LineText(e.line), differences};
         for (int c = 0; c < Columns; ++c)
             Table->setItem(row, c, new QTableWidgetItem(texts[c]));
         Table->item(row, Date)->setData(Qt::UserRole, e.path);
@@ -78,7 +83,7 @@ void HistoryWindow::Fill(WindowContext& main, const QString& folder) {
             all << U(line);
         Table->item(row, Differences)->setToolTip(all.join('\n'));
     }
-    // The date, number and code whole, on one line; the differences take the rest.
+    // The date, number, code and line whole, on one line; the differences take the rest.
     for (int c = Date; c < Differences; ++c)
         Table->resizeColumnToContents(c);
     Table->resizeRowsToContents();

@@ -1,6 +1,7 @@
 #pragma once
-// "История прибора": the back-ups kept before writes, newest first, with their differences to
-// the data in the program. The chosen one is opened like any configuration file.
+// "История прибора": the back-ups kept before writes, newest first, with the line they were read
+// over and their differences to the data in the program. The chosen one is opened like any
+// configuration file, but is never saved over.
 
 #include "dialogs/lumdialog.h"
 
@@ -15,10 +16,12 @@ class HistoryWindow : public LumDialog {
 public:
     HistoryWindow(WindowContext& main, const QString& folder, QWidget* parent = nullptr);
 
+    enum Column { Date, Device, Modif, Port, Differences, Columns };
+
     // The back-up of the selected row; empty when none is selected.
     QString ChosenFile() const;
 
-    QTableWidget* Table = nullptr; // date, device, modification code, differences
+    QTableWidget* Table = nullptr; // one row per back-up, columns as above
     QPushButton* Open = nullptr;
     QPushButton* Cancel = nullptr;
 

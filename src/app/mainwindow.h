@@ -153,6 +153,12 @@ private:
     QString WithLumExtension(const QString& name, const char* errorCaption);
     // Saves through the save dialog; false when cancelled or failed.
     bool SaveToFile();
+    // Whether the current file is a back-up of the device history: its data may be edited and
+    // written to a device, but a save always asks for a new file outside the history.
+    bool CurFileIsBackup() const;
+    // A name in the history folder is no file to save or create: true after telling the
+    // operator so.
+    bool RefusesBackup(const QString& name, const char* errorCaption);
     // Before a command replaces the configuration: unsaved file edits are saved, given up or
     // the command is not run (false).
     bool KeepFileEdits();

@@ -4,6 +4,7 @@
 
 #include "app/configurationdialog.h"
 #include "dialogs/uitext.h"
+#include "link/devicehistory.h"
 #include "link/filestore.h"
 #include "model/configfile.h"
 #include "model/inputprogram.h"
@@ -12,12 +13,14 @@
 #include "model/reservecopies.h"
 #include "scheme/schemeeditor.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTreeView>
 #include <algorithm>
 
@@ -46,6 +49,13 @@ void FitFileColumns(QFileDialog& dialog) {
     dialog.resize(std::max(dialog.width(), list->header()->length() + 220), dialog.height());
 }
 
+// The operator's documents folder, ending in '/' (the file dialog starts there unnamed). One
+// that does not exist would send the dialog back to the folder it saw last: the history's.
+QString DocumentsFolder() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return (QDir(documents).exists() ? documents : QDir::homePath()) + '/';
+}
+
 std::string SlotList(const std::vector<int>& list) {
     std::string text;
     for (int slot : list)
@@ -68,7 +78,7 @@ QString MainWindow::AskFileName(const FileDialogRequest& request) {
         dialog.setLabelText(QFileDialog::Accept, U("Создать"));
     // The commands ask their own question before replacing a file.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    if (!request.fileName.isEmpty())
+    if (!request.fileName.isEmpty() && !request.fileName.endsWith('/'))
         dialog.selectFile(request.fileName);
     FitFileColumns(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -156,12 +166,29 @@ void MainWindow::SaveFileClick() {
     SaveToFile();
 }
 
+bool MainWindow::CurFileIsBackup() const {
+    return DeviceHistory::IsInHistory(curFile_);
+}
+
+bool MainWindow::RefusesBackup(const QString& name, const char* errorCaption) {
+    if (!DeviceHistory::IsInHistory(name))
+        return false;
+    op_->Tell("Это папка истории прибора: резервные копии в ней не заменяются.\n"
+              "Сохраните данные в файле другой папки.",
+              errorCaption, MsgIcon::Warning);
+    return true;
+}
+
 bool MainWindow::SaveToFile() {
     QString name;
     for (;;) {
-        name = AskFileName(LumFileRequest(true, "Сохранить как ...", curFile_));
+        // A back-up's data go to a new file: the dialog starts outside the history, unnamed.
+        const QString start = CurFileIsBackup() ? DocumentsFolder() : curFile_;
+        name = AskFileName(LumFileRequest(true, "Сохранить как ...", start));
         if (name.isEmpty())
             return false;
+        if (RefusesBackup(name, "Cохранение данных в файл"))
+            continue;
         curFile_ = name;
         name = WithLumExtension(name, "Cохранение данных в файл");
         if (name.isEmpty())
@@ -218,7 +245,7 @@ void MainWindow::CreateFileClick() {
         if (name.isEmpty())
             return;
         name = WithLumExtension(name, "задание имени файла");
-        if (!name.isEmpty())
+        if (!name.isEmpty() && !RefusesBackup(name, "задание имени файла"))
             break;
     }
     if (FileCanBeOpened(name) &&

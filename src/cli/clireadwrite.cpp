@@ -26,6 +26,11 @@ int RunRead(const CliArgs& args, CliConsole& console) {
         console.Message("Неверно задано имя файла: " + args.out + " (нужно расширение .lum)");
         return CliExit::Usage;
     }
+    if (DeviceHistory::IsInHistory(Q(out))) {
+        console.Message("Это папка истории прибора: резервные копии в ней не заменяются. "
+                        "Укажите файл в другой папке");
+        return CliExit::Usage;
+    }
     if (!args.force && QFileInfo::exists(Q(out))) {
         console.Message("Файл с таким именем существует: " + out +
                         ". Чтобы заменить его, добавьте --force");

@@ -36,7 +36,7 @@ class ExchangeInputGuard;
 struct FileDialogRequest {
     bool save = false;
     QString title;
-    QString fileName;
+    QString fileName;      // a folder ending in '/': the dialog starts there with no name
     QString filter;        // Qt form: "Файлы типа .lum (*.lum);;Все файлы (*)"
     QString defaultSuffix; // without the dot
     // An open-style dialog that also takes a name no file has yet (creating a file).

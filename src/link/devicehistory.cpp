@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <map>
 
 namespace {
 const char* const kStamp = "yyyyMMdd-HHmmss-zzz";
@@ -17,6 +18,49 @@ const char* const kStamp = "yyyyMMdd-HHmmss-zzz";
 const QRegularExpression& NamePattern() {
     static const QRegularExpression re(R"(^(\d+)_(\d\d)_(\d{8}-\d{6}-\d{3})\.lum$)");
     return re;
+}
+
+// The note beside a back-up: the same name with ".txt".
+QString NotePath(const QString& backup) {
+    return backup.left(backup.size() - 4) + ".txt";
+}
+
+std::vector<uint8_t> NoteBytes(const DeviceHistory::Line& line, const QDateTime& when) {
+    const QString text = "port=" + line.port + "\nspeed=" + line.speed + "\nparity=" + line.parity +
+                         "\nstopbits=" + line.stopBits +
+                         "\ntime=" + when.toString(Qt::ISODateWithMs) + "\n";
+    const QByteArray utf8 = text.toUtf8();
+    return std::vector<uint8_t>(utf8.begin(), utf8.end());
+}
+
+DeviceHistory::Line ReadNote(const QString& path) {
+    DeviceHistory::Line line;
+    const auto bytes = ReadWholeFile(path);
+    if (!bytes)
+        return line;
+    const QString text =
+        QString::fromUtf8(reinterpret_cast<const char*>(bytes->data()), qsizetype(bytes->size()));
+    for (const QString& row : text.split('\n')) {
+        const qsizetype eq = row.indexOf('=');
+        if (eq < 0)
+            continue;
+        const QString key = row.left(eq);
+        const QString value = row.mid(eq + 1).trimmed();
+        if (key == "port")
+            line.port = value;
+        else if (key == "speed")
+            line.speed = value;
+        else if (key == "parity")
+            line.parity = value;
+        else if (key == "stopbits")
+            line.stopBits = value;
+    }
+    return line;
+}
+
+qint64 SizeOf(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() ? info.size() : 0;
 }
 } // namespace
 
@@ -26,9 +70,22 @@ QString Folder() {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/history/";
 }
 
+bool IsInHistory(const QString& path, const QString& folder) {
+    if (path.isEmpty())
+        return false;
+    // The same folder however it is written (links, "..", letter case where the system
+    // ignores it).
+    return QFileInfo(QFileInfo(path).absolutePath()) == QFileInfo(QDir(folder).absolutePath());
+}
+
 QString FileName(const std::string& modifCode, int deviceNumber, const QDateTime& when) {
     return QString::fromStdString(modifCode) +
            QString("_%1_").arg(deviceNumber, 2, 10, QChar('0')) + when.toString(kStamp) + ".lum";
+}
+
+Line LineOf(const ExchangeEngine& port) {
+    return {QString::fromStdString(port.PortName), QString::fromStdString(port.Speed),
+            QString::fromStdString(port.Parity), QString::fromStdString(port.StopBits)};
 }
 
 std::vector<Entry> List(const QString& folder) {
@@ -38,10 +95,17 @@ std::vector<Entry> List(const QString& folder) {
         const auto m = NamePattern().match(name);
         if (!m.hasMatch())
             continue;
-        Entry e{dir.filePath(name), QDateTime::fromString(m.captured(3), kStamp),
-                m.captured(2).toInt(), m.captured(1)};
-        if (e.when.isValid())
-            list.push_back(e);
+        Entry e;
+        e.path = dir.filePath(name);
+        e.when = QDateTime::fromString(m.captured(3), kStamp);
+        if (!e.when.isValid())
+            continue;
+        e.deviceNumber = m.captured(2).toInt();
+        e.modifCode = m.captured(1);
+        const QString note = NotePath(e.path);
+        e.line = ReadNote(note);
+        e.bytes = SizeOf(e.path) + SizeOf(note);
+        list.push_back(e);
     }
     std::sort(list.begin(), list.end(), [](const Entry& a, const Entry& b) {
         return a.when != b.when ? a.when > b.when : a.path > b.path;
@@ -49,16 +113,48 @@ std::vector<Entry> List(const QString& folder) {
     return list;
 }
 
-int Prune(const QString& folder, int keep) {
+std::vector<size_t> ToRemove(const std::vector<Entry>& newestFirst, const Limits& limits) {
+    const int perDevice = std::max(limits.perDevice, 1);
+    std::map<std::pair<QString, int>, int> seen; // back-ups per device so far, newest first
+    std::vector<bool> kept(newestFirst.size());
+    qint64 files = 0;
+    qint64 bytes = 0;
+    for (size_t i = 0; i < newestFirst.size(); ++i) {
+        const Entry& e = newestFirst[i];
+        kept[i] = seen[{e.modifCode, e.deviceNumber}]++ < perDevice;
+        ++files;
+        bytes += e.bytes;
+    }
+    auto over = [&] {
+        return (limits.maxFiles > 0 && files > limits.maxFiles) ||
+               (limits.maxBytes > 0 && bytes > limits.maxBytes);
+    };
+    std::vector<size_t> removed;
+    for (size_t i = newestFirst.size(); i-- > 0 && over();) {
+        if (kept[i])
+            continue;
+        removed.push_back(i);
+        --files;
+        bytes -= newestFirst[i].bytes;
+    }
+    return removed;
+}
+
+int Prune(const QString& folder, const Limits& limits) {
     const std::vector<Entry> list = List(folder);
     int removed = 0;
-    for (size_t i = size_t(std::max(keep, 0)); i < list.size(); ++i)
-        removed += QFile::remove(list[i].path) ? 1 : 0;
+    for (size_t i : ToRemove(list, limits)) {
+        if (!RemoveFile(list[i].path))
+            continue;
+        ++removed;
+        if (QFileInfo::exists(NotePath(list[i].path)))
+            RemoveFile(NotePath(list[i].path));
+    }
     return removed;
 }
 
 bool Save(const DeviceImage& image, int deviceNumber, QString* path, QString* error,
-          const QString& folder, const QDateTime& when) {
+          const QString& folder, const QDateTime& when, const Line& line) {
     if (!QDir().mkpath(folder)) {
         if (error)
             *error = "не удается создать папку " + folder;
@@ -67,12 +163,21 @@ bool Save(const DeviceImage& image, int deviceNumber, QString* path, QString* er
     // Two back-ups within one millisecond must not share a name.
     QDateTime stamp = when;
     QString file = QDir(folder).filePath(FileName(image.ModificationCode(), deviceNumber, stamp));
-    while (QFileInfo::exists(file)) {
+    while (QFileInfo::exists(file) || QFileInfo::exists(NotePath(file))) {
         stamp = stamp.addMSecs(1);
         file = QDir(folder).filePath(FileName(image.ModificationCode(), deviceNumber, stamp));
     }
-    if (!ReplaceFileAtomically(file, image.ToFile(), error))
+    // The note first: a back-up without it would pass for one from before the notes.
+    const QString note = NotePath(file);
+    if (!ReplaceFileAtomically(note, NoteBytes(line, stamp), error))
         return false;
+    if (!ReplaceFileAtomically(file, image.ToFile(), error)) {
+        RemoveFile(note);
+        return false;
+    }
+    // Protection against a slip, not a lock: the program itself never saves over a back-up.
+    MakeReadOnly(note);
+    MakeReadOnly(file);
     if (path)
         *path = file;
     return true;
@@ -114,7 +219,8 @@ BackupResult BackUpBeforeWrite(ExchangeEngine& port, int device, const DeviceIma
         r.step = movesAddress ? BackupStep::Write : BackupStep::AlreadyThere;
         return r;
     }
-    if (!DeviceHistory::Save(r.device, device + 1, &r.path, &r.error, folder)) {
+    if (!DeviceHistory::Save(r.device, device + 1, &r.path, &r.error, folder,
+                             QDateTime::currentDateTime(), DeviceHistory::LineOf(port))) {
         r.step = BackupStep::SaveFailed;
         return r;
     }

@@ -3,6 +3,10 @@
 // separate image and kept as a configuration file in the history folder, so that no program a
 // device held is lost. Plain functions over the engine and QtCore (no widgets), shared by the
 // windows and lum08-cli.
+//
+// A back-up is a plain 712-byte configuration file (any program opens it), written read-only
+// and never a save target. Beside it a small text file of the same name with ".txt" says which
+// port and line settings it was read over and when. Back-ups from before these notes list too.
 
 #include "model/deviceimage.h"
 
@@ -16,31 +20,60 @@ class ExchangeEngine;
 
 namespace DeviceHistory {
 
-constexpr int Keep = 200;
+// How many back-ups stay. Every device (modification code and bus number) keeps at least its
+// newest perDevice (never fewer than one); beyond those the oldest go until the history holds
+// at most maxFiles back-ups and maxBytes bytes, notes included (0: no such limit). A device's
+// own newest back-ups win over both limits.
+struct Limits {
+    int perDevice = 20;
+    int maxFiles = 200;
+    qint64 maxBytes = 0;
+};
 
 // QStandardPaths::AppDataLocation + "/history/".
 QString Folder();
 
+// Whether the path names a file in the history folder: such a file is never saved over.
+bool IsInHistory(const QString& path, const QString& folder = Folder());
+
 // "<modification code>_<device 01..31>_<yyyyMMdd-HHmmss-zzz>.lum"
 QString FileName(const std::string& modifCode, int deviceNumber, const QDateTime& when);
+
+// The line a back-up was read over, as the engine's port settings give it.
+struct Line {
+    QString port;
+    QString speed;  // bit/s
+    QString parity; // "N", "E", "O"
+    QString stopBits;
+    bool Known() const { return !port.isEmpty(); }
+};
+Line LineOf(const ExchangeEngine& port);
 
 struct Entry {
     QString path;
     QDateTime when;
     int deviceNumber = 0; // 1..31
     QString modifCode;
+    Line line;        // unknown for back-ups kept before the notes were written
+    qint64 bytes = 0; // the back-up and its note
 };
 
 // The back-ups in the folder, newest first; files of other names are not ours and are left out.
 std::vector<Entry> List(const QString& folder = Folder());
 
-// Deletes all but the newest `keep` back-ups; returns how many were deleted.
-int Prune(const QString& folder = Folder(), int keep = Keep);
+// Which of the back-ups (newest first, as List gives them) go under the limits: their
+// positions in the list, oldest first.
+std::vector<size_t> ToRemove(const std::vector<Entry>& newestFirst, const Limits& limits);
 
-// Saves the image as a 712-byte configuration file (atomically) under a new name. false, with
-// the reason in error, when the folder or the file cannot be written.
+// Deletes what ToRemove names, with their notes; returns how many back-ups were deleted.
+int Prune(const QString& folder = Folder(), const Limits& limits = {});
+
+// Saves the image as a read-only 712-byte configuration file (atomically) under a new name,
+// with its note of the line. false, with the reason in error, when the folder or a file cannot
+// be written; nothing is left behind then.
 bool Save(const DeviceImage& image, int deviceNumber, QString* path, QString* error,
-          const QString& folder = Folder(), const QDateTime& when = QDateTime::currentDateTime());
+          const QString& folder = Folder(), const QDateTime& when = QDateTime::currentDateTime(),
+          const Line& line = {});
 
 // The one write path's back-up hook: saves what the device held and then prunes the history.
 bool KeepBackup(const DeviceImage& device, int deviceNumber, std::string* path, std::string* error);
@@ -68,7 +101,7 @@ struct BackupResult {
 // Reads device `device` (0-based) whole and keeps it in the history unless it already holds
 // `wanted` in the part `scope` writes. A write that also moves the device to another bus number
 // (movesAddress) still has work to do on equal contents: it gets Write, without a back-up file.
-// After a kept back-up the history is pruned to the newest DeviceHistory::Keep. A scope with the
+// After a kept back-up the history is pruned under the default limits. A scope with the
 // configuration stops after the configuration when it differs (ConfigDiffers).
 BackupResult BackUpBeforeWrite(ExchangeEngine& port, int device, const DeviceImage& wanted,
                                const WriteScope& scope, bool movesAddress = false,

@@ -1,7 +1,20 @@
 #include "link/filestore.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+
+namespace {
+constexpr QFile::Permissions ReadOnly =
+    QFile::ReadOwner | QFile::ReadUser | QFile::ReadGroup | QFile::ReadOther;
+
+// From the permission bits, not from what the current user may do: an administrator may write
+// anything, and a protected file must stay protected for him too.
+bool IsReadOnlyFile(const QString& path) {
+    const QFileInfo info(path);
+    return info.isFile() && !(info.permissions() & QFile::WriteOwner);
+}
+} // namespace
 
 std::optional<std::vector<uint8_t>> ReadWholeFile(const QString& path) {
     QFile file(path);
@@ -19,6 +32,8 @@ bool ReplaceFileAtomically(const QString& path, const std::vector<uint8_t>& byte
             *error = why;
         return false;
     };
+    if (IsReadOnlyFile(path))
+        return fail(QString::fromUtf8("файл только для чтения"));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());
@@ -39,4 +54,14 @@ bool ReplaceFileAtomically(const QString& path, const std::vector<uint8_t>& byte
 bool FileCanBeOpened(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly);
+}
+
+bool MakeReadOnly(const QString& path) {
+    return QFile::setPermissions(path, ReadOnly);
+}
+
+bool RemoveFile(const QString& path) {
+    if (IsReadOnlyFile(path))
+        QFile::setPermissions(path, QFileInfo(path).permissions() | QFile::WriteOwner);
+    return QFile::remove(path);
 }

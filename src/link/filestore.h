@@ -13,9 +13,16 @@
 std::optional<std::vector<uint8_t>> ReadWholeFile(const QString& path);
 
 // Replaces (or creates) the file with the bytes. On failure the old file is left as it was,
-// false is returned and error, when given, receives the reason.
+// false is returned and error, when given, receives the reason. A read-only file is never
+// replaced: that is how back-ups and files the operator protected stay as they are.
 bool ReplaceFileAtomically(const QString& path, const std::vector<uint8_t>& bytes,
                            QString* error = nullptr);
 
 // Whether a file of that name exists and can be opened for reading.
 bool FileCanBeOpened(const QString& path);
+
+// Makes the file read-only for everybody (on Windows: the read-only attribute).
+bool MakeReadOnly(const QString& path);
+
+// Deletes the file, read-only or not (Windows refuses to delete a read-only file as it is).
+bool RemoveFile(const QString& path);

@@ -24,8 +24,10 @@ std::optional<DeviceImage> DeviceImage::FromFile(std::span<const uint8_t> bytes)
 
 std::vector<uint8_t> DeviceImage::ToFile() const {
     std::vector<uint8_t> file(bytes_.begin(), bytes_.end());
+    // Zero bytes, as reading a device leaves the labels in the program: a back-up, a read saved
+    // from the main window and one saved by lum08-cli are then the same file.
     if (!hasLabels_)
-        std::fill(file.begin() + ConfigFile::OffLabels, file.end(), uint8_t(' '));
+        std::fill(file.begin() + ConfigFile::OffLabels, file.end(), uint8_t(0));
     return file;
 }
 

@@ -29,7 +29,7 @@ public:
     // A configuration file's bytes; nothing for what is no configuration file (too short, or
     // bytes that are plainly something else).
     static std::optional<DeviceImage> FromFile(std::span<const uint8_t> bytes);
-    // The 712 bytes of a configuration file. An image without labels gives blank labels.
+    // The 712 bytes of a configuration file. An image without labels gives zero labels.
     std::vector<uint8_t> ToFile() const;
 
     // A device carries no labels: an image read from one says so, and comparisons skip them.

@@ -3,11 +3,13 @@
 // it. They catch what the file and modal hooks of the other window tests hide.
 
 #include "app/configurationdialog.h"
+#include "app/historywindow.h"
 #include "app/mainwindow.h"
 #include "dialogs/exchangeguard.h"
 #include "dialogs/exchangeprogress.h"
 #include "emu/faults.h"
 #include "guisupport/guiharness.h"
+#include "link/devicehistory.h"
 #include "link/frameobserver.h"
 #include "link/qtserialline.h"
 #include "model/configfile.h"
@@ -20,6 +22,7 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -49,6 +52,9 @@ public:
             QTimer::singleShot(0, &context_, [this] { Drive(0); });
     }
     QStringList unexpected;
+    // Where each dialog started: its folder and the name in its field.
+    QStringList startFolders;
+    QStringList startNames;
 
 private:
     void Drive(int tries) {
@@ -66,6 +72,9 @@ private:
             return;
         }
         last_ = dialog;
+        startFolders << dialog->directory().path();
+        auto* field = dialog->findChild<QLineEdit*>("fileNameEdit");
+        startNames << (field ? field->text() : QString("?"));
         const QString name = names_.front();
         names_.pop_front();
         Accept(*dialog, name);
@@ -187,7 +196,10 @@ class TestJourneys : public QObject {
 private slots:
     // The toolkit's dialog keeps its last folder in the user's settings: not in the real ones.
     void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(config_.path())); }
-    void init() { QVERIFY(dir_.isValid()); }
+    void init() {
+        QVERIFY(dir_.isValid());
+        QDir(DeviceHistory::Folder()).removeRecursively();
+    }
 
     // A new name is taken, an existing one is asked about by the program alone, and the file
     // is then open with its name in the caption.
@@ -315,6 +327,51 @@ private slots:
         QCOMPARE(ReadAll(second).size(), ConfigFile::Size);
         QVERIFY(h.Main().fileLabel->text().endsWith(second));
         QCOMPARE(h.Main().Modules().FileChanged, 0);
+    }
+
+    // A back-up opened from "История прибора", a label edited, and the close's "Сохранить в
+    // файле?" answered Да: the save dialog starts outside the history with no name, the
+    // back-up's own name is refused, and the edits go to a new file. The back-up stays what
+    // the device held.
+    void aBackUpIsNeverSavedOver() {
+        GuiHarness h;
+        UseRealFileDialog(h);
+        FileDialogDriver files;
+        MainWindow& m = h.Main();
+        h.ReadDevice();
+        m.Program().PutDelay(7, 10);
+        m.WriteDeviceClick();
+        const auto list = DeviceHistory::List();
+        QCOMPARE(int(list.size()), 1);
+        const QString backup = list[0].path;
+        const QByteArray kept = ReadAll(backup);
+        QVERIFY(!(QFileInfo(backup).permissions() & QFile::WriteOwner));
+        h.OnModal([](QDialog& d) { Click(static_cast<HistoryWindow&>(d).Open); });
+        m.HistoryClick();
+        QCOMPARE(m.CurFile(), backup);
+        m.Modules().PutLabel("Pump 1", 0);
+        m.Modules().FileChanged = 1; // as the inputs table marks a label edited in a file
+
+        h.Op().Clear();
+        for (MsgButton answer : {MsgButton::Yes, MsgButton::Ok, MsgButton::No})
+            h.Op().Answer(answer);
+        const QString copy = dir_.filePath("pump.lum");
+        files.TypeNext(backup);
+        files.TypeNext(copy);
+        QVERIFY(m.close());
+        QVERIFY2(files.unexpected.isEmpty(), qPrintable(files.unexpected.join(", ")));
+        QCOMPARE(files.startFolders.size(), 2);
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(QFileInfo(files.startFolders[i]) != QFileInfo(DeviceHistory::Folder()));
+            QCOMPARE(files.startNames[i], QString());
+        }
+        QVERIFY(h.Op().Saw("Это папка истории прибора: резервные копии в ней не заменяются.\n"
+                           "Сохраните данные в файле другой папки."));
+        QVERIFY(!h.Op().Saw("Файл с таким именем существует.\nЗаменить?"));
+        QCOMPARE(ReadAll(backup), kept);
+        QCOMPARE(ReadAll(copy).mid(ConfigFile::OffLabels, 6), QByteArray("Pump 1"));
+        QCOMPARE(m.CurFile(), copy);
+        QCOMPARE(int(DeviceHistory::List().size()), 1);
     }
 
     // A read that stopped part-way leaves the later modules unknown: F10 names the first one

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QListWidget>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -107,6 +108,12 @@ private slots:
         h.GrantAccess(1);
         h.Device().SetModuleRecords(2, Pattern(0x11));
         h.ReadDevice();
+        // "Сохранить как ..." of what was read: the back-up must be the same file.
+        QTemporaryDir dir;
+        h.OnFileDialog(dir.filePath("read.lum"));
+        h.Main().SaveFileClick();
+        const auto saved = ReadWholeFile(dir.filePath("read.lum"));
+        QVERIFY(saved);
         const auto before = h.Device().GetModuleRecords(2);
         const auto imageBefore = h.Device().GetImage();
         h.Main().Program().PutDelay(7, 10);
@@ -116,6 +123,7 @@ private slots:
         QCOMPARE(int(list.size()), 1);
         const auto file = ReadWholeFile(list[0].path);
         QVERIFY(file && file->size() == 712u);
+        QVERIFY(*file == *saved);
         const auto kept = *DeviceImage::FromFile(*file);
         QVERIFY(std::ranges::equal(kept.Group(1), before));
         QVERIFY(std::ranges::equal(kept.Network(), imageBefore));
@@ -153,7 +161,7 @@ private slots:
         h.GrantAccess(1);
         const QDateTime old(QDate(2020, 1, 1), QTime(0, 0));
         const auto blank = *DeviceImage::FromFile(std::vector<uint8_t>(712, 0));
-        for (int i = 0; i < DeviceHistory::Keep; ++i)
+        for (int i = 0; i < DeviceHistory::Limits{}.maxFiles; ++i)
             QVERIFY(DeviceHistory::Save(blank, 1, nullptr, nullptr, DeviceHistory::Folder(),
                                         old.addSecs(i)));
         h.Device().SetModuleRecords(1, Pattern(0x21));
@@ -169,14 +177,21 @@ private slots:
         h.Main().WriteDeviceClick();
         QVERIFY(Memory(h) != memory);
         const auto list = DeviceHistory::List();
-        QCOMPARE(int(list.size()), DeviceHistory::Keep);
+        QCOMPARE(int(list.size()), DeviceHistory::Limits{}.maxFiles);
         QCOMPARE(list.back().when, old.addSecs(1)); // the oldest went
         QVERIFY(list.front().when > old.addYears(5));
 
         h.OnModal([](QDialog& d) {
             auto& history = static_cast<HistoryWindow&>(d);
-            QCOMPARE(history.Table->rowCount(), DeviceHistory::Keep);
-            QVERIFY(history.Table->item(0, 3)->text().contains("(всего различий:"));
+            QCOMPARE(history.Table->rowCount(), DeviceHistory::Limits{}.maxFiles);
+            QVERIFY(history.Table->item(0, HistoryWindow::Differences)
+                        ->text()
+                        .contains("(всего различий:"));
+            QCOMPARE(history.Table->item(0, HistoryWindow::Port)->text(),
+                     QString(FakeLine::PortName) + ", 9600 бит/с, 8N2");
+            QCOMPARE(history.Table->item(DeviceHistory::Limits{}.maxFiles - 1, HistoryWindow::Port)
+                         ->text(),
+                     "нет сведений");
             Click(history.Open); // the newest is selected
         });
         h.Main().HistoryClick();

@@ -99,6 +99,7 @@ TEST_F(CliTest, WriteNeedsThePasswordAndTheDevicesModulesThenStoresTheFile) {
 
     const auto before = target.Dump();
     ASSERT_TRUE(before);
+    ASSERT_EQ(Run(QStringList{"read", "--out", File("before.lum")} + On(target, 1)).exit, 0);
     r = Run(QStringList{"write", File("a.lum"), "--password", "9461"} + On(target, 1));
     ASSERT_EQ(r.exit, 0) << r.err;
     EXPECT_NE(r.err.find("Запись проверена"), std::string::npos) << r.err;
@@ -113,6 +114,14 @@ TEST_F(CliTest, WriteNeedsThePasswordAndTheDevicesModulesThenStoresTheFile) {
     ASSERT_EQ(backup.size(), 712u);
     EXPECT_TRUE(
         std::equal(before->blocks[1].begin(), before->blocks[1].end(), backup.begin() + 36));
+    // The same file as reading that device gives, labels included.
+    EXPECT_EQ(backup, ReadFile(File("before.lum")));
+    // A back-up is never a file to read into.
+    r = Run(QStringList{"read", "--out", dir.filePath("data/lum08/history/" + kept[0]), "--force"} +
+            On(target, 1));
+    EXPECT_EQ(r.exit, 2);
+    EXPECT_NE(r.err.find("Это папка истории прибора"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile(dir.filePath("data/lum08/history/" + kept[0])), backup);
 
     r = Run(QStringList{"write", File("a.lum"), "--password", "9461"} + On(target, 1));
     EXPECT_EQ(r.exit, 0) << r.err;

@@ -82,6 +82,9 @@ TEST_F(HistoryTest, BackUpKeepsTheDeviceUnlessItAlreadyHoldsTheWrite) {
     EXPECT_EQ(list[0].path, r.path);
     EXPECT_EQ(list[0].deviceNumber, 1);
     EXPECT_EQ(list[0].modifCode, "1002000000000000");
+    // The line it came over, from the engine's settings, in the note beside it.
+    EXPECT_EQ(list[0].line.port, FakeLine::PortName);
+    EXPECT_EQ(list[0].line.speed + list[0].line.parity + list[0].line.stopBits, "9600N2");
     const auto file = ReadWholeFile(r.path);
     ASSERT_TRUE(file);
     ASSERT_EQ(file->size(), 712u);
@@ -96,23 +99,89 @@ TEST_F(HistoryTest, BackUpKeepsTheDeviceUnlessItAlreadyHoldsTheWrite) {
     EXPECT_EQ(r.code, ResultCode::NoAnswer);
 }
 
-TEST(DeviceHistoryFolder, PruningKeepsTheNewestAndLeavesOtherFiles) {
+TEST(DeviceHistoryFolder, BackUpsAreReadOnlyWithTheirNoteAndPruningTakesBoth) {
     QTemporaryDir dir;
     const QString folder = dir.path() + "/";
     const DeviceImage image = *DeviceImage::FromFile(std::vector<uint8_t>(712, 0));
     const QDateTime t0(QDate(2026, 1, 2), QTime(3, 4, 5));
-    for (int i = 0; i < 5; ++i)
+    const DeviceHistory::Line line{"/dev/ttyUSB0", "19200", "E", "1"};
+    QString first;
+    ASSERT_TRUE(DeviceHistory::Save(image, 7, &first, nullptr, folder, t0, line));
+    for (int i = 1; i < 5; ++i)
         ASSERT_TRUE(DeviceHistory::Save(image, 7, nullptr, nullptr, folder, t0.addSecs(60 * i)));
-    ASSERT_TRUE(DeviceHistory::Save(image, 7, nullptr, nullptr, folder, t0)); // same moment
+    QString same;
+    ASSERT_TRUE(DeviceHistory::Save(image, 7, &same, nullptr, folder, t0)); // same moment
+    EXPECT_NE(same, first);
+    // One kept before the notes were written: it lists, its line unknown.
+    ASSERT_TRUE(ReplaceFileAtomically(folder + "0000000000000000_07_20250101-000000-000.lum",
+                                      image.ToFile()));
     ASSERT_TRUE(ReplaceFileAtomically(folder + "mine.lum", {1}));
-    EXPECT_EQ(DeviceHistory::List(folder).size(), 6u);
-    EXPECT_EQ(DeviceHistory::Prune(folder, 2), 4);
+
+    // The back-up is byte for byte a configuration file, read-only, and not replaced.
+    EXPECT_EQ(ReadWholeFile(first), image.ToFile());
+    EXPECT_FALSE(QFileInfo(first).permissions() & QFile::WriteOwner);
+    EXPECT_FALSE(ReplaceFileAtomically(first, {1, 2, 3}));
+    const auto note = ReadWholeFile(first.chopped(4) + ".txt");
+    ASSERT_TRUE(note);
+    EXPECT_NE(std::string(note->begin(), note->end()).find("time=2026-01-02T03:04:05.000"),
+              std::string::npos);
+
+    const auto all = DeviceHistory::List(folder);
+    ASSERT_EQ(all.size(), 7u);
+    EXPECT_EQ(all.back().line.port, "");
+    EXPECT_EQ(all[5].path, first);
+    EXPECT_EQ(all[5].line.port + all[5].line.speed + all[5].line.parity + all[5].line.stopBits,
+              "/dev/ttyUSB019200E1");
+    EXPECT_EQ(DeviceHistory::Prune(folder, {1, 2, 0}), 5);
     const auto kept = DeviceHistory::List(folder);
     ASSERT_EQ(kept.size(), 2u);
     EXPECT_EQ(kept[0].when, t0.addSecs(240));
     EXPECT_EQ(kept[1].when, t0.addSecs(180));
     EXPECT_EQ(QFileInfo(kept[0].path).fileName(), "0000000000000000_07_20260102-030805-000.lum");
+    // Notes went with their back-ups; files not ours stay.
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 5);
     EXPECT_TRUE(QFile::exists(folder + "mine.lum"));
 }
+
+// Pruning by the devices' letters, newest first: A is device 1 and B device 2 of one
+// modification, C device 1 of another. Every back-up counts 100 bytes.
+struct PruneCase {
+    const char* name;
+    const char* devices;
+    DeviceHistory::Limits limits;
+    std::vector<size_t> removed; // positions, oldest first
+};
+
+class Pruning : public ::testing::TestWithParam<PruneCase> {};
+
+TEST_P(Pruning, KeepsEachDevicesNewest) {
+    const PruneCase& c = GetParam();
+    std::vector<DeviceHistory::Entry> list;
+    for (const char* d = c.devices; *d; ++d) {
+        DeviceHistory::Entry e;
+        e.modifCode = *d == 'C' ? "1000000000000000" : "1002000000000000";
+        e.deviceNumber = *d == 'B' ? 2 : 1;
+        e.bytes = 100;
+        list.push_back(e);
+    }
+    EXPECT_EQ(DeviceHistory::ToRemove(list, c.limits), c.removed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DeviceHistory, Pruning,
+    ::testing::Values(
+        // 200 back-ups of others do not take a device's only one.
+        PruneCase{"OthersNeverTakeTheOnlyOne", "AAAAB", {2, 3, 0}, {3, 2}},
+        PruneCase{"OldestBeyondTheNewestPerDevice", "ABABAB", {1, 4, 0}, {5, 4}},
+        // The same number under another modification is another device.
+        PruneCase{"ModificationAndNumberMakeTheDevice", "AACC", {1, 2, 0}, {3, 1}},
+        // The devices' newest win over the total.
+        PruneCase{"NewestPerDeviceOverTheTotal", "AAABC", {1, 1, 0}, {2, 1}},
+        PruneCase{"NoneKeptIsStillTheNewest", "AAA", {0, 1, 0}, {2, 1}},
+        PruneCase{"SizeLimit", "AAAAA", {1, 0, 250}, {4, 3, 2}},
+        PruneCase{"BothLimitsTheStricterWins", "AAAAA", {1, 4, 250}, {4, 3, 2}},
+        PruneCase{"WithinTheLimits", "AABB", {1, 4, 400}, {}},
+        PruneCase{"NoLimits", "AAAA", {1, 0, 0}, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

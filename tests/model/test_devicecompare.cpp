@@ -114,8 +114,7 @@ TEST(DeviceImage, FileBytesRoundTripAndSections) {
     DeviceImage device = Base();
     device.SetHasLabels(false);
     const std::vector<uint8_t> saved = device.ToFile();
-    EXPECT_EQ(std::vector<uint8_t>(saved.begin() + 208, saved.end()),
-              std::vector<uint8_t>(504, ' '));
+    EXPECT_EQ(std::vector<uint8_t>(saved.begin() + 208, saved.end()), std::vector<uint8_t>(504, 0));
 }
 
 } // namespace
