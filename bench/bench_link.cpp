@@ -343,13 +343,17 @@ void GuardCosts(ExchangeEngine& port, int rounds, double readImposed) {
     std::vector<double> backup, verify;
     for (int r = 0; r < std::max(rounds, 1); ++r) {
         auto t0 = Clock::now();
-        const BackupResult b = BackUpBeforeWrite(port, 0, wanted, scope, false, {}, history.path());
+        // What the write path does first: the whole device read, then kept in the history.
+        DeviceImage held;
+        QString path, error;
+        const bool kept = ReadDeviceImage(port, 0, held) == 0 &&
+                          DeviceHistory::Save(held, 1, &path, &error, history.path());
         backup.push_back(Ms(Clock::now() - t0));
         DeviceImage back = wanted;
         t0 = Clock::now();
         const int code = ReadBackScope(port, 0, scope, back);
         verify.push_back(Ms(Clock::now() - t0));
-        if (b.step != BackupStep::Write || code != 0) {
+        if (!kept || code != 0) {
             std::printf("back-up or read-back failed\n");
             failed = true;
         }

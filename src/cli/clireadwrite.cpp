@@ -135,7 +135,7 @@ int RunWrite(const CliArgs& args, CliConsole& console) {
     request.initialPause = true;
     WriteHooks hooks;
     hooks.op = &link.Op();
-    hooks.keepBackup = DeviceHistory::KeepBackup;
+    hooks.keepBackup = DeviceHistory::BackupKeeper(link.Port());
     hooks.progress = [&](int done, int total, const std::string& step) {
         console.Progress("Запись в прибор: " + step + " (" + std::to_string(done) + " из " +
                          std::to_string(total) + ")");

@@ -27,7 +27,7 @@ DeviceWriteReport WriteFromWindow(WindowContext& context, ExchangeProgress* prog
     const WriteRequest request = WindowWriteRequest(context, scope, initialPause);
     WriteHooks hooks;
     hooks.op = &op;
-    hooks.keepBackup = DeviceHistory::KeepBackup;
+    hooks.keepBackup = DeviceHistory::BackupKeeper(engine);
     hooks.writeWithoutBackup = [&op](const std::string& why) {
         return op.Ask({why + "\n\nЗаписать в прибор без резервной копии?",
                        "Резервная копия прибора",

@@ -185,47 +185,18 @@ bool Save(const DeviceImage& image, int deviceNumber, QString* path, QString* er
 
 } // namespace DeviceHistory
 
-bool DeviceHistory::KeepBackup(const DeviceImage& device, int deviceNumber, std::string* path,
-                               std::string* error) {
-    QString kept, why;
-    const bool ok = Save(device, deviceNumber, &kept, &why);
-    *path = kept.toStdString();
-    *error = why.toStdString();
-    // Old back-ups go only once the new one is safely on disk.
-    if (ok)
-        Prune();
-    return ok;
-}
-
-BackupResult BackUpBeforeWrite(ExchangeEngine& port, int device, const DeviceImage& wanted,
-                               const WriteScope& scope, bool movesAddress,
-                               const std::function<void()>& step, const QString& folder) {
-    BackupResult r;
-    if (step)
-        step();
-    r.code = ReadDeviceConfig(port, device, r.device);
-    if (r.code == ResultCode::Ok && scope.config &&
-        !std::ranges::equal(r.device.Config(), wanted.Config())) {
-        r.step = BackupStep::ConfigDiffers;
-        return r;
-    }
-    if (r.code == ResultCode::Ok)
-        r.code = ReadDeviceRecords(port, device, r.device, step);
-    if (r.code != ResultCode::Ok) {
-        r.step = BackupStep::ReadFailed;
-        return r;
-    }
-    if (SameInScope(r.device, wanted, scope)) {
-        r.step = movesAddress ? BackupStep::Write : BackupStep::AlreadyThere;
-        return r;
-    }
-    if (!DeviceHistory::Save(r.device, device + 1, &r.path, &r.error, folder,
-                             QDateTime::currentDateTime(), DeviceHistory::LineOf(port))) {
-        r.step = BackupStep::SaveFailed;
-        return r;
-    }
-    // Old back-ups go only once the new one is safely on disk.
-    DeviceHistory::Prune(folder);
-    r.step = BackupStep::Write;
-    return r;
+std::function<bool(const DeviceImage&, int, std::string*, std::string*)>
+DeviceHistory::BackupKeeper(const ExchangeEngine& port, const QString& folder) {
+    return [line = LineOf(port), folder](const DeviceImage& device, int deviceNumber,
+                                         std::string* path, std::string* error) {
+        QString kept, why;
+        const bool ok =
+            Save(device, deviceNumber, &kept, &why, folder, QDateTime::currentDateTime(), line);
+        *path = kept.toStdString();
+        *error = why.toStdString();
+        // Old back-ups go only once the new one is safely on disk.
+        if (ok)
+            Prune(folder);
+        return ok;
+    };
 }

@@ -75,35 +75,10 @@ bool Save(const DeviceImage& image, int deviceNumber, QString* path, QString* er
           const QString& folder = Folder(), const QDateTime& when = QDateTime::currentDateTime(),
           const Line& line = {});
 
-// The one write path's back-up hook: saves what the device held and then prunes the history.
-bool KeepBackup(const DeviceImage& device, int deviceNumber, std::string* path, std::string* error);
+// The one write path's back-up hook for the engine's line: saves what the device held, with
+// the line it came over, and then prunes the history.
+std::function<bool(const DeviceImage& device, int deviceNumber, std::string* path,
+                   std::string* error)>
+BackupKeeper(const ExchangeEngine& port, const QString& folder = Folder());
 
 } // namespace DeviceHistory
-
-// What the back-up before a write found.
-enum class BackupStep {
-    Write,         // the device's contents are kept; go on with the write
-    AlreadyThere,  // the device holds exactly what would be written: no back-up, no write
-    ReadFailed,    // the device could not be read (code): the write must not start unasked
-    SaveFailed,    // the read worked but the file could not be written (error)
-    ConfigDiffers, // a whole-device write to a device with other modules: its own check refuses
-                   // it, so nothing more is read and nothing kept
-};
-
-struct BackupResult {
-    BackupStep step = BackupStep::ReadFailed;
-    int code = 0;       // the read's result code
-    QString path;       // the back-up file (Write)
-    QString error;      // why the file could not be written (SaveFailed)
-    DeviceImage device; // what the device held, as far as it was read
-};
-
-// Reads device `device` (0-based) whole and keeps it in the history unless it already holds
-// `wanted` in the part `scope` writes. A write that also moves the device to another bus number
-// (movesAddress) still has work to do on equal contents: it gets Write, without a back-up file.
-// After a kept back-up the history is pruned under the default limits. A scope with the
-// configuration stops after the configuration when it differs (ConfigDiffers).
-BackupResult BackUpBeforeWrite(ExchangeEngine& port, int device, const DeviceImage& wanted,
-                               const WriteScope& scope, bool movesAddress = false,
-                               const std::function<void()>& step = {},
-                               const QString& folder = DeviceHistory::Folder());

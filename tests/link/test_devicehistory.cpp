@@ -6,8 +6,10 @@
 #include "emu/device.h"
 #include "link/devicehistory.h"
 #include "link/deviceimageread.h"
+#include "link/devicewrite.h"
 #include "link/filestore.h"
 #include "model/devicecompare.h"
+#include "model/devicedocument.h"
 #include "support/testfaults.h"
 
 #include <QDir>
@@ -64,39 +66,47 @@ TEST_F(HistoryTest, DeviceImageHoldsWhatTheDeviceHolds) {
     EXPECT_EQ(ReadDeviceImage(port, 0, partial), ResultCode::NoAnswer);
 }
 
-TEST_F(HistoryTest, BackUpKeepsTheDeviceUnlessItAlreadyHoldsTheWrite) {
+// The write path keeps what the device held before it writes, unless the device already holds
+// what would be written.
+TEST_F(HistoryTest, WriteKeepsTheDeviceUnlessItAlreadyHoldsTheData) {
     const DeviceImage held = Read();
     const QString folder = dir.path() + "/history/";
-    BackupResult r =
-        BackUpBeforeWrite(port, 0, held, WriteScope::WholeDevice(2), false, {}, folder);
-    EXPECT_EQ(r.step, BackupStep::AlreadyThere);
+    DeviceDocument doc;
+    doc.Load(held, DocumentOrigin::File("device.lum"));
+    WriteRequest request;
+    request.scope = WriteScope::WholeDevice(2);
+    request.accessLevel = 1;
+    WriteHooks hooks;
+    hooks.op = &op;
+    hooks.keepBackup = DeviceHistory::BackupKeeper(port, folder);
+    DeviceWriteReport r = WriteToDevice(port, doc, request, hooks);
+    EXPECT_EQ(r.end, WriteEnd::AlreadyThere);
     EXPECT_TRUE(DeviceHistory::List(folder).empty());
 
-    DeviceImage wanted = held;
-    const uint8_t changed[18] = {};
-    wanted.PutGroup(0, changed);
-    r = BackUpBeforeWrite(port, 0, wanted, WriteScope::WholeDevice(2), false, {}, folder);
-    ASSERT_EQ(r.step, BackupStep::Write);
+    doc.program.Records[0] ^= 0xFF;
+    r = WriteToDevice(port, doc, request, hooks);
+    ASSERT_EQ(r.end, WriteEnd::Done);
+    EXPECT_TRUE(r.verified);
     const auto list = DeviceHistory::List(folder);
     ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list[0].path, r.path);
+    EXPECT_EQ(list[0].path.toStdString(), r.backupPath);
     EXPECT_EQ(list[0].deviceNumber, 1);
     EXPECT_EQ(list[0].modifCode, "1002000000000000");
     // The line it came over, from the engine's settings, in the note beside it.
     EXPECT_EQ(list[0].line.port, FakeLine::PortName);
     EXPECT_EQ(list[0].line.speed + list[0].line.parity + list[0].line.stopBits, "9600N2");
-    const auto file = ReadWholeFile(r.path);
+    const auto file = ReadWholeFile(list[0].path);
     ASSERT_TRUE(file);
     ASSERT_EQ(file->size(), 712u);
-    EXPECT_EQ(DeviceImage::FromFile(*file)->Group(1)[0], 0x40);
-    // Only the second module's group differs: a write of the first module alone is no change.
-    EXPECT_EQ(BackUpBeforeWrite(port, 0, wanted, WriteScope::Module(1), false, {}, folder).step,
-              BackupStep::AlreadyThere);
+    EXPECT_EQ(DeviceImage::FromFile(*file)->Group(1)[0], 0x40); // what the device held
 
+    // A device that does not answer the back-up's read: nobody said to write without one.
+    doc.program.Records[0] ^= 0xFF;
     device.SetFaults({SilentFrom()});
-    r = BackUpBeforeWrite(port, 0, wanted, WriteScope::WholeDevice(2), false, {}, folder);
-    EXPECT_EQ(r.step, BackupStep::ReadFailed);
-    EXPECT_EQ(r.code, ResultCode::NoAnswer);
+    r = WriteToDevice(port, doc, request, hooks);
+    EXPECT_EQ(r.end, WriteEnd::NoBackup);
+    EXPECT_EQ(r.backupCode, ResultCode::NoAnswer);
+    EXPECT_FALSE(r.AnySent());
 }
 
 TEST(DeviceHistoryFolder, BackUpsAreReadOnlyWithTheirNoteAndPruningTakesBoth) {
