@@ -125,7 +125,7 @@ bool MainWindow::KeepFileEdits() {
                                        "Подтвердите запись в файл",
                                        MsgIcon::Question,
                                        {MsgButton::Yes, MsgButton::No, MsgButton::Cancel},
-                                       MsgButton::No});
+                                       MsgButton::Yes});
     if (answer == MsgButton::Yes)
         return SaveToFile();
     return answer == MsgButton::No;
@@ -166,7 +166,8 @@ bool MainWindow::SaveToFile() {
             continue;
         curFile_ = name;
         if (!FileCanBeOpened(name) ||
-            op_->YesNo("Файл с таким именем существует.\nЗаменить?", "Сохранение файла"))
+            op_->YesNo("Файл с таким именем существует.\nЗаменить?", "Сохранение файла",
+                       MsgIcon::Question, MsgButton::No))
             break;
     }
     const auto bytes = SaveConfigFile(*moduleConfig_, *inputProgram_, *networkBlocks_);
@@ -215,8 +216,8 @@ void MainWindow::CreateFileClick() {
         if (!name.isEmpty())
             break;
     }
-    if (FileCanBeOpened(name) &&
-        !op_->YesNo("Файл с таким именем существует.\nСоздать его заново?", "Создание файла"))
+    if (FileCanBeOpened(name) && !op_->YesNo("Файл с таким именем существует.\nСоздать его заново?",
+                                             "Создание файла", MsgIcon::Question, MsgButton::No))
         return;
     if (!ReplaceFileAtomically(name, MakeCreatedConfigFile(dialog.Result()))) {
         op_->Tell("Файл конфигурации не удается создать", "Создание файла", MsgIcon::Warning);
