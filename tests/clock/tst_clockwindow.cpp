@@ -513,6 +513,7 @@ private slots:
                 Click(d.Cancel);
         });
         QCOMPARE(SetClockFrames(h), sets);
+        QCOMPARE(int(h.Op().Shown().size()), messages);
         if (messages)
             QCOMPARE(h.Op().Shown()[0].text,
                      h.Main().Engine().MessageFor(0, ResultCode::NoAnswer).text);
