@@ -119,7 +119,7 @@ bool ConfigurationDialog::CanClose(int& result) {
     }
     if (result == GaveUp)
         return main_.Op().YesNo("Ошибка создания конфигурации \nЗакончить?",
-                                "Подтвердите окончание ");
+                                "Подтвердите окончание ", MsgIcon::Question, MsgButton::No);
     const QString six = modificationEdit->text().left(6);
     result_.fill(0);
     for (int r = 0; r < 6; ++r)

@@ -95,7 +95,7 @@ bool MainWindow::CanCloseMainWindow() {
                 return false;
             if (document_->program.AccessLevel == 1 &&
                 op_->YesNo("Данные были изменены. Передать в прибор?",
-                           "Подтвердите передачу данных"))
+                           "Подтвердите передачу данных", MsgIcon::Question, MsgButton::No))
                 WriteDeviceClick();
         }
         engine_->ClosePort();

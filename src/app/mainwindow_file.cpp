@@ -137,7 +137,7 @@ bool MainWindow::KeepFileEdits() {
                                        "Подтвердите запись в файл",
                                        MsgIcon::Question,
                                        {MsgButton::Yes, MsgButton::No, MsgButton::Cancel},
-                                       MsgButton::No});
+                                       MsgButton::Yes});
     if (answer == MsgButton::Yes)
         return SaveToFile();
     return answer == MsgButton::No;
@@ -195,7 +195,8 @@ bool MainWindow::SaveToFile() {
             continue;
         curFile_ = name;
         if (!FileCanBeOpened(name) ||
-            op_->YesNo("Файл с таким именем существует.\nЗаменить?", "Сохранение файла"))
+            op_->YesNo("Файл с таким именем существует.\nЗаменить?", "Сохранение файла",
+                       MsgIcon::Question, MsgButton::No))
             break;
     }
     const auto bytes = document_->Image().ToFile();
@@ -248,8 +249,8 @@ void MainWindow::CreateFileClick() {
         if (!name.isEmpty() && !RefusesBackup(name, "задание имени файла"))
             break;
     }
-    if (FileCanBeOpened(name) &&
-        !op_->YesNo("Файл с таким именем существует.\nСоздать его заново?", "Создание файла"))
+    if (FileCanBeOpened(name) && !op_->YesNo("Файл с таким именем существует.\nСоздать его заново?",
+                                             "Создание файла", MsgIcon::Question, MsgButton::No))
         return;
     if (!ReplaceFileAtomically(name, MakeCreatedConfigFile(dialog.Result()))) {
         op_->Tell("Файл конфигурации не удается создать", "Создание файла", MsgIcon::Warning);

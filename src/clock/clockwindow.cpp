@@ -254,8 +254,10 @@ void ClockWindow::PollClick() {
 
 void ClockWindow::PollTick() {
     // A tick that comes while another exchange is waiting for its reply (this window's own send
-    // or any other command) leaves the line to it.
-    if (main_.Engine().InExchange())
+    // or any other command) leaves the line to it; one that comes while the input held during
+    // the last poll is being delivered waits for it, lest it hold that input once more.
+    const ExchangeInputGuard* guard = main_.InputGuard();
+    if (main_.Engine().InExchange() || (guard && guard->Replaying()))
         return;
     PollOnce();
 }
@@ -264,27 +266,38 @@ void ClockWindow::PollOnce() {
     ExchangeEngine& port = main_.Engine();
     const int device = main_.Modules().BusNumber;
     DeviceClock clock{};
-    port.ClearStop();
-    const int code = ReadClock(port, device, clock);
-    if (code == ResultCode::Stopped) {
-        // The operator stopped a silent device's poll: polling ends, and a Cancel or a close
-        // that asked for it closes the window as well.
+    ExchangeInputGuard* guard = main_.InputGuard();
+    int code = ResultCode::Ok;
+    bool stopped = false;
+    const QObject* source = nullptr;
+    {
+        // The operator goes on typing and clicking while the poll runs; that input comes in
+        // when this block ends, before anything is told.
+        BackgroundExchange poll(guard);
+        port.ClearStop();
+        code = ReadClock(port, device, clock);
+        // A stop that came with the last reply ends the polling all the same; it was meant for
+        // this poll, not for what the held input starts.
+        stopped = code == ResultCode::Stopped || port.StopRequested();
+        source = guard ? guard->LastStopSource() : nullptr;
+        port.ClearStop();
+    }
+    if (code == ResultCode::Ok) {
+        ShowReading(clock);
+        lastReading_ = clock;
+    }
+    if (stopped) {
+        // The operator stopped the poll: polling ends, and a Cancel or a close that asked for
+        // it closes the window as well.
         StopPolling();
-        const ExchangeInputGuard* guard = main_.InputGuard();
-        const QObject* source = guard ? guard->LastStopSource() : nullptr;
         if (source == Cancel || source == this)
             CancelClick();
         return;
     }
-    if (code != ResultCode::Ok) {
-        // While polling runs a failure would come back ten times a second; it is told only
-        // when the operator stopped the polling meanwhile.
-        if (pollingStopped_)
-            port.ReportError(device, code);
-        return;
-    }
-    ShowReading(clock);
-    lastReading_ = clock;
+    // While polling runs a failure would come back ten times a second; it is told only when
+    // the operator stopped the polling meanwhile.
+    if (code != ResultCode::Ok && pollingStopped_)
+        port.ReportError(device, code);
 }
 
 void ClockWindow::ShowReading(const DeviceClock& clock) {

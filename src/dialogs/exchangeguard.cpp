@@ -6,13 +6,15 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 
 namespace {
 
-bool IsInput(QEvent::Type type) {
-    switch (type) {
+bool IsInput(const QEvent* event) {
+    switch (event->type()) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
     case QEvent::ShortcutOverride:
@@ -33,9 +35,17 @@ bool IsInput(QEvent::Type type) {
     case QEvent::Drop:
     case QEvent::Close:
         return true;
+    case QEvent::MouseMove:
+        // A drag with a button down selects text; a bare move only hovers.
+        return static_cast<const QMouseEvent*>(event)->buttons() != Qt::NoButton;
     default:
         return false;
     }
+}
+
+bool IsMouse(QEvent::Type type) {
+    return type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+           type == QEvent::MouseButtonDblClick || type == QEvent::MouseMove;
 }
 
 class ExplicitChoiceFilter : public QObject {
@@ -96,41 +106,118 @@ bool ExchangeInputGuard::IsStopWidget(QObject* watched) const {
                        [watched](const QPointer<QWidget>& w) { return w && w == watched; });
 }
 
-bool ExchangeInputGuard::eventFilter(QObject* watched, QEvent* event) {
-    if (!port_.InExchange() || !IsInput(event->type()))
-        return false;
-    // The system's input comes to a window first, which hands it on to its widgets: it is
-    // judged there, where a click on "Стоп" can be told from any other.
-    if (watched->isWindowType())
-        return false;
-    switch (event->type()) {
-    case QEvent::KeyPress:
-        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+bool ExchangeInputGuard::TakeStop(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
+        if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape)
+            return false;
+        if (type == QEvent::KeyPress) {
             lastStopSource_ = nullptr;
             port_.RequestStop();
         }
-        break;
-    case QEvent::MouseButtonRelease:
-        if (IsStopWidget(watched) && static_cast<QWidget*>(watched)->isEnabled()) {
+        return true;
+    }
+    if (IsMouse(type)) {
+        // Only the release stops; the press and the rest of the click go with it.
+        if (!IsStopWidget(watched))
+            return false;
+        if (type == QEvent::MouseButtonRelease && static_cast<QWidget*>(watched)->isEnabled()) {
             lastStopSource_ = watched;
             port_.RequestStop();
         }
-        break;
-    case QEvent::Close:
+        return true;
+    }
+    if (type == QEvent::Close) {
         // A window closed mid-exchange stops the exchange first; it stays open until then.
         lastStopSource_ = watched;
         port_.RequestStop();
-        break;
-    default:
-        break;
+        return true;
+    }
+    return false;
+}
+
+QObject* ExchangeInputGuard::StopWidgetAt(QWindow* window, QEvent* event) const {
+    if (!IsMouse(event->type()))
+        return window;
+    const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->windowHandle() == window)
+            for (QWidget* w = top->childAt(at); w; w = w->parentWidget())
+                if (IsStopWidget(w))
+                    return w;
+    return window;
+}
+
+void ExchangeInputGuard::Hold(QObject* receiver, QEvent* event) {
+    held_.push_back({receiver, std::unique_ptr<QEvent>(event->clone())});
+    // Taken: not handed on to the parents, nor back to the system.
+    event->accept();
+}
+
+bool ExchangeInputGuard::eventFilter(QObject* watched, QEvent* event) {
+    if (!port_.InExchange() || !IsInput(event))
+        return false;
+    // The system's input comes to a window first, which hands it on to its widgets: it is
+    // judged there, where a click on "Стоп" can be told from any other. During a poll it is
+    // judged at the window already, before a click moves the focus (even a click on "Отмена"
+    // would take it from the field being typed into), and what is held there the window
+    // hands on afresh once the poll is over.
+    if (watched->isWindowType()) {
+        if (background_ == 0 || event->type() == QEvent::Close)
+            return false;
+        if (TakeStop(StopWidgetAt(static_cast<QWindow*>(watched), event), event))
+            event->ignore();
+        else
+            Hold(watched, event);
+        return true;
+    }
+    if (!TakeStop(watched, event) && background_ > 0) {
+        // The question a key asks before it comes is no input: the key itself is held.
+        if (event->type() == QEvent::ShortcutOverride)
+            return false;
+        Hold(watched, event);
+        return true;
     }
     event->ignore();
     return true;
 }
 
 void ExchangeInputGuard::Idle() {
+    // Input still waiting from a poll came after the click that started this command: the
+    // command drops it, as it drops what comes now.
+    if (background_ == 0)
+        held_.clear();
     // Everything that waits is taken now: paints go through, input meets the filter above.
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void ExchangeInputGuard::BeginBackground() {
+    ++background_;
+}
+
+void ExchangeInputGuard::EndBackground() {
+    if (--background_ > 0 || replaying_)
+        return;
+    replaying_ = true;
+    // One at a time from the front: what a delivered event starts may drop the rest (Idle).
+    while (!held_.empty()) {
+        HeldEvent next = std::move(held_.front());
+        held_.pop_front();
+        if (next.receiver)
+            Deliver(next.receiver, next.event.get());
+    }
+    replaying_ = false;
+}
+
+void ExchangeInputGuard::Deliver(QObject* receiver, QEvent* event) {
+    // What went to a window or a widget that has closed since has nowhere to go.
+    if (auto* window = qobject_cast<QWindow*>(receiver); window && !window->isVisible())
+        return;
+    if (auto* widget = qobject_cast<QWidget*>(receiver); widget && !widget->isVisible())
+        return;
+    // Handed on as the system handed it, spontaneous (sendEvent would make it the program's
+    // own): the window routes it as it routes fresh input, and a click still gives focus.
+    QCoreApplication::instance()->notify(receiver, event);
 }
 
 void RequireExplicitChoice(QComboBox* box) {

@@ -37,9 +37,10 @@ public:
     void Tell(const std::string& text, const std::string& caption, MsgIcon icon) {
         Ask({text, caption, icon, {MsgButton::Ok}, MsgButton::Ok});
     }
+    // A question whose "Да" writes to a device or throws data away defaults to "Нет".
     bool YesNo(const std::string& text, const std::string& caption,
-               MsgIcon icon = MsgIcon::Question) {
-        return Ask({text, caption, icon, {MsgButton::Yes, MsgButton::No}, MsgButton::Yes}) ==
+               MsgIcon icon = MsgIcon::Question, MsgButton defaultButton = MsgButton::Yes) {
+        return Ask({text, caption, icon, {MsgButton::Yes, MsgButton::No}, defaultButton}) ==
                MsgButton::Yes;
     }
 };

@@ -65,7 +65,8 @@ bool F15BlockEditor::CanClose(int& result) {
     bool close = false;
     if (failed_) {
         close = main_.Op().YesNo("Ошибка программирования \nЗакончить?",
-                                 "Подтвердите окончание программирования");
+                                 "Подтвердите окончание программирования", MsgIcon::Question,
+                                 MsgButton::No);
         if (close) {
             RestoreImage();
             f15.Unchanged = false;
@@ -127,7 +128,7 @@ bool F15BlockEditor::CloseAfterChecks(int& result) {
                                              "Подтвердите сохранение базы данных",
                                              MsgIcon::Question,
                                              {MsgButton::Yes, MsgButton::No, MsgButton::Cancel},
-                                             MsgButton::No});
+                                             MsgButton::Cancel});
     if (answer == MsgButton::Yes) {
         // A failed write has been reported; the image still differs from the device, so the
         // network window's close offers the transfer again.

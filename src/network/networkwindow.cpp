@@ -200,7 +200,7 @@ bool NetworkWindow::CanClose(int& result) {
                                              "Подтвердите передачу данных ",
                                              MsgIcon::Question,
                                              {MsgButton::Yes, MsgButton::No, MsgButton::Cancel},
-                                             MsgButton::No});
+                                             MsgButton::Cancel});
     if (answer == MsgButton::Yes) {
         // A failed write has been reported: the window stays open with the edits, and its
         // close offers the transfer again.

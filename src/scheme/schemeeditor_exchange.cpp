@@ -84,7 +84,7 @@ bool SchemeEditor::CanClose(int&) {
                                              "Подтвердите передачу данных",
                                              MsgIcon::Question,
                                              {MsgButton::Yes, MsgButton::No, MsgButton::Cancel},
-                                             MsgButton::No});
+                                             MsgButton::Cancel});
     if (answer == MsgButton::Yes) {
         // A failed write keeps the editor, and the edits, open.
         WriteDeviceClick();

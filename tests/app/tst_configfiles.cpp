@@ -103,6 +103,8 @@ private slots:
         QFETCH(QByteArray, records);
         GuiHarness h;
         FillConfig(h, {{type, "0"}});
+        if (QFile::exists(Path("created.lum")))
+            h.Op().Answer(MsgButton::Yes); // "Создать его заново?"
         h.OnFileDialog(Path("created"));
         h.Main().CreateFileClick();
         QVERIFY(h.Op().Saw("Создан файл конфигурации " + Path("created.lum").toStdString()));

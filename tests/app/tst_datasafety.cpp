@@ -89,6 +89,8 @@ class TestDataSafety : public QObject {
 
     // Saves the model (read from the emulated device) over `path` with F2's command.
     void Save(GuiHarness& h, const QString& path) {
+        if (QFile::exists(path))
+            h.Op().Answer(MsgButton::Yes); // "Заменить?"
         h.OnFileDialog(path);
         h.Main().SaveFileClick();
     }

@@ -3,10 +3,14 @@
 
 #include "clock/clockwindow.h"
 #include "guisupport/guiharness.h"
+#include "link/exchangeengine.h"
+#include "link/frameobserver.h"
 
 #include <QLineEdit>
 #include <QString>
 #include <QStringList>
+#include <QTest>
+#include <QWindow>
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -58,4 +62,36 @@ inline int FramesWithFunction(const std::vector<std::vector<uint8_t>>& frames, i
         if (frame.size() > 1 && frame[1] == function)
             ++n;
     return n;
+}
+
+// Runs the next step each time a poll's request has gone out: what a step types or clicks comes
+// while the poll waits for its reply.
+class DuringPolls : public FrameObserver {
+public:
+    DuringPolls(ExchangeEngine& engine, std::vector<std::function<void()>> steps)
+        : engine_(engine), steps_(std::move(steps)) {
+        engine_.AddObserver(this);
+    }
+    ~DuringPolls() override { engine_.RemoveObserver(this); }
+    bool Done() const { return next_ == steps_.size(); }
+    void OnRequest(int64_t, const uint8_t*, int, int, int function) override {
+        if (function == 4 && next_ < steps_.size())
+            steps_[next_++]();
+    }
+
+private:
+    ExchangeEngine& engine_;
+    std::vector<std::function<void()>> steps_;
+    size_t next_ = 0;
+};
+
+// A click and keys as the system delivers them: to the window, which hands them on.
+inline void ClickOn(QWidget* widget) {
+    QWidget* window = widget->window();
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
+                      widget->mapTo(window, widget->rect().center()));
+}
+inline void TypeOn(QWidget* window, const char* keys) {
+    for (const char* key = keys; *key; ++key)
+        QTest::keyClick(window->windowHandle(), *key);
 }

@@ -23,6 +23,29 @@ int SetClockFrames(GuiHarness& h) {
 int PollFrames(GuiHarness& h) {
     return FramesWithFunction(h.Fake().Written(), 4);
 }
+
+// The operator's actions, one letter each: digits are typed, P clicks the poll button, S the
+// send button, C "Отмена", E is Esc.
+void Act(ClockWindow& d, const char* actions) {
+    for (const char* a = actions; *a; ++a) {
+        switch (*a) {
+        case 'P':
+            ClickOn(d.pollButton);
+            break;
+        case 'S':
+            ClickOn(d.setClockButton);
+            break;
+        case 'C':
+            ClickOn(d.Cancel);
+            break;
+        case 'E':
+            QTest::keyClick(d.windowHandle(), Qt::Key_Escape);
+            break;
+        default:
+            QTest::keyClick(d.windowHandle(), *a);
+        }
+    }
+}
 } // namespace
 
 class TestTimeDate : public QObject {
@@ -434,6 +457,62 @@ private slots:
             QCOMPARE(d.deviceTimeField->text(), shown);
             Click(d.Cancel);
         });
+        QCOMPARE(int(h.Op().Shown().size()), messages);
+        if (messages)
+            QCOMPARE(h.Op().Shown()[0].text,
+                     h.Main().Engine().MessageFor(0, ResultCode::NoAnswer).text);
+    }
+
+    // What the operator does while a poll waits for its reply comes in right after the poll,
+    // before a failure is told; a stop still stops the poll, on a silent device or an answering
+    // one; a command clicked twice meanwhile runs once.
+    void inputDuringAPoll_data() {
+        QTest::addColumn<bool>("silent");
+        QTest::addColumn<QString>("actions");
+        QTest::addColumn<QString>("seconds"); // the field the typing went to
+        QTest::addColumn<int>("messages");
+        QTest::addColumn<int>("sets");
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<bool>("polling");
+        QTest::newRow("typed, then polling stopped: told after the typing")
+            << true << "59P"
+            << "59" << 1 << 0 << true << false;
+        QTest::newRow("Esc on a silent device") << true << "7E"
+                                                << "7" << 0 << 0 << true << false;
+        QTest::newRow("Отмена on an answering device") << false << "4C"
+                                                       << "4" << 0 << 0 << false << false;
+        QTest::newRow("send clicked twice") << false << "SS"
+                                            << "30" << 0 << 1 << false << false;
+    }
+    void inputDuringAPoll() {
+        QFETCH(bool, silent);
+        QFETCH(QString, actions);
+        QFETCH(QString, seconds);
+        QFETCH(int, messages);
+        QFETCH(int, sets);
+        QFETCH(bool, open);
+        QFETCH(bool, polling);
+        GuiHarness h;
+        h.GrantAccess(1);
+        if (silent)
+            h.Fake().SetResponder([](const FakeLine::Bytes&) { return FakeLine::Bytes{}; });
+        const QByteArray script = actions.toLatin1();
+        OpenClockWindow(h, [&](ClockWindow& d) {
+            SetFields(d, kGood);
+            d.secondsEdit->clear();
+            if (actions.startsWith('S'))
+                d.secondsEdit->setText(seconds);
+            d.secondsEdit->setFocus();
+            DuringPolls poll(h.Main().Engine(), {[&] { Act(d, script.constData()); }});
+            QTRY_VERIFY(poll.Done());
+            QTRY_COMPARE(int(h.Op().Shown().size()), messages);
+            QCOMPARE(d.secondsEdit->text(), seconds);
+            QCOMPARE(d.isVisible(), open);
+            QCOMPARE(!d.PollingStopped(), polling);
+            if (d.isVisible())
+                Click(d.Cancel);
+        });
+        QCOMPARE(SetClockFrames(h), sets);
         QCOMPARE(int(h.Op().Shown().size()), messages);
         if (messages)
             QCOMPARE(h.Op().Shown()[0].text,

@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -104,6 +105,39 @@ private slots:
         QCOMPARE(h.Device().RequestLog().size(), before);
         QCOMPARE(h.Device().RequestLog().back().function, uint8_t(70));
         QVERIFY(h.Op().Shown().empty());
+    }
+
+    // On a line paced like a real one behind a USB adapter, every key and click that comes
+    // while a poll waits for its reply lands, in order, once the poll is back: a click that
+    // moves the focus before the typing, Enter that moves on, three clicks on the poll button.
+    void inputDuringPollsLands() {
+        GuiHarness h(GuiHarness::Line::Pty);
+        h.SetPacing({true, 16, -1});
+        h.Device().SetClockFrozen(true);
+        OpenClockWindow(h, [&](ClockWindow& d) {
+            QTRY_VERIFY_WITH_TIMEOUT(!d.deviceTimeField->text().isEmpty(), 5000);
+            SetFields(d, QStringList(ClockBytes, QString()));
+            d.minutesEdit->setFocus();
+            QSignalSpy pollClicks(d.pollButton, &QPushButton::clicked);
+            // '\r' is Enter, which moves on to the next field.
+            DuringPolls polls(h.Main().Engine(),
+                              {[&] {
+                                   ClickOn(d.secondsEdit);
+                                   TypeOn(&d, "13");
+                               },
+                               [&] { TypeOn(&d, "\r45"); }, [&] { TypeOn(&d, "\r20"); },
+                               [&] { TypeOn(&d, "\r31\r12"); }, [&] { TypeOn(&d, "\r99\r7"); },
+                               [&] {
+                                   ClickOn(d.pollButton);
+                                   ClickOn(d.pollButton);
+                               },
+                               [&] { ClickOn(d.pollButton); }});
+            QTRY_VERIFY_WITH_TIMEOUT(polls.Done() && d.PollingStopped(), 10000);
+            QCOMPARE(FieldTexts(d), QStringList({"13", "45", "20", "31", "12", "99", "7"}));
+            QCOMPARE(pollClicks.count(), 3);
+            Click(d.Cancel);
+        });
+        QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
     }
 };
 

@@ -35,6 +35,8 @@ public:
     // Only with Line::FakeDevice.
     FakeLine& Fake() { return *fake_; }
     VirtualClock& Clock() { return clock_; }
+    // Only with Line::Pty: the line's timing (its speed, an adapter's latency).
+    void SetPacing(const emu::Pacing& pacing) { server_->SetPacing(pacing); }
 
     // AppDataLocation of the window tests: a temporary folder (the device history goes there).
     static QString AppDataFolder();

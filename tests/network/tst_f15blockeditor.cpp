@@ -84,6 +84,7 @@ void CheckFinishQuestion(const OperatorMessage& m) {
     QCOMPARE(m.caption, std::string("Подтвердите окончание программирования"));
     QCOMPARE(m.icon, MsgIcon::Question);
     QCOMPARE(m.buttons, (std::vector<MsgButton>{MsgButton::Yes, MsgButton::No}));
+    QCOMPARE(m.defaultButton, MsgButton::No); // "Да" throws the block's edits away
 }
 } // namespace
 
@@ -412,7 +413,7 @@ private slots:
                 QCOMPARE(m.icon, MsgIcon::Question);
                 QCOMPARE(m.buttons, (std::vector<MsgButton>{MsgButton::Yes, MsgButton::No,
                                                             MsgButton::Cancel}));
-                QCOMPARE(m.defaultButton, MsgButton::No);
+                QCOMPARE(m.defaultButton, MsgButton::Cancel);
                 if (written)
                     QCOMPARE(e.progressBar->value(), 100); // every request made
                 QVERIFY(e.progressBar->isHidden());

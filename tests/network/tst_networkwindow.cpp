@@ -205,7 +205,7 @@ private slots:
             QCOMPARE(m.icon, MsgIcon::Question);
             QCOMPARE(m.buttons,
                      (std::vector<MsgButton>{MsgButton::Yes, MsgButton::No, MsgButton::Cancel}));
-            QCOMPARE(m.defaultButton, MsgButton::No);
+            QCOMPARE(m.defaultButton, MsgButton::Cancel);
         }
         if (!staysOpen)
             QCOMPARE(ImageOf(h.Main().Network()), keepsEdit ? edited : read);

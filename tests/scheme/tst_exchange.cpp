@@ -202,7 +202,7 @@ private slots:
         QCOMPARE(h.Op().Shown()[0].text, kChanged);
         QCOMPARE(h.Op().Shown()[0].buttons,
                  (std::vector<MsgButton>{MsgButton::Yes, MsgButton::No, MsgButton::Cancel}));
-        QCOMPARE(h.Op().Shown()[0].defaultButton, MsgButton::No);
+        QCOMPARE(h.Op().Shown()[0].defaultButton, MsgButton::Cancel);
         QCOMPARE(stayed, answer == int(MsgButton::Cancel));
         QCOMPARE(lum.GetDelay(0), 9);
         if (answer == int(MsgButton::No)) {
