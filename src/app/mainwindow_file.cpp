@@ -4,12 +4,12 @@
 
 #include "app/configurationdialog.h"
 #include "dialogs/uitext.h"
-#include "link/filestore.h"
 #include "model/configfile.h"
 #include "model/inputprogram.h"
 #include "model/moduleconfig.h"
 #include "model/networkblocks.h"
 #include "model/reservecopies.h"
+#include "platform/filestore.h"
 #include "scheme/schemeeditor.h"
 
 #include <QFileDialog>

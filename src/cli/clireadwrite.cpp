@@ -2,11 +2,11 @@
 
 #include "cli/clicommands.h"
 #include "cli/clisession.h"
-#include "link/devicehistory.h"
 #include "link/deviceimageread.h"
-#include "link/filestore.h"
 #include "model/configfile.h"
 #include "model/devicecompare.h"
+#include "platform/devicehistory.h"
+#include "platform/filestore.h"
 
 #include <QJsonArray>
 

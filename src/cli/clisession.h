@@ -6,12 +6,12 @@
 #include "cli/clioperator.h"
 #include "link/devicesequences.h"
 #include "link/exchangeengine.h"
-#include "link/qtserialline.h"
 #include "link/steadylineclock.h"
 #include "model/inputprogram.h"
 #include "model/moduleconfig.h"
 #include "model/networkblocks.h"
 #include "model/reservecopies.h"
+#include "platform/qtserialline.h"
 
 #include <QJsonObject>
 

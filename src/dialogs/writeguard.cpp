@@ -4,7 +4,6 @@
 #include "dialogs/exchangeprogress.h"
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
-#include "link/devicehistory.h"
 #include "link/deviceimageread.h"
 #include "link/exchangeengine.h"
 #include "model/devicecompare.h"
@@ -13,6 +12,7 @@
 #include "model/networkblocks.h"
 #include "model/operator.h"
 #include "model/reservecopies.h"
+#include "platform/devicehistory.h"
 
 #include <algorithm>
 

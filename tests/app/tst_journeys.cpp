@@ -9,9 +9,9 @@
 #include "emu/faults.h"
 #include "guisupport/guiharness.h"
 #include "link/frameobserver.h"
-#include "link/qtserialline.h"
 #include "model/configfile.h"
 #include "model/moduleconfig.h"
+#include "platform/qtserialline.h"
 #include "scheme/schemeeditor.h"
 #include "support/testfaults.h"
 

@@ -4,10 +4,10 @@
 #include "enginefixture.h"
 
 #include "emu/device.h"
-#include "link/devicehistory.h"
 #include "link/deviceimageread.h"
-#include "link/filestore.h"
 #include "model/devicecompare.h"
+#include "platform/devicehistory.h"
+#include "platform/filestore.h"
 #include "support/testfaults.h"
 
 #include <QDir>
