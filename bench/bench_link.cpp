@@ -22,14 +22,14 @@
 // speed; pty is the bare pseudo-terminal round trip without emulator or engine.
 
 #include "emu/device.h"
-#include "emu/ptyserver.h"
+#include "emuserver/ptyserver.h"
 #include "linecount.h"
 #include "link/devicecommands.h"
-#include "link/devicehistory.h"
 #include "link/deviceimageread.h"
 #include "link/exchangeengine.h"
 #include "link/framerecorder.h"
 #include "link/steadylineclock.h"
+#include "platform/devicehistory.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

@@ -4,7 +4,7 @@
 // each reply, and the pauses the exchange rules impose (the transmit delay before each request,
 // 50 ms before and 300 ms after each block write, 200 ms after each busy poll).
 
-#include "link/qtserialline.h"
+#include "platform/qtserialline.h"
 
 #include <chrono>
 #include <cstdint>

@@ -2,9 +2,9 @@
 
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
-#include "link/devicehistory.h"
-#include "link/filestore.h"
 #include "model/devicecompare.h"
+#include "platform/devicehistory.h"
+#include "platform/filestore.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

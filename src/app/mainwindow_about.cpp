@@ -2,7 +2,7 @@
 
 #include "app/mainwindow.h"
 
-#include "link/qtserialline.h"
+#include "platform/qtserialline.h"
 #include "version/version.h"
 
 void MainWindow::AboutClick() {

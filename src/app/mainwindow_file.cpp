@@ -4,13 +4,14 @@
 
 #include "app/configurationdialog.h"
 #include "dialogs/uitext.h"
-#include "link/devicehistory.h"
-#include "link/filestore.h"
+#include "platform/devicehistory.h"
+#include "platform/filestore.h"
 #include "model/configfile.h"
 #include "model/inputprogram.h"
 #include "model/moduleconfig.h"
 #include "model/networkblocks.h"
 #include "model/reservecopies.h"
+#include "platform/filestore.h"
 #include "scheme/schemeeditor.h"
 
 #include <QDir>

@@ -3,9 +3,9 @@
 #include "app/mainwindow.h"
 
 #include "app/passworddialog.h"
-#include "link/filestore.h"
 #include "model/inputprogram.h"
 #include "model/passwordfile.h"
+#include "platform/filestore.h"
 
 #include <QLineEdit>
 

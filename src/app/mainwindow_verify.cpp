@@ -6,9 +6,9 @@
 #include "app/historywindow.h"
 #include "dialogs/differencesdialog.h"
 #include "dialogs/uitext.h"
-#include "link/devicehistory.h"
 #include "link/deviceimageread.h"
 #include "model/devicecompare.h"
+#include "platform/devicehistory.h"
 #include "port/timingdialog.h"
 
 #include <QAction>

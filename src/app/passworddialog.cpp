@@ -3,11 +3,11 @@
 #include "dialogs/fieldcheck.h"
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
-#include "link/filestore.h"
 #include "model/inputprogram.h"
 #include "model/keyfilters.h"
 #include "model/operator.h"
 #include "model/passwordfile.h"
+#include "platform/filestore.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -2,11 +2,13 @@
 
 #include "cli/clicommands.h"
 #include "cli/clisession.h"
-#include "link/devicehistory.h"
+#include "platform/devicehistory.h"
 #include "link/devicewrite.h"
-#include "link/filestore.h"
+#include "platform/filestore.h"
 #include "model/configfile.h"
 #include "model/devicecompare.h"
+#include "platform/devicehistory.h"
+#include "platform/filestore.h"
 
 #include <QJsonArray>
 

@@ -1,7 +1,7 @@
 #include "cli/clisession.h"
 
-#include "link/filestore.h"
 #include "model/passwordfile.h"
+#include "platform/filestore.h"
 
 #include <QJsonDocument>
 

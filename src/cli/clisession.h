@@ -6,9 +6,9 @@
 #include "cli/clioperator.h"
 #include "link/devicesequences.h"
 #include "link/exchangeengine.h"
-#include "link/qtserialline.h"
 #include "link/steadylineclock.h"
 #include "model/devicedocument.h"
+#include "platform/qtserialline.h"
 
 #include <QJsonObject>
 

@@ -3,9 +3,9 @@
 #include "cli/clicommands.h"
 #include "cli/clisession.h"
 #include "link/deviceimageread.h"
-#include "link/filestore.h"
 #include "model/configfile.h"
 #include "model/devicecompare.h"
+#include "platform/filestore.h"
 
 #include <QJsonArray>
 

@@ -4,7 +4,7 @@
 #include "dialogs/exchangeprogress.h"
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
-#include "link/devicehistory.h"
+#include "platform/devicehistory.h"
 #include "link/exchangeengine.h"
 #include "model/devicedocument.h"
 #include "model/operator.h"

@@ -2,8 +2,8 @@
 
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
-#include "link/filestore.h"
 #include "model/operator.h"
+#include "platform/filestore.h"
 
 #include <QApplication>
 #include <QClipboard>

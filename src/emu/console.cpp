@@ -1,7 +1,6 @@
 #include "emu/console.h"
 
 #include "emu/options.h"
-#include "emu/ptyserver.h"
 
 #include <cstdio>
 #include <sstream>

@@ -4,18 +4,17 @@
 // "error: <why>", so that the driver knows when it is complete.
 
 #include "emu/device.h"
+#include "emu/linepacing.h"
 
 #include <string>
 #include <vector>
 
 namespace emu {
 
-class PtyServer;
-
 class Console {
 public:
     // `line`, when given, takes the line-timing commands (pace, latency, turnaround, line).
-    explicit Console(std::vector<Device*> devices, PtyServer* line = nullptr)
+    explicit Console(std::vector<Device*> devices, LineTiming* line = nullptr)
         : devices_(std::move(devices)), line_(line) {}
 
     std::vector<std::string> Execute(const std::string& line);
@@ -32,7 +31,7 @@ private:
     Device& Current() { return *devices_[current_]; }
 
     std::vector<Device*> devices_;
-    PtyServer* line_;
+    LineTiming* line_;
     size_t current_ = 0;
     bool quit_ = false;
 };

@@ -30,11 +30,15 @@ struct CharFormat {
     std::chrono::nanoseconds CharTime() const;
 };
 
-// The format the program set on the terminal (its speed, parity and stop bits); false when the
-// settings cannot be read or name no speed.
-bool ReadCharFormat(int fd, CharFormat* format);
-// Speed in baud of a speed set through the terminal's arbitrary-rate interface, 0 when unknown.
-int ReadCustomBaud(int fd);
+// A line whose timing can be changed while it serves (the pseudo-terminal server); the
+// emulator's console changes it through this.
+class LineTiming {
+public:
+    virtual ~LineTiming() = default;
+    // Safe from any thread, taken from the next request on.
+    virtual void SetPacing(const Pacing& pacing) = 0;
+    virtual Pacing GetPacing() const = 0;
+};
 
 class LineTimer {
 public:

@@ -1,8 +1,6 @@
 #include "link/exchangeengine.h"
 
-#include "link/qtserialline.h"
 #include "link/rtuframe.h"
-#include "link/steadylineclock.h"
 
 #include <algorithm>
 #include <array>
@@ -55,10 +53,6 @@ private:
 };
 
 } // namespace
-
-ExchangeEngine::ExchangeEngine()
-    : ownedLine_(std::make_unique<QtSerialLine>()),
-      ownedClock_(std::make_unique<SteadyLineClock>()), line_(*ownedLine_), clock_(*ownedClock_) {}
 
 ExchangeEngine::ExchangeEngine(SerialLine& line, LineClock& clock) : line_(line), clock_(clock) {}
 

@@ -42,7 +42,8 @@ public:
     static constexpr int ReplyBufferSize = 260;
     static constexpr int FrameBufferSize = 3000;
 
-    // The real serial line (QSerialPort), the monotonic clock, no operator yet.
+    // The real serial line (QSerialPort), the monotonic clock, no operator yet. Defined with
+    // the real line (src/platform), so that the engine itself builds without Qt.
     ExchangeEngine();
     // A given line and clock, for tests; both must outlive the engine.
     ExchangeEngine(SerialLine& line, LineClock& clock);

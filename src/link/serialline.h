@@ -36,7 +36,9 @@ public:
     // к порту ...", "порт не найден"; empty when unknown.
     virtual std::string openFailureText() const { return {}; }
     // Whether the name designates a serial port of the platform; on success location receives
-    // the name to open it by. The default asks the platform (see QtSerialLine::IsSerialPortName).
+    // the name to open it by. By default, on Windows: COM1, COM2, ... (also as \\.\COM12); on
+    // POSIX: a bare device name (ttyUSB0 stands for /dev/ttyUSB0) or an absolute path, naming a
+    // character device (a symbolic link to one counts).
     virtual bool acceptsPortName(const std::string& name, std::string* location) const;
 };
 

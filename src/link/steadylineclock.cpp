@@ -3,23 +3,32 @@
 #include <chrono>
 #include <thread>
 
-#ifdef __linux__
+#if defined(__linux__)
 #include <sys/prctl.h>
+#elif defined(_WIN32)
+#include <windows.h>
+
+#include <timeapi.h>
 #endif
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The kernel lets a sleep run late by the thread's timer slack (50 µs by default); a slack of
-// 1 ns makes short sleeps end on time. The setting belongs to the calling thread.
+// Linux lets a sleep run late by the thread's timer slack (50 µs by default); a slack of 1 ns
+// makes short sleeps end on time. The setting belongs to the calling thread. Windows wakes a
+// sleeper only on its timer's tick, every 15.6 ms unless the process asks for a finer one: a
+// 1 ms pause would take a whole tick. The finer timer holds until the process ends.
 void TightenTimerSlack() {
-#ifdef __linux__
+#if defined(__linux__)
     thread_local bool done = false;
     if (!done) {
         ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
         done = true;
     }
+#elif defined(_WIN32)
+    static const bool done = ::timeBeginPeriod(1) == TIMERR_NOERROR;
+    (void)done;
 #endif
 }
 

@@ -4,8 +4,8 @@
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
 #include "link/exchangeengine.h"
-#include "link/filestore.h"
 #include "model/operator.h"
+#include "platform/filestore.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -3,8 +3,8 @@
 #ifndef _WIN32
 #include "emu/device.h"
 #include "emu/options.h"
-#include "emu/ptyserver.h"
-#include "emu/registry.h"
+#include "emuserver/ptyserver.h"
+#include "emuserver/registry.h"
 #endif
 
 BuiltInEmulator::BuiltInEmulator() = default;

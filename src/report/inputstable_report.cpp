@@ -3,7 +3,7 @@
 #include "report/inputstable.h"
 
 #include "dialogs/uitext.h"
-#include "link/filestore.h"
+#include "platform/filestore.h"
 
 #include "dialogs/windowcontext.h"
 #include "model/moduleconfig.h"

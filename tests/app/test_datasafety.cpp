@@ -1,7 +1,7 @@
 // The file layer on a disk that fills up: a replacement cut at any byte fails, says why, and
 // leaves the old file and nothing else.
 
-#include "link/filestore.h"
+#include "platform/filestore.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // Reading and atomically replacing files: a failed save must leave the old file as it was.
 
-#include "link/filestore.h"
+#include "platform/filestore.h"
 
 #include <QDir>
 #include <QFile>

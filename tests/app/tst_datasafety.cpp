@@ -218,7 +218,7 @@ private slots:
         QDirIterator it(src, {"*.cpp", "*.h"}, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString path = it.next();
-            if (path.contains("/src/emu/"))
+            if (path.contains("/src/emuserver/"))
                 continue;
             QFile f(path);
             QVERIFY(f.open(QIODevice::ReadOnly));

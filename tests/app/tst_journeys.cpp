@@ -9,11 +9,11 @@
 #include "dialogs/exchangeprogress.h"
 #include "emu/faults.h"
 #include "guisupport/guiharness.h"
-#include "link/devicehistory.h"
+#include "platform/devicehistory.h"
 #include "link/frameobserver.h"
-#include "link/qtserialline.h"
 #include "model/configfile.h"
 #include "model/moduleconfig.h"
+#include "platform/qtserialline.h"
 #include "scheme/schemeeditor.h"
 #include "support/testfaults.h"
 

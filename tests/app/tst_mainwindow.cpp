@@ -2,7 +2,7 @@
 
 #include "app/passworddialog.h"
 #include "guisupport/guiharness.h"
-#include "link/qtserialline.h"
+#include "platform/qtserialline.h"
 #include "port/portdialog.h"
 #include "port/timingdialog.h"
 #include "version/version.h"

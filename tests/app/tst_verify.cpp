@@ -4,8 +4,8 @@
 #include "app/historywindow.h"
 #include "dialogs/differencesdialog.h"
 #include "guisupport/guiharness.h"
-#include "link/devicehistory.h"
-#include "link/filestore.h"
+#include "platform/devicehistory.h"
+#include "platform/filestore.h"
 #include "port/timingdialog.h"
 #include "support/testfaults.h"
 

@@ -1,7 +1,7 @@
 // The lum08-emu executable as tests and users run it: its first line, its options, its link,
 // its listing for the program's port list, its commands, and its ways of ending.
 
-#include "emu/registry.h"
+#include "emuserver/registry.h"
 #include "emutestmodbus.h"
 #include "emutestport.h"
 #include "support/emuprocess.h"

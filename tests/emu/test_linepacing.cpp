@@ -3,6 +3,7 @@
 // Expected times are worked out by hand from the bit counts.
 
 #include "emu/linepacing.h"
+#include "emuserver/terminalformat.h"
 #include "emutestport.h"
 #include "support/emuprocess.h"
 

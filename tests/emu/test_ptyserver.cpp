@@ -1,7 +1,7 @@
 // The emulator on a real pseudo-terminal inside the test process: an independent Modbus master
 // (libmodbus) reads it, raw bytes pass untranslated, clients come and go, faults reach the line.
 
-#include "emu/ptyserver.h"
+#include "emuserver/ptyserver.h"
 #include "emutestmodbus.h"
 #include "emutestport.h"
 

@@ -6,7 +6,7 @@
 
 #include "app/mainwindow.h"
 #include "emu/device.h"
-#include "emu/ptyserver.h"
+#include "emuserver/ptyserver.h"
 #include "support/fakeline.h"
 #include "support/scriptedoperator.h"
 #include "support/virtualclock.h"

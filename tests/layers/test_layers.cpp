@@ -124,14 +124,15 @@ TEST_P(Layers, IncludeNothingFromAbove) {
                                   << " includes from above its layer:" << text;
 }
 
-INSTANTIATE_TEST_SUITE_P(Src, Layers,
-                         ::testing::Values(Rule{"model", {}, true, true, true},
-                                           Rule{"link", WindowsAnd({}), false, false, true},
-                                           Rule{"emu", WindowsAnd({"link"}), false, false, true},
-                                           Rule{"cli", WindowsAnd({}), false, false, true}),
-                         [](const ::testing::TestParamInfo<Rule>& info) {
-                             return info.param.folder;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Src, Layers,
+    ::testing::Values(Rule{"model", {}, true, true, true},
+                      Rule{"link", WindowsAnd({"platform"}), false, true, true},
+                      Rule{"platform", WindowsAnd({}), false, false, true},
+                      Rule{"emu", WindowsAnd({"link"}), false, false, true},
+                      Rule{"emuserver", WindowsAnd({"link"}), false, false, true},
+                      Rule{"cli", WindowsAnd({}), false, false, true}),
+    [](const ::testing::TestParamInfo<Rule>& info) { return info.param.folder; });
 
 // The check itself: it sees an include that climbs a layer, however it is spelled, and lets
 // system headers alone.

@@ -4,12 +4,12 @@
 #include "enginefixture.h"
 
 #include "emu/device.h"
-#include "link/devicehistory.h"
 #include "link/deviceimageread.h"
 #include "link/devicewrite.h"
-#include "link/filestore.h"
 #include "model/devicecompare.h"
 #include "model/devicedocument.h"
+#include "platform/devicehistory.h"
+#include "platform/filestore.h"
 #include "support/testfaults.h"
 
 #include <QDir>

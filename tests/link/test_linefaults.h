@@ -5,7 +5,7 @@
 // engine's ReportError, as in the windows.
 
 #include "emu/device.h"
-#include "emu/ptyserver.h"
+#include "emuserver/ptyserver.h"
 #include "link/devicesequences.h"
 #include "link/devicewrite.h"
 #include "link/exchangeengine.h"

@@ -5,6 +5,7 @@
 
 #include "test_linefaults.h"
 
+#include "emuserver/terminalformat.h"
 #include "link/devicecommands.h"
 
 #include <gtest/gtest.h>

@@ -99,7 +99,9 @@ TEST(SteadyLineClock, RealPauseSleepsRatherThanSpins) {
     EXPECT_LT(wall, 300'000);
     // A busy wait would cost the whole 200 ms.
     EXPECT_LT(cpu, 40'000);
-    EXPECT_GE(hooks, 19);
+    // Slices of 10 ms with the hook between them (counted exactly on the virtual clock); a busy
+    // machine or a coarser system timer stretches some slices.
+    EXPECT_GE(hooks, 12);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // The system's words about a failing port, as the operator reads them: Russian, never empty.
 
-#include "link/porterrortext.h"
+#include "platform/porterrortext.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include "link/devicecommands.h"
 #include "link/exchangeengine.h"
-#include "link/qtserialline.h"
+#include "platform/qtserialline.h"
 #include "support/modbusrtuserver.h"
 #include "support/ptyrelay.h"
 #include "support/qtcoreapp.h"

@@ -1,6 +1,7 @@
-#include "emu/ptyserver.h"
+#include "emuserver/ptyserver.h"
 
 #include "emu/framer.h"
+#include "emuserver/terminalformat.h"
 
 #include <cerrno>
 #include <cstdlib>

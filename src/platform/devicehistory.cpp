@@ -1,8 +1,8 @@
-#include "link/devicehistory.h"
+#include "platform/devicehistory.h"
 
 #include "link/deviceimageread.h"
 #include "link/exchangeengine.h"
-#include "link/filestore.h"
+#include "platform/filestore.h"
 
 #include <QDir>
 #include <QFileInfo>

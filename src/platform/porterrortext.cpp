@@ -1,4 +1,4 @@
-#include "link/porterrortext.h"
+#include "platform/porterrortext.h"
 
 #include <cerrno>
 

@@ -1,7 +1,7 @@
 // Kept apart from the other terminal code: the kernel's arbitrary-rate settings clash with the
 // C library's <termios.h>.
 
-#include "emu/linepacing.h"
+#include "emuserver/terminalformat.h"
 
 #ifdef __linux__
 #include <asm/termbits.h>

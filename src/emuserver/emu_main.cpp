@@ -4,8 +4,8 @@
 #include "emu/console.h"
 #include "emu/device.h"
 #include "emu/options.h"
-#include "emu/ptyserver.h"
-#include "emu/registry.h"
+#include "emuserver/ptyserver.h"
+#include "emuserver/registry.h"
 #include "version/version.h"
 
 #include <atomic>

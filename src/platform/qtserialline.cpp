@@ -1,18 +1,16 @@
-#include "link/qtserialline.h"
+#include "platform/qtserialline.h"
 
-#include "link/porterrortext.h"
+#include "platform/porterrortext.h"
 
 #include <QElapsedTimer>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
 #ifndef _WIN32
 #include <cerrno>
 #include <poll.h>
-#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 #endif
@@ -82,43 +80,6 @@ QtSerialLine::~QtSerialLine() {
 
 std::string QtSerialLine::TransferPathName() {
     return SerialPathInUse();
-}
-
-bool QtSerialLine::IsSerialPortName(const std::string& name, std::string* location) {
-    if (name.empty() || name.find('\0') != std::string::npos)
-        return false;
-#ifdef _WIN32
-    std::string upper = name;
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    std::string digits;
-    if (upper.rfind("\\\\.\\COM", 0) == 0)
-        digits = upper.substr(7);
-    else if (upper.rfind("COM", 0) == 0)
-        digits = upper.substr(3);
-    if (digits.empty() || digits.size() > 3 || digits[0] == '0' ||
-        !std::all_of(digits.begin(), digits.end(),
-                     [](unsigned char c) { return std::isdigit(c) != 0; }))
-        return false;
-    if (location)
-        *location = name;
-    return true;
-#else
-    std::string path;
-    if (name.front() == '/')
-        path = name;
-    else if (name.find('/') == std::string::npos)
-        path = "/dev/" + name;
-    else
-        return false; // a relative path would depend on the working directory
-    struct stat info {};
-    // stat follows symbolic links, so a link to a port (an emulator's --link) counts.
-    if (::stat(path.c_str(), &info) != 0 || !S_ISCHR(info.st_mode))
-        return false;
-    if (location)
-        *location = path;
-    return true;
-#endif
 }
 
 bool QtSerialLine::open(const LineSettings& settings) {

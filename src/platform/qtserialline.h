@@ -32,12 +32,6 @@ public:
     static std::string OpenFailureReason(QSerialPort::SerialPortError error,
                                          const std::string& location);
 
-    // Whether name designates a serial port of this platform. On Linux: a bare device name
-    // (ttyUSB0 stands for /dev/ttyUSB0) or an absolute path, naming a character device (a
-    // symbolic link to one counts). On Windows: COM1, COM2, ... location receives the name
-    // to open the port by.
-    static bool IsSerialPortName(const std::string& name, std::string* location);
-
     SerialPath Path() const { return direct_ ? SerialPath::Direct : SerialPath::Portable; }
     // The road a line takes unless told otherwise: direct on POSIX, where the environment
     // variable LUM_SERIAL_PATH=qserialport (tests, benchmarks) chooses the portable one instead;

@@ -22,14 +22,14 @@ namespace emu {
 
 class Framer;
 
-class PtyServer {
+class PtyServer : public LineTiming {
 public:
     // Called when the watched descriptor is readable; return false to stop watching it.
     using InputHandler = std::function<bool()>;
 
     PtyServer() = default;
     explicit PtyServer(Device& device) { AddDevice(device); }
-    ~PtyServer();
+    ~PtyServer() override;
     PtyServer(const PtyServer&) = delete;
     PtyServer& operator=(const PtyServer&) = delete;
 
@@ -60,8 +60,8 @@ public:
     void Close();
 
     // The line's timing; safe from any thread, taken from the next request on.
-    void SetPacing(const Pacing& pacing);
-    Pacing GetPacing() const;
+    void SetPacing(const Pacing& pacing) override;
+    Pacing GetPacing() const override;
 
     uint64_t FramesReceived() const { return framesReceived_.load(); }
     uint64_t RepliesSent() const { return repliesSent_.load(); }

@@ -1,4 +1,4 @@
-#include "emu/registry.h"
+#include "emuserver/registry.h"
 
 #include <algorithm>
 #include <atomic>
