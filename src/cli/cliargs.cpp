@@ -1,5 +1,6 @@
 #include "cli/cliargs.h"
 
+#include "link/busscan.h"
 #include "link/exchangeengine.h"
 
 #include <algorithm>
@@ -112,9 +113,10 @@ bool ApplyValue(const std::string& option, const std::string& value, CliArgs& a,
         return Speeds(value, &a.speeds) || Fail(error, bad + " (скорости через запятую)");
     if (option == "--devices")
         return Devices(value, &a.firstDevice, &a.lastDevice) ||
-               Fail(error, bad + " (номера приборов, например 1-30)");
+               Fail(error, bad + " (номера приборов, например 1-31)");
     if (option == "--probe-ms")
-        return Number(value, 20, 2000, &a.probeMs) || Fail(error, bad + " (20..2000 мс)");
+        return Number(value, BusScan::MinProbeMs, 2000, &a.probeMs) ||
+               Fail(error, bad + " (" + std::to_string(BusScan::MinProbeMs) + "..2000 мс)");
     a.password = value; // --password
     return true;
 }

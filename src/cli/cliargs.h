@@ -19,8 +19,8 @@ struct CliArgs {
     bool force = false;                                  // read: replace an existing file
     std::vector<int> speeds{9600, 19200, 57600, 115200}; // scan
     int firstDevice = 1;                                 // scan --devices
-    int lastDevice = 30;
-    int probeMs = 150; // scan: how long a probe waits for the first byte of an answer
+    int lastDevice = 31;
+    int probeMs = 20; // scan: the wait for an answer after the request is out
     bool setNow = false;
     bool noBackup = false;
     std::optional<std::string> password; // write, clock --set-now

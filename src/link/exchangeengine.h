@@ -78,6 +78,7 @@ public:
     // the transaction under way ends at its next repeat.
     void RequestStop() { stopRequested_ = true; }
     void ClearStop() { stopRequested_ = false; }
+    bool StopRequested() const { return stopRequested_; }
     // Request frames put on the line so far (repeats included): whether a stopped
     // transaction's request went out at all.
     int64_t FramesSent() const { return framesSent_; }

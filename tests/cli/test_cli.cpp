@@ -161,6 +161,38 @@ TEST_F(CliTest, ScanFindsEachDeviceAtItsSpeedAndNumber) {
     }
 }
 
+// Bytes at the line's pace behind a USB adapter's 16 ms latency timer: an answer comes after a
+// short probe's wait. At every wait from the smallest, each device is found at its own number
+// (such an answer was once taken for the next number), the last number 31 included by default.
+TEST_F(CliTest, ScanOfAPacedLineFindsExactlyTheDevicesAtEveryProbeWait) {
+    for (const char* speed : {"9600", "19200"}) {
+        EmuProcess emu;
+        Start(emu, {"--address", "1,5,30,31", "--speed", speed, "--pace", "--latency", "16"});
+        std::string expected;
+        for (const char* n : {"1", "5", "30", "31"})
+            expected += std::string(speed) + " N 2 " + n + " 1002000000000000\n";
+        for (const char* probe : {"20", "21", "22"}) {
+            const CliRun r = Run(
+                {"scan", "--port", Q(emu.Port()), "--speeds", "9600,19200", "--probe-ms", probe});
+            EXPECT_EQ(r.exit, 0) << r.err;
+            EXPECT_EQ(r.out, expected) << speed << " baud, probe " << probe << " ms";
+        }
+    }
+}
+
+// A device whose answers never pass the CRC is there, but nothing it says can be used.
+TEST_F(CliTest, ScanListsADeviceAnsweringWithCrcErrorsAndEndsWithOne) {
+    EmuProcess emu;
+    Start(emu, {"--address", "4,5"});
+    ASSERT_TRUE(emu.Command("device 1"));
+    ASSERT_TRUE(emu.Command("fault crc"));
+    const CliRun r = Run({"scan", "--port", Q(emu.Port()), "--speeds", "9600", "--devices", "3-6"});
+    EXPECT_EQ(r.exit, 1) << r.err;
+    EXPECT_EQ(r.out, "9600 N 2 4 1002000000000000\n9600 N 2 5 ? отвечает с ошибками CRC\n");
+    EXPECT_NE(r.err.find("Прибор 5 (9600 бит/с) отвечает с ошибками CRC"), std::string::npos)
+        << r.err;
+}
+
 // A line where nothing answers costs each address a short probe, not the engine's 8 s.
 TEST_F(CliTest, ScanOfASilentLineIsQuickAndEndsWithTheLineCode) {
     EmuProcess emu;
@@ -170,8 +202,8 @@ TEST_F(CliTest, ScanOfASilentLineIsQuickAndEndsWithTheLineCode) {
     EXPECT_EQ(r.exit, 3);
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("Ни один прибор не ответил"), std::string::npos) << r.err;
-    // Six probes of 25 ms before the request and 150 ms for the answer.
-    EXPECT_LT(r.seconds, 4.0);
+    // Six probes of 25 ms before the request and 20 ms for the answer.
+    EXPECT_LT(r.seconds, 2.0);
 }
 
 TEST_F(CliTest, ClockReadsTheDeviceAndSetsItFromTheComputer) {
@@ -225,6 +257,8 @@ TEST_F(CliTest, ExitCodesForRefusalPortAndUsage) {
     for (const QStringList& wrong :
          {QStringList{"read", "--out", "a.lum"}, QStringList{"fly"}, QStringList{},
           QStringList{"scan", "--port", "p", "--devices", "5-2"},
+          QStringList{"scan", "--port", "p", "--devices", "1-32"},
+          QStringList{"scan", "--port", "p", "--probe-ms", "19"},
           QStringList{"clock", "--port", "p", "--parity", "E", "--stop", "2"},
           QStringList{"read", "--port", "p", "--out", "a.lum", "--set-now"}}) {
         r = Run(wrong);
