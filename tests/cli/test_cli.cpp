@@ -1,7 +1,9 @@
 // lum08-cli end to end: the real program against emulators on pseudo-terminals.
 
 #include "clirun.h"
+#include "link/qtserialline.h"
 #include "support/emuprocess.h"
+#include "support/qtcoreapp.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -204,6 +206,25 @@ TEST_F(CliTest, ScanOfASilentLineIsQuickAndEndsWithTheLineCode) {
     EXPECT_NE(r.err.find("Ни один прибор не ответил"), std::string::npos) << r.err;
     // Six probes of 25 ms before the request and 20 ms for the answer.
     EXPECT_LT(r.seconds, 2.0);
+}
+
+// The program's window holds the port; the console program reaches it through a symbolic
+// link (as /dev/serial/by-id/... is to /dev/ttyUSB0) and is refused before anything is sent.
+TEST_F(CliTest, APortHeldByAnotherProgramIsRefusedWhateverNameReachesIt) {
+    EnsureCoreApplication();
+    EmuProcess emu;
+    Start(emu, {"--link", File("link").toStdString()});
+    QtSerialLine window;
+    LineSettings settings;
+    settings.portName = emu.Port();
+    ASSERT_TRUE(window.open(settings));
+    const uint64_t before = emu.Dump()->requests;
+    const CliRun r = Run({"clock", "--port", File("link")});
+    EXPECT_EQ(r.exit, 3);
+    EXPECT_NE(r.err.find("порт занят другой программой"), std::string::npos) << r.err;
+    EXPECT_EQ(emu.Dump()->requests, before);
+    window.close();
+    EXPECT_EQ(Run({"clock", "--port", File("link")}).exit, 0);
 }
 
 TEST_F(CliTest, ClockReadsTheDeviceAndSetsItFromTheComputer) {
