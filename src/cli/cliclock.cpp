@@ -58,8 +58,8 @@ int RunClock(const CliArgs& args, CliConsole& console) {
     // The set request has no answer: the reading is the only proof that it was taken.
     if (args.setNow &&
         (Seconds(c) < 0 || std::llabs(Seconds(c) - Seconds(set)) > kClockToleranceS)) {
-        console.Message("Прибор " + std::to_string(args.device) + " не принял время");
-        return CliExit::Differs;
+        return console.Fail(CliExit::Differs, "device",
+                            "Прибор " + std::to_string(args.device) + " не принял время");
     }
     const std::string time = ClockTimeText(c[2], c[1], c[0]);
     const std::string date = ClockDateText(c[3], c[4], c[5]);

@@ -21,9 +21,13 @@ int RunClock(const CliArgs& args, CliConsole& console);
 #include <optional>
 #include <vector>
 
-// A configuration file as a device image; nothing, with the operator told, when it cannot be
-// read or is too short.
+// A configuration file as a device image, checked as strictly as a write needs; nothing, with
+// the operator told, when it cannot be read or is not exactly a configuration.
 std::optional<DeviceImage> LoadImage(const std::string& name, CliConsole& console);
+// Why a file cannot be read, or a file cannot be made in its folder (empty: it can), in the
+// operator's words rather than the system's.
+std::string FileReadProblem(const std::string& name);
+std::string FileWriteProblem(const std::string& name);
 
 // Prints the difference lines (or the JSON with "same" and "differences") and tells the
 // operator the outcome; Done when there are none, Differs otherwise.

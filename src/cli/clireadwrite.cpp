@@ -22,15 +22,17 @@ QString Q(const std::string& s) {
 
 int RunRead(const CliArgs& args, CliConsole& console) {
     const std::string out = WithLumExtension(args.out);
-    if (out.empty()) {
-        console.Message("Неверно задано имя файла: " + args.out + " (нужно расширение .lum)");
-        return CliExit::Usage;
-    }
-    if (!args.force && QFileInfo::exists(Q(out))) {
-        console.Message("Файл с таким именем существует: " + out +
-                        ". Чтобы заменить его, добавьте --force");
-        return CliExit::Usage;
-    }
+    if (out.empty())
+        return console.Fail(CliExit::Usage, "file",
+                            "Неверно задано имя файла: " + args.out + " (нужно расширение .lum)");
+    if (!args.force && QFileInfo::exists(Q(out)))
+        return console.Fail(CliExit::Usage, "file",
+                            "Файл с таким именем существует: " + out +
+                                ". Чтобы заменить его, добавьте --force");
+    // Before the device is read: a file that cannot be made would waste the whole read.
+    if (const std::string problem = FileWriteProblem(out); !problem.empty())
+        return console.Fail(CliExit::Usage, "file",
+                            "Файл не удается создать: " + out + " (" + problem + ")");
     CliLink link(args, console);
     if (!link.Open(args.speed))
         return CliExit::Line;
@@ -42,10 +44,12 @@ int RunRead(const CliArgs& args, CliConsole& console) {
     const int code = ReadWholeDevice(link.Port(), d.Model(), link.Device(), progress);
     if (code != ResultCode::Ok)
         return link.Failed(d.serv.BusNumber, code); // nothing was written to the file
-    QString why;
-    if (!ReplaceFileAtomically(Q(out), SaveConfigFile(d.serv, d.lum, d.f15), &why)) {
-        console.Message("Файл  не удается создать: " + out + " (" + why.toStdString() + ")");
-        return CliExit::Usage;
+    if (!ReplaceFileAtomically(Q(out), SaveConfigFile(d.serv, d.lum, d.f15))) {
+        std::string problem = FileWriteProblem(out);
+        if (problem.empty())
+            problem = "ошибка записи на диск: возможно, он заполнен";
+        return console.Fail(CliExit::Usage, "file",
+                            "Файл не удается создать: " + out + " (" + problem + ")");
     }
     const std::string modif = d.serv.GetModificationCode();
     QJsonObject json{
@@ -71,19 +75,21 @@ int BackUp(CliLink& link, CliConsole& console, const DeviceImage& wanted, bool* 
         console.Message("Прибор уже содержит эти данные");
         return CliExit::Done;
     case BackupStep::ReadFailed:
-        link.Failed(link.Device(), b.code);
         // Nobody can be asked whether to write without a back-up: the answer is no.
-        console.Message("Прибор не удалось прочитать перед записью, запись не начата. Записать "
-                        "без резервной копии: --no-backup");
-        return ExitForResult(b.code);
+        return console.Fail(ExitForResult(b.code), KindForResult(b.code),
+                            link.Port().MessageFor(link.Device(), b.code).text +
+                                ". Прибор не удалось прочитать перед записью, запись не начата. "
+                                "Записать без резервной копии: --no-backup",
+                            b.code);
     case BackupStep::ConfigDiffers:
         return CliExit::Done; // the write's own check refuses it and says why
     case BackupStep::SaveFailed:
         break;
     }
-    console.Message("Резервную копию прибора не удается сохранить (" + b.error.toStdString() +
-                    "), запись не начата. Записать без резервной копии: --no-backup");
-    return CliExit::Usage;
+    return console.Fail(CliExit::Usage, "file",
+                        "Резервную копию прибора не удается сохранить в " +
+                            DeviceHistory::Folder().toStdString() +
+                            ", запись не начата. Записать без резервной копии: --no-backup");
 }
 
 // Reads back what the write sent and compares it with the file.
@@ -103,7 +109,7 @@ int VerifyWrite(CliLink& link, CliConsole& console, const DeviceImage& wanted, i
 int RunWrite(const CliArgs& args, CliConsole& console) {
     const auto wanted = LoadImage(args.files[0], console);
     if (!wanted)
-        return CliExit::Usage;
+        return console.Worst().exit;
     DeviceData d;
     wanted->ToModel(d.serv, d.lum, d.f15, d.reserv);
     if (!GrantWriteAccess(args, console, d.lum))

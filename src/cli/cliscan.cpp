@@ -75,9 +75,12 @@ int RunScan(const CliArgs& args, CliConsole& console) {
         }
     }
     console.Result(lines, QJsonObject{{"command", "scan"}, {"devices", list}});
-    if (found.empty()) {
-        console.Message("Ни один прибор не ответил на " + args.port);
-        return CliExit::Line;
-    }
-    return damaged > 0 ? CliExit::Differs : CliExit::Done;
+    if (found.empty())
+        return console.Fail(CliExit::Line, "line", "Ни один прибор не ответил на " + args.port,
+                            ResultCode::NoAnswer);
+    if (damaged > 0)
+        return console.Record(CliExit::Differs, "line",
+                              "Приборов, отвечающих с ошибками CRC: " + std::to_string(damaged),
+                              ResultCode::Checksum);
+    return CliExit::Done;
 }

@@ -5,6 +5,20 @@
 
 #include <QJsonDocument>
 
+std::string KindForResult(int code) {
+    switch (code) {
+    case ResultCode::PortCannotOpen:
+    case ResultCode::PortNotOpen:
+    case ResultCode::PortFailure:
+        return "port";
+    case ResultCode::Stopped:
+        return "stopped";
+    default:
+        break;
+    }
+    return ExitForResult(code) == CliExit::Line ? "line" : "device";
+}
+
 int ExitForResult(int code) {
     if (code == ResultCode::Ok)
         return CliExit::Done;
@@ -17,6 +31,17 @@ void CliConsole::Message(const std::string& text) {
     EndProgress();
     err << "lum08-cli: " << ConsoleOperator::OneLine(text) << '\n';
     err.flush();
+}
+
+int CliConsole::Record(int exit, const std::string& kind, const std::string& text, int code) {
+    if (exit > worst_.exit)
+        worst_ = {exit, kind, ConsoleOperator::OneLine(text), code};
+    return exit;
+}
+
+int CliConsole::Fail(int exit, const std::string& kind, const std::string& text, int code) {
+    Message(text);
+    return Record(exit, kind, text, code);
 }
 
 void CliConsole::Progress(const std::string& text) {
@@ -64,28 +89,31 @@ bool CliLink::Open(int speed) {
         if (!line_.errorText().empty())
             text += " (" + line_.errorText() + ")";
     }
-    console_.Message(text);
+    console_.Fail(CliExit::Line, "port", text, ResultCode::PortCannotOpen);
     return false;
 }
 
 int CliLink::Failed(int device, int code) {
     if (code > 0)
-        console_.Message(port_.MessageFor(device, code).text);
-    return ExitForResult(code);
+        return console_.Fail(ExitForResult(code), KindForResult(code),
+                             port_.MessageFor(device, code).text, code);
+    // A refusal the operator was told already.
+    return console_.Record(ExitForResult(code), "refused", op_.LastText());
 }
 
 bool GrantWriteAccess(const CliArgs& args, CliConsole& console, InputProgram& lum) {
     lum.AccessLevel = 0;
     if (!args.password) {
-        console.Message("Ваш уровень доступа не позволяет\nпроизводить вывод в СОМ-порт. "
-                        "Укажите пароль: --password ПАРОЛЬ");
+        console.Fail(CliExit::Usage, "access",
+                     "Ваш уровень доступа не позволяет\nпроизводить вывод в СОМ-порт. "
+                     "Укажите пароль: --password ПАРОЛЬ");
         return false;
     }
     // The same check as at the program's start, with the password file of this folder.
     const std::string expected =
         ExpectedPassword(ReadWholeFile(QString::fromLatin1(Password::FileName)));
     if (CheckPassword(*args.password, expected).level != 1) {
-        console.Message("Введенный пароль неверен");
+        console.Fail(CliExit::Usage, "access", "Введенный пароль неверен");
         return false;
     }
     lum.AccessLevel = 1;

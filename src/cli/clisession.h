@@ -29,6 +29,8 @@ constexpr int Line = 3;    // the port or the line failed
 // codes (no answer, time-out, checksum, port) are line failures; -1 is a refusal the sequence
 // has already told.
 int ExitForResult(int code);
+// The kind of failure a result code is (see CliConsole::Fail).
+std::string KindForResult(int code);
 
 class CliConsole {
 public:
@@ -36,6 +38,11 @@ public:
         : out(out), err(err), progress_(progress), json_(json) {}
     // A message for the operator on the error stream.
     void Message(const std::string& text);
+    // A failure: its message, kept as what went wrong (kind: usage, file, port, line, device,
+    // refused, stopped, timeout; code: the exchange's result code, 0 for none). Returns exit.
+    int Fail(int exit, const std::string& kind, const std::string& text, int code = 0);
+    // The same for a failure whose message is out already (the operator told it).
+    int Record(int exit, const std::string& kind, const std::string& text, int code = 0);
     // A progress line, shown only on a terminal; EndProgress clears it.
     void Progress(const std::string& text);
     void EndProgress();
@@ -45,10 +52,20 @@ public:
     std::ostream& out;
     std::ostream& err;
 
+    struct Error {
+        int exit = 0;
+        std::string kind;
+        std::string text;
+        int code = 0;
+    };
+    // The worst failure so far (the first of equals); exit 0 when none.
+    const Error& Worst() const { return worst_; }
+
 private:
     bool progress_;
     bool json_;
     bool progressShown_ = false;
+    Error worst_;
 };
 
 // The model of one device, as the main window owns it.

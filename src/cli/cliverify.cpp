@@ -9,22 +9,6 @@
 
 #include <QJsonArray>
 
-std::optional<DeviceImage> LoadImage(const std::string& name, CliConsole& console) {
-    const auto bytes = ReadWholeFile(QString::fromStdString(name));
-    if (!bytes) {
-        console.Message("Файл не удается открыть: " + name);
-        return std::nullopt;
-    }
-    auto image = DeviceImage::FromFile(*bytes);
-    if (!image) {
-        std::string why = "Файл " + name + " не является файлом конфигурации ЛУМ-08";
-        if (bytes->size() < size_t(ConfigFile::Size))
-            why += " (" + std::to_string(bytes->size()) + " байт вместо 712)";
-        console.Message(why);
-    }
-    return image;
-}
-
 int ShowDifferences(CliConsole& console, const std::vector<std::string>& lines,
                     const std::string& sameText, QJsonObject json) {
     std::string text;
@@ -40,14 +24,13 @@ int ShowDifferences(CliConsole& console, const std::vector<std::string>& lines,
         console.Message(sameText);
         return CliExit::Done;
     }
-    console.Message("Различий: " + std::to_string(lines.size()));
-    return CliExit::Differs;
+    return console.Fail(CliExit::Differs, "differs", "Различий: " + std::to_string(lines.size()));
 }
 
 int RunVerify(const CliArgs& args, CliConsole& console) {
     const auto file = LoadImage(args.files[0], console);
     if (!file)
-        return CliExit::Usage;
+        return console.Worst().exit;
     CliLink link(args, console);
     if (!link.Open(args.speed))
         return CliExit::Line;
@@ -69,7 +52,7 @@ int RunDiff(const CliArgs& args, CliConsole& console) {
     const auto a = LoadImage(args.files[0], console);
     const auto b = a ? LoadImage(args.files[1], console) : std::nullopt;
     if (!a || !b)
-        return CliExit::Usage;
+        return console.Worst().exit;
     return ShowDifferences(console, CompareDeviceImages(*a, *b), "Файлы совпадают",
                            {{"command", "diff"},
                             {"a", QString::fromStdString(args.files[0])},

@@ -293,6 +293,48 @@ TEST_F(CliTest, ExitCodesForRefusalPortAndUsage) {
         EXPECT_NE(r.out.find(command), std::string::npos) << command;
 }
 
+// Files are checked as a write needs them before any device is touched: what is not exactly a
+// configuration is refused with the reason, and nothing goes on the line.
+TEST_F(CliTest, FilesThatAreNotExactlyAConfigurationAreRefusedBeforeTheLine) {
+    EmuProcess emu;
+    Start(emu, {});
+    ASSERT_EQ(Run(QStringList{"read", "--out", File("good.lum")} + On(emu, 1)).exit, 0);
+    auto good = ReadFile(File("good.lum"));
+    auto longer = good;
+    longer.push_back(0);
+    auto unknown = good;
+    unknown[1 + 1 + 3] = 5; // the module at address 3 gets a code no module has
+    const struct {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        const char* reason;
+    } files[] = {{"long.lum", longer, "713 байт вместо 712"},
+                 {"zeros.lum", std::vector<uint8_t>(100000, 0), "100000 байт вместо 712"},
+                 {"unknown.lum", unknown, "модуль неизвестного типа, код 5, по адресу модуля 3"}};
+    const uint64_t before = emu.Dump()->requests;
+    for (const auto& f : files) {
+        WriteFile(File(f.name), f.bytes);
+        for (const QStringList& command :
+             {QStringList{"write", File(f.name), "--password", "9461"} + On(emu, 1),
+              QStringList{"verify", File(f.name)} + On(emu, 1),
+              QStringList{"diff", File("good.lum"), File(f.name)}}) {
+            const CliRun r = Run(command);
+            EXPECT_EQ(r.exit, 2) << f.name << " " << command[0].toStdString();
+            EXPECT_NE(r.err.find(std::string("это не файл конфигурации (") + f.reason + ")"),
+                      std::string::npos)
+                << r.err;
+        }
+    }
+    // A file that cannot be made is told before the device is read, in the operator's words.
+    const CliRun r = Run(QStringList{"read", "--out", File("nodir/x.lum")} + On(emu, 1));
+    EXPECT_EQ(r.exit, 2);
+    EXPECT_NE(r.err.find("Файл не удается создать: " + File("nodir/x.lum").toStdString() +
+                         " (нет папки " + File("nodir").toStdString() + ")"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(emu.Dump()->requests, before);
+}
+
 TEST_F(CliTest, VerifyAndDiffListTheDifferencesInTheOperatorsWords) {
     EmuProcess emu;
     Start(emu, {});
