@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <iostream>
 #ifdef _WIN32
 #include <io.h>
@@ -17,18 +18,26 @@
 
 namespace {
 
+// The commands on one device, each device of the list in turn: its own entry of the results,
+// and the worst exit code of them all.
+int OnEachDevice(const CliArgs& args, CliConsole& console,
+                 int (*run)(const CliArgs&, CliConsole&)) {
+    console.BeginDevice(args.device);
+    return console.EndDevice(run(args, console));
+}
+
 int Run(const CliArgs& args, CliConsole& console) {
     if (args.command == "read")
-        return RunRead(args, console);
+        return OnEachDevice(args, console, RunRead);
     if (args.command == "write")
-        return RunWrite(args, console);
+        return OnEachDevice(args, console, RunWrite);
     if (args.command == "verify")
-        return RunVerify(args, console);
+        return OnEachDevice(args, console, RunVerify);
     if (args.command == "diff")
         return RunDiff(args, console);
     if (args.command == "scan")
         return RunScan(args, console);
-    return RunClock(args, console);
+    return OnEachDevice(args, console, RunClock);
 }
 
 } // namespace
@@ -41,6 +50,8 @@ int main(int argc, char** argv) {
     const auto args = ParseCliArgs(words, &error);
     if (!args) {
         std::cerr << "lum08-cli: " << error << "\nСправка: lum08-cli --help\n";
+        if (std::find(words.begin(), words.end(), "--json") != words.end())
+            CliConsole::PrintUsageFailure(std::cout, error);
         return CliExit::Usage;
     }
     if (args->help) {
@@ -52,5 +63,5 @@ int main(int argc, char** argv) {
         return CliExit::Done;
     }
     CliConsole console(std::cout, std::cerr, LUM_ISATTY(2), args->json);
-    return Run(*args, console);
+    return console.Finish(args->command, Run(*args, console));
 }

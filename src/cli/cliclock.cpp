@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -63,11 +64,16 @@ int RunClock(const CliArgs& args, CliConsole& console) {
     }
     const std::string time = ClockTimeText(c[2], c[1], c[0]);
     const std::string date = ClockDateText(c[3], c[4], c[5]);
-    QJsonObject json{{"command", "clock"},
-                     {"device", args.device},
-                     {"time", QString::fromStdString(time)},
-                     {"date", QString::fromStdString(date)},
-                     {"weekday", QString::fromStdString(Weekday(c[6]))},
+    // Dates and times for a script in ISO 8601; the device keeps two digits of the year.
+    char iso[32];
+    std::snprintf(iso, sizeof iso, "20%02d-%02d-%02dT%02d:%02d:%02d", c[5] % 100, c[4], c[3], c[2],
+                  c[1], c[0]);
+    const std::string stamp = iso;
+    QJsonObject json{{"device", args.device},
+                     {"datetime", QString::fromStdString(stamp)},
+                     {"date", QString::fromStdString(stamp.substr(0, 10))},
+                     {"time", QString::fromStdString(stamp.substr(11))},
+                     {"weekday", c[6]},
                      {"set", args.setNow}};
     console.Result(time + " " + date + " " + Weekday(c[6]) + "\n", json);
     return CliExit::Done;

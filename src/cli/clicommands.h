@@ -14,6 +14,7 @@ int RunDiff(const CliArgs& args, CliConsole& console);
 int RunScan(const CliArgs& args, CliConsole& console);
 int RunClock(const CliArgs& args, CliConsole& console);
 
+#include "model/devicecompare.h"
 #include "model/deviceimage.h"
 
 #include <QJsonObject>
@@ -29,7 +30,14 @@ std::optional<DeviceImage> LoadImage(const std::string& name, CliConsole& consol
 std::string FileReadProblem(const std::string& name);
 std::string FileWriteProblem(const std::string& name);
 
-// Prints the difference lines (or the JSON with "same" and "differences") and tells the
-// operator the outcome; Done when there are none, Differs otherwise.
-int ShowDifferences(CliConsole& console, const std::vector<std::string>& lines,
-                    const std::string& sameText, QJsonObject json);
+// The names of the two sides of a comparison in JSON: {"file", "device"} or {"a", "b"}.
+struct SideNames {
+    const char* first;
+    const char* second;
+};
+
+// Prints the difference lines (or the JSON with "same" and "differences", each difference an
+// object of its parts beside its text) and tells the operator the outcome; Done when there are
+// none, Differs otherwise.
+int ShowDifferences(CliConsole& console, const std::vector<Difference>& differences,
+                    const std::string& sameText, QJsonObject json, SideNames sides);

@@ -74,7 +74,7 @@ int RunScan(const CliArgs& args, CliConsole& console) {
                             " бит/с) " + kCrcText + ": проверьте линию");
         }
     }
-    console.Result(lines, QJsonObject{{"command", "scan"}, {"devices", list}});
+    console.Result(lines, QJsonObject{{"devices", list}});
     if (found.empty())
         return console.Fail(CliExit::Line, "line", "Ни один прибор не ответил на " + args.port,
                             ResultCode::NoAnswer);

@@ -34,9 +34,66 @@ void CliConsole::Message(const std::string& text) {
 }
 
 int CliConsole::Record(int exit, const std::string& kind, const std::string& text, int code) {
+    const Error e{exit, kind, ConsoleOperator::OneLine(text), code};
     if (exit > worst_.exit)
-        worst_ = {exit, kind, ConsoleOperator::OneLine(text), code};
+        worst_ = e;
+    if (inDevice_ && exit > deviceWorst_.exit)
+        deviceWorst_ = e;
     return exit;
+}
+
+QJsonValue CliConsole::ErrorJson(const Error& e) {
+    if (e.exit == 0)
+        return QJsonValue::Null;
+    return QJsonObject{{"code", e.code},
+                       {"kind", QString::fromStdString(e.kind)},
+                       {"text", QString::fromStdString(e.text)}};
+}
+
+QJsonObject CliConsole::Envelope(int exit, const Error& e) {
+    Error error = e;
+    // Every failure is recorded where it happens; a gap here would still give a script its
+    // "error".
+    if (exit != 0 && error.exit == 0)
+        error = {exit, "unknown", "Команда не выполнена", 0};
+    return {{"ok", exit == 0}, {"exit", exit}, {"error", ErrorJson(error)}};
+}
+
+void CliConsole::BeginDevice(int device) {
+    inDevice_ = true;
+    deviceWorst_ = {};
+    device_ = QJsonObject{{"device", device}};
+}
+
+int CliConsole::EndDevice(int exit) {
+    inDevice_ = false;
+    QJsonObject entry = Envelope(exit, deviceWorst_);
+    for (auto it = device_.begin(); it != device_.end(); ++it)
+        entry[it.key()] = it.value();
+    results_.append(entry);
+    return exit;
+}
+
+int CliConsole::Finish(const std::string& command, int exit) {
+    EndProgress();
+    if (!json_)
+        return exit;
+    QJsonObject o = fields_;
+    if (!results_.isEmpty())
+        o["results"] = results_;
+    const QJsonObject envelope = Envelope(exit, worst_);
+    for (auto it = envelope.begin(); it != envelope.end(); ++it)
+        o[it.key()] = it.value();
+    o["command"] = QString::fromStdString(command);
+    out << QJsonDocument(o).toJson(QJsonDocument::Indented).toStdString();
+    out.flush();
+    return exit;
+}
+
+void CliConsole::PrintUsageFailure(std::ostream& out, const std::string& text) {
+    QJsonObject o = Envelope(CliExit::Usage, {CliExit::Usage, "usage", text, 0});
+    out << QJsonDocument(o).toJson(QJsonDocument::Indented).toStdString();
+    out.flush();
 }
 
 int CliConsole::Fail(int exit, const std::string& kind, const std::string& text, int code) {
@@ -63,10 +120,13 @@ void CliConsole::EndProgress() {
 
 void CliConsole::Result(const std::string& lines, const QJsonObject& json) {
     EndProgress();
-    if (json_)
-        out << QJsonDocument(json).toJson(QJsonDocument::Indented).toStdString();
-    else
-        out << lines;
+    if (json_) {
+        QJsonObject& into = inDevice_ ? device_ : fields_;
+        for (auto it = json.begin(); it != json.end(); ++it)
+            into[it.key()] = it.value();
+        return;
+    }
+    out << lines;
     out.flush();
 }
 

@@ -13,6 +13,7 @@
 #include "model/networkblocks.h"
 #include "model/reservecopies.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
 
 #include <ostream>
@@ -38,16 +39,29 @@ public:
         : out(out), err(err), progress_(progress), json_(json) {}
     // A message for the operator on the error stream.
     void Message(const std::string& text);
-    // A failure: its message, kept as what went wrong (kind: usage, file, port, line, device,
-    // refused, stopped, timeout; code: the exchange's result code, 0 for none). Returns exit.
+    // A failure: its message, kept as what went wrong (kind: usage, file, access, port, line,
+    // device, refused, differs, stopped, timeout; code: the exchange's result code, 0 for none).
+    // Returns exit.
     int Fail(int exit, const std::string& kind, const std::string& text, int code = 0);
     // The same for a failure whose message is out already (the operator told it).
     int Record(int exit, const std::string& kind, const std::string& text, int code = 0);
     // A progress line, shown only on a terminal; EndProgress clears it.
     void Progress(const std::string& text);
     void EndProgress();
-    // A result: the text lines, or the JSON object with --json, on standard output.
+    // A result: the text lines on standard output, or with --json its fields for the one
+    // object the command prints at its end (Finish).
     void Result(const std::string& lines, const QJsonObject& json);
+
+    // The work on one device of a command that takes several: its results and failures go to
+    // its own entry of "results" until EndDevice.
+    void BeginDevice(int device);
+    int EndDevice(int exit);
+
+    // The end of the command: with --json the one object {"ok", "exit", "command", "error",
+    // the results...}, on success and on every failure. Returns exit.
+    int Finish(const std::string& command, int exit);
+    // That object for a command line that could not be parsed.
+    static void PrintUsageFailure(std::ostream& out, const std::string& text);
 
     std::ostream& out;
     std::ostream& err;
@@ -60,12 +74,21 @@ public:
     };
     // The worst failure so far (the first of equals); exit 0 when none.
     const Error& Worst() const { return worst_; }
+    bool Json() const { return json_; }
 
 private:
+    static QJsonValue ErrorJson(const Error& e);
+    static QJsonObject Envelope(int exit, const Error& e);
+
     bool progress_;
     bool json_;
     bool progressShown_ = false;
     Error worst_;
+    Error deviceWorst_;
+    bool inDevice_ = false;
+    QJsonObject fields_;
+    QJsonObject device_;
+    QJsonArray results_;
 };
 
 // The model of one device, as the main window owns it.

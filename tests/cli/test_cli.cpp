@@ -26,6 +26,15 @@ std::vector<uint8_t> ReadFile(const QString& path) {
     return {b.begin(), b.end()};
 }
 
+QJsonObject Json(const CliRun& r) {
+    return QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+}
+
+// The entry of the first device of a command's results.
+QJsonObject FirstResult(const CliRun& r) {
+    return Json(r)["results"].toArray()[0].toObject();
+}
+
 void WriteFile(const QString& path, const std::vector<uint8_t>& bytes) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -150,8 +159,7 @@ TEST_F(CliTest, ScanFindsEachDeviceAtItsSpeedAndNumber) {
     r = Run(range +
             QStringList{"--port", Q(fast.Port()), "--parity", "O", "--stop", "1", "--json"});
     ASSERT_EQ(r.exit, 0) << r.err;
-    const QJsonArray found =
-        QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object()["devices"].toArray();
+    const QJsonArray found = Json(r)["devices"].toArray();
     ASSERT_EQ(found.size(), 2);
     for (int i = 0; i < 2; ++i) {
         const QJsonObject d = found[i].toObject();
@@ -237,8 +245,9 @@ TEST_F(CliTest, ClockReadsTheDeviceAndSetsItFromTheComputer) {
     ASSERT_TRUE(emu.Command("thaw"));
     r = Run(QStringList{"clock", "--set-now", "--password", "9461", "--json"} + On(emu, 1));
     ASSERT_EQ(r.exit, 0) << r.err;
-    const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
-    EXPECT_EQ(json["date"].toString(), QDate::currentDate().toString("dd.MM.yy"));
+    const QJsonObject json = FirstResult(r);
+    EXPECT_EQ(json["date"].toString(), QDate::currentDate().toString(Qt::ISODate));
+    EXPECT_TRUE(QDateTime::fromString(json["datetime"].toString(), Qt::ISODate).isValid());
 
     // A device that keeps its old time has not taken it, whatever the broadcast said.
     ASSERT_TRUE(emu.Command("freeze"));
@@ -347,10 +356,15 @@ TEST_F(CliTest, VerifyAndDiffListTheDifferencesInTheOperatorsWords) {
     ASSERT_TRUE(emu.Command("poke 2 0 7F"));
     r = Run(QStringList{"verify", File("a.lum"), "--json"} + On(emu, 1));
     EXPECT_EQ(r.exit, 1) << r.err;
-    const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+    const QJsonObject json = FirstResult(r);
     EXPECT_FALSE(json["same"].toBool());
     ASSERT_FALSE(json["differences"].toArray().isEmpty());
-    EXPECT_TRUE(json["differences"].toArray()[0].toString().startsWith("Модуль 2"));
+    const QJsonObject first = json["differences"].toArray()[0].toObject();
+    EXPECT_TRUE(first["text"].toString().startsWith("Модуль 2, вход DI_2_1: "));
+    EXPECT_EQ(first["module"].toInt(), 2);
+    EXPECT_EQ(first["input"].toString(), "DI_2_1");
+    EXPECT_FALSE(first["field"].toString().isEmpty());
+    EXPECT_NE(first["file"].toString(), first["device"].toString());
 
     ASSERT_EQ(Run(QStringList{"read", "--out", File("b.lum")} + On(emu, 1)).exit, 0);
     r = Run({"diff", File("a.lum"), File("b.lum")});
@@ -359,6 +373,53 @@ TEST_F(CliTest, VerifyAndDiffListTheDifferencesInTheOperatorsWords) {
     r = Run({"diff", File("a.lum"), File("a.lum")});
     EXPECT_EQ(r.exit, 0);
     EXPECT_EQ(Run({"diff", File("a.lum"), File("none.lum")}).exit, 2);
+}
+
+// A script's parser gets one object on every outcome, failures included, with what went wrong.
+TEST_F(CliTest, JsonIsOneObjectWithOkExitAndErrorOnEveryFailure) {
+    EmuProcess emu;
+    EmuProcess refusing;
+    EmuProcess silent;
+    Start(emu, {});
+    Start(refusing, {"--exception", "2"});
+    Start(silent, {"--silent"});
+    ASSERT_EQ(Run(QStringList{"read", "--out", File("a.lum")} + On(emu, 1)).exit, 0);
+    ASSERT_TRUE(emu.Command("poke 2 0 7F"));
+    WriteFile(File("bad.lum"), std::vector<uint8_t>(713, 0));
+    const struct {
+        QStringList args;
+        int exit;
+        const char* kind;
+        int code;
+    } cases[] = {
+        {{"read", "--bogus"}, 2, "usage", 0},
+        {QStringList{"verify", File("bad.lum")} + On(emu, 1), 2, "file", 0},
+        {QStringList{"write", File("a.lum")} + On(emu, 1), 2, "access", 0},
+        {{"clock", "--port", File("none")}, 3, "port", 132},
+        {QStringList{"clock"} + On(silent, 1), 3, "line", 130},
+        {QStringList{"clock"} + On(refusing, 1), 1, "device", 2},
+        {QStringList{"verify", File("a.lum")} + On(emu, 1), 1, "differs", 0},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = Run(c.args + QStringList{"--json"});
+        const std::string what = c.args.join(' ').toStdString();
+        QJsonParseError parse{};
+        const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &parse);
+        ASSERT_EQ(parse.error, QJsonParseError::NoError) << what << "\n" << r.out;
+        const QJsonObject o = doc.object();
+        EXPECT_EQ(r.exit, c.exit) << what;
+        EXPECT_FALSE(o["ok"].toBool(true)) << what;
+        EXPECT_EQ(o["exit"].toInt(), c.exit) << what;
+        const QJsonObject error = o["error"].toObject();
+        EXPECT_EQ(error["kind"].toString(), c.kind) << what;
+        EXPECT_EQ(error["code"].toInt(-1), c.code) << what;
+        EXPECT_FALSE(error["text"].toString().isEmpty()) << what;
+    }
+    const CliRun r =
+        Run(QStringList{"read", "--force", "--out", File("a.lum"), "--json"} + On(emu, 1));
+    EXPECT_TRUE(Json(r)["ok"].toBool()) << r.out;
+    EXPECT_TRUE(Json(r)["error"].isNull()) << r.out;
+    EXPECT_EQ(FirstResult(r)["exit"].toInt(-1), 0) << r.out;
 }
 
 } // namespace
