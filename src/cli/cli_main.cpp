@@ -2,6 +2,7 @@
 
 #include "cli/clicommands.h"
 #include "cli/clisession.h"
+#include "cli/clistop.h"
 #include "version/version.h"
 
 #include <QCoreApplication>
@@ -62,6 +63,8 @@ int main(int argc, char** argv) {
         std::cout << LumVersionLine("lum08-cli") << '\n';
         return CliExit::Done;
     }
+    CliStop::Install(args->timeoutSeconds > 0 ? args->timeoutSeconds
+                                              : CliStop::DefaultTimeoutSeconds(*args));
     CliConsole console(std::cout, std::cerr, LUM_ISATTY(2), args->json);
     return console.Finish(args->command, Run(*args, console));
 }

@@ -81,8 +81,8 @@ bool Devices(const std::string& text, int* first, int* last) {
 
 bool TakesValue(const std::string& option) {
     static const std::set<std::string> withValue = {
-        "--port", "--speed",  "--parity",  "--stop",     "--device",
-        "--out",  "--speeds", "--devices", "--probe-ms", "--password"};
+        "--port",   "--speed",   "--parity",   "--stop",     "--device", "--out",
+        "--speeds", "--devices", "--probe-ms", "--password", "--timeout"};
     return withValue.count(option) != 0;
 }
 
@@ -105,6 +105,9 @@ bool ApplyValue(const std::string& option, const std::string& value, CliArgs& a,
         return Number(value, 1, 2, &a.stopBits) || Fail(error, bad + " (стоповых битов 1 или 2)");
     if (option == "--device")
         return Number(value, 1, 31, &a.device) || Fail(error, bad + " (номер прибора 1..31)");
+    if (option == "--timeout")
+        return Number(value, 1, 86400, &a.timeoutSeconds) ||
+               Fail(error, bad + " (секунд, 1..86400)");
     if (option == "--out") {
         a.out = value;
         return !value.empty() || Fail(error, "Укажите файл: --out ФАЙЛ.lum");
@@ -217,5 +220,7 @@ std::optional<CliArgs> ParseCliArgs(const std::vector<std::string>& args, std::s
     }
     if (!Complete(a, given, error))
         return std::nullopt;
+    if (a.devices.empty())
+        a.devices = {a.device};
     return a;
 }

@@ -13,7 +13,9 @@ struct CliArgs {
     int speed = 9600;
     char parity = 'N';
     int stopBits = 2;
-    int device = 1; // bus number 1..31
+    int device = 1;           // bus number 1..31: the one the command works on now
+    std::vector<int> devices; // --device: every bus number given, in order (at least one)
+    int timeoutSeconds = 0;   // --timeout; 0: the command's default
     // Commands' own options.
     std::string out;                                     // read --out
     bool force = false;                                  // read: replace an existing file

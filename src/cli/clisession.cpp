@@ -1,5 +1,6 @@
 #include "cli/clisession.h"
 
+#include "cli/clistop.h"
 #include "link/filestore.h"
 #include "model/passwordfile.h"
 
@@ -133,6 +134,13 @@ void CliConsole::Result(const std::string& lines, const QJsonObject& json) {
 CliLink::CliLink(const CliArgs& args, CliConsole& console)
     : args_(args), console_(console), op_(console.err), port_(line_, clock_) {
     port_.SetOperator(&op_);
+    // Between requests: a signal or the deadline ends the command at the next boundary.
+    port_.SetIdleHook([this] {
+        if (CliStop::Due())
+            port_.RequestStop();
+    });
+    if (CliStop::Due())
+        port_.RequestStop();
     port_.PortName = args.port;
     port_.Parity = std::string(1, args.parity);
     port_.StopBits = std::to_string(args.stopBits);
@@ -154,6 +162,8 @@ bool CliLink::Open(int speed) {
 }
 
 int CliLink::Failed(int device, int code) {
+    if (code == ResultCode::Stopped && CliStop::Due())
+        return console_.Fail(CliExit::Line, CliStop::Kind(), CliStop::Text(), code);
     if (code > 0)
         return console_.Fail(ExitForResult(code), KindForResult(code),
                              port_.MessageFor(device, code).text, code);

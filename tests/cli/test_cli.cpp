@@ -9,8 +9,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 namespace {
 
@@ -373,6 +376,73 @@ TEST_F(CliTest, VerifyAndDiffListTheDifferencesInTheOperatorsWords) {
     r = Run({"diff", File("a.lum"), File("a.lum")});
     EXPECT_EQ(r.exit, 0);
     EXPECT_EQ(Run({"diff", File("a.lum"), File("none.lum")}).exit, 2);
+}
+
+// Ctrl+C during a write ends it at the next request boundary, and what it says the device holds
+// is what the device holds; a device that never finishes storing ends at the deadline.
+TEST_F(CliTest, AStoppedWriteTellsWhatTheDeviceHoldsAndNothingWaitsForEver) {
+    EmuProcess source;
+    EmuProcess target;
+    Start(source, {});
+    Start(target, {"--busy", "4"});
+    ASSERT_TRUE(source.Command("records 1 11 22 33 44 55 66 77 88 99 AA BB CC DD EE FF 01 02 03"));
+    ASSERT_TRUE(source.Command("poke 17 5 3C"));
+    ASSERT_EQ(Run(QStringList{"read", "--out", File("a.lum")} + On(source, 1)).exit, 0);
+    const auto file = ReadFile(File("a.lum"));
+    const auto before = target.Dump();
+    ASSERT_TRUE(before && file.size() == 712u);
+
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start(QString::fromUtf8(LUM_BIN_DIR) + "/lum08-cli",
+            QStringList{"write", File("a.lum"), "--password", "9461", "--no-backup", "--json"} +
+                On(target, 1));
+    ASSERT_TRUE(p.waitForStarted(10000));
+    // The first module is stored and the second on its way: the configuration twice, the
+    // first block and its five polls, the second block.
+    for (int i = 0; i < 200 && target.Dump()->requests < before->requests + 9; ++i)
+        QThread::msleep(20);
+    ::kill(pid_t(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(5000));
+    EXPECT_EQ(p.exitCode(), 3);
+    const QJsonObject result =
+        QJsonDocument::fromJson(p.readAllStandardOutput())["results"].toArray()[0].toObject();
+    EXPECT_EQ(result["error"].toObject()["kind"].toString(), "stopped");
+    const auto dump = target.Dump();
+    const QJsonArray written = result["written"].toArray();
+    ASSERT_EQ(written.size(), 3);
+    EXPECT_EQ(written[0].toObject()["state"].toString(), "written");
+    EXPECT_EQ(written[2].toObject()["state"].toString(), "not-sent");
+    for (const QJsonValue& v : written) {
+        const int block = v.toObject()["block"].toInt();
+        const QString state = v.toObject()["state"].toString();
+        const bool network = block == 17;
+        const auto held = network ? std::vector<uint8_t>(dump->image.begin() + 1, dump->image.end())
+                                  : std::vector<uint8_t>(dump->blocks[size_t(block - 1)].begin(),
+                                                         dump->blocks[size_t(block - 1)].end());
+        const auto old = network
+                             ? std::vector<uint8_t>(before->image.begin() + 1, before->image.end())
+                             : std::vector<uint8_t>(before->blocks[size_t(block - 1)].begin(),
+                                                    before->blocks[size_t(block - 1)].end());
+        const size_t at = network ? 127 : size_t(18 + 18 * (block - 1));
+        const std::vector<uint8_t> sent(file.begin() + long(at),
+                                        file.begin() + long(at + held.size()));
+        if (state == "written") {
+            EXPECT_EQ(held, sent) << block;
+        } else if (state == "not-sent") {
+            EXPECT_EQ(held, old) << block;
+        }
+    }
+
+    // Storing never ends: the deadline does, with the same account.
+    ASSERT_TRUE(target.Command("fault exception 6 fn 14"));
+    const CliRun r = Run(
+        QStringList{"write", File("a.lum"), "--password", "9461", "--no-backup", "--timeout", "2"} +
+        On(target, 1));
+    EXPECT_EQ(r.exit, 3);
+    EXPECT_LT(r.seconds, 4.0);
+    EXPECT_NE(r.err.find("--timeout 2"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("прибор записан не полностью"), std::string::npos) << r.err;
 }
 
 // A script's parser gets one object on every outcome, failures included, with what went wrong.
