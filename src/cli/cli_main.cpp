@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName("lum08");
     std::vector<std::string> words(argv + 1, argv + argc);
     std::string error;
-    const auto args = ParseCliArgs(words, &error);
+    auto args = ParseCliArgs(words, &error);
     if (!args) {
         std::cerr << "lum08-cli: " << error << "\nСправка: lum08-cli --help\n";
         if (std::find(words.begin(), words.end(), "--json") != words.end())
@@ -66,5 +66,9 @@ int main(int argc, char** argv) {
     CliStop::Install(args->timeoutSeconds > 0 ? args->timeoutSeconds
                                               : CliStop::DefaultTimeoutSeconds(*args));
     CliConsole console(std::cout, std::cerr, LUM_ISATTY(2), args->json);
+    // Once for every device of the command, before the first is touched.
+    const bool writes = args->command == "write" || (args->command == "clock" && args->setNow);
+    if (writes && !FindPassword(*args, console))
+        return console.Finish(args->command, console.Worst().exit);
     return console.Finish(args->command, Run(*args, console));
 }

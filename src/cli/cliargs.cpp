@@ -16,10 +16,15 @@ const std::set<std::string> kCommands = {"read", "write", "verify", "diff", "sca
 
 // Options that belong to some commands only; the others take them as a typing error.
 const std::map<std::string, std::set<std::string>> kOwnOptions = {
-    {"--out", {"read"}},        {"--force", {"read"}},
-    {"--speeds", {"scan"}},     {"--devices", {"scan"}},
-    {"--probe-ms", {"scan"}},   {"--set-now", {"clock"}},
-    {"--no-backup", {"write"}}, {"--password", {"write", "clock"}}};
+    {"--out", {"read"}},
+    {"--force", {"read"}},
+    {"--speeds", {"scan"}},
+    {"--devices", {"scan"}},
+    {"--probe-ms", {"scan"}},
+    {"--set-now", {"clock"}},
+    {"--no-backup", {"write"}},
+    {"--password", {"write", "clock"}},
+    {"--password-file", {"write", "clock"}}};
 
 bool Fail(std::string* error, const std::string& text) {
     if (error)
@@ -81,8 +86,8 @@ bool Devices(const std::string& text, int* first, int* last) {
 
 bool TakesValue(const std::string& option) {
     static const std::set<std::string> withValue = {
-        "--port",   "--speed",   "--parity",   "--stop",     "--device", "--out",
-        "--speeds", "--devices", "--probe-ms", "--password", "--timeout"};
+        "--port",   "--speed",   "--parity",   "--stop",     "--device",  "--out",
+        "--speeds", "--devices", "--probe-ms", "--password", "--timeout", "--password-file"};
     return withValue.count(option) != 0;
 }
 
@@ -120,6 +125,10 @@ bool ApplyValue(const std::string& option, const std::string& value, CliArgs& a,
     if (option == "--probe-ms")
         return Number(value, BusScan::MinProbeMs, 2000, &a.probeMs) ||
                Fail(error, bad + " (" + std::to_string(BusScan::MinProbeMs) + "..2000 мс)");
+    if (option == "--password-file") {
+        a.passwordFile = value;
+        return !value.empty() || Fail(error, "Укажите файл: --password-file ФАЙЛ");
+    }
     a.password = value; // --password
     return true;
 }

@@ -25,7 +25,8 @@ struct CliArgs {
     int probeMs = 20; // scan: the wait for an answer after the request is out
     bool setNow = false;
     bool noBackup = false;
-    std::optional<std::string> password; // write, clock --set-now
+    std::optional<std::string> password;     // write, clock --set-now
+    std::optional<std::string> passwordFile; // its first line is the password
     bool json = false;
     bool help = false;
     bool version = false;

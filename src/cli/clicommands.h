@@ -7,6 +7,11 @@
 
 class CliConsole;
 
+// The password of a command that writes, when the command line does not give it: from
+// --password-file, the LUM08_PASSWORD variable, or a prompt on the terminal. False, with the
+// operator told, when the file cannot be read.
+bool FindPassword(CliArgs& args, CliConsole& console);
+
 int RunRead(const CliArgs& args, CliConsole& console);
 int RunWrite(const CliArgs& args, CliConsole& console);
 int RunVerify(const CliArgs& args, CliConsole& console);

@@ -176,7 +176,8 @@ bool GrantWriteAccess(const CliArgs& args, CliConsole& console, InputProgram& lu
     if (!args.password) {
         console.Fail(CliExit::Usage, "access",
                      "Ваш уровень доступа не позволяет\nпроизводить вывод в СОМ-порт. "
-                     "Укажите пароль: --password ПАРОЛЬ");
+                     "Укажите пароль: --password-file ФАЙЛ, переменная LUM08_PASSWORD или "
+                     "--password ПАРОЛЬ");
         return false;
     }
     // The same check as at the program's start, with the password file of this folder.

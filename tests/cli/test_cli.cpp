@@ -52,7 +52,7 @@ protected:
         std::string error;
         ASSERT_TRUE(emu.Start(all, &error)) << error;
     }
-    CliRun Run(QStringList args) { return RunCli(dir, args); }
+    CliRun Run(QStringList args, const QStringList& env = {}) { return RunCli(dir, args, env); }
     QStringList On(const EmuProcess& emu, int device) {
         return {"--port", Q(emu.Port()), "--device", QString::number(device)};
     }
@@ -443,6 +443,59 @@ TEST_F(CliTest, AStoppedWriteTellsWhatTheDeviceHoldsAndNothingWaitsForEver) {
     EXPECT_LT(r.seconds, 4.0);
     EXPECT_NE(r.err.find("--timeout 2"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("прибор записан не полностью"), std::string::npos) << r.err;
+}
+
+// The password from where no other user sees it: a file, the environment, or the terminal.
+TEST_F(CliTest, ThePasswordComesFromAFileTheEnvironmentOrThePrompt) {
+    EmuProcess emu;
+    Start(emu, {});
+    QFile right(File("right"));
+    ASSERT_TRUE(right.open(QIODevice::WriteOnly));
+    right.write("9461\n");
+    right.close();
+    QFile wrong(File("wrong"));
+    ASSERT_TRUE(wrong.open(QIODevice::WriteOnly));
+    wrong.write("1\n");
+    wrong.close();
+    const QStringList setNow = QStringList{"clock", "--set-now"} + On(emu, 1);
+    const struct {
+        QStringList args;
+        QStringList env;
+        int exit;
+        const char* said;
+    } cases[] = {
+        {setNow + QStringList{"--password-file", File("right")}, {}, 0, ""},
+        {setNow, {"LUM08_PASSWORD=9461"}, 0, ""},
+        {setNow + QStringList{"--password-file", File("wrong")},
+         {"LUM08_PASSWORD=9461"},
+         2,
+         "Введенный пароль неверен"},
+        {setNow + QStringList{"--password-file", File("none")},
+         {},
+         2,
+         "Файл пароля не удается открыть"},
+        {setNow, {}, 2, "--password-file ФАЙЛ, переменная LUM08_PASSWORD"},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = Run(c.args, c.env);
+        EXPECT_EQ(r.exit, c.exit) << c.args.join(' ').toStdString() << "\n" << r.err;
+        EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+    }
+    // On a terminal the program asks, and what is typed does not show.
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start("script",
+            {"-qec",
+             QString::fromUtf8(LUM_BIN_DIR) + "/lum08-cli clock --set-now --port " + Q(emu.Port()),
+             "/dev/null"});
+    ASSERT_TRUE(p.waitForStarted(10000));
+    QThread::msleep(300);
+    p.write("9461\n");
+    ASSERT_TRUE(p.waitForFinished(10000));
+    const QString shown = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_EQ(p.exitCode(), 0) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("Пароль:")) << shown.toStdString();
+    EXPECT_FALSE(shown.contains("9461")) << shown.toStdString();
 }
 
 // A script's parser gets one object on every outcome, failures included, with what went wrong.
