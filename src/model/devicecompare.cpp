@@ -107,7 +107,7 @@ std::string InputName(int m, int j) {
 void CompareConfig(const DeviceImage& a, const DeviceImage& b, Lines& out) {
     out.Add("Количество модулей", "", std::to_string(a.Config()[0]), std::to_string(b.Config()[0]));
     for (int p = 0; p < ModuleConfig::SlotCount; ++p)
-        out.Add("Слот " + std::to_string(p), "", ModuleName(a.Config()[size_t(p) + 1]),
+        out.Add("Адрес модуля " + std::to_string(p), "", ModuleName(a.Config()[size_t(p) + 1]),
                 ModuleName(b.Config()[size_t(p) + 1]));
 }
 

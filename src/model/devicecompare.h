@@ -19,10 +19,11 @@ struct CompareScope {
     static CompareScope Of(const WriteScope& write); // only what a write sends
 };
 
-// Lines in this order: module configuration ("Слот 3: МСЮ → нет"), then per module its
-// parameter and per input every field of the record ("Модуль 2, вход DI_2_3: задержка 5 → 10 с"),
-// labels, the two network function blocks field by field and the network settings byte.
-// Bits no field names are listed as "прочие биты" so that no byte difference goes unseen.
+// Lines in this order: module configuration ("Адрес модуля 3: МСЮ → нет", the address as the main
+// window shows it), then per module its parameter and per input every field of the record ("Модуль
+// 2, вход DI_2_3: задержка 5 → 10 с"), labels, the two network function blocks field by field and
+// the network settings byte. Bits no field names are listed as "прочие биты" so that no byte
+// difference goes unseen.
 std::vector<std::string> CompareDeviceImages(const DeviceImage& a, const DeviceImage& b,
                                              const CompareScope& scope = {});
 

@@ -108,8 +108,13 @@ TEST_F(CliTest, WriteNeedsThePasswordAndTheDevicesModulesThenStoresTheFile) {
 
     r = Run(QStringList{"write", File("a.lum"), "--password", "9461"} + On(other, 1));
     EXPECT_EQ(r.exit, 1); // the device refuses: its modules are not the file's
-    EXPECT_NE(r.err.find("Количество модулей в приборе не соответствует"), std::string::npos)
+    // In the console's words: there is no screen, the modules are the file's.
+    EXPECT_NE(
+        r.err.find("Количество модулей в приборе не соответствует количеству модулей в файле"),
+        std::string::npos)
         << r.err;
+    EXPECT_EQ(r.err.find("экран"), std::string::npos) << r.err;
+    EXPECT_EQ(other.Dump()->requests, 1u); // the configuration only: nothing is sent
 
     const auto before = target.Dump();
     ASSERT_TRUE(before);
