@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <tuple>
 
 namespace {
 
@@ -501,6 +502,59 @@ TEST_F(CliTest, ThePasswordComesFromAFileTheEnvironmentOrThePrompt) {
     EXPECT_EQ(p.exitCode(), 0) << shown.toStdString();
     EXPECT_TRUE(shown.contains("Пароль:")) << shown.toStdString();
     EXPECT_FALSE(shown.contains("9461")) << shown.toStdString();
+}
+
+// The README's series script, as it stands there: every device of the line written and
+// verified, and a line where nothing answers ends the script with scan's code.
+TEST_F(CliTest, TheReadmeSeriesScriptWritesEveryDeviceAndChecksEveryExitCode) {
+    QFile readme(QString::fromUtf8(LUM_SOURCE_DIR) + "/README.md");
+    ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(readme.readAll());
+    const QString open = "<!-- series script -->\n```sh\n";
+    const qsizetype begin = text.indexOf(open);
+    ASSERT_GE(begin, 0);
+    const qsizetype end = text.indexOf("\n```", begin + open.size());
+    const QString script = text.mid(begin + open.size(), end - begin - open.size());
+
+    EmuProcess source;
+    EmuProcess line;
+    EmuProcess silent;
+    Start(source, {});
+    Start(line, {"--address", "4,9", "--speed", "9600", "--link", File("line").toStdString()});
+    Start(silent, {"--silent", "--link", File("silent").toStdString()});
+    ASSERT_TRUE(source.Command("records 2 11 22 33 44 55 66 77 88 99 AA BB CC DD EE FF 01 02 03"));
+    ASSERT_EQ(Run(QStringList{"read", "--out", File("panel.lum")} + On(source, 1)).exit, 0);
+    QFile pw(File("pw"));
+    ASSERT_TRUE(pw.open(QIODevice::WriteOnly));
+    pw.write("9461\n");
+    pw.close();
+
+    auto runScript = [&](const QString& port) {
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("PATH", QString::fromUtf8(LUM_BIN_DIR) + ":" + env.value("PATH"));
+        env.insert("XDG_DATA_HOME", dir.filePath("data"));
+        env.insert("PORT", port);
+        env.insert("FILE", File("panel.lum"));
+        env.insert("PWFILE", File("pw"));
+        p.setProcessEnvironment(env);
+        p.start("sh", {"-c", script});
+        EXPECT_TRUE(p.waitForFinished(60000));
+        return std::make_pair(
+            p.exitCode(), QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()));
+    };
+    auto [exit, said] = runScript(File("line"));
+    EXPECT_EQ(exit, 0) << said.toStdString();
+    EXPECT_TRUE(said.contains("device 4: written and verified")) << said.toStdString();
+    EXPECT_TRUE(said.contains("device 9: written and verified")) << said.toStdString();
+    for (const char* device : {"device 0", "device 1"}) {
+        ASSERT_TRUE(line.Command(device));
+        EXPECT_EQ(line.Dump()->blocks[1], source.Dump()->blocks[1]) << device;
+    }
+    std::tie(exit, said) = runScript(File("silent"));
+    EXPECT_EQ(exit, 3) << said.toStdString();
+    EXPECT_TRUE(said.contains("nothing written")) << said.toStdString();
 }
 
 // A script's parser gets one object on every outcome, failures included, with what went wrong.
