@@ -3,6 +3,7 @@
 #include "cli/clicommands.h"
 #include "cli/clisession.h"
 #include "cli/clistop.h"
+#include "model/configfile.h"
 #include "version/version.h"
 
 #include <QCoreApplication>
@@ -19,12 +20,33 @@
 
 namespace {
 
+// read --out NAME.lum for several devices: NAME_07.lum for bus number 7.
+std::string OutForDevice(const std::string& out, int device) {
+    const std::string named = WithLumExtension(out);
+    if (named.empty())
+        return out; // the read itself tells the name is wrong
+    const std::string number = (device < 10 ? "_0" : "_") + std::to_string(device);
+    return named.substr(0, named.size() - 4) + number + ".lum";
+}
+
 // The commands on one device, each device of the list in turn: its own entry of the results,
 // and the worst exit code of them all.
 int OnEachDevice(const CliArgs& args, CliConsole& console,
                  int (*run)(const CliArgs&, CliConsole&)) {
-    console.BeginDevice(args.device);
-    return console.EndDevice(run(args, console));
+    const bool several = args.devices.size() > 1;
+    int worst = CliExit::Done;
+    for (int device : args.devices) {
+        // A stop or the deadline leaves the devices not yet begun untouched.
+        if (CliStop::Due())
+            break;
+        CliArgs one = args;
+        one.device = device;
+        if (several && !args.out.empty())
+            one.out = OutForDevice(args.out, device);
+        console.BeginDevice(device, several);
+        worst = std::max(worst, console.EndDevice(run(one, console)));
+    }
+    return worst;
 }
 
 int Run(const CliArgs& args, CliConsole& console) {

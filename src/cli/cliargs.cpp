@@ -84,6 +84,25 @@ bool Devices(const std::string& text, int* first, int* last) {
     return true;
 }
 
+// "1,3,5-8": bus numbers in the order given, each once.
+bool DeviceList(const std::string& text, std::vector<int>* out) {
+    std::vector<int> list;
+    std::stringstream in(text);
+    for (std::string item; std::getline(in, item, ',');) {
+        int first = 0;
+        int last = 0;
+        if (!Devices(item, &first, &last))
+            return false;
+        for (int n = first; n <= last; ++n)
+            if (std::find(list.begin(), list.end(), n) == list.end())
+                list.push_back(n);
+    }
+    if (list.empty() || text.back() == ',')
+        return false;
+    *out = list;
+    return true;
+}
+
 bool TakesValue(const std::string& option) {
     static const std::set<std::string> withValue = {
         "--port",   "--speed",   "--parity",   "--stop",     "--device",  "--out",
@@ -109,7 +128,8 @@ bool ApplyValue(const std::string& option, const std::string& value, CliArgs& a,
     if (option == "--stop")
         return Number(value, 1, 2, &a.stopBits) || Fail(error, bad + " (стоповых битов 1 или 2)");
     if (option == "--device")
-        return Number(value, 1, 31, &a.device) || Fail(error, bad + " (номер прибора 1..31)");
+        return DeviceList(value, &a.devices) ||
+               Fail(error, bad + " (номер прибора 1..31 или список, например 1,3,5-8)");
     if (option == "--timeout")
         return Number(value, 1, 86400, &a.timeoutSeconds) ||
                Fail(error, bad + " (секунд, 1..86400)");
@@ -140,6 +160,10 @@ bool ApplyFlag(const std::string& option, CliArgs& a, std::string* error) {
         a.version = true;
     else if (option == "--json")
         a.json = true;
+    else if (option == "--trace")
+        a.trace = true;
+    else if (option == "--verbose" || option == "-v")
+        a.verbose = true;
     else if (option == "--force")
         a.force = true;
     else if (option == "--set-now")
@@ -169,6 +193,10 @@ bool Complete(CliArgs& a, const std::vector<std::string>& given, std::string* er
         return Fail(error, files == 0 ? "Команда " + a.command + " не принимает файлов"
                            : files == 1 ? "Команде " + a.command + " нужен один файл .lum"
                                         : "Команде diff нужны два файла .lum");
+    if (a.devices.size() > 1 && a.command != "read" && a.command != "write" &&
+        a.command != "verify" && a.command != "clock")
+        return Fail(error, "Список приборов --device принимают команды read, write, verify и "
+                           "clock; для scan номера задаёт --devices");
     if (a.command == "read" && a.out.empty())
         return Fail(error, "Укажите файл для записи: --out ФАЙЛ.lum");
     if (NeedsPort(a.command) && a.port.empty())
@@ -231,5 +259,6 @@ std::optional<CliArgs> ParseCliArgs(const std::vector<std::string>& args, std::s
         return std::nullopt;
     if (a.devices.empty())
         a.devices = {a.device};
+    a.device = a.devices.front();
     return a;
 }

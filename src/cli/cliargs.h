@@ -28,6 +28,8 @@ struct CliArgs {
     std::optional<std::string> password;     // write, clock --set-now
     std::optional<std::string> passwordFile; // its first line is the password
     bool json = false;
+    bool trace = false;   // every frame on the error stream, as the bus monitor shows it
+    bool verbose = false; // the line settings first, every step on a line of its own
     bool help = false;
     bool version = false;
 };

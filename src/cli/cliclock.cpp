@@ -44,9 +44,10 @@ int RunClock(const CliArgs& args, CliConsole& console) {
     CliLink link(args, console);
     if (!link.Open(args.speed))
         return CliExit::Line;
-    DeviceClock set{};
-    if (args.setNow) {
-        set = Now();
+    // Set once for the line: the devices of a list after the first are only read back, and
+    // their clocks have run with the computer's since.
+    const DeviceClock set = Now();
+    if (args.setNow && args.device == args.devices.front()) {
         // Function 70 goes to every device of the line and nothing answers it.
         const int code = SetClockBroadcast(link.Port(), set);
         if (code != ResultCode::Ok)
@@ -75,6 +76,7 @@ int RunClock(const CliArgs& args, CliConsole& console) {
                      {"time", QString::fromStdString(stamp.substr(11))},
                      {"weekday", c[6]},
                      {"set", args.setNow}};
+    console.Summary(time + " " + date + " " + Weekday(c[6]));
     console.Result(time + " " + date + " " + Weekday(c[6]) + "\n", json);
     return CliExit::Done;
 }

@@ -48,6 +48,7 @@ int RunRead(const CliArgs& args, CliConsole& console) {
     }
     const std::string modif = d.serv.GetModificationCode();
     QJsonObject json{{"file", Q(out)}, {"device", args.device}, {"modification", Q(modif)}};
+    console.Summary(out + " " + modif);
     console.Result(out + " " + std::to_string(args.device) + " " + modif + "\n", json);
     return CliExit::Done;
 }

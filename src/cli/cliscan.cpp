@@ -33,6 +33,7 @@ int RunScan(const CliArgs& args, CliConsole& console) {
         if (!link.Open(speed))
             return CliExit::Line;
         BusScan scan(link.Port(), link.Line(), args.probeMs);
+        scan.SetObserver(link.Trace());
         for (int n = args.firstDevice; n <= args.lastDevice; ++n) {
             console.Progress("Поиск: " + std::to_string(speed) + " бит/с, прибор " +
                              std::to_string(n));

@@ -2,9 +2,11 @@
 
 #include "cli/clistop.h"
 #include "link/filestore.h"
+#include "link/monitorrows.h"
 #include "model/passwordfile.h"
 
 #include <QJsonDocument>
+#include <QTime>
 
 std::string KindForResult(int code) {
     switch (code) {
@@ -60,14 +62,22 @@ QJsonObject CliConsole::Envelope(int exit, const Error& e) {
     return {{"ok", exit == 0}, {"exit", exit}, {"error", ErrorJson(error)}};
 }
 
-void CliConsole::BeginDevice(int device) {
+void CliConsole::BeginDevice(int device, bool several) {
     inDevice_ = true;
+    several_ = several;
+    deviceNumber_ = device;
+    summary_.clear();
     deviceWorst_ = {};
     device_ = QJsonObject{{"device", device}};
 }
 
 int CliConsole::EndDevice(int exit) {
     inDevice_ = false;
+    if (several_ && !json_) {
+        std::string text = exit == 0 || deviceWorst_.text.empty() ? summary_ : deviceWorst_.text;
+        out << deviceNumber_ << ' ' << exit << ' ' << (text.empty() ? "готово" : text) << '\n';
+        out.flush();
+    }
     QJsonObject entry = Envelope(exit, deviceWorst_);
     for (auto it = device_.begin(); it != device_.end(); ++it)
         entry[it.key()] = it.value();
@@ -103,6 +113,11 @@ int CliConsole::Fail(int exit, const std::string& kind, const std::string& text,
 }
 
 void CliConsole::Progress(const std::string& text) {
+    if (verbose_) {
+        err << "lum08-cli: " << text << '\n';
+        err.flush();
+        return;
+    }
     if (!progress_)
         return;
     // \r and clearing to the end of the line: the next step overwrites this one.
@@ -127,6 +142,15 @@ void CliConsole::Result(const std::string& lines, const QJsonObject& json) {
             into[it.key()] = it.value();
         return;
     }
+    if (inDevice_ && several_) {
+        // The device's own line comes at its end; these go beside the messages.
+        size_t start = 0;
+        for (size_t end = lines.find('\n'); end != std::string::npos;
+             start = end + 1, end = lines.find('\n', start))
+            err << "lum08-cli: прибор " << deviceNumber_ << ": " << lines.substr(start, end - start)
+                << '\n';
+        return;
+    }
     out << lines;
     out.flush();
 }
@@ -144,6 +168,47 @@ CliLink::CliLink(const CliArgs& args, CliConsole& console)
     port_.PortName = args.port;
     port_.Parity = std::string(1, args.parity);
     port_.StopBits = std::to_string(args.stopBits);
+    if (args.trace) {
+        // Every frame as the bus monitor shows it, a line each, as it happens.
+        trace_ = std::make_unique<FrameRecorder>(16);
+        trace_->SetWallClock([] { return int64_t(QTime::currentTime().msecsSinceStartOfDay()); });
+        trace_->SetOnRecord([this] {
+            const FrameRecord* last = trace_->At(trace_->EndSerial() - 1);
+            const FrameRecord* before = trace_->At(trace_->EndSerial() - 2);
+            console_.EndProgress();
+            console_.err << TabSeparated({FormatRecord(*trace_, *last, before)});
+            console_.err.flush();
+        });
+        port_.AddObserver(trace_.get());
+    }
+    // The first line of --verbose: the settings the line is used with, once per run.
+    static bool announced = false;
+    if (args.verbose && !announced) {
+        announced = true;
+        console_.Message(SettingsText());
+    }
+}
+
+CliLink::~CliLink() {
+    if (trace_)
+        port_.RemoveObserver(trace_.get());
+}
+
+std::string CliLink::SettingsText() const {
+    std::string devices;
+    for (int d : args_.devices)
+        devices += (devices.empty() ? "" : ",") + std::to_string(d);
+    return "порт " + args_.port + ", " +
+           (args_.command == "scan"
+                ? "поиск на " + std::to_string(args_.speeds.size()) + " скоростях"
+                : std::to_string(args_.speed) + " бит/с") +
+           ", чётность " + std::string(1, args_.parity) + ", стоповых битов " +
+           std::to_string(args_.stopBits) + ", 8 бит данных, " +
+           (args_.command == "scan" ? "номера " + std::to_string(args_.firstDevice) + "-" +
+                                          std::to_string(args_.lastDevice)
+                                    : "прибор " + devices) +
+           ", пауза перед передачей " + std::to_string(port_.GetDelayTx()) + " мс, повторы " +
+           std::to_string(port_.GetRepeat1()) + " и " + std::to_string(port_.Repeat2);
 }
 
 bool CliLink::Open(int speed) {

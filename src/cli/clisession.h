@@ -6,6 +6,7 @@
 #include "cli/clioperator.h"
 #include "link/devicesequences.h"
 #include "link/exchangeengine.h"
+#include "link/framerecorder.h"
 #include "link/qtserialline.h"
 #include "link/steadylineclock.h"
 #include "model/inputprogram.h"
@@ -16,6 +17,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include <memory>
 #include <ostream>
 #include <string>
 
@@ -35,8 +37,9 @@ std::string KindForResult(int code);
 
 class CliConsole {
 public:
-    CliConsole(std::ostream& out, std::ostream& err, bool progress, bool json)
-        : out(out), err(err), progress_(progress), json_(json) {}
+    // progress: on a terminal, steps overwrite each other; verbose: every step is a line.
+    CliConsole(std::ostream& out, std::ostream& err, bool progress, bool json, bool verbose = false)
+        : out(out), err(err), progress_(progress), json_(json), verbose_(verbose) {}
     // A message for the operator on the error stream.
     void Message(const std::string& text);
     // A failure: its message, kept as what went wrong (kind: usage, file, access, port, line,
@@ -54,8 +57,12 @@ public:
 
     // The work on one device of a command that takes several: its results and failures go to
     // its own entry of "results" until EndDevice.
-    void BeginDevice(int device);
+    // With several devices standard output has one line per device: "N EXIT SUMMARY"; the
+    // command's own result lines go to the error stream, marked with the device.
+    void BeginDevice(int device, bool several);
     int EndDevice(int exit);
+    // The device's result in a few words for that line ("совпадает", a file and its code).
+    void Summary(const std::string& text) { summary_ = text; }
 
     // The end of the command: with --json the one object {"ok", "exit", "command", "error",
     // the results...}, on success and on every failure. Returns exit.
@@ -82,10 +89,14 @@ private:
 
     bool progress_;
     bool json_;
+    bool verbose_;
     bool progressShown_ = false;
     Error worst_;
     Error deviceWorst_;
     bool inDevice_ = false;
+    bool several_ = false;
+    int deviceNumber_ = 0;
+    std::string summary_;
     QJsonObject fields_;
     QJsonObject device_;
     QJsonArray results_;
@@ -103,6 +114,7 @@ struct DeviceData {
 class CliLink {
 public:
     CliLink(const CliArgs& args, CliConsole& console);
+    ~CliLink();
     CliLink(const CliLink&) = delete;
     CliLink& operator=(const CliLink&) = delete;
 
@@ -114,6 +126,10 @@ public:
     int Device() const { return args_.device - 1; } // 0-based
     // Tells the engine's message for a failed exchange; the exit code for it.
     int Failed(int device, int code);
+    // The listener that prints every frame with --trace (nullptr without).
+    FrameObserver* Trace() { return trace_.get(); }
+    // The line settings in one line ("порт ..., 9600 бит/с, чётность N, ..."), for --verbose.
+    std::string SettingsText() const;
 
 private:
     const CliArgs& args_;
@@ -122,6 +138,7 @@ private:
     QtSerialLine line_;
     SteadyLineClock clock_;
     ExchangeEngine port_;
+    std::unique_ptr<FrameRecorder> trace_;
 };
 
 // The full access level for commands that write to a device: the password must be the one the

@@ -33,6 +33,8 @@ int ShowDifferences(CliConsole& console, const std::vector<Difference>& differen
         item["block"] = d.block > 0 ? QJsonValue(d.block) : QJsonValue();
         list.append(item);
     }
+    console.Summary(differences.empty() ? sameText
+                                        : "различий " + std::to_string(differences.size()));
     json["same"] = differences.empty();
     json["differences"] = list;
     console.Result(text, json);

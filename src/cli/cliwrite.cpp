@@ -79,6 +79,7 @@ int BackUp(CliLink& link, CliConsole& console, const DeviceImage& wanted, QJsonO
     case BackupStep::AlreadyThere:
         *alreadyThere = true;
         console.Message("Прибор уже содержит эти данные");
+        console.Summary("Прибор уже содержит эти данные");
         return CliExit::Done;
     case BackupStep::ReadFailed:
         // Nobody can be asked whether to write without a back-up: the answer is no.

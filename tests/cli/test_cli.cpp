@@ -557,6 +557,43 @@ TEST_F(CliTest, TheReadmeSeriesScriptWritesEveryDeviceAndChecksEveryExitCode) {
     EXPECT_TRUE(said.contains("nothing written")) << said.toStdString();
 }
 
+// The habits of a Modbus command line: several devices at once with one line each and the worst
+// exit code, every frame decoded on the error stream, the line settings first in --verbose.
+TEST_F(CliTest, DeviceListsTraceAndVerbose) {
+    EmuProcess emu;
+    Start(emu, {"--address", "1,3", "--clock", "5,7,9,1,2,3,4", "--clock-frozen"});
+    CliRun r = Run({"clock", "--port", Q(emu.Port()), "--device", "1,2-3"});
+    EXPECT_EQ(r.exit, 3) << r.err; // device 2 is not there
+    EXPECT_EQ(r.out, "1 0 09:07:05 01.02.03 чт\n"
+                     "2 3 устройство 2 " +
+                         emu.Port() +
+                         " не отвечает на запрос\n"
+                         "3 0 09:07:05 01.02.03 чт\n");
+    r = Run({"read", "--port", Q(emu.Port()), "--device", "1,3", "--out", File("r"), "--json"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    const QJsonArray results = Json(r)["results"].toArray();
+    ASSERT_EQ(results.size(), 2);
+    EXPECT_EQ(results[1].toObject()["file"].toString(), File("r_03.lum"));
+    EXPECT_TRUE(QFile::exists(File("r_01.lum")));
+
+    r = Run({"clock", "--port", Q(emu.Port()), "--device", "3", "--speed", "19200", "--parity", "O",
+             "--stop", "1", "--trace", "--verbose"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(
+        r.err.rfind("lum08-cli: порт " + emu.Port() + ", 19200 бит/с, чётность O, стоповых битов 1",
+                    0),
+        0u)
+        << r.err;
+    EXPECT_NE(r.err.find("→\t3 (03)\t4 чтение входных регистров\tчтение времени прибора\t8\t"
+                         "верна\t03 04 03 E8 00 07 30 5A"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("←\t3 (03)\t4 чтение входных регистров\tвремя прибора 09:07:05 01.02.03"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(Run({"scan", "--port", "p", "--device", "1,2"}).exit, 2);
+}
+
 // A script's parser gets one object on every outcome, failures included, with what went wrong.
 TEST_F(CliTest, JsonIsOneObjectWithOkExitAndErrorOnEveryFailure) {
     EmuProcess emu;
