@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -592,6 +593,49 @@ TEST_F(CliTest, DeviceListsTraceAndVerbose) {
               std::string::npos)
         << r.err;
     EXPECT_EQ(Run({"scan", "--port", "p", "--device", "1,2"}).exit, 2);
+}
+
+// The manual pages name every option the programs take and every command of the emulator's
+// console, as their own --help lists them.
+TEST_F(CliTest, ManualPagesNameEveryOptionAndCommand) {
+    auto page = [](const char* name) {
+        QFile f(QString::fromUtf8(LUM_SOURCE_DIR) + "/packaging/" + name + ".1");
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name;
+        return QString::fromUtf8(f.readAll()).replace("\\-", "-").toStdString();
+    };
+    auto help = [](const char* program) {
+        QProcess p;
+        p.start(QString::fromUtf8(LUM_BIN_DIR) + "/" + program, {"--help"});
+        EXPECT_TRUE(p.waitForFinished(10000));
+        return QString::fromUtf8(p.readAllStandardOutput());
+    };
+    for (const char* program : {"lum08-cli", "lum08-emu"}) {
+        const std::string man = page(program);
+        const QString text = help(program);
+        EXPECT_NE(man.find(".TH"), std::string::npos);
+        EXPECT_NE(man.find("@LUM_VERSION@"), std::string::npos) << program;
+        int options = 0;
+        for (const auto& m : QRegularExpression("--[a-z][a-z-]*").globalMatch(text)) {
+            ++options;
+            EXPECT_NE(man.find(m.captured().toStdString()), std::string::npos)
+                << program << ": " << m.captured().toStdString();
+        }
+        EXPECT_GT(options, 10) << program;
+    }
+    const std::string emu = page("lum08-emu");
+    for (const char* command : {"dump", "fault add", "faults", "busy-now", "latency", "turnaround",
+                                "line", "modules", "records", "image", "poke", "stuck", "freeze",
+                                "thaw", "seed", "requests", "clear-log", "device", "quit"})
+        EXPECT_NE(emu.find(command), std::string::npos) << command;
+    const std::string cli = page("lum08-cli");
+    for (const char* word :
+         {"read", "write", "verify", "diff", "scan", "clock", "\"ok\"", "\"exit\"", "\"error\"",
+          "written", "differences", "datetime", "LUM08_PASSWORD", "lum08-cli scan --port"})
+        EXPECT_NE(cli.find(word), std::string::npos) << word;
+    const std::string gui = page("lum08");
+    for (const char* word :
+         {"Монитор обмена", "Сверить с прибором", "История прибора", ".local/share/lum08/history"})
+        EXPECT_NE(gui.find(word), std::string::npos) << word;
 }
 
 // A script's parser gets one object on every outcome, failures included, with what went wrong.
