@@ -50,8 +50,10 @@ public:
     // costs a fraction of a second instead of the line's 1300 ms per attempt.
     void SetFirstByteTimeoutMs(int ms) { firstByteMs_ = ms; }
 
-    // Where the locks keyed by a device's number live (POSIX): /run/lock, else /tmp.
+#ifndef _WIN32
+    // Where the locks keyed by a device's number live: /run/lock, else /tmp.
     static std::string DeviceLockFolder();
+#endif
 
     // The line's time-outs, in milliseconds.
     static constexpr int ByteGapMs = 100;
