@@ -44,9 +44,12 @@ install(FILES ${_pkg}/copyright DESTINATION ${_doc})
 # Manual pages and the changelog go in compressed, without a time stamp in the gzip header.
 string(TIMESTAMP LUM_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
 configure_file(${_pkg}/changelog.in ${_gen}/changelog @ONLY)
+# The manual pages carry the version and the date of the build in their .TH line.
+string(TIMESTAMP LUM_MAN_DATE "%Y-%m-%d" UTC)
 set(_compressed)
 foreach(_page ${_programs})
-    list(APPEND _compressed ${_pkg}/${_page}.1)
+    configure_file(${_pkg}/${_page}.1 ${_gen}/${_page}.1 @ONLY)
+    list(APPEND _compressed ${_gen}/${_page}.1)
 endforeach()
 list(APPEND _compressed ${_gen}/changelog)
 set(_outputs)

@@ -4,4 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh build-bench -DCMAKE_BUILD_TYPE=Release -DLUM_BUILD_BENCH=ON -DLUM_BUILD_TESTS=OFF
-exec build-bench/bin/bench_link "${1:-5}" "${2:-1000}"
+status=0
+build-bench/bin/bench_link "${1:-5}" "${2:-1000}" || status=1
+build-bench/bin/bench_scan 3 || status=1
+exit $status

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -18,11 +19,40 @@ const char kUsage[] = "Использование: lum08 [--version | --help | -
                       "QT_QPA_PLATFORM=offscreen\n"
                       "  --help       этот текст\n";
 
+// The toolkit's own options, which it also takes with two dashes (--platform offscreen).
+bool IsToolkitOption(const char* arg) {
+    static const char* const names[] = {"platform",        "platformpluginpath",
+                                        "platformtheme",   "plugin",
+                                        "qwindowgeometry", "qwindowicon",
+                                        "qwindowtitle",    "reverse",
+                                        "session",         "style",
+                                        "stylesheet",      "widgetcount",
+                                        "display",         "geometry",
+                                        "title",           "name",
+                                        "visual",          "sync",
+                                        "nograb",          "dograb",
+                                        "qmljsdebugger",   "testability"};
+    std::string name = arg + 2;
+    name = name.substr(0, name.find('='));
+    for (const char* known : names)
+        if (name == known)
+            return true;
+    return false;
+}
+
 } // namespace
 
 CommandLine ParseCommandLine(int argc, char** argv) {
     CommandLine result;
     for (int i = 1; i < argc; ++i) {
+        const bool ours = std::strcmp(argv[i], "--version") == 0 ||
+                          std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0 ||
+                          std::strcmp(argv[i], "--self-test") == 0;
+        if (!ours && std::strncmp(argv[i], "--", 2) == 0 && !IsToolkitOption(argv[i])) {
+            std::fprintf(stderr, "lum08: неизвестный параметр %s\n", argv[i]);
+            std::fputs(kUsage, stderr);
+            return {CommandLine::Action::Exit, 2};
+        }
         if (std::strcmp(argv[i], "--version") == 0) {
             std::printf("%s\n", LumVersionLine("lum08").c_str());
             return {CommandLine::Action::Exit, 0};

@@ -2,10 +2,13 @@
 
 #include "cli/clicommands.h"
 #include "cli/clisession.h"
+#include "cli/clistop.h"
+#include "model/configfile.h"
 #include "version/version.h"
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <iostream>
 #ifdef _WIN32
 #include <io.h>
@@ -17,18 +20,47 @@
 
 namespace {
 
+// read --out NAME.lum for several devices: NAME_07.lum for bus number 7.
+std::string OutForDevice(const std::string& out, int device) {
+    const std::string named = WithLumExtension(out);
+    if (named.empty())
+        return out; // the read itself tells the name is wrong
+    const std::string number = (device < 10 ? "_0" : "_") + std::to_string(device);
+    return named.substr(0, named.size() - 4) + number + ".lum";
+}
+
+// The commands on one device, each device of the list in turn: its own entry of the results,
+// and the worst exit code of them all.
+int OnEachDevice(const CliArgs& args, CliConsole& console,
+                 int (*run)(const CliArgs&, CliConsole&)) {
+    const bool several = args.devices.size() > 1;
+    int worst = CliExit::Done;
+    for (int device : args.devices) {
+        // A stop or the deadline leaves the devices not yet begun untouched.
+        if (CliStop::Due())
+            break;
+        CliArgs one = args;
+        one.device = device;
+        if (several && !args.out.empty())
+            one.out = OutForDevice(args.out, device);
+        console.BeginDevice(device, several);
+        worst = std::max(worst, console.EndDevice(run(one, console)));
+    }
+    return worst;
+}
+
 int Run(const CliArgs& args, CliConsole& console) {
     if (args.command == "read")
-        return RunRead(args, console);
+        return OnEachDevice(args, console, RunRead);
     if (args.command == "write")
-        return RunWrite(args, console);
+        return OnEachDevice(args, console, RunWrite);
     if (args.command == "verify")
-        return RunVerify(args, console);
+        return OnEachDevice(args, console, RunVerify);
     if (args.command == "diff")
         return RunDiff(args, console);
     if (args.command == "scan")
         return RunScan(args, console);
-    return RunClock(args, console);
+    return OnEachDevice(args, console, RunClock);
 }
 
 } // namespace
@@ -38,9 +70,11 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName("lum08");
     std::vector<std::string> words(argv + 1, argv + argc);
     std::string error;
-    const auto args = ParseCliArgs(words, &error);
+    auto args = ParseCliArgs(words, &error);
     if (!args) {
         std::cerr << "lum08-cli: " << error << "\nСправка: lum08-cli --help\n";
+        if (std::find(words.begin(), words.end(), "--json") != words.end())
+            CliConsole::PrintUsageFailure(std::cout, error);
         return CliExit::Usage;
     }
     if (args->help) {
@@ -51,6 +85,12 @@ int main(int argc, char** argv) {
         std::cout << LumVersionLine("lum08-cli") << '\n';
         return CliExit::Done;
     }
+    CliStop::Install(args->timeoutSeconds > 0 ? args->timeoutSeconds
+                                              : CliStop::DefaultTimeoutSeconds(*args));
     CliConsole console(std::cout, std::cerr, LUM_ISATTY(2), args->json);
-    return Run(*args, console);
+    // Once for every device of the command, before the first is touched.
+    const bool writes = args->command == "write" || (args->command == "clock" && args->setNow);
+    if (writes && !FindPassword(*args, console))
+        return console.Finish(args->command, console.Worst().exit);
+    return console.Finish(args->command, Run(*args, console));
 }

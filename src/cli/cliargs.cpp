@@ -1,6 +1,7 @@
 #include "cli/cliargs.h"
 
 #include "link/exchangeengine.h"
+#include "platform/busscan.h"
 
 #include <algorithm>
 #include <array>
@@ -15,10 +16,15 @@ const std::set<std::string> kCommands = {"read", "write", "verify", "diff", "sca
 
 // Options that belong to some commands only; the others take them as a typing error.
 const std::map<std::string, std::set<std::string>> kOwnOptions = {
-    {"--out", {"read"}},        {"--force", {"read"}},
-    {"--speeds", {"scan"}},     {"--devices", {"scan"}},
-    {"--probe-ms", {"scan"}},   {"--set-now", {"clock"}},
-    {"--no-backup", {"write"}}, {"--password", {"write", "clock"}}};
+    {"--out", {"read"}},
+    {"--force", {"read"}},
+    {"--speeds", {"scan"}},
+    {"--devices", {"scan"}},
+    {"--probe-ms", {"scan"}},
+    {"--set-now", {"clock"}},
+    {"--no-backup", {"write"}},
+    {"--password", {"write", "clock"}},
+    {"--password-file", {"write", "clock"}}};
 
 bool Fail(std::string* error, const std::string& text) {
     if (error)
@@ -78,10 +84,29 @@ bool Devices(const std::string& text, int* first, int* last) {
     return true;
 }
 
+// "1,3,5-8": bus numbers in the order given, each once.
+bool DeviceList(const std::string& text, std::vector<int>* out) {
+    std::vector<int> list;
+    std::stringstream in(text);
+    for (std::string item; std::getline(in, item, ',');) {
+        int first = 0;
+        int last = 0;
+        if (!Devices(item, &first, &last))
+            return false;
+        for (int n = first; n <= last; ++n)
+            if (std::find(list.begin(), list.end(), n) == list.end())
+                list.push_back(n);
+    }
+    if (list.empty() || text.back() == ',')
+        return false;
+    *out = list;
+    return true;
+}
+
 bool TakesValue(const std::string& option) {
     static const std::set<std::string> withValue = {
-        "--port", "--speed",  "--parity",  "--stop",     "--device",
-        "--out",  "--speeds", "--devices", "--probe-ms", "--password"};
+        "--port",   "--speed",   "--parity",   "--stop",     "--device",  "--out",
+        "--speeds", "--devices", "--probe-ms", "--password", "--timeout", "--password-file"};
     return withValue.count(option) != 0;
 }
 
@@ -103,7 +128,11 @@ bool ApplyValue(const std::string& option, const std::string& value, CliArgs& a,
     if (option == "--stop")
         return Number(value, 1, 2, &a.stopBits) || Fail(error, bad + " (стоповых битов 1 или 2)");
     if (option == "--device")
-        return Number(value, 1, 31, &a.device) || Fail(error, bad + " (номер прибора 1..31)");
+        return DeviceList(value, &a.devices) ||
+               Fail(error, bad + " (номер прибора 1..31 или список, например 1,3,5-8)");
+    if (option == "--timeout")
+        return Number(value, 1, 86400, &a.timeoutSeconds) ||
+               Fail(error, bad + " (секунд, 1..86400)");
     if (option == "--out") {
         a.out = value;
         return !value.empty() || Fail(error, "Укажите файл: --out ФАЙЛ.lum");
@@ -112,9 +141,14 @@ bool ApplyValue(const std::string& option, const std::string& value, CliArgs& a,
         return Speeds(value, &a.speeds) || Fail(error, bad + " (скорости через запятую)");
     if (option == "--devices")
         return Devices(value, &a.firstDevice, &a.lastDevice) ||
-               Fail(error, bad + " (номера приборов, например 1-30)");
+               Fail(error, bad + " (номера приборов, например 1-31)");
     if (option == "--probe-ms")
-        return Number(value, 20, 2000, &a.probeMs) || Fail(error, bad + " (20..2000 мс)");
+        return Number(value, BusScan::MinProbeMs, 2000, &a.probeMs) ||
+               Fail(error, bad + " (" + std::to_string(BusScan::MinProbeMs) + "..2000 мс)");
+    if (option == "--password-file") {
+        a.passwordFile = value;
+        return !value.empty() || Fail(error, "Укажите файл: --password-file ФАЙЛ");
+    }
     a.password = value; // --password
     return true;
 }
@@ -126,6 +160,10 @@ bool ApplyFlag(const std::string& option, CliArgs& a, std::string* error) {
         a.version = true;
     else if (option == "--json")
         a.json = true;
+    else if (option == "--trace")
+        a.trace = true;
+    else if (option == "--verbose" || option == "-v")
+        a.verbose = true;
     else if (option == "--force")
         a.force = true;
     else if (option == "--set-now")
@@ -155,6 +193,10 @@ bool Complete(CliArgs& a, const std::vector<std::string>& given, std::string* er
         return Fail(error, files == 0 ? "Команда " + a.command + " не принимает файлов"
                            : files == 1 ? "Команде " + a.command + " нужен один файл .lum"
                                         : "Команде diff нужны два файла .lum");
+    if (a.devices.size() > 1 && a.command != "read" && a.command != "write" &&
+        a.command != "verify" && a.command != "clock")
+        return Fail(error, "Список приборов --device принимают команды read, write, verify и "
+                           "clock; для scan номера задаёт --devices");
     if (a.command == "read" && a.out.empty())
         return Fail(error, "Укажите файл для записи: --out ФАЙЛ.lum");
     if (NeedsPort(a.command) && a.port.empty())
@@ -215,5 +257,8 @@ std::optional<CliArgs> ParseCliArgs(const std::vector<std::string>& args, std::s
     }
     if (!Complete(a, given, error))
         return std::nullopt;
+    if (a.devices.empty())
+        a.devices = {a.device};
+    a.device = a.devices.front();
     return a;
 }

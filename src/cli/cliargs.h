@@ -13,18 +13,23 @@ struct CliArgs {
     int speed = 9600;
     char parity = 'N';
     int stopBits = 2;
-    int device = 1; // bus number 1..31
+    int device = 1;           // bus number 1..31: the one the command works on now
+    std::vector<int> devices; // --device: every bus number given, in order (at least one)
+    int timeoutSeconds = 0;   // --timeout; 0: the command's default
     // Commands' own options.
     std::string out;                                     // read --out
     bool force = false;                                  // read: replace an existing file
     std::vector<int> speeds{9600, 19200, 57600, 115200}; // scan
     int firstDevice = 1;                                 // scan --devices
-    int lastDevice = 30;
-    int probeMs = 150; // scan: how long a probe waits for the first byte of an answer
+    int lastDevice = 31;
+    int probeMs = 20; // scan: the wait for an answer after the request is out
     bool setNow = false;
     bool noBackup = false;
-    std::optional<std::string> password; // write, clock --set-now
+    std::optional<std::string> password;     // write, clock --set-now
+    std::optional<std::string> passwordFile; // its first line is the password
     bool json = false;
+    bool trace = false;   // every frame on the error stream, as the bus monitor shows it
+    bool verbose = false; // the line settings first, every step on a line of its own
     bool help = false;
     bool version = false;
 };

@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -43,9 +44,10 @@ int RunClock(const CliArgs& args, CliConsole& console) {
     CliLink link(args, console);
     if (!link.Open(args.speed))
         return CliExit::Line;
-    DeviceClock set{};
-    if (args.setNow) {
-        set = Now();
+    // Set once for the line: the devices of a list after the first are only read back, and
+    // their clocks have run with the computer's since.
+    const DeviceClock set = Now();
+    if (args.setNow && args.device == args.devices.front()) {
         // Function 70 goes to every device of the line and nothing answers it.
         const int code = SetClockBroadcast(link.Port(), set);
         if (code != ResultCode::Ok)
@@ -58,17 +60,23 @@ int RunClock(const CliArgs& args, CliConsole& console) {
     // The set request has no answer: the reading is the only proof that it was taken.
     if (args.setNow &&
         (Seconds(c) < 0 || std::llabs(Seconds(c) - Seconds(set)) > kClockToleranceS)) {
-        console.Message("Прибор " + std::to_string(args.device) + " не принял время");
-        return CliExit::Differs;
+        return console.Fail(CliExit::Differs, "device",
+                            "Прибор " + std::to_string(args.device) + " не принял время");
     }
     const std::string time = ClockTimeText(c[2], c[1], c[0]);
     const std::string date = ClockDateText(c[3], c[4], c[5]);
-    QJsonObject json{{"command", "clock"},
-                     {"device", args.device},
-                     {"time", QString::fromStdString(time)},
-                     {"date", QString::fromStdString(date)},
-                     {"weekday", QString::fromStdString(Weekday(c[6]))},
+    // Dates and times for a script in ISO 8601; the device keeps two digits of the year.
+    char iso[32];
+    std::snprintf(iso, sizeof iso, "20%02d-%02d-%02dT%02d:%02d:%02d", c[5] % 100, c[4], c[3], c[2],
+                  c[1], c[0]);
+    const std::string stamp = iso;
+    QJsonObject json{{"device", args.device},
+                     {"datetime", QString::fromStdString(stamp)},
+                     {"date", QString::fromStdString(stamp.substr(0, 10))},
+                     {"time", QString::fromStdString(stamp.substr(11))},
+                     {"weekday", c[6]},
                      {"set", args.setNow}};
+    console.Summary(time + " " + date + " " + Weekday(c[6]));
     console.Result(time + " " + date + " " + Weekday(c[6]) + "\n", json);
     return CliExit::Done;
 }

@@ -29,7 +29,8 @@ std::string ConsoleOperator::OneLine(const std::string& text) {
 
 MsgButton ConsoleOperator::Ask(const OperatorMessage& message) {
     const MsgButton answer = SafeAnswer(message);
-    err_ << "lum08-cli: " << OneLine(message.text);
+    last_ = OneLine(message.text);
+    err_ << "lum08-cli: " << last_;
     if (message.buttons.size() > 1)
         err_ << (answer == MsgButton::No ? " - ответ: нет" : " - ответ: отмена");
     err_ << '\n';

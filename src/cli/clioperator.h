@@ -15,7 +15,10 @@ public:
     static MsgButton SafeAnswer(const OperatorMessage& message);
     // One line of text for the console: the boxes' line breaks become blanks.
     static std::string OneLine(const std::string& text);
+    // The text of the last message, on one line.
+    const std::string& LastText() const { return last_; }
 
 private:
     std::ostream& err_;
+    std::string last_;
 };

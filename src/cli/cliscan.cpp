@@ -1,9 +1,9 @@
-// Finding the devices on a line: one configuration request per speed and bus number, each
-// given a short time to answer instead of the engine's repeats (8 s for a silent address).
+// Finding the devices on a line: every speed asked for, every bus number of the range, one
+// short probe each (link/busscan.h).
 
 #include "cli/clicommands.h"
 #include "cli/clisession.h"
-#include "link/devicecommands.h"
+#include "platform/busscan.h"
 
 #include <QJsonArray>
 
@@ -12,7 +12,7 @@ namespace {
 struct Found {
     int speed;
     int device;
-    std::string modif; // empty when the device answered with an exception
+    ProbeFinding finding;
 };
 
 std::string ModificationCode(const std::vector<uint8_t>& config) {
@@ -22,53 +22,66 @@ std::string ModificationCode(const std::vector<uint8_t>& config) {
     return code;
 }
 
+const char* const kCrcText = "отвечает с ошибками CRC";
+
 } // namespace
 
 int RunScan(const CliArgs& args, CliConsole& console) {
     CliLink link(args, console);
-    ExchangeEngine& port = link.Port();
-    // One attempt per address, no rest after it, and a short wait for the first byte.
-    port.SetRepeat1(1);
-    port.SetRepeat2(1);
-    port.SetRepeatPause(0);
-    link.Line().SetFirstByteTimeoutMs(args.probeMs);
-
     std::vector<Found> found;
     for (int speed : args.speeds) {
         if (!link.Open(speed))
             return CliExit::Line;
+        BusScan scan(link.Port(), link.Line(), args.probeMs);
+        scan.SetObserver(link.Trace());
         for (int n = args.firstDevice; n <= args.lastDevice; ++n) {
             console.Progress("Поиск: " + std::to_string(speed) + " бит/с, прибор " +
                              std::to_string(n));
-            std::vector<uint8_t> config;
-            const int code = ReadConfiguration(port, n - 1, config);
-            if (code == ResultCode::PortFailure)
+            if (const int code = scan.Probe(n); code != ResultCode::Ok)
                 return link.Failed(n - 1, code);
-            if (code == ResultCode::Ok)
-                found.push_back({speed, n, ModificationCode(config)});
-            else if (ExitForResult(code) == CliExit::Differs)
-                found.push_back({speed, n, {}}); // it answered, if only with a refusal
         }
+        if (const int code = scan.Finish(); code != ResultCode::Ok)
+            return link.Failed(args.lastDevice - 1, code);
+        for (const auto& [device, finding] : scan.Findings())
+            found.push_back({speed, device, finding});
     }
-    port.ClosePort();
+    link.Port().ClosePort();
 
     std::string lines;
     QJsonArray list;
     const std::string parity(1, args.parity);
+    int damaged = 0;
     for (const Found& f : found) {
-        const std::string modif = f.modif.empty() ? "?" : f.modif;
+        const bool good = f.finding.verdict == ProbeVerdict::Found;
+        const bool crc = f.finding.verdict == ProbeVerdict::CrcErrors;
+        const std::string modif = good ? ModificationCode(f.finding.config) : "?";
         lines += std::to_string(f.speed) + " " + parity + " " + std::to_string(args.stopBits) +
-                 " " + std::to_string(f.device) + " " + modif + "\n";
-        list.append(QJsonObject{{"speed", f.speed},
-                                {"parity", QString::fromStdString(parity)},
-                                {"stop", args.stopBits},
-                                {"device", f.device},
-                                {"modification", QString::fromStdString(f.modif)}});
+                 " " + std::to_string(f.device) + " " + modif +
+                 (crc ? std::string(" ") + kCrcText : "") + "\n";
+        QJsonObject item{{"speed", f.speed},
+                         {"parity", QString::fromStdString(parity)},
+                         {"stop", args.stopBits},
+                         {"device", f.device},
+                         {"modification", QString::fromStdString(good ? modif : "")},
+                         {"state", good  ? "found"
+                                   : crc ? "crc-errors"
+                                         : "refused"}};
+        if (f.finding.verdict == ProbeVerdict::Refused)
+            item["exception"] = f.finding.exception;
+        list.append(item);
+        if (crc) {
+            ++damaged;
+            console.Message("Прибор " + std::to_string(f.device) + " (" + std::to_string(f.speed) +
+                            " бит/с) " + kCrcText + ": проверьте линию");
+        }
     }
-    console.Result(lines, QJsonObject{{"command", "scan"}, {"devices", list}});
-    if (found.empty()) {
-        console.Message("Ни один прибор не ответил на " + args.port);
-        return CliExit::Line;
-    }
+    console.Result(lines, QJsonObject{{"devices", list}});
+    if (found.empty())
+        return console.Fail(CliExit::Line, "line", "Ни один прибор не ответил на " + args.port,
+                            ResultCode::NoAnswer);
+    if (damaged > 0)
+        return console.Record(CliExit::Differs, "line",
+                              "Приборов, отвечающих с ошибками CRC: " + std::to_string(damaged),
+                              ResultCode::Checksum);
     return CliExit::Done;
 }

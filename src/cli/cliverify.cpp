@@ -9,45 +9,47 @@
 
 #include <QJsonArray>
 
-std::optional<DeviceImage> LoadImage(const std::string& name, CliConsole& console) {
-    const auto bytes = ReadWholeFile(QString::fromStdString(name));
-    if (!bytes) {
-        console.Message("Файл не удается открыть: " + name);
-        return std::nullopt;
-    }
-    auto image = DeviceImage::FromFile(*bytes);
-    if (!image) {
-        std::string why = "Файл " + name + " не является файлом конфигурации ЛУМ-08";
-        if (bytes->size() < size_t(ConfigFile::Size))
-            why += " (" + std::to_string(bytes->size()) + " байт вместо 712)";
-        console.Message(why);
-    }
-    return image;
+namespace {
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
 }
 
-int ShowDifferences(CliConsole& console, const std::vector<std::string>& lines,
-                    const std::string& sameText, QJsonObject json) {
+} // namespace
+
+int ShowDifferences(CliConsole& console, const std::vector<Difference>& differences,
+                    const std::string& sameText, QJsonObject json, SideNames sides) {
     std::string text;
     QJsonArray list;
-    for (const std::string& line : lines) {
-        text += line + "\n";
-        list.append(QString::fromStdString(line));
+    for (const Difference& d : differences) {
+        text += d.text + "\n";
+        QJsonObject item{{"text", Q(d.text)},
+                         {"where", Q(d.where)},
+                         {"field", Q(d.field)},
+                         {sides.first, Q(d.first)},
+                         {sides.second, Q(d.second)}};
+        item["module"] = d.module > 0 ? QJsonValue(d.module) : QJsonValue();
+        item["input"] = d.input.empty() ? QJsonValue() : QJsonValue(Q(d.input));
+        item["block"] = d.block > 0 ? QJsonValue(d.block) : QJsonValue();
+        list.append(item);
     }
-    json["same"] = lines.empty();
+    console.Summary(differences.empty() ? sameText
+                                        : "различий " + std::to_string(differences.size()));
+    json["same"] = differences.empty();
     json["differences"] = list;
     console.Result(text, json);
-    if (lines.empty()) {
+    if (differences.empty()) {
         console.Message(sameText);
         return CliExit::Done;
     }
-    console.Message("Различий: " + std::to_string(lines.size()));
-    return CliExit::Differs;
+    return console.Fail(CliExit::Differs, "differs",
+                        "Различий: " + std::to_string(differences.size()));
 }
 
 int RunVerify(const CliArgs& args, CliConsole& console) {
     const auto file = LoadImage(args.files[0], console);
     if (!file)
-        return CliExit::Usage;
+        return console.Worst().exit;
     CliLink link(args, console);
     if (!link.Open(args.speed))
         return CliExit::Line;
@@ -59,19 +61,16 @@ int RunVerify(const CliArgs& args, CliConsole& console) {
     if (code != ResultCode::Ok)
         return link.Failed(link.Device(), code);
     // The file first, the device second: "what the file holds → what the device holds".
-    return ShowDifferences(console, CompareDeviceImages(*file, device), "Прибор совпадает с файлом",
-                           {{"command", "verify"},
-                            {"file", QString::fromStdString(args.files[0])},
-                            {"device", args.device}});
+    return ShowDifferences(
+        console, CompareDeviceImagesInParts(*file, device), "Прибор совпадает с файлом",
+        {{"file", Q(args.files[0])}, {"device", args.device}}, {"file", "device"});
 }
 
 int RunDiff(const CliArgs& args, CliConsole& console) {
     const auto a = LoadImage(args.files[0], console);
     const auto b = a ? LoadImage(args.files[1], console) : std::nullopt;
     if (!a || !b)
-        return CliExit::Usage;
-    return ShowDifferences(console, CompareDeviceImages(*a, *b), "Файлы совпадают",
-                           {{"command", "diff"},
-                            {"a", QString::fromStdString(args.files[0])},
-                            {"b", QString::fromStdString(args.files[1])}});
+        return console.Worst().exit;
+    return ShowDifferences(console, CompareDeviceImagesInParts(*a, *b), "Файлы совпадают",
+                           {{"a", Q(args.files[0])}, {"b", Q(args.files[1])}}, {"a", "b"});
 }

@@ -47,28 +47,28 @@ std::string HexBytes(const std::vector<uint8_t>& bytes) {
 }
 
 const char* const kHelp[] = {
-    "dump                   the memory of the device as hex lines",
-    "fault none             no more faults",
-    "fault SPEC             only this fault: KIND [VALUE] [from A] [to B] [fn F,F...]",
-    "fault add SPEC         one more fault (A and B may be +N: N requests from now)",
-    "faults                 the faults in force",
-    "busy N                 polls answered busy after each write",
-    "busy-now N             polls still to be answered busy",
-    "address N              bus number 1..31",
-    "modules SPEC           fit modules SLOT:TYPE,... or none (records cleared)",
-    "records BLOCK HEX x18  the records of module block 1..6",
-    "image HEX x82          the network image",
-    "poke BLOCK BYTE HEX    one stored byte of block 1..6 (byte 0..17) or 17 (byte 1..81)",
-    "stuck BLOCK BYTE HEX   the same, and the byte keeps the value after writes; stuck none",
-    "clock s,m,h,d,mo,y,wd  set the clock; freeze / thaw stop and restart it",
-    "seed N                 seed of the random faults",
-    "pace on|off            bytes at the line's real rate (the speed set on the port)",
-    "latency MS             answers in chunks at most every MS ms (0: no USB adapter)",
-    "turnaround MS          end of request to start of answer (-1: 2 ms when paced)",
-    "line                   the line's timing in force",
-    "requests | log | clear-log   requests taken so far, their log",
-    "device I               the device further commands address (0 = first --address)",
-    "quit                   end the emulator",
+    "dump                   память прибора строками шестнадцатеричных байтов",
+    "fault none             снять все неисправности",
+    "fault SPEC             только эта неисправность: KIND [VALUE] [from A] [to B] [fn F,F...]",
+    "fault add SPEC         ещё одна неисправность (A и B могут быть +N: через N запросов)",
+    "faults                 действующие неисправности",
+    "busy N                 сколько опросов после каждой записи прибор занят",
+    "busy-now N             сколько ближайших опросов прибор занят",
+    "address N              номер прибора 1..31",
+    "modules SPEC           модули SLOT:TYPE,... или none (программы очищаются)",
+    "records BLOCK HEX x18  программа модуля, блок 1..6",
+    "image HEX x82          сетевые блоки (блок 17)",
+    "poke BLOCK BYTE HEX    один байт блока 1..6 (байт 0..17) или 17 (байт 1..81)",
+    "stuck BLOCK BYTE HEX   то же, и байт не меняется при записи; stuck none снимает",
+    "clock s,m,h,d,mo,y,wd  установить часы; freeze / thaw останавливают и пускают их",
+    "seed N                 начало ряда случайных неисправностей",
+    "pace on|off            байты в темпе настоящей линии (скорость, заданная порту)",
+    "latency MS             ответ частями не чаще раза в MS мс (0: без USB-адаптера)",
+    "turnaround MS          от конца запроса до начала ответа (-1: 2 мс в темпе линии)",
+    "line                   действующие времена линии",
+    "requests | log | clear-log   число принятых запросов, их журнал, очистка журнала",
+    "device I               прибор для следующих команд (0 - первый из --address)",
+    "quit                   завершить эмулятор",
 };
 
 } // namespace
@@ -81,13 +81,13 @@ std::vector<std::string> Console::Execute(const std::string& line) {
     std::vector<std::string> out;
     std::string error;
     if (words.empty())
-        error = "empty command";
+        error = "пустая команда";
     else if (devices_.empty())
-        error = "no device";
+        error = "нет прибора";
     else if (Run(words, out, error))
         error.clear();
     else if (error.empty())
-        error = "unknown command '" + words[0] + "' (see help)";
+        error = "неизвестная команда '" + words[0] + "' (список: help)";
     out.push_back(error.empty() ? "ok" : "error: " + error);
     return out;
 }
@@ -147,7 +147,7 @@ bool Console::SetMemory(const Words& words, std::string& error) {
     const std::string& cmd = words[0];
     if (cmd == "modules" || cmd == "clock") {
         if (words.size() != 2) {
-            error = cmd + " takes one argument";
+            error = cmd + ": нужен один аргумент";
             return false;
         }
         if (cmd == "clock") {
@@ -164,12 +164,12 @@ bool Console::SetMemory(const Words& words, std::string& error) {
     long long block = 0;
     std::vector<uint8_t> bytes;
     if (cmd == "records" && (words.size() < 2 || !ParseNumber(words[1], 1, 6, &block))) {
-        error = "records needs a block number 1..6";
+        error = "records: нужен номер блока 1..6";
         return false;
     }
     const size_t want = cmd == "records" ? Device::kRecordSize : Device::kImageSize;
     if (!ParseHex(words, first, &bytes) || bytes.size() != want) {
-        error = cmd + " needs " + std::to_string(want) + " hex bytes";
+        error = cmd + ": нужно " + std::to_string(want) + " шестнадцатеричных байтов";
         return false;
     }
     if (cmd == "records") {
@@ -187,7 +187,7 @@ bool Console::SetMemory(const Words& words, std::string& error) {
 bool Console::SetLine(const Words& words, std::vector<std::string>& out, std::string& error) {
     const std::string& cmd = words[0];
     if (!line_) {
-        error = "no line to time";
+        error = "линия не открыта";
         return false;
     }
     Pacing pacing = line_->GetPacing();
@@ -198,10 +198,10 @@ bool Console::SetLine(const Words& words, std::vector<std::string>& out, std::st
                ParseNumber(words[1], cmd == "latency" ? 0 : -1, Pacing::kMaxMs, &v)) {
         (cmd == "latency" ? pacing.latencyMs : pacing.turnaroundMs) = static_cast<int>(v);
     } else if (cmd != "line" || words.size() != 1) {
-        error = cmd == "pace" ? "pace takes on or off"
+        error = cmd == "pace" ? "pace: нужно on или off"
                 : cmd == "line"
-                    ? "line takes no argument"
-                    : cmd + " needs milliseconds up to " + std::to_string(Pacing::kMaxMs);
+                    ? "line: аргументы не принимаются"
+                    : cmd + ": нужно время до " + std::to_string(Pacing::kMaxMs) + " мс";
         return false;
     }
     line_->SetPacing(pacing);
@@ -223,8 +223,9 @@ bool Console::PokeByte(const Words& words, std::string& error) {
     if (words.size() != 4 || !ParseNumber(words[1], 1, Device::kImageBlock, &block) ||
         !ParseNumber(words[2], 0, Device::kImageSize - 1, &offset) || !ParseHex(words, 3, &value) ||
         !Current().PokeByte(int(block), int(offset), value.front(), stuck)) {
-        error =
-            words[0] + " needs a block 1..6 with a byte 0..17 or 17 with 1..81, and a hex value";
+        error = words[0] +
+                ": нужны блок 1..6 с байтом 0..17 или 17 с байтом 1..81 и шестнадцатеричное "
+                "значение";
         return false;
     }
     return true;
@@ -242,7 +243,7 @@ bool Console::SetNumber(const Words& words, std::string& error) {
                                            : (1LL << 62);
     const long long lo = cmd == "address" ? 1 : 0;
     if (words.size() != 2 || !ParseNumber(words[1], lo, hi, &v)) {
-        error = cmd + " needs a number from " + std::to_string(lo) + " to " + std::to_string(hi);
+        error = cmd + ": нужно число от " + std::to_string(lo) + " до " + std::to_string(hi);
         return false;
     }
     if (cmd == "busy")

@@ -99,14 +99,14 @@ bool Fail(std::string* error, const std::string& text) {
 bool ParseValue(const KindName& kind, const std::string& word, Fault* fault, std::string* error) {
     if (kind.kind == FaultKind::CrcRate) {
         if (!ParseRate(word, &fault->rate))
-            return Fail(error, "crc-rate needs a probability from 0 to 1, not '" + word + "'");
+            return Fail(error, "crc-rate: нужна вероятность от 0 до 1, а не '" + word + "'");
         return true;
     }
     long long v = 0;
     if (!ParseInt(word, kind.minValue, kind.maxValue, &v))
-        return Fail(error, std::string(kind.name) + " takes a number from " +
-                               std::to_string(kind.minValue) + " to " +
-                               std::to_string(kind.maxValue) + ", not '" + word + "'");
+        return Fail(error, std::string(kind.name) + ": нужно число от " +
+                               std::to_string(kind.minValue) + " до " +
+                               std::to_string(kind.maxValue) + ", а не '" + word + "'");
     fault->value = static_cast<int>(v);
     return true;
 }
@@ -116,23 +116,23 @@ bool ParseModifiers(const std::vector<std::string>& words, size_t i, uint64_t se
     for (; i < words.size(); i += 2) {
         const std::string& key = words[i];
         if (i + 1 >= words.size())
-            return Fail(error, "'" + key + "' needs a value");
+            return Fail(error, "'" + key + "': нужно значение");
         const std::string& value = words[i + 1];
         if (key == "from") {
             if (!ParseBound(value, seen, &fault->from))
-                return Fail(error, "bad request number '" + value + "'");
+                return Fail(error, "неверный номер запроса '" + value + "'");
         } else if (key == "to") {
             if (!ParseBound(value, seen, &fault->to))
-                return Fail(error, "bad request number '" + value + "'");
+                return Fail(error, "неверный номер запроса '" + value + "'");
         } else if (key == "fn") {
             if (!ParseFunctions(value, &fault->functions))
-                return Fail(error, "bad function list '" + value + "'");
+                return Fail(error, "неверный список функций '" + value + "'");
         } else {
-            return Fail(error, "unknown word '" + key + "' (from, to or fn expected)");
+            return Fail(error, "неизвестное слово '" + key + "' (ожидается from, to или fn)");
         }
     }
     if (fault->to < fault->from)
-        return Fail(error, "the last request comes before the first");
+        return Fail(error, "последний запрос раньше первого");
     return true;
 }
 
@@ -155,12 +155,12 @@ std::optional<Fault> ParseFault(const std::string& text, uint64_t seen, std::str
     for (std::string w; in >> w;)
         words.push_back(w);
     if (words.empty()) {
-        Fail(error, "no fault named");
+        Fail(error, "не названа неисправность");
         return std::nullopt;
     }
     const KindName* kind = FindKind(words[0]);
     if (!kind) {
-        Fail(error, "unknown fault '" + words[0] + "'");
+        Fail(error, "неизвестная неисправность '" + words[0] + "'");
         return std::nullopt;
     }
     Fault fault;
@@ -171,14 +171,14 @@ std::optional<Fault> ParseFault(const std::string& text, uint64_t seen, std::str
         i < words.size() && words[i] != "from" && words[i] != "to" && words[i] != "fn";
     if (hasValue) {
         if (kind->maxValue == 0 && kind->kind != FaultKind::CrcRate) {
-            Fail(error, std::string(kind->name) + " takes no value");
+            Fail(error, std::string(kind->name) + ": значение не принимается");
             return std::nullopt;
         }
         if (!ParseValue(*kind, words[i], &fault, error))
             return std::nullopt;
         ++i;
     } else if (kind->needsValue) {
-        Fail(error, std::string(kind->name) + " needs a value");
+        Fail(error, std::string(kind->name) + ": нужно значение");
         return std::nullopt;
     }
     if (!ParseModifiers(words, i, seen, &fault, error))

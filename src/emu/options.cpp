@@ -29,14 +29,14 @@ bool ParseAddresses(const std::string& text, std::vector<int>* out, std::string*
     for (const auto& item : Split(text, ',')) {
         long long v = 0;
         if (!ParseNumber(item, 1, 31, &v))
-            return Fail(error, "--address: a bus number is 1..31, not '" + item + "'");
+            return Fail(error, "--address: номер прибора 1..31, а не '" + item + "'");
         for (int a : list)
             if (a == v)
-                return Fail(error, "--address: " + item + " is given twice");
+                return Fail(error, "--address: " + item + " указан дважды");
         list.push_back(static_cast<int>(v));
     }
     if (list.empty())
-        return Fail(error, "--address needs a bus number");
+        return Fail(error, "--address: нужен номер прибора");
     *out = list;
     return true;
 }
@@ -72,7 +72,7 @@ bool Apply(const std::string& option, const std::string& value, EmuOptions* o, s
         return ParseModules(value, &o->modules, error);
     if (option == "--busy") {
         if (!ParseNumber(value, 0, 1000000000, &v))
-            return Fail(error, "--busy needs a number of polls, not '" + value + "'");
+            return Fail(error, "--busy: нужно число опросов, а не '" + value + "'");
         o->busy = static_cast<int>(v);
         return true;
     }
@@ -85,26 +85,26 @@ bool Apply(const std::string& option, const std::string& value, EmuOptions* o, s
     }
     if (option == "--speed") {
         if (!ParseNumber(value, 1, 4000000, &v))
-            return Fail(error, "--speed needs a baud rate, not '" + value + "'");
+            return Fail(error, "--speed: нужна скорость в бит/с, а не '" + value + "'");
         o->speed = static_cast<int>(v);
         return true;
     }
     if (option == "--link") {
         if (value.empty())
-            return Fail(error, "--link needs a path");
+            return Fail(error, "--link: нужен путь");
         o->link = value;
         return true;
     }
     if (option == "--seed") {
         if (!ParseNumber(value, 0, (1LL << 62), &v))
-            return Fail(error, "--seed needs a number, not '" + value + "'");
+            return Fail(error, "--seed: нужно число, а не '" + value + "'");
         o->seed = static_cast<uint64_t>(v);
         return true;
     }
     if (option == "--latency" || option == "--turnaround") {
         if (!ParseNumber(value, 0, Pacing::kMaxMs, &v))
-            return Fail(error, option + " needs milliseconds 0.." + std::to_string(Pacing::kMaxMs) +
-                                   ", not '" + value + "'");
+            return Fail(error, option + ": нужно время 0.." + std::to_string(Pacing::kMaxMs) +
+                                   " мс, а не '" + value + "'");
         (option == "--latency" ? o->pacing.latencyMs : o->pacing.turnaroundMs) = int(v);
         return true;
     }
@@ -136,7 +136,7 @@ bool ApplyFlag(const std::string& option, EmuOptions* o, std::string* error) {
              option == "--hangup")
         return ShortFault(option == "--bad-crc" ? "--crc" : option, "", o, error);
     else
-        return Fail(error, "unknown option '" + option + "' (see --help)");
+        return Fail(error, "неизвестный параметр '" + option + "' (справка: --help)");
     return true;
 }
 
@@ -155,23 +155,23 @@ bool ParseNumber(const std::string& text, long long lo, long long hi, long long*
 bool ParseModules(const std::string& text, std::vector<ModuleSlot>* modules, std::string* error) {
     std::vector<ModuleSlot> list;
     if (text.empty())
-        return Fail(error, "--modules needs SLOT:TYPE,... or none");
+        return Fail(error, "--modules: нужно SLOT:TYPE,... или none");
     if (text != "none") {
         for (const auto& item : Split(text, ',')) {
             const auto parts = Split(item, ':');
             long long slot = 0, type = 0;
             if (parts.size() != 2 || !ParseNumber(parts[0], 0, 15, &slot) ||
                 !ParseNumber(parts[1], 1, 2, &type))
-                return Fail(error, "--modules: '" + item +
-                                       "' is not SLOT:TYPE with slot 0..15 and type 1 or 2");
+                return Fail(error,
+                            "--modules: '" + item + "' - не SLOT:TYPE (место 0..15, тип 1 или 2)");
             for (const auto& m : list)
                 if (m.slot == slot)
-                    return Fail(error, "--modules: slot " + parts[0] + " is given twice");
+                    return Fail(error, "--modules: место " + parts[0] + " указано дважды");
             list.push_back({static_cast<int>(slot), static_cast<int>(type)});
         }
     }
     if (list.size() > 6)
-        return Fail(error, "--modules: the device takes at most 6 modules");
+        return Fail(error, "--modules: в приборе не больше 6 модулей");
     *modules = list;
     return true;
 }
@@ -181,12 +181,12 @@ bool ParseClock(const std::string& text, ClockValues* clock, std::string* error)
     static const int hi[7] = {59, 59, 23, 31, 12, 99, 7};
     const auto parts = Split(text, ',');
     if (parts.size() != 7)
-        return Fail(error, "--clock needs seven numbers: s,m,h,day,month,year,weekday");
+        return Fail(error, "--clock: нужны семь чисел: с,мин,ч,день,месяц,год,день недели");
     for (size_t i = 0; i < 7; ++i) {
         long long v = 0;
         if (!ParseNumber(parts[i], lo[i], hi[i], &v))
-            return Fail(error, "--clock: '" + parts[i] + "' is not within " +
-                                   std::to_string(lo[i]) + ".." + std::to_string(hi[i]));
+            return Fail(error, "--clock: '" + parts[i] + "' вне пределов " + std::to_string(lo[i]) +
+                                   ".." + std::to_string(hi[i]));
         (*clock)[i] = static_cast<uint8_t>(v);
     }
     return true;
@@ -224,13 +224,13 @@ bool ParseOptions(const std::vector<std::string>& args, EmuOptions* options, std
         if (TakesValue(option)) {
             if (!hasValue) {
                 if (i + 1 >= args.size())
-                    return Fail(error, option + " needs a value");
+                    return Fail(error, option + ": нужно значение");
                 value = args[++i];
             }
             if (!Apply(option, value, &o, error))
                 return false;
         } else if (hasValue) {
-            return Fail(error, option + " takes no value");
+            return Fail(error, option + ": значение не принимается");
         } else if (!ApplyFlag(option, &o, error)) {
             return false;
         }
@@ -240,50 +240,51 @@ bool ParseOptions(const std::vector<std::string>& args, EmuOptions* options, std
 }
 
 std::string UsageText() {
-    return R"(Usage: lum08-emu [options]
-Emulates ЛУМ-08 devices on a pseudo-terminal. The first line of output is the port's path;
-the emulator serves until it gets SIGTERM or SIGINT (or the command quit).
+    return R"(Использование: lum08-emu [параметры]
+Эмулирует приборы ЛУМ-08 на псевдотерминале. Первая строка вывода - путь к порту; эмулятор
+работает, пока не получит SIGTERM или SIGINT (или команду quit).
 
-  --address N[,N...]     bus number(s) 1..31, one device each (default 1)
-  --modules SLOT:TYPE,...  fitted modules, slot 0..15, type 1 МЛВ or 2 МСЮ, at most 6;
-                         "none" for none (default 0:1,3:2)
-  --busy N               polls answered with exception 6 after each write (default 2)
-  --clock s,m,h,d,mo,y,wd  clock setting (default: the PC's local time)
-  --clock-frozen         the clock does not run
-  --speed BAUD           answer only while the port is set to this speed (default: any);
-                         at another speed a request is noise to the device
-  --link PATH            make PATH a symbolic link to the port (removed on exit)
-  --seed N               seed of the random faults (default 1)
-  --pace                 bytes at the line's real rate, both ways: start bit, 8 data bits,
-                         parity bit, stop bits, at the speed the program set on its port (a
-                         pseudo-terminal keeps no parity setting: no parity bit is counted)
-  --latency MS           hand the answer over in chunks at most every MS ms, as a USB adapter
-                         does on its latency timer (default 0: no adapter)
-  --turnaround MS        from the end of a request to the start of its answer
-                         (default 2 with --pace, else 0)
-  --no-register          do not list the port for the program's port list
-  --quit-on-eof          end when standard input closes
-  --help                 this text
-  --version              print the version and end
+  --address N[,N...]     номера приборов 1..31, по прибору на номер (по умолчанию 1)
+  --modules SLOT:TYPE,...  модули: место 0..15, тип 1 МЛВ или 2 МСЮ, не больше 6;
+                         "none" - без модулей (по умолчанию 0:1,3:2)
+  --busy N               сколько опросов после каждой записи прибор отвечает "занят"
+                         (исключение 6; по умолчанию 2)
+  --clock s,m,h,d,mo,y,wd  часы прибора (по умолчанию - местное время компьютера)
+  --clock-frozen         часы стоят
+  --speed BAUD           отвечать, только пока порт настроен на эту скорость (по умолчанию -
+                         на любой); на другой скорости запрос для прибора - шум
+  --link PATH            сделать PATH символической ссылкой на порт (удаляется при выходе)
+  --seed N               начало ряда случайных неисправностей (по умолчанию 1)
+  --pace                 байты в темпе настоящей линии в обе стороны: старт-бит, 8 бит данных,
+                         бит чётности, стоп-биты, на скорости, заданной программой порту
+                         (псевдотерминал не хранит чётность: бит чётности не считается)
+  --latency MS           отдавать ответ частями не чаще раза в MS мс, как USB-адаптер по
+                         своему таймеру (по умолчанию 0: без адаптера)
+  --turnaround MS        от конца запроса до начала ответа (по умолчанию 2 с --pace, иначе 0)
+  --no-register          не вносить порт в список портов программы
+  --quit-on-eof          завершиться, когда закроется стандартный ввод
+  --help                 этот текст
+  --version              показать версию и выйти
 
-Faults (each may be repeated; they apply to the answers):
-  --silent               never answer
-  --hangup               drop the line at the first request (the emulator then ends, status 3)
-  --partial K            send only the first K bytes of each answer
-  --bad-crc              spoil the CRC of each answer
-  --crc-rate R           spoil the CRC with probability R (0..1)
-  --wrong-function       answer with another function code
-  --exception C          answer with exception code C instead of acting
-  --noise N              send N random bytes before each answer
-  --fault SPEC           any fault, scheduled: "KIND [VALUE] [from A] [to B] [fn F,F...]"
+Неисправности (каждую можно повторить; они касаются ответов):
+  --silent               не отвечать
+  --hangup               оборвать линию на первом запросе (эмулятор завершается с кодом 3)
+  --partial K            отправлять только первые K байтов каждого ответа
+  --bad-crc              портить CRC каждого ответа
+  --crc-rate R           портить CRC с вероятностью R (0..1)
+  --wrong-function       отвечать другим кодом функции
+  --exception C          отвечать исключением C вместо действия
+  --noise N              отправлять N случайных байтов перед каждым ответом
+  --fault SPEC           любая неисправность по расписанию: "KIND [VALUE] [from A] [to B] [fn F,F...]"
                          KIND: silent, hangup, exception, wrong-function, crc, crc-rate,
-                         partial, noise; A and B count the requests to the device from 1
-                         (e.g. --fault "silent from 3 to 5", --fault "exception 7 fn 69")
+                         partial, noise; A и B считают запросы к прибору с 1
+                         (например --fault "silent from 3 to 5", --fault "exception 7 fn 69")
 
-Commands on standard input (one per line; each answer ends with "ok" or "error: ..."):
+Команды на стандартном вводе (по одной в строке; ответ кончается "ok" или "error: ..."):
   dump | fault none | fault SPEC | fault add SPEC | faults | busy N | busy-now N
   pace on|off | latency MS | turnaround MS | line
   address N | modules SPEC | records BLOCK HEX... | image HEX... | clock s,m,h,d,mo,y,wd
+  poke BLOCK BYTE HEX | stuck BLOCK BYTE HEX | stuck none
   freeze | thaw | seed N | requests | log | clear-log | device I | help | quit
 )";
 }

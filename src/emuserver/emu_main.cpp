@@ -46,8 +46,10 @@ bool MakeLink(const std::string& link, const std::string& target) {
     struct stat st;
     if (::lstat(link.c_str(), &st) == 0) {
         if (!S_ISLNK(st.st_mode)) {
-            std::fprintf(stderr, "lum08-emu: --link %s: exists and is not a symbolic link\n",
-                         link.c_str());
+            std::fprintf(
+                stderr,
+                "lum08-emu: --link %s: файл существует и не является символической ссылкой\n",
+                link.c_str());
             return false;
         }
         ::unlink(link.c_str());
@@ -126,7 +128,7 @@ int Serve(const emu::EmuOptions& options) {
     server.SetPacing(options.pacing);
     std::string error;
     if (!server.Open(&error)) {
-        std::fprintf(stderr, "lum08-emu: cannot open a pseudo-terminal: %s\n", error.c_str());
+        std::fprintf(stderr, "lum08-emu: не удается открыть псевдотерминал: %s\n", error.c_str());
         return 1;
     }
     const std::string port = server.SlavePath();
@@ -134,7 +136,7 @@ int Serve(const emu::EmuOptions& options) {
         return 1;
     emu::PortRegistration registration;
     if (options.registerPort && !registration.Register(port, &error))
-        std::fprintf(stderr, "lum08-emu: the port is not listed for the program: %s\n",
+        std::fprintf(stderr, "lum08-emu: порт не внесен в список для программы: %s\n",
                      error.c_str());
     // a signal that came before the server could take it still ends the run
     gServer = &server;

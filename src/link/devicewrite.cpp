@@ -90,13 +90,15 @@ bool CheckWrite(const DeviceDocument& doc, const WriteRequest& request, Operator
 namespace {
 
 // The device's fitted modules against the document's: the same count, types and positions.
-bool SameModules(const DeviceImage& device, const DeviceDocument& doc, const WriteHooks& hooks) {
+bool SameModules(const DeviceImage& device, const DeviceDocument& doc, const WriteRequest& request,
+                 const WriteHooks& hooks) {
     ModuleConfig held;
     std::array<uint8_t, ModuleConfig::ConfigSize> bytes{};
     std::ranges::copy(device.Config(), bytes.begin());
     held.PutConfig(bytes);
     if (held.GetModuleCount() != doc.modules.GetModuleCount()) {
-        Tell(hooks, "Количество модулей в приборе\nне соответствует количеству модулей на экране");
+        Tell(hooks, "Количество модулей в приборе\nне соответствует количеству модулей " +
+                        request.modulesShownIn);
         return false;
     }
     for (int k = 0; k < held.GetModuleCount(); ++k) {
@@ -194,6 +196,7 @@ DeviceWriteReport WriteToDevice(ExchangeEngine& engine, DeviceDocument& doc,
         return report;
 
     const DeviceImage wanted = doc.Image();
+    report.wanted = wanted;
     const int blocks = int(report.blocks.size());
     const bool readConfig = request.backup || request.scope.config;
     Steps steps(hooks, (readConfig ? 1 : 0) +
@@ -207,7 +210,8 @@ DeviceWriteReport WriteToDevice(ExchangeEngine& engine, DeviceDocument& doc,
         steps.Show(request.backup ? "Резервная копия" : "Конфигурация");
         code = ReadDeviceConfig(engine, device, held);
         steps.Done();
-        if (code == ResultCode::Ok && request.scope.config && !SameModules(held, doc, hooks))
+        if (code == ResultCode::Ok && request.scope.config &&
+            !SameModules(held, doc, request, hooks))
             return report;
         if (code == ResultCode::Ok && request.backup)
             code = ReadDeviceRecords(engine, device, held, [&] { steps.Done(); });
@@ -233,7 +237,7 @@ DeviceWriteReport WriteToDevice(ExchangeEngine& engine, DeviceDocument& doc,
                 report.code = code;
                 return report;
             }
-            if (!SameModules(held, doc, hooks))
+            if (!SameModules(held, doc, request, hooks))
                 return report;
         }
     } else if (request.backup) {
@@ -320,6 +324,7 @@ DeviceWriteReport WriteToDevice(ExchangeEngine& engine, DeviceDocument& doc,
                 }
             }
             report.verified = report.differences.empty();
+            report.readBack = back;
         }
     }
     steps.Finish();

@@ -53,6 +53,8 @@ struct DeviceWriteReport {
     bool verified = false;                // read back and found the same
     int readBackCode = 0;                 // the read-back failed with this code
     std::vector<std::string> differences; // written → read back
+    DeviceImage wanted;                   // what was to be written
+    DeviceImage readBack;                 // what the read-back found (when verified)
 
     bool AnySent() const;
     bool AllWritten() const;
@@ -66,6 +68,8 @@ struct WriteRequest {
     bool verify = true;       // read back and compare after writing
     bool initialPause = true; // the 50 ms pause before the first send
     int busyLimitMs = 30000;  // a device busy longer than this ends the write
+    // Where the operator sees the document's modules, for the refusal of other modules.
+    std::string modulesShownIn = "на экране";
 };
 
 struct WriteHooks {

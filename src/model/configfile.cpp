@@ -60,6 +60,24 @@ ConfigFileCheck CheckConfigFile(std::span<const uint8_t> bytes) {
     return ConfigFileCheck::Ok;
 }
 
+std::string StrictConfigFileProblem(std::span<const uint8_t> bytes) {
+    if (bytes.size() != static_cast<std::size_t>(ConfigFile::Size))
+        return std::to_string(bytes.size()) + " байт вместо " + std::to_string(ConfigFile::Size);
+    const int count = bytes[ConfigFile::OffConfig];
+    if (count < 1 || count > ModuleConfig::MaxModules)
+        return "модулей " + std::to_string(count) + ", а в приборе их от 1 до " +
+               std::to_string(ModuleConfig::MaxModules);
+    const auto codes = bytes.subspan(ConfigFile::OffConfig + 1, ModuleConfig::SlotCount);
+    const auto fitted = std::count_if(codes.begin(), codes.end(), [](uint8_t c) { return c != 0; });
+    if (fitted != count)
+        return "модулей " + std::to_string(count) + ", а заполненных адресов модулей " +
+               std::to_string(fitted);
+    if (const auto unknown = UnknownModuleSlots(bytes); !unknown.empty())
+        return "модуль неизвестного типа, код " + std::to_string(codes[size_t(unknown[0])]) +
+               ", по адресу модуля " + std::to_string(unknown[0]);
+    return {};
+}
+
 std::vector<int> UnknownModuleSlots(std::span<const uint8_t> bytes) {
     std::vector<int> slots;
     if (bytes.size() < static_cast<std::size_t>(ConfigFile::Size))

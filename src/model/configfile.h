@@ -38,6 +38,12 @@ ConfigFileCheck CheckConfigFile(std::span<const uint8_t> bytes);
 // file still opens: newer modules may exist.
 std::vector<int> UnknownModuleSlots(std::span<const uint8_t> bytes);
 
+// What a file must be to go to a device that nobody looks at first (the console program):
+// exactly 712 bytes, a module count a device can have (1..6, as many as fitted slots), and
+// only module codes this program knows. Empty when it is; otherwise the reason in the
+// operator's words ("713 байт вместо 712").
+std::string StrictConfigFileProblem(std::span<const uint8_t> bytes);
+
 // Loads a file's bytes in the order of the open command: configuration, identifiers rebuilt,
 // labels cleared, records, their reserve copy, the network image and its reserve copy, labels.
 // A file that fails CheckConfigFile is refused (false) with the model untouched; bytes past 712 are

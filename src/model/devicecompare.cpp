@@ -53,19 +53,40 @@ const Names kSpeeds = {"9600", "19200", "57600", "115200"};
 const Names kParities = {"2 стоп-бита без контр. четности", "1 стоп-бит с контр. нечетности",
                          "1 стоп-бит с контр. четности", "1 стоп-бит без контр. четности"};
 
+// Where a difference is: its words and its parts.
+struct Where {
+    std::string text;
+    int module = 0;
+    std::string input;
+    int block = 0;
+    Where(std::string t) : text(std::move(t)) {} // NOLINT: a plain place converts
+    Where(const char* t) : text(t) {}            // NOLINT
+    Where(std::string t, int m, std::string i = {}, int b = 0)
+        : text(std::move(t)), module(m), input(std::move(i)), block(b) {}
+};
+
 class Lines {
 public:
-    explicit Lines(std::vector<std::string>& out) : out_(out) {}
+    explicit Lines(std::vector<Difference>& out) : out_(out) {}
     // unit follows the new value only: "задержка 5 → 10 с".
-    void Add(const std::string& where, const std::string& field, const std::string& a,
+    void Add(const Where& where, const std::string& field, const std::string& a,
              const std::string& b, const std::string& unit = {}) {
-        if (a != b)
-            out_.push_back(where + ": " + field + (field.empty() ? "" : " ") + a + " → " + b +
-                           unit);
+        if (a == b)
+            return;
+        Difference d;
+        d.text = where.text + ": " + field + (field.empty() ? "" : " ") + a + " → " + b + unit;
+        d.where = where.text;
+        d.module = where.module;
+        d.input = where.input;
+        d.block = where.block;
+        d.field = field;
+        d.first = a;
+        d.second = b + unit;
+        out_.push_back(std::move(d));
     }
 
 private:
-    std::vector<std::string>& out_;
+    std::vector<Difference>& out_;
 };
 
 void LoadRecords(const DeviceImage& image, InputProgram& lum) {
@@ -86,17 +107,17 @@ std::string InputName(int m, int j) {
 void CompareConfig(const DeviceImage& a, const DeviceImage& b, Lines& out) {
     out.Add("Количество модулей", "", std::to_string(a.Config()[0]), std::to_string(b.Config()[0]));
     for (int p = 0; p < ModuleConfig::SlotCount; ++p)
-        out.Add("Слот " + std::to_string(p), "", ModuleName(a.Config()[size_t(p) + 1]),
+        out.Add("Адрес модуля " + std::to_string(p), "", ModuleName(a.Config()[size_t(p) + 1]),
                 ModuleName(b.Config()[size_t(p) + 1]));
 }
 
 void CompareModule(const InputProgram& a, const InputProgram& b, int m, Lines& out) {
     const std::string module = "Модуль " + std::to_string(m + 1);
-    out.Add(module, "параметр модуля", std::to_string(a.GetModuleParameter(m)),
+    out.Add({module, m + 1}, "параметр модуля", std::to_string(a.GetModuleParameter(m)),
             std::to_string(b.GetModuleParameter(m)));
     for (int j = 0; j < 6; ++j) {
         const int vh = 6 * m + j;
-        const std::string where = module + ", вход " + InputName(m, j);
+        const Where where{module + ", вход " + InputName(m, j), m + 1, InputName(m, j)};
         for (const RecordField& f : kRecordFields) {
             const int va = (a.*f.get)(vh);
             const int vb = (b.*f.get)(vh);
@@ -123,13 +144,14 @@ void CompareLabels(const DeviceImage& a, const DeviceImage& b, int kolMod, Lines
         sb.LabelBlockToInputs(half);
     }
     for (int vh = 0; vh < 6 * kolMod; ++vh)
-        out.Add("Модуль " + std::to_string(vh / 6 + 1) + ", вход " + InputName(vh / 6, vh % 6),
+        out.Add({"Модуль " + std::to_string(vh / 6 + 1) + ", вход " + InputName(vh / 6, vh % 6),
+                 vh / 6 + 1, InputName(vh / 6, vh % 6)},
                 "надпись", "«" + Cp1251ToUtf8(sa.GetLabel(vh)) + "»",
                 "«" + Cp1251ToUtf8(sb.GetLabel(vh)) + "»");
 }
 
 void CompareBlock(const NetworkBlocks& a, const NetworkBlocks& b, int n, Lines& out) {
-    const std::string where = "Блок Ф15 " + std::to_string(n + 1);
+    const Where where{"Блок Ф15 " + std::to_string(n + 1), 0, {}, n + 1};
     auto num = [&](const char* field, int (NetworkBlocks::*get)(int) const) {
         out.Add(where, field, std::to_string((a.*get)(n)), std::to_string((b.*get)(n)));
     };
@@ -146,8 +168,8 @@ void CompareBlock(const NetworkBlocks& a, const NetworkBlocks& b, int n, Lines& 
     out.Add(where, "прочие биты флагов", Hex(a.GetByte(flags) & ~0x30, 2),
             Hex(b.GetByte(flags) & ~0x30, 2));
     for (int k = 0; k < NetworkBlocks::SignalCount; ++k)
-        out.Add(where + ", вход " + std::to_string(k + 1), "сигнал",
-                std::to_string(a.GetSignal(n, k)), std::to_string(b.GetSignal(n, k)));
+        out.Add({where.text + ", вход " + std::to_string(k + 1), 0, std::to_string(k + 1), n + 1},
+                "сигнал", std::to_string(a.GetSignal(n, k)), std::to_string(b.GetSignal(n, k)));
 }
 
 void CompareNetwork(const DeviceImage& ia, const DeviceImage& ib, Lines& out) {
@@ -180,6 +202,14 @@ CompareScope CompareScope::Of(const WriteScope& write) {
 std::vector<std::string> CompareDeviceImages(const DeviceImage& a, const DeviceImage& b,
                                              const CompareScope& scope) {
     std::vector<std::string> lines;
+    for (Difference& d : CompareDeviceImagesInParts(a, b, scope))
+        lines.push_back(std::move(d.text));
+    return lines;
+}
+
+std::vector<Difference> CompareDeviceImagesInParts(const DeviceImage& a, const DeviceImage& b,
+                                                   const CompareScope& scope) {
+    std::vector<Difference> lines;
     Lines out(lines);
     if (scope.config)
         CompareConfig(a, b, out);

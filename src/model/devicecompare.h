@@ -19,12 +19,27 @@ struct CompareScope {
     static CompareScope Of(const WriteScope& write); // only what a write sends
 };
 
-// Lines in this order: module configuration ("Слот 3: МСЮ → нет"), then per module its
-// parameter and per input every field of the record ("Модуль 2, вход DI_2_3: задержка 5 → 10 с"),
-// labels, the two network function blocks field by field and the network settings byte.
-// Bits no field names are listed as "прочие биты" so that no byte difference goes unseen.
+// Lines in this order: module configuration ("Адрес модуля 3: МСЮ → нет", the address as the main
+// window shows it), then per module its parameter and per input every field of the record ("Модуль
+// 2, вход DI_2_3: задержка 5 → 10 с"), labels, the two network function blocks field by field and
+// the network settings byte. Bits no field names are listed as "прочие биты" so that no byte
+// difference goes unseen.
 std::vector<std::string> CompareDeviceImages(const DeviceImage& a, const DeviceImage& b,
                                              const CompareScope& scope = {});
+
+// One difference in parts, for a program that reads them (lum08-cli --json).
+struct Difference {
+    std::string text; // the whole line, as CompareDeviceImages gives it
+    std::string where; // "Модуль 2, вход DI_2_3", "Блок Ф15 1", "Сеть RS-485", ...
+    int module = 0;    // 1..6 for a module's parameter, input or label; 0 otherwise
+    std::string input;  // "DI_2_3", or an F15 block's input "1".."n"; empty otherwise
+    int block = 0;      // F15 block 1..2; 0 otherwise
+    std::string field;  // "задержка"; empty for the configuration's own lines
+    std::string first;  // what the first image holds ("5")
+    std::string second; // what the second holds, with the unit ("10 с")
+};
+std::vector<Difference> CompareDeviceImagesInParts(const DeviceImage& a, const DeviceImage& b,
+                                                   const CompareScope& scope = {});
 
 // Windows-1251 bytes as UTF-8 (labels).
 std::string Cp1251ToUtf8(const std::string& bytes);

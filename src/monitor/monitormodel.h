@@ -2,7 +2,7 @@
 // The rows of the bus monitor's table: the recorder's records that pass the device filter, as
 // far as the view has taken them in. The recorder goes on recording; Sync takes in what came.
 
-#include "monitor/monitorrows.h"
+#include "link/monitorrows.h"
 
 #include <QAbstractTableModel>
 

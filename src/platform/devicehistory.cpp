@@ -73,9 +73,11 @@ QString Folder() {
 bool IsInHistory(const QString& path, const QString& folder) {
     if (path.isEmpty())
         return false;
-    // The same folder however it is written (links, "..", letter case where the system
-    // ignores it).
-    return QFileInfo(QFileInfo(path).absolutePath()) == QFileInfo(QDir(folder).absolutePath());
+    // The same folder however it is written (links, ".."); a folder that does not exist is
+    // not the history's, whatever its name.
+    const QString of = QFileInfo(QFileInfo(path).absolutePath()).canonicalFilePath();
+    const QString history = QFileInfo(QDir(folder).absolutePath()).canonicalFilePath();
+    return !of.isEmpty() && of == history;
 }
 
 QString FileName(const std::string& modifCode, int deviceNumber, const QDateTime& when) {

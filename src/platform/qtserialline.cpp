@@ -10,7 +10,12 @@
 
 #ifndef _WIN32
 #include <cerrno>
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 #endif
@@ -84,6 +89,12 @@ std::string QtSerialLine::TransferPathName() {
 
 bool QtSerialLine::open(const LineSettings& settings) {
     close();
+#ifndef _WIN32
+    // Before the port is opened: opening it sets the line up, which must not happen under
+    // another program's exchange.
+    if (!HoldDevice(settings.portName))
+        return false;
+#endif
     port_.setPortName(QString::fromStdString(settings.portName));
     port_.setBaudRate(settings.baudRate);
     port_.setDataBits(QSerialPort::Data8);
@@ -95,8 +106,15 @@ bool QtSerialLine::open(const LineSettings& settings) {
     if (!port_.open(QIODevice::ReadWrite)) {
         errorText_ = PortErrorText(port_.error());
         openFailureText_ = OpenFailureReason(port_.error(), settings.portName);
+#ifndef _WIN32
+        ReleaseDevice();
+#endif
         return false;
     }
+#ifndef _WIN32
+    if (!HoldDescriptor())
+        return false;
+#endif
     openFailureText_.clear();
     // The converter switches direction by itself. A pseudo-terminal has no modem lines and
     // refuses both calls without an error, which is no reason to give up the port.
@@ -113,6 +131,11 @@ bool QtSerialLine::open(const LineSettings& settings) {
 bool QtSerialLine::close() {
 #ifndef _WIN32
     aheadBegin_ = aheadEnd_ = 0;
+    // The exclusive mode stays with the terminal while anyone has it open (an emulator keeps
+    // its side open): given back, so that the next program can open the port.
+    if (port_.isOpen())
+        ::ioctl(static_cast<int>(port_.handle()), TIOCNXCL);
+    ReleaseDevice();
 #endif
     if (!port_.isOpen())
         return true;
@@ -250,6 +273,55 @@ bool Hangup(short revents, short wanted) {
 }
 
 } // namespace
+
+std::string QtSerialLine::DeviceLockFolder() {
+    struct stat info {};
+    if (::stat("/run/lock", &info) == 0 && S_ISDIR(info.st_mode) &&
+        ::access("/run/lock", W_OK | X_OK) == 0)
+        return "/run/lock";
+    return "/tmp";
+}
+
+bool QtSerialLine::HoldDevice(const std::string& location) {
+    ReleaseDevice();
+    struct stat info {};
+    if (::stat(location.c_str(), &info) != 0 || !S_ISCHR(info.st_mode))
+        return true; // no device to key a lock by: the opening itself will say what is wrong
+    const std::string name = DeviceLockFolder() + "/lum08-tty-" +
+                             std::to_string(major(info.st_rdev)) + "-" +
+                             std::to_string(minor(info.st_rdev)) + ".lock";
+    // Read access is enough for a lock, so a file another user made serves as well.
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return true; // no lock file to be had: the lock on the descriptor still holds
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        errorText_ = openFailureText_ = PortErrorText(EBUSY);
+        return false;
+    }
+    deviceLock_ = fd;
+    return true;
+}
+
+bool QtSerialLine::HoldDescriptor() {
+    const int fd = static_cast<int>(port_.handle());
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        // Keeps off the programs that know no locks; refused by some pseudo-terminals, where
+        // the locks still hold.
+        ::ioctl(fd, TIOCEXCL);
+        return true;
+    }
+    port_.close();
+    ReleaseDevice();
+    errorText_ = openFailureText_ = PortErrorText(EBUSY);
+    return false;
+}
+
+void QtSerialLine::ReleaseDevice() {
+    if (deviceLock_ >= 0)
+        ::close(deviceLock_);
+    deviceLock_ = -1;
+}
 
 int QtSerialLine::FailErrno(int error) {
     errorText_ = PortErrorText(error);

@@ -44,6 +44,11 @@ public:
     // costs a fraction of a second instead of the line's 1300 ms per attempt.
     void SetFirstByteTimeoutMs(int ms) { firstByteMs_ = ms; }
 
+#ifndef _WIN32
+    // Where the locks keyed by a device's number live: /run/lock, else /tmp.
+    static std::string DeviceLockFolder();
+#endif
+
     // The line's time-outs, in milliseconds.
     static constexpr int ByteGapMs = 100;
     static constexpr int TotalBaseMs = 1000;
@@ -60,6 +65,14 @@ private:
     int WriteDirect(const uint8_t* bytes, int count);
     int ReadDirect(uint8_t* buffer, int count);
     int FailErrno(int error);
+    // The hold on the port that keeps every other program off it, whatever name reached it
+    // (a symbolic link, a second device node): a lock file named after the device's own
+    // number, taken before the port is touched, then the kernel's exclusive mode and a lock on
+    // the opened descriptor. false when another program holds the port.
+    bool HoldDevice(const std::string& location);
+    bool HoldDescriptor();
+    void ReleaseDevice();
+    int deviceLock_ = -1;
     // Bytes read from the port beyond what the last read asked for: a reply comes in one piece
     // and its header and body are asked for apart, so one system call takes both.
     int TakeAhead(uint8_t* buffer, int count);

@@ -22,6 +22,19 @@ TEST(Programs, EveryProgramPrintsTheVersionOfTheBuild) {
     EXPECT_GE(count, 2);
 }
 
+// A parameter the program does not know is a typing error: it is told, in Russian, with the usage.
+TEST(Programs, AnUnknownParameterGivesTheUsageAndStatusTwo) {
+    for (const char* program : {"lum08", "lum08-emu"}) {
+        const Invocation run = RunCommand(std::string(LUM_BIN_DIR) + "/" + program + " --bogus");
+        EXPECT_EQ(run.status, 2) << program;
+        EXPECT_NE(run.output.find("неизвестный параметр"), std::string::npos) << run.output;
+    }
+    const Invocation run = RunCommand(std::string(LUM_BIN_DIR) + "/lum08 --bogus");
+    EXPECT_NE(run.output.find("Использование: lum08"), std::string::npos) << run.output;
+    const Invocation help = RunCommand(std::string(LUM_BIN_DIR) + "/lum08-emu --help");
+    EXPECT_EQ(help.output.rfind("Использование: lum08-emu", 0), 0u) << help.output;
+}
+
 TEST(Programs, SelfTestReadsTheBuiltInEmulatorWithoutAnyone) {
     const Invocation run =
         RunCommand("QT_QPA_PLATFORM=offscreen " + std::string(LUM_BIN_DIR) + "/lum08 --self-test");

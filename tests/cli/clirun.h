@@ -17,13 +17,17 @@ struct CliRun {
     double seconds = 0;
 };
 
-inline CliRun RunCli(const QTemporaryDir& dir, const QStringList& args) {
+// env: variables set for this run besides the test's own environment.
+inline CliRun RunCli(const QTemporaryDir& dir, const QStringList& args,
+                     const QStringList& env = {}) {
     QProcess p;
     p.setWorkingDirectory(dir.path());
     // The device history goes to the test's folder, not the user's.
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_DATA_HOME", dir.filePath("data"));
-    p.setProcessEnvironment(env);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", dir.filePath("data"));
+    for (const QString& pair : env)
+        environment.insert(pair.section('=', 0, 0), pair.section('=', 1));
+    p.setProcessEnvironment(environment);
     const auto start = std::chrono::steady_clock::now();
     p.start(QString::fromUtf8(LUM_BIN_DIR) + "/lum08-cli", args);
     CliRun r;

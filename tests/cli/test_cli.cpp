@@ -1,14 +1,21 @@
 // lum08-cli end to end: the real program against emulators on pseudo-terminals.
 
 #include "clirun.h"
+#include "platform/qtserialline.h"
 #include "support/emuprocess.h"
+#include "support/qtcoreapp.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
+#include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <tuple>
 
 namespace {
 
@@ -22,6 +29,15 @@ std::vector<uint8_t> ReadFile(const QString& path) {
         return {};
     const QByteArray b = f.readAll();
     return {b.begin(), b.end()};
+}
+
+QJsonObject Json(const CliRun& r) {
+    return QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+}
+
+// The entry of the first device of a command's results.
+QJsonObject FirstResult(const CliRun& r) {
+    return Json(r)["results"].toArray()[0].toObject();
 }
 
 void WriteFile(const QString& path, const std::vector<uint8_t>& bytes) {
@@ -38,7 +54,7 @@ protected:
         std::string error;
         ASSERT_TRUE(emu.Start(all, &error)) << error;
     }
-    CliRun Run(QStringList args) { return RunCli(dir, args); }
+    CliRun Run(QStringList args, const QStringList& env = {}) { return RunCli(dir, args, env); }
     QStringList On(const EmuProcess& emu, int device) {
         return {"--port", Q(emu.Port()), "--device", QString::number(device)};
     }
@@ -94,8 +110,13 @@ TEST_F(CliTest, WriteNeedsThePasswordAndTheDevicesModulesThenStoresTheFile) {
 
     r = Run(QStringList{"write", File("a.lum"), "--password", "9461"} + On(other, 1));
     EXPECT_EQ(r.exit, 1); // the device refuses: its modules are not the file's
-    EXPECT_NE(r.err.find("Количество модулей в приборе не соответствует"), std::string::npos)
+    // In the console's words: there is no screen, the modules are the file's.
+    EXPECT_NE(
+        r.err.find("Количество модулей в приборе не соответствует количеству модулей в файле"),
+        std::string::npos)
         << r.err;
+    EXPECT_EQ(r.err.find("экран"), std::string::npos) << r.err;
+    EXPECT_EQ(other.Dump()->requests, 1u); // the configuration only: nothing is sent
 
     const auto before = target.Dump();
     ASSERT_TRUE(before);
@@ -157,8 +178,7 @@ TEST_F(CliTest, ScanFindsEachDeviceAtItsSpeedAndNumber) {
     r = Run(range +
             QStringList{"--port", Q(fast.Port()), "--parity", "O", "--stop", "1", "--json"});
     ASSERT_EQ(r.exit, 0) << r.err;
-    const QJsonArray found =
-        QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object()["devices"].toArray();
+    const QJsonArray found = Json(r)["devices"].toArray();
     ASSERT_EQ(found.size(), 2);
     for (int i = 0; i < 2; ++i) {
         const QJsonObject d = found[i].toObject();
@@ -170,6 +190,38 @@ TEST_F(CliTest, ScanFindsEachDeviceAtItsSpeedAndNumber) {
     }
 }
 
+// Bytes at the line's pace behind a USB adapter's 16 ms latency timer: an answer comes after a
+// short probe's wait. At every wait from the smallest, each device is found at its own number
+// (such an answer was once taken for the next number), the last number 31 included by default.
+TEST_F(CliTest, ScanOfAPacedLineFindsExactlyTheDevicesAtEveryProbeWait) {
+    for (const char* speed : {"9600", "19200"}) {
+        EmuProcess emu;
+        Start(emu, {"--address", "1,5,30,31", "--speed", speed, "--pace", "--latency", "16"});
+        std::string expected;
+        for (const char* n : {"1", "5", "30", "31"})
+            expected += std::string(speed) + " N 2 " + n + " 1002000000000000\n";
+        for (const char* probe : {"20", "21", "22"}) {
+            const CliRun r = Run(
+                {"scan", "--port", Q(emu.Port()), "--speeds", "9600,19200", "--probe-ms", probe});
+            EXPECT_EQ(r.exit, 0) << r.err;
+            EXPECT_EQ(r.out, expected) << speed << " baud, probe " << probe << " ms";
+        }
+    }
+}
+
+// A device whose answers never pass the CRC is there, but nothing it says can be used.
+TEST_F(CliTest, ScanListsADeviceAnsweringWithCrcErrorsAndEndsWithOne) {
+    EmuProcess emu;
+    Start(emu, {"--address", "4,5"});
+    ASSERT_TRUE(emu.Command("device 1"));
+    ASSERT_TRUE(emu.Command("fault crc"));
+    const CliRun r = Run({"scan", "--port", Q(emu.Port()), "--speeds", "9600", "--devices", "3-6"});
+    EXPECT_EQ(r.exit, 1) << r.err;
+    EXPECT_EQ(r.out, "9600 N 2 4 1002000000000000\n9600 N 2 5 ? отвечает с ошибками CRC\n");
+    EXPECT_NE(r.err.find("Прибор 5 (9600 бит/с) отвечает с ошибками CRC"), std::string::npos)
+        << r.err;
+}
+
 // A line where nothing answers costs each address a short probe, not the engine's 8 s.
 TEST_F(CliTest, ScanOfASilentLineIsQuickAndEndsWithTheLineCode) {
     EmuProcess emu;
@@ -179,8 +231,27 @@ TEST_F(CliTest, ScanOfASilentLineIsQuickAndEndsWithTheLineCode) {
     EXPECT_EQ(r.exit, 3);
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("Ни один прибор не ответил"), std::string::npos) << r.err;
-    // Six probes of 25 ms before the request and 150 ms for the answer.
-    EXPECT_LT(r.seconds, 4.0);
+    // Six probes of 25 ms before the request and 20 ms for the answer.
+    EXPECT_LT(r.seconds, 2.0);
+}
+
+// The program's window holds the port; the console program reaches it through a symbolic
+// link (as /dev/serial/by-id/... is to /dev/ttyUSB0) and is refused before anything is sent.
+TEST_F(CliTest, APortHeldByAnotherProgramIsRefusedWhateverNameReachesIt) {
+    EnsureCoreApplication();
+    EmuProcess emu;
+    Start(emu, {"--link", File("link").toStdString()});
+    QtSerialLine window;
+    LineSettings settings;
+    settings.portName = emu.Port();
+    ASSERT_TRUE(window.open(settings));
+    const uint64_t before = emu.Dump()->requests;
+    const CliRun r = Run({"clock", "--port", File("link")});
+    EXPECT_EQ(r.exit, 3);
+    EXPECT_NE(r.err.find("порт занят другой программой"), std::string::npos) << r.err;
+    EXPECT_EQ(emu.Dump()->requests, before);
+    window.close();
+    EXPECT_EQ(Run({"clock", "--port", File("link")}).exit, 0);
 }
 
 TEST_F(CliTest, ClockReadsTheDeviceAndSetsItFromTheComputer) {
@@ -193,8 +264,9 @@ TEST_F(CliTest, ClockReadsTheDeviceAndSetsItFromTheComputer) {
     ASSERT_TRUE(emu.Command("thaw"));
     r = Run(QStringList{"clock", "--set-now", "--password", "9461", "--json"} + On(emu, 1));
     ASSERT_EQ(r.exit, 0) << r.err;
-    const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
-    EXPECT_EQ(json["date"].toString(), QDate::currentDate().toString("dd.MM.yy"));
+    const QJsonObject json = FirstResult(r);
+    EXPECT_EQ(json["date"].toString(), QDate::currentDate().toString(Qt::ISODate));
+    EXPECT_TRUE(QDateTime::fromString(json["datetime"].toString(), Qt::ISODate).isValid());
 
     // A device that keeps its old time has not taken it, whatever the broadcast said.
     ASSERT_TRUE(emu.Command("freeze"));
@@ -234,6 +306,8 @@ TEST_F(CliTest, ExitCodesForRefusalPortAndUsage) {
     for (const QStringList& wrong :
          {QStringList{"read", "--out", "a.lum"}, QStringList{"fly"}, QStringList{},
           QStringList{"scan", "--port", "p", "--devices", "5-2"},
+          QStringList{"scan", "--port", "p", "--devices", "1-32"},
+          QStringList{"scan", "--port", "p", "--probe-ms", "19"},
           QStringList{"clock", "--port", "p", "--parity", "E", "--stop", "2"},
           QStringList{"read", "--port", "p", "--out", "a.lum", "--set-now"}}) {
         r = Run(wrong);
@@ -245,6 +319,48 @@ TEST_F(CliTest, ExitCodesForRefusalPortAndUsage) {
     for (const char* command :
          {"read", "write", "verify", "diff", "scan", "clock", "--json", "--no-backup"})
         EXPECT_NE(r.out.find(command), std::string::npos) << command;
+}
+
+// Files are checked as a write needs them before any device is touched: what is not exactly a
+// configuration is refused with the reason, and nothing goes on the line.
+TEST_F(CliTest, FilesThatAreNotExactlyAConfigurationAreRefusedBeforeTheLine) {
+    EmuProcess emu;
+    Start(emu, {});
+    ASSERT_EQ(Run(QStringList{"read", "--out", File("good.lum")} + On(emu, 1)).exit, 0);
+    auto good = ReadFile(File("good.lum"));
+    auto longer = good;
+    longer.push_back(0);
+    auto unknown = good;
+    unknown[1 + 1 + 3] = 5; // the module at address 3 gets a code no module has
+    const struct {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        const char* reason;
+    } files[] = {{"long.lum", longer, "713 байт вместо 712"},
+                 {"zeros.lum", std::vector<uint8_t>(100000, 0), "100000 байт вместо 712"},
+                 {"unknown.lum", unknown, "модуль неизвестного типа, код 5, по адресу модуля 3"}};
+    const uint64_t before = emu.Dump()->requests;
+    for (const auto& f : files) {
+        WriteFile(File(f.name), f.bytes);
+        for (const QStringList& command :
+             {QStringList{"write", File(f.name), "--password", "9461"} + On(emu, 1),
+              QStringList{"verify", File(f.name)} + On(emu, 1),
+              QStringList{"diff", File("good.lum"), File(f.name)}}) {
+            const CliRun r = Run(command);
+            EXPECT_EQ(r.exit, 2) << f.name << " " << command[0].toStdString();
+            EXPECT_NE(r.err.find(std::string("это не файл конфигурации (") + f.reason + ")"),
+                      std::string::npos)
+                << r.err;
+        }
+    }
+    // A file that cannot be made is told before the device is read, in the operator's words.
+    const CliRun r = Run(QStringList{"read", "--out", File("nodir/x.lum")} + On(emu, 1));
+    EXPECT_EQ(r.exit, 2);
+    EXPECT_NE(r.err.find("Файл не удается создать: " + File("nodir/x.lum").toStdString() +
+                         " (нет папки " + File("nodir").toStdString() + ")"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(emu.Dump()->requests, before);
 }
 
 TEST_F(CliTest, VerifyAndDiffListTheDifferencesInTheOperatorsWords) {
@@ -259,10 +375,15 @@ TEST_F(CliTest, VerifyAndDiffListTheDifferencesInTheOperatorsWords) {
     ASSERT_TRUE(emu.Command("poke 2 0 7F"));
     r = Run(QStringList{"verify", File("a.lum"), "--json"} + On(emu, 1));
     EXPECT_EQ(r.exit, 1) << r.err;
-    const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+    const QJsonObject json = FirstResult(r);
     EXPECT_FALSE(json["same"].toBool());
     ASSERT_FALSE(json["differences"].toArray().isEmpty());
-    EXPECT_TRUE(json["differences"].toArray()[0].toString().startsWith("Модуль 2"));
+    const QJsonObject first = json["differences"].toArray()[0].toObject();
+    EXPECT_TRUE(first["text"].toString().startsWith("Модуль 2, вход DI_2_1: "));
+    EXPECT_EQ(first["module"].toInt(), 2);
+    EXPECT_EQ(first["input"].toString(), "DI_2_1");
+    EXPECT_FALSE(first["field"].toString().isEmpty());
+    EXPECT_NE(first["file"].toString(), first["device"].toString());
 
     ASSERT_EQ(Run(QStringList{"read", "--out", File("b.lum")} + On(emu, 1)).exit, 0);
     r = Run({"diff", File("a.lum"), File("b.lum")});
@@ -271,6 +392,306 @@ TEST_F(CliTest, VerifyAndDiffListTheDifferencesInTheOperatorsWords) {
     r = Run({"diff", File("a.lum"), File("a.lum")});
     EXPECT_EQ(r.exit, 0);
     EXPECT_EQ(Run({"diff", File("a.lum"), File("none.lum")}).exit, 2);
+}
+
+// Ctrl+C during a write ends it at the next request boundary, and what it says the device holds
+// is what the device holds; a device that never finishes storing ends at the deadline.
+TEST_F(CliTest, AStoppedWriteTellsWhatTheDeviceHoldsAndNothingWaitsForEver) {
+    EmuProcess source;
+    EmuProcess target;
+    Start(source, {});
+    Start(target, {"--busy", "4"});
+    ASSERT_TRUE(source.Command("records 1 11 22 33 44 55 66 77 88 99 AA BB CC DD EE FF 01 02 03"));
+    ASSERT_TRUE(source.Command("poke 17 5 3C"));
+    ASSERT_EQ(Run(QStringList{"read", "--out", File("a.lum")} + On(source, 1)).exit, 0);
+    const auto file = ReadFile(File("a.lum"));
+    const auto before = target.Dump();
+    ASSERT_TRUE(before && file.size() == 712u);
+
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start(QString::fromUtf8(LUM_BIN_DIR) + "/lum08-cli",
+            QStringList{"write", File("a.lum"), "--password", "9461", "--no-backup", "--json"} +
+                On(target, 1));
+    ASSERT_TRUE(p.waitForStarted(10000));
+    // The first module is stored and the second on its way: the configuration twice, the
+    // first block and its five polls, the second block.
+    for (int i = 0; i < 200 && target.Dump()->requests < before->requests + 9; ++i)
+        QThread::msleep(20);
+    ::kill(pid_t(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(5000));
+    EXPECT_EQ(p.exitCode(), 3);
+    const QJsonObject result =
+        QJsonDocument::fromJson(p.readAllStandardOutput())["results"].toArray()[0].toObject();
+    EXPECT_EQ(result["error"].toObject()["kind"].toString(), "stopped");
+    const auto dump = target.Dump();
+    const QJsonArray written = result["written"].toArray();
+    ASSERT_EQ(written.size(), 3);
+    EXPECT_EQ(written[0].toObject()["state"].toString(), "written");
+    EXPECT_EQ(written[2].toObject()["state"].toString(), "not-sent");
+    for (const QJsonValue& v : written) {
+        const int block = v.toObject()["block"].toInt();
+        const QString state = v.toObject()["state"].toString();
+        const bool network = block == 17;
+        const auto held = network ? std::vector<uint8_t>(dump->image.begin() + 1, dump->image.end())
+                                  : std::vector<uint8_t>(dump->blocks[size_t(block - 1)].begin(),
+                                                         dump->blocks[size_t(block - 1)].end());
+        const auto old = network
+                             ? std::vector<uint8_t>(before->image.begin() + 1, before->image.end())
+                             : std::vector<uint8_t>(before->blocks[size_t(block - 1)].begin(),
+                                                    before->blocks[size_t(block - 1)].end());
+        const size_t at = network ? 127 : size_t(18 + 18 * (block - 1));
+        const std::vector<uint8_t> sent(file.begin() + long(at),
+                                        file.begin() + long(at + held.size()));
+        if (state == "written") {
+            EXPECT_EQ(held, sent) << block;
+        } else if (state == "not-sent") {
+            EXPECT_EQ(held, old) << block;
+        }
+    }
+
+    // Storing never ends: the deadline does, with the same account.
+    ASSERT_TRUE(target.Command("fault exception 6 fn 14"));
+    const CliRun r = Run(
+        QStringList{"write", File("a.lum"), "--password", "9461", "--no-backup", "--timeout", "2"} +
+        On(target, 1));
+    EXPECT_EQ(r.exit, 3);
+    EXPECT_LT(r.seconds, 4.0);
+    EXPECT_NE(r.err.find("--timeout 2"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("прибор записан не полностью"), std::string::npos) << r.err;
+}
+
+// The password from where no other user sees it: a file, the environment, or the terminal.
+TEST_F(CliTest, ThePasswordComesFromAFileTheEnvironmentOrThePrompt) {
+    EmuProcess emu;
+    Start(emu, {});
+    QFile right(File("right"));
+    ASSERT_TRUE(right.open(QIODevice::WriteOnly));
+    right.write("9461\n");
+    right.close();
+    QFile wrong(File("wrong"));
+    ASSERT_TRUE(wrong.open(QIODevice::WriteOnly));
+    wrong.write("1\n");
+    wrong.close();
+    const QStringList setNow = QStringList{"clock", "--set-now"} + On(emu, 1);
+    const struct {
+        QStringList args;
+        QStringList env;
+        int exit;
+        const char* said;
+    } cases[] = {
+        {setNow + QStringList{"--password-file", File("right")}, {}, 0, ""},
+        {setNow, {"LUM08_PASSWORD=9461"}, 0, ""},
+        {setNow + QStringList{"--password-file", File("wrong")},
+         {"LUM08_PASSWORD=9461"},
+         2,
+         "Введенный пароль неверен"},
+        {setNow + QStringList{"--password-file", File("none")},
+         {},
+         2,
+         "Файл пароля не удается открыть"},
+        {setNow, {}, 2, "--password-file ФАЙЛ, переменная LUM08_PASSWORD"},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = Run(c.args, c.env);
+        EXPECT_EQ(r.exit, c.exit) << c.args.join(' ').toStdString() << "\n" << r.err;
+        EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+    }
+    // On a terminal the program asks, and what is typed does not show.
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start("script",
+            {"-qec",
+             QString::fromUtf8(LUM_BIN_DIR) + "/lum08-cli clock --set-now --port " + Q(emu.Port()),
+             "/dev/null"});
+    ASSERT_TRUE(p.waitForStarted(10000));
+    QThread::msleep(300);
+    p.write("9461\n");
+    ASSERT_TRUE(p.waitForFinished(10000));
+    const QString shown = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_EQ(p.exitCode(), 0) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("Пароль:")) << shown.toStdString();
+    EXPECT_FALSE(shown.contains("9461")) << shown.toStdString();
+}
+
+// The README's series script, as it stands there: every device of the line written and
+// verified, and a line where nothing answers ends the script with scan's code.
+TEST_F(CliTest, TheReadmeSeriesScriptWritesEveryDeviceAndChecksEveryExitCode) {
+    QFile readme(QString::fromUtf8(LUM_SOURCE_DIR) + "/README.md");
+    ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(readme.readAll());
+    const QString open = "<!-- series script -->\n```sh\n";
+    const qsizetype begin = text.indexOf(open);
+    ASSERT_GE(begin, 0);
+    const qsizetype end = text.indexOf("\n```", begin + open.size());
+    const QString script = text.mid(begin + open.size(), end - begin - open.size());
+
+    EmuProcess source;
+    EmuProcess line;
+    EmuProcess silent;
+    Start(source, {});
+    Start(line, {"--address", "4,9", "--speed", "9600", "--link", File("line").toStdString()});
+    Start(silent, {"--silent", "--link", File("silent").toStdString()});
+    ASSERT_TRUE(source.Command("records 2 11 22 33 44 55 66 77 88 99 AA BB CC DD EE FF 01 02 03"));
+    ASSERT_EQ(Run(QStringList{"read", "--out", File("panel.lum")} + On(source, 1)).exit, 0);
+    QFile pw(File("pw"));
+    ASSERT_TRUE(pw.open(QIODevice::WriteOnly));
+    pw.write("9461\n");
+    pw.close();
+
+    auto runScript = [&](const QString& port) {
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("PATH", QString::fromUtf8(LUM_BIN_DIR) + ":" + env.value("PATH"));
+        env.insert("XDG_DATA_HOME", dir.filePath("data"));
+        env.insert("PORT", port);
+        env.insert("FILE", File("panel.lum"));
+        env.insert("PWFILE", File("pw"));
+        p.setProcessEnvironment(env);
+        p.start("sh", {"-c", script});
+        EXPECT_TRUE(p.waitForFinished(60000));
+        return std::make_pair(
+            p.exitCode(), QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()));
+    };
+    auto [exit, said] = runScript(File("line"));
+    EXPECT_EQ(exit, 0) << said.toStdString();
+    EXPECT_TRUE(said.contains("device 4: written and verified")) << said.toStdString();
+    EXPECT_TRUE(said.contains("device 9: written and verified")) << said.toStdString();
+    for (const char* device : {"device 0", "device 1"}) {
+        ASSERT_TRUE(line.Command(device));
+        EXPECT_EQ(line.Dump()->blocks[1], source.Dump()->blocks[1]) << device;
+    }
+    std::tie(exit, said) = runScript(File("silent"));
+    EXPECT_EQ(exit, 3) << said.toStdString();
+    EXPECT_TRUE(said.contains("nothing written")) << said.toStdString();
+}
+
+// The habits of a Modbus command line: several devices at once with one line each and the worst
+// exit code, every frame decoded on the error stream, the line settings first in --verbose.
+TEST_F(CliTest, DeviceListsTraceAndVerbose) {
+    EmuProcess emu;
+    Start(emu, {"--address", "1,3", "--clock", "5,7,9,1,2,3,4", "--clock-frozen"});
+    CliRun r = Run({"clock", "--port", Q(emu.Port()), "--device", "1,2-3"});
+    EXPECT_EQ(r.exit, 3) << r.err; // device 2 is not there
+    EXPECT_EQ(r.out, "1 0 09:07:05 01.02.03 чт\n"
+                     "2 3 устройство 2 " +
+                         emu.Port() +
+                         " не отвечает на запрос\n"
+                         "3 0 09:07:05 01.02.03 чт\n");
+    r = Run({"read", "--port", Q(emu.Port()), "--device", "1,3", "--out", File("r"), "--json"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    const QJsonArray results = Json(r)["results"].toArray();
+    ASSERT_EQ(results.size(), 2);
+    EXPECT_EQ(results[1].toObject()["file"].toString(), File("r_03.lum"));
+    EXPECT_TRUE(QFile::exists(File("r_01.lum")));
+
+    r = Run({"clock", "--port", Q(emu.Port()), "--device", "3", "--speed", "19200", "--parity", "O",
+             "--stop", "1", "--trace", "--verbose"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(
+        r.err.rfind("lum08-cli: порт " + emu.Port() + ", 19200 бит/с, чётность O, стоповых битов 1",
+                    0),
+        0u)
+        << r.err;
+    EXPECT_NE(r.err.find("→\t3 (03)\t4 чтение входных регистров\tчтение времени прибора\t8\t"
+                         "верна\t03 04 03 E8 00 07 30 5A"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("←\t3 (03)\t4 чтение входных регистров\tвремя прибора 09:07:05 01.02.03"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(Run({"scan", "--port", "p", "--device", "1,2"}).exit, 2);
+}
+
+// The manual pages name every option the programs take and every command of the emulator's
+// console, as their own --help lists them.
+TEST_F(CliTest, ManualPagesNameEveryOptionAndCommand) {
+    auto page = [](const char* name) {
+        QFile f(QString::fromUtf8(LUM_SOURCE_DIR) + "/packaging/" + name + ".1");
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name;
+        return QString::fromUtf8(f.readAll()).replace("\\-", "-").toStdString();
+    };
+    auto help = [](const char* program) {
+        QProcess p;
+        p.start(QString::fromUtf8(LUM_BIN_DIR) + "/" + program, {"--help"});
+        EXPECT_TRUE(p.waitForFinished(10000));
+        return QString::fromUtf8(p.readAllStandardOutput());
+    };
+    for (const char* program : {"lum08-cli", "lum08-emu"}) {
+        const std::string man = page(program);
+        const QString text = help(program);
+        EXPECT_NE(man.find(".TH"), std::string::npos);
+        EXPECT_NE(man.find("@LUM_VERSION@"), std::string::npos) << program;
+        int options = 0;
+        for (const auto& m : QRegularExpression("--[a-z][a-z-]*").globalMatch(text)) {
+            ++options;
+            EXPECT_NE(man.find(m.captured().toStdString()), std::string::npos)
+                << program << ": " << m.captured().toStdString();
+        }
+        EXPECT_GT(options, 10) << program;
+    }
+    const std::string emu = page("lum08-emu");
+    for (const char* command : {"dump", "fault add", "faults", "busy-now", "latency", "turnaround",
+                                "line", "modules", "records", "image", "poke", "stuck", "freeze",
+                                "thaw", "seed", "requests", "clear-log", "device", "quit"})
+        EXPECT_NE(emu.find(command), std::string::npos) << command;
+    const std::string cli = page("lum08-cli");
+    for (const char* word :
+         {"read", "write", "verify", "diff", "scan", "clock", "\"ok\"", "\"exit\"", "\"error\"",
+          "written", "differences", "datetime", "LUM08_PASSWORD", "lum08-cli scan --port"})
+        EXPECT_NE(cli.find(word), std::string::npos) << word;
+    const std::string gui = page("lum08");
+    for (const char* word :
+         {"Монитор обмена", "Сверить с прибором", "История прибора", ".local/share/lum08/history"})
+        EXPECT_NE(gui.find(word), std::string::npos) << word;
+}
+
+// A script's parser gets one object on every outcome, failures included, with what went wrong.
+TEST_F(CliTest, JsonIsOneObjectWithOkExitAndErrorOnEveryFailure) {
+    EmuProcess emu;
+    EmuProcess refusing;
+    EmuProcess silent;
+    Start(emu, {});
+    Start(refusing, {"--exception", "2"});
+    Start(silent, {"--silent"});
+    ASSERT_EQ(Run(QStringList{"read", "--out", File("a.lum")} + On(emu, 1)).exit, 0);
+    ASSERT_TRUE(emu.Command("poke 2 0 7F"));
+    WriteFile(File("bad.lum"), std::vector<uint8_t>(713, 0));
+    const struct {
+        QStringList args;
+        int exit;
+        const char* kind;
+        int code;
+    } cases[] = {
+        {{"read", "--bogus"}, 2, "usage", 0},
+        {QStringList{"verify", File("bad.lum")} + On(emu, 1), 2, "file", 0},
+        {QStringList{"write", File("a.lum")} + On(emu, 1), 2, "access", 0},
+        {{"clock", "--port", File("none")}, 3, "port", 132},
+        {QStringList{"clock"} + On(silent, 1), 3, "line", 130},
+        {QStringList{"clock"} + On(refusing, 1), 1, "device", 2},
+        {QStringList{"verify", File("a.lum")} + On(emu, 1), 1, "differs", 0},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = Run(c.args + QStringList{"--json"});
+        const std::string what = c.args.join(' ').toStdString();
+        QJsonParseError parse{};
+        const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &parse);
+        ASSERT_EQ(parse.error, QJsonParseError::NoError) << what << "\n" << r.out;
+        const QJsonObject o = doc.object();
+        EXPECT_EQ(r.exit, c.exit) << what;
+        EXPECT_FALSE(o["ok"].toBool(true)) << what;
+        EXPECT_EQ(o["exit"].toInt(), c.exit) << what;
+        const QJsonObject error = o["error"].toObject();
+        EXPECT_EQ(error["kind"].toString(), c.kind) << what;
+        EXPECT_EQ(error["code"].toInt(-1), c.code) << what;
+        EXPECT_FALSE(error["text"].toString().isEmpty()) << what;
+    }
+    const CliRun r =
+        Run(QStringList{"read", "--force", "--out", File("a.lum"), "--json"} + On(emu, 1));
+    EXPECT_TRUE(Json(r)["ok"].toBool()) << r.out;
+    EXPECT_TRUE(Json(r)["error"].isNull()) << r.out;
+    EXPECT_EQ(FirstResult(r)["exit"].toInt(-1), 0) << r.out;
 }
 
 } // namespace

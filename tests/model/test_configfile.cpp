@@ -220,3 +220,28 @@ TEST(ConfigFile, ReserveCopiesStartEmpty) {
 }
 
 } // namespace
+
+// A file for a device nobody looks at first: exactly a configuration, or the reason it is not.
+TEST(ConfigFile, StrictCheckNamesWhatIsWrong) {
+    auto file = [](size_t size, std::vector<uint8_t> config) {
+        std::vector<uint8_t> bytes(size, 0);
+        std::copy(config.begin(), config.end(), bytes.begin() + 1);
+        return bytes;
+    };
+    const struct {
+        std::vector<uint8_t> bytes;
+        std::string problem;
+    } cases[] = {
+        {file(712, {2, 1, 0, 0, 2}), ""},
+        {file(712, {6, 1, 2, 1, 2, 1, 2}), ""},
+        {file(713, {2, 1, 0, 0, 2}), "713 байт вместо 712"},
+        {file(711, {2, 1, 0, 0, 2}), "711 байт вместо 712"},
+        {file(100000, {}), "100000 байт вместо 712"},
+        {file(712, {}), "модулей 0, а в приборе их от 1 до 6"},
+        {file(712, {7, 1, 1, 1, 1, 1, 1, 1}), "модулей 7, а в приборе их от 1 до 6"},
+        {file(712, {2, 1, 0, 0, 2, 1}), "модулей 2, а заполненных адресов модулей 3"},
+        {file(712, {2, 1, 0, 0, 5}), "модуль неизвестного типа, код 5, по адресу модуля 3"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(StrictConfigFileProblem(c.bytes), c.problem) << c.problem;
+}

@@ -51,7 +51,7 @@ const std::string B1 = "Блок Ф15 1: ";
 INSTANTIATE_TEST_SUITE_P(
     EveryField, CompareTable,
     ::testing::Values(
-        Case{[](Model& m) { m.serv.Config[4] = 0; }, "Слот 3: МСЮ → нет"},
+        Case{[](Model& m) { m.serv.Config[4] = 0; }, "Адрес модуля 3: МСЮ → нет"},
         Case{[](Model& m) { m.serv.Config[0] = 3; }, "Количество модулей: 2 → 3"},
         Case{[](Model& m) { m.lum.PutNamur(3, 1); }, L1 + "тип сигнала сухой контакт → Namur"},
         Case{[](Model& m) { m.lum.PutContact(3, 0); }, L1 + "тип контакта НР → НЗ"},

@@ -1,4 +1,4 @@
-#include "monitor/monitorrows.h"
+#include "link/monitorrows.h"
 
 #include "link/framedecoder.h"
 

@@ -1,0 +1,71 @@
+#include "cli/clistop.h"
+
+#include "cli/cliargs.h"
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+
+namespace {
+
+volatile std::sig_atomic_t caught = 0;
+std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
+int timeoutSeconds = 0;
+bool timedOut = false;
+
+extern "C" void OnSignal(int signal) {
+    caught = signal;
+    // The second one is not waited for: the program ends as the signal says.
+    std::signal(signal, SIG_DFL);
+}
+
+// Seconds for one device: a whole read with every request repeated to the limit, or the
+// back-up, the write and its read-back.
+constexpr int kReadSeconds = 120;
+constexpr int kWriteSeconds = 300;
+
+} // namespace
+
+namespace CliStop {
+
+int DefaultTimeoutSeconds(const CliArgs& args) {
+    const int devices = std::max<int>(1, int(args.devices.size()));
+    if (args.command == "scan") {
+        // Each probe: the pause, its wait and the frames, with room for a slow machine.
+        const int probes = int(args.speeds.size()) * (args.lastDevice - args.firstDevice + 1);
+        return 10 + probes * 3 * (25 + args.probeMs + 20) / 1000;
+    }
+    if (args.command == "diff")
+        return 60;
+    return devices * (args.command == "write" ? kWriteSeconds : kReadSeconds);
+}
+
+void Install(int seconds) {
+    timeoutSeconds = seconds;
+    deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+}
+
+bool Due() {
+    if (caught != 0)
+        return true;
+    if (!timedOut && std::chrono::steady_clock::now() >= deadline)
+        timedOut = true;
+    return timedOut;
+}
+
+std::string Kind() {
+    return caught != 0 ? "stopped" : "timeout";
+}
+
+std::string Text() {
+    if (caught == SIGTERM)
+        return "Команда прервана сигналом SIGTERM";
+    if (caught != 0)
+        return "Команда прервана (Ctrl+C)";
+    return "Команда не уложилась в отведенное время (--timeout " + std::to_string(timeoutSeconds) +
+           " с)";
+}
+
+} // namespace CliStop

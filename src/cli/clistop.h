@@ -1,0 +1,24 @@
+#pragma once
+// When a command of lum08-cli must stop: on SIGINT or SIGTERM, and at its overall deadline
+// (--timeout). The engine's idle hook asks Due() and requests the stop, so the command ends at
+// the next request boundary and can still say what the device now holds.
+
+#include <string>
+
+struct CliArgs;
+
+namespace CliStop {
+
+// The default deadline of a command, in seconds: what its slowest sane run needs, with room.
+int DefaultTimeoutSeconds(const CliArgs& args);
+
+// Catches SIGINT and SIGTERM (a second one ends the program at once) and starts the deadline.
+void Install(int timeoutSeconds);
+
+// Whether the command must stop now, and why (empty while it need not).
+bool Due();
+// "stopped" for a signal, "timeout" for the deadline.
+std::string Kind();
+std::string Text();
+
+} // namespace CliStop

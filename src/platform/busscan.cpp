@@ -1,0 +1,181 @@
+#include "platform/busscan.h"
+
+#include "link/devicecommands.h"
+#include "link/exchangeengine.h"
+#include "link/rtuframe.h"
+#include "platform/qtserialline.h"
+
+#include <chrono>
+
+namespace {
+
+constexpr int kExceptionReplyLength = 5;
+// Taking what came in the pause: only what is there already.
+constexpr int kDrainWaitMs = 1;
+constexpr int kDrainFrames = 8;
+
+bool IsBusNumber(int address) {
+    return address >= 1 && address <= 31;
+}
+
+int Rank(ProbeVerdict verdict) {
+    switch (verdict) {
+    case ProbeVerdict::Found:
+        return 2;
+    case ProbeVerdict::Refused:
+        return 1;
+    case ProbeVerdict::CrcErrors:
+        break;
+    }
+    return 0;
+}
+
+} // namespace
+
+BusScan::BusScan(ExchangeEngine& port, QtSerialLine& line, int probeMs)
+    : port_(port), line_(line), probeMs_(probeMs) {}
+
+BusScan::~BusScan() {
+    line_.SetFirstByteTimeoutMs(0);
+}
+
+int64_t BusScan::Now() const {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void BusScan::Note(int address, ProbeFinding finding) {
+    auto [it, added] = findings_.emplace(address, finding);
+    if (!added && Rank(finding.verdict) >= Rank(it->second.verdict))
+        it->second = std::move(finding);
+}
+
+BusScan::Read BusScan::ReadFrame(int firstByteMs, Frame& frame) {
+    uint8_t buffer[ExchangeEngine::ReplyBufferSize];
+    line_.SetFirstByteTimeoutMs(firstByteMs);
+    const int got = line_.read(buffer, RtuFrame::HeaderLength);
+    if (got < 0)
+        return Read::PortFailed;
+    if (got == 0)
+        return Read::Nothing;
+    frame.bytes.assign(buffer, buffer + got);
+    frame.check = ReplyCheck::Short;
+    if (got < RtuFrame::HeaderLength)
+        return Read::Frame;
+    int length = 0;
+    if (buffer[1] == DeviceCommand::ReadConfig)
+        length = buffer[2] + RtuFrame::HeaderLength + RtuFrame::CrcLength;
+    else if (buffer[1] == (DeviceCommand::ReadConfig | RtuFrame::ExceptionFlag))
+        length = kExceptionReplyLength;
+    if (length == 0) {
+        // Nothing a probe asks for: noise, or another master's traffic.
+        frame.check = ReplyCheck::NotChecked;
+        return Read::Frame;
+    }
+    line_.SetFirstByteTimeoutMs(QtSerialLine::ByteGapMs);
+    const int body = line_.read(buffer + got, length - got);
+    if (body < 0)
+        return Read::PortFailed;
+    frame.bytes.assign(buffer, buffer + got + body);
+    if (got + body == length)
+        frame.check = RtuFrame::CrcMatches(buffer, length) ? ReplyCheck::Good : ReplyCheck::BadCrc;
+    return Read::Frame;
+}
+
+bool BusScan::Take(const Frame& frame, int address) {
+    if (observer_)
+        observer_->OnReply(Now(), frame.bytes.data(), int(frame.bytes.size()), frame.check);
+    const std::vector<uint8_t>& b = frame.bytes;
+    const int from = b.empty() ? 0 : b[0];
+    if (!IsBusNumber(from))
+        return false;
+    if (frame.check == ReplyCheck::BadCrc || frame.check == ReplyCheck::Short) {
+        // Only an address that was asked can be trusted in a damaged frame.
+        if (from == address && b.size() >= 2 &&
+            (b[1] & ~RtuFrame::ExceptionFlag) == DeviceCommand::ReadConfig)
+            Note(from, {ProbeVerdict::CrcErrors, {}, 0});
+        return false;
+    }
+    if (frame.check != ReplyCheck::Good)
+        return false;
+    if (b[1] == DeviceCommand::ReadConfig) {
+        if (b[2] < ReplySize::Config)
+            return false; // not a configuration: the same as the engine's read refuses
+        Note(from, {ProbeVerdict::Found, {b.begin() + 3, b.end() - 2}, 0});
+    } else {
+        Note(from, {ProbeVerdict::Refused, {}, b[2]});
+    }
+    return from == address;
+}
+
+int BusScan::Drain() {
+    // Bounded: a line full of noise must not hold the scan.
+    for (int frames = 0; frames < kDrainFrames; ++frames) {
+        Frame frame;
+        const Read r = ReadFrame(kDrainWaitMs, frame);
+        if (r == Read::PortFailed)
+            return ResultCode::PortFailure;
+        if (r == Read::Nothing)
+            return ResultCode::Ok;
+        Take(frame, -1);
+        if (frame.check == ReplyCheck::NotChecked && !line_.purge())
+            return ResultCode::PortFailure;
+    }
+    return line_.purge() ? ResultCode::Ok : ResultCode::PortFailure;
+}
+
+int BusScan::Finish() {
+    port_.Pause(port_.GetDelayTx());
+    return Drain();
+}
+
+int BusScan::Probe(int address) {
+    uint8_t request[4] = {uint8_t(address), uint8_t(DeviceCommand::ReadConfig), 0, 0};
+    const uint16_t crc = RtuFrame::Crc16(2, request);
+    request[2] = uint8_t(crc & 0xFF);
+    request[3] = uint8_t(crc >> 8);
+    for (int attempt = 0; attempt < CrcAttempts; ++attempt) {
+        // The pause first: what answers the last probe late comes in it and is taken for its
+        // own address; then the purge, right before the request.
+        port_.Pause(port_.GetDelayTx());
+        if (port_.StopRequested())
+            return ResultCode::Stopped;
+        if (const int code = Drain(); code != ResultCode::Ok)
+            return code;
+        if (!line_.purge())
+            return ResultCode::PortFailure;
+        if (line_.write(request, sizeof request) < 0)
+            return ResultCode::PortFailure;
+        const int64_t sent = Now();
+        if (observer_)
+            observer_->OnRequest(sent, request, sizeof request, address - 1,
+                                 DeviceCommand::ReadConfig);
+        const int64_t deadline =
+            sent + int64_t(port_.FrameTimeMs(int(sizeof request)) + probeMs_) * 1000;
+        bool damaged = false;
+        for (;;) {
+            const int64_t left = deadline - Now();
+            Frame frame;
+            const Read r = left > 0 ? ReadFrame(int((left + 999) / 1000), frame) : Read::Nothing;
+            if (r == Read::PortFailed)
+                return ResultCode::PortFailure;
+            if (r == Read::Nothing) {
+                if (observer_ && !damaged)
+                    observer_->OnTimeout(Now(), Now() - sent);
+                break;
+            }
+            if (Take(frame, address))
+                return ResultCode::Ok;
+            damaged = findings_.count(address) != 0 &&
+                      findings_.at(address).verdict == ProbeVerdict::CrcErrors;
+            if (damaged)
+                break;
+            if (frame.check == ReplyCheck::NotChecked && !line_.purge())
+                return ResultCode::PortFailure;
+        }
+        if (!damaged)
+            return ResultCode::Ok; // silent: one request is enough
+    }
+    return ResultCode::Ok;
+}
