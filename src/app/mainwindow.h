@@ -38,6 +38,8 @@ public:
     // WindowContext
     ExchangeEngine& Engine() override { return *engine_; }
     DeviceDocument& Document() override { return *document_; }
+    OperatorAccess& Access() override { return access_; }
+    WindowSession& Session() override { return session_; }
     LabelClipboard& Clipboard() override { return *labelClipboard_; }
     Operator& Op() override { return *op_; }
     OpenWindows& Windows() override { return windows_; }
@@ -176,6 +178,8 @@ private:
     // Members in their order of construction (destroyed in reverse).
     std::unique_ptr<ExchangeEngine> engine_;
     std::unique_ptr<DeviceDocument> document_;
+    OperatorAccess access_;
+    WindowSession session_;
     std::unique_ptr<LabelClipboard> labelClipboard_;
 
     std::unique_ptr<Operator> ownedOp_;

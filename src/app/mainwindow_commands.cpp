@@ -93,7 +93,7 @@ bool MainWindow::CanCloseMainWindow() {
                            "Подтвердите запись в файл") &&
                 !SaveToFile())
                 return false;
-            if (document_->program.AccessLevel == 1 &&
+            if (access_.level == 1 &&
                 op_->YesNo("Данные были изменены. Передать в прибор?",
                            "Подтвердите передачу данных", MsgIcon::Question, MsgButton::No))
                 WriteDeviceClick();

@@ -127,7 +127,7 @@ void MainWindow::OpenSchemeClick(int row) {
     SchemeEditor& editor = *windows_.schemeEditor;
     editor.SetHeadings(row, M[row - 1]->text(),
                        QString::fromUtf8("входы ") + InputId[row - 1]->text());
-    document_->program.SchemeShown = 0;
+    editor.SchemeShown = 0;
     if (showModal(editor) == mr::Abort)
         op_->Tell("программирование закончено с ошибкой", "Ошибка", MsgIcon::Error);
 }

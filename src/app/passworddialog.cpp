@@ -85,7 +85,7 @@ void PasswordDialog::PasswordKeyRejected() {
 }
 
 bool PasswordDialog::CanClose(int& result) {
-    if (main_.Program().PasswordEntered == 1) {
+    if (main_.Access().passwordChange == 1) {
         result = StoreNewPassword();
         return true;
     }
@@ -110,6 +110,6 @@ int PasswordDialog::StoreNewPassword() {
         return Password::Refused; // the change mode stays on
     }
     op.Tell("Пароль заменен!", "Подтверждение", MsgIcon::Information);
-    main_.Program().PasswordEntered = 0;
+    main_.Access().passwordChange = 0;
     return Password::Accepted;
 }

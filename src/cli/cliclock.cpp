@@ -38,8 +38,8 @@ qint64 Seconds(const DeviceClock& c) {
 } // namespace
 
 int RunClock(const CliArgs& args, CliConsole& console) {
-    DeviceDocument d;
-    if (args.setNow && !GrantWriteAccess(args, console, d.program))
+    int accessLevel = 0;
+    if (args.setNow && !GrantWriteAccess(args, console, accessLevel))
         return CliExit::Usage;
     CliLink link(args, console);
     if (!link.Open(args.speed))

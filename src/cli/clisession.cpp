@@ -240,8 +240,8 @@ int CliLink::Failed(int device, int code) {
     return console_.Record(ExitForResult(code), "refused", op_.LastText());
 }
 
-bool GrantWriteAccess(const CliArgs& args, CliConsole& console, InputProgram& lum) {
-    lum.AccessLevel = 0;
+bool GrantWriteAccess(const CliArgs& args, CliConsole& console, int& accessLevel) {
+    accessLevel = 0;
     if (!args.password) {
         console.Fail(CliExit::Usage, "access",
                      "Ваш уровень доступа не позволяет\nпроизводить вывод в СОМ-порт. "
@@ -256,6 +256,6 @@ bool GrantWriteAccess(const CliArgs& args, CliConsole& console, InputProgram& lu
         console.Fail(CliExit::Usage, "access", "Введенный пароль неверен");
         return false;
     }
-    lum.AccessLevel = 1;
+    accessLevel = 1;
     return true;
 }

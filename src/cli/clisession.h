@@ -132,4 +132,4 @@ private:
 
 // The full access level for commands that write to a device: the password must be the one the
 // program itself accepts. False with the operator told otherwise.
-bool GrantWriteAccess(const CliArgs& args, CliConsole& console, InputProgram& lum);
+bool GrantWriteAccess(const CliArgs& args, CliConsole& console, int& accessLevel);

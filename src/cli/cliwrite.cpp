@@ -112,7 +112,8 @@ int RunWrite(const CliArgs& args, CliConsole& console) {
         return console.Worst().exit;
     DeviceDocument doc;
     doc.Load(*wanted, DocumentOrigin::File(args.files[0]));
-    if (!GrantWriteAccess(args, console, doc.program))
+    int accessLevel = 0;
+    if (!GrantWriteAccess(args, console, accessLevel))
         return CliExit::Usage;
     CliLink link(args, console);
     if (!link.Open(args.speed))
@@ -123,7 +124,7 @@ int RunWrite(const CliArgs& args, CliConsole& console) {
 
     WriteRequest request;
     request.scope = WriteScope::WholeDevice(doc.modules.GetModuleCount());
-    request.accessLevel = doc.program.AccessLevel;
+    request.accessLevel = accessLevel;
     request.backup = !args.noBackup;
     request.modulesShownIn = "в файле";
     HeldOperator told;

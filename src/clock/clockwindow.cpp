@@ -360,7 +360,7 @@ bool ClockWindow::CheckFields() {
 }
 
 void ClockWindow::SetClockClick() {
-    if (main_.Program().AccessLevel != 1) {
+    if (main_.Access().level != 1) {
         main_.Op().Tell("Ваш уровень доступа не позволяет\nпроизводить вывод в СОМ-порт",
                         "Предупреждение", MsgIcon::Warning);
         return;

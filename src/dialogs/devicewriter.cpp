@@ -4,16 +4,16 @@
 #include "dialogs/exchangeprogress.h"
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
-#include "platform/devicehistory.h"
 #include "link/exchangeengine.h"
 #include "model/devicedocument.h"
 #include "model/operator.h"
+#include "platform/devicehistory.h"
 
 WriteRequest WindowWriteRequest(WindowContext& context, const WriteScope& scope,
                                 bool initialPause) {
     WriteRequest request;
     request.scope = scope;
-    request.accessLevel = context.Document().program.AccessLevel;
+    request.accessLevel = context.Access().level;
     request.verify = context.VerifyWrites();
     request.initialPause = initialPause;
     return request;

@@ -4,6 +4,7 @@
 // tests use a small stand-in.
 
 #include "model/devicedocument.h"
+#include "model/operatoraccess.h"
 
 #include <QString>
 
@@ -60,6 +61,13 @@ struct OpenWindows {
     F15BlockEditor* f15Editor = nullptr;
 };
 
+// State the windows share that is no device data.
+struct WindowSession {
+    // The inputs table pasted labels: the scheme editor's F9 shows them instead of reading
+    // the module again.
+    bool labelsPasted = false;
+};
+
 class WindowContext {
 public:
     virtual ~WindowContext() = default;
@@ -67,6 +75,10 @@ public:
     virtual ExchangeEngine& Engine() = 0;
     // The one device document, and its views by name.
     virtual DeviceDocument& Document() = 0;
+    // What the operator may do in this run.
+    virtual OperatorAccess& Access() = 0;
+    // What the windows share that is no device data.
+    virtual WindowSession& Session() = 0;
     ModuleConfig& Modules() { return Document().modules; }
     InputProgram& Program() { return Document().program; }
     NetworkBlocks& Network() { return Document().network; }

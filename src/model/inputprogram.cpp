@@ -220,10 +220,10 @@ void InputProgram::CreateDefaults(const ModuleConfig& serv) {
     DefaultRelaysAndDelays(serv);
 }
 
-bool InputProgram::AskCreate(Operator& op) const {
+bool InputProgram::AskCreate(Operator& op, int accessLevel) const {
     if (!op.YesNo("Конфигурация не задана. Будете создавать?", "Подтверждение"))
         return true;
-    if (AccessLevel != 1)
+    if (accessLevel != 1)
         op.Tell("Ваш уровень доступа не позволяет создавать схему", "Предупреждение",
                 MsgIcon::Warning);
     return false;

@@ -41,18 +41,6 @@ public:
     uint8_t Records[MaxInputs * RecSize] = {};
     uint8_t ModuleBuffer[GroupSize] = {};
     int SchemeChanged = 0;
-    int PasswordEntered = 0;
-    int AccessLevel = 0;
-    // Scheme editor state.
-    int CellCount = 0;
-    int SelectedInput = -1;
-    int SelectedCell = -1;
-    int MarkedRows[6] = {};
-    int SelectedCount = 0;
-    int SchemeShown = 0;
-    int NotRead = 0;
-    int SchemeBuilt = 0;
-    int SchemeChangedCopy = 0;
 
     // Bit fields of an input's record (input 0..35). Setters change only their own bits and
     // keep only the bits of the value that fit the field; an input out of range is ignored and
@@ -108,7 +96,7 @@ public:
 
     // "Конфигурация не задана. Будете создавать?": true when the answer is No (the editor
     // closes); Yes at access level 0 tells why nothing can be created. Otherwise false.
-    bool AskCreate(Operator& op) const;
+    bool AskCreate(Operator& op, int accessLevel) const;
 
     // The range check of the dialogs' fields (model/keyfilters.h).
     static int CheckValue(const std::string& text, int kind);

@@ -231,7 +231,6 @@ void InputsTableWindow::InsertLabelsClick() {
     }
     const LabelClipboard& copy = main_.Clipboard();
     ModuleConfig& serv = main_.Modules();
-    InputProgram& lum = main_.Program();
     // The clipboard is plain data; never reach outside its 36 rows.
     const int from = std::max(copy.FirstInput, 0);
     const int to = std::min(copy.LastInput, ModuleConfig::MaxInputs - 1);
@@ -240,11 +239,11 @@ void InputsTableWindow::InsertLabelsClick() {
         if (std::memcmp(serv.Label[dst], copy.Labels[src], ModuleConfig::LabelLength) != 0)
             changed = true;
         std::memcpy(serv.Label[dst], copy.Labels[src], ModuleConfig::LabelLength);
-        lum.NotRead = 1;
+        main_.Session().labelsPasted = true;
     }
     // Replaced labels of a file are offered for saving like any other label edit.
     if (changed && serv.FileMode == 1)
         serv.FileChanged = 1;
-    if (lum.NotRead == 1)
+    if (main_.Session().labelsPasted)
         RefreshLabels();
 }

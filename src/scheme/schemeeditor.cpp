@@ -269,17 +269,16 @@ void SchemeEditor::FormShow() {
     labelEdit->installEventFilter(this);
     connect(labelEdit, &QLineEdit::textEdited, this, [this] { main_.Modules().LabelsEdited = 1; });
     schemeScroll->setFocus();
-    InputProgram& lum = main_.Program();
-    for (int& mark : lum.MarkedRows)
+    for (int& mark : MarkedRows)
         if (mark == 1)
             mark = 0;
     if (main_.Modules().FileMode == 1) {
         OpenFileClick();
-        lum.SchemeShown = 1;
+        SchemeShown = 1;
         fileLabel->show();
     } else {
         ReadModuleClick();
-        lum.SchemeShown = 1;
+        SchemeShown = 1;
         fileLabel->hide();
     }
 }

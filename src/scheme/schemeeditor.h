@@ -93,6 +93,16 @@ public:
     QWidget* Area() const { return area_; }
 
     // Controls.
+    // The drawing and selection state of the scheme: window state, no device data.
+    int CellCount = 0;
+    int SelectedInput = -1;
+    int SelectedCell = -1;
+    int MarkedRows[6] = {};
+    int SelectedCount = 0;
+    int SchemeShown = 0;
+    int SchemeBuilt = 0;
+    int SchemeChangedCopy = 0;
+
     QMenuBar* menuBar_ = nullptr;
     QToolBar* toolBar = nullptr;
     QAction* readAction = nullptr;

@@ -58,15 +58,14 @@ void SchemeEditor::ResetDrawingClick() {
         Destroy(ImArrow3[i]);
         Destroy(ImZvuk[i]);
     }
-    InputProgram& lum = main_.Program();
-    lum.SelectedInput = -1;
-    lum.SelectedCell = -1;
-    lum.SchemeBuilt = 0;
-    lum.CellCount = 0;
+    SelectedInput = -1;
+    SelectedCell = -1;
+    SchemeBuilt = 0;
+    CellCount = 0;
     inputBar->resize(inputBar->width(), RowHeight);
     outputBar->resize(outputBar->width(), RowHeight);
     SetVertRange(RowHeight);
-    lum.SchemeBuilt = 1;
+    SchemeBuilt = 1;
 }
 
 void SchemeEditor::OpenFileClick() {
@@ -75,8 +74,7 @@ void SchemeEditor::OpenFileClick() {
 
 void SchemeEditor::Build(bool fromRead) {
     ResetDrawingClick();
-    InputProgram& lum = main_.Program();
-    lum.CellCount = 0;
+    CellCount = 0;
     if (fromRead)
         setWindowTitle(DeviceCaption());
     for (int k = 0; k < RowCount; ++k)
@@ -143,7 +141,7 @@ void SchemeEditor::BuildRow(int k, bool fromRead) {
     LabText[i]->setPalette(xp);
 
     BuildRowButtons(k, fromRead);
-    lum.CellCount = lum.CellCount + 1;
+    CellCount = CellCount + 1;
 
     if (lum.GetAlarmType(a) != 0)
         CreateAlarmCell(k);

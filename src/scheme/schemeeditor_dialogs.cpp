@@ -14,18 +14,17 @@
 
 void SchemeEditor::EditAlarmClick() {
     InputProgram& lum = main_.Program();
-    if (Refuse(lum.SelectedInput < 0, "Не выбран № входа или № ФБ") ||
-        Refuse(!PanSign[size_t(lum.SelectedCell)],
-               "Панель сигн. для входа с таким номером не создана"))
+    if (Refuse(SelectedInput < 0, "Не выбран № входа или № ФБ") ||
+        Refuse(!PanSign[size_t(SelectedCell)], "Панель сигн. для входа с таким номером не создана"))
         return;
-    const int a = lum.SelectedInput;
-    const size_t i = size_t(lum.SelectedCell);
+    const int a = SelectedInput;
+    const size_t i = size_t(SelectedCell);
     SignallingDialog& dialog = *main_.Windows().signallingDialog;
     dialog.SetHeading(a + 1, QString::fromStdString(main_.Modules().GetInputId(a)));
     // Filling the dialog is no change of the scheme.
-    lum.SchemeChangedCopy = lum.SchemeChanged;
+    SchemeChangedCopy = lum.SchemeChanged;
     dialog.FillFrom(lum, a);
-    lum.SchemeChanged = lum.SchemeChangedCopy;
+    lum.SchemeChanged = SchemeChangedCopy;
     if (main_.showModal(dialog) != mr::Cancel)
         return;
     dialog.StoreTo(lum, a);
@@ -41,19 +40,19 @@ void SchemeEditor::EditAlarmClick() {
 
 void SchemeEditor::EditDelayClick() {
     InputProgram& lum = main_.Program();
-    if (Refuse(lum.SelectedInput < 0, "Не выбран № входа или № ФБ") ||
-        Refuse(!PanZader[size_t(lum.SelectedCell)],
+    if (Refuse(SelectedInput < 0, "Не выбран № входа или № ФБ") ||
+        Refuse(!PanZader[size_t(SelectedCell)],
                "Панель задерж. для входа с таким номером не создана"))
         return;
-    const int a = lum.SelectedInput;
+    const int a = SelectedInput;
     DelayDialog& dialog = *main_.Windows().delayDialog;
     dialog.SetHeading(a + 1, QString::fromStdString(main_.Modules().GetInputId(a)));
-    lum.SchemeChangedCopy = lum.SchemeChanged;
+    SchemeChangedCopy = lum.SchemeChanged;
     dialog.FillDelay(lum.GetDelay(a));
-    lum.SchemeChanged = lum.SchemeChangedCopy;
+    lum.SchemeChanged = SchemeChangedCopy;
     if (main_.showModal(dialog) != mr::Cancel)
         return;
     const int value = dialog.TakeDelay();
-    PanZader[size_t(lum.SelectedCell)]->PutTimeDelay(value, 1);
+    PanZader[size_t(SelectedCell)]->PutTimeDelay(value, 1);
     lum.PutDelay(a, value);
 }

@@ -50,11 +50,11 @@ void SchemeEditor::CreatePopupMenu() {
 }
 
 bool SchemeEditor::RefuseNoInput() {
-    return Refuse(main_.Program().SelectedInput < 0, "Не выбран № входа");
+    return Refuse(SelectedInput < 0, "Не выбран № входа");
 }
 
 bool SchemeEditor::RefuseNoPanel() {
-    return Refuse(!PanInp[size_t(main_.Program().SelectedCell)], "Вход с таким номером не создан");
+    return Refuse(!PanInp[size_t(SelectedCell)], "Вход с таким номером не создан");
 }
 
 // The commands below change the model only once they are accepted: a refused command leaves
@@ -65,7 +65,7 @@ void SchemeEditor::CreateAlarmClick() {
     if (Refuse(main_.Modules().GetModuleCount() == 0, "Недоступная функция") || RefuseNoInput() ||
         RefuseNoPanel())
         return;
-    const int k = lum.SelectedCell;
+    const int k = SelectedCell;
     if (PanSign[size_t(k)])
         return;
     lum.SchemeChanged = 1;
@@ -79,11 +79,11 @@ void SchemeEditor::DeleteAlarmClick() {
     if (Refuse(main_.Modules().GetModuleCount() == 0, "Недоступная функция") || RefuseNoInput())
         return;
     lum.SchemeChanged = 1;
-    const int a = lum.SelectedInput;
+    const int a = SelectedInput;
     lum.PutAlarmType(a, 0);
     lum.PutColor(a, 0);
     lum.PutSound(a, 0);
-    const size_t i = size_t(lum.SelectedCell);
+    const size_t i = size_t(SelectedCell);
     Destroy(PanSign[i]);
     Destroy(ImArrow1[i]);
     Destroy(ImZvuk[i]);
@@ -93,11 +93,10 @@ void SchemeEditor::DeleteAlarmClick() {
 void SchemeEditor::CreateDelayClick() {
     InputProgram& lum = main_.Program();
     if (RefuseNoInput() ||
-        Refuse(ModType() == 2 && lum.SelectedCell != 3 && lum.SelectedCell != 4,
-               "Недоступная функция") ||
+        Refuse(ModType() == 2 && SelectedCell != 3 && SelectedCell != 4, "Недоступная функция") ||
         RefuseNoPanel())
         return;
-    const int k = lum.SelectedCell;
+    const int k = SelectedCell;
     if (PanZader[size_t(k)])
         return;
     lum.SchemeChanged = 1;
@@ -111,8 +110,8 @@ void SchemeEditor::DeleteDelayClick() {
     if (RefuseNoInput() || RefuseNoPanel())
         return;
     lum.SchemeChanged = 1;
-    lum.PutDelay(lum.SelectedInput, 0);
-    const size_t i = size_t(lum.SelectedCell);
+    lum.PutDelay(SelectedInput, 0);
+    const size_t i = size_t(SelectedCell);
     Destroy(PanZader[i]);
     Destroy(ImArrow2[i]);
     StretchLine(int(i));
@@ -121,16 +120,15 @@ void SchemeEditor::DeleteDelayClick() {
 void SchemeEditor::CreateRelayClick() {
     InputProgram& lum = main_.Program();
     if (RefuseNoInput() || RefuseNoPanel() ||
-        Refuse(ModType() == 2 && lum.SelectedCell != 3 && lum.SelectedCell != 4,
-               "Недоступная функция"))
+        Refuse(ModType() == 2 && SelectedCell != 3 && SelectedCell != 4, "Недоступная функция"))
         return;
     lum.SchemeChanged = 1;
-    const int k = lum.SelectedCell;
+    const int k = SelectedCell;
     if (!PanMR[size_t(k)]) {
         CreateRelayCell(k);
         ShowRows();
     }
-    lum.PutRelay(lum.SelectedInput, 1);
+    lum.PutRelay(SelectedInput, 1);
 }
 
 void SchemeEditor::DeleteRelayClick() {
@@ -138,8 +136,8 @@ void SchemeEditor::DeleteRelayClick() {
     if (RefuseNoInput() || RefuseNoPanel())
         return;
     lum.SchemeChanged = 1;
-    lum.PutRelay(lum.SelectedInput, 0);
-    const size_t i = size_t(lum.SelectedCell);
+    lum.PutRelay(SelectedInput, 0);
+    const size_t i = size_t(SelectedCell);
     Destroy(ImRele[i]);
     Destroy(PanMR[i]);
     Destroy(ImArrow3[i]);

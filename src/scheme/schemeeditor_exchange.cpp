@@ -24,9 +24,8 @@ QString SchemeEditor::DeviceCaption() const {
 }
 
 void SchemeEditor::ReadModuleClick() {
-    InputProgram& lum = main_.Program();
     ModuleConfig& serv = main_.Modules();
-    if (lum.SchemeShown != 0 && lum.NotRead != 1) {
+    if (SchemeShown != 0 && main_.Session().labelsPasted != 1) {
         if (serv.FileMode == 1)
             return; // the data come from a file: the device is not asked
         Progress->Begin(U("Модуль %1: чтение").arg(Mod()), 1);
@@ -50,8 +49,8 @@ void SchemeEditor::WriteDeviceClick() {
         return;
     if (serv.FileMode == 1)
         return; // nothing is sent while working with a file
-    if (lum.SchemeBuilt == 0) {
-        if (lum.AskCreate(op))
+    if (SchemeBuilt == 0) {
+        if (lum.AskCreate(op, main_.Access().level))
             CloseWith(mr::Cancel);
         return;
     }

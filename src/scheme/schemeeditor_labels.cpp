@@ -18,16 +18,15 @@
 #include <QScrollArea>
 
 void SchemeEditor::EditLabelClick(QObject* sender) {
-    InputProgram& lum = main_.Program();
     if (RefuseNoInput() || RefuseNoPanel())
         return;
-    const int k = lum.SelectedCell;
-    lum.MarkedRows[k] = 1;
+    const int k = SelectedCell;
+    MarkedRows[k] = 1;
     if (sender && sender == LabText[size_t(k)]) {
         StartInPlaceEdit();
         return;
     }
-    const int a = lum.SelectedInput;
+    const int a = SelectedInput;
     LabelDialog& dialog = *main_.Windows().labelDialog;
     dialog.SetHeading(a + 1, QString::fromStdString(main_.Modules().GetInputId(a)));
     dialog.FillFrom(a);
@@ -37,7 +36,7 @@ void SchemeEditor::EditLabelClick(QObject* sender) {
 }
 
 void SchemeEditor::StartInPlaceEdit() {
-    const int k = main_.Program().SelectedCell;
+    const int k = SelectedCell;
     const QLabel* text = LabText[size_t(k)];
     editRow_ = k;
     SetEditShortcuts(false); // the keys belong to the editor while it is open

@@ -88,8 +88,7 @@ protected:
 } // namespace
 
 void SchemeEditor::CloseClick() {
-    InputProgram& lum = main_.Program();
-    if (lum.CellCount == 0) {
+    if (CellCount == 0) {
         schemeScroll->setFocus();
         return;
     }
@@ -98,7 +97,7 @@ void SchemeEditor::CloseClick() {
     // Positions count from the page's printable corner, as near the paper's as the printer goes.
     printer.setPageMargins(QMarginsF(0, 0, 0, 0));
     schemeScroll->verticalScrollBar()->setValue(0);
-    if (lum.SchemeBuilt == 0) {
+    if (SchemeBuilt == 0) {
         main_.Op().Tell("Схема не создана", "Предупреждение", MsgIcon::Warning);
         return;
     }
@@ -118,7 +117,6 @@ void SchemeEditor::CloseClick() {
 }
 
 void SchemeEditor::PrintPage(QPrinter& printer) {
-    const InputProgram& lum = main_.Program();
     const int sx = std::max(1, printer.logicalDpiX() / logicalDpiX());
     const int sy = std::max(1, printer.logicalDpiY() / logicalDpiY());
     QPainter p;
@@ -141,9 +139,9 @@ void SchemeEditor::PrintPage(QPrinter& printer) {
 
     // The picture: the scheme area as it shows the rows, fewer rows giving a lower picture.
     const int width = schemeScroll->width();
-    const int height = schemeScroll->height() + lum.CellCount * RowHeight - RowCount * RowHeight;
-    if (lum.CellCount > 0 && ShRow[size_t(lum.CellCount - 1)])
-        schemeScroll->verticalScrollBar()->setValue(ShRow[size_t(lum.CellCount - 1)]->y());
+    const int height = schemeScroll->height() + CellCount * RowHeight - RowCount * RowHeight;
+    if (CellCount > 0 && ShRow[size_t(CellCount - 1)])
+        schemeScroll->verticalScrollBar()->setValue(ShRow[size_t(CellCount - 1)]->y());
     QPixmap picture(width + 5, height + 5);
     picture.fill(Qt::white);
     schemeScroll->render(&picture, QPoint(), QRegion(0, 0, width, height));

@@ -82,8 +82,7 @@ void SchemeEditor::PaintRow(int k, bool selected) {
 
 void SchemeEditor::InputMouseDown(QObject* sender, Qt::MouseButton button,
                                   Qt::KeyboardModifiers shift) {
-    InputProgram& lum = main_.Program();
-    const bool currentText = lum.SelectedCell >= 0 && sender == LabText[size_t(lum.SelectedCell)];
+    const bool currentText = SelectedCell >= 0 && sender == LabText[size_t(SelectedCell)];
     if (!currentText)
         EndLabelEdit();
     const int k = RowOf(sender);
@@ -98,57 +97,55 @@ void SchemeEditor::InputMouseDown(QObject* sender, Qt::MouseButton button,
 }
 
 void SchemeEditor::CtrlToggle(int k) {
-    InputProgram& lum = main_.Program();
     if (RowSelected(k)) {
         PaintRow(k, false);
-        lum.MarkedRows[k] = 0;
-        lum.SelectedCount = std::max(0, lum.SelectedCount - 1);
+        MarkedRows[k] = 0;
+        SelectedCount = std::max(0, SelectedCount - 1);
         int marked = 0;
         int last = -1;
         for (int r = 0; r < RowCount; ++r)
-            if (lum.MarkedRows[r] == 1) {
+            if (MarkedRows[r] == 1) {
                 ++marked;
                 last = r;
             }
-        if (lum.SelectedCount == 1 && marked == 1) {
-            lum.SelectedCell = last;
-            lum.SelectedInput = Base() + last;
-            lum.SelectedCount = 0;
+        if (SelectedCount == 1 && marked == 1) {
+            SelectedCell = last;
+            SelectedInput = Base() + last;
+            SelectedCount = 0;
         }
     } else {
         PaintRow(k, true);
-        lum.MarkedRows[k] = 1;
-        lum.SelectedCount = lum.SelectedCount + 1;
-        if (lum.SelectedCell >= 0) {
-            lum.MarkedRows[lum.SelectedCell] = 1;
-            lum.SelectedCount = lum.SelectedCount + 1;
+        MarkedRows[k] = 1;
+        SelectedCount = SelectedCount + 1;
+        if (SelectedCell >= 0) {
+            MarkedRows[SelectedCell] = 1;
+            SelectedCount = SelectedCount + 1;
         }
     }
-    if (lum.SelectedCount > 1) {
-        lum.SelectedCell = -1;
-        lum.SelectedInput = -1;
+    if (SelectedCount > 1) {
+        SelectedCell = -1;
+        SelectedInput = -1;
     }
 }
 
 void SchemeEditor::SingleSelect(int k) {
-    InputProgram& lum = main_.Program();
     for (int r = 0; r < RowCount; ++r)
         if (ShRow[size_t(r)])
-            lum.MarkedRows[r] = 0;
+            MarkedRows[r] = 0;
     PaintRow(k, true);
-    if (k != lum.SelectedCell) {
-        if (lum.SelectedCell >= 0) {
-            PaintRow(lum.SelectedCell, false);
-            if (InputCell* p = PanInp[size_t(lum.SelectedCell)])
+    if (k != SelectedCell) {
+        if (SelectedCell >= 0) {
+            PaintRow(SelectedCell, false);
+            if (InputCell* p = PanInp[size_t(SelectedCell)])
                 p->SetColor(scheme::ButtonFace());
         }
         SchemeAreaClick(false);
-        lum.SelectedCount = 0;
-        lum.SelectedCell = k;
-        lum.SelectedInput = Base() + k;
+        SelectedCount = 0;
+        SelectedCell = k;
+        SelectedInput = Base() + k;
     }
-    PaintRow(lum.SelectedCell, true);
-    lum.MarkedRows[lum.SelectedCell] = 1;
+    PaintRow(SelectedCell, true);
+    MarkedRows[SelectedCell] = 1;
 }
 
 void SchemeEditor::EndLabelEdit() {
@@ -166,9 +163,8 @@ void SchemeEditor::DecideContextMenu(int k) {
 }
 
 void SchemeEditor::EnablePopupItems() {
-    InputProgram& lum = main_.Program();
-    const bool multiple = lum.SelectedCount > 1;
-    const int r = lum.SelectedCell;
+    const bool multiple = SelectedCount > 1;
+    const int r = SelectedCell;
     const size_t i = size_t(std::max(0, r));
     const bool sign = r >= 0 && PanSign[i];
     const bool zader = r >= 0 && PanZader[i];
@@ -222,11 +218,10 @@ void SchemeEditor::RelayMouseMove(QObject* sender) {
 }
 
 void SchemeEditor::SchemeAreaClick(bool fromArea) {
-    InputProgram& lum = main_.Program();
     for (int k = 0; k < RowCount; ++k) {
         const size_t i = size_t(k);
-        if (lum.MarkedRows[k] == 1) {
-            lum.MarkedRows[k] = 0;
+        if (MarkedRows[k] == 1) {
+            MarkedRows[k] = 0;
             if (PanInp[i])
                 PanInp[i]->SetColor(scheme::ButtonFace());
         }
@@ -240,29 +235,28 @@ void SchemeEditor::SchemeAreaClick(bool fromArea) {
                 PanInp[i]->SetColor(scheme::ButtonFace());
         }
     }
-    lum.SelectedCell = -1;
-    lum.SelectedInput = -1;
+    SelectedCell = -1;
+    SelectedInput = -1;
     if (fromArea) {
         EndLabelEdit();
-        lum.SelectedCount = 0;
+        SelectedCount = 0;
     }
 }
 
 void SchemeEditor::SelectAllClick() {
-    InputProgram& lum = main_.Program();
-    lum.SelectedCount = 0;
+    SelectedCount = 0;
     for (int k = 0; k < RowCount; ++k)
         if (ShRow[size_t(k)]) {
             PaintRow(k, true);
-            lum.MarkedRows[k] = 1;
-            lum.SelectedCount = lum.SelectedCount + 1;
+            MarkedRows[k] = 1;
+            SelectedCount = SelectedCount + 1;
         }
-    lum.SelectedCell = -1;
-    lum.SelectedInput = -1;
+    SelectedCell = -1;
+    SelectedInput = -1;
 }
 
 void SchemeEditor::PanelDblClick(int k) {
     if (InputCell* p = PanInp[size_t(k)])
         p->Click();
-    main_.Program().MarkedRows[k] = 1;
+    MarkedRows[k] = 1;
 }

@@ -182,14 +182,14 @@ private slots:
             QCOMPARE(ReadAll(PasswordDialog::PasswordFilePath()), old);
             QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden),
                      QStringList{PasswordDialog::PasswordFilePath()});
-            QCOMPARE(h.Main().Program().PasswordEntered, 1); // the change did not happen
+            QCOMPARE(h.Main().Access().passwordChange, 1); // the change did not happen
         }
         // The old password still opens the program; then the change goes through.
         h.Op().Clear();
         ChangePassword(h, "777");
         QVERIFY(h.Op().Saw("Пароль заменен!"));
         QCOMPARE(ReadAll(PasswordDialog::PasswordFilePath()), QByteArray("\x09\x03", 2));
-        QCOMPARE(h.Main().Program().PasswordEntered, 0);
+        QCOMPARE(h.Main().Access().passwordChange, 0);
     }
 
     void passwordChangeInAFolderThatMayNotBeWritten() {

@@ -97,7 +97,7 @@ private slots:
         GuiHarness h;
         EnterPasswords(h, {entry});
         h.Main().FormShow();
-        QCOMPARE(h.Main().Program().AccessLevel, level);
+        QCOMPARE(h.Main().Access().level, level);
         QVERIFY(h.Op().Shown().empty());
     }
 
@@ -112,12 +112,12 @@ private slots:
         QCOMPARE(h.Op().Shown()[0].text, std::string("Введенный пароль неверен"));
         QCOMPARE(h.Op().Shown()[0].buttons,
                  (std::vector<MsgButton>{MsgButton::Retry, MsgButton::Cancel}));
-        QCOMPARE(h.Main().Program().AccessLevel, 1);
+        QCOMPARE(h.Main().Access().level, 1);
 
         EnterPasswords(h, {"1"});
         h.Op().Answer(MsgButton::Cancel);
         h.Main().FormShow();
-        QCOMPARE(h.Main().Program().AccessLevel, 0);
+        QCOMPARE(h.Main().Access().level, 0);
         QVERIFY(!h.Main().isVisible()); // Cancel ends the program
     }
 
@@ -126,18 +126,18 @@ private slots:
         GuiHarness h;
         EnterPasswords(h, {"12345"});
         h.Main().FormShow();
-        QCOMPARE(h.Main().Program().AccessLevel, 1);
+        QCOMPARE(h.Main().Access().level, 1);
 
         EnterPasswords(h, {"9461"});
         h.Op().Answer(MsgButton::Cancel);
         h.Main().FormShow();
         QVERIFY(h.Op().Saw("Введенный пароль неверен"));
-        QCOMPARE(h.Main().Program().AccessLevel, 0);
+        QCOMPARE(h.Main().Access().level, 0);
 
         EnterPasswords(h, {"012345"}); // five characters at most: "01234"
         h.Op().Answer(MsgButton::Cancel);
         h.Main().FormShow();
-        QCOMPARE(h.Main().Program().AccessLevel, 0);
+        QCOMPARE(h.Main().Access().level, 0);
     }
 
     void shortPasswordFileCountsAsUnreadable() {
@@ -145,7 +145,7 @@ private slots:
         GuiHarness h;
         EnterPasswords(h, {"9461"});
         h.Main().FormShow();
-        QCOMPARE(h.Main().Program().AccessLevel, 1);
+        QCOMPARE(h.Main().Access().level, 1);
     }
 
     void passwordKeyFilterEmptiesField() {
@@ -176,7 +176,7 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray("\x01\x02", 2));
         QVERIFY(h.Op().Saw("Пароль заменен!"));
-        QCOMPARE(h.Main().Program().PasswordEntered, 0);
+        QCOMPARE(h.Main().Access().passwordChange, 0);
     }
 
     void passwordChangeRefusals() {

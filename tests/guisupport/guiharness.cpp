@@ -67,7 +67,7 @@ GuiHarness::~GuiHarness() {
 }
 
 void GuiHarness::GrantAccess(int level) {
-    main_->Program().AccessLevel = level;
+    main_->Access().level = level;
 }
 
 void GuiHarness::ReadDevice() {

@@ -31,7 +31,7 @@ inline bool SameModel(const InputProgram& a, const InputProgram& b) {
     return a.ModuleWriteLength == b.ModuleWriteLength &&
            !std::memcmp(a.Records, b.Records, sizeof a.Records) &&
            !std::memcmp(a.ModuleBuffer, b.ModuleBuffer, sizeof a.ModuleBuffer) &&
-           a.SchemeChanged == b.SchemeChanged && a.AccessLevel == b.AccessLevel;
+           a.SchemeChanged == b.SchemeChanged;
 }
 
 inline bool SameModel(const NetworkBlocks& a, const NetworkBlocks& b) {

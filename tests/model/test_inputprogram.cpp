@@ -128,13 +128,7 @@ TEST(Program, ModuleParameterLivesInTheModulesFirstInput) {
 TEST(Program, ConstructionState) {
     InputProgram lum;
     EXPECT_EQ(lum.ModuleWriteLength, 19);
-    EXPECT_EQ(lum.AccessLevel, 0);
-    EXPECT_EQ(lum.SelectedInput, -1);
-    EXPECT_EQ(lum.SelectedCell, -1);
     EXPECT_EQ(lum.SchemeChanged, 0);
-    EXPECT_EQ(lum.PasswordEntered, 0);
-    for (int m : lum.MarkedRows)
-        EXPECT_EQ(m, 0);
 }
 
 struct ClearCase {
@@ -340,8 +334,7 @@ TEST(Program, AskCreateAnswers) {
         ScriptedOperator op;
         op.Answer(c.answer);
         InputProgram lum;
-        lum.AccessLevel = c.dostup;
-        EXPECT_EQ(lum.AskCreate(op), c.result);
+        EXPECT_EQ(lum.AskCreate(op, c.dostup), c.result);
         ASSERT_EQ(op.Shown().size(), c.messages);
         EXPECT_EQ(op.Shown()[0].text, "Конфигурация не задана. Будете создавать?");
         EXPECT_EQ(op.Shown()[0].buttons, (std::vector<MsgButton>{MsgButton::Yes, MsgButton::No}));

@@ -125,7 +125,7 @@ private slots:
         h.Main().Modules().PutLabel("Pump 12", 14);
         OpenEditor(h, 3);
         SchemeEditor& e = *h.W().schemeEditor;
-        QCOMPARE(h.Main().Program().CellCount, 6);
+        QCOMPARE(h.W().schemeEditor->CellCount, 6);
         for (int k = 0; k < 6; ++k) {
             const size_t i = size_t(k);
             const int a = 12 + k;
@@ -265,7 +265,7 @@ private slots:
             QCOMPARE(ed.fileLabel->text(), U("Режим работы с файлом"));
         });
         QCOMPARE(e.windowTitle(), QString("unchanged"));
-        QCOMPARE(h.Main().Program().SchemeShown, 1);
+        QCOMPARE(h.W().schemeEditor->SchemeShown, 1);
     }
 
     // F3 builds the drawing again from the model and gives up the selection.
@@ -275,20 +275,20 @@ private slots:
         OpenEditor(h, 1, [&](SchemeEditor& e) {
             InputProgram& lum = h.Main().Program();
             QTest::mouseClick(e.PanInp[3], Qt::LeftButton);
-            QCOMPARE(lum.SelectedCell, 3);
+            QCOMPARE(h.W().schemeEditor->SelectedCell, 3);
             lum.PutAlarmType(3, 2);
             lum.PutColor(3, 6);
             InputCell* before = e.PanInp[0];
             QTest::keyClick(&e, Qt::Key_F3);
             QVERIFY(e.PanInp[0] != before);
-            QCOMPARE(lum.SelectedCell, -1);
-            QCOMPARE(lum.SelectedInput, -1);
+            QCOMPARE(h.W().schemeEditor->SelectedCell, -1);
+            QCOMPARE(h.W().schemeEditor->SelectedInput, -1);
             QVERIFY(e.PanSign[3]);
             QCOMPARE(e.PanSign[3]->Caption(), U("авар"));
             QCOMPARE(StaticTextColor(e.PanSign[3]->Text()), QColor(255, 255, 0));
             QVERIFY(!e.RowSelected(3));
             QCOMPARE(e.SpArhiv[0]->GroupIndex(), 49); // built from the model, not by a read
-            QCOMPARE(lum.CellCount, 6);
+            QCOMPARE(h.W().schemeEditor->CellCount, 6);
         });
     }
 

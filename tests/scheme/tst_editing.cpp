@@ -60,14 +60,14 @@ private slots:
         lum.SchemeChanged = 0;
         OpenEditor(h, 1, [&](SchemeEditor& e) {
             QTest::mouseClick(e.PanInp[1], Qt::LeftButton);
-            QCOMPARE(lum.SelectedInput, 1);
+            QCOMPARE(h.W().schemeEditor->SelectedInput, 1);
             CtrlClick(e.LabTitle[3]);
-            QCOMPARE(lum.SelectedCount, 2);
-            QCOMPARE(lum.MarkedRows[1], 1);
-            QCOMPARE(lum.MarkedRows[3], 1);
+            QCOMPARE(h.W().schemeEditor->SelectedCount, 2);
+            QCOMPARE(h.W().schemeEditor->MarkedRows[1], 1);
+            QCOMPARE(h.W().schemeEditor->MarkedRows[3], 1);
             QVERIFY(e.RowSelected(1) && e.RowSelected(3) && !e.RowSelected(0));
-            QCOMPARE(lum.SelectedCell, -1);
-            QCOMPARE(lum.SelectedInput, -1);
+            QCOMPARE(h.W().schemeEditor->SelectedCell, -1);
+            QCOMPARE(h.W().schemeEditor->SelectedInput, -1);
             const std::pair<Command, const char*> commands[] = {
                 {&SchemeEditor::CreateAlarmClick, "Не выбран № входа"},
                 {&SchemeEditor::EditAlarmClick, "Не выбран № входа или № ФБ"},
@@ -102,22 +102,21 @@ private slots:
     void ctrlClickOnOneOfTwoLeavesTheOther() {
         GuiHarness h;
         ReadDevice(h);
-        InputProgram& lum = h.Main().Program();
         OpenEditor(h, 1, [&](SchemeEditor& e) {
             QTest::mouseClick(e.ShRow[2], Qt::LeftButton);
             CtrlClick(e.ShLine[4]);
-            QCOMPARE(lum.SelectedCount, 2);
+            QCOMPARE(h.W().schemeEditor->SelectedCount, 2);
             CtrlClick(e.LabText[2]);
-            QCOMPARE(lum.SelectedCount, 0);
-            QCOMPARE(lum.SelectedCell, 4);
-            QCOMPARE(lum.SelectedInput, 4);
+            QCOMPARE(h.W().schemeEditor->SelectedCount, 0);
+            QCOMPARE(h.W().schemeEditor->SelectedCell, 4);
+            QCOMPARE(h.W().schemeEditor->SelectedInput, 4);
             QVERIFY(!e.RowSelected(2) && e.RowSelected(4));
             // Ctrl+A marks all, the click on the empty scheme gives everything up
             QTest::keyClick(&e, Qt::Key_A, Qt::ControlModifier);
-            QCOMPARE(lum.SelectedCount, 6);
-            QCOMPARE(lum.SelectedCell, -1);
+            QCOMPARE(h.W().schemeEditor->SelectedCount, 6);
+            QCOMPARE(h.W().schemeEditor->SelectedCell, -1);
             for (int k = 0; k < 6; ++k)
-                QVERIFY(lum.MarkedRows[k] == 1 && e.RowSelected(k));
+                QVERIFY(h.W().schemeEditor->MarkedRows[k] == 1 && e.RowSelected(k));
             // on an empty place of the scheme the right button keeps the selection; the left
             // one's click gives everything up
             QPoint empty(-1, -1);
@@ -127,17 +126,17 @@ private slots:
                         empty = QPoint(x, y);
             QVERIFY(empty.x() >= 0);
             QTest::mouseClick(e.Area(), Qt::RightButton, {}, empty);
-            QCOMPARE(lum.SelectedCount, 6);
+            QCOMPARE(h.W().schemeEditor->SelectedCount, 6);
             for (int k = 0; k < 6; ++k)
-                QVERIFY(lum.MarkedRows[k] == 1 && e.RowSelected(k));
+                QVERIFY(h.W().schemeEditor->MarkedRows[k] == 1 && e.RowSelected(k));
             QTest::mouseClick(e.Area(), Qt::LeftButton, {}, empty);
-            QCOMPARE(lum.SelectedCount, 0);
+            QCOMPARE(h.W().schemeEditor->SelectedCount, 0);
             for (int k = 0; k < 6; ++k)
-                QVERIFY(lum.MarkedRows[k] == 0 && !e.RowSelected(k));
+                QVERIFY(h.W().schemeEditor->MarkedRows[k] == 0 && !e.RowSelected(k));
             // a plain click moves the single selection
             QTest::mouseClick(e.PanSign[2], Qt::LeftButton);
             QTest::mouseClick(e.PanZader[1], Qt::LeftButton);
-            QCOMPARE(lum.SelectedCell, 1);
+            QCOMPARE(h.W().schemeEditor->SelectedCell, 1);
             QVERIFY(e.RowSelected(1) && !e.RowSelected(2));
         });
     }
@@ -465,7 +464,7 @@ private slots:
             QTest::keyClicks(e.labelEdit, "X");
             e.SchemeAreaClick(); // the empty scheme's click, the selection given up first
             QVERIFY(!e.labelEdit->isVisible());
-            QCOMPARE(h.Main().Program().SelectedCell, -1);
+            QCOMPARE(h.W().schemeEditor->SelectedCell, -1);
         });
         QCOMPARE(Label(h, 2), QByteArray("Pump 7        "));
         QCOMPARE(Label(h, 4), QByteArray(ToCp1251(U("Вход 4X")).c_str()) + QByteArray(7, ' '));

@@ -309,8 +309,8 @@ private slots:
         h.GrantAccess(1);
         SchemeEditor& e = *h.W().schemeEditor;
         e.show();
-        h.Main().Program().SchemeBuilt = 0;
-        h.Main().Program().AccessLevel = level;
+        h.W().schemeEditor->SchemeBuilt = 0;
+        h.Main().Access().level = level;
         h.Main().Program().SchemeChanged = 0;
         h.Op().Answer(MsgButton(answer));
         e.WriteDeviceClick();

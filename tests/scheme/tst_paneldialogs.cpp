@@ -56,8 +56,8 @@ private slots:
                 Click(sig.OK);
             });
             DoubleClick(e.PanSign[1]);
-            QCOMPARE(lum.SelectedInput, 7);
-            QCOMPARE(lum.MarkedRows[1], 1);
+            QCOMPARE(h.W().schemeEditor->SelectedInput, 7);
+            QCOMPARE(h.W().schemeEditor->MarkedRows[1], 1);
             QVERIFY(e.RowSelected(1));
             QCOMPARE(e.PanSign[1]->Caption(), caption);
             QCOMPARE(StaticTextColor(e.PanSign[1]->Text()), light);

@@ -221,12 +221,12 @@ private slots:
         e.CloseClick();
         QCOMPARE(int(h.ModalTitles().size()), dialogs);
         QVERIFY(h.Op().Shown().empty());
-        h.Main().Program().CellCount = 6;
-        h.Main().Program().SchemeBuilt = 0;
+        h.W().schemeEditor->CellCount = 6;
+        h.W().schemeEditor->SchemeBuilt = 0;
         e.CloseClick();
         QCOMPARE(h.Op().LastText(), std::string("Схема не создана"));
         QCOMPARE(int(h.ModalTitles().size()), dialogs);
-        h.Main().Program().CellCount = 0;
+        h.W().schemeEditor->CellCount = 0;
     }
 };
 
