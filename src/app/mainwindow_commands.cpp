@@ -4,6 +4,7 @@
 #include "app/mainwindow.h"
 
 #include "clock/clockwindow.h"
+#include "dialogs/questions.h"
 #include "dialogs/uitext.h"
 #include "link/devicewrite.h"
 #include "link/exchangeengine.h"
@@ -89,13 +90,11 @@ bool MainWindow::CanCloseMainWindow() {
     if (document_->modules.FileMode == 1) {
         if (document_->modules.FileChanged == 1) {
             // A save that failed or was cancelled keeps the window, and the edits, open.
-            if (op_->YesNo("Данные были изменены. Сохранить в файле?",
-                           "Подтвердите запись в файл") &&
-                !SaveToFile())
+            if (Questions::SaveToFile(*op_, false) == MsgButton::Yes && !SaveToFile())
                 return false;
             if (access_.level == 1 &&
-                op_->YesNo("Данные были изменены. Передать в прибор?",
-                           "Подтвердите передачу данных", MsgIcon::Question, MsgButton::No))
+                Questions::Transfer(*op_, "Данные были изменены. Передать в прибор?",
+                                    "Подтвердите передачу данных", false) == MsgButton::Yes)
                 WriteDeviceClick();
         }
         engine_->ClosePort();

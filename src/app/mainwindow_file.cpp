@@ -3,14 +3,14 @@
 #include "app/mainwindow.h"
 
 #include "app/configurationdialog.h"
+#include "dialogs/questions.h"
 #include "dialogs/uitext.h"
-#include "platform/devicehistory.h"
-#include "platform/filestore.h"
 #include "model/configfile.h"
 #include "model/inputprogram.h"
 #include "model/moduleconfig.h"
 #include "model/networkblocks.h"
 #include "model/reservecopies.h"
+#include "platform/devicehistory.h"
 #include "platform/filestore.h"
 #include "scheme/schemeeditor.h"
 
@@ -134,11 +134,7 @@ void MainWindow::OpenConfigFile(const QString& name) {
 bool MainWindow::KeepFileEdits() {
     if (document_->modules.FileMode != 1 || document_->modules.FileChanged != 1)
         return true;
-    const MsgButton answer = op_->Ask({"Данные были изменены. Сохранить в файле?",
-                                       "Подтвердите запись в файл",
-                                       MsgIcon::Question,
-                                       {MsgButton::Yes, MsgButton::No, MsgButton::Cancel},
-                                       MsgButton::Yes});
+    const MsgButton answer = Questions::SaveToFile(*op_, true);
     if (answer == MsgButton::Yes)
         return SaveToFile();
     return answer == MsgButton::No;

@@ -5,6 +5,7 @@
 #include "network/f15blockeditor.h"
 
 #include "dialogs/fieldcheck.h"
+#include "dialogs/questions.h"
 #include "dialogs/windowcontext.h"
 #include "model/f15check.h"
 #include "model/keyfilters.h"
@@ -124,11 +125,9 @@ bool F15BlockEditor::CloseAfterChecks(int& result) {
     }
     if (f15.Unchanged)
         return true;
-    const MsgButton answer = main_.Op().Ask({"База  была изменена.Сохранить?",
-                                             "Подтвердите сохранение базы данных",
-                                             MsgIcon::Question,
-                                             {MsgButton::Yes, MsgButton::No, MsgButton::Cancel},
-                                             MsgButton::Cancel});
+    // Да writes the image to the device.
+    const MsgButton answer = Questions::Transfer(main_.Op(), "База  была изменена.Сохранить?",
+                                                 "Подтвердите сохранение базы данных", true);
     if (answer == MsgButton::Yes) {
         // A failed write has been reported; the image still differs from the device, so the
         // network window's close offers the transfer again.

@@ -1,6 +1,7 @@
 #include "network/networkwindow.h"
 
 #include "dialogs/exchangeprogress.h"
+#include "dialogs/questions.h"
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
 #include "model/moduleconfig.h"
@@ -196,11 +197,9 @@ bool NetworkWindow::CanClose(int& result) {
         serv.FileChanged = 1;
         return true;
     }
-    const MsgButton answer = main_.Op().Ask({"База  была изменена. Передать в прибор?",
-                                             "Подтвердите передачу данных ",
-                                             MsgIcon::Question,
-                                             {MsgButton::Yes, MsgButton::No, MsgButton::Cancel},
-                                             MsgButton::Cancel});
+    const MsgButton answer =
+        Questions::Transfer(main_.Op(), "База  была изменена. Передать в прибор?",
+                            "Подтвердите передачу данных ", true);
     if (answer == MsgButton::Yes) {
         // A failed write has been reported: the window stays open with the edits, and its
         // close offers the transfer again.

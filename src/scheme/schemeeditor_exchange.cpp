@@ -5,6 +5,7 @@
 
 #include "dialogs/devicewriter.h"
 #include "dialogs/exchangeprogress.h"
+#include "dialogs/questions.h"
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
 #include "link/devicesequences.h"
@@ -79,11 +80,9 @@ bool SchemeEditor::CanClose(int&) {
         serv.FileChanged = 1; // offered for saving when the main window closes
         return true;
     }
-    const MsgButton answer = main_.Op().Ask({"Данные были изменены. Передать в прибор?",
-                                             "Подтвердите передачу данных",
-                                             MsgIcon::Question,
-                                             {MsgButton::Yes, MsgButton::No, MsgButton::Cancel},
-                                             MsgButton::Cancel});
+    const MsgButton answer =
+        Questions::Transfer(main_.Op(), "Данные были изменены. Передать в прибор?",
+                            "Подтвердите передачу данных", true);
     if (answer == MsgButton::Yes) {
         // A failed write keeps the editor, and the edits, open.
         WriteDeviceClick();
