@@ -120,12 +120,16 @@ std::vector<uint8_t> BlockData(DeviceDocument& doc, int block) {
 // What the device is known to hold after a confirmed block: the baseline and the reserve
 // copies follow it, so that giving up later edits returns to it.
 void DeviceHolds(DeviceDocument& doc, int block, const DeviceImage& held) {
+    // A file's baseline is the file, whatever a device now holds.
+    const bool fromDevice = doc.Origin().kind == DocumentOrigin::Kind::Device;
     if (block == DeviceBlock::Network) {
-        doc.BaselineNetwork(held.Network());
+        if (fromDevice)
+            doc.BaselineNetwork(held.Network());
         std::ranges::copy(held.Network().subspan(1), doc.reserve.NetworkCopy + 1);
     } else {
         const int m = block - 1;
-        doc.BaselineModule(m, held.Group(m));
+        if (fromDevice)
+            doc.BaselineModule(m, held.Group(m));
         std::ranges::copy(held.Group(m), doc.reserve.RecordsCopy + DeviceImage::GroupSize * m);
     }
 }
@@ -134,9 +138,7 @@ void DeviceHolds(DeviceDocument& doc, int block, const DeviceImage& held) {
 void MarkChanged(DeviceDocument& doc, const DeviceWriteReport& report) {
     for (const BlockReport& b : report.blocks) {
         const bool kept = b.state == BlockState::Written && report.readBackCode == 0;
-        if (b.block == DeviceBlock::Network)
-            doc.network.Unchanged = kept;
-        else if (!kept)
+        if (b.block != DeviceBlock::Network && !kept)
             doc.program.SchemeChanged = 1;
     }
     if (report.end == WriteEnd::Done && report.AllWritten() && report.readBackCode == 0)

@@ -18,12 +18,8 @@ public:
     uint8_t Image[ImageSize] = {};
     // Bytes a write sends (block number included): 1..82.
     int WriteLength = ImageSize;
-    // Nothing edited since the last save point.
-    bool Unchanged = true;
     // Block (0 or 1) whose button last got a right mouse press.
     int MenuBlock = 0;
-    // Unchanged put aside while the block editor fills its fields.
-    bool UnchangedCopy = true;
 
     // Image byte i (0..81); out of range reads 0 and is not written.
     int GetByte(int i) const;

@@ -174,15 +174,8 @@ void F15BlockEditor::ConnectEditing() {
     for (QLineEdit* field : Edit)
         field->installEventFilter(this);
 
-    for (QLineEdit* field : {inputCountEdit, functionCodeEdit, startAddressEdit, dataCountEdit})
-        connect(field, &QLineEdit::textChanged, this, [this] { InputCountEdited(); });
-    for (QLineEdit* field : Edit)
-        connect(field, &QLineEdit::textChanged, this, [this] { InputCountEdited(); });
-    connect(deviceNumberBox, &QComboBox::currentIndexChanged, this, [this] { InputCountEdited(); });
     // A count the operator types is theirs: leaving the field then applies it.
     connect(inputCountEdit, &QLineEdit::textEdited, this, [this] { kolVhByQuery_ = false; });
-    connect(acknowledgeButton, &QToolButton::clicked, this, [this] { AcknowledgeClick(); });
-    connect(resetButton, &QToolButton::clicked, this, [this] { ResetClick(); });
     connect(inputsTableButton, &QPushButton::clicked, this, [this] { InputsTableClick(); });
     connect(OK, &QPushButton::clicked, this, [this] { OKClick(); });
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this,
@@ -224,10 +217,8 @@ void F15BlockEditor::FillExisting() {
     // A slave address of 0 (or one no list entry stands for) selects nothing.
     const int adr = f15.GetSlaveAddress(block_);
     deviceNumberBox->setCurrentIndex(adr >= 1 && adr <= KolAdrSlave ? adr - 1 : -1);
-    f15.UnchangedCopy = f15.Unchanged;
     acknowledgeButton->setChecked(f15.GetAcknowledge(block_) != 0);
     resetButton->setChecked(f15.GetReset(block_) != 0);
-    f15.Unchanged = f15.UnchangedCopy;
     const int kolVh = f15.GetInputCount(block_);
     inputCountEdit->setText(QString::number(kolVh));
     startAddressEdit->setText(
@@ -254,19 +245,6 @@ void F15BlockEditor::FillEmpty() {
     }
     acknowledgeButton->setChecked(false);
     resetButton->setChecked(false);
-}
-
-void F15BlockEditor::InputCountEdited() {
-    if (!filling_)
-        main_.Network().Unchanged = false;
-}
-
-void F15BlockEditor::AcknowledgeClick() {
-    main_.Network().Unchanged = false;
-}
-
-void F15BlockEditor::ResetClick() {
-    main_.Network().Unchanged = false;
 }
 
 void F15BlockEditor::InputsTableClick() {

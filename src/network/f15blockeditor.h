@@ -32,9 +32,6 @@ public:
     // Handlers of the controls, public so that tests reach them.
     void FunctionCodeLeft();
     void InputCountLeft();
-    void InputCountEdited();
-    void AcknowledgeClick();
-    void ResetClick();
     void InputsTableClick();
     void OKClick();
     void SaveClick(); // writes the image, with the bar and "Стоп"

@@ -70,7 +70,6 @@ bool F15BlockEditor::CanClose(int& result) {
                                  MsgButton::No);
         if (close) {
             RestoreImage();
-            f15.Unchanged = false;
             ErrorText->hide();
             result = mr::Yes;
         }
@@ -115,15 +114,15 @@ void F15BlockEditor::RestoreImage() {
 }
 
 bool F15BlockEditor::CloseAfterChecks(int& result) {
-    NetworkBlocks& f15 = main_.Network();
     ModuleConfig& serv = main_.Modules();
     result = mr::Cancel;
+    const bool changed = main_.Document().NetworkChanged();
     if (serv.FileMode) {
-        if (!f15.Unchanged)
+        if (changed)
             serv.FileChanged = 1;
         return true;
     }
-    if (f15.Unchanged)
+    if (!changed)
         return true;
     // Да writes the image to the device.
     const MsgButton answer = Questions::Transfer(main_.Op(), "База  была изменена.Сохранить?",
@@ -136,7 +135,6 @@ bool F15BlockEditor::CloseAfterChecks(int& result) {
     }
     if (answer == MsgButton::No) {
         RestoreImage();
-        f15.Unchanged = false;
         return true;
     }
     return false;

@@ -63,13 +63,11 @@ void NetworkWindow::CreateSettingsGroup() {
         if (filling_)
             return;
         SpeedClick();
-        SpeedChanged();
     });
     connect(parityBox, &QComboBox::currentIndexChanged, this, [this] {
         if (filling_)
             return;
         ParityClick();
-        SpeedChanged();
     });
 }
 
@@ -136,9 +134,6 @@ void NetworkWindow::F15BlocksClick() {
 
 void NetworkWindow::showEvent(QShowEvent* event) {
     LumDialog::showEvent(event);
-    // FormShow: a new save point; a window brought back from the task bar is no new opening.
-    if (!event->spontaneous())
-        main_.Network().Unchanged = true;
 }
 
 void NetworkWindow::ShowBlockButton(int block, int kodF) {
@@ -152,10 +147,6 @@ void NetworkWindow::SpeedClick() {
 
 void NetworkWindow::ParityClick() {
     main_.Network().PutParityCode(parityBox->currentIndex());
-}
-
-void NetworkWindow::SpeedChanged() {
-    main_.Network().Unchanged = false;
 }
 
 void NetworkWindow::BlockMouseDown(int block, Qt::MouseButton button) {
@@ -175,7 +166,6 @@ void NetworkWindow::DeleteBlockClick() {
     const int block = f15.MenuBlock;
     f15.DeleteBlock(block);
     ShowBlockButton(block, 0);
-    f15.Unchanged = false;
 }
 
 void NetworkWindow::WriteBlocksClick() {
@@ -189,7 +179,8 @@ void NetworkWindow::OKClick() {
 bool NetworkWindow::CanClose(int& result) {
     result = mr::Cancel;
     NetworkBlocks& f15 = main_.Network();
-    if (f15.Unchanged)
+    // Changed: the image differs from what the device (or the file) holds.
+    if (!main_.Document().NetworkChanged())
         return true;
     ModuleConfig& serv = main_.Modules();
     if (serv.FileMode) {
@@ -204,11 +195,10 @@ bool NetworkWindow::CanClose(int& result) {
         // A failed write has been reported: the window stays open with the edits, and its
         // close offers the transfer again.
         WriteBlocksClick();
-        return f15.Unchanged;
+        return !main_.Document().NetworkChanged();
     }
     if (answer == MsgButton::No) {
         std::memcpy(f15.Image, main_.Reserve().NetworkCopy, sizeof f15.Image);
-        f15.Unchanged = true;
         return true;
     }
     return false;

@@ -26,7 +26,6 @@ public:
     // Handlers of the controls, public so that the block editor and tests reach them.
     void SpeedClick();
     void ParityClick();
-    void SpeedChanged();
     void BlockClick(int block); // block 0 or 1
     void BlockMouseDown(int block, Qt::MouseButton button);
     void DeleteBlockClick();

@@ -253,7 +253,7 @@ private slots:
         h.Op().Answer(MsgButton::Yes); // "Передать в прибор?"
         closeWithTransfer(3);
         QCOMPARE(h.Op().Shown().size(), size_t(1));
-        QVERIFY(m.Network().Unchanged);
+        QVERIFY(!m.Document().NetworkChanged());
         QVERIFY(DeviceEqualsModel(h));
         m.Engine().ClosePort();
         again->Stop();

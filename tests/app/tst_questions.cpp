@@ -100,7 +100,7 @@ private slots:
         QTest::newRow("network window closing with edits")
             << Trigger([](GuiHarness& h, const QString&) {
                    h.OnModal([&h](QDialog& d) {
-                       h.Main().Network().Unchanged = false;
+                       h.Main().Network().PutStartAddress(0, 7); // an edit
                        static_cast<NetworkWindow&>(d).CloseWith(mr::Cancel);
                    });
                    h.Main().NetworkSettingsClick();

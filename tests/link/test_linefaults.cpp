@@ -124,7 +124,6 @@ protected:
             // The windows write what was read and then edited.
             ASSERT_EQ(rig.Run(Sequence::ReadWhole), 0) << rig.op.LastText();
             rig.EditModel(0x40);
-            rig.f15.Unchanged = false;
         }
     }
 
@@ -151,7 +150,7 @@ protected:
         case Sequence::WriteNetwork: {
             const auto image = rig.device.GetImage();
             EXPECT_EQ(std::memcmp(image.data() + 1, rig.f15.Image + 1, 81), 0);
-            EXPECT_TRUE(rig.f15.Unchanged);
+            EXPECT_FALSE(rig.doc.NetworkChanged());
             break;
         }
         case Sequence::ChangeBus:
@@ -222,7 +221,7 @@ TEST_P(LineFaults, ReportedThenAHealthyLineWorks) {
             EXPECT_NE(std::memcmp(rig.doc.reserve.RecordsCopy + 18, rig.lum.Records + 18, 18), 0);
         }
         if (s.sequence == Sequence::WriteNetwork) {
-            EXPECT_FALSE(rig.f15.Unchanged);
+            EXPECT_TRUE(rig.doc.NetworkChanged());
         }
     }
 

@@ -50,7 +50,6 @@ TEST_F(PacedLine, WholeDeviceReadAndWriteAt9600WithoutRepeats) {
     EXPECT_TRUE(rig.DeviceEqualsModel());
 
     rig.EditModel(0x5A);
-    rig.f15.Unchanged = false;
     const uint64_t mid = rig.device.RequestCount();
     ASSERT_EQ(rig.Run(Sequence::WriteWhole), 0) << rig.op.LastText();
     // one send per block, and one busy poll before the one that finds it stored
@@ -64,7 +63,6 @@ TEST_F(PacedLine, LongestFramesAt1200) {
     ASSERT_EQ(rig.port.ApplyPortSettings(), 0);
     rig.device.SetBusyAfterWrite(0);
     rig.EditModel(0x33);
-    rig.f15.Unchanged = false;
     const uint64_t before = rig.device.RequestCount();
     const auto t0 = steady_clock::now();
     // the 86-byte write of the network image, then its 87-byte reply to a read

@@ -36,7 +36,7 @@ inline bool SameModel(const InputProgram& a, const InputProgram& b) {
 
 inline bool SameModel(const NetworkBlocks& a, const NetworkBlocks& b) {
     return !std::memcmp(a.Image, b.Image, sizeof a.Image) && a.WriteLength == b.WriteLength &&
-           a.Unchanged == b.Unchanged && a.MenuBlock == b.MenuBlock;
+           a.MenuBlock == b.MenuBlock;
 }
 
 inline bool SameModel(const ReserveCopies& a, const ReserveCopies& b) {

@@ -17,7 +17,6 @@ TEST(Network, ConstructionState) {
     NetworkBlocks f;
     EXPECT_EQ(Image(f), std::vector<uint8_t>(82, 0));
     EXPECT_EQ(f.WriteLength, 82);
-    EXPECT_TRUE(f.Unchanged);
     EXPECT_EQ(f.MenuBlock, 0);
 }
 

@@ -53,7 +53,7 @@ inline NetImage ReserveOf(GuiHarness& h) {
 inline void LoadImage(GuiHarness& h, const NetImage& image) {
     std::copy(image.begin(), image.end(), h.Main().Network().Image);
     std::copy(image.begin(), image.end(), h.Main().Reserve().NetworkCopy);
-    h.Main().Network().Unchanged = true;
+    h.Main().Document().SetOrigin(DocumentOrigin::Device(0, "FAKE", "9600 N 2"));
     h.Main().Document().SetConfigKnown(true);
     h.Main().Document().SetNetworkKnown(true);
     h.Main().Document().BaselineNetwork(image);

@@ -121,7 +121,7 @@ private slots:
                 QCOMPARE(e.Edit[k]->isEnabled(), k < enabled);
                 QCOMPARE(e.Edit[k]->text(), QString::number(k < enabled ? k + 1 : 0));
             }
-            QVERIFY(h.Main().Network().Unchanged); // filling is no edit
+            QVERIFY(!h.Main().Document().NetworkChanged()); // filling is no edit
             seen = true;
             Click(e.OK);
         });
@@ -260,8 +260,9 @@ private slots:
             QCOMPARE(m.text, std::string(kEndedWithError));
             QCOMPARE(m.caption, std::string("Ошибка"));
             QCOMPARE(m.icon, MsgIcon::Error);
+            // The edits are given up: the image is the device's again, nothing to transfer.
             QCOMPARE(ImageOf(h.Main().Network()), read);
-            QVERIFY(!h.Main().Network().Unchanged);
+            QVERIFY(!h.Main().Document().NetworkChanged());
             QCOMPARE(net.blockButton1->text(), U("Ф15"));
         });
         QVERIFY(stayedOpen);
@@ -294,7 +295,6 @@ private slots:
             }
             QCOMPARE(e.inputCountEdit->text(), shownAfter);
             QCOMPARE(e.ErrorText->isVisible(), typed.isEmpty());
-            QVERIFY(!h.Main().Network().Unchanged);
             h.Op().Answer(MsgButton::No); // the save question: discard
             Click(e.OK);
         });
@@ -429,9 +429,9 @@ private slots:
             [&](NetworkWindow&) {
                 const bool yes = answer == MsgButton::Yes;
                 QCOMPARE(ImageOf(h.Main().Network()), yes ? edited : read);
-                // Only a write that went through counts as saved: after a failed one the network
-                // window's close offers the transfer again.
-                QCOMPARE(h.Main().Network().Unchanged, yes && !silent);
+                // The image differs from the device only after a write that failed: the network
+                // window's close then offers the transfer again. Given-up edits leave nothing.
+                QCOMPARE(h.Main().Document().NetworkChanged(), yes && silent);
             });
         QCOMPARE(open, answer == MsgButton::Cancel);
         QCOMPARE(h.Device().GetImage(), written ? edited : NetImage{17});

@@ -57,7 +57,7 @@ private slots:
             // The block buttons are hidden here: their Ctrl+Del deletes nothing.
             d.speedBox->setFocus();
             QTest::keyClick(d.speedBox, Qt::Key_Delete, Qt::ControlModifier);
-            QVERIFY(h.Main().Network().Unchanged);
+            QVERIFY(!h.Main().Document().NetworkChanged());
             ++seen;
             Click(d.OK);
         });
@@ -102,7 +102,7 @@ private slots:
         h.Main().Modules().FileMode = 1; // kept for the file: no question
         Open(h, false, [&](NetworkWindow& d) {
             QCOMPARE(d.speedBox->currentText() + " " + d.parityBox->currentText(), shown);
-            QVERIFY(h.Main().Network().Unchanged); // showing is no edit
+            QVERIFY(!h.Main().Document().NetworkChanged()); // showing is no edit
             d.speedBox->setCurrentIndex(speed);
             d.parityBox->setCurrentIndex(parity);
             Click(d.OK);
@@ -150,7 +150,7 @@ private slots:
         QVERIFY(checked);
         // No: the image as it was read, exactly.
         QCOMPARE(ImageOf(h.Main().Network()), PatternImage());
-        QVERIFY(h.Main().Network().Unchanged);
+        QVERIFY(!h.Main().Document().NetworkChanged());
     }
 
     void closeQuery_data() {
@@ -322,7 +322,7 @@ private slots:
                          "\nСетевые блоки переданы, но прибор не подтвердил их запись.");
             QCOMPARE(ImageOf(h.Main().Network()), PatternWithout(0));
             QCOMPARE(ReserveOf(h), PatternImage());
-            QVERIFY(!h.Main().Network().Unchanged);
+            QVERIFY(h.Main().Document().NetworkChanged());
             // The next close offers the transfer again; No gives the edits up.
             h.Op().Answer(MsgButton::No);
             Click(d.OK);

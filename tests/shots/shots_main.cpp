@@ -96,7 +96,6 @@ int main(int argc, char** argv) {
         network.show();
         QApplication::processEvents();
         h.Main().Network().PutStartAddress(0, 7); // an edit the device does not hold yet
-        h.Main().Network().Unchanged = false;
         grabDuring(network, network.progressBar, "network-during-write.png", "запись");
         network.WriteBlocksClick();
         h.Clock().OnSleep(nullptr);
