@@ -7,28 +7,38 @@
 
 #include "link/devicecommands.h"
 #include "link/devicesequences.h"
+#include "link/devicewrite.h"
 #include "link/exchangeengine.h"
-#include "model/inputprogram.h"
-#include "model/moduleconfig.h"
-#include "model/networkblocks.h"
+#include "model/devicedocument.h"
 #include "model/operator.h"
-#include "model/reservecopies.h"
 
 #include <memory>
 
 namespace {
 
 struct Model {
-    ModuleConfig serv;
-    InputProgram lum;
-    NetworkBlocks f15;
-    ReserveCopies reserv;
-    DeviceModel View() { return {serv, lum, f15, reserv}; }
+    DeviceDocument doc;
+    ModuleConfig& serv = doc.modules;
+    InputProgram& lum = doc.program;
+    NetworkBlocks& f15 = doc.network;
 };
+
+// A write through the one write path, without the back-up (it would touch the disk).
+int Write(ExchangeEngine& port, Model& m, Operator& op, const WriteScope& scope) {
+    WriteRequest request;
+    request.scope = scope;
+    request.accessLevel = 1;
+    request.backup = false;
+    WriteHooks hooks;
+    hooks.op = &op;
+    const DeviceWriteReport report = WriteToDevice(port, m.doc, request, hooks);
+    FUZZ_CHECK(report.end != WriteEnd::Done || report.AllWritten() || !report.differences.empty());
+    return report.end == WriteEnd::Failed ? report.code : 0;
+}
 
 bool IsResultCode(int code) {
     return (code >= 0 && code <= 255) || code == ResultCode::PortNotOpen ||
-           code == ResultCode::PortFailure;
+           code == ResultCode::PortFailure || code == ResultCode::BusyTooLong;
 }
 
 void CheckModel(const Model& m) {
@@ -85,17 +95,16 @@ int Command(ExchangeEngine& port, FuzzedDataProvider& in, Model& m, Operator& op
         return WriteAndConfirm(port, d, block.data(), int(block.size()));
     }
     case 6:
-        return ReadWholeDevice(port, m.View(), in.ConsumeIntegralInRange<int>(0, 30), {});
+        return ReadWholeDevice(port, m.doc, in.ConsumeIntegralInRange<int>(0, 30), {});
     case 7:
-        m.lum.AccessLevel = 1;
-        return WriteWholeDevice(port, m.View(), op, m.serv.GetModificationCode(), {}, {});
+        return Write(port, m, op, WriteScope::WholeDevice(m.serv.GetModuleCount()));
     case 8:
-        return ReadModule(port, m.View(), in.ConsumeIntegralInRange<int>(1, 6));
+        return ReadModule(port, m.doc, in.ConsumeIntegralInRange<int>(1, 6));
     case 9:
-        return WriteModule(port, m.View(), in.ConsumeIntegralInRange<int>(1, 6), {});
+        return Write(port, m, op, WriteScope::Module(in.ConsumeIntegralInRange(0, 5)));
     case 10:
         m.serv.PutNewBusNumber(in.ConsumeIntegralInRange<uint8_t>(0, 30));
-        return WriteNetworkImage(port, m.View(), {});
+        return Write(port, m, op, WriteScope::NetworkImage());
     case 11:
         return ChangeBusNumber(port, m.serv, in.ConsumeIntegralInRange<int>(0, 30), {});
     default:
