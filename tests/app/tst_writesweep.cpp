@@ -339,6 +339,7 @@ private slots:
             QTest::keyClick(&editor, Qt::Key_F10);
             editor.CloseWith(mr::Cancel);
         });
+        h.Op().Answer(MsgButton::Yes); // to "Данные не были изменены.Передавать?", if it came
         QVERIFY(m.Prg[1]->isEnabled());
         QTest::mouseClick(m.Prg[1], Qt::LeftButton);
         QVERIFY(opened);
