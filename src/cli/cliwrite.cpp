@@ -95,7 +95,10 @@ int Report(CliLink& link, CliConsole& console, const DeviceWriteReport& report,
     }
     if (report.readBackCode != 0) {
         console.Result({}, json);
-        return link.Failed(report.device, report.readBackCode);
+        const int exit = link.Failed(report.device, report.readBackCode);
+        // Every block was confirmed: only the check after them is missing.
+        console.Message("Запись не проверена: прибор не удалось прочитать.");
+        return exit;
     }
     const WriteScope scope = WriteScope::WholeDevice(report.wanted.ModuleCount());
     return ShowDifferences(

@@ -102,6 +102,21 @@ int PollUntilStored(ExchangeEngine& port, int device, const WriteConfirm& how) {
     }
 }
 
+// The poll's word on a block the device took.
+int Stored(ExchangeEngine& port, int device, const WriteConfirm& how) {
+    port.Pause(kStorePauseMs);
+    return PollUntilStored(port, device, how);
+}
+
+// A block the device refused with exception `code` is never stored: a final refusal ends the
+// write, a busy device is waited out before the block goes again, any other costs a send.
+int Refused(ExchangeEngine& port, int device, int code, const WriteConfirm& how) {
+    if (code != ResultCode::Busy)
+        return code;
+    const int waited = PollUntilStored(port, device, how);
+    return waited == ResultCode::Ok ? code : waited;
+}
+
 } // namespace
 
 int WriteAndConfirm(ExchangeEngine& port, int& device, const uint8_t* data, int count,
@@ -115,15 +130,17 @@ int WriteAndConfirm(ExchangeEngine& port, int& device, const uint8_t* data, int 
         // The stop kept the block off the line: the device neither took it nor moved.
         if (sent == ResultCode::Stopped && port.FramesSent() == framesBefore)
             return sent;
-        if (how.switchDeviceTo >= 0)
+        // An exception is the device saying it did not take the block: it stays at its
+        // number, and a poll would only say it is storing nothing.
+        const bool refused = sent > ResultCode::Ok && sent < ResultCode::ReceiveError;
+        if (how.switchDeviceTo >= 0 && !refused)
             device = how.switchDeviceTo;
         if (how.onSend)
             how.onSend();
-        // The device's reply to the write tells nothing, but a port that is gone does.
+        // Otherwise the device's reply to the write tells nothing, but a port that is gone does.
         if (sent == ResultCode::PortNotOpen || sent == ResultCode::PortFailure)
             return sent;
-        port.Pause(kStorePauseMs);
-        const int code = PollUntilStored(port, device, how);
+        const int code = refused ? Refused(port, device, sent, how) : Stored(port, device, how);
         if (code == ResultCode::Ok || IsFinalWriteCode(code))
             return code;
         port.Pause(kRetryPauseMs);

@@ -49,8 +49,9 @@ int ReadConfiguration(ExchangeEngine& port, int device, std::vector<uint8_t>& da
 // bytes.
 int ReadBlock(ExchangeEngine& port, int device, int block, std::vector<uint8_t>& data);
 
-// Function 69: data[0] is the block number, then the block data. The reply is not examined
-// by the callers; writes are confirmed with Poll (see WriteAndConfirm).
+// Function 69: data[0] is the block number, then the block data. Of the reply only an
+// exception counts (the block was not taken); writes are confirmed with Poll (see
+// WriteAndConfirm).
 int WriteBlock(ExchangeEngine& port, int device, const uint8_t* data, int count);
 
 // Function 14: 0 once the device has stored the last block, 6 while it is still writing.
@@ -83,7 +84,9 @@ bool IsFinalWriteCode(int code);
 
 // Sends the block (data[0] = block number) with function 69 and polls with 14 until the device
 // has stored it: 6 is waited out every 200 ms up to how.busyLimitMs, a final code ends at once, any
-// other failure costs 200 ms and one of GetRepeat1() sends. device is updated when the block moves
-// the device to a new address. Returns 0 or the last code.
+// other failure costs 200 ms and one of GetRepeat1() sends. An exception answer to the send
+// itself means the block was not taken: 7 ends the write, 6 is waited out by polling, and the
+// block goes again. device is updated when the device takes a block that moves it to a new
+// address. Returns 0 or the last code.
 int WriteAndConfirm(ExchangeEngine& port, int& device, const uint8_t* data, int count,
                     const WriteConfirm& how = {});

@@ -212,11 +212,52 @@ TEST_F(WriteTest, ModuleBlocksKeepTheDevice) {
 
 TEST_F(WriteTest, WriteReplyIsNotExamined) {
     line.SetResponder([](const Bytes& request) -> Bytes {
-        return request[1] == kPoll ? WithCrc({0x01, kPoll}) : Exception(1, kWrite, 4);
+        return request[1] == kPoll ? WithCrc({0x01, kPoll}) : Normal(1, kWrite, {0x33, 0x44});
     });
     EXPECT_EQ(Write(block1), 0);
     EXPECT_EQ(Count(69), 1);
 }
+
+// An exception answer to the send itself: the block was not taken, whatever a poll says then.
+struct Refusal {
+    const char* what;
+    std::vector<int> exceptions; // the answers to the first sends; later sends are taken
+    int code;
+    int sends;
+    int polls;
+    int device; // where the block-99 write leaves the device (it moves to 4 when it takes it)
+};
+
+class Refusals : public WriteTest, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(Refusals, AreNeverTakenForStored) {
+    const Refusal& c = GetParam();
+    std::deque<int> answers(c.exceptions.begin(), c.exceptions.end());
+    line.SetResponder([&](const Bytes& request) -> Bytes {
+        if (request[1] == kPoll) {
+            ++polls;
+            return WithCrc({request[0], kPoll});
+        }
+        if (answers.empty())
+            return Normal(request[0], kWrite, {request[2]});
+        const int exception = answers.front();
+        answers.pop_front();
+        return Exception(request[0], kWrite, uint8_t(exception));
+    });
+    WriteConfirm how;
+    how.switchDeviceTo = 4;
+    EXPECT_EQ(Write({99, 4}, how), c.code);
+    EXPECT_EQ(Count(69), c.sends);
+    EXPECT_EQ(polls, c.polls);
+    EXPECT_EQ(device, c.device);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, Refusals,
+                         ::testing::Values(Refusal{"busyOnceThenTaken", {6}, 0, 2, 2, 4},
+                                           Refusal{"finalRefusal", {7}, 7, 1, 0, 0},
+                                           Refusal{
+                                               "refusedToTheBudget", {4, 4, 4, 4, 4}, 4, 5, 0, 0}),
+                         [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(WriteTest, PortFailureWhileSendingEndsTheWrite) {
     line.FailWritesAfter(0);

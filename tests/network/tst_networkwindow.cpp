@@ -221,16 +221,20 @@ private slots:
         QTest::addColumn<int>("byte0");
         QTest::addColumn<int>("lenF15");
         QTest::addColumn<int>("sent");
-        QTest::newRow("zero in byte 0") << 0x00 << 82 << 82;
-        QTest::newRow("other block number in byte 0") << 0x5A << 82 << 82;
+        QTest::addColumn<int>("sends");
+        QTest::newRow("zero in byte 0") << 0x00 << 82 << 82 << 1;
+        QTest::newRow("other block number in byte 0") << 0x5A << 82 << 82 << 1;
         // Never more than the image holds, whatever count a device reported.
-        QTest::newRow("count beyond the image") << 17 << 300 << 82;
-        QTest::newRow("shorter count") << 17 << 40 << 40;
+        QTest::newRow("count beyond the image") << 17 << 300 << 82 << 1;
+        // The emulator takes whole images only: it refuses this one (exception 3), so the
+        // block goes again up to the budget.
+        QTest::newRow("shorter count") << 17 << 40 << 40 << 5;
     }
     void writeRequest() {
         QFETCH(int, byte0);
         QFETCH(int, lenF15);
         QFETCH(int, sent);
+        QFETCH(int, sends);
         GuiHarness h;
         NetImage image = PatternImage();
         image[0] = uint8_t(byte0);
@@ -244,7 +248,7 @@ private slots:
             Click(d.OK);
         });
         const auto frames = FramesOf(h, 69);
-        QCOMPARE(frames.size(), size_t(1));
+        QCOMPARE(frames.size(), size_t(sends));
         // Address, function 69, block 17, image bytes 1 .. sent - 1, two CRC bytes.
         std::vector<uint8_t> expected{5, 0x45, 17};
         for (int i = 1; i < sent; ++i)
