@@ -224,21 +224,24 @@ QGroupBox* MainWindow::CreateModuleTable() {
             l->setMinimumWidth(minWidth);
             return l;
         };
-        AdrM[r] = cell(60);
+        moduleAddressLabels[r] = cell(60);
         M[r] = cell(60);
-        KM[r] = cell(50);
+        moduleCodeLabels[r] = cell(50);
         InputId[r] = cell(140);
-        IdVyh[r] = cell(80);
-        Prg[r] = new QPushButton(box);
-        Prg[r]->setEnabled(false);
-        QWidget* cells[] = {AdrM[r], M[r], KM[r], InputId[r], IdVyh[r], Prg[r]};
+        outputLabels[r] = cell(80);
+        programButtons[r] = new QPushButton(box);
+        programButtons[r]->setEnabled(false);
+        QWidget* cells[] = {moduleAddressLabels[r], M[r],
+                            moduleCodeLabels[r],    InputId[r],
+                            outputLabels[r],        programButtons[r]};
         for (int c = 0; c < 6; ++c) {
             grid->addWidget(cells[c], r + 1, c);
             cells[c]->setVisible(r < 6);
         }
         if (r < 6) {
-            AdrM[r]->setText(QString::number(r));
-            connect(Prg[r], &QPushButton::clicked, this, [this, r] { OpenSchemeClick(r + 1); });
+            moduleAddressLabels[r]->setText(QString::number(r));
+            connect(programButtons[r], &QPushButton::clicked, this,
+                    [this, r] { OpenSchemeClick(r + 1); });
         }
     }
     return box;
@@ -291,8 +294,8 @@ QString MainWindow::FileModeText() const {
     return fileLabel->text();
 }
 
-void MainWindow::ShowDeviceNumber(int numUstr) {
-    deviceNumberBox->setCurrentIndex(numUstr);
+void MainWindow::ShowDeviceNumber(int busNumber) {
+    deviceNumberBox->setCurrentIndex(busNumber);
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

@@ -49,7 +49,7 @@ public:
     int DeviceNumberShown() const override;
     QString CurFile() const override { return curFile_; }
     QString FileModeText() const override;
-    void ShowDeviceNumber(int numUstr) override;
+    void ShowDeviceNumber(int busNumber) override;
     void WriteDevice() override { WriteDeviceClick(); }
     ExchangeInputGuard* InputGuard() override { return inputGuard_; }
 
@@ -109,11 +109,11 @@ public:
     QToolBar* toolBar = nullptr;
     // The module table as row arrays; rows 6 and 7 exist but stay hidden and empty.
     std::array<QLabel*, 8> M{};
-    std::array<QLabel*, 8> KM{};
+    std::array<QLabel*, 8> moduleCodeLabels{};
     std::array<QLabel*, 8> InputId{};
-    std::array<QLabel*, 8> IdVyh{};
-    std::array<QLabel*, 8> AdrM{};
-    std::array<QPushButton*, 8> Prg{};
+    std::array<QLabel*, 8> outputLabels{};
+    std::array<QLabel*, 8> moduleAddressLabels{};
+    std::array<QPushButton*, 8> programButtons{};
 
     QAction* writeAction = nullptr;
     QAction* readAction = nullptr;

@@ -38,7 +38,7 @@ void MainWindow::PortSettingsClick() {
     }
     static const char* const parity[] = {"N", "O", "E"};
     ExchangeEngine& port = *engine_;
-    port.Parity = parity[dialog.ParitPos];
+    port.Parity = parity[dialog.ParityPos];
     port.Speed = dialog.speedBox->currentText().toStdString();
     port.StopBits = dialog.StBitPos == 0 ? "1" : "2";
     port.PortName = dialog.ChosenPortName().toStdString();

@@ -23,10 +23,11 @@
 
 void MainWindow::ClearModuleTable() {
     for (int r = 0; r < 6; ++r) {
-        for (QLabel* cell : {InputId[r], IdVyh[r], M[r], KM[r], AdrM[r]})
+        for (QLabel* cell :
+             {InputId[r], outputLabels[r], M[r], moduleCodeLabels[r], moduleAddressLabels[r]})
             cell->clear();
-        Prg[r]->setText(QString());
-        Prg[r]->setEnabled(false);
+        programButtons[r]->setText(QString());
+        programButtons[r]->setEnabled(false);
     }
 }
 
@@ -37,8 +38,8 @@ void MainWindow::FillModuleTable(bool fromFile) {
     inputCountLabel->setText(U(serv.GetInputCountText()));
     for (int k = 0; k < serv.GetModuleCount(); ++k) {
         const ModuleRowText row = serv.GetModuleRow(k);
-        AdrM[k]->setText(U(row.address));
-        KM[k]->setText(U(row.code));
+        moduleAddressLabels[k]->setText(U(row.address));
+        moduleCodeLabels[k]->setText(U(row.code));
         const bool known = serv.ModuleType[k] == ModuleConfig::TypeMLV ||
                            serv.ModuleType[k] == ModuleConfig::TypeMSU;
         // A device's "МЛВ" has no program of its own; a file's modules are all open to editing.
@@ -47,11 +48,11 @@ void MainWindow::FillModuleTable(bool fromFile) {
             M[k]->setText(U(row.name));
         if (known && programmable) {
             InputId[k]->setText(U(row.range));
-            Prg[k]->setText(QString::fromUtf8("программ."));
+            programButtons[k]->setText(QString::fromUtf8("программ."));
         } else if (!fromFile) {
-            Prg[k]->setText(QString::fromUtf8("нет"));
+            programButtons[k]->setText(QString::fromUtf8("нет"));
         }
-        Prg[k]->setEnabled(programmable);
+        programButtons[k]->setEnabled(programmable);
     }
 }
 

@@ -17,16 +17,16 @@
 
 namespace {
 // The password field takes digits and editing keys; Enter closes the dialog.
-class ParolKeys : public QObject {
+class PasswordKeys : public QObject {
 public:
-    ParolKeys(QLineEdit* field, std::function<void()> rejected, std::function<void()> enter)
+    PasswordKeys(QLineEdit* field, std::function<void()> rejected, std::function<void()> enter)
         : QObject(field), field_(field), rejected_(std::move(rejected)), enter_(std::move(enter)) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched != field_ || event->type() != QEvent::KeyPress)
             return false;
-        const int r = KeyParol(VirtualKeyOf(static_cast<QKeyEvent*>(event)));
+        const int r = KeyPassword(VirtualKeyOf(static_cast<QKeyEvent*>(event)));
         if (r == KeyResult::Rejected)
             rejected_();
         else if (r == KeyResult::Enter)
@@ -60,7 +60,7 @@ PasswordDialog::PasswordDialog(WindowContext& main, QWidget* parent)
     v->addWidget(promptLabel);
     v->addWidget(passwordEdit);
     setMinimumWidth(320);
-    passwordEdit->installEventFilter(new ParolKeys(
+    passwordEdit->installEventFilter(new PasswordKeys(
         passwordEdit, [this] { PasswordKeyRejected(); }, [this] { CloseWith(mr::Ok); }));
 }
 

@@ -105,7 +105,7 @@ public:
     // Whether the scheme editor is on the screen (dialog edits then mark the scheme changed).
     virtual bool SchemeEditorShown() const = 0;
     // The main window shows a new device number after the bus number changed.
-    virtual void ShowDeviceNumber(int numUstr) = 0;
+    virtual void ShowDeviceNumber(int busNumber) = 0;
     // The main window's write command ("Вывод на СОМ-порт"), shared with other windows.
     virtual void WriteDevice() = 0;
     // What stops exchanges on the operator's word; none in windows tested alone.

@@ -67,7 +67,7 @@ int ReadModuleRecords(ExchangeEngine& port, DeviceDocument& doc, int m) {
 
 } // namespace
 
-int ReadWholeDevice(ExchangeEngine& port, DeviceDocument& doc, int numUstrZ,
+int ReadWholeDevice(ExchangeEngine& port, DeviceDocument& doc, int newBusNumber,
                     const ReadProgress& progress) {
     ModuleConfig& serv = doc.modules;
     Call(progress.step);
@@ -83,7 +83,7 @@ int ReadWholeDevice(ExchangeEngine& port, DeviceDocument& doc, int numUstrZ,
     for (int i = 0; i < 36; ++i)
         for (int j = 0; j < 11; ++j)
             doc.reserve.InputIdsCopy[i][j] = serv.InputId[i][j];
-    serv.PutNewBusNumber(uint8_t(numUstrZ));
+    serv.PutNewBusNumber(uint8_t(newBusNumber));
     // Until each block is read, it holds another configuration's data.
     doc.SetConfigKnown(false);
     doc.SetConfigKnown(true);

@@ -22,11 +22,11 @@ struct ReadProgress {
 };
 
 // Reads the configuration, every fitted module's records and the network image of device
-// doc.modules.BusNumber into the document. numUstrZ is the new-number choice the window shows
+// doc.modules.BusNumber into the document. newBusNumber is the new-number choice the window shows
 // after the configuration. Returns 0, or the code of the request that failed: what came before
 // it stays in the document, and the blocks not read are not known. After the configuration the
 // document's origin is the device and its baseline what was read.
-int ReadWholeDevice(ExchangeEngine& port, DeviceDocument& doc, int numUstrZ,
+int ReadWholeDevice(ExchangeEngine& port, DeviceDocument& doc, int newBusNumber,
                     const ReadProgress& progress);
 
 // Reads module m's (1..6) records into the document; they are then known and in the baseline.

@@ -132,7 +132,7 @@ void CompareModule(const InputProgram& a, const InputProgram& b, int m, Lines& o
     }
 }
 
-void CompareLabels(const DeviceImage& a, const DeviceImage& b, int kolMod, Lines& out) {
+void CompareLabels(const DeviceImage& a, const DeviceImage& b, int moduleCount, Lines& out) {
     ModuleConfig sa;
     ModuleConfig sb;
     for (int half = 0; half < 2; ++half) {
@@ -143,7 +143,7 @@ void CompareLabels(const DeviceImage& a, const DeviceImage& b, int kolMod, Lines
             b.Labels().data() + half * ModuleConfig::LabelBlockSize, ModuleConfig::LabelBlockSize));
         sb.LabelBlockToInputs(half);
     }
-    for (int vh = 0; vh < 6 * kolMod; ++vh)
+    for (int vh = 0; vh < 6 * moduleCount; ++vh)
         out.Add({"Модуль " + std::to_string(vh / 6 + 1) + ", вход " + InputName(vh / 6, vh % 6),
                  vh / 6 + 1, InputName(vh / 6, vh % 6)},
                 "надпись", "«" + Cp1251ToUtf8(sa.GetLabel(vh)) + "»",
@@ -213,16 +213,16 @@ std::vector<Difference> CompareDeviceImagesInParts(const DeviceImage& a, const D
     Lines out(lines);
     if (scope.config)
         CompareConfig(a, b, out);
-    const int kolMod = std::min(a.ModuleCount(), b.ModuleCount());
+    const int moduleCount = std::min(a.ModuleCount(), b.ModuleCount());
     InputProgram la;
     InputProgram lb;
     LoadRecords(a, la);
     LoadRecords(b, lb);
-    for (int m = 0; m < kolMod; ++m)
+    for (int m = 0; m < moduleCount; ++m)
         if ((scope.modules >> m) & 1u)
             CompareModule(la, lb, m, out);
     if (scope.labels && a.HasLabels() && b.HasLabels())
-        CompareLabels(a, b, kolMod, out);
+        CompareLabels(a, b, moduleCount, out);
     if (scope.network)
         CompareNetwork(a, b, out);
     return lines;

@@ -80,9 +80,9 @@ std::string DeviceImage::ModificationCode() const {
     return serv.GetModificationCode();
 }
 
-WriteScope WriteScope::WholeDevice(int kolMod) {
+WriteScope WriteScope::WholeDevice(int moduleCount) {
     WriteScope s;
-    s.modules = (1u << std::clamp(kolMod, 0, DeviceImage::Groups)) - 1u;
+    s.modules = (1u << std::clamp(moduleCount, 0, DeviceImage::Groups)) - 1u;
     s.network = true;
     s.config = true;
     return s;

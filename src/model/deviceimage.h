@@ -65,8 +65,9 @@ struct WriteScope {
     bool network = false;
     bool config = false; // the write first checks the device has this module configuration
 
-    static WriteScope WholeDevice(int kolMod); // F10: every fitted module and the network image
-    static WriteScope Module(int m);           // one module group, m 0..5
+    static WriteScope
+    WholeDevice(int moduleCount);    // F10: every fitted module and the network image
+    static WriteScope Module(int m); // one module group, m 0..5
     static WriteScope NetworkImage();
     bool HasModule(int m) const { return (modules >> m) & 1u; }
 };

@@ -51,10 +51,10 @@ bool F15Hex(const std::string& text, int& value) {
 F15Check CheckAndStoreF15(const F15Fields& fields, NetworkBlocks& f15, int block) {
     F15Check result;
     // (a) the function code: a wrong one is marked and the other checks still run.
-    const long long kodF = F15Decimal(fields.kodF);
-    if (kodF != 0 && kodF != KodF15)
+    const long long functionCode = F15Decimal(fields.functionCode);
+    if (functionCode != 0 && functionCode != KodF15)
         result = Failure(F15Check::Marker::KodF);
-    else if (kodF == KodF15)
+    else if (functionCode == KodF15)
         f15.PutFunctionCode(block, KodF15);
     // (b) the slave address.
     if (fields.slaveIndex < 0 || fields.slaveIndex >= 32) {
@@ -63,30 +63,30 @@ F15Check CheckAndStoreF15(const F15Fields& fields, NetworkBlocks& f15, int block
     }
     f15.PutSlaveAddress(block, fields.slaveIndex + 1);
     // (c) the number of inputs.
-    long long kolVh = 0;
-    if (!ParseDecimal(fields.kolVh, kolVh) || kolVh == 0)
-        return Failure(F15Check::Marker::KolVh, {}, true);
-    if (kolVh < 1 || kolVh > SignalCount)
+    long long inputCount = 0;
+    if (!ParseDecimal(fields.inputCount, inputCount) || inputCount == 0)
+        return Failure(F15Check::Marker::InputCount, {}, true);
+    if (inputCount < 1 || inputCount > SignalCount)
         return Failure(result.marker, "ошибка в количестве входов блока");
-    f15.PutInputCount(block, int(kolVh));
+    f15.PutInputCount(block, int(inputCount));
     // (d) the start data address.
     int adr = 0;
-    if (!F15Hex(fields.adBegDat, adr))
+    if (!F15Hex(fields.startAddress, adr))
         return Failure(F15Check::Marker::AdBegDat);
     f15.PutStartAddress(block, adr);
     // (e) the data count: one datum per block input.
-    if (F15Decimal(fields.kolDat) != kolVh)
+    if (F15Decimal(fields.dataCount) != inputCount)
         return Failure(result.marker, "ошибка в количестве данных в запросе");
-    f15.PutDataCount(block, int(kolVh));
+    f15.PutDataCount(block, int(inputCount));
     // (f) the signals, (g) the switches.
-    for (int k = 0; k < kolVh; ++k) {
-        const long long value = F15Decimal(fields.numSign[size_t(k)]);
+    for (int k = 0; k < inputCount; ++k) {
+        const long long value = F15Decimal(fields.signalNumbers[size_t(k)]);
         if (value < 0 || value > MaxNumSign)
             return Failure(result.marker,
                            "ошибка в адресе дискретного сигнала " + std::to_string(k + 1));
         f15.PutSignal(block, k, int(value));
     }
-    f15.PutAcknowledge(block, fields.kvit ? 1 : 0);
-    f15.PutReset(block, fields.sbros ? 1 : 0);
+    f15.PutAcknowledge(block, fields.acknowledge ? 1 : 0);
+    f15.PutReset(block, fields.resetFlag ? 1 : 0);
     return result;
 }

@@ -10,22 +10,22 @@ class NetworkBlocks;
 
 // What the editor shows when the operator asks to close it.
 struct F15Fields {
-    std::string kodF;     // "Код функции    ModBus", decimal
-    int slaveIndex = -1;  // position in the slave address list (address - 1), -1: none
-    std::string kolVh;    // "Количество  входов блока", decimal
-    std::string adBegDat; // "Начальный адрес данных в запросе (Hex)"
-    std::string kolDat;   // "Количество  данных в запросе  (Dec)"
-    std::array<std::string, 32> numSign; // the signal numbers of block inputs 1..32
-    bool kvit = false;
-    bool sbros = false;
+    std::string functionCode; // "Код функции    ModBus", decimal
+    int slaveIndex = -1;      // position in the slave address list (address - 1), -1: none
+    std::string inputCount;   // "Количество  входов блока", decimal
+    std::string startAddress; // "Начальный адрес данных в запросе (Hex)"
+    std::string dataCount;    // "Количество  данных в запросе  (Dec)"
+    std::array<std::string, 32> signalNumbers; // the signal numbers of block inputs 1..32
+    bool acknowledge = false;
+    bool resetFlag = false;
 };
 
 struct F15Check {
-    enum class Marker { None, KodF, KolVh, AdBegDat };
+    enum class Marker { None, KodF, InputCount, AdBegDat };
     bool failed = false;
-    Marker marker = Marker::None; // the field that gets the " Ошибка ввода " badge
-    std::string message;          // a message to show, empty for none
-    bool restoreKolVh = false;    // the number of inputs field gets back the stored number
+    Marker marker = Marker::None;   // the field that gets the " Ошибка ввода " badge
+    std::string message;            // a message to show, empty for none
+    bool restoreInputCount = false; // the number of inputs field gets back the stored number
 };
 
 // Checks (a) to (g) of the block's fields, storing each accepted value into block 0 or 1.

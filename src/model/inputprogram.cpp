@@ -143,8 +143,8 @@ std::vector<uint8_t> InputProgram::ModuleWriteData(int mod) {
 
 void InputProgram::SetAllFitted(const ModuleConfig& serv, int byte, int mask, int shift,
                                 int value) {
-    const int kolVh = serv.GetInputCount();
-    for (int vh = 0; vh < kolVh; ++vh)
+    const int inputCount = serv.GetInputCount();
+    for (int vh = 0; vh < inputCount; ++vh)
         PutBits(vh, byte, mask, shift, value);
 }
 
@@ -192,8 +192,8 @@ void InputProgram::ApplyPreset(TestPreset preset, const ModuleConfig& serv) {
 }
 
 void InputProgram::DefaultRelaysAndDelays(const ModuleConfig& serv) {
-    const int kolMod = serv.GetModuleCount();
-    for (int k = 0; k < kolMod; ++k) {
+    const int moduleCount = serv.GetModuleCount();
+    for (int k = 0; k < moduleCount; ++k) {
         const int tip = serv.ModuleType[k];
         for (int j = 0; j < 6; ++j) {
             const bool relay = tip == ModuleConfig::TypeMLV ||
@@ -209,8 +209,8 @@ void InputProgram::DefaultRelaysAndDelays(const ModuleConfig& serv) {
 
 void InputProgram::CreateDefaults(const ModuleConfig& serv) {
     ClearRecords(0, MaxInputs);
-    const int kolVh = serv.GetInputCount();
-    for (int vh = 0; vh < kolVh; ++vh) {
+    const int inputCount = serv.GetInputCount();
+    for (int vh = 0; vh < inputCount; ++vh) {
         PutAlarmType(vh, SignEmergency);
         PutColor(vh, ColorRed);
         PutContact(vh, 1);

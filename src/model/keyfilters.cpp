@@ -52,7 +52,7 @@ int KeyHex(int key, bool ctrl, const std::string& text) {
     return FilterKey(key, ctrl, text, true);
 }
 
-int KeyParol(int key) {
+int KeyPassword(int key) {
     if (IsDigitKey(key) || IsEditingKey(key))
         return KeyResult::Accepted;
     if (key == vk::Return)

@@ -18,7 +18,7 @@ int KeyDec(int key, bool ctrl, const std::string& text);
 int KeyHex(int key, bool ctrl, const std::string& text);
 // Password field: digits and editing keys pass, Enter closes the dialog (13), anything else is
 // rejected ("Пароль - цифровой").
-int KeyParol(int key);
+int KeyPassword(int key);
 
 // Kinds of CheckValue.
 namespace CheckKind {

@@ -64,8 +64,8 @@ void ModuleConfig::ClearLabels() {
 }
 
 void ModuleConfig::MakeInputIds() {
-    const int kolMod = GetModuleCount();
-    for (int m = 0; m < kolMod; ++m) {
+    const int moduleCount = GetModuleCount();
+    for (int m = 0; m < moduleCount; ++m) {
         for (int j = 0; j < 6; ++j) {
             std::string* id = InputId[6 * m + j];
             id[0] = "D";

@@ -7,18 +7,18 @@ namespace {
 
 // Offsets inside a function block.
 constexpr int OffKodF = 0;
-constexpr int OffKolVh = 1;
+constexpr int OffInputCount = 1;
 constexpr int OffAdrSlave = 2;
 constexpr int OffAdrBegDat = 3;
-constexpr int OffKolDat = 5;
+constexpr int OffDataCount = 5;
 constexpr int OffFlags = 7;
 constexpr int OffSign = 8;
 
-constexpr int KvitBit = 0x10;
-constexpr int SbrosBit = 0x20;
-constexpr int ParitMask = 0x03;
-constexpr int SkorMask = 0x0C;
-constexpr int SkorShift = 2;
+constexpr int AcknowledgeBit = 0x10;
+constexpr int ResetBit = 0x20;
+constexpr int ParityMask = 0x03;
+constexpr int SpeedMask = 0x0C;
+constexpr int SpeedShift = 2;
 
 constexpr int ReadFunction = 68;
 constexpr int ReplyHeader = 3; // address, function, byte count
@@ -59,10 +59,10 @@ void NetworkBlocks::PutFunctionCode(int block, int value) {
     PutBlockByte(block, OffKodF, value);
 }
 int NetworkBlocks::GetInputCount(int block) const {
-    return GetBlockByte(block, OffKolVh);
+    return GetBlockByte(block, OffInputCount);
 }
 void NetworkBlocks::PutInputCount(int block, int value) {
-    PutBlockByte(block, OffKolVh, value);
+    PutBlockByte(block, OffInputCount, value);
 }
 int NetworkBlocks::GetSlaveAddress(int block) const {
     return GetBlockByte(block, OffAdrSlave);
@@ -81,30 +81,30 @@ void NetworkBlocks::PutStartAddress(int block, int value) {
 }
 
 int NetworkBlocks::GetDataCount(int block) const {
-    return GetBlockByte(block, OffKolDat) | GetBlockByte(block, OffKolDat + 1) << 8;
+    return GetBlockByte(block, OffDataCount) | GetBlockByte(block, OffDataCount + 1) << 8;
 }
 
 void NetworkBlocks::PutDataCount(int block, int value) {
-    PutBlockByte(block, OffKolDat, value & 0xFF);
-    PutBlockByte(block, OffKolDat + 1, (value >> 8) & 0xFF);
+    PutBlockByte(block, OffDataCount, value & 0xFF);
+    PutBlockByte(block, OffDataCount + 1, (value >> 8) & 0xFF);
 }
 
 int NetworkBlocks::GetAcknowledge(int block) const {
-    return (GetBlockByte(block, OffFlags) & KvitBit) ? 1 : 0;
+    return (GetBlockByte(block, OffFlags) & AcknowledgeBit) ? 1 : 0;
 }
 
 void NetworkBlocks::PutAcknowledge(int block, int value) {
     const int flags = GetBlockByte(block, OffFlags);
-    PutBlockByte(block, OffFlags, (value & 1) ? flags | KvitBit : flags & ~KvitBit);
+    PutBlockByte(block, OffFlags, (value & 1) ? flags | AcknowledgeBit : flags & ~AcknowledgeBit);
 }
 
 int NetworkBlocks::GetReset(int block) const {
-    return (GetBlockByte(block, OffFlags) & SbrosBit) ? 1 : 0;
+    return (GetBlockByte(block, OffFlags) & ResetBit) ? 1 : 0;
 }
 
 void NetworkBlocks::PutReset(int block, int value) {
     const int flags = GetBlockByte(block, OffFlags);
-    PutBlockByte(block, OffFlags, (value & 1) ? flags | SbrosBit : flags & ~SbrosBit);
+    PutBlockByte(block, OffFlags, (value & 1) ? flags | ResetBit : flags & ~ResetBit);
 }
 
 int NetworkBlocks::GetSignal(int block, int k) const {
@@ -125,21 +125,21 @@ void NetworkBlocks::DeleteBlock(int block) {
 }
 
 int NetworkBlocks::GetSpeedCode() const {
-    return (Image[SettingsByte] & SkorMask) >> SkorShift;
+    return (Image[SettingsByte] & SpeedMask) >> SpeedShift;
 }
 
 void NetworkBlocks::PutSpeedCode(int code) {
     uint8_t& b = Image[SettingsByte];
-    b = static_cast<uint8_t>((b & ~SkorMask) | ((code & (SkorMask >> SkorShift)) << SkorShift));
+    b = static_cast<uint8_t>((b & ~SpeedMask) | ((code & (SpeedMask >> SpeedShift)) << SpeedShift));
 }
 
 int NetworkBlocks::GetParityCode() const {
-    return Image[SettingsByte] & ParitMask;
+    return Image[SettingsByte] & ParityMask;
 }
 
 void NetworkBlocks::PutParityCode(int code) {
     uint8_t& b = Image[SettingsByte];
-    b = static_cast<uint8_t>((b & ~ParitMask) | (code & ParitMask));
+    b = static_cast<uint8_t>((b & ~ParityMask) | (code & ParityMask));
 }
 
 bool NetworkBlocks::LoadReply(int function, const uint8_t* reply, int replyLength) {

@@ -25,7 +25,7 @@
 
 namespace {
 constexpr int KodF15 = 15;
-constexpr int KolAdrSlave = 32;
+constexpr int SlaveAddressCount = 32;
 
 QLineEdit* NumberField(const QString& name, const char* text, int maxLength, int width,
                        QWidget* parent) {
@@ -125,7 +125,7 @@ QWidget* F15BlockEditor::CreateRequestGroup() {
     startAddressEdit = NumberField("startAddressEdit", "0000", 4, 56, box);
     dataCountEdit = NumberField("dataCountEdit", "00", 2, 40, box);
     deviceNumberBox = new QComboBox(box);
-    for (int a = 1; a <= KolAdrSlave; ++a)
+    for (int a = 1; a <= SlaveAddressCount; ++a)
         deviceNumberBox->addItem(QString::number(a));
     deviceNumberBox->setCurrentIndex(-1);
     const std::pair<const char*, QWidget*> rows[] = {
@@ -175,7 +175,7 @@ void F15BlockEditor::ConnectEditing() {
         field->installEventFilter(this);
 
     // A count the operator types is theirs: leaving the field then applies it.
-    connect(inputCountEdit, &QLineEdit::textEdited, this, [this] { kolVhByQuery_ = false; });
+    connect(inputCountEdit, &QLineEdit::textEdited, this, [this] { inputCountByQuery_ = false; });
     connect(inputsTableButton, &QPushButton::clicked, this, [this] { InputsTableClick(); });
     connect(OK, &QPushButton::clicked, this, [this] { OKClick(); });
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this,
@@ -198,7 +198,7 @@ bool F15BlockEditor::eventFilter(QObject* watched, QEvent* event) {
 void F15BlockEditor::FillBlock(int n) {
     block_ = n - 1;
     failed_ = false;
-    kolVhByQuery_ = false;
+    inputCountByQuery_ = false;
     closePending_ = false;
     ErrorText->hide();
     filling_ = true;
@@ -216,18 +216,18 @@ void F15BlockEditor::FillExisting() {
     functionCodeEdit->setText(QString::number(f15.GetFunctionCode(block_)));
     // A slave address of 0 (or one no list entry stands for) selects nothing.
     const int adr = f15.GetSlaveAddress(block_);
-    deviceNumberBox->setCurrentIndex(adr >= 1 && adr <= KolAdrSlave ? adr - 1 : -1);
+    deviceNumberBox->setCurrentIndex(adr >= 1 && adr <= SlaveAddressCount ? adr - 1 : -1);
     acknowledgeButton->setChecked(f15.GetAcknowledge(block_) != 0);
     resetButton->setChecked(f15.GetReset(block_) != 0);
-    const int kolVh = f15.GetInputCount(block_);
-    inputCountEdit->setText(QString::number(kolVh));
+    const int inputCount = f15.GetInputCount(block_);
+    inputCountEdit->setText(QString::number(inputCount));
     startAddressEdit->setText(
         QString("%1").arg(f15.GetStartAddress(block_), 4, 16, QChar('0')).toUpper());
     dataCountEdit->setText(QString::number(f15.GetDataCount(block_)));
     // Fields past the block's inputs are not part of it: they show "0" rather than whatever
     // the previous opening left there.
     for (int k = 0; k < SignalCount; ++k) {
-        const bool used = k < kolVh;
+        const bool used = k < inputCount;
         Edit[k]->setEnabled(used);
         Edit[k]->setText(QString::number(used ? f15.GetSignal(block_, k) : 0));
     }
@@ -263,8 +263,8 @@ void F15BlockEditor::FieldLeft(QWidget* field) {
     if (field == functionCodeEdit) {
         FunctionCodeLeft();
     } else if (field == inputCountEdit) {
-        const bool byQuery = kolVhByQuery_;
-        kolVhByQuery_ = false;
+        const bool byQuery = inputCountByQuery_;
+        inputCountByQuery_ = false;
         if (!byQuery)
             InputCountLeft();
     }

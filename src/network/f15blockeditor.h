@@ -81,7 +81,7 @@ private:
     bool moveFocus_ = false; // the close query moves the focus itself
     // The inputs count holds the focus because the close query put it there: leaving it then
     // is no operator leaving the field, and the signal numbers typed stay as they are.
-    bool kolVhByQuery_ = false;
+    bool inputCountByQuery_ = false;
     bool closePending_ = false; // a failed function code asked for the close query
     QMetaObject::Connection focusWatch_;
 };

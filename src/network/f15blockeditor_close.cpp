@@ -32,7 +32,7 @@ void F15BlockEditor::LeaveForFirstControl() {
     moveFocus_ = true;
     inputCountEdit->setFocus();
     moveFocus_ = false;
-    kolVhByQuery_ = true;
+    inputCountByQuery_ = true;
     if (was != inputCountEdit)
         FieldLeft(was);
 }
@@ -52,17 +52,17 @@ bool F15BlockEditor::CanClose(int& result) {
     inQuery_ = true;
     failed_ = result == mr::Yes;
     LeaveForFirstControl();
-    const long long kodF = DecimalOf(functionCodeEdit);
+    const long long functionCode = DecimalOf(functionCodeEdit);
     NetworkBlocks& f15 = main_.Network();
     if (!failed_) {
-        if (kodF == 0 && f15.GetFunctionCode(block_) == 0) {
+        if (functionCode == 0 && f15.GetFunctionCode(block_) == 0) {
             inQuery_ = false;
             return true;
         }
         CheckAndStore();
     }
     if (NetworkWindow* net = main_.Windows().networkWindow)
-        net->ShowBlockButton(block_, kodF != 0);
+        net->ShowBlockButton(block_, functionCode != 0);
     bool close = false;
     if (failed_) {
         close = main_.Op().YesNo("Ошибка программирования \nЗакончить?",
@@ -82,24 +82,24 @@ bool F15BlockEditor::CanClose(int& result) {
 
 bool F15BlockEditor::CheckAndStore() {
     F15Fields fields;
-    fields.kodF = functionCodeEdit->text().toStdString();
+    fields.functionCode = functionCodeEdit->text().toStdString();
     fields.slaveIndex = deviceNumberBox->currentIndex();
-    fields.kolVh = inputCountEdit->text().toStdString();
-    fields.adBegDat = startAddressEdit->text().toStdString();
-    fields.kolDat = dataCountEdit->text().toStdString();
+    fields.inputCount = inputCountEdit->text().toStdString();
+    fields.startAddress = startAddressEdit->text().toStdString();
+    fields.dataCount = dataCountEdit->text().toStdString();
     for (int k = 0; k < SignalCount; ++k)
-        fields.numSign[size_t(k)] = Edit[size_t(k)]->text().toStdString();
-    fields.kvit = acknowledgeButton->isChecked();
-    fields.sbros = resetButton->isChecked();
+        fields.signalNumbers[size_t(k)] = Edit[size_t(k)]->text().toStdString();
+    fields.acknowledge = acknowledgeButton->isChecked();
+    fields.resetFlag = resetButton->isChecked();
     NetworkBlocks& f15 = main_.Network();
     const F15Check check = CheckAndStoreF15(fields, f15, block_);
-    QLineEdit* marked = check.marker == F15Check::Marker::KodF       ? functionCodeEdit
-                        : check.marker == F15Check::Marker::KolVh    ? inputCountEdit
-                        : check.marker == F15Check::Marker::AdBegDat ? startAddressEdit
-                                                                     : nullptr;
+    QLineEdit* marked = check.marker == F15Check::Marker::KodF         ? functionCodeEdit
+                        : check.marker == F15Check::Marker::InputCount ? inputCountEdit
+                        : check.marker == F15Check::Marker::AdBegDat   ? startAddressEdit
+                                                                       : nullptr;
     if (marked)
         ShowErrorText(marked, ErrorText);
-    if (check.restoreKolVh)
+    if (check.restoreInputCount)
         inputCountEdit->setText(QString::number(f15.GetInputCount(block_)));
     if (check.failed)
         Fail(check.message.empty() ? nullptr : check.message.c_str());

@@ -136,9 +136,9 @@ void NetworkWindow::showEvent(QShowEvent* event) {
     LumDialog::showEvent(event);
 }
 
-void NetworkWindow::ShowBlockButton(int block, int kodF) {
+void NetworkWindow::ShowBlockButton(int block, int functionCode) {
     if (block >= 0 && block < 2)
-        BlockButtons[block]->setText(kodF != 0 ? U("Ф15") : QString());
+        BlockButtons[block]->setText(functionCode != 0 ? U("Ф15") : QString());
 }
 
 void NetworkWindow::SpeedClick() {

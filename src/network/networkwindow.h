@@ -32,7 +32,7 @@ public:
     void WriteBlocksClick(); // writes the image, with the bar and "Стоп"
     void OKClick();
     // The caption of block 0 or 1's button: "Ф15" for a block that exists.
-    void ShowBlockButton(int block, int kodF);
+    void ShowBlockButton(int block, int functionCode);
 
     QGroupBox* settingsGroup = nullptr;
     QComboBox* speedBox = nullptr;

@@ -84,8 +84,8 @@ void PortDialog::FillPortList() {
 }
 
 void PortDialog::BeforeShowing() {
-    speedBox->setCurrentIndex(SkorPos);
-    parityBox->setCurrentIndex(ParitPos);
+    speedBox->setCurrentIndex(SpeedPos);
+    parityBox->setCurrentIndex(ParityPos);
     stopBitsBox->setCurrentIndex(StBitPos);
     ExchangeEngine& port = main_.Engine();
     portWasOpen_ = port.IsOpen();
@@ -103,8 +103,8 @@ bool PortDialog::CanClose(int& result) {
             result = mr::Abort;
             return true;
         }
-        SkorPos = speedBox->currentIndex();
-        ParitPos = parityBox->currentIndex();
+        SpeedPos = speedBox->currentIndex();
+        ParityPos = parityBox->currentIndex();
         StBitPos = stopBitsBox->currentIndex();
         return true;
     }

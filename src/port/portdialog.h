@@ -35,8 +35,8 @@ public:
     QPushButton* emulatorButton = nullptr;
 
     // Remembered list positions.
-    int SkorPos = 0;
-    int ParitPos = 0;
+    int SpeedPos = 0;
+    int ParityPos = 0;
     int StBitPos = 1;
 
 protected:

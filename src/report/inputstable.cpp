@@ -28,7 +28,7 @@ struct Column {
     const char* header;
     int width;
 };
-const Column kColumns[InputsTableWindow::KolCol] = {
+const Column kColumns[InputsTableWindow::GridColumns] = {
     {"  № ", 43},      {"Идентификатор ", 137}, {"   Адрес", 71}, {"Текст.реквизит", 132},
     {"вых на МР", 84},
 };
@@ -49,7 +49,7 @@ void InputsTableWindow::FormCreate() {
     inputsCaption->setStyleSheet("font-weight: bold");
     v->addWidget(inputsCaption, 0, Qt::AlignHCenter);
 
-    inputsGrid = new QTableWidget(KolRow, KolCol, this);
+    inputsGrid = new QTableWidget(GridRows, GridColumns, this);
     inputsGrid->verticalHeader()->hide();
     inputsGrid->verticalHeader()->setDefaultSectionSize(20);
     inputsGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -57,7 +57,7 @@ void InputsTableWindow::FormCreate() {
     inputsGrid->setSelectionBehavior(QAbstractItemView::SelectItems);
     inputsGrid->setWordWrap(false);
     int width = 0;
-    for (int c = 0; c < KolCol; ++c) {
+    for (int c = 0; c < GridColumns; ++c) {
         auto* header = new QTableWidgetItem(U(kColumns[c].header));
         header->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         inputsGrid->setHorizontalHeaderItem(c, header);
@@ -98,7 +98,7 @@ void InputsTableWindow::showEvent(QShowEvent* event) {
 }
 
 QString InputsTableWindow::Cell(int c, int r) const {
-    if (r < 1 || r > KolRow || c < 0 || c >= KolCol)
+    if (r < 1 || r > GridRows || c < 0 || c >= GridColumns)
         return QString();
     const QTableWidgetItem* item = inputsGrid->item(r - 1, c);
     return item ? item->text() : QString();
@@ -112,20 +112,20 @@ void InputsTableWindow::SetCell(int c, int r, const QString& text) {
         inputsGrid->setItem(r - 1, c, new QTableWidgetItem(text));
 }
 
-int InputsTableWindow::KolVh() const {
+int InputsTableWindow::InputCount() const {
     return main_.Modules().GetInputCount();
 }
 
 void InputsTableWindow::ClearRows() {
-    for (int r = 1; r <= KolRow; ++r)
-        for (int c = 0; c < KolCol; ++c)
+    for (int r = 1; r <= GridRows; ++r)
+        for (int c = 0; c < GridColumns; ++c)
             if (inputsGrid->item(r - 1, c))
                 SetCell(c, r, QString());
 }
 
 void InputsTableWindow::FillRows() {
     const ModuleConfig& serv = main_.Modules();
-    for (int i = 0; i < KolVh(); ++i) {
+    for (int i = 0; i < InputCount(); ++i) {
         const int r = i + 1;
         SetCell(0, r, QString::number(r));
         SetCell(1, r, QString::fromStdString(serv.GetInputId(i)));
@@ -135,7 +135,7 @@ void InputsTableWindow::FillRows() {
 }
 
 void InputsTableWindow::RefreshLabels() {
-    for (int i = 0; i < KolVh(); ++i)
+    for (int i = 0; i < InputCount(); ++i)
         SetCell(ColText, i + 1, FromCp1251(main_.Modules().GetLabel(i)));
 }
 
@@ -154,7 +154,7 @@ void InputsTableWindow::ShowForReference() {
     reportText->hide();
     reportButton->hide();
     FillRows();
-    for (int r = 1; r <= KolVh(); ++r)
+    for (int r = 1; r <= InputCount(); ++r)
         SetCell(4, r, QString(8, ' '));
     main_.showModal(*this);
 }
@@ -163,7 +163,7 @@ void InputsTableWindow::GridDoubleClick() {
     const int c = inputsGrid->currentColumn();
     const int r = inputsGrid->currentRow() + 1;
     LastCol = c;
-    if (r < 1 || r > KolVh() || c != ColText)
+    if (r < 1 || r > InputCount() || c != ColText)
         return;
     ModuleConfig& serv = main_.Modules();
     LabelDialog& dialog = *main_.Windows().labelDialog;
@@ -202,7 +202,7 @@ void InputsTableWindow::CopyLabelsClick() {
         return;
     const long long first = FieldNumber(dialog.firstInputEdit);
     const long long last = FieldNumber(dialog.lastInputEdit);
-    const long long n = KolVh();
+    const long long n = InputCount();
     if (first < 1 || first > n || last > n || first > last) {
         WarnWrongNumber();
         return;
@@ -224,7 +224,7 @@ void InputsTableWindow::InsertLabelsClick() {
     if (main_.showModal(dialog) != InputGroupDialog::Accepted)
         return;
     const long long d = FieldNumber(dialog.groupNumberEdit);
-    const int n = KolVh();
+    const int n = InputCount();
     if (d < 1 || d > n) {
         WarnWrongNumber();
         return;

@@ -22,8 +22,8 @@ class QTextDocument;
 class InputsTableWindow : public LumDialog {
     Q_OBJECT
 public:
-    static constexpr int KolRow = 192; // rows below the header row
-    static constexpr int KolCol = 5;
+    static constexpr int GridRows = 192; // rows below the header row
+    static constexpr int GridColumns = 5;
     static constexpr int ColText = 3; // the label column
 
     explicit InputsTableWindow(WindowContext& main, QWidget* parent = nullptr);
@@ -67,7 +67,7 @@ private:
     void ClearRows();
     void FillRows();
     void RefreshLabels();
-    int KolVh() const;
+    int InputCount() const;
     // The number in a field of the group-number dialog; 0 when it is none.
     static long long FieldNumber(const QLineEdit* field);
     void WarnWrongNumber();

@@ -45,10 +45,10 @@ QStringList InputsTableWindow::ReportLines() const {
     const QString emptyLine(QChar('\n'));
     lines << emptyLine << QString(10, ' ') + inputsCaption->text() << emptyLine;
     QStringList headers;
-    for (int c = 0; c < KolCol; ++c)
+    for (int c = 0; c < GridColumns; ++c)
         headers << inputsGrid->horizontalHeaderItem(c)->text();
     lines << headers.join('\t') << emptyLine;
-    for (int r = 1; r <= KolVh(); ++r)
+    for (int r = 1; r <= InputCount(); ++r)
         lines << Cell(0, r) + '\t' + FilledUp(Cell(1, r)) + '\t' + Cell(2, r) + '\t' +
                      FilledUp(Cell(ColText, r)) + '\t' + Cell(4, r);
     return lines;

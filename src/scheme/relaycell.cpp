@@ -28,7 +28,7 @@ void RelayCell::SetUp() {
     resize(200, 42);
     SetHint(QString::fromUtf8("панель выходов"));
     setMouseTracking(true);
-    for (int i = 0; i < KolCells; ++i) {
+    for (int i = 0; i < cellTotal; ++i) {
         QLabel* cell = MakeStaticText(this, QRect(24 + 34 * i, 10, 32, 17), Qt::AlignLeft);
         QFont f = cell->font();
         f.setBold(false);
@@ -70,5 +70,5 @@ void RelayCell::PassiveMR(int i) {
 }
 
 QString RelayCell::GetHint(int i) const {
-    return i >= 0 && i < KolCells ? FCellHints[size_t(i)] : QString();
+    return i >= 0 && i < cellTotal ? FCellHints[size_t(i)] : QString();
 }

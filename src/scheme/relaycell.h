@@ -11,7 +11,7 @@ class QLabel;
 class RelayCell : public SchemePanel {
     Q_OBJECT
 public:
-    static constexpr int KolCells = 5;
+    static constexpr int cellTotal = 5;
 
     explicit RelayCell(QWidget* owner);
     // The number is not used.
@@ -30,11 +30,11 @@ public:
     QString GetHint4() const { return GetHint(3); }
     QString GetHint5() const { return GetHint(4); }
 
-    QLabel* Cell(int i) const { return i >= 0 && i < KolCells ? FCells[size_t(i)] : nullptr; }
+    QLabel* Cell(int i) const { return i >= 0 && i < cellTotal ? FCells[size_t(i)] : nullptr; }
 
 private:
     void SetUp();
 
-    std::array<QLabel*, KolCells> FCells{};
-    std::array<QString, KolCells> FCellHints;
+    std::array<QLabel*, cellTotal> FCells{};
+    std::array<QString, cellTotal> FCellHints;
 };

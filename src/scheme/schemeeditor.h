@@ -149,22 +149,22 @@ public:
 
     // The drawing, one entry per row; empty where the element is absent.
     template <class T> using Rows = std::array<T*, RowCount>;
-    Rows<SchemeShape> ShRow{};
-    Rows<SchemeLine> ShLine{};
-    Rows<InputCell> PanInp{};
-    Rows<QLabel> LabTitle{};
-    Rows<QLabel> LabText{};
-    Rows<CellButton> SpKont{};
-    Rows<CellButton> SpArhiv{};
-    Rows<CellButton> SpTVh{};
-    Rows<AlarmCell> PanSign{};
-    Rows<QLabel> ImZvuk{};
-    Rows<DelayCell> PanZader{};
-    Rows<RelayCell> PanMR{};
-    Rows<QLabel> ImRele{};
-    Rows<QLabel> ImArrow1{};
-    Rows<QLabel> ImArrow2{};
-    Rows<QLabel> ImArrow3{};
+    Rows<SchemeShape> rowFrames{};
+    Rows<SchemeLine> rowLines{};
+    Rows<InputCell> inputCells{};
+    Rows<QLabel> titleLabels{};
+    Rows<QLabel> labelTexts{};
+    Rows<CellButton> contactButtons{};
+    Rows<CellButton> archiveButtons{};
+    Rows<CellButton> inputTypeButtons{};
+    Rows<AlarmCell> alarmCells{};
+    Rows<QLabel> soundMarks{};
+    Rows<DelayCell> delayCells{};
+    Rows<RelayCell> relayCells{};
+    Rows<QLabel> relayMarks{};
+    Rows<QLabel> arrows1{};
+    Rows<QLabel> arrows2{};
+    Rows<QLabel> arrows3{};
 
 protected:
     void showEvent(QShowEvent* event) override;

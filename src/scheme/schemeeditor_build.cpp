@@ -38,25 +38,25 @@ constexpr int kReleOffset = 550;
 
 void SchemeEditor::ResetDrawingClick() {
     for (int k = 0; k < RowCount; ++k) {
-        if (!ShLine[size_t(k)])
+        if (!rowLines[size_t(k)])
             continue;
         const size_t i = size_t(k);
-        Destroy(ShRow[i]);
-        Destroy(ShLine[i]);
-        Destroy(SpKont[i]);
-        Destroy(SpArhiv[i]);
-        Destroy(SpTVh[i]);
-        Destroy(PanInp[i]);
-        Destroy(LabTitle[i]);
-        Destroy(LabText[i]);
-        Destroy(PanSign[i]);
-        Destroy(ImArrow1[i]);
-        Destroy(PanZader[i]);
-        Destroy(ImArrow2[i]);
-        Destroy(ImRele[i]);
-        Destroy(PanMR[i]);
-        Destroy(ImArrow3[i]);
-        Destroy(ImZvuk[i]);
+        Destroy(rowFrames[i]);
+        Destroy(rowLines[i]);
+        Destroy(contactButtons[i]);
+        Destroy(archiveButtons[i]);
+        Destroy(inputTypeButtons[i]);
+        Destroy(inputCells[i]);
+        Destroy(titleLabels[i]);
+        Destroy(labelTexts[i]);
+        Destroy(alarmCells[i]);
+        Destroy(arrows1[i]);
+        Destroy(delayCells[i]);
+        Destroy(arrows2[i]);
+        Destroy(relayMarks[i]);
+        Destroy(relayCells[i]);
+        Destroy(arrows3[i]);
+        Destroy(soundMarks[i]);
     }
     SelectedInput = -1;
     SelectedCell = -1;
@@ -101,44 +101,44 @@ void SchemeEditor::BuildRow(int k, bool fromRead) {
     InputProgram& lum = main_.Program();
     const size_t i = size_t(k);
     BuildRowFrame(k);
-    ShLine[i] = Wire(new SchemeLine(area_, k + 1));
-    ShLine[i]->setGeometry(kLineLeft, ShLine[i]->y(), 0, ShLine[i]->height());
+    rowLines[i] = Wire(new SchemeLine(area_, k + 1));
+    rowLines[i]->setGeometry(kLineLeft, rowLines[i]->y(), 0, rowLines[i]->height());
     if (fromRead)
-        ShLine[i]->show();
+        rowLines[i]->show();
     inputBar->resize(inputBar->width(), RowHeight * k + RowHeight);
     outputBar->resize(outputBar->width(), RowHeight * k + RowHeight);
     if (schemeScroll->height() < inputBar->height())
         SetVertRange(inputBar->height());
 
     const int a = Base() + k;
-    PanInp[i] = Wire(new InputCell(area_, k + 1, tpId));
-    PanInp[i]->SetCaption(QString::fromStdString(main_.Modules().GetInputId(a)));
-    PanInp[i]->move(kLineLeft, ShLine[i]->y() - PanInp[i]->height() / 2);
-    PanInp[i]->SetHint(InputHint(k));
+    inputCells[i] = Wire(new InputCell(area_, k + 1, tpId));
+    inputCells[i]->SetCaption(QString::fromStdString(main_.Modules().GetInputId(a)));
+    inputCells[i]->move(kLineLeft, rowLines[i]->y() - inputCells[i]->height() / 2);
+    inputCells[i]->SetHint(InputHint(k));
 
-    LabTitle[i] = Wire(new QLabel(TitleText(k), area_));
-    LabTitle[i]->setGeometry(kFrameLeft + 2, RowHeight * k + 1, 202, 51);
-    LabTitle[i]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    LabTitle[i]->setAutoFillBackground(true);
-    QFont titleFont = LabTitle[i]->font();
+    titleLabels[i] = Wire(new QLabel(TitleText(k), area_));
+    titleLabels[i]->setGeometry(kFrameLeft + 2, RowHeight * k + 1, 202, 51);
+    titleLabels[i]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    titleLabels[i]->setAutoFillBackground(true);
+    QFont titleFont = titleLabels[i]->font();
     titleFont.setFamilies({"Arial", "Nimbus Sans", "DejaVu Sans"});
     titleFont.setPointSize(8);
-    LabTitle[i]->setFont(titleFont);
-    QPalette tp = LabTitle[i]->palette();
+    titleLabels[i]->setFont(titleFont);
+    QPalette tp = titleLabels[i]->palette();
     tp.setColor(QPalette::Window, scheme::ButtonFace());
     tp.setColor(QPalette::WindowText, scheme::Blue());
-    LabTitle[i]->setPalette(tp);
+    titleLabels[i]->setPalette(tp);
 
-    LabText[i] = Wire(new QLabel("  " + FromCp1251(main_.Modules().GetLabel(a)), area_));
-    LabText[i]->setGeometry(25, RowHeight * k + 19, 202, 15);
-    LabText[i]->setAutoFillBackground(true);
-    QFont textFont = LabText[i]->font();
+    labelTexts[i] = Wire(new QLabel("  " + FromCp1251(main_.Modules().GetLabel(a)), area_));
+    labelTexts[i]->setGeometry(25, RowHeight * k + 19, 202, 15);
+    labelTexts[i]->setAutoFillBackground(true);
+    QFont textFont = labelTexts[i]->font();
     textFont.setBold(true);
-    LabText[i]->setFont(textFont);
-    QPalette xp = LabText[i]->palette();
+    labelTexts[i]->setFont(textFont);
+    QPalette xp = labelTexts[i]->palette();
     xp.setColor(QPalette::Window, scheme::ButtonFace());
     xp.setColor(QPalette::WindowText, scheme::Maroon());
-    LabText[i]->setPalette(xp);
+    labelTexts[i]->setPalette(xp);
 
     BuildRowButtons(k, fromRead);
     CellCount = CellCount + 1;
@@ -156,7 +156,7 @@ void SchemeEditor::BuildRowFrame(int k) {
     frame->SetBrushColor(scheme::ButtonFace());
     frame->SetPenColor(scheme::ActiveCaption());
     frame->setGeometry(kFrameLeft, RowHeight * k, outputBar->x() - kFrameLeft, RowHeight);
-    ShRow[size_t(k)] = Wire(frame);
+    rowFrames[size_t(k)] = Wire(frame);
 }
 
 void SchemeEditor::BuildRowButtons(int k, bool fromRead) {
@@ -177,24 +177,25 @@ void SchemeEditor::BuildRowButtons(int k, bool fromRead) {
         b->hide();
         return b;
     };
-    SpKont[i] = button(area_, QPixmap(), k + 1, kFrameLeft + 182, RowHeight * k + 6,
-                       "Состояние входа - Нажато: НР");
-    SpKont[i]->SetDown(lum.GetContact(a) == 1);
-    SpKont[i]->SetOnClick([this, k](QObject*) { InputButtonClick(k); });
+    contactButtons[i] = button(area_, QPixmap(), k + 1, kFrameLeft + 182, RowHeight * k + 6,
+                               "Состояние входа - Нажато: НР");
+    contactButtons[i]->SetDown(lum.GetContact(a) == 1);
+    contactButtons[i]->SetOnClick([this, k](QObject*) { InputButtonClick(k); });
 
-    SpArhiv[i] = button(area_, glyphs::Vkl(), k + (fromRead ? 193 : 49), kFrameLeft + 182,
-                        RowHeight * k + 29, "Включение в обработку");
-    SpArhiv[i]->SetDown(lum.GetArchive(a) == 1);
-    SpArhiv[i]->SetOnClick([this, k](QObject*) { ArchiveClick(k); });
+    archiveButtons[i] = button(area_, glyphs::Vkl(), k + (fromRead ? 193 : 49), kFrameLeft + 182,
+                               RowHeight * k + 29, "Включение в обработку");
+    archiveButtons[i]->SetDown(lum.GetArchive(a) == 1);
+    archiveButtons[i]->SetOnClick([this, k](QObject*) { ArchiveClick(k); });
 
-    SpTVh[i] = button(PanInp[i], glyphs::Tvhs(), k + 97, 2, 10, "Тип входного сигнала");
-    SpTVh[i]->SetDown(lum.GetNamur(a) == 1);
+    inputTypeButtons[i] =
+        button(inputCells[i], glyphs::Tvhs(), k + 97, 2, 10, "Тип входного сигнала");
+    inputTypeButtons[i]->SetDown(lum.GetNamur(a) == 1);
     if (ModType() == 2 && k >= 2 && k <= 4) {
         // These inputs of a valve module are always dry contacts.
-        SpTVh[i]->SetDown(false);
+        inputTypeButtons[i]->SetDown(false);
         lum.PutNamur(a, 0);
     }
-    SpTVh[i]->SetOnClick([this, k](QObject*) { ContactClick(k); });
+    inputTypeButtons[i]->SetOnClick([this, k](QObject*) { ContactClick(k); });
 }
 
 QString SchemeEditor::TitleText(int k) const {
@@ -222,26 +223,26 @@ void SchemeEditor::CreateAlarmCell(int k) {
     const size_t i = size_t(k);
     const int a = Base() + k;
     InputProgram& lum = main_.Program();
-    PanSign[i] = Wire(new AlarmCell(area_, k + 1, 0, 0));
-    PanSign[i]->move(inputBar->x() + kSignOffset, ShLine[i]->y() - 21);
+    alarmCells[i] = Wire(new AlarmCell(area_, k + 1, 0, 0));
+    alarmCells[i]->move(inputBar->x() + kSignOffset, rowLines[i]->y() - 21);
     const int type = lum.GetAlarmType(a);
-    PanSign[i]->PutNTabS(type, 0);
-    PanSign[i]->PutTipS(type);
+    alarmCells[i]->PutNTabS(type, 0);
+    alarmCells[i]->PutTipS(type);
     switch (lum.GetColor(a)) {
     case 2:
-        PanSign[i]->PutColorSign(scheme::Lime());
+        alarmCells[i]->PutColorSign(scheme::Lime());
         break;
     case 4:
-        PanSign[i]->PutColorSign(scheme::Red());
+        alarmCells[i]->PutColorSign(scheme::Red());
         break;
     case 6:
-        PanSign[i]->PutColorSign(scheme::Yellow());
+        alarmCells[i]->PutColorSign(scheme::Yellow());
         break;
     default:
-        PanSign[i]->PutColorSign(scheme::White()); // no light: as the dialog shows no colour
+        alarmCells[i]->PutColorSign(scheme::White()); // no light: as the dialog shows no colour
         break;
     }
-    ImArrow1[i] = Picture(area_, glyphs::Arrow(), PanSign[i]->x() - 7, ShLine[i]->y() - 4);
+    arrows1[i] = Picture(area_, glyphs::Arrow(), alarmCells[i]->x() - 7, rowLines[i]->y() - 4);
     StretchLine(k);
     if (lum.GetSound(a) == 1)
         CreateSoundMark(k);
@@ -249,38 +250,40 @@ void SchemeEditor::CreateAlarmCell(int k) {
 
 void SchemeEditor::CreateSoundMark(int k) {
     const size_t i = size_t(k);
-    AlarmCell* panel = PanSign[i];
-    ImZvuk[i] = Picture(area_, glyphs::Sound(), panel->x() + panel->width(), panel->y());
+    AlarmCell* panel = alarmCells[i];
+    soundMarks[i] = Picture(area_, glyphs::Sound(), panel->x() + panel->width(), panel->y());
 }
 
 void SchemeEditor::CreateDelayCell(int k, int seconds) {
     const size_t i = size_t(k);
-    PanZader[i] = Wire(new DelayCell(area_, seconds, 1));
-    PanZader[i]->move(inputBar->x() + kZaderOffset, ShLine[i]->y() - 21);
-    ImArrow2[i] = Picture(area_, glyphs::Arrow(), PanZader[i]->x() - 7, ShLine[i]->y() - 4);
+    delayCells[i] = Wire(new DelayCell(area_, seconds, 1));
+    delayCells[i]->move(inputBar->x() + kZaderOffset, rowLines[i]->y() - 21);
+    arrows2[i] = Picture(area_, glyphs::Arrow(), delayCells[i]->x() - 7, rowLines[i]->y() - 4);
     StretchLine(k);
 }
 
 void SchemeEditor::CreateRelayCell(int k) {
     const size_t i = size_t(k);
-    PanMR[i] = Wire(new RelayCell(area_, k + 1));
-    PanMR[i]->setGeometry(inputBar->x() + kReleOffset, ShLine[i]->y() - 21, 28, PanMR[i]->height());
-    PanMR[i]->SetCaption(QString());
-    for (int c = 0; c < RelayCell::KolCells; ++c)
-        PanMR[i]->Cell(c)->hide(); // the relay modules' cells have no room in the scheme
-    ImRele[i] = Picture(PanMR[i], glyphs::Relay(), 4, 6);
-    ImArrow3[i] = Picture(area_, glyphs::Arrow(), PanMR[i]->x() - 7, ShLine[i]->y() - 4);
+    relayCells[i] = Wire(new RelayCell(area_, k + 1));
+    relayCells[i]->setGeometry(inputBar->x() + kReleOffset, rowLines[i]->y() - 21, 28,
+                               relayCells[i]->height());
+    relayCells[i]->SetCaption(QString());
+    for (int c = 0; c < RelayCell::cellTotal; ++c)
+        relayCells[i]->Cell(c)->hide(); // the relay modules' cells have no room in the scheme
+    relayMarks[i] = Picture(relayCells[i], glyphs::Relay(), 4, 6);
+    arrows3[i] = Picture(area_, glyphs::Arrow(), relayCells[i]->x() - 7, rowLines[i]->y() - 4);
     StretchLine(k);
 }
 
 void SchemeEditor::StretchLine(int k) {
     const size_t i = size_t(k);
-    SchemeLine* line = ShLine[i];
+    SchemeLine* line = rowLines[i];
     if (!line)
         return;
     int right = line->x();
-    for (QWidget* block : {static_cast<QWidget*>(PanSign[i]), static_cast<QWidget*>(PanZader[i]),
-                           static_cast<QWidget*>(PanMR[i])})
+    for (QWidget* block :
+         {static_cast<QWidget*>(alarmCells[i]), static_cast<QWidget*>(delayCells[i]),
+          static_cast<QWidget*>(relayCells[i])})
         if (block)
             right = block->x();
     line->resize(right - line->x(), line->height());
@@ -311,9 +314,10 @@ void SchemeEditor::ShowRows() {
     for (int k = 0; k < RowCount; ++k) {
         const size_t i = size_t(k);
         for (QWidget* w : std::initializer_list<QWidget*>{
-                 ShRow[i], ShLine[i], PanInp[i], LabTitle[i], LabText[i], SpKont[i], SpArhiv[i],
-                 SpTVh[i], PanSign[i], ImZvuk[i], PanZader[i], PanMR[i], ImRele[i], ImArrow1[i],
-                 ImArrow2[i], ImArrow3[i]})
+                 rowFrames[i], rowLines[i], inputCells[i], titleLabels[i], labelTexts[i],
+                 contactButtons[i], archiveButtons[i], inputTypeButtons[i], alarmCells[i],
+                 soundMarks[i], delayCells[i], relayCells[i], relayMarks[i], arrows1[i], arrows2[i],
+                 arrows3[i]})
             if (w)
                 w->show();
     }

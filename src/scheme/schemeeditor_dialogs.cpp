@@ -15,7 +15,8 @@
 void SchemeEditor::EditAlarmClick() {
     InputProgram& lum = main_.Program();
     if (Refuse(SelectedInput < 0, "Не выбран № входа или № ФБ") ||
-        Refuse(!PanSign[size_t(SelectedCell)], "Панель сигн. для входа с таким номером не создана"))
+        Refuse(!alarmCells[size_t(SelectedCell)],
+               "Панель сигн. для входа с таким номером не создана"))
         return;
     const int a = SelectedInput;
     const size_t i = size_t(SelectedCell);
@@ -28,20 +29,20 @@ void SchemeEditor::EditAlarmClick() {
     if (main_.showModal(dialog) != mr::Cancel)
         return;
     dialog.StoreTo(lum, a);
-    PanSign[i]->PutTipS(dialog.AlarmType());
-    PanSign[i]->PutColorSign(dialog.PanelColor());
-    delete ImZvuk[i];
-    ImZvuk[i] = nullptr;
+    alarmCells[i]->PutTipS(dialog.AlarmType());
+    alarmCells[i]->PutColorSign(dialog.PanelColor());
+    delete soundMarks[i];
+    soundMarks[i] = nullptr;
     if (lum.GetSound(a) == 1) {
         CreateSoundMark(int(i));
-        ImZvuk[i]->show();
+        soundMarks[i]->show();
     }
 }
 
 void SchemeEditor::EditDelayClick() {
     InputProgram& lum = main_.Program();
     if (Refuse(SelectedInput < 0, "Не выбран № входа или № ФБ") ||
-        Refuse(!PanZader[size_t(SelectedCell)],
+        Refuse(!delayCells[size_t(SelectedCell)],
                "Панель задерж. для входа с таким номером не создана"))
         return;
     const int a = SelectedInput;
@@ -53,6 +54,6 @@ void SchemeEditor::EditDelayClick() {
     if (main_.showModal(dialog) != mr::Cancel)
         return;
     const int value = dialog.TakeDelay();
-    PanZader[size_t(SelectedCell)]->PutTimeDelay(value, 1);
+    delayCells[size_t(SelectedCell)]->PutTimeDelay(value, 1);
     lum.PutDelay(a, value);
 }

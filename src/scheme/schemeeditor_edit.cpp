@@ -54,7 +54,7 @@ bool SchemeEditor::RefuseNoInput() {
 }
 
 bool SchemeEditor::RefuseNoPanel() {
-    return Refuse(!PanInp[size_t(SelectedCell)], "Вход с таким номером не создан");
+    return Refuse(!inputCells[size_t(SelectedCell)], "Вход с таким номером не создан");
 }
 
 // The commands below change the model only once they are accepted: a refused command leaves
@@ -66,7 +66,7 @@ void SchemeEditor::CreateAlarmClick() {
         RefuseNoPanel())
         return;
     const int k = SelectedCell;
-    if (PanSign[size_t(k)])
+    if (alarmCells[size_t(k)])
         return;
     lum.SchemeChanged = 1;
     CreateAlarmCell(k);
@@ -84,9 +84,9 @@ void SchemeEditor::DeleteAlarmClick() {
     lum.PutColor(a, 0);
     lum.PutSound(a, 0);
     const size_t i = size_t(SelectedCell);
-    Destroy(PanSign[i]);
-    Destroy(ImArrow1[i]);
-    Destroy(ImZvuk[i]);
+    Destroy(alarmCells[i]);
+    Destroy(arrows1[i]);
+    Destroy(soundMarks[i]);
     StretchLine(int(i));
 }
 
@@ -97,7 +97,7 @@ void SchemeEditor::CreateDelayClick() {
         RefuseNoPanel())
         return;
     const int k = SelectedCell;
-    if (PanZader[size_t(k)])
+    if (delayCells[size_t(k)])
         return;
     lum.SchemeChanged = 1;
     CreateDelayCell(k, 0);
@@ -112,8 +112,8 @@ void SchemeEditor::DeleteDelayClick() {
     lum.SchemeChanged = 1;
     lum.PutDelay(SelectedInput, 0);
     const size_t i = size_t(SelectedCell);
-    Destroy(PanZader[i]);
-    Destroy(ImArrow2[i]);
+    Destroy(delayCells[i]);
+    Destroy(arrows2[i]);
     StretchLine(int(i));
 }
 
@@ -124,7 +124,7 @@ void SchemeEditor::CreateRelayClick() {
         return;
     lum.SchemeChanged = 1;
     const int k = SelectedCell;
-    if (!PanMR[size_t(k)]) {
+    if (!relayCells[size_t(k)]) {
         CreateRelayCell(k);
         ShowRows();
     }
@@ -138,8 +138,8 @@ void SchemeEditor::DeleteRelayClick() {
     lum.SchemeChanged = 1;
     lum.PutRelay(SelectedInput, 0);
     const size_t i = size_t(SelectedCell);
-    Destroy(ImRele[i]);
-    Destroy(PanMR[i]);
-    Destroy(ImArrow3[i]);
+    Destroy(relayMarks[i]);
+    Destroy(relayCells[i]);
+    Destroy(arrows3[i]);
     StretchLine(int(i));
 }

@@ -22,7 +22,7 @@ void SchemeEditor::EditLabelClick(QObject* sender) {
         return;
     const int k = SelectedCell;
     MarkedRows[k] = 1;
-    if (sender && sender == LabText[size_t(k)]) {
+    if (sender && sender == labelTexts[size_t(k)]) {
         StartInPlaceEdit();
         return;
     }
@@ -37,7 +37,7 @@ void SchemeEditor::EditLabelClick(QObject* sender) {
 
 void SchemeEditor::StartInPlaceEdit() {
     const int k = SelectedCell;
-    const QLabel* text = LabText[size_t(k)];
+    const QLabel* text = labelTexts[size_t(k)];
     editRow_ = k;
     SetEditShortcuts(false); // the keys belong to the editor while it is open
     labelEdit->setText(FromCp1251(main_.Modules().GetLabel(Base() + k)).left(14));
@@ -73,7 +73,7 @@ void SchemeEditor::LabelEditLeft() {
     editExiting_ = true;
     SetEditShortcuts(true);
     // The label goes to the row it was typed on, even when the selection has moved since.
-    if (editRow_ >= 0 && PanInp[size_t(editRow_)])
+    if (editRow_ >= 0 && inputCells[size_t(editRow_)])
         StoreLabel(editRow_, labelEdit->text());
     editRow_ = -1;
     labelEdit->hide();
@@ -95,14 +95,14 @@ void SchemeEditor::RefreshRow(int k) {
     const size_t i = size_t(k);
     const int a = Base() + k;
     const QString label = FromCp1251(main_.Modules().GetLabel(a));
-    if (PanInp[i])
-        PanInp[i]->SetHint(U("номер входа  на схеме ") + QString::number(k + 1) + "\n" +
-                           U("адрес сигнала в базе ") + QString::number(a + 1) + "\n" + label);
-    if (LabText[i])
-        LabText[i]->setText("  " + label);
+    if (inputCells[i])
+        inputCells[i]->SetHint(U("номер входа  на схеме ") + QString::number(k + 1) + "\n" +
+                               U("адрес сигнала в базе ") + QString::number(a + 1) + "\n" + label);
+    if (labelTexts[i])
+        labelTexts[i]->setText("  " + label);
     // The title keeps the module's own row names: a valve module's rows keep theirs.
-    if (LabTitle[i])
-        LabTitle[i]->setText(TitleText(k));
+    if (titleLabels[i])
+        titleLabels[i]->setText(TitleText(k));
 }
 
 void SchemeEditor::SetEditShortcuts(bool on) {

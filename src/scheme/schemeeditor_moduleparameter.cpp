@@ -15,13 +15,13 @@
 void SchemeEditor::InputButtonClick(int k) {
     InputProgram& lum = main_.Program();
     lum.SchemeChanged = 1;
-    lum.PutContact(Base() + k, SpKont[size_t(k)]->Down() ? 1 : 0);
+    lum.PutContact(Base() + k, contactButtons[size_t(k)]->Down() ? 1 : 0);
 }
 
 void SchemeEditor::ArchiveClick(int k) {
     InputProgram& lum = main_.Program();
     lum.SchemeChanged = 1;
-    lum.PutArchive(Base() + k, SpArhiv[size_t(k)]->Down() ? 1 : 0);
+    lum.PutArchive(Base() + k, archiveButtons[size_t(k)]->Down() ? 1 : 0);
 }
 
 void SchemeEditor::ContactClick(int k) {
@@ -30,10 +30,10 @@ void SchemeEditor::ContactClick(int k) {
     main_.Op().Tell("N_Mod=" + std::to_string(Mod()) + " i_beg=" + std::to_string(Base()), "",
                     MsgIcon::Information);
     const int a = Base() + k;
-    lum.PutNamur(a, SpTVh[size_t(k)]->Down() ? 1 : 0);
+    lum.PutNamur(a, inputTypeButtons[size_t(k)]->Down() ? 1 : 0);
     if (ModType() == 2 && k >= 2 && k <= 4) {
         // These inputs of a valve module are always dry contacts.
-        SpTVh[size_t(k)]->SetDown(false);
+        inputTypeButtons[size_t(k)]->SetDown(false);
         lum.PutNamur(a, 0);
     }
 }

@@ -129,7 +129,7 @@ void SchemeEditor::PrintPage(QPrinter& printer) {
         Write(p, 10, 400, main_.FileModeText());
 
     PrintBlanks blanks;
-    for (DelayCell* panel : PanZader)
+    for (DelayCell* panel : delayCells)
         if (panel)
             blanks.Blank(panel->Text());
     blanks.Blank(sensorEdit);
@@ -140,8 +140,8 @@ void SchemeEditor::PrintPage(QPrinter& printer) {
     // The picture: the scheme area as it shows the rows, fewer rows giving a lower picture.
     const int width = schemeScroll->width();
     const int height = schemeScroll->height() + CellCount * RowHeight - RowCount * RowHeight;
-    if (CellCount > 0 && ShRow[size_t(CellCount - 1)])
-        schemeScroll->verticalScrollBar()->setValue(ShRow[size_t(CellCount - 1)]->y());
+    if (CellCount > 0 && rowFrames[size_t(CellCount - 1)])
+        schemeScroll->verticalScrollBar()->setValue(rowFrames[size_t(CellCount - 1)]->y());
     QPixmap picture(width + 5, height + 5);
     picture.fill(Qt::white);
     schemeScroll->render(&picture, QPoint(), QRegion(0, 0, width, height));
@@ -165,21 +165,21 @@ void SchemeEditor::PrintRows(QPainter& p, int first, int last, int sx, int sy) {
     const InputProgram& lum = main_.Program();
     for (int k = std::max(0, first); k <= std::min(last, RowCount - 1); ++k) {
         const size_t i = size_t(k);
-        if (PanInp[i])
-            PrintPanel(p, PanInp[i], sx, sy);
-        if (PanSign[i]) {
-            PrintPanel(p, PanSign[i], sx, sy);
+        if (inputCells[i])
+            PrintPanel(p, inputCells[i], sx, sy);
+        if (alarmCells[i]) {
+            PrintPanel(p, alarmCells[i], sx, sy);
             SetFontSize(p, font(), 8, false);
         }
-        if (PanZader[i]) {
-            PrintPanel(p, PanZader[i], sx, sy);
+        if (delayCells[i]) {
+            PrintPanel(p, delayCells[i], sx, sy);
             SetFontSize(p, font(), 8, false);
-            const QPoint at = PanZader[i]->mapTo(schemeScroll, QPoint(0, 0));
+            const QPoint at = delayCells[i]->mapTo(schemeScroll, QPoint(0, 0));
             Write(p, sx * (at.x() + 14), kPictureTop + sy * (at.y() + 13),
                   QString::number(lum.GetDelay(Base() + k)));
         }
-        if (PanMR[i])
-            PrintPanel(p, PanMR[i], sx, sy);
+        if (relayCells[i])
+            PrintPanel(p, relayCells[i], sx, sy);
     }
 }
 

@@ -31,18 +31,18 @@ bool SchemeEditor::ElementEvent(QObject* watched, QEvent* event) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         InputMouseDown(watched, mouse->button(), mouse->modifiers());
         // The input panel still sees its press: its click toggles its highlight.
-        return watched != PanInp[i];
+        return watched != inputCells[i];
     }
     case QEvent::MouseMove:
         RelayMouseMove(watched);
         return false;
     case QEvent::MouseButtonDblClick:
-        if (watched == LabText[i])
+        if (watched == labelTexts[i])
             EditLabelClick(watched);
-        else if (watched == PanSign[i]) {
+        else if (watched == alarmCells[i]) {
             PanelDblClick(k);
             EditAlarmClick();
-        } else if (watched == PanZader[i]) {
+        } else if (watched == delayCells[i]) {
             PanelDblClick(k);
             EditDelayClick();
         }
@@ -62,8 +62,9 @@ int SchemeEditor::RowOf(QObject* element) const {
     for (int k = 0; k < RowCount; ++k) {
         const size_t i = size_t(k);
         for (QObject* o : std::initializer_list<QObject*>{
-                 ShRow[i], ShLine[i], PanInp[i], LabTitle[i], LabText[i], PanSign[i], ImZvuk[i],
-                 PanZader[i], PanMR[i], ImRele[i], ImArrow1[i], ImArrow2[i], ImArrow3[i]})
+                 rowFrames[i], rowLines[i], inputCells[i], titleLabels[i], labelTexts[i],
+                 alarmCells[i], soundMarks[i], delayCells[i], relayCells[i], relayMarks[i],
+                 arrows1[i], arrows2[i], arrows3[i]})
             if (o == element)
                 return k;
     }
@@ -71,18 +72,18 @@ int SchemeEditor::RowOf(QObject* element) const {
 }
 
 bool SchemeEditor::RowSelected(int k) const {
-    return k >= 0 && k < RowCount && ShRow[size_t(k)] &&
-           ShRow[size_t(k)]->BrushColor() == scheme::SkyBlue();
+    return k >= 0 && k < RowCount && rowFrames[size_t(k)] &&
+           rowFrames[size_t(k)]->BrushColor() == scheme::SkyBlue();
 }
 
 void SchemeEditor::PaintRow(int k, bool selected) {
-    if (k >= 0 && k < RowCount && ShRow[size_t(k)])
-        ShRow[size_t(k)]->SetBrushColor(selected ? scheme::SkyBlue() : scheme::ButtonFace());
+    if (k >= 0 && k < RowCount && rowFrames[size_t(k)])
+        rowFrames[size_t(k)]->SetBrushColor(selected ? scheme::SkyBlue() : scheme::ButtonFace());
 }
 
 void SchemeEditor::InputMouseDown(QObject* sender, Qt::MouseButton button,
                                   Qt::KeyboardModifiers shift) {
-    const bool currentText = SelectedCell >= 0 && sender == LabText[size_t(SelectedCell)];
+    const bool currentText = SelectedCell >= 0 && sender == labelTexts[size_t(SelectedCell)];
     if (!currentText)
         EndLabelEdit();
     const int k = RowOf(sender);
@@ -130,13 +131,13 @@ void SchemeEditor::CtrlToggle(int k) {
 
 void SchemeEditor::SingleSelect(int k) {
     for (int r = 0; r < RowCount; ++r)
-        if (ShRow[size_t(r)])
+        if (rowFrames[size_t(r)])
             MarkedRows[r] = 0;
     PaintRow(k, true);
     if (k != SelectedCell) {
         if (SelectedCell >= 0) {
             PaintRow(SelectedCell, false);
-            if (InputCell* p = PanInp[size_t(SelectedCell)])
+            if (InputCell* p = inputCells[size_t(SelectedCell)])
                 p->SetColor(scheme::ButtonFace());
         }
         SchemeAreaClick(false);
@@ -166,9 +167,9 @@ void SchemeEditor::EnablePopupItems() {
     const bool multiple = SelectedCount > 1;
     const int r = SelectedCell;
     const size_t i = size_t(std::max(0, r));
-    const bool sign = r >= 0 && PanSign[i];
-    const bool zader = r >= 0 && PanZader[i];
-    const bool rele = r >= 0 && PanMR[i];
+    const bool sign = r >= 0 && alarmCells[i];
+    const bool zader = r >= 0 && delayCells[i];
+    const bool rele = r >= 0 && relayCells[i];
     createAlarmAction->setEnabled(!multiple && !sign);
     editAlarmAction->setEnabled(!multiple && sign);
     deleteAlarmAction->setEnabled(!multiple && sign);
@@ -190,11 +191,11 @@ void SchemeEditor::RelayMouseMove(QObject* sender) {
         EnablePopupItems();
     for (int r = 0; r < RowCount; ++r) {
         const size_t i = size_t(r);
-        for (SchemePanel* p :
-             std::initializer_list<SchemePanel*>{PanInp[i], PanSign[i], PanZader[i], PanMR[i]})
+        for (SchemePanel* p : std::initializer_list<SchemePanel*>{inputCells[i], alarmCells[i],
+                                                                  delayCells[i], relayCells[i]})
             if (p)
                 p->SetColor(scheme::ButtonFace());
-        if (QLabel* text = LabText[i]) {
+        if (QLabel* text = labelTexts[i]) {
             QPalette pal = text->palette();
             if (pal.color(QPalette::Window) != scheme::ButtonFace()) {
                 pal.setColor(QPalette::Window, scheme::ButtonFace());
@@ -205,14 +206,14 @@ void SchemeEditor::RelayMouseMove(QObject* sender) {
     if (k < 0)
         return;
     const size_t i = size_t(k);
-    if (sender == LabText[i]) {
-        QPalette pal = LabText[i]->palette();
+    if (sender == labelTexts[i]) {
+        QPalette pal = labelTexts[i]->palette();
         pal.setColor(QPalette::Window, scheme::TooltipBackground());
-        LabText[i]->setPalette(pal);
+        labelTexts[i]->setPalette(pal);
         return;
     }
-    for (SchemePanel* p :
-         std::initializer_list<SchemePanel*>{PanInp[i], PanSign[i], PanZader[i], PanMR[i]})
+    for (SchemePanel* p : std::initializer_list<SchemePanel*>{inputCells[i], alarmCells[i],
+                                                              delayCells[i], relayCells[i]})
         if (p && sender == p)
             p->SetColor(scheme::TooltipBackground());
 }
@@ -222,17 +223,17 @@ void SchemeEditor::SchemeAreaClick(bool fromArea) {
         const size_t i = size_t(k);
         if (MarkedRows[k] == 1) {
             MarkedRows[k] = 0;
-            if (PanInp[i])
-                PanInp[i]->SetColor(scheme::ButtonFace());
+            if (inputCells[i])
+                inputCells[i]->SetColor(scheme::ButtonFace());
         }
         for (SchemePanel* p :
-             std::initializer_list<SchemePanel*>{PanMR[i], PanSign[i], PanZader[i]})
+             std::initializer_list<SchemePanel*>{relayCells[i], alarmCells[i], delayCells[i]})
             if (p)
                 p->SetColor(scheme::ButtonFace());
-        if (ShRow[i]) {
+        if (rowFrames[i]) {
             PaintRow(k, false);
-            if (PanInp[i])
-                PanInp[i]->SetColor(scheme::ButtonFace());
+            if (inputCells[i])
+                inputCells[i]->SetColor(scheme::ButtonFace());
         }
     }
     SelectedCell = -1;
@@ -246,7 +247,7 @@ void SchemeEditor::SchemeAreaClick(bool fromArea) {
 void SchemeEditor::SelectAllClick() {
     SelectedCount = 0;
     for (int k = 0; k < RowCount; ++k)
-        if (ShRow[size_t(k)]) {
+        if (rowFrames[size_t(k)]) {
             PaintRow(k, true);
             MarkedRows[k] = 1;
             SelectedCount = SelectedCount + 1;
@@ -256,7 +257,7 @@ void SchemeEditor::SelectAllClick() {
 }
 
 void SchemeEditor::PanelDblClick(int k) {
-    if (InputCell* p = PanInp[size_t(k)])
+    if (InputCell* p = inputCells[size_t(k)])
         p->Click();
     MarkedRows[k] = 1;
 }

@@ -125,8 +125,8 @@ private slots:
         QCOMPARE(m.Modules().FileMode, 1);
         QVERIFY(m.fileLabel->isVisible() || !m.isVisible());
         QCOMPARE(m.fileLabel->text(), U("Режим работы с файлом ") + Path("created.lum"));
-        QCOMPARE(m.Prg[0]->text(), U("программ."));
-        QVERIFY(m.Prg[0]->isEnabled());
+        QCOMPARE(m.programButtons[0]->text(), U("программ."));
+        QVERIFY(m.programButtons[0]->isEnabled());
         QVERIFY(m.inputsTableButton->isEnabled() && !m.clockButton->isEnabled());
     }
 

@@ -42,15 +42,15 @@ private slots:
         QCOMPARE(m.designationLabel->text(), U("ЛУМ-08-1002000000000000"));
         QCOMPARE(m.inputCountLabel->text(), QString("12"));
         QCOMPARE(m.M[0]->text(), U("МЛВ"));
-        QCOMPARE(m.Prg[0]->text(), U("нет"));
-        QVERIFY(!m.Prg[0]->isEnabled());
+        QCOMPARE(m.programButtons[0]->text(), U("нет"));
+        QVERIFY(!m.programButtons[0]->isEnabled());
         QCOMPARE(m.M[1]->text(), U("МСЮ"));
-        QCOMPARE(m.AdrM[1]->text(), QString("3"));
-        QCOMPARE(m.KM[1]->text(), QString("2"));
+        QCOMPARE(m.moduleAddressLabels[1]->text(), QString("3"));
+        QCOMPARE(m.moduleCodeLabels[1]->text(), QString("2"));
         QCOMPARE(m.InputId[1]->text(), QString("DI_2_1 - DI_2_6"));
-        QCOMPARE(m.Prg[1]->text(), U("программ."));
-        QVERIFY(m.Prg[1]->isEnabled());
-        QVERIFY(m.AdrM[2]->text().isEmpty());
+        QCOMPARE(m.programButtons[1]->text(), U("программ."));
+        QVERIFY(m.programButtons[1]->isEnabled());
+        QVERIFY(m.moduleAddressLabels[2]->text().isEmpty());
         for (QPushButton* b : {m.inputsTableButton, m.clockButton, m.testButton,
                                m.networkSettingsButton, m.f15BlocksButton})
             QVERIFY(b->isEnabled());

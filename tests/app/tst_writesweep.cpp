@@ -340,8 +340,8 @@ private slots:
             editor.CloseWith(mr::Cancel);
         });
         h.Op().Answer(MsgButton::Yes); // to "Данные не были изменены.Передавать?", if it came
-        QVERIFY(m.Prg[1]->isEnabled());
-        QTest::mouseClick(m.Prg[1], Qt::LeftButton);
+        QVERIFY(m.programButtons[1]->isEnabled());
+        QTest::mouseClick(m.programButtons[1], Qt::LeftButton);
         QVERIFY(opened);
         QCOMPARE(h.Device().RequestCount(), before);
         QVERIFY(h.Device().GetModuleRecords(2) == program);

@@ -9,14 +9,14 @@ namespace {
 
 F15Fields Example() {
     F15Fields f;
-    f.kodF = "15";
+    f.functionCode = "15";
     f.slaveIndex = 4;
-    f.kolVh = "8";
-    f.adBegDat = "1A0";
-    f.kolDat = "8";
+    f.inputCount = "8";
+    f.startAddress = "1A0";
+    f.dataCount = "8";
     for (int k = 0; k < 8; ++k)
-        f.numSign[size_t(k)] = std::to_string(k + 1);
-    f.kvit = true;
+        f.signalNumbers[size_t(k)] = std::to_string(k + 1);
+    f.acknowledge = true;
     return f;
 }
 
@@ -58,36 +58,39 @@ TEST_P(F15Failures, EndWithTheirMarkOrMessage) {
 INSTANTIATE_TEST_SUITE_P(
     Fields, F15Failures,
     ::testing::Values(
-        Case{"kodF3", [](F15Fields& f) { f.kodF = "3"; }, F15Check::Marker::KodF, ""},
-        Case{"kodFPasted", [](F15Fields& f) { f.kodF = "1 5"; }, F15Check::Marker::KodF, ""},
+        Case{"kodF3", [](F15Fields& f) { f.functionCode = "3"; }, F15Check::Marker::KodF, ""},
+        Case{"kodFPasted", [](F15Fields& f) { f.functionCode = "1 5"; }, F15Check::Marker::KodF,
+             ""},
         Case{"noSlave", [](F15Fields& f) { f.slaveIndex = -1; }, F15Check::Marker::None,
              "адрес Slave в локальной сети не задан"},
-        Case{"kolVhEmpty", [](F15Fields& f) { f.kolVh = ""; }, F15Check::Marker::KolVh, ""},
-        Case{"kolVhZero", [](F15Fields& f) { f.kolVh = "0"; }, F15Check::Marker::KolVh, ""},
-        Case{"kolVh33", [](F15Fields& f) { f.kolVh = "33"; }, F15Check::Marker::None,
-             "ошибка в количестве входов блока"},
-        Case{"addressPasted", [](F15Fields& f) { f.adBegDat = "1G"; }, F15Check::Marker::AdBegDat,
+        Case{"kolVhEmpty", [](F15Fields& f) { f.inputCount = ""; }, F15Check::Marker::InputCount,
              ""},
-        Case{"addressTooLong", [](F15Fields& f) { f.adBegDat = "10000"; },
+        Case{"kolVhZero", [](F15Fields& f) { f.inputCount = "0"; }, F15Check::Marker::InputCount,
+             ""},
+        Case{"kolVh33", [](F15Fields& f) { f.inputCount = "33"; }, F15Check::Marker::None,
+             "ошибка в количестве входов блока"},
+        Case{"addressPasted", [](F15Fields& f) { f.startAddress = "1G"; },
              F15Check::Marker::AdBegDat, ""},
-        Case{"count16", [](F15Fields& f) { f.kolDat = "16"; }, F15Check::Marker::None,
+        Case{"addressTooLong", [](F15Fields& f) { f.startAddress = "10000"; },
+             F15Check::Marker::AdBegDat, ""},
+        Case{"count16", [](F15Fields& f) { f.dataCount = "16"; }, F15Check::Marker::None,
              "ошибка в количестве данных в запросе"},
-        Case{"signal37", [](F15Fields& f) { f.numSign[2] = "37"; }, F15Check::Marker::None,
+        Case{"signal37", [](F15Fields& f) { f.signalNumbers[2] = "37"; }, F15Check::Marker::None,
              "ошибка в адресе дискретного сигнала 3"},
-        Case{"signalPasted", [](F15Fields& f) { f.numSign[0] = "x"; }, F15Check::Marker::None,
+        Case{"signalPasted", [](F15Fields& f) { f.signalNumbers[0] = "x"; }, F15Check::Marker::None,
              "ошибка в адресе дискретного сигнала 1"},
         // A wrong function code stays marked while a later check fails with a message.
         Case{"kodFThenCount",
              [](F15Fields& f) {
-                 f.kodF = "3";
-                 f.kolDat = "7";
+                 f.functionCode = "3";
+                 f.dataCount = "7";
              },
              F15Check::Marker::KodF, "ошибка в количестве данных в запросе"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(F15Check, ValuesBeforeTheFailingSignalAreStored) {
     F15Fields fields = Example();
-    fields.numSign[2] = "37";
+    fields.signalNumbers[2] = "37";
     NetworkBlocks f15;
     CheckAndStoreF15(fields, f15, 0);
     EXPECT_EQ(f15.GetSignal(0, 0), 1);

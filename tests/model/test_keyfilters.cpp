@@ -57,7 +57,7 @@ TEST(KeyFilters, PasswordField) {
                                          {0x11, 0},  {0x25, 0}, {0x27, 0}, {0x90, 0}, {0x14, 0},
                                          {0x0D, 13}, {0x41, 1}, {0x20, 1}, {0x1B, 1}};
     for (const auto& [key, expected] : cases)
-        EXPECT_EQ(KeyParol(key), expected) << key;
+        EXPECT_EQ(KeyPassword(key), expected) << key;
 }
 
 struct CheckCase {

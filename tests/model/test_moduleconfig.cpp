@@ -16,7 +16,7 @@ using Config = std::array<uint8_t, 17>;
 struct ModuleListCase {
     const char* name;
     Config config;
-    int kolMod;
+    int moduleCount;
     std::array<int, 6> tipMod;
     std::array<int, 6> adrMod;
 };
@@ -30,7 +30,7 @@ TEST_P(ModuleList, DerivedFromTheConfiguration) {
     const Config six = {6, 1, 1, 1, 1, 1, 1};
     serv.PutConfig(six);
     serv.PutConfig(c.config);
-    EXPECT_EQ(serv.ModuleCount, c.kolMod);
+    EXPECT_EQ(serv.ModuleCount, c.moduleCount);
     EXPECT_EQ(std::memcmp(serv.Config, c.config.data(), 17), 0);
     for (int k = 0; k < 6; ++k) {
         EXPECT_EQ(serv.ModuleType[k], c.tipMod[k]) << c.name << " module " << k;

@@ -60,7 +60,7 @@ TEST(Network, SixteenBitFieldsAreLowByteFirst) {
 TEST(Network, FlagSettersChangeOnlyTheirBit) {
     struct Case {
         uint8_t before;
-        bool kvit; // which setter
+        bool acknowledge; // which setter
         int value;
         uint8_t after;
     };
@@ -70,11 +70,12 @@ TEST(Network, FlagSettersChangeOnlyTheirBit) {
     for (const Case& c : cases) {
         NetworkBlocks f;
         f.Image[8] = c.before; // block 0 flags
-        if (c.kvit)
+        if (c.acknowledge)
             f.PutAcknowledge(0, c.value);
         else
             f.PutReset(0, c.value);
-        EXPECT_EQ(f.Image[8], c.after) << int(c.before) << (c.kvit ? " kvit " : " sbros ");
+        EXPECT_EQ(f.Image[8], c.after)
+            << int(c.before) << (c.acknowledge ? " acknowledge " : " resetFlag ");
     }
 }
 

@@ -96,7 +96,7 @@ private slots:
         QTest::addColumn<int>("block");
         QTest::addColumn<QStringList>("shown"); // code, slave, inputs, address, count
         QTest::addColumn<int>("enabled");
-        QTest::addColumn<bool>("kvit");
+        QTest::addColumn<bool>("acknowledge");
         QTest::newRow("block 1") << 0 << QStringList{"15", "5", "8", "01A0", "8"} << 8 << true;
         QTest::newRow("no block 2") << 1 << QStringList{"0", "", "00", "0000", "00"} << 0 << false;
     }
@@ -104,7 +104,7 @@ private slots:
         QFETCH(int, block);
         QFETCH(QStringList, shown);
         QFETCH(int, enabled);
-        QFETCH(bool, kvit);
+        QFETCH(bool, acknowledge);
         GuiHarness h;
         LoadImage(h, ExampleImage());
         bool seen = false;
@@ -115,7 +115,7 @@ private slots:
                                   e.inputCountEdit->text(), e.startAddressEdit->text(),
                                   e.dataCountEdit->text()}),
                      shown);
-            QCOMPARE(e.acknowledgeButton->isChecked(), kvit);
+            QCOMPARE(e.acknowledgeButton->isChecked(), acknowledge);
             QVERIFY(!e.resetButton->isChecked());
             for (int k = 0; k < 32; ++k) {
                 QCOMPARE(e.Edit[k]->isEnabled(), k < enabled);

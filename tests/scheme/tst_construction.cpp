@@ -85,36 +85,36 @@ private slots:
         SchemeEditor& e = *h.W().schemeEditor;
         const size_t i = size_t(k);
         const int lineTop = 54 * k + 27;
-        QCOMPARE(e.ShLine[i]->geometry(), QRect(236, lineTop, lineWidth, 3));
-        QVERIFY(Shown(e.ShLine[i]));
-        QCOMPARE(bool(e.PanSign[i]), !sign.isEmpty());
-        QCOMPARE(bool(e.ImArrow1[i]), !sign.isEmpty());
+        QCOMPARE(e.rowLines[i]->geometry(), QRect(236, lineTop, lineWidth, 3));
+        QVERIFY(Shown(e.rowLines[i]));
+        QCOMPARE(bool(e.alarmCells[i]), !sign.isEmpty());
+        QCOMPARE(bool(e.arrows1[i]), !sign.isEmpty());
         if (!sign.isEmpty()) {
-            QCOMPARE(e.PanSign[i]->geometry(), QRect(438, 54 * k + 6, 60, 42));
-            QCOMPARE(e.PanSign[i]->Caption(), sign);
-            QCOMPARE(Sign(e.PanSign[i]), light);
-            QCOMPARE(e.ImArrow1[i]->geometry(), QRect(431, 54 * k + 23, 9, 9));
-            QVERIFY(Shown(e.PanSign[i]));
+            QCOMPARE(e.alarmCells[i]->geometry(), QRect(438, 54 * k + 6, 60, 42));
+            QCOMPARE(e.alarmCells[i]->Caption(), sign);
+            QCOMPARE(Sign(e.alarmCells[i]), light);
+            QCOMPARE(e.arrows1[i]->geometry(), QRect(431, 54 * k + 23, 9, 9));
+            QVERIFY(Shown(e.alarmCells[i]));
         }
-        QCOMPARE(bool(e.ImZvuk[i]), sound);
+        QCOMPARE(bool(e.soundMarks[i]), sound);
         if (sound)
-            QCOMPARE(e.ImZvuk[i]->geometry(), QRect(498, 54 * k + 6, 14, 14));
-        QCOMPARE(bool(e.PanZader[i]), !delay.isEmpty());
-        QCOMPARE(bool(e.ImArrow2[i]), !delay.isEmpty());
+            QCOMPARE(e.soundMarks[i]->geometry(), QRect(498, 54 * k + 6, 14, 14));
+        QCOMPARE(bool(e.delayCells[i]), !delay.isEmpty());
+        QCOMPARE(bool(e.arrows2[i]), !delay.isEmpty());
         if (!delay.isEmpty()) {
-            QCOMPARE(e.PanZader[i]->geometry(), QRect(608, 54 * k + 6, 42, 42));
-            QCOMPARE(e.PanZader[i]->Text()->text(), delay);
-            QCOMPARE(e.ImArrow2[i]->geometry(), QRect(601, 54 * k + 23, 9, 9));
+            QCOMPARE(e.delayCells[i]->geometry(), QRect(608, 54 * k + 6, 42, 42));
+            QCOMPARE(e.delayCells[i]->Text()->text(), delay);
+            QCOMPARE(e.arrows2[i]->geometry(), QRect(601, 54 * k + 23, 9, 9));
         }
-        QCOMPARE(bool(e.PanMR[i]), relay);
-        QCOMPARE(bool(e.ImArrow3[i]), relay);
-        QCOMPARE(bool(e.ImRele[i]), relay);
+        QCOMPARE(bool(e.relayCells[i]), relay);
+        QCOMPARE(bool(e.arrows3[i]), relay);
+        QCOMPARE(bool(e.relayMarks[i]), relay);
         if (relay) {
-            QCOMPARE(e.PanMR[i]->geometry(), QRect(748, 54 * k + 6, 28, 42));
-            QVERIFY(e.PanMR[i]->Caption().isEmpty());
-            QCOMPARE(e.ImRele[i]->parentWidget(), e.PanMR[i]);
-            QCOMPARE(e.ImRele[i]->geometry(), QRect(4, 6, 16, 24));
-            QCOMPARE(e.ImArrow3[i]->geometry(), QRect(741, 54 * k + 23, 9, 9));
+            QCOMPARE(e.relayCells[i]->geometry(), QRect(748, 54 * k + 6, 28, 42));
+            QVERIFY(e.relayCells[i]->Caption().isEmpty());
+            QCOMPARE(e.relayMarks[i]->parentWidget(), e.relayCells[i]);
+            QCOMPARE(e.relayMarks[i]->geometry(), QRect(4, 6, 16, 24));
+            QCOMPARE(e.arrows3[i]->geometry(), QRect(741, 54 * k + 23, 9, 9));
         }
     }
 
@@ -129,32 +129,32 @@ private slots:
         for (int k = 0; k < 6; ++k) {
             const size_t i = size_t(k);
             const int a = 12 + k;
-            QCOMPARE(e.ShRow[i]->geometry(), QRect(24, 54 * k, 794, 54));
-            QCOMPARE(e.PanInp[i]->geometry(), QRect(236, 54 * k + 6, 90, 42));
-            QCOMPARE(e.PanInp[i]->GetType(), tpId);
-            QCOMPARE(e.PanInp[i]->Caption(), QString("DI_3_%1    ").arg(k + 1));
-            QCOMPARE(e.LabTitle[i]->geometry(), QRect(26, 54 * k + 1, 202, 51));
-            QCOMPARE(e.LabTitle[i]->text(),
+            QCOMPARE(e.rowFrames[i]->geometry(), QRect(24, 54 * k, 794, 54));
+            QCOMPARE(e.inputCells[i]->geometry(), QRect(236, 54 * k + 6, 90, 42));
+            QCOMPARE(e.inputCells[i]->GetType(), tpId);
+            QCOMPARE(e.inputCells[i]->Caption(), QString("DI_3_%1    ").arg(k + 1));
+            QCOMPARE(e.titleLabels[i]->geometry(), QRect(26, 54 * k + 1, 202, 51));
+            QCOMPARE(e.titleLabels[i]->text(),
                      U("  № на схеме %1\n\n  № в базе %2").arg(k + 1).arg(a + 1));
-            QCOMPARE(e.LabText[i]->geometry(), QRect(25, 54 * k + 19, 202, 15));
-            QCOMPARE(e.SpKont[i]->geometry(), QRect(206, 54 * k + 6, 23, 22));
-            QCOMPARE(e.SpArhiv[i]->geometry(), QRect(206, 54 * k + 29, 23, 22));
-            QCOMPARE(e.SpTVh[i]->parentWidget(), e.PanInp[i]);
-            QCOMPARE(e.SpTVh[i]->geometry(), QRect(2, 10, 23, 22));
-            QCOMPARE(e.SpKont[i]->toolTip(), U("Состояние входа - Нажато: НР"));
-            QCOMPARE(e.SpArhiv[i]->toolTip(), U("Включение в обработку"));
-            QCOMPARE(e.SpTVh[i]->toolTip(), U("Тип входного сигнала"));
-            QVERIFY(e.SpKont[i]->isEnabled() && e.SpArhiv[i]->isEnabled());
-            QCOMPARE(e.SpArhiv[i]->GroupIndex(), k + 193); // built by the read command
-            QCOMPARE(e.SpTVh[i]->GroupIndex(), k + 97);
-            QCOMPARE(e.SpKont[i]->GroupIndex(), k + 1);
+            QCOMPARE(e.labelTexts[i]->geometry(), QRect(25, 54 * k + 19, 202, 15));
+            QCOMPARE(e.contactButtons[i]->geometry(), QRect(206, 54 * k + 6, 23, 22));
+            QCOMPARE(e.archiveButtons[i]->geometry(), QRect(206, 54 * k + 29, 23, 22));
+            QCOMPARE(e.inputTypeButtons[i]->parentWidget(), e.inputCells[i]);
+            QCOMPARE(e.inputTypeButtons[i]->geometry(), QRect(2, 10, 23, 22));
+            QCOMPARE(e.contactButtons[i]->toolTip(), U("Состояние входа - Нажато: НР"));
+            QCOMPARE(e.archiveButtons[i]->toolTip(), U("Включение в обработку"));
+            QCOMPARE(e.inputTypeButtons[i]->toolTip(), U("Тип входного сигнала"));
+            QVERIFY(e.contactButtons[i]->isEnabled() && e.archiveButtons[i]->isEnabled());
+            QCOMPARE(e.archiveButtons[i]->GroupIndex(), k + 193); // built by the read command
+            QCOMPARE(e.inputTypeButtons[i]->GroupIndex(), k + 97);
+            QCOMPARE(e.contactButtons[i]->GroupIndex(), k + 1);
         }
         // Input 12: signal number 13 at address 0x0C.
-        QCOMPARE(e.PanInp[0]->Hint(),
+        QCOMPARE(e.inputCells[0]->Hint(),
                  U("номер входа  на схеме 1\nномер сигнала в базе 13 (адрес 0x0C)\nВход 12"));
-        QCOMPARE(e.PanInp[2]->Hint(),
+        QCOMPARE(e.inputCells[2]->Hint(),
                  U("номер входа  на схеме 3\nномер сигнала в базе 15 (адрес 0x0E)\nPump 12"));
-        QCOMPARE(e.LabText[2]->text(), QString("  Pump 12"));
+        QCOMPARE(e.labelTexts[2]->text(), QString("  Pump 12"));
         QCOMPARE(e.inputBar->height(), 324);
         QCOMPARE(e.outputBar->height(), 324);
         QVERIFY(e.inputBar->isHidden() && e.outputBar->isHidden());
@@ -170,7 +170,7 @@ private slots:
             "  АУ РАЗРЕШИТЬ \n\n  № в базе 9",   "  КЛАПАН ОТКРЫТЬ\n\n  № в базе 10",
             "  КЛАПАН ЗАКРЫТЬ\n\n  № в базе 11", "  РЕЗЕРВ\n\n  № в базе 12"};
         for (size_t k = 0; k < 6; ++k)
-            QCOMPARE(e.LabTitle[k]->text(), U(titles[k]));
+            QCOMPARE(e.titleLabels[k]->text(), U(titles[k]));
     }
 
     // The row buttons follow the record's bits; rows 2..4 of a valve module are dry contacts.
@@ -197,9 +197,9 @@ private slots:
         const int recordNamur = h.Main().Program().GetNamur(a);
         OpenEditor(h, m);
         SchemeEditor& e = *h.W().schemeEditor;
-        QCOMPARE(e.SpKont[size_t(k)]->Down(), kont);
-        QCOMPARE(e.SpArhiv[size_t(k)]->Down(), arhiv);
-        QCOMPARE(e.SpTVh[size_t(k)]->Down(), namur);
+        QCOMPARE(e.contactButtons[size_t(k)]->Down(), kont);
+        QCOMPARE(e.archiveButtons[size_t(k)]->Down(), arhiv);
+        QCOMPARE(e.inputTypeButtons[size_t(k)]->Down(), namur);
         QCOMPARE(h.Main().Program().GetNamur(a), int(namur));
         if (m == 2 && k == 2) {
             QCOMPARE(recordNamur, 1);
@@ -274,20 +274,20 @@ private slots:
         ReadDevice(h);
         OpenEditor(h, 1, [&](SchemeEditor& e) {
             InputProgram& lum = h.Main().Program();
-            QTest::mouseClick(e.PanInp[3], Qt::LeftButton);
+            QTest::mouseClick(e.inputCells[3], Qt::LeftButton);
             QCOMPARE(h.W().schemeEditor->SelectedCell, 3);
             lum.PutAlarmType(3, 2);
             lum.PutColor(3, 6);
-            InputCell* before = e.PanInp[0];
+            InputCell* before = e.inputCells[0];
             QTest::keyClick(&e, Qt::Key_F3);
-            QVERIFY(e.PanInp[0] != before);
+            QVERIFY(e.inputCells[0] != before);
             QCOMPARE(h.W().schemeEditor->SelectedCell, -1);
             QCOMPARE(h.W().schemeEditor->SelectedInput, -1);
-            QVERIFY(e.PanSign[3]);
-            QCOMPARE(e.PanSign[3]->Caption(), U("авар"));
-            QCOMPARE(StaticTextColor(e.PanSign[3]->Text()), QColor(255, 255, 0));
+            QVERIFY(e.alarmCells[3]);
+            QCOMPARE(e.alarmCells[3]->Caption(), U("авар"));
+            QCOMPARE(StaticTextColor(e.alarmCells[3]->Text()), QColor(255, 255, 0));
             QVERIFY(!e.RowSelected(3));
-            QCOMPARE(e.SpArhiv[0]->GroupIndex(), 49); // built from the model, not by a read
+            QCOMPARE(e.archiveButtons[0]->GroupIndex(), 49); // built from the model, not by a read
             QCOMPARE(h.W().schemeEditor->CellCount, 6);
         });
     }

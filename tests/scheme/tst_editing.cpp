@@ -59,9 +59,9 @@ private slots:
         InputProgram& lum = h.Main().Program();
         lum.SchemeChanged = 0;
         OpenEditor(h, 1, [&](SchemeEditor& e) {
-            QTest::mouseClick(e.PanInp[1], Qt::LeftButton);
+            QTest::mouseClick(e.inputCells[1], Qt::LeftButton);
             QCOMPARE(h.W().schemeEditor->SelectedInput, 1);
-            CtrlClick(e.LabTitle[3]);
+            CtrlClick(e.titleLabels[3]);
             QCOMPARE(h.W().schemeEditor->SelectedCount, 2);
             QCOMPARE(h.W().schemeEditor->MarkedRows[1], 1);
             QCOMPARE(h.W().schemeEditor->MarkedRows[3], 1);
@@ -92,7 +92,7 @@ private slots:
             QCOMPARE(QByteArray(reinterpret_cast<const char*>(lum.Records), 108), before);
             QCOMPARE(lum.SchemeChanged, 0);
             // the menu of a marked row offers nothing to add, edit or delete
-            QTest::mousePress(e.ShRow[3], Qt::RightButton);
+            QTest::mousePress(e.rowFrames[3], Qt::RightButton);
             QVERIFY(e.ContextMenuAssigned());
             for (QAction* a : e.contextMenu->actions())
                 QVERIFY2(a->isSeparator() || !a->isEnabled(), qPrintable(a->text()));
@@ -103,10 +103,10 @@ private slots:
         GuiHarness h;
         ReadDevice(h);
         OpenEditor(h, 1, [&](SchemeEditor& e) {
-            QTest::mouseClick(e.ShRow[2], Qt::LeftButton);
-            CtrlClick(e.ShLine[4]);
+            QTest::mouseClick(e.rowFrames[2], Qt::LeftButton);
+            CtrlClick(e.rowLines[4]);
             QCOMPARE(h.W().schemeEditor->SelectedCount, 2);
-            CtrlClick(e.LabText[2]);
+            CtrlClick(e.labelTexts[2]);
             QCOMPARE(h.W().schemeEditor->SelectedCount, 0);
             QCOMPARE(h.W().schemeEditor->SelectedCell, 4);
             QCOMPARE(h.W().schemeEditor->SelectedInput, 4);
@@ -134,8 +134,8 @@ private slots:
             for (int k = 0; k < 6; ++k)
                 QVERIFY(h.W().schemeEditor->MarkedRows[k] == 0 && !e.RowSelected(k));
             // a plain click moves the single selection
-            QTest::mouseClick(e.PanSign[2], Qt::LeftButton);
-            QTest::mouseClick(e.PanZader[1], Qt::LeftButton);
+            QTest::mouseClick(e.alarmCells[2], Qt::LeftButton);
+            QTest::mouseClick(e.delayCells[1], Qt::LeftButton);
             QCOMPARE(h.W().schemeEditor->SelectedCell, 1);
             QVERIFY(e.RowSelected(1) && !e.RowSelected(2));
         });
@@ -158,10 +158,10 @@ private slots:
         GuiHarness h;
         ReadDevice(h);
         OpenEditor(h, m, [&](SchemeEditor& e) {
-            QTest::mousePress(e.LabTitle[size_t(k)], Qt::RightButton);
+            QTest::mousePress(e.titleLabels[size_t(k)], Qt::RightButton);
             QVERIFY(!e.ContextMenuAssigned()); // the row is not selected yet
-            QTest::mouseClick(e.LabTitle[size_t(k)], Qt::LeftButton);
-            QTest::mousePress(e.LabTitle[size_t(k)], Qt::RightButton);
+            QTest::mouseClick(e.titleLabels[size_t(k)], Qt::LeftButton);
+            QTest::mousePress(e.titleLabels[size_t(k)], Qt::RightButton);
             QVERIFY(e.ContextMenuAssigned());
             const std::pair<QAction*, const char*> items[] = {
                 {e.createAlarmAction, "cS"}, {e.editAlarmAction, "eS"},
@@ -175,14 +175,14 @@ private slots:
             QCOMPARE(shown.join(' '), enabled);
             QVERIFY(!e.labelAction->isVisible() && !e.archiveAction->isVisible());
             QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(5, 5),
-                                   e.LabTitle[size_t(k)]->mapToGlobal(QPoint(5, 5)));
-            QApplication::sendEvent(e.LabTitle[size_t(k)], &menu);
+                                   e.titleLabels[size_t(k)]->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(e.titleLabels[size_t(k)], &menu);
             QVERIFY(e.contextMenu->isVisible());
             e.contextMenu->hide();
             // hovering another, unselected row takes the menu away
             QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton,
                              Qt::NoButton, Qt::NoModifier);
-            QApplication::sendEvent(e.ShRow[size_t((k + 1) % 6)], &move);
+            QApplication::sendEvent(e.rowFrames[size_t((k + 1) % 6)], &move);
             QVERIFY(!e.ContextMenuAssigned());
         });
     }
@@ -196,15 +196,16 @@ private slots:
                                  Qt::NoButton, Qt::NoModifier);
                 QApplication::sendEvent(w, &move);
             };
-            moveOver(e.PanSign[2]);
-            QCOMPARE(e.PanSign[2]->Color(), scheme::TooltipBackground());
-            QCOMPARE(e.PanZader[2]->Color(), scheme::ButtonFace());
-            moveOver(e.PanZader[1]);
-            QCOMPARE(e.PanSign[2]->Color(), scheme::ButtonFace());
-            QCOMPARE(e.PanZader[1]->Color(), scheme::TooltipBackground());
-            moveOver(e.LabText[0]);
-            QCOMPARE(e.LabText[0]->palette().color(QPalette::Window), scheme::TooltipBackground());
-            QCOMPARE(e.PanZader[1]->Color(), scheme::ButtonFace());
+            moveOver(e.alarmCells[2]);
+            QCOMPARE(e.alarmCells[2]->Color(), scheme::TooltipBackground());
+            QCOMPARE(e.delayCells[2]->Color(), scheme::ButtonFace());
+            moveOver(e.delayCells[1]);
+            QCOMPARE(e.alarmCells[2]->Color(), scheme::ButtonFace());
+            QCOMPARE(e.delayCells[1]->Color(), scheme::TooltipBackground());
+            moveOver(e.labelTexts[0]);
+            QCOMPARE(e.labelTexts[0]->palette().color(QPalette::Window),
+                     scheme::TooltipBackground());
+            QCOMPARE(e.delayCells[1]->Color(), scheme::ButtonFace());
         });
     }
 
@@ -215,24 +216,24 @@ private slots:
         h.Main().Program().PutDelay(9, 0); // row 3 without its delay
         lum.SchemeChanged = 0;
         OpenEditor(h, 2, [&](SchemeEditor& e) {
-            QTest::mouseClick(e.PanInp[1], Qt::LeftButton);
+            QTest::mouseClick(e.inputCells[1], Qt::LeftButton);
             e.CreateDelayClick();
             QCOMPARE(Texts(h), std::vector<std::string>{"Недоступная функция"});
-            QVERIFY(!e.PanZader[1]);
+            QVERIFY(!e.delayCells[1]);
             QCOMPARE(lum.SchemeChanged, 0);
-            QTest::mouseClick(e.PanInp[3], Qt::LeftButton);
-            QVERIFY(!e.PanZader[3]);
+            QTest::mouseClick(e.inputCells[3], Qt::LeftButton);
+            QVERIFY(!e.delayCells[3]);
             h.OnModal([](QDialog& d) {
                 auto& za = static_cast<DelayDialog&>(d);
                 QCOMPARE(za.delayEdit->text(), QString("0"));
                 za.delayEdit->setText("30");
             });
             e.CreateDelayClick();
-            QVERIFY(e.PanZader[3] && Shown(e.PanZader[3]));
-            QCOMPARE(e.PanZader[3]->geometry(), QRect(608, 54 * 3 + 6, 42, 42));
-            QCOMPARE(e.PanZader[3]->Text()->text(), QString("30"));
-            QCOMPARE(e.ImArrow2[3]->geometry(), QRect(601, 54 * 3 + 23, 9, 9));
-            QCOMPARE(e.ShLine[3]->width(), 372);
+            QVERIFY(e.delayCells[3] && Shown(e.delayCells[3]));
+            QCOMPARE(e.delayCells[3]->geometry(), QRect(608, 54 * 3 + 6, 42, 42));
+            QCOMPARE(e.delayCells[3]->Text()->text(), QString("30"));
+            QCOMPARE(e.arrows2[3]->geometry(), QRect(601, 54 * 3 + 23, 9, 9));
+            QCOMPARE(e.rowLines[3]->width(), 372);
             lum.SchemeChanged = 0;
         });
         QCOMPARE(h.ModalTitles().last(), U("Программ. задерж. выходов ЛУМ-08"));
@@ -260,14 +261,14 @@ private slots:
         InputProgram& lum = h.Main().Program();
         const QByteArray before(reinterpret_cast<const char*>(lum.Records), 108);
         OpenEditor(h, 1, [&](SchemeEditor& e) {
-            QTest::mouseClick(e.PanInp[size_t(k)], Qt::LeftButton);
+            QTest::mouseClick(e.inputCells[size_t(k)], Qt::LeftButton);
             if (command == "sign")
                 e.DeleteAlarmClick();
             else if (command == "delay")
                 e.DeleteDelayClick();
             else
                 e.DeleteRelayClick();
-            QCOMPARE(e.ShLine[size_t(k)]->width(), width);
+            QCOMPARE(e.rowLines[size_t(k)]->width(), width);
             QCOMPARE(lum.SchemeChanged, 1);
             lum.SchemeChanged = 0;
         });
@@ -283,8 +284,8 @@ private slots:
         }
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(lum.Records), 108), expected);
         SchemeEditor& e = *h.W().schemeEditor;
-        QCOMPARE(bool(e.PanSign[size_t(k)]), command != "sign" && k != 1 && k != 5);
-        QVERIFY(command != "sign" || (!e.ImArrow1[size_t(k)] && !e.ImZvuk[size_t(k)]));
+        QCOMPARE(bool(e.alarmCells[size_t(k)]), command != "sign" && k != 1 && k != 5);
+        QVERIFY(command != "sign" || (!e.arrows1[size_t(k)] && !e.soundMarks[size_t(k)]));
     }
 
     void addingRelays() {
@@ -292,29 +293,29 @@ private slots:
         ReadDevice(h);
         InputProgram& lum = h.Main().Program();
         OpenEditor(h, 1, [&](SchemeEditor& e) {
-            QTest::mouseClick(e.PanInp[1], Qt::LeftButton);
-            RelayCell* panel = e.PanMR[1];
+            QTest::mouseClick(e.inputCells[1], Qt::LeftButton);
+            RelayCell* panel = e.relayCells[1];
             lum.PutRelay(1, 0);
             e.CreateRelayClick();
-            QCOMPARE(e.PanMR[1], panel); // only the bit
+            QCOMPARE(e.relayCells[1], panel); // only the bit
             QCOMPARE(lum.GetRelay(1), 1);
-            QTest::mouseClick(e.PanInp[0], Qt::LeftButton);
+            QTest::mouseClick(e.inputCells[0], Qt::LeftButton);
             e.CreateRelayClick();
-            QVERIFY(Shown(e.PanMR[0]) && Shown(e.ImRele[0]) && Shown(e.ImArrow3[0]));
-            QCOMPARE(e.PanMR[0]->geometry(), QRect(748, 6, 28, 42));
-            QCOMPARE(e.ShLine[0]->width(), 512);
+            QVERIFY(Shown(e.relayCells[0]) && Shown(e.relayMarks[0]) && Shown(e.arrows3[0]));
+            QCOMPARE(e.relayCells[0]->geometry(), QRect(748, 6, 28, 42));
+            QCOMPARE(e.rowLines[0]->width(), 512);
             QCOMPARE(lum.GetRelay(0), 1);
             lum.SchemeChanged = 0;
         });
         // a valve module takes relays on rows 3 and 4 only
         OpenEditor(h, 2, [&](SchemeEditor& e) {
-            QTest::mouseClick(e.PanInp[0], Qt::LeftButton);
+            QTest::mouseClick(e.inputCells[0], Qt::LeftButton);
             e.CreateRelayClick();
             QCOMPARE(h.Op().LastText(), std::string("Недоступная функция"));
-            QVERIFY(!e.PanMR[0]);
-            QTest::mouseClick(e.PanInp[3], Qt::LeftButton);
+            QVERIFY(!e.relayCells[0]);
+            QTest::mouseClick(e.inputCells[3], Qt::LeftButton);
             e.CreateRelayClick();
-            QVERIFY(e.PanMR[3]);
+            QVERIFY(e.relayCells[3]);
             QCOMPARE(lum.GetRelay(9), 1);
             lum.SchemeChanged = 0;
         });
@@ -325,14 +326,14 @@ private slots:
         ReadDevice(h);
         InputProgram& lum = h.Main().Program();
         OpenEditor(h, 1, [&](SchemeEditor& e) {
-            QTest::mouseClick(e.PanInp[1], Qt::LeftButton);
+            QTest::mouseClick(e.inputCells[1], Qt::LeftButton);
             h.OnModal([](QDialog& d) { d.findChildren<QRadioButton*>()[1]->click(); });
             e.CreateAlarmClick();
-            QVERIFY(Shown(e.PanSign[1]));
-            QCOMPARE(e.PanSign[1]->Caption(), U("пред"));
-            QCOMPARE(StaticTextColor(e.PanSign[1]->Text()), QColor(255, 255, 0));
-            QCOMPARE(e.ShLine[1]->width(), 512); // the relay stays the line's end
-            QVERIFY(Shown(e.ImArrow1[1]));
+            QVERIFY(Shown(e.alarmCells[1]));
+            QCOMPARE(e.alarmCells[1]->Caption(), U("пред"));
+            QCOMPARE(StaticTextColor(e.alarmCells[1]->Text()), QColor(255, 255, 0));
+            QCOMPARE(e.rowLines[1]->width(), 512); // the relay stays the line's end
+            QVERIFY(Shown(e.arrows1[1]));
             lum.SchemeChanged = 0;
         });
         QCOMPARE(lum.GetAlarmType(1), 1);
@@ -371,9 +372,9 @@ private slots:
         OpenEditor(h, m, [&](SchemeEditor& e) {
             lum.SchemeChanged = 0;
             expected = QByteArray(reinterpret_cast<const char*>(lum.Records), 108);
-            CellButton* b = button == "kont"    ? e.SpKont[size_t(k)]
-                            : button == "arhiv" ? e.SpArhiv[size_t(k)]
-                                                : e.SpTVh[size_t(k)];
+            CellButton* b = button == "kont"    ? e.contactButtons[size_t(k)]
+                            : button == "arhiv" ? e.archiveButtons[size_t(k)]
+                                                : e.inputTypeButtons[size_t(k)];
             QTest::mouseClick(b, Qt::LeftButton);
             downAfter = b->Down();
             QCOMPARE(lum.SchemeChanged, 1);
@@ -442,7 +443,7 @@ private slots:
         OpenEditor(h, 1, [&](SchemeEditor& e) {
             e.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&e));
-            DoubleClick(e.LabText[2]);
+            DoubleClick(e.labelTexts[2]);
             QVERIFY(e.labelEdit->isVisible());
             QCOMPARE(e.labelEdit->pos(), QPoint(25, 54 * 2 + 19 - 4));
             QCOMPARE(e.labelEdit->text(), U("Вход 2"));
@@ -455,12 +456,12 @@ private slots:
             QVERIFY(!e.labelEdit->isVisible());
             QCOMPARE(e.selectAllAction->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
             QCOMPARE(e.deleteAction->shortcut(), QKeySequence(Qt::Key_Delete));
-            QCOMPARE(e.LabText[2]->text(), QString("  Pump 7"));
-            QCOMPARE(e.PanInp[2]->Hint(),
+            QCOMPARE(e.labelTexts[2]->text(), QString("  Pump 7"));
+            QCOMPARE(e.inputCells[2]->Hint(),
                      U("номер входа  на схеме 3\nадрес сигнала в базе 3\nPump 7"));
-            QCOMPARE(e.LabTitle[2]->text(), U("  № на схеме 3\n\n  № в базе 3"));
+            QCOMPARE(e.titleLabels[2]->text(), U("  № на схеме 3\n\n  № в базе 3"));
             // an edit ended by a click that gives up the selection still goes to its own row
-            DoubleClick(e.LabText[4]);
+            DoubleClick(e.labelTexts[4]);
             QTest::keyClicks(e.labelEdit, "X");
             e.SchemeAreaClick(); // the empty scheme's click, the selection given up first
             QVERIFY(!e.labelEdit->isVisible());
@@ -478,7 +479,7 @@ private slots:
         h.Main().Modules().FileMode = 1;
         h.Main().Modules().FileChanged = 0;
         OpenEditor(h, 2, [&](SchemeEditor& e) {
-            QTest::mouseClick(e.LabTitle[1], Qt::LeftButton);
+            QTest::mouseClick(e.titleLabels[1], Qt::LeftButton);
             h.OnModal([](QDialog& d) {
                 auto& t = static_cast<LabelDialog&>(d);
                 QCOMPARE(t.inputCaption->text(), QString("8      DI_2_2    "));
@@ -486,8 +487,8 @@ private slots:
                 QTest::keyClicks(t.labelEdit, "Valve B");
             });
             e.labelAction->trigger();
-            QCOMPARE(e.LabText[1]->text(), QString("  Valve B"));
-            QCOMPARE(e.LabTitle[1]->text(), U("  КЛАПАН ЗАКРЫТ\n\n  № в базе 8"));
+            QCOMPARE(e.labelTexts[1]->text(), QString("  Valve B"));
+            QCOMPARE(e.titleLabels[1]->text(), U("  КЛАПАН ЗАКРЫТ\n\n  № в базе 8"));
             QVERIFY(!e.progressBar->isVisible());
         });
         QCOMPARE(Label(h, 7), QByteArray("Valve B       "));

@@ -64,12 +64,12 @@ private slots:
         h.Device().SetModuleRecords(2, fresh);
         OpenEditor(h, 2, [&](SchemeEditor& e) {
             QCOMPARE(Requests(h, 68), 0);
-            QVERIFY(!e.PanSign[0]);
+            QVERIFY(!e.alarmCells[0]);
             QTest::keyClick(&e, Qt::Key_F9);
             QCOMPARE(Requests(h, 68), 1);
             QCOMPARE(h.Device().RequestLog().back().data, std::vector<uint8_t>{2});
-            QVERIFY(e.PanSign[0]);
-            QCOMPARE(e.PanSign[0]->Caption(), U("пред"));
+            QVERIFY(e.alarmCells[0]);
+            QCOMPARE(e.alarmCells[0]->Caption(), U("пред"));
             QVERIFY(!e.progressBar->isVisible());
             QCOMPARE(e.windowTitle(),
                      U("Программирование обработки дискретных входов ЛУМ-08 устройство 1"));
@@ -86,9 +86,9 @@ private slots:
         ReadDevice(h);
         h.Main().Modules().FileMode = 1;
         OpenEditor(h, 2, [&](SchemeEditor& e) {
-            InputCell* before = e.PanInp[0];
+            InputCell* before = e.inputCells[0];
             QTest::keyClick(&e, Qt::Key_F9);
-            QCOMPARE(e.PanInp[0], before); // not rebuilt
+            QCOMPARE(e.inputCells[0], before); // not rebuilt
             QVERIFY(!e.progressBar->isVisible());
         });
         QVERIFY(h.Device().RequestLog().empty());
@@ -249,11 +249,11 @@ private slots:
         GuiHarness h;
         ReadDevice(h);
         OpenEditor(h, 1, [&](SchemeEditor& e) {
-            InputCell* before = e.PanInp[0];
+            InputCell* before = e.inputCells[0];
             h.Device().AddFault(SilentFrom());
             h.Device().SetModuleRecords(1, kEmptyRecords);
             QTest::keyClick(&e, Qt::Key_F9);
-            QCOMPARE(e.PanInp[0], before);
+            QCOMPARE(e.inputCells[0], before);
             QVERIFY(!e.progressBar->isVisible());
             h.Device().ClearFaults();
         });

@@ -97,19 +97,19 @@ private slots:
             CheckApart(e.closeButton, e.Progress);
             for (size_t k = 0; k < 6; ++k) {
                 // the identifier stays clear of the signal type button
-                const InputCell* p = e.PanInp[k];
+                const InputCell* p = e.inputCells[k];
                 const int captionWidth = QFontMetrics(p->font()).horizontalAdvance(p->Caption());
                 QVERIFY2(p->width() - p->FrameWidth() - 1 - captionWidth >=
-                             e.SpTVh[k]->geometry().right(),
+                             e.inputTypeButtons[k]->geometry().right(),
                          qPrintable(p->Caption()));
-                if (const AlarmCell* s = e.PanSign[k])
+                if (const AlarmCell* s = e.alarmCells[k])
                     QVERIFY(QFontMetrics(s->font()).horizontalAdvance(s->Caption()) +
                                 s->FrameWidth() + 1 <=
                             s->Text()->x());
                 // the label's text stays clear of the row buttons
-                const QLabel* text = e.LabText[k];
+                const QLabel* text = e.labelTexts[k];
                 QVERIFY(text->x() + QFontMetrics(text->font()).horizontalAdvance(text->text()) <
-                        e.SpKont[k]->x());
+                        e.contactButtons[k]->x());
             }
             CheckApart(e.pumpGroup, e.relayGroup);
             QVERIFY(e.pumpGroup->y() > e.inputBar->height());

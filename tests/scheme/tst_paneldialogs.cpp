@@ -55,16 +55,16 @@ private slots:
                 ClickMark(sig.alarmTypeButtons[type]);
                 Click(sig.OK);
             });
-            DoubleClick(e.PanSign[1]);
+            DoubleClick(e.alarmCells[1]);
             QCOMPARE(h.W().schemeEditor->SelectedInput, 7);
             QCOMPARE(h.W().schemeEditor->MarkedRows[1], 1);
             QVERIFY(e.RowSelected(1));
-            QCOMPARE(e.PanSign[1]->Caption(), caption);
-            QCOMPARE(StaticTextColor(e.PanSign[1]->Text()), light);
-            QCOMPARE(bool(e.ImZvuk[1]), sound);
+            QCOMPARE(e.alarmCells[1]->Caption(), caption);
+            QCOMPARE(StaticTextColor(e.alarmCells[1]->Text()), light);
+            QCOMPARE(bool(e.soundMarks[1]), sound);
             if (sound) {
-                QCOMPARE(e.ImZvuk[1]->geometry(), QRect(498, 54 + 6, 14, 14));
-                QVERIFY(Shown(e.ImZvuk[1]));
+                QCOMPARE(e.soundMarks[1]->geometry(), QRect(498, 54 + 6, 14, 14));
+                QVERIFY(Shown(e.soundMarks[1]));
             }
             lum.SchemeChanged = 0; // close without the question
         });
@@ -74,7 +74,8 @@ private slots:
         QCOMPARE(lum.GetAlarmType(7), type);
         QCOMPARE(lum.GetColor(7), color);
         QCOMPARE(lum.GetSound(7), int(sound));
-        QCOMPARE(h.W().schemeEditor->PanSign[1] != nullptr, true); // the panel stays until rebuilt
+        QCOMPARE(h.W().schemeEditor->alarmCells[1] != nullptr,
+                 true); // the panel stays until rebuilt
     }
 
     void delayByDoubleClick_data() {
@@ -105,8 +106,8 @@ private slots:
                 QCOMPARE(lum.SchemeChanged, 1); // typing while the scheme is shown
                 Click(za.OK);
             });
-            DoubleClick(e.PanZader[3]);
-            QCOMPARE(e.PanZader[3]->Text()->text(), QString::number(stored));
+            DoubleClick(e.delayCells[3]);
+            QCOMPARE(e.delayCells[3]->Text()->text(), QString::number(stored));
             lum.SchemeChanged = 0;
         });
         QCOMPARE(filled, QString("15"));

@@ -140,7 +140,7 @@ private slots:
         QRectF delayPanel;
         OpenEditor(h, 2, [&](SchemeEditor& e) {
             caption = e.windowTitle();
-            delayPanel = Printed(e, e.PanZader[3]);
+            delayPanel = Printed(e, e.delayCells[3]);
             PrintToFile(h, e, pdf);
             QCOMPARE(e.schemeScroll->hasFocus() || !e.isActiveWindow(), true);
         });
@@ -182,8 +182,8 @@ private slots:
                             (800 + kScale * (at.y() + 34) - 50) * kPointsPerPixel,
                             300 * kPointsPerPixel, 300 * kPointsPerPixel);
             for (size_t k = 0; k < 6; ++k)
-                if (e.PanZader[k])
-                    delays.push_back(Printed(e, e.PanZader[k]));
+                if (e.delayCells[k])
+                    delays.push_back(Printed(e, e.delayCells[k]));
             PrintToFile(h, e, pdf);
         });
         const auto words = Words(pdf);

@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     PasswordDialog& parol = *h.W().passwordDialog;
     parol.PrepareChange();
     Save(parol, dir, "password-change");
-    h.W().portDialog->SkorPos = 1;
+    h.W().portDialog->SpeedPos = 1;
     Save(*h.W().portDialog, dir, "port");
     Save(*h.W().timingDialog, dir, "timing");
     h.W().Config->Prepare();
