@@ -25,7 +25,7 @@ int64_t MsSince(Clock::time_point start) {
 }
 
 // The MBAP header and PDU of a reply.
-Bytes Mbap(uint16_t transaction, uint8_t unit, const Bytes& pdu) {
+Bytes MbapFrame(uint16_t transaction, uint8_t unit, const Bytes& pdu) {
     const size_t n = pdu.size() + 1;
     Bytes frame = {uint8_t(transaction >> 8), uint8_t(transaction), 0,   0,
                    uint8_t(n >> 8),           uint8_t(n),           unit};
@@ -52,7 +52,8 @@ protected:
     }
     // The reply bytes as the gateway sends them: RTU as is, or Modbus TCP for transaction.
     Bytes Reply(const Bytes& rtu, uint16_t transaction = 1) const {
-        return Mbtcp() ? Mbap(transaction, rtu[0], Bytes(rtu.begin() + 1, rtu.end() - 2)) : rtu;
+        return Mbtcp() ? MbapFrame(transaction, rtu[0], Bytes(rtu.begin() + 1, rtu.end() - 2))
+                       : rtu;
     }
 
     LoopbackPeer peer;
@@ -173,8 +174,8 @@ TEST(GatewayModbusTcp, EachRequestANewTransactionAndLateRepliesSkipped) {
     ASSERT_EQ(line.write(kConfigRequest.data(), 4), 4);
     EXPECT_EQ(peer.Receive(8), (Bytes{0, 2, 0, 0, 0, 2, 0x01, 0x11}));
     // The late answer to the first comes before the answer to the second.
-    Bytes both = Mbap(1, 1, {0x11, 0x01, 0x07});
-    const Bytes second = Mbap(2, 1, {0x11, 0x01, 0x08});
+    Bytes both = MbapFrame(1, 1, {0x11, 0x01, 0x07});
+    const Bytes second = MbapFrame(2, 1, {0x11, 0x01, 0x08});
     both.insert(both.end(), second.begin(), second.end());
     peer.Send(both);
     EXPECT_EQ(line.read(buffer, 6), 6);
@@ -183,7 +184,7 @@ TEST(GatewayModbusTcp, EachRequestANewTransactionAndLateRepliesSkipped) {
     // A gateway that says the device did not answer ends the wait at once.
     ASSERT_EQ(line.write(kConfigRequest.data(), 4), 4);
     EXPECT_EQ(peer.Receive(8).size(), 8u);
-    peer.Send(Mbap(3, 1, {0x91, 0x0B}));
+    peer.Send(MbapFrame(3, 1, {0x91, 0x0B}));
     const auto start = Clock::now();
     EXPECT_EQ(line.read(buffer, 3), 0);
     EXPECT_LT(MsSince(start), 500);
@@ -280,7 +281,7 @@ TEST_F(GatewayEngine, TheClockBroadcastWaitsForNoReply) {
     // The next request is answered as usual.
     std::thread answer([&] {
         peer.Receive(8);
-        peer.Send(Mbap(2, 1, {0x11, 0x01, 0x02}));
+        peer.Send(MbapFrame(2, 1, {0x11, 0x01, 0x02}));
     });
     EXPECT_EQ(port.Exchange(0, 17, 0, nullptr, reply), ResultCode::Ok);
     answer.join();
