@@ -1,11 +1,11 @@
 // The emulator as a gateway on loopback inside the test process: RTU frames through the
-// connection as they are, Modbus TCP under the request's transaction (read by libmodbus as an
-// independent master), spoilt answers refused the gateway's way, connections dropped and
-// replaced, the line hung up.
+// connection as they are, Modbus TCP under the request's transaction, spoilt answers refused the
+// gateway's way, connections dropped and replaced, the line hung up. (libmodbus and mbpoll read
+// the gateway of the lum08-emu process: test_emuprocess.cpp.)
 
 #include "emu/faults.h"
 #include "emuserver/tcpserver.h"
-#include "emutestmodbus.h"
+#include "emutestbytes.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -75,8 +75,6 @@ struct EmulatedGateway : ::testing::Test {
     std::unique_ptr<emu::TcpServer> server;
 
     void Serve(Framing framing) {
-        device.SetClock({5, 4, 3, 2, 1, 24, 2});
-        device.SetClockFrozen(true);
         server = std::make_unique<emu::TcpServer>(framing);
         server->AddDevice(device);
         std::string error;
@@ -84,12 +82,6 @@ struct EmulatedGateway : ::testing::Test {
         ASSERT_GT(server->Port(), 0);
     }
 };
-
-TEST_F(EmulatedGateway, LibmodbusReadsTheClockAndSlaveIdOverModbusTcp) {
-    Serve(Framing::ModbusTcp);
-    EXPECT_EQ(server->PortName(), "mbtcp://127.0.0.1:" + std::to_string(server->Port()));
-    ReadWithLibmodbusTcp(server->Port(), 1);
-}
 
 TEST_F(EmulatedGateway, TransparentModePassesTheRtuFramesAsTheyAre) {
     Serve(Framing::RtuOverTcp);
