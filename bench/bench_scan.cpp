@@ -12,7 +12,7 @@
 #include "link/exchangeengine.h"
 #include "link/steadylineclock.h"
 #include "platform/busscan.h"
-#include "platform/qtserialline.h"
+#include "platform/portline.h"
 
 #include <QCoreApplication>
 
@@ -45,7 +45,7 @@ double FrameMs(int bytes, int baud) {
 }
 
 // One whole scan; its wall time, or a negative number when it went wrong.
-double Scan(ExchangeEngine& port, QtSerialLine& line, const std::string& path, int probeMs,
+double Scan(ExchangeEngine& port, PortLine& line, const std::string& path, int probeMs,
             double* unavoidable) {
     std::set<int> found;
     *unavoidable = 0;
@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
         std::printf("emulator: %s\n", error.c_str());
         return 1;
     }
-    QtSerialLine line;
+    PortLine line;
     SteadyLineClock clock;
     ExchangeEngine port(line, clock);
 

@@ -1,6 +1,7 @@
 #include "cli/cliargs.h"
 
 #include "link/exchangeengine.h"
+#include "link/gatewayaddress.h"
 #include "platform/busscan.h"
 
 #include <algorithm>
@@ -105,8 +106,9 @@ bool DeviceList(const std::string& text, std::vector<int>* out) {
 
 bool TakesValue(const std::string& option) {
     static const std::set<std::string> withValue = {
-        "--port",   "--speed",   "--parity",   "--stop",     "--device",  "--out",
-        "--speeds", "--devices", "--probe-ms", "--password", "--timeout", "--password-file"};
+        "--port",    "--speed",         "--parity",    "--stop",     "--device",
+        "--out",     "--speeds",        "--devices",   "--probe-ms", "--password",
+        "--timeout", "--password-file", "--round-trip"};
     return withValue.count(option) != 0;
 }
 
@@ -130,6 +132,8 @@ bool ApplyValue(const std::string& option, const std::string& value, CliArgs& a,
     if (option == "--device")
         return DeviceList(value, &a.devices) ||
                Fail(error, bad + " (номер прибора 1..31 или список, например 1,3,5-8)");
+    if (option == "--round-trip")
+        return Number(value, 0, 5000, &a.roundTripMs) || Fail(error, bad + " (мс, 0..5000)");
     if (option == "--timeout")
         return Number(value, 1, 86400, &a.timeoutSeconds) ||
                Fail(error, bad + " (секунд, 1..86400)");
@@ -201,9 +205,17 @@ bool Complete(CliArgs& a, const std::vector<std::string>& given, std::string* er
         return Fail(error, "Укажите файл для записи: --out ФАЙЛ.lum");
     if (NeedsPort(a.command) && a.port.empty())
         return Fail(error, "Укажите порт: --port ПОРТ (например /dev/ttyUSB0 или COM3)");
-    // The port dialog refuses this pair as well: the converters cannot take it.
-    if (a.parity == 'E' && a.stopBits == 2)
+    const bool gateway = IsGatewayName(a.port);
+    if (!gateway && std::find(given.begin(), given.end(), "--round-trip") != given.end())
+        return Fail(error, "Параметр --round-trip относится только к шлюзу (--port tcp://УЗЕЛ:ПОРТ "
+                           "или mbtcp://УЗЕЛ:ПОРТ)");
+    // The port dialog refuses this pair as well: the converters cannot take it. A gateway's
+    // line settings are its own.
+    if (!gateway && a.parity == 'E' && a.stopBits == 2)
         return Fail(error, "Чётность E с двумя стоповыми битами не допускается");
+    // Behind a gateway the program sets no speed: one pass finds what is there.
+    if (gateway && a.speeds.size() > 1)
+        a.speeds.resize(1);
     return true;
 }
 

@@ -9,13 +9,14 @@ struct CliArgs {
     std::string command;            // read, write, verify, diff, scan, clock
     std::vector<std::string> files; // the command's file arguments
     // Line and device.
-    std::string port;
+    std::string port; // a serial port, or a gateway: tcp://HOST:PORT, mbtcp://HOST:PORT
     int speed = 9600;
     char parity = 'N';
     int stopBits = 2;
     int device = 1;           // bus number 1..31: the one the command works on now
     std::vector<int> devices; // --device: every bus number given, in order (at least one)
     int timeoutSeconds = 0;   // --timeout; 0: the command's default
+    int roundTripMs = 0;      // --round-trip: the network's round trip to a gateway far away
     // Commands' own options.
     std::string out;                                     // read --out
     bool force = false;                                  // read: replace an existing file

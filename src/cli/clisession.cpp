@@ -1,6 +1,7 @@
 #include "cli/clisession.h"
 
 #include "cli/clistop.h"
+#include "link/gatewayaddress.h"
 #include "link/monitorrows.h"
 #include "model/passwordfile.h"
 #include "platform/filestore.h"
@@ -172,6 +173,7 @@ CliLink::CliLink(const CliArgs& args, CliConsole& console)
     port_.PortName = args.port;
     port_.Parity = std::string(1, args.parity);
     port_.StopBits = std::to_string(args.stopBits);
+    port_.SetRoundTripMs(args.roundTripMs);
     if (args.trace) {
         // Every frame as the bus monitor shows it, a line each, as it happens.
         trace_ = std::make_unique<FrameRecorder>(16);
@@ -202,12 +204,19 @@ std::string CliLink::SettingsText() const {
     std::string devices;
     for (int d : args_.devices)
         devices += (devices.empty() ? "" : ",") + std::to_string(d);
-    return "порт " + args_.port + ", " +
-           (args_.command == "scan"
-                ? "поиск на " + std::to_string(args_.speeds.size()) + " скоростях"
-                : std::to_string(args_.speed) + " бит/с") +
-           ", чётность " + std::string(1, args_.parity) + ", стоповых битов " +
-           std::to_string(args_.stopBits) + ", 8 бит данных, " +
+    const std::string line =
+        IsGatewayName(args_.port)
+            ? "шлюз " + args_.port +
+                  " (скорость, чётность и стоповые биты задаёт шлюз), время по сети до шлюза и "
+                  "обратно " +
+                  std::to_string(args_.roundTripMs) + " мс, "
+            : "порт " + args_.port + ", " +
+                  (args_.command == "scan"
+                       ? "поиск на " + std::to_string(args_.speeds.size()) + " скоростях"
+                       : std::to_string(args_.speed) + " бит/с") +
+                  ", чётность " + std::string(1, args_.parity) + ", стоповых битов " +
+                  std::to_string(args_.stopBits) + ", 8 бит данных, ";
+    return line +
            (args_.command == "scan" ? "номера " + std::to_string(args_.firstDevice) + "-" +
                                           std::to_string(args_.lastDevice)
                                     : "прибор " + devices) +

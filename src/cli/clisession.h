@@ -9,7 +9,7 @@
 #include "link/framerecorder.h"
 #include "link/steadylineclock.h"
 #include "model/devicedocument.h"
-#include "platform/qtserialline.h"
+#include "platform/portline.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -110,7 +110,7 @@ public:
     // Opens the port at the speed; false when it cannot be opened (the operator was told).
     bool Open(int speed);
     ExchangeEngine& Port() { return port_; }
-    QtSerialLine& Line() { return line_; }
+    PortLine& Line() { return line_; }
     ConsoleOperator& Op() { return op_; }
     int Device() const { return args_.device - 1; } // 0-based
     // Tells the engine's message for a failed exchange; the exit code for it.
@@ -124,7 +124,7 @@ private:
     const CliArgs& args_;
     CliConsole& console_;
     ConsoleOperator op_;
-    QtSerialLine line_;
+    PortLine line_;
     SteadyLineClock clock_;
     ExchangeEngine port_;
     std::unique_ptr<FrameRecorder> trace_;

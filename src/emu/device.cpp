@@ -64,7 +64,9 @@ std::vector<uint8_t> Device::Handle(const std::vector<uint8_t>& frame) {
     const FaultVerdict verdict = faults_.Before(requests_, function);
     if (verdict.hangup)
         hangup_ = true;
-    if (verdict.hangup || verdict.silent)
+    if (verdict.drop)
+        drop_ = true;
+    if (verdict.hangup || verdict.drop || verdict.silent)
         return {};
     if (broadcast) {
         if (verdict.exception == 0)
@@ -242,6 +244,13 @@ bool Device::TakeHangup() {
     const bool h = hangup_;
     hangup_ = false;
     return h;
+}
+
+bool Device::TakeDrop() {
+    std::lock_guard lock(mutex_);
+    const bool d = drop_;
+    drop_ = false;
+    return d;
 }
 
 int Device::Address() const {

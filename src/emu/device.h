@@ -53,6 +53,9 @@ public:
     std::vector<uint8_t> Handle(const std::vector<uint8_t>& frame);
     // True once after a hangup fault fired: whoever serves the line should drop it.
     bool TakeHangup();
+    // True once after a drop fault fired: a gateway closes the connection it got the request
+    // on and waits for the next one (a pseudo-terminal has no connection: it hangs up).
+    bool TakeDrop();
 
     int Address() const;
     bool SetAddress(int address); // 1..31
@@ -131,6 +134,7 @@ private:
     FaultSet faults_;
     std::vector<StuckByte> stuck_;
     bool hangup_ = false;
+    bool drop_ = false;
 };
 
 } // namespace emu

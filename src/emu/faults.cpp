@@ -22,6 +22,7 @@ struct KindName {
 const KindName kKinds[] = {
     {FaultKind::Silent, "silent", false, 0, 0, 0},
     {FaultKind::Hangup, "hangup", false, 0, 0, 0},
+    {FaultKind::Drop, "drop", false, 0, 0, 0},
     {FaultKind::Exception, "exception", true, 1, 255, 0},
     {FaultKind::WrongFunction, "wrong-function", false, 0, 255, 0},
     {FaultKind::BadCrc, "crc", false, 1, 3, 3},
@@ -228,6 +229,8 @@ FaultVerdict FaultSet::Before(uint64_t request, uint8_t function) const {
             verdict.silent = true;
         else if (f.kind == FaultKind::Hangup)
             verdict.hangup = true;
+        else if (f.kind == FaultKind::Drop)
+            verdict.drop = true;
         else if (f.kind == FaultKind::Exception && verdict.exception == 0)
             verdict.exception = f.value;
     }

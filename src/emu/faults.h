@@ -21,6 +21,7 @@ enum class FaultKind {
     CrcRate,       // the answer's CRC is spoilt with the given probability
     Partial,       // only the first bytes of the answer go out
     Noise,         // random bytes precede the answer
+    Drop,          // the connection to a gateway drops; the gateway takes the next one
 };
 
 struct Fault {
@@ -36,7 +37,7 @@ struct Fault {
     bool AppliesTo(uint64_t request, uint8_t function) const;
 };
 
-// "KIND [VALUE] [from A] [to B] [fn F,F...]" where KIND is silent, hangup, exception,
+// "KIND [VALUE] [from A] [to B] [fn F,F...]" where KIND is silent, hangup, drop, exception,
 // wrong-function, crc, crc-rate, partial or noise; A and B may be written +N, meaning N
 // requests after the `seen` requests so far.
 std::optional<Fault> ParseFault(const std::string& text, uint64_t seen, std::string* error);
@@ -46,6 +47,7 @@ std::string FaultToString(const Fault& fault);
 struct FaultVerdict {
     bool silent = false;
     bool hangup = false;
+    bool drop = false;
     int exception = 0; // non-zero: answer with this exception instead of acting
 };
 

@@ -54,10 +54,10 @@ bool ShortFault(const std::string& option, const std::string& value, EmuOptions*
 }
 
 bool TakesValue(const std::string& option) {
-    static const char* const withValue[] = {"--address", "--modules",   "--busy",      "--clock",
-                                            "--speed",   "--link",      "--seed",      "--fault",
-                                            "--partial", "--crc-rate",  "--exception", "--noise",
-                                            "--latency", "--turnaround"};
+    static const char* const withValue[] = {"--address", "--modules",    "--busy",      "--clock",
+                                            "--speed",   "--link",       "--seed",      "--fault",
+                                            "--partial", "--crc-rate",   "--exception", "--noise",
+                                            "--latency", "--turnaround", "--tcp",       "--mbtcp"};
     for (const char* o : withValue)
         if (option == o)
             return true;
@@ -87,6 +87,15 @@ bool Apply(const std::string& option, const std::string& value, EmuOptions* o, s
         if (!ParseNumber(value, 1, 4000000, &v))
             return Fail(error, "--speed: нужна скорость в бит/с, а не '" + value + "'");
         o->speed = static_cast<int>(v);
+        return true;
+    }
+    if (option == "--tcp" || option == "--mbtcp") {
+        if (o->line != EmuLine::Pty)
+            return Fail(error, option + ": шлюз уже задан (--tcp и --mbtcp вместе не допускаются)");
+        std::string why;
+        if (!ParseListenAddress(value, &o->listenHost, &o->listenPort, &why))
+            return Fail(error, option + ": " + why);
+        o->line = option == "--tcp" ? EmuLine::RtuOverTcp : EmuLine::ModbusTcp;
         return true;
     }
     if (option == "--link") {
@@ -141,6 +150,33 @@ bool ApplyFlag(const std::string& option, EmuOptions* o, std::string* error) {
 }
 
 } // namespace
+
+bool ParseListenAddress(const std::string& text, std::string* host, int* port, std::string* error) {
+    const size_t colon = text.rfind(':');
+    if (colon == std::string::npos)
+        return Fail(error, "нужно АДРЕС:ПОРТ, например 127.0.0.1:0, а не '" + text + "'");
+    const std::string address = text.substr(0, colon);
+    const auto octets = Split(address, '.');
+    long long first = -1;
+    bool numeric = octets.size() == 4;
+    for (size_t i = 0; numeric && i < octets.size(); ++i) {
+        long long v = 0;
+        numeric = ParseNumber(octets[i], 0, 255, &v);
+        if (i == 0)
+            first = v;
+    }
+    if (!numeric || first != 127)
+        return Fail(error, "эмулятор шлюза слушает только петлевой адрес 127.x.x.x (например "
+                           "127.0.0.1), а не '" +
+                               address + "'");
+    long long v = 0;
+    if (!ParseNumber(text.substr(colon + 1), 0, 65535, &v))
+        return Fail(error,
+                    "порт 0..65535 (0 - любой свободный), а не '" + text.substr(colon + 1) + "'");
+    *host = address;
+    *port = static_cast<int>(v);
+    return true;
+}
 
 bool ParseNumber(const std::string& text, long long lo, long long hi, long long* value) {
     long long v = 0;
@@ -235,14 +271,18 @@ bool ParseOptions(const std::vector<std::string>& args, EmuOptions* options, std
             return false;
         }
     }
+    if (o.line != EmuLine::Pty && !o.link.empty())
+        return Fail(error, "--link: ссылка делается только на псевдотерминал, не на шлюз");
     *options = o;
     return true;
 }
 
 std::string UsageText() {
     return R"(Использование: lum08-emu [параметры]
-Эмулирует приборы ЛУМ-08 на псевдотерминале. Первая строка вывода - путь к порту; эмулятор
-работает, пока не получит SIGTERM или SIGINT (или команду quit).
+Эмулирует приборы ЛУМ-08 на псевдотерминале (или за шлюзом Ethernet на петлевом адресе).
+Первая строка вывода - порт для программы: путь к псевдотерминалу или адрес шлюза
+(tcp://127.0.0.1:ПОРТ, mbtcp://127.0.0.1:ПОРТ); эмулятор работает, пока не получит SIGTERM
+или SIGINT (или команду quit).
 
   --address N[,N...]     номера приборов 1..31, по прибору на номер (по умолчанию 1)
   --modules SLOT:TYPE,...  модули: место 0..15, тип 1 МЛВ или 2 МСЮ, не больше 6;
@@ -254,6 +294,13 @@ std::string UsageText() {
   --speed BAUD           отвечать, только пока порт настроен на эту скорость (по умолчанию -
                          на любой); на другой скорости запрос для прибора - шум
   --link PATH            сделать PATH символической ссылкой на порт (удаляется при выходе)
+  --tcp 127.0.0.1:ПОРТ   вместо псевдотерминала - шлюз в прозрачном режиме: кадры RTU идут
+                         через соединение TCP как есть; ПОРТ 0 - любой свободный (первая
+                         строка вывода называет его); только петлевой адрес 127.x.x.x
+  --mbtcp 127.0.0.1:ПОРТ то же, шлюз Modbus TCP: заголовок MBAP вместо номера и CRC, ответ
+                         с номером транзакции запроса; ответ прибора с ошибкой (CRC, обрыв,
+                         шум) шлюз заменяет исключением 0B. У шлюза одно соединение: новое
+                         закрывает старое. --speed задаёт скорость линии за шлюзом для --pace
   --seed N               начало ряда случайных неисправностей (по умолчанию 1)
   --pace                 байты в темпе настоящей линии в обе стороны: старт-бит, 8 бит данных,
                          бит чётности, стоп-биты, на скорости, заданной программой порту
@@ -276,8 +323,9 @@ std::string UsageText() {
   --exception C          отвечать исключением C вместо действия
   --noise N              отправлять N случайных байтов перед каждым ответом
   --fault SPEC           любая неисправность по расписанию: "KIND [VALUE] [from A] [to B] [fn F,F...]"
-                         KIND: silent, hangup, exception, wrong-function, crc, crc-rate,
-                         partial, noise; A и B считают запросы к прибору с 1
+                         KIND: silent, hangup, drop, exception, wrong-function, crc, crc-rate,
+                         partial, noise; A и B считают запросы к прибору с 1; drop - шлюз
+                         разрывает соединение (и ждёт нового), на псевдотерминале - как hangup
                          (например --fault "silent from 3 to 5", --fault "exception 7 fn 69")
 
 Команды на стандартном вводе (по одной в строке; ответ кончается "ok" или "error: ..."):

@@ -12,6 +12,13 @@
 
 namespace emu {
 
+// Where the devices are served: a pseudo-terminal, or a loopback TCP port as a gateway.
+enum class EmuLine {
+    Pty,
+    RtuOverTcp, // --tcp: the RTU frames through the connection as they are
+    ModbusTcp,  // --mbtcp: Modbus TCP, the MBAP header instead of the address and the CRC
+};
+
 struct EmuOptions {
     std::vector<int> addresses{1};                   // one device per address
     std::vector<ModuleSlot> modules{{0, 1}, {3, 2}}; // "МЛВ" in slot 0, "МСЮ" in slot 3
@@ -20,6 +27,9 @@ struct EmuOptions {
     bool clockFrozen = false;
     int speed = 0;    // line speed the devices listen at; 0: any
     std::string link; // symbolic link to the port
+    EmuLine line = EmuLine::Pty;
+    std::string listenHost = "127.0.0.1"; // --tcp and --mbtcp: a loopback address
+    int listenPort = 0;                   // 0: a free port the system chooses
     uint64_t seed = 1;
     std::vector<Fault> faults;
     Pacing pacing;            // the line's timing (--pace, --latency, --turnaround)
@@ -37,6 +47,9 @@ std::string UsageText();
 bool ParseModules(const std::string& text, std::vector<ModuleSlot>* modules, std::string* error);
 // "s,m,h,d,mo,y,wd" in decimal, each within its range.
 bool ParseClock(const std::string& text, ClockValues* clock, std::string* error);
+// "127.x.x.x:PORT" (PORT 0..65535; 0 a free one): a loopback address only, so that the emulated
+// gateway is never reachable from another machine.
+bool ParseListenAddress(const std::string& text, std::string* host, int* port, std::string* error);
 // A whole decimal number within [lo, hi].
 bool ParseNumber(const std::string& text, long long lo, long long hi, long long* value);
 // The PC's local time as the device counts it.

@@ -1,11 +1,13 @@
-// lum08-emu: ЛУМ-08 devices on a pseudo-terminal, for trying and testing the programmer without
-// hardware. Prints the port's path first, then serves until SIGTERM or SIGINT.
+// lum08-emu: ЛУМ-08 devices on a pseudo-terminal, or behind an emulated Ethernet gateway on a
+// loopback port, for trying and testing the programmer without hardware. Prints the port's name
+// first (the terminal's path, or tcp://127.0.0.1:PORT), then serves until SIGTERM or SIGINT.
 
 #include "emu/console.h"
 #include "emu/device.h"
 #include "emu/options.h"
 #include "emuserver/ptyserver.h"
 #include "emuserver/registry.h"
+#include "emuserver/tcpserver.h"
 #include "version/version.h"
 
 #include <atomic>
@@ -22,12 +24,12 @@
 
 namespace {
 
-std::atomic<emu::PtyServer*> gServer{nullptr};
+std::atomic<emu::LineServer*> gServer{nullptr};
 volatile std::sig_atomic_t gStopSignal = 0;
 
 extern "C" void OnSignal(int) {
     gStopSignal = 1;
-    if (emu::PtyServer* server = gServer.load())
+    if (emu::LineServer* server = gServer.load())
         server->RequestStop();
 }
 
@@ -72,7 +74,7 @@ void RemoveLink(const std::string& link, const std::string& target) {
 // Reads what standard input has, runs each complete line; false once it is closed.
 class CommandInput {
 public:
-    CommandInput(emu::Console& console, emu::PtyServer& server, bool quitOnEof)
+    CommandInput(emu::Console& console, emu::LineServer& server, bool quitOnEof)
         : console_(console), server_(server), quitOnEof_(quitOnEof) {}
 
     bool OnReadable() {
@@ -102,15 +104,25 @@ public:
 
 private:
     emu::Console& console_;
-    emu::PtyServer& server_;
+    emu::LineServer& server_;
     bool quitOnEof_;
     std::string pending_;
 };
 
+std::unique_ptr<emu::LineServer> MakeServer(const emu::EmuOptions& options) {
+    if (options.line == emu::EmuLine::Pty)
+        return std::make_unique<emu::PtyServer>();
+    return std::make_unique<emu::TcpServer>(options.line == emu::EmuLine::ModbusTcp
+                                                ? emu::TcpServer::Framing::ModbusTcp
+                                                : emu::TcpServer::Framing::RtuOverTcp,
+                                            options.listenHost, options.listenPort);
+}
+
 int Serve(const emu::EmuOptions& options) {
     std::vector<std::unique_ptr<emu::Device>> devices;
     std::vector<emu::Device*> raw;
-    emu::PtyServer server;
+    const std::unique_ptr<emu::LineServer> line = MakeServer(options);
+    emu::LineServer& server = *line;
     server.SetLineSpeed(options.speed);
     for (int address : options.addresses) {
         auto d = std::make_unique<emu::Device>();
@@ -128,10 +140,14 @@ int Serve(const emu::EmuOptions& options) {
     server.SetPacing(options.pacing);
     std::string error;
     if (!server.Open(&error)) {
-        std::fprintf(stderr, "lum08-emu: не удается открыть псевдотерминал: %s\n", error.c_str());
+        if (options.line == emu::EmuLine::Pty)
+            std::fprintf(stderr, "lum08-emu: не удается открыть псевдотерминал: %s\n",
+                         error.c_str());
+        else
+            std::fprintf(stderr, "lum08-emu: не удается открыть порт TCP: %s\n", error.c_str());
         return 1;
     }
-    const std::string port = server.SlavePath();
+    const std::string port = server.PortName();
     if (!options.link.empty() && !MakeLink(options.link, port))
         return 1;
     emu::PortRegistration registration;

@@ -295,7 +295,9 @@ void PtyServer::Dispatch(const std::vector<std::vector<uint8_t>>& frames, TimePo
                 for (auto& chunk : timer_.Reply(reply, requestEnd, pacing, format_))
                     outgoing_.push_back(std::move(chunk));
             }
+            // A terminal has no connection to drop: a drop takes the whole line, as a hangup.
             hangup = device->TakeHangup() || hangup;
+            hangup = device->TakeDrop() || hangup;
         }
         if (hangup) {
             hungUp_ = true;

@@ -6,6 +6,7 @@
 
 #include "emu/device.h"
 #include "emu/linepacing.h"
+#include "emuserver/lineserver.h"
 
 #include <atomic>
 #include <chrono>
@@ -22,39 +23,31 @@ namespace emu {
 
 class Framer;
 
-class PtyServer : public LineTiming {
+class PtyServer : public LineServer {
 public:
-    // Called when the watched descriptor is readable; return false to stop watching it.
-    using InputHandler = std::function<bool()>;
-
     PtyServer() = default;
     explicit PtyServer(Device& device) { AddDevice(device); }
     ~PtyServer() override;
     PtyServer(const PtyServer&) = delete;
     PtyServer& operator=(const PtyServer&) = delete;
 
-    // Devices sharing the line; add them before serving. The server does not own them.
-    void AddDevice(Device& device);
+    void AddDevice(Device& device) override;
     // The speed the devices listen at (0: any). A request sent at another speed is noise to
     // them and gets no answer, as on a real line.
-    void SetLineSpeed(int baud) { lineSpeed_ = baud; }
+    void SetLineSpeed(int baud) override { lineSpeed_ = baud; }
 
     // Opens the pseudo-terminal (raw, so that no byte is translated); on failure the reason goes
     // to `error`.
-    bool Open(std::string* error = nullptr);
+    bool Open(std::string* error = nullptr) override;
     bool IsOpen() const { return master_ >= 0; }
     const std::string& SlavePath() const { return slavePath_; }
+    std::string PortName() const override { return slavePath_; }
 
-    // Serves on a thread of its own until Stop(); opens the terminal first if need be.
-    bool Start(std::string* error = nullptr);
-    void Stop();
-
-    // Serves on the calling thread until RequestStop() or a hangup fault.
-    void Run();
-    // Safe from a signal handler and from any thread.
-    void RequestStop();
-    // An extra descriptor that Run also waits on (the emulator's command input); set before Run.
-    void WatchInput(int fd, InputHandler handler);
+    bool Start(std::string* error = nullptr) override;
+    void Stop() override;
+    void Run() override;
+    void RequestStop() override;
+    void WatchInput(int fd, InputHandler handler) override;
 
     // Closes the terminal: whoever has the port open sees it vanish.
     void Close();
@@ -63,9 +56,9 @@ public:
     void SetPacing(const Pacing& pacing) override;
     Pacing GetPacing() const override;
 
-    uint64_t FramesReceived() const { return framesReceived_.load(); }
-    uint64_t RepliesSent() const { return repliesSent_.load(); }
-    bool HungUp() const { return hungUp_.load(); }
+    uint64_t FramesReceived() const override { return framesReceived_.load(); }
+    uint64_t RepliesSent() const override { return repliesSent_.load(); }
+    bool HungUp() const override { return hungUp_.load(); }
 
 private:
     bool OpenStopPipe(std::string* error);

@@ -56,6 +56,11 @@ bool IsCharDevice(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
 }
 
+// An emulated gateway's address: on loopback, as the emulator only serves there.
+bool IsLoopbackGateway(const std::string& port) {
+    return port.rfind("tcp://127.", 0) == 0 || port.rfind("mbtcp://127.", 0) == 0;
+}
+
 // The process id an entry name starts with; -1 for a name that is not an entry.
 long EntryPid(const std::string& name) {
     const std::string digits = name.substr(0, name.find('.'));
@@ -143,7 +148,7 @@ std::vector<std::string> RunningEmulatorPorts() {
             ::unlink((folder + "/" + name).c_str());
             continue;
         }
-        if (!port.empty() && IsCharDevice(port))
+        if (!port.empty() && (IsCharDevice(port) || IsLoopbackGateway(port)))
             found.push_back({{pid, name}, port});
     }
     ::closedir(dir);

@@ -1,6 +1,6 @@
 #pragma once
-// Running emulators leave the path of their port in a per-user folder, so that the program's
-// port list can offer them after the platform's own ports.
+// Running emulators leave the path of their port (or their gateway's address) in a per-user
+// folder, so that the program's port list can offer them after the platform's own ports.
 
 #include <string>
 #include <vector>

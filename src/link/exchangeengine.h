@@ -99,6 +99,13 @@ public:
     // The pause after a failed attempt (300 ms). A scan's probes make one attempt each and
     // need no rest after it: with the pause a silent address would cost it twice as much.
     void SetRepeatPause(int ms) { RepeatPause = ms; }
+    // The network's round trip to a gateway far away, added to the wait for a reply's first byte
+    // (0: a gateway nearby behaves as a serial line). A serial line ignores it.
+    int GetRoundTripMs() const { return roundTripMs_; }
+    void SetRoundTripMs(int ms) {
+        roundTripMs_ = ms > 0 ? ms : 0;
+        line_.setRoundTripMs(roundTripMs_);
+    }
 
     // The message the operator sees for a result code (empty for 0), and its caption and icon.
     OperatorMessage MessageFor(int device, int code) const;
@@ -165,5 +172,6 @@ private:
     int64_t framesSent_ = 0;
     std::string portFailureText_;
     std::string openFailureText_;
+    int roundTripMs_ = 0;
     uint8_t frame_[FrameBufferSize] = {};
 };

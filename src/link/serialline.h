@@ -1,12 +1,15 @@
 #pragma once
-// The serial port as the exchange engine needs it. The real line wraps QSerialPort; tests plug
-// in a scripted line with a virtual clock, or the real line on a pseudo-terminal.
+// The serial port as the exchange engine needs it. The real lines wrap QSerialPort or a TCP
+// connection to a gateway; tests plug in a scripted line with a virtual clock, or a real line on
+// a pseudo-terminal or on loopback.
 
 #include <cstdint>
 #include <string>
 
 struct LineSettings {
-    std::string portName; // a platform port name or path: ttyUSB0, /dev/ttyS1, /dev/pts/3, COM12
+    // a platform port name or path: ttyUSB0, /dev/ttyS1, /dev/pts/3, COM12; or a gateway's
+    // address: tcp://10.0.0.5:4001, mbtcp://gateway:502
+    std::string portName;
     int baudRate = 9600;
     char parity = 'N'; // 'N', 'O' or 'E'
     int stopBits = 2;  // 1 or 2; always 8 data bits, no flow control, DTR and RTS off
@@ -40,6 +43,9 @@ public:
     // POSIX: a bare device name (ttyUSB0 stands for /dev/ttyUSB0) or an absolute path, naming a
     // character device (a symbolic link to one counts).
     virtual bool acceptsPortName(const std::string& name, std::string* location) const;
+    // The network's round trip in milliseconds, added to a read's wait for its first byte: a
+    // line through a gateway far away takes it, a serial line ignores it.
+    virtual void setRoundTripMs(int ms) { (void)ms; }
 };
 
 // Time for pauses and time-outs: monotonic milliseconds.

@@ -3,7 +3,7 @@
 #include "link/devicecommands.h"
 #include "link/exchangeengine.h"
 #include "link/rtuframe.h"
-#include "platform/qtserialline.h"
+#include "platform/portline.h"
 
 #include <chrono>
 
@@ -32,7 +32,7 @@ int Rank(ProbeVerdict verdict) {
 
 } // namespace
 
-BusScan::BusScan(ExchangeEngine& port, QtSerialLine& line, int probeMs)
+BusScan::BusScan(ExchangeEngine& port, PortLine& line, int probeMs)
     : port_(port), line_(line), probeMs_(probeMs) {}
 
 BusScan::~BusScan() {

@@ -13,7 +13,7 @@
 #include <vector>
 
 class ExchangeEngine;
-class QtSerialLine;
+class PortLine;
 
 enum class ProbeVerdict {
     Found,     // a whole, right configuration reply
@@ -38,7 +38,7 @@ public:
 
     // The engine gives the port's settings, its transmit pause and its idle hook (the stop);
     // line is the engine's line, already open at the speed to scan.
-    BusScan(ExchangeEngine& port, QtSerialLine& line, int probeMs);
+    BusScan(ExchangeEngine& port, PortLine& line, int probeMs);
     ~BusScan();
     BusScan(const BusScan&) = delete;
     BusScan& operator=(const BusScan&) = delete;
@@ -73,7 +73,7 @@ private:
     int64_t Now() const;
 
     ExchangeEngine& port_;
-    QtSerialLine& line_;
+    PortLine& line_;
     int probeMs_;
     FrameObserver* observer_ = nullptr;
     std::map<int, ProbeFinding> findings_;

@@ -1,9 +1,9 @@
-// The engine on the program's own line: the real serial port and the monotonic clock.
+// The engine on the program's own line: a serial port or a gateway, and the monotonic clock.
 
 #include "link/exchangeengine.h"
 #include "link/steadylineclock.h"
-#include "platform/qtserialline.h"
+#include "platform/portline.h"
 
 ExchangeEngine::ExchangeEngine()
-    : ownedLine_(std::make_unique<QtSerialLine>()),
-      ownedClock_(std::make_unique<SteadyLineClock>()), line_(*ownedLine_), clock_(*ownedClock_) {}
+    : ownedLine_(std::make_unique<PortLine>()), ownedClock_(std::make_unique<SteadyLineClock>()),
+      line_(*ownedLine_), clock_(*ownedClock_) {}

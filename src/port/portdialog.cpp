@@ -3,6 +3,7 @@
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
 #include "link/exchangeengine.h"
+#include "link/gatewayaddress.h"
 #include "port/builtinemulator.h"
 #include "port/timingdialog.h"
 
@@ -52,6 +53,21 @@ PortDialog::PortDialog(WindowContext& main, QWidget* parent) : LumDialog(parent)
     grid->addWidget(OK, 2, 1);
     connect(OK, &QPushButton::clicked, this, [this] { CloseWith(mr::Ok); });
     connect(emulatorButton, &QPushButton::clicked, this, [this] { StartEmulatorClick(); });
+    connect(portBox, &QComboBox::currentTextChanged, this,
+            [this](const QString& text) { PortTextChanged(text); });
+}
+
+void PortDialog::PortTextChanged(const QString& text) {
+    const bool gateway = IsGatewayName(text.trimmed().toStdString());
+    for (QWidget* w : std::initializer_list<QWidget*>{speedBox, parityBox, stopBitsBox})
+        w->setEnabled(!gateway);
+}
+
+void PortDialog::KeepGateway(const QString& name) {
+    recentGateways_.removeAll(name);
+    recentGateways_.prepend(name);
+    while (recentGateways_.size() > RecentGatewayLimit)
+        recentGateways_.removeLast();
 }
 
 PortDialog::~PortDialog() = default;
@@ -78,9 +94,13 @@ void PortDialog::FillPortList() {
                          info.portName());
     for (const std::string& path : BuiltInEmulator::RunningEmulatorPorts())
         portBox->addItem(QString::fromStdString(path));
+    for (const QString& gateway : recentGateways_)
+        if (portBox->findText(gateway, Qt::MatchExactly) < 0)
+            portBox->addItem(gateway);
     if (BuiltInEmulator::Available())
         portBox->addItem(BuiltInEntry());
     portBox->setCurrentIndex(portBox->count() > 0 ? 0 : -1);
+    PortTextChanged(portBox->currentText());
 }
 
 void PortDialog::BeforeShowing() {
@@ -98,14 +118,19 @@ void PortDialog::BeforeShowing() {
 
 bool PortDialog::CanClose(int& result) {
     if (result == mr::Ok) {
-        // Even parity with two stop bits is not a line the device speaks.
-        if (parityBox->currentIndex() == 2 && stopBitsBox->currentIndex() == 1) {
+        const QString typed = portBox->currentText().trimmed();
+        const bool gateway = IsGatewayName(typed.toStdString());
+        // Even parity with two stop bits is not a line the device speaks; behind a gateway the
+        // line's settings are the gateway's own and the greyed fields do not count.
+        if (!gateway && parityBox->currentIndex() == 2 && stopBitsBox->currentIndex() == 1) {
             result = mr::Abort;
             return true;
         }
         SpeedPos = speedBox->currentIndex();
         ParityPos = parityBox->currentIndex();
         StBitPos = stopBitsBox->currentIndex();
+        if (gateway)
+            KeepGateway(typed);
         return true;
     }
     if (result == mr::Cancel && portWasOpen_)

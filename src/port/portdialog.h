@@ -1,8 +1,12 @@
 #pragma once
 // "Настройка СОМ-порта": the COM port, its speed, parity and stop bits. Showing it closes the
-// port; the main window's port command applies the choice and opens the port again.
+// port; the main window's port command applies the choice and opens the port again. A gateway
+// on the network is typed as tcp://HOST:PORT or mbtcp://HOST:PORT: speed, parity and stop bits
+// are then the gateway's own and greyed, and the address is offered again at later showings.
 
 #include "dialogs/lumdialog.h"
+
+#include <QStringList>
 
 #include <memory>
 
@@ -38,6 +42,9 @@ public:
     int SpeedPos = 0;
     int ParityPos = 0;
     int StBitPos = 1;
+    // Gateways chosen in this run, the latest first; listed after the serial ports.
+    const QStringList& RecentGateways() const { return recentGateways_; }
+    static constexpr int RecentGatewayLimit = 8;
 
 protected:
     void BeforeShowing() override;
@@ -46,8 +53,12 @@ protected:
 private:
     void FillPortList();
     void StartEmulatorClick();
+    // Speed, parity and stop bits apply to a serial port only.
+    void PortTextChanged(const QString& text);
+    void KeepGateway(const QString& name);
 
     WindowContext& main_;
     bool portWasOpen_ = false;
     std::unique_ptr<BuiltInEmulator> emulator_;
+    QStringList recentGateways_;
 };

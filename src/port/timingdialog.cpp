@@ -24,7 +24,8 @@ QSpinBox* UpDown(QWidget* parent) {
 } // namespace
 
 ExchangeTimingDialog::ExchangeTimingDialog(const ExchangeEngine& engine, QWidget* parent)
-    : LumDialog(parent), delayTx_(engine.GetDelayTx()), delayRx_(engine.GetDelayRx()) {
+    : LumDialog(parent), delayTx_(engine.GetDelayTx()), delayRx_(engine.GetDelayRx()),
+      roundTrip_(engine.GetRoundTripMs()) {
     setWindowTitle(U("Настройка параметров обмена"));
     SetCentredOnScreen();
     auto* grid = new QGridLayout(this);
@@ -38,6 +39,12 @@ ExchangeTimingDialog::ExchangeTimingDialog(const ExchangeEngine& engine, QWidget
     busyRepeatsLabel = new QLabel(U("Повторы на 2-м этапе"), this);
     busyRepeatsBox = new QComboBox(this);
     busyRepeatsBox->addItems({"1", "10"});
+    roundTripLabel = new QLabel(U("Время прохода по сети до шлюза и обратно, мс"), this);
+    roundTripWait = new QSpinBox(this);
+    roundTripWait->setRange(0, 5000);
+    roundTripWait->setSingleStep(10);
+    roundTripWait->setToolTip(U("Только для шлюза Ethernet (tcp://, mbtcp://): добавляется к "
+                                "ожиданию ответа. 0 - шлюз рядом, как COM-порт"));
     verifyCheck = new QCheckBox(U("Проверять запись чтением"), this);
     OK = new QPushButton("OK", this);
     grid->addWidget(firstByteLabel, 0, 0);
@@ -48,8 +55,10 @@ ExchangeTimingDialog::ExchangeTimingDialog(const ExchangeEngine& engine, QWidget
     grid->addWidget(repeatsBox, 2, 1);
     grid->addWidget(busyRepeatsLabel, 3, 0);
     grid->addWidget(busyRepeatsBox, 3, 1);
-    grid->addWidget(verifyCheck, 4, 0, 1, 2);
-    grid->addWidget(OK, 5, 1);
+    grid->addWidget(roundTripLabel, 4, 0);
+    grid->addWidget(roundTripWait, 4, 1);
+    grid->addWidget(verifyCheck, 5, 0, 1, 2);
+    grid->addWidget(OK, 6, 1);
     // The operator sets only the transmit delay; the rest keeps its defaults out of sight.
     for (QWidget* w : std::initializer_list<QWidget*>{nextByteLabel, nextByteWait, repeatsLabel,
                                                       repeatsBox, busyRepeatsLabel, busyRepeatsBox})
@@ -63,6 +72,7 @@ void ExchangeTimingDialog::PutRemembered() {
     busyRepeatsBox->setCurrentIndex(povt2_);
     firstByteWait->setValue(delayTx_);
     nextByteWait->setValue(delayRx_);
+    roundTripWait->setValue(roundTrip_);
     verifyCheck->setChecked(verify_);
 }
 
@@ -72,6 +82,7 @@ bool ExchangeTimingDialog::CanClose(int& result) {
         povt2_ = busyRepeatsBox->currentIndex();
         delayTx_ = firstByteWait->value();
         delayRx_ = nextByteWait->value();
+        roundTrip_ = roundTripWait->value();
         verify_ = verifyCheck->isChecked();
     } else {
         PutRemembered(); // undo the operator's changes
@@ -84,4 +95,5 @@ void ExchangeTimingDialog::ApplyTo(ExchangeEngine& engine) const {
     engine.SetRepeat2(busyRepeatsBox->currentText().toInt());
     engine.SetDelayTx(firstByteWait->text().toInt());
     engine.SetDelayRx(nextByteWait->text().toInt());
+    engine.SetRoundTripMs(roundTripWait->value());
 }

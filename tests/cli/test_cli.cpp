@@ -235,6 +235,45 @@ TEST_F(CliTest, ScanOfASilentLineIsQuickAndEndsWithTheLineCode) {
     EXPECT_LT(r.seconds, 2.0);
 }
 
+// A gateway for a port: a scan passes the line once, the settings line names the gateway, and a
+// gateway that refuses or a mistyped address is told as a port that cannot be opened.
+TEST_F(CliTest, GatewaysScanOnceAndTheirFailuresAreTold) {
+    EmuProcess emu;
+    Start(emu, {"--tcp", "127.0.0.1:0", "--address", "2"});
+    CliRun r = Run({"scan", "--port", Q(emu.Port()), "--devices", "1-3", "--verbose"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(r.out, "9600 N 2 2 1002000000000000\n");
+    EXPECT_EQ(r.err.rfind("lum08-cli: шлюз " + emu.Port() +
+                              " (скорость, чётность и стоповые биты задаёт шлюз), время по сети "
+                              "до шлюза и обратно 0 мс, номера 1-3",
+                          0),
+              0u)
+        << r.err;
+    const std::string gone = emu.Port();
+    EXPECT_EQ(emu.Terminate(), 0);
+    const struct {
+        QStringList args;
+        int exit;
+        std::string text;
+    } cases[] = {
+        {{"read", "--port", Q(gone), "--out", File("x")},
+         3,
+         "невозможно открыть последовательный порт " + gone + ": соединение отклонено"},
+        {{"clock", "--port", "mbtcp://127.0.0.1"},
+         3,
+         "mbtcp://127.0.0.1: неверный адрес шлюза (нужно tcp://УЗЕЛ:ПОРТ или mbtcp://УЗЕЛ:ПОРТ)"},
+        {{"clock", "--port", "/dev/ttyS0", "--round-trip", "100"},
+         2,
+         "Параметр --round-trip относится только к шлюзу"},
+        {{"clock", "--port", "tcp://h:1", "--round-trip", "5001"}, 2, "(мс, 0..5000)"},
+    };
+    for (const auto& c : cases) {
+        r = Run(c.args);
+        EXPECT_EQ(r.exit, c.exit) << c.args.join(' ').toStdString();
+        EXPECT_NE(r.err.find(c.text), std::string::npos) << r.err;
+    }
+}
+
 // The program's window holds the port; the console program reaches it through a symbolic
 // link (as /dev/serial/by-id/... is to /dev/ttyUSB0) and is refused before anything is sent.
 TEST_F(CliTest, APortHeldByAnotherProgramIsRefusedWhateverNameReachesIt) {

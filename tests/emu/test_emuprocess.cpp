@@ -88,7 +88,7 @@ TEST(EmuProcess, RunningEmulatorsAreListedForThePortList) {
     {
         EmuProcess a, b, hidden;
         ASSERT_TRUE(a.Start());
-        ASSERT_TRUE(b.Start());
+        ASSERT_TRUE(b.Start({"--mbtcp", "127.0.0.1:0"})); // a gateway's address is listed too
         ASSERT_TRUE(hidden.Start({"--no-register"}));
         const std::string folder = emu::RegistryFolder();
         EXPECT_EQ(folder, dir.path + "/lum08-emu-" + std::to_string(::getuid()));
@@ -205,6 +205,31 @@ TEST(EmuProcess, InterruptAndQuitEndItCleanly) {
     EXPECT_EQ(b.ExitStatus(), 0);
 }
 
+// A gateway on loopback: the first line is the address to open, with the port the system chose;
+// libmodbus and mbpoll, two Modbus TCP masters that share nothing with the program, read it.
+TEST(EmuProcess, AModbusTcpGatewayOnAFreePortIsReadByLibmodbusAndMbpoll) {
+    EmuProcess emu;
+    std::string error;
+    ASSERT_TRUE(emu.Start(With({"--mbtcp", "127.0.0.1:0", "--address", "7"}, kFrozenClock), &error))
+        << error;
+    const std::string prefix = "mbtcp://127.0.0.1:";
+    ASSERT_EQ(emu.Port().rfind(prefix, 0), 0u) << emu.Port();
+    const int port = std::atoi(emu.Port().c_str() + prefix.size());
+    ASSERT_GT(port, 0);
+    ReadWithLibmodbusTcp(port, 7);
+    const Invocation mbpoll =
+        RunCommand("timeout 10 mbpoll -m tcp -a 7 -t 3 -r 1001 -c 7 -1 -o 1 -p " +
+                   std::to_string(port) + " 127.0.0.1");
+    ASSERT_EQ(mbpoll.status, 0) << "mbpoll (Debian package mbpoll, scripts/setup.sh): "
+                                << mbpoll.output;
+    // "[1001]: \t5" and so on: the clock registers, 1-based as mbpoll counts them
+    const char* const lines[] = {"[1001]: \t5", "[1002]: \t4",  "[1003]: \t3", "[1004]: \t2",
+                                 "[1005]: \t1", "[1006]: \t24", "[1007]: \t2"};
+    for (const char* line : lines)
+        EXPECT_NE(mbpoll.output.find(line), std::string::npos) << line << "\n" << mbpoll.output;
+    EXPECT_EQ(emu.Terminate(), 0);
+}
+
 Invocation RunEmulator(const std::string& args) {
     return RunCommand(EmuProcess::BinaryPath() + " " + args);
 }
@@ -221,6 +246,10 @@ TEST(EmuProcess, BadOptionsAreRefusedWithStatusTwo) {
         EXPECT_EQ(run.output.rfind("lum08-emu: ", 0), 0u) << args << ": " << run.output;
         EXPECT_EQ(run.output.find("/dev/"), std::string::npos) << args; // no port was opened
     }
+    // Never a gateway another machine could reach.
+    const Invocation open = RunEmulator("--tcp 0.0.0.0:0");
+    EXPECT_EQ(open.status, 2);
+    EXPECT_NE(open.output.find("только петлевой адрес"), std::string::npos) << open.output;
     const Invocation help = RunEmulator("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.output.find("--modules SLOT:TYPE"), std::string::npos);

@@ -31,6 +31,7 @@ struct FaultText {
 const FaultText kTexts[] = {
     {"silent", "silent from 1"},
     {"hangup from 4", "hangup from 4"},
+    {"drop from 2 to 2", "drop from 2 to 2"},
     {"exception 7 fn 69", "exception 7 from 1 fn 69"},
     {"exception 2 from 3 to 5 fn 68,69", "exception 2 from 3 to 5 fn 68,69"},
     {"wrong-function", "wrong-function 0 from 1"},
@@ -44,6 +45,7 @@ const FaultText kTexts[] = {
     {"", ""},
     {"deaf", ""},
     {"silent 3", ""},
+    {"drop 1", ""},
     {"exception", ""},
     {"exception 0", ""},
     {"exception 256", ""},

@@ -77,6 +77,46 @@ TEST(Options, EverythingGiven) {
     EXPECT_EQ(o.pacing.Turnaround(), 3);
 }
 
+// A gateway on loopback instead of a pseudo-terminal: only a loopback address is taken.
+TEST(Options, GatewayOnLoopbackOnly) {
+    const struct {
+        std::vector<std::string> args;
+        emu::EmuLine line;
+        const char* host;
+        int port;
+    } good[] = {
+        {Args({"--tcp", "127.0.0.1:0"}), emu::EmuLine::RtuOverTcp, "127.0.0.1", 0},
+        {Args({"--mbtcp=127.0.0.2:1502", "--speed", "19200"}), emu::EmuLine::ModbusTcp, "127.0.0.2",
+         1502},
+    };
+    for (const auto& c : good) {
+        emu::EmuOptions o;
+        std::string error;
+        ASSERT_TRUE(emu::ParseOptions(c.args, &o, &error)) << error;
+        EXPECT_EQ(o.line, c.line);
+        EXPECT_EQ(o.listenHost, c.host);
+        EXPECT_EQ(o.listenPort, c.port);
+    }
+    const struct {
+        std::vector<std::string> args;
+        const char* reason;
+    } bad[] = {
+        {Args({"--tcp", "0.0.0.0:502"}), "только петлевой адрес"},
+        {Args({"--tcp", "192.168.1.5:502"}), "только петлевой адрес"},
+        {Args({"--mbtcp", "localhost:502"}), "только петлевой адрес"},
+        {Args({"--tcp", "127.0.0.1"}), "нужно АДРЕС:ПОРТ"},
+        {Args({"--tcp", "127.0.0.1:65536"}), "порт 0..65535"},
+        {Args({"--tcp", "127.0.0.1:0", "--mbtcp", "127.0.0.1:0"}), "вместе не допускаются"},
+        {Args({"--tcp", "127.0.0.1:0", "--link", "/tmp/x"}), "только на псевдотерминал"},
+    };
+    for (const auto& c : bad) {
+        emu::EmuOptions o;
+        std::string error;
+        EXPECT_FALSE(emu::ParseOptions(c.args, &o, &error)) << c.args[1];
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+    }
+}
+
 TEST(Options, NoModules) {
     emu::EmuOptions o;
     std::string error;

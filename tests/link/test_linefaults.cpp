@@ -107,6 +107,15 @@ const Scenario kScenarios[] = {
     {"BusPortGone", Sequence::ChangeBus, FaultKind::Hangup, 0, 1, 2, 0, 5, 10, 257, 0},
 };
 
+// Behind a Modbus TCP gateway a reply spoilt on the device's own line (cut short, a wrong CRC)
+// never reaches the program: the gateway answers for the device that it did not respond, and the
+// engine takes that as no answer.
+int ExpectedCode(const Scenario& s) {
+    const bool spoilt = s.kind == FaultKind::Partial || s.kind == FaultKind::BadCrc;
+    return TestLineKind() == TestLine::ModbusTcp && spoilt && s.code != 0 ? ResultCode::NoAnswer
+                                                                          : s.code;
+}
+
 class LineFaults : public ::testing::TestWithParam<Scenario> {
 protected:
     void SetUp() override {
@@ -163,7 +172,8 @@ protected:
 };
 
 TEST_P(LineFaults, ReportedThenAHealthyLineWorks) {
-    const Scenario& s = GetParam();
+    Scenario s = GetParam();
+    s.code = ExpectedCode(s);
     const uint64_t before = rig.device.RequestCount();
     if (s.from > 0) {
         emu::Fault fault;

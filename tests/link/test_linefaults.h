@@ -1,17 +1,19 @@
 #pragma once
 // A device sequence on the real serial path: the engine with its QSerialPort line on a
-// pseudo-terminal, the emulated device behind it with its fault injection, a scripted operator
+// pseudo-terminal (or its gateway line on loopback, support/testline.h), the emulated device
+// behind it with its fault injection, a scripted operator
 // and the model the windows hand to the sequences. The operator's messages come from the
 // engine's ReportError, as in the windows.
 
 #include "emu/device.h"
-#include "emuserver/ptyserver.h"
+#include "emuserver/lineserver.h"
 #include "link/devicesequences.h"
 #include "link/devicewrite.h"
 #include "link/exchangeengine.h"
 #include "model/devicedocument.h"
 #include "support/qtcoreapp.h"
 #include "support/scriptedoperator.h"
+#include "support/testline.h"
 
 #include <memory>
 #include <stdexcept>
@@ -32,16 +34,16 @@ public:
             server->Stop();
     }
 
-    // A fresh pseudo-terminal for the same device, and the port set to it: what the operator
-    // does after the port vanished.
+    // A fresh pseudo-terminal (or gateway) for the same device, and the port set to it: what
+    // the operator does after the port vanished.
     void Plug() {
         if (server)
             server->Stop();
-        server = std::make_unique<emu::PtyServer>(device);
+        server = MakeTestServer(device);
         std::string error;
         if (!server->Start(&error))
             throw std::runtime_error("emulator: " + error);
-        port.PortName = server->SlavePath();
+        port.PortName = server->PortName();
         if (port.ApplyPortSettings() != 0)
             throw std::runtime_error("the pseudo-terminal did not open");
         port.SetDelayTx(1);
@@ -122,7 +124,7 @@ public:
     }
 
     emu::Device device;
-    std::unique_ptr<emu::PtyServer> server;
+    std::unique_ptr<emu::LineServer> server;
     ScriptedOperator op;
     ExchangeEngine port; // the real line and the real clock
     DeviceDocument doc;

@@ -1,7 +1,7 @@
 // The emulator process itself dies in the middle of a write: killed outright while the program
 // waits for its answer, or dropping its line at a given request (it then ends). The write ends
 // with the port failure and its message, nothing asks the program to close, and a new emulator
-// on a new port then takes the same write.
+// on a new port then takes the same write. Behind a gateway the connection alone may drop.
 
 #include "link/devicesequences.h"
 #include "link/devicewrite.h"
@@ -10,6 +10,7 @@
 #include "support/emuprocess.h"
 #include "support/qtcoreapp.h"
 #include "support/scriptedoperator.h"
+#include "support/testline.h"
 
 #include <gtest/gtest.h>
 
@@ -123,6 +124,29 @@ TEST_F(EmulatorDies, DropsItsLineAtTheBlockWrite) {
     EXPECT_FALSE(emu.Running());
     EXPECT_EQ(emu.ExitStatus(), 3);
     HealthyLineTakesTheWrite();
+}
+
+TEST_F(EmulatorDies, ADroppedConnectionIsAPortFailureAndTheGatewayTakesTheNextOne) {
+    ASSERT_TRUE(emu.Command("fault drop from +1"));
+    const std::string portName = port.PortName;
+    EXPECT_EQ(WriteSecondModule(), ResultCode::PortFailure);
+    ExpectPortFailureTold(portName);
+    if (TestLineKind() == TestLine::Pty) {
+        // A terminal has no connection of its own: the whole line goes, as with a hangup.
+        for (int i = 0; i < 100 && emu.Running(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_EQ(emu.ExitStatus(), 3);
+        return;
+    }
+    // The gateway lives on: the operator chooses the same port again and the write goes through.
+    EXPECT_TRUE(emu.Running());
+    ASSERT_TRUE(emu.Command("fault none"));
+    Connect(emu);
+    op.Clear();
+    EXPECT_EQ(WriteSecondModule(), 0) << op.LastText();
+    const auto dump = emu.Dump();
+    ASSERT_TRUE(dump.has_value());
+    EXPECT_EQ(std::memcmp(dump->blocks[1].data(), lum.Records + 18, 18), 0);
 }
 
 } // namespace

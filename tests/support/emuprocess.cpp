@@ -1,5 +1,7 @@
 #include "support/emuprocess.h"
 
+#include "support/testline.h"
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -103,6 +105,13 @@ bool EmuProcess::Start(const std::vector<std::string>& args, std::string* error)
     }
     std::vector<std::string> argv{BinaryPath()};
     argv.insert(argv.end(), args.begin(), args.end());
+    // The kind of line the tests run on, unless the test chose one itself.
+    bool chosen = false;
+    for (const std::string& a : args)
+        chosen = chosen || a == "--tcp" || a == "--mbtcp";
+    if (!chosen)
+        for (const std::string& a : EmulatorLineOptions())
+            argv.push_back(a);
     argv.push_back("--quit-on-eof");
     std::vector<char*> cargv;
     for (auto& a : argv)

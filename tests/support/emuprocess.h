@@ -30,7 +30,8 @@ public:
     EmuProcess& operator=(const EmuProcess&) = delete;
 
     // Starts lum08-emu with the arguments (plus --quit-on-eof, so that it never outlives the
-    // test) and waits for its port; false with the reason in `error` otherwise.
+    // test, and the options of the kind of line the tests run on, support/testline.h) and waits
+    // for its port; false with the reason in `error` otherwise.
     bool Start(const std::vector<std::string>& args = {}, std::string* error = nullptr);
     const std::string& Port() const { return port_; }
     pid_t Pid() const { return pid_; }

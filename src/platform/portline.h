@@ -1,0 +1,37 @@
+#pragma once
+// The program's own line: a serial port of the machine, or a gateway on the network when the
+// port's name is a gateway's address (tcp://HOST:PORT, mbtcp://HOST:PORT). The engine and
+// everything above it see one line whichever it is.
+
+#include "link/gatewayline.h"
+#include "platform/qtserialline.h"
+
+class PortLine : public SerialLine {
+public:
+    PortLine() = default;
+    ~PortLine() override;
+
+    // Chooses the serial port or the gateway by the name, then opens it.
+    bool open(const LineSettings& settings) override;
+    bool close() override;
+    bool isOpen() const override;
+    bool purge() override;
+    int write(const uint8_t* bytes, int count) override;
+    int read(uint8_t* buffer, int count) override;
+    std::string errorText() const override;
+    std::string openFailureText() const override;
+    bool acceptsPortName(const std::string& name, std::string* location) const override;
+    void setRoundTripMs(int ms) override { gateway_.setRoundTripMs(ms); }
+
+    // The scan's short wait for a first byte, on either kind of line.
+    void SetFirstByteTimeoutMs(int ms);
+    // Whether the line opened last is a gateway's.
+    bool IsGateway() const { return active_ == &gateway_; }
+    QtSerialLine& Serial() { return serial_; }
+    GatewayLine& Gateway() { return gateway_; }
+
+private:
+    QtSerialLine serial_;
+    GatewayLine gateway_;
+    SerialLine* active_ = &serial_;
+};
