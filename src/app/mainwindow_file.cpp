@@ -4,13 +4,12 @@
 
 #include "app/configurationdialog.h"
 #include "dialogs/uitext.h"
-#include "platform/devicehistory.h"
-#include "platform/filestore.h"
 #include "model/configfile.h"
 #include "model/inputprogram.h"
 #include "model/moduleconfig.h"
 #include "model/networkblocks.h"
 #include "model/reservecopies.h"
+#include "platform/devicehistory.h"
 #include "platform/filestore.h"
 #include "scheme/schemeeditor.h"
 
@@ -82,6 +81,8 @@ QString MainWindow::AskFileName(const FileDialogRequest& request) {
     if (!request.fileName.isEmpty() && !request.fileName.endsWith('/'))
         dialog.selectFile(request.fileName);
     FitFileColumns(dialog);
+    // Like every dialog of the program: the bus monitor stays usable meanwhile.
+    dialog.setWindowModality(Qt::WindowModal);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().front();
