@@ -155,6 +155,7 @@ void MainWindow::CreateMenus() {
     port->addAction(portAction);
     port->addAction(timingAction);
     port->addSeparator();
+    lineScanAction = port->addAction(U("Обзор линии"), this, [this] { LineScanClick(); });
     monitorAction = port->addAction(U("Монитор обмена"), this, [this] { MonitorClick(); });
     monitorAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
     QMenu* parol = menuBar()->addMenu(U("     Пароль"));

@@ -322,6 +322,11 @@ void ExchangeEngine::CallIdleHook() {
     inIdleHook_ = false;
 }
 
+void ExchangeEngine::GiveWay() {
+    DepthGuard guard(depth_);
+    CallIdleHook();
+}
+
 int64_t ExchangeEngine::NowMs() const {
     return clock_.nowMicros() / 1000;
 }
