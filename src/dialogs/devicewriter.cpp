@@ -4,10 +4,10 @@
 #include "dialogs/exchangeprogress.h"
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
-#include "platform/devicehistory.h"
 #include "link/exchangeengine.h"
 #include "model/devicedocument.h"
 #include "model/operator.h"
+#include "platform/devicehistory.h"
 
 WriteRequest WindowWriteRequest(WindowContext& context, const WriteScope& scope,
                                 bool initialPause) {

@@ -36,8 +36,9 @@ namespace {
 constexpr int kDevices = 31;
 // The functions the program sends, in the order an exchange meets them.
 constexpr int kFunctions[] = {17, 68, 69, 14, 4, 70};
-// A save asked for while an exchange runs is tried again this often.
-constexpr int kSaveRetryMs = 100;
+// A save asked for while an exchange runs is tried again this often: well within the rest
+// between the clock window's polls, and out of step with them.
+constexpr int kSaveRetryMs = 15;
 
 int64_t LocalNowMs() {
     const QDateTime now = QDateTime::currentDateTime();
@@ -290,7 +291,7 @@ void MonitorWindow::SaveClick() {
     saving_ = true;
     Refresh();
     SaveTextFile(main_, U("Сохранение журнала обмена"), U("журнал обмена.txt"), JournalFileText(),
-                 "Журнал обмена");
+                 "Журнал обмена", this);
     saving_ = false;
 }
 

@@ -18,6 +18,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSerialPortInfo>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -77,6 +79,7 @@ LineScanDialog::LineScanDialog(WindowContext& main, QWidget* parent)
     Table->verticalHeader()->hide();
     Table->horizontalHeader()->setStretchLastSection(true);
     Table->setMinimumHeight(8 * Table->verticalHeader()->defaultSectionSize());
+    Table->resizeColumnsToContents();
     v->addWidget(Table, 1);
 
     stateLabel =
@@ -299,6 +302,13 @@ void LineScanDialog::ShowFound(int code, int failedDevice) {
             Table->setItem(r, c, new QTableWidgetItem(cells[c]));
     }
     Table->resizeColumnsToContents();
+    // Every column whole where the screen allows.
+    int needed = 2 * Table->frameWidth() + Table->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < Table->columnCount(); ++c)
+        needed += Table->columnWidth(c);
+    const int grow = needed - Table->viewport()->width();
+    if (grow > 0)
+        resize(std::min(width() + grow, screen()->availableGeometry().width() * 9 / 10), height());
     QString state;
     if (code == ResultCode::Stopped)
         state = U("Обзор прерван. ");
