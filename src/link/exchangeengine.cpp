@@ -54,9 +54,12 @@ private:
 
 } // namespace
 
-ExchangeEngine::ExchangeEngine(SerialLine& line, LineClock& clock) : line_(line), clock_(clock) {}
+ExchangeEngine::ExchangeEngine(SerialLine& line, LineClock& clock) : line_(line), clock_(clock) {
+    line_.SetWaitTurn([this] { GiveWay(); });
+}
 
 ExchangeEngine::~ExchangeEngine() {
+    line_.SetWaitTurn({});
     ClosePort();
 }
 

@@ -3,6 +3,7 @@
 // in a scripted line with a virtual clock, or the real line on a pseudo-terminal.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 struct LineSettings {
@@ -40,6 +41,21 @@ public:
     // POSIX: a bare device name (ttyUSB0 stands for /dev/ttyUSB0) or an absolute path, naming a
     // character device (a symbolic link to one counts).
     virtual bool acceptsPortName(const std::string& name, std::string* location) const;
+
+    // A read that waits for its first byte gives the program a turn at least this often
+    // (painting the progress, taking the stop); set by the engine.
+    static constexpr int WaitTurnMs = 250;
+    void SetWaitTurn(std::function<void()> turn) { waitTurn_ = std::move(turn); }
+
+protected:
+    bool HasWaitTurn() const { return static_cast<bool>(waitTurn_); }
+    void WaitTurn() {
+        if (waitTurn_)
+            waitTurn_();
+    }
+
+private:
+    std::function<void()> waitTurn_;
 };
 
 // Time for pauses and time-outs: monotonic milliseconds.

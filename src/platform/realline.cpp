@@ -6,4 +6,6 @@
 
 ExchangeEngine::ExchangeEngine()
     : ownedLine_(std::make_unique<QtSerialLine>()),
-      ownedClock_(std::make_unique<SteadyLineClock>()), line_(*ownedLine_), clock_(*ownedClock_) {}
+      ownedClock_(std::make_unique<SteadyLineClock>()), line_(*ownedLine_), clock_(*ownedClock_) {
+    line_.SetWaitTurn([this] { GiveWay(); });
+}
