@@ -7,4 +7,5 @@ scripts/build.sh build-bench -DCMAKE_BUILD_TYPE=Release -DLUM_BUILD_BENCH=ON -DL
 status=0
 build-bench/bin/bench_link "${1:-5}" "${2:-1000}" || status=1
 build-bench/bin/bench_scan 3 || status=1
+build-bench/bin/bench_monitor || status=1
 exit $status

@@ -84,6 +84,8 @@ MainWindow::MainWindow(std::unique_ptr<ExchangeEngine> port, Operator* op)
     connect(newNumberBox, &QComboBox::activated, this, [this] { NewNumberChanged(); });
     // A choice here goes to the device on the line at once.
     RequireExplicitChoice(newNumberBox);
+    // After the input guard, so that it is asked first: Ctrl+M passes even during a poll.
+    new MonitorShortcut([this] { MonitorClick(); }, this);
 }
 
 MainWindow::~MainWindow() {
@@ -153,6 +155,7 @@ void MainWindow::CreateMenus() {
     port->addAction(portAction);
     port->addAction(timingAction);
     port->addSeparator();
+    lineScanAction = port->addAction(U("Обзор линии"), this, [this] { LineScanClick(); });
     monitorAction = port->addAction(U("Монитор обмена"), this, [this] { MonitorClick(); });
     monitorAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
     QMenu* parol = menuBar()->addMenu(U("     Пароль"));
@@ -278,7 +281,16 @@ QGroupBox* MainWindow::CreateNetworkGroup() {
 int MainWindow::showModal(QDialog& dialog) {
     if (modalHook_)
         return modalHook_(dialog);
-    return dialog.exec();
+    // Modal to this window and the windows it owns, never to the whole application: the bus
+    // monitor, a window without a parent, stays usable meanwhile.
+    const bool orphan = dialog.parentWidget() == nullptr;
+    if (orphan)
+        dialog.setParent(this, dialog.windowFlags());
+    dialog.setWindowModality(Qt::WindowModal);
+    const int result = dialog.exec();
+    if (orphan)
+        dialog.setParent(nullptr, dialog.windowFlags());
+    return result;
 }
 
 QString MainWindow::MainCaption() const {

@@ -81,6 +81,7 @@ public:
     void F15BlocksClick();         // "Программирование ф15 "
     void ClockClick();             // "Задание времени и даты"
     void MonitorClick();           // "Монитор обмена" (made at its first opening)
+    void LineScanClick();          // "Обзор линии"
     MonitorWindow* Monitor() const { return monitor_.get(); }
     bool CanCloseMainWindow(); // closing the main window
     void AboutClick();         // "О программе"
@@ -124,6 +125,7 @@ public:
     QAction* saveAction = nullptr;
     QAction* createAction = nullptr;
     QAction* monitorAction = nullptr;
+    QAction* lineScanAction = nullptr;
     QAction* aboutAction = nullptr;
     QAction* verifyAction = nullptr;
     QAction* historyAction = nullptr;

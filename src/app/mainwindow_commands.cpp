@@ -103,10 +103,14 @@ bool MainWindow::CanCloseMainWindow() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (CanCloseMainWindow())
-        event->accept();
-    else
+    if (!CanCloseMainWindow()) {
         event->ignore();
+        return;
+    }
+    event->accept();
+    // A window of its own, not the main window's child: it goes with it all the same.
+    if (monitor_)
+        monitor_->hide();
 }
 
 bool MainWindow::SchemeEditorShown() const {
@@ -115,6 +119,6 @@ bool MainWindow::SchemeEditorShown() const {
 
 void MainWindow::MonitorClick() {
     if (!monitor_)
-        monitor_ = std::make_unique<MonitorWindow>(*this, this);
+        monitor_ = std::make_unique<MonitorWindow>(*this);
     monitor_->MonitorClick();
 }

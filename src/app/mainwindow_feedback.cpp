@@ -15,7 +15,12 @@ QWidget* MainWindow::CreateProgressRow() {
     progress_ = new ExchangeProgress(*this, this);
     progressBar = progress_->Bar();
     stopButton = progress_->StopButton();
-    engine_->SetIdleHook([guard = inputGuard_] { guard->Idle(); });
+    engine_->SetIdleHook([guard = inputGuard_] {
+        // The bar first, so that the paint the guard lets through shows the time waited.
+        if (ExchangeProgress* progress = ExchangeProgress::Active())
+            progress->Tick();
+        guard->Idle();
+    });
     // The repeats show on the bar of whichever window's command runs.
     engine_->SetRepeatHook([](int code, int attempt, int limit) {
         if (ExchangeProgress* progress = ExchangeProgress::Active())

@@ -68,7 +68,8 @@ std::string SlotList(const std::vector<int>& list) {
 QString MainWindow::AskFileName(const FileDialogRequest& request) {
     if (fileHook_)
         return fileHook_(request);
-    QFileDialog dialog(this, request.title, request.fileName, request.filter);
+    QFileDialog dialog(request.parent ? request.parent : this, request.title, request.fileName,
+                       request.filter);
     dialog.setOption(QFileDialog::DontUseNativeDialog, useQtFileDialog_);
     // A new file's name is asked like a save: any name goes, and the program asks its own
     // question when the file exists.
@@ -82,6 +83,8 @@ QString MainWindow::AskFileName(const FileDialogRequest& request) {
     if (!request.fileName.isEmpty() && !request.fileName.endsWith('/'))
         dialog.selectFile(request.fileName);
     FitFileColumns(dialog);
+    // Like every dialog of the program: the bus monitor stays usable meanwhile.
+    dialog.setWindowModality(Qt::WindowModal);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().front();

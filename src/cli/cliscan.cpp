@@ -8,50 +8,33 @@
 #include <QJsonArray>
 
 namespace {
-
-struct Found {
-    int speed;
-    int device;
-    ProbeFinding finding;
-};
-
-std::string ModificationCode(const std::vector<uint8_t>& config) {
-    std::string code;
-    for (size_t i = 1; i <= 16 && i < config.size(); ++i)
-        code += std::to_string(config[i]);
-    return code;
-}
-
 const char* const kCrcText = "отвечает с ошибками CRC";
-
 } // namespace
 
 int RunScan(const CliArgs& args, CliConsole& console) {
     CliLink link(args, console);
-    std::vector<Found> found;
-    for (int speed : args.speeds) {
-        if (!link.Open(speed))
-            return CliExit::Line;
-        BusScan scan(link.Port(), link.Line(), args.probeMs);
-        scan.SetObserver(link.Trace());
-        for (int n = args.firstDevice; n <= args.lastDevice; ++n) {
-            console.Progress("Поиск: " + std::to_string(speed) + " бит/с, прибор " +
-                             std::to_string(n));
-            if (const int code = scan.Probe(n); code != ResultCode::Ok)
-                return link.Failed(n - 1, code);
-        }
-        if (const int code = scan.Finish(); code != ResultCode::Ok)
-            return link.Failed(args.lastDevice - 1, code);
-        for (const auto& [device, finding] : scan.Findings())
-            found.push_back({speed, device, finding});
-    }
+    std::vector<ScanHit> found;
+    const ScanPlan plan{args.speeds, args.firstDevice, args.lastDevice, args.probeMs};
+    int failed = 0;
+    const int code = ScanLine(
+        link.Port(), link.Line(), plan, [&link](int speed) { return link.Open(speed); },
+        [&console](int speed, int device, int, int) {
+            if (device > 0)
+                console.Progress("Поиск: " + std::to_string(speed) + " бит/с, прибор " +
+                                 std::to_string(device));
+        },
+        link.Trace(), &found, &failed);
+    if (code == ResultCode::PortCannotOpen)
+        return CliExit::Line;
+    if (code != ResultCode::Ok)
+        return link.Failed(failed - 1, code);
     link.Port().ClosePort();
 
     std::string lines;
     QJsonArray list;
     const std::string parity(1, args.parity);
     int damaged = 0;
-    for (const Found& f : found) {
+    for (const ScanHit& f : found) {
         const bool good = f.finding.verdict == ProbeVerdict::Found;
         const bool crc = f.finding.verdict == ProbeVerdict::CrcErrors;
         const std::string modif = good ? ModificationCode(f.finding.config) : "?";

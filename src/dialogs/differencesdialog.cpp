@@ -57,9 +57,9 @@ void DifferencesDialog::SaveClick() {
 }
 
 void SaveTextFile(WindowContext& main, const QString& title, const QString& fileName,
-                  const std::string& text, const std::string& what) {
+                  const std::string& text, const std::string& what, QWidget* parent) {
     const QString name = main.AskFileName(
-        {true, title, fileName, U("Текстовые файлы (*.txt);;Все файлы (*)"), "txt"});
+        {true, title, fileName, U("Текстовые файлы (*.txt);;Все файлы (*)"), "txt", false, parent});
     if (name.isEmpty())
         return;
     QString error;

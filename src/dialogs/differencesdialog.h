@@ -38,6 +38,7 @@ void ShowDifferences(WindowContext& main, const QString& heading,
                      const std::vector<std::string>& lines);
 
 // Saves text (UTF-8) to a text file the operator names; a failure is told with its reason.
-// what names the text in that message ("Журнал обмена").
+// what names the text in that message ("Журнал обмена"); the file dialog is modal to parent
+// (none: the main window).
 void SaveTextFile(WindowContext& main, const QString& title, const QString& fileName,
-                  const std::string& text, const std::string& what);
+                  const std::string& text, const std::string& what, QWidget* parent = nullptr);

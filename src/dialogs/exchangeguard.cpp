@@ -101,6 +101,26 @@ void ExchangeInputGuard::AddStopWidget(QWidget* widget) {
     stopWidgets_.emplace_back(widget);
 }
 
+void ExchangeInputGuard::AddFreeWindow(QWidget* window) {
+    freeWindows_.emplace_back(window);
+}
+
+bool ExchangeInputGuard::IsFree(QObject* watched) const {
+    if (freeWindows_.empty())
+        return false;
+    QWidget* widget = qobject_cast<QWidget*>(watched);
+    if (auto* window = qobject_cast<QWindow*>(watched))
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->windowHandle() == window)
+                widget = top;
+    // A popup (a combo box's list) is a window of its own whose parent is in the free one.
+    for (; widget; widget = widget->parentWidget())
+        for (const QPointer<QWidget>& free : freeWindows_)
+            if (free == widget)
+                return true;
+    return false;
+}
+
 bool ExchangeInputGuard::IsStopWidget(QObject* watched) const {
     return std::any_of(stopWidgets_.begin(), stopWidgets_.end(),
                        [watched](const QPointer<QWidget>& w) { return w && w == watched; });
@@ -155,7 +175,7 @@ void ExchangeInputGuard::Hold(QObject* receiver, QEvent* event) {
 }
 
 bool ExchangeInputGuard::eventFilter(QObject* watched, QEvent* event) {
-    if (!port_.InExchange() || !IsInput(event))
+    if (!port_.InExchange() || !IsInput(event) || IsFree(watched))
         return false;
     // The system's input comes to a window first, which hands it on to its widgets: it is
     // judged there, where a click on "Стоп" can be told from any other. During a poll it is

@@ -26,6 +26,9 @@ public:
 
     // A click on this widget during an exchange stops it (a "Стоп" button, a window's Cancel).
     void AddStopWidget(QWidget* widget);
+    // A window whose input always passes, exchange or not (the bus monitor): nothing it does
+    // talks to the device or opens a dialog inside the exchange.
+    void AddFreeWindow(QWidget* window);
     // The engine's idle hook: paints, takes the stop, drops or holds all other input.
     void Idle();
     // What the last stop came from: a stop widget, a window being closed, or nothing (Esc).
@@ -47,6 +50,8 @@ private:
     };
 
     bool IsStopWidget(QObject* watched) const;
+    // Whether the event's receiver is a free window, a widget in one, or a popup of one.
+    bool IsFree(QObject* watched) const;
     // Esc, a click on a stop widget, a close: true when the event belongs to a stop.
     bool TakeStop(QObject* watched, QEvent* event);
     // The stop widget a mouse event on the window is over, else the window itself.
@@ -56,6 +61,7 @@ private:
 
     ExchangeEngine& port_;
     std::vector<QPointer<QWidget>> stopWidgets_;
+    std::vector<QPointer<QWidget>> freeWindows_;
     QPointer<QObject> lastStopSource_;
     int background_ = 0;
     bool replaying_ = false;

@@ -27,6 +27,17 @@ QString RepeatCause(int code) {
     }
 }
 
+// A wait is told in tenths, so that the text moves at every turn: from half a second without
+// a word from the command on, or when the command repeats the same text for almost a second
+// (a busy device's polls tell its wait in whole seconds).
+constexpr int64_t kQuietMs = 500;
+constexpr int64_t kStillMs = 900;
+
+// ", ожидание 1,3 с": how long nothing has moved.
+QString WaitText(int64_t ms) {
+    return U(", ожидание %1,%2 с").arg(ms / 1000).arg(ms / 100 % 10);
+}
+
 } // namespace
 
 ExchangeProgress::ExchangeProgress(WindowContext& main, QWidget* parent)
@@ -42,6 +53,12 @@ ExchangeProgress::ExchangeProgress(WindowContext& main, QWidget* parent)
     stop_->setFocusPolicy(Qt::NoFocus);
     h->addWidget(bar_, 1);
     h->addWidget(stop_);
+    // Between commands the row keeps its place, so that nothing moves when a command starts.
+    for (QWidget* w : {static_cast<QWidget*>(bar_), static_cast<QWidget*>(stop_)}) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+    }
     bar_->hide();
     stop_->hide();
     if (ExchangeInputGuard* guard = main.InputGuard())
@@ -69,6 +86,7 @@ void ExchangeProgress::Begin(const QString& step, int requests) {
         observing_ = true;
     }
     bar_->setMinimumWidth(0);
+    format_.clear();
     Share(0, 1, step);
     if (!running_)
         collapses_ = isHidden();
@@ -93,9 +111,17 @@ void ExchangeProgress::ShowValue(int done, int total) {
 }
 
 void ExchangeProgress::ShowText(const QString& format) {
+    const int64_t now = port_.NowMs();
+    toldMs_ = now;
+    // The same text again is a sign of life, not a change: the time waited goes on.
+    if (format == format_)
+        return;
+    changedMs_ = now;
+    format_ = format;
+    shownWait_ = 0;
     bar_->setFormat(format);
     // The bar widens to its text rather than cut or wrap it (a narrow window grows meanwhile).
-    QString widest = format;
+    QString widest = format + WaitText(99'900);
     widest.replace(U("%p"), U("100"));
     bar_->setMinimumWidth(
         std::max(bar_->minimumWidth(), bar_->fontMetrics().horizontalAdvance(widest) + 24));
@@ -105,6 +131,17 @@ void ExchangeProgress::ShowRepeat(int code, int attempt, int limit) {
     if (bar_->isVisible())
         ShowText(step_ + U(" — ") + RepeatCause(code) +
                  U(", повтор %1 из %2").arg(attempt).arg(limit));
+}
+
+void ExchangeProgress::Tick() {
+    if (!running_)
+        return;
+    const int64_t now = port_.NowMs();
+    const int64_t waited = now - changedMs_;
+    if ((now - toldMs_ < kQuietMs && waited < kStillMs) || waited / 100 == shownWait_)
+        return;
+    shownWait_ = waited / 100;
+    bar_->setFormat(format_ + WaitText(waited));
 }
 
 void ExchangeProgress::OnResult(int64_t, int, int code, const std::string&) {

@@ -37,6 +37,11 @@ public:
     // start), and a stop is forgotten.
     void End();
 
+    // The engine's idle hook while a command runs (pauses, and long reads at least every
+    // quarter of a second): when the command's own text stands still, it tells how long the
+    // program has been waiting, in tenths, so that the bar is never still.
+    void Tick();
+
     // While a message box waits for the operator, the bar and "Стоп" are not shown: a frozen
     // bar behind the box would say the exchange still runs. They come back with the command.
     void Hold(bool held);
@@ -53,6 +58,10 @@ private:
     QProgressBar* bar_ = nullptr;
     QPushButton* stop_ = nullptr;
     QString step_;
+    QString format_;        // the text shown, without the time waited
+    int64_t changedMs_ = 0; // engine time of the last change of the text
+    int64_t toldMs_ = 0;    // and of the last word from the command
+    int64_t shownWait_ = 0; // the tenths of a second of waiting shown
     int requests_ = 0;
     int done_ = 0;
     bool observing_ = false;

@@ -55,7 +55,10 @@ QMessageBox::Icon ToQt(MsgIcon i) {
 
 MsgButton QtOperator::Ask(const OperatorMessage& message) {
     QMessageBox box(parent_ ? parent_ : QApplication::activeWindow());
-    box.setWindowModality(Qt::ApplicationModal);
+    // Modal to the program's windows under its parent, not to the application: the bus
+    // monitor, a window of its own, stays usable. Without a parent there is nothing to be
+    // modal to but the application.
+    box.setWindowModality(box.parentWidget() ? Qt::WindowModal : Qt::ApplicationModal);
     box.setIcon(ToQt(message.icon));
     box.setWindowTitle(message.caption.empty() ? QString::fromUtf8(kApplicationTitle)
                                                : QString::fromUtf8(message.caption));

@@ -9,6 +9,7 @@
 #include <QString>
 
 class QDialog;
+class QWidget;
 class Operator;
 class ExchangeEngine;
 class ModuleConfig;
@@ -42,6 +43,8 @@ struct FileDialogRequest {
     QString defaultSuffix; // without the dot
     // An open-style dialog that also takes a name no file has yet (creating a file).
     bool newName = false;
+    // The window the dialog is modal to; none: the main window.
+    QWidget* parent = nullptr;
 };
 
 // The windows created once at start-up, in this order after the main window.

@@ -84,9 +84,20 @@ bool Apply(const std::string& option, const std::string& value, EmuOptions* o, s
         return true;
     }
     if (option == "--speed") {
-        if (!ParseNumber(value, 1, 4000000, &v))
-            return Fail(error, "--speed: нужна скорость в бит/с, а не '" + value + "'");
-        o->speed = static_cast<int>(v);
+        // One speed for the line, or one per address ("9600,9600,19200").
+        std::vector<int> speeds;
+        for (size_t start = 0;;) {
+            const size_t comma = value.find(',', start);
+            const std::string one = value.substr(start, comma - start);
+            if (!ParseNumber(one, 1, 4000000, &v))
+                return Fail(error, "--speed: нужна скорость в бит/с, а не '" + one + "'");
+            speeds.push_back(static_cast<int>(v));
+            if (comma == std::string::npos)
+                break;
+            start = comma + 1;
+        }
+        o->speed = speeds.size() == 1 ? speeds.front() : 0;
+        o->speeds = speeds.size() == 1 ? std::vector<int>{} : speeds;
         return true;
     }
     if (option == "--tcp" || option == "--mbtcp") {
@@ -273,6 +284,9 @@ bool ParseOptions(const std::vector<std::string>& args, EmuOptions* options, std
     }
     if (o.line != EmuLine::Pty && !o.link.empty())
         return Fail(error, "--link: ссылка делается только на псевдотерминал, не на шлюз");
+    if (!o.speeds.empty() && o.speeds.size() != o.addresses.size())
+        return Fail(error, "--speed: скоростей " + std::to_string(o.speeds.size()) +
+                               ", а номеров в --address " + std::to_string(o.addresses.size()));
     *options = o;
     return true;
 }
@@ -291,8 +305,9 @@ std::string UsageText() {
                          (исключение 6; по умолчанию 2)
   --clock s,m,h,d,mo,y,wd  часы прибора (по умолчанию - местное время компьютера)
   --clock-frozen         часы стоят
-  --speed BAUD           отвечать, только пока порт настроен на эту скорость (по умолчанию -
-                         на любой); на другой скорости запрос для прибора - шум
+  --speed BAUD[,BAUD...] отвечать, только пока порт настроен на эту скорость (по умолчанию -
+                         на любой); на другой скорости запрос для прибора - шум; список -
+                         по скорости на каждый номер из --address
   --link PATH            сделать PATH символической ссылкой на порт (удаляется при выходе)
   --tcp 127.0.0.1:ПОРТ   вместо псевдотерминала - шлюз в прозрачном режиме: кадры RTU идут
                          через соединение TCP как есть; ПОРТ 0 - любой свободный (первая

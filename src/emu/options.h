@@ -25,8 +25,9 @@ struct EmuOptions {
     int busy = 2;                                    // polls answered "busy" after a write
     std::optional<ClockValues> clock;                // empty: the PC's local time
     bool clockFrozen = false;
-    int speed = 0;    // line speed the devices listen at; 0: any
-    std::string link; // symbolic link to the port
+    int speed = 0;           // line speed the devices listen at; 0: any
+    std::vector<int> speeds; // or one speed per address, in the order of the addresses
+    std::string link;        // symbolic link to the port
     EmuLine line = EmuLine::Pty;
     std::string listenHost = "127.0.0.1"; // --tcp and --mbtcp: a loopback address
     int listenPort = 0;                   // 0: a free port the system chooses

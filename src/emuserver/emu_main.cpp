@@ -133,7 +133,7 @@ int Serve(const emu::EmuOptions& options) {
         d->SetClockFrozen(options.clockFrozen);
         d->SetFaults(options.faults);
         d->SeedFaults(options.seed + devices.size());
-        server.AddDevice(*d);
+        server.AddDevice(*d, options.speeds.empty() ? 0 : options.speeds[devices.size()]);
         raw.push_back(d.get());
         devices.push_back(std::move(d));
     }

@@ -18,7 +18,8 @@ public:
     using InputHandler = std::function<bool()>;
 
     // Devices sharing the line; add them before serving. The server does not own them.
-    virtual void AddDevice(Device& device) = 0;
+    // A speed of the device's own (0: any) matters on a serial line only.
+    virtual void AddDevice(Device& device, int speed = 0) = 0;
     // The speed of the devices' own line in bit/s (0: not given).
     virtual void SetLineSpeed(int baud) = 0;
     // Makes the line ready for the program to open; on failure the reason goes to `error`.

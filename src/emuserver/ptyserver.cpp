@@ -54,8 +54,9 @@ PtyServer::~PtyServer() {
     CloseFd(stopPipe_[1]);
 }
 
-void PtyServer::AddDevice(Device& device) {
+void PtyServer::AddDevice(Device& device, int speed) {
     devices_.push_back(&device);
+    deviceSpeeds_.push_back(speed);
 }
 
 bool PtyServer::OpenStopPipe(std::string* error) {
@@ -271,22 +272,26 @@ bool PtyServer::ReadLine(Framer& framer) {
     }
 }
 
-bool PtyServer::AtLineSpeed() const {
-    if (lineSpeed_ <= 0)
+bool PtyServer::AtSpeed(int speed) const {
+    if (speed <= 0)
         return true;
     // The client sets the speed on its side of the terminal; the settings are the terminal's.
     CharFormat format;
-    return slave_ >= 0 && ReadCharFormat(slave_, &format) && format.baud == lineSpeed_;
+    return slave_ >= 0 && ReadCharFormat(slave_, &format) && format.baud == speed;
 }
 
 void PtyServer::Dispatch(const std::vector<std::vector<uint8_t>>& frames, TimePoint requestEnd) {
     const Pacing pacing = GetPacing();
     for (const auto& frame : frames) {
         ++framesReceived_;
-        if (!AtLineSpeed())
+        if (!AtSpeed(lineSpeed_))
             continue;
         bool hangup = false;
-        for (Device* device : devices_) {
+        for (size_t i = 0; i < devices_.size(); ++i) {
+            // At another speed the request is noise to this device.
+            if (deviceSpeeds_[i] > 0 && !AtSpeed(deviceSpeeds_[i]))
+                continue;
+            Device* device = devices_[i];
             const std::vector<uint8_t> reply = device->Handle(frame);
             if (!pacing.Active() && outgoing_.empty()) {
                 if (!reply.empty())

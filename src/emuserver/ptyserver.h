@@ -31,7 +31,9 @@ public:
     PtyServer(const PtyServer&) = delete;
     PtyServer& operator=(const PtyServer&) = delete;
 
-    void AddDevice(Device& device) override;
+    // Devices sharing the line; add them before serving. The server does not own them. A
+    // device with a speed of its own listens only at that speed, whatever the line's.
+    void AddDevice(Device& device, int speed = 0) override;
     // The speed the devices listen at (0: any). A request sent at another speed is noise to
     // them and gets no answer, as on a real line.
     void SetLineSpeed(int baud) override { lineSpeed_ = baud; }
@@ -70,10 +72,11 @@ private:
     std::optional<TimePoint> NextDue() const;
     void Send(const std::vector<uint8_t>& bytes, bool wholeReply = true);
     void CloseTerminal();
-    // Whether the port is set to the devices' speed now.
-    bool AtLineSpeed() const;
+    // Whether the port is set to a device's speed now (speed 0: the line's).
+    bool AtSpeed(int speed) const;
 
     std::vector<Device*> devices_;
+    std::vector<int> deviceSpeeds_; // 0: the line's speed
     int lineSpeed_ = 0;
     int master_ = -1;
     int slave_ = -1; // kept open so that a client closing the port does not hang up the line

@@ -36,7 +36,7 @@ public:
     TcpServer(const TcpServer&) = delete;
     TcpServer& operator=(const TcpServer&) = delete;
 
-    void AddDevice(Device& device) override { devices_.push_back(&device); }
+    void AddDevice(Device& device, int /*speed*/ = 0) override { devices_.push_back(&device); }
     void SetLineSpeed(int baud) override { format_.baud = baud > 0 ? baud : 9600; }
     bool Open(std::string* error = nullptr) override;
     // tcp://127.0.0.1:PORT or mbtcp://127.0.0.1:PORT, with the port actually listened on.

@@ -54,9 +54,12 @@ private:
 
 } // namespace
 
-ExchangeEngine::ExchangeEngine(SerialLine& line, LineClock& clock) : line_(line), clock_(clock) {}
+ExchangeEngine::ExchangeEngine(SerialLine& line, LineClock& clock) : line_(line), clock_(clock) {
+    line_.SetWaitTurn([this] { GiveWay(); });
+}
 
 ExchangeEngine::~ExchangeEngine() {
+    line_.SetWaitTurn({});
     ClosePort();
 }
 
@@ -249,8 +252,19 @@ ExchangeEngine::Outcome ExchangeEngine::Attempt(int function, uint8_t* reply) {
     if (reply[1] == (function | RtuFrame::ExceptionFlag)) {
         if (reply[2] != 0) {
             ReplyLength = 5;
+            // The exception's CRC is taken off the line too: the monitor shows the whole frame
+            // with its check, and nothing of it is left for the next purge. The code counts
+            // either way; a device that stops after the header costs one read's time-out.
+            const int crc = line_.read(reply + RtuFrame::HeaderLength, RtuFrame::CrcLength);
+            if (crc < 0) {
+                PortFailed();
+                return {ResultCode::PortFailure, 0};
+            }
             if (!observers_.Empty())
-                ObserveReply(reply, RtuFrame::HeaderLength, ReplyCheck::NotChecked);
+                ObserveReply(reply, RtuFrame::HeaderLength + crc,
+                             crc < RtuFrame::CrcLength                  ? ReplyCheck::Short
+                             : RtuFrame::CrcMatches(reply, ReplyLength) ? ReplyCheck::Good
+                                                                        : ReplyCheck::BadCrc);
             return {reply[2], 0};
         }
     } else if (reply[1] != function) {
@@ -309,6 +323,11 @@ void ExchangeEngine::CallIdleHook() {
     inIdleHook_ = true;
     idleHook_();
     inIdleHook_ = false;
+}
+
+void ExchangeEngine::GiveWay() {
+    DepthGuard guard(depth_);
+    CallIdleHook();
 }
 
 int64_t ExchangeEngine::NowMs() const {

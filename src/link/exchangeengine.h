@@ -65,6 +65,11 @@ public:
     // be removed before they die. None attached costs the engine nothing but a test.
     void AddObserver(FrameObserver* observer) { observers_.Add(observer); }
     void RemoveObserver(FrameObserver* observer) { observers_.Remove(observer); }
+    // Tells every attached listener: code that talks on the line outside Exchange (the bus
+    // scan) reports its frames here, so that the monitor shows them too.
+    FrameObserver& Listeners() { return fanOut_; }
+    // The line itself, for that code.
+    SerialLine& Line() { return line_; }
 
     int ApplyPortSettings();
     void ClosePort();
@@ -74,6 +79,10 @@ public:
     // Tells the operator the message for code; more, when given, follows on its own line.
     void ReportError(int device, int code, const std::string& more = {});
     void Pause(int ms);
+    // The windows' turn, as between the slices of a pause (painting, the stop), also when the
+    // pause before was too short for one: code that talks on the line outside Exchange (the
+    // bus scan) calls it once per request.
+    void GiveWay();
     static uint16_t Crc16(int count, const uint8_t* bytes);
     // True while a transaction or a pause runs (a timer must not start another one then).
     bool InExchange() const { return depth_ > 0; }
@@ -166,6 +175,29 @@ private:
     std::function<void(int, int, int)> repeatHook_;
     bool inIdleHook_ = false;
     FrameObserverList observers_;
+    class FanOut : public FrameObserver {
+    public:
+        explicit FanOut(FrameObserverList& list) : list_(list) {}
+        void OnRequest(int64_t at, const uint8_t* frame, int length, int device,
+                       int function) override {
+            list_.Each([&](FrameObserver& o) { o.OnRequest(at, frame, length, device, function); });
+        }
+        void OnReply(int64_t at, const uint8_t* bytes, int length, ReplyCheck check) override {
+            list_.Each([&](FrameObserver& o) { o.OnReply(at, bytes, length, check); });
+        }
+        void OnTimeout(int64_t at, int64_t waited) override {
+            list_.Each([&](FrameObserver& o) { o.OnTimeout(at, waited); });
+        }
+        void OnRepeat(int64_t at, int stage, int attempt, int attempts) override {
+            list_.Each([&](FrameObserver& o) { o.OnRepeat(at, stage, attempt, attempts); });
+        }
+        void OnResult(int64_t at, int device, int code, const std::string& message) override {
+            list_.Each([&](FrameObserver& o) { o.OnResult(at, device, code, message); });
+        }
+
+    private:
+        FrameObserverList& list_;
+    } fanOut_{observers_};
     int observedDevice_ = 0;
     int depth_ = 0;
     bool stopRequested_ = false;

@@ -16,15 +16,20 @@ void FrameRecorder::Clear() {
     first_ = end_;
     dropped_ = 0;
     lastRequest_ = -1;
+    repeat_ = repeatsSoFar_ = 0;
 }
 
-void FrameRecorder::SetWallClock(std::function<int64_t()> msSinceMidnight) {
-    wallClock_ = std::move(msSinceMidnight);
+void FrameRecorder::SetWallClock(std::function<int64_t()> localMs) {
+    wallClock_ = std::move(localMs);
     anchored_ = false;
 }
 
+int64_t FrameRecorder::LocalMs(const FrameRecord& record) const {
+    return anchorWallMs_ + (record.at - anchorAt_) / 1000;
+}
+
 int64_t FrameRecorder::TimeOfDayMs(const FrameRecord& record) const {
-    const int64_t ms = anchorWallMs_ + (record.at - anchorAt_) / 1000;
+    const int64_t ms = LocalMs(record);
     return ((ms % kDayMs) + kDayMs) % kDayMs;
 }
 
@@ -50,7 +55,6 @@ FrameRecord& FrameRecorder::Push(FrameRecord::Kind kind, int64_t at) {
     r.function = function_;
     r.bytes.clear();
     r.repeat = 0;
-    r.repeatOf = 0;
     r.request = -1;
     return r;
 }
@@ -62,8 +66,7 @@ void FrameRecorder::OnRequest(int64_t at, const uint8_t* frame, int length, int 
     FrameRecord& r = Push(FrameRecord::Kind::Request, at);
     r.bytes.assign(frame, frame + length);
     r.repeat = repeat_;
-    r.repeatOf = repeatOf_;
-    repeat_ = repeatOf_ = 0;
+    repeat_ = 0;
     lastRequest_ = end_ - 1;
     if (onRecord_)
         onRecord_();
@@ -86,10 +89,11 @@ void FrameRecorder::OnTimeout(int64_t at, int64_t waited) {
         onRecord_();
 }
 
-void FrameRecorder::OnRepeat(int64_t, int, int attempt, int attempts) {
-    // Marks the request that goes next, which is the repeat itself.
-    repeat_ = attempt;
-    repeatOf_ = attempts;
+void FrameRecorder::OnRepeat(int64_t, int, int, int) {
+    // Marks the request that goes next, which is the repeat itself. The engine counts each
+    // stage apart (and starts the header count afresh after a good header); the operator reads
+    // one count, of the transaction's repeats.
+    repeat_ = ++repeatsSoFar_;
 }
 
 void FrameRecorder::OnResult(int64_t at, int device, int code, const std::string& message) {
@@ -100,7 +104,7 @@ void FrameRecorder::OnResult(int64_t at, int device, int code, const std::string
     if (lastRequest_ < 0)
         r.function = -1; // nothing reached the line
     lastRequest_ = -1;
-    repeat_ = repeatOf_ = 0;
+    repeat_ = repeatsSoFar_ = 0;
     if (onRecord_)
         onRecord_();
 }

@@ -21,9 +21,8 @@ struct FrameRecord {
     std::vector<uint8_t> bytes;
     ReplyCheck check = ReplyCheck::Good; // replies
     int64_t waited = 0;                  // time-outs, microseconds
-    int repeat = 0;                      // requests sent again: attempt and of how many
-    int repeatOf = 0;
-    int code = 0; // results
+    int repeat = 0; // requests sent again: the how-manieth repeat of the transaction
+    int code = 0;   // results
     std::string message;
     int64_t request = -1; // replies: the serial of the request they answer
 };
@@ -44,9 +43,13 @@ public:
     int64_t Dropped() const { return dropped_; }
     void Clear();
 
-    // Time of day of a record in milliseconds since midnight, taken from the wall clock given
-    // here at the first record (the engine's own clock is monotonic and has no time of day).
-    void SetWallClock(std::function<int64_t()> msSinceMidnight);
+    // The local date and time of a record, taken from the wall clock given here at the first
+    // record (the engine's own clock is monotonic and has neither). The clock tells local
+    // milliseconds since 1970-01-01 00:00; one that tells milliseconds since midnight gives
+    // the right time of day on the first day.
+    void SetWallClock(std::function<int64_t()> localMs);
+    int64_t LocalMs(const FrameRecord& record) const;
+    // Milliseconds since midnight.
     int64_t TimeOfDayMs(const FrameRecord& record) const;
 
     // Told after each new record (the window schedules its refresh).
@@ -70,8 +73,8 @@ private:
     int64_t lastRequest_ = -1;
     int device_ = 0;
     int function_ = 0;
-    int repeat_ = 0;
-    int repeatOf_ = 0;
+    int repeat_ = 0;       // the repeat the next request is
+    int repeatsSoFar_ = 0; // of the transaction under way: one count for both stages
     std::function<int64_t()> wallClock_;
     bool anchored_ = false;
     int64_t anchorAt_ = 0;

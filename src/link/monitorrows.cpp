@@ -6,6 +6,13 @@
 
 namespace {
 
+std::string Clean(std::string text) {
+    for (char& c : text)
+        if (c == '\t' || c == '\n' || c == '\r')
+            c = ' ';
+    return text;
+}
+
 std::string TimeText(int64_t ms) {
     char text[32];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", static_cast<int>(ms / 3'600'000),
@@ -51,8 +58,7 @@ void FillFrame(const FrameRecorder& recorder, const FrameRecord& r, MonitorRow& 
     row[MonitorColumn::Function] = FunctionText(d.function);
     row[MonitorColumn::Meaning] = d.meaning;
     if (r.repeat > 0)
-        row[MonitorColumn::Meaning] +=
-            " (повтор " + std::to_string(r.repeat) + "/" + std::to_string(r.repeatOf) + ")";
+        row[MonitorColumn::Meaning] += " (повтор " + std::to_string(r.repeat) + ")";
     row[MonitorColumn::Length] = std::to_string(r.bytes.size());
     row[MonitorColumn::Crc] = CrcText(d.crc);
     row[MonitorColumn::Bytes] = HexBytes(r.bytes);
@@ -74,19 +80,75 @@ void FillResult(const FrameRecord& r, MonitorRow& row) {
         "код " + std::to_string(r.code) + ": " + (r.code == 0 ? "выполнено" : r.message);
 }
 
-std::string Clean(std::string text) {
-    for (char& c : text)
-        if (c == '\t' || c == '\n' || c == '\r')
-            c = ' ';
-    return text;
-}
-
 } // namespace
 
 const MonitorRow& MonitorHeader() {
-    static const MonitorRow header = {"Время", "Направление", "Прибор", "Функция",
-                                      "Смысл", "Длина",       "CRC",    "Байты"};
+    static const MonitorRow header = {"Время", "Δt, мс", "Направление", "Прибор", "Функция",
+                                      "Смысл", "Длина",  "CRC",         "Байты"};
     return header;
+}
+
+RowTrouble TroubleOf(const FrameRecorder& recorder, const FrameRecord& r) {
+    switch (r.kind) {
+    case FrameRecord::Kind::Request:
+        return RowTrouble::None;
+    case FrameRecord::Kind::Timeout:
+        return RowTrouble::NoAnswer;
+    case FrameRecord::Kind::Result:
+        return r.code == 0 ? RowTrouble::None : RowTrouble::Failed;
+    case FrameRecord::Kind::Reply:
+        break;
+    }
+    if (r.check == ReplyCheck::BadCrc || r.check == ReplyCheck::Short || r.bytes.size() < 2)
+        return RowTrouble::Damaged;
+    const std::vector<uint8_t>& request = RequestOf(recorder, r);
+    const int asked = request.size() >= 2 ? request[1] : (r.bytes[1] & 0x7F);
+    if (r.bytes[1] == (asked | 0x80))
+        return RowTrouble::Exception;
+    return r.bytes[1] == asked ? RowTrouble::None : RowTrouble::Foreign;
+}
+
+std::string DateText(int64_t localMs) {
+    // Days since 1970-01-01 to a civil date (the proleptic Gregorian calendar).
+    const int64_t days = (localMs >= 0 ? localMs : localMs - 86'399'999) / 86'400'000;
+    const int64_t z = days + 719'468;
+    const int64_t era = (z >= 0 ? z : z - 146'096) / 146'097;
+    const int64_t doe = z - era * 146'097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36'524 - doe / 146'096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    const int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    const int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d.%02d.%04lld", day, month, static_cast<long long>(year));
+    return text;
+}
+
+std::string JournalText(const FrameRecorder& recorder, const std::vector<int64_t>& serials,
+                        const std::vector<std::string>& heading) {
+    std::string text;
+    for (const std::string& line : heading)
+        text += Clean(line) + '\n';
+    std::vector<MonitorRow> rows{MonitorHeader()};
+    std::vector<std::string> dates{"Дата"};
+    const FrameRecord* previous = nullptr;
+    for (int64_t serial : serials) {
+        const FrameRecord* record = recorder.At(serial);
+        if (!record)
+            continue;
+        rows.push_back(FormatRecord(recorder, *record, previous));
+        dates.push_back(DateText(recorder.LocalMs(*record)));
+        previous = record;
+    }
+    const std::string table = TabSeparated(rows);
+    size_t line = 0;
+    for (size_t start = 0; start < table.size(); ++line) {
+        const size_t end = table.find('\n', start);
+        text += dates[line] + '\t' + table.substr(start, end + 1 - start);
+        start = end + 1;
+    }
+    return text;
 }
 
 std::string HexBytes(const std::vector<uint8_t>& bytes) {
@@ -105,7 +167,7 @@ MonitorRow FormatRecord(const FrameRecorder& recorder, const FrameRecord& record
     MonitorRow row;
     row[MonitorColumn::Time] = TimeText(recorder.TimeOfDayMs(record));
     if (previous)
-        row[MonitorColumn::Time] += " +" + std::to_string((record.at - previous->at) / 1000);
+        row[MonitorColumn::Delta] = "+" + std::to_string((record.at - previous->at) / 1000);
     row[MonitorColumn::Device] = DeviceText(record);
     switch (record.kind) {
     case FrameRecord::Kind::Request:

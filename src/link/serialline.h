@@ -4,6 +4,7 @@
 // a pseudo-terminal or on loopback.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 struct LineSettings {
@@ -46,6 +47,21 @@ public:
     // The network's round trip in milliseconds, added to a read's wait for its first byte: a
     // line through a gateway far away takes it, a serial line ignores it.
     virtual void setRoundTripMs(int ms) { (void)ms; }
+
+    // A read that waits for its first byte gives the program a turn at least this often
+    // (painting the progress, taking the stop); set by the engine.
+    static constexpr int WaitTurnMs = 250;
+    void SetWaitTurn(std::function<void()> turn) { waitTurn_ = std::move(turn); }
+
+protected:
+    bool HasWaitTurn() const { return static_cast<bool>(waitTurn_); }
+    void WaitTurn() {
+        if (waitTurn_)
+            waitTurn_();
+    }
+
+private:
+    std::function<void()> waitTurn_;
 };
 
 // Time for pauses and time-outs: monotonic milliseconds.

@@ -1,7 +1,31 @@
 #include "monitor/monitormodel.h"
 
+#include <QBrush>
+#include <QColor>
+
 #include <algorithm>
 #include <vector>
+
+namespace {
+
+// Light backgrounds with dark text: readable whatever the system's colours.
+QColor TroubleBackground(RowTrouble trouble) {
+    switch (trouble) {
+    case RowTrouble::NoAnswer:
+    case RowTrouble::Damaged:
+    case RowTrouble::Failed:
+        return QColor(0xFD, 0xD8, 0xD3);
+    case RowTrouble::Exception:
+        return QColor(0xFF, 0xEE, 0xC2);
+    case RowTrouble::Foreign:
+        return QColor(0xEE, 0xDD, 0xF7);
+    case RowTrouble::None:
+        break;
+    }
+    return {};
+}
+
+} // namespace
 
 MonitorModel::MonitorModel(const FrameRecorder& recorder, QObject* parent)
     : QAbstractTableModel(parent), recorder_(recorder) {}
@@ -14,27 +38,51 @@ int MonitorModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : MonitorColumn::Count;
 }
 
-MonitorRow MonitorModel::Row(int row) const {
+bool MonitorModel::Cache(int row) const {
     if (row < 0 || row >= static_cast<int>(shown_.size()))
-        return {};
+        return false;
     const int64_t serial = shown_[static_cast<size_t>(row)];
     if (serial == cachedSerial_ && row == cachedRow_)
-        return cached_;
+        return true;
     const FrameRecord* record = recorder_.At(serial);
     // Lost from the ring since the last Sync: the row goes at the next one.
     if (!record)
-        return {};
+        return false;
     const FrameRecord* previous = row > 0 ? recorder_.At(shown_[row - 1]) : nullptr;
     cached_ = FormatRecord(recorder_, *record, previous);
+    cachedTrouble_ = TroubleOf(recorder_, *record);
     cachedSerial_ = serial;
     cachedRow_ = row;
-    return cached_;
+    return true;
+}
+
+MonitorRow MonitorModel::Row(int row) const {
+    return Cache(row) ? cached_ : MonitorRow{};
+}
+
+RowTrouble MonitorModel::Trouble(int row) const {
+    return Cache(row) ? cachedTrouble_ : RowTrouble::None;
 }
 
 QVariant MonitorModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || role != Qt::DisplayRole)
+    if (!index.isValid() || !Cache(index.row()))
         return {};
-    return QString::fromStdString(Row(index.row())[static_cast<size_t>(index.column())]);
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        // The tip carries the whole text of a cell its column cuts.
+        return QString::fromStdString(cached_[static_cast<size_t>(index.column())]);
+    case Qt::BackgroundRole:
+        if (cachedTrouble_ != RowTrouble::None)
+            return QBrush(TroubleBackground(cachedTrouble_));
+        return {};
+    case Qt::ForegroundRole:
+        if (cachedTrouble_ != RowTrouble::None)
+            return QBrush(cachedTrouble_ == RowTrouble::Failed ? QColor(0x9A, 0, 0) : Qt::black);
+        return {};
+    default:
+        return {};
+    }
 }
 
 QVariant MonitorModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -45,7 +93,22 @@ QVariant MonitorModel::headerData(int section, Qt::Orientation orientation, int 
 }
 
 bool MonitorModel::Passes(const FrameRecord& record) const {
-    return filter_ == 0 || record.device + 1 == filter_;
+    if (filter_.device != 0 && record.device + 1 != filter_.device)
+        return false;
+    if (filter_.function >= 0 && record.function != filter_.function)
+        return false;
+    if (filter_.errorsOnly && TroubleOf(recorder_, record) == RowTrouble::None)
+        return false;
+    if (filter_.text.isEmpty())
+        return true;
+    const MonitorRow row = FormatRecord(recorder_, record, nullptr);
+    return std::any_of(row.begin(), row.end(), [this](const std::string& cell) {
+        return QString::fromStdString(cell).contains(filter_.text, Qt::CaseInsensitive);
+    });
+}
+
+int64_t MonitorModel::TakenIn() const {
+    return std::max<int64_t>(0, next_ - recorder_.FirstSerial());
 }
 
 void MonitorModel::Sync(bool append) {
@@ -73,10 +136,10 @@ void MonitorModel::Sync(bool append) {
     endInsertRows();
 }
 
-void MonitorModel::SetDeviceFilter(int device) {
+void MonitorModel::SetFilter(const MonitorFilter& filter) {
     // The same stretch of the recording as before, seen through the new filter.
     const int64_t until = std::max(next_, recorder_.FirstSerial());
-    filter_ = device;
+    filter_ = filter;
     beginResetModel();
     shown_.clear();
     for (int64_t s = recorder_.FirstSerial(); s < until; ++s)

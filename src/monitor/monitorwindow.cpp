@@ -1,56 +1,68 @@
 #include "monitor/monitorwindow.h"
 
 #include "dialogs/differencesdialog.h"
+#include "dialogs/exchangeguard.h"
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
 #include "link/exchangeengine.h"
+#include "link/framedecoder.h"
 #include "model/operator.h"
-#include "platform/filestore.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QEvent>
+#include <QDateTime>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTableView>
-#include <QTime>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
 namespace {
+
 constexpr int kDevices = 31;
+// The functions the program sends, in the order an exchange meets them.
+constexpr int kFunctions[] = {17, 68, 69, 14, 4, 70};
+// A save asked for while an exchange runs is tried again this often: well within the rest
+// between the clock window's polls, and out of step with them.
+constexpr int kSaveRetryMs = 15;
+
+int64_t LocalNowMs() {
+    const QDateTime now = QDateTime::currentDateTime();
+    return now.toMSecsSinceEpoch() + int64_t(now.offsetFromUtc()) * 1000;
 }
+
+} // namespace
 
 MonitorWindow::MonitorWindow(WindowContext& main, QWidget* parent, size_t capacity)
     : QWidget(parent, Qt::Window), main_(main), recorder_(capacity) {
     setWindowTitle(U("Монитор обмена"));
-    resize(1100, 480);
-    recorder_.SetWallClock([] { return int64_t(QTime::currentTime().msecsSinceStartOfDay()); });
+    // Open or not, it never keeps the program running once the main window has closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    recorder_.SetWallClock(LocalNowMs);
     recorder_.SetOnRecord([this] { ScheduleRefresh(); });
 
-    auto* tools = new QHBoxLayout;
-    pauseButton = new QPushButton(U("Пауза"), this);
-    clearButton = new QPushButton(U("Очистить"), this);
-    deviceFilterBox = new QComboBox(this);
-    deviceFilterBox->addItem(U("Все приборы"));
-    for (int d = 1; d <= kDevices; ++d)
-        deviceFilterBox->addItem(U("Прибор ") + QString::number(d));
-    copyButton = new QPushButton(U("Копировать"), this);
-    saveButton = new QPushButton(U("Сохранить..."), this);
-    countLabel = new QLabel(this);
-    for (QWidget* w : std::initializer_list<QWidget*>{pauseButton, clearButton, deviceFilterBox,
-                                                      copyButton, saveButton, countLabel})
-        tools->addWidget(w);
-    tools->addStretch();
+    refreshTimer_ = new QTimer(this);
+    refreshTimer_->setSingleShot(true);
+    refreshTimer_->setInterval(RefreshMs);
+    connect(refreshTimer_, &QTimer::timeout, this, [this] { Refresh(); });
+    saveTimer_ = new QTimer(this);
+    saveTimer_->setSingleShot(true);
+    saveTimer_->setInterval(kSaveRetryMs);
+    connect(saveTimer_, &QTimer::timeout, this, [this] { SaveClick(); });
 
     model_ = new MonitorModel(recorder_, this);
     Table = new QTableView(this);
@@ -58,27 +70,31 @@ MonitorWindow::MonitorWindow(WindowContext& main, QWidget* parent, size_t capaci
     Table->setSelectionBehavior(QAbstractItemView::SelectRows);
     Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Table->setWordWrap(false);
+    Table->setTextElideMode(Qt::ElideMiddle);
     Table->verticalHeader()->hide();
     Table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     Table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-    const int widths[] = {130, 120, 70, 190, 380, 50, 60};
-    for (int c = 0; c < int(std::size(widths)); ++c)
-        Table->setColumnWidth(c, widths[c]);
     Table->horizontalHeader()->setStretchLastSection(true);
+    Table->horizontalHeader()->setTextElideMode(Qt::ElideRight);
+    SizeColumns();
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(tools);
+    layout->addWidget(CreateTools());
     layout->addWidget(Table);
 
-    connect(pauseButton, &QPushButton::clicked, this, [this] { PauseClick(); });
-    connect(clearButton, &QPushButton::clicked, this, [this] { ClearClick(); });
-    connect(deviceFilterBox, &QComboBox::activated, this, [this] { DeviceFilterChanged(); });
-    connect(copyButton, &QPushButton::clicked, this, [this] { CopyClick(); });
-    connect(saveButton, &QPushButton::clicked, this, [this] { SaveClick(); });
     auto* copy = new QShortcut(QKeySequence::Copy, Table);
     connect(copy, &QShortcut::activated, this, [this] { CopyClick(); });
 
     main_.Engine().AddObserver(&recorder_);
+    if (ExchangeInputGuard* guard = main_.InputGuard())
+        guard->AddFreeWindow(this);
+
+    // Every column whole, within the screen; what still does not fit has its tip.
+    int width = 40;
+    for (int c = 0; c < MonitorColumn::Count; ++c)
+        width += Table->columnWidth(c);
+    const QRect screen = QApplication::primaryScreen()->availableGeometry();
+    resize(std::min(width, screen.width() * 9 / 10), std::min(520, screen.height() * 3 / 4));
     ShowCount();
 }
 
@@ -86,25 +102,91 @@ MonitorWindow::~MonitorWindow() {
     main_.Engine().RemoveObserver(&recorder_);
 }
 
+QWidget* MonitorWindow::CreateTools() {
+    auto* tools = new QWidget(this);
+    auto* grid = new QGridLayout(tools);
+    grid->setContentsMargins(0, 0, 0, 0);
+    pauseButton = new QPushButton(U("Пауза"), tools);
+    clearButton = new QPushButton(U("Очистить"), tools);
+    copyButton = new QPushButton(U("Копировать"), tools);
+    saveButton = new QPushButton(U("Сохранить..."), tools);
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {pauseButton, clearButton, copyButton, saveButton})
+        buttons->addWidget(b);
+    countLabel = new QLabel(tools);
+    buttons->addWidget(countLabel, 1);
+    grid->addLayout(buttons, 0, 0);
+
+    deviceFilterBox = new QComboBox(tools);
+    deviceFilterBox->addItem(U("Все приборы"));
+    for (int d = 1; d <= kDevices; ++d)
+        deviceFilterBox->addItem(U("Прибор ") + QString::number(d));
+    functionFilterBox = new QComboBox(tools);
+    functionFilterBox->addItem(U("Все функции"), -1);
+    for (int f : kFunctions)
+        functionFilterBox->addItem(
+            QString::number(f) + U(" ") + QString::fromStdString(FunctionName(f)), f);
+    errorsOnlyBox = new QCheckBox(U("Только ошибки"), tools);
+    textFilterEdit = new QLineEdit(tools);
+    textFilterEdit->setPlaceholderText(U("Текст в любом столбце"));
+    textFilterEdit->setClearButtonEnabled(true);
+    auto* textLabel = new QLabel(U("Поиск:"), tools);
+    textLabel->setBuddy(textFilterEdit);
+    auto* filters = new QHBoxLayout;
+    filters->addWidget(deviceFilterBox);
+    filters->addWidget(functionFilterBox);
+    filters->addWidget(errorsOnlyBox);
+    filters->addWidget(textLabel);
+    filters->addWidget(textFilterEdit, 1);
+    grid->addLayout(filters, 1, 0);
+
+    connect(pauseButton, &QPushButton::clicked, this, [this] { PauseClick(); });
+    connect(clearButton, &QPushButton::clicked, this, [this] { ClearClick(); });
+    connect(copyButton, &QPushButton::clicked, this, [this] { CopyClick(); });
+    connect(saveButton, &QPushButton::clicked, this, [this] { SaveClick(); });
+    connect(deviceFilterBox, &QComboBox::activated, this, [this] { FilterChanged(); });
+    connect(functionFilterBox, &QComboBox::activated, this, [this] { FilterChanged(); });
+    connect(errorsOnlyBox, &QCheckBox::toggled, this, [this] { FilterChanged(); });
+    connect(textFilterEdit, &QLineEdit::textChanged, this, [this] { FilterChanged(); });
+    return tools;
+}
+
+void MonitorWindow::SizeColumns() {
+    // Each column as wide as its longest usual text or its caption; the bytes take the rest.
+    const char* const samples[] = {"00:00:00.000",
+                                   "+00000",
+                                   "нет ответа, 1300 мс",
+                                   "все (00)",
+                                   "4 чтение входных регистров",
+                                   "время прибора 00:00:00 00.00.00 (повтор 10)",
+                                   "Длина",
+                                   "неверна",
+                                   "01 11 C0 2C 01 11 C0 2C"};
+    const QFontMetrics text(Table->font());
+    const QFontMetrics header(Table->horizontalHeader()->font());
+    for (int c = 0; c < MonitorColumn::Count; ++c) {
+        const int sample = text.horizontalAdvance(U(samples[c]));
+        const int caption =
+            header.horizontalAdvance(QString::fromStdString(MonitorHeader()[size_t(c)]));
+        Table->setColumnWidth(c, std::max(sample, caption) + 18);
+    }
+}
+
 void MonitorWindow::MonitorClick() {
-    show();
+    if (isMinimized())
+        showNormal();
+    else
+        show();
     raise();
     activateWindow();
 }
 
 void MonitorWindow::ScheduleRefresh() {
-    // Nothing is done inside the transaction but a flag and, once, a queued call: the main
-    // window's idle hook runs it during the next pause.
-    if (refreshPosted_ || !isVisible())
+    // Nothing is done inside the transaction but a test and, now and then, a timer's start: the
+    // refresh runs later, during a pause or after the exchange.
+    if (refreshTimer_->isActive() || !isVisible())
         return;
-    refreshPosted_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            refreshPosted_ = false;
-            Refresh();
-        },
-        Qt::QueuedConnection);
+    refreshTimer_->start();
 }
 
 void MonitorWindow::showEvent(QShowEvent* event) {
@@ -112,11 +194,19 @@ void MonitorWindow::showEvent(QShowEvent* event) {
     Refresh();
 }
 
+void MonitorWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void MonitorWindow::Refresh() {
+    refreshTimer_->stop();
     QScrollBar* bar = Table->verticalScrollBar();
     const bool atEnd = bar->value() == bar->maximum();
     model_->Sync(!paused_);
-    Table->doItemsLayout();
     if (atEnd && !paused_)
         Table->scrollToBottom();
     ShowCount();
@@ -124,8 +214,10 @@ void MonitorWindow::Refresh() {
 
 void MonitorWindow::ShowCount() {
     const int64_t kept = recorder_.EndSerial() - recorder_.FirstSerial();
-    QString text = U("Записей: ") + QString::number(kept) + U(", отброшено старых: ") +
-                   QString::number(recorder_.Dropped());
+    QString text = U("Показано %1 из %2, отброшено старых: %3")
+                       .arg(model_->rowCount())
+                       .arg(kept)
+                       .arg(recorder_.Dropped());
     if (paused_)
         text += U(" — пауза, запись идёт");
     countLabel->setText(text);
@@ -143,8 +235,13 @@ void MonitorWindow::ClearClick() {
     ShowCount();
 }
 
-void MonitorWindow::DeviceFilterChanged() {
-    model_->SetDeviceFilter(deviceFilterBox->currentIndex());
+void MonitorWindow::FilterChanged() {
+    MonitorFilter filter;
+    filter.device = deviceFilterBox->currentIndex();
+    filter.function = functionFilterBox->currentData().toInt();
+    filter.errorsOnly = errorsOnlyBox->isChecked();
+    filter.text = textFilterEdit->text().trimmed();
+    model_->SetFilter(filter);
     Refresh();
 }
 
@@ -159,14 +256,66 @@ void MonitorWindow::CopyClick() {
         QApplication::clipboard()->setText(QString::fromStdString(TabSeparated(rows)));
 }
 
-std::string MonitorWindow::ShownText() const {
-    std::vector<MonitorRow> rows{MonitorHeader()};
-    for (int r = 0; r < model_->rowCount(); ++r)
-        rows.push_back(model_->Row(r));
-    return TabSeparated(rows);
+std::vector<std::string> MonitorWindow::JournalHeading() const {
+    const ExchangeEngine& port = main_.Engine();
+    const QDateTime now = QDateTime::currentDateTime();
+    std::vector<std::string> heading = {
+        "Журнал обмена, сохранён " + now.toString(U("dd.MM.yyyy hh:mm:ss")).toStdString(),
+        "Линия: порт " + port.PortName + ", " + port.Speed + " бит/с, чётность " + port.Parity +
+            ", стоповых битов " + port.StopBits + (port.IsOpen() ? "" : " (порт закрыт)"),
+        countLabel->text().toStdString(),
+    };
+    const MonitorFilter& f = model_->Filter();
+    if (f.device != 0 || f.function >= 0 || f.errorsOnly || !f.text.isEmpty())
+        heading.push_back("Фильтр: " + deviceFilterBox->currentText().toStdString() + ", " +
+                          functionFilterBox->currentText().toStdString() +
+                          (f.errorsOnly ? ", только ошибки" : "") +
+                          (f.text.isEmpty() ? "" : ", текст «" + f.text.toStdString() + "»"));
+    heading.emplace_back();
+    return heading;
+}
+
+std::string MonitorWindow::JournalFileText() const {
+    return JournalText(recorder_, model_->Serials(), JournalHeading());
 }
 
 void MonitorWindow::SaveClick() {
-    SaveTextFile(main_, U("Сохранение журнала обмена"), U("журнал обмена.txt"), ShownText(),
-                 "Журнал обмена");
+    if (saving_)
+        return;
+    // The file dialog must not open inside an exchange (the monitor's input passes while one
+    // runs): the save waits for the line to rest.
+    if (main_.Engine().InExchange()) {
+        saveTimer_->start();
+        return;
+    }
+    saving_ = true;
+    Refresh();
+    SaveTextFile(main_, U("Сохранение журнала обмена"), U("журнал обмена.txt"), JournalFileText(),
+                 "Журнал обмена", this);
+    saving_ = false;
+}
+
+MonitorShortcut::MonitorShortcut(std::function<void()> open, QObject* parent)
+    : QObject(parent), open_(std::move(open)) {
+    qApp->installEventFilter(this);
+}
+
+MonitorShortcut::~MonitorShortcut() {
+    if (qApp)
+        qApp->removeEventFilter(this);
+}
+
+bool MonitorShortcut::eventFilter(QObject*, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress)
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_M || key->modifiers() != Qt::ControlModifier)
+        return false;
+    // Claimed as the focus widget's own key, so that it comes here as a key press, the same
+    // in every window; the main window's menu item only shows it.
+    event->accept();
+    if (type == QEvent::KeyPress && !key->isAutoRepeat())
+        open_();
+    return true;
 }

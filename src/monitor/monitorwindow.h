@@ -1,17 +1,26 @@
 #pragma once
 // "Монитор обмена": every frame on the line, decoded, while the program works. A window of its
-// own beside any other; it records from its first opening to the end of the program.
+// own beside any other: it has no parent, so no other window's modal dialog blocks it, and
+// its input passes while an exchange runs. It records from its first opening to the end of
+// the program.
 
 #include "link/framerecorder.h"
 #include "monitor/monitormodel.h"
 
 #include <QWidget>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 class WindowContext;
+class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTableView;
+class QTimer;
 
 class MonitorWindow : public QWidget {
     Q_OBJECT
@@ -27,36 +36,62 @@ public:
     // Handlers, one per control event.
     void PauseClick();
     void ClearClick();
-    void DeviceFilterChanged();
+    void FilterChanged();
     void CopyClick();
     void SaveClick();
 
     FrameRecorder& Recorder() { return recorder_; }
     MonitorModel& Model() { return *model_; }
-    // The rows shown, as the saved file holds them (header first).
-    std::string ShownText() const;
+    // The saved file's text: heading lines, header, the rows shown with their dates.
+    std::string JournalFileText() const;
+    // Takes in what was recorded now rather than at the next refresh.
+    void Refresh();
 
     QTableView* Table = nullptr;
     QPushButton* pauseButton = nullptr;
     QPushButton* clearButton = nullptr;
     QComboBox* deviceFilterBox = nullptr;
+    QComboBox* functionFilterBox = nullptr;
+    QCheckBox* errorsOnlyBox = nullptr;
+    QLineEdit* textFilterEdit = nullptr;
     QPushButton* copyButton = nullptr;
     QPushButton* saveButton = nullptr;
     QLabel* countLabel = nullptr;
 
+    // How often the table takes in new records while frames come: often enough to follow the
+    // line, seldom enough that a poll ten times a second costs next to nothing.
+    static constexpr int RefreshMs = 500;
+
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override; // Esc closes it, as its close box does
 
 private:
-    // Takes in what was recorded, lays the table out and paints now: during an exchange only
-    // update requests are delivered, so no timer of the view would do it.
-    void Refresh();
+    QWidget* CreateTools();
+    void SizeColumns();
     void ScheduleRefresh();
     void ShowCount();
+    std::vector<std::string> JournalHeading() const;
 
     WindowContext& main_;
     FrameRecorder recorder_;
     MonitorModel* model_ = nullptr;
+    QTimer* refreshTimer_ = nullptr;
+    QTimer* saveTimer_ = nullptr; // a save asked for during an exchange waits for its end
     bool paused_ = false;
-    bool refreshPosted_ = false;
+    bool saving_ = false;
+};
+
+// Ctrl+M from every window of the program, modal dialogs included: an application-wide
+// filter, since a shortcut of the main window is dead while a dialog blocks it.
+class MonitorShortcut : public QObject {
+public:
+    MonitorShortcut(std::function<void()> open, QObject* parent);
+    ~MonitorShortcut() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::function<void()> open_;
 };

@@ -5,6 +5,7 @@
 #include "link/rtuframe.h"
 #include "platform/portline.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -139,6 +140,7 @@ int BusScan::Probe(int address) {
         // The pause first: what answers the last probe late comes in it and is taken for its
         // own address; then the purge, right before the request.
         port_.Pause(port_.GetDelayTx());
+        port_.GiveWay();
         if (port_.StopRequested())
             return ResultCode::Stopped;
         if (const int code = Drain(); code != ResultCode::Ok)
@@ -178,4 +180,48 @@ int BusScan::Probe(int address) {
             return ResultCode::Ok; // silent: one request is enough
     }
     return ResultCode::Ok;
+}
+
+int ScanLine(ExchangeEngine& port, PortLine& line, const ScanPlan& plan,
+             const std::function<bool(int speed)>& open,
+             const std::function<void(int speed, int device, int done, int total)>& progress,
+             FrameObserver* observer, std::vector<ScanHit>* hits, int* failedDevice) {
+    const int numbers = std::max(0, plan.lastDevice - plan.firstDevice + 1);
+    const int total = numbers * static_cast<int>(plan.speeds.size());
+    int done = 0;
+    for (int speed : plan.speeds) {
+        if (!open(speed)) {
+            *failedDevice = plan.firstDevice;
+            return ResultCode::PortCannotOpen;
+        }
+        BusScan scan(port, line, plan.probeMs);
+        scan.SetObserver(observer);
+        int code = ResultCode::Ok;
+        int n = plan.firstDevice;
+        for (; n <= plan.lastDevice && code == ResultCode::Ok; ++n, ++done) {
+            if (progress)
+                progress(speed, n, done, total);
+            code = scan.Probe(n);
+        }
+        // What answered the last probe late is taken even when the scan ends here.
+        if (code == ResultCode::Ok || code == ResultCode::Stopped)
+            if (const int finish = scan.Finish(); finish == ResultCode::PortFailure)
+                code = finish;
+        for (const auto& [device, finding] : scan.Findings())
+            hits->push_back({speed, device, finding});
+        if (code != ResultCode::Ok) {
+            *failedDevice = std::min(n - 1, plan.lastDevice);
+            return code;
+        }
+    }
+    if (progress)
+        progress(0, 0, total, total);
+    return ResultCode::Ok;
+}
+
+std::string ModificationCode(const std::vector<uint8_t>& config) {
+    std::string code;
+    for (size_t i = 1; i <= 16 && i < config.size(); ++i)
+        code += std::to_string(config[i]);
+    return code;
 }

@@ -9,7 +9,9 @@
 #include "link/frameobserver.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <string>
 #include <vector>
 
 class ExchangeEngine;
@@ -78,3 +80,33 @@ private:
     FrameObserver* observer_ = nullptr;
     std::map<int, ProbeFinding> findings_;
 };
+
+// One device a scan found (or heard from with errors) at one speed.
+struct ScanHit {
+    int speed = 0;
+    int device = 0; // bus number 1..31
+    ProbeFinding finding;
+};
+
+// What to scan: every speed, every bus number of the range.
+struct ScanPlan {
+    std::vector<int> speeds;
+    int firstDevice = 1;
+    int lastDevice = 31;
+    int probeMs = BusScan::MinProbeMs;
+};
+
+// The whole scan, the same for the console program and the windows. open(speed) sets the
+// engine's port up at that speed (false ends the scan with PortCannotOpen; open has told the
+// operator why). progress is told before each probe: the speed, the bus number, the probes
+// done and in all. The engine's result code: 0, PortCannotOpen, PortFailure or Stopped; the
+// bus number under way then goes to failedDevice. hits receives what was found, also when
+// the scan ended early.
+int ScanLine(ExchangeEngine& port, PortLine& line, const ScanPlan& plan,
+             const std::function<bool(int speed)>& open,
+             const std::function<void(int speed, int device, int done, int total)>& progress,
+             FrameObserver* observer, std::vector<ScanHit>* hits, int* failedDevice);
+
+// The modification code of a configuration reply's data: the 16 slots' module codes as
+// digits ("1002000000000000").
+std::string ModificationCode(const std::vector<uint8_t>& config);

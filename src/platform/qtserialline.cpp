@@ -230,6 +230,7 @@ int QtSerialLine::read(uint8_t* buffer, int count) {
     timer.start();
     const qint64 total = (TotalBaseMs + static_cast<qint64>(TotalPerByteMs) * count) * kNanosPerMs;
     qint64 lastByte = -1;
+    qint64 nextTurn = WaitTurnMs * kNanosPerMs;
     int got = 0;
     while (got < count) {
         const qint64 n = port_.read(reinterpret_cast<char*>(buffer) + got, count - got);
@@ -244,9 +245,17 @@ int QtSerialLine::read(uint8_t* buffer, int count) {
         qint64 limit = FirstByteLimit(total);
         if (lastByte >= 0)
             limit = std::min(total, lastByte + ByteGapMs * kNanosPerMs);
-        const qint64 left = limit - timer.nsecsElapsed();
+        qint64 left = limit - timer.nsecsElapsed();
         if (left <= 0)
             break;
+        if (lastByte < 0 && HasWaitTurn()) {
+            if (timer.nsecsElapsed() >= nextTurn) {
+                WaitTurn();
+                nextTurn = timer.nsecsElapsed() + WaitTurnMs * kNanosPerMs;
+                continue;
+            }
+            left = std::min(left, nextTurn - timer.nsecsElapsed());
+        }
         // Wakes as soon as bytes come in; no fixed sleeps, so a reply is taken without delay.
         if (!port_.waitForReadyRead(CeilMs(left)) && IsPortFailure())
             return Fail();
@@ -374,15 +383,25 @@ int QtSerialLine::ReadDirect(uint8_t* buffer, int count) {
     // A reply is never in yet when it is asked for: wait first and read once the port says
     // there is something, which saves two system calls per transaction.
     bool readable = false;
+    qint64 nextTurn = WaitTurnMs * kNanosPerMs;
     while (got < count) {
         short revents = 0;
         if (!readable) {
             qint64 limit = FirstByteLimit(total);
             if (lastByte >= 0)
                 limit = std::min(limit, lastByte + ByteGapMs * kNanosPerMs);
-            const qint64 left = limit - timer.nsecsElapsed();
+            qint64 left = limit - timer.nsecsElapsed();
             if (left <= 0)
                 break;
+            // A long wait for the first byte is cut into turns for the program.
+            if (lastByte < 0 && HasWaitTurn()) {
+                if (timer.nsecsElapsed() >= nextTurn) {
+                    WaitTurn();
+                    nextTurn = timer.nsecsElapsed() + WaitTurnMs * kNanosPerMs;
+                    continue;
+                }
+                left = std::min(left, nextTurn - timer.nsecsElapsed());
+            }
             const int r = WaitFor(fd, POLLIN, left, &revents);
             if (r < 0 && errno != EINTR)
                 return FailErrno(errno);

@@ -6,4 +6,7 @@
 
 ExchangeEngine::ExchangeEngine()
     : ownedLine_(std::make_unique<PortLine>()), ownedClock_(std::make_unique<SteadyLineClock>()),
-      line_(*ownedLine_), clock_(*ownedClock_) {}
+      line_(*ownedLine_), clock_(*ownedClock_) {
+    // The serial port's reads give the windows their turn while they wait.
+    static_cast<PortLine&>(line_).Serial().SetWaitTurn([this] { GiveWay(); });
+}

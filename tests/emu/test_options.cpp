@@ -124,6 +124,20 @@ TEST(Options, NoModules) {
     EXPECT_TRUE(o.modules.empty());
 }
 
+// One speed for the line, or one per device in the order of the addresses.
+TEST(Options, SpeedsForTheLineOrEachDevice) {
+    emu::EmuOptions o;
+    std::string error;
+    ASSERT_TRUE(emu::ParseOptions(Args({"--speed", "19200"}), &o, &error)) << error;
+    EXPECT_EQ(o.speed, 19200);
+    EXPECT_TRUE(o.speeds.empty());
+    ASSERT_TRUE(
+        emu::ParseOptions(Args({"--speed", "9600,9600,19200", "--address", "1,4,7"}), &o, &error))
+        << error;
+    EXPECT_EQ(o.speed, 0);
+    EXPECT_EQ(o.speeds, (std::vector<int>{9600, 9600, 19200}));
+}
+
 TEST(Options, BadArgumentsAreRefusedWithAReason) {
     const std::vector<std::vector<std::string>> bad = {
         Args({"--address", "0"}),
@@ -152,6 +166,8 @@ TEST(Options, BadArgumentsAreRefusedWithAReason) {
         Args({"--latency", "10001"}),
         Args({"--turnaround", "2ms"}),
         Args({"--pace=1"}),
+        Args({"--speed", "9600,x"}),
+        Args({"--address", "1,2", "--speed", "9600,19200,57600"}),
         Args({"stray"}),
     };
     for (const auto& args : bad) {

@@ -98,11 +98,20 @@ TEST_F(PtyLine, ReadReturnsAsSoonAsTheBytesAreIn) {
 }
 
 TEST_F(PtyLine, NothingComingTakesTheTotalTimeOut) {
+    // The program has its turns in the wait: the bar moves, the stop is taken.
+    std::vector<int64_t> turns;
     const auto start = Clock::now();
+    line.SetWaitTurn([&] { turns.push_back(MsSince(start)); });
     EXPECT_EQ(line.read(buffer, 1), 0);
     const int64_t ms = MsSince(start);
     EXPECT_GE(ms, 1100);
     EXPECT_LT(ms, 1500);
+    ASSERT_GE(turns.size(), 4u);
+    int64_t last = 0;
+    for (int64_t at : turns) {
+        EXPECT_LE(at - last, SerialLine::WaitTurnMs + 60) << at;
+        last = at;
+    }
 }
 
 TEST_F(PtyLine, AReplyThatStopsShortEndsAfterTheByteGap) {

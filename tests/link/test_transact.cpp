@@ -244,10 +244,11 @@ TEST_F(EngineTest, AForeignReplyThenTheRightOneSucceeds) {
 }
 
 TEST_F(EngineTest, EachExchangePurgesLeftoversOfTheLastOne) {
-    // An exception reply is read only up to its code; the purge drops its CRC.
+    // An exception reply is read whole, CRC included; what comes after it the purge drops.
     line.QueueReply(Exception(1, 0x44, 0x02));
     EXPECT_EQ(Run(0, 68, {0x01}), 2);
-    EXPECT_EQ(line.Pending(), 2);
+    EXPECT_EQ(line.Pending(), 0);
+    line.Inject({0x01, 0x11, 0x11});
     line.QueueReply(ConfigReply());
     EXPECT_EQ(Run(0, 17), 0);
 }

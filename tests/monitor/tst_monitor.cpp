@@ -1,5 +1,6 @@
 // "Монитор обмена" beside the real main window: a whole-device read on the emulator, a silent
-// device, a save checked byte by byte, and the ring that drops the oldest records.
+// device and the filters, a save checked byte by byte, the ring that drops the oldest records,
+// and a monitor that stays usable while a modal dialog or an exchange holds the other windows.
 
 #include "dialogs/uitext.h"
 #include "guisupport/guiharness.h"
@@ -7,11 +8,18 @@
 #include "support/testframes.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -56,6 +64,13 @@ MonitorWindow& OpenMonitor(GuiHarness& h) {
     return *m;
 }
 
+// A click that comes from the window system, so that modality applies to it.
+void SystemClick(QWidget* widget) {
+    QWidget* top = widget->window();
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {},
+                      widget->mapTo(top, widget->rect().center()));
+}
+
 } // namespace
 
 class TestMonitor : public QObject {
@@ -68,13 +83,14 @@ private slots:
         for (int s = 0; s < 6; ++s)
             six.push_back({s, s % 2 ? 2 : 1});
         QVERIFY(h.Device().SetModules(six));
-        h.Main().Engine().SetDelayTx(25);
+        // Long enough for the table's refreshes to come while it runs.
+        h.Main().Engine().SetDelayTx(2 * MonitorWindow::RefreshMs / 5);
         QCOMPARE(h.Main().monitorAction->shortcut(), QKeySequence(U("Ctrl+M")));
         MonitorWindow& m = OpenMonitor(h);
         PaintWatch watch(m);
 
         h.ReadDevice();
-        QApplication::processEvents();
+        m.Refresh();
         QVERIFY(h.Op().Shown().empty());
         QCOMPARE(
             Column(m, "→", MonitorColumn::Meaning),
@@ -99,45 +115,70 @@ private slots:
         MonitorWindow& m = OpenMonitor(h);
         h.Fake().QueueSilence(5);
         h.ReadDevice();
-        QApplication::processEvents();
+        m.Refresh();
         QCOMPARE(Column(m, "нет ответа", MonitorColumn::Direction),
                  QStringList(5, U("нет ответа, 1300 мс")));
-        QCOMPARE(Column(m, "→", MonitorColumn::Meaning),
-                 QStringList({U("чтение конфигурации"), U("чтение конфигурации (повтор 2/5)"),
-                              U("чтение конфигурации (повтор 3/5)"),
-                              U("чтение конфигурации (повтор 4/5)"),
-                              U("чтение конфигурации (повтор 5/5)")}));
+        QCOMPARE(
+            Column(m, "→", MonitorColumn::Meaning),
+            QStringList({U("чтение конфигурации"), U("чтение конфигурации (повтор 1)"),
+                         U("чтение конфигурации (повтор 2)"), U("чтение конфигурации (повтор 3)"),
+                         U("чтение конфигурации (повтор 4)")}));
         QCOMPARE(Column(m, "итог", MonitorColumn::Meaning),
                  QStringList({U("код 130: устройство 1 FAKE не отвечает на запрос")}));
         // Time-out after 1300 ms, then 300 ms repeat pause and 25 ms before the next send.
-        QCOMPARE(Cell(m, 1, MonitorColumn::Time).section(' ', 1), U("+1300"));
-        QCOMPARE(Cell(m, 2, MonitorColumn::Time).section(' ', 1), U("+325"));
+        QCOMPARE(Cell(m, 1, MonitorColumn::Delta), U("+1300"));
+        QCOMPARE(Cell(m, 2, MonitorColumn::Delta), U("+325"));
+        // The time-outs and the result are errors, in colour; a request is not.
+        QCOMPARE(m.Model().Trouble(1), RowTrouble::NoAnswer);
+        QCOMPARE(m.Model().Trouble(10), RowTrouble::Failed);
+        QVERIFY(m.Model().data(m.Model().index(1, 0), Qt::BackgroundRole).isValid());
+        QVERIFY(!m.Model().data(m.Model().index(0, 0), Qt::BackgroundRole).isValid());
 
-        // Another device's rows go with the filter.
-        m.deviceFilterBox->setCurrentIndex(2);
-        m.DeviceFilterChanged();
-        QCOMPARE(m.Model().rowCount(), 0);
-        m.deviceFilterBox->setCurrentIndex(1);
-        m.DeviceFilterChanged();
-        QCOMPARE(m.Model().rowCount(), 11);
+        // Then a good read: the filters by device, function, errors and text, and the count.
+        h.ReadDevice();
+        m.Refresh();
+        const int all = m.Model().rowCount();
+        QCOMPARE(all, 11 + 3 * 4);
+        struct Case {
+            int device;
+            int function; // index in the function list
+            bool errors;
+            const char* text;
+            int rows;
+        };
+        const Case cases[] = {{2, 0, false, "", 0},      {1, 0, false, "", all},
+                              {0, 1, false, "", 11 + 3}, {0, 2, false, "", 3 * 3},
+                              {0, 0, true, "", 6},       {0, 0, false, "МОДУЛЬ 2", 2},
+                              {1, 2, true, "", 0},       {0, 0, false, "", all}};
+        for (const Case& c : cases) {
+            m.deviceFilterBox->setCurrentIndex(c.device);
+            m.functionFilterBox->setCurrentIndex(c.function);
+            m.errorsOnlyBox->setChecked(c.errors);
+            m.textFilterEdit->setText(U(c.text));
+            m.FilterChanged();
+            QCOMPARE(m.Model().rowCount(), c.rows);
+            QVERIFY2(m.countLabel->text().startsWith(U("Показано %1 из %2,").arg(c.rows).arg(all)),
+                     qPrintable(m.countLabel->text()));
+        }
     }
 
     void saveWritesTheShownRowsAsTabSeparatedText() {
         GuiHarness h;
         MonitorWindow& m = OpenMonitor(h);
-        m.Recorder().SetWallClock([] { return int64_t(12 * 3600'000 + 30 * 60'000 + 5'000); });
+        // 07.12.2026 12:30:05 local time.
+        m.Recorder().SetWallClock([] { return int64_t(1'796'646'605'000LL); });
         h.Fake().QueueReply(
             TestFrame::Normal(1, 4, {0, 5, 0, 30, 0, 12, 0, 7, 0, 12, 0, 26, 0, 1}));
         uint8_t reply[ExchangeEngine::ReplyBufferSize];
         const uint8_t clock[] = {0x03, 0xE8, 0x00, 0x07};
         QCOMPARE(h.Main().Engine().Exchange(0, 4, 4, clock, reply), 0);
-        QApplication::processEvents();
+        m.Refresh();
         m.PauseClick(); // the view stops; recording goes on
         h.Fake().QueueReply(TestFrame::Normal(1, 4, Bytes(14, 0)));
         QCOMPARE(h.Main().Engine().Exchange(0, 4, 4, clock, reply), 0);
-        QApplication::processEvents();
+        m.Refresh();
         QCOMPARE(m.Model().rowCount(), 3);
-        QVERIFY(m.countLabel->text().startsWith(U("Записей: 6, отброшено старых: 0")));
+        QVERIFY(m.countLabel->text().startsWith(U("Показано 3 из 6, отброшено старых: 0")));
 
         QTemporaryDir dir;
         const QString path = dir.filePath(U("obmen.txt"));
@@ -145,15 +186,25 @@ private slots:
         m.SaveClick();
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> heading = file.readAll().split('\n');
+        QVERIFY(heading[0].startsWith("Журнал обмена, сохранён "));
+        QCOMPARE(heading[1], QByteArray("Линия: порт FAKE, 9600 бит/с, чётность N, стоповых "
+                                        "битов 2"));
+        QVERIFY(heading[2].startsWith("Показано 3 из 6"));
+        QCOMPARE(heading[3], QByteArray());
+        QVERIFY(file.seek(0));
+        const QByteArray all = file.readAll();
         const QByteArray expected =
-            "Время\tНаправление\tПрибор\tФункция\tСмысл\tДлина\tCRC\tБайты\n"
-            "12:30:05.000\t→\t1 (01)\t4 чтение входных регистров\tчтение времени прибора\t8\t"
-            "верна\t01 04 03 E8 00 07 31 B8\n"
-            "12:30:05.000 +0\t←\t1 (01)\t4 чтение входных регистров\t"
+            "Дата\tВремя\tΔt, мс\tНаправление\tПрибор\tФункция\tСмысл\tДлина\tCRC\tБайты\n"
+            "07.12.2026\t12:30:05.000\t\t→\t1 (01)\t4 чтение входных регистров\t"
+            "чтение времени прибора\t8\tверна\t01 04 03 E8 00 07 31 B8\n"
+            "07.12.2026\t12:30:05.000\t+0\t←\t1 (01)\t4 чтение входных регистров\t"
             "время прибора 12:30:05 07.12.26\t19\tверна\t"
             "01 04 0E 00 05 00 1E 00 0C 00 07 00 0C 00 1A 00 01 12 CC\n"
-            "12:30:05.000 +0\tитог\t1\t4 чтение входных регистров\tкод 0: выполнено\t\t\t\n";
-        QCOMPARE(file.readAll(), expected);
+            "07.12.2026\t12:30:05.000\t+0\tитог\t1\t4 чтение входных регистров\t"
+            "код 0: выполнено\t\t\t\n";
+        QVERIFY(all.endsWith(expected));
+        QCOMPARE(all.count('\n'), 4 + 4);
     }
 
     void ringDropsTheOldestAndSaysHowMany() {
@@ -165,16 +216,71 @@ private slots:
             uint8_t reply[ExchangeEngine::ReplyBufferSize];
             QCOMPARE(h.Main().Engine().Exchange(0, 17, 0, nullptr, reply), 0);
         }
-        QApplication::processEvents();
+        m.Refresh();
         QCOMPARE(m.Recorder().Dropped(), 2);
         QCOMPARE(m.Model().rowCount(), 4);
         // Kept: the first transaction's result, then the whole second one.
         QCOMPARE(Cell(m, 0, MonitorColumn::Direction), U("итог"));
         QCOMPARE(Cell(m, 1, MonitorColumn::Direction), U("→"));
-        QVERIFY(m.countLabel->text().startsWith(U("Записей: 4, отброшено старых: 2")));
+        QVERIFY(m.countLabel->text().startsWith(U("Показано 4 из 4, отброшено старых: 2")));
         m.ClearClick();
         QCOMPARE(m.Model().rowCount(), 0);
-        QVERIFY(m.countLabel->text().startsWith(U("Записей: 0, отброшено старых: 0")));
+        QVERIFY(m.countLabel->text().startsWith(U("Показано 0 из 0, отброшено старых: 0")));
+    }
+
+    // A dialog modal to the main window holds the main window but not the monitor, a window of
+    // its own; Ctrl+M reaches it from the dialog.
+    void monitorIsUsableBesideAModalDialog() {
+        GuiHarness h;
+        h.Main().show();
+        QApplication::processEvents(); // the password prompt at the first showing
+        h.Main().SetModalHook({});     // then the real modal loop
+        QDialog dialog(&h.Main());
+        dialog.resize(200, 100);
+        bool checked = false;
+        QTimer::singleShot(0, &dialog, [&] {
+            QTest::keyClick(&dialog, Qt::Key_M, Qt::ControlModifier);
+            MonitorWindow* m = h.Main().Monitor();
+            QVERIFY(m && m->isVisible());
+            QVERIFY(!m->parentWidget());
+            QVERIFY(QTest::qWaitForWindowExposed(m));
+            SystemClick(m->pauseButton);
+            QCOMPARE(m->pauseButton->text(), U("Продолжить"));
+            // The main window is held: the same click does not come through to it.
+            QSignalSpy held(h.Main().clockButton, &QPushButton::clicked);
+            h.Main().clockButton->setEnabled(true);
+            SystemClick(h.Main().clockButton);
+            QCOMPARE(held.count(), 0);
+            h.Main().clockButton->setEnabled(false);
+            checked = true;
+            dialog.reject();
+        });
+        h.Main().showModal(dialog);
+        QVERIFY(checked);
+        QCOMPARE(dialog.windowModality(), Qt::WindowModal);
+    }
+
+    // While a command talks to the device every window but the monitor is deaf; the monitor's
+    // buttons work, and its save waits for the line to rest.
+    void monitorTakesInputDuringAnExchange() {
+        GuiHarness h;
+        MonitorWindow& m = OpenMonitor(h);
+        h.Fake().QueueSilence(2);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(U("obmen.txt"));
+        h.OnFileDialog(path);
+        bool savedDuringExchange = true;
+        QTimer::singleShot(0, &m, [&] {
+            QVERIFY(h.Main().Engine().InExchange());
+            QTest::mouseClick(m.pauseButton, Qt::LeftButton);
+            QTest::mouseClick(m.saveButton, Qt::LeftButton);
+            savedDuringExchange = QFile::exists(path);
+        });
+        h.ReadDevice();
+        QVERIFY(!savedDuringExchange);
+        QCOMPARE(m.pauseButton->text(), U("Продолжить"));
+        QTRY_VERIFY(QFile::exists(path));
+        QCOMPARE(h.FileRequests().size(), size_t(1));
     }
 
 private:

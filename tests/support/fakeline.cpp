@@ -100,8 +100,18 @@ int FakeLine::read(uint8_t* buffer, int count) {
     const int n = std::min(count, static_cast<int>(input_.size()));
     std::copy_n(input_.begin(), n, buffer);
     input_.erase(input_.begin(), input_.begin() + n);
-    if (n < count)
-        clock_.Advance(n == 0 ? (1000 + 100 * static_cast<int64_t>(count)) * kMs : 100 * kMs);
+    if (n == 0) {
+        // Nothing comes: the whole time-out, with the program's turns in it as the real line
+        // gives them.
+        int64_t left = (1000 + 100 * static_cast<int64_t>(count)) * kMs;
+        for (; HasWaitTurn() && left > WaitTurnMs * kMs; left -= WaitTurnMs * kMs) {
+            clock_.Advance(WaitTurnMs * kMs);
+            WaitTurn();
+        }
+        clock_.Advance(left);
+    } else if (n < count) {
+        clock_.Advance(100 * kMs);
+    }
     return n;
 }
 

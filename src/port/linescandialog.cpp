@@ -1,0 +1,344 @@
+#include "port/linescandialog.h"
+
+#include "dialogs/exchangeguard.h"
+#include "dialogs/exchangeprogress.h"
+#include "dialogs/uitext.h"
+#include "dialogs/windowcontext.h"
+#include "link/exchangeengine.h"
+#include "model/moduleconfig.h"
+#include "platform/portline.h"
+#include "port/builtinemulator.h"
+#include "port/portdialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSerialPortInfo>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const char* const kParityNames[] = {"нет", "нечет", "чет"};
+const char kParityLetters[] = {'N', 'O', 'E'};
+
+QString ParityName(char letter) {
+    for (int i = 0; i < 3; ++i)
+        if (kParityLetters[i] == letter)
+            return U(kParityNames[i]);
+    return QString(QChar(letter));
+}
+
+// "МЛВ (0), МСЮ (3)": the modules fitted, by slot.
+QString ModulesText(const std::vector<uint8_t>& config) {
+    QStringList modules;
+    for (size_t slot = 0; slot < 16 && slot + 1 < config.size(); ++slot)
+        if (const int code = config[slot + 1]; code != 0)
+            modules << QString::fromStdString(ModuleConfig::ModuleCodeName(code)) +
+                           U(" (%1)").arg(slot);
+    return modules.isEmpty() ? U("нет") : modules.join(U(", "));
+}
+
+QString StateText(const ProbeFinding& f) {
+    switch (f.verdict) {
+    case ProbeVerdict::Found:
+        return U("найден");
+    case ProbeVerdict::Refused:
+        return U("отвечает исключением %1").arg(f.exception);
+    case ProbeVerdict::CrcErrors:
+        break;
+    }
+    return U("отвечает с ошибками CRC");
+}
+
+} // namespace
+
+LineScanDialog::LineScanDialog(WindowContext& main, QWidget* parent)
+    : LumDialog(parent), main_(main) {
+    setWindowTitle(U("Обзор линии"));
+    auto* v = new QVBoxLayout(this);
+    v->addWidget(CreateSettings());
+
+    progress = new ExchangeProgress(main_, this);
+    v->addWidget(progress);
+
+    Table = new QTableWidget(0, 7, this);
+    Table->setHorizontalHeaderLabels({U("Номер"), U("Скорость"), U("Чётность"), U("Стоп-биты"),
+                                      U("Исполнение"), U("Модули"), U("Состояние")});
+    Table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Table->setSelectionMode(QAbstractItemView::SingleSelection);
+    Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Table->verticalHeader()->hide();
+    Table->horizontalHeader()->setStretchLastSection(true);
+    Table->setMinimumHeight(8 * Table->verticalHeader()->defaultSectionSize());
+    Table->resizeColumnsToContents();
+    v->addWidget(Table, 1);
+
+    stateLabel =
+        new QLabel(U("Отметьте скорости и номера приборов и нажмите «Начать обзор»."), this);
+    stateLabel->setWordWrap(true);
+    v->addWidget(stateLabel);
+
+    auto* buttons = new QHBoxLayout;
+    startButton = new QPushButton(U("&Начать обзор"), this);
+    takeButton = new QPushButton(U("&Выбрать"), this);
+    closeButton = new QPushButton(U("&Закрыть"), this);
+    takeButton->setEnabled(false);
+    buttons->addWidget(startButton);
+    buttons->addStretch();
+    buttons->addWidget(takeButton);
+    buttons->addWidget(closeButton);
+    v->addLayout(buttons);
+    startButton->setDefault(true);
+
+    connect(startButton, &QPushButton::clicked, this, [this] { StartClick(); });
+    connect(takeButton, &QPushButton::clicked, this, [this] { TakeClick(); });
+    connect(closeButton, &QPushButton::clicked, this, [this] { CloseWith(mr::Cancel); });
+    connect(Table, &QTableWidget::doubleClicked, this, [this] { TakeClick(); });
+    connect(Table, &QTableWidget::itemSelectionChanged, this,
+            [this] { takeButton->setEnabled(!scanning_ && Table->currentRow() >= 0); });
+    // Closing mid-scan stops it, as "Стоп" does.
+    if (ExchangeInputGuard* guard = main_.InputGuard())
+        guard->AddStopWidget(closeButton);
+}
+
+QWidget* LineScanDialog::CreateSettings() {
+    auto* box = new QGroupBox(this);
+    auto* grid = new QGridLayout(box);
+    portBox = new QComboBox(box);
+    portBox->setEditable(true);
+    portBox->setInsertPolicy(QComboBox::NoInsert);
+    portBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    portBox->setMinimumWidth(220);
+    auto* portLabel = new QLabel(U("&Порт:"), box);
+    portLabel->setBuddy(portBox);
+    grid->addWidget(portLabel, 0, 0);
+    grid->addWidget(portBox, 0, 1, 1, 4);
+
+    grid->addWidget(new QLabel(U("Скорости (бит/с):"), box), 1, 0);
+    for (size_t i = 0; i < Speeds.size(); ++i) {
+        speedBoxes[i] = new QCheckBox(QString::number(Speeds[i]), box);
+        speedBoxes[i]->setChecked(true);
+        grid->addWidget(speedBoxes[i], 1, 1 + int(i));
+    }
+
+    parityBox = new QComboBox(box);
+    for (const char* name : kParityNames)
+        parityBox->addItem(U(name));
+    stopBitsBox = new QComboBox(box);
+    stopBitsBox->addItems({"1", "2"});
+    auto* parityLabel = new QLabel(U("Ч&етность:"), box);
+    parityLabel->setBuddy(parityBox);
+    auto* stopLabel = new QLabel(U("С&топовые биты:"), box);
+    stopLabel->setBuddy(stopBitsBox);
+    grid->addWidget(parityLabel, 2, 0);
+    grid->addWidget(parityBox, 2, 1);
+    grid->addWidget(stopLabel, 2, 2);
+    grid->addWidget(stopBitsBox, 2, 3);
+
+    firstDeviceBox = new QSpinBox(box);
+    lastDeviceBox = new QSpinBox(box);
+    for (QSpinBox* s : {firstDeviceBox, lastDeviceBox})
+        s->setRange(1, 31);
+    firstDeviceBox->setValue(1);
+    lastDeviceBox->setValue(31);
+    auto* fromLabel = new QLabel(U("Номера приборов &с"), box);
+    fromLabel->setBuddy(firstDeviceBox);
+    auto* toLabel = new QLabel(U("по"), box);
+    toLabel->setBuddy(lastDeviceBox);
+    grid->addWidget(fromLabel, 3, 0);
+    grid->addWidget(firstDeviceBox, 3, 1);
+    grid->addWidget(toLabel, 3, 2, Qt::AlignRight);
+    grid->addWidget(lastDeviceBox, 3, 3);
+    return box;
+}
+
+void LineScanDialog::FillPortList() {
+    portBox->clear();
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        portBox->addItem(
+            PortDialog::PortEntry(info.portName(), info.description(), info.manufacturer()),
+            info.portName());
+    for (const std::string& path : BuiltInEmulator::RunningEmulatorPorts())
+        portBox->addItem(QString::fromStdString(path), QString::fromStdString(path));
+    // The main window's port first when it is in the list, else as typed.
+    const QString current = QString::fromStdString(main_.Engine().PortName);
+    const int listed = portBox->findData(current);
+    if (listed >= 0)
+        portBox->setCurrentIndex(listed);
+    else
+        portBox->setEditText(current);
+}
+
+void LineScanDialog::BeforeShowing() {
+    FillPortList();
+    const ExchangeEngine& port = main_.Engine();
+    for (int i = 0; i < 3; ++i)
+        if (!port.Parity.empty() && port.Parity[0] == kParityLetters[i])
+            parityBox->setCurrentIndex(i);
+    stopBitsBox->setCurrentIndex(port.StopBits == "1" ? 0 : 1);
+    portBox->setFocus();
+}
+
+bool LineScanDialog::TakePlan(ScanPlan& plan) {
+    plan.speeds.clear();
+    for (size_t i = 0; i < Speeds.size(); ++i)
+        if (speedBoxes[i]->isChecked())
+            plan.speeds.push_back(Speeds[i]);
+    Operator& op = main_.Op();
+    if (plan.speeds.empty()) {
+        op.Tell("Отметьте хотя бы одну скорость", "Обзор линии", MsgIcon::Warning);
+        return false;
+    }
+    plan.firstDevice = firstDeviceBox->value();
+    plan.lastDevice = lastDeviceBox->value();
+    if (plan.firstDevice > plan.lastDevice) {
+        op.Tell("Первый номер прибора больше последнего", "Обзор линии", MsgIcon::Warning);
+        return false;
+    }
+    // Even parity with two stop bits is not a line the device speaks (as in the port settings).
+    if (parityBox->currentIndex() == 2 && stopBitsBox->currentIndex() == 1) {
+        op.Tell("Четность «чет» не сочетается с двумя стоповыми битами", "Обзор линии",
+                MsgIcon::Warning);
+        return false;
+    }
+    plan.probeMs = BusScan::MinProbeMs;
+    return true;
+}
+
+void LineScanDialog::StartClick() {
+    if (scanning_)
+        return;
+    ScanPlan plan;
+    if (!TakePlan(plan))
+        return;
+    ExchangeEngine& engine = main_.Engine();
+    auto* line = dynamic_cast<PortLine*>(&engine.Line());
+    if (!line) {
+        main_.Op().Tell("Обзор линии возможен только на порту этого компьютера", "Обзор линии",
+                        MsgIcon::Warning);
+        return;
+    }
+    const QString typed = portBox->currentText().trimmed();
+    const int listed = portBox->findText(typed, Qt::MatchExactly);
+    port_ = listed >= 0 ? portBox->itemData(listed).toString() : typed;
+    parity_ = kParityLetters[parityBox->currentIndex()];
+    stopBits_ = stopBitsBox->currentIndex() == 0 ? 1 : 2;
+
+    // The main window's port as it was, to be put back after the scan.
+    const std::string name = engine.PortName, speed = engine.Speed, parity = engine.Parity,
+                      stopBits = engine.StopBits;
+    const bool wasOpen = engine.IsOpen();
+    engine.PortName = port_.toStdString();
+    engine.Parity = std::string(1, parity_);
+    engine.StopBits = std::to_string(stopBits_);
+
+    found_.clear();
+    Table->setRowCount(0);
+    scanning_ = true;
+    for (QWidget* w : std::initializer_list<QWidget*>{startButton, takeButton, portBox, parityBox,
+                                                      stopBitsBox, firstDeviceBox, lastDeviceBox})
+        w->setEnabled(false);
+    stateLabel->setText(U("Идёт обзор линии…"));
+    progress->Begin(U("Обзор линии"));
+    int failed = 0;
+    const int code = ScanLine(
+        engine, *line, plan,
+        [&engine](int s) {
+            engine.Speed = std::to_string(s);
+            if (engine.ApplyPortSettings() == 0)
+                return true;
+            engine.ReportError(0, ResultCode::PortCannotOpen);
+            return false;
+        },
+        [this](int s, int device, int done, int total) {
+            progress->Share(done, total, U("%1 бит/с, прибор %2").arg(s).arg(device));
+        },
+        &engine.Listeners(), &found_, &failed);
+    const QObject* stopSource = main_.InputGuard() ? main_.InputGuard()->LastStopSource() : nullptr;
+    progress->End();
+    scanning_ = false;
+
+    engine.PortName = name;
+    engine.Speed = speed;
+    engine.Parity = parity;
+    engine.StopBits = stopBits;
+    if (wasOpen) {
+        if (engine.ApplyPortSettings() != 0)
+            engine.ReportError(0, ResultCode::PortCannotOpen);
+    } else {
+        engine.ClosePort();
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{startButton, portBox, parityBox, stopBitsBox,
+                                                      firstDeviceBox, lastDeviceBox})
+        w->setEnabled(true);
+    ShowFound(code, failed);
+    if (code == ResultCode::Stopped && (stopSource == closeButton || stopSource == this))
+        CloseWith(mr::Cancel);
+}
+
+void LineScanDialog::ShowFound(int code, int failedDevice) {
+    Table->setRowCount(int(found_.size()));
+    for (int r = 0; r < int(found_.size()); ++r) {
+        const ScanHit& hit = found_[size_t(r)];
+        const bool good = hit.finding.verdict == ProbeVerdict::Found;
+        const QString cells[] = {QString::number(hit.device),
+                                 QString::number(hit.speed),
+                                 ParityName(parity_),
+                                 QString::number(stopBits_),
+                                 good ? QString::fromStdString(ModificationCode(hit.finding.config))
+                                      : U("?"),
+                                 good ? ModulesText(hit.finding.config) : U("?"),
+                                 StateText(hit.finding)};
+        for (int c = 0; c < 7; ++c)
+            Table->setItem(r, c, new QTableWidgetItem(cells[c]));
+    }
+    Table->resizeColumnsToContents();
+    // Every column whole where the screen allows.
+    int needed = 2 * Table->frameWidth() + Table->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < Table->columnCount(); ++c)
+        needed += Table->columnWidth(c);
+    const int grow = needed - Table->viewport()->width();
+    if (grow > 0)
+        resize(std::min(width() + grow, screen()->availableGeometry().width() * 9 / 10), height());
+    QString state;
+    if (code == ResultCode::Stopped)
+        state = U("Обзор прерван. ");
+    if (found_.empty())
+        state += U("Ни один прибор не ответил.");
+    else
+        state += U("Найдено приборов: %1. Двойной щелчок или Enter выбирает прибор для "
+                   "главного окна.")
+                     .arg(found_.size());
+    stateLabel->setText(state);
+    if (code == ResultCode::PortFailure)
+        main_.Engine().ReportError(failedDevice - 1, code);
+    if (!found_.empty()) {
+        Table->selectRow(0);
+        Table->setFocus();
+        takeButton->setEnabled(true);
+        takeButton->setDefault(true);
+    }
+}
+
+void LineScanDialog::TakeClick() {
+    const int row = Table->currentRow();
+    if (scanning_ || row < 0 || row >= int(found_.size()))
+        return;
+    const ScanHit& hit = found_[size_t(row)];
+    chosen_ = {port_, hit.speed, parity_, stopBits_, hit.device};
+    CloseWith(mr::Ok);
+}
+
+bool LineScanDialog::CanClose(int&) {
+    // A close that comes while the scan runs is the stop's; the window stays until it ends.
+    return !scanning_;
+}
