@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "dialogs/accelerators.h"
 #include "dialogs/exchangeguard.h"
 #include "dialogs/qtoperator.h"
 #include "dialogs/uitext.h"
@@ -11,6 +12,7 @@
 #include "monitor/monitorwindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -27,6 +29,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <QWindow>
 
 MainWindow::MainWindow(std::unique_ptr<ExchangeEngine> port, Operator* op)
     : engine_(port ? std::move(port) : std::make_unique<ExchangeEngine>()),
@@ -67,6 +70,7 @@ MainWindow::MainWindow(std::unique_ptr<ExchangeEngine> port, Operator* op)
     setCentralWidget(central);
 
     CreateTestMenu();
+    GiveAccelerators(menuBar());
     for (QPushButton* b :
          {testButton, clockButton, inputsTableButton, networkSettingsButton, f15BlocksButton})
         b->setEnabled(false);
@@ -82,8 +86,10 @@ MainWindow::MainWindow(std::unique_ptr<ExchangeEngine> port, Operator* op)
     document_->modules.PutNewBusNumber(0);
     connect(deviceNumberBox, &QComboBox::activated, this, [this] { DeviceNumberChanged(); });
     connect(newNumberBox, &QComboBox::activated, this, [this] { NewNumberChanged(); });
-    // A choice here goes to the device on the line at once.
+    // A choice here goes to the device on the line at once; the other one says which device
+    // F9 and F10 address.
     RequireExplicitChoice(newNumberBox);
+    RequireExplicitChoice(deviceNumberBox);
     // After the input guard, so that it is asked first: Ctrl+M passes even during a poll.
     new MonitorShortcut([this] { MonitorClick(); }, this);
 }
@@ -284,7 +290,23 @@ int MainWindow::showModal(QDialog& dialog) {
     if (orphan)
         dialog.setParent(this, dialog.windowFlags());
     dialog.setWindowModality(Qt::WindowModal);
+    // Over the window whose command opens it (the scheme editor's dialogs are the main
+    // window's children): a dialog modal to a window other than the active one gets no keys.
+    QWidget* opener = QApplication::activeWindow();
+    bool ours = false;
+    for (QWidget* w = opener; w && !ours; w = w->parentWidget())
+        ours = w == this;
+    QWindow* transient = nullptr;
+    if (ours && opener != dialog.parentWidget()->window() && opener != &dialog) {
+        dialog.winId();
+        if (QWindow* window = dialog.windowHandle()) {
+            transient = window->transientParent();
+            window->setTransientParent(opener->windowHandle());
+        }
+    }
     const int result = dialog.exec();
+    if (transient)
+        dialog.windowHandle()->setTransientParent(transient);
     if (orphan)
         dialog.setParent(nullptr, dialog.windowFlags());
     return result;

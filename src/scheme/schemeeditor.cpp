@@ -173,6 +173,7 @@ void SchemeEditor::CreateSchemeArea() {
     schemeScroll->setWidget(area_);
     area_->installEventFilter(this);
     schemeScroll->viewport()->installEventFilter(this);
+    schemeScroll->installEventFilter(this); // the rows' keys
 
     // The two bars anchor the layout; they are never shown.
     inputBar = new QWidget(area_);
@@ -312,6 +313,8 @@ void SchemeEditor::WheelScroll(int angleDelta) {
 }
 
 bool SchemeEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == schemeScroll && event->type() == QEvent::KeyPress)
+        return RowKey(static_cast<QKeyEvent*>(event));
     if (watched == schemeScroll->viewport()) {
         if (event->type() == QEvent::Wheel) {
             WheelScroll(static_cast<QWheelEvent*>(event)->angleDelta().y());

@@ -477,8 +477,9 @@ private slots:
         QTest::newRow("typed, then polling stopped: told after the typing")
             << true << "59P"
             << "59" << 1 << 0 << true << false;
+        // Esc stops the poll and, meant for this window, closes it.
         QTest::newRow("Esc on a silent device") << true << "7E"
-                                                << "7" << 0 << 0 << true << false;
+                                                << "7" << 0 << 0 << false << false;
         QTest::newRow("Отмена on an answering device") << false << "4C"
                                                        << "4" << 0 << 0 << false << false;
         QTest::newRow("send clicked twice") << false << "SS"
