@@ -22,6 +22,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPainterPath>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShowEvent>
@@ -30,6 +32,34 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QWindow>
+
+namespace {
+// A key, for the password change: the bow, the shaft and two teeth, in brass.
+QIcon KeyIcon() {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(size / 32.0, size / 32.0);
+        const QColor brass(0xC8, 0x96, 0x1E);
+        const QColor edge(0x6E, 0x4E, 0x0A);
+        p.setPen(QPen(edge, 1.5));
+        p.setBrush(brass);
+        QPainterPath key;
+        key.addEllipse(QRectF(2, 8, 14, 14));
+        key.addRect(QRectF(14, 13, 16, 4));
+        key.addRect(QRectF(23, 17, 3, 5));
+        key.addRect(QRectF(27, 17, 3, 7));
+        p.drawPath(key.simplified());
+        p.setBrush(Qt::white);
+        p.drawEllipse(QRectF(6, 12, 6, 6)); // the bow's hole
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+} // namespace
 
 MainWindow::MainWindow(std::unique_ptr<ExchangeEngine> port, Operator* op)
     : engine_(port ? std::move(port) : std::make_unique<ExchangeEngine>()),
@@ -144,6 +174,8 @@ void MainWindow::CreateActions() {
                       passwordAction, openAction, saveAction, createAction};
     for (int i = 0; i < 8; ++i)
         all[i]->setIcon(style()->standardIcon(icons[i]));
+    // The styles have no key among their icons; the password's is drawn.
+    passwordAction->setIcon(KeyIcon());
 }
 
 void MainWindow::CreateMenus() {
@@ -201,6 +233,13 @@ QWidget* MainWindow::CreateDeviceRow() {
     modificationLabel = new QLabel(U(" Исполнение"), row);
     modificationEdit = new QLineEdit(U("00000000"), row);
     modificationEdit->setEnabled(false);
+    // Shown, not edited: readable as plain text rather than greyed out.
+    QPalette shown = modificationEdit->palette();
+    shown.setColor(QPalette::Disabled, QPalette::Text,
+                   shown.color(QPalette::Active, QPalette::Text));
+    shown.setColor(QPalette::Disabled, QPalette::Base,
+                   shown.color(QPalette::Active, QPalette::Base));
+    modificationEdit->setPalette(shown);
     modificationEdit->setMinimumWidth(150);
     fileLabel = new ElidedLabel(U("Режим работы с файлом"), row);
     fileLabel->setObjectName("fileLabel"); // its style is not for its hint

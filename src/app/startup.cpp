@@ -9,6 +9,7 @@
 #include "dialogs/labeldialog.h"
 #include "dialogs/qtoperator.h"
 #include "dialogs/signallingdialog.h"
+#include "dialogs/uitext.h"
 #include "network/f15blockeditor.h"
 #include "network/networkwindow.h"
 #include "port/portdialog.h"
@@ -60,6 +61,10 @@ public:
 
 LumApplication::LumApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setStyle(new MenuKeysStyle(QStyleFactory::create(style()->name())));
+    // One family in every window, the scheme's; each window keeps its own size.
+    QFont font = QApplication::font();
+    font.setFamilies(ProgramFontFamilies() + font.families());
+    QApplication::setFont(font);
     display_ = [](const QString& text) {
         QMessageBox::critical(nullptr, QString::fromUtf8("Ошибка"), text);
     };

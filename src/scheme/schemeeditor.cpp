@@ -81,7 +81,7 @@ protected:
 SchemeEditor::SchemeEditor(WindowContext& main, QWidget* parent) : LumDialog(parent), main_(main) {
     setWindowTitle(U("Программирование обработки дискретных входов"));
     QFont f = font();
-    f.setFamilies({"MS Sans Serif", "Arial", "Nimbus Sans", "DejaVu Sans"});
+    f.setFamilies(ProgramFontFamilies() + f.families()); // the family of every window
     f.setPointSize(8);
     setFont(f);
 

@@ -123,7 +123,7 @@ void SchemeEditor::BuildRow(int k, bool fromRead) {
     LabTitle[i]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     LabTitle[i]->setAutoFillBackground(true);
     QFont titleFont = LabTitle[i]->font();
-    titleFont.setFamilies({"Arial", "Nimbus Sans", "DejaVu Sans"});
+    titleFont.setFamilies(ProgramFontFamilies() + titleFont.families());
     titleFont.setPointSize(8);
     LabTitle[i]->setFont(titleFont);
     QPalette tp = LabTitle[i]->palette();
