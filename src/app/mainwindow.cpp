@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "dialogs/accelerators.h"
 #include "dialogs/exchangeguard.h"
 #include "dialogs/qtoperator.h"
 #include "dialogs/uitext.h"
@@ -11,6 +12,7 @@
 #include "monitor/monitorwindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -20,6 +22,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPainterPath>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShowEvent>
@@ -27,6 +31,35 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <QWindow>
+
+namespace {
+// A key, for the password change: the bow, the shaft and two teeth, in brass.
+QIcon KeyIcon() {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(size / 32.0, size / 32.0);
+        const QColor brass(0xC8, 0x96, 0x1E);
+        const QColor edge(0x6E, 0x4E, 0x0A);
+        p.setPen(QPen(edge, 1.5));
+        p.setBrush(brass);
+        QPainterPath key;
+        key.addEllipse(QRectF(2, 8, 14, 14));
+        key.addRect(QRectF(14, 13, 16, 4));
+        key.addRect(QRectF(23, 17, 3, 5));
+        key.addRect(QRectF(27, 17, 3, 7));
+        p.drawPath(key.simplified());
+        p.setBrush(Qt::white);
+        p.drawEllipse(QRectF(6, 12, 6, 6)); // the bow's hole
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+} // namespace
 
 MainWindow::MainWindow(std::unique_ptr<ExchangeEngine> port, Operator* op)
     : engine_(port ? std::move(port) : std::make_unique<ExchangeEngine>()),
@@ -67,6 +100,7 @@ MainWindow::MainWindow(std::unique_ptr<ExchangeEngine> port, Operator* op)
     setCentralWidget(central);
 
     CreateTestMenu();
+    GiveAccelerators(menuBar());
     for (QPushButton* b :
          {testButton, clockButton, inputsTableButton, networkSettingsButton, f15BlocksButton})
         b->setEnabled(false);
@@ -82,8 +116,10 @@ MainWindow::MainWindow(std::unique_ptr<ExchangeEngine> port, Operator* op)
     document_->modules.PutNewBusNumber(0);
     connect(deviceNumberBox, &QComboBox::activated, this, [this] { DeviceNumberChanged(); });
     connect(newNumberBox, &QComboBox::activated, this, [this] { NewNumberChanged(); });
-    // A choice here goes to the device on the line at once.
+    // A choice here goes to the device on the line at once; the other one says which device
+    // F9 and F10 address.
     RequireExplicitChoice(newNumberBox);
+    RequireExplicitChoice(deviceNumberBox);
     // After the input guard, so that it is asked first: Ctrl+M passes even during a poll.
     new MonitorShortcut([this] { MonitorClick(); }, this);
 }
@@ -138,6 +174,8 @@ void MainWindow::CreateActions() {
                       passwordAction, openAction, saveAction, createAction};
     for (int i = 0; i < 8; ++i)
         all[i]->setIcon(style()->standardIcon(icons[i]));
+    // The styles have no key among their icons; the password's is drawn.
+    passwordAction->setIcon(KeyIcon());
 }
 
 void MainWindow::CreateMenus() {
@@ -195,6 +233,13 @@ QWidget* MainWindow::CreateDeviceRow() {
     modificationLabel = new QLabel(U(" Исполнение"), row);
     modificationEdit = new QLineEdit(U("00000000"), row);
     modificationEdit->setEnabled(false);
+    // Shown, not edited: readable as plain text rather than greyed out.
+    QPalette shown = modificationEdit->palette();
+    shown.setColor(QPalette::Disabled, QPalette::Text,
+                   shown.color(QPalette::Active, QPalette::Text));
+    shown.setColor(QPalette::Disabled, QPalette::Base,
+                   shown.color(QPalette::Active, QPalette::Base));
+    modificationEdit->setPalette(shown);
     modificationEdit->setMinimumWidth(150);
     fileLabel = new ElidedLabel(U("Режим работы с файлом"), row);
     fileLabel->setObjectName("fileLabel"); // its style is not for its hint
@@ -287,7 +332,23 @@ int MainWindow::showModal(QDialog& dialog) {
     if (orphan)
         dialog.setParent(this, dialog.windowFlags());
     dialog.setWindowModality(Qt::WindowModal);
+    // Over the window whose command opens it (the scheme editor's dialogs are the main
+    // window's children): a dialog modal to a window other than the active one gets no keys.
+    QWidget* opener = QApplication::activeWindow();
+    bool ours = false;
+    for (QWidget* w = opener; w && !ours; w = w->parentWidget())
+        ours = w == this;
+    QWindow* transient = nullptr;
+    if (ours && opener != dialog.parentWidget()->window() && opener != &dialog) {
+        dialog.winId();
+        if (QWindow* window = dialog.windowHandle()) {
+            transient = window->transientParent();
+            window->setTransientParent(opener->windowHandle());
+        }
+    }
     const int result = dialog.exec();
+    if (transient)
+        dialog.windowHandle()->setTransientParent(transient);
     if (orphan)
         dialog.setParent(nullptr, dialog.windowFlags());
     return result;

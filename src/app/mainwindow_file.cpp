@@ -4,6 +4,7 @@
 
 #include "app/configurationdialog.h"
 #include "dialogs/questions.h"
+#include "dialogs/russianfilelist.h"
 #include "dialogs/uitext.h"
 #include "model/configfile.h"
 #include "model/inputprogram.h"
@@ -37,13 +38,12 @@ void FitFileColumns(QFileDialog& dialog) {
     if (!list)
         return;
     const QFontMetrics fm(list->font());
-    const QLocale system = QLocale::system(); // what the file list writes them in
-    const int widths[] = {
-        std::max(fm.horizontalAdvance(system.formattedDataSize(1023)),
-                 fm.horizontalAdvance(system.formattedDataSize(1023 * 1000))),
-        fm.horizontalAdvance(U("текстовый документ")),
-        fm.horizontalAdvance(system.toString(QDateTime(QDate(2026, 12, 30), QTime(23, 59, 59)),
-                                             QLocale::ShortFormat))};
+    // As the file list writes them (RussianFileList).
+    const int widths[] = {std::max(fm.horizontalAdvance(RussianFileList::SizeText(1023)),
+                                   fm.horizontalAdvance(RussianFileList::SizeText(1023 * 1000))),
+                          fm.horizontalAdvance(U("текстовый документ")),
+                          fm.horizontalAdvance(RussianFileList::DateText(
+                              QDateTime(QDate(2026, 12, 30), QTime(23, 59, 59))))};
     for (int column = 1; column <= 3; ++column)
         list->header()->resizeSection(column, widths[column - 1] + 4 * fm.averageCharWidth());
     // The side bar and the frames besides the columns.
@@ -82,6 +82,8 @@ QString MainWindow::AskFileName(const FileDialogRequest& request) {
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     if (!request.fileName.isEmpty() && !request.fileName.endsWith('/'))
         dialog.selectFile(request.fileName);
+    // Sizes and dates in Russian, whatever the system's language.
+    dialog.setProxyModel(new RussianFileList(&dialog));
     FitFileColumns(dialog);
     // Like every dialog of the program: the bus monitor stays usable meanwhile.
     dialog.setWindowModality(Qt::WindowModal);

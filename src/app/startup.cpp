@@ -9,6 +9,7 @@
 #include "dialogs/labeldialog.h"
 #include "dialogs/qtoperator.h"
 #include "dialogs/signallingdialog.h"
+#include "dialogs/uitext.h"
 #include "network/f15blockeditor.h"
 #include "network/networkwindow.h"
 #include "port/portdialog.h"
@@ -21,12 +22,49 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QProxyStyle>
+#include <QStyleFactory>
+#include <QStyleOptionMenuItem>
 #include <QTranslator>
 #include <exception>
 #include <map>
 #include <string>
 
+namespace {
+// The platform's style, with the menu bar reached by Alt alone and the accelerators underlined,
+// as on Windows, whatever the style's own habit.
+class MenuKeysStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_MenuBar_AltKeyNavigation || hint == SH_UnderlineShortcut)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+    // A menu bar title chosen from the keyboard (or under the mouse) is shown as chosen: some
+    // styles mark it only while its menu is open.
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        if (element == CE_MenuBarItem && (option->state & State_Selected)) {
+            if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option)) {
+                QStyleOptionMenuItem chosen(*item);
+                chosen.state |= State_Sunken;
+                QProxyStyle::drawControl(element, &chosen, painter, widget);
+                return;
+            }
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+};
+} // namespace
+
 LumApplication::LumApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setStyle(new MenuKeysStyle(QStyleFactory::create(style()->name())));
+    // One family in every window, the scheme's; each window keeps its own size.
+    QFont font = QApplication::font();
+    font.setFamilies(ProgramFontFamilies() + font.families());
+    QApplication::setFont(font);
     display_ = [](const QString& text) {
         QMessageBox::critical(nullptr, QString::fromUtf8("Ошибка"), text);
     };

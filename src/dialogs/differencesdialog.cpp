@@ -35,6 +35,8 @@ DifferencesDialog::DifferencesDialog(WindowContext& main, const QString& heading
     h->addStretch();
     h->addWidget(OK);
     v->addLayout(h);
+    // Enter closes the list; copying is asked for by its own button.
+    OK->setDefault(true);
     connect(Copy, &QPushButton::clicked, this, [this] { CopyClick(); });
     connect(Save, &QPushButton::clicked, this, [this] { SaveClick(); });
     connect(OK, &QPushButton::clicked, this, [this] { CloseWith(mr::Ok); });

@@ -109,16 +109,24 @@ bool ExchangeInputGuard::IsFree(QObject* watched) const {
     if (freeWindows_.empty())
         return false;
     QWidget* widget = qobject_cast<QWidget*>(watched);
-    if (auto* window = qobject_cast<QWindow*>(watched))
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (top->windowHandle() == window)
-                widget = top;
+    if (!widget)
+        widget = WindowOf(watched);
     // A popup (a combo box's list) is a window of its own whose parent is in the free one.
     for (; widget; widget = widget->parentWidget())
         for (const QPointer<QWidget>& free : freeWindows_)
             if (free == widget)
                 return true;
     return false;
+}
+
+QWidget* ExchangeInputGuard::WindowOf(QObject* watched) {
+    if (auto* widget = qobject_cast<QWidget*>(watched))
+        return widget->window();
+    if (auto* window = qobject_cast<QWindow*>(watched))
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->windowHandle() == window)
+                return top;
+    return nullptr;
 }
 
 bool ExchangeInputGuard::IsStopWidget(QObject* watched) const {
@@ -132,7 +140,9 @@ bool ExchangeInputGuard::TakeStop(QObject* watched, QEvent* event) {
         if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape)
             return false;
         if (type == QEvent::KeyPress) {
-            lastStopSource_ = nullptr;
+            // Esc is meant for the window it was pressed in: a window that closes on Esc
+            // closes once the exchange has stopped.
+            lastStopSource_ = WindowOf(watched);
             port_.RequestStop();
         }
         return true;

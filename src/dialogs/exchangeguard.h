@@ -31,7 +31,8 @@ public:
     void AddFreeWindow(QWidget* window);
     // The engine's idle hook: paints, takes the stop, drops or holds all other input.
     void Idle();
-    // What the last stop came from: a stop widget, a window being closed, or nothing (Esc).
+    // What the last stop came from: a stop widget, a window being closed, or the window Esc
+    // was pressed in.
     QObject* LastStopSource() const { return lastStopSource_; }
 
     // A background exchange runs between these two; the end delivers the input held meanwhile.
@@ -50,6 +51,8 @@ private:
     };
 
     bool IsStopWidget(QObject* watched) const;
+    // The top-level widget of a widget or of a window of the system.
+    static QWidget* WindowOf(QObject* watched);
     // Whether the event's receiver is a free window, a widget in one, or a popup of one.
     bool IsFree(QObject* watched) const;
     // Esc, a click on a stop widget, a close: true when the event belongs to a stop.

@@ -4,11 +4,18 @@
 #include "model/operator.h"
 #include "model/vkeys.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 
 #include <algorithm>
+#include <vector>
 
 ErrorMarker::ErrorMarker(QWidget* parent) : QLabel(parent) {
     setText(QString::fromUtf8("ошибка"));
@@ -20,6 +27,12 @@ ErrorMarker::ErrorMarker(QWidget* parent) : QLabel(parent) {
     setPalette(p);
     setMouseTracking(true);
     hide();
+}
+
+void ErrorMarker::Watch(QWidget* field) {
+    disconnect(edited_);
+    if (auto* edit = qobject_cast<QLineEdit*>(field))
+        edited_ = connect(edit, &QLineEdit::textEdited, this, [this] { hide(); });
 }
 
 void ErrorMarker::mouseMoveEvent(QMouseEvent* event) {
@@ -36,22 +49,82 @@ QString InputErrorText() {
     return QString::fromUtf8(" Ошибка ввода ");
 }
 
+namespace {
+
+// The controls of the window the operator works with, other than the field and its parts.
+std::vector<QRect> OtherControls(QWidget* field, QWidget* parent) {
+    std::vector<QRect> rects;
+    for (QWidget* w : parent->window()->findChildren<QWidget*>()) {
+        if (w == field || field->isAncestorOf(w) || !w->isVisible() || w->isWindow())
+            continue;
+        const bool control = qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w) ||
+                             qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractButton*>(w) ||
+                             qobject_cast<QAbstractItemView*>(w) || qobject_cast<QTextEdit*>(w) ||
+                             qobject_cast<QPlainTextEdit*>(w);
+        // A line edit inside a combo box or a spin box is its parent's part.
+        if (!control || qobject_cast<QComboBox*>(w->parentWidget()) ||
+            qobject_cast<QAbstractSpinBox*>(w->parentWidget()))
+            continue;
+        rects.emplace_back(w->mapTo(parent, QPoint()), w->size());
+    }
+    return rects;
+}
+
+int Overlap(const QRect& place, const std::vector<QRect>& others) {
+    int area = 0;
+    for (const QRect& r : others) {
+        const QRect common = place & r;
+        if (!common.isEmpty())
+            area += common.width() * common.height();
+    }
+    return area;
+}
+
+} // namespace
+
+QPoint ErrorMarkerPlace(QWidget* field, QLabel* marker) {
+    QWidget* parent = marker->parentWidget();
+    const QRect f(field->mapTo(parent, QPoint()), field->size());
+    const QSize m = marker->size();
+    const int gap = 2;
+    const QPoint places[] = {
+        {f.left() + 5, f.bottom() + 1 - 5},                             // over the lower edge
+        {f.left(), f.bottom() + 1 + gap},                               // below
+        {f.right() + 1 - m.width(), f.bottom() + 1 + gap},              // below, to the right
+        {f.right() + 1 + gap, f.top() + (f.height() - m.height()) / 2}, // beside, right
+        {f.left(), f.top() - gap - m.height()},                         // above
+        {f.left() - gap - m.width(), f.top() + (f.height() - m.height()) / 2}, // beside, left
+    };
+    const std::vector<QRect> others = OtherControls(field, parent);
+    QPoint best;
+    int bestOverlap = -1;
+    for (QPoint at : places) {
+        // The whole text stays in sight: pushed back inside the parent.
+        at.setX(std::max(0, std::min(at.x(), parent->width() - m.width())));
+        at.setY(std::max(0, std::min(at.y(), parent->height() - m.height())));
+        const int overlap = Overlap(QRect(at, m), others);
+        if (bestOverlap < 0 || overlap < bestOverlap) {
+            best = at;
+            bestOverlap = overlap;
+        }
+        if (overlap == 0)
+            break;
+    }
+    return best;
+}
+
 void ShowErrorText(QWidget* field, QLabel* marker, const QString& text) {
     QApplication::beep();
     marker->setText(text.isEmpty() ? InputErrorText() : text);
     marker->adjustSize();
+    // A window narrower than the marker is widened, so that the whole text can be read.
     QWidget* parent = marker->parentWidget();
-    QPoint at = field->mapTo(parent->window(), QPoint(5, field->height() - 5));
-    if (parent != parent->window())
-        at = parent->mapFrom(parent->window(), at);
-    // The whole text stays in sight: a field near the window's right or lower edge has its
-    // marker pushed back inside, and a window narrower than the marker is widened.
     QWidget* window = parent->window();
     if (parent == window && marker->width() > window->width())
         window->resize(marker->width(), window->height());
-    at.setX(std::max(0, std::min(at.x(), parent->width() - marker->width())));
-    at.setY(std::max(0, std::min(at.y(), parent->height() - marker->height())));
-    marker->move(at);
+    marker->move(ErrorMarkerPlace(field, marker));
+    if (auto* watching = qobject_cast<ErrorMarker*>(marker))
+        watching->Watch(field);
     marker->show();
     marker->raise();
 }

@@ -10,15 +10,22 @@ class QKeyEvent;
 class QLineEdit;
 class QWidget;
 
-// The hidden "ошибка" marker; it hides itself again when the mouse moves over it.
+// The hidden "ошибка" marker; it hides itself again when the mouse moves over it, and when
+// the operator edits the field it was shown for (a correction; a value still wrong is marked
+// again by the next check).
 class ErrorMarker : public QLabel {
     Q_OBJECT
 public:
     explicit ErrorMarker(QWidget* parent);
+    // The field the marker is shown for now.
+    void Watch(QWidget* field);
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
+
+private:
+    QMetaObject::Connection edited_;
 };
 
 // " Ошибка ввода ", the default text of the marker and of the error box.
@@ -26,7 +33,14 @@ QString InputErrorText();
 
 // Beeps and shows the marker with the text (or " Ошибка ввода ") overlapping the field's lower
 // edge: top = field bottom - 5, left = field left + 5, in the marker's parent's coordinates.
+// Where it would cover another control there, it goes below, beside or above the field
+// instead, wherever it covers none.
 void ShowErrorText(QWidget* field, QLabel* marker, const QString& text = QString());
+
+// Where the marker goes for the field: the first of the places above that covers no other
+// control of the window and lies inside the marker's parent (the one that covers least when
+// every place covers some). In the parent's coordinates.
+QPoint ErrorMarkerPlace(QWidget* field, QLabel* marker);
 
 // Paints the field red, beeps, shows the error box, paints it white again and empties it.
 void ErrorInput(Operator& op, QLineEdit* field, const QString& text = QString());

@@ -1,11 +1,20 @@
 #include "dialogs/lumdialog.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLayout>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
+#include <QTextEdit>
+#include <QToolButton>
 
 int TitleBarWidth(const QString& title) {
     QFont bold = QApplication::font();
@@ -45,17 +54,51 @@ void LumDialog::closeEvent(QCloseEvent* event) {
 }
 
 void LumDialog::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
+    // Escape closes the window as its close box does (QDialog's reject, with the close query).
     QDialog::keyPressEvent(event);
 }
 
+namespace {
+// A button that does something, not a choice.
+bool IsCommandButton(const QWidget* w) {
+    return qobject_cast<const QPushButton*>(w) || qobject_cast<const QToolButton*>(w);
+}
+
+// What the operator types into or chooses from (a radio button or a check box too).
+bool IsField(const QWidget* w) {
+    return qobject_cast<const QLineEdit*>(w) || qobject_cast<const QAbstractSpinBox*>(w) ||
+           qobject_cast<const QComboBox*>(w) || qobject_cast<const QTextEdit*>(w) ||
+           qobject_cast<const QPlainTextEdit*>(w) || qobject_cast<const QAbstractItemView*>(w) ||
+           (qobject_cast<const QAbstractButton*>(w) && !IsCommandButton(w));
+}
+} // namespace
+
+void LumDialog::FocusFirstField() {
+    // A window that chose its focus keeps it; the focus left on a button by the last showing,
+    // or none at all, goes to the first field, so that what is typed at once lands there.
+    const QWidget* current = focusWidget();
+    if (current && current != this && !IsCommandButton(current))
+        return;
+    for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain())
+        if (isAncestorOf(w) && IsField(w) && w->isEnabled() && w->isVisibleTo(this) &&
+            (w->focusPolicy() & Qt::TabFocus)) {
+            w->setFocus(Qt::TabFocusReason);
+            // What is typed replaces the value, as after a Tab into the field.
+            if (auto* edit = qobject_cast<QLineEdit*>(w))
+                edit->selectAll();
+            else if (auto* spin = qobject_cast<QAbstractSpinBox*>(w))
+                spin->selectAll();
+            return;
+        }
+}
+
 void LumDialog::setVisible(bool visible) {
-    if (visible && !isVisible())
+    const bool showing = visible && !isVisible();
+    if (showing)
         PrepareShowing();
     QDialog::setVisible(visible);
+    if (showing && isVisible())
+        FocusFirstField();
 }
 
 void LumDialog::PrepareShowing() {

@@ -1,7 +1,8 @@
 #pragma once
 // Base of the program's modal windows. Every way of closing (a button, the title bar's close
 // box) goes through CanClose with the intended result, the window's close query, which may keep
-// the window open or change the result. Escape does not close a window.
+// the window open or change the result. Escape closes a window as its close box does. A window
+// opens with its first field focused, unless it chose its focus itself.
 
 #include <QDialog>
 
@@ -48,6 +49,7 @@ protected:
 
 private:
     void PrepareShowing();
+    void FocusFirstField();
 
     int closeBoxResult_ = mr::Cancel;
     bool centredOnScreen_ = false;

@@ -54,7 +54,17 @@ QMessageBox::Icon ToQt(MsgIcon i) {
 } // namespace
 
 MsgButton QtOperator::Ask(const OperatorMessage& message) {
-    QMessageBox box(parent_ ? parent_ : QApplication::activeWindow());
+    // Over the window that asks, when it is one of the parent's: a box modal to a window
+    // other than the active one gets no keys on some window managers.
+    QWidget* over = parent_;
+    QWidget* active = QApplication::activeWindow();
+    for (QWidget* w = active; w; w = w->parentWidget())
+        if (!parent_ || w == parent_) {
+            over = active;
+            break;
+        }
+    QMessageBox box(over);
+    box.setFont(QApplication::font()); // not the asking window's own (the scheme's is small)
     // Modal to the program's windows under its parent, not to the application: the bus
     // monitor, a window of its own, stays usable. Without a parent there is nothing to be
     // modal to but the application.

@@ -19,9 +19,14 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTableWidget>
+#include <QTextBlockFormat>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextOption>
+
+#include <cmath>
+#include <vector>
 
 namespace {
 // The identifier and label columns are filled up to the width of a label.
@@ -33,6 +38,34 @@ QString FilledUp(const QString& cell) {
 // Word processors put their default tab stops every 1.25 cm; the printed page does the same.
 constexpr double TabStopCm = 1.25;
 constexpr double MarginMm = 20;
+
+// The stops the columns start at: on the 1.25 cm grid, each the first one past the widest cell
+// of the column before it in any line, so that a heading stands over its column in every line
+// (the default stops would send a short heading to an earlier stop than its cells).
+QList<QTextOption::Tab> ColumnStops(const QString& text, const QFont& font, double stop,
+                                    QPaintDevice* device, double screenDpi) {
+    // Measured as the page lays the text out, in the screen pixels the stops are given in.
+    const QFontMetricsF metrics(font, device);
+    const double scale = screenDpi / device->logicalDpiX();
+    const double gap = metrics.horizontalAdvance(' ') * scale;
+    std::vector<double> widest;
+    for (const QString& line : text.split('\n')) {
+        const QStringList cells = line.split('\t');
+        for (qsizetype c = 0; c + 1 < cells.size(); ++c) {
+            if (size_t(c) >= widest.size())
+                widest.resize(size_t(c) + 1, 0);
+            widest[size_t(c)] =
+                std::max(widest[size_t(c)], metrics.horizontalAdvance(cells[c]) * scale);
+        }
+    }
+    QList<QTextOption::Tab> stops;
+    double at = 0;
+    for (double width : widest) {
+        at = std::ceil((at + width + gap) / stop) * stop;
+        stops << QTextOption::Tab(at, QTextOption::LeftTab);
+    }
+    return stops;
+}
 } // namespace
 
 QStringList InputsTableWindow::ReportLines() const {
@@ -128,12 +161,19 @@ void InputsTableWindow::LayOutForPrinting(QTextDocument& document, const QString
     // Text layout takes tab stops in screen pixels and scales them to the device itself.
     const QScreen* screen = QGuiApplication::primaryScreen();
     const double screenDpi = screen ? qRound(screen->logicalDotsPerInchY()) : 96;
-    option.setTabStopDistance(screenDpi * TabStopCm / 2.54);
+    const double stop = screenDpi * TabStopCm / 2.54;
+    option.setTabStopDistance(stop);
     option.setWrapMode(QTextOption::NoWrap);
     document.setDefaultTextOption(option);
     QTextFrameFormat frame = document.rootFrame()->frameFormat();
     frame.setMargin(0);
     document.rootFrame()->setFrameFormat(frame);
     document.setPlainText(text);
+    // The columns' own stops; the document takes them from its blocks, not from its option.
+    QTextBlockFormat columns;
+    columns.setTabPositions(ColumnStops(text, font, stop, &printer, screenDpi));
+    QTextCursor all(&document);
+    all.select(QTextCursor::Document);
+    all.mergeBlockFormat(columns);
     document.setPageSize(printer.pageLayout().paintRectPixels(printer.resolution()).size());
 }

@@ -81,7 +81,7 @@ protected:
 SchemeEditor::SchemeEditor(WindowContext& main, QWidget* parent) : LumDialog(parent), main_(main) {
     setWindowTitle(U("Программирование обработки дискретных входов"));
     QFont f = font();
-    f.setFamilies({"MS Sans Serif", "Arial", "Nimbus Sans", "DejaVu Sans"});
+    f.setFamilies(ProgramFontFamilies() + f.families()); // the family of every window
     f.setPointSize(8);
     setFont(f);
 
@@ -173,6 +173,7 @@ void SchemeEditor::CreateSchemeArea() {
     schemeScroll->setWidget(area_);
     area_->installEventFilter(this);
     schemeScroll->viewport()->installEventFilter(this);
+    schemeScroll->installEventFilter(this); // the rows' keys
 
     // The two bars anchor the layout; they are never shown.
     inputBar = new QWidget(area_);
@@ -311,6 +312,8 @@ void SchemeEditor::WheelScroll(int angleDelta) {
 }
 
 bool SchemeEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == schemeScroll && event->type() == QEvent::KeyPress)
+        return RowKey(static_cast<QKeyEvent*>(event));
     if (watched == schemeScroll->viewport()) {
         if (event->type() == QEvent::Wheel) {
             WheelScroll(static_cast<QWheelEvent*>(event)->angleDelta().y());

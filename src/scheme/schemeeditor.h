@@ -12,6 +12,7 @@ class WindowContext;
 class QAction;
 class QButtonGroup;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -60,6 +61,9 @@ public:
     void SchemeAreaClick(bool fromArea = true);
     void SelectAllClick();
     bool RowSelected(int k) const;
+    // Up and Down select the row above or below, Enter (or the menu key) opens the row's
+    // menu; false for the keys it leaves to the scheme's scrolling.
+    bool RowKey(QKeyEvent* event);
     bool ContextMenuAssigned() const { return menuAssigned_; }
 
     // --- block commands on the current row ---

@@ -121,7 +121,7 @@ void SchemeEditor::BuildRow(int k, bool fromRead) {
     titleLabels[i]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     titleLabels[i]->setAutoFillBackground(true);
     QFont titleFont = titleLabels[i]->font();
-    titleFont.setFamilies({"Arial", "Nimbus Sans", "DejaVu Sans"});
+    titleFont.setFamilies(ProgramFontFamilies() + titleFont.families());
     titleFont.setPointSize(8);
     titleLabels[i]->setFont(titleFont);
     QPalette tp = titleLabels[i]->palette();

@@ -123,10 +123,15 @@ void SchemeEditor::PrintPage(QPrinter& printer) {
     if (!p.begin(&printer))
         return; // the printing layer tells its own errors
     SetFontSize(p, font(), 12, true);
-    Write(p, 10, 0, main_.MainCaption());
-    Write(p, 10, 200, windowTitle());
+    // A heading longer than the page (a file's long path) is shortened in the middle.
+    const int headingWidth = p.device()->width() - 20;
+    const auto heading = [&](int y, const QString& text) {
+        Write(p, 10, y, p.fontMetrics().elidedText(text, Qt::ElideMiddle, headingWidth));
+    };
+    heading(0, main_.MainCaption());
+    heading(200, windowTitle());
     if (main_.Modules().FileMode == 1)
-        Write(p, 10, 400, main_.FileModeText());
+        heading(400, main_.FileModeText());
 
     PrintBlanks blanks;
     for (DelayCell* panel : delayCells)

@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -147,6 +148,37 @@ void SchemeEditor::SingleSelect(int k) {
     }
     PaintRow(SelectedCell, true);
     MarkedRows[SelectedCell] = 1;
+}
+
+bool SchemeEditor::RowKey(QKeyEvent* event) {
+    if (event->modifiers() & ~Qt::KeypadModifier)
+        return false;
+    const int current = SelectedCell;
+    const int key = event->key();
+    if (key == Qt::Key_Up || key == Qt::Key_Down) {
+        const int step = key == Qt::Key_Up ? -1 : 1;
+        int k = current < 0 ? (step > 0 ? -1 : RowCount) : current;
+        for (k += step; k >= 0 && k < RowCount; k += step)
+            if (rowFrames[size_t(k)] && rowFrames[size_t(k)]->isVisible()) {
+                EndLabelEdit();
+                SingleSelect(k);
+                schemeScroll->ensureWidgetVisible(rowFrames[size_t(k)], 0, RowHeight / 2);
+                break;
+            }
+        return true;
+    }
+    if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Menu)
+        return false;
+    if (current < 0 || !rowFrames[size_t(current)])
+        return true;
+    DecideContextMenu(current);
+    if (menuAssigned_) {
+        const QWidget* row = inputCells[size_t(current)]
+                                 ? static_cast<QWidget*>(inputCells[size_t(current)])
+                                 : rowFrames[size_t(current)];
+        contextMenu->popup(row->mapToGlobal(row->rect().center()));
+    }
+    return true;
 }
 
 void SchemeEditor::EndLabelEdit() {

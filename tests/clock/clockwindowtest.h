@@ -21,10 +21,11 @@ inline QString U(const char* s) {
 
 // Where the error marker stands: overlapping the field's lower edge, 5 pixels in from its left,
 // moved back inside the window where it would stick out of it.
-inline QPoint MarkerPlace(QWidget& window, QLineEdit* field, QWidget* marker) {
-    const QPoint at = field->mapTo(&window, QPoint(5, field->height() - 5));
-    return {std::max(0, std::min(at.x(), window.width() - marker->width())),
-            std::max(0, std::min(at.y(), window.height() - marker->height()))};
+// The marker is at the field (within a few pixels of it) and wholly inside the window.
+inline bool MarksField(QWidget& window, QLineEdit* field, QWidget* marker) {
+    const QRect f(field->mapTo(&window, QPoint()), field->size());
+    return marker->geometry().intersects(f.adjusted(-8, -8, 8, 8)) &&
+           window.rect().contains(marker->geometry());
 }
 
 inline ClockWindow& ClockOf(GuiHarness& h) {

@@ -11,12 +11,16 @@
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QTextBlock>
+#include <QTextLayout>
+
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <cmath>
 
 namespace {
 
@@ -281,6 +285,42 @@ private slots:
         QVERIFY2(qAbs(identifier - 1.25) < 0.02, qPrintable(QString::number(identifier)));
         QVERIFY2(qAbs(address - 3.75) < 0.02, qPrintable(QString::number(address)));
         QCOMPARE(document.blockCount(), 2);
+    }
+
+    // A heading shorter or longer than its column's cells still stands over them: every line's
+    // column starts at the same stop of the 1.25 cm grid.
+    void printedHeadingsStandOverTheirColumns() {
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setResolution(1200);
+        QTextDocument document;
+        const QStringList lines = {U8("№\tИдентификатор\tАдрес\tТекст.реквизит\tМодуль"),
+                                   U8("1\tDI_1_1        \t0x00\tКЛАПАН ОТКРЫТ \t1"),
+                                   U8("36\tDI_6_6        \t0x0F\tРЕЗЕРВ        \t6")};
+        InputsTableWindow::LayOutForPrinting(document, lines.join('\n'), QFont("MS Sans Serif", 8),
+                                             printer);
+        // Where each column starts, line by line, and where its text ends.
+        std::vector<std::vector<qreal>> starts, ends;
+        for (int b = 0; b < 3; ++b) {
+            const QTextLine line = document.findBlockByNumber(b).layout()->lineAt(0);
+            starts.emplace_back();
+            ends.emplace_back();
+            int at = 0;
+            for (const QString& cell : lines[b].split('\t')) {
+                starts.back().push_back(line.cursorToX(at));
+                ends.back().push_back(line.cursorToX(at + int(cell.size())));
+                at += int(cell.size()) + 1;
+            }
+        }
+        const double stop = printer.logicalDpiX() * 1.25 / 2.54;
+        for (size_t c = 1; c < 5; ++c) {
+            for (int b = 1; b < 3; ++b)
+                QVERIFY2(qAbs(starts[size_t(b)][c] - starts[0][c]) < 1,
+                         qPrintable(QString::number(c)));
+            QVERIFY(qAbs(std::remainder(starts[0][c], stop)) < 1); // on the grid
+            for (int b = 0; b < 3; ++b)
+                QVERIFY(ends[size_t(b)][c - 1] < starts[0][c]); // nothing runs into the next
+        }
     }
 
     void refillingClearsTheReportBox() {

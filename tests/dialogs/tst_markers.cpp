@@ -1,0 +1,133 @@
+// The error marker in the windows that use it: at every field of the clock window, the F15 block
+// editor and the group-number dialog it covers no other control and stays inside the window;
+// a correction typed into the field takes it away.
+
+#include "clock/clockwindow.h"
+#include "dialogs/fieldcheck.h"
+#include "dialogs/inputgroupdialog.h"
+#include "dialogs/uitext.h"
+#include "guisupport/guiharness.h"
+#include "network/f15blockeditor.h"
+#include "network/networkwindow.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+
+#include <functional>
+
+namespace {
+
+// The visible controls of the window that the marker must leave free: all but the field.
+QStringList Covered(QWidget& window, QLineEdit* field, QWidget* marker) {
+    QStringList covered;
+    const QRect at = marker->geometry();
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) ||
+                             qobject_cast<QAbstractButton*>(w) ||
+                             qobject_cast<QAbstractItemView*>(w);
+        if (!control || w == field || !w->isVisible() || qobject_cast<QComboBox*>(w->parent()))
+            continue;
+        if (at.intersects(QRect(w->mapTo(&window, QPoint()), w->size())))
+            covered << (w->objectName().isEmpty() ? QString(w->metaObject()->className())
+                                                  : w->objectName());
+    }
+    return covered;
+}
+
+// Shows the marker at each enabled field of the window in turn and checks its place.
+void CheckEveryField(QWidget& window, QLabel* marker, const QList<QLineEdit*>& fields,
+                     const QString& text) {
+    for (QLineEdit* field : fields) {
+        if (!field->isVisible() || !field->isEnabled())
+            continue;
+        ShowErrorText(field, marker, text);
+        QVERIFY(marker->isVisible());
+        const QStringList covered = Covered(window, field, marker);
+        QVERIFY2(covered.isEmpty(), qPrintable(covered.join(", ")));
+        QVERIFY(window.rect().contains(marker->geometry()));
+        // Beside its own field: within a few pixels of it.
+        const QRect f(field->mapTo(&window, QPoint()), field->size());
+        QVERIFY(marker->geometry().intersects(f.adjusted(-8, -8, 8, 8)));
+    }
+}
+
+} // namespace
+
+class TestMarkers : public QObject {
+    Q_OBJECT
+
+private slots:
+    void markersCoverNoOtherControl_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("input error") << U(" Ошибка ввода ");
+        QTest::newRow("range") << U("Величина вне диапазона 1 - 12");
+    }
+    void markersCoverNoOtherControl() {
+        QFETCH(QString, text);
+        GuiHarness h;
+        h.GrantAccess();
+        h.ReadDevice();
+        h.OnModal([&](QDialog& d) {
+            auto& clock = static_cast<ClockWindow&>(d);
+            CheckEveryField(d, clock.ErrorText,
+                            {clock.secondsEdit, clock.minutesEdit, clock.hoursEdit, clock.dayEdit,
+                             clock.monthEdit, clock.yearEdit, clock.weekdayEdit},
+                            text);
+        });
+        h.Main().ClockClick();
+
+        InputGroupDialog& group = *h.W().inputGroupDialog;
+        for (int mode = 0; mode < 2; ++mode) {
+            mode == 0 ? group.PrepareGroupMode() : group.PrepareInsertMode();
+            h.OnModal([&](QDialog& d) {
+                CheckEveryField(d, group.ErrorText,
+                                {group.firstInputEdit, group.lastInputEdit, group.groupNumberEdit},
+                                text);
+            });
+            h.Main().showModal(group);
+        }
+
+        h.OnModal([&](QDialog& d) {
+            Click(static_cast<NetworkWindow&>(d).BlockButtons[0]);
+            h.Op().Answer(MsgButton::No);
+        });
+        h.OnModal([&](QDialog& d) {
+            auto& f15 = static_cast<F15BlockEditor&>(d);
+            QList<QLineEdit*> fields{f15.functionCodeEdit, f15.startAddressEdit, f15.dataCountEdit,
+                                     f15.inputCountEdit};
+            for (QLineEdit* e : f15.Edit)
+                fields << e;
+            CheckEveryField(d, f15.ErrorText, fields, text);
+            f15.ErrorText->hide(); // what the editor's own close query would find
+        });
+        h.Main().F15BlocksClick();
+    }
+
+    // A wrong day marked on sending; typing a correction takes the marker away, and the next
+    // send with a right value keeps it away.
+    void correctionTakesTheMarkerAway() {
+        GuiHarness h;
+        h.GrantAccess();
+        h.OnModal([&](QDialog& d) {
+            auto& clock = static_cast<ClockWindow&>(d);
+            clock.pollTimer->stop();
+            clock.dayEdit->setText("45");
+            Click(clock.setClockButton);
+            QVERIFY(clock.ErrorText->isVisible());
+            clock.dayEdit->selectAll();
+            QTest::keyClicks(clock.dayEdit, "1");
+            QVERIFY(!clock.ErrorText->isVisible());
+            QTest::keyClicks(clock.dayEdit, "2");
+            Click(clock.setClockButton);
+            QVERIFY(!clock.ErrorText->isVisible());
+            Click(clock.Cancel);
+        });
+        h.Main().ClockClick();
+    }
+};
+
+QTEST_MAIN(TestMarkers)
+#include "tst_markers.moc"
