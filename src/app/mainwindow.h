@@ -61,7 +61,6 @@ public:
         fileHook_ = std::move(hook);
     }
     QString AskFileName(const FileDialogRequest& request) override;
-    bool SchemeEditorShown() const override;
 
     // Commands.
     void FormShow();               // the password prompt at the first showing

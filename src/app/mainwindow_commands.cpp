@@ -87,8 +87,8 @@ void MainWindow::F15BlocksClick() {
 }
 
 bool MainWindow::CanCloseMainWindow() {
-    if (document_->modules.FileMode == 1) {
-        if (document_->modules.FileChanged == 1) {
+    if (document_->IsFileMode()) {
+        if (document_->Changed()) {
             // A save that failed or was cancelled keeps the window, and the edits, open.
             if (Questions::SaveToFile(*op_, false) == MsgButton::Yes && !SaveToFile())
                 return false;
@@ -111,10 +111,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // A window of its own, not the main window's child: it goes with it all the same.
     if (monitor_)
         monitor_->hide();
-}
-
-bool MainWindow::SchemeEditorShown() const {
-    return windows_.schemeEditor && windows_.schemeEditor->isVisible();
 }
 
 void MainWindow::MonitorClick() {

@@ -77,10 +77,8 @@ void MainWindow::ReadDeviceClick() {
         ReadWholeDevice(*engine_, *document_, deviceNumberBox->currentText().toInt() - 1, progress);
     EndExchange();
     // A read that failed before the configuration came replaced nothing: a file stays a file.
-    if (replaced) {
+    if (replaced)
         fileLabel->hide();
-        document_->modules.FileMode = 0;
-    }
     if (code == ResultCode::Ok) {
         for (QPushButton* b :
              {inputsTableButton, clockButton, testButton, networkSettingsButton, f15BlocksButton})

@@ -100,22 +100,15 @@ QString MainWindow::WithLumExtension(const QString& name, const char* errorCapti
 }
 
 void MainWindow::OpenFileClick() {
-    ModuleConfig& serv = document_->modules;
-    QString name = curFile_;
-    if (serv.OpenedFromFile != 1) {
-        if (!KeepFileEdits())
-            return;
-        name = AskFileName(LumFileRequest(false, "Открытие файла конфигурации", curFile_));
-        if (name.isEmpty()) {
-            serv.OpenedFromFile = 0;
-            return;
-        }
-    }
-    OpenConfigFile(name);
+    if (!KeepFileEdits())
+        return;
+    const QString name =
+        AskFileName(LumFileRequest(false, "Открытие файла конфигурации", curFile_));
+    if (!name.isEmpty())
+        OpenConfigFile(name);
 }
 
 void MainWindow::OpenConfigFile(const QString& name) {
-    ModuleConfig& serv = document_->modules;
     const auto bytes = ReadWholeFile(name);
     std::string text = "Файл не удается открыть";
     if (bytes && CheckConfigFile(*bytes) != ConfigFileCheck::Ok)
@@ -124,7 +117,6 @@ void MainWindow::OpenConfigFile(const QString& name) {
     const auto image = bytes ? DeviceImage::FromFile(*bytes) : std::nullopt;
     if (!image) {
         op_->Tell(text, "Открытие файла", MsgIcon::Warning);
-        serv.OpenedFromFile = 0;
         return;
     }
     document_->Load(*image, DocumentOrigin::File(name.toStdString()));
@@ -137,7 +129,7 @@ void MainWindow::OpenConfigFile(const QString& name) {
 }
 
 bool MainWindow::KeepFileEdits() {
-    if (document_->modules.FileMode != 1 || document_->modules.FileChanged != 1)
+    if (!document_->IsFileMode() || !document_->Changed())
         return true;
     const MsgButton answer = Questions::SaveToFile(*op_, true);
     if (answer == MsgButton::Yes)
@@ -159,9 +151,6 @@ void MainWindow::RefreshFromFile() {
         b->setEnabled(false);
     ShowFileCaption();
     fileLabel->show();
-    serv.FileMode = 1;
-    serv.FileChanged = 0;
-    serv.OpenedFromFile = 0;
 }
 
 void MainWindow::SaveFileClick() {
@@ -206,9 +195,9 @@ bool MainWindow::SaveToFile() {
         op_->Tell("Файл  не удается создать", "Создание файла", MsgIcon::Warning);
         return false;
     }
-    document_->modules.FileChanged = 0;
-    document_->program.SchemeChanged = 0;
-    if (document_->modules.FileMode == 1) {
+    // A file's document now is this file; a device's stays the device's (what differs from the
+    // device is still offered for transfer).
+    if (document_->IsFileMode()) {
         document_->SetOrigin(DocumentOrigin::File(name.toStdString()));
         document_->TakeBaseline();
     }
@@ -226,7 +215,6 @@ void MainWindow::ResetForNewFile() {
     ClearModuleTable();
     inputCountLabel->clear();
     fileLabel->hide();
-    document_->modules.FileMode = 1;
 }
 
 void MainWindow::CreateFileClick() {
@@ -262,6 +250,5 @@ void MainWindow::CreateFileClick() {
     op_->Tell("Создан файл конфигурации " + name.toStdString(), "Подтверждение",
               MsgIcon::Information);
     ResetForNewFile();
-    document_->modules.OpenedFromFile = 1;
-    OpenFileClick();
+    OpenConfigFile(name);
 }

@@ -33,10 +33,6 @@ DelayDialog::DelayDialog(WindowContext& main, QWidget* parent) : LumDialog(paren
     grid->addWidget(delayEdit, 1, 2);
     grid->addWidget(OK, 2, 2);
     InstallKeyFilter(delayEdit, KeyFilterKind::Decimal, main_.Op());
-    connect(delayEdit, &QLineEdit::textEdited, this, [this] {
-        if (!filling_ && main_.SchemeEditorShown())
-            main_.Program().SchemeChanged = 1;
-    });
     connect(OK, &QPushButton::clicked, this, [this] { CloseWith(mr::Cancel); });
 }
 
@@ -45,9 +41,7 @@ void DelayDialog::SetHeading(int inputFrom1, const QString& identifier) {
 }
 
 void DelayDialog::FillDelay(int seconds) {
-    filling_ = true;
     delayEdit->setText(QString::number(seconds));
-    filling_ = false;
 }
 
 bool DelayDialog::CanClose(int&) {

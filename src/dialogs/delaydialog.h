@@ -31,5 +31,4 @@ protected:
 
 private:
     WindowContext& main_;
-    bool filling_ = false;
 };

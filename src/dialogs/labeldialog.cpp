@@ -50,7 +50,6 @@ LabelDialog::LabelDialog(WindowContext& main, QWidget* parent) : LumDialog(paren
     grid->addWidget(labelCaption, 1, 0);
     grid->addWidget(labelEdit, 1, 1);
     grid->addWidget(OK, 2, 1, Qt::AlignRight);
-    connect(labelEdit, &QLineEdit::textEdited, this, [this] { main_.Modules().LabelsEdited = 1; });
     connect(OK, &QPushButton::clicked, this, [this] { CloseWith(mr::Cancel); });
 }
 
@@ -61,7 +60,6 @@ void LabelDialog::SetHeading(int inputFrom1, const QString& identifier) {
 void LabelDialog::showEvent(QShowEvent* event) {
     LumDialog::showEvent(event);
     labelEdit->setFocus();
-    main_.Modules().LabelsEdited = 0;
 }
 
 bool LabelDialog::CanClose(int&) {

@@ -143,34 +143,23 @@ void SignallingDialog::SetAlarmType(int type) {
     AlarmTypeClick(type);
 }
 
-void SignallingDialog::MarkChanged() {
-    if (!filling_)
-        main_.Program().SchemeChanged = 1;
-}
-
 void SignallingDialog::AlarmTypeClick(int type) {
     SetColorIndex(kTypeColor[type]);
     if (type == 0)
         SetSound(0);
-    // Only a type chosen while the scheme is being edited counts as a scheme change.
-    if (main_.SchemeEditorShown())
-        MarkChanged();
 }
 
 void SignallingDialog::ColorClick() {
     if (AlarmType() == 0)
         SetColorIndex(-1); // no colour without an alarm
-    MarkChanged();
 }
 
 void SignallingDialog::SoundClick() {
     if (AlarmType() == 0)
         SetSound(0); // no sound without an alarm
-    MarkChanged();
 }
 
 void SignallingDialog::FillFrom(const InputProgram& prog, int input) {
-    filling_ = true;
     alarmTypeButtons[prog.GetAlarmType(input) & 3]->setChecked(true);
     int colorIndex = -1;
     for (int i = 0; i < 3; ++i)
@@ -178,7 +167,6 @@ void SignallingDialog::FillFrom(const InputProgram& prog, int input) {
             colorIndex = i;
     SetColorIndex(colorIndex);
     SetSound(prog.GetSound(input));
-    filling_ = false;
 }
 
 void SignallingDialog::StoreTo(InputProgram& prog, int input) const {

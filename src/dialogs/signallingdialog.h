@@ -18,7 +18,7 @@ public:
 
     // The heading: input number from 1, six blanks, the identifier.
     void SetHeading(int inputFrom1, const QString& identifier);
-    // Fills the controls from input i's record; the caller keeps SchemeChanged around it.
+    // Fills the controls from input i's record.
     void FillFrom(const InputProgram& prog, int input);
     // Stores alarm type, colour code and sound into input i's record.
     void StoreTo(InputProgram& prog, int input) const;
@@ -46,9 +46,7 @@ private:
     void AlarmTypeClick(int type);
     void ColorClick();
     void SoundClick();
-    void MarkChanged();
 
     WindowContext& main_;
-    bool filling_ = false;
     bool settingColor_ = false; // the program, not the operator, moves the colour selection
 };

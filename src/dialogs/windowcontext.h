@@ -105,8 +105,6 @@ public:
     virtual QString CurFile() const = 0;          // the current configuration file name
     virtual QString FileModeText() const = 0;     // the file mode caption
 
-    // Whether the scheme editor is on the screen (dialog edits then mark the scheme changed).
-    virtual bool SchemeEditorShown() const = 0;
     // The main window shows a new device number after the bus number changed.
     virtual void ShowDeviceNumber(int busNumber) = 0;
     // The main window's write command ("Вывод на СОМ-порт"), shared with other windows.

@@ -90,6 +90,7 @@ int ReadWholeDevice(ExchangeEngine& port, DeviceDocument& doc, int newBusNumber,
     doc.SetOrigin(DocumentOrigin::Device(serv.BusNumber, port.PortName,
                                          port.Speed + " " + port.Parity + " " + port.StopBits));
     doc.TakeBaseline();
+    doc.NewHistory();
     Call(progress.step);
     Call(progress.configTaken);
 

@@ -134,17 +134,6 @@ void DeviceHolds(DeviceDocument& doc, int block, const DeviceImage& held) {
     }
 }
 
-// The windows' change marks: set while the device lacks what the document holds.
-void MarkChanged(DeviceDocument& doc, const DeviceWriteReport& report) {
-    for (const BlockReport& b : report.blocks) {
-        const bool kept = b.state == BlockState::Written && report.readBackCode == 0;
-        if (b.block != DeviceBlock::Network && !kept)
-            doc.program.SchemeChanged = 1;
-    }
-    if (report.end == WriteEnd::Done && report.AllWritten() && report.readBackCode == 0)
-        doc.program.SchemeChanged = 0;
-}
-
 bool AskWithoutBackup(const WriteHooks& hooks, const std::string& why) {
     return hooks.writeWithoutBackup && hooks.writeWithoutBackup(why);
 }
@@ -248,7 +237,6 @@ DeviceWriteReport WriteToDevice(ExchangeEngine& engine, DeviceDocument& doc,
             for (const BlockReport& b : report.blocks)
                 DeviceHolds(doc, b.block, held);
             report.end = WriteEnd::AlreadyThere;
-            MarkChanged(doc, report);
             if (hooks.op)
                 hooks.op->Tell("Прибор уже содержит эти данные", "Подтверждение",
                                MsgIcon::Information);
@@ -302,7 +290,6 @@ DeviceWriteReport WriteToDevice(ExchangeEngine& engine, DeviceDocument& doc,
     if (code != ResultCode::Ok) {
         report.end = WriteEnd::Failed;
         report.code = code;
-        MarkChanged(doc, report);
         return report;
     }
 
@@ -331,7 +318,6 @@ DeviceWriteReport WriteToDevice(ExchangeEngine& engine, DeviceDocument& doc,
     }
     steps.Finish();
     report.end = WriteEnd::Done;
-    MarkChanged(doc, report);
     return report;
 }
 

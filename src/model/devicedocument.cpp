@@ -47,6 +47,61 @@ void DeviceDocument::Load(const DeviceImage& image, const DocumentOrigin& origin
     networkKnown_ = true;
     origin_ = origin;
     baseline_ = Image();
+    NewHistory();
+}
+
+void DeviceDocument::SetBaseline(const DeviceImage& image) {
+    baseline_ = image;
+    Notify();
+}
+
+void DeviceDocument::TakeBaseline() {
+    baseline_ = Image();
+    Notify();
+}
+
+void DeviceDocument::NewHistory() {
+    history.Clear();
+    Notify();
+}
+
+void DeviceDocument::Notify() const {
+    if (onChange)
+        onChange();
+}
+
+void DeviceDocument::PutContent(const DeviceImage& image) {
+    for (int m = 0; m < DeviceImage::Groups; ++m)
+        std::ranges::copy(image.Group(m), program.Records + m * DeviceImage::GroupSize);
+    std::ranges::copy(image.Network(), network.Image);
+    std::ranges::copy(image.Labels(), &modules.Label[0][0]);
+}
+
+bool DeviceDocument::Apply(bool undo) {
+    if (undo ? !history.CanUndo() : !history.CanRedo())
+        return false;
+    const EditHistory::Step& step = history.steps_[undo ? history.done_ - 1 : history.done_];
+    const auto& from = (undo ? step.after : step.before).Bytes();
+    const auto& to = (undo ? step.before : step.after).Bytes();
+    auto bytes = Image().Bytes();
+    for (size_t i = 0; i < bytes.size(); ++i)
+        if (from[i] != to[i])
+            bytes[i] = to[i];
+    PutContent(DeviceImage::FromBytes(bytes));
+    if (undo)
+        --history.done_;
+    else
+        ++history.done_;
+    Notify();
+    return true;
+}
+
+bool DeviceDocument::Undo() {
+    return Apply(true);
+}
+
+bool DeviceDocument::Redo() {
+    return Apply(false);
 }
 
 bool DeviceDocument::ModuleKnown(int m) const {
@@ -75,6 +130,7 @@ bool DeviceDocument::FittedModulesKnown() const {
 
 void DeviceDocument::BaselineModule(int m, std::span<const uint8_t> group) {
     baseline_.PutGroup(m, group);
+    Notify();
 }
 
 void DeviceDocument::BaselineNetwork(std::span<const uint8_t> image) {
@@ -83,6 +139,18 @@ void DeviceDocument::BaselineNetwork(std::span<const uint8_t> image) {
     for (size_t i = 1; i < bytes.size() && i < image.size(); ++i)
         bytes[i] = image[i];
     baseline_.PutNetwork(bytes);
+    Notify();
+}
+
+void DeviceDocument::CorrectRecords(const std::function<void(InputProgram&)>& fix) {
+    fix(program);
+    InputProgram base;
+    for (int m = 0; m < DeviceImage::Groups; ++m)
+        std::ranges::copy(baseline_.Group(m), base.Records + m * DeviceImage::GroupSize);
+    fix(base);
+    for (int m = 0; m < DeviceImage::Groups; ++m)
+        baseline_.PutGroup(m, std::span<const uint8_t>(base.Records + m * DeviceImage::GroupSize,
+                                                       DeviceImage::GroupSize));
 }
 
 bool DeviceDocument::ModuleChanged(int m) const {

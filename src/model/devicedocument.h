@@ -7,12 +7,14 @@
 // remember to set.
 
 #include "model/deviceimage.h"
+#include "model/edithistory.h"
 #include "model/inputprogram.h"
 #include "model/moduleconfig.h"
 #include "model/networkblocks.h"
 #include "model/reservecopies.h"
 
 #include <array>
+#include <functional>
 #include <string>
 
 // Where the document's data came from.
@@ -63,15 +65,21 @@ public:
     const DocumentOrigin& Origin() const { return origin_; }
     void SetOrigin(const DocumentOrigin& origin) { origin_ = origin; }
     bool IsBackup() const { return origin_.kind == DocumentOrigin::Kind::Backup; }
+    // Working with a file (or a back-up): edits go to the file, nothing to the device unasked.
+    bool IsFileMode() const { return origin_.kind == DocumentOrigin::Kind::File || IsBackup(); }
 
     // The baseline: what the origin holds. After a read, an open, a save or a write it is the
     // document's own content; after a write the device did not keep, what the device holds.
     const DeviceImage& Baseline() const { return baseline_; }
-    void SetBaseline(const DeviceImage& image) { baseline_ = image; }
-    void TakeBaseline() { baseline_ = Image(); }
+    void SetBaseline(const DeviceImage& image);
+    void TakeBaseline();
     // What a confirmed write left on the device: those parts of the baseline follow.
     void BaselineModule(int m, std::span<const uint8_t> group);
     void BaselineNetwork(std::span<const uint8_t> image);
+
+    // A correction the program makes to records no device should hold: no edit of the
+    // operator's, so the baseline takes it too and it is not offered as a change.
+    void CorrectRecords(const std::function<void(InputProgram&)>& fix);
 
     // Changed since the baseline.
     bool ModuleChanged(int m) const;
@@ -80,7 +88,25 @@ public:
     bool ConfigChanged() const;
     bool Changed() const;
 
+    // The operator's edits since the document was read or opened.
+    EditHistory history;
+    // Reading a device or opening a file starts a new history.
+    void NewHistory();
+    // Take back, or make again, the last step; false when there is none or an edit is under
+    // way.
+    bool Undo();
+    bool Redo();
+
+    // Called after each step, undo, redo and move of the baseline: whoever shows "changed"
+    // looks again.
+    std::function<void()> onChange;
+    void Notify() const;
+
 private:
+    // Puts the edited sections of `image` (module groups, network image, labels) into the views.
+    void PutContent(const DeviceImage& image);
+    bool Apply(bool undo);
+
     bool configKnown_ = false;
     std::array<bool, DeviceImage::Groups> moduleKnown_{};
     bool networkKnown_ = false;

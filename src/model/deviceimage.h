@@ -52,6 +52,11 @@ public:
     std::string ModificationCode() const;
 
     const std::array<uint8_t, ConfigFile::Size>& Bytes() const { return bytes_; }
+    static DeviceImage FromBytes(const std::array<uint8_t, ConfigFile::Size>& bytes) {
+        DeviceImage image;
+        image.bytes_ = bytes;
+        return image;
+    }
 
 private:
     std::array<uint8_t, ConfigFile::Size> bytes_{};

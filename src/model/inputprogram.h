@@ -40,7 +40,6 @@ public:
     int ModuleWriteLength = ModuleWriteLengthMax;
     uint8_t Records[MaxInputs * RecSize] = {};
     uint8_t ModuleBuffer[GroupSize] = {};
-    int SchemeChanged = 0;
 
     // Bit fields of an input's record (input 0..35). Setters change only their own bits and
     // keep only the bits of the value that fit the field; an input out of range is ignored and

@@ -1,7 +1,7 @@
 #pragma once
 // Everything about a device that is not its input-processing program: the bus numbers, the
 // fitted modules, the input identifiers and the 14-character labels (raw Windows-1251 bytes;
-// only the windows convert them), and the flags that say where the data came from.
+// only the windows convert them).
 
 #include <cstdint>
 #include <span>
@@ -39,10 +39,6 @@ public:
     std::string InputId[MaxInputs][IdPieces];
     uint8_t Label[MaxInputs][LabelLength] = {};
     uint8_t LabelBlock[LabelBlockSize] = {};
-    int LabelsEdited = 0;
-    int FileMode = 0;
-    int FileChanged = 0;
-    int OpenedFromFile = 0;
 
     uint8_t GetNewBusNumber() const { return NewBusNumber; }
     void PutNewBusNumber(uint8_t n) { NewBusNumber = n; }

@@ -9,7 +9,6 @@
 #include "dialogs/windowcontext.h"
 #include "model/f15check.h"
 #include "model/keyfilters.h"
-#include "model/moduleconfig.h"
 #include "model/networkblocks.h"
 #include "model/operator.h"
 #include "model/reservecopies.h"
@@ -114,15 +113,9 @@ void F15BlockEditor::RestoreImage() {
 }
 
 bool F15BlockEditor::CloseAfterChecks(int& result) {
-    ModuleConfig& serv = main_.Modules();
     result = mr::Cancel;
-    const bool changed = main_.Document().NetworkChanged();
-    if (serv.FileMode) {
-        if (changed)
-            serv.FileChanged = 1;
-        return true;
-    }
-    if (!changed)
+    // A file's edits go into the file with the rest of it.
+    if (!main_.Document().NetworkChanged() || main_.Document().IsFileMode())
         return true;
     // Да writes the image to the device.
     const MsgButton answer = Questions::Transfer(main_.Op(), "База  была изменена.Сохранить?",

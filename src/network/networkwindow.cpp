@@ -4,7 +4,7 @@
 #include "dialogs/questions.h"
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
-#include "model/moduleconfig.h"
+#include "model/edithistory.h"
 #include "model/networkblocks.h"
 #include "model/operator.h"
 #include "model/reservecopies.h"
@@ -23,6 +23,12 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 #include <cstring>
+
+namespace {
+std::string BlockStepName(int block, const char* what) {
+    return "Блок Ф15 " + std::to_string(block + 1) + ": " + what;
+}
+} // namespace
 
 NetworkWindow::NetworkWindow(WindowContext& main, QWidget* parent)
     : LumDialog(parent), main_(main) {
@@ -142,10 +148,12 @@ void NetworkWindow::ShowBlockButton(int block, int functionCode) {
 }
 
 void NetworkWindow::SpeedClick() {
+    const EditStep step(main_.Document(), "Настройка обмена: скорость");
     main_.Network().PutSpeedCode(speedBox->currentIndex());
 }
 
 void NetworkWindow::ParityClick() {
+    const EditStep step(main_.Document(), "Настройка обмена: четность");
     main_.Network().PutParityCode(parityBox->currentIndex());
 }
 
@@ -156,6 +164,8 @@ void NetworkWindow::BlockMouseDown(int block, Qt::MouseButton button) {
 
 void NetworkWindow::BlockClick(int block) {
     F15BlockEditor& editor = *main_.Windows().f15Editor;
+    // Whatever the editor leaves changed when it closes is one step.
+    const EditStep step(main_.Document(), BlockStepName(block, "параметры"));
     editor.FillBlock(block + 1);
     if (main_.showModal(editor) == mr::Yes)
         main_.Op().Tell("программирование закончено с ошибкой", "Ошибка", MsgIcon::Error);
@@ -164,6 +174,7 @@ void NetworkWindow::BlockClick(int block) {
 void NetworkWindow::DeleteBlockClick() {
     NetworkBlocks& f15 = main_.Network();
     const int block = f15.MenuBlock;
+    const EditStep step(main_.Document(), BlockStepName(block, "удалён"));
     f15.DeleteBlock(block);
     ShowBlockButton(block, 0);
 }
@@ -182,12 +193,9 @@ bool NetworkWindow::CanClose(int& result) {
     // Changed: the image differs from what the device (or the file) holds.
     if (!main_.Document().NetworkChanged())
         return true;
-    ModuleConfig& serv = main_.Modules();
-    if (serv.FileMode) {
-        // The edits go into the configuration file with the rest of it.
-        serv.FileChanged = 1;
+    // A file's edits go into the file with the rest of it.
+    if (main_.Document().IsFileMode())
         return true;
-    }
     const MsgButton answer =
         Questions::Transfer(main_.Op(), "База  была изменена. Передать в прибор?",
                             "Подтвердите передачу данных ", true);
@@ -198,6 +206,7 @@ bool NetworkWindow::CanClose(int& result) {
         return !main_.Document().NetworkChanged();
     }
     if (answer == MsgButton::No) {
+        const EditStep step(main_.Document(), "Сетевые блоки: изменения отменены");
         std::memcpy(f15.Image, main_.Reserve().NetworkCopy, sizeof f15.Image);
         return true;
     }

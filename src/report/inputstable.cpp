@@ -5,6 +5,7 @@
 #include "dialogs/labeldialog.h"
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
+#include "model/edithistory.h"
 #include "model/inputprogram.h"
 #include "model/keyfilters.h"
 #include "model/moduleconfig.h"
@@ -170,12 +171,12 @@ void InputsTableWindow::GridDoubleClick() {
     const int i = r - 1;
     dialog.SetHeading(r, QString::fromStdString(serv.GetInputId(i)));
     dialog.FillFrom(i);
-    if (main_.showModal(dialog) == TextAccepted)
+    if (main_.showModal(dialog) == TextAccepted) {
+        const EditStep step(main_.Document(),
+                            "Вход " + std::to_string(r) + " " + serv.GetInputId(i) + ": текст");
         dialog.StoreTo(i);
+    }
     SetCell(ColText, r, FromCp1251(serv.GetLabel(i)));
-    if (serv.LabelsEdited == 1 && serv.FileMode == 1)
-        serv.FileChanged = 1;
-    serv.LabelsEdited = 0;
 }
 
 void InputsTableWindow::GridMouseDown() {
@@ -217,8 +218,6 @@ void InputsTableWindow::CopyLabelsClick() {
 }
 
 void InputsTableWindow::InsertLabelsClick() {
-    // The scheme of the module counts as edited as soon as a replacement is asked for.
-    main_.Program().SchemeChanged = 1;
     InputGroupDialog& dialog = *main_.Windows().inputGroupDialog;
     dialog.PrepareInsertMode();
     if (main_.showModal(dialog) != InputGroupDialog::Accepted)
@@ -234,16 +233,13 @@ void InputsTableWindow::InsertLabelsClick() {
     // The clipboard is plain data; never reach outside its 36 rows.
     const int from = std::max(copy.FirstInput, 0);
     const int to = std::min(copy.LastInput, ModuleConfig::MaxInputs - 1);
-    bool changed = false;
+    const int last = std::min(int(d - 1) + to - from, n - 1);
+    const EditStep step(main_.Document(),
+                        "Входы " + std::to_string(d) + "–" + std::to_string(last + 1) + ": тексты");
     for (int src = from, dst = int(d - 1); src <= to && dst < n; ++src, ++dst) {
-        if (std::memcmp(serv.Label[dst], copy.Labels[src], ModuleConfig::LabelLength) != 0)
-            changed = true;
         std::memcpy(serv.Label[dst], copy.Labels[src], ModuleConfig::LabelLength);
         main_.Session().labelsPasted = true;
     }
-    // Replaced labels of a file are offered for saving like any other label edit.
-    if (changed && serv.FileMode == 1)
-        serv.FileChanged = 1;
     if (main_.Session().labelsPasted)
         RefreshLabels();
 }

@@ -70,7 +70,7 @@ QList<QTextOption::Tab> ColumnStops(const QString& text, const QFont& font, doub
 
 QStringList InputsTableWindow::ReportLines() const {
     QStringList lines;
-    if (main_.Modules().FileMode == 1)
+    if (main_.Document().IsFileMode())
         lines << U("Файл ") + main_.CurFile();
     else
         lines << U("ЛУМ-08  ") + main_.ModificationText() + U("  № ") +

@@ -195,7 +195,6 @@ void SchemeEditor::CreateSchemeArea() {
     labelEdit->setFont(f);
     labelEdit->hide();
     labelEdit->installEventFilter(this);
-    connect(labelEdit, &QLineEdit::textEdited, this, [this] { main_.Modules().LabelsEdited = 1; });
 
     CreatePumpGroup();
     CreateRelayGroup();
@@ -230,8 +229,6 @@ void SchemeEditor::CreatePumpGroup() {
         new QRegularExpressionValidator(QRegularExpression("[1-5]?"), sensorEdit));
     sensorEdit->installEventFilter(new SensorKeys(sensorEdit));
     sensorEdit->installEventFilter(this);
-    connect(sensorEdit, &QLineEdit::textEdited, this,
-            [this] { main_.Program().SchemeChanged = 1; });
 }
 
 void SchemeEditor::CreateRelayGroup() {
@@ -268,12 +265,11 @@ void SchemeEditor::FormShow() {
     labelEdit->clear();
     labelEdit->hide();
     labelEdit->installEventFilter(this);
-    connect(labelEdit, &QLineEdit::textEdited, this, [this] { main_.Modules().LabelsEdited = 1; });
     schemeScroll->setFocus();
     for (int& mark : MarkedRows)
         if (mark == 1)
             mark = 0;
-    if (main_.Modules().FileMode == 1) {
+    if (main_.Document().IsFileMode()) {
         OpenFileClick();
         SchemeShown = 1;
         fileLabel->show();

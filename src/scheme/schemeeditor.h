@@ -6,6 +6,7 @@
 #include "dialogs/lumdialog.h"
 
 #include <array>
+#include <string>
 
 class ExchangeProgress;
 class WindowContext;
@@ -105,7 +106,6 @@ public:
     int SelectedCount = 0;
     int SchemeShown = 0;
     int SchemeBuilt = 0;
-    int SchemeChangedCopy = 0;
 
     QMenuBar* menuBar_ = nullptr;
     QToolBar* toolBar = nullptr;
@@ -226,7 +226,12 @@ private:
     void PrintRows(QPainter& painter, int first, int last, int sx, int sy);
     void PrintModuleSetting(QPainter& painter, int sx, int sy);
     // helpers
-    int Mod() const;     // m, 1..6
+    int Mod() const; // m, 1..6
+    // The module differs from what the device (or the file) holds.
+    bool ModuleEdited() const;
+    // Edit step names in the operator's words: "Модуль 2: …", "Модуль 2, вход DI_2_5: …".
+    std::string ModuleStepName(const char* what) const;
+    std::string InputStepName(int input, const char* what) const;
     int Base() const;    // first input of the module
     int ModType() const; // 1 "МЛВ", 2 "МСЮ"
     bool Refuse(bool condition, const char* text);

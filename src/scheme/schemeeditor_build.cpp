@@ -193,7 +193,7 @@ void SchemeEditor::BuildRowButtons(int k, bool fromRead) {
     if (ModType() == 2 && k >= 2 && k <= 4) {
         // These inputs of a valve module are always dry contacts.
         inputTypeButtons[i]->SetDown(false);
-        lum.PutNamur(a, 0);
+        main_.Document().CorrectRecords([a](InputProgram& p) { p.PutNamur(a, 0); });
     }
     inputTypeButtons[i]->SetOnClick([this, k](QObject*) { ContactClick(k); });
 }

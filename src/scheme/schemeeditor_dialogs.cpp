@@ -5,6 +5,7 @@
 #include "dialogs/delaydialog.h"
 #include "dialogs/signallingdialog.h"
 #include "dialogs/windowcontext.h"
+#include "model/edithistory.h"
 #include "model/inputprogram.h"
 #include "model/moduleconfig.h"
 #include "scheme/alarmcell.h"
@@ -22,12 +23,10 @@ void SchemeEditor::EditAlarmClick() {
     const size_t i = size_t(SelectedCell);
     SignallingDialog& dialog = *main_.Windows().signallingDialog;
     dialog.SetHeading(a + 1, QString::fromStdString(main_.Modules().GetInputId(a)));
-    // Filling the dialog is no change of the scheme.
-    SchemeChangedCopy = lum.SchemeChanged;
     dialog.FillFrom(lum, a);
-    lum.SchemeChanged = SchemeChangedCopy;
     if (main_.showModal(dialog) != mr::Cancel)
         return;
+    const EditStep step(main_.Document(), InputStepName(a, "сигнализация"));
     dialog.StoreTo(lum, a);
     alarmCells[i]->PutTipS(dialog.AlarmType());
     alarmCells[i]->PutColorSign(dialog.PanelColor());
@@ -48,11 +47,10 @@ void SchemeEditor::EditDelayClick() {
     const int a = SelectedInput;
     DelayDialog& dialog = *main_.Windows().delayDialog;
     dialog.SetHeading(a + 1, QString::fromStdString(main_.Modules().GetInputId(a)));
-    SchemeChangedCopy = lum.SchemeChanged;
     dialog.FillDelay(lum.GetDelay(a));
-    lum.SchemeChanged = SchemeChangedCopy;
     if (main_.showModal(dialog) != mr::Cancel)
         return;
+    const EditStep step(main_.Document(), InputStepName(a, "задержка"));
     const int value = dialog.TakeDelay();
     delayCells[size_t(SelectedCell)]->PutTimeDelay(value, 1);
     lum.PutDelay(a, value);

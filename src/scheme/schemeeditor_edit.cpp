@@ -5,6 +5,7 @@
 
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
+#include "model/edithistory.h"
 #include "model/inputprogram.h"
 #include "model/moduleconfig.h"
 #include "scheme/alarmcell.h"
@@ -58,17 +59,16 @@ bool SchemeEditor::RefuseNoPanel() {
 }
 
 // The commands below change the model only once they are accepted: a refused command leaves
-// the scheme unchanged, and so does SchemeChanged.
+// the scheme unchanged, and makes no step.
 
 void SchemeEditor::CreateAlarmClick() {
-    InputProgram& lum = main_.Program();
     if (Refuse(main_.Modules().GetModuleCount() == 0, "Недоступная функция") || RefuseNoInput() ||
         RefuseNoPanel())
         return;
     const int k = SelectedCell;
     if (alarmCells[size_t(k)])
         return;
-    lum.SchemeChanged = 1;
+    const EditStep step(main_.Document(), InputStepName(SelectedInput, "добавлена сигнализация"));
     CreateAlarmCell(k);
     ShowRows();
     EditAlarmClick();
@@ -78,7 +78,7 @@ void SchemeEditor::DeleteAlarmClick() {
     InputProgram& lum = main_.Program();
     if (Refuse(main_.Modules().GetModuleCount() == 0, "Недоступная функция") || RefuseNoInput())
         return;
-    lum.SchemeChanged = 1;
+    const EditStep step(main_.Document(), InputStepName(SelectedInput, "удалена сигнализация"));
     const int a = SelectedInput;
     lum.PutAlarmType(a, 0);
     lum.PutColor(a, 0);
@@ -91,7 +91,6 @@ void SchemeEditor::DeleteAlarmClick() {
 }
 
 void SchemeEditor::CreateDelayClick() {
-    InputProgram& lum = main_.Program();
     if (RefuseNoInput() ||
         Refuse(ModType() == 2 && SelectedCell != 3 && SelectedCell != 4, "Недоступная функция") ||
         RefuseNoPanel())
@@ -99,7 +98,7 @@ void SchemeEditor::CreateDelayClick() {
     const int k = SelectedCell;
     if (delayCells[size_t(k)])
         return;
-    lum.SchemeChanged = 1;
+    const EditStep step(main_.Document(), InputStepName(SelectedInput, "добавлена задержка"));
     CreateDelayCell(k, 0);
     ShowRows();
     EditDelayClick();
@@ -109,7 +108,7 @@ void SchemeEditor::DeleteDelayClick() {
     InputProgram& lum = main_.Program();
     if (RefuseNoInput() || RefuseNoPanel())
         return;
-    lum.SchemeChanged = 1;
+    const EditStep step(main_.Document(), InputStepName(SelectedInput, "удалена задержка"));
     lum.PutDelay(SelectedInput, 0);
     const size_t i = size_t(SelectedCell);
     Destroy(delayCells[i]);
@@ -122,7 +121,7 @@ void SchemeEditor::CreateRelayClick() {
     if (RefuseNoInput() || RefuseNoPanel() ||
         Refuse(ModType() == 2 && SelectedCell != 3 && SelectedCell != 4, "Недоступная функция"))
         return;
-    lum.SchemeChanged = 1;
+    const EditStep step(main_.Document(), InputStepName(SelectedInput, "добавлен выход на реле"));
     const int k = SelectedCell;
     if (!relayCells[size_t(k)]) {
         CreateRelayCell(k);
@@ -135,7 +134,7 @@ void SchemeEditor::DeleteRelayClick() {
     InputProgram& lum = main_.Program();
     if (RefuseNoInput() || RefuseNoPanel())
         return;
-    lum.SchemeChanged = 1;
+    const EditStep step(main_.Document(), InputStepName(SelectedInput, "удалён выход на реле"));
     lum.PutRelay(SelectedInput, 0);
     const size_t i = size_t(SelectedCell);
     Destroy(relayMarks[i]);

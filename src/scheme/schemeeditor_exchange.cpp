@@ -10,6 +10,7 @@
 #include "dialogs/windowcontext.h"
 #include "link/devicesequences.h"
 #include "link/exchangeengine.h"
+#include "model/edithistory.h"
 #include "model/inputprogram.h"
 #include "model/moduleconfig.h"
 #include "model/operator.h"
@@ -17,7 +18,7 @@
 
 #include <QLineEdit>
 #include <QScrollArea>
-#include <cstring>
+#include <algorithm>
 
 QString SchemeEditor::DeviceCaption() const {
     return QString::fromUtf8("Программирование обработки дискретных входов ЛУМ-08 устройство ") +
@@ -27,7 +28,7 @@ QString SchemeEditor::DeviceCaption() const {
 void SchemeEditor::ReadModuleClick() {
     ModuleConfig& serv = main_.Modules();
     if (SchemeShown != 0 && main_.Session().labelsPasted != 1) {
-        if (serv.FileMode == 1)
+        if (main_.Document().IsFileMode())
             return; // the data come from a file: the device is not asked
         Progress->Begin(U("Модуль %1: чтение").arg(Mod()), 1);
         const int code = ReadModule(main_.Engine(), main_.Document(), Mod());
@@ -42,24 +43,23 @@ void SchemeEditor::ReadModuleClick() {
 
 void SchemeEditor::WriteDeviceClick() {
     InputProgram& lum = main_.Program();
-    ModuleConfig& serv = main_.Modules();
     Operator& op = main_.Op();
     // Refused before the questions below: a write that cannot happen is not offered.
     if (!CheckWrite(main_.Document(), WindowWriteRequest(main_, WriteScope::Module(Mod() - 1)),
                     &op))
         return;
-    if (serv.FileMode == 1)
+    if (main_.Document().IsFileMode())
         return; // nothing is sent while working with a file
     if (SchemeBuilt == 0) {
         if (lum.AskCreate(op, main_.Access().level))
             CloseWith(mr::Cancel);
         return;
     }
-    if (lum.SchemeChanged == 0 && op.Ask({"Данные не были изменены.Передавать?",
-                                          "Подтвердите передачу данных",
-                                          MsgIcon::Question,
-                                          {MsgButton::Yes, MsgButton::No},
-                                          MsgButton::No}) != MsgButton::Yes)
+    if (!ModuleEdited() && op.Ask({"Данные не были изменены.Передавать?",
+                                   "Подтвердите передачу данных",
+                                   MsgIcon::Question,
+                                   {MsgButton::Yes, MsgButton::No},
+                                   MsgButton::No}) != MsgButton::Yes)
         return;
     const DeviceWriteReport report =
         WriteFromWindow(main_, Progress, WriteScope::Module(Mod() - 1));
@@ -72,27 +72,38 @@ bool SchemeEditor::CanClose(int&) {
     schemeScroll->setFocus();
     if (labelEdit->isVisible())
         LabelEditLeft();
-    InputProgram& lum = main_.Program();
-    ModuleConfig& serv = main_.Modules();
-    if (lum.SchemeChanged == 0)
+    // A file's edits are offered for saving when the main window closes.
+    if (!ModuleEdited() || main_.Document().IsFileMode())
         return true;
-    if (serv.FileMode == 1) {
-        serv.FileChanged = 1; // offered for saving when the main window closes
-        return true;
-    }
     const MsgButton answer =
         Questions::Transfer(main_.Op(), "Данные были изменены. Передать в прибор?",
                             "Подтвердите передачу данных", true);
     if (answer == MsgButton::Yes) {
         // A failed write keeps the editor, and the edits, open.
         WriteDeviceClick();
-        return lum.SchemeChanged == 0;
+        return !ModuleEdited();
     }
     if (answer == MsgButton::No) {
-        lum.SchemeChanged = 0;
-        const int first = 18 * (Mod() - 1);
-        std::memcpy(lum.Records + first, main_.Reserve().RecordsCopy + first, 18);
+        // The module goes back to what the device holds; the step undoes that too.
+        DeviceDocument& doc = main_.Document();
+        const EditStep step(doc, ModuleStepName("изменения отменены"));
+        const int first = InputProgram::GroupSize * (Mod() - 1);
+        std::copy_n(doc.reserve.RecordsCopy + first, InputProgram::GroupSize,
+                    doc.program.Records + first);
         return true;
     }
     return false;
+}
+
+bool SchemeEditor::ModuleEdited() const {
+    return main_.Document().ModuleChanged(Mod() - 1);
+}
+
+std::string SchemeEditor::ModuleStepName(const char* what) const {
+    return "Модуль " + std::to_string(Mod()) + ": " + what;
+}
+
+std::string SchemeEditor::InputStepName(int input, const char* what) const {
+    return "Модуль " + std::to_string(Mod()) + ", вход " + main_.Modules().GetInputId(input) +
+           ": " + what;
 }

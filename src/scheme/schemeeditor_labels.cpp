@@ -7,6 +7,7 @@
 #include "dialogs/labeldialog.h"
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
+#include "model/edithistory.h"
 #include "model/inputprogram.h"
 #include "model/moduleconfig.h"
 #include "scheme/inputcell.h"
@@ -82,12 +83,8 @@ void SchemeEditor::LabelEditLeft() {
 }
 
 void SchemeEditor::StoreLabel(int k, const QString& text) {
-    ModuleConfig& serv = main_.Modules();
-    serv.PutLabel(ToCp1251(text), Base() + k);
-    // A label edited here belongs to the file like one edited in the inputs table.
-    if (serv.LabelsEdited == 1 && serv.FileMode == 1)
-        serv.FileChanged = 1;
-    serv.LabelsEdited = 0;
+    const EditStep step(main_.Document(), InputStepName(Base() + k, "текст"));
+    main_.Modules().PutLabel(ToCp1251(text), Base() + k);
     RefreshRow(k);
 }
 

@@ -4,6 +4,7 @@
 #include "scheme/schemeeditor.h"
 
 #include "dialogs/windowcontext.h"
+#include "model/edithistory.h"
 #include "model/inputprogram.h"
 #include "model/moduleconfig.h"
 #include "model/operator.h"
@@ -14,19 +15,19 @@
 
 void SchemeEditor::InputButtonClick(int k) {
     InputProgram& lum = main_.Program();
-    lum.SchemeChanged = 1;
+    const EditStep step(main_.Document(), InputStepName(Base() + k, "вид контакта"));
     lum.PutContact(Base() + k, contactButtons[size_t(k)]->Down() ? 1 : 0);
 }
 
 void SchemeEditor::ArchiveClick(int k) {
     InputProgram& lum = main_.Program();
-    lum.SchemeChanged = 1;
+    const EditStep step(main_.Document(), InputStepName(Base() + k, "архивирование"));
     lum.PutArchive(Base() + k, archiveButtons[size_t(k)]->Down() ? 1 : 0);
 }
 
 void SchemeEditor::ContactClick(int k) {
     InputProgram& lum = main_.Program();
-    lum.SchemeChanged = 1;
+    const EditStep step(main_.Document(), InputStepName(Base() + k, "тип входа"));
     main_.Op().Tell("N_Mod=" + std::to_string(Mod()) + " i_beg=" + std::to_string(Base()), "",
                     MsgIcon::Information);
     const int a = Base() + k;
@@ -40,7 +41,7 @@ void SchemeEditor::ContactClick(int k) {
 
 void SchemeEditor::PumpClick() {
     InputProgram& lum = main_.Program();
-    lum.SchemeChanged = 1;
+    const EditStep step(main_.Document(), ModuleStepName("блокировка насоса"));
     const bool on = pumpButton->Down();
     lum.PutModuleParameter(Mod() - 1, on ? 1 : 0);
     sensorEdit->setText("1");
@@ -53,11 +54,12 @@ void SchemeEditor::SensorEditLeft() {
     // (the edit hidden by that very click) there is no sensor to store.
     if (ModType() == 2 || !pumpButton->Down() || sensorEdit->text().isEmpty())
         return;
+    const EditStep step(main_.Document(), ModuleStepName("№ вх. датчика Рнагн."));
     main_.Program().PutModuleParameter(Mod() - 1, sensorEdit->text().toInt());
 }
 
 void SchemeEditor::RelayModeClick(int index) {
     InputProgram& lum = main_.Program();
-    lum.SchemeChanged = 1;
+    const EditStep step(main_.Document(), ModuleStepName("действие выходного реле"));
     lum.PutModuleParameter(Mod() - 1, index);
 }

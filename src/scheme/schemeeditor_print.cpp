@@ -130,7 +130,7 @@ void SchemeEditor::PrintPage(QPrinter& printer) {
     };
     heading(0, main_.MainCaption());
     heading(200, windowTitle());
-    if (main_.Modules().FileMode == 1)
+    if (main_.Document().IsFileMode())
         heading(400, main_.FileModeText());
 
     PrintBlanks blanks;

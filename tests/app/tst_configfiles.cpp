@@ -122,7 +122,7 @@ private slots:
                  QByteArray("\xC4\xE8\xF1\xEA\xF0.\xF1\xE8\xE3\xED.036"));
         // The new file is open: file mode, the table shows it.
         MainWindow& m = h.Main();
-        QCOMPARE(m.Modules().FileMode, 1);
+        QVERIFY(m.Document().IsFileMode());
         QVERIFY(m.fileLabel->isVisible() || !m.isVisible());
         QCOMPARE(m.fileLabel->text(), U("Режим работы с файлом ") + Path("created.lum"));
         QCOMPARE(m.programButtons[0]->text(), U("программ."));
@@ -142,7 +142,7 @@ private slots:
         QCOMPARE(first.size(), 712);
         h.OnFileDialog(Path("first.lum"));
         m.OpenFileClick();
-        QCOMPARE(m.Modules().FileMode, 1);
+        QVERIFY(m.Document().IsFileMode());
         m.Modules().PutNewBusNumber(9);
         h.OnFileDialog(Path("second.lum"));
         m.SaveFileClick();
@@ -199,7 +199,7 @@ private slots:
         QCOMPARE(h.Op().Shown().back().caption, std::string("Открытие файла"));
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(m.Program().Records), 108), before);
         QCOMPARE(m.Modules().ModuleCount, 2);
-        QCOMPARE(m.Modules().FileMode, 0);
+        QVERIFY(!m.Document().IsFileMode());
         QCOMPARE(m.modificationEdit->text(), QString("1002000000000000"));
         QVERIFY(m.CurFile().isEmpty());
     }
@@ -235,7 +235,7 @@ private slots:
         m.CanCloseMainWindow(); // file mode without changes
         QVERIFY(h.Op().Shown().empty());
 
-        m.Modules().FileChanged = 1;
+        h.EditModule();
         h.GrantAccess(0);
         h.Op().Answer(MsgButton::No);
         m.CanCloseMainWindow();

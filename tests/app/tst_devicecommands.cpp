@@ -54,7 +54,7 @@ private slots:
         for (QPushButton* b : {m.inputsTableButton, m.clockButton, m.testButton,
                                m.networkSettingsButton, m.f15BlocksButton})
             QVERIFY(b->isEnabled());
-        QCOMPARE(m.Modules().FileMode, 0);
+        QVERIFY(!m.Document().IsFileMode());
         QVERIFY(m.progressBar->isHidden());
         // The model holds the device's records, image and reserve copies.
         QCOMPARE(int(m.Program().Records[18]), 0x40);
@@ -73,10 +73,10 @@ private slots:
         m.Program().PutDelay(0, 33);
         m.Program().PutColor(7, 6);
         m.Network().PutSpeedCode(3);
-        m.Program().SchemeChanged = 1;
+        QVERIFY(h.Changed());
         m.WriteDeviceClick();
         QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
-        QCOMPARE(m.Program().SchemeChanged, 0);
+        QVERIFY(!h.Changed()); // the device holds the edits
         const auto block1 = h.Device().GetModuleRecords(1);
         const auto block2 = h.Device().GetModuleRecords(2);
         QVERIFY(std::memcmp(block1.data(), m.Program().Records, 18) == 0);
@@ -154,12 +154,12 @@ private slots:
     void readInterruptedBySilentDevice() {
         GuiHarness h;
         MainWindow& m = h.Main();
-        m.Modules().FileMode = 1;
+        h.SetFileMode();
         // The configuration and the first module answer, then nothing.
         h.Device().AddFault(SilentFrom(3));
         h.ReadDevice();
         QCOMPARE(h.Op().LastText(), std::string("устройство 1 FAKE не отвечает на запрос"));
-        QCOMPARE(m.Modules().FileMode, 0);
+        QVERIFY(!m.Document().IsFileMode());
         for (QPushButton* b : {m.clockButton, m.networkSettingsButton, m.f15BlocksButton})
             QVERIFY(!b->isEnabled());
         QVERIFY(m.progressBar->isHidden());

@@ -157,9 +157,8 @@ QByteArray Records(MainWindow& m) {
 void OpenAndEdit(GuiHarness& h, FileDialogDriver& files, const QString& path) {
     files.TypeNext(path);
     h.Main().OpenFileClick();
-    QCOMPARE(h.Main().Modules().FileMode, 1);
+    QVERIFY(h.Main().Document().IsFileMode());
     h.Main().Program().PutDelay(0, 33);
-    h.Main().Modules().FileChanged = 1;
 }
 
 // The main window on the screen, past the password prompt that its first showing brings.
@@ -279,7 +278,7 @@ private slots:
             QCOMPARE(asked.buttons.size(), size_t(3));
         QVERIFY2(files.unexpected.isEmpty(), qPrintable(files.unexpected.join(", ")));
         QCOMPARE(Records(m) == edited, kept);
-        QCOMPARE(m.Modules().FileMode == 1 && m.Modules().FileChanged == 1, kept);
+        QCOMPARE(m.Document().IsFileMode() && m.Document().Changed(), kept);
         if (command == "open" && MsgButton(answer) == MsgButton::Yes)
             QCOMPARE(ReadAll(savedAs).mid(18, 108), edited);
     }
@@ -300,7 +299,7 @@ private slots:
         h.Main().OpenFileClick();
         QCOMPARE(h.Op().LastText(),
                  std::string("Файл не удается открыть\nэто не файл конфигурации"));
-        QCOMPARE(h.Main().Modules().FileMode, 0);
+        QVERIFY(!h.Main().Document().IsFileMode());
 
         QByteArray newer = TwoModuleFile();
         newer[ConfigFile::OffConfig + 1 + 5] = char(0x2E);
@@ -308,7 +307,7 @@ private slots:
         WriteAll(path, newer);
         files.TypeNext(path);
         h.Main().OpenFileClick();
-        QCOMPARE(h.Main().Modules().FileMode, 1);
+        QVERIFY(h.Main().Document().IsFileMode());
         QCOMPARE(h.Op().Shown().back().caption, std::string("Предупреждение"));
         QVERIFY(h.Op().LastText().find("слоты 5") != std::string::npos);
     }
@@ -326,7 +325,7 @@ private slots:
         const QString second = dir_.filePath("second.lum");
         QCOMPARE(ReadAll(second).size(), ConfigFile::Size);
         QVERIFY(h.Main().fileLabel->text().endsWith(second));
-        QCOMPARE(h.Main().Modules().FileChanged, 0);
+        QVERIFY(!h.Changed());
     }
 
     // A back-up opened from "История прибора", a label edited, and the close's "Сохранить в
@@ -350,7 +349,6 @@ private slots:
         m.HistoryClick();
         QCOMPARE(m.CurFile(), backup);
         m.Modules().PutLabel("Pump 1", 0);
-        m.Modules().FileChanged = 1; // as the inputs table marks a label edited in a file
 
         h.Op().Clear();
         for (MsgButton answer : {MsgButton::Yes, MsgButton::Ok, MsgButton::No})
@@ -490,7 +488,6 @@ private slots:
             editor.show();
             QApplication::processEvents();
             m.Program().PutDelay(8, 9);
-            m.Program().SchemeChanged = 1;
             // Silent from the write on, after the back-up's four reads.
             h.Device().AddFault(SilentFrom(h.Device().RequestCount() + 5));
             stopper.stop = editor.Progress->StopButton();
@@ -499,7 +496,7 @@ private slots:
             editor.WriteDeviceClick();
             m.Engine().RemoveObserver(&stopper);
             afterWrite = Requests(h) - before;
-            QCOMPARE(m.Program().SchemeChanged, 1);
+            QVERIFY(h.ModuleChanged(1));
             QVERIFY(editor.progressBar->isHidden() && editor.Progress->StopButton()->isHidden());
             h.Op().Answer(MsgButton::No);
             editor.CloseWith(mr::Cancel);

@@ -18,8 +18,8 @@ namespace {
 using Trigger = std::function<void(GuiHarness&, const QString& existingFile)>;
 
 void EditsInFileMode(GuiHarness& h) {
-    h.Main().Modules().FileMode = 1;
-    h.Main().Modules().FileChanged = 1;
+    h.SetFileMode();
+    h.EditModule();
 }
 } // namespace
 
@@ -85,7 +85,7 @@ private slots:
         QTest::newRow("scheme editor closing with edits")
             << Trigger([](GuiHarness& h, const QString&) {
                    h.OnModal([&h](QDialog& d) {
-                       h.Main().Program().SchemeChanged = 1;
+                       h.EditModule();
                        static_cast<SchemeEditor&>(d).CloseWith(mr::Cancel);
                    });
                    h.Main().OpenSchemeClick(1);

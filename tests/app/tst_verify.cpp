@@ -86,7 +86,7 @@ private slots:
         h.OnModal([&](QDialog& d) { lines = Lines(d); });
         h.Main().WriteDeviceClick();
         QCOMPARE(lines, QStringList({"Модуль 2, вход DI_2_2: задержка 10 → 0 с"}));
-        QCOMPARE(h.Main().Program().SchemeChanged, 1);
+        QVERIFY(h.ModuleChanged(1)); // the device did not keep it
         QCOMPARE(Writes(h), 3);
 
         // Switched off in "Настройка обмена": the same write is not read back.
@@ -100,7 +100,7 @@ private slots:
         h.Main().WriteDeviceClick();
         QCOMPARE(h.PendingModal(), 0);
         QCOMPARE(h.ModalTitles().count("Различия"), 1);
-        QCOMPARE(h.Main().Program().SchemeChanged, 0);
+        QVERIFY(!h.ModuleChanged(1));
     }
 
     void backUpHoldsThePreviousDeviceAndEqualDataAreNotWritten() {
@@ -195,21 +195,19 @@ private slots:
             Click(history.Open); // the newest is selected
         });
         h.Main().HistoryClick();
-        QCOMPARE(h.Main().Modules().FileMode, 1);
+        QVERIFY(h.Main().Document().IsFileMode());
         QCOMPARE(h.Main().CurFile(), list.front().path);
 
         // With unsaved edits of the open file, another back-up is opened only after the
         // question; Cancel keeps the file and its edits.
         const int zader = h.Main().Program().GetDelay(0);
         h.Main().Program().PutDelay(0, zader + 1);
-        h.Main().Modules().FileChanged = 1;
         h.OnModal([](QDialog& d) { Click(static_cast<HistoryWindow&>(d).Open); });
         h.Op().Answer(MsgButton::Cancel);
         h.Main().HistoryClick();
         QCOMPARE(h.Op().LastText(), std::string("Данные были изменены. Сохранить в файле?"));
         QCOMPARE(h.Main().Program().GetDelay(0), zader + 1);
         h.Main().Program().PutDelay(0, zader);
-        h.Main().Modules().FileChanged = 0;
 
         h.Main().WriteDeviceClick();
         QCOMPARE(Memory(h), memory);

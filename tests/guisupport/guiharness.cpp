@@ -1,5 +1,7 @@
 #include "guisupport/guiharness.h"
 
+#include "model/edithistory.h"
+
 #include "app/startup.h"
 #include "dialogs/lumdialog.h"
 
@@ -72,6 +74,20 @@ void GuiHarness::GrantAccess(int level) {
 
 void GuiHarness::ReadDevice() {
     main_->ReadDeviceClick();
+}
+
+void GuiHarness::SetFileMode(const QString& path) {
+    main_->Document().SetOrigin(DocumentOrigin::File(path.toStdString()));
+}
+
+void GuiHarness::EditModule(int m) {
+    DeviceDocument& doc = main_->Document();
+    const EditStep step(doc, "Модуль " + std::to_string(m + 1) + ": правка теста");
+    doc.program.PutDelay(6 * m, (doc.program.GetDelay(6 * m) + 1) % 61);
+}
+
+void GuiHarness::ForgetEdits() {
+    main_->Document().TakeBaseline();
 }
 
 void GuiHarness::OnModal(std::function<void(QDialog&)> fill) {

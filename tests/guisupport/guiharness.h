@@ -45,6 +45,14 @@ public:
     void GrantAccess(int level = 1);
     // Reads the emulated device into the main window (F9) and checks nothing.
     void ReadDevice();
+    // Works with the configuration file `path` from now on, as after opening it.
+    void SetFileMode(const QString& path = "edited.lum");
+    // An edit of module m's program (0-based) that nobody holds yet, as the windows make one.
+    void EditModule(int m = 0);
+    // Whatever the document holds now counts as held by its device or file.
+    void ForgetEdits();
+    bool Changed() { return main_->Document().Changed(); }
+    bool ModuleChanged(int m = 0) { return main_->Document().ModuleChanged(m); }
 
     // The next modal dialog is shown (not run modally), handed to fill, and then its result is
     // returned to the command; a dialog fill leaves open is closed with the title bar's result.

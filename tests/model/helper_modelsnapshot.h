@@ -10,9 +10,7 @@
 
 inline bool SameModel(const ModuleConfig& a, const ModuleConfig& b) {
     if (a.NewBusNumber != b.NewBusNumber || a.CurrentModule != b.CurrentModule ||
-        a.ModuleCount != b.ModuleCount || a.BusNumber != b.BusNumber ||
-        a.LabelsEdited != b.LabelsEdited || a.FileMode != b.FileMode ||
-        a.FileChanged != b.FileChanged || a.OpenedFromFile != b.OpenedFromFile)
+        a.ModuleCount != b.ModuleCount || a.BusNumber != b.BusNumber)
         return false;
     if (std::memcmp(a.Config, b.Config, sizeof a.Config) ||
         std::memcmp(a.ModuleType, b.ModuleType, sizeof a.ModuleType) ||
@@ -30,8 +28,7 @@ inline bool SameModel(const ModuleConfig& a, const ModuleConfig& b) {
 inline bool SameModel(const InputProgram& a, const InputProgram& b) {
     return a.ModuleWriteLength == b.ModuleWriteLength &&
            !std::memcmp(a.Records, b.Records, sizeof a.Records) &&
-           !std::memcmp(a.ModuleBuffer, b.ModuleBuffer, sizeof a.ModuleBuffer) &&
-           a.SchemeChanged == b.SchemeChanged;
+           !std::memcmp(a.ModuleBuffer, b.ModuleBuffer, sizeof a.ModuleBuffer);
 }
 
 inline bool SameModel(const NetworkBlocks& a, const NetworkBlocks& b) {

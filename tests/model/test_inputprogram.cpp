@@ -128,7 +128,6 @@ TEST(Program, ModuleParameterLivesInTheModulesFirstInput) {
 TEST(Program, ConstructionState) {
     InputProgram lum;
     EXPECT_EQ(lum.ModuleWriteLength, 19);
-    EXPECT_EQ(lum.SchemeChanged, 0);
 }
 
 struct ClearCase {

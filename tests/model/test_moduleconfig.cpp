@@ -230,7 +230,6 @@ TEST(moduleConfig_, ConstructionState) {
     ModuleConfig serv;
     EXPECT_EQ(serv.NewBusNumber, 0);
     EXPECT_EQ(serv.ModuleCount, 0);
-    EXPECT_EQ(serv.FileMode + serv.FileChanged + serv.LabelsEdited + serv.OpenedFromFile, 0);
     for (int vh = 0; vh < 36; ++vh) {
         EXPECT_EQ(serv.GetInputId(vh), "");
         for (uint8_t b : serv.Label[vh])

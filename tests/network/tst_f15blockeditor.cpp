@@ -135,7 +135,7 @@ private slots:
         std::fill(image.begin() + 1, image.begin() + 8, 0); // no block 1 yet
         image[8] = 0x81;                                    // flag bits of its own
         LoadImage(h, image);
-        h.Main().Modules().FileMode = 1;
+        h.SetFileMode();
         Edit(h, 0, [&](F15BlockEditor& e) {
             Type(e.functionCodeEdit, "15");
             Leave(e.functionCodeEdit);
@@ -156,7 +156,7 @@ private slots:
         const uint8_t block[16] = {15, 8, 5, 0xA0, 0x01, 8, 0, 0x91, 1, 2, 3, 4, 5, 6, 7, 8};
         std::copy(block, block + 16, expected.begin() + 1);
         QCOMPARE(ImageOf(h.Main().Network()), expected);
-        QCOMPARE(h.Main().Modules().FileChanged, 1);
+        QCOMPARE(int(h.Main().Document().IsFileMode() && h.Changed()), 1);
 
         // The list position gives the slave address: "1" is 1, "32" is 32.
         for (int index : {0, 31}) {
@@ -452,7 +452,8 @@ private slots:
         NetImage deleted = read;
         for (int i = 41; i <= 80; ++i)
             deleted[i] = i == 48 ? read[48] : 0; // all of block 2 but its flags
-        h.Main().Modules().FileMode = fileMode ? 1 : 0;
+        if (fileMode)
+            h.SetFileMode();
         h.OnModal([&](QDialog& d) {
             auto& net = static_cast<NetworkWindow&>(d);
             QTest::mousePress(net.blockButton2, Qt::RightButton);
@@ -467,7 +468,7 @@ private slots:
         QCOMPARE(ImageOf(h.Main().Network()), deleted);
         if (fileMode) {
             QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
-            QCOMPARE(h.Main().Modules().FileChanged, 1);
+            QCOMPARE(int(h.Main().Document().IsFileMode() && h.Changed()), 1);
         } else {
             QCOMPARE(h.Op().Shown().size(), size_t(1));
             QCOMPARE(h.Op().Shown()[0].text, std::string(kSaveQuestion));

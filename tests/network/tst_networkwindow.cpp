@@ -99,7 +99,7 @@ private slots:
         NetImage image{};
         image[81] = uint8_t(before);
         LoadImage(h, image);
-        h.Main().Modules().FileMode = 1; // kept for the file: no question
+        h.SetFileMode(); // kept for the file: no question
         Open(h, false, [&](NetworkWindow& d) {
             QCOMPARE(d.speedBox->currentText() + " " + d.parityBox->currentText(), shown);
             QVERIFY(!h.Main().Document().NetworkChanged()); // showing is no edit
@@ -108,7 +108,7 @@ private slots:
             Click(d.OK);
         });
         QCOMPARE(int(h.Main().Network().Image[81]), after);
-        QCOMPARE(h.Main().Modules().FileChanged, 1);
+        QCOMPARE(int(h.Main().Document().IsFileMode() && h.Changed()), 1);
         QVERIFY(h.Op().Shown().empty());
     }
 
@@ -178,7 +178,8 @@ private slots:
         GuiHarness h;
         const NetImage read = PatternImage();
         LoadImage(h, read);
-        h.Main().Modules().FileMode = fileMode ? 1 : 0;
+        if (fileMode)
+            h.SetFileMode();
         NetImage edited = read;
         edited[81] = uint8_t((read[81] & 0xF0) | 0x0C | 0x03); // 115200, 1 stop bit no parity
         bool open = false;
@@ -209,7 +210,7 @@ private slots:
         }
         if (!staysOpen)
             QCOMPARE(ImageOf(h.Main().Network()), keepsEdit ? edited : read);
-        QCOMPARE(h.Main().Modules().FileChanged, flagChange);
+        QCOMPARE(int(h.Main().Document().IsFileMode() && h.Changed()), flagChange);
         const bool written = answer == MsgButton::Yes;
         QCOMPARE(FramesOf(h, 69).size(), size_t(written ? 1 : 0));
         QCOMPARE(ReserveOf(h), written ? edited : read);

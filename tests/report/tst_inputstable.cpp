@@ -147,7 +147,7 @@ private slots:
                 QCOMPARE(h.ModalTitles().size(), 1);
             }
         });
-        QCOMPARE(h.Main().Modules().FileChanged, 0);
+        QVERIFY(!h.Changed());
     }
 
     void labelEditThroughTheDialog_data() {
@@ -181,7 +181,7 @@ private slots:
             ReadDeviceWith(h, 1);
             h.Main().Modules().PutLabel(ToCp1251(U8("Дискр.сигн.002")), 1);
         }
-        QCOMPARE(h.Main().Modules().FileChanged, 0);
+        const size_t steps = h.Main().Document().history.Size();
         WithTable(h, [&](InputsTableWindow& t) {
             h.OnModal([&](QDialog& d) {
                 auto& text = static_cast<LabelDialog&>(d);
@@ -203,8 +203,9 @@ private slots:
         });
         const ModuleConfig& serv = h.Main().Modules();
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(serv.Label[1]), 14), stored);
-        QCOMPARE(serv.FileChanged, flagChange);
-        QCOMPARE(serv.LabelsEdited, 0);
+        // A change is one step, offered for saving when it is a file's.
+        QCOMPARE(int(h.Main().Document().IsFileMode() && h.Changed()), flagChange);
+        QCOMPARE(h.Main().Document().history.Size(), steps + (typed.isEmpty() && !clear ? 0 : 1));
         QCOMPARE(h.ModalTitles().last(), U8("Задание текстового реквизита входа"));
     }
 
@@ -233,8 +234,9 @@ private slots:
         QCOMPARE(Label(h, 12), U8("Дискр.сигн.013")); // input 5's label fell off the end
         QCOMPARE(Label(h, 4), U8("Дискр.сигн.005"));
         QCOMPARE(h.Main().Session().labelsPasted, true);
-        QCOMPARE(h.Main().Program().SchemeChanged, 1);
-        QCOMPARE(h.Main().Modules().FileChanged, 1);
+        QVERIFY(h.Changed());
+        QCOMPARE(QString::fromStdString(h.Main().Document().history.UndoName()),
+                 U8("Входы 11–12: тексты"));
         QVERIFY(h.Op().Shown().empty());
     }
 
@@ -281,8 +283,6 @@ private slots:
         WithTable(h, [&](InputsTableWindow& t) {
             CopyGroup(h, t, 1, 3);
             std::memset(clip.Labels[6], 'x', 14); // what was copied before, unchanged
-            h.Main().Modules().FileChanged = 0;
-            h.Main().Program().SchemeChanged = 0;
             AnswerVh(h, first, last);
             copy ? t.copyLabelsAction->trigger() : t.insertLabelsAction->trigger();
         });
@@ -297,8 +297,7 @@ private slots:
         for (int i = 0; i < 12; ++i)
             QCOMPARE(Label(h, i), U8("Дискр.сигн.0%1").arg(i + 1, 2, 10, QChar('0')));
         QCOMPARE(h.Main().Session().labelsPasted, false);
-        QCOMPARE(h.Main().Modules().FileChanged, 0);
-        QCOMPARE(h.Main().Program().SchemeChanged, copy ? 0 : 1); // set before the dialog
+        QVERIFY(!h.Changed());
     }
 
     void cancelledDialogsChangeNothing() {
@@ -315,7 +314,7 @@ private slots:
         });
         QCOMPARE(Label(h, 0), U8("Дискр.сигн.001"));
         QCOMPARE(h.Main().Session().labelsPasted, false);
-        QCOMPARE(h.Main().Program().SchemeChanged, 1);
+        QVERIFY(!h.Changed());
         QVERIFY(h.Op().Shown().empty());
     }
 

@@ -210,8 +210,7 @@ private slots:
     void moduleGroups() {
         GuiHarness h;
         ReadDevice(h);
-        InputProgram& lum = h.Main().Program();
-        lum.SchemeChanged = 0;
+        h.ForgetEdits();
         OpenEditor(h, 1); // pump blocking on sensor 3
         SchemeEditor& e = *h.W().schemeEditor;
         QVERIFY(Shown(e.pumpGroup) && !Shown(e.relayGroup));
@@ -220,15 +219,14 @@ private slots:
         QVERIFY(e.pumpButton->Down());
         QVERIFY(Shown(e.sensorEdit) && Shown(e.sensorLabel));
         QCOMPARE(e.sensorEdit->text(), QString("3"));
-        QCOMPARE(lum.SchemeChanged, 0);
+        QVERIFY(!h.Changed());
 
         OpenEditor(h, 3); // no blocking
         QVERIFY(!e.pumpButton->Down());
         QVERIFY(!Shown(e.sensorEdit) && !Shown(e.sensorLabel));
         QCOMPARE(e.sensorEdit->text(), QString("0"));
 
-        lum.SchemeChanged = 1;
-        OpenEditor(h, 2, [&](SchemeEditor&) { lum.SchemeChanged = 0; }); // relay action 1
+        OpenEditor(h, 2, [&](SchemeEditor&) { h.ForgetEdits(); }); // relay action 1
         QVERIFY(!Shown(e.pumpGroup) && Shown(e.relayGroup));
         QCOMPARE(e.relayGroup->geometry(), QRect(8, 344, 369, 57));
         QVERIFY(!e.relayButtons[0]->isChecked() && e.relayButtons[1]->isChecked());
@@ -259,7 +257,7 @@ private slots:
                  U("Программирование обработки дискретных входов ЛУМ-08 устройство 1"));
 
         e.setWindowTitle("unchanged");
-        h.Main().Modules().FileMode = 1;
+        h.SetFileMode();
         OpenEditor(h, 1, [&](SchemeEditor& ed) {
             QVERIFY(ed.fileLabel->isVisible());
             QCOMPARE(ed.fileLabel->text(), U("Режим работы с файлом"));

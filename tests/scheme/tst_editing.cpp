@@ -57,7 +57,7 @@ private slots:
         GuiHarness h;
         ReadDevice(h);
         InputProgram& lum = h.Main().Program();
-        lum.SchemeChanged = 0;
+        h.ForgetEdits();
         OpenEditor(h, 1, [&](SchemeEditor& e) {
             QTest::mouseClick(e.inputCells[1], Qt::LeftButton);
             QCOMPARE(h.W().schemeEditor->SelectedInput, 1);
@@ -90,7 +90,7 @@ private slots:
             e.EditLabelClick();
             QCOMPARE(Texts(h), std::vector<std::string>{"Не выбран № входа"});
             QCOMPARE(QByteArray(reinterpret_cast<const char*>(lum.Records), 108), before);
-            QCOMPARE(lum.SchemeChanged, 0);
+            QVERIFY(!h.Changed());
             // the menu of a marked row offers nothing to add, edit or delete
             QTest::mousePress(e.rowFrames[3], Qt::RightButton);
             QVERIFY(e.ContextMenuAssigned());
@@ -214,13 +214,13 @@ private slots:
         ReadDevice(h);
         InputProgram& lum = h.Main().Program();
         h.Main().Program().PutDelay(9, 0); // row 3 without its delay
-        lum.SchemeChanged = 0;
+        h.ForgetEdits();
         OpenEditor(h, 2, [&](SchemeEditor& e) {
             QTest::mouseClick(e.inputCells[1], Qt::LeftButton);
             e.CreateDelayClick();
             QCOMPARE(Texts(h), std::vector<std::string>{"Недоступная функция"});
             QVERIFY(!e.delayCells[1]);
-            QCOMPARE(lum.SchemeChanged, 0);
+            QVERIFY(!h.Changed());
             QTest::mouseClick(e.inputCells[3], Qt::LeftButton);
             QVERIFY(!e.delayCells[3]);
             h.OnModal([](QDialog& d) {
@@ -234,7 +234,7 @@ private slots:
             QCOMPARE(e.delayCells[3]->Text()->text(), QString("30"));
             QCOMPARE(e.arrows2[3]->geometry(), QRect(601, 54 * 3 + 23, 9, 9));
             QCOMPARE(e.rowLines[3]->width(), 372);
-            lum.SchemeChanged = 0;
+            h.ForgetEdits();
         });
         QCOMPARE(h.ModalTitles().last(), U("Программ. задерж. выходов ЛУМ-08"));
         QCOMPARE(lum.GetDelay(9), 30);
@@ -269,8 +269,8 @@ private slots:
             else
                 e.DeleteRelayClick();
             QCOMPARE(e.rowLines[size_t(k)]->width(), width);
-            QCOMPARE(lum.SchemeChanged, 1);
-            lum.SchemeChanged = 0;
+            QVERIFY(h.Changed());
+            h.ForgetEdits();
         });
         QByteArray expected = before;
         const int b0 = 3 * k, b1 = b0 + 1;
@@ -305,7 +305,7 @@ private slots:
             QCOMPARE(e.relayCells[0]->geometry(), QRect(748, 6, 28, 42));
             QCOMPARE(e.rowLines[0]->width(), 512);
             QCOMPARE(lum.GetRelay(0), 1);
-            lum.SchemeChanged = 0;
+            h.ForgetEdits();
         });
         // a valve module takes relays on rows 3 and 4 only
         OpenEditor(h, 2, [&](SchemeEditor& e) {
@@ -317,7 +317,7 @@ private slots:
             e.CreateRelayClick();
             QVERIFY(e.relayCells[3]);
             QCOMPARE(lum.GetRelay(9), 1);
-            lum.SchemeChanged = 0;
+            h.ForgetEdits();
         });
     }
 
@@ -334,7 +334,7 @@ private slots:
             QCOMPARE(StaticTextColor(e.alarmCells[1]->Text()), QColor(255, 255, 0));
             QCOMPARE(e.rowLines[1]->width(), 512); // the relay stays the line's end
             QVERIFY(Shown(e.arrows1[1]));
-            lum.SchemeChanged = 0;
+            h.ForgetEdits();
         });
         QCOMPARE(lum.GetAlarmType(1), 1);
         QCOMPARE(lum.GetColor(1), 6);
@@ -369,18 +369,21 @@ private slots:
         InputProgram& lum = h.Main().Program();
         QByteArray expected;
         bool downAfter = false;
+        bool changed = false;
         OpenEditor(h, m, [&](SchemeEditor& e) {
-            lum.SchemeChanged = 0;
+            h.ForgetEdits();
             expected = QByteArray(reinterpret_cast<const char*>(lum.Records), 108);
             CellButton* b = button == "kont"    ? e.contactButtons[size_t(k)]
                             : button == "arhiv" ? e.archiveButtons[size_t(k)]
                                                 : e.inputTypeButtons[size_t(k)];
             QTest::mouseClick(b, Qt::LeftButton);
             downAfter = b->Down();
-            QCOMPARE(lum.SchemeChanged, 1);
-            lum.SchemeChanged = 0;
+            changed = h.Changed();
+            h.ForgetEdits();
         });
+        const char before = expected[byte];
         expected[byte] = char(set ? (expected[byte] | mask) : (expected[byte] & ~mask));
+        QCOMPARE(changed, expected[byte] != before); // a dry valve row stays as it was
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(lum.Records), 108), expected);
         QCOMPARE(downAfter, set);
         if (button == "type")
@@ -422,16 +425,16 @@ private slots:
             QCOMPARE(lum.GetModuleParameter(2), 0);
             QVERIFY(!e.sensorEdit->isVisible());
             QCOMPARE(e.sensorEdit->text(), QString("1"));
-            lum.SchemeChanged = 0;
+            h.ForgetEdits();
         });
         OpenEditor(h, 2, [&](SchemeEditor& e) {
-            lum.SchemeChanged = 0;
+            h.ForgetEdits();
             QTest::mouseClick(e.relayButtons[0], Qt::LeftButton);
             QCOMPARE(lum.GetModuleParameter(1), 0);
-            QCOMPARE(lum.SchemeChanged, 1);
+            QVERIFY(h.Changed());
             QTest::mouseClick(e.relayButtons[1], Qt::LeftButton);
             QCOMPARE(lum.GetModuleParameter(1), 1);
-            lum.SchemeChanged = 0;
+            h.ForgetEdits();
         });
         QCOMPARE(int(lum.Records[18 + 2] & 0x07), 1);
     }
@@ -476,8 +479,8 @@ private slots:
     void labelDialogFromTheMenu() {
         GuiHarness h;
         ReadDevice(h);
-        h.Main().Modules().FileMode = 1;
-        h.Main().Modules().FileChanged = 0;
+        h.SetFileMode();
+        h.ForgetEdits();
         OpenEditor(h, 2, [&](SchemeEditor& e) {
             QTest::mouseClick(e.titleLabels[1], Qt::LeftButton);
             h.OnModal([](QDialog& d) {
@@ -492,7 +495,7 @@ private slots:
             QVERIFY(!e.progressBar->isVisible());
         });
         QCOMPARE(Label(h, 7), QByteArray("Valve B       "));
-        QCOMPARE(h.Main().Modules().FileChanged, 1);
+        QCOMPARE(int(h.Main().Document().IsFileMode() && h.Changed()), 1);
     }
 };
 

@@ -84,7 +84,7 @@ private slots:
     void f9InFileModeSendsNothing() {
         GuiHarness h(GuiHarness::Line::Pty);
         ReadDevice(h);
-        h.Main().Modules().FileMode = 1;
+        h.SetFileMode();
         OpenEditor(h, 2, [&](SchemeEditor& e) {
             InputCell* before = e.inputCells[0];
             QTest::keyClick(&e, Qt::Key_F9);
@@ -108,7 +108,7 @@ private slots:
         h.GrantAccess(1);
         h.Device().SetBusyAfterWrite(1);
         InputProgram& lum = h.Main().Program();
-        lum.SchemeChanged = 0;
+        h.ForgetEdits();
         h.Op().Answer(yes ? MsgButton::Yes : MsgButton::No);
         OpenEditor(h, 2, [&](SchemeEditor& e) {
             e.setWindowTitle("before");
@@ -134,7 +134,7 @@ private slots:
         QVERIFY(Requests(h, 14) >= 2); // busy once, then stored
         QCOMPARE(Bytes(h.Device().GetModuleRecords(2)), Bytes(MsuAsBuilt()));
         QCOMPARE(Bytes(h.Main().Reserve().RecordsCopy, 108), Bytes(lum.Records, 108));
-        QCOMPARE(lum.SchemeChanged, 0);
+        QVERIFY(!h.Changed());
     }
 
     // Access level 0 refuses the write before anything else, in file mode too.
@@ -148,11 +148,12 @@ private slots:
         GuiHarness h(GuiHarness::Line::Pty);
         ReadDevice(h);
         h.GrantAccess(0);
-        h.Main().Modules().FileMode = fileMode;
-        h.Main().Program().SchemeChanged = 1;
+        if (fileMode)
+            h.SetFileMode();
+        h.EditModule();
         OpenEditor(h, 1, [&](SchemeEditor& e) {
             QTest::keyClick(&e, Qt::Key_F10);
-            h.Main().Program().SchemeChanged = 0; // let it close quietly
+            h.ForgetEdits(); // let it close quietly
         });
         QCOMPARE(h.Op().Shown().size(), size_t(1));
         QCOMPARE(h.Op().Shown()[0].text, kAccess);
@@ -165,12 +166,13 @@ private slots:
         GuiHarness h(GuiHarness::Line::Pty);
         ReadDevice(h);
         h.GrantAccess(1);
-        h.Main().Modules().FileMode = 1;
-        h.Main().Program().SchemeChanged = 1;
+        h.SetFileMode();
+        h.EditModule();
         OpenEditor(h, 1, [&](SchemeEditor& e) { QTest::keyClick(&e, Qt::Key_F10); });
         QVERIFY(h.Device().RequestLog().empty());
         QVERIFY(h.Op().Shown().empty());
-        QCOMPARE(h.Main().Modules().FileChanged, 1); // the close recorded the change for the file
+        QCOMPARE(int(h.Main().Document().IsFileMode() && h.Changed()),
+                 1); // the close recorded the change for the file
     }
 
     // Closing with changes: No puts back exactly this module's 18 bytes, Cancel stays, Yes
@@ -193,11 +195,10 @@ private slots:
         OpenEditor(h, 2, [&](SchemeEditor& e) {
             lum.PutAlarmType(7, 3);
             lum.PutDelay(9, 60);
-            lum.SchemeChanged = 1;
             h.Op().Answer(MsgButton(answer));
             e.CloseWith(mr::Cancel);
             stayed = e.isVisible();
-            lum.SchemeChanged = 0;
+            h.ForgetEdits();
         });
         QCOMPARE(h.Op().Shown()[0].text, kChanged);
         QCOMPARE(h.Op().Shown()[0].buttons,
@@ -226,7 +227,6 @@ private slots:
         h.GrantAccess(1);
         h.Device().SetBusyAfterWrite(40);
         h.Main().Program().PutDelay(0, 3); // something to write: an equal device is not written
-        h.Main().Program().SchemeChanged = 1;
         h.Op().Answer(MsgButton::Yes);
         h.Fake().ClearRecords();
         OpenEditor(h, 1, [&](SchemeEditor&) {});
@@ -272,11 +272,10 @@ private slots:
         bool open = false;
         OpenEditor(h, 1, [&](SchemeEditor& e) {
             lum.PutDelay(2, 7);
-            lum.SchemeChanged = 1;
             // Silent once the back-up (configuration, three modules, image) has been read.
             h.Device().AddFault(SilentFrom(h.Device().RequestCount() + 6));
             QTest::keyClick(&e, Qt::Key_F10);
-            QCOMPARE(lum.SchemeChanged, 1);
+            QVERIFY(h.Changed());
             QVERIFY(!e.progressBar->isVisible());
             h.Op().Answer(MsgButton::No);
             e.CloseWith(mr::Cancel);
@@ -311,7 +310,7 @@ private slots:
         e.show();
         h.W().schemeEditor->SchemeBuilt = 0;
         h.Main().Access().level = level;
-        h.Main().Program().SchemeChanged = 0;
+        h.ForgetEdits();
         h.Op().Answer(MsgButton(answer));
         e.WriteDeviceClick();
         QCOMPARE(!e.isVisible(), closes);

@@ -42,7 +42,7 @@ private slots:
         GuiHarness h;
         ReadDevice(h);
         InputProgram& lum = h.Main().Program();
-        lum.SchemeChanged = 0;
+        h.ForgetEdits();
         int flagWhileShown = -1;
         QString heading;
         bool filledRed = false;
@@ -51,7 +51,7 @@ private slots:
                 auto& sig = static_cast<SignallingDialog&>(d);
                 heading = sig.inputCaption->text();
                 filledRed = sig.ColorIndex() == 0 && sig.AlarmType() == 2 && sig.Sound() == 1;
-                flagWhileShown = lum.SchemeChanged;
+                flagWhileShown = h.Changed() ? 1 : 0;
                 ClickMark(sig.alarmTypeButtons[type]);
                 Click(sig.OK);
             });
@@ -66,7 +66,7 @@ private slots:
                 QCOMPARE(e.soundMarks[1]->geometry(), QRect(498, 54 + 6, 14, 14));
                 QVERIFY(Shown(e.soundMarks[1]));
             }
-            lum.SchemeChanged = 0; // close without the question
+            h.ForgetEdits(); // close without the question
         });
         QCOMPARE(heading, QString("8      DI_2_2    "));
         QVERIFY(filledRed);
@@ -93,22 +93,22 @@ private slots:
         GuiHarness h;
         ReadDevice(h);
         InputProgram& lum = h.Main().Program();
-        lum.SchemeChanged = 0;
+        h.ForgetEdits();
         QString filled;
         OpenEditor(h, 2, [&](SchemeEditor& e) {
             e.show();
             h.OnModal([&](QDialog& d) {
                 auto& za = static_cast<DelayDialog&>(d);
                 filled = za.delayEdit->text();
-                QCOMPARE(lum.SchemeChanged, 0);
+                QVERIFY(!h.Changed());
                 za.delayEdit->selectAll();
                 QTest::keyClicks(za.delayEdit, typed);
-                QCOMPARE(lum.SchemeChanged, 1); // typing while the scheme is shown
+                QVERIFY(!h.Changed()); // the record changes on OK only
                 Click(za.OK);
             });
             DoubleClick(e.delayCells[3]);
             QCOMPARE(e.delayCells[3]->Text()->text(), QString::number(stored));
-            lum.SchemeChanged = 0;
+            h.ForgetEdits();
         });
         QCOMPARE(filled, QString("15"));
         QCOMPARE(lum.GetDelay(9), stored);

@@ -171,7 +171,7 @@ private slots:
         QFETCH(int, images);
         GuiHarness h;
         ReadDevice(h);
-        h.Main().Modules().FileMode = 1;
+        h.SetFileMode();
         h.Main().fileLabel->setText(U("Режим работы с файлом plant.lum"));
         const QString pdf = dir_.filePath(QString("mlv%1.pdf").arg(m));
         QRectF sensor;

@@ -81,7 +81,6 @@ int main(int argc, char** argv) {
         editor.show();
         QApplication::processEvents();
         h.Main().Program().PutDelay(8, 9);
-        h.Main().Program().SchemeChanged = 1;
         grabDuring(editor, editor.progressBar, "scheme-during-write.png", "повтор");
         // The block goes unanswered once: the bar tells the repeat.
         const uint64_t write = h.Device().RequestCount() + 5;
