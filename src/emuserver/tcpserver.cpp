@@ -1,17 +1,13 @@
 #include "emuserver/tcpserver.h"
 
 #include "emu/crc16.h"
+#include "emu/framer.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#ifdef __linux__
-#include <sys/prctl.h>
-#endif
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -22,33 +18,6 @@ namespace {
 constexpr size_t kMbapHeader = 7;
 constexpr int kMbapMaxLength = 254;
 constexpr uint8_t kTargetFailedToRespond = 0x0B;
-
-bool Fail(std::string* error, const std::string& what) {
-    if (error)
-        *error = what + ": " + std::strerror(errno);
-    return false;
-}
-
-void CloseFd(int& fd) {
-    if (fd >= 0)
-        ::close(fd);
-    fd = -1;
-}
-
-bool SetFlags(int fd, int statusFlags) {
-    const int fl = ::fcntl(fd, F_GETFL);
-    return fl >= 0 && ::fcntl(fd, F_SETFL, fl | statusFlags) == 0 &&
-           ::fcntl(fd, F_SETFD, FD_CLOEXEC) == 0;
-}
-
-timespec ToTimespec(std::chrono::nanoseconds d) {
-    if (d.count() < 0)
-        d = std::chrono::nanoseconds(0);
-    timespec ts;
-    ts.tv_sec = static_cast<time_t>(d.count() / 1000000000);
-    ts.tv_nsec = static_cast<long>(d.count() % 1000000000);
-    return ts;
-}
 
 std::vector<uint8_t> MbapHeader(uint16_t transaction, size_t length, uint8_t unit) {
     return {
@@ -64,8 +33,6 @@ TcpServer::TcpServer(Framing framing, std::string host, int port)
 TcpServer::~TcpServer() {
     Stop();
     CloseAll();
-    CloseFd(stopPipe_[0]);
-    CloseFd(stopPipe_[1]);
 }
 
 std::string TcpServer::PortName() const {
@@ -88,14 +55,6 @@ std::vector<uint8_t> TcpServer::MbapAnswer(const std::vector<uint8_t>& request,
     out.push_back(static_cast<uint8_t>(request[1] | 0x80));
     out.push_back(kTargetFailedToRespond);
     return out;
-}
-
-bool TcpServer::OpenStopPipe(std::string* error) {
-    if (stopPipe_[0] >= 0)
-        return true;
-    if (::pipe(stopPipe_) != 0)
-        return Fail(error, "pipe");
-    return SetFlags(stopPipe_[0], O_NONBLOCK) && SetFlags(stopPipe_[1], O_NONBLOCK);
 }
 
 bool TcpServer::Open(std::string* error) {
@@ -131,43 +90,6 @@ bool TcpServer::Open(std::string* error) {
     return true;
 }
 
-bool TcpServer::Start(std::string* error) {
-    if (thread_.joinable())
-        return true;
-    if (!Open(error))
-        return false;
-    thread_ = std::thread([this] { Run(); });
-    return true;
-}
-
-void TcpServer::Stop() {
-    if (thread_.joinable()) {
-        RequestStop();
-        if (thread_.get_id() != std::this_thread::get_id())
-            thread_.join();
-        else
-            thread_.detach();
-    }
-    stopRequested_ = false;
-    char sink[64];
-    if (stopPipe_[0] >= 0)
-        while (::read(stopPipe_[0], sink, sizeof sink) > 0) {
-        }
-}
-
-void TcpServer::RequestStop() {
-    stopRequested_ = true;
-    if (stopPipe_[1] >= 0) {
-        const char c = 'x';
-        [[maybe_unused]] ssize_t n = ::write(stopPipe_[1], &c, 1);
-    }
-}
-
-void TcpServer::WatchInput(int fd, InputHandler handler) {
-    inputFd_ = fd;
-    inputHandler_ = std::move(handler);
-}
-
 void TcpServer::Close() {
     Stop();
     CloseAll();
@@ -176,9 +98,7 @@ void TcpServer::Close() {
 void TcpServer::DropClient() {
     CloseFd(client_);
     received_.clear();
-    incoming_.clear();
-    outgoing_.clear();
-    timer_.Reset();
+    ClearQueues();
 }
 
 void TcpServer::CloseAll() {
@@ -186,66 +106,18 @@ void TcpServer::CloseAll() {
     CloseFd(listen_);
 }
 
-void TcpServer::SetPacing(const Pacing& pacing) {
-    latencyMs_ = pacing.latencyMs;
-    turnaroundMs_ = pacing.turnaroundMs;
-    pace_ = pacing.pace;
+void TcpServer::LineDescriptors(pollfd* line) const {
+    line[0].fd = listen_;
+    line[1].fd = client_;
 }
 
-Pacing TcpServer::GetPacing() const {
-    return {pace_.load(), latencyMs_.load(), turnaroundMs_.load()};
-}
-
-std::optional<TcpServer::TimePoint> TcpServer::NextDue() const {
-    std::optional<TimePoint> due;
-    if (!incoming_.empty())
-        due = incoming_.front().due;
-    if (!outgoing_.empty() && (!due || outgoing_.front().due < *due))
-        due = outgoing_.front().due;
-    return due;
-}
-
-void TcpServer::Run() {
-    std::lock_guard running(runMutex_);
-#ifdef __linux__
-    ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-#endif
-    Framer framer;
-    while (!stopRequested_ && listen_ >= 0) {
-        pollfd fds[4] = {
-            {stopPipe_[0], POLLIN, 0}, {listen_, POLLIN, 0}, {-1, POLLIN, 0}, {-1, POLLIN, 0}};
-        fds[2].fd = client_;
-        fds[3].fd = inputFd_;
-        auto deadline = framer.Deadline();
-        if (const auto due = NextDue(); due && (!deadline || *due < *deadline))
-            deadline = due;
-        timespec ts{};
-        if (deadline)
-            ts = ToTimespec(*deadline - std::chrono::steady_clock::now());
-        if (::ppoll(fds, 4, deadline ? &ts : nullptr, nullptr) < 0) {
-            if (errno == EINTR)
-                continue;
-            break;
-        }
-        if (fds[0].revents != 0 || stopRequested_)
-            break;
-        if (fds[1].revents & POLLIN)
-            Accept(framer);
-        if (fds[2].fd >= 0 && fds[2].fd == client_ && fds[2].revents != 0)
-            ReadClient(framer);
-        if (listen_ < 0)
-            break; // a hangup fault closed the line
-        DeliverDue(framer);
-        if (listen_ < 0)
-            break;
-        const auto now = std::chrono::steady_clock::now();
-        if (framer.Deadline() && now >= *framer.Deadline())
-            Dispatch(framer.Expire(now), now, 0);
-        if (listen_ < 0)
-            break;
-        if (fds[3].fd >= 0 && fds[3].revents != 0 && !inputHandler_())
-            inputFd_ = -1;
-    }
+LineServer::LineEvents TcpServer::TakeLineEvents(const pollfd* line, Framer& framer) {
+    if (line[0].revents & POLLIN)
+        Accept(framer);
+    // not the connection the accept just dropped
+    if (line[1].fd >= 0 && line[1].fd == client_ && line[1].revents != 0)
+        ReadClient(framer);
+    return LineEvents::Served;
 }
 
 void TcpServer::Accept(Framer& framer) {
@@ -283,7 +155,7 @@ void TcpServer::ReadClient(Framer& framer) {
         }
         const Pacing pacing = GetPacing();
         if (!pacing.Active() && incoming_.empty()) {
-            Dispatch(framer.Push(buf, static_cast<size_t>(n), now), now, 0);
+            Answer(framer.Push(buf, static_cast<size_t>(n), now), now);
             continue;
         }
         const TimePoint due = timer_.RequestIn(static_cast<size_t>(n), now, pacing, format_);
@@ -317,25 +189,18 @@ bool TcpServer::TakeRequests(TimePoint now) {
     return true;
 }
 
-void TcpServer::DeliverDue(Framer& framer) {
-    const auto now = std::chrono::steady_clock::now();
-    while (!incoming_.empty() && incoming_.front().due <= now && client_ >= 0) {
-        const Incoming in = std::move(incoming_.front());
-        incoming_.pop_front();
-        if (framing_ == Framing::ModbusTcp)
-            Dispatch({in.bytes}, in.due, in.transaction);
-        else
-            Dispatch(framer.Push(in.bytes.data(), in.bytes.size(), in.due), in.due, 0);
-    }
-    while (!outgoing_.empty() && outgoing_.front().due <= now && client_ >= 0) {
-        const LineTimer::Chunk chunk = std::move(outgoing_.front());
-        outgoing_.pop_front();
-        Send(chunk.bytes, chunk.last);
-    }
+void TcpServer::Deliver(const Incoming& in, Framer& framer) {
+    if (framing_ == Framing::ModbusTcp)
+        Dispatch({in.bytes}, in.due, in.transaction);
+    else
+        Answer(framer.Push(in.bytes.data(), in.bytes.size(), in.due), in.due);
 }
 
-void TcpServer::Dispatch(const std::vector<std::vector<uint8_t>>& frames, TimePoint requestEnd,
-                         uint16_t transaction) {
+void TcpServer::Answer(const Frames& frames, TimePoint requestEnd) {
+    Dispatch(frames, requestEnd, 0);
+}
+
+void TcpServer::Dispatch(const Frames& frames, TimePoint requestEnd, uint16_t transaction) {
     const Pacing pacing = GetPacing();
     for (const auto& frame : frames) {
         ++framesReceived_;
@@ -350,7 +215,7 @@ void TcpServer::Dispatch(const std::vector<std::vector<uint8_t>>& frames, TimePo
             const bool mbap = framing_ == Framing::ModbusTcp;
             const std::vector<uint8_t> out = mbap ? MbapAnswer(frame, answer, transaction) : answer;
             if (!pacing.Active() && outgoing_.empty()) {
-                Send(out);
+                Send(out, true);
                 continue;
             }
             auto chunks = timer_.Reply(answer, requestEnd, pacing, format_);

@@ -173,8 +173,22 @@ bool QtSerialLine::purge() {
     return true;
 }
 
-qint64 QtSerialLine::FirstByteLimit(qint64 total) const {
-    return firstByteMs_ > 0 ? std::min(total, firstByteMs_ * kNanosPerMs) : total;
+qint64 QtSerialLine::ReadWait(const QElapsedTimer& timer, qint64 total, qint64 lastByte,
+                              qint64& nextTurn) {
+    const qint64 now = timer.nsecsElapsed();
+    const qint64 firstByte = firstByteMs_ > 0 ? firstByteMs_ * kNanosPerMs : total;
+    const qint64 limit =
+        std::min(total, lastByte >= 0 ? lastByte + ByteGapMs * kNanosPerMs : firstByte);
+    const qint64 left = limit - now;
+    if (left <= 0)
+        return -1;
+    if (lastByte >= 0 || !HasWaitTurn())
+        return left;
+    if (now < nextTurn)
+        return std::min(left, nextTurn - now);
+    WaitTurn();
+    nextTurn = timer.nsecsElapsed() + WaitTurnMs * kNanosPerMs;
+    return 0;
 }
 
 bool QtSerialLine::IsPortFailure() const {
@@ -242,20 +256,11 @@ int QtSerialLine::read(uint8_t* buffer, int count) {
             if (got >= count)
                 break;
         }
-        qint64 limit = FirstByteLimit(total);
-        if (lastByte >= 0)
-            limit = std::min(total, lastByte + ByteGapMs * kNanosPerMs);
-        qint64 left = limit - timer.nsecsElapsed();
-        if (left <= 0)
+        const qint64 left = ReadWait(timer, total, lastByte, nextTurn);
+        if (left < 0)
             break;
-        if (lastByte < 0 && HasWaitTurn()) {
-            if (timer.nsecsElapsed() >= nextTurn) {
-                WaitTurn();
-                nextTurn = timer.nsecsElapsed() + WaitTurnMs * kNanosPerMs;
-                continue;
-            }
-            left = std::min(left, nextTurn - timer.nsecsElapsed());
-        }
+        if (left == 0)
+            continue;
         // Wakes as soon as bytes come in; no fixed sleeps, so a reply is taken without delay.
         if (!port_.waitForReadyRead(CeilMs(left)) && IsPortFailure())
             return Fail();
@@ -387,21 +392,11 @@ int QtSerialLine::ReadDirect(uint8_t* buffer, int count) {
     while (got < count) {
         short revents = 0;
         if (!readable) {
-            qint64 limit = FirstByteLimit(total);
-            if (lastByte >= 0)
-                limit = std::min(limit, lastByte + ByteGapMs * kNanosPerMs);
-            qint64 left = limit - timer.nsecsElapsed();
-            if (left <= 0)
+            const qint64 left = ReadWait(timer, total, lastByte, nextTurn);
+            if (left < 0)
                 break;
-            // A long wait for the first byte is cut into turns for the program.
-            if (lastByte < 0 && HasWaitTurn()) {
-                if (timer.nsecsElapsed() >= nextTurn) {
-                    WaitTurn();
-                    nextTurn = timer.nsecsElapsed() + WaitTurnMs * kNanosPerMs;
-                    continue;
-                }
-                left = std::min(left, nextTurn - timer.nsecsElapsed());
-            }
+            if (left == 0)
+                continue;
             const int r = WaitFor(fd, POLLIN, left, &revents);
             if (r < 0 && errno != EINTR)
                 return FailErrno(errno);

@@ -10,6 +10,8 @@
 
 #include <string>
 
+class QElapsedTimer;
+
 enum class SerialPath {
     Direct,   // the port's own descriptor (POSIX only)
     Portable, // QSerialPort's reads and writes
@@ -81,8 +83,11 @@ private:
     int aheadEnd_ = 0;
 #endif
 
-    // The time limit of a read that has not had a byte yet.
-    qint64 FirstByteLimit(qint64 total) const;
+    // How long a read may wait now for more bytes, in ns: -1 when its time is up; 0 when it gave
+    // the program its turn (a long wait for the first byte is cut into turns) and is to look at
+    // the port again. Before the first byte the first-byte limit holds, after it the byte gap;
+    // the read's total time-out always.
+    qint64 ReadWait(const QElapsedTimer& timer, qint64 total, qint64 lastByte, qint64& nextTurn);
 
     QSerialPort port_;
     std::string errorText_;

@@ -28,51 +28,26 @@ ModbusTcpServer::ModbusTcpServer(int firstRegister, const std::vector<uint16_t>&
         return;
     }
     port_ = ntohs(address.sin_port);
-    modbus_set_indication_timeout(ctx_, 0, 50'000);
-    mapping_ = modbus_mapping_new(0, 0, 0, firstRegister + static_cast<int>(values.size()));
-    if (!mapping_) {
-        error_ = "modbus_mapping_new failed";
-        return;
-    }
-    for (size_t i = 0; i < values.size(); ++i)
-        mapping_->tab_input_registers[firstRegister + static_cast<int>(i)] = values[i];
-    ok_ = true;
-    thread_ = std::thread([this] { Run(); });
+    Serve(firstRegister, values);
 }
 
 ModbusTcpServer::~ModbusTcpServer() {
-    stop_ = true;
-    if (thread_.joinable())
-        thread_.join();
-    if (mapping_)
-        modbus_mapping_free(mapping_);
+    StopServing();
     if (listen_ >= 0)
         ::close(listen_);
-    if (ctx_) {
-        modbus_close(ctx_);
-        modbus_free(ctx_);
-    }
 }
 
-void ModbusTcpServer::Run() {
-    uint8_t request[MODBUS_TCP_MAX_ADU_LENGTH];
-    bool connected = false;
-    while (!stop_) {
-        if (!connected) {
-            // A short wait for a connection, so that the thread notices when it is to stop.
-            pollfd p{listen_, POLLIN, 0};
-            if (::poll(&p, 1, 50) <= 0)
-                continue;
-            connected = modbus_tcp_accept(ctx_, &listen_) >= 0;
-            continue;
-        }
-        const int length = modbus_receive(ctx_, request);
-        if (length > 0) {
-            modbus_reply(ctx_, request, length, mapping_);
-            ++served_;
-        } else if (length < 0 && errno != ETIMEDOUT) {
-            modbus_close(ctx_); // the client has gone: take the next one
-            connected = false;
-        }
-    }
+bool ModbusTcpServer::Ready() {
+    if (connected_)
+        return true;
+    // A short wait for a connection, so that the thread notices when it is to stop.
+    pollfd p{listen_, POLLIN, 0};
+    if (::poll(&p, 1, 50) > 0)
+        connected_ = modbus_tcp_accept(ctx_, &listen_) >= 0;
+    return false;
+}
+
+void ModbusTcpServer::ReceiveFailed() {
+    modbus_close(ctx_); // the client has gone: take the next one
+    connected_ = false;
 }
