@@ -10,6 +10,9 @@
 #include "model/networkblocks.h"
 #include "model/reservecopies.h"
 #include "monitor/monitorwindow.h"
+#include "network/networkwindow.h"
+#include "report/inputstable.h"
+#include "scheme/schemeeditor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -122,12 +125,39 @@ MainWindow::MainWindow(std::unique_ptr<ExchangeEngine> port, Operator* op)
     RequireExplicitChoice(deviceNumberBox);
     // After the input guard, so that it is asked first: Ctrl+M passes even during a poll.
     new MonitorShortcut([this] { MonitorClick(); }, this);
+    document_->onChange = [this] { ShowEditState(); };
+    ShowEditState();
+}
+
+void MainWindow::ShowEditState() {
+    const EditHistory& history = document_->history;
+    auto text = [](const char* command, const std::string& step) {
+        QString t = U(command);
+        if (!step.empty())
+            t += ": " + QString::fromStdString(step).replace('&', "&&");
+        return t;
+    };
+    undoAction->setText(text("&Отменить", history.UndoName()));
+    undoAction->setEnabled(history.CanUndo());
+    redoAction->setText(text("&Повторить", history.RedoName()));
+    redoAction->setEnabled(history.CanRedo());
+    changedLabel->setVisible(document_->Changed());
+}
+
+void MainWindow::ShowDocumentAgain() {
+    if (windows_.schemeEditor && windows_.schemeEditor->isVisible())
+        windows_.schemeEditor->ShowDocument();
+    if (windows_.inputsTable && windows_.inputsTable->isVisible())
+        windows_.inputsTable->RefreshLabels();
+    if (windows_.networkWindow && windows_.networkWindow->isVisible())
+        windows_.networkWindow->ShowDocument();
 }
 
 MainWindow::~MainWindow() {
     // The input guard watches the whole application and asks the engine on every event, the
     // ones sent while the window's children go too: it goes before the engine does.
     engine_->SetIdleHook({});
+    document_->onChange = {};
     delete inputGuard_;
     inputGuard_ = nullptr;
 }
@@ -186,6 +216,12 @@ void MainWindow::CreateMenus() {
     file->addAction(openAction);
     file->addAction(saveAction);
     CreateVerifyActions(file);
+    QMenu* edit = menuBar()->addMenu(U("Правка"));
+    undoAction = edit->addAction(U("Отменить"), this, [this] { UndoEdit(); });
+    undoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    redoAction = edit->addAction(U("Повторить"), this, [this] { RedoEdit(); });
+    redoAction->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     QMenu* port = menuBar()->addMenu(U("        Порт           "));
     port->addAction(readAction);
     port->addAction(writeAction);
@@ -245,9 +281,12 @@ QWidget* MainWindow::CreateDeviceRow() {
     fileLabel->setObjectName("fileLabel"); // its style is not for its hint
     fileLabel->setStyleSheet("#fileLabel { color: red; font-weight: bold }");
     fileLabel->hide();
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{deviceNumberLabel, deviceNumberBox, newNumberLabel,
-                                         newNumberBox, modificationLabel, modificationEdit})
+    changedLabel = new QLabel(U("Данные изменены"), row);
+    changedLabel->setStyleSheet("color: #A00000");
+    changedLabel->setToolTip(U("Данные отличаются от прочитанных из прибора или файла"));
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             deviceNumberLabel, deviceNumberBox, newNumberLabel, newNumberBox, modificationLabel,
+             modificationEdit, changedLabel})
         h->addWidget(w);
     h->addStretch();
     // A line of its own: a file's path gets the window's whole width.

@@ -87,6 +87,9 @@ public:
     void VerifyClick();        // "Сверить с прибором"
     void HistoryClick();       // "История прибора"
     bool VerifyWrites() const override; // "Проверять запись чтением" of "Настройка обмена"
+    void ShowDocumentAgain() override;
+    // "Правка" and the change mark follow the document's history and baseline.
+    void ShowEditState();
 
     // Controls, named as the commands and tests know them.
     QComboBox* deviceNumberBox = nullptr;
@@ -96,6 +99,7 @@ public:
     QLabel* modificationLabel = nullptr;
     QLineEdit* modificationEdit = nullptr;
     ElidedLabel* fileLabel = nullptr;
+    QLabel* changedLabel = nullptr; // shown while the document differs from its device or file
     QProgressBar* progressBar = nullptr;
     QPushButton* stopButton = nullptr; // "Стоп" beside the progress bar
     QPushButton* testButton = nullptr;
@@ -128,6 +132,8 @@ public:
     QAction* aboutAction = nullptr;
     QAction* verifyAction = nullptr;
     QAction* historyAction = nullptr;
+    QAction* undoAction = nullptr;
+    QAction* redoAction = nullptr;
 
     // Access to the current configuration file name (the file commands keep it).
     void SetCurFile(const QString& name) { curFile_ = name; }

@@ -109,8 +109,19 @@ public:
     virtual void ShowDeviceNumber(int busNumber) = 0;
     // The main window's write command ("Вывод на СОМ-порт"), shared with other windows.
     virtual void WriteDevice() = 0;
+    // Ctrl+Z and Ctrl+Y of every window: the document's last step taken back or made again,
+    // and the windows that show it shown again. Never during an exchange or while a dialog's
+    // edit is open; false when nothing was done.
+    bool UndoEdit() { return TakeStep(true); }
+    bool RedoEdit() { return TakeStep(false); }
+    // The open windows show the document again after an undo or a redo.
+    virtual void ShowDocumentAgain() {}
+
     // What stops exchanges on the operator's word; none in windows tested alone.
     virtual ExchangeInputGuard* InputGuard() { return nullptr; }
     // Whether every write is read back and compared ("Проверять запись чтением").
     virtual bool VerifyWrites() const { return true; }
+
+private:
+    bool TakeStep(bool undo);
 };

@@ -93,6 +93,12 @@ std::string ModuleConfig::GetInputId(int vh) const {
     return IdPiecesText(vh, 10);
 }
 
+std::string ModuleConfig::InputName(int vh) const {
+    std::string id = GetInputId(vh);
+    id.erase(id.find_last_not_of(' ') + 1);
+    return id;
+}
+
 std::string ModuleConfig::GetLabel(int vh) const {
     if (!InputInRange(vh))
         return {};

@@ -62,6 +62,8 @@ public:
     // Identifier pieces "D", "I", "_", module, "_", input, four blanks for the fitted inputs.
     void MakeInputIds();
     std::string GetInputId(int vh) const;
+    // The identifier without the blanks that pad it to its column ("DI_2_1").
+    std::string InputName(int vh) const;
 
     // The label's bytes up to a zero byte, without trailing blanks.
     std::string GetLabel(int vh) const;

@@ -3,6 +3,7 @@
 #include "dialogs/exchangeprogress.h"
 #include "dialogs/questions.h"
 #include "dialogs/uitext.h"
+#include "dialogs/undokeys.h"
 #include "dialogs/windowcontext.h"
 #include "model/edithistory.h"
 #include "model/networkblocks.h"
@@ -33,6 +34,7 @@ std::string BlockStepName(int block, const char* what) {
 NetworkWindow::NetworkWindow(WindowContext& main, QWidget* parent)
     : LumDialog(parent), main_(main) {
     setWindowTitle(U("Локальная сеть RS-485"));
+    InstallUndoKeys(*this, main_);
     auto* layout = new QVBoxLayout(this);
     CreateSettingsGroup();
     CreateBlockGroup();
@@ -121,21 +123,25 @@ void NetworkWindow::ShowMode(bool blockList) {
 }
 
 void NetworkWindow::NetworkSettingsClick() {
-    const NetworkBlocks& f15 = main_.Network();
-    filling_ = true;
-    speedBox->setCurrentIndex(f15.GetSpeedCode());
-    parityBox->setCurrentIndex(f15.GetParityCode());
-    filling_ = false;
+    ShowDocument();
     ShowMode(false);
     main_.showModal(*this);
 }
 
 void NetworkWindow::F15BlocksClick() {
-    const NetworkBlocks& f15 = main_.Network();
-    for (int b = 0; b < 2; ++b)
-        ShowBlockButton(b, f15.GetFunctionCode(b));
+    ShowDocument();
     ShowMode(true);
     main_.showModal(*this);
+}
+
+void NetworkWindow::ShowDocument() {
+    const NetworkBlocks& f15 = main_.Network();
+    filling_ = true;
+    speedBox->setCurrentIndex(f15.GetSpeedCode());
+    parityBox->setCurrentIndex(f15.GetParityCode());
+    filling_ = false;
+    for (int b = 0; b < 2; ++b)
+        ShowBlockButton(b, f15.GetFunctionCode(b));
 }
 
 void NetworkWindow::showEvent(QShowEvent* event) {

@@ -22,6 +22,8 @@ public:
 
     void NetworkSettingsClick(); // settings mode
     void F15BlocksClick();       // block list mode
+    // The settings and the block buttons from the document again (after an undo or a redo).
+    void ShowDocument();
 
     // Handlers of the controls, public so that the block editor and tests reach them.
     void SpeedClick();

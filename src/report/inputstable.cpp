@@ -4,6 +4,7 @@
 #include "dialogs/inputgroupdialog.h"
 #include "dialogs/labeldialog.h"
 #include "dialogs/uitext.h"
+#include "dialogs/undokeys.h"
 #include "dialogs/windowcontext.h"
 #include "model/edithistory.h"
 #include "model/inputprogram.h"
@@ -41,6 +42,7 @@ constexpr int TextAccepted = mr::Cancel;
 InputsTableWindow::InputsTableWindow(WindowContext& main, QWidget* parent)
     : LumDialog(parent), main_(main) {
     FormCreate();
+    InstallUndoKeys(*this, main_);
 }
 
 void InputsTableWindow::FormCreate() {
@@ -173,7 +175,7 @@ void InputsTableWindow::GridDoubleClick() {
     dialog.FillFrom(i);
     if (main_.showModal(dialog) == TextAccepted) {
         const EditStep step(main_.Document(),
-                            "Вход " + std::to_string(r) + " " + serv.GetInputId(i) + ": текст");
+                            "Вход " + std::to_string(r) + " " + serv.InputName(i) + ": текст");
         dialog.StoreTo(i);
     }
     SetCell(ColText, r, FromCp1251(serv.GetLabel(i)));

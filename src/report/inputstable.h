@@ -30,6 +30,8 @@ public:
 
     // The main window's "Входные сигналы": fill the table from the model and show it.
     void FillAndShow();
+    // The labels from the document again (after an undo or a redo).
+    void RefreshLabels();
     // The F15 block editor's "Входные сигналы": the same table for reference only, without
     // the report.
     void ShowForReference();
@@ -66,7 +68,6 @@ private:
     void SetCell(int c, int r, const QString& text);
     void ClearRows();
     void FillRows();
-    void RefreshLabels();
     int InputCount() const;
     // The number in a field of the group-number dialog; 0 when it is none.
     static long long FieldNumber(const QLineEdit* field);

@@ -2,6 +2,7 @@
 
 #include "dialogs/exchangeprogress.h"
 #include "dialogs/uitext.h"
+#include "dialogs/undokeys.h"
 #include "dialogs/windowcontext.h"
 #include "model/inputprogram.h"
 #include "model/moduleconfig.h"
@@ -80,6 +81,7 @@ protected:
 
 SchemeEditor::SchemeEditor(WindowContext& main, QWidget* parent) : LumDialog(parent), main_(main) {
     setWindowTitle(U("Программирование обработки дискретных входов"));
+    InstallUndoKeys(*this, main_);
     QFont f = font();
     f.setFamilies(ProgramFontFamilies() + f.families()); // the family of every window
     f.setPointSize(8);

@@ -48,7 +48,9 @@ public:
 
     // --- opening and construction ---
     void FormShow();
-    void OpenFileClick();     // F3: rebuild from the model
+    void OpenFileClick(); // F3: rebuild from the model
+    // The rows from the document again (after an undo or a redo); the selection goes.
+    void ShowDocument();
     void ResetDrawingClick(); // reset of the drawing
     // --- module program exchange ---
     void ReadModuleClick();  // F9

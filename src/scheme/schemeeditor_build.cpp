@@ -72,6 +72,11 @@ void SchemeEditor::OpenFileClick() {
     Build(false);
 }
 
+void SchemeEditor::ShowDocument() {
+    EndLabelEdit();
+    Build(false);
+}
+
 void SchemeEditor::Build(bool fromRead) {
     ResetDrawingClick();
     CellCount = 0;

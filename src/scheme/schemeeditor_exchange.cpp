@@ -104,6 +104,6 @@ std::string SchemeEditor::ModuleStepName(const char* what) const {
 }
 
 std::string SchemeEditor::InputStepName(int input, const char* what) const {
-    return "Модуль " + std::to_string(Mod()) + ", вход " + main_.Modules().GetInputId(input) +
-           ": " + what;
+    return "Модуль " + std::to_string(Mod()) + ", вход " + main_.Modules().InputName(input) + ": " +
+           what;
 }
