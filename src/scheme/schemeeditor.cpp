@@ -1,5 +1,6 @@
 #include "scheme/schemeeditor.h"
 
+#include "dialogs/accelerators.h"
 #include "dialogs/exchangeprogress.h"
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
@@ -102,6 +103,8 @@ SchemeEditor::SchemeEditor(WindowContext& main, QWidget* parent) : LumDialog(par
     CreateSchemeArea();
     v->addWidget(schemeScroll, 1);
     CreatePopupMenu();
+    GiveAccelerators(menuBar_);
+    GiveAccelerators(contextMenu);
     resize(kWindowWidth, menuBar_->sizeHint().height() + kAreaTop + kAreaHeight);
     SetCloseBoxResult(mr::Cancel);
 }
