@@ -3,6 +3,8 @@
 
 #include "app/mainwindow.h"
 
+#include "dialogs/accelerators.h"
+
 #include "dialogs/devicewriter.h"
 #include "dialogs/exchangeprogress.h"
 #include "dialogs/uitext.h"
@@ -165,6 +167,7 @@ void MainWindow::CreateTestMenu() {
         // The default database is a service item, kept out of sight.
         a->setVisible(it.submenu != nullptr);
     }
+    GiveAccelerators(testMenu);
     connect(testButton, &QPushButton::clicked, this,
             [this] { testMenu->popup(testButton->mapToGlobal(QPoint(0, testButton->height()))); });
 }

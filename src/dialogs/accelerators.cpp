@@ -18,11 +18,35 @@ QChar MarkedLetter(const QString& text) {
     return {};
 }
 
+// The letter as the operator sees it, lower case: a Latin letter drawn like a Cyrillic one is
+// that one, so that two items never show the same underlined letter.
+QChar Letter(QChar c) {
+    static const QString latin = QStringLiteral("aceopxykmhtb");
+    static const QString cyrillic = QString::fromUtf8("асеорхукмнтв");
+    c = c.toLower();
+    const qsizetype at = latin.indexOf(c);
+    return at >= 0 ? cyrillic[at] : c;
+}
+
+// A Latin letter typed by mistake in a Russian word ("Tип"): Alt with the Russian layout
+// would not reach it.
+bool LatinInCyrillicWord(const QString& text, qsizetype i) {
+    if (text[i].script() != QChar::Script_Latin)
+        return false;
+    qsizetype from = i;
+    while (from > 0 && text[from - 1].isLetter())
+        --from;
+    for (qsizetype k = from; k < text.size() && text[k].isLetter(); ++k)
+        if (text[k].script() == QChar::Script_Cyrillic)
+            return true;
+    return false;
+}
+
 void Give(const QList<QAction*>& actions) {
     QString taken;
     for (const QAction* a : actions)
         if (const QChar c = MarkedLetter(a->text()); !c.isNull())
-            taken += c;
+            taken += Letter(c);
     for (QAction* a : actions)
         if (!a->isSeparator() && !a->text().isEmpty())
             a->setText(WithAccelerator(a->text(), taken));
@@ -38,9 +62,10 @@ QString WithAccelerator(const QString& text, QString& taken) {
         for (qsizetype i = 0; i < text.size(); ++i) {
             const QChar c = text[i];
             const bool wordStart = i == 0 || !text[i - 1].isLetterOrNumber();
-            if (!c.isLetter() || (pass == 0 && !wordStart) || taken.contains(c.toLower()))
+            if (!c.isLetter() || (pass == 0 && !wordStart) || taken.contains(Letter(c)) ||
+                LatinInCyrillicWord(text, i))
                 continue;
-            taken += c.toLower();
+            taken += Letter(c);
             return text.left(i) + '&' + text.mid(i);
         }
     return text;

@@ -111,8 +111,10 @@ bool ExchangeInputGuard::IsFree(QObject* watched) const {
     QWidget* widget = qobject_cast<QWidget*>(watched);
     if (!widget)
         widget = WindowOf(watched);
-    // A popup (a combo box's list) is a window of its own whose parent is in the free one.
-    for (; widget; widget = widget->parentWidget())
+    // A popup (a combo box's list) is a window of its own whose parent is in the free one; a
+    // completer's list (a name typed in the monitor's save dialog) has no parent, only the
+    // field it completes as its focus proxy.
+    for (; widget; widget = widget->parentWidget() ? widget->parentWidget() : widget->focusProxy())
         for (const QPointer<QWidget>& free : freeWindows_)
             if (free == widget)
                 return true;

@@ -19,7 +19,9 @@
 int TitleBarWidth(const QString& title) {
     QFont bold = QApplication::font();
     bold.setBold(true);
-    return QFontMetrics(bold).horizontalAdvance(title) + 120;
+    // Window managers draw captions in a font of their own, often wider than the program's
+    // (under Openbox a quarter wider), beside their buttons.
+    return QFontMetrics(bold).horizontalAdvance(title) * 5 / 4 + 120;
 }
 
 LumDialog::LumDialog(QWidget* parent) : QDialog(parent) {

@@ -1,5 +1,6 @@
 #include "network/networkwindow.h"
 
+#include "dialogs/accelerators.h"
 #include "dialogs/exchangeprogress.h"
 #include "dialogs/questions.h"
 #include "dialogs/uitext.h"
@@ -93,6 +94,7 @@ void NetworkWindow::CreateBlockGroup() {
     deleteBlockAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     blockGroup->addAction(deleteBlockAction);
     contextMenu->addAction(deleteBlockAction);
+    GiveAccelerators(contextMenu);
     connect(deleteBlockAction, &QAction::triggered, this, [this] { DeleteBlockClick(); });
     for (int b = 0; b < 2; ++b) {
         QPushButton* button = BlockButtons[b];

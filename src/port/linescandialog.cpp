@@ -59,6 +59,21 @@ QString StateText(const ProbeFinding& f) {
     return U("отвечает с ошибками CRC");
 }
 
+// The columns sized to their headers and cells, and the table at least as wide as them with a
+// scroll bar beside, so that no column is cut (as far as the screen allows).
+void KeepColumnsWhole(QTableWidget* table) {
+    // Measured unstretched: a stretched last column is as wide as the table already is.
+    QHeaderView* header = table->horizontalHeader();
+    header->setStretchLastSection(false);
+    table->resizeColumnsToContents();
+    const int needed =
+        header->length() + 2 * table->frameWidth() + table->verticalScrollBar()->sizeHint().width();
+    header->setStretchLastSection(true);
+    const QScreen* screen = table->screen();
+    const int most = screen ? screen->availableGeometry().width() * 9 / 10 - 40 : needed;
+    table->setMinimumWidth(std::min(needed, most));
+}
+
 } // namespace
 
 LineScanDialog::LineScanDialog(WindowContext& main, QWidget* parent)
@@ -79,7 +94,7 @@ LineScanDialog::LineScanDialog(WindowContext& main, QWidget* parent)
     Table->verticalHeader()->hide();
     Table->horizontalHeader()->setStretchLastSection(true);
     Table->setMinimumHeight(8 * Table->verticalHeader()->defaultSectionSize());
-    Table->resizeColumnsToContents();
+    KeepColumnsWhole(Table);
     v->addWidget(Table, 1);
 
     stateLabel =
@@ -301,14 +316,7 @@ void LineScanDialog::ShowFound(int code, int failedDevice) {
         for (int c = 0; c < 7; ++c)
             Table->setItem(r, c, new QTableWidgetItem(cells[c]));
     }
-    Table->resizeColumnsToContents();
-    // Every column whole where the screen allows.
-    int needed = 2 * Table->frameWidth() + Table->verticalScrollBar()->sizeHint().width();
-    for (int c = 0; c < Table->columnCount(); ++c)
-        needed += Table->columnWidth(c);
-    const int grow = needed - Table->viewport()->width();
-    if (grow > 0)
-        resize(std::min(width() + grow, screen()->availableGeometry().width() * 9 / 10), height());
+    KeepColumnsWhole(Table);
     QString state;
     if (code == ResultCode::Stopped)
         state = U("Обзор прерван. ");

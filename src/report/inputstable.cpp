@@ -1,5 +1,6 @@
 #include "report/inputstable.h"
 
+#include "dialogs/accelerators.h"
 #include "dialogs/cp1251.h"
 #include "dialogs/inputgroupdialog.h"
 #include "dialogs/labeldialog.h"
@@ -74,6 +75,7 @@ void InputsTableWindow::FormCreate() {
     copyLabelsAction = contextMenu->addAction(U("Копировать группу текст. реквизитов"));
     insertLabelsAction = contextMenu->addAction(U("Заменить группу текст. реквизитов"));
     insertLabelsAction->setEnabled(false); // nothing has been copied yet
+    GiveAccelerators(contextMenu);
     inputsGrid->setContextMenuPolicy(Qt::CustomContextMenu);
 
     reportButton = new QPushButton(U("Создание и печать файла .rtf"), this);

@@ -1,5 +1,6 @@
 #include "scheme/schemeeditor.h"
 
+#include "dialogs/accelerators.h"
 #include "dialogs/exchangeprogress.h"
 #include "dialogs/uitext.h"
 #include "dialogs/undokeys.h"
@@ -104,6 +105,8 @@ SchemeEditor::SchemeEditor(WindowContext& main, QWidget* parent) : LumDialog(par
     CreateSchemeArea();
     v->addWidget(schemeScroll, 1);
     CreatePopupMenu();
+    GiveAccelerators(menuBar_);
+    GiveAccelerators(contextMenu);
     resize(kWindowWidth, menuBar_->sizeHint().height() + kAreaTop + kAreaHeight);
     SetCloseBoxResult(mr::Cancel);
 }

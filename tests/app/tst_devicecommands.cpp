@@ -179,7 +179,7 @@ private slots:
         for (QAction* sub : m.testMenu->actions())
             if (sub->menu())
                 for (QAction* a : sub->menu()->actions())
-                    if (a->text() == U("Красный"))
+                    if (QString(a->text()).remove('&') == U("Красный"))
                         red = a;
         QVERIFY(red);
         red->trigger();

@@ -61,6 +61,11 @@ private slots:
         QTest::newRow("spaces kept") << U("   Файл   ") << "" << U("   &Файл   ");
         QTest::newRow("has one") << U("О &программе") << "" << U("О &программе");
         QTest::newRow("none free") << U("Да") << U("да") << U("Да");
+        // A Latin T typed in a Russian word is passed over; a Latin letter that looks like a
+        // taken Cyrillic one counts as taken.
+        QTest::newRow("latin in russian word") << U("Tип входного") << "" << U("Tип &входного");
+        QTest::newRow("looks like с") << U("Com") << U("с") << U("C&om");
+        QTest::newRow("looks like н") << U("Hold") << U("н") << U("H&old");
     }
     void acceleratorsKeepTheLetters() {
         QFETCH(QString, text);
@@ -69,13 +74,14 @@ private slots:
         QCOMPARE(WithAccelerator(text, taken), marked);
     }
 
-    // Every title of the main window's menu bar and every item of its menus has one of its
-    // own in its menu.
+    // Every title of the main window's menu bar, every item of its menus and of the test
+    // button's menu has one of its own in its menu.
     void mainMenusHaveDistinctAccelerators() {
         GuiHarness h;
-        QList<QList<QAction*>> menus{h.Main().menuBar()->actions()};
-        for (QAction* title : h.Main().menuBar()->actions())
-            menus << title->menu()->actions();
+        QList<QList<QAction*>> menus{h.Main().menuBar()->actions(), h.Main().testMenu->actions()};
+        for (QAction* title : h.Main().menuBar()->actions() + h.Main().testMenu->actions())
+            if (title->menu())
+                menus << title->menu()->actions();
         for (const QList<QAction*>& menu : menus) {
             QSet<QChar> letters;
             for (QAction* a : menu) {

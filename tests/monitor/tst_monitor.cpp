@@ -283,7 +283,45 @@ private slots:
         QCOMPARE(h.FileRequests().size(), size_t(1));
     }
 
+    // A completer's list in the monitor's save dialog has no parent, only its field as focus
+    // proxy: the keys typed into it during a poll reach it.
+    void parentlessPopupOfTheMonitorTakesKeysDuringAPoll() {
+        GuiHarness h;
+        MonitorWindow& m = OpenMonitor(h);
+        QWidget popup(nullptr, Qt::Popup);
+        popup.setFocusProxy(m.textFilterEdit);
+        QWidget stranger(nullptr, Qt::Popup);
+        int keys[2] = {0, 0};
+        KeyCount count(keys[0]), strangerCount(keys[1]);
+        popup.installEventFilter(&count);
+        stranger.installEventFilter(&strangerCount);
+        h.Fake().QueueSilence(1);
+        QTimer::singleShot(0, &m, [&] {
+            QVERIFY(h.Main().Engine().InExchange());
+            QTest::keyClick(&popup, Qt::Key_A);
+            QTest::keyClick(&stranger, Qt::Key_A);
+        });
+        h.ReadDevice();
+        QCOMPARE(keys[0], 1);
+        QCOMPARE(keys[1], 0); // dropped: an operator's command was running
+    }
+
 private:
+    // Counts the key presses that reach the object it watches.
+    class KeyCount : public QObject {
+    public:
+        explicit KeyCount(int& n) : n_(n) {}
+
+    protected:
+        bool eventFilter(QObject*, QEvent* e) override {
+            n_ += e->type() == QEvent::KeyPress;
+            return false;
+        }
+
+    private:
+        int& n_;
+    };
+
     using Bytes = std::vector<uint8_t>;
 };
 

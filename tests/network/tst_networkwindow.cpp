@@ -129,7 +129,7 @@ private slots:
         bool checked = false;
         Open(h, true, [&](NetworkWindow& d) {
             QCOMPARE(d.BlockButtons[deleted]->text(), U("Ф15"));
-            QCOMPARE(d.deleteBlockAction->text(), U("Удаление блока МВМ Ф15"));
+            QCOMPARE(d.deleteBlockAction->text().remove('&'), U("Удаление блока МВМ Ф15"));
             if (rightPress == 0)
                 RightPress(d, d.blockButton2);
             if (rightPress >= 0)

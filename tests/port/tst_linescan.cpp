@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
@@ -76,6 +77,10 @@ private slots:
             QCOMPARE(scan.Table->rowCount(), 3);
             for (int r = 0; r < 3; ++r)
                 rows[r] = RowTexts(scan.Table, r);
+            // Every column whole: the window widens to them rather than scroll.
+            d.show();
+            QApplication::processEvents();
+            QVERIFY(!scan.Table->horizontalScrollBar()->isVisible());
             scan.Table->selectRow(2);
             // Enter on the list takes the device, as a double-click does.
             QTest::keyClick(scan.Table, Qt::Key_Return);

@@ -197,6 +197,26 @@ private slots:
             QVERIFY(WordInside(words, delayTexts[qsizetype(i)], delays[i]));
     }
 
+    // A file's long path on the third heading is shortened in its middle and stays on the
+    // page: its beginning and the file's name are printed, every word within the paper.
+    void longFileHeadingIsShortenedInTheMiddle() {
+        GuiHarness h;
+        ReadDevice(h);
+        h.Main().Modules().FileMode = 1;
+        const QString path = "/" + U("каталог/").repeated(30) + "plant.lum";
+        h.Main().fileLabel->setText(U("Режим работы с файлом ") + path);
+        const QString pdf = dir_.filePath("long.pdf");
+        OpenEditor(h, 3, [&](SchemeEditor& e) { PrintToFile(h, e, pdf); });
+        const auto words = Words(pdf);
+        const QString text = PageText(words);
+        QVERIFY2(text.contains(U("Режим работы с файлом /каталог/каталог/")), qPrintable(text));
+        QVERIFY(text.contains(QChar(0x2026)));
+        QVERIFY(text.contains(U("каталог/plant.lum")));
+        QVERIFY(!text.contains(path));
+        for (const Word& w : words)
+            QVERIFY2(w.box.right() <= 595, qPrintable(w.text)); // A4 and Letter alike
+    }
+
     void cancelledDialogPrintsNothing() {
         GuiHarness h;
         ReadDevice(h);

@@ -1,6 +1,6 @@
 // The scheme's rows from the keyboard: the arrows select the row above or below, Enter opens
-// the row's menu with the block commands; the delay dialog that a double click opens takes the
-// digits typed at once.
+// the row's menu with the block commands, each with its own underlined letter; the delay dialog
+// that a double click opens takes the digits typed at once.
 
 #include "helper_scheme.h"
 
@@ -10,7 +10,9 @@
 
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QScrollArea>
+#include <QSet>
 #include <QTest>
 
 using namespace schemetest;
@@ -36,6 +38,19 @@ private slots:
             QTest::keyClick(scheme, Qt::Key_Return);
             QTRY_VERIFY(e.contextMenu->isVisible());
             e.contextMenu->close();
+            // Its items (and the menu bar's) each underline a letter no other item shows.
+            for (const QList<QAction*>& menu : {e.contextMenu->actions(), e.menuBar_->actions(),
+                                                e.menuBar_->actions().front()->menu()->actions()}) {
+                QSet<QChar> letters;
+                for (QAction* a : menu) {
+                    const qsizetype at = a->text().indexOf('&');
+                    if (a->isSeparator() || !a->isVisible())
+                        continue;
+                    QVERIFY2(at >= 0 && !letters.contains(a->text()[at + 1].toLower()),
+                             qPrintable(a->text()));
+                    letters << a->text()[at + 1].toLower();
+                }
+            }
         });
     }
 
