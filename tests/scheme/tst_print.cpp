@@ -202,7 +202,7 @@ private slots:
     void longFileHeadingIsShortenedInTheMiddle() {
         GuiHarness h;
         ReadDevice(h);
-        h.Main().Modules().FileMode = 1;
+        h.SetFileMode();
         const QString path = "/" + U("каталог/").repeated(30) + "plant.lum";
         h.Main().fileLabel->setText(U("Режим работы с файлом ") + path);
         const QString pdf = dir_.filePath("long.pdf");
