@@ -98,6 +98,12 @@ bool MainWindow::CanCloseMainWindow() {
                 WriteDeviceClick();
         }
         engine_->ClosePort();
+    } else if (document_->Changed()) {
+        // Data read from a device that it does not hold: labels (no device keeps them) or
+        // steps undone after a write. They would go with the window unasked.
+        const MsgButton answer = Questions::SaveToFile(*op_, true);
+        if (answer == MsgButton::Cancel || (answer == MsgButton::Yes && !SaveToFile()))
+            return false;
     }
     return true;
 }

@@ -173,6 +173,16 @@ void MonitorWindow::SizeColumns() {
 }
 
 void MonitorWindow::MonitorClick() {
+    if (!placed_) {
+        // Low on the screen, its title bar included: the main window stays in view above it.
+        placed_ = true;
+        if (const QScreen* s = screen()) {
+            const QRect free = s->availableGeometry();
+            const int titleBar = 40;
+            move(free.left() + std::max(0, (free.width() - width()) / 2),
+                 free.top() + std::max(0, free.height() - height() - titleBar));
+        }
+    }
     if (isMinimized())
         showNormal();
     else

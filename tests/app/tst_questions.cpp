@@ -51,6 +51,14 @@ private slots:
             h.Op().Answer(MsgButton::No); // not saved
             h.Main().CanCloseMainWindow();
         }) << transfer << MsgButton::No;
+        // Labels typed after a read are on no device: closing offers the file, and a save not
+        // made keeps the window.
+        QTest::newRow("closing, labels typed after a read")
+            << Trigger([](GuiHarness& h, const QString&) {
+                   h.Main().Modules().PutLabel("Pump 1", 0);
+                   QVERIFY(!h.Main().CanCloseMainWindow());
+               })
+            << save << MsgButton::Yes;
         QTest::newRow("saving over a file") << Trigger([](GuiHarness& h, const QString& existing) {
             h.OnFileDialog(existing);
             h.Main().SaveFileClick();
