@@ -58,6 +58,10 @@ MsgButton QtOperator::Ask(const OperatorMessage& message) {
     // other than the active one gets no keys on some window managers.
     QWidget* over = parent_;
     QWidget* active = QApplication::activeWindow();
+    // Between two windows (one just closed, the window manager not yet done) nothing is
+    // active: the innermost open dialog asks then, not a window it blocks.
+    if (!active)
+        active = QApplication::activeModalWidget();
     for (QWidget* w = active; w; w = w->parentWidget())
         if (!parent_ || w == parent_) {
             over = active;
