@@ -27,6 +27,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShowEvent>
@@ -390,6 +391,18 @@ int MainWindow::showModal(QDialog& dialog) {
         dialog.windowHandle()->setTransientParent(transient);
     if (orphan)
         dialog.setParent(nullptr, dialog.windowFlags());
+    // Some window managers leave no window active once a dialog that showed message boxes has
+    // closed, and the keys (Ctrl+Z, F9) go nowhere: the window that opened it takes them back,
+    // once the window manager is done and unless another dialog has come up meanwhile.
+    if (ours) {
+        QTimer::singleShot(50, this, [back = QPointer<QWidget>(opener)] {
+            if (!back || !back->isVisible() || QApplication::activeWindow())
+                return;
+            const QWidget* modal = QApplication::activeModalWidget();
+            if (!modal || modal == back->window())
+                back->activateWindow();
+        });
+    }
     return result;
 }
 
