@@ -285,6 +285,10 @@ QWidget* MainWindow::CreateDeviceRow() {
     changedLabel = new QLabel(U("Данные изменены"), row);
     changedLabel->setStyleSheet("color: #A00000");
     changedLabel->setToolTip(U("Данные отличаются от прочитанных из прибора или файла"));
+    // Its place is kept while it is hidden: the fields beside it do not move.
+    QSizePolicy keep = changedLabel->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    changedLabel->setSizePolicy(keep);
     for (QWidget* w : std::initializer_list<QWidget*>{
              deviceNumberLabel, deviceNumberBox, newNumberLabel, newNumberBox, modificationLabel,
              modificationEdit, changedLabel})
