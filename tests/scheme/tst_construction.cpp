@@ -245,8 +245,8 @@ private slots:
         GuiHarness h;
         ReadDevice(h);
         h.ForgetEdits();
-        h.OnModal([](QDialog& d) { d.reject(); }); // the signalling dialog
         OpenEditor(h, 1, [&](SchemeEditor& e) {
+            h.OnModal([](QDialog& d) { d.reject(); }); // the signalling dialog
             DoubleClick(e.alarmCells[0]);
             QCOMPARE(h.ModalTitles().last(), U("Программирование сигнализации ЛУМ-08"));
             QCOMPARE(h.Main().findChildren<LumDialog*>().size(), 1); // the editor alone
