@@ -78,18 +78,17 @@ int main(int argc, char** argv) {
     auto engine = std::make_unique<ExchangeEngine>();
     engine->PortName = port.toStdString();
     MainWindow main(std::move(engine), &op);
-    CreateWindows(main);
     // The start-up password prompt is taken as answered; no other dialog opens.
-    main.SetModalHook([&main](QDialog& d) {
-        return &d == main.Windows().passwordDialog ? int(Password::Accepted) : 0;
-    });
+    main.SetModalHook(
+        [](QDialog& d) { return qobject_cast<PasswordDialog*>(&d) ? int(Password::Accepted) : 0; });
     if (main.Engine().ApplyPortSettings() != 0) {
         std::fprintf(stderr, "the port %s did not open\n", port.constData());
         return 2;
     }
     main.show();
     // The clock window polls for as long as it is shown.
-    main.Windows().clockWindow->show();
+    ClockWindow clock(main, &main);
+    clock.show();
     main.MonitorClick();
     MonitorWindow& monitor = *main.Monitor();
     Block(1); // settle
@@ -103,7 +102,7 @@ int main(int argc, char** argv) {
         visible.push_back(Block(seconds));
     }
     const int64_t records = monitor.Recorder().EndSerial() - before;
-    main.Windows().clockWindow->hide();
+    clock.hide();
     emulator.closeWriteChannel();
     emulator.waitForFinished(3000);
 

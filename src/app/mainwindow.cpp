@@ -11,6 +11,7 @@
 #include "model/reservecopies.h"
 #include "monitor/monitorwindow.h"
 #include "network/networkwindow.h"
+#include "port/portdialog.h"
 #include "report/inputstable.h"
 #include "scheme/schemeeditor.h"
 
@@ -66,7 +67,8 @@ QIcon KeyIcon() {
 } // namespace
 
 MainWindow::MainWindow(std::unique_ptr<ExchangeEngine> port, Operator* op)
-    : engine_(port ? std::move(port) : std::make_unique<ExchangeEngine>()),
+    : portChoices_(std::make_unique<PortChoices>()),
+      engine_(port ? std::move(port) : std::make_unique<ExchangeEngine>()),
       document_(std::make_unique<DeviceDocument>()),
       labelClipboard_(std::make_unique<LabelClipboard>()) {
     if (op) {
@@ -146,12 +148,12 @@ void MainWindow::ShowEditState() {
 }
 
 void MainWindow::ShowDocumentAgain() {
-    if (windows_.schemeEditor && windows_.schemeEditor->isVisible())
-        windows_.schemeEditor->ShowDocument();
-    if (windows_.inputsTable && windows_.inputsTable->isVisible())
-        windows_.inputsTable->RefreshLabels();
-    if (windows_.networkWindow && windows_.networkWindow->isVisible())
-        windows_.networkWindow->ShowDocument();
+    if (schemeEditor_)
+        schemeEditor_->ShowDocument();
+    if (inputsTable_)
+        inputsTable_->RefreshLabels();
+    if (networkWindow_)
+        networkWindow_->ShowDocument();
 }
 
 MainWindow::~MainWindow() {

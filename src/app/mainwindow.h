@@ -1,6 +1,8 @@
 #pragma once
 // The main window "Программатор ЛУМ - 08": owns the exchange engine and the model objects for
-// the whole run, shows the selected device and its modules, and offers every command.
+// the whole run, shows the selected device and its modules, and offers every command. Each
+// window it opens is made for that opening and goes when it closes; while one is open the main
+// window keeps a pointer to it, to show it the document again after an undo or a redo.
 
 #include "dialogs/elidedlabel.h"
 #include "dialogs/windowcontext.h"
@@ -10,6 +12,7 @@
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <functional>
 #include <memory>
@@ -26,6 +29,10 @@ class QToolBar;
 class ExchangeInputGuard;
 class ExchangeProgress;
 class MonitorWindow;
+class InputsTableWindow;
+class NetworkWindow;
+class SchemeEditor;
+struct PortChoices;
 
 class MainWindow : public QMainWindow, public WindowContext {
     Q_OBJECT
@@ -42,7 +49,6 @@ public:
     WindowSession& Session() override { return session_; }
     LabelClipboard& Clipboard() override { return *labelClipboard_; }
     Operator& Op() override { return *op_; }
-    OpenWindows& Windows() override { return windows_; }
     int showModal(QDialog& dialog) override;
     QString MainCaption() const override;
     QString ModificationText() const override;
@@ -183,6 +189,8 @@ private:
     static QString ModulesText(int count);
 
     // Members in their order of construction (destroyed in reverse).
+    // First: the built-in device it may hold is the engine's line until the engine goes.
+    std::unique_ptr<PortChoices> portChoices_;
     std::unique_ptr<ExchangeEngine> engine_;
     std::unique_ptr<DeviceDocument> document_;
     OperatorAccess access_;
@@ -191,7 +199,13 @@ private:
 
     std::unique_ptr<Operator> ownedOp_;
     Operator* op_ = nullptr;
-    OpenWindows windows_;
+    // The windows open now (none when closed).
+    QPointer<SchemeEditor> schemeEditor_;
+    QPointer<InputsTableWindow> inputsTable_;
+    QPointer<NetworkWindow> networkWindow_;
+    // The scheme editor's caption after a save names the file; an editor opened on the file
+    // later starts with it.
+    QString schemeEditorCaption_;
     std::function<int(QDialog&)> modalHook_;
     std::function<QString(const FileDialogRequest&)> fileHook_;
     QString curFile_;

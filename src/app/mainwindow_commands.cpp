@@ -21,7 +21,7 @@
 #include <QComboBox>
 
 void MainWindow::PortSettingsClick() {
-    PortDialog& dialog = *windows_.portDialog;
+    PortDialog dialog(*this, *portChoices_, this);
     for (;;) {
         const int r = showModal(dialog);
         if (r == mr::Ok)
@@ -36,20 +36,18 @@ void MainWindow::PortSettingsClick() {
         if (again != MsgButton::Retry)
             return;
     }
-    static const char* const parity[] = {"N", "O", "E"};
+    const PortSettings chosen = dialog.Chosen();
     ExchangeEngine& port = *engine_;
-    port.Parity = parity[dialog.ParityPos];
-    port.Speed = dialog.speedBox->currentText().toStdString();
-    port.StopBits = dialog.StBitPos == 0 ? "1" : "2";
-    port.PortName = dialog.ChosenPortName().toStdString();
+    port.Parity = chosen.parity;
+    port.Speed = chosen.speed;
+    port.StopBits = chosen.stopBits;
+    port.PortName = chosen.portName;
     if (port.ApplyPortSettings() == -1)
         port.ReportError(document_->modules.BusNumber, ResultCode::PortCannotOpen);
 }
 
 void MainWindow::ExchangeTimingClick() {
-    ExchangeTimingDialog& dialog = *windows_.timingDialog;
-    if (showModal(dialog) == mr::Ok)
-        dialog.ApplyTo(*engine_);
+    ExchangeTimingDialog::Run(*this, this);
 }
 
 void MainWindow::DeviceNumberChanged() {
@@ -74,16 +72,23 @@ void MainWindow::NewNumberChanged() {
 }
 
 void MainWindow::ClockClick() {
-    windows_.clockWindow->ClockClick();
+    ClockWindow window(*this, this);
+    window.ClockClick();
 }
 void MainWindow::InputsTableClick() {
-    windows_.inputsTable->FillAndShow();
+    InputsTableWindow table(*this, this);
+    inputsTable_ = &table;
+    table.FillAndShow();
 }
 void MainWindow::NetworkSettingsClick() {
-    windows_.networkWindow->NetworkSettingsClick();
+    NetworkWindow window(*this, this);
+    networkWindow_ = &window;
+    window.NetworkSettingsClick();
 }
 void MainWindow::F15BlocksClick() {
-    windows_.networkWindow->F15BlocksClick();
+    NetworkWindow window(*this, this);
+    networkWindow_ = &window;
+    window.F15BlocksClick();
 }
 
 bool MainWindow::CanCloseMainWindow() {

@@ -125,10 +125,12 @@ void MainWindow::OpenSchemeClick(int row) {
     serv.PutCurrentModule(row);
     if (serv.ModuleType[row - 1] == 0)
         return;
-    SchemeEditor& editor = *windows_.schemeEditor;
+    SchemeEditor editor(*this, this);
+    if (!schemeEditorCaption_.isEmpty())
+        editor.setWindowTitle(schemeEditorCaption_);
     editor.SetHeadings(row, M[row - 1]->text(),
                        QString::fromUtf8("входы ") + InputId[row - 1]->text());
-    editor.SchemeShown = 0;
+    schemeEditor_ = &editor;
     if (showModal(editor) == mr::Abort)
         op_->Tell("программирование закончено с ошибкой", "Ошибка", MsgIcon::Error);
 }

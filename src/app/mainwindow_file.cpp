@@ -201,7 +201,9 @@ bool MainWindow::SaveToFile() {
         document_->SetOrigin(DocumentOrigin::File(name.toStdString()));
         document_->TakeBaseline();
     }
-    windows_.schemeEditor->setWindowTitle(U("Программатор ЛУМ-08 - файл ") + curFile_);
+    schemeEditorCaption_ = U("Программатор ЛУМ-08 - файл ") + curFile_;
+    if (schemeEditor_)
+        schemeEditor_->setWindowTitle(schemeEditorCaption_);
     // Later saves go to this file: the caption names it.
     ShowFileCaption();
     return true;
@@ -220,7 +222,7 @@ void MainWindow::ResetForNewFile() {
 void MainWindow::CreateFileClick() {
     if (!KeepFileEdits())
         return;
-    ConfigurationDialog& dialog = *windows_.Config;
+    ConfigurationDialog dialog(*this, this);
     dialog.Prepare();
     if (showModal(dialog) != ConfigurationDialog::Accepted) {
         op_->Tell("ошибка ввода конфигурации", "Ошибка", MsgIcon::Error);

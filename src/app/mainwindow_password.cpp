@@ -6,19 +6,16 @@
 #include "model/passwordfile.h"
 #include "platform/filestore.h"
 
-#include <QLineEdit>
-
 void MainWindow::FormShow() {
-    PasswordDialog& dialog = *windows_.passwordDialog;
     access_.level = 0;
     access_.passwordChange = 0;
+    PasswordDialog dialog(*this, this);
     for (;;) {
         dialog.PrepareCheck();
         if (showModal(dialog) == Password::Accepted) {
             const std::string expected =
                 ExpectedPassword(ReadWholeFile(PasswordDialog::PasswordFilePath()));
-            access_.level =
-                CheckPassword(dialog.passwordEdit->text().toStdString(), expected).level;
+            access_.level = CheckPassword(dialog.Entered(), expected).level;
             return;
         }
         const MsgButton again = op_->Ask({"Введенный пароль неверен",
@@ -43,6 +40,7 @@ void MainWindow::ChangePasswordClick() {
     if (!op_->YesNo("Будете менять пароль?", "Подтвердите замену пароля"))
         return;
     access_.passwordChange = 1;
-    windows_.passwordDialog->PrepareChange();
-    showModal(*windows_.passwordDialog);
+    PasswordDialog dialog(*this, this);
+    dialog.PrepareChange();
+    showModal(dialog);
 }

@@ -9,7 +9,6 @@
 #include "port/linescandialog.h"
 #include "port/portdialog.h"
 
-#include <QComboBox>
 #include <QStatusBar>
 
 void MainWindow::LineScanClick() {
@@ -23,12 +22,9 @@ void MainWindow::LineScanClick() {
     port.Parity = std::string(1, chosen.parity);
     port.StopBits = std::to_string(chosen.stopBits);
     // The port settings show the same line when they are opened next.
-    if (PortDialog* settings = windows_.portDialog) {
-        settings->SpeedPos =
-            std::max(0, settings->speedBox->findText(QString::number(chosen.speed)));
-        settings->ParityPos = chosen.parity == 'O' ? 1 : chosen.parity == 'E' ? 2 : 0;
-        settings->StBitPos = chosen.stopBits == 1 ? 0 : 1;
-    }
+    portChoices_->speedPos = PortDialog::SpeedPosition(chosen.speed);
+    portChoices_->parityPos = chosen.parity == 'O' ? 1 : chosen.parity == 'E' ? 2 : 0;
+    portChoices_->stopBitsPos = chosen.stopBits == 1 ? 0 : 1;
     document_->modules.BusNumber = chosen.device - 1;
     ShowDeviceNumber(chosen.device - 1);
     if (port.ApplyPortSettings() == -1) {

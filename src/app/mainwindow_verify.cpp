@@ -9,7 +9,6 @@
 #include "link/deviceimageread.h"
 #include "model/devicecompare.h"
 #include "platform/devicehistory.h"
-#include "port/timingdialog.h"
 
 #include <QAction>
 #include <QMenu>
@@ -55,5 +54,5 @@ void MainWindow::HistoryClick() {
 }
 
 bool MainWindow::VerifyWrites() const {
-    return !windows_.timingDialog || windows_.timingDialog->VerifyWrite();
+    return session_.verifyWrites;
 }

@@ -113,3 +113,7 @@ int PasswordDialog::StoreNewPassword() {
     main_.Access().passwordChange = 0;
     return Password::Accepted;
 }
+
+std::string PasswordDialog::Entered() const {
+    return passwordEdit->text().toStdString();
+}

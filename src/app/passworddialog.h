@@ -4,6 +4,8 @@
 
 #include "dialogs/lumdialog.h"
 
+#include <string>
+
 class WindowContext;
 class QLabel;
 class QLineEdit;
@@ -16,6 +18,8 @@ public:
     // Prepares the dialog for the start-up check or for a password change.
     void PrepareCheck();
     void PrepareChange();
+    // The password typed, after the check closed the dialog.
+    std::string Entered() const;
 
     QLabel* promptLabel = nullptr;
     QLineEdit* passwordEdit = nullptr;

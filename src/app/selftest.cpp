@@ -89,7 +89,6 @@ int RunSelfTest(LumApplication& app) {
     try {
         MainWindow main(nullptr, &run.op);
         main.SetModalHook([&run](QDialog& d) { return run.Modal(d); });
-        CreateWindows(main);
         run.Check(main);
         for (const OperatorMessage& m : run.op.shown)
             run.problems << QString::fromStdString(m.caption + ": " + m.text);

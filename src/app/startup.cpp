@@ -1,21 +1,8 @@
 #include "app/startup.h"
 
-#include "app/configurationdialog.h"
 #include "app/mainwindow.h"
-#include "app/passworddialog.h"
-#include "clock/clockwindow.h"
-#include "dialogs/delaydialog.h"
-#include "dialogs/inputgroupdialog.h"
-#include "dialogs/labeldialog.h"
 #include "dialogs/qtoperator.h"
-#include "dialogs/signallingdialog.h"
 #include "dialogs/uitext.h"
-#include "network/f15blockeditor.h"
-#include "network/networkwindow.h"
-#include "port/portdialog.h"
-#include "port/timingdialog.h"
-#include "report/inputstable.h"
-#include "scheme/schemeeditor.h"
 
 #include <QApplication>
 #include <QDir>
@@ -124,26 +111,8 @@ bool LumApplication::notify(QObject* receiver, QEvent* event) {
     return false;
 }
 
-void CreateWindows(MainWindow& main) {
-    OpenWindows& w = main.Windows();
-    w.passwordDialog = new PasswordDialog(main, &main);
-    w.Config = new ConfigurationDialog(main, &main);
-    w.schemeEditor = new SchemeEditor(main, &main);
-    w.timingDialog = new ExchangeTimingDialog(main.Engine(), &main);
-    w.portDialog = new PortDialog(main, &main);
-    w.signallingDialog = new SignallingDialog(main, &main);
-    w.labelDialog = new LabelDialog(main, &main);
-    w.inputGroupDialog = new InputGroupDialog(main, &main);
-    w.delayDialog = new DelayDialog(main, &main);
-    w.networkWindow = new NetworkWindow(main, &main);
-    w.inputsTable = new InputsTableWindow(main, &main);
-    w.clockWindow = new ClockWindow(main, &main);
-    w.f15Editor = new F15BlockEditor(main, &main);
-}
-
 int RunProgram(QApplication& app) {
     MainWindow main;
-    CreateWindows(main);
     main.show();
     return app.exec();
 }

@@ -1,6 +1,6 @@
 #pragma once
-// Start-up: the windows are created once each, in a fixed order, and live as long as the main
-// window.
+// Start-up: the application object and the main window; every other window is made when its
+// command opens it.
 
 #include <QApplication>
 #include <functional>
@@ -25,9 +25,5 @@ private:
 // translations were not found (the toolkit's dialogs then stay in English).
 bool LoadToolkitTranslations(QCoreApplication& app);
 
-// Creates every window after the main window, in the order of start-up.
-void CreateWindows(MainWindow& main);
-
-// Runs the program: creates the windows, shows the main window and runs the message loop until
-// it closes.
+// Runs the program: shows the main window and runs the message loop until it closes.
 int RunProgram(QApplication& app);

@@ -97,12 +97,20 @@ ExchangeInputGuard::~ExchangeInputGuard() {
         qApp->removeEventFilter(this);
 }
 
+namespace {
+// Windows come and go with their openings: the lists forget the ones gone.
+void AddLive(std::vector<QPointer<QWidget>>& list, QWidget* widget) {
+    std::erase_if(list, [](const QPointer<QWidget>& w) { return w.isNull(); });
+    list.emplace_back(widget);
+}
+} // namespace
+
 void ExchangeInputGuard::AddStopWidget(QWidget* widget) {
-    stopWidgets_.emplace_back(widget);
+    AddLive(stopWidgets_, widget);
 }
 
 void ExchangeInputGuard::AddFreeWindow(QWidget* window) {
-    freeWindows_.emplace_back(window);
+    AddLive(freeWindows_, window);
 }
 
 bool ExchangeInputGuard::IsFree(QObject* watched) const {

@@ -21,9 +21,12 @@ QLineEdit* NumberField(QWidget* parent, Operator& op) {
 }
 
 // Pasted text may be anything; only a whole number above 0 is an input number.
-bool IsInputNumber(const QString& text) {
+long long InputNumber(const QString& text) {
     long long value = 0;
-    return ParseDecimal(text.toStdString(), value) && value > 0;
+    return ParseDecimal(text.toStdString(), value) && value > 0 ? value : 0;
+}
+bool IsInputNumber(const QString& text) {
+    return InputNumber(text) > 0;
 }
 } // namespace
 
@@ -102,4 +105,14 @@ bool InputGroupDialog::CanClose(int& result) {
     }
     result = Accepted;
     return true;
+}
+
+long long InputGroupDialog::FirstInput() const {
+    return InputNumber(firstInputEdit->text());
+}
+long long InputGroupDialog::LastInput() const {
+    return InputNumber(lastInputEdit->text());
+}
+long long InputGroupDialog::InsertStart() const {
+    return InputNumber(groupNumberEdit->text());
 }

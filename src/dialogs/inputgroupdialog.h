@@ -22,6 +22,10 @@ public:
     void PrepareGroupMode();
     // "Ввод начального № вставки": the first number of the replacement.
     void PrepareInsertMode();
+    // The numbers typed, once the dialog was accepted: 0 where a field holds no number above 0.
+    long long FirstInput() const;  // the group's first
+    long long LastInput() const;   // the group's last
+    long long InsertStart() const; // the replacement's first
 
     QGroupBox* rangeGroup = nullptr;
     QLineEdit* firstInputEdit = nullptr;

@@ -76,3 +76,7 @@ void LabelDialog::FillFrom(int input) {
 void LabelDialog::StoreTo(int input) {
     main_.Modules().PutLabel(ToCp1251(labelEdit->text()), input);
 }
+
+QString LabelDialog::Text() const {
+    return labelEdit->text();
+}

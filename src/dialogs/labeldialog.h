@@ -17,6 +17,8 @@ public:
     // Fills the field with input i's label; stores the field as input i's label (padded).
     void FillFrom(int input);
     void StoreTo(int input);
+    // The label typed, as the field holds it.
+    QString Text() const;
 
     QLabel* inputLabel = nullptr;
     QLabel* inputCaption = nullptr;

@@ -1,7 +1,7 @@
 #pragma once
 // What every window reaches through the one main window: the engine, the model objects, the
-// operator, the modal-dialog hook and the other windows. The main window implements it; window
-// tests use a small stand-in.
+// operator and the modal-dialog hook. It names no window: windows are made when they open and
+// go when they close, while this outlives them all. The main window implements it.
 
 #include "model/devicedocument.h"
 #include "model/operatoraccess.h"
@@ -18,19 +18,6 @@ class NetworkBlocks;
 class ReserveCopies;
 class LabelClipboard;
 
-class PasswordDialog;
-class ConfigurationDialog;
-class SchemeEditor;
-class ExchangeTimingDialog;
-class PortDialog;
-class SignallingDialog;
-class LabelDialog;
-class InputGroupDialog;
-class DelayDialog;
-class NetworkWindow;
-class InputsTableWindow;
-class ClockWindow;
-class F15BlockEditor;
 class ExchangeInputGuard;
 
 // A file dialog: open or save, its title, the name it starts with, its filter and default
@@ -47,28 +34,13 @@ struct FileDialogRequest {
     QWidget* parent = nullptr;
 };
 
-// The windows created once at start-up, in this order after the main window.
-struct OpenWindows {
-    PasswordDialog* passwordDialog = nullptr;
-    ConfigurationDialog* Config = nullptr;
-    SchemeEditor* schemeEditor = nullptr;
-    ExchangeTimingDialog* timingDialog = nullptr;
-    PortDialog* portDialog = nullptr;
-    SignallingDialog* signallingDialog = nullptr;
-    LabelDialog* labelDialog = nullptr;
-    InputGroupDialog* inputGroupDialog = nullptr;
-    DelayDialog* delayDialog = nullptr;
-    NetworkWindow* networkWindow = nullptr;
-    InputsTableWindow* inputsTable = nullptr;
-    ClockWindow* clockWindow = nullptr;
-    F15BlockEditor* f15Editor = nullptr;
-};
-
 // State the windows share that is no device data.
 struct WindowSession {
     // The inputs table pasted labels: the scheme editor's F9 shows them instead of reading
     // the module again.
     bool labelsPasted = false;
+    // "Проверять запись чтением" of "Настройка обмена": every write is read back (on at start).
+    bool verifyWrites = true;
 };
 
 class WindowContext {
@@ -88,7 +60,6 @@ public:
     ReserveCopies& Reserve() { return Document().reserve; }
     virtual LabelClipboard& Clipboard() = 0;
     virtual Operator& Op() = 0;
-    virtual OpenWindows& Windows() = 0;
 
     // Shows a dialog modally and returns its result; tests replace it to fill the dialog and
     // choose its result without a nested event loop.

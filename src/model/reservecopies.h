@@ -18,4 +18,5 @@ public:
     uint8_t Labels[36][15] = {}; // 14 label bytes per input; the 15th carries nothing
     int FirstInput = 0;
     int LastInput = 0;
+    bool Holds = false; // a group was copied
 };

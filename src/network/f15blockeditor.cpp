@@ -6,6 +6,7 @@
 #include "dialogs/windowcontext.h"
 #include "model/keyfilters.h"
 #include "model/networkblocks.h"
+#include "network/networkwindow.h"
 #include "network/networkwrite.h"
 #include "report/inputstable.h"
 
@@ -37,8 +38,8 @@ QLineEdit* NumberField(const QString& name, const char* text, int maxLength, int
 }
 } // namespace
 
-F15BlockEditor::F15BlockEditor(WindowContext& main, QWidget* parent)
-    : LumDialog(parent), main_(main) {
+F15BlockEditor::F15BlockEditor(WindowContext& main, NetworkWindow* blockList, QWidget* parent)
+    : LumDialog(parent), main_(main), blockList_(blockList) {
     setWindowTitle(U("Программирование функционального блока MBM"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(CreateHeading());
@@ -248,8 +249,14 @@ void F15BlockEditor::FillEmpty() {
 }
 
 void F15BlockEditor::InputsTableClick() {
-    if (InputsTableWindow* inform = main_.Windows().inputsTable)
-        inform->ShowForReference();
+    InputsTableWindow table(main_, parentWidget());
+    inputsTable_ = &table;
+    table.ShowForReference();
+}
+
+void F15BlockEditor::ShowLabelsAgain() {
+    if (inputsTable_)
+        inputsTable_->RefreshLabels();
 }
 
 void F15BlockEditor::FocusChanged(QWidget* old, QWidget* now) {

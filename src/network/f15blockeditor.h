@@ -4,6 +4,7 @@
 
 #include "dialogs/lumdialog.h"
 
+#include <QPointer>
 #include <array>
 #include <string>
 
@@ -16,13 +17,17 @@ class QProgressBar;
 class QPushButton;
 class QToolButton;
 class ErrorMarker;
+class InputsTableWindow;
+class NetworkWindow;
 
 class F15BlockEditor : public LumDialog {
     Q_OBJECT
 public:
     static constexpr int SignalCount = 32;
 
-    explicit F15BlockEditor(WindowContext& main, QWidget* parent = nullptr);
+    // blockList: the network window that opened the editor, whose block buttons follow the
+    // block's function code; none when the editor is opened alone.
+    F15BlockEditor(WindowContext& main, NetworkWindow* blockList, QWidget* parent = nullptr);
     ~F15BlockEditor() override;
 
     // Fills the editor from block n (1 or 2) of the network image before it is shown.
@@ -35,6 +40,8 @@ public:
     void InputsTableClick();
     void OKClick();
     void SaveClick(); // writes the image, with the bar and "Стоп"
+    // The inputs table opened from here shows the labels again (after an undo or a redo).
+    void ShowLabelsAgain();
 
     QLabel* blockLabel = nullptr;
     QLabel* masterLabel = nullptr;
@@ -72,13 +79,16 @@ private:
     void RestoreImage();
     bool CloseAfterChecks(int& result);
     void PlainMessage(const std::string& text);
+    void ShowBlockButton(int functionCode);
 
     WindowContext& main_;
-    int block_ = 0;          // 0 or 1
-    bool filling_ = false;   // filling is not an edit
-    bool inQuery_ = false;   // the close query runs
-    bool failed_ = false;    // a check of this close query failed
-    bool moveFocus_ = false; // the close query moves the focus itself
+    QPointer<NetworkWindow> blockList_;
+    QPointer<InputsTableWindow> inputsTable_; // while "Входные сигналы" is open
+    int block_ = 0;                           // 0 or 1
+    bool filling_ = false;                    // filling is not an edit
+    bool inQuery_ = false;                    // the close query runs
+    bool failed_ = false;                     // a check of this close query failed
+    bool moveFocus_ = false;                  // the close query moves the focus itself
     // The inputs count holds the focus because the close query put it there: leaving it then
     // is no operator leaving the field, and the signal numbers typed stay as they are.
     bool inputCountByQuery_ = false;

@@ -60,8 +60,7 @@ bool F15BlockEditor::CanClose(int& result) {
         }
         CheckAndStore();
     }
-    if (NetworkWindow* net = main_.Windows().networkWindow)
-        net->ShowBlockButton(block_, functionCode != 0);
+    ShowBlockButton(functionCode != 0);
     bool close = false;
     if (failed_) {
         close = main_.Op().YesNo("Ошибка программирования \nЗакончить?",
@@ -108,8 +107,12 @@ bool F15BlockEditor::CheckAndStore() {
 void F15BlockEditor::RestoreImage() {
     NetworkBlocks& f15 = main_.Network();
     std::memcpy(f15.Image, main_.Reserve().NetworkCopy, sizeof f15.Image);
-    if (NetworkWindow* net = main_.Windows().networkWindow)
-        net->ShowBlockButton(block_, f15.GetFunctionCode(block_));
+    ShowBlockButton(f15.GetFunctionCode(block_));
+}
+
+void F15BlockEditor::ShowBlockButton(int functionCode) {
+    if (blockList_)
+        blockList_->ShowBlockButton(block_, functionCode);
 }
 
 bool F15BlockEditor::CloseAfterChecks(int& result) {

@@ -144,6 +144,8 @@ void NetworkWindow::ShowDocument() {
     filling_ = false;
     for (int b = 0; b < 2; ++b)
         ShowBlockButton(b, f15.GetFunctionCode(b));
+    if (blockEditor_)
+        blockEditor_->ShowLabelsAgain();
 }
 
 void NetworkWindow::showEvent(QShowEvent* event) {
@@ -171,7 +173,9 @@ void NetworkWindow::BlockMouseDown(int block, Qt::MouseButton button) {
 }
 
 void NetworkWindow::BlockClick(int block) {
-    F15BlockEditor& editor = *main_.Windows().f15Editor;
+    // The main window's child, as this window is.
+    F15BlockEditor editor(main_, this, parentWidget());
+    blockEditor_ = &editor;
     // Whatever the editor leaves changed when it closes is one step.
     const EditStep step(main_.Document(), BlockStepName(block, "параметры"));
     editor.FillBlock(block + 1);

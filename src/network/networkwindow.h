@@ -4,6 +4,7 @@
 
 #include "dialogs/lumdialog.h"
 
+#include <QPointer>
 #include <array>
 
 class WindowContext;
@@ -14,6 +15,7 @@ class QMenu;
 class ExchangeProgress;
 class QProgressBar;
 class QPushButton;
+class F15BlockEditor;
 
 class NetworkWindow : public LumDialog {
     Q_OBJECT
@@ -22,7 +24,8 @@ public:
 
     void NetworkSettingsClick(); // settings mode
     void F15BlocksClick();       // block list mode
-    // The settings and the block buttons from the document again (after an undo or a redo).
+    // The settings and the block buttons from the document again (after an undo or a redo),
+    // and the labels of an inputs table the block editor opened.
     void ShowDocument();
 
     // Handlers of the controls, public so that the block editor and tests reach them.
@@ -60,5 +63,6 @@ private:
     void ShowMode(bool blockList);
 
     WindowContext& main_;
+    QPointer<F15BlockEditor> blockEditor_; // while a block is being edited
     bool filling_ = false;
 };

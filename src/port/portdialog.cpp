@@ -13,8 +13,18 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSerialPortInfo>
+#include <algorithm>
+#include <iterator>
 
-PortDialog::PortDialog(WindowContext& main, QWidget* parent) : LumDialog(parent), main_(main) {
+namespace {
+const char* const kSpeeds[] = {"9600", "19200", "57600", "115200"};
+} // namespace
+
+PortChoices::PortChoices() = default;
+PortChoices::~PortChoices() = default;
+
+PortDialog::PortDialog(WindowContext& main, PortChoices& choices, QWidget* parent)
+    : LumDialog(parent), main_(main), choices_(choices) {
     setWindowTitle(U("Настройка СОМ-порта"));
     SetCentredOnScreen();
     auto* grid = new QGridLayout(this);
@@ -33,7 +43,8 @@ PortDialog::PortDialog(WindowContext& main, QWidget* parent) : LumDialog(parent)
     auto* lineBox = new QGroupBox(this);
     auto* lg = new QGridLayout(lineBox);
     speedBox = new QComboBox(lineBox);
-    speedBox->addItems({"9600", "19200", "57600", "115200"});
+    for (const char* speed : kSpeeds)
+        speedBox->addItem(speed);
     parityBox = new QComboBox(lineBox);
     parityBox->addItems({U("нет"), U("нечет"), U("чет")});
     stopBitsBox = new QComboBox(lineBox);
@@ -64,13 +75,19 @@ void PortDialog::PortTextChanged(const QString& text) {
 }
 
 void PortDialog::KeepGateway(const QString& name) {
-    recentGateways_.removeAll(name);
-    recentGateways_.prepend(name);
-    while (recentGateways_.size() > RecentGatewayLimit)
-        recentGateways_.removeLast();
+    QStringList& recent = choices_.recentGateways;
+    recent.removeAll(name);
+    recent.prepend(name);
+    while (recent.size() > RecentGatewayLimit)
+        recent.removeLast();
 }
 
-PortDialog::~PortDialog() = default;
+int PortDialog::SpeedPosition(int speed) {
+    for (int i = 0; i < int(std::size(kSpeeds)); ++i)
+        if (QString::number(speed) == kSpeeds[i])
+            return i;
+    return 0;
+}
 
 QString PortDialog::BuiltInEntry() {
     return U("Эмулятор прибора (встроенный)");
@@ -94,7 +111,7 @@ void PortDialog::FillPortList() {
                          info.portName());
     for (const std::string& path : BuiltInEmulator::RunningEmulatorPorts())
         portBox->addItem(QString::fromStdString(path));
-    for (const QString& gateway : recentGateways_)
+    for (const QString& gateway : choices_.recentGateways)
         if (portBox->findText(gateway, Qt::MatchExactly) < 0)
             portBox->addItem(gateway);
     if (BuiltInEmulator::Available())
@@ -104,9 +121,9 @@ void PortDialog::FillPortList() {
 }
 
 void PortDialog::BeforeShowing() {
-    speedBox->setCurrentIndex(SpeedPos);
-    parityBox->setCurrentIndex(ParityPos);
-    stopBitsBox->setCurrentIndex(StBitPos);
+    speedBox->setCurrentIndex(choices_.speedPos);
+    parityBox->setCurrentIndex(choices_.parityPos);
+    stopBitsBox->setCurrentIndex(choices_.stopBitsPos);
     ExchangeEngine& port = main_.Engine();
     portWasOpen_ = port.IsOpen();
     port.ClosePort();
@@ -126,9 +143,9 @@ bool PortDialog::CanClose(int& result) {
             result = mr::Abort;
             return true;
         }
-        SpeedPos = speedBox->currentIndex();
-        ParityPos = parityBox->currentIndex();
-        StBitPos = stopBitsBox->currentIndex();
+        choices_.speedPos = speedBox->currentIndex();
+        choices_.parityPos = parityBox->currentIndex();
+        choices_.stopBitsPos = stopBitsBox->currentIndex();
         if (gateway)
             KeepGateway(typed);
         return true;
@@ -139,9 +156,18 @@ bool PortDialog::CanClose(int& result) {
 }
 
 void PortDialog::StartEmulatorClick() {
-    ExchangeTimingDialog* nastr = main_.Windows().timingDialog;
-    if (nastr && main_.showModal(*nastr) == mr::Ok)
-        nastr->ApplyTo(main_.Engine());
+    // Over the window this dialog is modal to, as from the main window's menu.
+    ExchangeTimingDialog::Run(main_, parentWidget());
+}
+
+PortSettings PortDialog::Chosen() {
+    static const char* const parity[] = {"N", "O", "E"};
+    PortSettings chosen;
+    chosen.parity = parity[std::clamp(choices_.parityPos, 0, 2)];
+    chosen.speed = speedBox->currentText().toStdString();
+    chosen.stopBits = choices_.stopBitsPos == 0 ? "1" : "2";
+    chosen.portName = ChosenPortName().toStdString();
+    return chosen;
 }
 
 QString PortDialog::ChosenPortName() {
@@ -153,7 +179,7 @@ QString PortDialog::ChosenPortName() {
         const QVariant name = portBox->itemData(listed);
         return name.isValid() ? name.toString() : entry;
     }
-    if (!emulator_)
-        emulator_ = std::make_unique<BuiltInEmulator>();
-    return QString::fromStdString(emulator_->Start());
+    if (!choices_.emulator)
+        choices_.emulator = std::make_unique<BuiltInEmulator>();
+    return QString::fromStdString(choices_.emulator->Start());
 }

@@ -8,6 +8,8 @@
 
 #include <QStringList>
 
+#include <string>
+
 #include <memory>
 
 class WindowContext;
@@ -16,20 +18,42 @@ class QLabel;
 class QPushButton;
 class BuiltInEmulator;
 
+// What the port dialog keeps between its showings, held by its opener for the whole run: the
+// list positions, the gateways chosen, and the built-in device once started (the engine's port
+// may be its line).
+struct PortChoices {
+    PortChoices();
+    ~PortChoices();
+    int speedPos = 0;
+    int parityPos = 0;
+    int stopBitsPos = 1;
+    QStringList recentGateways; // the latest first
+    std::unique_ptr<BuiltInEmulator> emulator;
+};
+
+// What the dialog hands back after OK, in the engine's terms.
+struct PortSettings {
+    std::string portName; // empty when nothing is chosen or the built-in device did not start
+    std::string speed;    // "9600"
+    std::string parity;   // "N", "O" or "E"
+    std::string stopBits; // "1" or "2"
+};
+
 class PortDialog : public LumDialog {
     Q_OBJECT
 public:
-    explicit PortDialog(WindowContext& main, QWidget* parent = nullptr);
-    ~PortDialog() override;
+    PortDialog(WindowContext& main, PortChoices& choices, QWidget* parent = nullptr);
 
     // The last entry of the port list: a device emulated inside the program.
     static QString BuiltInEntry();
     // The list's entry for a serial port: its name, then its description and maker where the
     // system knows them ("ttyUSB0 — FT232R USB UART (FTDI)").
     static QString PortEntry(const QString& name, const QString& description, const QString& maker);
-    // The port name for the engine from the chosen entry; the built-in device is started on a
-    // pseudo-terminal when it is chosen. Empty when nothing is chosen or the start failed.
-    QString ChosenPortName();
+    // The list position of a speed (the first one when it is not listed).
+    static int SpeedPosition(int speed);
+    // The settings chosen; the built-in device is started on a pseudo-terminal when it is
+    // chosen.
+    PortSettings Chosen();
 
     QComboBox* speedBox = nullptr;
     QComboBox* parityBox = nullptr;
@@ -38,12 +62,8 @@ public:
     QPushButton* OK = nullptr;
     QPushButton* emulatorButton = nullptr;
 
-    // Remembered list positions.
-    int SpeedPos = 0;
-    int ParityPos = 0;
-    int StBitPos = 1;
     // Gateways chosen in this run, the latest first; listed after the serial ports.
-    const QStringList& RecentGateways() const { return recentGateways_; }
+    const QStringList& RecentGateways() const { return choices_.recentGateways; }
     static constexpr int RecentGatewayLimit = 8;
 
 protected:
@@ -56,9 +76,10 @@ private:
     // Speed, parity and stop bits apply to a serial port only.
     void PortTextChanged(const QString& text);
     void KeepGateway(const QString& name);
+    // The port name for the engine from the chosen entry.
+    QString ChosenPortName();
 
     WindowContext& main_;
+    PortChoices& choices_;
     bool portWasOpen_ = false;
-    std::unique_ptr<BuiltInEmulator> emulator_;
-    QStringList recentGateways_;
 };

@@ -1,6 +1,7 @@
 #include "port/timingdialog.h"
 
 #include "dialogs/uitext.h"
+#include "dialogs/windowcontext.h"
 #include "link/exchangeengine.h"
 
 #include <QCheckBox>
@@ -23,9 +24,9 @@ QSpinBox* UpDown(QWidget* parent) {
 }
 } // namespace
 
-ExchangeTimingDialog::ExchangeTimingDialog(const ExchangeEngine& engine, QWidget* parent)
-    : LumDialog(parent), delayTx_(engine.GetDelayTx()), delayRx_(engine.GetDelayRx()),
-      roundTrip_(engine.GetRoundTripMs()) {
+ExchangeTimingDialog::ExchangeTimingDialog(const ExchangeEngine& engine, bool verifyWrites,
+                                           QWidget* parent)
+    : LumDialog(parent) {
     setWindowTitle(U("Настройка параметров обмена"));
     SetCentredOnScreen();
     auto* grid = new QGridLayout(this);
@@ -64,36 +65,38 @@ ExchangeTimingDialog::ExchangeTimingDialog(const ExchangeEngine& engine, QWidget
                                                       repeatsBox, busyRepeatsLabel, busyRepeatsBox})
         w->hide();
     connect(OK, &QPushButton::clicked, this, [this] { CloseWith(mr::Ok); });
-    PutRemembered();
+    // The hidden repeat counts offer only these values; the larger is the engine's default.
+    const int repeats1 = repeatsBox->findText(QString::number(engine.GetRepeat1()));
+    const int repeats2 = busyRepeatsBox->findText(QString::number(engine.Repeat2));
+    repeatsBox->setCurrentIndex(repeats1 < 0 ? 1 : repeats1);
+    busyRepeatsBox->setCurrentIndex(repeats2 < 0 ? 1 : repeats2);
+    firstByteWait->setValue(engine.GetDelayTx());
+    nextByteWait->setValue(engine.GetDelayRx());
+    roundTripWait->setValue(engine.GetRoundTripMs());
+    verifyCheck->setChecked(verifyWrites);
 }
 
-void ExchangeTimingDialog::PutRemembered() {
-    repeatsBox->setCurrentIndex(povt1_);
-    busyRepeatsBox->setCurrentIndex(povt2_);
-    firstByteWait->setValue(delayTx_);
-    nextByteWait->setValue(delayRx_);
-    roundTripWait->setValue(roundTrip_);
-    verifyCheck->setChecked(verify_);
+void ExchangeTimingDialog::Run(WindowContext& main, QWidget* parent) {
+    ExchangeTimingDialog dialog(main.Engine(), main.Session().verifyWrites, parent);
+    if (main.showModal(dialog) != mr::Ok)
+        return;
+    const ExchangeTiming chosen = dialog.Chosen();
+    ExchangeEngine& engine = main.Engine();
+    engine.SetRepeat1(chosen.repeat1);
+    engine.SetRepeat2(chosen.repeat2);
+    engine.SetDelayTx(chosen.delayTx);
+    engine.SetDelayRx(chosen.delayRx);
+    engine.SetRoundTripMs(chosen.roundTripMs);
+    main.Session().verifyWrites = chosen.verifyWrites;
 }
 
-bool ExchangeTimingDialog::CanClose(int& result) {
-    if (result == mr::Ok) {
-        povt1_ = repeatsBox->currentIndex();
-        povt2_ = busyRepeatsBox->currentIndex();
-        delayTx_ = firstByteWait->value();
-        delayRx_ = nextByteWait->value();
-        roundTrip_ = roundTripWait->value();
-        verify_ = verifyCheck->isChecked();
-    } else {
-        PutRemembered(); // undo the operator's changes
-    }
-    return true;
-}
-
-void ExchangeTimingDialog::ApplyTo(ExchangeEngine& engine) const {
-    engine.SetRepeat1(repeatsBox->currentText().toInt());
-    engine.SetRepeat2(busyRepeatsBox->currentText().toInt());
-    engine.SetDelayTx(firstByteWait->text().toInt());
-    engine.SetDelayRx(nextByteWait->text().toInt());
-    engine.SetRoundTripMs(roundTripWait->value());
+ExchangeTiming ExchangeTimingDialog::Chosen() const {
+    ExchangeTiming chosen;
+    chosen.repeat1 = repeatsBox->currentText().toInt();
+    chosen.repeat2 = busyRepeatsBox->currentText().toInt();
+    chosen.delayTx = firstByteWait->value();
+    chosen.delayRx = nextByteWait->value();
+    chosen.roundTripMs = roundTripWait->value();
+    chosen.verifyWrites = verifyCheck->isChecked();
+    return chosen;
 }

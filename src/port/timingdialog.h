@@ -6,22 +6,35 @@
 #include "dialogs/lumdialog.h"
 
 class QCheckBox;
+class WindowContext;
 class QComboBox;
 class QLabel;
 class QPushButton;
 class QSpinBox;
 class ExchangeEngine;
 
+// What the dialog hands back after OK.
+struct ExchangeTiming {
+    int repeat1 = 5;
+    int repeat2 = 10;
+    int delayTx = 25;
+    int delayRx = 25;
+    int roundTripMs = 0;
+    bool verifyWrites = true; // "Проверять запись чтением"
+};
+
 class ExchangeTimingDialog : public LumDialog {
     Q_OBJECT
 public:
-    // Takes the engine's delays as its first remembered values.
-    explicit ExchangeTimingDialog(const ExchangeEngine& engine, QWidget* parent = nullptr);
+    // Shows the engine's settings and whether writes are read back.
+    ExchangeTimingDialog(const ExchangeEngine& engine, bool verifyWrites,
+                         QWidget* parent = nullptr);
 
-    // Writes the values into the engine; the caller does it only after OK.
-    void ApplyTo(ExchangeEngine& engine) const;
-    // "Проверять запись чтением": every write is read back and compared (on at start).
-    bool VerifyWrite() const { return verify_; }
+    // The values shown now; the caller takes them only after OK.
+    ExchangeTiming Chosen() const;
+    // Shows the dialog over parent and, after OK, puts its values into the engine and the
+    // session: the one way "Настройка обмена" is opened.
+    static void Run(WindowContext& main, QWidget* parent);
 
     QLabel* firstByteLabel = nullptr;
     QSpinBox* firstByteWait = nullptr; // with its up/down arrows (UpDown1); typing is not possible
@@ -35,17 +48,4 @@ public:
     QSpinBox* roundTripWait = nullptr; // ms, added to the wait for a reply through a gateway
     QCheckBox* verifyCheck = nullptr;
     QPushButton* OK = nullptr;
-
-protected:
-    bool CanClose(int& result) override;
-
-private:
-    void PutRemembered();
-
-    int povt1_ = 1;
-    int povt2_ = 1;
-    int delayTx_;
-    int delayRx_;
-    int roundTrip_;
-    bool verify_ = true;
 };

@@ -74,7 +74,8 @@ void InputsTableWindow::FormCreate() {
     contextMenu = new QMenu(this);
     copyLabelsAction = contextMenu->addAction(U("Копировать группу текст. реквизитов"));
     insertLabelsAction = contextMenu->addAction(U("Заменить группу текст. реквизитов"));
-    insertLabelsAction->setEnabled(false); // nothing has been copied yet
+    // Nothing to put in before a group was copied, in this window or an earlier one.
+    insertLabelsAction->setEnabled(main_.Clipboard().Holds);
     GiveAccelerators(contextMenu);
     inputsGrid->setContextMenuPolicy(Qt::CustomContextMenu);
 
@@ -171,7 +172,7 @@ void InputsTableWindow::GridDoubleClick() {
     if (r < 1 || r > InputCount() || c != ColText)
         return;
     ModuleConfig& serv = main_.Modules();
-    LabelDialog& dialog = *main_.Windows().labelDialog;
+    LabelDialog dialog(main_, parentWidget());
     const int i = r - 1;
     dialog.SetHeading(r, QString::fromStdString(serv.GetInputId(i)));
     dialog.FillFrom(i);
@@ -187,13 +188,6 @@ void InputsTableWindow::GridMouseDown() {
     LastCol = inputsGrid->currentColumn();
 }
 
-long long InputsTableWindow::FieldNumber(const QLineEdit* field) {
-    long long value = 0;
-    if (!ParseDecimal(field->text().toStdString(), value) || value < 1)
-        return 0;
-    return value;
-}
-
 void InputsTableWindow::WarnWrongNumber() {
     main_.Op().Tell("Неверно задан № входа", "Предупреждение", MsgIcon::Warning);
 }
@@ -201,12 +195,12 @@ void InputsTableWindow::WarnWrongNumber() {
 void InputsTableWindow::CopyLabelsClick() {
     if (LastCol != ColText)
         return;
-    InputGroupDialog& dialog = *main_.Windows().inputGroupDialog;
+    InputGroupDialog dialog(main_, parentWidget());
     dialog.PrepareGroupMode();
     if (main_.showModal(dialog) != InputGroupDialog::Accepted)
         return;
-    const long long first = FieldNumber(dialog.firstInputEdit);
-    const long long last = FieldNumber(dialog.lastInputEdit);
+    const long long first = dialog.FirstInput();
+    const long long last = dialog.LastInput();
     const long long n = InputCount();
     if (first < 1 || first > n || last > n || first > last) {
         WarnWrongNumber();
@@ -218,15 +212,16 @@ void InputsTableWindow::CopyLabelsClick() {
         std::memcpy(copy.Labels[i], serv.Label[i], ModuleConfig::LabelLength);
     copy.FirstInput = int(first - 1);
     copy.LastInput = int(last - 1);
+    copy.Holds = true;
     insertLabelsAction->setEnabled(true);
 }
 
 void InputsTableWindow::InsertLabelsClick() {
-    InputGroupDialog& dialog = *main_.Windows().inputGroupDialog;
+    InputGroupDialog dialog(main_, parentWidget());
     dialog.PrepareInsertMode();
     if (main_.showModal(dialog) != InputGroupDialog::Accepted)
         return;
-    const long long d = FieldNumber(dialog.groupNumberEdit);
+    const long long d = dialog.InsertStart();
     const int n = InputCount();
     if (d < 1 || d > n) {
         WarnWrongNumber();

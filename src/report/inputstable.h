@@ -69,8 +69,6 @@ private:
     void ClearRows();
     void FillRows();
     int InputCount() const;
-    // The number in a field of the group-number dialog; 0 when it is none.
-    static long long FieldNumber(const QLineEdit* field);
     void WarnWrongNumber();
 
     // The report file: asks for the name until a file is written or the operator gives up;

@@ -21,7 +21,8 @@ void SchemeEditor::EditAlarmClick() {
         return;
     const int a = SelectedInput;
     const size_t i = size_t(SelectedCell);
-    SignallingDialog& dialog = *main_.Windows().signallingDialog;
+    // The main window's child, as every block dialog.
+    SignallingDialog dialog(main_, parentWidget());
     dialog.SetHeading(a + 1, QString::fromStdString(main_.Modules().GetInputId(a)));
     dialog.FillFrom(lum, a);
     if (main_.showModal(dialog) != mr::Cancel)
@@ -45,7 +46,7 @@ void SchemeEditor::EditDelayClick() {
                "Панель задерж. для входа с таким номером не создана"))
         return;
     const int a = SelectedInput;
-    DelayDialog& dialog = *main_.Windows().delayDialog;
+    DelayDialog dialog(main_, parentWidget());
     dialog.SetHeading(a + 1, QString::fromStdString(main_.Modules().GetInputId(a)));
     dialog.FillDelay(lum.GetDelay(a));
     if (main_.showModal(dialog) != mr::Cancel)

@@ -28,12 +28,12 @@ void SchemeEditor::EditLabelClick(QObject* sender) {
         return;
     }
     const int a = SelectedInput;
-    LabelDialog& dialog = *main_.Windows().labelDialog;
+    LabelDialog dialog(main_, parentWidget());
     dialog.SetHeading(a + 1, QString::fromStdString(main_.Modules().GetInputId(a)));
     dialog.FillFrom(a);
     if (main_.showModal(dialog) != mr::Cancel)
         return;
-    StoreLabel(k, dialog.labelEdit->text());
+    StoreLabel(k, dialog.Text());
 }
 
 void SchemeEditor::StartInPlaceEdit() {

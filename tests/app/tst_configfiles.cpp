@@ -47,7 +47,7 @@ class TestConfigFiles : public QObject {
 private slots:
     void configDialogBuildsTheConfiguration() {
         GuiHarness h;
-        ConfigurationDialog& dialog = *h.W().Config;
+        ConfigurationDialog dialog(h.Main(), &h.Main());
         dialog.Prepare();
         FillConfig(h, {{1, "0"}, {0, "99"}, {2, "3"}});
         QCOMPARE(h.Main().showModal(dialog), ConfigurationDialog::Accepted);
@@ -68,7 +68,7 @@ private slots:
         QFETCH(QString, address);
         QFETCH(bool, accepted);
         GuiHarness h;
-        ConfigurationDialog& dialog = *h.W().Config;
+        ConfigurationDialog dialog(h.Main(), &h.Main());
         dialog.Prepare();
         h.Op().Answer(MsgButton::No); // give up? No: keep the entries
         h.OnModal([&](QDialog& d) {

@@ -150,7 +150,7 @@ private slots:
 
     void passwordKeyFilterEmptiesField() {
         GuiHarness h;
-        PasswordDialog& dialog = *h.W().passwordDialog;
+        PasswordDialog dialog(h.Main(), &h.Main());
         dialog.show();
         dialog.passwordEdit->setText("12");
         QTest::keyClick(dialog.passwordEdit, Qt::Key_A);

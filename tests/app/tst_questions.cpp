@@ -78,7 +78,8 @@ private slots:
                })
             << "Файл с таким именем существует.\nСоздать его заново?" << MsgButton::No;
         QTest::newRow("a wrong configuration entry") << Trigger([](GuiHarness& h, const QString&) {
-            h.W().Config->Prepare();
+            ConfigurationDialog config(h.Main(), &h.Main());
+            config.Prepare();
             h.OnModal([](QDialog& d) {
                 auto& dialog = static_cast<ConfigurationDialog&>(d);
                 dialog.M[0]->setCurrentIndex(2);
@@ -86,7 +87,7 @@ private slots:
                 dialog.Edit[0]->setText("16"); // no such address
                 Click(dialog.OK);
             });
-            h.Main().showModal(*h.W().Config);
+            h.Main().showModal(config);
         }) << "Ошибка создания конфигурации \nЗакончить?"
                                                      << MsgButton::No;
         // "Да" sends, "Нет" drops the edits: only "Отмена" does neither.

@@ -1,12 +1,24 @@
 // An error that escapes a command reaches the application object, is shown, and the program
 // goes on handling events.
 
+#include "app/configurationdialog.h"
 #include "app/mainwindow.h"
 #include "app/passworddialog.h"
 #include "app/startup.h"
+#include "clock/clockwindow.h"
+#include "dialogs/delaydialog.h"
+#include "dialogs/labeldialog.h"
 #include "dialogs/lumdialog.h"
 #include "dialogs/qtoperator.h"
+#include "dialogs/signallingdialog.h"
 #include "dialogs/uitext.h"
+#include "guisupport/guiharness.h"
+#include "network/f15blockeditor.h"
+#include "network/networkwindow.h"
+#include "port/portdialog.h"
+#include "port/timingdialog.h"
+#include "report/inputstable.h"
+#include "scheme/schemeeditor.h"
 
 #include <QLineEdit>
 #include <QMessageBox>
@@ -14,7 +26,9 @@
 #include <QTest>
 #include <QTimer>
 #include <map>
+#include <memory>
 #include <stdexcept>
+#include <vector>
 
 class Thrower : public QObject {
 protected:
@@ -53,8 +67,9 @@ private slots:
                     .contains(U("Файл не найден")));
     }
 
-    // The program as it starts: every window carries its own caption and nothing else (the
-    // window system adds the application's name to a title when one is set).
+    // Every window carries its own caption and nothing else (the window system adds the
+    // application's name to a title when one is set): the main window and the password prompt
+    // as the program starts, every other window as its command makes it.
     void startUpCaptionsAsGiven() {
         const std::map<QString, QString> captions = {
             {"MainWindow", U("Программатор ЛУМ - 08")},
@@ -86,17 +101,33 @@ private slots:
             if (!answered)
                 return;
             for (QWidget* w : QApplication::topLevelWidgets())
-                if (captions.count(w->metaObject()->className()) &&
-                    w->metaObject()->className() != QString("PasswordDialog"))
-                    seen[w->metaObject()->className()] = w->windowTitle();
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (qobject_cast<MainWindow*>(w))
+                if (qobject_cast<MainWindow*>(w)) {
+                    seen["MainWindow"] = w->windowTitle();
                     w->close();
+                }
         });
         operatorHand.start();
         auto* app = static_cast<QApplication*>(QCoreApplication::instance());
         QCOMPARE(RunProgram(*app), 0);
         QVERIFY(answered);
+
+        GuiHarness h;
+        MainWindow& main = h.Main();
+        PortChoices choices;
+        std::vector<std::unique_ptr<QWidget>> windows;
+        windows.push_back(std::make_unique<ConfigurationDialog>(main, &main));
+        windows.push_back(std::make_unique<SchemeEditor>(main, &main));
+        windows.push_back(std::make_unique<ExchangeTimingDialog>(main.Engine(), true, &main));
+        windows.push_back(std::make_unique<PortDialog>(main, choices, &main));
+        windows.push_back(std::make_unique<SignallingDialog>(main, &main));
+        windows.push_back(std::make_unique<LabelDialog>(main, &main));
+        windows.push_back(std::make_unique<DelayDialog>(main, &main));
+        windows.push_back(std::make_unique<NetworkWindow>(main, &main));
+        windows.push_back(std::make_unique<InputsTableWindow>(main, &main));
+        windows.push_back(std::make_unique<ClockWindow>(main, &main));
+        windows.push_back(std::make_unique<F15BlockEditor>(main, nullptr, &main));
+        for (const auto& w : windows)
+            seen[w->metaObject()->className()] = w->windowTitle();
         for (const auto& [window, caption] : captions)
             QCOMPARE(seen[window], caption);
         QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());

@@ -34,7 +34,7 @@ void CheckMarkerWhole(QDialog& d, ErrorMarker* marker, const QString& text) {
 
 // Fills the configuration dialog's last row and presses OK.
 void FailConfig(GuiHarness& h, const QString& address, const QString& text) {
-    ConfigurationDialog& dialog = *h.W().Config;
+    ConfigurationDialog dialog(h.Main(), &h.Main());
     dialog.Prepare();
     h.Op().Answer(MsgButton::No); // finish? No: correct the entry
     h.OnModal([&](QDialog& d) {
@@ -62,7 +62,7 @@ void FailClock(GuiHarness& h, int field, const QString& value, const QString& te
         CheckMarkerWhole(w, w.ErrorText, text);
         Click(w.Cancel);
     });
-    h.W().clockWindow->ClockClick();
+    h.Main().ClockClick();
 }
 
 // The width the combo box has for its text.

@@ -28,14 +28,17 @@ inline bool MarksField(QWidget& window, QLineEdit* field, QWidget* marker) {
            window.rect().contains(marker->geometry());
 }
 
-inline ClockWindow& ClockOf(GuiHarness& h) {
-    return *h.W().clockWindow;
-}
-
-// Opens the window through its entry point; fill runs while it is on the screen.
+// Opens the window with the main window's command; fill runs while it is on the screen.
 inline void OpenClockWindow(GuiHarness& h, std::function<void(ClockWindow&)> fill) {
     h.OnModal([fill](QDialog& d) { fill(static_cast<ClockWindow&>(d)); });
-    ClockOf(h).ClockClick();
+    h.Main().ClockClick();
+}
+
+// Opens a window the test made itself (to fix its PC clock first, or to look at it after it
+// closed) through the window's own entry point.
+inline void OpenClockWindow(GuiHarness& h, ClockWindow& w, std::function<void(ClockWindow&)> fill) {
+    h.OnModal([fill](QDialog& d) { fill(static_cast<ClockWindow&>(d)); });
+    w.ClockClick();
 }
 
 inline std::vector<QLineEdit*> ClockFields(ClockWindow& w) {

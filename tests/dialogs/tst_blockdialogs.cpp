@@ -63,7 +63,7 @@ class TestBlockDialogs : public QObject {
 private slots:
     void signallingControls() {
         GuiHarness h;
-        SignallingDialog& d = *h.W().signallingDialog;
+        SignallingDialog d(h.Main(), &h.Main());
         QCOMPARE(d.windowTitle(), U("Программирование сигнализации ЛУМ-08"));
         QCOMPARE(d.alarmTypeButtons[0]->text(), U("нет сигнализации"));
         QCOMPARE(d.alarmTypeButtons[1]->text(), U("предупредит. (прерывистый свет)"));
@@ -94,7 +94,7 @@ private slots:
         QFETCH(int, storedCode);
         GuiHarness h;
         OneModule(h);
-        SignallingDialog& d = *h.W().signallingDialog;
+        SignallingDialog d(h.Main(), &h.Main());
         InputProgram& lum = h.Main().Program();
         lum.PutAlarmType(4, type == 1 ? 2 : 1); // start from another type
         lum.PutColor(4, 4);
@@ -113,7 +113,7 @@ private slots:
     void yellowOpensAndIndicationStoresLime() {
         GuiHarness h;
         OneModule(h);
-        SignallingDialog& d = *h.W().signallingDialog;
+        SignallingDialog d(h.Main(), &h.Main());
         InputProgram& lum = h.Main().Program();
         lum.PutAlarmType(2, 1);
         lum.PutColor(2, 6);
@@ -136,7 +136,7 @@ private slots:
     void unusualColourOpensWithoutSelection() {
         GuiHarness h;
         OneModule(h);
-        SignallingDialog& d = *h.W().signallingDialog;
+        SignallingDialog d(h.Main(), &h.Main());
         InputProgram& lum = h.Main().Program();
         lum.PutAlarmType(0, 2);
         lum.PutColor(0, 1);
@@ -152,7 +152,7 @@ private slots:
     void noAlarmKeepsColourAndSoundOff() {
         GuiHarness h;
         OneModule(h);
-        SignallingDialog& d = *h.W().signallingDialog;
+        SignallingDialog d(h.Main(), &h.Main());
         InputProgram& lum = h.Main().Program();
         d.FillFrom(lum, 0);
         d.show();
@@ -187,7 +187,7 @@ private slots:
         QFETCH(QString, what);
         GuiHarness h;
         OneModule(h);
-        SignallingDialog& d = *h.W().signallingDialog;
+        SignallingDialog d(h.Main(), &h.Main());
         InputProgram& lum = h.Main().Program();
         lum.PutAlarmType(1, 2);
         lum.PutColor(1, 4);
@@ -228,7 +228,7 @@ private slots:
         QFETCH(int, stored);
         QFETCH(QStringList, messages);
         GuiHarness h;
-        DelayDialog& d = *h.W().delayDialog;
+        DelayDialog d(h.Main(), &h.Main());
         QCOMPARE(d.windowTitle(), U("Программ. задерж. выходов ЛУМ-08"));
         QCOMPARE(d.delayEdit->maxLength(), 2);
         QCOMPARE(d.delayEdit->toolTip(), U("Время, сек (0-60)"));
@@ -251,7 +251,7 @@ private slots:
     // The delay field takes digits only; a letter brings the error box and is not typed.
     void delayFieldTakesDigitsOnly() {
         GuiHarness h;
-        DelayDialog& d = *h.W().delayDialog;
+        DelayDialog d(h.Main(), &h.Main());
         d.FillDelay(0);
         d.show();
         d.delayEdit->clear();
@@ -280,7 +280,7 @@ private slots:
         OneModule(h);
         ModuleConfig& serv = h.Main().Modules();
         serv.PutDefaultLabel(3);
-        LabelDialog& d = *h.W().labelDialog;
+        LabelDialog d(h.Main(), &h.Main());
         QCOMPARE(d.windowTitle(), U("Задание текстового реквизита входа"));
         QCOMPARE(d.labelEdit->maxLength(), 14);
         d.FillFrom(3);

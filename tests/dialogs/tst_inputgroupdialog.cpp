@@ -42,7 +42,7 @@ private slots:
         QFETCH(QString, caption);
         QFETCH(QStringList, labels);
         GuiHarness h;
-        InputGroupDialog& d = *h.W().inputGroupDialog;
+        InputGroupDialog d(h.Main(), &h.Main());
         QVERIFY(d.rangeGroup->isHidden() && d.numberGroup->isHidden()); // until a caller chooses
         group ? d.PrepareGroupMode() : d.PrepareInsertMode();
         bool checked = false;
@@ -99,7 +99,7 @@ private slots:
         QFETCH(QString, second);
         QFETCH(int, wrongField);
         GuiHarness h;
-        InputGroupDialog& d = *h.W().inputGroupDialog;
+        InputGroupDialog d(h.Main(), &h.Main());
         group ? d.PrepareGroupMode() : d.PrepareInsertMode();
         QLineEdit* fields[] = {nullptr, d.firstInputEdit, d.lastInputEdit, d.groupNumberEdit};
         h.OnModal([&](QDialog&) {
@@ -131,7 +131,7 @@ private slots:
 
     void markerHidesOnMouseMoveAndNextShowing() {
         GuiHarness h;
-        InputGroupDialog& d = *h.W().inputGroupDialog;
+        InputGroupDialog d(h.Main(), &h.Main());
         d.PrepareInsertMode();
         h.OnModal([&](QDialog&) {
             d.groupNumberEdit->clear();
@@ -156,7 +156,7 @@ private slots:
 
     void keyFilterAndEnter() {
         GuiHarness h;
-        InputGroupDialog& d = *h.W().inputGroupDialog;
+        InputGroupDialog d(h.Main(), &h.Main());
         d.PrepareGroupMode();
         h.OnModal([&](QDialog&) {
             d.firstInputEdit->setFocus();

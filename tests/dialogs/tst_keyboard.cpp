@@ -151,7 +151,7 @@ private slots:
     // its field focused: digits typed at once land in it.
     void firstFieldIsFocusedWhenAWindowOpens() {
         GuiHarness h;
-        DelayDialog& delay = *h.W().delayDialog;
+        DelayDialog delay(h.Main(), &h.Main());
         for (int round = 0; round < 2; ++round) {
             QString typed;
             h.OnModal([&](QDialog& d) {

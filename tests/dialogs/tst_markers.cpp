@@ -79,7 +79,7 @@ private slots:
         });
         h.Main().ClockClick();
 
-        InputGroupDialog& group = *h.W().inputGroupDialog;
+        InputGroupDialog group(h.Main(), &h.Main());
         for (int mode = 0; mode < 2; ++mode) {
             mode == 0 ? group.PrepareGroupMode() : group.PrepareInsertMode();
             h.OnModal([&](QDialog& d) {

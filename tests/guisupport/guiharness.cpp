@@ -57,7 +57,6 @@ GuiHarness::GuiHarness(Line line) {
         files_.pop_front();
         return name;
     });
-    CreateWindows(*main_);
     if (main_->Engine().ApplyPortSettings() != 0)
         throw std::runtime_error("the test line did not open");
 }

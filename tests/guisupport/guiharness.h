@@ -1,5 +1,5 @@
 #pragma once
-// The program's main window for window tests: the real MainWindow with all its windows, an engine
+// The program's main window for window tests: the real MainWindow, an engine
 // on a scripted line (with an emulated device behind it, on a virtual clock) or on the device
 // emulator over a real pseudo-terminal, a scripted operator, and queues that fill the modal
 // dialogs and answer the file dialogs the commands show.
@@ -29,7 +29,6 @@ public:
     ~GuiHarness();
 
     MainWindow& Main() { return *main_; }
-    OpenWindows& W() { return main_->Windows(); }
     ScriptedOperator& Op() { return op_; }
     emu::Device& Device() { return device_; }
     // Only with Line::FakeDevice.

@@ -504,7 +504,7 @@ private slots:
             const int before = h.ModalTitles().size();
             Click(e.inputsTableButton);
             QCOMPARE(h.ModalTitles().size(), before + 1);
-            QCOMPARE(h.ModalTitles().last(), h.W().inputsTable->windowTitle());
+            QCOMPARE(h.ModalTitles().last(), U("Информация о входах"));
             Click(e.OK);
         });
     }

@@ -60,10 +60,9 @@ class TestInform : public QObject {
 
     // Runs the main window's "Входные сигналы" with the table shown while work runs.
     static void WithTable(GuiHarness& h, const std::function<void(InputsTableWindow&)>& work) {
-        InputsTableWindow& t = *h.W().inputsTable;
         bool ran = false;
-        h.OnModal([&](QDialog&) {
-            work(t);
+        h.OnModal([&](QDialog& d) {
+            work(static_cast<InputsTableWindow&>(d));
             ran = true;
         });
         h.Main().InputsTableClick();
@@ -73,7 +72,7 @@ class TestInform : public QObject {
 private slots:
     void windowLayout() {
         GuiHarness h;
-        InputsTableWindow& t = *h.W().inputsTable;
+        InputsTableWindow t(h.Main(), &h.Main());
         QCOMPARE(t.windowTitle(), U8("Информация о входах"));
         QCOMPARE(t.inputsCaption->text(), U8("Дискретные сигналы"));
         QCOMPARE(t.reportButton->text(), U8("Создание и печать файла .rtf"));
@@ -321,7 +320,7 @@ private slots:
     void referenceShowingAndBack() {
         GuiHarness h;
         OpenCreatedFile(h, dir_.path(), 1);
-        InputsTableWindow& t = *h.W().inputsTable;
+        InputsTableWindow t(h.Main(), &h.Main());
         bool ran = false;
         h.OnModal([&](QDialog&) {
             QVERIFY(t.reportButton->isHidden());

@@ -13,6 +13,7 @@
 #include <QPrinter>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <functional>
 
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -21,6 +22,7 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -39,9 +41,16 @@ class TestReport : public QObject {
     QTemporaryDir dir_;
     QString oldDir_;
 
-    // Runs "Создание и печать файла .rtf" in the table opened from the main window.
-    static void RunReport(GuiHarness& h) {
-        h.OnModal([&h](QDialog&) { h.W().inputsTable->ReportClick(); });
+    // Runs "Создание и печать файла .rtf" in the table opened from the main window; after
+    // looks at the table before it closes.
+    static void RunReport(GuiHarness& h,
+                          const std::function<void(InputsTableWindow&)>& after = {}) {
+        h.OnModal([&](QDialog& d) {
+            auto& table = static_cast<InputsTableWindow&>(d);
+            table.ReportClick();
+            if (after)
+                after(table);
+        });
         h.Main().InputsTableClick();
     }
 
@@ -57,7 +66,7 @@ private slots:
         const QString conf = OpenCreatedFile(h, dir_.path(), 2);
         h.Main().Modules().PutLabel(std::string(14, 'L'), 2); // exactly 14: no fill
         QStringList lines;
-        h.OnModal([&](QDialog&) { lines = h.W().inputsTable->ReportLines(); });
+        h.OnModal([&](QDialog& d) { lines = static_cast<InputsTableWindow&>(d).ReportLines(); });
         h.Main().InputsTableClick();
         QCOMPARE(lines.size(), 6 + 12);
         QCOMPARE(lines[0], U8("Файл ") + conf);
@@ -85,7 +94,7 @@ private slots:
         h.Main().Modules().InputId[0][6] = "ABCDE";
         h.Main().Modules().InputId[1][6] = "ABCDEFG";
         QStringList lines;
-        h.OnModal([&](QDialog&) { lines = h.W().inputsTable->ReportLines(); });
+        h.OnModal([&](QDialog& d) { lines = static_cast<InputsTableWindow&>(d).ReportLines(); });
         h.Main().InputsTableClick();
         QCOMPARE(lines.size(), 6 + 6);
         // The emulated device's modules: an "МСЮ" in slot 0, nothing else.
@@ -152,7 +161,8 @@ private slots:
         OpenCreatedFile(h, dir_.path(), 1);
         h.OnFileDialog("bytes");
         h.Op().Answer(MsgButton::No);
-        RunReport(h);
+        bool boxHidden = false;
+        RunReport(h, [&](InputsTableWindow& t) { boxHidden = t.reportText->isHidden(); });
         const QByteArray rtf = ReadFile("bytes.rtf");
         QVERIFY(rtf.startsWith("{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl{\\f0"
                                "\\fswiss\\fcharset204 MS Sans Serif;}}\r\n"
@@ -168,7 +178,7 @@ private slots:
         QVERIFY(rtf.endsWith("6\\tab DI_1_6        \\tab  0x05\\tab \\'c4\\'e8\\'f1\\'ea\\'f0."
                              "\\'f1\\'e8\\'e3\\'ed.006\\tab \\par\r\n}\r\n"));
         QCOMPARE(rtf.count("\\par\r\n"), 9 + 6);
-        QVERIFY(h.W().inputsTable->reportText->isHidden());
+        QVERIFY(boxHidden);
     }
 
     void sixModulesWithEscapedLabel() {
@@ -237,7 +247,7 @@ private slots:
         h.OnFileDialog("printing");
         h.Op().Answer(answer);
         bool printDialogShown = false;
-        h.OnModal([&](QDialog&) { h.W().inputsTable->ReportClick(); });
+        h.OnModal([&](QDialog& d) { static_cast<InputsTableWindow&>(d).ReportClick(); });
         h.OnModal([&](QDialog& d) {
             auto* dialog = qobject_cast<QPrintDialog*>(&d);
             QVERIFY(dialog);
@@ -327,12 +337,15 @@ private slots:
         GuiHarness h;
         OpenCreatedFile(h, dir_.path(), 1);
         h.OnFileDialog("");
-        RunReport(h); // cancelled: nothing written, the box holds the report
-        InputsTableWindow& t = *h.W().inputsTable;
-        QVERIFY(t.reportText->toPlainText().startsWith(U8("Файл ")));
-        QCOMPARE(t.reportText->font().family(), QString("MS Sans Serif"));
-        QCOMPARE(t.reportText->font().pointSize(), 8);
-        h.OnModal([&](QDialog&) { QVERIFY(t.reportText->toPlainText().isEmpty()); });
+        // Cancelled: nothing written, the box holds the report.
+        RunReport(h, [](InputsTableWindow& t) {
+            QVERIFY(t.reportText->toPlainText().startsWith(U8("Файл ")));
+            QCOMPARE(t.reportText->font().family(), QString("MS Sans Serif"));
+            QCOMPARE(t.reportText->font().pointSize(), 8);
+        });
+        h.OnModal([&](QDialog& d) {
+            QVERIFY(static_cast<InputsTableWindow&>(d).reportText->toPlainText().isEmpty());
+        });
         h.Main().InputsTableClick();
         QVERIFY(!h.Op().Saw("Печатать?"));
     }

@@ -60,14 +60,14 @@ private slots:
         h.ForgetEdits();
         OpenEditor(h, 1, [&](SchemeEditor& e) {
             QTest::mouseClick(e.inputCells[1], Qt::LeftButton);
-            QCOMPARE(h.W().schemeEditor->SelectedInput, 1);
+            QCOMPARE(e.SelectedInput, 1);
             CtrlClick(e.titleLabels[3]);
-            QCOMPARE(h.W().schemeEditor->SelectedCount, 2);
-            QCOMPARE(h.W().schemeEditor->MarkedRows[1], 1);
-            QCOMPARE(h.W().schemeEditor->MarkedRows[3], 1);
+            QCOMPARE(e.SelectedCount, 2);
+            QCOMPARE(e.MarkedRows[1], 1);
+            QCOMPARE(e.MarkedRows[3], 1);
             QVERIFY(e.RowSelected(1) && e.RowSelected(3) && !e.RowSelected(0));
-            QCOMPARE(h.W().schemeEditor->SelectedCell, -1);
-            QCOMPARE(h.W().schemeEditor->SelectedInput, -1);
+            QCOMPARE(e.SelectedCell, -1);
+            QCOMPARE(e.SelectedInput, -1);
             const std::pair<Command, const char*> commands[] = {
                 {&SchemeEditor::CreateAlarmClick, "Не выбран № входа"},
                 {&SchemeEditor::EditAlarmClick, "Не выбран № входа или № ФБ"},
@@ -105,18 +105,18 @@ private slots:
         OpenEditor(h, 1, [&](SchemeEditor& e) {
             QTest::mouseClick(e.rowFrames[2], Qt::LeftButton);
             CtrlClick(e.rowLines[4]);
-            QCOMPARE(h.W().schemeEditor->SelectedCount, 2);
+            QCOMPARE(e.SelectedCount, 2);
             CtrlClick(e.labelTexts[2]);
-            QCOMPARE(h.W().schemeEditor->SelectedCount, 0);
-            QCOMPARE(h.W().schemeEditor->SelectedCell, 4);
-            QCOMPARE(h.W().schemeEditor->SelectedInput, 4);
+            QCOMPARE(e.SelectedCount, 0);
+            QCOMPARE(e.SelectedCell, 4);
+            QCOMPARE(e.SelectedInput, 4);
             QVERIFY(!e.RowSelected(2) && e.RowSelected(4));
             // Ctrl+A marks all, the click on the empty scheme gives everything up
             QTest::keyClick(&e, Qt::Key_A, Qt::ControlModifier);
-            QCOMPARE(h.W().schemeEditor->SelectedCount, 6);
-            QCOMPARE(h.W().schemeEditor->SelectedCell, -1);
+            QCOMPARE(e.SelectedCount, 6);
+            QCOMPARE(e.SelectedCell, -1);
             for (int k = 0; k < 6; ++k)
-                QVERIFY(h.W().schemeEditor->MarkedRows[k] == 1 && e.RowSelected(k));
+                QVERIFY(e.MarkedRows[k] == 1 && e.RowSelected(k));
             // on an empty place of the scheme the right button keeps the selection; the left
             // one's click gives everything up
             QPoint empty(-1, -1);
@@ -126,17 +126,17 @@ private slots:
                         empty = QPoint(x, y);
             QVERIFY(empty.x() >= 0);
             QTest::mouseClick(e.Area(), Qt::RightButton, {}, empty);
-            QCOMPARE(h.W().schemeEditor->SelectedCount, 6);
+            QCOMPARE(e.SelectedCount, 6);
             for (int k = 0; k < 6; ++k)
-                QVERIFY(h.W().schemeEditor->MarkedRows[k] == 1 && e.RowSelected(k));
+                QVERIFY(e.MarkedRows[k] == 1 && e.RowSelected(k));
             QTest::mouseClick(e.Area(), Qt::LeftButton, {}, empty);
-            QCOMPARE(h.W().schemeEditor->SelectedCount, 0);
+            QCOMPARE(e.SelectedCount, 0);
             for (int k = 0; k < 6; ++k)
-                QVERIFY(h.W().schemeEditor->MarkedRows[k] == 0 && !e.RowSelected(k));
+                QVERIFY(e.MarkedRows[k] == 0 && !e.RowSelected(k));
             // a plain click moves the single selection
             QTest::mouseClick(e.alarmCells[2], Qt::LeftButton);
             QTest::mouseClick(e.delayCells[1], Qt::LeftButton);
-            QCOMPARE(h.W().schemeEditor->SelectedCell, 1);
+            QCOMPARE(e.SelectedCell, 1);
             QVERIFY(e.RowSelected(1) && !e.RowSelected(2));
         });
     }
@@ -270,6 +270,8 @@ private slots:
                 e.DeleteRelayClick();
             QCOMPARE(e.rowLines[size_t(k)]->width(), width);
             QVERIFY(h.Changed());
+            QCOMPARE(bool(e.alarmCells[size_t(k)]), command != "sign" && k != 1 && k != 5);
+            QVERIFY(command != "sign" || (!e.arrows1[size_t(k)] && !e.soundMarks[size_t(k)]));
             h.ForgetEdits();
         });
         QByteArray expected = before;
@@ -283,9 +285,6 @@ private slots:
             expected[b0] = char(expected[b0] & ~0x04);
         }
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(lum.Records), 108), expected);
-        SchemeEditor& e = *h.W().schemeEditor;
-        QCOMPARE(bool(e.alarmCells[size_t(k)]), command != "sign" && k != 1 && k != 5);
-        QVERIFY(command != "sign" || (!e.arrows1[size_t(k)] && !e.soundMarks[size_t(k)]));
     }
 
     void addingRelays() {
@@ -468,7 +467,7 @@ private slots:
             QTest::keyClicks(e.labelEdit, "X");
             e.SchemeAreaClick(); // the empty scheme's click, the selection given up first
             QVERIFY(!e.labelEdit->isVisible());
-            QCOMPARE(h.W().schemeEditor->SelectedCell, -1);
+            QCOMPARE(e.SelectedCell, -1);
         });
         QCOMPARE(Label(h, 2), QByteArray("Pump 7        "));
         QCOMPARE(Label(h, 4), QByteArray(ToCp1251(U("Вход 4X")).c_str()) + QByteArray(7, ' '));

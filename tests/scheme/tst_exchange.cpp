@@ -306,9 +306,9 @@ private slots:
         GuiHarness h;
         ReadDevice(h);
         h.GrantAccess(1);
-        SchemeEditor& e = *h.W().schemeEditor;
+        SchemeEditor e(h.Main(), &h.Main());
         e.show();
-        h.W().schemeEditor->SchemeBuilt = 0;
+        e.SchemeBuilt = 0;
         h.Main().Access().level = level;
         h.ForgetEdits();
         h.Op().Answer(MsgButton(answer));

@@ -120,13 +120,13 @@ private slots:
     void dialogsTextsFit() {
         GuiHarness h;
         ReadDevice(h);
-        SignallingDialog& sig = *h.W().signallingDialog;
+        SignallingDialog sig(h.Main(), &h.Main());
         sig.SetHeading(8, "DI_2_2    ");
         sig.FillFrom(h.Main().Program(), 7);
-        DelayDialog& za = *h.W().delayDialog;
+        DelayDialog za(h.Main(), &h.Main());
         za.SetHeading(10, "DI_2_4    ");
         za.FillDelay(15);
-        LabelDialog& text = *h.W().labelDialog;
+        LabelDialog text(h.Main(), &h.Main());
         text.SetHeading(3, "DI_1_3    ");
         text.FillFrom(2);
         for (QDialog* d : std::initializer_list<QDialog*>{&sig, &za, &text}) {

@@ -236,17 +236,17 @@ private slots:
     void nothingBuilt() {
         GuiHarness h;
         ReadDevice(h);
-        SchemeEditor& e = *h.W().schemeEditor;
+        SchemeEditor e(h.Main(), &h.Main());
         const int dialogs = int(h.ModalTitles().size());
         e.CloseClick();
         QCOMPARE(int(h.ModalTitles().size()), dialogs);
         QVERIFY(h.Op().Shown().empty());
-        h.W().schemeEditor->CellCount = 6;
-        h.W().schemeEditor->SchemeBuilt = 0;
+        e.CellCount = 6;
+        e.SchemeBuilt = 0;
         e.CloseClick();
         QCOMPARE(h.Op().LastText(), std::string("Схема не создана"));
         QCOMPARE(int(h.ModalTitles().size()), dialogs);
-        h.W().schemeEditor->CellCount = 0;
+        e.CellCount = 0;
     }
 };
 

@@ -34,14 +34,18 @@ int main(int argc, char** argv) {
     Save(h.Main(), dir, "main-start");
     h.ReadDevice();
     Save(h.Main(), dir, "main-read");
-    PasswordDialog& parol = *h.W().passwordDialog;
+    PasswordDialog parol(h.Main(), &h.Main());
     parol.PrepareChange();
     Save(parol, dir, "password-change");
-    h.W().portDialog->SpeedPos = 1;
-    Save(*h.W().portDialog, dir, "port");
-    Save(*h.W().timingDialog, dir, "timing");
-    h.W().Config->Prepare();
-    Save(*h.W().Config, dir, "config");
+    PortChoices choices;
+    choices.speedPos = 1;
+    PortDialog port(h.Main(), choices, &h.Main());
+    Save(port, dir, "port");
+    ExchangeTimingDialog timing(h.Main().Engine(), true, &h.Main());
+    Save(timing, dir, "timing");
+    ConfigurationDialog config(h.Main(), &h.Main());
+    config.Prepare();
+    Save(config, dir, "config");
 
     // The bus monitor in the middle of a whole-device write, and after it.
     h.Main().MonitorClick();
