@@ -45,15 +45,16 @@ ConfigurationDialog::ConfigurationDialog(WindowContext& main, QWidget* parent)
     grid->addWidget(new QLabel(U("Адреса"), this), 0, 2);
     for (int r = 0; r < 6; ++r) {
         grid->addWidget(new QLabel(U("Модуль ") + QString::number(r + 1), this), r + 1, 0);
-        M[size_t(r)] = new QComboBox(this);
-        M[size_t(r)]->addItems({U("нет"), U("МЛВ"), U("МСЮ")});
-        Edit[size_t(r)] = new QLineEdit(this);
-        Edit[size_t(r)]->setMaxLength(2);
-        Edit[size_t(r)]->setFixedWidth(40);
-        Edit[size_t(r)]->installEventFilter(new AddressKeys(Edit[size_t(r)]));
-        grid->addWidget(M[size_t(r)], r + 1, 1);
-        grid->addWidget(Edit[size_t(r)], r + 1, 2);
-        connect(M[size_t(r)], &QComboBox::activated, this, [this, r] { ModuleTypeClick(r); });
+        typeBoxes[size_t(r)] = new QComboBox(this);
+        typeBoxes[size_t(r)]->addItems({U("нет"), U("МЛВ"), U("МСЮ")});
+        addressEdits[size_t(r)] = new QLineEdit(this);
+        addressEdits[size_t(r)]->setMaxLength(2);
+        addressEdits[size_t(r)]->setFixedWidth(40);
+        addressEdits[size_t(r)]->installEventFilter(new AddressKeys(addressEdits[size_t(r)]));
+        grid->addWidget(typeBoxes[size_t(r)], r + 1, 1);
+        grid->addWidget(addressEdits[size_t(r)], r + 1, 2);
+        connect(typeBoxes[size_t(r)], &QComboBox::activated, this,
+                [this, r] { ModuleTypeClick(r); });
     }
     grid->addWidget(new QLabel(U(" Исполнение"), this), 7, 0);
     modificationEdit = new QLineEdit(this);
@@ -63,7 +64,7 @@ ConfigurationDialog::ConfigurationDialog(WindowContext& main, QWidget* parent)
     grid->addWidget(modificationEdit, 7, 1, 1, 2);
     OK = new QPushButton("OK", this);
     grid->addWidget(OK, 8, 2);
-    ErrorText = new ErrorMarker(this);
+    errorMarker = new ErrorMarker(this);
     connect(OK, &QPushButton::clicked, this, [this] { CloseWith(Accepted); });
     SetCloseBoxResult(Accepted); // the close box runs the same checks
 }
@@ -71,11 +72,11 @@ ConfigurationDialog::ConfigurationDialog(WindowContext& main, QWidget* parent)
 void ConfigurationDialog::Prepare() {
     modificationEdit->setText("0000000000000000");
     for (int r = 0; r < 6; ++r) {
-        M[size_t(r)]->setCurrentIndex(0);
-        Edit[size_t(r)]->clear();
+        typeBoxes[size_t(r)]->setCurrentIndex(0);
+        addressEdits[size_t(r)]->clear();
         codes_[size_t(r)] = 0;
     }
-    ErrorText->hide();
+    errorMarker->hide();
 }
 
 QString ConfigurationDialog::ModificationCode() const {
@@ -84,7 +85,7 @@ QString ConfigurationDialog::ModificationCode() const {
 
 void ConfigurationDialog::ModuleTypeClick(int row) {
     QString code = modificationEdit->text().left(6).leftJustified(6, '0');
-    const int chosen = M[size_t(row)]->currentIndex();
+    const int chosen = typeBoxes[size_t(row)]->currentIndex();
     code[row] = QString::number(chosen, 16).toUpper().front();
     modificationEdit->setText(code);
     codes_[size_t(row)] = chosen;
@@ -92,16 +93,16 @@ void ConfigurationDialog::ModuleTypeClick(int row) {
 
 bool ConfigurationDialog::RowsWrong() {
     for (int r = 0; r < 6; ++r) {
-        if (M[size_t(r)]->currentIndex() == 0)
+        if (typeBoxes[size_t(r)]->currentIndex() == 0)
             continue;
-        QLineEdit* e = Edit[size_t(r)];
+        QLineEdit* e = addressEdits[size_t(r)];
         if (e->text().isEmpty()) {
-            ShowErrorText(e, ErrorText);
+            ShowErrorText(e, errorMarker);
             return true;
         }
         const int address = e->text().toInt();
         if (address < 0 || address > 15) {
-            ShowErrorText(e, ErrorText, U("Величина вне диапазона 0 - 15"));
+            ShowErrorText(e, errorMarker, U("Величина вне диапазона 0 - 15"));
             return true;
         }
     }
@@ -123,8 +124,9 @@ bool ConfigurationDialog::CanClose(int& result) {
     const QString six = modificationEdit->text().left(6);
     result_.fill(0);
     for (int r = 0; r < 6; ++r)
-        if (M[size_t(r)]->currentIndex() != 0 && r < six.size())
-            result_[size_t(Edit[size_t(r)]->text().toInt() + 1)] = uint8_t(HexDigit(six[r]));
+        if (typeBoxes[size_t(r)]->currentIndex() != 0 && r < six.size())
+            result_[size_t(addressEdits[size_t(r)]->text().toInt() + 1)] =
+                uint8_t(HexDigit(six[r]));
     result_[0] = uint8_t(six.count('1') + six.count('2'));
     QString code;
     for (int p = 1; p <= 16; ++p)

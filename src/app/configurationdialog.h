@@ -28,11 +28,11 @@ public:
     // The 16-digit modification code shown in the dialog.
     QString ModificationCode() const;
 
-    std::array<QComboBox*, 6> M{};
-    std::array<QLineEdit*, 6> Edit{};
+    std::array<QComboBox*, 6> typeBoxes{};
+    std::array<QLineEdit*, 6> addressEdits{};
     QLineEdit* modificationEdit = nullptr;
     QPushButton* OK = nullptr;
-    ErrorMarker* ErrorText = nullptr;
+    ErrorMarker* errorMarker = nullptr;
 
 protected:
     bool CanClose(int& result) override;

@@ -319,15 +319,14 @@ QGroupBox* MainWindow::CreateModuleTable() {
             return l;
         };
         moduleAddressLabels[r] = cell(60);
-        M[r] = cell(60);
+        moduleTypeLabels[r] = cell(60);
         moduleCodeLabels[r] = cell(50);
-        InputId[r] = cell(140);
+        inputRangeLabels[r] = cell(140);
         outputLabels[r] = cell(80);
         programButtons[r] = new QPushButton(box);
         programButtons[r]->setEnabled(false);
-        QWidget* cells[] = {moduleAddressLabels[r], M[r],
-                            moduleCodeLabels[r],    InputId[r],
-                            outputLabels[r],        programButtons[r]};
+        QWidget* cells[] = {moduleAddressLabels[r], moduleTypeLabels[r], moduleCodeLabels[r],
+                            inputRangeLabels[r],    outputLabels[r],     programButtons[r]};
         for (int c = 0; c < 6; ++c) {
             grid->addWidget(cells[c], r + 1, c);
             cells[c]->setVisible(r < 6);

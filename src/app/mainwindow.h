@@ -118,9 +118,9 @@ public:
     QMenu* testMenu = nullptr;
     QToolBar* toolBar = nullptr;
     // The module table as row arrays; rows 6 and 7 exist but stay hidden and empty.
-    std::array<QLabel*, 8> M{};
+    std::array<QLabel*, 8> moduleTypeLabels{};
     std::array<QLabel*, 8> moduleCodeLabels{};
-    std::array<QLabel*, 8> InputId{};
+    std::array<QLabel*, 8> inputRangeLabels{};
     std::array<QLabel*, 8> outputLabels{};
     std::array<QLabel*, 8> moduleAddressLabels{};
     std::array<QPushButton*, 8> programButtons{};

@@ -25,8 +25,8 @@
 
 void MainWindow::ClearModuleTable() {
     for (int r = 0; r < 6; ++r) {
-        for (QLabel* cell :
-             {InputId[r], outputLabels[r], M[r], moduleCodeLabels[r], moduleAddressLabels[r]})
+        for (QLabel* cell : {inputRangeLabels[r], outputLabels[r], moduleTypeLabels[r],
+                             moduleCodeLabels[r], moduleAddressLabels[r]})
             cell->clear();
         programButtons[r]->setText(QString());
         programButtons[r]->setEnabled(false);
@@ -47,9 +47,9 @@ void MainWindow::FillModuleTable(bool fromFile) {
         // A device's "МЛВ" has no program of its own; a file's modules are all open to editing.
         const bool programmable = fromFile || serv.ModuleType[k] == ModuleConfig::TypeMSU;
         if (known)
-            M[k]->setText(U(row.name));
+            moduleTypeLabels[k]->setText(U(row.name));
         if (known && programmable) {
-            InputId[k]->setText(U(row.range));
+            inputRangeLabels[k]->setText(U(row.range));
             programButtons[k]->setText(QString::fromUtf8("программ."));
         } else if (!fromFile) {
             programButtons[k]->setText(QString::fromUtf8("нет"));
@@ -128,8 +128,8 @@ void MainWindow::OpenSchemeClick(int row) {
     SchemeEditor editor(*this, this);
     if (!schemeEditorCaption_.isEmpty())
         editor.setWindowTitle(schemeEditorCaption_);
-    editor.SetHeadings(row, M[row - 1]->text(),
-                       QString::fromUtf8("входы ") + InputId[row - 1]->text());
+    editor.SetHeadings(row, moduleTypeLabels[row - 1]->text(),
+                       QString::fromUtf8("входы ") + inputRangeLabels[row - 1]->text());
     schemeEditor_ = &editor;
     if (showModal(editor) == mr::Abort)
         op_->Tell("программирование закончено с ошибкой", "Ошибка", MsgIcon::Error);

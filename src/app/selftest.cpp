@@ -95,8 +95,9 @@ int RunSelfTest(LumApplication& app) {
         if (run.problems.isEmpty())
             std::printf("Самопроверка %s пройдена: встроенный эмулятор прочитан, модули: %s, %s, "
                         "исполнение %s\n",
-                        LumVersionLine("lum08").c_str(), main.M[0]->text().toUtf8().constData(),
-                        main.M[1]->text().toUtf8().constData(),
+                        LumVersionLine("lum08").c_str(),
+                        main.moduleTypeLabels[0]->text().toUtf8().constData(),
+                        main.moduleTypeLabels[1]->text().toUtf8().constData(),
                         main.modificationEdit->text().toUtf8().constData());
         main.close();
     } catch (const std::exception& e) {

@@ -117,7 +117,7 @@ ClockWindow::ClockWindow(WindowContext& main, QWidget* parent)
     v->addLayout(buttons);
 
     // Created last, so that it lies above the fields it points at.
-    ErrorText = new ErrorMarker(this);
+    errorMarker = new ErrorMarker(this);
 
     pollTimer = new QTimer(this);
     pollTimer->setInterval(kPollPeriodMs);
@@ -339,13 +339,13 @@ bool ClockWindow::CheckField(QLineEdit* field, int low, int high) {
     // Typing lets only digits in, but pasted text can be anything: what is not a whole number
     // cannot be sent and fails like an empty field.
     if (text.isEmpty() || !ParseDecimal(text.toStdString(), value)) {
-        ShowErrorText(field, ErrorText);
+        ShowErrorText(field, errorMarker);
         return false;
     }
     if (value < low || value > high) {
         // The format is UTF-8; %g writes the bounds as the operator reads them (1 - 12).
         ShowErrorText(
-            field, ErrorText,
+            field, errorMarker,
             QString::asprintf("Величина вне диапазона %g - %g", double(low), double(high)));
         return false;
     }
@@ -392,7 +392,7 @@ void ClockWindow::CancelClick() {
 }
 
 bool ClockWindow::CanClose(int&) {
-    ErrorText->hide();
+    errorMarker->hide();
     if (cancelled_)
         return true;
     return CheckFields();

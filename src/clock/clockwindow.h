@@ -59,7 +59,7 @@ public:
     QLineEdit* deviceTimeField = nullptr;
     QLineEdit* deviceDateField = nullptr;
     QLineEdit* deviceWeekdayField = nullptr;
-    ErrorMarker* ErrorText = nullptr;
+    ErrorMarker* errorMarker = nullptr;
     QPushButton* OK = nullptr;
     QPushButton* Cancel = nullptr;
     QTimer* pollTimer = nullptr;

@@ -61,7 +61,7 @@ InputGroupDialog::InputGroupDialog(WindowContext& main, QWidget* parent)
     v->addWidget(Cancel, 2, 1);
     rangeGroup->hide();
     numberGroup->hide();
-    ErrorText = new ErrorMarker(this);
+    errorMarker = new ErrorMarker(this);
     connect(OK, &QPushButton::clicked, this, [this] { CloseWith(Accepted); });
     connect(Cancel, &QPushButton::clicked, this, [this] { CloseWith(Cancelled); });
     SetCloseBoxResult(Cancelled);
@@ -81,7 +81,7 @@ void InputGroupDialog::PrepareInsertMode() {
 
 void InputGroupDialog::showEvent(QShowEvent* event) {
     LumDialog::showEvent(event);
-    ErrorText->hide();
+    errorMarker->hide();
     (rangeGroup->isVisibleTo(this) ? firstInputEdit : groupNumberEdit)->setFocus();
 }
 
@@ -100,7 +100,7 @@ bool InputGroupDialog::CanClose(int& result) {
     if (result == Cancelled)
         return true;
     if (QLineEdit* wrong = FirstWrongField()) {
-        ShowErrorText(wrong, ErrorText);
+        ShowErrorText(wrong, errorMarker);
         return false;
     }
     result = Accepted;

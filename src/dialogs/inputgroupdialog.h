@@ -34,7 +34,7 @@ public:
     QLineEdit* groupNumberEdit = nullptr;
     QPushButton* OK = nullptr;
     QPushButton* Cancel = nullptr;
-    ErrorMarker* ErrorText = nullptr;
+    ErrorMarker* errorMarker = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;

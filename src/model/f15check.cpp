@@ -4,7 +4,7 @@
 #include "model/networkblocks.h"
 
 namespace {
-constexpr int KodF15 = 15;
+constexpr int F15FunctionCode = 15;
 constexpr int SignalCount = 32;
 constexpr int MaxNumSign = 36;
 
@@ -52,10 +52,10 @@ F15Check CheckAndStoreF15(const F15Fields& fields, NetworkBlocks& f15, int block
     F15Check result;
     // (a) the function code: a wrong one is marked and the other checks still run.
     const long long functionCode = F15Decimal(fields.functionCode);
-    if (functionCode != 0 && functionCode != KodF15)
+    if (functionCode != 0 && functionCode != F15FunctionCode)
         result = Failure(F15Check::Marker::KodF);
-    else if (functionCode == KodF15)
-        f15.PutFunctionCode(block, KodF15);
+    else if (functionCode == F15FunctionCode)
+        f15.PutFunctionCode(block, F15FunctionCode);
     // (b) the slave address.
     if (fields.slaveIndex < 0 || fields.slaveIndex >= 32) {
         f15.PutSlaveAddress(block, 0);

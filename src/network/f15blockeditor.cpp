@@ -25,7 +25,7 @@
 #include <algorithm>
 
 namespace {
-constexpr int KodF15 = 15;
+constexpr int F15FunctionCode = 15;
 constexpr int SlaveAddressCount = 32;
 
 QLineEdit* NumberField(const QString& name, const char* text, int maxLength, int width,
@@ -60,7 +60,7 @@ F15BlockEditor::F15BlockEditor(WindowContext& main, NetworkWindow* blockList, QW
     layout->addLayout(bottom);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     // Created last so that it lies above every field it marks.
-    ErrorText = new ErrorMarker(this);
+    errorMarker = new ErrorMarker(this);
 
     // Tab order: the number of inputs is the first control (the close query starts there),
     // then the request, the signals and the buttons.
@@ -68,10 +68,10 @@ F15BlockEditor::F15BlockEditor(WindowContext& main, NetworkWindow* blockList, QW
                         dataCountEdit};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
-    setTabOrder(dataCountEdit, Edit[0]);
+    setTabOrder(dataCountEdit, signalEdits[0]);
     for (int k = 1; k < SignalCount; ++k)
-        setTabOrder(Edit[k - 1], Edit[k]);
-    setTabOrder(Edit[SignalCount - 1], inputsTableButton);
+        setTabOrder(signalEdits[k - 1], signalEdits[k]);
+    setTabOrder(signalEdits[SignalCount - 1], inputsTableButton);
     setTabOrder(inputsTableButton, OK);
     ConnectEditing();
 }
@@ -151,12 +151,12 @@ QWidget* F15BlockEditor::CreateSignalGroup() {
     auto* grid = new QGridLayout;
     constexpr int PerRow = 8;
     for (int k = 0; k < SignalCount; ++k) {
-        Edit[k] = NumberField("Edit" + QString::number(k + 1), "0", 3, 40, box);
-        Edit[k]->setEnabled(false);
+        signalEdits[k] = NumberField("Edit" + QString::number(k + 1), "0", 3, 40, box);
+        signalEdits[k]->setEnabled(false);
         auto* label = new QLabel(QString::number(k + 1), box);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         grid->addWidget(label, k / PerRow, 2 * (k % PerRow));
-        grid->addWidget(Edit[k], k / PerRow, 2 * (k % PerRow) + 1);
+        grid->addWidget(signalEdits[k], k / PerRow, 2 * (k % PerRow) + 1);
     }
     layout->addLayout(grid);
     return box;
@@ -166,13 +166,13 @@ void F15BlockEditor::ConnectEditing() {
     Operator& op = main_.Op();
     for (QLineEdit* field : {inputCountEdit, functionCodeEdit, dataCountEdit})
         InstallKeyFilter(field, KeyFilterKind::Decimal, op);
-    for (QLineEdit* field : Edit)
+    for (QLineEdit* field : signalEdits)
         InstallKeyFilter(field, KeyFilterKind::Decimal, op);
     InstallKeyFilter(startAddressEdit, KeyFilterKind::Hex, op);
     // Installed after the key filters, so that it sees the keys first.
     for (QLineEdit* field : {inputCountEdit, functionCodeEdit, dataCountEdit, startAddressEdit})
         field->installEventFilter(this);
-    for (QLineEdit* field : Edit)
+    for (QLineEdit* field : signalEdits)
         field->installEventFilter(this);
 
     // A count the operator types is theirs: leaving the field then applies it.
@@ -201,7 +201,7 @@ void F15BlockEditor::FillBlock(int n) {
     failed_ = false;
     inputCountByQuery_ = false;
     closePending_ = false;
-    ErrorText->hide();
+    errorMarker->hide();
     filling_ = true;
     masterLabel->setText(QString::number(n));
     if (main_.Network().GetFunctionCode(block_) != 0)
@@ -229,8 +229,8 @@ void F15BlockEditor::FillExisting() {
     // the previous opening left there.
     for (int k = 0; k < SignalCount; ++k) {
         const bool used = k < inputCount;
-        Edit[k]->setEnabled(used);
-        Edit[k]->setText(QString::number(used ? f15.GetSignal(block_, k) : 0));
+        signalEdits[k]->setEnabled(used);
+        signalEdits[k]->setText(QString::number(used ? f15.GetSignal(block_, k) : 0));
     }
 }
 
@@ -240,7 +240,7 @@ void F15BlockEditor::FillEmpty() {
     inputCountEdit->setText("00");
     dataCountEdit->setText("00");
     startAddressEdit->setText("0000");
-    for (QLineEdit* field : Edit) {
+    for (QLineEdit* field : signalEdits) {
         field->setEnabled(false);
         field->setText("0");
     }
@@ -283,11 +283,11 @@ void F15BlockEditor::FunctionCodeLeft() {
     const bool number = ParseDecimal(functionCodeEdit->text().toStdString(), value);
     if (number && value == 0 && f15.GetFunctionCode(block_) == 0)
         return;
-    if (number && value == KodF15) {
-        f15.PutFunctionCode(block_, KodF15);
+    if (number && value == F15FunctionCode) {
+        f15.PutFunctionCode(block_, F15FunctionCode);
         return;
     }
-    ShowErrorText(functionCodeEdit, ErrorText);
+    ShowErrorText(functionCodeEdit, errorMarker);
     if (inQuery_) {
         failed_ = true;
         return;
@@ -304,19 +304,19 @@ void F15BlockEditor::FunctionCodeLeft() {
 }
 
 void F15BlockEditor::InputCountLeft() {
-    for (QLineEdit* field : Edit) {
+    for (QLineEdit* field : signalEdits) {
         field->setEnabled(false);
         field->setText("0");
     }
     long long value = 0;
     if (!ParseDecimal(inputCountEdit->text().toStdString(), value)) {
-        ShowErrorText(inputCountEdit, ErrorText);
+        ShowErrorText(inputCountEdit, errorMarker);
         inputCountEdit->setText(QString::number(main_.Network().GetInputCount(block_)));
         return;
     }
     const int used = int(std::clamp<long long>(value, 0, SignalCount));
     for (int k = 0; k < used; ++k)
-        Edit[k]->setEnabled(true);
+        signalEdits[k]->setEnabled(true);
 }
 
 void F15BlockEditor::OKClick() {

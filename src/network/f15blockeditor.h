@@ -52,10 +52,10 @@ public:
     QLineEdit* startAddressEdit = nullptr;
     QLineEdit* dataCountEdit = nullptr;
     QComboBox* deviceNumberBox = nullptr;
-    std::array<QLineEdit*, SignalCount> Edit{}; // Edit1 .. Edit32
+    std::array<QLineEdit*, SignalCount> signalEdits{}; // signals 1 .. 32
     QPushButton* inputsTableButton = nullptr;
     QPushButton* OK = nullptr;
-    ErrorMarker* ErrorText = nullptr;
+    ErrorMarker* errorMarker = nullptr;
     ExchangeProgress* Progress = nullptr; // the bar and "Стоп" of the write
     QProgressBar* progressBar = nullptr;
 

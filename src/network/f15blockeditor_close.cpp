@@ -68,7 +68,7 @@ bool F15BlockEditor::CanClose(int& result) {
                                  MsgButton::No);
         if (close) {
             RestoreImage();
-            ErrorText->hide();
+            errorMarker->hide();
             result = mr::Yes;
         }
     } else {
@@ -86,7 +86,7 @@ bool F15BlockEditor::CheckAndStore() {
     fields.startAddress = startAddressEdit->text().toStdString();
     fields.dataCount = dataCountEdit->text().toStdString();
     for (int k = 0; k < SignalCount; ++k)
-        fields.signalNumbers[size_t(k)] = Edit[size_t(k)]->text().toStdString();
+        fields.signalNumbers[size_t(k)] = signalEdits[size_t(k)]->text().toStdString();
     fields.acknowledge = acknowledgeButton->isChecked();
     fields.resetFlag = resetButton->isChecked();
     NetworkBlocks& f15 = main_.Network();
@@ -96,7 +96,7 @@ bool F15BlockEditor::CheckAndStore() {
                         : check.marker == F15Check::Marker::AdBegDat   ? startAddressEdit
                                                                        : nullptr;
     if (marked)
-        ShowErrorText(marked, ErrorText);
+        ShowErrorText(marked, errorMarker);
     if (check.restoreInputCount)
         inputCountEdit->setText(QString::number(f15.GetInputCount(block_)));
     if (check.failed)

@@ -168,7 +168,7 @@ void InputsTableWindow::ShowForReference() {
 void InputsTableWindow::GridDoubleClick() {
     const int c = inputsGrid->currentColumn();
     const int r = inputsGrid->currentRow() + 1;
-    LastCol = c;
+    lastColumn = c;
     if (r < 1 || r > InputCount() || c != ColText)
         return;
     ModuleConfig& serv = main_.Modules();
@@ -185,7 +185,7 @@ void InputsTableWindow::GridDoubleClick() {
 }
 
 void InputsTableWindow::GridMouseDown() {
-    LastCol = inputsGrid->currentColumn();
+    lastColumn = inputsGrid->currentColumn();
 }
 
 void InputsTableWindow::WarnWrongNumber() {
@@ -193,7 +193,7 @@ void InputsTableWindow::WarnWrongNumber() {
 }
 
 void InputsTableWindow::CopyLabelsClick() {
-    if (LastCol != ColText)
+    if (lastColumn != ColText)
         return;
     InputGroupDialog dialog(main_, parentWidget());
     dialog.PrepareGroupMode();

@@ -50,7 +50,7 @@ public:
     static void LayOutForPrinting(QTextDocument& document, const QString& text, const QFont& font,
                                   QPrinter& printer);
 
-    int LastCol = -1; // column of the current cell at the last double or right click
+    int lastColumn = -1; // column of the current cell at the last double or right click
 
     QLabel* inputsCaption = nullptr; // "Дискретные сигналы"
     QTableWidget* inputsGrid = nullptr;

@@ -29,9 +29,9 @@ void FillConfig(GuiHarness& h, const std::vector<std::pair<int, QString>>& rows)
     h.OnModal([rows](QDialog& d) {
         auto& dialog = static_cast<ConfigurationDialog&>(d);
         for (size_t r = 0; r < rows.size(); ++r) {
-            dialog.M[r]->setCurrentIndex(rows[r].first);
-            emit dialog.M[r]->activated(rows[r].first);
-            dialog.Edit[r]->setText(rows[r].second);
+            dialog.typeBoxes[r]->setCurrentIndex(rows[r].first);
+            emit dialog.typeBoxes[r]->activated(rows[r].first);
+            dialog.addressEdits[r]->setText(rows[r].second);
         }
         Click(dialog.OK);
     });
@@ -73,17 +73,17 @@ private slots:
         h.Op().Answer(MsgButton::No); // give up? No: keep the entries
         h.OnModal([&](QDialog& d) {
             auto& c = static_cast<ConfigurationDialog&>(d);
-            c.M[0]->setCurrentIndex(2);
-            emit c.M[0]->activated(2);
-            c.Edit[0]->setText(address);
+            c.typeBoxes[0]->setCurrentIndex(2);
+            emit c.typeBoxes[0]->activated(2);
+            c.addressEdits[0]->setText(address);
             Click(c.OK);
             QCOMPARE(c.isVisible(), !accepted);
             if (!accepted) {
-                QCOMPARE(c.ErrorText->text(), address.isEmpty()
-                                                  ? U(" Ошибка ввода ")
-                                                  : U("Величина вне диапазона 0 - 15"));
-                QCOMPARE(c.Edit[0]->text(), address); // kept for correction
-                QCOMPARE(c.M[0]->currentIndex(), 2);
+                QCOMPARE(c.errorMarker->text(), address.isEmpty()
+                                                    ? U(" Ошибка ввода ")
+                                                    : U("Величина вне диапазона 0 - 15"));
+                QCOMPARE(c.addressEdits[0]->text(), address); // kept for correction
+                QCOMPARE(c.typeBoxes[0]->currentIndex(), 2);
             }
         });
         h.Main().showModal(dialog);

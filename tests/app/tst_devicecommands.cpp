@@ -41,13 +41,13 @@ private slots:
         QCOMPARE(m.modificationEdit->text(), QString("1002000000000000"));
         QCOMPARE(m.designationLabel->text(), U("ЛУМ-08-1002000000000000"));
         QCOMPARE(m.inputCountLabel->text(), QString("12"));
-        QCOMPARE(m.M[0]->text(), U("МЛВ"));
+        QCOMPARE(m.moduleTypeLabels[0]->text(), U("МЛВ"));
         QCOMPARE(m.programButtons[0]->text(), U("нет"));
         QVERIFY(!m.programButtons[0]->isEnabled());
-        QCOMPARE(m.M[1]->text(), U("МСЮ"));
+        QCOMPARE(m.moduleTypeLabels[1]->text(), U("МСЮ"));
         QCOMPARE(m.moduleAddressLabels[1]->text(), QString("3"));
         QCOMPARE(m.moduleCodeLabels[1]->text(), QString("2"));
-        QCOMPARE(m.InputId[1]->text(), QString("DI_2_1 - DI_2_6"));
+        QCOMPARE(m.inputRangeLabels[1]->text(), QString("DI_2_1 - DI_2_6"));
         QCOMPARE(m.programButtons[1]->text(), U("программ."));
         QVERIFY(m.programButtons[1]->isEnabled());
         QVERIFY(m.moduleAddressLabels[2]->text().isEmpty());

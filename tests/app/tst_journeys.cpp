@@ -209,9 +209,9 @@ private slots:
         const QString path = dir_.filePath("new.lum");
         h.OnModal([](QDialog& d) {
             auto& dialog = static_cast<ConfigurationDialog&>(d);
-            dialog.M[0]->setCurrentIndex(1);
-            emit dialog.M[0]->activated(1);
-            dialog.Edit[0]->setText("0");
+            dialog.typeBoxes[0]->setCurrentIndex(1);
+            emit dialog.typeBoxes[0]->activated(1);
+            dialog.addressEdits[0]->setText("0");
             Click(dialog.OK);
         });
         files.TypeNext(path);

@@ -68,7 +68,7 @@ private slots:
         QVERIFY(!m.modificationEdit->isEnabled());
         for (int r = 0; r < 6; ++r) {
             QCOMPARE(m.moduleAddressLabels[r]->text(), QString::number(r));
-            QVERIFY(m.M[r]->text().isEmpty());
+            QVERIFY(m.moduleTypeLabels[r]->text().isEmpty());
             QVERIFY(!m.programButtons[r]->isEnabled());
         }
         for (QPushButton* b : {m.testButton, m.clockButton, m.inputsTableButton,
@@ -82,7 +82,7 @@ private slots:
         QCOMPARE(m.openAction->shortcut(), QKeySequence(Qt::Key_F3));
         QCOMPARE(m.saveAction->shortcut(), QKeySequence(Qt::Key_F2));
         QCOMPARE(m.saveAction->toolTip(), U("Сохранить схему"));
-        QVERIFY(m.M[6]->isHidden() && m.programButtons[7]->isHidden());
+        QVERIFY(m.moduleTypeLabels[6]->isHidden() && m.programButtons[7]->isHidden());
     }
 
     void builtInPasswordWithoutFile_data() {

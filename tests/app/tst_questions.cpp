@@ -68,9 +68,9 @@ private slots:
             << Trigger([](GuiHarness& h, const QString& existing) {
                    h.OnModal([](QDialog& d) {
                        auto& dialog = static_cast<ConfigurationDialog&>(d);
-                       dialog.M[0]->setCurrentIndex(1);
-                       emit dialog.M[0]->activated(1);
-                       dialog.Edit[0]->setText("0");
+                       dialog.typeBoxes[0]->setCurrentIndex(1);
+                       emit dialog.typeBoxes[0]->activated(1);
+                       dialog.addressEdits[0]->setText("0");
                        Click(dialog.OK);
                    });
                    h.OnFileDialog(existing);
@@ -82,9 +82,9 @@ private slots:
             config.Prepare();
             h.OnModal([](QDialog& d) {
                 auto& dialog = static_cast<ConfigurationDialog&>(d);
-                dialog.M[0]->setCurrentIndex(2);
-                emit dialog.M[0]->activated(2);
-                dialog.Edit[0]->setText("16"); // no such address
+                dialog.typeBoxes[0]->setCurrentIndex(2);
+                emit dialog.typeBoxes[0]->activated(2);
+                dialog.addressEdits[0]->setText("16"); // no such address
                 Click(dialog.OK);
             });
             h.Main().showModal(config);

@@ -39,11 +39,11 @@ void FailConfig(GuiHarness& h, const QString& address, const QString& text) {
     h.Op().Answer(MsgButton::No); // finish? No: correct the entry
     h.OnModal([&](QDialog& d) {
         auto& c = static_cast<ConfigurationDialog&>(d);
-        c.M[5]->setCurrentIndex(1);
-        emit c.M[5]->activated(1);
-        c.Edit[5]->setText(address);
+        c.typeBoxes[5]->setCurrentIndex(1);
+        emit c.typeBoxes[5]->activated(1);
+        c.addressEdits[5]->setText(address);
         Click(c.OK);
-        CheckMarkerWhole(c, c.ErrorText, text);
+        CheckMarkerWhole(c, c.errorMarker, text);
     });
     h.Main().showModal(dialog);
 }
@@ -59,7 +59,7 @@ void FailClock(GuiHarness& h, int field, const QString& value, const QString& te
         for (int i = 0; i < 7; ++i)
             fields[i]->setText(i == field ? value : QString(good[i]));
         Click(w.setClockButton);
-        CheckMarkerWhole(w, w.ErrorText, text);
+        CheckMarkerWhole(w, w.errorMarker, text);
         Click(w.Cancel);
     });
     h.Main().ClockClick();

@@ -95,7 +95,7 @@ private slots:
             QVERIFY(!d.PollingStopped());
             QVERIFY(d.pollStateLabel->isVisible());
             QCOMPARE(d.pollStateLabel->text(), U("запрос  времени включен"));
-            QVERIFY(d.ErrorText->isHidden());
+            QVERIFY(d.errorMarker->isHidden());
             Click(d.OK);
             QVERIFY(!d.isVisible());
         });
@@ -126,7 +126,7 @@ private slots:
         QCOMPARE(w.setClockButton->text(), U("Передать время и дату в прибор"));
         QCOMPARE(w.OK->text(), QString("OK"));
         QCOMPARE(w.Cancel->text(), U("Отмена"));
-        QCOMPARE(w.ErrorText->text(), U("ошибка"));
+        QCOMPARE(w.errorMarker->text(), U("ошибка"));
         for (QLineEdit* box : {w.deviceTimeField, w.deviceDateField, w.deviceWeekdayField})
             QVERIFY(box->isReadOnly());
     }
@@ -289,10 +289,10 @@ private slots:
             QCOMPARE(bad->text(), text);
             Click(d.setClockButton);
             QVERIFY(d.isVisible());
-            QVERIFY(d.ErrorText->isVisible());
-            QCOMPARE(d.ErrorText->text(), badge);
+            QVERIFY(d.errorMarker->isVisible());
+            QCOMPARE(d.errorMarker->text(), badge);
             // At the field, inside the window.
-            QVERIFY(MarksField(d, bad, d.ErrorText));
+            QVERIFY(MarksField(d, bad, d.errorMarker));
             QCOMPARE(bad->text(), text);
             Click(d.Cancel);
         });
@@ -320,8 +320,8 @@ private slots:
             SetFields(d, fields);
             Click(d.setClockButton);
             QLineEdit* bad = ClockFields(d)[size_t(failing)];
-            QCOMPARE(d.ErrorText->text(), badge);
-            QVERIFY(MarksField(d, bad, d.ErrorText));
+            QCOMPARE(d.errorMarker->text(), badge);
+            QVERIFY(MarksField(d, bad, d.errorMarker));
             Click(d.Cancel);
         });
         QCOMPARE(SetClockFrames(h), 0);
@@ -334,7 +334,7 @@ private slots:
             SetFields(d, {"30", "45", "", "31", "13", "99", "7"});
             Click(d.setClockButton);
             QVERIFY(d.isVisible());
-            QVERIFY(d.ErrorText->isHidden());
+            QVERIFY(d.errorMarker->isHidden());
             Click(d.Cancel);
         });
         QCOMPARE(h.Op().Shown().size(), size_t(1));
@@ -404,14 +404,14 @@ private slots:
             else
                 Click(d.Cancel);
             QCOMPARE(d.isVisible(), !closes);
-            QCOMPARE(d.ErrorText->isVisible(), !closes);
+            QCOMPARE(d.errorMarker->isVisible(), !closes);
             if (!closes) {
-                QCOMPARE(d.ErrorText->text(), U("Величина вне диапазона 1 - 12"));
+                QCOMPARE(d.errorMarker->text(), U("Величина вне диапазона 1 - 12"));
                 // Putting the field right lets the same way out close the window.
                 d.dayEdit->setText("12");
                 how == 0 ? Click(d.OK) : void(d.close());
                 QVERIFY(!d.isVisible());
-                QVERIFY(d.ErrorText->isHidden());
+                QVERIFY(d.errorMarker->isHidden());
             }
         });
         QCOMPARE(SetClockFrames(h), 0);

@@ -53,7 +53,7 @@ private slots:
             QWidget* shown = group ? d.rangeGroup : d.numberGroup;
             QCOMPARE(LabelTexts(shown), labels);
             QCOMPARE(QApplication::focusWidget(), group ? d.firstInputEdit : d.groupNumberEdit);
-            QVERIFY(d.ErrorText->isHidden());
+            QVERIFY(d.errorMarker->isHidden());
             QCOMPARE(d.Cancel->text(), U("Отмена"));
             QVERIFY(!(d.windowFlags() & Qt::WindowCloseButtonHint)); // only OK and Cancel
             for (QLineEdit* e : {d.firstInputEdit, d.lastInputEdit, d.groupNumberEdit})
@@ -115,13 +115,13 @@ private slots:
             if (wrongField == 0)
                 return;
             QVERIFY(d.isVisible());
-            QVERIFY(d.ErrorText->isVisible());
-            QCOMPARE(d.ErrorText->text(), U(" Ошибка ввода "));
+            QVERIFY(d.errorMarker->isVisible());
+            QCOMPARE(d.errorMarker->text(), U(" Ошибка ввода "));
             // The marker is at the failing field, and readable as a whole.
             QLineEdit* field = fields[wrongField];
             const QRect fieldRect(field->mapTo(&d, QPoint()), field->size());
-            QVERIFY(d.ErrorText->geometry().intersects(fieldRect.adjusted(-8, -8, 8, 8)));
-            QVERIFY(d.rect().contains(d.ErrorText->geometry()));
+            QVERIFY(d.errorMarker->geometry().intersects(fieldRect.adjusted(-8, -8, 8, 8)));
+            QVERIFY(d.rect().contains(d.errorMarker->geometry()));
             Click(d.Cancel);
         });
         const int result = h.Main().showModal(d);
@@ -136,18 +136,18 @@ private slots:
         h.OnModal([&](QDialog&) {
             d.groupNumberEdit->clear();
             Click(d.OK);
-            QVERIFY(d.ErrorText->isVisible());
-            QTest::mouseMove(d.ErrorText, QPoint(3, 3));
-            QTRY_VERIFY(d.ErrorText->isHidden());
+            QVERIFY(d.errorMarker->isVisible());
+            QTest::mouseMove(d.errorMarker, QPoint(3, 3));
+            QTRY_VERIFY(d.errorMarker->isHidden());
             QTest::mouseMove(d.OK); // away from where the marker comes back
             Click(d.OK);
-            QVERIFY(d.ErrorText->isVisible());
+            QVERIFY(d.errorMarker->isVisible());
             d.groupNumberEdit->setText("4");
             Click(d.OK);
         });
         QCOMPARE(h.Main().showModal(d), InputGroupDialog::Accepted);
         h.OnModal([&](QDialog&) {
-            QVERIFY(d.ErrorText->isHidden());
+            QVERIFY(d.errorMarker->isHidden());
             QCOMPARE(d.groupNumberEdit->text(), QString("4")); // the last numbers are offered again
             Click(d.Cancel);
         });

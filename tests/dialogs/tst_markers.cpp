@@ -72,7 +72,7 @@ private slots:
         h.ReadDevice();
         h.OnModal([&](QDialog& d) {
             auto& clock = static_cast<ClockWindow&>(d);
-            CheckEveryField(d, clock.ErrorText,
+            CheckEveryField(d, clock.errorMarker,
                             {clock.secondsEdit, clock.minutesEdit, clock.hoursEdit, clock.dayEdit,
                              clock.monthEdit, clock.yearEdit, clock.weekdayEdit},
                             text);
@@ -83,7 +83,7 @@ private slots:
         for (int mode = 0; mode < 2; ++mode) {
             mode == 0 ? group.PrepareGroupMode() : group.PrepareInsertMode();
             h.OnModal([&](QDialog& d) {
-                CheckEveryField(d, group.ErrorText,
+                CheckEveryField(d, group.errorMarker,
                                 {group.firstInputEdit, group.lastInputEdit, group.groupNumberEdit},
                                 text);
             });
@@ -98,10 +98,10 @@ private slots:
             auto& f15 = static_cast<F15BlockEditor&>(d);
             QList<QLineEdit*> fields{f15.functionCodeEdit, f15.startAddressEdit, f15.dataCountEdit,
                                      f15.inputCountEdit};
-            for (QLineEdit* e : f15.Edit)
+            for (QLineEdit* e : f15.signalEdits)
                 fields << e;
-            CheckEveryField(d, f15.ErrorText, fields, text);
-            f15.ErrorText->hide(); // what the editor's own close query would find
+            CheckEveryField(d, f15.errorMarker, fields, text);
+            f15.errorMarker->hide(); // what the editor's own close query would find
         });
         h.Main().F15BlocksClick();
     }
@@ -116,13 +116,13 @@ private slots:
             clock.pollTimer->stop();
             clock.dayEdit->setText("45");
             Click(clock.setClockButton);
-            QVERIFY(clock.ErrorText->isVisible());
+            QVERIFY(clock.errorMarker->isVisible());
             clock.dayEdit->selectAll();
             QTest::keyClicks(clock.dayEdit, "1");
-            QVERIFY(!clock.ErrorText->isVisible());
+            QVERIFY(!clock.errorMarker->isVisible());
             QTest::keyClicks(clock.dayEdit, "2");
             Click(clock.setClockButton);
-            QVERIFY(!clock.ErrorText->isVisible());
+            QVERIFY(!clock.errorMarker->isVisible());
             Click(clock.Cancel);
         });
         h.Main().ClockClick();

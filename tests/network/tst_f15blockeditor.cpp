@@ -72,7 +72,7 @@ int BlockByte(GuiHarness& h, int block, int offset) {
 
 QLineEdit* FieldNamed(F15BlockEditor& e, const QString& name) {
     if (name.startsWith("Edit") && name.mid(4).toInt() > 0)
-        return e.Edit[name.mid(4).toInt() - 1];
+        return e.signalEdits[name.mid(4).toInt() - 1];
     for (QLineEdit* f : {e.inputCountEdit, e.functionCodeEdit, e.startAddressEdit, e.dataCountEdit})
         if (f->objectName() == name)
             return f;
@@ -118,8 +118,8 @@ private slots:
             QCOMPARE(e.acknowledgeButton->isChecked(), acknowledge);
             QVERIFY(!e.resetButton->isChecked());
             for (int k = 0; k < 32; ++k) {
-                QCOMPARE(e.Edit[k]->isEnabled(), k < enabled);
-                QCOMPARE(e.Edit[k]->text(), QString::number(k < enabled ? k + 1 : 0));
+                QCOMPARE(e.signalEdits[k]->isEnabled(), k < enabled);
+                QCOMPARE(e.signalEdits[k]->text(), QString::number(k < enabled ? k + 1 : 0));
             }
             QVERIFY(!h.Main().Document().NetworkChanged()); // filling is no edit
             seen = true;
@@ -144,7 +144,7 @@ private slots:
             Type(e.inputCountEdit, "8");
             Leave(e.inputCountEdit);
             for (int k = 0; k < 8; ++k)
-                Type(e.Edit[k], QString::number(k + 1));
+                Type(e.signalEdits[k], QString::number(k + 1));
             Type(e.startAddressEdit, "1A0");
             Type(e.dataCountEdit, "8");
             e.acknowledgeButton->click();
@@ -214,7 +214,7 @@ private slots:
         bool stayedOpen = false;
         auto fill = [&](F15BlockEditor& e) {
             for (int k = 0; k < 8; ++k)
-                e.Edit[k]->setText(QString::number(20 + k));
+                e.signalEdits[k]->setText(QString::number(20 + k));
             e.startAddressEdit->setText("2B");
             setBadValue(e);
             if (!message.isEmpty())
@@ -232,9 +232,9 @@ private slots:
                 QCOMPARE(shown[0].buttons, std::vector<MsgButton>{MsgButton::Ok});
             }
             CheckFinishQuestion(shown.back());
-            QCOMPARE(e.ErrorText->isVisible(), message.isEmpty());
+            QCOMPARE(e.errorMarker->isVisible(), message.isEmpty());
             if (message.isEmpty())
-                QCOMPARE(e.ErrorText->text(), U(" Ошибка ввода "));
+                QCOMPARE(e.errorMarker->text(), U(" Ошибка ввода "));
             if (field == "inputCountEdit" && message.isEmpty())
                 QCOMPARE(e.inputCountEdit->text(), QString("8")); // the stored number back
             if (field == "Edit3") { // the values before the failed one are stored already
@@ -253,7 +253,7 @@ private slots:
             h.Op().Answer(MsgButton::Yes);
             Click(e.OK);
             QVERIFY(!e.isVisible());
-            QVERIFY(e.ErrorText->isHidden());
+            QVERIFY(e.errorMarker->isHidden());
         };
         Edit(h, 0, fill, [&](NetworkWindow& net) {
             const OperatorMessage& m = h.Op().Shown().back();
@@ -286,15 +286,15 @@ private slots:
         LoadImage(h, ExampleImage());
         Edit(h, 0, [&](F15BlockEditor& e) {
             for (int k = 0; k < 8; ++k)
-                Type(e.Edit[k], QString::number(30 + k));
+                Type(e.signalEdits[k], QString::number(30 + k));
             Type(e.inputCountEdit, typed);
             Leave(e.inputCountEdit);
             for (int k = 0; k < 32; ++k) {
-                QCOMPARE(e.Edit[k]->isEnabled(), k < enabled);
-                QCOMPARE(e.Edit[k]->text(), QString("0"));
+                QCOMPARE(e.signalEdits[k]->isEnabled(), k < enabled);
+                QCOMPARE(e.signalEdits[k]->text(), QString("0"));
             }
             QCOMPARE(e.inputCountEdit->text(), shownAfter);
-            QCOMPARE(e.ErrorText->isVisible(), typed.isEmpty());
+            QCOMPARE(e.errorMarker->isVisible(), typed.isEmpty());
             h.Op().Answer(MsgButton::No); // the save question: discard
             Click(e.OK);
         });
@@ -363,16 +363,16 @@ private slots:
         GuiHarness h;
         LoadImage(h, ExampleImage());
         Edit(h, 0, [&](F15BlockEditor& e) {
-            Type(e.Edit[2], "33");
-            Type(e.Edit[5], "34");
+            Type(e.signalEdits[2], "33");
+            Type(e.signalEdits[5], "34");
             h.Op().Answer(MsgButton::Cancel);
             Click(e.OK);
             QVERIFY(e.isVisible());
             QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(e.inputCountEdit));
             QTest::mouseClick(e.startAddressEdit, Qt::LeftButton);
-            QCOMPARE(e.Edit[2]->text(), QString("33"));
-            QCOMPARE(e.Edit[5]->text(), QString("34"));
-            QVERIFY(e.Edit[7]->isEnabled());
+            QCOMPARE(e.signalEdits[2]->text(), QString("33"));
+            QCOMPARE(e.signalEdits[5]->text(), QString("34"));
+            QVERIFY(e.signalEdits[7]->isEnabled());
             h.Op().Answer(MsgButton::No);
             Click(e.OK);
         });
@@ -403,7 +403,7 @@ private slots:
         Edit(
             h, 0,
             [&](F15BlockEditor& e) {
-                Type(e.Edit[2], "33");
+                Type(e.signalEdits[2], "33");
                 h.Op().Answer(answer);
                 Click(e.OK);
                 open = e.isVisible();
@@ -487,7 +487,7 @@ private slots:
             Type(e.inputCountEdit, "3");
             QTest::keyClick(e.inputCountEdit, Qt::Key_Return);
             QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(e.functionCodeEdit));
-            QVERIFY(e.Edit[2]->isEnabled() && !e.Edit[3]->isEnabled());
+            QVERIFY(e.signalEdits[2]->isEnabled() && !e.signalEdits[3]->isEnabled());
             QTest::keyClick(e.functionCodeEdit, Qt::Key_Backtab);
             QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(e.inputCountEdit));
             QCOMPARE(e.functionCodeEdit->text(), QString("15"));

@@ -137,7 +137,7 @@ private slots:
         OpenCreatedFile(h, dir_.path(), 2);
         WithTable(h, [&](InputsTableWindow& t) {
             DoubleClickCell(t.inputsGrid, row, column);
-            QCOMPARE(t.LastCol, column);
+            QCOMPARE(t.lastColumn, column);
             QCOMPARE(h.ModalTitles().size(), 1); // the table only, no label dialog
             QVERIFY(t.Cell(3, 13).isEmpty());
             // With a column other than the labels', copying does nothing at all.
@@ -197,7 +197,7 @@ private slots:
                 Click(text.OK);
             });
             DoubleClickCell(t.inputsGrid, 2, InputsTableWindow::ColText);
-            QCOMPARE(t.LastCol, InputsTableWindow::ColText);
+            QCOMPARE(t.lastColumn, InputsTableWindow::ColText);
             QCOMPARE(t.Cell(3, 2), cell);
         });
         const ModuleConfig& serv = h.Main().Modules();
@@ -214,7 +214,7 @@ private slots:
         WithTable(h, [&](InputsTableWindow& t) {
             QVERIFY(!t.insertLabelsAction->isEnabled());
             CopyGroup(h, t, 3, 5);
-            QCOMPARE(t.LastCol, InputsTableWindow::ColText);
+            QCOMPARE(t.lastColumn, InputsTableWindow::ColText);
             QVERIFY(t.insertLabelsAction->isEnabled());
             QCOMPARE(h.ModalTitles().last(), U8("Ввод номеров группы текстовых реквизитов"));
             QCOMPARE(h.Main().Clipboard().FirstInput, 2);

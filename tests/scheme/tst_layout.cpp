@@ -79,8 +79,9 @@ private slots:
         QFETCH(int, m);
         GuiHarness h;
         ReadDevice(h);
-        h.SetFileMode();                                 // the file mode mark shown too
-        h.Main().InputId[0]->setText("DI_1_1 - DI_1_6"); // as a file fills the module table
+        h.SetFileMode(); // the file mode mark shown too
+        h.Main().inputRangeLabels[0]->setText(
+            "DI_1_1 - DI_1_6"); // as a file fills the module table
         OpenEditor(h, m, [&](SchemeEditor& e) {
             for (const QLabel* l : e.findChildren<QLabel*>())
                 CheckLabelFits(l);
