@@ -126,8 +126,8 @@ std::vector<uint8_t> MakeCreatedConfigFile(std::span<const uint8_t, 17> config) 
     serv.PutConfig(config);
     serv.ClearInputIds();
     serv.ClearLabels();
-    for (int vh = 0; vh < ModuleConfig::MaxInputs; ++vh)
-        serv.PutDefaultLabel(vh);
+    for (int input = 0; input < ModuleConfig::MaxInputs; ++input)
+        serv.PutDefaultLabel(input);
     lum.CreateDefaults(serv);
     serv.NewBusNumber = 0;
     return SaveConfigFile(serv, lum, emptyImage);

@@ -116,19 +116,19 @@ void CompareModule(const InputProgram& a, const InputProgram& b, int m, Lines& o
     out.Add({module, m + 1}, "параметр модуля", std::to_string(a.GetModuleParameter(m)),
             std::to_string(b.GetModuleParameter(m)));
     for (int j = 0; j < 6; ++j) {
-        const int vh = 6 * m + j;
+        const int input = 6 * m + j;
         const Where where{module + ", вход " + InputName(m, j), m + 1, InputName(m, j)};
         for (const RecordField& f : kRecordFields) {
-            const int va = (a.*f.get)(vh);
-            const int vb = (b.*f.get)(vh);
+            const int va = (a.*f.get)(input);
+            const int vb = (b.*f.get)(input);
             const bool named = !f.names.empty();
             out.Add(where, f.name, named ? Named(f.names, va) : std::to_string(va),
                     named ? Named(f.names, vb) : std::to_string(vb), f.unit);
         }
         // Byte 2 beyond the module parameter is kept as it came; a difference still counts.
         const int mask = j == 0 ? 0xF8 : 0xFF;
-        out.Add(where, "прочие биты", Hex(a.Records[3 * vh + 2] & mask, 2),
-                Hex(b.Records[3 * vh + 2] & mask, 2));
+        out.Add(where, "прочие биты", Hex(a.Records[3 * input + 2] & mask, 2),
+                Hex(b.Records[3 * input + 2] & mask, 2));
     }
 }
 
@@ -143,11 +143,12 @@ void CompareLabels(const DeviceImage& a, const DeviceImage& b, int moduleCount, 
             b.Labels().data() + half * ModuleConfig::LabelBlockSize, ModuleConfig::LabelBlockSize));
         sb.LabelBlockToInputs(half);
     }
-    for (int vh = 0; vh < 6 * moduleCount; ++vh)
-        out.Add({"Модуль " + std::to_string(vh / 6 + 1) + ", вход " + InputName(vh / 6, vh % 6),
-                 vh / 6 + 1, InputName(vh / 6, vh % 6)},
-                "надпись", "«" + Cp1251ToUtf8(sa.GetLabel(vh)) + "»",
-                "«" + Cp1251ToUtf8(sb.GetLabel(vh)) + "»");
+    for (int input = 0; input < 6 * moduleCount; ++input)
+        out.Add({"Модуль " + std::to_string(input / 6 + 1) + ", вход " +
+                     InputName(input / 6, input % 6),
+                 input / 6 + 1, InputName(input / 6, input % 6)},
+                "надпись", "«" + Cp1251ToUtf8(sa.GetLabel(input)) + "»",
+                "«" + Cp1251ToUtf8(sb.GetLabel(input)) + "»");
 }
 
 void CompareBlock(const NetworkBlocks& a, const NetworkBlocks& b, int n, Lines& out) {

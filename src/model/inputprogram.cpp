@@ -35,8 +35,8 @@ constexpr int SignEmergency = 2;
 constexpr int SignIndication = 3;
 constexpr int DefaultDelay = 5;
 
-bool InputInRange(int vh) {
-    return vh >= 0 && vh < InputProgram::MaxInputs;
+bool InputInRange(int input) {
+    return input >= 0 && input < InputProgram::MaxInputs;
 }
 bool ModuleInRange(int mod) {
     return mod >= 0 && mod < InputProgram::MaxModules;
@@ -46,26 +46,26 @@ bool ModuleInRange(int mod) {
 
 InputProgram::InputProgram() = default;
 
-int InputProgram::GetBits(int vh, int byte, int mask, int shift) const {
-    if (!InputInRange(vh))
+int InputProgram::GetBits(int input, int byte, int mask, int shift) const {
+    if (!InputInRange(input))
         return 0;
-    return (Records[vh * RecSize + byte] & mask) >> shift;
+    return (Records[input * RecSize + byte] & mask) >> shift;
 }
 
-void InputProgram::PutBits(int vh, int byte, int mask, int shift, int value) {
-    if (!InputInRange(vh))
+void InputProgram::PutBits(int input, int byte, int mask, int shift, int value) {
+    if (!InputInRange(input))
         return;
-    uint8_t& b = Records[vh * RecSize + byte];
+    uint8_t& b = Records[input * RecSize + byte];
     // Only the bits that fit the field are taken, so a wrong value never spills over.
     b = static_cast<uint8_t>((b & ~mask) | ((value & (mask >> shift)) << shift));
 }
 
 #define LUM_FIELD_ACCESSORS(Name)                                                                  \
-    int InputProgram::Get##Name(int vh) const {                                                    \
-        return GetBits(vh, Name.byte, Name.mask, Name.shift);                                      \
+    int InputProgram::Get##Name(int input) const {                                                 \
+        return GetBits(input, Name.byte, Name.mask, Name.shift);                                   \
     }                                                                                              \
-    void InputProgram::Put##Name(int vh, int value) {                                              \
-        PutBits(vh, Name.byte, Name.mask, Name.shift, value);                                      \
+    void InputProgram::Put##Name(int input, int value) {                                           \
+        PutBits(input, Name.byte, Name.mask, Name.shift, value);                                   \
     }
 
 LUM_FIELD_ACCESSORS(Namur)
@@ -127,8 +127,8 @@ void InputProgram::ClearRecords(int first, int count) {
     const int begin = std::max(first, 0);
     const int end =
         count > 0 ? std::min<long long>(static_cast<long long>(first) + count, MaxInputs) : begin;
-    for (int vh = begin; vh < end; ++vh)
-        std::memcpy(Records + vh * RecSize, ClearedRecord, RecSize);
+    for (int input = begin; input < end; ++input)
+        std::memcpy(Records + input * RecSize, ClearedRecord, RecSize);
 }
 
 std::vector<uint8_t> InputProgram::ModuleWriteData(int mod) {
@@ -144,8 +144,8 @@ std::vector<uint8_t> InputProgram::ModuleWriteData(int mod) {
 void InputProgram::SetAllFitted(const ModuleConfig& serv, int byte, int mask, int shift,
                                 int value) {
     const int inputCount = serv.GetInputCount();
-    for (int vh = 0; vh < inputCount; ++vh)
-        PutBits(vh, byte, mask, shift, value);
+    for (int input = 0; input < inputCount; ++input)
+        PutBits(input, byte, mask, shift, value);
 }
 
 void InputProgram::ApplyPreset(TestPreset preset, const ModuleConfig& serv) {
@@ -210,12 +210,12 @@ void InputProgram::DefaultRelaysAndDelays(const ModuleConfig& serv) {
 void InputProgram::CreateDefaults(const ModuleConfig& serv) {
     ClearRecords(0, MaxInputs);
     const int inputCount = serv.GetInputCount();
-    for (int vh = 0; vh < inputCount; ++vh) {
-        PutAlarmType(vh, SignEmergency);
-        PutColor(vh, ColorRed);
-        PutContact(vh, 1);
-        PutSound(vh, 1);
-        PutArchive(vh, 1);
+    for (int input = 0; input < inputCount; ++input) {
+        PutAlarmType(input, SignEmergency);
+        PutColor(input, ColorRed);
+        PutContact(input, 1);
+        PutSound(input, 1);
+        PutArchive(input, 1);
     }
     DefaultRelaysAndDelays(serv);
 }

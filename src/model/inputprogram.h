@@ -44,22 +44,22 @@ public:
     // Bit fields of an input's record (input 0..35). Setters change only their own bits and
     // keep only the bits of the value that fit the field; an input out of range is ignored and
     // reads as 0.
-    int GetNamur(int vh) const;
-    void PutNamur(int vh, int value);
-    int GetContact(int vh) const;
-    void PutContact(int vh, int value);
-    int GetRelay(int vh) const;
-    void PutRelay(int vh, int value);
-    int GetColor(int vh) const;
-    void PutColor(int vh, int value);
-    int GetAlarmType(int vh) const;
-    void PutAlarmType(int vh, int value);
-    int GetDelay(int vh) const;
-    void PutDelay(int vh, int value);
-    int GetSound(int vh) const;
-    void PutSound(int vh, int value);
-    int GetArchive(int vh) const;
-    void PutArchive(int vh, int value);
+    int GetNamur(int input) const;
+    void PutNamur(int input, int value);
+    int GetContact(int input) const;
+    void PutContact(int input, int value);
+    int GetRelay(int input) const;
+    void PutRelay(int input, int value);
+    int GetColor(int input) const;
+    void PutColor(int input, int value);
+    int GetAlarmType(int input) const;
+    void PutAlarmType(int input, int value);
+    int GetDelay(int input) const;
+    void PutDelay(int input, int value);
+    int GetSound(int input) const;
+    void PutSound(int input, int value);
+    int GetArchive(int input) const;
+    void PutArchive(int input, int value);
     // Module parameter of module 0..5, kept in the first input of the module.
     int GetModuleParameter(int mod) const;
     void PutModuleParameter(int mod, int value);
@@ -101,7 +101,7 @@ public:
     static int CheckValue(const std::string& text, int kind);
 
 private:
-    int GetBits(int vh, int byte, int mask, int shift) const;
-    void PutBits(int vh, int byte, int mask, int shift, int value);
+    int GetBits(int input, int byte, int mask, int shift) const;
+    void PutBits(int input, int byte, int mask, int shift, int value);
     void SetAllFitted(const ModuleConfig& serv, int byte, int mask, int shift, int value);
 };

@@ -12,8 +12,8 @@ namespace {
 constexpr uint8_t DefaultText[ModuleConfig::LabelLength] = {0xC4, 0xE8, 0xF1, 0xEA, 0xF0, '.', 0xF1,
                                                             0xE8, 0xE3, 0xED, '.',  '0',  '0', '0'};
 
-bool InputInRange(int vh) {
-    return vh >= 0 && vh < ModuleConfig::MaxInputs;
+bool InputInRange(int input) {
+    return input >= 0 && input < ModuleConfig::MaxInputs;
 }
 
 } // namespace
@@ -80,29 +80,29 @@ void ModuleConfig::MakeInputIds() {
     }
 }
 
-std::string ModuleConfig::IdPiecesText(int vh, int pieces) const {
+std::string ModuleConfig::IdPiecesText(int input, int pieces) const {
     std::string s;
-    if (!InputInRange(vh))
+    if (!InputInRange(input))
         return s;
     for (int p = 0; p < pieces; ++p)
-        s += InputId[vh][p];
+        s += InputId[input][p];
     return s;
 }
 
-std::string ModuleConfig::GetInputId(int vh) const {
-    return IdPiecesText(vh, 10);
+std::string ModuleConfig::GetInputId(int input) const {
+    return IdPiecesText(input, 10);
 }
 
-std::string ModuleConfig::InputName(int vh) const {
-    std::string id = GetInputId(vh);
+std::string ModuleConfig::InputName(int input) const {
+    std::string id = GetInputId(input);
     id.erase(id.find_last_not_of(' ') + 1);
     return id;
 }
 
-std::string ModuleConfig::GetLabel(int vh) const {
-    if (!InputInRange(vh))
+std::string ModuleConfig::GetLabel(int input) const {
+    if (!InputInRange(input))
         return {};
-    const uint8_t* t = Label[vh];
+    const uint8_t* t = Label[input];
     std::size_t n = 0;
     while (n < LabelLength && t[n] != 0)
         ++n;
@@ -111,20 +111,21 @@ std::string ModuleConfig::GetLabel(int vh) const {
     return std::string(reinterpret_cast<const char*>(t), n);
 }
 
-void ModuleConfig::PutLabel(const std::string& bytes1251, int vh) {
-    if (!InputInRange(vh))
+void ModuleConfig::PutLabel(const std::string& bytes1251, int input) {
+    if (!InputInRange(input))
         return;
-    std::memset(Label[vh], ' ', LabelLength);
-    std::memcpy(Label[vh], bytes1251.data(), std::min<std::size_t>(bytes1251.size(), LabelLength));
+    std::memset(Label[input], ' ', LabelLength);
+    std::memcpy(Label[input], bytes1251.data(),
+                std::min<std::size_t>(bytes1251.size(), LabelLength));
 }
 
-void ModuleConfig::PutDefaultLabel(int vh) {
-    if (!InputInRange(vh))
+void ModuleConfig::PutDefaultLabel(int input) {
+    if (!InputInRange(input))
         return;
-    std::memcpy(Label[vh], DefaultText, LabelLength);
+    std::memcpy(Label[input], DefaultText, LabelLength);
     // The number i + 1 right-aligned over the trailing zeros.
-    const std::string number = std::to_string(vh + 1);
-    std::memcpy(Label[vh] + LabelLength - number.size(), number.data(), number.size());
+    const std::string number = std::to_string(input + 1);
+    std::memcpy(Label[input] + LabelLength - number.size(), number.data(), number.size());
 }
 
 void ModuleConfig::PutLabelBlock(std::span<const uint8_t, LabelBlockSize> bytes) {

@@ -61,16 +61,16 @@ public:
     void ClearLabels();
     // Identifier pieces "D", "I", "_", module, "_", input, four blanks for the fitted inputs.
     void MakeInputIds();
-    std::string GetInputId(int vh) const;
+    std::string GetInputId(int input) const;
     // The identifier without the blanks that pad it to its column ("DI_2_1").
-    std::string InputName(int vh) const;
+    std::string InputName(int input) const;
 
     // The label's bytes up to a zero byte, without trailing blanks.
-    std::string GetLabel(int vh) const;
+    std::string GetLabel(int input) const;
     // Stores the first 14 bytes of the text, blank padded.
-    void PutLabel(const std::string& bytes1251, int vh);
+    void PutLabel(const std::string& bytes1251, int input);
     // "Дискр.сигн.001" .. "Дискр.сигн.036", in Windows-1251.
-    void PutDefaultLabel(int vh);
+    void PutDefaultLabel(int input);
     void PutLabelBlock(std::span<const uint8_t, LabelBlockSize> bytes);
     // Labels of inputs 18 * half .. 18 * half + 17 from / into LabelBlock (half 0 or 1).
     void LabelBlockToInputs(int half);
@@ -91,5 +91,5 @@ public:
     static int KeyHex(int key, bool ctrl, const std::string& text);
 
 private:
-    std::string IdPiecesText(int vh, int pieces) const;
+    std::string IdPiecesText(int input, int pieces) const;
 };

@@ -60,8 +60,8 @@ bool DeviceEqualsModel(GuiHarness& h) {
 }
 
 void EditModel(MainWindow& m) {
-    for (int vh = 0; vh < 12; ++vh)
-        m.Program().PutDelay(vh, 10 + vh);
+    for (int input = 0; input < 12; ++input)
+        m.Program().PutDelay(input, 10 + input);
     m.Network().PutSpeedCode(2);
     m.Network().PutSlaveAddress(0, 9);
 }

@@ -52,8 +52,8 @@ bool Changed(DeviceDocument& doc, int block) {
 
 // Every block the device holds differs from what it held before.
 void EditEveryBlock(MainWindow& m) {
-    for (int vh = 0; vh < 24; ++vh)
-        m.Program().PutDelay(vh, 5 + vh);
+    for (int input = 0; input < 24; ++input)
+        m.Program().PutDelay(input, 5 + input);
     m.Network().PutSpeedCode(2);
     m.Network().PutSlaveAddress(0, 9);
 }

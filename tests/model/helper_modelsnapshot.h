@@ -18,9 +18,9 @@ inline bool SameModel(const ModuleConfig& a, const ModuleConfig& b) {
         std::memcmp(a.Label, b.Label, sizeof a.Label) ||
         std::memcmp(a.LabelBlock, b.LabelBlock, sizeof a.LabelBlock))
         return false;
-    for (int vh = 0; vh < 36; ++vh)
+    for (int input = 0; input < 36; ++input)
         for (int p = 0; p < 11; ++p)
-            if (a.InputId[vh][p] != b.InputId[vh][p])
+            if (a.InputId[input][p] != b.InputId[input][p])
                 return false;
     return true;
 }
@@ -40,9 +40,9 @@ inline bool SameModel(const ReserveCopies& a, const ReserveCopies& b) {
     if (std::memcmp(a.NetworkCopy, b.NetworkCopy, sizeof a.NetworkCopy) ||
         std::memcmp(a.RecordsCopy, b.RecordsCopy, sizeof a.RecordsCopy))
         return false;
-    for (int vh = 0; vh < 36; ++vh)
+    for (int input = 0; input < 36; ++input)
         for (int p = 0; p < 11; ++p)
-            if (a.InputIdsCopy[vh][p] != b.InputIdsCopy[vh][p])
+            if (a.InputIdsCopy[input][p] != b.InputIdsCopy[input][p])
                 return false;
     return true;
 }

@@ -15,18 +15,18 @@ namespace {
 // "Дискр.сигн." in Windows-1251
 const std::string kDefaultPrefix = "\xC4\xE8\xF1\xEA\xF0.\xF1\xE8\xE3\xED.";
 
-std::string Label(const std::vector<uint8_t>& file, int vh) {
-    return std::string(file.begin() + 208 + 14 * vh, file.begin() + 208 + 14 * (vh + 1));
+std::string Label(const std::vector<uint8_t>& file, int input) {
+    return std::string(file.begin() + 208 + 14 * input, file.begin() + 208 + 14 * (input + 1));
 }
 
-std::string DefaultLabel(int vh) {
-    std::string n = std::to_string(vh + 1);
+std::string DefaultLabel(int input) {
+    std::string n = std::to_string(input + 1);
     return kDefaultPrefix + std::string(3 - n.size(), '0') + n;
 }
 
-void ExpectRecords(const std::vector<uint8_t>& file, int vh, std::array<uint8_t, 3> expected) {
+void ExpectRecords(const std::vector<uint8_t>& file, int input, std::array<uint8_t, 3> expected) {
     for (int b = 0; b < 3; ++b)
-        EXPECT_EQ(file[18 + 3 * vh + b], expected[b]) << "input " << vh << " byte " << b;
+        EXPECT_EQ(file[18 + 3 * input + b], expected[b]) << "input " << input << " byte " << b;
 }
 
 void ExpectCommonCreatedContent(const std::vector<uint8_t>& file) {
@@ -34,8 +34,8 @@ void ExpectCommonCreatedContent(const std::vector<uint8_t>& file) {
     EXPECT_EQ(file[0], 0);
     for (int i = 126; i < 208; ++i)
         EXPECT_EQ(file[i], 0) << i;
-    for (int vh = 0; vh < 36; ++vh)
-        EXPECT_EQ(Label(file, vh), DefaultLabel(vh)) << vh;
+    for (int input = 0; input < 36; ++input)
+        EXPECT_EQ(Label(file, input), DefaultLabel(input)) << input;
 }
 
 TEST(ConfigFile, CreatedWithOneMlv) {
@@ -44,10 +44,10 @@ TEST(ConfigFile, CreatedWithOneMlv) {
     ExpectCommonCreatedContent(file);
     EXPECT_EQ(std::vector<uint8_t>(file.begin() + 1, file.begin() + 18),
               std::vector<uint8_t>(config.begin(), config.end()));
-    for (int vh = 0; vh < 6; ++vh)
-        ExpectRecords(file, vh, {0xA6, 0xC5, 0x00});
-    for (int vh = 6; vh < 36; ++vh)
-        ExpectRecords(file, vh, {0x20, 0x00, 0x00});
+    for (int input = 0; input < 6; ++input)
+        ExpectRecords(file, input, {0xA6, 0xC5, 0x00});
+    for (int input = 6; input < 36; ++input)
+        ExpectRecords(file, input, {0x20, 0x00, 0x00});
     EXPECT_EQ(Label(file, 0), "\xC4\xE8\xF1\xEA\xF0.\xF1\xE8\xE3\xED.001");
     EXPECT_EQ(Label(file, 35), "\xC4\xE8\xF1\xEA\xF0.\xF1\xE8\xE3\xED.036");
 }
@@ -56,20 +56,20 @@ TEST(ConfigFile, CreatedWithOneMsu) {
     const std::array<uint8_t, 17> config = {1, 2};
     const std::vector<uint8_t> file = MakeCreatedConfigFile(config);
     ExpectCommonCreatedContent(file);
-    for (int vh : {0, 1, 2, 5})
-        ExpectRecords(file, vh, {0xA2, 0xC0, 0x00});
-    for (int vh : {3, 4})
-        ExpectRecords(file, vh, {0xA6, 0xC5, 0x00});
-    for (int vh = 6; vh < 36; ++vh)
-        ExpectRecords(file, vh, {0x20, 0x00, 0x00});
+    for (int input : {0, 1, 2, 5})
+        ExpectRecords(file, input, {0xA2, 0xC0, 0x00});
+    for (int input : {3, 4})
+        ExpectRecords(file, input, {0xA6, 0xC5, 0x00});
+    for (int input = 6; input < 36; ++input)
+        ExpectRecords(file, input, {0x20, 0x00, 0x00});
 }
 
 TEST(ConfigFile, CreatedWithSixModulesClaimingMore) {
     const std::array<uint8_t, 17> config = {8, 1, 1, 1, 1, 1, 1, 2, 2};
     const std::vector<uint8_t> file = MakeCreatedConfigFile(config);
     ASSERT_EQ(file.size(), 712u);
-    for (int vh = 0; vh < 36; ++vh)
-        ExpectRecords(file, vh, {0xA6, 0xC5, 0x00});
+    for (int input = 0; input < 36; ++input)
+        ExpectRecords(file, input, {0xA6, 0xC5, 0x00});
     EXPECT_EQ(file[1], 8); // the configuration itself is kept as given
 }
 

@@ -48,17 +48,17 @@ class RecordField : public ::testing::TestWithParam<FieldCase> {};
 TEST_P(RecordField, ChangesOnlyItsOwnBits) {
     const FieldCase& f = GetParam();
     for (uint8_t background : {uint8_t{0x00}, uint8_t{0xFF}, uint8_t{0x5A}}) {
-        for (int vh : {0, 1, 17, 18, 35}) {
+        for (int input : {0, 1, 17, 18, 35}) {
             for (int value = 0; value <= (f.mask >> f.shift); ++value) {
                 InputProgram lum;
                 std::memset(lum.Records, background, sizeof lum.Records);
-                (lum.*f.put)(vh, value);
+                (lum.*f.put)(input, value);
                 std::vector<uint8_t> expected(108, background);
-                expected[3 * vh + f.byte] =
+                expected[3 * input + f.byte] =
                     static_cast<uint8_t>((background & ~f.mask) | (value << f.shift));
                 ASSERT_EQ(std::vector<uint8_t>(lum.Records, lum.Records + 108), expected)
-                    << f.name << " input " << vh << " value " << value;
-                EXPECT_EQ((lum.*f.get)(vh), value) << f.name;
+                    << f.name << " input " << input << " value " << value;
+                EXPECT_EQ((lum.*f.get)(input), value) << f.name;
             }
         }
     }
@@ -80,9 +80,9 @@ TEST_P(RecordField, InputOutOfRangeIsIgnored) {
     InputProgram lum;
     std::memset(lum.Records, 0xFF, sizeof lum.Records);
     const std::vector<uint8_t> before(lum.Records, lum.Records + 108);
-    for (int vh : {-1, 36, 1000}) {
-        (lum.*f.put)(vh, 0);
-        EXPECT_EQ((lum.*f.get)(vh), 0) << f.name;
+    for (int input : {-1, 36, 1000}) {
+        (lum.*f.put)(input, 0);
+        EXPECT_EQ((lum.*f.get)(input), 0) << f.name;
     }
     EXPECT_EQ(std::vector<uint8_t>(lum.Records, lum.Records + 108), before);
 }
@@ -144,15 +144,15 @@ TEST_P(ClearRecords, ClearsOnlyInputsInside0To35) {
     InputProgram lum;
     std::memset(lum.Records, 0xEE, sizeof lum.Records);
     lum.ClearRecords(c.first, c.count);
-    for (int vh = 0; vh < 36; ++vh) {
-        const bool cleared = vh >= c.clearedFrom && vh < c.clearedTo;
-        const uint8_t* r = lum.Records + 3 * vh;
+    for (int input = 0; input < 36; ++input) {
+        const bool cleared = input >= c.clearedFrom && input < c.clearedTo;
+        const uint8_t* r = lum.Records + 3 * input;
         if (cleared) {
-            EXPECT_EQ(r[0], 0x20) << vh;
-            EXPECT_EQ(r[1], 0x00) << vh;
-            EXPECT_EQ(r[2], 0x00) << vh;
+            EXPECT_EQ(r[0], 0x20) << input;
+            EXPECT_EQ(r[1], 0x00) << input;
+            EXPECT_EQ(r[2], 0x00) << input;
         } else {
-            EXPECT_EQ(r[0], 0xEE) << vh;
+            EXPECT_EQ(r[0], 0xEE) << input;
         }
     }
 }
@@ -253,13 +253,13 @@ TEST_P(Presets, RewriteFittedInputsOnly) {
     const PresetCase& c = GetParam();
     const ModuleConfig serv = TwoModules();
     InputProgram lum;
-    for (int vh = 0; vh < 36; ++vh)
-        std::memcpy(lum.Records + 3 * vh, c.start, 3);
+    for (int input = 0; input < 36; ++input)
+        std::memcpy(lum.Records + 3 * input, c.start, 3);
     lum.ApplyPreset(c.preset, serv);
-    for (int vh = 0; vh < 36; ++vh) {
-        const uint8_t* expected = vh < 12 ? c.fitted : c.start;
+    for (int input = 0; input < 36; ++input) {
+        const uint8_t* expected = input < 12 ? c.fitted : c.start;
         for (int b = 0; b < 3; ++b)
-            EXPECT_EQ(lum.Records[3 * vh + b], expected[b]) << c.name << " input " << vh;
+            EXPECT_EQ(lum.Records[3 * input + b], expected[b]) << c.name << " input " << input;
     }
 }
 
@@ -285,11 +285,11 @@ TEST(Program, DefaultDatabaseAddsRelaysDelaysAndModuleParameter) {
     std::memset(lum.Records, 0xFF, sizeof lum.Records);
     lum.ApplyPreset(TestPreset::DefaultDatabase, serv);
     // alarm type 2, sound, contact 0, colour 4, archiving; Namur and relay bits kept (set)
-    for (int vh = 0; vh < 12; ++vh) {
-        const bool relay = vh < 6 || vh == 9 || vh == 10;
-        EXPECT_EQ(lum.Records[3 * vh], 0xA5) << vh;
-        EXPECT_EQ(lum.Records[3 * vh + 1], relay ? 0xC5 : 0xFF) << vh;
-        EXPECT_EQ(lum.Records[3 * vh + 2], (vh == 0 || vh == 6) ? 0xF8 : 0xFF) << vh;
+    for (int input = 0; input < 12; ++input) {
+        const bool relay = input < 6 || input == 9 || input == 10;
+        EXPECT_EQ(lum.Records[3 * input], 0xA5) << input;
+        EXPECT_EQ(lum.Records[3 * input + 1], relay ? 0xC5 : 0xFF) << input;
+        EXPECT_EQ(lum.Records[3 * input + 2], (input == 0 || input == 6) ? 0xF8 : 0xFF) << input;
     }
     for (int i = 36; i < 108; ++i)
         EXPECT_EQ(lum.Records[i], 0xFF) << i;
@@ -302,10 +302,10 @@ TEST(Program, DefaultAssignmentOnOneMsuModule) {
     InputProgram lum;
     lum.ClearRecords(0, 36);
     lum.DefaultRelaysAndDelays(serv);
-    for (int vh = 0; vh < 36; ++vh) {
-        const bool set = vh == 3 || vh == 4;
-        EXPECT_EQ(lum.Records[3 * vh], set ? 0x24 : 0x20) << vh;
-        EXPECT_EQ(lum.Records[3 * vh + 1], set ? 0x05 : 0x00) << vh;
+    for (int input = 0; input < 36; ++input) {
+        const bool set = input == 3 || input == 4;
+        EXPECT_EQ(lum.Records[3 * input], set ? 0x24 : 0x20) << input;
+        EXPECT_EQ(lum.Records[3 * input + 1], set ? 0x05 : 0x00) << input;
     }
 }
 
@@ -317,8 +317,8 @@ TEST(Program, PresetsNeverPassInput35) {
     InputProgram lum;
     lum.CreateDefaults(serv);
     lum.ApplyPreset(TestPreset::DefaultDatabase, serv);
-    for (int vh = 0; vh < 36; ++vh)
-        EXPECT_EQ(lum.GetRelay(vh), 1) << vh;
+    for (int input = 0; input < 36; ++input)
+        EXPECT_EQ(lum.GetRelay(input), 1) << input;
 }
 
 TEST(Program, AskCreateAnswers) {

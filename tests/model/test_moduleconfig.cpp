@@ -194,27 +194,27 @@ const std::string kDefaultPrefix = "\xC4\xE8\xF1\xEA\xF0.\xF1\xE8\xE3\xED.";
 
 TEST(moduleConfig_, DefaultLabelsAreNumberedFromOne) {
     ModuleConfig serv;
-    for (int vh = 0; vh < 36; ++vh)
-        serv.PutDefaultLabel(vh);
+    for (int input = 0; input < 36; ++input)
+        serv.PutDefaultLabel(input);
     const std::pair<int, const char*> expected[] = {
         {0, "001"}, {8, "009"}, {9, "010"}, {10, "011"}, {35, "036"}};
-    for (const auto& [vh, digits] : expected)
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(serv.Label[vh]), 14),
+    for (const auto& [input, digits] : expected)
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(serv.Label[input]), 14),
                   kDefaultPrefix + digits)
-            << vh;
+            << input;
     serv.PutDefaultLabel(36); // ignored
 }
 
 TEST(moduleConfig_, LabelBlocksMoveHalves) {
     ModuleConfig serv;
-    for (int vh = 0; vh < 36; ++vh)
-        serv.PutLabel(std::string(14, static_cast<char>('A' + vh)), vh);
+    for (int input = 0; input < 36; ++input)
+        serv.PutLabel(std::string(14, static_cast<char>('A' + input)), input);
     serv.InputsToLabelBlock(1);
     for (int i = 0; i < 252; ++i)
         ASSERT_EQ(serv.LabelBlock[i], 'A' + 18 + i / 14) << i;
     serv.LabelBlockToInputs(0);
-    for (int vh = 0; vh < 36; ++vh)
-        EXPECT_EQ(serv.Label[vh][0], 'A' + (vh < 18 ? vh + 18 : vh)) << vh;
+    for (int input = 0; input < 36; ++input)
+        EXPECT_EQ(serv.Label[input][0], 'A' + (input < 18 ? input + 18 : input)) << input;
     std::array<uint8_t, 252> block;
     block.fill('z');
     serv.PutLabelBlock(block);
@@ -230,9 +230,9 @@ TEST(moduleConfig_, ConstructionState) {
     ModuleConfig serv;
     EXPECT_EQ(serv.NewBusNumber, 0);
     EXPECT_EQ(serv.ModuleCount, 0);
-    for (int vh = 0; vh < 36; ++vh) {
-        EXPECT_EQ(serv.GetInputId(vh), "");
-        for (uint8_t b : serv.Label[vh])
+    for (int input = 0; input < 36; ++input) {
+        EXPECT_EQ(serv.GetInputId(input), "");
+        for (uint8_t b : serv.Label[input])
             ASSERT_EQ(b, 0);
     }
 }

@@ -51,9 +51,9 @@ TEST(Robustness, FilesOfEveryLength) {
         }
         ASSERT_LE(serv.ModuleCount, 6);
         // every fitted input's identifier and every label readable
-        for (int vh = 0; vh < 36; ++vh) {
-            ASSERT_LE(serv.GetLabel(vh).size(), 14u);
-            ASSERT_EQ(serv.GetInputId(vh).empty(), vh >= serv.ModuleCount * 6) << vh;
+        for (int input = 0; input < 36; ++input) {
+            ASSERT_LE(serv.GetLabel(input).size(), 14u);
+            ASSERT_EQ(serv.GetInputId(input).empty(), input >= serv.ModuleCount * 6) << input;
         }
         const std::vector<uint8_t> saved = SaveConfigFile(serv, lum, f15);
         ASSERT_TRUE(std::equal(saved.begin() + 1, saved.end(), data.begin() + 1)) << n;

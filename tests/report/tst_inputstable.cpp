@@ -21,21 +21,21 @@
 
 namespace {
 
-QString Label(GuiHarness& h, int vh) {
-    return FromCp1251(h.Main().Modules().GetLabel(vh));
+QString Label(GuiHarness& h, int input) {
+    return FromCp1251(h.Main().Modules().GetLabel(input));
 }
 
 // The group-number dialog's next showing: fields as given, then OK (or Cancel when cancel).
 void AnswerVh(GuiHarness& h, QString first, QString second = QString(), bool cancel = false) {
     h.OnModal([first, second, cancel](QDialog& d) {
-        auto& vh = static_cast<InputGroupDialog&>(d);
-        if (vh.rangeGroup->isVisible()) {
-            vh.firstInputEdit->setText(first);
-            vh.lastInputEdit->setText(second);
+        auto& input = static_cast<InputGroupDialog&>(d);
+        if (input.rangeGroup->isVisible()) {
+            input.firstInputEdit->setText(first);
+            input.lastInputEdit->setText(second);
         } else {
-            vh.groupNumberEdit->setText(first);
+            input.groupNumberEdit->setText(first);
         }
-        Click(cancel ? vh.Cancel : vh.OK);
+        Click(cancel ? input.Cancel : input.OK);
     });
 }
 
