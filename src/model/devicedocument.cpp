@@ -84,8 +84,9 @@ bool DeviceDocument::Apply(bool undo) {
     const auto& from = (undo ? step.after : step.before).Bytes();
     const auto& to = (undo ? step.before : step.after).Bytes();
     auto bytes = Image().Bytes();
+    // Only what the step left is taken back: a byte a read has replaced since keeps the read's.
     for (size_t i = 0; i < bytes.size(); ++i)
-        if (from[i] != to[i])
+        if (from[i] != to[i] && bytes[i] == from[i])
             bytes[i] = to[i];
     PutContent(DeviceImage::FromBytes(bytes));
     if (undo)

@@ -1,7 +1,7 @@
 #pragma once
 // The operator's edits of the document, one step each, for undoing and redoing them. A step
 // keeps the document's content before and after it; undoing puts back only the bytes the step
-// changed, so a read of one module or a write since then is not undone with it.
+// changed and that still hold what it left, so a module read since then is not undone with it.
 
 #include "model/deviceimage.h"
 

@@ -96,11 +96,19 @@ TEST(EditHistory, StepsAreWhatTheOperatorDid) {
     ASSERT_EQ(doc.history.Size(), 1u);
     EXPECT_EQ(doc.history.UndoName(), "Модуль 1, вход 1: добавлена задержка");
 
-    // A module read since the step is no edit: undoing the step keeps it.
+    // A module read since the step is no edit: undoing the step keeps what it read, in that
+    // module and in the step's own bytes.
+    {
+        const EditStep step(doc, "Модуль 1, вход 2: задержка");
+        doc.program.PutDelay(1, 33);
+    }
     uint8_t read[InputProgram::GroupSize] = {};
     read[5] = 0x42;
     std::ranges::copy(read, doc.program.Records + InputProgram::GroupSize);
     doc.BaselineModule(1, read);
+    doc.program.PutDelay(1, 7); // as a read of module 1 would leave it
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_EQ(doc.program.GetDelay(1), 7);
     ASSERT_TRUE(doc.Undo());
     EXPECT_EQ(doc.program.GetDelay(0), delay);
     EXPECT_EQ(doc.program.Records[InputProgram::GroupSize + 5], 0x42);
