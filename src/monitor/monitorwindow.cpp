@@ -230,6 +230,8 @@ void MonitorWindow::ShowCount() {
                        .arg(recorder_.Dropped());
     if (paused_)
         text += U(" — пауза, запись идёт");
+    if (saveTimer_ && saveTimer_->isActive())
+        text += U(" — сохранение после текущего запроса");
     countLabel->setText(text);
 }
 
@@ -296,6 +298,7 @@ void MonitorWindow::SaveClick() {
     // runs): the save waits for the line to rest.
     if (main_.Engine().InExchange()) {
         saveTimer_->start();
+        ShowCount(); // the operator sees that the click was taken
         return;
     }
     saving_ = true;

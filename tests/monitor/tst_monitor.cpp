@@ -275,6 +275,7 @@ private slots:
             QTest::mouseClick(m.pauseButton, Qt::LeftButton);
             QTest::mouseClick(m.saveButton, Qt::LeftButton);
             savedDuringExchange = QFile::exists(path);
+            QVERIFY(m.countLabel->text().endsWith(U("сохранение после текущего запроса")));
         });
         h.ReadDevice();
         QVERIFY(!savedDuringExchange);
