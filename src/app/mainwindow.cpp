@@ -433,6 +433,6 @@ void MainWindow::showEvent(QShowEvent* event) {
     if (!shownOnce_) {
         shownOnce_ = true;
         // The password prompt comes once the window is on the screen.
-        QTimer::singleShot(0, this, [this] { FormShow(); });
+        QTimer::singleShot(0, this, [this] { AskPassword(); });
     }
 }

@@ -69,7 +69,7 @@ public:
     QString AskFileName(const FileDialogRequest& request) override;
 
     // Commands.
-    void FormShow();               // the password prompt at the first showing
+    void AskPassword();            // the password prompt at the first showing
     void ChangePasswordClick();    // "Замена пароля"
     void PortSettingsClick();      // "Настройка СОМ порта"
     void ExchangeTimingClick();    // "Настройка обмена"

@@ -6,7 +6,7 @@
 #include "model/passwordfile.h"
 #include "platform/filestore.h"
 
-void MainWindow::FormShow() {
+void MainWindow::AskPassword() {
     access_.level = 0;
     access_.passwordChange = 0;
     PasswordDialog dialog(*this, this);

@@ -24,6 +24,8 @@
 #include <QVBoxLayout>
 #include <QValidator>
 
+#include <algorithm>
+
 namespace {
 constexpr int kPollPeriodMs = 100;
 
@@ -158,10 +160,10 @@ QGroupBox* ClockWindow::CreateSettingGroup() {
     secondsEdit = fields_[Seconds];
     minutesEdit = fields_[Minutes];
     hoursEdit = fields_[Hour];
-    weekdayEdit = fields_[Day];
-    dayEdit = fields_[Month];
-    monthEdit = fields_[Year];
-    yearEdit = fields_[Weekday];
+    dayEdit = fields_[Day];
+    monthEdit = fields_[Month];
+    yearEdit = fields_[Year];
+    weekdayEdit = fields_[Weekday];
 
     fromDeviceButton = new QPushButton(U("Время и дата прибора"), group);
     fromPcButton = new QPushButton(U("Время и дата PC"), group);
@@ -171,10 +173,14 @@ QGroupBox* ClockWindow::CreateSettingGroup() {
     row->addWidget(fromPcButton);
     row->addWidget(setClockButton);
     row->setSpacing(8);
-    // The gap under the fields holds the error badge, which hangs below its field.
-    grid->setRowMinimumHeight(3, 6);
+    // The gap under the fields (an empty row, so with the spacing once) holds the error marker
+    // whole, so that it covers neither the buttons below nor the captions above.
+    const int spacing = 8;
+    ErrorMarker sample(group);
+    sample.setText(InputErrorText());
+    grid->setRowMinimumHeight(3, std::max(6, sample.sizeHint().height() + 4 - spacing));
     grid->addLayout(row, 4, 0, 1, ClockBytes);
-    grid->setVerticalSpacing(8);
+    grid->setVerticalSpacing(spacing);
     return group;
 }
 
@@ -220,7 +226,7 @@ void ClockWindow::ClockClick() {
 void ClockWindow::showEvent(QShowEvent* event) {
     LumDialog::showEvent(event);
     if (!event->spontaneous())
-        FormShow();
+        RestartPolling();
 }
 
 void ClockWindow::hideEvent(QHideEvent* event) {
@@ -231,7 +237,7 @@ void ClockWindow::hideEvent(QHideEvent* event) {
     LumDialog::hideEvent(event);
 }
 
-void ClockWindow::FormShow() {
+void ClockWindow::RestartPolling() {
     StopPolling();
     PollClick();
 }

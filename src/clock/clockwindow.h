@@ -29,7 +29,7 @@ public:
     void SetPcClock(PcClock clock);
 
     // Handlers, one per control event.
-    void FormShow();
+    void RestartPolling();
     void PollClick();       // start and stop polling
     void PollTick();        // one poll, unless an exchange is already under way
     void PollOnce();        // the poll step
@@ -47,10 +47,10 @@ public:
     QLineEdit* secondsEdit = nullptr;
     QLineEdit* minutesEdit = nullptr;
     QLineEdit* hoursEdit = nullptr;
-    QLineEdit* weekdayEdit = nullptr;
     QLineEdit* dayEdit = nullptr;
     QLineEdit* monthEdit = nullptr;
     QLineEdit* yearEdit = nullptr;
+    QLineEdit* weekdayEdit = nullptr;
     QPushButton* pollButton = nullptr;
     QPushButton* fromDeviceButton = nullptr;
     QPushButton* fromPcButton = nullptr;

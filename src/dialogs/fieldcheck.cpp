@@ -15,6 +15,7 @@
 #include <QTextEdit>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 ErrorMarker::ErrorMarker(QWidget* parent) : QLabel(parent) {
@@ -51,12 +52,25 @@ QString InputErrorText() {
 
 namespace {
 
-// The controls of the window the operator works with, other than the field and its parts.
-std::vector<QRect> OtherControls(QWidget* field, QWidget* parent) {
-    std::vector<QRect> rects;
+// What lies around the field in the window the operator works with: its other controls, and
+// the captions that name them.
+struct Surroundings {
+    std::vector<QRect> controls;
+    std::vector<QRect> captions;
+};
+
+Surroundings AroundField(QWidget* field, QLabel* marker) {
+    QWidget* parent = marker->parentWidget();
+    Surroundings around;
     for (QWidget* w : parent->window()->findChildren<QWidget*>()) {
-        if (w == field || field->isAncestorOf(w) || !w->isVisible() || w->isWindow())
+        if (w == field || w == marker || field->isAncestorOf(w) || !w->isVisible() || w->isWindow())
             continue;
+        const QRect at(w->mapTo(parent, QPoint()), w->size());
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            if (!label->text().trimmed().isEmpty())
+                around.captions.push_back(at);
+            continue;
+        }
         const bool control = qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w) ||
                              qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractButton*>(w) ||
                              qobject_cast<QAbstractItemView*>(w) || qobject_cast<QTextEdit*>(w) ||
@@ -65,9 +79,9 @@ std::vector<QRect> OtherControls(QWidget* field, QWidget* parent) {
         if (!control || qobject_cast<QComboBox*>(w->parentWidget()) ||
             qobject_cast<QAbstractSpinBox*>(w->parentWidget()))
             continue;
-        rects.emplace_back(w->mapTo(parent, QPoint()), w->size());
+        around.controls.push_back(at);
     }
-    return rects;
+    return around;
 }
 
 int Overlap(const QRect& place, const std::vector<QRect>& others) {
@@ -95,19 +109,22 @@ QPoint ErrorMarkerPlace(QWidget* field, QLabel* marker) {
         {f.left(), f.top() - gap - m.height()},                         // above
         {f.left() - gap - m.width(), f.top() + (f.height() - m.height()) / 2}, // beside, left
     };
-    const std::vector<QRect> others = OtherControls(field, parent);
+    const Surroundings around = AroundField(field, marker);
+    // Covering a control is worse than covering any caption; a caption covered hides what a
+    // field means, so the place that covers neither wins.
     QPoint best;
-    int bestOverlap = -1;
+    std::pair<int, int> bestCover{-1, -1};
     for (QPoint at : places) {
         // The whole text stays in sight: pushed back inside the parent.
         at.setX(std::max(0, std::min(at.x(), parent->width() - m.width())));
         at.setY(std::max(0, std::min(at.y(), parent->height() - m.height())));
-        const int overlap = Overlap(QRect(at, m), others);
-        if (bestOverlap < 0 || overlap < bestOverlap) {
+        const QRect r(at, m);
+        const std::pair<int, int> cover{Overlap(r, around.controls), Overlap(r, around.captions)};
+        if (bestCover.first < 0 || cover < bestCover) {
             best = at;
-            bestOverlap = overlap;
+            bestCover = cover;
         }
-        if (overlap == 0)
+        if (cover == std::pair<int, int>{0, 0})
             break;
     }
     return best;

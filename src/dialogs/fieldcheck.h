@@ -37,9 +37,10 @@ QString InputErrorText();
 // instead, wherever it covers none.
 void ShowErrorText(QWidget* field, QLabel* marker, const QString& text = QString());
 
-// Where the marker goes for the field: the first of the places above that covers no other
-// control of the window and lies inside the marker's parent (the one that covers least when
-// every place covers some). In the parent's coordinates.
+// Where the marker goes for the field: the first of the places above, inside the marker's
+// parent, that covers no other control and no caption of the window. When every place covers
+// some, the one that covers least of the controls, then of the captions. In the parent's
+// coordinates.
 QPoint ErrorMarkerPlace(QWidget* field, QLabel* marker);
 
 // Paints the field red, beeps, shows the error box, paints it white again and empties it.

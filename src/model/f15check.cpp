@@ -53,7 +53,7 @@ F15Check CheckAndStoreF15(const F15Fields& fields, NetworkBlocks& f15, int block
     // (a) the function code: a wrong one is marked and the other checks still run.
     const long long functionCode = F15Decimal(fields.functionCode);
     if (functionCode != 0 && functionCode != F15FunctionCode)
-        result = Failure(F15Check::Marker::KodF);
+        result = Failure(F15Check::Marker::FunctionCode);
     else if (functionCode == F15FunctionCode)
         f15.PutFunctionCode(block, F15FunctionCode);
     // (b) the slave address.
@@ -72,7 +72,7 @@ F15Check CheckAndStoreF15(const F15Fields& fields, NetworkBlocks& f15, int block
     // (d) the start data address.
     int adr = 0;
     if (!F15Hex(fields.startAddress, adr))
-        return Failure(F15Check::Marker::AdBegDat);
+        return Failure(F15Check::Marker::StartAddress);
     f15.PutStartAddress(block, adr);
     // (e) the data count: one datum per block input.
     if (F15Decimal(fields.dataCount) != inputCount)

@@ -21,7 +21,7 @@ struct F15Fields {
 };
 
 struct F15Check {
-    enum class Marker { None, KodF, InputCount, AdBegDat };
+    enum class Marker { None, FunctionCode, InputCount, StartAddress };
     bool failed = false;
     Marker marker = Marker::None;   // the field that gets the " Ошибка ввода " badge
     std::string message;            // a message to show, empty for none

@@ -30,9 +30,9 @@ constexpr uint8_t ClearedRecord[3] = {0x20, 0x00, 0x00};
 constexpr int ColorRed = 4;
 constexpr int ColorYellow = 6;
 constexpr int ColorGreen = 2;
-constexpr int SignWarning = 1;
-constexpr int SignEmergency = 2;
-constexpr int SignIndication = 3;
+constexpr int AlarmWarning = 1;
+constexpr int AlarmEmergency = 2;
+constexpr int AlarmIndication = 3;
 constexpr int DefaultDelay = 5;
 
 bool InputInRange(int input) {
@@ -172,16 +172,16 @@ void InputProgram::ApplyPreset(TestPreset preset, const ModuleConfig& serv) {
         all(Contact, 0);
         break;
     case TestPreset::Red:
-        light(SignEmergency, ColorRed);
+        light(AlarmEmergency, ColorRed);
         break;
     case TestPreset::Yellow:
-        light(SignWarning, ColorYellow);
+        light(AlarmWarning, ColorYellow);
         break;
     case TestPreset::Green:
-        light(SignIndication, ColorGreen);
+        light(AlarmIndication, ColorGreen);
         break;
     case TestPreset::DefaultDatabase:
-        all(AlarmType, SignEmergency);
+        all(AlarmType, AlarmEmergency);
         all(Sound, 1);
         all(Contact, 0);
         all(Color, ColorRed);
@@ -211,7 +211,7 @@ void InputProgram::CreateDefaults(const ModuleConfig& serv) {
     ClearRecords(0, MaxInputs);
     const int inputCount = serv.GetInputCount();
     for (int input = 0; input < inputCount; ++input) {
-        PutAlarmType(input, SignEmergency);
+        PutAlarmType(input, AlarmEmergency);
         PutColor(input, ColorRed);
         PutContact(input, 1);
         PutSound(input, 1);

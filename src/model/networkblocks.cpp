@@ -6,13 +6,13 @@
 namespace {
 
 // Offsets inside a function block.
-constexpr int OffKodF = 0;
-constexpr int OffInputCount = 1;
-constexpr int OffAdrSlave = 2;
-constexpr int OffAdrBegDat = 3;
-constexpr int OffDataCount = 5;
-constexpr int OffFlags = 7;
-constexpr int OffSign = 8;
+constexpr int FunctionCodeAt = 0;
+constexpr int InputCountAt = 1;
+constexpr int SlaveAddressAt = 2;
+constexpr int StartAddressAt = 3;
+constexpr int DataCountAt = 5;
+constexpr int FlagsAt = 7;
+constexpr int SignalsAt = 8;
 
 constexpr int AcknowledgeBit = 0x10;
 constexpr int ResetBit = 0x20;
@@ -53,75 +53,75 @@ void NetworkBlocks::PutBlockByte(int block, int offset, int value) {
 }
 
 int NetworkBlocks::GetFunctionCode(int block) const {
-    return GetBlockByte(block, OffKodF);
+    return GetBlockByte(block, FunctionCodeAt);
 }
 void NetworkBlocks::PutFunctionCode(int block, int value) {
-    PutBlockByte(block, OffKodF, value);
+    PutBlockByte(block, FunctionCodeAt, value);
 }
 int NetworkBlocks::GetInputCount(int block) const {
-    return GetBlockByte(block, OffInputCount);
+    return GetBlockByte(block, InputCountAt);
 }
 void NetworkBlocks::PutInputCount(int block, int value) {
-    PutBlockByte(block, OffInputCount, value);
+    PutBlockByte(block, InputCountAt, value);
 }
 int NetworkBlocks::GetSlaveAddress(int block) const {
-    return GetBlockByte(block, OffAdrSlave);
+    return GetBlockByte(block, SlaveAddressAt);
 }
 void NetworkBlocks::PutSlaveAddress(int block, int value) {
-    PutBlockByte(block, OffAdrSlave, value);
+    PutBlockByte(block, SlaveAddressAt, value);
 }
 
 int NetworkBlocks::GetStartAddress(int block) const {
-    return GetBlockByte(block, OffAdrBegDat) | GetBlockByte(block, OffAdrBegDat + 1) << 8;
+    return GetBlockByte(block, StartAddressAt) | GetBlockByte(block, StartAddressAt + 1) << 8;
 }
 
 void NetworkBlocks::PutStartAddress(int block, int value) {
-    PutBlockByte(block, OffAdrBegDat, value & 0xFF);
-    PutBlockByte(block, OffAdrBegDat + 1, (value >> 8) & 0xFF);
+    PutBlockByte(block, StartAddressAt, value & 0xFF);
+    PutBlockByte(block, StartAddressAt + 1, (value >> 8) & 0xFF);
 }
 
 int NetworkBlocks::GetDataCount(int block) const {
-    return GetBlockByte(block, OffDataCount) | GetBlockByte(block, OffDataCount + 1) << 8;
+    return GetBlockByte(block, DataCountAt) | GetBlockByte(block, DataCountAt + 1) << 8;
 }
 
 void NetworkBlocks::PutDataCount(int block, int value) {
-    PutBlockByte(block, OffDataCount, value & 0xFF);
-    PutBlockByte(block, OffDataCount + 1, (value >> 8) & 0xFF);
+    PutBlockByte(block, DataCountAt, value & 0xFF);
+    PutBlockByte(block, DataCountAt + 1, (value >> 8) & 0xFF);
 }
 
 int NetworkBlocks::GetAcknowledge(int block) const {
-    return (GetBlockByte(block, OffFlags) & AcknowledgeBit) ? 1 : 0;
+    return (GetBlockByte(block, FlagsAt) & AcknowledgeBit) ? 1 : 0;
 }
 
 void NetworkBlocks::PutAcknowledge(int block, int value) {
-    const int flags = GetBlockByte(block, OffFlags);
-    PutBlockByte(block, OffFlags, (value & 1) ? flags | AcknowledgeBit : flags & ~AcknowledgeBit);
+    const int flags = GetBlockByte(block, FlagsAt);
+    PutBlockByte(block, FlagsAt, (value & 1) ? flags | AcknowledgeBit : flags & ~AcknowledgeBit);
 }
 
 int NetworkBlocks::GetReset(int block) const {
-    return (GetBlockByte(block, OffFlags) & ResetBit) ? 1 : 0;
+    return (GetBlockByte(block, FlagsAt) & ResetBit) ? 1 : 0;
 }
 
 void NetworkBlocks::PutReset(int block, int value) {
-    const int flags = GetBlockByte(block, OffFlags);
-    PutBlockByte(block, OffFlags, (value & 1) ? flags | ResetBit : flags & ~ResetBit);
+    const int flags = GetBlockByte(block, FlagsAt);
+    PutBlockByte(block, FlagsAt, (value & 1) ? flags | ResetBit : flags & ~ResetBit);
 }
 
 int NetworkBlocks::GetSignal(int block, int k) const {
-    return k >= 0 && k < SignalCount ? GetBlockByte(block, OffSign + k) : 0;
+    return k >= 0 && k < SignalCount ? GetBlockByte(block, SignalsAt + k) : 0;
 }
 
 void NetworkBlocks::PutSignal(int block, int k, int value) {
     if (k >= 0 && k < SignalCount)
-        PutBlockByte(block, OffSign + k, value);
+        PutBlockByte(block, SignalsAt + k, value);
 }
 
 void NetworkBlocks::DeleteBlock(int block) {
     uint8_t* b = Block(block);
     if (!b)
         return;
-    std::memset(b, 0, OffFlags);
-    std::memset(b + OffSign, 0, SignalCount);
+    std::memset(b, 0, FlagsAt);
+    std::memset(b + SignalsAt, 0, SignalCount);
 }
 
 int NetworkBlocks::GetSpeedCode() const {

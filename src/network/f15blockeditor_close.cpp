@@ -91,10 +91,10 @@ bool F15BlockEditor::CheckAndStore() {
     fields.resetFlag = resetButton->isChecked();
     NetworkBlocks& f15 = main_.Network();
     const F15Check check = CheckAndStoreF15(fields, f15, block_);
-    QLineEdit* marked = check.marker == F15Check::Marker::KodF         ? functionCodeEdit
-                        : check.marker == F15Check::Marker::InputCount ? inputCountEdit
-                        : check.marker == F15Check::Marker::AdBegDat   ? startAddressEdit
-                                                                       : nullptr;
+    QLineEdit* marked = check.marker == F15Check::Marker::FunctionCode   ? functionCodeEdit
+                        : check.marker == F15Check::Marker::InputCount   ? inputCountEdit
+                        : check.marker == F15Check::Marker::StartAddress ? startAddressEdit
+                                                                         : nullptr;
     if (marked)
         ShowErrorText(marked, errorMarker);
     if (check.restoreInputCount)

@@ -42,11 +42,11 @@ constexpr int TextAccepted = mr::Cancel;
 
 InputsTableWindow::InputsTableWindow(WindowContext& main, QWidget* parent)
     : LumDialog(parent), main_(main) {
-    FormCreate();
+    BuildWindow();
     InstallUndoKeys(*this, main_);
 }
 
-void InputsTableWindow::FormCreate() {
+void InputsTableWindow::BuildWindow() {
     setWindowTitle(U("Информация о входах"));
     auto* v = new QVBoxLayout(this);
     inputsCaption = new QLabel(U("Дискретные сигналы"), this);

@@ -64,7 +64,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void FormCreate();
+    void BuildWindow();
     void SetCell(int c, int r, const QString& text);
     void ClearRows();
     void FillRows();

@@ -7,19 +7,19 @@
 
 AlarmCell::AlarmCell(QWidget* owner) : SchemePanel(owner) {
     SetUp();
-    PutTipS(0);
-    PutNTabS(0, 0);
+    PutTypeCaption(0);
+    PutNumber(0, 0);
 }
 
 AlarmCell::AlarmCell(QWidget* owner, int, int number, int type) : SchemePanel(owner) {
     SetUp();
-    PutNTabS(type, number);
-    PutTipS(type);
+    PutNumber(type, number);
+    PutTypeCaption(type);
 }
 
 AlarmCell::~AlarmCell() {
-    delete FText;
-    FText = nullptr;
+    delete text_;
+    text_ = nullptr;
 }
 
 void AlarmCell::SetUp() {
@@ -30,40 +30,40 @@ void AlarmCell::SetUp() {
     resize(60, 42);
     SetHint(U("панель сигнализации"));
     setMouseTracking(true);
-    FText = MakeStaticText(this, QRect(30, 10, 21, 17), Qt::AlignHCenter);
+    text_ = MakeStaticText(this, QRect(30, 10, 21, 17), Qt::AlignHCenter);
 }
 
-void AlarmCell::PutTipS(int type) {
+void AlarmCell::PutTypeCaption(int type) {
     static const char* const captions[4] = {"т сиг", "пред", "авар", "инд"};
     if (type >= 0 && type < 4)
         SetCaption(U(captions[type]));
 }
 
-void AlarmCell::PutNTabS(int type, int number) {
-    FText->setText(number == 0 ? QString() : QString::number(number));
+void AlarmCell::PutNumber(int type, int number) {
+    text_->setText(number == 0 ? QString() : QString::number(number));
     switch (type) {
     case 0:
-        SetStaticTextColor(FText, scheme::WindowBackground());
+        SetStaticTextColor(text_, scheme::WindowBackground());
         break;
     case 1:
-        SetStaticTextColor(FText, scheme::Yellow());
+        SetStaticTextColor(text_, scheme::Yellow());
         break;
     case 2:
-        SetStaticTextColor(FText, scheme::Red());
+        SetStaticTextColor(text_, scheme::Red());
         break;
     case 3:
-        SetStaticTextColor(FText, scheme::Lime());
+        SetStaticTextColor(text_, scheme::Lime());
         break;
     default:
         break;
     }
 }
 
-void AlarmCell::SetColorSign(const QColor& color) {
-    FColorSign = color;
-    PutColorSign(color);
+void AlarmCell::SetNumberColor(const QColor& color) {
+    numberColor_ = color;
+    PaintNumber(color);
 }
 
-void AlarmCell::PutColorSign(const QColor& color) {
-    SetStaticTextColor(FText, color);
+void AlarmCell::PaintNumber(const QColor& color) {
+    SetStaticTextColor(text_, color);
 }

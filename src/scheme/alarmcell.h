@@ -15,19 +15,19 @@ public:
     ~AlarmCell() override;
 
     // Caption by light alarm type: "т сиг", "пред", "авар", "инд"; other types keep it.
-    void PutTipS(int type);
+    void PutTypeCaption(int type);
     // Number text (empty for 0) and its fallback colour by type.
-    void PutNTabS(int type, int number);
-    QColor ColorSign() const { return FColorSign; }
-    void SetColorSign(const QColor& color);
-    // Paints the number text without changing ColorSign.
-    void PutColorSign(const QColor& color);
+    void PutNumber(int type, int number);
+    QColor NumberColor() const { return numberColor_; }
+    void SetNumberColor(const QColor& color);
+    // Paints the number text without changing NumberColor.
+    void PaintNumber(const QColor& color);
 
-    QLabel* Text() const { return FText; }
+    QLabel* Text() const { return text_; }
 
 private:
     void SetUp();
 
-    QLabel* FText = nullptr;
-    QColor FColorSign;
+    QLabel* text_ = nullptr;
+    QColor numberColor_;
 };

@@ -6,7 +6,7 @@
 
 DelayCell::DelayCell(QWidget* owner) : SchemePanel(owner) {
     SetUp();
-    FText->setText("00");
+    text_->setText("00");
 }
 
 DelayCell::DelayCell(QWidget* owner, int a, int b) : SchemePanel(owner) {
@@ -15,8 +15,8 @@ DelayCell::DelayCell(QWidget* owner, int a, int b) : SchemePanel(owner) {
 }
 
 DelayCell::~DelayCell() {
-    delete FText;
-    FText = nullptr;
+    delete text_;
+    text_ = nullptr;
 }
 
 void DelayCell::SetUp() {
@@ -28,10 +28,10 @@ void DelayCell::SetUp() {
     resize(42, 42);
     SetHint(QString::fromUtf8("панель задержки"));
     setMouseTracking(true);
-    FText = MakeStaticText(this, QRect(12, 10, 21, 17), Qt::AlignHCenter);
-    SetStaticTextColor(FText, scheme::WindowBackground());
+    text_ = MakeStaticText(this, QRect(12, 10, 21, 17), Qt::AlignHCenter);
+    SetStaticTextColor(text_, scheme::WindowBackground());
 }
 
 void DelayCell::PutTimeDelay(int a, int b) {
-    FText->setText(QString::number(a * b));
+    text_->setText(QString::number(a * b));
 }

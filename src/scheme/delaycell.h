@@ -15,10 +15,10 @@ public:
     // Shows a x b (the scheme gives the delay in seconds and 1).
     void PutTimeDelay(int a, int b);
 
-    QLabel* Text() const { return FText; }
+    QLabel* Text() const { return text_; }
 
 private:
     void SetUp();
 
-    QLabel* FText = nullptr;
+    QLabel* text_ = nullptr;
 };

@@ -13,7 +13,7 @@ RelayCell::RelayCell(QWidget* owner, int) : SchemePanel(owner) {
 }
 
 RelayCell::~RelayCell() {
-    for (QLabel*& cell : FCells) {
+    for (QLabel*& cell : cells_) {
         delete cell;
         cell = nullptr;
     }
@@ -35,7 +35,7 @@ void RelayCell::SetUp() {
         cell->setFont(f);
         SetStaticTextColor(cell, scheme::Silver());
         cell->setToolTip("MP " + QString::number(i + 1));
-        FCells[size_t(i)] = cell;
+        cells_[size_t(i)] = cell;
     }
 }
 
@@ -55,7 +55,7 @@ void RelayCell::ActiveMR(int i, uint8_t mask) {
         }
     cell->setToolTip(hint);
     cell->setText(text);
-    FCellHints[size_t(i)] = hint;
+    cellHints_[size_t(i)] = hint;
 }
 
 void RelayCell::PassiveMR(int i) {
@@ -66,9 +66,9 @@ void RelayCell::PassiveMR(int i) {
     cell->clear();
     const QString hint = "MP " + QString::number(i + 1) + ": ";
     cell->setToolTip(hint);
-    FCellHints[size_t(i)] = hint;
+    cellHints_[size_t(i)] = hint;
 }
 
 QString RelayCell::GetHint(int i) const {
-    return i >= 0 && i < cellTotal ? FCellHints[size_t(i)] : QString();
+    return i >= 0 && i < cellTotal ? cellHints_[size_t(i)] : QString();
 }

@@ -30,11 +30,11 @@ public:
     QString GetHint4() const { return GetHint(3); }
     QString GetHint5() const { return GetHint(4); }
 
-    QLabel* Cell(int i) const { return i >= 0 && i < cellTotal ? FCells[size_t(i)] : nullptr; }
+    QLabel* Cell(int i) const { return i >= 0 && i < cellTotal ? cells_[size_t(i)] : nullptr; }
 
 private:
     void SetUp();
 
-    std::array<QLabel*, cellTotal> FCells{};
-    std::array<QString, cellTotal> FCellHints;
+    std::array<QLabel*, cellTotal> cells_{};
+    std::array<QString, cellTotal> cellHints_;
 };

@@ -262,10 +262,10 @@ void SchemeEditor::SetHeadings(int module, const QString& typeName, const QStrin
 void SchemeEditor::showEvent(QShowEvent* event) {
     LumDialog::showEvent(event);
     if (!event->spontaneous())
-        FormShow();
+        ShowModule();
 }
 
-void SchemeEditor::FormShow() {
+void SchemeEditor::ShowModule() {
     labelEdit->setGeometry(820, 10, labelEdit->width(), labelEdit->height());
     labelEdit->clear();
     labelEdit->hide();
@@ -345,16 +345,16 @@ bool SchemeEditor::eventFilter(QObject* watched, QEvent* event) {
     return ElementEvent(watched, event);
 }
 
-int SchemeEditor::Mod() const {
+int SchemeEditor::ModuleNumber() const {
     return std::clamp(main_.Modules().GetCurrentModule(), 1, 6);
 }
 
 int SchemeEditor::Base() const {
-    return 6 * (Mod() - 1);
+    return 6 * (ModuleNumber() - 1);
 }
 
-int SchemeEditor::ModType() const {
-    return main_.Modules().ModuleType[Mod() - 1];
+int SchemeEditor::ModuleType() const {
+    return main_.Modules().ModuleType[ModuleNumber() - 1];
 }
 
 bool SchemeEditor::Refuse(bool condition, const char* text) {

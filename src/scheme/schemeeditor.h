@@ -47,7 +47,8 @@ public:
     void SetHeadings(int module, const QString& typeName, const QString& inputsText);
 
     // --- opening and construction ---
-    void FormShow();
+    // On showing: the module as the file holds it, or read from the device.
+    void ShowModule();
     void OpenFileClick(); // F3: rebuild from the model
     // The rows from the document again (after an undo or a redo); the selection goes.
     void ShowDocument();
@@ -228,14 +229,14 @@ private:
     void PrintRows(QPainter& painter, int first, int last, int sx, int sy);
     void PrintModuleSetting(QPainter& painter, int sx, int sy);
     // helpers
-    int Mod() const; // m, 1..6
+    int ModuleNumber() const; // m, 1..6
     // The module differs from what the device (or the file) holds.
     bool ModuleEdited() const;
     // Edit step names in the operator's words: "Модуль 2: …", "Модуль 2, вход DI_2_5: …".
     std::string ModuleStepName(const char* what) const;
     std::string InputStepName(int input, const char* what) const;
-    int Base() const;    // first input of the module
-    int ModType() const; // 1 "МЛВ", 2 "МСЮ"
+    int Base() const;       // first input of the module
+    int ModuleType() const; // 1 "МЛВ", 2 "МСЮ"
     bool Refuse(bool condition, const char* text);
 
     WindowContext& main_;

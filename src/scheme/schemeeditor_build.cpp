@@ -31,9 +31,9 @@ template <class T> void Destroy(T*& element) {
 
 constexpr int kFrameLeft = 24;
 constexpr int kLineLeft = 236; // the row frame's Left + 212
-constexpr int kSignOffset = 240;
-constexpr int kZaderOffset = 410;
-constexpr int kReleOffset = 550;
+constexpr int kAlarmColumn = 240;
+constexpr int kDelayColumn = 410;
+constexpr int kRelayColumn = 550;
 } // namespace
 
 void SchemeEditor::ResetDrawingClick() {
@@ -150,7 +150,7 @@ void SchemeEditor::BuildRow(int k, bool fromRead) {
 
     if (lum.GetAlarmType(a) != 0)
         CreateAlarmCell(k);
-    if (lum.GetDelay(a) != 0 && (ModType() != 2 || k == 3 || k == 4))
+    if (lum.GetDelay(a) != 0 && (ModuleType() != 2 || k == 3 || k == 4))
         CreateDelayCell(k, lum.GetDelay(a));
     if (lum.GetRelay(a) == 1)
         CreateRelayCell(k);
@@ -195,7 +195,7 @@ void SchemeEditor::BuildRowButtons(int k, bool fromRead) {
     inputTypeButtons[i] =
         button(inputCells[i], glyphs::Tvhs(), k + 97, 2, 10, "Тип входного сигнала");
     inputTypeButtons[i]->SetDown(lum.GetNamur(a) == 1);
-    if (ModType() == 2 && k >= 2 && k <= 4) {
+    if (ModuleType() == 2 && k >= 2 && k <= 4) {
         // These inputs of a valve module are always dry contacts.
         inputTypeButtons[i]->SetDown(false);
         main_.Document().CorrectRecords([a](InputProgram& p) { p.PutNamur(a, 0); });
@@ -205,7 +205,7 @@ void SchemeEditor::BuildRowButtons(int k, bool fromRead) {
 
 QString SchemeEditor::TitleText(int k) const {
     const int a = Base() + k;
-    if (ModType() == 2) {
+    if (ModuleType() == 2) {
         static const char* const titles[RowCount] = {
             "  КЛАПАН ОТКРЫТ\n\n  № в базе ",  "  КЛАПАН ЗАКРЫТ\n\n  № в базе ",
             "  АУ РАЗРЕШИТЬ \n\n  № в базе ",  "  КЛАПАН ОТКРЫТЬ\n\n  № в базе ",
@@ -229,22 +229,22 @@ void SchemeEditor::CreateAlarmCell(int k) {
     const int a = Base() + k;
     InputProgram& lum = main_.Program();
     alarmCells[i] = Wire(new AlarmCell(area_, k + 1, 0, 0));
-    alarmCells[i]->move(inputBar->x() + kSignOffset, rowLines[i]->y() - 21);
+    alarmCells[i]->move(inputBar->x() + kAlarmColumn, rowLines[i]->y() - 21);
     const int type = lum.GetAlarmType(a);
-    alarmCells[i]->PutNTabS(type, 0);
-    alarmCells[i]->PutTipS(type);
+    alarmCells[i]->PutNumber(type, 0);
+    alarmCells[i]->PutTypeCaption(type);
     switch (lum.GetColor(a)) {
     case 2:
-        alarmCells[i]->PutColorSign(scheme::Lime());
+        alarmCells[i]->PaintNumber(scheme::Lime());
         break;
     case 4:
-        alarmCells[i]->PutColorSign(scheme::Red());
+        alarmCells[i]->PaintNumber(scheme::Red());
         break;
     case 6:
-        alarmCells[i]->PutColorSign(scheme::Yellow());
+        alarmCells[i]->PaintNumber(scheme::Yellow());
         break;
     default:
-        alarmCells[i]->PutColorSign(scheme::White()); // no light: as the dialog shows no colour
+        alarmCells[i]->PaintNumber(scheme::White()); // no light: as the dialog shows no colour
         break;
     }
     arrows1[i] = Picture(area_, glyphs::Arrow(), alarmCells[i]->x() - 7, rowLines[i]->y() - 4);
@@ -262,7 +262,7 @@ void SchemeEditor::CreateSoundMark(int k) {
 void SchemeEditor::CreateDelayCell(int k, int seconds) {
     const size_t i = size_t(k);
     delayCells[i] = Wire(new DelayCell(area_, seconds, 1));
-    delayCells[i]->move(inputBar->x() + kZaderOffset, rowLines[i]->y() - 21);
+    delayCells[i]->move(inputBar->x() + kDelayColumn, rowLines[i]->y() - 21);
     arrows2[i] = Picture(area_, glyphs::Arrow(), delayCells[i]->x() - 7, rowLines[i]->y() - 4);
     StretchLine(k);
 }
@@ -270,7 +270,7 @@ void SchemeEditor::CreateDelayCell(int k, int seconds) {
 void SchemeEditor::CreateRelayCell(int k) {
     const size_t i = size_t(k);
     relayCells[i] = Wire(new RelayCell(area_, k + 1));
-    relayCells[i]->setGeometry(inputBar->x() + kReleOffset, rowLines[i]->y() - 21, 28,
+    relayCells[i]->setGeometry(inputBar->x() + kRelayColumn, rowLines[i]->y() - 21, 28,
                                relayCells[i]->height());
     relayCells[i]->SetCaption(QString());
     for (int c = 0; c < RelayCell::cellTotal; ++c)
@@ -296,8 +296,8 @@ void SchemeEditor::StretchLine(int k) {
 
 void SchemeEditor::BuildModuleGroup() {
     InputProgram& lum = main_.Program();
-    const int par = lum.GetModuleParameter(Mod() - 1);
-    if (ModType() == 2) {
+    const int par = lum.GetModuleParameter(ModuleNumber() - 1);
+    if (ModuleType() == 2) {
         relayGroup->show();
         pumpGroup->hide();
         auto* group = relayButtons[0]->group();

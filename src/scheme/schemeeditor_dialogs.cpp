@@ -29,8 +29,8 @@ void SchemeEditor::EditAlarmClick() {
         return;
     const EditStep step(main_.Document(), InputStepName(a, "сигнализация"));
     dialog.StoreTo(lum, a);
-    alarmCells[i]->PutTipS(dialog.AlarmType());
-    alarmCells[i]->PutColorSign(dialog.PanelColor());
+    alarmCells[i]->PutTypeCaption(dialog.AlarmType());
+    alarmCells[i]->PaintNumber(dialog.PanelColor());
     delete soundMarks[i];
     soundMarks[i] = nullptr;
     if (lum.GetSound(a) == 1) {

@@ -92,7 +92,8 @@ void SchemeEditor::DeleteAlarmClick() {
 
 void SchemeEditor::CreateDelayClick() {
     if (RefuseNoInput() ||
-        Refuse(ModType() == 2 && SelectedCell != 3 && SelectedCell != 4, "Недоступная функция") ||
+        Refuse(ModuleType() == 2 && SelectedCell != 3 && SelectedCell != 4,
+               "Недоступная функция") ||
         RefuseNoPanel())
         return;
     const int k = SelectedCell;
@@ -119,7 +120,7 @@ void SchemeEditor::DeleteDelayClick() {
 void SchemeEditor::CreateRelayClick() {
     InputProgram& lum = main_.Program();
     if (RefuseNoInput() || RefuseNoPanel() ||
-        Refuse(ModType() == 2 && SelectedCell != 3 && SelectedCell != 4, "Недоступная функция"))
+        Refuse(ModuleType() == 2 && SelectedCell != 3 && SelectedCell != 4, "Недоступная функция"))
         return;
     const EditStep step(main_.Document(), InputStepName(SelectedInput, "добавлен выход на реле"));
     const int k = SelectedCell;

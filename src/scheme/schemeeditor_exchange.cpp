@@ -30,8 +30,8 @@ void SchemeEditor::ReadModuleClick() {
     if (SchemeShown != 0 && main_.Session().labelsPasted != 1) {
         if (main_.Document().IsFileMode())
             return; // the data come from a file: the device is not asked
-        Progress->Begin(U("Модуль %1: чтение").arg(Mod()), 1);
-        const int code = ReadModule(main_.Engine(), main_.Document(), Mod());
+        Progress->Begin(U("Модуль %1: чтение").arg(ModuleNumber()), 1);
+        const int code = ReadModule(main_.Engine(), main_.Document(), ModuleNumber());
         Progress->End();
         if (code != 0) {
             main_.Engine().ReportError(serv.BusNumber, code);
@@ -45,8 +45,8 @@ void SchemeEditor::WriteDeviceClick() {
     InputProgram& lum = main_.Program();
     Operator& op = main_.Op();
     // Refused before the questions below: a write that cannot happen is not offered.
-    if (!CheckWrite(main_.Document(), WindowWriteRequest(main_, WriteScope::Module(Mod() - 1)),
-                    &op))
+    if (!CheckWrite(main_.Document(),
+                    WindowWriteRequest(main_, WriteScope::Module(ModuleNumber() - 1)), &op))
         return;
     if (main_.Document().IsFileMode())
         return; // nothing is sent while working with a file
@@ -62,7 +62,7 @@ void SchemeEditor::WriteDeviceClick() {
                                    MsgButton::No}) != MsgButton::Yes)
         return;
     const DeviceWriteReport report =
-        WriteFromWindow(main_, Progress, WriteScope::Module(Mod() - 1));
+        WriteFromWindow(main_, Progress, WriteScope::Module(ModuleNumber() - 1));
     if (report.end == WriteEnd::Done || report.end == WriteEnd::AlreadyThere)
         setWindowTitle(DeviceCaption());
 }
@@ -87,7 +87,7 @@ bool SchemeEditor::CanClose(int&) {
         // The module goes back to what the device holds; the step undoes that too.
         DeviceDocument& doc = main_.Document();
         const EditStep step(doc, ModuleStepName("изменения отменены"));
-        const int first = InputProgram::GroupSize * (Mod() - 1);
+        const int first = InputProgram::GroupSize * (ModuleNumber() - 1);
         std::copy_n(doc.reserve.RecordsCopy + first, InputProgram::GroupSize,
                     doc.program.Records + first);
         return true;
@@ -96,14 +96,14 @@ bool SchemeEditor::CanClose(int&) {
 }
 
 bool SchemeEditor::ModuleEdited() const {
-    return main_.Document().ModuleChanged(Mod() - 1);
+    return main_.Document().ModuleChanged(ModuleNumber() - 1);
 }
 
 std::string SchemeEditor::ModuleStepName(const char* what) const {
-    return "Модуль " + std::to_string(Mod()) + ": " + what;
+    return "Модуль " + std::to_string(ModuleNumber()) + ": " + what;
 }
 
 std::string SchemeEditor::InputStepName(int input, const char* what) const {
-    return "Модуль " + std::to_string(Mod()) + ", вход " + main_.Modules().InputName(input) + ": " +
-           what;
+    return "Модуль " + std::to_string(ModuleNumber()) + ", вход " +
+           main_.Modules().InputName(input) + ": " + what;
 }

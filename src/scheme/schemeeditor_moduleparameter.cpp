@@ -28,11 +28,11 @@ void SchemeEditor::ArchiveClick(int k) {
 void SchemeEditor::ContactClick(int k) {
     InputProgram& lum = main_.Program();
     const EditStep step(main_.Document(), InputStepName(Base() + k, "тип входа"));
-    main_.Op().Tell("N_Mod=" + std::to_string(Mod()) + " i_beg=" + std::to_string(Base()), "",
-                    MsgIcon::Information);
+    main_.Op().Tell("N_Mod=" + std::to_string(ModuleNumber()) + " i_beg=" + std::to_string(Base()),
+                    "", MsgIcon::Information);
     const int a = Base() + k;
     lum.PutNamur(a, inputTypeButtons[size_t(k)]->Down() ? 1 : 0);
-    if (ModType() == 2 && k >= 2 && k <= 4) {
+    if (ModuleType() == 2 && k >= 2 && k <= 4) {
         // These inputs of a valve module are always dry contacts.
         inputTypeButtons[size_t(k)]->SetDown(false);
         lum.PutNamur(a, 0);
@@ -43,7 +43,7 @@ void SchemeEditor::PumpClick() {
     InputProgram& lum = main_.Program();
     const EditStep step(main_.Document(), ModuleStepName("блокировка насоса"));
     const bool on = pumpButton->Down();
-    lum.PutModuleParameter(Mod() - 1, on ? 1 : 0);
+    lum.PutModuleParameter(ModuleNumber() - 1, on ? 1 : 0);
     sensorEdit->setText("1");
     sensorEdit->setVisible(on);
     sensorLabel->setVisible(on);
@@ -52,14 +52,14 @@ void SchemeEditor::PumpClick() {
 void SchemeEditor::SensorEditLeft() {
     // An emptied edit keeps the sensor number the module had; with the blocking switched off
     // (the edit hidden by that very click) there is no sensor to store.
-    if (ModType() == 2 || !pumpButton->Down() || sensorEdit->text().isEmpty())
+    if (ModuleType() == 2 || !pumpButton->Down() || sensorEdit->text().isEmpty())
         return;
     const EditStep step(main_.Document(), ModuleStepName("№ вх. датчика Рнагн."));
-    main_.Program().PutModuleParameter(Mod() - 1, sensorEdit->text().toInt());
+    main_.Program().PutModuleParameter(ModuleNumber() - 1, sensorEdit->text().toInt());
 }
 
 void SchemeEditor::RelayModeClick(int index) {
     InputProgram& lum = main_.Program();
     const EditStep step(main_.Document(), ModuleStepName("действие выходного реле"));
-    lum.PutModuleParameter(Mod() - 1, index);
+    lum.PutModuleParameter(ModuleNumber() - 1, index);
 }

@@ -138,7 +138,7 @@ void SchemeEditor::PrintPage(QPrinter& printer) {
         if (panel)
             blanks.Blank(panel->Text());
     blanks.Blank(sensorEdit);
-    if (ModType() == 2)
+    if (ModuleType() == 2)
         for (QRadioButton* choice : relayButtons)
             blanks.Hide(choice);
 
@@ -189,7 +189,7 @@ void SchemeEditor::PrintRows(QPainter& p, int first, int last, int sx, int sy) {
 }
 
 void SchemeEditor::PrintModuleSetting(QPainter& p, int sx, int sy) {
-    if (ModType() == 2) {
+    if (ModuleType() == 2) {
         const QPoint at = relayGroup->mapTo(schemeScroll, QPoint(0, 0));
         for (QRadioButton* choice : relayButtons)
             if (choice->isChecked()) // hidden while printing, still chosen
@@ -201,5 +201,5 @@ void SchemeEditor::PrintModuleSetting(QPainter& p, int sx, int sy) {
     PrintPanel(p, pumpGroup, sx, sy);
     const QPoint at = pumpGroup->mapTo(schemeScroll, QPoint(0, 0));
     Write(p, sx * (at.x() + 244), kPictureTop + sy * (at.y() + 34),
-          QString::number(main_.Program().GetModuleParameter(Mod() - 1)));
+          QString::number(main_.Program().GetModuleParameter(ModuleNumber() - 1)));
 }

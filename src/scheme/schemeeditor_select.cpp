@@ -210,8 +210,8 @@ void SchemeEditor::EnablePopupItems() {
     deleteDelayAction->setEnabled(!multiple && zader);
     createRelayAction->setEnabled(!multiple && !rele);
     deleteRelayAction->setEnabled(!multiple && rele);
-    createRelayAction->setVisible(ModType() == 1);
-    deleteRelayAction->setVisible(ModType() == 1);
+    createRelayAction->setVisible(ModuleType() == 1);
+    deleteRelayAction->setVisible(ModuleType() == 1);
     labelAction->setEnabled(!multiple);
     archiveAction->setEnabled(!multiple);
 }

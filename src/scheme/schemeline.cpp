@@ -16,13 +16,13 @@ void SchemeLine::SetUp() {
     SetPenVisible(false);
     resize(80, 3);
     setMouseTracking(true);
-    FTypeSh = shNormal;
+    type_ = shNormal;
     PutTypeShape(shNormal);
 }
 
 void SchemeLine::PutTypeShape(ShapeType) {}
 
 void SchemeLine::SetTypeShape(ShapeType type) {
-    FTypeSh = type;
+    type_ = type;
     PutTypeShape(type);
 }

@@ -15,11 +15,11 @@ public:
 
     // The line keeps one look whatever its type.
     void PutTypeShape(ShapeType type);
-    ShapeType GetTypeShape() const { return FTypeSh; }
+    ShapeType GetTypeShape() const { return type_; }
     void SetTypeShape(ShapeType type);
 
 private:
     void SetUp();
 
-    ShapeType FTypeSh = shNormal;
+    ShapeType type_ = shNormal;
 };

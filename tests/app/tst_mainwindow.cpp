@@ -96,7 +96,7 @@ private slots:
         QFETCH(int, level);
         GuiHarness h;
         EnterPasswords(h, {entry});
-        h.Main().FormShow();
+        h.Main().AskPassword();
         QCOMPARE(h.Main().Access().level, level);
         QVERIFY(h.Op().Shown().empty());
     }
@@ -107,7 +107,7 @@ private slots:
         QApplication::processEvents(); // the prompt of the first showing
         EnterPasswords(h, {"1234", "9461"});
         h.Op().Answer(MsgButton::Retry);
-        h.Main().FormShow();
+        h.Main().AskPassword();
         QCOMPARE(h.Op().Shown().size(), size_t(1));
         QCOMPARE(h.Op().Shown()[0].text, std::string("Введенный пароль неверен"));
         QCOMPARE(h.Op().Shown()[0].buttons,
@@ -116,7 +116,7 @@ private slots:
 
         EnterPasswords(h, {"1"});
         h.Op().Answer(MsgButton::Cancel);
-        h.Main().FormShow();
+        h.Main().AskPassword();
         QCOMPARE(h.Main().Access().level, 0);
         QVERIFY(!h.Main().isVisible()); // Cancel ends the program
     }
@@ -125,18 +125,18 @@ private slots:
         WritePasswordFile(QByteArray("\x39\x30", 2)); // 0x3039 = 12345
         GuiHarness h;
         EnterPasswords(h, {"12345"});
-        h.Main().FormShow();
+        h.Main().AskPassword();
         QCOMPARE(h.Main().Access().level, 1);
 
         EnterPasswords(h, {"9461"});
         h.Op().Answer(MsgButton::Cancel);
-        h.Main().FormShow();
+        h.Main().AskPassword();
         QVERIFY(h.Op().Saw("Введенный пароль неверен"));
         QCOMPARE(h.Main().Access().level, 0);
 
         EnterPasswords(h, {"012345"}); // five characters at most: "01234"
         h.Op().Answer(MsgButton::Cancel);
-        h.Main().FormShow();
+        h.Main().AskPassword();
         QCOMPARE(h.Main().Access().level, 0);
     }
 
@@ -144,7 +144,7 @@ private slots:
         WritePasswordFile(QByteArray("\x07", 1));
         GuiHarness h;
         EnterPasswords(h, {"9461"});
-        h.Main().FormShow();
+        h.Main().AskPassword();
         QCOMPARE(h.Main().Access().level, 1);
     }
 

@@ -53,8 +53,8 @@ void FailClock(GuiHarness& h, int field, const QString& value, const QString& te
     h.GrantAccess(1);
     h.OnModal([&](QDialog& d) {
         auto& w = static_cast<ClockWindow&>(d);
-        QLineEdit* fields[] = {w.secondsEdit, w.minutesEdit, w.hoursEdit, w.weekdayEdit,
-                               w.dayEdit,     w.monthEdit,   w.yearEdit};
+        QLineEdit* fields[] = {w.secondsEdit, w.minutesEdit, w.hoursEdit,  w.dayEdit,
+                               w.monthEdit,   w.yearEdit,    w.weekdayEdit};
         const char* good[] = {"30", "45", "12", "15", "6", "24", "3"};
         for (int i = 0; i < 7; ++i)
             fields[i]->setText(i == field ? value : QString(good[i]));

@@ -42,8 +42,8 @@ inline void OpenClockWindow(GuiHarness& h, ClockWindow& w, std::function<void(Cl
 }
 
 inline std::vector<QLineEdit*> ClockFields(ClockWindow& w) {
-    return {w.secondsEdit, w.minutesEdit, w.hoursEdit, w.weekdayEdit,
-            w.dayEdit,     w.monthEdit,   w.yearEdit};
+    return {w.secondsEdit, w.minutesEdit, w.hoursEdit,  w.dayEdit,
+            w.monthEdit,   w.yearEdit,    w.weekdayEdit};
 }
 
 inline QStringList FieldTexts(ClockWindow& w) {

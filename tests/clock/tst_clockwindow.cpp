@@ -48,7 +48,7 @@ void Act(ClockWindow& d, const char* actions) {
 }
 } // namespace
 
-class TestTimeDate : public QObject {
+class TestClockWindow : public QObject {
     Q_OBJECT
 
 private slots:
@@ -408,7 +408,7 @@ private slots:
             if (!closes) {
                 QCOMPARE(d.errorMarker->text(), U("Величина вне диапазона 1 - 12"));
                 // Putting the field right lets the same way out close the window.
-                d.dayEdit->setText("12");
+                d.monthEdit->setText("12");
                 how == 0 ? Click(d.OK) : void(d.close());
                 QVERIFY(!d.isVisible());
                 QVERIFY(d.errorMarker->isHidden());
@@ -544,5 +544,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestTimeDate)
+QTEST_MAIN(TestClockWindow)
 #include "tst_clockwindow.moc"

@@ -23,7 +23,7 @@ std::vector<emu::LoggedRequest> RequestsWithFunction(GuiHarness& h, int function
 
 Q_DECLARE_METATYPE(emu::ClockValues)
 
-class TestTimeDatePty : public QObject {
+class TestClockWindowPty : public QObject {
     Q_OBJECT
 
 private slots:
@@ -141,5 +141,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestTimeDatePty)
+QTEST_MAIN(TestClockWindowPty)
 #include "tst_clockwindow_pty.moc"

@@ -24,7 +24,7 @@ QStringList LabelTexts(const QWidget* box) {
 }
 } // namespace
 
-class TestFormVh : public QObject {
+class TestInputGroupDialog : public QObject {
     Q_OBJECT
 
 private slots:
@@ -184,5 +184,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFormVh)
+QTEST_MAIN(TestInputGroupDialog)
 #include "tst_inputgroupdialog.moc"

@@ -1,5 +1,6 @@
 // The error marker in the windows that use it: at every field of the clock window, the F15 block
-// editor and the group-number dialog it covers no other control and stays inside the window;
+// editor and the group-number dialog it covers no other control or caption and stays inside
+// the window;
 // a correction typed into the field takes it away.
 
 #include "clock/clockwindow.h"
@@ -20,19 +21,23 @@
 
 namespace {
 
-// The visible controls of the window that the marker must leave free: all but the field.
+// The visible controls and captions of the window that the marker must leave free: all but the
+// field.
 QStringList Covered(QWidget& window, QLineEdit* field, QWidget* marker) {
     QStringList covered;
     const QRect at = marker->geometry();
     for (QWidget* w : window.findChildren<QWidget*>()) {
+        auto* label = qobject_cast<QLabel*>(w);
+        const bool caption = label && label != marker && !label->text().trimmed().isEmpty();
         const bool control = qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) ||
                              qobject_cast<QAbstractButton*>(w) ||
-                             qobject_cast<QAbstractItemView*>(w);
+                             qobject_cast<QAbstractItemView*>(w) || caption;
         if (!control || w == field || !w->isVisible() || qobject_cast<QComboBox*>(w->parent()))
             continue;
         if (at.intersects(QRect(w->mapTo(&window, QPoint()), w->size())))
-            covered << (w->objectName().isEmpty() ? QString(w->metaObject()->className())
-                                                  : w->objectName());
+            covered << (caption                     ? label->text()
+                        : w->objectName().isEmpty() ? QString(w->metaObject()->className())
+                                                    : w->objectName());
     }
     return covered;
 }
@@ -106,7 +111,7 @@ private slots:
         h.Main().F15BlocksClick();
     }
 
-    // A wrong day marked on sending; typing a correction takes the marker away, and the next
+    // A wrong month marked on sending; typing a correction takes the marker away, and the next
     // send with a right value keeps it away.
     void correctionTakesTheMarkerAway() {
         GuiHarness h;
@@ -114,13 +119,13 @@ private slots:
         h.OnModal([&](QDialog& d) {
             auto& clock = static_cast<ClockWindow&>(d);
             clock.pollTimer->stop();
-            clock.dayEdit->setText("45");
+            clock.monthEdit->setText("45");
             Click(clock.setClockButton);
             QVERIFY(clock.errorMarker->isVisible());
-            clock.dayEdit->selectAll();
-            QTest::keyClicks(clock.dayEdit, "1");
+            clock.monthEdit->selectAll();
+            QTest::keyClicks(clock.monthEdit, "1");
             QVERIFY(!clock.errorMarker->isVisible());
-            QTest::keyClicks(clock.dayEdit, "2");
+            QTest::keyClicks(clock.monthEdit, "2");
             Click(clock.setClockButton);
             QVERIFY(!clock.errorMarker->isVisible());
             Click(clock.Cancel);

@@ -58,9 +58,10 @@ TEST_P(F15Failures, EndWithTheirMarkOrMessage) {
 INSTANTIATE_TEST_SUITE_P(
     Fields, F15Failures,
     ::testing::Values(
-        Case{"kodF3", [](F15Fields& f) { f.functionCode = "3"; }, F15Check::Marker::KodF, ""},
-        Case{"kodFPasted", [](F15Fields& f) { f.functionCode = "1 5"; }, F15Check::Marker::KodF,
+        Case{"kodF3", [](F15Fields& f) { f.functionCode = "3"; }, F15Check::Marker::FunctionCode,
              ""},
+        Case{"kodFPasted", [](F15Fields& f) { f.functionCode = "1 5"; },
+             F15Check::Marker::FunctionCode, ""},
         Case{"noSlave", [](F15Fields& f) { f.slaveIndex = -1; }, F15Check::Marker::None,
              "адрес Slave в локальной сети не задан"},
         Case{"kolVhEmpty", [](F15Fields& f) { f.inputCount = ""; }, F15Check::Marker::InputCount,
@@ -70,9 +71,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"kolVh33", [](F15Fields& f) { f.inputCount = "33"; }, F15Check::Marker::None,
              "ошибка в количестве входов блока"},
         Case{"addressPasted", [](F15Fields& f) { f.startAddress = "1G"; },
-             F15Check::Marker::AdBegDat, ""},
+             F15Check::Marker::StartAddress, ""},
         Case{"addressTooLong", [](F15Fields& f) { f.startAddress = "10000"; },
-             F15Check::Marker::AdBegDat, ""},
+             F15Check::Marker::StartAddress, ""},
         Case{"count16", [](F15Fields& f) { f.dataCount = "16"; }, F15Check::Marker::None,
              "ошибка в количестве данных в запросе"},
         Case{"signal37", [](F15Fields& f) { f.signalNumbers[2] = "37"; }, F15Check::Marker::None,
@@ -85,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
                  f.functionCode = "3";
                  f.dataCount = "7";
              },
-             F15Check::Marker::KodF, "ошибка в количестве данных в запросе"}),
+             F15Check::Marker::FunctionCode, "ошибка в количестве данных в запросе"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(F15Check, ValuesBeforeTheFailingSignalAreStored) {

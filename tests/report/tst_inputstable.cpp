@@ -26,7 +26,8 @@ QString Label(GuiHarness& h, int input) {
 }
 
 // The group-number dialog's next showing: fields as given, then OK (or Cancel when cancel).
-void AnswerVh(GuiHarness& h, QString first, QString second = QString(), bool cancel = false) {
+void AnswerInputGroup(GuiHarness& h, QString first, QString second = QString(),
+                      bool cancel = false) {
     h.OnModal([first, second, cancel](QDialog& d) {
         auto& input = static_cast<InputGroupDialog&>(d);
         if (input.rangeGroup->isVisible()) {
@@ -43,12 +44,12 @@ void AnswerVh(GuiHarness& h, QString first, QString second = QString(), bool can
 void CopyGroup(GuiHarness& h, InputsTableWindow& t, int first, int last) {
     RightClickCell(t.inputsGrid, 1, InputsTableWindow::ColText);
     t.contextMenu->hide();
-    AnswerVh(h, QString::number(first), QString::number(last));
+    AnswerInputGroup(h, QString::number(first), QString::number(last));
     t.copyLabelsAction->trigger();
 }
 
 void ReplaceFrom(GuiHarness& h, InputsTableWindow& t, const QString& start) {
-    AnswerVh(h, start);
+    AnswerInputGroup(h, start);
     t.insertLabelsAction->trigger();
 }
 
@@ -282,7 +283,7 @@ private slots:
         WithTable(h, [&](InputsTableWindow& t) {
             CopyGroup(h, t, 1, 3);
             std::memset(clip.Labels[6], 'x', 14); // what was copied before, unchanged
-            AnswerVh(h, first, last);
+            AnswerInputGroup(h, first, last);
             copy ? t.copyLabelsAction->trigger() : t.insertLabelsAction->trigger();
         });
         QCOMPARE(h.Op().Shown().size(), size_t(1));
@@ -305,7 +306,7 @@ private slots:
         WithTable(h, [&](InputsTableWindow& t) {
             RightClickCell(t.inputsGrid, 4, InputsTableWindow::ColText);
             t.contextMenu->hide();
-            AnswerVh(h, "1", "2", true);
+            AnswerInputGroup(h, "1", "2", true);
             t.copyLabelsAction->trigger();
             QVERIFY(!t.insertLabelsAction->isEnabled());
             t.InsertLabelsClick(); // as if the command were offered

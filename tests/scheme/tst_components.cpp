@@ -158,9 +158,9 @@ private slots:
         QCOMPARE(p.Text()->text(), text);
         QCOMPARE(p.Text()->geometry(), QRect(30, 10, 21, 17));
         QCOMPARE(StaticTextColor(p.Text()), color);
-        p.PutTipS(7); // unknown types keep the caption
+        p.PutTypeCaption(7); // unknown types keep the caption
         QCOMPARE(p.Caption(), caption);
-        p.PutNTabS(9, 0); // and the colour
+        p.PutNumber(9, 0); // and the colour
         QCOMPARE(StaticTextColor(p.Text()), color);
     }
 
@@ -168,11 +168,11 @@ private slots:
         AlarmCell p(&owner_);
         QCOMPARE(p.Caption(), U("т сиг"));
         QVERIFY(p.Text()->text().isEmpty());
-        p.SetColorSign(QColor(0, 255, 0));
-        QCOMPARE(p.ColorSign(), QColor(0, 255, 0));
-        p.PutColorSign(QColor(255, 0, 0));
+        p.SetNumberColor(QColor(0, 255, 0));
+        QCOMPARE(p.NumberColor(), QColor(0, 255, 0));
+        p.PaintNumber(QColor(255, 0, 0));
         QCOMPARE(StaticTextColor(p.Text()), QColor(255, 0, 0));
-        QCOMPARE(p.ColorSign(), QColor(0, 255, 0));
+        QCOMPARE(p.NumberColor(), QColor(0, 255, 0));
     }
 
     void delayPanel() {
