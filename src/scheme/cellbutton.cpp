@@ -14,7 +14,7 @@ CellButton::CellButton(QWidget* owner, bool down) : GlyphButton(owner) {
 
 void CellButton::SetUp() {
     clicked_ = false;
-    SetGlyph(glyphs::TipKont(), 4);
+    SetGlyph(glyphs::ContactType(), 4);
     SetMargin(-1);
     SetAllowAllUp(true);
     SetGroupIndex(1);

@@ -120,15 +120,15 @@ void DrawOnOff(QPainter& p, State s) {
 
 } // namespace
 
-QPixmap TipKont() {
+QPixmap ContactType() {
     return Strip(DrawContact);
 }
 
-QPixmap Vkl() {
+QPixmap Inclusion() {
     return Strip(DrawPower);
 }
 
-QPixmap Tvhs() {
+QPixmap InputSignalType() {
     return Strip(DrawSignalType);
 }
 

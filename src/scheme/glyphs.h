@@ -11,11 +11,11 @@ constexpr int StripHeight = 16;
 constexpr int ImageSize = 16;
 
 // Contact type: up a normally closed contact, down a normally open one.
-QPixmap TipKont();
+QPixmap ContactType();
 // Inclusion into processing: up switched off, down switched on.
-QPixmap Vkl();
+QPixmap Inclusion();
 // Input signal type: up a dry contact, down a Namur sensor.
-QPixmap Tvhs();
+QPixmap InputSignalType();
 // The pump blocking switch of the module group: up off, down on.
 QPixmap OnOff();
 

@@ -35,7 +35,7 @@ void InputCell::SetUp(CellType type) {
     ShapeAs(type, 42);
     button_ = new GlyphButton(this);
     button_->move(8, 8);
-    button_->SetGlyph(glyphs::TipKont(), 4);
+    button_->SetGlyph(glyphs::ContactType(), 4);
     button_->SetMargin(-1);
     button_->SetAllowAllUp(true);
     button_->SetGroupIndex(1);

@@ -187,13 +187,13 @@ void SchemeEditor::BuildRowButtons(int k, bool fromRead) {
     contactButtons[i]->SetDown(lum.GetContact(a) == 1);
     contactButtons[i]->SetOnClick([this, k](QObject*) { InputButtonClick(k); });
 
-    archiveButtons[i] = button(area_, glyphs::Vkl(), k + (fromRead ? 193 : 49), kFrameLeft + 182,
+    archiveButtons[i] = button(area_, glyphs::Inclusion(), k + (fromRead ? 193 : 49), kFrameLeft + 182,
                                RowHeight * k + 29, "Включение в обработку");
     archiveButtons[i]->SetDown(lum.GetArchive(a) == 1);
     archiveButtons[i]->SetOnClick([this, k](QObject*) { ArchiveClick(k); });
 
     inputTypeButtons[i] =
-        button(inputCells[i], glyphs::Tvhs(), k + 97, 2, 10, "Тип входного сигнала");
+        button(inputCells[i], glyphs::InputSignalType(), k + 97, 2, 10, "Тип входного сигнала");
     inputTypeButtons[i]->SetDown(lum.GetNamur(a) == 1);
     if (ModuleType() == 2 && k >= 2 && k <= 4) {
         // These inputs of a valve module are always dry contacts.

@@ -150,4 +150,35 @@ TEST(LayerCheck, TellsIncludesApart) {
     EXPECT_FALSE(IsWidgetHeader({1, "QSerialPort", false}));
 }
 
+// Names say what things are: no file keeps an old unit name, and no identifier an old unit's
+// class, a numbered widget or a transliterated word. Strings and comments are not names.
+TEST(Names, NoOldUnitNames) {
+    static const std::regex oldFile(
+        R"(^(obr|prog_|pan|comportclass|servclass|proglumclass|progf15class|reservblocks).*)");
+    static const std::regex oldName(
+        R"(\b(T(Form|Pan|ServClass|ProgLumClass|ProgF15Class|ComPortClass|Inform|FPSW|Config)\w*)"
+        R"(|(Button|Label|Edit|Timer|Panel|CheckBox|ComboBox|BitBtn|Shape|Memo|CBox\w*)\d+)"
+        R"(|(Kol|Adr|Tip|Kod|Zader|Rele|Zvuk|Arhiv|Kvit|Sbros|Dostup|Flag|Ustr|Nastr|Vh|Vkl)[A-Z]\w*)\b)");
+    static const std::regex stringsAndComments(R"("([^"\\]|\\.)*"|//.*)");
+    std::string found;
+    for (const auto& entry : fs::recursive_directory_iterator(kSource)) {
+        const fs::path& file = entry.path();
+        if (!entry.is_regular_file() || (file.extension() != ".h" && file.extension() != ".cpp"))
+            continue;
+        const std::string where = file.lexically_relative(LUM_SOURCE_DIR).string();
+        if (std::regex_match(file.filename().string(), oldFile))
+            found += "\n  " + where;
+        std::ifstream in(file);
+        std::string text;
+        for (int number = 1; std::getline(in, text); ++number) {
+            const std::string code = std::regex_replace(text, stringsAndComments, "\"\"");
+            std::smatch m;
+            if (std::regex_search(code, m, oldName))
+                found += "\n  " + where + ":" + std::to_string(number) + ": " + m.str();
+        }
+    }
+    EXPECT_TRUE(found.empty()) << "old names:" << found;
+    EXPECT_TRUE(std::regex_search("TFormPrgD* f; Button1->hide(); int KolMod;", oldName));
+}
+
 } // namespace

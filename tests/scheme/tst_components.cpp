@@ -276,7 +276,7 @@ private slots:
 
     void glyphSizes() {
         for (const QPixmap& strip :
-             {glyphs::TipKont(), glyphs::Vkl(), glyphs::Tvhs(), glyphs::OnOff()}) {
+             {glyphs::ContactType(), glyphs::Inclusion(), glyphs::InputSignalType(), glyphs::OnOff()}) {
             QCOMPARE(strip.size(), QSize(64, 16));
             for (int i = 0; i < 4; ++i)
                 QVERIFY(Painted(glyphs::StripImage(strip, i)));
