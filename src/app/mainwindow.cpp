@@ -235,8 +235,8 @@ void MainWindow::CreateMenus() {
     lineScanAction = port->addAction(U("Обзор линии"), this, [this] { LineScanClick(); });
     monitorAction = port->addAction(U("Монитор обмена"), this, [this] { MonitorClick(); });
     monitorAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
-    QMenu* parol = menuBar()->addMenu(U("     Пароль"));
-    parol->addAction(passwordAction);
+    QMenu* password = menuBar()->addMenu(U("     Пароль"));
+    password->addAction(passwordAction);
     QMenu* help = menuBar()->addMenu(U("Справка"));
     aboutAction = help->addAction(U("О программе"));
     connect(aboutAction, &QAction::triggered, this, [this] { AboutClick(); });

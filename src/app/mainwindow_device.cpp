@@ -34,18 +34,18 @@ void MainWindow::ClearModuleTable() {
 }
 
 void MainWindow::FillModuleTable(bool fromFile) {
-    const ModuleConfig& serv = document_->modules;
+    const ModuleConfig& moduleConfig = document_->modules;
     ClearModuleTable();
-    designationLabel->setText(U(serv.GetDesignation()));
-    inputCountLabel->setText(U(serv.GetInputCountText()));
-    for (int k = 0; k < serv.GetModuleCount(); ++k) {
-        const ModuleRowText row = serv.GetModuleRow(k);
+    designationLabel->setText(U(moduleConfig.GetDesignation()));
+    inputCountLabel->setText(U(moduleConfig.GetInputCountText()));
+    for (int k = 0; k < moduleConfig.GetModuleCount(); ++k) {
+        const ModuleRowText row = moduleConfig.GetModuleRow(k);
         moduleAddressLabels[k]->setText(U(row.address));
         moduleCodeLabels[k]->setText(U(row.code));
-        const bool known = serv.ModuleType[k] == ModuleConfig::TypeMLV ||
-                           serv.ModuleType[k] == ModuleConfig::TypeMSU;
+        const bool known = moduleConfig.ModuleType[k] == ModuleConfig::TypeMLV ||
+                           moduleConfig.ModuleType[k] == ModuleConfig::TypeMSU;
         // A device's "МЛВ" has no program of its own; a file's modules are all open to editing.
-        const bool programmable = fromFile || serv.ModuleType[k] == ModuleConfig::TypeMSU;
+        const bool programmable = fromFile || moduleConfig.ModuleType[k] == ModuleConfig::TypeMSU;
         if (known)
             moduleTypeLabels[k]->setText(U(row.name));
         if (known && programmable) {
@@ -121,9 +121,9 @@ void MainWindow::WriteDeviceClick() {
 }
 
 void MainWindow::OpenSchemeClick(int row) {
-    ModuleConfig& serv = document_->modules;
-    serv.PutCurrentModule(row);
-    if (serv.ModuleType[row - 1] == 0)
+    ModuleConfig& moduleConfig = document_->modules;
+    moduleConfig.PutCurrentModule(row);
+    if (moduleConfig.ModuleType[row - 1] == 0)
         return;
     SchemeEditor editor(*this, this);
     if (!schemeEditorCaption_.isEmpty())

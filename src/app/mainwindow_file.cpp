@@ -142,8 +142,8 @@ void MainWindow::ShowFileCaption() {
 }
 
 void MainWindow::RefreshFromFile() {
-    ModuleConfig& serv = document_->modules;
-    modificationEdit->setText(U(serv.GetModificationCode()));
+    ModuleConfig& moduleConfig = document_->modules;
+    modificationEdit->setText(U(moduleConfig.GetModificationCode()));
     FillModuleTable(true);
     for (QPushButton* b : {inputsTableButton, networkSettingsButton, f15BlocksButton})
         b->setEnabled(true);

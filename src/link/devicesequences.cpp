@@ -32,15 +32,15 @@ const char* const kNetworkStep = "Сетевые блоки";
 
 // Function 17 into the document. A configuration of another length is not taken: the command
 // ends with a receive error rather than going on with the old one.
-int ReadConfigInto(ExchangeEngine& port, ModuleConfig& serv) {
+int ReadConfigInto(ExchangeEngine& port, ModuleConfig& moduleConfig) {
     std::vector<uint8_t> config;
-    const int code = ReadConfiguration(port, serv.BusNumber, config);
+    const int code = ReadConfiguration(port, moduleConfig.BusNumber, config);
     if (code != ResultCode::Ok)
         return code;
     if (config.size() != size_t(ModuleConfig::ConfigSize))
         return ResultCode::ReceiveError;
-    serv.PutConfig(std::span<const uint8_t, ModuleConfig::ConfigSize>(config.data(),
-                                                                      ModuleConfig::ConfigSize));
+    moduleConfig.PutConfig(std::span<const uint8_t, ModuleConfig::ConfigSize>(
+        config.data(), ModuleConfig::ConfigSize));
     return ResultCode::Ok;
 }
 
@@ -69,34 +69,34 @@ int ReadModuleRecords(ExchangeEngine& port, DeviceDocument& doc, int m) {
 
 int ReadWholeDevice(ExchangeEngine& port, DeviceDocument& doc, int newBusNumber,
                     const ReadProgress& progress) {
-    ModuleConfig& serv = doc.modules;
+    ModuleConfig& moduleConfig = doc.modules;
     Call(progress.step);
     Share(progress.share, 0, 3, "Конфигурация");
-    int code = ReadConfigInto(port, serv);
+    int code = ReadConfigInto(port, moduleConfig);
     if (code != ResultCode::Ok)
         return code;
     // The configuration, every fitted module and the network image: one request each.
-    const int total = serv.GetModuleCount() + 2;
-    serv.ClearInputIds();
-    serv.ClearLabels();
-    serv.MakeInputIds();
+    const int total = moduleConfig.GetModuleCount() + 2;
+    moduleConfig.ClearInputIds();
+    moduleConfig.ClearLabels();
+    moduleConfig.MakeInputIds();
     for (int i = 0; i < 36; ++i)
         for (int j = 0; j < 11; ++j)
-            doc.reserve.InputIdsCopy[i][j] = serv.InputId[i][j];
-    serv.PutNewBusNumber(uint8_t(newBusNumber));
+            doc.reserve.InputIdsCopy[i][j] = moduleConfig.InputId[i][j];
+    moduleConfig.PutNewBusNumber(uint8_t(newBusNumber));
     // Until each block is read, it holds another configuration's data.
     doc.SetConfigKnown(false);
     doc.SetConfigKnown(true);
-    doc.SetOrigin(DocumentOrigin::Device(serv.BusNumber, port.PortName,
+    doc.SetOrigin(DocumentOrigin::Device(moduleConfig.BusNumber, port.PortName,
                                          port.Speed + " " + port.Parity + " " + port.StopBits));
     doc.TakeBaseline();
     doc.NewHistory();
     Call(progress.step);
     Call(progress.configTaken);
 
-    for (int k = 0; k < serv.GetModuleCount(); ++k) {
+    for (int k = 0; k < moduleConfig.GetModuleCount(); ++k) {
         Call(progress.step);
-        Share(progress.share, k + 1, total, ModuleStep(k + 1, serv.GetModuleCount()));
+        Share(progress.share, k + 1, total, ModuleStep(k + 1, moduleConfig.GetModuleCount()));
         code = ReadModuleRecords(port, doc, k + 1);
         if (code != ResultCode::Ok)
             return code;
@@ -104,7 +104,7 @@ int ReadWholeDevice(ExchangeEngine& port, DeviceDocument& doc, int newBusNumber,
 
     std::vector<uint8_t> image;
     Share(progress.share, total - 1, total, kNetworkStep);
-    code = ReadBlock(port, serv.BusNumber, DeviceBlock::Network, image);
+    code = ReadBlock(port, moduleConfig.BusNumber, DeviceBlock::Network, image);
     if (code != ResultCode::Ok)
         return code;
     doc.network.LoadImage(image);

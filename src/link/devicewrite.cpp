@@ -321,14 +321,14 @@ DeviceWriteReport WriteToDevice(ExchangeEngine& engine, DeviceDocument& doc,
     return report;
 }
 
-int ChangeBusNumber(ExchangeEngine& port, ModuleConfig& serv, int newNumber,
+int ChangeBusNumber(ExchangeEngine& port, ModuleConfig& moduleConfig, int newNumber,
                     const std::function<void()>& onSwitch) {
-    serv.PutNewBusNumber(uint8_t(newNumber));
+    moduleConfig.PutNewBusNumber(uint8_t(newNumber));
     const uint8_t data[2] = {uint8_t(DeviceBlock::BusAddress), uint8_t(newNumber)};
     WriteConfirm how;
     how.switchDeviceTo = newNumber;
     how.onSend = onSwitch;
-    return WriteAndConfirm(port, serv.BusNumber, data, 2, how);
+    return WriteAndConfirm(port, moduleConfig.BusNumber, data, 2, how);
 }
 
 std::string WriteOutcomeText(const DeviceWriteReport& report) {

@@ -94,10 +94,10 @@ bool CheckWrite(const DeviceDocument& doc, const WriteRequest& request, Operator
 DeviceWriteReport WriteToDevice(ExchangeEngine& engine, DeviceDocument& doc,
                                 const WriteRequest& request, const WriteHooks& hooks);
 
-// Changes the bus number of device serv.BusNumber to newNumber (0-based) with block 99. From
-// the send on the device is addressed by its new number: serv.BusNumber = serv.NewBusNumber,
-// and onSwitch lets the window show it.
-int ChangeBusNumber(ExchangeEngine& port, ModuleConfig& serv, int newNumber,
+// Changes the bus number of device moduleConfig.BusNumber to newNumber (0-based) with block 99.
+// From the send on the device is addressed by its new number: BusNumber = NewBusNumber, and
+// onSwitch lets the window show it.
+int ChangeBusNumber(ExchangeEngine& port, ModuleConfig& moduleConfig, int newNumber,
                     const std::function<void()>& onSwitch);
 
 // The names the operator knows the blocks by: "Модуль 2", "Сетевые блоки".

@@ -20,33 +20,33 @@ static_assert(ConfigFile::OffImage == ConfigFile::OffRecords + Groups * GroupSiz
 static_assert(ConfigFile::OffLabels == ConfigFile::OffImage + NetworkBlocks::ImageSize);
 static_assert(ConfigFile::Size == ConfigFile::OffLabels + Halves * HalfSize);
 
-void PutRecords(std::vector<uint8_t>& file, InputProgram& lum) {
+void PutRecords(std::vector<uint8_t>& file, InputProgram& inputProgram) {
     for (int m = 0; m < Groups; ++m) {
-        lum.RecordsToModuleBuffer(m);
-        std::copy(lum.ModuleBuffer, lum.ModuleBuffer + GroupSize,
+        inputProgram.RecordsToModuleBuffer(m);
+        std::copy(inputProgram.ModuleBuffer, inputProgram.ModuleBuffer + GroupSize,
                   file.begin() + ConfigFile::OffRecords + m * GroupSize);
     }
 }
 
-void PutLabels(std::vector<uint8_t>& file, ModuleConfig& serv) {
+void PutLabels(std::vector<uint8_t>& file, ModuleConfig& moduleConfig) {
     for (int half = 0; half < Halves; ++half) {
-        serv.InputsToLabelBlock(half);
-        std::copy(serv.LabelBlock, serv.LabelBlock + HalfSize,
+        moduleConfig.InputsToLabelBlock(half);
+        std::copy(moduleConfig.LabelBlock, moduleConfig.LabelBlock + HalfSize,
                   file.begin() + ConfigFile::OffLabels + half * HalfSize);
     }
 }
 
 } // namespace
 
-std::vector<uint8_t> SaveConfigFile(ModuleConfig& serv, InputProgram& lum,
+std::vector<uint8_t> SaveConfigFile(ModuleConfig& moduleConfig, InputProgram& inputProgram,
                                     const NetworkBlocks& f15) {
     std::vector<uint8_t> file(ConfigFile::Size, 0);
-    file[ConfigFile::OffNewBusNumber] = serv.NewBusNumber;
-    std::copy(serv.Config, serv.Config + ModuleConfig::ConfigSize,
+    file[ConfigFile::OffNewBusNumber] = moduleConfig.NewBusNumber;
+    std::copy(moduleConfig.Config, moduleConfig.Config + ModuleConfig::ConfigSize,
               file.begin() + ConfigFile::OffConfig);
-    PutRecords(file, lum);
+    PutRecords(file, inputProgram);
     std::copy(f15.Image, f15.Image + NetworkBlocks::ImageSize, file.begin() + ConfigFile::OffImage);
-    PutLabels(file, serv);
+    PutLabels(file, moduleConfig);
     return file;
 }
 
@@ -91,46 +91,46 @@ std::vector<int> UnknownModuleSlots(std::span<const uint8_t> bytes) {
     return slots;
 }
 
-bool LoadConfigFile(std::span<const uint8_t> bytes, ModuleConfig& serv, InputProgram& lum,
-                    NetworkBlocks& f15, ReserveCopies& reserv) {
+bool LoadConfigFile(std::span<const uint8_t> bytes, ModuleConfig& moduleConfig,
+                    InputProgram& inputProgram, NetworkBlocks& f15, ReserveCopies& reserv) {
     // Checked before anything is touched, so a refused file never leaves a half-loaded model.
     if (CheckConfigFile(bytes) != ConfigFileCheck::Ok)
         return false;
     const uint8_t* b = bytes.data();
-    serv.PutConfig(std::span<const uint8_t, ModuleConfig::ConfigSize>(b + ConfigFile::OffConfig,
-                                                                      ModuleConfig::ConfigSize));
-    serv.ClearInputIds();
-    serv.ClearLabels();
-    serv.MakeInputIds();
+    moduleConfig.PutConfig(std::span<const uint8_t, ModuleConfig::ConfigSize>(
+        b + ConfigFile::OffConfig, ModuleConfig::ConfigSize));
+    moduleConfig.ClearInputIds();
+    moduleConfig.ClearLabels();
+    moduleConfig.MakeInputIds();
     for (int m = 0; m < Groups; ++m) {
-        lum.PutModuleBuffer(std::span<const uint8_t, GroupSize>(
+        inputProgram.PutModuleBuffer(std::span<const uint8_t, GroupSize>(
             b + ConfigFile::OffRecords + m * GroupSize, GroupSize));
-        lum.ModuleBufferToRecords(m);
+        inputProgram.ModuleBufferToRecords(m);
     }
-    std::memcpy(reserv.RecordsCopy, lum.Records, sizeof reserv.RecordsCopy);
+    std::memcpy(reserv.RecordsCopy, inputProgram.Records, sizeof reserv.RecordsCopy);
     std::memcpy(f15.Image, b + ConfigFile::OffImage, NetworkBlocks::ImageSize);
     f15.PutWriteLength(NetworkBlocks::ImageSize); // a file always holds the whole image
     std::memcpy(reserv.NetworkCopy, f15.Image, sizeof reserv.NetworkCopy);
     for (int half = 0; half < Halves; ++half) {
-        serv.PutLabelBlock(std::span<const uint8_t, HalfSize>(
+        moduleConfig.PutLabelBlock(std::span<const uint8_t, HalfSize>(
             b + ConfigFile::OffLabels + half * HalfSize, HalfSize));
-        serv.LabelBlockToInputs(half);
+        moduleConfig.LabelBlockToInputs(half);
     }
     return true;
 }
 
 std::vector<uint8_t> MakeCreatedConfigFile(std::span<const uint8_t, 17> config) {
-    ModuleConfig serv;
-    InputProgram lum;
+    ModuleConfig moduleConfig;
+    InputProgram inputProgram;
     const NetworkBlocks emptyImage;
-    serv.PutConfig(config);
-    serv.ClearInputIds();
-    serv.ClearLabels();
+    moduleConfig.PutConfig(config);
+    moduleConfig.ClearInputIds();
+    moduleConfig.ClearLabels();
     for (int input = 0; input < ModuleConfig::MaxInputs; ++input)
-        serv.PutDefaultLabel(input);
-    lum.CreateDefaults(serv);
-    serv.NewBusNumber = 0;
-    return SaveConfigFile(serv, lum, emptyImage);
+        moduleConfig.PutDefaultLabel(input);
+    inputProgram.CreateDefaults(moduleConfig);
+    moduleConfig.NewBusNumber = 0;
+    return SaveConfigFile(moduleConfig, inputProgram, emptyImage);
 }
 
 std::string WithLumExtension(const std::string& name) {

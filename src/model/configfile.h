@@ -24,7 +24,7 @@ constexpr int OffLabels = 208; // two halves of 252 bytes, inputs 0..17 then 18.
 
 // The 712 bytes of the current model. The module groups and label halves pass through ModuleBuffer
 // and LabelBlock, which are left holding the last group and half.
-std::vector<uint8_t> SaveConfigFile(ModuleConfig& serv, InputProgram& lum,
+std::vector<uint8_t> SaveConfigFile(ModuleConfig& moduleConfig, InputProgram& inputProgram,
                                     const NetworkBlocks& f15);
 
 // Whether bytes can be a configuration: long enough, and a module count a device can have.
@@ -48,8 +48,8 @@ std::string StrictConfigFileProblem(std::span<const uint8_t> bytes);
 // labels cleared, records, their reserve copy, the network image and its reserve copy, labels.
 // A file that fails CheckConfigFile is refused (false) with the model untouched; bytes past 712 are
 // ignored. The change flags are left to the caller.
-bool LoadConfigFile(std::span<const uint8_t> bytes, ModuleConfig& serv, InputProgram& lum,
-                    NetworkBlocks& f15, ReserveCopies& reserv);
+bool LoadConfigFile(std::span<const uint8_t> bytes, ModuleConfig& moduleConfig,
+                    InputProgram& inputProgram, NetworkBlocks& f15, ReserveCopies& reserv);
 
 // The content of a newly created file for a configuration: byte 0 zero, the configuration,
 // the default records of the fitted inputs, an empty network image and the default labels of

@@ -89,10 +89,10 @@ private:
     std::vector<Difference>& out_;
 };
 
-void LoadRecords(const DeviceImage& image, InputProgram& lum) {
+void LoadRecords(const DeviceImage& image, InputProgram& inputProgram) {
     for (int m = 0; m < DeviceImage::Groups; ++m) {
-        lum.PutModuleBuffer(image.Group(m));
-        lum.ModuleBufferToRecords(m);
+        inputProgram.PutModuleBuffer(image.Group(m));
+        inputProgram.ModuleBufferToRecords(m);
     }
 }
 

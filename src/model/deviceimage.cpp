@@ -75,9 +75,9 @@ int DeviceImage::ModuleCount() const {
 
 std::string DeviceImage::ModificationCode() const {
     // The same digits the main window shows, from the model's own derivation.
-    ModuleConfig serv;
-    serv.PutConfig(Config());
-    return serv.GetModificationCode();
+    ModuleConfig moduleConfig;
+    moduleConfig.PutConfig(Config());
+    return moduleConfig.GetModificationCode();
 }
 
 WriteScope WriteScope::WholeDevice(int moduleCount) {

@@ -141,16 +141,16 @@ std::vector<uint8_t> InputProgram::ModuleWriteData(int mod) {
     return data;
 }
 
-void InputProgram::SetAllFitted(const ModuleConfig& serv, int byte, int mask, int shift,
+void InputProgram::SetAllFitted(const ModuleConfig& moduleConfig, int byte, int mask, int shift,
                                 int value) {
-    const int inputCount = serv.GetInputCount();
+    const int inputCount = moduleConfig.GetInputCount();
     for (int input = 0; input < inputCount; ++input)
         PutBits(input, byte, mask, shift, value);
 }
 
-void InputProgram::ApplyPreset(TestPreset preset, const ModuleConfig& serv) {
+void InputProgram::ApplyPreset(TestPreset preset, const ModuleConfig& moduleConfig) {
     auto all = [&](const Field& f, int value) {
-        SetAllFitted(serv, f.byte, f.mask, f.shift, value);
+        SetAllFitted(moduleConfig, f.byte, f.mask, f.shift, value);
     };
     auto light = [&](int tipSign, int color) {
         all(AlarmType, tipSign);
@@ -186,15 +186,15 @@ void InputProgram::ApplyPreset(TestPreset preset, const ModuleConfig& serv) {
         all(Contact, 0);
         all(Color, ColorRed);
         all(Archive, 1);
-        DefaultRelaysAndDelays(serv);
+        DefaultRelaysAndDelays(moduleConfig);
         break;
     }
 }
 
-void InputProgram::DefaultRelaysAndDelays(const ModuleConfig& serv) {
-    const int moduleCount = serv.GetModuleCount();
+void InputProgram::DefaultRelaysAndDelays(const ModuleConfig& moduleConfig) {
+    const int moduleCount = moduleConfig.GetModuleCount();
     for (int k = 0; k < moduleCount; ++k) {
-        const int tip = serv.ModuleType[k];
+        const int tip = moduleConfig.ModuleType[k];
         for (int j = 0; j < 6; ++j) {
             const bool relay = tip == ModuleConfig::TypeMLV ||
                                (tip == ModuleConfig::TypeMSU && (j == 3 || j == 4));
@@ -207,9 +207,9 @@ void InputProgram::DefaultRelaysAndDelays(const ModuleConfig& serv) {
     }
 }
 
-void InputProgram::CreateDefaults(const ModuleConfig& serv) {
+void InputProgram::CreateDefaults(const ModuleConfig& moduleConfig) {
     ClearRecords(0, MaxInputs);
-    const int inputCount = serv.GetInputCount();
+    const int inputCount = moduleConfig.GetInputCount();
     for (int input = 0; input < inputCount; ++input) {
         PutAlarmType(input, AlarmEmergency);
         PutColor(input, ColorRed);
@@ -217,7 +217,7 @@ void InputProgram::CreateDefaults(const ModuleConfig& serv) {
         PutSound(input, 1);
         PutArchive(input, 1);
     }
-    DefaultRelaysAndDelays(serv);
+    DefaultRelaysAndDelays(moduleConfig);
 }
 
 bool InputProgram::AskCreate(Operator& op, int accessLevel) const {

@@ -85,13 +85,13 @@ public:
     std::vector<uint8_t> ModuleWriteData(int mod);
 
     // Rewrites the records of all fitted inputs (ModuleCount x 6, never past input 35).
-    void ApplyPreset(TestPreset preset, const ModuleConfig& serv);
+    void ApplyPreset(TestPreset preset, const ModuleConfig& moduleConfig);
     // Delay 5 and relay on every input of a "МЛВ", and on inputs 3 and 4 of a "МСЮ"; module
     // parameter 0 for every fitted module.
-    void DefaultRelaysAndDelays(const ModuleConfig& serv);
+    void DefaultRelaysAndDelays(const ModuleConfig& moduleConfig);
     // The records of a newly created configuration file: all cleared, then the fitted inputs
     // get emergency alarm, red, normally open, sound, archiving and the default relays and delays.
-    void CreateDefaults(const ModuleConfig& serv);
+    void CreateDefaults(const ModuleConfig& moduleConfig);
 
     // "Конфигурация не задана. Будете создавать?": true when the answer is No (the editor
     // closes); Yes at access level 0 tells why nothing can be created. Otherwise false.
@@ -103,5 +103,5 @@ public:
 private:
     int GetBits(int input, int byte, int mask, int shift) const;
     void PutBits(int input, int byte, int mask, int shift, int value);
-    void SetAllFitted(const ModuleConfig& serv, int byte, int mask, int shift, int value);
+    void SetAllFitted(const ModuleConfig& moduleConfig, int byte, int mask, int shift, int value);
 };

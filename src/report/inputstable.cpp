@@ -130,13 +130,13 @@ void InputsTableWindow::ClearRows() {
 }
 
 void InputsTableWindow::FillRows() {
-    const ModuleConfig& serv = main_.Modules();
+    const ModuleConfig& moduleConfig = main_.Modules();
     for (int i = 0; i < InputCount(); ++i) {
         const int r = i + 1;
         SetCell(0, r, QString::number(r));
-        SetCell(1, r, QString::fromStdString(serv.GetInputId(i)));
+        SetCell(1, r, QString::fromStdString(moduleConfig.GetInputId(i)));
         SetCell(2, r, " 0x" + QStringLiteral("%1").arg(i, 2, 16, QChar('0')).toUpper());
-        SetCell(ColText, r, FromCp1251(serv.GetLabel(i)));
+        SetCell(ColText, r, FromCp1251(moduleConfig.GetLabel(i)));
     }
 }
 
@@ -171,17 +171,17 @@ void InputsTableWindow::GridDoubleClick() {
     lastColumn = c;
     if (r < 1 || r > InputCount() || c != ColText)
         return;
-    ModuleConfig& serv = main_.Modules();
+    ModuleConfig& moduleConfig = main_.Modules();
     LabelDialog dialog(main_, parentWidget());
     const int i = r - 1;
-    dialog.SetHeading(r, QString::fromStdString(serv.GetInputId(i)));
+    dialog.SetHeading(r, QString::fromStdString(moduleConfig.GetInputId(i)));
     dialog.FillFrom(i);
     if (main_.showModal(dialog) == TextAccepted) {
-        const EditStep step(main_.Document(),
-                            "Вход " + std::to_string(r) + " " + serv.InputName(i) + ": текст");
+        const EditStep step(main_.Document(), "Вход " + std::to_string(r) + " " +
+                                                  moduleConfig.InputName(i) + ": текст");
         dialog.StoreTo(i);
     }
-    SetCell(ColText, r, FromCp1251(serv.GetLabel(i)));
+    SetCell(ColText, r, FromCp1251(moduleConfig.GetLabel(i)));
 }
 
 void InputsTableWindow::GridMouseDown() {
@@ -207,9 +207,9 @@ void InputsTableWindow::CopyLabelsClick() {
         return;
     }
     LabelClipboard& copy = main_.Clipboard();
-    const ModuleConfig& serv = main_.Modules();
+    const ModuleConfig& moduleConfig = main_.Modules();
     for (long long i = first - 1; i < last; ++i)
-        std::memcpy(copy.Labels[i], serv.Label[i], ModuleConfig::LabelLength);
+        std::memcpy(copy.Labels[i], moduleConfig.Label[i], ModuleConfig::LabelLength);
     copy.FirstInput = int(first - 1);
     copy.LastInput = int(last - 1);
     copy.Holds = true;
@@ -228,7 +228,7 @@ void InputsTableWindow::InsertLabelsClick() {
         return;
     }
     const LabelClipboard& copy = main_.Clipboard();
-    ModuleConfig& serv = main_.Modules();
+    ModuleConfig& moduleConfig = main_.Modules();
     // The clipboard is plain data; never reach outside its 36 rows.
     const int from = std::max(copy.FirstInput, 0);
     const int to = std::min(copy.LastInput, ModuleConfig::MaxInputs - 1);
@@ -236,7 +236,7 @@ void InputsTableWindow::InsertLabelsClick() {
     const EditStep step(main_.Document(),
                         "Входы " + std::to_string(d) + "–" + std::to_string(last + 1) + ": тексты");
     for (int src = from, dst = int(d - 1); src <= to && dst < n; ++src, ++dst) {
-        std::memcpy(serv.Label[dst], copy.Labels[src], ModuleConfig::LabelLength);
+        std::memcpy(moduleConfig.Label[dst], copy.Labels[src], ModuleConfig::LabelLength);
         main_.Session().labelsPasted = true;
     }
     if (main_.Session().labelsPasted)

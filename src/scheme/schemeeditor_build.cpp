@@ -103,7 +103,7 @@ QLabel* SchemeEditor::Picture(QWidget* parent, const QPixmap& pixmap, int left, 
 }
 
 void SchemeEditor::BuildRow(int k, bool fromRead) {
-    InputProgram& lum = main_.Program();
+    InputProgram& inputProgram = main_.Program();
     const size_t i = size_t(k);
     BuildRowFrame(k);
     rowLines[i] = Wire(new SchemeLine(area_, k + 1));
@@ -148,11 +148,11 @@ void SchemeEditor::BuildRow(int k, bool fromRead) {
     BuildRowButtons(k, fromRead);
     CellCount = CellCount + 1;
 
-    if (lum.GetAlarmType(a) != 0)
+    if (inputProgram.GetAlarmType(a) != 0)
         CreateAlarmCell(k);
-    if (lum.GetDelay(a) != 0 && (ModuleType() != 2 || k == 3 || k == 4))
-        CreateDelayCell(k, lum.GetDelay(a));
-    if (lum.GetRelay(a) == 1)
+    if (inputProgram.GetDelay(a) != 0 && (ModuleType() != 2 || k == 3 || k == 4))
+        CreateDelayCell(k, inputProgram.GetDelay(a));
+    if (inputProgram.GetRelay(a) == 1)
         CreateRelayCell(k);
 }
 
@@ -165,7 +165,7 @@ void SchemeEditor::BuildRowFrame(int k) {
 }
 
 void SchemeEditor::BuildRowButtons(int k, bool fromRead) {
-    InputProgram& lum = main_.Program();
+    InputProgram& inputProgram = main_.Program();
     const size_t i = size_t(k);
     const int a = Base() + k;
     auto button = [this](QWidget* parent, const QPixmap& glyph, int group, int left, int top,
@@ -184,17 +184,17 @@ void SchemeEditor::BuildRowButtons(int k, bool fromRead) {
     };
     contactButtons[i] = button(area_, QPixmap(), k + 1, kFrameLeft + 182, RowHeight * k + 6,
                                "Состояние входа - Нажато: НР");
-    contactButtons[i]->SetDown(lum.GetContact(a) == 1);
+    contactButtons[i]->SetDown(inputProgram.GetContact(a) == 1);
     contactButtons[i]->SetOnClick([this, k](QObject*) { InputButtonClick(k); });
 
-    archiveButtons[i] = button(area_, glyphs::Inclusion(), k + (fromRead ? 193 : 49), kFrameLeft + 182,
-                               RowHeight * k + 29, "Включение в обработку");
-    archiveButtons[i]->SetDown(lum.GetArchive(a) == 1);
+    archiveButtons[i] = button(area_, glyphs::Inclusion(), k + (fromRead ? 193 : 49),
+                               kFrameLeft + 182, RowHeight * k + 29, "Включение в обработку");
+    archiveButtons[i]->SetDown(inputProgram.GetArchive(a) == 1);
     archiveButtons[i]->SetOnClick([this, k](QObject*) { ArchiveClick(k); });
 
     inputTypeButtons[i] =
         button(inputCells[i], glyphs::InputSignalType(), k + 97, 2, 10, "Тип входного сигнала");
-    inputTypeButtons[i]->SetDown(lum.GetNamur(a) == 1);
+    inputTypeButtons[i]->SetDown(inputProgram.GetNamur(a) == 1);
     if (ModuleType() == 2 && k >= 2 && k <= 4) {
         // These inputs of a valve module are always dry contacts.
         inputTypeButtons[i]->SetDown(false);
@@ -227,13 +227,13 @@ QString SchemeEditor::InputHint(int k) const {
 void SchemeEditor::CreateAlarmCell(int k) {
     const size_t i = size_t(k);
     const int a = Base() + k;
-    InputProgram& lum = main_.Program();
+    InputProgram& inputProgram = main_.Program();
     alarmCells[i] = Wire(new AlarmCell(area_, k + 1, 0, 0));
     alarmCells[i]->move(inputBar->x() + kAlarmColumn, rowLines[i]->y() - 21);
-    const int type = lum.GetAlarmType(a);
+    const int type = inputProgram.GetAlarmType(a);
     alarmCells[i]->PutNumber(type, 0);
     alarmCells[i]->PutTypeCaption(type);
-    switch (lum.GetColor(a)) {
+    switch (inputProgram.GetColor(a)) {
     case 2:
         alarmCells[i]->PaintNumber(scheme::Lime());
         break;
@@ -249,7 +249,7 @@ void SchemeEditor::CreateAlarmCell(int k) {
     }
     arrows1[i] = Picture(area_, glyphs::Arrow(), alarmCells[i]->x() - 7, rowLines[i]->y() - 4);
     StretchLine(k);
-    if (lum.GetSound(a) == 1)
+    if (inputProgram.GetSound(a) == 1)
         CreateSoundMark(k);
 }
 
@@ -295,8 +295,8 @@ void SchemeEditor::StretchLine(int k) {
 }
 
 void SchemeEditor::BuildModuleGroup() {
-    InputProgram& lum = main_.Program();
-    const int par = lum.GetModuleParameter(ModuleNumber() - 1);
+    InputProgram& inputProgram = main_.Program();
+    const int par = inputProgram.GetModuleParameter(ModuleNumber() - 1);
     if (ModuleType() == 2) {
         relayGroup->show();
         pumpGroup->hide();

@@ -14,7 +14,7 @@
 #include <QLabel>
 
 void SchemeEditor::EditAlarmClick() {
-    InputProgram& lum = main_.Program();
+    InputProgram& inputProgram = main_.Program();
     if (Refuse(SelectedInput < 0, "Не выбран № входа или № ФБ") ||
         Refuse(!alarmCells[size_t(SelectedCell)],
                "Панель сигн. для входа с таким номером не создана"))
@@ -24,23 +24,23 @@ void SchemeEditor::EditAlarmClick() {
     // The main window's child, as every block dialog.
     SignallingDialog dialog(main_, parentWidget());
     dialog.SetHeading(a + 1, QString::fromStdString(main_.Modules().GetInputId(a)));
-    dialog.FillFrom(lum, a);
+    dialog.FillFrom(inputProgram, a);
     if (main_.showModal(dialog) != mr::Cancel)
         return;
     const EditStep step(main_.Document(), InputStepName(a, "сигнализация"));
-    dialog.StoreTo(lum, a);
+    dialog.StoreTo(inputProgram, a);
     alarmCells[i]->PutTypeCaption(dialog.AlarmType());
     alarmCells[i]->PaintNumber(dialog.PanelColor());
     delete soundMarks[i];
     soundMarks[i] = nullptr;
-    if (lum.GetSound(a) == 1) {
+    if (inputProgram.GetSound(a) == 1) {
         CreateSoundMark(int(i));
         soundMarks[i]->show();
     }
 }
 
 void SchemeEditor::EditDelayClick() {
-    InputProgram& lum = main_.Program();
+    InputProgram& inputProgram = main_.Program();
     if (Refuse(SelectedInput < 0, "Не выбран № входа или № ФБ") ||
         Refuse(!delayCells[size_t(SelectedCell)],
                "Панель задерж. для входа с таким номером не создана"))
@@ -48,11 +48,11 @@ void SchemeEditor::EditDelayClick() {
     const int a = SelectedInput;
     DelayDialog dialog(main_, parentWidget());
     dialog.SetHeading(a + 1, QString::fromStdString(main_.Modules().GetInputId(a)));
-    dialog.FillDelay(lum.GetDelay(a));
+    dialog.FillDelay(inputProgram.GetDelay(a));
     if (main_.showModal(dialog) != mr::Cancel)
         return;
     const EditStep step(main_.Document(), InputStepName(a, "задержка"));
     const int value = dialog.TakeDelay();
     delayCells[size_t(SelectedCell)]->PutTimeDelay(value, 1);
-    lum.PutDelay(a, value);
+    inputProgram.PutDelay(a, value);
 }

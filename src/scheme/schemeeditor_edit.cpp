@@ -75,14 +75,14 @@ void SchemeEditor::CreateAlarmClick() {
 }
 
 void SchemeEditor::DeleteAlarmClick() {
-    InputProgram& lum = main_.Program();
+    InputProgram& inputProgram = main_.Program();
     if (Refuse(main_.Modules().GetModuleCount() == 0, "Недоступная функция") || RefuseNoInput())
         return;
     const EditStep step(main_.Document(), InputStepName(SelectedInput, "удалена сигнализация"));
     const int a = SelectedInput;
-    lum.PutAlarmType(a, 0);
-    lum.PutColor(a, 0);
-    lum.PutSound(a, 0);
+    inputProgram.PutAlarmType(a, 0);
+    inputProgram.PutColor(a, 0);
+    inputProgram.PutSound(a, 0);
     const size_t i = size_t(SelectedCell);
     Destroy(alarmCells[i]);
     Destroy(arrows1[i]);
@@ -106,11 +106,11 @@ void SchemeEditor::CreateDelayClick() {
 }
 
 void SchemeEditor::DeleteDelayClick() {
-    InputProgram& lum = main_.Program();
+    InputProgram& inputProgram = main_.Program();
     if (RefuseNoInput() || RefuseNoPanel())
         return;
     const EditStep step(main_.Document(), InputStepName(SelectedInput, "удалена задержка"));
-    lum.PutDelay(SelectedInput, 0);
+    inputProgram.PutDelay(SelectedInput, 0);
     const size_t i = size_t(SelectedCell);
     Destroy(delayCells[i]);
     Destroy(arrows2[i]);
@@ -118,7 +118,7 @@ void SchemeEditor::DeleteDelayClick() {
 }
 
 void SchemeEditor::CreateRelayClick() {
-    InputProgram& lum = main_.Program();
+    InputProgram& inputProgram = main_.Program();
     if (RefuseNoInput() || RefuseNoPanel() ||
         Refuse(ModuleType() == 2 && SelectedCell != 3 && SelectedCell != 4, "Недоступная функция"))
         return;
@@ -128,15 +128,15 @@ void SchemeEditor::CreateRelayClick() {
         CreateRelayCell(k);
         ShowRows();
     }
-    lum.PutRelay(SelectedInput, 1);
+    inputProgram.PutRelay(SelectedInput, 1);
 }
 
 void SchemeEditor::DeleteRelayClick() {
-    InputProgram& lum = main_.Program();
+    InputProgram& inputProgram = main_.Program();
     if (RefuseNoInput() || RefuseNoPanel())
         return;
     const EditStep step(main_.Document(), InputStepName(SelectedInput, "удалён выход на реле"));
-    lum.PutRelay(SelectedInput, 0);
+    inputProgram.PutRelay(SelectedInput, 0);
     const size_t i = size_t(SelectedCell);
     Destroy(relayMarks[i]);
     Destroy(relayCells[i]);

@@ -26,7 +26,7 @@ QString SchemeEditor::DeviceCaption() const {
 }
 
 void SchemeEditor::ReadModuleClick() {
-    ModuleConfig& serv = main_.Modules();
+    ModuleConfig& moduleConfig = main_.Modules();
     if (SchemeShown != 0 && main_.Session().labelsPasted != 1) {
         if (main_.Document().IsFileMode())
             return; // the data come from a file: the device is not asked
@@ -34,7 +34,7 @@ void SchemeEditor::ReadModuleClick() {
         const int code = ReadModule(main_.Engine(), main_.Document(), ModuleNumber());
         Progress->End();
         if (code != 0) {
-            main_.Engine().ReportError(serv.BusNumber, code);
+            main_.Engine().ReportError(moduleConfig.BusNumber, code);
             return;
         }
     }
@@ -42,7 +42,7 @@ void SchemeEditor::ReadModuleClick() {
 }
 
 void SchemeEditor::WriteDeviceClick() {
-    InputProgram& lum = main_.Program();
+    InputProgram& inputProgram = main_.Program();
     Operator& op = main_.Op();
     // Refused before the questions below: a write that cannot happen is not offered.
     if (!CheckWrite(main_.Document(),
@@ -51,7 +51,7 @@ void SchemeEditor::WriteDeviceClick() {
     if (main_.Document().IsFileMode())
         return; // nothing is sent while working with a file
     if (SchemeBuilt == 0) {
-        if (lum.AskCreate(op, main_.Access().level))
+        if (inputProgram.AskCreate(op, main_.Access().level))
             CloseWith(mr::Cancel);
         return;
     }

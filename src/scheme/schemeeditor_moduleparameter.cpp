@@ -14,36 +14,36 @@
 #include <QLineEdit>
 
 void SchemeEditor::InputButtonClick(int k) {
-    InputProgram& lum = main_.Program();
+    InputProgram& inputProgram = main_.Program();
     const EditStep step(main_.Document(), InputStepName(Base() + k, "вид контакта"));
-    lum.PutContact(Base() + k, contactButtons[size_t(k)]->Down() ? 1 : 0);
+    inputProgram.PutContact(Base() + k, contactButtons[size_t(k)]->Down() ? 1 : 0);
 }
 
 void SchemeEditor::ArchiveClick(int k) {
-    InputProgram& lum = main_.Program();
+    InputProgram& inputProgram = main_.Program();
     const EditStep step(main_.Document(), InputStepName(Base() + k, "архивирование"));
-    lum.PutArchive(Base() + k, archiveButtons[size_t(k)]->Down() ? 1 : 0);
+    inputProgram.PutArchive(Base() + k, archiveButtons[size_t(k)]->Down() ? 1 : 0);
 }
 
 void SchemeEditor::ContactClick(int k) {
-    InputProgram& lum = main_.Program();
+    InputProgram& inputProgram = main_.Program();
     const EditStep step(main_.Document(), InputStepName(Base() + k, "тип входа"));
     main_.Op().Tell("N_Mod=" + std::to_string(ModuleNumber()) + " i_beg=" + std::to_string(Base()),
                     "", MsgIcon::Information);
     const int a = Base() + k;
-    lum.PutNamur(a, inputTypeButtons[size_t(k)]->Down() ? 1 : 0);
+    inputProgram.PutNamur(a, inputTypeButtons[size_t(k)]->Down() ? 1 : 0);
     if (ModuleType() == 2 && k >= 2 && k <= 4) {
         // These inputs of a valve module are always dry contacts.
         inputTypeButtons[size_t(k)]->SetDown(false);
-        lum.PutNamur(a, 0);
+        inputProgram.PutNamur(a, 0);
     }
 }
 
 void SchemeEditor::PumpClick() {
-    InputProgram& lum = main_.Program();
+    InputProgram& inputProgram = main_.Program();
     const EditStep step(main_.Document(), ModuleStepName("блокировка насоса"));
     const bool on = pumpButton->Down();
-    lum.PutModuleParameter(ModuleNumber() - 1, on ? 1 : 0);
+    inputProgram.PutModuleParameter(ModuleNumber() - 1, on ? 1 : 0);
     sensorEdit->setText("1");
     sensorEdit->setVisible(on);
     sensorLabel->setVisible(on);
@@ -59,7 +59,7 @@ void SchemeEditor::SensorEditLeft() {
 }
 
 void SchemeEditor::RelayModeClick(int index) {
-    InputProgram& lum = main_.Program();
+    InputProgram& inputProgram = main_.Program();
     const EditStep step(main_.Document(), ModuleStepName("действие выходного реле"));
-    lum.PutModuleParameter(ModuleNumber() - 1, index);
+    inputProgram.PutModuleParameter(ModuleNumber() - 1, index);
 }

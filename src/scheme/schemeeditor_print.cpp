@@ -167,7 +167,7 @@ void SchemeEditor::PrintPanel(QPainter& p, QWidget* panel, int sx, int sy) {
 }
 
 void SchemeEditor::PrintRows(QPainter& p, int first, int last, int sx, int sy) {
-    const InputProgram& lum = main_.Program();
+    const InputProgram& inputProgram = main_.Program();
     for (int k = std::max(0, first); k <= std::min(last, RowCount - 1); ++k) {
         const size_t i = size_t(k);
         if (inputCells[i])
@@ -181,7 +181,7 @@ void SchemeEditor::PrintRows(QPainter& p, int first, int last, int sx, int sy) {
             SetFontSize(p, font(), 8, false);
             const QPoint at = delayCells[i]->mapTo(schemeScroll, QPoint(0, 0));
             Write(p, sx * (at.x() + 14), kPictureTop + sy * (at.y() + 13),
-                  QString::number(lum.GetDelay(Base() + k)));
+                  QString::number(inputProgram.GetDelay(Base() + k)));
         }
         if (relayCells[i])
             PrintPanel(p, relayCells[i], sx, sy);

@@ -263,19 +263,19 @@ private slots:
         GuiHarness h(GuiHarness::Line::Pty);
         ShowMainWindow(h);
         MainWindow& m = h.Main();
-        InputProgram& lum = m.Program();
+        InputProgram& inputProgram = m.Program();
         h.Device().SetBusyAfterWrite(0);
         h.ReadDevice();
         auto moduleTwoStored = [&] {
             const auto r = h.Device().GetModuleRecords(2);
-            return std::memcmp(r.data(), lum.Records + 18, 18) == 0;
+            return std::memcmp(r.data(), inputProgram.Records + 18, 18) == 0;
         };
         bool checked = false;
         h.OnModal([&](QDialog& d) {
             auto& editor = static_cast<SchemeEditor&>(d);
             QApplication::processEvents();
             // F10 on a device that stays busy for many polls: waited out, nothing shown.
-            lum.PutDelay(8, 9);
+            inputProgram.PutDelay(8, 9);
             h.Device().SetBusyAfterWrite(6);
             const uint64_t before = h.Device().RequestCount();
             editor.WriteDeviceClick();
@@ -287,7 +287,7 @@ private slots:
             // F10 with the device going silent after taking the block.
             h.Device().SetBusyAfterWrite(0);
             m.Engine().SetRepeat1(1);
-            lum.PutDelay(9, 11);
+            inputProgram.PutDelay(9, 11);
             h.Device().AddFault(
                 FaultFrom(emu::FaultKind::Silent, h.Device().RequestCount() + kBackupReads + 2));
             editor.WriteDeviceClick();
@@ -296,7 +296,8 @@ private slots:
                                                     "Модуль 2 передан, но прибор не подтвердил "
                                                     "его запись.");
             QVERIFY(editor.progressBar->isHidden());
-            QVERIFY(std::memcmp(m.Reserve().RecordsCopy, lum.Records, 108) != 0); // not confirmed
+            QVERIFY(std::memcmp(m.Reserve().RecordsCopy, inputProgram.Records, 108) !=
+                    0);                  // not confirmed
             QVERIFY(h.ModuleChanged(1)); // the device may lack the edits
 
             // The line is healthy again: F10 sends without asking. The device took the block
@@ -308,7 +309,7 @@ private slots:
             QCOMPARE(h.Op().Shown().size(), size_t(1));
             QCOMPARE(h.Op().LastText(), std::string("Прибор уже содержит эти данные"));
             QVERIFY(moduleTwoStored());
-            QVERIFY(std::memcmp(m.Reserve().RecordsCopy, lum.Records, 108) == 0);
+            QVERIFY(std::memcmp(m.Reserve().RecordsCopy, inputProgram.Records, 108) == 0);
             editor.CloseWith(mr::Cancel);
             checked = true;
         });

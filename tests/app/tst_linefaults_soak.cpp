@@ -40,12 +40,12 @@ bool DumpEqualsModel(const EmuDump& d, MainWindow& m) {
 
 // The operator's edits between a read and a write.
 void Edit(MainWindow& m, std::mt19937& rng) {
-    InputProgram& lum = m.Program();
+    InputProgram& inputProgram = m.Program();
     for (int input = 0; input < 36; ++input) {
-        lum.PutDelay(input, int(rng() % 61));
-        lum.PutColor(input, int(rng() % 4));
-        lum.PutRelay(input, int(rng() % 8));
-        lum.PutSound(input, int(rng() % 2));
+        inputProgram.PutDelay(input, int(rng() % 61));
+        inputProgram.PutColor(input, int(rng() % 4));
+        inputProgram.PutRelay(input, int(rng() % 8));
+        inputProgram.PutSound(input, int(rng() % 2));
     }
     NetworkBlocks& f15 = m.Network();
     f15.PutSlaveAddress(0, int(rng() % 248));

@@ -95,29 +95,29 @@ private slots:
         GuiHarness h;
         OneModule(h);
         SignallingDialog d(h.Main(), &h.Main());
-        InputProgram& lum = h.Main().Program();
-        lum.PutAlarmType(4, type == 1 ? 2 : 1); // start from another type
-        lum.PutColor(4, 4);
-        lum.PutSound(4, 1);
-        d.FillFrom(lum, 4);
+        InputProgram& inputProgram = h.Main().Program();
+        inputProgram.PutAlarmType(4, type == 1 ? 2 : 1); // start from another type
+        inputProgram.PutColor(4, 4);
+        inputProgram.PutSound(4, 1);
+        d.FillFrom(inputProgram, 4);
         d.show();
         ClickMark(d.alarmTypeButtons[type]);
         QCOMPARE(d.ColorIndex(), colorIndex);
         Click(d.OK);
-        d.StoreTo(lum, 4);
-        QCOMPARE(lum.GetAlarmType(4), type);
-        QCOMPARE(lum.GetColor(4), storedCode);
-        QCOMPARE(lum.GetSound(4), type == 0 ? 0 : 1); // no alarm, no sound
+        d.StoreTo(inputProgram, 4);
+        QCOMPARE(inputProgram.GetAlarmType(4), type);
+        QCOMPARE(inputProgram.GetColor(4), storedCode);
+        QCOMPARE(inputProgram.GetSound(4), type == 0 ? 0 : 1); // no alarm, no sound
     }
 
     void yellowOpensAndIndicationStoresLime() {
         GuiHarness h;
         OneModule(h);
         SignallingDialog d(h.Main(), &h.Main());
-        InputProgram& lum = h.Main().Program();
-        lum.PutAlarmType(2, 1);
-        lum.PutColor(2, 6);
-        d.FillFrom(lum, 2);
+        InputProgram& inputProgram = h.Main().Program();
+        inputProgram.PutAlarmType(2, 1);
+        inputProgram.PutColor(2, 6);
+        d.FillFrom(inputProgram, 2);
         d.show();
         QCOMPARE(d.ColorIndex(), 2);
         QCOMPARE(d.colorList->item(2)->text(), U("Желтый"));
@@ -127,25 +127,26 @@ private slots:
         Click(d.OK);
         QVERIFY(!d.isVisible());
         QCOMPARE(d.result(), 2);
-        d.StoreTo(lum, 2);
-        QCOMPARE(lum.GetAlarmType(2), 3);
-        QCOMPARE(lum.GetColor(2), 2);
-        QCOMPARE(lum.Records[6] & 0xF8, 0xD0); // type 3 in bits 6..7, colour 2 in bits 3..5
+        d.StoreTo(inputProgram, 2);
+        QCOMPARE(inputProgram.GetAlarmType(2), 3);
+        QCOMPARE(inputProgram.GetColor(2), 2);
+        QCOMPARE(inputProgram.Records[6] & 0xF8,
+                 0xD0); // type 3 in bits 6..7, colour 2 in bits 3..5
     }
 
     void unusualColourOpensWithoutSelection() {
         GuiHarness h;
         OneModule(h);
         SignallingDialog d(h.Main(), &h.Main());
-        InputProgram& lum = h.Main().Program();
-        lum.PutAlarmType(0, 2);
-        lum.PutColor(0, 1);
-        d.FillFrom(lum, 0);
+        InputProgram& inputProgram = h.Main().Program();
+        inputProgram.PutAlarmType(0, 2);
+        inputProgram.PutColor(0, 1);
+        d.FillFrom(inputProgram, 0);
         QCOMPARE(d.ColorIndex(), -1);
         QCOMPARE(d.PanelColor(), QColor(255, 255, 255));
-        d.StoreTo(lum, 0);
-        QCOMPARE(lum.GetColor(0), 0);
-        QCOMPARE(lum.GetAlarmType(0), 2);
+        d.StoreTo(inputProgram, 0);
+        QCOMPARE(inputProgram.GetColor(0), 0);
+        QCOMPARE(inputProgram.GetAlarmType(0), 2);
     }
 
     // With no alarm the colour list and the sound stay empty whatever is clicked.
@@ -153,8 +154,8 @@ private slots:
         GuiHarness h;
         OneModule(h);
         SignallingDialog d(h.Main(), &h.Main());
-        InputProgram& lum = h.Main().Program();
-        d.FillFrom(lum, 0);
+        InputProgram& inputProgram = h.Main().Program();
+        d.FillFrom(inputProgram, 0);
         d.show();
         ClickMark(d.alarmTypeButtons[0]);
         ClickColor(d, 0);
@@ -169,9 +170,9 @@ private slots:
         ClickMark(d.alarmTypeButtons[0]); // back to none: all cleared
         QCOMPARE(d.ColorIndex(), -1);
         QCOMPARE(d.Sound(), 0);
-        d.StoreTo(lum, 0);
-        QCOMPARE(int(lum.Records[0] & 0xF8), 0);
-        QCOMPARE(lum.GetSound(0), 0);
+        d.StoreTo(inputProgram, 0);
+        QCOMPARE(int(inputProgram.Records[0] & 0xF8), 0);
+        QCOMPARE(inputProgram.GetSound(0), 0);
     }
 
     // The dialog's choices reach the record only when they are stored: a dialog given up
@@ -188,11 +189,11 @@ private slots:
         GuiHarness h;
         OneModule(h);
         SignallingDialog d(h.Main(), &h.Main());
-        InputProgram& lum = h.Main().Program();
-        lum.PutAlarmType(1, 2);
-        lum.PutColor(1, 4);
-        const QByteArray before(reinterpret_cast<const char*>(lum.Records), 108);
-        d.FillFrom(lum, 1);
+        InputProgram& inputProgram = h.Main().Program();
+        inputProgram.PutAlarmType(1, 2);
+        inputProgram.PutColor(1, 4);
+        const QByteArray before(reinterpret_cast<const char*>(inputProgram.Records), 108);
+        d.FillFrom(inputProgram, 1);
         d.show();
         if (what == "type")
             ClickMark(d.alarmTypeButtons[1]);
@@ -204,9 +205,9 @@ private slots:
             QCOMPARE(d.ColorIndex(), 1);
         } else if (what == "sound")
             ChooseSound(d, 1);
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(lum.Records), 108), before);
-        d.StoreTo(lum, 1);
-        QVERIFY(QByteArray(reinterpret_cast<const char*>(lum.Records), 108) != before);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(inputProgram.Records), 108), before);
+        d.StoreTo(inputProgram, 1);
+        QVERIFY(QByteArray(reinterpret_cast<const char*>(inputProgram.Records), 108) != before);
         d.hide();
     }
 
@@ -278,8 +279,8 @@ private slots:
         QFETCH(QString, readBack);
         GuiHarness h;
         OneModule(h);
-        ModuleConfig& serv = h.Main().Modules();
-        serv.PutDefaultLabel(3);
+        ModuleConfig& moduleConfig = h.Main().Modules();
+        moduleConfig.PutDefaultLabel(3);
         LabelDialog d(h.Main(), &h.Main());
         QCOMPARE(d.windowTitle(), U("Задание текстового реквизита входа"));
         QCOMPARE(d.labelEdit->maxLength(), 14);
@@ -293,8 +294,8 @@ private slots:
         Click(d.OK);
         QCOMPARE(d.result(), 2);
         d.StoreTo(3);
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(serv.Label[3]), 14), bytes);
-        QCOMPARE(QString::fromStdString(serv.GetLabel(3)).isEmpty(), readBack.isEmpty());
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(moduleConfig.Label[3]), 14), bytes);
+        QCOMPARE(QString::fromStdString(moduleConfig.GetLabel(3)).isEmpty(), readBack.isEmpty());
         d.FillFrom(3);
         QCOMPARE(d.labelEdit->text(), readBack);
     }

@@ -158,7 +158,8 @@ TEST(Names, NoOldUnitNames) {
     static const std::regex oldName(
         R"(\b(T(Form|Pan|ServClass|ProgLumClass|ProgF15Class|ComPortClass|Inform|FPSW|Config)\w*)"
         R"(|(Button|Label|Edit|Timer|Panel|CheckBox|ComboBox|BitBtn|Shape|Memo|CBox\w*)\d+)"
-        R"(|(Kol|Adr|Tip|Kod|Zader|Rele|Zvuk|Arhiv|Kvit|Sbros|Dostup|Flag|Ustr|Nastr|Vh|Vkl)[A-Z]\w*)\b)");
+        R"(|(Kol|Adr|Tip|Kod|Zader|Rele|Zvuk|Arhiv|Kvit|Sbros|Dostup|Flag|Ustr|Nastr|Vh|Vkl)[A-Z]\w*)\b)"
+        R"(|(^|[^.\w])(serv|lum|parol|zader|rele|dostup|vh)\b)");
     static const std::regex stringsAndComments(R"("([^"\\]|\\.)*"|//.*)");
     std::string found;
     for (const auto& entry : fs::recursive_directory_iterator(kSource)) {
@@ -178,7 +179,10 @@ TEST(Names, NoOldUnitNames) {
         }
     }
     EXPECT_TRUE(found.empty()) << "old names:" << found;
-    EXPECT_TRUE(std::regex_search("TFormPrgD* f; Button1->hide(); int KolMod;", oldName));
+    for (const char* old :
+         {"TFormPrgD* f;", "Button1->hide();", "int KolMod;", "lum.PutDelay(0, 1);"})
+        EXPECT_TRUE(std::regex_search(old, oldName)) << old;
+    EXPECT_FALSE(std::regex_search("name + \".lum\"; doc.program.PutDelay(0, 1);", oldName));
 }
 
 } // namespace

@@ -152,8 +152,10 @@ protected:
             break;
         case Sequence::WriteModule: {
             const auto r = rig.device.GetModuleRecords(2);
-            EXPECT_EQ(std::memcmp(r.data(), rig.lum.Records + 18, 18), 0);
-            EXPECT_EQ(std::memcmp(rig.doc.reserve.RecordsCopy + 18, rig.lum.Records + 18, 18), 0);
+            EXPECT_EQ(std::memcmp(r.data(), rig.inputProgram.Records + 18, 18), 0);
+            EXPECT_EQ(
+                std::memcmp(rig.doc.reserve.RecordsCopy + 18, rig.inputProgram.Records + 18, 18),
+                0);
             break;
         }
         case Sequence::WriteNetwork: {
@@ -163,7 +165,7 @@ protected:
             break;
         }
         case Sequence::ChangeBus:
-            EXPECT_EQ(rig.device.Address(), rig.serv.BusNumber + 1);
+            EXPECT_EQ(rig.device.Address(), rig.moduleConfig.BusNumber + 1);
             break;
         }
     }
@@ -193,7 +195,7 @@ TEST_P(LineFaults, ReportedThenAHealthyLineWorks) {
     if (s.sends >= 0) {
         EXPECT_EQ(Sends(before + uint64_t(s.from > 0 ? s.from - 1 : 0)), s.sends);
     }
-    const int shownDevice = rig.serv.BusNumber;
+    const int shownDevice = rig.moduleConfig.BusNumber;
     // What the operator saw, for the reliability figures (--gtest_output=xml).
     RecordProperty("code", code);
     RecordProperty("message", rig.op.Shown().empty() ? "" : rig.op.Shown()[0].text);
@@ -228,7 +230,9 @@ TEST_P(LineFaults, ReportedThenAHealthyLineWorks) {
         }
         // A failed write does not pass for a stored one.
         if (s.sequence == Sequence::WriteModule) {
-            EXPECT_NE(std::memcmp(rig.doc.reserve.RecordsCopy + 18, rig.lum.Records + 18, 18), 0);
+            EXPECT_NE(
+                std::memcmp(rig.doc.reserve.RecordsCopy + 18, rig.inputProgram.Records + 18, 18),
+                0);
         }
         if (s.sequence == Sequence::WriteNetwork) {
             EXPECT_TRUE(rig.doc.NetworkChanged());

@@ -71,10 +71,10 @@ public:
         int code = 0;
         switch (s) {
         case Sequence::ReadWhole:
-            code = ReadWholeDevice(port, doc, serv.BusNumber, {});
+            code = ReadWholeDevice(port, doc, moduleConfig.BusNumber, {});
             break;
         case Sequence::WriteWhole:
-            code = Write(WriteScope::WholeDevice(serv.GetModuleCount()));
+            code = Write(WriteScope::WholeDevice(moduleConfig.GetModuleCount()));
             break;
         case Sequence::WriteModule:
             code = Write(WriteScope::Module(module - 1));
@@ -83,18 +83,18 @@ public:
             code = Write(WriteScope::NetworkImage(), false);
             break;
         case Sequence::ChangeBus:
-            code = ChangeBusNumber(port, serv, newNumber, {});
+            code = ChangeBusNumber(port, moduleConfig, newNumber, {});
             break;
         }
         if (code > 0)
-            port.ReportError(serv.BusNumber, code);
+            port.ReportError(moduleConfig.BusNumber, code);
         return code;
     }
 
     // Model edits that a write must carry to the device.
     void EditModel(uint8_t seed) {
         for (int i = 0; i < 108; ++i)
-            lum.Records[i] = uint8_t(seed + 7 * i);
+            inputProgram.Records[i] = uint8_t(seed + 7 * i);
         for (int i = 1; i < 82; ++i)
             f15.Image[i] = uint8_t(seed ^ (3 * i));
         f15.PutWriteLength(82);
@@ -108,12 +108,12 @@ public:
     bool DeviceEqualsModel() const {
         const auto config = device.GetConfig();
         for (int i = 0; i < 17; ++i)
-            if (config[size_t(i)] != serv.Config[i])
+            if (config[size_t(i)] != moduleConfig.Config[i])
                 return false;
-        for (int k = 0; k < serv.GetModuleCount(); ++k) {
+        for (int k = 0; k < moduleConfig.GetModuleCount(); ++k) {
             const auto r = device.GetModuleRecords(k + 1);
             for (int i = 0; i < 18; ++i)
-                if (r[size_t(i)] != lum.Records[18 * k + i])
+                if (r[size_t(i)] != inputProgram.Records[18 * k + i])
                     return false;
         }
         const auto image = device.GetImage();
@@ -128,8 +128,8 @@ public:
     ScriptedOperator op;
     ExchangeEngine port; // the real line and the real clock
     DeviceDocument doc;
-    ModuleConfig& serv = doc.modules;
-    InputProgram& lum = doc.program;
+    ModuleConfig& moduleConfig = doc.modules;
+    InputProgram& inputProgram = doc.program;
     NetworkBlocks& f15 = doc.network;
     DeviceWriteReport lastWrite;
 };

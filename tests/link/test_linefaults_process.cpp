@@ -30,7 +30,7 @@ protected:
         Connect(emu);
         ASSERT_EQ(ReadWholeDevice(port, doc, 0, {}), 0);
         for (int i = 0; i < 108; ++i)
-            lum.Records[i] = uint8_t(0x21 + 5 * i);
+            inputProgram.Records[i] = uint8_t(0x21 + 5 * i);
     }
 
     void Connect(EmuProcess& process) {
@@ -50,7 +50,7 @@ protected:
         const DeviceWriteReport report = WriteToDevice(port, doc, request, {});
         const int code = report.end == WriteEnd::Failed ? report.code : 0;
         if (code != 0)
-            port.ReportError(serv.BusNumber, code);
+            port.ReportError(moduleConfig.BusNumber, code);
         return code;
     }
 
@@ -64,7 +64,7 @@ protected:
         EXPECT_EQ(m.caption, "Ошибка");
         EXPECT_FALSE(port.IsOpen());
         // The reserve copy does not take records the device never confirmed.
-        EXPECT_NE(std::memcmp(reserv.RecordsCopy + 18, lum.Records + 18, 18), 0);
+        EXPECT_NE(std::memcmp(reserv.RecordsCopy + 18, inputProgram.Records + 18, 18), 0);
     }
 
     // A new emulator, the port set to it, and the same write.
@@ -78,8 +78,8 @@ protected:
         EXPECT_TRUE(op.Shown().empty());
         const auto dump = fresh.Dump();
         ASSERT_TRUE(dump.has_value());
-        EXPECT_EQ(std::memcmp(dump->blocks[1].data(), lum.Records + 18, 18), 0);
-        EXPECT_EQ(std::memcmp(reserv.RecordsCopy + 18, lum.Records + 18, 18), 0);
+        EXPECT_EQ(std::memcmp(dump->blocks[1].data(), inputProgram.Records + 18, 18), 0);
+        EXPECT_EQ(std::memcmp(reserv.RecordsCopy + 18, inputProgram.Records + 18, 18), 0);
         port.ClosePort();
     }
 
@@ -87,8 +87,8 @@ protected:
     ScriptedOperator op;
     ExchangeEngine port;
     DeviceDocument doc;
-    ModuleConfig& serv = doc.modules;
-    InputProgram& lum = doc.program;
+    ModuleConfig& moduleConfig = doc.modules;
+    InputProgram& inputProgram = doc.program;
     ReserveCopies& reserv = doc.reserve;
 };
 
@@ -146,7 +146,7 @@ TEST_F(EmulatorDies, ADroppedConnectionIsAPortFailureAndTheGatewayTakesTheNextOn
     EXPECT_EQ(WriteSecondModule(), 0) << op.LastText();
     const auto dump = emu.Dump();
     ASSERT_TRUE(dump.has_value());
-    EXPECT_EQ(std::memcmp(dump->blocks[1].data(), lum.Records + 18, 18), 0);
+    EXPECT_EQ(std::memcmp(dump->blocks[1].data(), inputProgram.Records + 18, 18), 0);
 }
 
 } // namespace

@@ -21,11 +21,11 @@ protected:
         EngineTest::SetUp();
         // The model as read before from another device: one "МЛВ" in slot 2, labels, records.
         const uint8_t config[17] = {1, 0, 0, 1};
-        serv.PutConfig(config);
-        serv.MakeInputIds();
-        serv.PutDefaultLabel(0);
-        std::memset(lum.Records, 0x33, sizeof lum.Records);
-        std::memcpy(configBefore, serv.Config, sizeof configBefore);
+        moduleConfig.PutConfig(config);
+        moduleConfig.MakeInputIds();
+        moduleConfig.PutDefaultLabel(0);
+        std::memset(inputProgram.Records, 0x33, sizeof inputProgram.Records);
+        std::memcpy(configBefore, moduleConfig.Config, sizeof configBefore);
         line.SetResponder([this](const Bytes& request) {
             if (request.size() == 4 && request[1] == 17) {
                 Bytes data = {2, 1, 0, 0, 2};
@@ -37,18 +37,18 @@ protected:
     }
 
     void ExpectModelAsBefore() {
-        EXPECT_EQ(std::memcmp(serv.Config, configBefore, sizeof configBefore), 0);
-        EXPECT_EQ(serv.GetModuleCount(), 1);
-        EXPECT_EQ(serv.ModuleAddress[0], 2);
-        EXPECT_EQ(serv.GetInputId(0), "DI_1_1    ");
-        EXPECT_EQ(serv.GetLabel(0), "\xc4\xe8\xf1\xea\xf0.\xf1\xe8\xe3\xed.001");
-        EXPECT_EQ(lum.Records[0], 0x33);
+        EXPECT_EQ(std::memcmp(moduleConfig.Config, configBefore, sizeof configBefore), 0);
+        EXPECT_EQ(moduleConfig.GetModuleCount(), 1);
+        EXPECT_EQ(moduleConfig.ModuleAddress[0], 2);
+        EXPECT_EQ(moduleConfig.GetInputId(0), "DI_1_1    ");
+        EXPECT_EQ(moduleConfig.GetLabel(0), "\xc4\xe8\xf1\xea\xf0.\xf1\xe8\xe3\xed.001");
+        EXPECT_EQ(inputProgram.Records[0], 0x33);
     }
 
     emu::Device device;
     DeviceDocument doc;
-    ModuleConfig& serv = doc.modules;
-    InputProgram& lum = doc.program;
+    ModuleConfig& moduleConfig = doc.modules;
+    InputProgram& inputProgram = doc.program;
     uint8_t configBefore[17] = {};
 };
 
@@ -56,7 +56,7 @@ TEST_P(OddConfiguration, ReadEndsWithReceiveErrorAndKeepsTheModel) {
     EXPECT_EQ(ReadWholeDevice(port, doc, 0, {}), ResultCode::ReceiveError);
     ExpectModelAsBefore();
     ASSERT_EQ(line.Written().size(), 1u); // the configuration request, nothing after it
-    port.ReportError(serv.BusNumber, ResultCode::ReceiveError);
+    port.ReportError(moduleConfig.BusNumber, ResultCode::ReceiveError);
     EXPECT_EQ(op.LastText(), "устройство 1 FAKE ошибка приема данных ");
 }
 
@@ -66,7 +66,7 @@ TEST_P(OddConfiguration, WriteSendsNothing) {
         doc.SetModuleKnown(m, true);
     doc.SetNetworkKnown(true);
     WriteRequest request;
-    request.scope = WriteScope::WholeDevice(serv.GetModuleCount());
+    request.scope = WriteScope::WholeDevice(moduleConfig.GetModuleCount());
     request.accessLevel = 1;
     request.backup = false;
     WriteHooks hooks;

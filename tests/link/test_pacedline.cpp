@@ -68,7 +68,7 @@ TEST_F(PacedLine, LongestFramesAt1200) {
     // the 86-byte write of the network image, then its 87-byte reply to a read
     ASSERT_EQ(rig.Run(Sequence::WriteNetwork), 0) << rig.op.LastText();
     std::vector<uint8_t> data;
-    ASSERT_EQ(ReadBlock(rig.port, rig.serv.BusNumber, 17, data), 0);
+    ASSERT_EQ(ReadBlock(rig.port, rig.moduleConfig.BusNumber, 17, data), 0);
     // 1200 8N2: 9.167 ms a byte; 86 + 87 bytes at least
     EXPECT_GE(steady_clock::now() - t0, microseconds(173 * 9166));
     EXPECT_EQ(Functions(before), (std::map<int, int>{{69, 1}, {14, 1}, {68, 1}}));

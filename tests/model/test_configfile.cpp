@@ -78,21 +78,21 @@ TEST(ConfigFile, OpenLoadsEverySection) {
     std::vector<uint8_t> file = MakeCreatedConfigFile(config);
     file[126] = 17;
     file[207] = 0x0A;
-    ModuleConfig serv;
-    InputProgram lum;
+    ModuleConfig moduleConfig;
+    InputProgram inputProgram;
     NetworkBlocks f15;
     ReserveCopies reserv;
-    serv.InputId[20][0] = "stale";
+    moduleConfig.InputId[20][0] = "stale";
     f15.WriteLength = 40;
-    ASSERT_TRUE(LoadConfigFile(file, serv, lum, f15, reserv));
-    EXPECT_EQ(serv.ModuleCount, 1);
-    EXPECT_EQ(serv.ModuleType[0], 2);
-    EXPECT_EQ(serv.ModuleAddress[0], 1);
-    EXPECT_EQ(serv.GetInputId(5), "DI_1_6    ");
-    EXPECT_EQ(serv.GetInputId(20), ""); // identifiers beyond the fitted modules cleared
-    EXPECT_EQ(serv.GetLabel(35), DefaultLabel(35));
-    EXPECT_EQ(lum.Records[9], 0xA6);
-    EXPECT_EQ(lum.Records[10], 0xC5);
+    ASSERT_TRUE(LoadConfigFile(file, moduleConfig, inputProgram, f15, reserv));
+    EXPECT_EQ(moduleConfig.ModuleCount, 1);
+    EXPECT_EQ(moduleConfig.ModuleType[0], 2);
+    EXPECT_EQ(moduleConfig.ModuleAddress[0], 1);
+    EXPECT_EQ(moduleConfig.GetInputId(5), "DI_1_6    ");
+    EXPECT_EQ(moduleConfig.GetInputId(20), ""); // identifiers beyond the fitted modules cleared
+    EXPECT_EQ(moduleConfig.GetLabel(35), DefaultLabel(35));
+    EXPECT_EQ(inputProgram.Records[9], 0xA6);
+    EXPECT_EQ(inputProgram.Records[10], 0xC5);
     EXPECT_EQ(reserv.RecordsCopy[9], 0xA6);
     EXPECT_EQ(f15.Image[0], 17);
     EXPECT_EQ(f15.GetSpeedCode(), 2);
@@ -121,13 +121,13 @@ TEST(ConfigFile, SaveOpenSaveIsByteIdenticalButForByteZero) {
         files.back()[1] %= 7; // a module count a device can have
     }
     for (const auto& original : files) {
-        ModuleConfig serv;
-        InputProgram lum;
+        ModuleConfig moduleConfig;
+        InputProgram inputProgram;
         NetworkBlocks f15;
         ReserveCopies reserv;
-        ASSERT_TRUE(LoadConfigFile(original, serv, lum, f15, reserv));
-        serv.NewBusNumber = 0x1E;
-        const std::vector<uint8_t> saved = SaveConfigFile(serv, lum, f15);
+        ASSERT_TRUE(LoadConfigFile(original, moduleConfig, inputProgram, f15, reserv));
+        moduleConfig.NewBusNumber = 0x1E;
+        const std::vector<uint8_t> saved = SaveConfigFile(moduleConfig, inputProgram, f15);
         ASSERT_EQ(saved.size(), 712u);
         EXPECT_EQ(saved[0], 0x1E);
         EXPECT_TRUE(std::equal(saved.begin() + 1, saved.end(), original.begin() + 1));
@@ -143,19 +143,19 @@ TEST(ConfigFile, SaveOpenSaveIsByteIdenticalButForByteZero) {
 }
 
 TEST(ConfigFile, SaveWritesTheModelInItsSections) {
-    ModuleConfig serv;
-    InputProgram lum;
+    ModuleConfig moduleConfig;
+    InputProgram inputProgram;
     NetworkBlocks f15;
-    serv.NewBusNumber = 4;
+    moduleConfig.NewBusNumber = 4;
     const uint8_t config[17] = {1, 0, 0, 1};
-    serv.PutConfig(config);
+    moduleConfig.PutConfig(config);
     for (int i = 0; i < 108; ++i)
-        lum.Records[i] = static_cast<uint8_t>(i);
+        inputProgram.Records[i] = static_cast<uint8_t>(i);
     f15.Image[0] = 17;
     f15.Image[81] = 0x0A;
-    serv.PutLabel("first", 0);
-    serv.PutLabel("last", 35);
-    const std::vector<uint8_t> file = SaveConfigFile(serv, lum, f15);
+    moduleConfig.PutLabel("first", 0);
+    moduleConfig.PutLabel("last", 35);
+    const std::vector<uint8_t> file = SaveConfigFile(moduleConfig, inputProgram, f15);
     ASSERT_EQ(file.size(), 712u);
     EXPECT_EQ(file[0], 4);
     EXPECT_EQ(file[1], 1);
@@ -172,19 +172,19 @@ TEST(ConfigFile, SaveWritesTheModelInItsSections) {
 TEST(ConfigFile, ShortFileIsRefusedWhole) {
     const std::array<uint8_t, 17> config = {1, 1};
     std::vector<uint8_t> good = MakeCreatedConfigFile(config);
-    ModuleConfig serv;
-    InputProgram lum;
+    ModuleConfig moduleConfig;
+    InputProgram inputProgram;
     NetworkBlocks f15;
     ReserveCopies reserv;
-    ASSERT_TRUE(LoadConfigFile(good, serv, lum, f15, reserv));
-    const ModuleConfig servBefore = serv;
-    const InputProgram lumBefore = lum;
+    ASSERT_TRUE(LoadConfigFile(good, moduleConfig, inputProgram, f15, reserv));
+    const ModuleConfig servBefore = moduleConfig;
+    const InputProgram lumBefore = inputProgram;
     const NetworkBlocks f15Before = f15;
     const ReserveCopies reservBefore = reserv;
     std::vector<uint8_t> other(711, 0x02);
-    EXPECT_FALSE(LoadConfigFile(other, serv, lum, f15, reserv));
-    EXPECT_TRUE(SameModel(serv, servBefore));
-    EXPECT_TRUE(SameModel(lum, lumBefore));
+    EXPECT_FALSE(LoadConfigFile(other, moduleConfig, inputProgram, f15, reserv));
+    EXPECT_TRUE(SameModel(moduleConfig, servBefore));
+    EXPECT_TRUE(SameModel(inputProgram, lumBefore));
     EXPECT_TRUE(SameModel(f15, f15Before));
     EXPECT_TRUE(SameModel(reserv, reservBefore));
 }
@@ -194,12 +194,12 @@ TEST(ConfigFile, LongFileIsReadAsItsFirst712Bytes) {
     std::vector<uint8_t> file = MakeCreatedConfigFile(config);
     std::vector<uint8_t> longer = file;
     longer.resize(2000, 0x33);
-    ModuleConfig serv;
-    InputProgram lum;
+    ModuleConfig moduleConfig;
+    InputProgram inputProgram;
     NetworkBlocks f15;
     ReserveCopies reserv;
-    ASSERT_TRUE(LoadConfigFile(longer, serv, lum, f15, reserv));
-    EXPECT_EQ(SaveConfigFile(serv, lum, f15), file);
+    ASSERT_TRUE(LoadConfigFile(longer, moduleConfig, inputProgram, f15, reserv));
+    EXPECT_EQ(SaveConfigFile(moduleConfig, inputProgram, f15), file);
 }
 
 TEST(ConfigFile, ReserveCopiesStartEmpty) {

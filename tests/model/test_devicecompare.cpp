@@ -13,8 +13,8 @@ namespace {
 
 struct Model {
     DeviceDocument doc;
-    ModuleConfig& serv = doc.modules;
-    InputProgram& lum = doc.program;
+    ModuleConfig& moduleConfig = doc.modules;
+    InputProgram& inputProgram = doc.program;
     NetworkBlocks& f15 = doc.network;
 };
 
@@ -51,19 +51,23 @@ const std::string B1 = "Блок Ф15 1: ";
 INSTANTIATE_TEST_SUITE_P(
     EveryField, CompareTable,
     ::testing::Values(
-        Case{[](Model& m) { m.serv.Config[4] = 0; }, "Адрес модуля 3: МСЮ → нет"},
-        Case{[](Model& m) { m.serv.Config[0] = 3; }, "Количество модулей: 2 → 3"},
-        Case{[](Model& m) { m.lum.PutNamur(3, 1); }, L1 + "тип сигнала сухой контакт → Namur"},
-        Case{[](Model& m) { m.lum.PutContact(3, 0); }, L1 + "тип контакта НР → НЗ"},
-        Case{[](Model& m) { m.lum.PutRelay(3, 0); }, L1 + "реле есть → нет"},
-        Case{[](Model& m) { m.lum.PutColor(3, 6); }, L1 + "цвет красный → желтый"},
-        Case{[](Model& m) { m.lum.PutAlarmType(3, 1); }, L1 + "тип сигнализации авар → пред"},
-        Case{[](Model& m) { m.lum.PutDelay(8, 10); }, L2 + "задержка 0 → 10 с"},
-        Case{[](Model& m) { m.lum.PutSound(8, 0); }, L2 + "звук есть → нет"},
-        Case{[](Model& m) { m.lum.PutArchive(8, 0); }, L2 + "архив включено → отключено"},
-        Case{[](Model& m) { m.lum.PutModuleParameter(1, 1); }, "Модуль 2: параметр модуля 0 → 1"},
-        Case{[](Model& m) { m.lum.Records[3 * 8 + 2] = 0x40; }, L2 + "прочие биты 0x00 → 0x40"},
-        Case{[](Model& m) { m.serv.PutLabel("\xCD\xE0\xF1\xEE\xF1", 8); },
+        Case{[](Model& m) { m.moduleConfig.Config[4] = 0; }, "Адрес модуля 3: МСЮ → нет"},
+        Case{[](Model& m) { m.moduleConfig.Config[0] = 3; }, "Количество модулей: 2 → 3"},
+        Case{[](Model& m) { m.inputProgram.PutNamur(3, 1); },
+             L1 + "тип сигнала сухой контакт → Namur"},
+        Case{[](Model& m) { m.inputProgram.PutContact(3, 0); }, L1 + "тип контакта НР → НЗ"},
+        Case{[](Model& m) { m.inputProgram.PutRelay(3, 0); }, L1 + "реле есть → нет"},
+        Case{[](Model& m) { m.inputProgram.PutColor(3, 6); }, L1 + "цвет красный → желтый"},
+        Case{[](Model& m) { m.inputProgram.PutAlarmType(3, 1); },
+             L1 + "тип сигнализации авар → пред"},
+        Case{[](Model& m) { m.inputProgram.PutDelay(8, 10); }, L2 + "задержка 0 → 10 с"},
+        Case{[](Model& m) { m.inputProgram.PutSound(8, 0); }, L2 + "звук есть → нет"},
+        Case{[](Model& m) { m.inputProgram.PutArchive(8, 0); }, L2 + "архив включено → отключено"},
+        Case{[](Model& m) { m.inputProgram.PutModuleParameter(1, 1); },
+             "Модуль 2: параметр модуля 0 → 1"},
+        Case{[](Model& m) { m.inputProgram.Records[3 * 8 + 2] = 0x40; },
+             L2 + "прочие биты 0x00 → 0x40"},
+        Case{[](Model& m) { m.moduleConfig.PutLabel("\xCD\xE0\xF1\xEE\xF1", 8); },
              L2 + "надпись «Дискр.сигн.009» → «Насос»"},
         Case{[](Model& m) { m.f15.PutFunctionCode(0, 15); }, B1 + "код функции 0 → 15"},
         Case{[](Model& m) { m.f15.PutInputCount(0, 8); }, B1 + "количество входов 0 → 8"},
@@ -89,12 +93,12 @@ TEST(DeviceCompare, SameImagesAndSkippedPartsGiveNoLines) {
     EXPECT_TRUE(
         CompareDeviceImages(Base(), Edited([](Model& m) { m.f15.PutByte(0, 17); })).empty());
     // A device read carries no labels: they are not compared.
-    DeviceImage device = Edited([](Model& m) { m.serv.PutLabel("x", 0); });
+    DeviceImage device = Edited([](Model& m) { m.moduleConfig.PutLabel("x", 0); });
     device.SetHasLabels(false);
     EXPECT_TRUE(CompareDeviceImages(Base(), device).empty());
     // A module write's scope sees neither the network image nor the other module.
     const DeviceImage other =
-        Edited([](Model& m) { m.f15.PutFunctionCode(0, 15), m.lum.PutDelay(0, 9); });
+        Edited([](Model& m) { m.f15.PutFunctionCode(0, 15), m.inputProgram.PutDelay(0, 9); });
     EXPECT_TRUE(
         CompareDeviceImages(Base(), other, CompareScope::Of(WriteScope::Module(1))).empty());
     EXPECT_TRUE(SameInScope(Base(), other, WriteScope::Module(1)));

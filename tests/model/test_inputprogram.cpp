@@ -50,15 +50,16 @@ TEST_P(RecordField, ChangesOnlyItsOwnBits) {
     for (uint8_t background : {uint8_t{0x00}, uint8_t{0xFF}, uint8_t{0x5A}}) {
         for (int input : {0, 1, 17, 18, 35}) {
             for (int value = 0; value <= (f.mask >> f.shift); ++value) {
-                InputProgram lum;
-                std::memset(lum.Records, background, sizeof lum.Records);
-                (lum.*f.put)(input, value);
+                InputProgram inputProgram;
+                std::memset(inputProgram.Records, background, sizeof inputProgram.Records);
+                (inputProgram.*f.put)(input, value);
                 std::vector<uint8_t> expected(108, background);
                 expected[3 * input + f.byte] =
                     static_cast<uint8_t>((background & ~f.mask) | (value << f.shift));
-                ASSERT_EQ(std::vector<uint8_t>(lum.Records, lum.Records + 108), expected)
+                ASSERT_EQ(std::vector<uint8_t>(inputProgram.Records, inputProgram.Records + 108),
+                          expected)
                     << f.name << " input " << input << " value " << value;
-                EXPECT_EQ((lum.*f.get)(input), value) << f.name;
+                EXPECT_EQ((inputProgram.*f.get)(input), value) << f.name;
             }
         }
     }
@@ -67,67 +68,67 @@ TEST_P(RecordField, ChangesOnlyItsOwnBits) {
 // A value wider than the field never spills into the neighbouring fields.
 TEST_P(RecordField, WideValueStaysInsideTheField) {
     const FieldCase& f = GetParam();
-    InputProgram lum;
-    std::memset(lum.Records, 0, sizeof lum.Records);
-    (lum.*f.put)(4, 0x7FFFFFFF);
-    EXPECT_EQ(lum.Records[3 * 4 + f.byte], f.mask) << f.name;
-    EXPECT_EQ(lum.Records[3 * 4 + (f.byte + 1) % 3], 0) << f.name;
+    InputProgram inputProgram;
+    std::memset(inputProgram.Records, 0, sizeof inputProgram.Records);
+    (inputProgram.*f.put)(4, 0x7FFFFFFF);
+    EXPECT_EQ(inputProgram.Records[3 * 4 + f.byte], f.mask) << f.name;
+    EXPECT_EQ(inputProgram.Records[3 * 4 + (f.byte + 1) % 3], 0) << f.name;
 }
 
 // Inputs outside 0..35 are neither read nor written.
 TEST_P(RecordField, InputOutOfRangeIsIgnored) {
     const FieldCase& f = GetParam();
-    InputProgram lum;
-    std::memset(lum.Records, 0xFF, sizeof lum.Records);
-    const std::vector<uint8_t> before(lum.Records, lum.Records + 108);
+    InputProgram inputProgram;
+    std::memset(inputProgram.Records, 0xFF, sizeof inputProgram.Records);
+    const std::vector<uint8_t> before(inputProgram.Records, inputProgram.Records + 108);
     for (int input : {-1, 36, 1000}) {
-        (lum.*f.put)(input, 0);
-        EXPECT_EQ((lum.*f.get)(input), 0) << f.name;
+        (inputProgram.*f.put)(input, 0);
+        EXPECT_EQ((inputProgram.*f.get)(input), 0) << f.name;
     }
-    EXPECT_EQ(std::vector<uint8_t>(lum.Records, lum.Records + 108), before);
+    EXPECT_EQ(std::vector<uint8_t>(inputProgram.Records, inputProgram.Records + 108), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFields, RecordField, ::testing::ValuesIn(kFields),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Program, ColourAndAlarmTypeOnAClearedRecord) {
-    InputProgram lum;
-    lum.ClearRecords(0, 36);
-    lum.PutColor(7, 6);
-    EXPECT_EQ(lum.Records[21], 0x30);
-    lum.PutAlarmType(7, 3);
-    EXPECT_EQ(lum.Records[21], 0xF0);
-    EXPECT_EQ(lum.GetColor(7), 6);
-    EXPECT_EQ(lum.GetAlarmType(7), 3);
+    InputProgram inputProgram;
+    inputProgram.ClearRecords(0, 36);
+    inputProgram.PutColor(7, 6);
+    EXPECT_EQ(inputProgram.Records[21], 0x30);
+    inputProgram.PutAlarmType(7, 3);
+    EXPECT_EQ(inputProgram.Records[21], 0xF0);
+    EXPECT_EQ(inputProgram.GetColor(7), 6);
+    EXPECT_EQ(inputProgram.GetAlarmType(7), 3);
 }
 
 TEST(Program, DelayKeepsSoundAndArchiving) {
-    InputProgram lum;
-    lum.Records[3 * 2 + 1] = 0xC0;
-    lum.PutDelay(2, 60);
-    EXPECT_EQ(lum.Records[7], 0xC0 | 60);
+    InputProgram inputProgram;
+    inputProgram.Records[3 * 2 + 1] = 0xC0;
+    inputProgram.PutDelay(2, 60);
+    EXPECT_EQ(inputProgram.Records[7], 0xC0 | 60);
 }
 
 TEST(Program, ModuleParameterLivesInTheModulesFirstInput) {
-    InputProgram lum;
-    std::memset(lum.Records, 0, sizeof lum.Records);
-    lum.Records[3 * 1 + 2] = 0x05; // input 1: not module 1's parameter
-    lum.Records[3 * 6 + 2] = 0xFB; // input 6: module 1's first input
-    EXPECT_EQ(lum.GetModuleParameter(1), 3);
-    EXPECT_EQ(lum.GetModuleParameter(0), 0);
-    lum.PutModuleParameter(5, 7);
-    EXPECT_EQ(lum.Records[3 * 30 + 2], 0x07);
-    lum.PutModuleParameter(1, 0);
-    EXPECT_EQ(lum.Records[3 * 6 + 2], 0xF8); // bits 3..7 stay as read
-    lum.PutModuleParameter(6, 7);
-    lum.PutModuleParameter(-1, 7);
-    EXPECT_EQ(lum.GetModuleParameter(6), 0);
-    EXPECT_EQ(lum.Records[107], 0);
+    InputProgram inputProgram;
+    std::memset(inputProgram.Records, 0, sizeof inputProgram.Records);
+    inputProgram.Records[3 * 1 + 2] = 0x05; // input 1: not module 1's parameter
+    inputProgram.Records[3 * 6 + 2] = 0xFB; // input 6: module 1's first input
+    EXPECT_EQ(inputProgram.GetModuleParameter(1), 3);
+    EXPECT_EQ(inputProgram.GetModuleParameter(0), 0);
+    inputProgram.PutModuleParameter(5, 7);
+    EXPECT_EQ(inputProgram.Records[3 * 30 + 2], 0x07);
+    inputProgram.PutModuleParameter(1, 0);
+    EXPECT_EQ(inputProgram.Records[3 * 6 + 2], 0xF8); // bits 3..7 stay as read
+    inputProgram.PutModuleParameter(6, 7);
+    inputProgram.PutModuleParameter(-1, 7);
+    EXPECT_EQ(inputProgram.GetModuleParameter(6), 0);
+    EXPECT_EQ(inputProgram.Records[107], 0);
 }
 
 TEST(Program, ConstructionState) {
-    InputProgram lum;
-    EXPECT_EQ(lum.ModuleWriteLength, 19);
+    InputProgram inputProgram;
+    EXPECT_EQ(inputProgram.ModuleWriteLength, 19);
 }
 
 struct ClearCase {
@@ -141,12 +142,12 @@ class ClearRecords : public ::testing::TestWithParam<ClearCase> {};
 
 TEST_P(ClearRecords, ClearsOnlyInputsInside0To35) {
     const ClearCase& c = GetParam();
-    InputProgram lum;
-    std::memset(lum.Records, 0xEE, sizeof lum.Records);
-    lum.ClearRecords(c.first, c.count);
+    InputProgram inputProgram;
+    std::memset(inputProgram.Records, 0xEE, sizeof inputProgram.Records);
+    inputProgram.ClearRecords(c.first, c.count);
     for (int input = 0; input < 36; ++input) {
         const bool cleared = input >= c.clearedFrom && input < c.clearedTo;
-        const uint8_t* r = lum.Records + 3 * input;
+        const uint8_t* r = inputProgram.Records + 3 * input;
         if (cleared) {
             EXPECT_EQ(r[0], 0x20) << input;
             EXPECT_EQ(r[1], 0x00) << input;
@@ -166,26 +167,26 @@ INSTANTIATE_TEST_SUITE_P(Ranges, ClearRecords,
                                            ClearCase{0x7FFFFFF0, 0x7FFFFFF0, 0, 0}));
 
 TEST(Program, GroupTransfersMoveOneModule) {
-    InputProgram lum;
-    std::memset(lum.Records, 0, sizeof lum.Records);
+    InputProgram inputProgram;
+    std::memset(inputProgram.Records, 0, sizeof inputProgram.Records);
     uint8_t group[18];
     for (int i = 0; i < 18; ++i)
         group[i] = static_cast<uint8_t>(0xA0 + i);
-    lum.PutModuleBuffer(group);
-    lum.ModuleBufferToRecords(2);
+    inputProgram.PutModuleBuffer(group);
+    inputProgram.ModuleBufferToRecords(2);
     for (int i = 0; i < 108; ++i)
-        EXPECT_EQ(lum.Records[i], (i >= 36 && i < 54) ? 0xA0 + i - 36 : 0) << i;
-    lum.RecordsToModuleBuffer(0);
-    for (uint8_t b : lum.ModuleBuffer)
+        EXPECT_EQ(inputProgram.Records[i], (i >= 36 && i < 54) ? 0xA0 + i - 36 : 0) << i;
+    inputProgram.RecordsToModuleBuffer(0);
+    for (uint8_t b : inputProgram.ModuleBuffer)
         EXPECT_EQ(b, 0);
-    lum.RecordsToModuleBuffer(2);
-    EXPECT_EQ(std::memcmp(lum.ModuleBuffer, group, 18), 0);
-    lum.RecordsToModuleBuffer(6); // no such module: an empty group
-    for (uint8_t b : lum.ModuleBuffer)
+    inputProgram.RecordsToModuleBuffer(2);
+    EXPECT_EQ(std::memcmp(inputProgram.ModuleBuffer, group, 18), 0);
+    inputProgram.RecordsToModuleBuffer(6); // no such module: an empty group
+    for (uint8_t b : inputProgram.ModuleBuffer)
         EXPECT_EQ(b, 0);
-    lum.ModuleBufferToRecords(-1);
-    lum.ModuleBufferToRecords(6);
-    EXPECT_EQ(lum.Records[36], 0xA0);
+    inputProgram.ModuleBufferToRecords(-1);
+    inputProgram.ModuleBufferToRecords(6);
+    EXPECT_EQ(inputProgram.Records[36], 0xA0);
 }
 
 TEST(Program, ModuleReplyFillsTheGroupFromByteFour) {
@@ -195,37 +196,37 @@ TEST(Program, ModuleReplyFillsTheGroupFromByteFour) {
         reply.push_back(static_cast<uint8_t>(i + 1));
     reply.push_back(0xAA);
     reply.push_back(0xBB);
-    InputProgram lum;
-    ASSERT_EQ(lum.PutModuleReply(reply.data(), static_cast<int>(reply.size())), 0);
+    InputProgram inputProgram;
+    ASSERT_EQ(inputProgram.PutModuleReply(reply.data(), static_cast<int>(reply.size())), 0);
     for (int i = 0; i < 18; ++i)
-        EXPECT_EQ(lum.ModuleBuffer[i], i + 1);
+        EXPECT_EQ(inputProgram.ModuleBuffer[i], i + 1);
 }
 
 TEST(Program, ShortModuleReplyIsAReceiveError) {
-    InputProgram lum;
-    std::memset(lum.ModuleBuffer, 0x77, sizeof lum.ModuleBuffer);
+    InputProgram inputProgram;
+    std::memset(inputProgram.ModuleBuffer, 0x77, sizeof inputProgram.ModuleBuffer);
     std::vector<uint8_t> reply(260, 0x11);
     reply[1] = 0x44;
     reply[2] = 18; // one byte short of a module group
-    EXPECT_EQ(lum.PutModuleReply(reply.data(), 260), 128);
+    EXPECT_EQ(inputProgram.PutModuleReply(reply.data(), 260), 128);
     reply[2] = 19; // enough claimed, but the buffer holds only 21 bytes
-    EXPECT_EQ(lum.PutModuleReply(reply.data(), 21), 128);
-    EXPECT_EQ(lum.PutModuleReply(nullptr, 260), 128);
-    for (uint8_t b : lum.ModuleBuffer)
+    EXPECT_EQ(inputProgram.PutModuleReply(reply.data(), 21), 128);
+    EXPECT_EQ(inputProgram.PutModuleReply(nullptr, 260), 128);
+    for (uint8_t b : inputProgram.ModuleBuffer)
         EXPECT_EQ(b, 0x77);
 }
 
 TEST(Program, WriteLengthStaysAtOneModuleGroup) {
-    InputProgram lum;
+    InputProgram inputProgram;
     for (int reported : {0, 1, 18, 19, 20, 255}) {
-        lum.PutModuleWriteLength(reported);
-        EXPECT_EQ(lum.ModuleWriteLength, 19) << reported;
+        inputProgram.PutModuleWriteLength(reported);
+        EXPECT_EQ(inputProgram.ModuleWriteLength, 19) << reported;
     }
-    lum.ModuleWriteLength = 200; // stored directly: the write still carries 19 bytes
-    EXPECT_EQ(lum.GetModuleWriteLength(), 19);
+    inputProgram.ModuleWriteLength = 200; // stored directly: the write still carries 19 bytes
+    EXPECT_EQ(inputProgram.GetModuleWriteLength(), 19);
     for (int i = 0; i < 108; ++i)
-        lum.Records[i] = static_cast<uint8_t>(i);
-    const std::vector<uint8_t> data = lum.ModuleWriteData(1);
+        inputProgram.Records[i] = static_cast<uint8_t>(i);
+    const std::vector<uint8_t> data = inputProgram.ModuleWriteData(1);
     ASSERT_EQ(data.size(), 19u);
     EXPECT_EQ(data[0], 2);
     EXPECT_EQ(data[1], 18);
@@ -234,10 +235,10 @@ TEST(Program, WriteLengthStaysAtOneModuleGroup) {
 
 // Modules "МЛВ" in slot 0 and "МСЮ" in slot 3: inputs 0..11 are fitted.
 ModuleConfig TwoModules() {
-    ModuleConfig serv;
+    ModuleConfig moduleConfig;
     const uint8_t config[17] = {2, 1, 0, 0, 2};
-    serv.PutConfig(config);
-    return serv;
+    moduleConfig.PutConfig(config);
+    return moduleConfig;
 }
 
 struct PresetCase {
@@ -251,15 +252,16 @@ class Presets : public ::testing::TestWithParam<PresetCase> {};
 
 TEST_P(Presets, RewriteFittedInputsOnly) {
     const PresetCase& c = GetParam();
-    const ModuleConfig serv = TwoModules();
-    InputProgram lum;
+    const ModuleConfig moduleConfig = TwoModules();
+    InputProgram inputProgram;
     for (int input = 0; input < 36; ++input)
-        std::memcpy(lum.Records + 3 * input, c.start, 3);
-    lum.ApplyPreset(c.preset, serv);
+        std::memcpy(inputProgram.Records + 3 * input, c.start, 3);
+    inputProgram.ApplyPreset(c.preset, moduleConfig);
     for (int input = 0; input < 36; ++input) {
         const uint8_t* expected = input < 12 ? c.fitted : c.start;
         for (int b = 0; b < 3; ++b)
-            EXPECT_EQ(lum.Records[3 * input + b], expected[b]) << c.name << " input " << input;
+            EXPECT_EQ(inputProgram.Records[3 * input + b], expected[b])
+                << c.name << " input " << input;
     }
 }
 
@@ -280,51 +282,52 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Program, DefaultDatabaseAddsRelaysDelaysAndModuleParameter) {
-    const ModuleConfig serv = TwoModules();
-    InputProgram lum;
-    std::memset(lum.Records, 0xFF, sizeof lum.Records);
-    lum.ApplyPreset(TestPreset::DefaultDatabase, serv);
+    const ModuleConfig moduleConfig = TwoModules();
+    InputProgram inputProgram;
+    std::memset(inputProgram.Records, 0xFF, sizeof inputProgram.Records);
+    inputProgram.ApplyPreset(TestPreset::DefaultDatabase, moduleConfig);
     // alarm type 2, sound, contact 0, colour 4, archiving; Namur and relay bits kept (set)
     for (int input = 0; input < 12; ++input) {
         const bool relay = input < 6 || input == 9 || input == 10;
-        EXPECT_EQ(lum.Records[3 * input], 0xA5) << input;
-        EXPECT_EQ(lum.Records[3 * input + 1], relay ? 0xC5 : 0xFF) << input;
-        EXPECT_EQ(lum.Records[3 * input + 2], (input == 0 || input == 6) ? 0xF8 : 0xFF) << input;
+        EXPECT_EQ(inputProgram.Records[3 * input], 0xA5) << input;
+        EXPECT_EQ(inputProgram.Records[3 * input + 1], relay ? 0xC5 : 0xFF) << input;
+        EXPECT_EQ(inputProgram.Records[3 * input + 2], (input == 0 || input == 6) ? 0xF8 : 0xFF)
+            << input;
     }
     for (int i = 36; i < 108; ++i)
-        EXPECT_EQ(lum.Records[i], 0xFF) << i;
+        EXPECT_EQ(inputProgram.Records[i], 0xFF) << i;
 }
 
 TEST(Program, DefaultAssignmentOnOneMsuModule) {
-    ModuleConfig serv;
+    ModuleConfig moduleConfig;
     const uint8_t config[17] = {1, 0, 2};
-    serv.PutConfig(config);
-    InputProgram lum;
-    lum.ClearRecords(0, 36);
-    lum.DefaultRelaysAndDelays(serv);
+    moduleConfig.PutConfig(config);
+    InputProgram inputProgram;
+    inputProgram.ClearRecords(0, 36);
+    inputProgram.DefaultRelaysAndDelays(moduleConfig);
     for (int input = 0; input < 36; ++input) {
         const bool set = input == 3 || input == 4;
-        EXPECT_EQ(lum.Records[3 * input], set ? 0x24 : 0x20) << input;
-        EXPECT_EQ(lum.Records[3 * input + 1], set ? 0x05 : 0x00) << input;
+        EXPECT_EQ(inputProgram.Records[3 * input], set ? 0x24 : 0x20) << input;
+        EXPECT_EQ(inputProgram.Records[3 * input + 1], set ? 0x05 : 0x00) << input;
     }
 }
 
 TEST(Program, PresetsNeverPassInput35) {
-    ModuleConfig serv;
-    serv.ModuleCount = 50; // stored directly, beyond what any device holds
+    ModuleConfig moduleConfig;
+    moduleConfig.ModuleCount = 50; // stored directly, beyond what any device holds
     for (int m = 0; m < 6; ++m)
-        serv.ModuleType[m] = 1;
-    InputProgram lum;
-    lum.CreateDefaults(serv);
-    lum.ApplyPreset(TestPreset::DefaultDatabase, serv);
+        moduleConfig.ModuleType[m] = 1;
+    InputProgram inputProgram;
+    inputProgram.CreateDefaults(moduleConfig);
+    inputProgram.ApplyPreset(TestPreset::DefaultDatabase, moduleConfig);
     for (int input = 0; input < 36; ++input)
-        EXPECT_EQ(lum.GetRelay(input), 1) << input;
+        EXPECT_EQ(inputProgram.GetRelay(input), 1) << input;
 }
 
 TEST(Program, AskCreateAnswers) {
     struct Case {
         MsgButton answer;
-        int dostup;
+        int access;
         bool result;
         std::size_t messages;
     };
@@ -332,8 +335,8 @@ TEST(Program, AskCreateAnswers) {
                           Case{MsgButton::Yes, 0, false, 2}, Case{MsgButton::Yes, 1, false, 1}}) {
         ScriptedOperator op;
         op.Answer(c.answer);
-        InputProgram lum;
-        EXPECT_EQ(lum.AskCreate(op, c.dostup), c.result);
+        InputProgram inputProgram;
+        EXPECT_EQ(inputProgram.AskCreate(op, c.access), c.result);
         ASSERT_EQ(op.Shown().size(), c.messages);
         EXPECT_EQ(op.Shown()[0].text, "Конфигурация не задана. Будете создавать?");
         EXPECT_EQ(op.Shown()[0].buttons, (std::vector<MsgButton>{MsgButton::Yes, MsgButton::No}));

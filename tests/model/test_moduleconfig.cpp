@@ -17,24 +17,24 @@ struct ModuleListCase {
     const char* name;
     Config config;
     int moduleCount;
-    std::array<int, 6> tipMod;
-    std::array<int, 6> adrMod;
+    std::array<int, 6> moduleType;
+    std::array<int, 6> moduleAddress;
 };
 
 class ModuleList : public ::testing::TestWithParam<ModuleListCase> {};
 
 TEST_P(ModuleList, DerivedFromTheConfiguration) {
     const ModuleListCase& c = GetParam();
-    ModuleConfig serv;
+    ModuleConfig moduleConfig;
     // a previous configuration with six modules must leave nothing behind
     const Config six = {6, 1, 1, 1, 1, 1, 1};
-    serv.PutConfig(six);
-    serv.PutConfig(c.config);
-    EXPECT_EQ(serv.ModuleCount, c.moduleCount);
-    EXPECT_EQ(std::memcmp(serv.Config, c.config.data(), 17), 0);
+    moduleConfig.PutConfig(six);
+    moduleConfig.PutConfig(c.config);
+    EXPECT_EQ(moduleConfig.ModuleCount, c.moduleCount);
+    EXPECT_EQ(std::memcmp(moduleConfig.Config, c.config.data(), 17), 0);
     for (int k = 0; k < 6; ++k) {
-        EXPECT_EQ(serv.ModuleType[k], c.tipMod[k]) << c.name << " module " << k;
-        EXPECT_EQ(serv.ModuleAddress[k], c.adrMod[k]) << c.name << " module " << k;
+        EXPECT_EQ(moduleConfig.ModuleType[k], c.moduleType[k]) << c.name << " module " << k;
+        EXPECT_EQ(moduleConfig.ModuleAddress[k], c.moduleAddress[k]) << c.name << " module " << k;
     }
 }
 
@@ -62,92 +62,93 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(moduleConfig_, CountBelowCodesKeepsTheCount) {
-    ModuleConfig serv;
+    ModuleConfig moduleConfig;
     const Config config = {1, 2, 0, 1, 0, 1};
-    serv.PutConfig(config);
-    EXPECT_EQ(serv.ModuleCount, 1);
-    EXPECT_EQ(serv.GetInputCount(), 6);
-    EXPECT_EQ(serv.ModuleType[0], 2);
-    EXPECT_EQ(serv.ModuleAddress[0], 0);
-    EXPECT_EQ(serv.GetModuleRow(1).name, "");
+    moduleConfig.PutConfig(config);
+    EXPECT_EQ(moduleConfig.ModuleCount, 1);
+    EXPECT_EQ(moduleConfig.GetInputCount(), 6);
+    EXPECT_EQ(moduleConfig.ModuleType[0], 2);
+    EXPECT_EQ(moduleConfig.ModuleAddress[0], 0);
+    EXPECT_EQ(moduleConfig.GetModuleRow(1).name, "");
 }
 
 TEST(moduleConfig_, ConfigReplyTakenOnlyWhenComplete) {
     // address, function 17, byte count 17, the configuration, CRC
     std::vector<uint8_t> reply = {0x05, 0x11, 17, 2, 1, 0, 2};
     reply.resize(3 + 17 + 2, 0);
-    ModuleConfig serv;
-    EXPECT_FALSE(serv.PutConfigReply(68, reply.data(), static_cast<int>(reply.size())));
-    EXPECT_EQ(serv.ModuleCount, 0);
-    EXPECT_FALSE(serv.PutConfigReply(17, reply.data(), 19)); // one configuration byte missing
-    EXPECT_EQ(serv.ModuleCount, 0);
-    ASSERT_TRUE(serv.PutConfigReply(17, reply.data(), static_cast<int>(reply.size())));
-    EXPECT_EQ(serv.ModuleCount, 2);
-    EXPECT_EQ(serv.ModuleAddress[1], 2);
+    ModuleConfig moduleConfig;
+    EXPECT_FALSE(moduleConfig.PutConfigReply(68, reply.data(), static_cast<int>(reply.size())));
+    EXPECT_EQ(moduleConfig.ModuleCount, 0);
+    EXPECT_FALSE(
+        moduleConfig.PutConfigReply(17, reply.data(), 19)); // one configuration byte missing
+    EXPECT_EQ(moduleConfig.ModuleCount, 0);
+    ASSERT_TRUE(moduleConfig.PutConfigReply(17, reply.data(), static_cast<int>(reply.size())));
+    EXPECT_EQ(moduleConfig.ModuleCount, 2);
+    EXPECT_EQ(moduleConfig.ModuleAddress[1], 2);
     for (int count : {0, 16, 18, 255}) {
         std::vector<uint8_t> other = {0x05, 0x11, static_cast<uint8_t>(count), 6, 1, 1, 1, 1, 1};
         other.resize(3 + 255 + 2, 1);
-        EXPECT_FALSE(serv.PutConfigReply(17, other.data(), static_cast<int>(other.size())));
-        EXPECT_EQ(serv.ModuleCount, 2) << count;
-        EXPECT_EQ(serv.Config[1], 1);
-        EXPECT_EQ(serv.Config[2], 0);
+        EXPECT_FALSE(moduleConfig.PutConfigReply(17, other.data(), static_cast<int>(other.size())));
+        EXPECT_EQ(moduleConfig.ModuleCount, 2) << count;
+        EXPECT_EQ(moduleConfig.Config[1], 1);
+        EXPECT_EQ(moduleConfig.Config[2], 0);
     }
 }
 
 TEST(moduleConfig_, DisplayStrings) {
-    ModuleConfig serv;
+    ModuleConfig moduleConfig;
     const Config config = {2, 1, 0, 2};
-    serv.PutConfig(config);
-    serv.MakeInputIds();
-    EXPECT_EQ(serv.GetModificationCode(), "1020000000000000");
-    EXPECT_EQ(serv.GetDesignation(), "ЛУМ-08-1020000000000000");
-    EXPECT_EQ(serv.GetInputCountText(), "12");
-    const ModuleRowText r0 = serv.GetModuleRow(0);
+    moduleConfig.PutConfig(config);
+    moduleConfig.MakeInputIds();
+    EXPECT_EQ(moduleConfig.GetModificationCode(), "1020000000000000");
+    EXPECT_EQ(moduleConfig.GetDesignation(), "ЛУМ-08-1020000000000000");
+    EXPECT_EQ(moduleConfig.GetInputCountText(), "12");
+    const ModuleRowText r0 = moduleConfig.GetModuleRow(0);
     EXPECT_EQ(r0.address, "0");
     EXPECT_EQ(r0.code, "1");
     EXPECT_EQ(r0.name, "МЛВ");
     EXPECT_EQ(r0.range, "DI_1_1 - DI_1_6");
-    const ModuleRowText r1 = serv.GetModuleRow(1);
+    const ModuleRowText r1 = moduleConfig.GetModuleRow(1);
     EXPECT_EQ(r1.address, "2");
     EXPECT_EQ(r1.code, "2");
     EXPECT_EQ(r1.name, "МСЮ");
     EXPECT_EQ(r1.range, "DI_2_1 - DI_2_6");
-    EXPECT_EQ(serv.GetModuleRow(2).address, "");
-    EXPECT_EQ(serv.GetModuleRow(-1).range, "");
+    EXPECT_EQ(moduleConfig.GetModuleRow(2).address, "");
+    EXPECT_EQ(moduleConfig.GetModuleRow(-1).range, "");
 }
 
 TEST(moduleConfig_, UnusualCodesInTheDisplayStrings) {
-    ModuleConfig serv;
+    ModuleConfig moduleConfig;
     const Config config = {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 12};
-    serv.PutConfig(config);
+    moduleConfig.PutConfig(config);
     // fourteen empty slots, code 12 in slot 14, slot 15 empty
-    EXPECT_EQ(serv.GetModificationCode(), "00000000000000120");
-    EXPECT_EQ(serv.GetModuleRow(0).code, "C");
-    EXPECT_EQ(serv.GetModuleRow(0).address, "14");
-    EXPECT_EQ(serv.GetModuleRow(0).name, "");
+    EXPECT_EQ(moduleConfig.GetModificationCode(), "00000000000000120");
+    EXPECT_EQ(moduleConfig.GetModuleRow(0).code, "C");
+    EXPECT_EQ(moduleConfig.GetModuleRow(0).address, "14");
+    EXPECT_EQ(moduleConfig.GetModuleRow(0).name, "");
 }
 
 TEST(moduleConfig_, IdentifiersOfFittedInputs) {
-    ModuleConfig serv;
+    ModuleConfig moduleConfig;
     const Config config = {3, 1, 1, 1};
-    serv.PutConfig(config);
-    serv.MakeInputIds();
-    EXPECT_EQ(serv.GetInputId(2), "DI_1_3    ");
-    EXPECT_EQ(serv.GetInputId(13), "DI_3_2    ");
-    EXPECT_EQ(serv.GetInputId(17), "DI_3_6    ");
-    EXPECT_EQ(serv.GetInputId(18), "");
-    EXPECT_EQ(serv.InputId[13][10], "");
-    EXPECT_EQ(serv.GetInputId(-1), "");
-    EXPECT_EQ(serv.GetInputId(36), "");
-    serv.ClearInputIds();
-    EXPECT_EQ(serv.GetInputId(2), "");
+    moduleConfig.PutConfig(config);
+    moduleConfig.MakeInputIds();
+    EXPECT_EQ(moduleConfig.GetInputId(2), "DI_1_3    ");
+    EXPECT_EQ(moduleConfig.GetInputId(13), "DI_3_2    ");
+    EXPECT_EQ(moduleConfig.GetInputId(17), "DI_3_6    ");
+    EXPECT_EQ(moduleConfig.GetInputId(18), "");
+    EXPECT_EQ(moduleConfig.InputId[13][10], "");
+    EXPECT_EQ(moduleConfig.GetInputId(-1), "");
+    EXPECT_EQ(moduleConfig.GetInputId(36), "");
+    moduleConfig.ClearInputIds();
+    EXPECT_EQ(moduleConfig.GetInputId(2), "");
 }
 
 TEST(moduleConfig_, MakeIdVhStopsAtSixModules) {
-    ModuleConfig serv;
-    serv.ModuleCount = 9; // stored directly
-    serv.MakeInputIds();
-    EXPECT_EQ(serv.GetInputId(35), "DI_6_6    ");
+    ModuleConfig moduleConfig;
+    moduleConfig.ModuleCount = 9; // stored directly
+    moduleConfig.MakeInputIds();
+    EXPECT_EQ(moduleConfig.GetInputId(35), "DI_6_6    ");
 }
 
 struct LabelCase {
@@ -161,11 +162,11 @@ class Labels : public ::testing::TestWithParam<LabelCase> {};
 
 TEST_P(Labels, PaddedAndTrimmed) {
     const LabelCase& c = GetParam();
-    ModuleConfig serv;
-    serv.PutLabel(c.text, 35);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(serv.Label[35]), 14), c.stored);
-    EXPECT_EQ(serv.GetLabel(35), c.read);
-    EXPECT_EQ(serv.Label[34][13], 0); // the neighbour is untouched
+    ModuleConfig moduleConfig;
+    moduleConfig.PutLabel(c.text, 35);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(moduleConfig.Label[35]), 14), c.stored);
+    EXPECT_EQ(moduleConfig.GetLabel(35), c.read);
+    EXPECT_EQ(moduleConfig.Label[34][13], 0); // the neighbour is untouched
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -182,70 +183,70 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(moduleConfig_, UnloadedLabelsReadEmpty) {
-    ModuleConfig serv;
-    EXPECT_EQ(serv.GetLabel(0), "");
-    serv.PutLabel("x", 36);
-    serv.PutLabel("x", -1);
-    EXPECT_EQ(serv.GetLabel(36), "");
+    ModuleConfig moduleConfig;
+    EXPECT_EQ(moduleConfig.GetLabel(0), "");
+    moduleConfig.PutLabel("x", 36);
+    moduleConfig.PutLabel("x", -1);
+    EXPECT_EQ(moduleConfig.GetLabel(36), "");
 }
 
 // "Дискр.сигн." in Windows-1251
 const std::string kDefaultPrefix = "\xC4\xE8\xF1\xEA\xF0.\xF1\xE8\xE3\xED.";
 
 TEST(moduleConfig_, DefaultLabelsAreNumberedFromOne) {
-    ModuleConfig serv;
+    ModuleConfig moduleConfig;
     for (int input = 0; input < 36; ++input)
-        serv.PutDefaultLabel(input);
+        moduleConfig.PutDefaultLabel(input);
     const std::pair<int, const char*> expected[] = {
         {0, "001"}, {8, "009"}, {9, "010"}, {10, "011"}, {35, "036"}};
     for (const auto& [input, digits] : expected)
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(serv.Label[input]), 14),
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(moduleConfig.Label[input]), 14),
                   kDefaultPrefix + digits)
             << input;
-    serv.PutDefaultLabel(36); // ignored
+    moduleConfig.PutDefaultLabel(36); // ignored
 }
 
 TEST(moduleConfig_, LabelBlocksMoveHalves) {
-    ModuleConfig serv;
+    ModuleConfig moduleConfig;
     for (int input = 0; input < 36; ++input)
-        serv.PutLabel(std::string(14, static_cast<char>('A' + input)), input);
-    serv.InputsToLabelBlock(1);
+        moduleConfig.PutLabel(std::string(14, static_cast<char>('A' + input)), input);
+    moduleConfig.InputsToLabelBlock(1);
     for (int i = 0; i < 252; ++i)
-        ASSERT_EQ(serv.LabelBlock[i], 'A' + 18 + i / 14) << i;
-    serv.LabelBlockToInputs(0);
+        ASSERT_EQ(moduleConfig.LabelBlock[i], 'A' + 18 + i / 14) << i;
+    moduleConfig.LabelBlockToInputs(0);
     for (int input = 0; input < 36; ++input)
-        EXPECT_EQ(serv.Label[input][0], 'A' + (input < 18 ? input + 18 : input)) << input;
+        EXPECT_EQ(moduleConfig.Label[input][0], 'A' + (input < 18 ? input + 18 : input)) << input;
     std::array<uint8_t, 252> block;
     block.fill('z');
-    serv.PutLabelBlock(block);
-    serv.LabelBlockToInputs(2); // no such half
-    serv.LabelBlockToInputs(-1);
-    EXPECT_EQ(serv.Label[35][13], 'A' + 35);
-    serv.InputsToLabelBlock(2);
-    for (uint8_t b : serv.LabelBlock)
+    moduleConfig.PutLabelBlock(block);
+    moduleConfig.LabelBlockToInputs(2); // no such half
+    moduleConfig.LabelBlockToInputs(-1);
+    EXPECT_EQ(moduleConfig.Label[35][13], 'A' + 35);
+    moduleConfig.InputsToLabelBlock(2);
+    for (uint8_t b : moduleConfig.LabelBlock)
         ASSERT_EQ(b, 0);
 }
 
 TEST(moduleConfig_, ConstructionState) {
-    ModuleConfig serv;
-    EXPECT_EQ(serv.NewBusNumber, 0);
-    EXPECT_EQ(serv.ModuleCount, 0);
+    ModuleConfig moduleConfig;
+    EXPECT_EQ(moduleConfig.NewBusNumber, 0);
+    EXPECT_EQ(moduleConfig.ModuleCount, 0);
     for (int input = 0; input < 36; ++input) {
-        EXPECT_EQ(serv.GetInputId(input), "");
-        for (uint8_t b : serv.Label[input])
+        EXPECT_EQ(moduleConfig.GetInputId(input), "");
+        for (uint8_t b : moduleConfig.Label[input])
             ASSERT_EQ(b, 0);
     }
 }
 
-TEST(moduleConfig_, KolModAccessorsStayWithinSix) {
-    ModuleConfig serv;
-    serv.PutModuleCount(7);
-    EXPECT_EQ(serv.ModuleCount, 6);
-    serv.PutModuleCount(-2);
-    EXPECT_EQ(serv.GetInputCount(), 0);
-    serv.ModuleCount = 100;
-    EXPECT_EQ(serv.GetModuleCount(), 6);
-    EXPECT_EQ(serv.GetInputCount(), 36);
+TEST(moduleConfig_, ModuleCountAccessorsStayWithinSix) {
+    ModuleConfig moduleConfig;
+    moduleConfig.PutModuleCount(7);
+    EXPECT_EQ(moduleConfig.ModuleCount, 6);
+    moduleConfig.PutModuleCount(-2);
+    EXPECT_EQ(moduleConfig.GetInputCount(), 0);
+    moduleConfig.ModuleCount = 100;
+    EXPECT_EQ(moduleConfig.GetModuleCount(), 6);
+    EXPECT_EQ(moduleConfig.GetInputCount(), 36);
 }
 
 } // namespace

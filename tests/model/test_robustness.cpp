@@ -26,42 +26,44 @@ std::vector<uint8_t> RandomBytes(std::mt19937& rng, std::size_t n) {
 
 TEST(Robustness, FilesOfEveryLength) {
     std::mt19937 rng(800);
-    ModuleConfig serv;
-    InputProgram lum;
+    ModuleConfig moduleConfig;
+    InputProgram inputProgram;
     NetworkBlocks f15;
     ReserveCopies reserv;
     const std::array<uint8_t, 17> config = {2, 1, 2};
-    ASSERT_TRUE(LoadConfigFile(MakeCreatedConfigFile(config), serv, lum, f15, reserv));
+    ASSERT_TRUE(
+        LoadConfigFile(MakeCreatedConfigFile(config), moduleConfig, inputProgram, f15, reserv));
     for (std::size_t n = 0; n <= 800; ++n) {
         const std::vector<uint8_t> data = RandomBytes(rng, n);
-        const ModuleConfig servBefore = serv;
-        const InputProgram lumBefore = lum;
+        const ModuleConfig servBefore = moduleConfig;
+        const InputProgram lumBefore = inputProgram;
         const NetworkBlocks f15Before = f15;
         const ReserveCopies reservBefore = reserv;
-        const bool loaded =
-            LoadConfigFile(std::span<const uint8_t>(data.data(), n), serv, lum, f15, reserv);
+        const bool loaded = LoadConfigFile(std::span<const uint8_t>(data.data(), n), moduleConfig,
+                                           inputProgram, f15, reserv);
         // Past the length, only a module count no device has gives the bytes away.
         ASSERT_EQ(loaded, n >= 712 && data[1] <= 6) << n;
         if (!loaded) {
-            ASSERT_TRUE(SameModel(serv, servBefore)) << n;
-            ASSERT_TRUE(SameModel(lum, lumBefore)) << n;
+            ASSERT_TRUE(SameModel(moduleConfig, servBefore)) << n;
+            ASSERT_TRUE(SameModel(inputProgram, lumBefore)) << n;
             ASSERT_TRUE(SameModel(f15, f15Before)) << n;
             ASSERT_TRUE(SameModel(reserv, reservBefore)) << n;
             continue;
         }
-        ASSERT_LE(serv.ModuleCount, 6);
+        ASSERT_LE(moduleConfig.ModuleCount, 6);
         // every fitted input's identifier and every label readable
         for (int input = 0; input < 36; ++input) {
-            ASSERT_LE(serv.GetLabel(input).size(), 14u);
-            ASSERT_EQ(serv.GetInputId(input).empty(), input >= serv.ModuleCount * 6) << input;
+            ASSERT_LE(moduleConfig.GetLabel(input).size(), 14u);
+            ASSERT_EQ(moduleConfig.GetInputId(input).empty(), input >= moduleConfig.ModuleCount * 6)
+                << input;
         }
-        const std::vector<uint8_t> saved = SaveConfigFile(serv, lum, f15);
+        const std::vector<uint8_t> saved = SaveConfigFile(moduleConfig, inputProgram, f15);
         ASSERT_TRUE(std::equal(saved.begin() + 1, saved.end(), data.begin() + 1)) << n;
         // the presets and defaults stay inside the records whatever the file claimed
-        lum.ApplyPreset(TestPreset::DefaultDatabase, serv);
-        lum.CreateDefaults(serv);
+        inputProgram.ApplyPreset(TestPreset::DefaultDatabase, moduleConfig);
+        inputProgram.CreateDefaults(moduleConfig);
         for (int k = 0; k < 6; ++k)
-            (void)serv.GetModuleRow(k);
+            (void)moduleConfig.GetModuleRow(k);
     }
 }
 
@@ -80,18 +82,18 @@ std::unique_ptr<uint8_t[]> Frame(int function, int byteCount, int length, std::m
 
 TEST(Robustness, ModuleRepliesOfEveryByteCount) {
     std::mt19937 rng(68);
-    InputProgram lum;
+    InputProgram inputProgram;
     for (int count = 0; count <= 255; ++count) {
         for (int length : {count + 5, count + 3, 21, 22, 3, 0}) {
             auto frame = Frame(68, count, length, rng);
-            std::memset(lum.ModuleBuffer, 0x5C, sizeof lum.ModuleBuffer);
-            const int r = lum.PutModuleReply(frame.get(), length);
+            std::memset(inputProgram.ModuleBuffer, 0x5C, sizeof inputProgram.ModuleBuffer);
+            const int r = inputProgram.PutModuleReply(frame.get(), length);
             const bool complete = count >= 19 && length >= 22;
             ASSERT_EQ(r, complete ? 0 : 128) << count << " " << length;
             if (complete) {
-                ASSERT_EQ(std::memcmp(lum.ModuleBuffer, frame.get() + 4, 18), 0);
+                ASSERT_EQ(std::memcmp(inputProgram.ModuleBuffer, frame.get() + 4, 18), 0);
             } else {
-                for (uint8_t b : lum.ModuleBuffer)
+                for (uint8_t b : inputProgram.ModuleBuffer)
                     ASSERT_EQ(b, 0x5C);
             }
         }
@@ -102,19 +104,19 @@ TEST(Robustness, ConfigurationRepliesOfEveryByteCount) {
     std::mt19937 rng(17);
     for (int count = 0; count <= 255; ++count) {
         for (int length : {count + 5, count + 3, 19, 20, 0}) {
-            ModuleConfig serv;
+            ModuleConfig moduleConfig;
             const uint8_t before[17] = {1, 0, 1};
-            serv.PutConfig(before);
+            moduleConfig.PutConfig(before);
             auto frame = Frame(17, count, length, rng);
-            const bool taken = serv.PutConfigReply(17, frame.get(), length);
+            const bool taken = moduleConfig.PutConfigReply(17, frame.get(), length);
             ASSERT_EQ(taken, count == 17 && length >= 20) << count << " " << length;
             if (taken) {
-                ASSERT_EQ(std::memcmp(serv.Config, frame.get() + 3, 17), 0);
-                ASSERT_LE(serv.ModuleCount, 6);
+                ASSERT_EQ(std::memcmp(moduleConfig.Config, frame.get() + 3, 17), 0);
+                ASSERT_LE(moduleConfig.ModuleCount, 6);
             } else {
-                ASSERT_EQ(std::memcmp(serv.Config, before, 17), 0);
-                ASSERT_EQ(serv.ModuleCount, 1);
-                ASSERT_EQ(serv.ModuleAddress[0], 1);
+                ASSERT_EQ(std::memcmp(moduleConfig.Config, before, 17), 0);
+                ASSERT_EQ(moduleConfig.ModuleCount, 1);
+                ASSERT_EQ(moduleConfig.ModuleAddress[0], 1);
             }
         }
     }

@@ -201,8 +201,8 @@ private slots:
             QCOMPARE(t.lastColumn, InputsTableWindow::ColText);
             QCOMPARE(t.Cell(3, 2), cell);
         });
-        const ModuleConfig& serv = h.Main().Modules();
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(serv.Label[1]), 14), stored);
+        const ModuleConfig& moduleConfig = h.Main().Modules();
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(moduleConfig.Label[1]), 14), stored);
         // A change is one step, offered for saving when it is a file's.
         QCOMPARE(int(h.Main().Document().IsFileMode() && h.Changed()), flagChange);
         QCOMPARE(h.Main().Document().history.Size(), steps + (typed.isEmpty() && !clear ? 0 : 1));

@@ -292,11 +292,11 @@ private slots:
         GuiHarness h;
         ReadDevice(h);
         OpenEditor(h, 1, [&](SchemeEditor& e) {
-            InputProgram& lum = h.Main().Program();
+            InputProgram& inputProgram = h.Main().Program();
             QTest::mouseClick(e.inputCells[3], Qt::LeftButton);
             QCOMPARE(e.SelectedCell, 3);
-            lum.PutAlarmType(3, 2);
-            lum.PutColor(3, 6);
+            inputProgram.PutAlarmType(3, 2);
+            inputProgram.PutColor(3, 6);
             InputCell* before = e.inputCells[0];
             QTest::keyClick(&e, Qt::Key_F3);
             QVERIFY(e.inputCells[0] != before);

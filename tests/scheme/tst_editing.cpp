@@ -56,7 +56,7 @@ private slots:
     void multipleSelectionRefusesEveryCommand() {
         GuiHarness h;
         ReadDevice(h);
-        InputProgram& lum = h.Main().Program();
+        InputProgram& inputProgram = h.Main().Program();
         h.ForgetEdits();
         OpenEditor(h, 1, [&](SchemeEditor& e) {
             QTest::mouseClick(e.inputCells[1], Qt::LeftButton);
@@ -78,7 +78,7 @@ private slots:
                 {&SchemeEditor::CreateRelayClick, "Не выбран № входа"},
                 {&SchemeEditor::DeleteRelayClick, "Не выбран № входа"},
             };
-            const QByteArray before(reinterpret_cast<const char*>(lum.Records), 108);
+            const QByteArray before(reinterpret_cast<const char*>(inputProgram.Records), 108);
             for (const auto& [command, text] : commands) {
                 h.Op().Clear();
                 (e.*command)();
@@ -89,7 +89,7 @@ private slots:
             h.Op().Clear();
             e.EditLabelClick();
             QCOMPARE(Texts(h), std::vector<std::string>{"Не выбран № входа"});
-            QCOMPARE(QByteArray(reinterpret_cast<const char*>(lum.Records), 108), before);
+            QCOMPARE(QByteArray(reinterpret_cast<const char*>(inputProgram.Records), 108), before);
             QVERIFY(!h.Changed());
             // the menu of a marked row offers nothing to add, edit or delete
             QTest::mousePress(e.rowFrames[3], Qt::RightButton);
@@ -212,7 +212,7 @@ private slots:
     void addDelayOnAValveModule() {
         GuiHarness h;
         ReadDevice(h);
-        InputProgram& lum = h.Main().Program();
+        InputProgram& inputProgram = h.Main().Program();
         h.Main().Program().PutDelay(9, 0); // row 3 without its delay
         h.ForgetEdits();
         OpenEditor(h, 2, [&](SchemeEditor& e) {
@@ -237,7 +237,7 @@ private slots:
             h.ForgetEdits();
         });
         QCOMPARE(h.ModalTitles().last(), U("Программ. задерж. выходов ЛУМ-08"));
-        QCOMPARE(lum.GetDelay(9), 30);
+        QCOMPARE(inputProgram.GetDelay(9), 30);
     }
 
     // Deleting a block lets the line end at the rightmost block left.
@@ -258,8 +258,8 @@ private slots:
         QFETCH(int, width);
         GuiHarness h;
         ReadDevice(h);
-        InputProgram& lum = h.Main().Program();
-        const QByteArray before(reinterpret_cast<const char*>(lum.Records), 108);
+        InputProgram& inputProgram = h.Main().Program();
+        const QByteArray before(reinterpret_cast<const char*>(inputProgram.Records), 108);
         OpenEditor(h, 1, [&](SchemeEditor& e) {
             QTest::mouseClick(e.inputCells[size_t(k)], Qt::LeftButton);
             if (command == "sign")
@@ -284,26 +284,26 @@ private slots:
         } else {
             expected[b0] = char(expected[b0] & ~0x04);
         }
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(lum.Records), 108), expected);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(inputProgram.Records), 108), expected);
     }
 
     void addingRelays() {
         GuiHarness h;
         ReadDevice(h);
-        InputProgram& lum = h.Main().Program();
+        InputProgram& inputProgram = h.Main().Program();
         OpenEditor(h, 1, [&](SchemeEditor& e) {
             QTest::mouseClick(e.inputCells[1], Qt::LeftButton);
             RelayCell* panel = e.relayCells[1];
-            lum.PutRelay(1, 0);
+            inputProgram.PutRelay(1, 0);
             e.CreateRelayClick();
             QCOMPARE(e.relayCells[1], panel); // only the bit
-            QCOMPARE(lum.GetRelay(1), 1);
+            QCOMPARE(inputProgram.GetRelay(1), 1);
             QTest::mouseClick(e.inputCells[0], Qt::LeftButton);
             e.CreateRelayClick();
             QVERIFY(Shown(e.relayCells[0]) && Shown(e.relayMarks[0]) && Shown(e.arrows3[0]));
             QCOMPARE(e.relayCells[0]->geometry(), QRect(748, 6, 28, 42));
             QCOMPARE(e.rowLines[0]->width(), 512);
-            QCOMPARE(lum.GetRelay(0), 1);
+            QCOMPARE(inputProgram.GetRelay(0), 1);
             h.ForgetEdits();
         });
         // a valve module takes relays on rows 3 and 4 only
@@ -315,7 +315,7 @@ private slots:
             QTest::mouseClick(e.inputCells[3], Qt::LeftButton);
             e.CreateRelayClick();
             QVERIFY(e.relayCells[3]);
-            QCOMPARE(lum.GetRelay(9), 1);
+            QCOMPARE(inputProgram.GetRelay(9), 1);
             h.ForgetEdits();
         });
     }
@@ -323,7 +323,7 @@ private slots:
     void addSignallingOpensItsDialog() {
         GuiHarness h;
         ReadDevice(h);
-        InputProgram& lum = h.Main().Program();
+        InputProgram& inputProgram = h.Main().Program();
         OpenEditor(h, 1, [&](SchemeEditor& e) {
             QTest::mouseClick(e.inputCells[1], Qt::LeftButton);
             h.OnModal([](QDialog& d) { d.findChildren<QRadioButton*>()[1]->click(); });
@@ -335,8 +335,8 @@ private slots:
             QVERIFY(Shown(e.arrows1[1]));
             h.ForgetEdits();
         });
-        QCOMPARE(lum.GetAlarmType(1), 1);
-        QCOMPARE(lum.GetColor(1), 6);
+        QCOMPARE(inputProgram.GetAlarmType(1), 1);
+        QCOMPARE(inputProgram.GetColor(1), 6);
     }
 
     // Each row button writes its own bit of its own row; a valve module's rows 2..4 stay dry.
@@ -365,13 +365,13 @@ private slots:
         QFETCH(bool, set);
         GuiHarness h;
         ReadDevice(h);
-        InputProgram& lum = h.Main().Program();
+        InputProgram& inputProgram = h.Main().Program();
         QByteArray expected;
         bool downAfter = false;
         bool changed = false;
         OpenEditor(h, m, [&](SchemeEditor& e) {
             h.ForgetEdits();
-            expected = QByteArray(reinterpret_cast<const char*>(lum.Records), 108);
+            expected = QByteArray(reinterpret_cast<const char*>(inputProgram.Records), 108);
             CellButton* b = button == "kont"    ? e.contactButtons[size_t(k)]
                             : button == "arhiv" ? e.archiveButtons[size_t(k)]
                                                 : e.inputTypeButtons[size_t(k)];
@@ -383,7 +383,7 @@ private slots:
         const char before = expected[byte];
         expected[byte] = char(set ? (expected[byte] | mask) : (expected[byte] & ~mask));
         QCOMPARE(changed, expected[byte] != before); // a dry valve row stays as it was
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(lum.Records), 108), expected);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(inputProgram.Records), 108), expected);
         QCOMPARE(downAfter, set);
         if (button == "type")
             QCOMPARE(Texts(h),
@@ -395,13 +395,13 @@ private slots:
     void pumpBlockingAndSensor() {
         GuiHarness h;
         ReadDevice(h);
-        InputProgram& lum = h.Main().Program();
+        InputProgram& inputProgram = h.Main().Program();
         OpenEditor(h, 3, [&](SchemeEditor& e) {
             e.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&e));
             QVERIFY(!e.sensorEdit->isVisible());
             QTest::mouseClick(e.pumpButton, Qt::LeftButton);
-            QCOMPARE(lum.GetModuleParameter(2), 1);
+            QCOMPARE(inputProgram.GetModuleParameter(2), 1);
             QVERIFY(e.sensorEdit->isVisible() && e.sensorLabel->isVisible());
             QCOMPARE(e.sensorEdit->text(), QString("1"));
             e.sensorEdit->setFocus();
@@ -411,17 +411,17 @@ private slots:
             QTest::keyClick(e.sensorEdit, Qt::Key_4);
             QCOMPARE(e.sensorEdit->text(), QString("4"));
             e.schemeScroll->setFocus();
-            QCOMPARE(lum.GetModuleParameter(2), 4);
+            QCOMPARE(inputProgram.GetModuleParameter(2), 4);
             // an emptied edit keeps the sensor
             e.sensorEdit->setFocus();
             QTest::keyClick(e.sensorEdit, Qt::Key_Backspace);
             QVERIFY(e.sensorEdit->text().isEmpty());
             e.schemeScroll->setFocus();
-            QCOMPARE(lum.GetModuleParameter(2), 4);
+            QCOMPARE(inputProgram.GetModuleParameter(2), 4);
             // switching off clears the parameter, even with the edit focused
             e.sensorEdit->setFocus();
             QTest::mouseClick(e.pumpButton, Qt::LeftButton);
-            QCOMPARE(lum.GetModuleParameter(2), 0);
+            QCOMPARE(inputProgram.GetModuleParameter(2), 0);
             QVERIFY(!e.sensorEdit->isVisible());
             QCOMPARE(e.sensorEdit->text(), QString("1"));
             h.ForgetEdits();
@@ -429,13 +429,13 @@ private slots:
         OpenEditor(h, 2, [&](SchemeEditor& e) {
             h.ForgetEdits();
             QTest::mouseClick(e.relayButtons[0], Qt::LeftButton);
-            QCOMPARE(lum.GetModuleParameter(1), 0);
+            QCOMPARE(inputProgram.GetModuleParameter(1), 0);
             QVERIFY(h.Changed());
             QTest::mouseClick(e.relayButtons[1], Qt::LeftButton);
-            QCOMPARE(lum.GetModuleParameter(1), 1);
+            QCOMPARE(inputProgram.GetModuleParameter(1), 1);
             h.ForgetEdits();
         });
-        QCOMPARE(int(lum.Records[18 + 2] & 0x07), 1);
+        QCOMPARE(int(inputProgram.Records[18 + 2] & 0x07), 1);
     }
 
     // A double click on the row's label types it in place; Enter stores it padded.

@@ -55,9 +55,9 @@ private slots:
     void openingNeverTalksF9Does() {
         GuiHarness h(GuiHarness::Line::Pty);
         ReadDevice(h);
-        InputProgram& lum = h.Main().Program();
+        InputProgram& inputProgram = h.Main().Program();
         ReserveCopies& reserv = h.Main().Reserve();
-        lum.PutDelay(0, 33); // module 1 changed in memory only
+        inputProgram.PutDelay(0, 33); // module 1 changed in memory only
         emu::Device::Records fresh = kEmptyRecords;
         fresh[0] = 0x70; // warning, yellow
         fresh[2] = 0x01;
@@ -74,9 +74,9 @@ private slots:
             QCOMPARE(e.windowTitle(),
                      U("Программирование обработки дискретных входов ЛУМ-08 устройство 1"));
         });
-        QCOMPARE(Bytes(lum.Records + 18, 18), Bytes(fresh));
+        QCOMPARE(Bytes(inputProgram.Records + 18, 18), Bytes(fresh));
         QCOMPARE(Bytes(reserv.RecordsCopy + 18, 18), Bytes(fresh));
-        QCOMPARE(lum.GetDelay(0), 33); // the other module stays as it was
+        QCOMPARE(inputProgram.GetDelay(0), 33); // the other module stays as it was
         QCOMPARE(Bytes(reserv.RecordsCopy, 18), Bytes(kMlvRecords));
         QVERIFY(h.Op().Shown().empty());
     }
@@ -107,7 +107,7 @@ private slots:
         ReadDevice(h);
         h.GrantAccess(1);
         h.Device().SetBusyAfterWrite(1);
-        InputProgram& lum = h.Main().Program();
+        InputProgram& inputProgram = h.Main().Program();
         h.ForgetEdits();
         h.Op().Answer(yes ? MsgButton::Yes : MsgButton::No);
         OpenEditor(h, 2, [&](SchemeEditor& e) {
@@ -133,7 +133,7 @@ private slots:
         QCOMPARE(writes[0], QByteArray(1, '\x02') + Bytes(MsuAsBuilt()));
         QVERIFY(Requests(h, 14) >= 2); // busy once, then stored
         QCOMPARE(Bytes(h.Device().GetModuleRecords(2)), Bytes(MsuAsBuilt()));
-        QCOMPARE(Bytes(h.Main().Reserve().RecordsCopy, 108), Bytes(lum.Records, 108));
+        QCOMPARE(Bytes(h.Main().Reserve().RecordsCopy, 108), Bytes(inputProgram.Records, 108));
         QVERIFY(!h.Changed());
     }
 
@@ -189,12 +189,12 @@ private slots:
         ReadDevice(h);
         h.GrantAccess(1);
         h.Device().SetBusyAfterWrite(0);
-        InputProgram& lum = h.Main().Program();
-        lum.PutDelay(0, 9); // module 1, not the one edited
+        InputProgram& inputProgram = h.Main().Program();
+        inputProgram.PutDelay(0, 9); // module 1, not the one edited
         bool stayed = false;
         OpenEditor(h, 2, [&](SchemeEditor& e) {
-            lum.PutAlarmType(7, 3);
-            lum.PutDelay(9, 60);
+            inputProgram.PutAlarmType(7, 3);
+            inputProgram.PutDelay(9, 60);
             h.Op().Answer(MsgButton(answer));
             e.CloseWith(mr::Cancel);
             stayed = e.isVisible();
@@ -205,17 +205,19 @@ private slots:
                  (std::vector<MsgButton>{MsgButton::Yes, MsgButton::No, MsgButton::Cancel}));
         QCOMPARE(h.Op().Shown()[0].defaultButton, MsgButton::Cancel);
         QCOMPARE(stayed, answer == int(MsgButton::Cancel));
-        QCOMPARE(lum.GetDelay(0), 9);
+        QCOMPARE(inputProgram.GetDelay(0), 9);
         if (answer == int(MsgButton::No)) {
-            QCOMPARE(Bytes(lum.Records + 18, 18), Bytes(h.Main().Reserve().RecordsCopy + 18, 18));
-            QCOMPARE(Bytes(lum.Records + 18, 18), Bytes(MsuAsBuilt()).replace(6, 1, "\x21"));
+            QCOMPARE(Bytes(inputProgram.Records + 18, 18),
+                     Bytes(h.Main().Reserve().RecordsCopy + 18, 18));
+            QCOMPARE(Bytes(inputProgram.Records + 18, 18),
+                     Bytes(MsuAsBuilt()).replace(6, 1, "\x21"));
             QVERIFY(Writes(h).empty());
         } else if (answer == int(MsgButton::Yes)) {
             QCOMPARE(Writes(h).size(), size_t(1));
             QCOMPARE(h.Device().GetModuleRecords(2)[3 * 1], uint8_t(0xE0)); // indication, red
             QCOMPARE(h.Device().GetModuleRecords(2)[3 * 3 + 1], uint8_t(60));
         } else {
-            QCOMPARE(lum.GetDelay(9), 60);
+            QCOMPARE(inputProgram.GetDelay(9), 60);
             QVERIFY(Writes(h).empty());
         }
     }
@@ -268,10 +270,10 @@ private slots:
         GuiHarness h;
         ReadDevice(h);
         h.GrantAccess(1);
-        InputProgram& lum = h.Main().Program();
+        InputProgram& inputProgram = h.Main().Program();
         bool open = false;
         OpenEditor(h, 1, [&](SchemeEditor& e) {
-            lum.PutDelay(2, 7);
+            inputProgram.PutDelay(2, 7);
             // Silent once the back-up (configuration, three modules, image) has been read.
             h.Device().AddFault(SilentFrom(h.Device().RequestCount() + 6));
             QTest::keyClick(&e, Qt::Key_F10);

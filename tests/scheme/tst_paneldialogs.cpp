@@ -41,7 +41,7 @@ private slots:
         QFETCH(bool, sound);
         GuiHarness h;
         ReadDevice(h);
-        InputProgram& lum = h.Main().Program();
+        InputProgram& inputProgram = h.Main().Program();
         h.ForgetEdits();
         int flagWhileShown = -1;
         QString heading;
@@ -72,9 +72,9 @@ private slots:
         QCOMPARE(heading, QString("8      DI_2_2    "));
         QVERIFY(filledRed);
         QCOMPARE(flagWhileShown, 0); // filling is no change
-        QCOMPARE(lum.GetAlarmType(7), type);
-        QCOMPARE(lum.GetColor(7), color);
-        QCOMPARE(lum.GetSound(7), int(sound));
+        QCOMPARE(inputProgram.GetAlarmType(7), type);
+        QCOMPARE(inputProgram.GetColor(7), color);
+        QCOMPARE(inputProgram.GetSound(7), int(sound));
     }
 
     void delayByDoubleClick_data() {
@@ -91,7 +91,7 @@ private slots:
         QFETCH(int, warnings);
         GuiHarness h;
         ReadDevice(h);
-        InputProgram& lum = h.Main().Program();
+        InputProgram& inputProgram = h.Main().Program();
         h.ForgetEdits();
         QString filled;
         OpenEditor(h, 2, [&](SchemeEditor& e) {
@@ -110,7 +110,7 @@ private slots:
             h.ForgetEdits();
         });
         QCOMPARE(filled, QString("15"));
-        QCOMPARE(lum.GetDelay(9), stored);
+        QCOMPARE(inputProgram.GetDelay(9), stored);
         QCOMPARE(int(h.Op().Shown().size()), warnings);
         QCOMPARE(h.ModalTitles().last(), U("Программ. задерж. выходов ЛУМ-08"));
     }

@@ -34,9 +34,9 @@ int main(int argc, char** argv) {
     Save(h.Main(), dir, "main-start");
     h.ReadDevice();
     Save(h.Main(), dir, "main-read");
-    PasswordDialog parol(h.Main(), &h.Main());
-    parol.PrepareChange();
-    Save(parol, dir, "password-change");
+    PasswordDialog password(h.Main(), &h.Main());
+    password.PrepareChange();
+    Save(password, dir, "password-change");
     PortChoices choices;
     choices.speedPos = 1;
     PortDialog port(h.Main(), choices, &h.Main());
