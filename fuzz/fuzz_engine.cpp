@@ -124,8 +124,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     port.PortName = FuzzLine::PortName;
     if (port.ApplyPortSettings() != 0)
         __builtin_trap();
-    port.SetRepeat1(in.ConsumeIntegralInRange<int>(1, 5));
-    port.SetRepeat2(in.ConsumeIntegralInRange<int>(1, 10));
+    port.SetHeaderRepeats(in.ConsumeIntegralInRange<int>(1, 5));
+    port.SetBodyRepeats(in.ConsumeIntegralInRange<int>(1, 10));
     port.SetDelayTx(0);
     Model m;
     // A few commands in a row on one engine, as an operator would give them.

@@ -221,7 +221,7 @@ std::string CliLink::SettingsText() const {
                                           std::to_string(args_.lastDevice)
                                     : "прибор " + devices) +
            ", пауза перед передачей " + std::to_string(port_.GetDelayTx()) + " мс, повторы " +
-           std::to_string(port_.GetRepeat1()) + " и " + std::to_string(port_.Repeat2);
+           std::to_string(port_.GetHeaderRepeats()) + " и " + std::to_string(port_.BodyRepeats);
 }
 
 bool CliLink::Open(int speed) {

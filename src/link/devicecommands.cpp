@@ -123,7 +123,7 @@ int WriteAndConfirm(ExchangeEngine& port, int& device, const uint8_t* data, int 
                     const WriteConfirm& how) {
     if (how.initialPause)
         port.Pause(kFirstSendPauseMs);
-    int budget = port.GetRepeat1();
+    int budget = port.GetHeaderRepeats();
     for (;;) {
         const int64_t framesBefore = port.FramesSent();
         const int sent = WriteBlock(port, device, data, count);

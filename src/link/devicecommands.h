@@ -84,7 +84,7 @@ bool IsFinalWriteCode(int code);
 
 // Sends the block (data[0] = block number) with function 69 and polls with 14 until the device
 // has stored it: 6 is waited out every 200 ms up to how.busyLimitMs, a final code ends at once, any
-// other failure costs 200 ms and one of GetRepeat1() sends. An exception answer to the send
+// other failure costs 200 ms and one of GetHeaderRepeats() sends. An exception answer to the send
 // itself means the block was not taken: 7 ends the write, 6 is waited out by polling, and the
 // block goes again. device is updated when the device takes a block that moves it to a new
 // address. Returns 0 or the last code.

@@ -180,15 +180,15 @@ int ExchangeEngine::ExchangeFrame(int device, int function, int count, const uin
 }
 
 int ExchangeEngine::Transact(int function, uint8_t* reply) {
-    int left1 = Repeat1;
-    int left2 = Repeat2;
+    int headerLeft = HeaderRepeats;
+    int bodyLeft = BodyRepeats;
     for (;;) {
         const Outcome outcome = Attempt(function, reply);
         if (outcome.stage == 0)
             return outcome.code;
         if (repeatHook_) {
-            const int left = outcome.stage == 1 ? left1 - 1 : left2 - 1;
-            const int limit = outcome.stage == 1 ? Repeat1 : Repeat2;
+            const int left = outcome.stage == 1 ? headerLeft - 1 : bodyLeft - 1;
+            const int limit = outcome.stage == 1 ? HeaderRepeats : BodyRepeats;
             if (left > 0)
                 repeatHook_(outcome.code, limit - left + 1, limit);
         }
@@ -196,17 +196,17 @@ int ExchangeEngine::Transact(int function, uint8_t* reply) {
         if (stopRequested_)
             return ResultCode::Stopped;
         if (outcome.stage == 1) {
-            if (--left1 <= 0)
+            if (--headerLeft <= 0)
                 return outcome.code;
         } else {
             // A good header came: only consecutive header failures end the transaction.
-            left1 = Repeat1;
-            if (--left2 <= 0)
+            headerLeft = HeaderRepeats;
+            if (--bodyLeft <= 0)
                 return outcome.code;
         }
         if (!observers_.Empty())
-            ObserveRepeat(outcome.stage, outcome.stage == 1 ? left1 : left2,
-                          outcome.stage == 1 ? Repeat1 : Repeat2);
+            ObserveRepeat(outcome.stage, outcome.stage == 1 ? headerLeft : bodyLeft,
+                          outcome.stage == 1 ? HeaderRepeats : BodyRepeats);
     }
 }
 

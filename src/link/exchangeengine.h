@@ -98,9 +98,9 @@ public:
     // The engine's clock in milliseconds (monotonic; virtual in tests).
     int64_t NowMs() const;
 
-    int GetRepeat1() const { return Repeat1; }
-    void SetRepeat1(int n) { Repeat1 = n; }
-    void SetRepeat2(int n) { Repeat2 = n; }
+    int GetHeaderRepeats() const { return HeaderRepeats; }
+    void SetHeaderRepeats(int n) { HeaderRepeats = n; }
+    void SetBodyRepeats(int n) { BodyRepeats = n; }
     int GetDelayTx() const { return DelayTx; }
     void SetDelayTx(int ms) { DelayTx = ms; }
     int GetDelayRx() const { return DelayRx; }
@@ -128,8 +128,10 @@ public:
     int ReplyLength = 0;
     int ReplyByteCount = 0;
     // Settings.
-    int Repeat1 = 5;
-    int Repeat2 = 10;
+    // Attempts while the reply's header fails ("Повторы на 1 этапе"), and after a good header
+    // while the rest fails ("Повторы на 2-м этапе").
+    int HeaderRepeats = 5;
+    int BodyRepeats = 10;
     int DelayTx = 25;
     int DelayRx = 20;
     int RepeatPause = 300;

@@ -37,9 +37,9 @@ ExchangeTimingDialog::ExchangeTimingDialog(const ExchangeEngine& engine, bool ve
     repeatsLabel = new QLabel(U("Повторы на 1 этапе"), this);
     repeatsBox = new QComboBox(this);
     repeatsBox->addItems({"1", "5"});
-    busyRepeatsLabel = new QLabel(U("Повторы на 2-м этапе"), this);
-    busyRepeatsBox = new QComboBox(this);
-    busyRepeatsBox->addItems({"1", "10"});
+    bodyRepeatsLabel = new QLabel(U("Повторы на 2-м этапе"), this);
+    bodyRepeatsBox = new QComboBox(this);
+    bodyRepeatsBox->addItems({"1", "10"});
     roundTripLabel = new QLabel(U("Время прохода по сети до шлюза и обратно, мс"), this);
     roundTripWait = new QSpinBox(this);
     roundTripWait->setRange(0, 5000);
@@ -54,22 +54,22 @@ ExchangeTimingDialog::ExchangeTimingDialog(const ExchangeEngine& engine, bool ve
     grid->addWidget(nextByteWait, 1, 1);
     grid->addWidget(repeatsLabel, 2, 0);
     grid->addWidget(repeatsBox, 2, 1);
-    grid->addWidget(busyRepeatsLabel, 3, 0);
-    grid->addWidget(busyRepeatsBox, 3, 1);
+    grid->addWidget(bodyRepeatsLabel, 3, 0);
+    grid->addWidget(bodyRepeatsBox, 3, 1);
     grid->addWidget(roundTripLabel, 4, 0);
     grid->addWidget(roundTripWait, 4, 1);
     grid->addWidget(verifyCheck, 5, 0, 1, 2);
     grid->addWidget(OK, 6, 1);
     // The operator sets only the transmit delay; the rest keeps its defaults out of sight.
     for (QWidget* w : std::initializer_list<QWidget*>{nextByteLabel, nextByteWait, repeatsLabel,
-                                                      repeatsBox, busyRepeatsLabel, busyRepeatsBox})
+                                                      repeatsBox, bodyRepeatsLabel, bodyRepeatsBox})
         w->hide();
     connect(OK, &QPushButton::clicked, this, [this] { CloseWith(mr::Ok); });
     // The hidden repeat counts offer only these values; the larger is the engine's default.
-    const int repeats1 = repeatsBox->findText(QString::number(engine.GetRepeat1()));
-    const int repeats2 = busyRepeatsBox->findText(QString::number(engine.Repeat2));
-    repeatsBox->setCurrentIndex(repeats1 < 0 ? 1 : repeats1);
-    busyRepeatsBox->setCurrentIndex(repeats2 < 0 ? 1 : repeats2);
+    const int headerChoice = repeatsBox->findText(QString::number(engine.GetHeaderRepeats()));
+    const int bodyChoice = bodyRepeatsBox->findText(QString::number(engine.BodyRepeats));
+    repeatsBox->setCurrentIndex(headerChoice < 0 ? 1 : headerChoice);
+    bodyRepeatsBox->setCurrentIndex(bodyChoice < 0 ? 1 : bodyChoice);
     firstByteWait->setValue(engine.GetDelayTx());
     nextByteWait->setValue(engine.GetDelayRx());
     roundTripWait->setValue(engine.GetRoundTripMs());
@@ -82,8 +82,8 @@ void ExchangeTimingDialog::Run(WindowContext& main, QWidget* parent) {
         return;
     const ExchangeTiming chosen = dialog.Chosen();
     ExchangeEngine& engine = main.Engine();
-    engine.SetRepeat1(chosen.repeat1);
-    engine.SetRepeat2(chosen.repeat2);
+    engine.SetHeaderRepeats(chosen.headerRepeats);
+    engine.SetBodyRepeats(chosen.bodyRepeats);
     engine.SetDelayTx(chosen.delayTx);
     engine.SetDelayRx(chosen.delayRx);
     engine.SetRoundTripMs(chosen.roundTripMs);
@@ -92,8 +92,8 @@ void ExchangeTimingDialog::Run(WindowContext& main, QWidget* parent) {
 
 ExchangeTiming ExchangeTimingDialog::Chosen() const {
     ExchangeTiming chosen;
-    chosen.repeat1 = repeatsBox->currentText().toInt();
-    chosen.repeat2 = busyRepeatsBox->currentText().toInt();
+    chosen.headerRepeats = repeatsBox->currentText().toInt();
+    chosen.bodyRepeats = bodyRepeatsBox->currentText().toInt();
     chosen.delayTx = firstByteWait->value();
     chosen.delayRx = nextByteWait->value();
     chosen.roundTripMs = roundTripWait->value();

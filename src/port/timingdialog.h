@@ -15,8 +15,8 @@ class ExchangeEngine;
 
 // What the dialog hands back after OK.
 struct ExchangeTiming {
-    int repeat1 = 5;
-    int repeat2 = 10;
+    int headerRepeats = 5;
+    int bodyRepeats = 10;
     int delayTx = 25;
     int delayRx = 25;
     int roundTripMs = 0;
@@ -42,8 +42,8 @@ public:
     QSpinBox* nextByteWait = nullptr;
     QLabel* repeatsLabel = nullptr;
     QComboBox* repeatsBox = nullptr;
-    QLabel* busyRepeatsLabel = nullptr;
-    QComboBox* busyRepeatsBox = nullptr;
+    QLabel* bodyRepeatsLabel = nullptr;
+    QComboBox* bodyRepeatsBox = nullptr;
     QLabel* roundTripLabel = nullptr;
     QSpinBox* roundTripWait = nullptr; // ms, added to the wait for a reply through a gateway
     QCheckBox* verifyCheck = nullptr;

@@ -39,7 +39,7 @@ void RelayCell::SetUp() {
     }
 }
 
-void RelayCell::ActiveMR(int i, uint8_t mask) {
+void RelayCell::ShowRelays(int i, uint8_t mask) {
     QLabel* cell = Cell(i);
     if (!cell)
         return;
@@ -58,7 +58,7 @@ void RelayCell::ActiveMR(int i, uint8_t mask) {
     cellHints_[size_t(i)] = hint;
 }
 
-void RelayCell::PassiveMR(int i) {
+void RelayCell::ClearRelays(int i) {
     QLabel* cell = Cell(i);
     if (!cell)
         return;

@@ -19,16 +19,11 @@ public:
     ~RelayCell() override;
 
     // Highlights cell i and appends the relays set in mask ("1," "3," ...) to its text and hint.
-    void ActiveMR(int i, uint8_t mask);
+    void ShowRelays(int i, uint8_t mask);
     // Cell i back to silver, empty, hint "MP i+1: ".
-    void PassiveMR(int i);
-    // The hint of cell i as last set by ActiveMR or PassiveMR; empty for any other i.
+    void ClearRelays(int i);
+    // The hint of cell i as last set by ShowRelays or ClearRelays; empty for any other i.
     QString GetHint(int i) const;
-    QString GetHint1() const { return GetHint(0); }
-    QString GetHint2() const { return GetHint(1); }
-    QString GetHint3() const { return GetHint(2); }
-    QString GetHint4() const { return GetHint(3); }
-    QString GetHint5() const { return GetHint(4); }
 
     QLabel* Cell(int i) const { return i >= 0 && i < cellTotal ? cells_[size_t(i)] : nullptr; }
 

@@ -93,7 +93,7 @@ private slots:
         GuiHarness h(GuiHarness::Line::Pty);
         ShowMainWindow(h);
         MainWindow& m = h.Main();
-        m.Engine().SetRepeat1(1);
+        m.Engine().SetHeaderRepeats(1);
         // The configuration and the first module answer, then nothing.
         h.Device().AddFault(FaultFrom(emu::FaultKind::Silent, h.Device().RequestCount() + 3));
         h.ReadDevice();
@@ -190,8 +190,8 @@ private slots:
         ShowMainWindow(h);
         MainWindow& m = h.Main();
         h.Device().SetBusyAfterWrite(0);
-        m.Engine().SetRepeat1(1);
-        m.Engine().SetRepeat2(1);
+        m.Engine().SetHeaderRepeats(1);
+        m.Engine().SetBodyRepeats(1);
         // The device takes block 99, then every answer's CRC is spoilt.
         h.Device().AddFault(FaultFrom(emu::FaultKind::BadCrc, h.Device().RequestCount() + 2, 3));
         m.newNumberBox->setCurrentIndex(4);
@@ -202,8 +202,8 @@ private slots:
         QCOMPARE(m.deviceNumberBox->currentText(), QString("5")); // the window follows the device
 
         h.Device().ClearFaults();
-        m.Engine().SetRepeat1(5);
-        m.Engine().SetRepeat2(10);
+        m.Engine().SetHeaderRepeats(5);
+        m.Engine().SetBodyRepeats(10);
         h.Op().Clear();
         m.newNumberBox->setCurrentIndex(5);
         m.NewNumberChanged();
@@ -286,7 +286,7 @@ private slots:
 
             // F10 with the device going silent after taking the block.
             h.Device().SetBusyAfterWrite(0);
-            m.Engine().SetRepeat1(1);
+            m.Engine().SetHeaderRepeats(1);
             inputProgram.PutDelay(9, 11);
             h.Device().AddFault(
                 FaultFrom(emu::FaultKind::Silent, h.Device().RequestCount() + kBackupReads + 2));
@@ -303,7 +303,7 @@ private slots:
             // The line is healthy again: F10 sends without asking. The device took the block
             // before it went silent: the back-up read finds it there.
             h.Device().ClearFaults();
-            m.Engine().SetRepeat1(5);
+            m.Engine().SetHeaderRepeats(5);
             h.Op().Clear();
             editor.WriteDeviceClick();
             QCOMPARE(h.Op().Shown().size(), size_t(1));

@@ -342,7 +342,7 @@ private slots:
         });
         h.Main().ExchangeTimingClick();
         QCOMPARE(h.Main().Engine().GetDelayTx(), 100);
-        QCOMPARE(h.Main().Engine().GetRepeat1(), 5);
+        QCOMPARE(h.Main().Engine().GetHeaderRepeats(), 5);
     }
 
     void busNumberChangeOverPseudoTerminal() {

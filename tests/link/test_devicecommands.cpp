@@ -122,7 +122,7 @@ TEST_F(WriteTest, ChecksumErrorsResendUpToTheBudget) {
 }
 
 TEST_F(WriteTest, BudgetIsRepeat1) {
-    port.SetRepeat1(2);
+    port.SetHeaderRepeats(2);
     Bytes bad = WithCrc({0x01, kPoll});
     bad[2] ^= 0x01;
     line.SetResponder([&](const Bytes& request) -> Bytes {

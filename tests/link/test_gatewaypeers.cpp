@@ -60,7 +60,7 @@ TEST_F(LibmodbusGateway, AnswersFunction17AndRefusesARegisterItHasNot) {
     EXPECT_EQ(reply[4], 0xFF);
     // Register 2000 is outside its table: its exception 02 is the engine's result.
     const uint8_t outside[] = {0x07, 0xD0, 0x00, 0x01};
-    port.SetRepeat1(1);
+    port.SetHeaderRepeats(1);
     EXPECT_EQ(port.Exchange(0, 4, 4, outside, reply), 2);
 }
 
@@ -73,7 +73,7 @@ TEST(GatewayRoundTrip, LengthensTheWaitForTheReply) {
     port.PortName = peer.Name("tcp");
     ASSERT_EQ(port.ApplyPortSettings(), 0);
     port.SetDelayTx(1);
-    port.SetRepeat1(1);
+    port.SetHeaderRepeats(1);
     port.SetRepeatPause(0);
     port.SetRoundTripMs(300);
     uint8_t reply[ExchangeEngine::ReplyBufferSize];

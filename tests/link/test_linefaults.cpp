@@ -21,12 +21,12 @@ struct Scenario {
     const char* name;
     Sequence sequence;
     FaultKind kind;
-    int value;   // exception code, bytes kept, CRC bytes spoilt
-    double rate; // CrcRate
-    int from;    // the fault starts at this request of the command (1 = its first)
-    int busy;    // polls answered busy after every write
-    int repeat1; // the engine's repeat counts for the scenario
-    int repeat2;
+    int value;         // exception code, bytes kept, CRC bytes spoilt
+    double rate;       // CrcRate
+    int from;          // the fault starts at this request of the command (1 = its first)
+    int busy;          // polls answered busy after every write
+    int headerRepeats; // the engine's repeat counts for the scenario
+    int bodyRepeats;
     int code;  // expected result: 0 or the code reported
     int sends; // blocks sent (function 69) from the fault's first request on; -1: not
                // counted (the engine's own repeats send the frame again as well)
@@ -186,8 +186,8 @@ TEST_P(LineFaults, ReportedThenAHealthyLineWorks) {
         rig.device.AddFault(fault);
     }
     rig.device.SetBusyAfterWrite(s.busy);
-    rig.port.SetRepeat1(s.repeat1);
-    rig.port.SetRepeat2(s.repeat2);
+    rig.port.SetHeaderRepeats(s.headerRepeats);
+    rig.port.SetBodyRepeats(s.bodyRepeats);
     rig.op.Clear();
 
     const int code = rig.Run(s.sequence, 2, kNewNumber);
@@ -244,8 +244,8 @@ TEST_P(LineFaults, ReportedThenAHealthyLineWorks) {
     // The same command on a healthy line, after the port was set up again if it vanished.
     rig.device.ClearFaults();
     rig.device.SetBusyAfterWrite(0);
-    rig.port.SetRepeat1(5);
-    rig.port.SetRepeat2(10);
+    rig.port.SetHeaderRepeats(5);
+    rig.port.SetBodyRepeats(10);
     if (!rig.port.IsOpen())
         rig.Plug();
     rig.op.Clear();

@@ -96,7 +96,7 @@ TEST_F(EmulatorDies, KilledWhileTheProgramWaitsForItsAnswer) {
     // The block is taken, then the poll is not answered: the program waits 1.3 s for it, and
     // the emulator is killed in that wait.
     ASSERT_TRUE(emu.Command("fault silent from +2 fn 14"));
-    port.SetRepeat1(1);
+    port.SetHeaderRepeats(1);
     const std::string portName = port.PortName;
     std::thread killer([this] {
         std::this_thread::sleep_for(std::chrono::milliseconds(900));
@@ -109,7 +109,7 @@ TEST_F(EmulatorDies, KilledWhileTheProgramWaitsForItsAnswer) {
     // Ended by the vanished port, not by the read time-out.
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1600));
     ExpectPortFailureTold(portName);
-    port.SetRepeat1(5);
+    port.SetHeaderRepeats(5);
     HealthyLineTakesTheWrite();
 }
 

@@ -185,8 +185,8 @@ TEST(EngineDefaults, AsAfterStart) {
     EXPECT_EQ(port.Parity, "N");
     EXPECT_EQ(port.StopBits, "2");
     EXPECT_EQ(port.PortName, "COM1");
-    EXPECT_EQ(port.GetRepeat1(), 5);
-    EXPECT_EQ(port.Repeat2, 10);
+    EXPECT_EQ(port.GetHeaderRepeats(), 5);
+    EXPECT_EQ(port.BodyRepeats, 10);
     EXPECT_EQ(port.GetDelayTx(), 25);
     EXPECT_EQ(port.GetDelayRx(), 20);
     EXPECT_FALSE(port.IsOpen());

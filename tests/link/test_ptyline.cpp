@@ -282,7 +282,7 @@ TEST_F(PtyEngine, ALibmodbusServerForAnotherAddressIsSilent) {
     ASSERT_TRUE(server.Ok()) << server.Error();
     ASSERT_EQ(port.ApplyPortSettings(), 0);
     port.SetDelayTx(1);
-    port.SetRepeat1(1);
+    port.SetHeaderRepeats(1);
     DeviceClock time{};
     EXPECT_EQ(ReadClock(port, 0, time), ResultCode::NoAnswer);
     EXPECT_EQ(ReadClock(port, 6, time), 0);

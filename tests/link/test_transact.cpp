@@ -82,7 +82,7 @@ TEST_F(EngineTest, SilentDeviceGives130AfterRepeat1HeadersInAboutEightSeconds) {
 }
 
 TEST_F(EngineTest, Repeat1SetsTheNumberOfHeaderAttempts) {
-    port.SetRepeat1(2);
+    port.SetHeaderRepeats(2);
     EXPECT_EQ(Run(0, 17), ResultCode::NoAnswer);
     EXPECT_EQ(line.Written().size(), 2u);
 }
@@ -118,7 +118,7 @@ TEST_F(EngineTest, MissingBodiesGive130AfterRepeat2) {
 }
 
 TEST_F(EngineTest, Repeat2CountsBodyFailuresInAll) {
-    port.SetRepeat2(3);
+    port.SetBodyRepeats(3);
     for (int i = 0; i < 2; ++i) {
         line.QueueReply(Truncated(ConfigReply(), 8));
         line.QueueSilence(4);

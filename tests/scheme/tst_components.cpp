@@ -200,22 +200,22 @@ private slots:
             QCOMPARE(StaticTextColor(p.Cell(i)), QColor(192, 192, 192));
             QVERIFY(p.GetHint(i).isEmpty());
         }
-        p.PassiveMR(1);
-        QCOMPARE(p.GetHint2(), QString("MP 2: "));
-        p.ActiveMR(1, 0x05); // relays 1 and 3
+        p.ClearRelays(1);
+        QCOMPARE(p.GetHint(1), QString("MP 2: "));
+        p.ShowRelays(1, 0x05); // relays 1 and 3
         QCOMPARE(p.Cell(1)->text(), QString("1,3,"));
-        QCOMPARE(p.GetHint2(), QString("MP 2: 1,3,"));
+        QCOMPARE(p.GetHint(1), QString("MP 2: 1,3,"));
         QCOMPARE(StaticTextColor(p.Cell(1)), scheme::TooltipBackground());
-        p.ActiveMR(4, 0x81);
+        p.ShowRelays(4, 0x81);
         QCOMPARE(p.Cell(4)->text(), QString("1,8,"));
-        QCOMPARE(p.GetHint5(), QString("MP 51,8,"));
+        QCOMPARE(p.GetHint(4), QString("MP 51,8,"));
         // a zero mask only recolours
-        p.PassiveMR(0);
-        p.ActiveMR(0, 0);
+        p.ClearRelays(0);
+        p.ShowRelays(0, 0);
         QCOMPARE(StaticTextColor(p.Cell(0)), scheme::TooltipBackground());
         QVERIFY(p.Cell(0)->text().isEmpty());
-        QCOMPARE(p.GetHint1(), QString("MP 1: "));
-        p.PassiveMR(4);
+        QCOMPARE(p.GetHint(0), QString("MP 1: "));
+        p.ClearRelays(4);
         QVERIFY(p.Cell(4)->text().isEmpty());
         QCOMPARE(StaticTextColor(p.Cell(4)), QColor(192, 192, 192));
         QCOMPARE(p.GetHint(5), QString());
@@ -275,8 +275,8 @@ private slots:
     }
 
     void glyphSizes() {
-        for (const QPixmap& strip :
-             {glyphs::ContactType(), glyphs::Inclusion(), glyphs::InputSignalType(), glyphs::OnOff()}) {
+        for (const QPixmap& strip : {glyphs::ContactType(), glyphs::Inclusion(),
+                                     glyphs::InputSignalType(), glyphs::OnOff()}) {
             QCOMPARE(strip.size(), QSize(64, 16));
             for (int i = 0; i < 4; ++i)
                 QVERIFY(Painted(glyphs::StripImage(strip, i)));
