@@ -169,9 +169,9 @@ public:
     Rows<DelayCell> delayCells{};
     Rows<RelayCell> relayCells{};
     Rows<QLabel> relayMarks{};
-    Rows<QLabel> arrows1{};
-    Rows<QLabel> arrows2{};
-    Rows<QLabel> arrows3{};
+    Rows<QLabel> alarmArrows{};
+    Rows<QLabel> delayArrows{};
+    Rows<QLabel> relayArrows{};
 
 protected:
     void showEvent(QShowEvent* event) override;

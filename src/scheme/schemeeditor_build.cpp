@@ -50,12 +50,12 @@ void SchemeEditor::ResetDrawingClick() {
         Destroy(titleLabels[i]);
         Destroy(labelTexts[i]);
         Destroy(alarmCells[i]);
-        Destroy(arrows1[i]);
+        Destroy(alarmArrows[i]);
         Destroy(delayCells[i]);
-        Destroy(arrows2[i]);
+        Destroy(delayArrows[i]);
         Destroy(relayMarks[i]);
         Destroy(relayCells[i]);
-        Destroy(arrows3[i]);
+        Destroy(relayArrows[i]);
         Destroy(soundMarks[i]);
     }
     SelectedInput = -1;
@@ -247,7 +247,7 @@ void SchemeEditor::CreateAlarmCell(int k) {
         alarmCells[i]->PaintNumber(scheme::White()); // no light: as the dialog shows no colour
         break;
     }
-    arrows1[i] = Picture(area_, glyphs::Arrow(), alarmCells[i]->x() - 7, rowLines[i]->y() - 4);
+    alarmArrows[i] = Picture(area_, glyphs::Arrow(), alarmCells[i]->x() - 7, rowLines[i]->y() - 4);
     StretchLine(k);
     if (inputProgram.GetSound(a) == 1)
         CreateSoundMark(k);
@@ -263,7 +263,7 @@ void SchemeEditor::CreateDelayCell(int k, int seconds) {
     const size_t i = size_t(k);
     delayCells[i] = Wire(new DelayCell(area_, seconds, 1));
     delayCells[i]->move(inputBar->x() + kDelayColumn, rowLines[i]->y() - 21);
-    arrows2[i] = Picture(area_, glyphs::Arrow(), delayCells[i]->x() - 7, rowLines[i]->y() - 4);
+    delayArrows[i] = Picture(area_, glyphs::Arrow(), delayCells[i]->x() - 7, rowLines[i]->y() - 4);
     StretchLine(k);
 }
 
@@ -276,7 +276,7 @@ void SchemeEditor::CreateRelayCell(int k) {
     for (int c = 0; c < RelayCell::cellTotal; ++c)
         relayCells[i]->Cell(c)->hide(); // the relay modules' cells have no room in the scheme
     relayMarks[i] = Picture(relayCells[i], glyphs::Relay(), 4, 6);
-    arrows3[i] = Picture(area_, glyphs::Arrow(), relayCells[i]->x() - 7, rowLines[i]->y() - 4);
+    relayArrows[i] = Picture(area_, glyphs::Arrow(), relayCells[i]->x() - 7, rowLines[i]->y() - 4);
     StretchLine(k);
 }
 
@@ -321,8 +321,8 @@ void SchemeEditor::ShowRows() {
         for (QWidget* w : std::initializer_list<QWidget*>{
                  rowFrames[i], rowLines[i], inputCells[i], titleLabels[i], labelTexts[i],
                  contactButtons[i], archiveButtons[i], inputTypeButtons[i], alarmCells[i],
-                 soundMarks[i], delayCells[i], relayCells[i], relayMarks[i], arrows1[i], arrows2[i],
-                 arrows3[i]})
+                 soundMarks[i], delayCells[i], relayCells[i], relayMarks[i], alarmArrows[i],
+                 delayArrows[i], relayArrows[i]})
             if (w)
                 w->show();
     }

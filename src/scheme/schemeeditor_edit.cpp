@@ -85,7 +85,7 @@ void SchemeEditor::DeleteAlarmClick() {
     inputProgram.PutSound(a, 0);
     const size_t i = size_t(SelectedCell);
     Destroy(alarmCells[i]);
-    Destroy(arrows1[i]);
+    Destroy(alarmArrows[i]);
     Destroy(soundMarks[i]);
     StretchLine(int(i));
 }
@@ -113,7 +113,7 @@ void SchemeEditor::DeleteDelayClick() {
     inputProgram.PutDelay(SelectedInput, 0);
     const size_t i = size_t(SelectedCell);
     Destroy(delayCells[i]);
-    Destroy(arrows2[i]);
+    Destroy(delayArrows[i]);
     StretchLine(int(i));
 }
 
@@ -140,6 +140,6 @@ void SchemeEditor::DeleteRelayClick() {
     const size_t i = size_t(SelectedCell);
     Destroy(relayMarks[i]);
     Destroy(relayCells[i]);
-    Destroy(arrows3[i]);
+    Destroy(relayArrows[i]);
     StretchLine(int(i));
 }

@@ -65,7 +65,7 @@ int SchemeEditor::RowOf(QObject* element) const {
         for (QObject* o : std::initializer_list<QObject*>{
                  rowFrames[i], rowLines[i], inputCells[i], titleLabels[i], labelTexts[i],
                  alarmCells[i], soundMarks[i], delayCells[i], relayCells[i], relayMarks[i],
-                 arrows1[i], arrows2[i], arrows3[i]})
+                 alarmArrows[i], delayArrows[i], relayArrows[i]})
             if (o == element)
                 return k;
     }

@@ -87,33 +87,33 @@ private slots:
             QCOMPARE(e.rowLines[i]->geometry(), QRect(236, lineTop, lineWidth, 3));
             QVERIFY(Shown(e.rowLines[i]));
             QCOMPARE(bool(e.alarmCells[i]), !sign.isEmpty());
-            QCOMPARE(bool(e.arrows1[i]), !sign.isEmpty());
+            QCOMPARE(bool(e.alarmArrows[i]), !sign.isEmpty());
             if (!sign.isEmpty()) {
                 QCOMPARE(e.alarmCells[i]->geometry(), QRect(438, 54 * k + 6, 60, 42));
                 QCOMPARE(e.alarmCells[i]->Caption(), sign);
                 QCOMPARE(Sign(e.alarmCells[i]), light);
-                QCOMPARE(e.arrows1[i]->geometry(), QRect(431, 54 * k + 23, 9, 9));
+                QCOMPARE(e.alarmArrows[i]->geometry(), QRect(431, 54 * k + 23, 9, 9));
                 QVERIFY(Shown(e.alarmCells[i]));
             }
             QCOMPARE(bool(e.soundMarks[i]), sound);
             if (sound)
                 QCOMPARE(e.soundMarks[i]->geometry(), QRect(498, 54 * k + 6, 14, 14));
             QCOMPARE(bool(e.delayCells[i]), !delay.isEmpty());
-            QCOMPARE(bool(e.arrows2[i]), !delay.isEmpty());
+            QCOMPARE(bool(e.delayArrows[i]), !delay.isEmpty());
             if (!delay.isEmpty()) {
                 QCOMPARE(e.delayCells[i]->geometry(), QRect(608, 54 * k + 6, 42, 42));
                 QCOMPARE(e.delayCells[i]->Text()->text(), delay);
-                QCOMPARE(e.arrows2[i]->geometry(), QRect(601, 54 * k + 23, 9, 9));
+                QCOMPARE(e.delayArrows[i]->geometry(), QRect(601, 54 * k + 23, 9, 9));
             }
             QCOMPARE(bool(e.relayCells[i]), relay);
-            QCOMPARE(bool(e.arrows3[i]), relay);
+            QCOMPARE(bool(e.relayArrows[i]), relay);
             QCOMPARE(bool(e.relayMarks[i]), relay);
             if (relay) {
                 QCOMPARE(e.relayCells[i]->geometry(), QRect(748, 54 * k + 6, 28, 42));
                 QVERIFY(e.relayCells[i]->Caption().isEmpty());
                 QCOMPARE(e.relayMarks[i]->parentWidget(), e.relayCells[i]);
                 QCOMPARE(e.relayMarks[i]->geometry(), QRect(4, 6, 16, 24));
-                QCOMPARE(e.arrows3[i]->geometry(), QRect(741, 54 * k + 23, 9, 9));
+                QCOMPARE(e.relayArrows[i]->geometry(), QRect(741, 54 * k + 23, 9, 9));
             }
         });
     }

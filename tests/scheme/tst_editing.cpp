@@ -232,7 +232,7 @@ private slots:
             QVERIFY(e.delayCells[3] && Shown(e.delayCells[3]));
             QCOMPARE(e.delayCells[3]->geometry(), QRect(608, 54 * 3 + 6, 42, 42));
             QCOMPARE(e.delayCells[3]->Text()->text(), QString("30"));
-            QCOMPARE(e.arrows2[3]->geometry(), QRect(601, 54 * 3 + 23, 9, 9));
+            QCOMPARE(e.delayArrows[3]->geometry(), QRect(601, 54 * 3 + 23, 9, 9));
             QCOMPARE(e.rowLines[3]->width(), 372);
             h.ForgetEdits();
         });
@@ -271,7 +271,7 @@ private slots:
             QCOMPARE(e.rowLines[size_t(k)]->width(), width);
             QVERIFY(h.Changed());
             QCOMPARE(bool(e.alarmCells[size_t(k)]), command != "sign" && k != 1 && k != 5);
-            QVERIFY(command != "sign" || (!e.arrows1[size_t(k)] && !e.soundMarks[size_t(k)]));
+            QVERIFY(command != "sign" || (!e.alarmArrows[size_t(k)] && !e.soundMarks[size_t(k)]));
             h.ForgetEdits();
         });
         QByteArray expected = before;
@@ -300,7 +300,7 @@ private slots:
             QCOMPARE(inputProgram.GetRelay(1), 1);
             QTest::mouseClick(e.inputCells[0], Qt::LeftButton);
             e.CreateRelayClick();
-            QVERIFY(Shown(e.relayCells[0]) && Shown(e.relayMarks[0]) && Shown(e.arrows3[0]));
+            QVERIFY(Shown(e.relayCells[0]) && Shown(e.relayMarks[0]) && Shown(e.relayArrows[0]));
             QCOMPARE(e.relayCells[0]->geometry(), QRect(748, 6, 28, 42));
             QCOMPARE(e.rowLines[0]->width(), 512);
             QCOMPARE(inputProgram.GetRelay(0), 1);
@@ -332,7 +332,7 @@ private slots:
             QCOMPARE(e.alarmCells[1]->Caption(), U("пред"));
             QCOMPARE(StaticTextColor(e.alarmCells[1]->Text()), QColor(255, 255, 0));
             QCOMPARE(e.rowLines[1]->width(), 512); // the relay stays the line's end
-            QVERIFY(Shown(e.arrows1[1]));
+            QVERIFY(Shown(e.alarmArrows[1]));
             h.ForgetEdits();
         });
         QCOMPARE(inputProgram.GetAlarmType(1), 1);
