@@ -26,6 +26,8 @@ std::string GatewayLine::FailureText(NetConnection::Failure failure, int systemE
         return "шлюз не отвечает";
     case NetConnection::Failure::HostUnknown:
         return "узел сети не найден";
+    case NetConnection::Failure::LookupTimedOut:
+        return "служба имен не ответила, узел сети не найден";
     case NetConnection::Failure::Unreachable:
         return "сеть или шлюз недоступны";
     case NetConnection::Failure::Closed:

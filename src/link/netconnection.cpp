@@ -1,8 +1,11 @@
 #include "link/netconnection.h"
 
+#include "link/boundedcall.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <optional>
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -205,9 +208,28 @@ bool NetConnection::Connect(const std::string& host, int port, int timeoutMs) {
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
     hints.ai_flags = AI_NUMERICSERV;
-    addrinfo* found = nullptr;
     const std::string service = std::to_string(port);
-    if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0 || found == nullptr)
+    struct Lookup {
+        int status = 0;
+        addrinfo* found = nullptr;
+    };
+    // The lookup shares the connection's time: a name server that does not answer must not hold
+    // the program longer than a gateway that does not answer.
+    const std::optional<Lookup> lookup = CallWithin<Lookup>(
+        timeoutMs,
+        [host, service, hints] {
+            Lookup l;
+            l.status = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &l.found);
+            return l;
+        },
+        [](Lookup& late) {
+            if (late.status == 0 && late.found != nullptr)
+                ::freeaddrinfo(late.found);
+        });
+    if (!lookup)
+        return Fail(Failure::LookupTimedOut, 0);
+    addrinfo* found = lookup->found;
+    if (lookup->status != 0 || found == nullptr)
         return Fail(Failure::HostUnknown, 0);
     // The last address's failure is the one told; a refusal outranks nothing at all.
     Failure failure = Failure::Other;

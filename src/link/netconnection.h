@@ -10,11 +10,12 @@ class NetConnection {
 public:
     enum class Failure {
         None,
-        Refused,     // nothing listens at the port: "соединение отклонено"
-        NoAnswer,    // the connect timed out: "шлюз не отвечает"
-        HostUnknown, // the name does not resolve
-        Unreachable, // no route to the network or the host
-        Closed,      // the other end closed or reset the connection
+        Refused,        // nothing listens at the port: "соединение отклонено"
+        NoAnswer,       // the connect timed out: "шлюз не отвечает"
+        HostUnknown,    // the name does not resolve
+        LookupTimedOut, // the name server gave no answer in the time
+        Unreachable,    // no route to the network or the host
+        Closed,         // the other end closed or reset the connection
         Other,
     };
 

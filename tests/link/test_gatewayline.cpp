@@ -1,8 +1,10 @@
 // The gateway line on loopback against a peer the test drives byte by byte: the engine's read
 // time-outs kept over TCP (the round trip added when set), the Modbus TCP framing on the wire,
-// replies late, cut or refused by the gateway, connections refused, unanswered and dropped.
+// replies late, cut or refused by the gateway, connections refused, unanswered and dropped,
+// names not found in time.
 // Portable: these run on Windows too.
 
+#include "link/boundedcall.h"
 #include "link/exchangeengine.h"
 #include "link/gatewayline.h"
 #include "link/steadylineclock.h"
@@ -12,7 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <memory>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -220,6 +225,40 @@ TEST(GatewayConnect, RefusedUnansweredAndMistypedAreTold) {
         EXPECT_EQ(line.openFailureText(), c.reason) << c.name;
         EXPECT_FALSE(line.isOpen());
     }
+}
+
+// A name that no name server knows, or a name server that does not answer: either way the
+// open ends within the connect time and says the host was not found.
+TEST(GatewayConnect, AnUnknownNameIsToldInTime) {
+    GatewayLine line;
+    line.SetConnectTimeoutMs(400);
+    LineSettings settings;
+    settings.portName = "tcp://no-such-gateway.invalid:502";
+    const auto start = Clock::now();
+    EXPECT_FALSE(line.open(settings));
+    EXPECT_LT(MsSince(start), 900);
+    EXPECT_NE(line.openFailureText().find("узел сети не найден"), std::string::npos)
+        << line.openFailureText();
+}
+
+// The lookup's time limit itself: a call that overruns it is given up in time, and its late
+// result is handed over to be freed.
+TEST(GatewayConnect, ALookupThatOverrunsIsGivenUpInTime) {
+    EXPECT_EQ(CallWithin<int>(1000, [] { return 7; }), 7);
+    auto freed = std::make_shared<std::atomic<int>>(0);
+    const auto start = Clock::now();
+    const std::optional<int> late = CallWithin<int>(
+        50,
+        [] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            return 8;
+        },
+        [freed](int& value) { freed->store(value); });
+    EXPECT_FALSE(late.has_value());
+    EXPECT_LT(MsSince(start), 250);
+    for (int i = 0; i < 200 && freed->load() == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(freed->load(), 8);
 }
 
 // The engine on the gateway line: the port messages name the gateway, a dropped connection is
