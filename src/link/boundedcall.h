@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 // The work's result when it ended within timeoutMs; nothing when the time was up. Work still
@@ -22,17 +23,23 @@ std::optional<T> CallWithin(int timeoutMs, std::function<T()> work,
         bool abandoned = false;
     };
     auto shared = std::make_shared<Shared>();
-    std::thread([shared, work = std::move(work), discard = std::move(discard)] {
-        T result = work();
-        const std::lock_guard<std::mutex> lock(shared->mutex);
-        if (shared->abandoned) {
-            if (discard)
-                discard(result);
-            return;
-        }
-        shared->result = std::move(result);
-        shared->ended.notify_one();
-    }).detach();
+    auto task = std::make_shared<std::function<T()>>(std::move(work));
+    try {
+        std::thread([shared, task, discard = std::move(discard)] {
+            T result = (*task)();
+            const std::lock_guard<std::mutex> lock(shared->mutex);
+            if (shared->abandoned) {
+                if (discard)
+                    discard(result);
+                return;
+            }
+            shared->result = std::move(result);
+            shared->ended.notify_one();
+        }).detach();
+    } catch (const std::system_error&) {
+        // No thread to be had: the call is made here, without its limit, rather than not at all.
+        return (*task)();
+    }
     std::unique_lock<std::mutex> lock(shared->mutex);
     if (!shared->ended.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                                 [&] { return shared->result.has_value(); })) {
