@@ -1,7 +1,6 @@
 // The error marker in the windows that use it: at every field of the clock window, the F15 block
 // editor and the group-number dialog it covers no other control or caption and stays inside
-// the window;
-// a correction typed into the field takes it away.
+// the window; a correction typed into the field takes it away.
 
 #include "clock/clockwindow.h"
 #include "dialogs/fieldcheck.h"
