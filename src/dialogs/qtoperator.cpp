@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 
 const char* const kApplicationTitle = "Программатор ЛУМ - 08";
 
@@ -99,6 +100,12 @@ MsgButton QtOperator::Ask(const OperatorMessage& message) {
     const QPointer<ExchangeProgress> progress = ExchangeProgress::Active();
     if (progress)
         progress->Hold(true);
+    // A box opened while a mouse button is down (a field left by a click) is shown without the
+    // keys by some window managers: it asks for them itself, while the program has them.
+    QTimer::singleShot(0, &box, [&box] {
+        if (QApplication::activeWindow() && QApplication::activeWindow() != &box)
+            box.activateWindow();
+    });
     const int pressed = box.exec();
     if (progress)
         progress->Hold(false);
