@@ -57,6 +57,8 @@ public:
     QString FileModeText() const override;
     void ShowDeviceNumber(int busNumber) override;
     void WriteDevice() override { WriteDeviceClick(); }
+    bool SaveDocument() override { return SaveToFile(); }
+    void ShowOutcome(const QString& text) override;
     ExchangeInputGuard* InputGuard() override { return inputGuard_; }
 
     // The toolkit's own file dialog instead of the platform's (tests type into it).
@@ -157,7 +159,7 @@ private:
     QGroupBox* CreateNetworkGroup();
     void CreateTestMenu();
     void CreateVerifyActions(QMenu* file);
-    void ApplyTestPreset(int preset);
+    void ApplyTestPreset(int preset, const QString& caption);
     void ClearModuleTable();
     // The module table from the model; a file's modules all get their program button.
     void FillModuleTable(bool fromFile);
@@ -174,19 +176,16 @@ private:
     // A name in the history folder is no file to save or create: true after telling the
     // operator so.
     bool RefusesBackup(const QString& name, const char* errorCaption);
-    // Before a command replaces the configuration: unsaved file edits are saved, given up or
-    // the command is not run (false).
-    bool KeepFileEdits();
     void ShowFileCaption();
-    // Loads a configuration file into the model (file mode); refused files change nothing.
-    void OpenConfigFile(const QString& name);
+    // Loads a configuration file into the model (file mode); refused files change nothing. A
+    // back-up of the device history names the device it was read from (1..31).
+    void OpenConfigFile(const QString& name, int backupOfDevice = 0);
     // Progress and result of a command that talks to the device.
     QWidget* CreateProgressRow();
     void BeginExchange(const QString& step);
     void ShowShare(int done, int total, const QString& step);
     void EndExchange();
     void ShowDone(const QString& what);
-    static QString ModulesText(int count);
 
     // Members in their order of construction (destroyed in reverse).
     // First: the built-in device it may hold is the engine's line until the engine goes.

@@ -6,15 +6,16 @@
 #include "dialogs/accelerators.h"
 
 #include "dialogs/devicewriter.h"
+#include "dialogs/documentgate.h"
 #include "dialogs/exchangeprogress.h"
 #include "dialogs/uitext.h"
 #include "link/devicecommands.h"
 #include "link/devicesequences.h"
 #include "link/exchangeengine.h"
 #include "model/inputprogram.h"
+#include "model/labelclipboard.h"
 #include "model/moduleconfig.h"
 #include "model/networkblocks.h"
-#include "model/reservecopies.h"
 #include "scheme/schemeeditor.h"
 
 #include <QLabel>
@@ -59,7 +60,7 @@ void MainWindow::FillModuleTable(bool fromFile) {
 }
 
 void MainWindow::ReadDeviceClick() {
-    if (!KeepFileEdits())
+    if (!MayDropDocument(*this))
         return;
     BeginExchange(U("Конфигурация"));
     for (QPushButton* b : {clockButton, networkSettingsButton, f15BlocksButton})
@@ -85,7 +86,7 @@ void MainWindow::ReadDeviceClick() {
         for (QPushButton* b :
              {inputsTableButton, clockButton, testButton, networkSettingsButton, f15BlocksButton})
             b->setEnabled(true);
-        ShowDone(U("Прочитано: ") + ModulesText(document_->modules.GetModuleCount()));
+        ShowDone(U("Прочитано: ") + ::ModulesText(document_->modules.GetModuleCount()));
     } else {
         ShowDone(U("Чтение не завершено"));
         engine_->ReportError(document_->modules.BusNumber, code);
@@ -93,31 +94,9 @@ void MainWindow::ReadDeviceClick() {
 }
 
 void MainWindow::WriteDeviceClick() {
-    const int device = document_->modules.BusNumber + 1;
     BeginExchange(U("Резервная копия"));
-    const DeviceWriteReport report = WriteFromWindow(
-        *this, progress_, WriteScope::WholeDevice(document_->modules.GetModuleCount()));
+    WriteFromWindow(*this, progress_, WriteScope::WholeDevice(document_->modules.GetModuleCount()));
     EndExchange();
-    int modules = 0;
-    for (const BlockReport& b : report.blocks)
-        modules += b.block != DeviceBlock::Network && b.state != BlockState::NotSent &&
-                   b.state != BlockState::SentNotConfirmed;
-    switch (report.end) {
-    case WriteEnd::Done:
-        if (!report.verified && VerifyWrites())
-            ShowDone(U("Запись в прибор %1 не подтверждена чтением").arg(device));
-        else
-            ShowDone(U("Записано в прибор %1: ").arg(device) + ModulesText(modules) +
-                     U(" и сетевые блоки"));
-        break;
-    case WriteEnd::Failed:
-        ShowDone(U("Запись в прибор %1 не завершена").arg(device));
-        break;
-    case WriteEnd::Refused:
-    case WriteEnd::NoBackup:
-    case WriteEnd::AlreadyThere:
-        break;
-    }
 }
 
 void MainWindow::OpenSchemeClick(int row) {
@@ -165,7 +144,9 @@ void MainWindow::CreateTestMenu() {
         }
         QAction* a = target->addAction(QString::fromUtf8(it.caption));
         const TestPreset preset = it.preset;
-        connect(a, &QAction::triggered, this, [this, preset] { ApplyTestPreset(int(preset)); });
+        const QString caption = QString::fromUtf8(it.caption);
+        connect(a, &QAction::triggered, this,
+                [this, preset, caption] { ApplyTestPreset(int(preset), caption); });
         // The default database is a service item, kept out of sight.
         a->setVisible(it.submenu != nullptr);
     }
@@ -174,7 +155,8 @@ void MainWindow::CreateTestMenu() {
             [this] { testMenu->popup(testButton->mapToGlobal(QPoint(0, testButton->height()))); });
 }
 
-void MainWindow::ApplyTestPreset(int preset) {
-    document_->program.ApplyPreset(TestPreset(preset), document_->modules);
+void MainWindow::ApplyTestPreset(int preset, const QString& caption) {
+    // An edit like any other: Ctrl+Z takes it back whatever the write did.
+    document_->ApplyPreset(TestPreset(preset), "Тестирование: " + caption.toStdString());
     WriteDeviceClick();
 }

@@ -24,6 +24,7 @@ const std::map<std::string, std::set<std::string>> kOwnOptions = {
     {"--probe-ms", {"scan"}},
     {"--set-now", {"clock"}},
     {"--no-backup", {"write"}},
+    {"--dry-run", {"write"}},
     {"--password", {"write", "clock"}},
     {"--password-file", {"write", "clock"}}};
 
@@ -174,6 +175,8 @@ bool ApplyFlag(const std::string& option, CliArgs& a, std::string* error) {
         a.setNow = true;
     else if (option == "--no-backup")
         a.noBackup = true;
+    else if (option == "--dry-run")
+        a.dryRun = true;
     else
         return Fail(error, "Неизвестный параметр " + option);
     return true;

@@ -26,6 +26,7 @@ struct CliArgs {
     int probeMs = 20; // scan: the wait for an answer after the request is out
     bool setNow = false;
     bool noBackup = false;
+    bool dryRun = false; // write: read the device and list what would change, write nothing
     std::optional<std::string> password;     // write, clock --set-now
     std::optional<std::string> passwordFile; // its first line is the password
     bool json = false;

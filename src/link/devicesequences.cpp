@@ -56,12 +56,7 @@ int ReadModuleRecords(ExchangeEngine& port, DeviceDocument& doc, int m) {
         data.data() + 1, InputProgram::GroupSize));
     doc.program.ModuleBufferToRecords(m - 1);
     doc.program.PutModuleWriteLength(int(data.size()));
-    const int base = InputProgram::GroupSize * (m - 1);
-    std::memcpy(doc.reserve.RecordsCopy + base, doc.program.Records + base,
-                InputProgram::GroupSize);
-    doc.BaselineModule(
-        m - 1, std::span<const uint8_t>(doc.program.Records + base, InputProgram::GroupSize));
-    doc.SetModuleKnown(m - 1, true);
+    doc.ModuleRead(m - 1);
     return ResultCode::Ok;
 }
 
@@ -80,17 +75,13 @@ int ReadWholeDevice(ExchangeEngine& port, DeviceDocument& doc, int newBusNumber,
     moduleConfig.ClearInputIds();
     moduleConfig.ClearLabels();
     moduleConfig.MakeInputIds();
-    for (int i = 0; i < 36; ++i)
-        for (int j = 0; j < 11; ++j)
-            doc.reserve.InputIdsCopy[i][j] = moduleConfig.InputId[i][j];
     moduleConfig.PutNewBusNumber(uint8_t(newBusNumber));
     // Until each block is read, it holds another configuration's data.
     doc.SetConfigKnown(false);
     doc.SetConfigKnown(true);
-    doc.SetOrigin(DocumentOrigin::Device(moduleConfig.BusNumber, port.PortName,
-                                         port.Speed + " " + port.Parity + " " + port.StopBits));
-    doc.TakeBaseline();
-    doc.NewHistory();
+    doc.StartFromDevice(
+        DocumentOrigin::Device(moduleConfig.BusNumber, port.PortName,
+                               port.Speed + " " + port.Parity + " " + port.StopBits));
     Call(progress.step);
     Call(progress.configTaken);
 
@@ -108,9 +99,7 @@ int ReadWholeDevice(ExchangeEngine& port, DeviceDocument& doc, int newBusNumber,
     if (code != ResultCode::Ok)
         return code;
     doc.network.LoadImage(image);
-    std::memcpy(doc.reserve.NetworkCopy, doc.network.Image, sizeof doc.network.Image);
-    doc.BaselineNetwork(doc.network.Image);
-    doc.SetNetworkKnown(true);
+    doc.NetworkRead();
     Call(progress.step);
     Share(progress.share, total, total, kNetworkStep);
     return ResultCode::Ok;

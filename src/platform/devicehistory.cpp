@@ -85,6 +85,11 @@ QString FileName(const std::string& modifCode, int deviceNumber, const QDateTime
            QString("_%1_").arg(deviceNumber, 2, 10, QChar('0')) + when.toString(kStamp) + ".lum";
 }
 
+int DeviceOf(const QString& path) {
+    const auto m = NamePattern().match(QFileInfo(path).fileName());
+    return m.hasMatch() ? m.captured(2).toInt() : 0;
+}
+
 Line LineOf(const ExchangeEngine& port) {
     return {QString::fromStdString(port.PortName), QString::fromStdString(port.Speed),
             QString::fromStdString(port.Parity), QString::fromStdString(port.StopBits)};

@@ -39,6 +39,9 @@ bool IsInHistory(const QString& path, const QString& folder = Folder());
 // "<modification code>_<device 01..31>_<yyyyMMdd-HHmmss-zzz>.lum"
 QString FileName(const std::string& modifCode, int deviceNumber, const QDateTime& when);
 
+// The device (1..31) a back-up's name says it was read from; 0 for a name of another form.
+int DeviceOf(const QString& path);
+
 // The line a back-up was read over, as the engine's port settings give it.
 struct Line {
     QString port;

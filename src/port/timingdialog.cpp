@@ -24,8 +24,8 @@ QSpinBox* UpDown(QWidget* parent) {
 }
 } // namespace
 
-ExchangeTimingDialog::ExchangeTimingDialog(const ExchangeEngine& engine, bool verifyWrites,
-                                           QWidget* parent)
+ExchangeTimingDialog::ExchangeTimingDialog(const ExchangeEngine& engine,
+                                           const WindowSession& session, QWidget* parent)
     : LumDialog(parent) {
     setWindowTitle(U("Настройка параметров обмена"));
     SetCentredOnScreen();
@@ -47,6 +47,7 @@ ExchangeTimingDialog::ExchangeTimingDialog(const ExchangeEngine& engine, bool ve
     roundTripWait->setToolTip(U("Только для шлюза Ethernet (tcp://, mbtcp://): добавляется к "
                                 "ожиданию ответа. 0 - шлюз рядом, как COM-порт"));
     verifyCheck = new QCheckBox(U("Проверять запись чтением"), this);
+    showChangesCheck = new QCheckBox(U("Показывать изменения перед записью"), this);
     OK = new QPushButton("OK", this);
     grid->addWidget(firstByteLabel, 0, 0);
     grid->addWidget(firstByteWait, 0, 1);
@@ -59,7 +60,8 @@ ExchangeTimingDialog::ExchangeTimingDialog(const ExchangeEngine& engine, bool ve
     grid->addWidget(roundTripLabel, 4, 0);
     grid->addWidget(roundTripWait, 4, 1);
     grid->addWidget(verifyCheck, 5, 0, 1, 2);
-    grid->addWidget(OK, 6, 1);
+    grid->addWidget(showChangesCheck, 6, 0, 1, 2);
+    grid->addWidget(OK, 7, 1);
     // The operator sets only the transmit delay; the rest keeps its defaults out of sight.
     for (QWidget* w : std::initializer_list<QWidget*>{nextByteLabel, nextByteWait, repeatsLabel,
                                                       repeatsBox, bodyRepeatsLabel, bodyRepeatsBox})
@@ -73,11 +75,12 @@ ExchangeTimingDialog::ExchangeTimingDialog(const ExchangeEngine& engine, bool ve
     firstByteWait->setValue(engine.GetDelayTx());
     nextByteWait->setValue(engine.GetDelayRx());
     roundTripWait->setValue(engine.GetRoundTripMs());
-    verifyCheck->setChecked(verifyWrites);
+    verifyCheck->setChecked(session.verifyWrites);
+    showChangesCheck->setChecked(session.showChanges);
 }
 
 void ExchangeTimingDialog::Run(WindowContext& main, QWidget* parent) {
-    ExchangeTimingDialog dialog(main.Engine(), main.Session().verifyWrites, parent);
+    ExchangeTimingDialog dialog(main.Engine(), main.Session(), parent);
     if (main.showModal(dialog) != mr::Ok)
         return;
     const ExchangeTiming chosen = dialog.Chosen();
@@ -88,6 +91,7 @@ void ExchangeTimingDialog::Run(WindowContext& main, QWidget* parent) {
     engine.SetDelayRx(chosen.delayRx);
     engine.SetRoundTripMs(chosen.roundTripMs);
     main.Session().verifyWrites = chosen.verifyWrites;
+    main.Session().showChanges = chosen.showChanges;
 }
 
 ExchangeTiming ExchangeTimingDialog::Chosen() const {
@@ -98,5 +102,6 @@ ExchangeTiming ExchangeTimingDialog::Chosen() const {
     chosen.delayRx = nextByteWait->value();
     chosen.roundTripMs = roundTripWait->value();
     chosen.verifyWrites = verifyCheck->isChecked();
+    chosen.showChanges = showChangesCheck->isChecked();
     return chosen;
 }

@@ -7,6 +7,7 @@
 
 class QCheckBox;
 class WindowContext;
+struct WindowSession;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -21,13 +22,14 @@ struct ExchangeTiming {
     int delayRx = 25;
     int roundTripMs = 0;
     bool verifyWrites = true; // "Проверять запись чтением"
+    bool showChanges = false; // "Показывать изменения перед записью"
 };
 
 class ExchangeTimingDialog : public LumDialog {
     Q_OBJECT
 public:
-    // Shows the engine's settings and whether writes are read back.
-    ExchangeTimingDialog(const ExchangeEngine& engine, bool verifyWrites,
+    // Shows the engine's settings and the session's write settings.
+    ExchangeTimingDialog(const ExchangeEngine& engine, const WindowSession& session,
                          QWidget* parent = nullptr);
 
     // The values shown now; the caller takes them only after OK.
@@ -47,5 +49,6 @@ public:
     QLabel* roundTripLabel = nullptr;
     QSpinBox* roundTripWait = nullptr; // ms, added to the wait for a reply through a gateway
     QCheckBox* verifyCheck = nullptr;
+    QCheckBox* showChangesCheck = nullptr;
     QPushButton* OK = nullptr;
 };

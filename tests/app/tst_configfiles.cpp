@@ -194,8 +194,10 @@ private slots:
         const QByteArray before(reinterpret_cast<const char*>(m.Program().Records), 108);
         h.OnFileDialog(Path("short.lum"));
         m.OpenFileClick();
-        QCOMPARE(h.Op().LastText(),
-                 std::string("Файл не удается открыть\nэто не файл конфигурации"));
+        // The message names the file and the reason, as lum08-cli does.
+        QCOMPARE(h.Op().LastText(), "Файл не удается открыть:\n" +
+                                        QDir::toNativeSeparators(Path("short.lum")).toStdString() +
+                                        "\n711 байт вместо 712, это не файл конфигурации");
         QCOMPARE(h.Op().Shown().back().caption, std::string("Открытие файла"));
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(m.Program().Records), 108), before);
         QCOMPARE(m.Modules().ModuleCount, 2);

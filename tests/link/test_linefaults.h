@@ -27,6 +27,8 @@ public:
         EnsureCoreApplication();
         port.SetOperator(&op);
         Plug();
+        // The document came from this device: what a write leaves there is its baseline.
+        doc.SetOrigin(DocumentOrigin::Device(0, port.PortName, "9600 N 2"));
     }
     ~LineFaultRig() {
         port.ClosePort();
@@ -82,9 +84,15 @@ public:
         case Sequence::WriteNetwork:
             code = Write(WriteScope::NetworkImage(), false);
             break;
-        case Sequence::ChangeBus:
-            code = ChangeBusNumber(port, moduleConfig, newNumber, {});
+        case Sequence::ChangeBus: {
+            WriteRequest request;
+            request.accessLevel = 1;
+            WriteHooks hooks;
+            hooks.op = &op;
+            lastWrite = ChangeBusNumber(port, doc, newNumber, request, hooks);
+            code = lastWrite.end == WriteEnd::Failed ? lastWrite.code : 0;
             break;
+        }
         }
         if (code > 0)
             port.ReportError(moduleConfig.BusNumber, code);
