@@ -71,6 +71,7 @@ public:
     // Commands.
     void AskPassword();            // the password prompt at the first showing
     void ChangePasswordClick();    // "Замена пароля"
+    void EnterPasswordClick();     // "Ввести пароль …": full access without a restart
     void PortSettingsClick();      // "Настройка СОМ порта"
     void ExchangeTimingClick();    // "Настройка обмена"
     void DeviceNumberChanged();    // "Устр. №"
@@ -130,6 +131,7 @@ public:
     QAction* portAction = nullptr;
     QAction* timingAction = nullptr;
     QAction* passwordAction = nullptr;
+    QAction* enterPasswordAction = nullptr;
     QAction* openAction = nullptr;
     QAction* saveAction = nullptr;
     QAction* createAction = nullptr;
@@ -178,6 +180,9 @@ private:
     // the command is not run (false).
     bool KeepFileEdits();
     void ShowFileCaption();
+    // The password dialog until it takes an entry: the level that entry gives, or -1 when the
+    // operator gave up after a wrong one.
+    int PasswordLevel();
     // Loads a configuration file into the model (file mode); refused files change nothing.
     void OpenConfigFile(const QString& name);
     // Progress and result of a command that talks to the device.
