@@ -243,6 +243,8 @@ void MainWindow::CreateMenus() {
     monitorAction = port->addAction(U("Монитор обмена"), this, [this] { MonitorClick(); });
     monitorAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
     QMenu* password = menuBar()->addMenu(U("     Пароль"));
+    enterPasswordAction =
+        password->addAction(U("Ввести пароль …"), this, [this] { EnterPasswordClick(); });
     password->addAction(passwordAction);
     QMenu* help = menuBar()->addMenu(U("Справка"));
     aboutAction = help->addAction(U("О программе"));

@@ -73,6 +73,7 @@ public:
     // Commands.
     void AskPassword();            // the password prompt at the first showing
     void ChangePasswordClick();    // "Замена пароля"
+    void EnterPasswordClick();     // "Ввести пароль …": full access without a restart
     void PortSettingsClick();      // "Настройка СОМ порта"
     void ExchangeTimingClick();    // "Настройка обмена"
     void DeviceNumberChanged();    // "Устр. №"
@@ -132,6 +133,7 @@ public:
     QAction* portAction = nullptr;
     QAction* timingAction = nullptr;
     QAction* passwordAction = nullptr;
+    QAction* enterPasswordAction = nullptr;
     QAction* openAction = nullptr;
     QAction* saveAction = nullptr;
     QAction* createAction = nullptr;
@@ -177,6 +179,9 @@ private:
     // operator so.
     bool RefusesBackup(const QString& name, const char* errorCaption);
     void ShowFileCaption();
+    // The password dialog until it takes an entry: the level that entry gives, or -1 when the
+    // operator gave up after a wrong one.
+    int PasswordLevel();
     // Loads a configuration file into the model (file mode); refused files change nothing. A
     // back-up of the device history names the device it was read from (1..31).
     void OpenConfigFile(const QString& name, int backupOfDevice = 0);
