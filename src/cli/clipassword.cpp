@@ -3,8 +3,8 @@
 // on a machine of one's own.
 
 #include "cli/clicommands.h"
+#include "cli/clifileread.h"
 #include "cli/clisession.h"
-#include "platform/filestore.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -21,6 +21,8 @@
 namespace {
 
 const char* const kVariable = "LUM08_PASSWORD";
+// A password file holds a line of a few digits; anything much longer is no password file.
+constexpr size_t kPasswordFileMax = 1024;
 
 // The first line, without its line end.
 std::string FirstLine(const std::vector<uint8_t>& bytes) {
@@ -73,13 +75,18 @@ bool FindPassword(CliArgs& args, CliConsole& console) {
     if (args.password)
         return true;
     if (args.passwordFile) {
-        const auto bytes = ReadWholeFile(QString::fromStdString(*args.passwordFile));
-        if (!bytes) {
-            console.Fail(CliExit::Usage, "file",
-                         "Файл пароля не удается открыть: " + *args.passwordFile + " (" +
-                             FileReadProblem(*args.passwordFile) + ")");
+        bool othersMayRead = false;
+        const auto bytes =
+            ReadForCommand(*args.passwordFile, kPasswordFileMax, false,
+                           "Файл пароля не удается открыть", console, &othersMayRead);
+        if (!bytes)
             return false;
-        }
+        // As ssh says of a key: the password is only as safe as its file.
+        if (othersMayRead)
+            console.Warn("password-file", "Файл пароля " + *args.passwordFile +
+                                              " доступен для чтения другим пользователям: "
+                                              "закройте его (chmod 600 " +
+                                              *args.passwordFile + ")");
         args.password = FirstLine(*bytes);
         return true;
     }
