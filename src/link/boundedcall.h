@@ -49,7 +49,7 @@ std::optional<T> CallWithin(int timeoutMs, std::function<T()> work,
     const auto slice = stop ? std::chrono::milliseconds(20) : std::chrono::milliseconds(timeoutMs);
     std::unique_lock<std::mutex> lock(shared->mutex);
     for (;;) {
-        const auto until = std::min(limit, std::chrono::steady_clock::now() + slice);
+        const auto until = (std::min)(limit, std::chrono::steady_clock::now() + slice);
         if (shared->ended.wait_until(lock, until, [&] { return shared->result.has_value(); }))
             return std::move(shared->result);
         if (std::chrono::steady_clock::now() >= limit || (stop && stop())) {

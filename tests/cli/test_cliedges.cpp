@@ -280,6 +280,12 @@ TEST(CliEdges, EveryPathGivesOneJsonObjectWithItsCommand) {
     empty.write("\n");
     empty.close();
     ASSERT_TRUE(empty.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+    // A password file others may read serves, with a warning.
+    QFile open(dir.filePath("open"));
+    ASSERT_TRUE(open.open(QIODevice::WriteOnly));
+    open.write("9461\n");
+    open.close();
+    ASSERT_TRUE(open.setPermissions(open.permissions() | QFile::ReadOther));
     const struct {
         QStringList args;
         int exit;
@@ -318,6 +324,12 @@ TEST(CliEdges, EveryPathGivesOneJsonObjectWithItsCommand) {
          "clock",
          "access",
          "Пароль пуст"},
+        {{"clock", "--set-now", "--password-file", dir.filePath("open"), "--port", kNoPort,
+          "--json"},
+         3,
+         "clock",
+         "port",
+         "порт не найден"},
         {{"--version", "--json"}, 0, "version", "", ""},
         {{"--help", "--json=1"}, 0, "help", "", ""},
     };
@@ -332,6 +344,11 @@ TEST(CliEdges, EveryPathGivesOneJsonObjectWithItsCommand) {
         EXPECT_EQ(json["ok"].toBool(), c.exit == 0) << what;
         ASSERT_TRUE(json.contains("command")) << what;
         EXPECT_EQ(json["command"], c.command) << what;
+        const bool warned = c.args.contains(dir.filePath("open"));
+        EXPECT_EQ(json["warnings"].toArray().size(), warned ? 1 : 0) << what;
+        EXPECT_EQ(r.err.find("доступен для чтения другим пользователям") != std::string::npos,
+                  warned)
+            << r.err;
         if (c.exit == 0) {
             EXPECT_TRUE(json["error"].isNull()) << what;
             continue;
@@ -345,30 +362,6 @@ TEST(CliEdges, EveryPathGivesOneJsonObjectWithItsCommand) {
     std::string problem;
     EXPECT_TRUE(Json(RunCli(dir, {"--help", "--json"}).out, &problem)["help"].toString().contains(
         "Коды завершения"));
-}
-
-// A password file others may read still serves, with a warning a script sees in the JSON.
-TEST(CliEdges, APasswordFileOthersMayReadIsWarnedAbout) {
-    QTemporaryDir dir;
-    QFile open(dir.filePath("pw"));
-    ASSERT_TRUE(open.open(QIODevice::WriteOnly));
-    open.write("9461\n");
-    open.close();
-    for (const bool others : {true, false}) {
-        ASSERT_TRUE(open.setPermissions(QFile::ReadOwner | QFile::WriteOwner |
-                                        (others ? QFile::ReadOther : QFile::Permissions())));
-        const CliRun r = RunCli(dir, {"clock", "--set-now", "--password-file", open.fileName(),
-                                      "--port", kNoPort, "--json"});
-        std::string problem;
-        const QJsonObject json = Json(r.out, &problem);
-        EXPECT_EQ(problem, "");
-        EXPECT_EQ(r.exit, 3) << r.err; // the password served: the port is what fails
-        const QJsonArray warnings = json["warnings"].toArray();
-        EXPECT_EQ(warnings.size(), others ? 1 : 0) << r.out;
-        EXPECT_EQ(r.err.find("доступен для чтения другим пользователям") != std::string::npos,
-                  others)
-            << r.err;
-    }
 }
 
 } // namespace
