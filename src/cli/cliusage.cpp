@@ -62,7 +62,7 @@ lum08. Сообщения выводятся в стандартный пото�
                      при ошибке в командной строке, --help и --version: "ok", "exit",
                      "command", "error" (null или {"code", "kind", "text"}), результаты,
                      "warnings" (man lum08-cli). kind: usage, file, access, port, line,
-                     device, refused, differs, busy, stopped, timeout; code: 2..255
+                     device, refused, differs, busy, stopped, timeout; code: 1..127
                      исключение прибора, 128 ошибка приёма, 129 тайм-аут, 130 нет ответа,
                      131 контрольная сумма, 132 порт не открывается, 257 сбой порта,
                      258 остановка, 259 прибор долго занят записью, 0 не обмен
