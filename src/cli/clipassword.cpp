@@ -5,6 +5,7 @@
 #include "cli/clicommands.h"
 #include "cli/clifileread.h"
 #include "cli/clisession.h"
+#include "cli/clistop.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -14,6 +15,8 @@
 #include <conio.h>
 #include <io.h>
 #else
+#include <cerrno>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 #endif
@@ -41,6 +44,32 @@ bool InputIsTerminal() {
 #endif
 }
 
+#ifndef _WIN32
+// A line from standard input, waited for in short turns so that a stop (Ctrl+C, SIGTERM, the
+// deadline) ends the wait; false at its end or at the stop.
+bool ReadLine(std::string& line) {
+    for (;;) {
+        if (CliStop::Due())
+            return false;
+        pollfd p{0, POLLIN, 0};
+        const int ready = ::poll(&p, 1, 50);
+        if (ready < 0 && errno != EINTR)
+            return false;
+        if (ready <= 0)
+            continue;
+        char c = 0;
+        const ssize_t n = ::read(0, &c, 1);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return !line.empty();
+        if (c == '\n')
+            return true;
+        line += c;
+    }
+}
+#endif
+
 // Reads a line from the terminal without showing it.
 std::optional<std::string> Prompt(std::ostream& err) {
     err << "Пароль: ";
@@ -57,7 +86,7 @@ std::optional<std::string> Prompt(std::ostream& err) {
         silent.c_lflag &= ~tcflag_t(ECHO);
         ::tcsetattr(0, TCSAFLUSH, &silent);
     }
-    const bool got = bool(std::getline(std::cin, line));
+    const bool got = ReadLine(line);
     if (quiet)
         ::tcsetattr(0, TCSAFLUSH, &saved);
     if (!got) {

@@ -30,11 +30,10 @@ void Catch(int signal) {
 #ifdef _WIN32
     std::signal(signal, OnSignal);
 #else
-    // Without SA_RESTART: a read from the terminal returns instead of going on waiting.
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;
+    action.sa_flags = SA_RESTART; // the waits that must end ask Due() in turns
     ::sigaction(signal, &action, nullptr);
 #endif
 }

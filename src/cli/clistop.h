@@ -13,8 +13,8 @@ namespace CliStop {
 int DefaultTimeoutSeconds(const CliArgs& args);
 
 // Catches SIGINT and SIGTERM (a second one ends the program at once): the first thing the
-// program does, so that no signal finds it without a word to say. A signal also cuts short a
-// wait in the system (the password prompt), which then ends as the command's stop.
+// program does, so that no signal finds it without a word to say. The waits that must end at a
+// stop (the line, a gateway's connect, a file, the password prompt) ask Due() in turns.
 void InstallSignals();
 // Starts the deadline: the command's time counts from here.
 void StartDeadline(int timeoutSeconds);
