@@ -1,6 +1,7 @@
 // The configuration file loader fed files of any length and content. A file shorter than 712
-// bytes must leave the model untouched; a loaded file saves back to the same bytes (all but
-// byte 0, the bus number choice, which the file does not set); the model stays in its limits.
+// bytes, or with more modules than a device has, must leave the model untouched; a loaded file
+// saves back to the same bytes (all but byte 0, the bus number choice, which the file does not
+// set); the model stays in its limits.
 
 #include "fuzzline.h"
 
@@ -27,7 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
 
     const bool loaded =
         LoadConfigFile(std::span<const uint8_t>(bytes, size), serv, lum, f15, reserv);
-    FUZZ_CHECK(loaded == (size >= size_t(ConfigFile::Size)));
+    // Loaded when the check passes it: 712 bytes at least, and a module count a device can have.
+    FUZZ_CHECK(loaded ==
+               (CheckConfigFile(std::span<const uint8_t>(bytes, size)) == ConfigFileCheck::Ok));
+    FUZZ_CHECK(!loaded || size >= size_t(ConfigFile::Size));
     const std::vector<uint8_t> after = SaveConfigFile(serv, lum, f15);
     FUZZ_CHECK(after.size() == size_t(ConfigFile::Size));
     if (!loaded) {

@@ -39,6 +39,11 @@ struct CliArgs {
 // Nothing with a Russian message in `error` when the arguments are wrong.
 std::optional<CliArgs> ParseCliArgs(const std::vector<std::string>& args, std::string* error);
 
+// What a script needs of a command line that may not parse: the command word (empty when none
+// is recognised) and whether JSON was asked for (--json, --json=1).
+std::string CommandWord(const std::vector<std::string>& args);
+bool AsksForJson(const std::vector<std::string>& args);
+
 // Whether the command talks to a device (and needs --port).
 bool NeedsPort(const std::string& command);
 

@@ -283,8 +283,9 @@ TEST_F(GatewayEngine, ARefusedGatewayCannotBeOpened) {
     peer.StopListening();
     EXPECT_EQ(port.ApplyPortSettings(), -1);
     port.ReportError(0, ResultCode::PortCannotOpen);
-    EXPECT_EQ(op.LastText(), " невозможно открыть последовательный порт \n" + port.PortName +
-                                 ": соединение отклонено");
+    // A gateway is named as one, not as a serial port.
+    EXPECT_EQ(op.LastText(),
+              " невозможно соединиться со шлюзом \n" + port.PortName + ": соединение отклонено");
 }
 
 TEST_F(GatewayEngine, ADroppedConnectionIsAPortFailure) {
@@ -303,9 +304,9 @@ TEST_F(GatewayEngine, ADroppedConnectionIsAPortFailure) {
     EXPECT_EQ(port.Exchange(0, 17, 0, nullptr, reply), ResultCode::PortNotOpen);
     port.ReportError(0, ResultCode::PortFailure);
     ASSERT_EQ(op.Shown().size(), 1u);
-    EXPECT_EQ(op.Shown()[0].text, "Сбой COM-порта " + port.PortName +
+    EXPECT_EQ(op.Shown()[0].text, "Сбой соединения со шлюзом " + port.PortName +
                                       " при чтении или записи (соединение со шлюзом разорвано). "
-                                      "Проверьте оборудование и заново настройте порт.");
+                                      "Проверьте шлюз и сеть и заново настройте порт.");
 }
 
 TEST_F(GatewayEngine, TheClockBroadcastWaitsForNoReply) {

@@ -211,12 +211,8 @@ TEST_P(LineFaults, ReportedThenAHealthyLineWorks) {
         ASSERT_EQ(rig.op.Shown().size(), 1u);
         const OperatorMessage& m = rig.op.Shown()[0];
         if (s.code == ResultCode::PortFailure) {
-            EXPECT_EQ(
-                m.text.rfind("Сбой COM-порта " + rig.port.PortName + " при чтении или записи", 0),
-                0u)
-                << m.text;
-            EXPECT_NE(m.text.find(". Проверьте оборудование и заново настройте порт."),
-                      std::string::npos)
+            EXPECT_EQ(m.text.rfind(PortFailureStart(rig.port.PortName), 0), 0u) << m.text;
+            EXPECT_NE(m.text.find(PortFailureAdvice(rig.port.PortName)), std::string::npos)
                 << m.text;
             EXPECT_EQ(m.caption, "Ошибка");
             EXPECT_EQ(m.icon, MsgIcon::Error);

@@ -10,6 +10,7 @@
 #include "link/devicesequences.h"
 #include "link/devicewrite.h"
 #include "link/exchangeengine.h"
+#include "link/gatewayaddress.h"
 #include "model/devicedocument.h"
 #include "support/qtcoreapp.h"
 #include "support/scriptedoperator.h"
@@ -141,3 +142,13 @@ public:
     NetworkBlocks& f15 = doc.network;
     DeviceWriteReport lastWrite;
 };
+
+// The start and the advice of the message for a port that failed: a gateway is named as one.
+inline std::string PortFailureStart(const std::string& port) {
+    return (IsGatewayName(port) ? "Сбой соединения со шлюзом " : "Сбой COM-порта ") + port +
+           " при чтении или записи";
+}
+inline std::string PortFailureAdvice(const std::string& port) {
+    return IsGatewayName(port) ? ". Проверьте шлюз и сеть и заново настройте порт."
+                               : ". Проверьте оборудование и заново настройте порт.";
+}

@@ -3,6 +3,8 @@
 // with the port failure and its message, nothing asks the program to close, and a new emulator
 // on a new port then takes the same write. Behind a gateway the connection alone may drop.
 
+#include "test_linefaults.h"
+
 #include "link/devicesequences.h"
 #include "link/devicewrite.h"
 #include "link/exchangeengine.h"
@@ -57,10 +59,8 @@ protected:
     void ExpectPortFailureTold(const std::string& portName) {
         ASSERT_EQ(op.Shown().size(), 1u);
         const OperatorMessage& m = op.Shown()[0];
-        EXPECT_EQ(m.text.rfind("Сбой COM-порта " + portName + " при чтении или записи", 0), 0u)
-            << m.text;
-        EXPECT_NE(m.text.find("Проверьте оборудование и заново настройте порт."),
-                  std::string::npos);
+        EXPECT_EQ(m.text.rfind(PortFailureStart(portName), 0), 0u) << m.text;
+        EXPECT_NE(m.text.find(PortFailureAdvice(portName)), std::string::npos);
         EXPECT_EQ(m.caption, "Ошибка");
         EXPECT_FALSE(port.IsOpen());
         // Records the device never confirmed stay changed.
