@@ -163,8 +163,8 @@ private:
     void CreateVerifyActions(QMenu* file);
     void ApplyTestPreset(int preset, const QString& caption);
     void ClearModuleTable();
-    // The module table from the model; a file's modules all get their program button.
-    void FillModuleTable(bool fromFile);
+    // The module table from the model: the same rows for a device and for a file.
+    void FillModuleTable();
     void RefreshFromFile();
     void ResetForNewFile();
     // The chosen name with ".lum" added when it has no extension; empty after telling the

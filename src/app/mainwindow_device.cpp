@@ -34,7 +34,7 @@ void MainWindow::ClearModuleTable() {
     }
 }
 
-void MainWindow::FillModuleTable(bool fromFile) {
+void MainWindow::FillModuleTable() {
     const ModuleConfig& moduleConfig = document_->modules;
     ClearModuleTable();
     designationLabel->setText(U(moduleConfig.GetDesignation()));
@@ -43,16 +43,17 @@ void MainWindow::FillModuleTable(bool fromFile) {
         const ModuleRowText row = moduleConfig.GetModuleRow(k);
         moduleAddressLabels[k]->setText(U(row.address));
         moduleCodeLabels[k]->setText(U(row.code));
-        const bool known = moduleConfig.ModuleType[k] == ModuleConfig::TypeMLV ||
-                           moduleConfig.ModuleType[k] == ModuleConfig::TypeMSU;
-        // A device's "МЛВ" has no program of its own; a file's modules are all open to editing.
-        const bool programmable = fromFile || moduleConfig.ModuleType[k] == ModuleConfig::TypeMSU;
+        const int type = moduleConfig.ModuleType[k];
+        const bool known = type == ModuleConfig::TypeMLV || type == ModuleConfig::TypeMSU;
+        // An "МЛВ" has no program of its own, whether the data came from the device or from a
+        // file saved from it: the same row either way.
+        const bool programmable = type == ModuleConfig::TypeMSU;
         if (known)
             moduleTypeLabels[k]->setText(U(row.name));
-        if (known && programmable) {
+        if (programmable) {
             inputRangeLabels[k]->setText(U(row.range));
             programButtons[k]->setText(QString::fromUtf8("программ."));
-        } else if (!fromFile) {
+        } else if (known) {
             programButtons[k]->setText(QString::fromUtf8("нет"));
         }
         programButtons[k]->setEnabled(programmable);
@@ -71,7 +72,7 @@ void MainWindow::ReadDeviceClick() {
         replaced = true;
         modificationEdit->setText(U(document_->modules.GetModificationCode()));
         newNumberBox->setCurrentIndex(document_->modules.GetNewBusNumber());
-        FillModuleTable(false);
+        FillModuleTable();
     };
     progress.share = [this](int done, int total, const std::string& step) {
         ShowShare(done, total, U(step));

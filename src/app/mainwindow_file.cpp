@@ -140,7 +140,7 @@ void MainWindow::ShowFileCaption() {
 void MainWindow::RefreshFromFile() {
     ModuleConfig& moduleConfig = document_->modules;
     modificationEdit->setText(U(moduleConfig.GetModificationCode()));
-    FillModuleTable(true);
+    FillModuleTable();
     for (QPushButton* b : {inputsTableButton, networkSettingsButton, f15BlocksButton})
         b->setEnabled(true);
     for (QPushButton* b : {clockButton, testButton})
