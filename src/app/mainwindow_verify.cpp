@@ -52,7 +52,7 @@ void MainWindow::HistoryClick() {
     // the device shown is not the one it was read from). Unsaved work is asked for first, as
     // before any other opening.
     if (MayDropDocument(*this))
-        OpenConfigFile(chosen, window.ChosenDevice());
+        OpenConfigFile(chosen, DeviceHistory::DeviceOf(chosen));
 }
 
 bool MainWindow::VerifyWrites() const {

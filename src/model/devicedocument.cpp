@@ -111,7 +111,10 @@ void DeviceDocument::NetworkRead() {
 
 void DeviceDocument::Saved(const std::string& path) {
     if (IsFileMode()) {
+        // A back-up saved elsewhere still holds the data of the device it was read from.
+        const int from = origin_.device;
         origin_ = DocumentOrigin::File(path);
+        origin_.device = from;
         baseline_ = Image();
     }
     saved_ = Image();

@@ -27,7 +27,7 @@ struct DocumentOrigin {
         Backup, // a back-up of the device history at `path`: read-only, never a save target
     };
     Kind kind = Kind::None;
-    int device = -1; // 0-based bus number of a device origin
+    int device = -1; // 0-based bus number of the device the data were read from, when known
     std::string port;
     std::string line;
     std::string path;
