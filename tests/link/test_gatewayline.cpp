@@ -79,7 +79,8 @@ TEST_P(Gateway, ReadReturnsAsSoonAsTheReplyIsIn) {
     const int64_t ms = MsSince(start);
     later.join();
     EXPECT_GE(ms, 25);
-    EXPECT_LT(ms, 95);
+    // Far below the total time-out, however busy the machine: the read woke with the bytes.
+    EXPECT_LT(ms, 900);
     EXPECT_EQ(line.read(buffer + 3, 7), 7);
     EXPECT_EQ(Bytes(buffer, buffer + 10), reply);
 }
@@ -96,7 +97,7 @@ TEST_P(Gateway, AReplyCutShortEndsAfterTheByteGap) {
     EXPECT_EQ(line.read(buffer + 3, 19), 4);
     const int64_t ms = MsSince(start);
     EXPECT_GE(ms, 95);
-    EXPECT_LT(ms, 400);
+    EXPECT_LT(ms, 900); // the byte gap, not the total time-out
     EXPECT_EQ(Bytes(buffer, buffer + 7), Bytes(reply.begin(), reply.begin() + 7));
 }
 
