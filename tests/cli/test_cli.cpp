@@ -120,6 +120,16 @@ TEST_F(CliTest, WriteNeedsThePasswordAndTheDevicesModulesThenStoresTheFile) {
 
     const auto before = target.Dump();
     ASSERT_TRUE(before);
+    // A dry run needs no password, reads only, and lists what the write would change.
+    r = Run(QStringList{"write", File("a.lum"), "--dry-run", "--json"} + On(target, 1));
+    EXPECT_EQ(r.exit, 1) << r.err;
+    const QJsonObject dry = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+    const QJsonObject result = dry["results"].toArray()[0].toObject();
+    EXPECT_TRUE(result["dryRun"].toBool()) << r.out;
+    EXPECT_EQ(result["origin"].toObject()["file"].toString(), File("a.lum")) << r.out;
+    EXPECT_FALSE(result["differences"].toArray().isEmpty()) << r.out;
+    EXPECT_EQ(target.Dump()->blocks, before->blocks);
+    EXPECT_EQ(target.Dump()->requests, before->requests + 4); // configuration, 2 modules, image
     ASSERT_EQ(Run(QStringList{"read", "--out", File("before.lum")} + On(target, 1)).exit, 0);
     r = Run(QStringList{"write", File("a.lum"), "--password", "9461"} + On(target, 1));
     ASSERT_EQ(r.exit, 0) << r.err;
