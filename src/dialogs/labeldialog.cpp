@@ -6,6 +6,7 @@
 #include "dialogs/windowcontext.h"
 #include "model/moduleconfig.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -44,13 +45,32 @@ LabelDialog::LabelDialog(WindowContext& main, QWidget* parent) : LumDialog(paren
     labelEdit->setMaxLength(14);
     labelEdit->setMinimumWidth(160);
     labelEdit->installEventFilter(new EnterMovesOn(labelEdit));
+    lengthLabel = new QLabel(this);
     OK = new QPushButton("OK", this);
     grid->addWidget(inputLabel, 0, 0);
     grid->addWidget(inputCaption, 0, 1);
     grid->addWidget(labelCaption, 1, 0);
     grid->addWidget(labelEdit, 1, 1);
-    grid->addWidget(OK, 2, 1, Qt::AlignRight);
+    grid->addWidget(lengthLabel, 2, 1);
+    grid->addWidget(OK, 3, 1, Qt::AlignRight);
     connect(OK, &QPushButton::clicked, this, [this] { CloseWith(mr::Cancel); });
+    connect(labelEdit, &QLineEdit::textChanged, this, [this] { ShowLength(false); });
+    // A key past the limit, or a pasted text longer than the field: told, not dropped unseen.
+    connect(labelEdit, &QLineEdit::inputRejected, this, [this] { ShowLength(true); });
+    ShowLength(false);
+}
+
+void LabelDialog::ShowLength(bool cut) {
+    const int length = int(labelEdit->text().size());
+    const int limit = labelEdit->maxLength();
+    if (cut) {
+        QApplication::beep();
+        lengthLabel->setText(U("Не более %1 знаков: лишнее не вписано").arg(limit));
+        lengthLabel->setStyleSheet("color: #A00000");
+        return;
+    }
+    lengthLabel->setText(U("Знаков: %1 из %2").arg(length).arg(limit));
+    lengthLabel->setStyleSheet(QString());
 }
 
 void LabelDialog::SetHeading(int inputFrom1, const QString& identifier) {

@@ -24,6 +24,7 @@ public:
     QLabel* inputCaption = nullptr;
     QLabel* labelCaption = nullptr;
     QLineEdit* labelEdit = nullptr;
+    QLabel* lengthLabel = nullptr; // "N из 14", and what was cut when a text did not fit
     QPushButton* OK = nullptr;
 
 protected:
@@ -31,5 +32,7 @@ protected:
     bool CanClose(int& result) override;
 
 private:
+    void ShowLength(bool cut);
+
     WindowContext& main_;
 };
