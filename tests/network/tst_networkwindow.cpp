@@ -267,17 +267,21 @@ private slots:
         struct StepLog : FrameObserver {
             QProgressBar* bar = nullptr;
             QStringList steps;
+            QList<QSize> sizes; // of the window, while the write runs
             QList<int> shares;
             void OnRequest(int64_t, const uint8_t*, int, int, int) override {
                 // The whole step: a text longer than the narrow window's bar is shortened on the
                 // bar, whole in its tooltip.
                 if (steps.isEmpty() || steps.last() != bar->toolTip())
                     steps << bar->toolTip();
+                if (!sizes.contains(bar->window()->size()))
+                    sizes << bar->window()->size();
                 shares << bar->value();
             }
         } log;
         Open(h, true, [&](NetworkWindow& d) {
             log.bar = d.progressBar;
+            const QSize before = d.size();
             h.Main().Engine().AddObserver(&log);
             d.deleteBlockAction->trigger();
             h.Op().Answer(MsgButton::Yes);
@@ -286,6 +290,8 @@ private slots:
             h.Main().Engine().RemoveObserver(&log);
             QCOMPARE(d.progressBar->value(), 100);
             QVERIFY(d.progressBar->isHidden());
+            // The window keeps its size while the write runs.
+            QCOMPARE(log.sizes, QList<QSize>{before});
         });
         // The share grows with each request, through the steps; the busy polls say so.
         QCOMPARE(
