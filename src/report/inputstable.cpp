@@ -79,6 +79,12 @@ void InputsTableWindow::BuildWindow() {
     insertLabelsAction = contextMenu->addAction(U("Заменить группу текст. реквизитов"));
     // Nothing to put in before a group was copied, in this window or an earlier one.
     insertLabelsAction->setEnabled(main_.Clipboard().Holds);
+    // Greyed, it says why.
+    contextMenu->setToolTipsVisible(true);
+    insertLabelsAction->setToolTip(
+        main_.Clipboard().Holds
+            ? insertLabelsAction->text()
+            : U("Сначала скопируйте группу командой «Копировать группу текст. реквизитов»"));
     contextMenu->addSeparator();
     pasteLabelsAction = contextMenu->addAction(U("Вставить тексты из буфера обмена"));
     pasteLabelsAction->setShortcut(QKeySequence::Paste);
@@ -249,6 +255,7 @@ void InputsTableWindow::CopyLabelsClick() {
     copy.LastInput = int(last - 1);
     copy.Holds = true;
     insertLabelsAction->setEnabled(true);
+    insertLabelsAction->setToolTip(insertLabelsAction->text().remove(QLatin1Char('&')));
 }
 
 void InputsTableWindow::InsertLabelsClick() {

@@ -216,6 +216,7 @@ private slots:
         OpenCreatedFile(h, dir_.path(), 2);
         WithTable(h, [&](InputsTableWindow& t) {
             QVERIFY(!t.insertLabelsAction->isEnabled());
+            QVERIFY(t.insertLabelsAction->toolTip().startsWith(U8("Сначала скопируйте группу")));
             CopyGroup(h, t, 3, 5);
             QCOMPARE(t.lastColumn, InputsTableWindow::ColText);
             QVERIFY(t.insertLabelsAction->isEnabled());
