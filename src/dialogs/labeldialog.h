@@ -30,9 +30,12 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     bool CanClose(int& result) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void ShowLength(bool cut);
+    // Ctrl+V and the field's menu: what fits goes in, a cut is told.
+    void Paste();
 
     WindowContext& main_;
 };

@@ -262,6 +262,12 @@ private slots:
                 QTest::keyClick(text.labelEdit, Qt::Key_Y);
                 QCOMPARE(text.labelEdit->text(), QString(14, 'x'));
                 QVERIFY(text.lengthLabel->text().contains(U8("Не более 14 знаков")));
+                // So is a pasted text longer than the field.
+                text.labelEdit->clear();
+                QGuiApplication::clipboard()->setText(U8("Давление высокое"));
+                QTest::keyClick(text.labelEdit, Qt::Key_V, Qt::ControlModifier);
+                QCOMPARE(text.labelEdit->text(), U8("Давление высок"));
+                QVERIFY(text.lengthLabel->text().contains(U8("Не более 14 знаков")));
                 text.labelEdit->setText("Pump");
                 Click(text.OK);
             });
