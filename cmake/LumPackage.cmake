@@ -47,6 +47,8 @@ install(FILES ${_pkg}/lum08-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/p
 # and pictures are also installed for reading and printing outside the program.
 file(GLOB _guide_files ${CMAKE_SOURCE_DIR}/docs/guide/*.html ${CMAKE_SOURCE_DIR}/docs/guide/*.png)
 install(FILES ${_guide_files} DESTINATION ${_doc}/guide)
+install(FILES ${_pkg}/lum08-guide.doc-base DESTINATION ${CMAKE_INSTALL_DATADIR}/doc-base
+    RENAME lum08-guide)
 
 # Manual pages and the changelog go in compressed, without a time stamp in the gzip header.
 string(TIMESTAMP LUM_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
