@@ -56,6 +56,8 @@ public:
                                   QPrinter& printer);
     // The same columns for the report file, in twips.
     static QList<int> RtfColumnStops(const QString& text, const QFont& font);
+    // The largest size, 10 points down to 7, at which the table's widest line fits the width.
+    static int FittingPoints(const QString& text, const QString& family, double widthMm);
 
     int lastColumn = -1; // column of the current cell at the last double or right click
 

@@ -44,6 +44,16 @@ QString FilledUp(const QString& cell) {
 constexpr double TabStopCm = 1.25;
 // The report's size on paper and in the file: readable, and the columns still on the page.
 constexpr int ReportPoints = 10;
+// Smaller only when the widest line would not fit between the margins otherwise.
+constexpr int SmallestPoints = 7;
+
+// A device of the screen's usual 96 dots per inch, to measure the file's columns on.
+QImage ScreenProbe() {
+    QImage probe(1, 1, QImage::Format_RGB32);
+    probe.setDotsPerMeterX(int(96 / 0.0254 + 0.5));
+    probe.setDotsPerMeterY(int(96 / 0.0254 + 0.5));
+    return probe;
+}
 
 // "аварийная, красный, звук": how the device signals the input.
 QString SignallingText(const InputProgram& program, int input) {
@@ -160,9 +170,11 @@ QString InputsTableWindow::WithRtfExtension(const QString& name) {
 
 bool InputsTableWindow::WriteReportFile(const QString& name) const {
     const QString text = reportText->toPlainText();
-    RtfWriter writer(reportText->font().family(), ReportPoints);
+    const QString family = reportText->font().family();
+    const int points = FittingPoints(text, family, 210 - 2 * kPrintMarginMm);
+    RtfWriter writer(family, points);
     writer.SetPage(kPrintMarginMm, MakePrintHeading(main_, inputsCaption->text()).Lines());
-    writer.SetTabStops(RtfColumnStops(text, QFont(reportText->font().family(), ReportPoints)));
+    writer.SetTabStops(RtfColumnStops(text, QFont(family, points)));
     writer.AddLine(text);
     const QByteArray rtf = writer.Rtf();
     // A file that cannot be written completely leaves the old one in place.
@@ -171,15 +183,35 @@ bool InputsTableWindow::WriteReportFile(const QString& name) const {
 
 QList<int> InputsTableWindow::RtfColumnStops(const QString& text, const QFont& font) {
     // The same columns as on the printed page, in twentieths of a point.
-    QImage probe(1, 1, QImage::Format_RGB32);
-    const double dpi = 96;
-    probe.setDotsPerMeterX(int(dpi / 0.0254 + 0.5));
-    probe.setDotsPerMeterY(int(dpi / 0.0254 + 0.5));
+    QImage probe = ScreenProbe();
     QList<int> twips;
-    for (const QTextOption::Tab& tab :
-         ColumnStops(text, font, dpi * TabStopCm / 2.54, &probe, probe.logicalDpiX()))
+    for (const QTextOption::Tab& tab : ColumnStops(
+             text, font, probe.logicalDpiX() * TabStopCm / 2.54, &probe, probe.logicalDpiX()))
         twips << int(std::lround(tab.position * 1440 / probe.logicalDpiX()));
     return twips;
+}
+
+int InputsTableWindow::FittingPoints(const QString& text, const QString& family, double widthMm) {
+    QImage probe = ScreenProbe();
+    const double dpi = probe.logicalDpiX();
+    for (int points = ReportPoints; points > SmallestPoints; --points) {
+        const QFont font(family, points);
+        const QFontMetricsF metrics(font, &probe);
+        const QList<QTextOption::Tab> stops =
+            ColumnStops(text, font, dpi * TabStopCm / 2.54, &probe, dpi);
+        double widest = 0;
+        // The table's lines; a heading line may wrap.
+        for (const QString& line : text.split('\n')) {
+            if (!line.contains('\t'))
+                continue;
+            const QStringList cells = line.split('\t');
+            const double at = cells.size() > 1 ? stops.value(cells.size() - 2).position : 0;
+            widest = std::max(widest, at + metrics.horizontalAdvance(cells.back()));
+        }
+        if (widest <= widthMm / 25.4 * dpi)
+            return points;
+    }
+    return SmallestPoints;
 }
 
 void InputsTableWindow::PrintReport() {
@@ -202,12 +234,21 @@ void InputsTableWindow::PrintReportOn(QPrinter& printer) const {
     const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
     const QRect paper(0, 0, page.width(), page.height());
     const int headingHeight = PrintHeadingHeight(p);
+    // The widest line within the margins: a smaller size when it would not fit.
+    const QString text = reportText->toPlainText();
+    QFont font(reportText->font().family(),
+               FittingPoints(text, reportText->font().family(),
+                             printer.pageLayout().paintRect(QPageLayout::Millimeter).width()));
     QTextDocument document;
-    LayOutForPrinting(document, reportText->toPlainText(),
-                      QFont(reportText->font().family(), ReportPoints), printer);
-    // Each page: the heading, then its share of the text below it.
     const QSizeF body(paper.width(), paper.height() - headingHeight);
-    document.setPageSize(body);
+    for (;;) {
+        LayOutForPrinting(document, text, font, printer);
+        document.setPageSize(body);
+        if (document.idealWidth() <= body.width() || font.pointSize() <= SmallestPoints)
+            break;
+        font.setPointSize(font.pointSize() - 1);
+    }
+    // Each page: the heading, then its share of the text below it.
     const int pages = document.pageCount();
     const PrintHeading heading = MakePrintHeading(main_, inputsCaption->text());
     for (int n = 0; n < pages; ++n) {

@@ -194,7 +194,7 @@ private slots:
                                "\\fswiss\\fcharset204 MS Sans Serif;}}\r\n"
                                "\\paperw11906\\paperh16838\\margl1134\\margr1134\\margt"));
         // Every page's heading: what, the page of all, the file, when; then the text in 10 points
-        // with the columns' own tab stops.
+        // (down to 7 when the table would not fit the page) with the columns' own tab stops.
         const QByteArray header = RtfWriter::EscapeText(U8("ЛУМ-08: Дискретные сигналы")) +
                                   "\\tab " + RtfWriter::EscapeText(U8("стр. ")) +
                                   "{\\field{\\*\\fldinst PAGE}{\\fldrslt 1}} " +
@@ -206,7 +206,7 @@ private slots:
         QVERIFY(rtf.contains(RtfWriter::EscapeText(U8("Напечатано ") +
                                                    QDate::currentDate().toString("dd.MM.yyyy"))));
         static const QRegularExpression body(
-            R"(\\viewkind4\\uc1\\pard(\\tx\d+){5}\\f0\\fs20 \\'d4\\'e0\\'e9\\'eb )");
+            R"(\\viewkind4\\uc1\\pard(\\tx\d+){5}\\f0\\fs(1[4-9]|20) \\'d4\\'e0\\'e9\\'eb )");
         QVERIFY(body.match(QString::fromLatin1(rtf)).hasMatch());
         // Each of the three empty lines is a line feed of its own and so two paragraphs.
         const QByteArray tail = QByteArray("\\par\r\n\\par\r\n\\par\r\n          "
@@ -325,6 +325,9 @@ private slots:
                   U8("файл "), U8("Напечатано ") + QDate::currentDate().toString("dd.MM.yyyy"),
                   U8("Сигнализация"), U8("Дискр.сигн.006")})
                 QVERIFY2(page.contains(expected), qPrintable(expected + "\n" + page));
+            // LUM_PDF_DIR keeps the printed page to look at.
+            if (const QString keep = qEnvironmentVariable("LUM_PDF_DIR"); !keep.isEmpty())
+                QFile::copy(pdf, QDir(keep).filePath("inputs.pdf"));
         }
         QVERIFY(QFile::exists("printing.rtf")); // written before the question either way
     }
