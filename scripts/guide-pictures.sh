@@ -126,6 +126,13 @@ timing=$(window "Настройка параметров обмена")
 shot "$timing" timing
 keys Escape
 
+# The bus monitor records from its first opening: opened before the read, it has the read's
+# frames to show; minimised meanwhile, it covers no other window.
+keys ctrl+m
+monitor=$(window "Монитор обмена")
+xdotool windowminimize "$monitor"
+sleep 0.5
+xdotool windowactivate --sync "$main" 2>/dev/null || true
 keys F9
 sleep 4
 main=$(window "Программатор ЛУМ - 08")
@@ -213,8 +220,9 @@ sleep 2
 shot "$clock" clock
 keys Escape
 
-keys ctrl+m
-monitor=$(window "Монитор обмена")
+# The monitor, opened before the read, back on the screen.
+xdotool windowactivate --sync "$monitor" 2>/dev/null || xdotool windowmap "$monitor"
+sleep 0.5
 xdotool windowsize "$monitor" 900 420
 sleep 0.5
 shot "$monitor" monitor
