@@ -40,6 +40,15 @@ install(FILES ${_pkg}/lum08.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicol
 install(FILES ${_pkg}/lum08.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
 install(FILES ${_pkg}/lum08.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${_pkg}/copyright DESTINATION ${_doc})
+# The configuration file type, so that a double click on a .lum file opens it in lum08.
+install(FILES ${_pkg}/lum08-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+    RENAME lum08.xml)
+# The operator's guide is compiled into lum08 (Справка → Руководство оператора, F1); its page
+# and pictures are also installed for reading and printing outside the program.
+file(GLOB _guide_files ${CMAKE_SOURCE_DIR}/docs/guide/*.html ${CMAKE_SOURCE_DIR}/docs/guide/*.png)
+install(FILES ${_guide_files} DESTINATION ${_doc}/guide)
+install(FILES ${_pkg}/lum08-guide.doc-base DESTINATION ${CMAKE_INSTALL_DATADIR}/doc-base
+    RENAME lum08-guide)
 
 # Manual pages and the changelog go in compressed, without a time stamp in the gzip header.
 string(TIMESTAMP LUM_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)

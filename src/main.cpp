@@ -9,5 +9,5 @@ int main(int argc, char** argv) {
     LumApplication app(argc, argv);
     if (command.action == CommandLine::Action::SelfTest)
         return RunSelfTest(app);
-    return RunProgram(app);
+    return RunProgram(app, StartFile(app.arguments()));
 }

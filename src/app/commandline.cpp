@@ -8,16 +8,19 @@
 
 namespace {
 
-const char kUsage[] = "Использование: lum08 [--version | --help | --self-test]\n"
-                      "Программатор ЛУМ-08: чтение, правка, хранение и запись конфигурации "
-                      "прибора по линии RS-485.\n"
-                      "\n"
-                      "  --version    показать версию программы и выйти\n"
-                      "  --self-test  самопроверка: открыть главное окно на встроенном "
-                      "эмуляторе прибора,\n"
-                      "               прочитать его и выйти (код 0 — успешно); без экрана: "
-                      "QT_QPA_PLATFORM=offscreen\n"
-                      "  --help       этот текст\n";
+const char kUsage[] =
+    "Использование: lum08 [ФАЙЛ.lum | --version | --help | --self-test]\n"
+    "Программатор ЛУМ-08: чтение, правка, хранение и запись конфигурации "
+    "прибора по линии RS-485.\n"
+    "\n"
+    "  ФАЙЛ.lum     открыть файл конфигурации, как команда «Открыть файл конфигурации»\n"
+    "               (после пароля, который спрашивается при каждом запуске)\n"
+    "  --version    показать версию программы и выйти\n"
+    "  --self-test  самопроверка: открыть главное окно на встроенном "
+    "эмуляторе прибора,\n"
+    "               прочитать его и выйти (код 0 — успешно); без экрана: "
+    "QT_QPA_PLATFORM=offscreen\n"
+    "  --help       этот текст\n";
 
 // The toolkit's own options, which it also takes with two dashes (--platform offscreen).
 bool IsToolkitOption(const char* arg) {
@@ -65,4 +68,12 @@ CommandLine ParseCommandLine(int argc, char** argv) {
             result.action = CommandLine::Action::SelfTest;
     }
     return result;
+}
+
+QString StartFile(const QStringList& arguments) {
+    // The toolkit has taken its own options (-platform offscreen, -style ...) out already.
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        if (!arguments[i].startsWith('-'))
+            return arguments[i];
+    return QString();
 }

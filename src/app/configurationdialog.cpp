@@ -25,7 +25,8 @@ protected:
         auto* key = static_cast<QKeyEvent*>(event);
         const QString text = key->text();
         if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Tab ||
-            key->key() == Qt::Key_Left || key->key() == Qt::Key_Right)
+            key->key() == Qt::Key_Left || key->key() == Qt::Key_Right ||
+            key->key() == Qt::Key_Escape)
             return false;
         return text.isEmpty() || !text.front().isDigit() || text.front().unicode() > '9';
     }
@@ -107,6 +108,15 @@ bool ConfigurationDialog::RowsWrong() {
         }
     }
     return false;
+}
+
+void ConfigurationDialog::keyPressEvent(QKeyEvent* event) {
+    // Esc gives the composition up without its checks; the close box and OK still check.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        done(Cancelled);
+        return;
+    }
+    LumDialog::keyPressEvent(event);
 }
 
 bool ConfigurationDialog::CanClose(int& result) {

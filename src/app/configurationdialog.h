@@ -16,8 +16,9 @@ class ErrorMarker;
 class ConfigurationDialog : public LumDialog {
     Q_OBJECT
 public:
-    static constexpr int Accepted = 2; // the configuration was accepted
-    static constexpr int GaveUp = 6;   // the operator gave up after an error
+    static constexpr int Accepted = 2;  // the configuration was accepted
+    static constexpr int GaveUp = 6;    // the operator gave up after an error
+    static constexpr int Cancelled = 7; // Esc: nothing is created, nothing is asked
 
     explicit ConfigurationDialog(WindowContext& main, QWidget* parent = nullptr);
 
@@ -36,6 +37,7 @@ public:
 
 protected:
     bool CanClose(int& result) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void ModuleTypeClick(int row);

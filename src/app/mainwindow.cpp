@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/guidewindow.h"
 #include "dialogs/accelerators.h"
 #include "dialogs/exchangeguard.h"
 #include "dialogs/qtoperator.h"
@@ -37,6 +38,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <utility>
 
 namespace {
 // A key, for the password change: the bow, the shaft and two teeth, in brass.
@@ -168,6 +170,7 @@ MainWindow::~MainWindow() {
     // ones sent while the window's children go too: it goes before the engine does.
     engine_->SetIdleHook({});
     document_->onChange = {};
+    delete guide_;
     delete inputGuard_;
     inputGuard_ = nullptr;
 }
@@ -226,6 +229,7 @@ void MainWindow::CreateMenus() {
     file->addAction(openAction);
     file->addAction(saveAction);
     CreateVerifyActions(file);
+    CreateRecentFiles(file);
     QMenu* edit = menuBar()->addMenu(U("Правка"));
     undoAction = edit->addAction(U("Отменить"), this, [this] { UndoEdit(); });
     undoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
@@ -246,9 +250,7 @@ void MainWindow::CreateMenus() {
     enterPasswordAction =
         password->addAction(U("Ввести пароль …"), this, [this] { EnterPasswordClick(); });
     password->addAction(passwordAction);
-    QMenu* help = menuBar()->addMenu(U("Справка"));
-    aboutAction = help->addAction(U("О программе"));
-    connect(aboutAction, &QAction::triggered, this, [this] { AboutClick(); });
+    CreateHelpMenu();
 
     toolBar = addToolBar(U("Панель"));
     toolBar->setMovable(false);
@@ -311,6 +313,8 @@ QWidget* MainWindow::CreateDeviceRow() {
 
 QGroupBox* MainWindow::CreateModuleTable() {
     auto* box = new QGroupBox(U(" Таблица модулей ввода"), this);
+    // A taller window gets room below, not taller rows.
+    box->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     auto* grid = new QGridLayout(box);
     const char* headings[] = {"Адрес модуля", "Тип модуля", "Код модуля",
                               "Входы",        "Выходы",     "Программирование"};
@@ -350,6 +354,7 @@ QGroupBox* MainWindow::CreateModuleTable() {
 
 QGroupBox* MainWindow::CreateConfigGroup() {
     auto* box = new QGroupBox(U("Конфигурация прибора"), this);
+    box->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     auto* grid = new QGridLayout(box);
     grid->addWidget(new QLabel(U("Количество дискретных входов "), box), 0, 0);
     inputCountLabel = new QLabel(box);
@@ -367,6 +372,7 @@ QGroupBox* MainWindow::CreateConfigGroup() {
 
 QGroupBox* MainWindow::CreateNetworkGroup() {
     auto* box = new QGroupBox(U("Локальная сеть RS-485, протокол ModBus "), this);
+    box->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     auto* v = new QVBoxLayout(box);
     networkSettingsButton = new QPushButton(U("Настройка обмена"), box);
     f15BlocksButton = new QPushButton(U("Программирование ф15 "), box);
@@ -440,7 +446,12 @@ void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!shownOnce_) {
         shownOnce_ = true;
-        // The password prompt comes once the window is on the screen.
-        QTimer::singleShot(0, this, [this] { AskPassword(); });
+        // The password prompt comes once the window is on the screen; a file named on the
+        // command line is opened after it, as "Открыть файл" would.
+        QTimer::singleShot(0, this, [this] {
+            AskPassword();
+            if (!startFile_.isEmpty() && isVisible())
+                OpenConfigFile(std::exchange(startFile_, QString()));
+        });
     }
 }

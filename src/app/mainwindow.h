@@ -16,6 +16,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QComboBox;
@@ -29,6 +30,7 @@ class QToolBar;
 class ExchangeInputGuard;
 class ExchangeProgress;
 class MonitorWindow;
+class GuideWindow;
 class InputsTableWindow;
 class NetworkWindow;
 class SchemeEditor;
@@ -144,6 +146,18 @@ public:
     QAction* historyAction = nullptr;
     QAction* undoAction = nullptr;
     QAction* redoAction = nullptr;
+    QAction* exitAction = nullptr;  // "Выход", Ctrl+Q
+    QAction* guideAction = nullptr; // "Руководство оператора", F1
+
+    // The last five configuration files opened or saved, newest first (the program's settings).
+    static QStringList RecentFiles();
+    static void RememberRecentFile(const QString& name);
+    void OpenRecentFile(const QString& name);
+    // A file named on the command line, opened as "Открыть файл" does once the password is in.
+    void OpenAtStart(const QString& name) { startFile_ = name; }
+    // "Справка" → "Руководство оператора", at the section of the window asking (empty: start).
+    void GuideClick(const QString& section = QString());
+    GuideWindow* Guide() const;
 
     // Access to the current configuration file name (the file commands keep it).
     void SetCurFile(const QString& name) { curFile_ = name; }
@@ -161,6 +175,9 @@ private:
     QGroupBox* CreateNetworkGroup();
     void CreateTestMenu();
     void CreateVerifyActions(QMenu* file);
+    void CreateRecentFiles(QMenu* file);
+    void ShowRecentFiles();
+    void CreateHelpMenu();
     void ApplyTestPreset(int preset, const QString& caption);
     void ClearModuleTable();
     // The module table from the model: the same rows for a device and for a file.
@@ -207,6 +224,7 @@ private:
     QPointer<SchemeEditor> schemeEditor_;
     QPointer<InputsTableWindow> inputsTable_;
     QPointer<NetworkWindow> networkWindow_;
+    QPointer<GuideWindow> guide_; // a window without a parent, closed with the main window
     // The scheme editor's caption after a save names the file; an editor opened on the file
     // later starts with it.
     QString schemeEditorCaption_;
@@ -215,6 +233,9 @@ private:
     QString curFile_;
     bool shownOnce_ = false;
     bool useQtFileDialog_ = false;
+    std::vector<QAction*> recentFileActions_;
+    QAction* recentSeparator_ = nullptr;
+    QString startFile_;
     ExchangeInputGuard* inputGuard_ = nullptr;
     ExchangeProgress* progress_ = nullptr;
     QElapsedTimer commandTimer_;

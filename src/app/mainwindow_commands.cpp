@@ -3,6 +3,8 @@
 
 #include "app/mainwindow.h"
 
+#include "app/guidewindow.h"
+
 #include "clock/clockwindow.h"
 #include "dialogs/devicewriter.h"
 #include "dialogs/documentgate.h"
@@ -109,6 +111,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // A window of its own, not the main window's child: it goes with it all the same.
     if (monitor_)
         monitor_->hide();
+    if (guide_)
+        guide_->close();
 }
 
 void MainWindow::MonitorClick() {

@@ -127,6 +127,7 @@ void MainWindow::OpenConfigFile(const QString& name, int backupOfDevice) {
     document_->Load(*DeviceImage::FromFile(*bytes), origin);
     curFile_ = name;
     RefreshFromFile();
+    RememberRecentFile(name);
     if (const auto unknown = UnknownModuleSlots(*bytes); !unknown.empty())
         op_->Tell("В файле указаны модули неизвестного типа (слоты " + SlotList(unknown) +
                       ").\nПроверьте конфигурацию перед записью в прибор.",
@@ -199,6 +200,7 @@ bool MainWindow::SaveToFile() {
         schemeEditor_->setWindowTitle(schemeEditorCaption_);
     // Later saves go to this file: the caption names it.
     ShowFileCaption();
+    RememberRecentFile(name);
     return true;
 }
 
@@ -217,7 +219,10 @@ void MainWindow::CreateFileClick() {
         return;
     ConfigurationDialog dialog(*this, this);
     dialog.Prepare();
-    if (showModal(dialog) != ConfigurationDialog::Accepted) {
+    const int composed = showModal(dialog);
+    if (composed == ConfigurationDialog::Cancelled)
+        return;
+    if (composed != ConfigurationDialog::Accepted) {
         op_->Tell("ошибка ввода конфигурации", "Ошибка", MsgIcon::Error);
         return;
     }

@@ -111,8 +111,9 @@ bool LumApplication::notify(QObject* receiver, QEvent* event) {
     return false;
 }
 
-int RunProgram(QApplication& app) {
+int RunProgram(QApplication& app, const QString& file) {
     MainWindow main;
+    main.OpenAtStart(file);
     main.show();
     return app.exec();
 }

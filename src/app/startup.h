@@ -25,5 +25,6 @@ private:
 // translations were not found (the toolkit's dialogs then stay in English).
 bool LoadToolkitTranslations(QCoreApplication& app);
 
-// Runs the program: shows the main window and runs the message loop until it closes.
-int RunProgram(QApplication& app);
+// Runs the program: shows the main window and runs the message loop until it closes. A file
+// named opens once the password is given.
+int RunProgram(QApplication& app, const QString& file = QString());

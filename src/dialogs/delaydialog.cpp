@@ -8,6 +8,7 @@
 #include "model/operator.h"
 
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -25,15 +26,31 @@ DelayDialog::DelayDialog(WindowContext& main, QWidget* parent) : LumDialog(paren
     delayEdit->setMaxLength(2);
     delayEdit->setToolTip(U("Время, сек (0-60)"));
     delayEdit->setFixedWidth(40);
+    rangeCaption = new QLabel(U("(0-60)"), this);
     OK = new QPushButton("OK", this);
     grid->addWidget(inputLabel, 0, 0);
-    grid->addWidget(inputCaption, 0, 1, 1, 2);
+    grid->addWidget(inputCaption, 0, 1, 1, 3);
     grid->addWidget(delayCaption, 1, 0);
     grid->addWidget(secondsCaption, 1, 1);
     grid->addWidget(delayEdit, 1, 2);
-    grid->addWidget(OK, 2, 2);
+    grid->addWidget(rangeCaption, 1, 3);
+    grid->addWidget(OK, 2, 2, 1, 2, Qt::AlignRight);
     InstallKeyFilter(delayEdit, KeyFilterKind::Decimal, main_.Op());
+    // Installed after the key filter, so asked first: Enter on a value closes the dialog at
+    // once (an empty field still gets the filter's error).
+    delayEdit->installEventFilter(this);
     connect(OK, &QPushButton::clicked, this, [this] { CloseWith(mr::Cancel); });
+}
+
+bool DelayDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == delayEdit && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !delayEdit->text().isEmpty()) {
+            CloseWith(mr::Cancel);
+            return true;
+        }
+    }
+    return LumDialog::eventFilter(watched, event);
 }
 
 void DelayDialog::SetHeading(int inputFrom1, const QString& identifier) {

@@ -24,10 +24,12 @@ public:
     QLabel* delayCaption = nullptr;
     QLabel* secondsCaption = nullptr;
     QLineEdit* delayEdit = nullptr;
+    QLabel* rangeCaption = nullptr; // "(0-60)" beside the field
     QPushButton* OK = nullptr;
 
 protected:
     bool CanClose(int& result) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     WindowContext& main_;

@@ -5,6 +5,7 @@
 #include "dialogs/windowcontext.h"
 #include "link/exchangeengine.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QProgressBar>
 #include <QPushButton>
@@ -47,6 +48,7 @@ ExchangeProgress::ExchangeProgress(WindowContext& main, QWidget* parent)
     bar_ = new QProgressBar(this);
     bar_->setRange(0, 100);
     bar_->setTextVisible(true);
+    bar_->installEventFilter(this);
     stop_ = new QPushButton(U("Стоп"), this);
     stop_->setToolTip(U("Прервать обмен (Esc)"));
     // The click is taken by the input guard while the exchange runs.
@@ -85,7 +87,6 @@ void ExchangeProgress::Begin(const QString& step, int requests) {
         port_.AddObserver(this);
         observing_ = true;
     }
-    bar_->setMinimumWidth(0);
     format_.clear();
     Share(0, 1, step);
     if (!running_)
@@ -119,12 +120,39 @@ void ExchangeProgress::ShowText(const QString& format) {
     changedMs_ = now;
     format_ = format;
     shownWait_ = 0;
-    bar_->setFormat(format);
-    // The bar widens to its text rather than cut or wrap it (a narrow window grows meanwhile).
-    QString widest = format + WaitText(99'900);
-    widest.replace(U("%p"), U("100"));
-    bar_->setMinimumWidth(
-        std::max(bar_->minimumWidth(), bar_->fontMetrics().horizontalAdvance(widest) + 24));
+    SetBarText(format);
+}
+
+void ExchangeProgress::SetBarText(const QString& format) {
+    barText_ = format;
+    // The whole text, without the share the bar itself shows.
+    bar_->setToolTip(QString(format).remove(U(" — %p%")));
+    bar_->setFormat(Fitted(format));
+}
+
+QString ExchangeProgress::Fitted(const QString& format) const {
+    // The window keeps its size while a command runs: a text longer than the bar is shortened
+    // (the whole of it is the bar's tooltip), the percentage always kept.
+    const QFontMetrics fm = bar_->fontMetrics();
+    const int room = bar_->contentsRect().width() - 2 * fm.averageCharWidth();
+    auto width = [&fm](QString text) { return fm.horizontalAdvance(text.replace(U("%p"), "100")); };
+    if (!bar_->isVisible() || room <= 0 || width(format) <= room)
+        return format;
+    const qsizetype at = format.indexOf(U("%p%"));
+    if (at < 0)
+        return fm.elidedText(format, Qt::ElideRight, room);
+    const QString head = format.left(at);
+    const QString tail = format.mid(at + 3);
+    const int percent = width(U("%p%"));
+    const int tailRoom = std::min(width(tail), (room - percent) / 2);
+    return fm.elidedText(head, Qt::ElideRight, room - percent - tailRoom) + U("%p%") +
+           fm.elidedText(tail, Qt::ElideRight, tailRoom);
+}
+
+bool ExchangeProgress::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == bar_ && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
+        bar_->setFormat(Fitted(barText_));
+    return QWidget::eventFilter(watched, event);
 }
 
 void ExchangeProgress::ShowRepeat(int code, int attempt, int limit) {
@@ -141,7 +169,7 @@ void ExchangeProgress::Tick() {
     if ((now - toldMs_ < kQuietMs && waited < kStillMs) || waited / 100 == shownWait_)
         return;
     shownWait_ = waited / 100;
-    bar_->setFormat(format_ + WaitText(waited));
+    SetBarText(format_ + WaitText(waited));
 }
 
 void ExchangeProgress::OnResult(int64_t, int, int code, const std::string&) {

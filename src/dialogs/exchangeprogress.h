@@ -53,12 +53,17 @@ private:
     void OnResult(int64_t at, int device, int code, const std::string& message) override;
     void ShowValue(int done, int total);
     void ShowText(const QString& format);
+    // The text on the bar, shortened to the bar's width when longer.
+    void SetBarText(const QString& format);
+    QString Fitted(const QString& format) const;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     ExchangeEngine& port_;
     QProgressBar* bar_ = nullptr;
     QPushButton* stop_ = nullptr;
     QString step_;
     QString format_;        // the text shown, without the time waited
+    QString barText_;       // and with it: the whole text, before shortening
     int64_t changedMs_ = 0; // engine time of the last change of the text
     int64_t toldMs_ = 0;    // and of the last word from the command
     int64_t shownWait_ = 0; // the tenths of a second of waiting shown

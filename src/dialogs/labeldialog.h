@@ -24,12 +24,18 @@ public:
     QLabel* inputCaption = nullptr;
     QLabel* labelCaption = nullptr;
     QLineEdit* labelEdit = nullptr;
+    QLabel* lengthLabel = nullptr; // "N из 14", and what was cut when a text did not fit
     QPushButton* OK = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
     bool CanClose(int& result) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void ShowLength(bool cut);
+    // Ctrl+V and the field's menu: what fits goes in, a cut is told.
+    void Paste();
+
     WindowContext& main_;
 };

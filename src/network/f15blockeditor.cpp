@@ -46,7 +46,8 @@ F15BlockEditor::F15BlockEditor(WindowContext& main, NetworkWindow* blockList, QW
     layout->addWidget(CreateRequestGroup());
     layout->addWidget(CreateSignalGroup());
     Progress = new ExchangeProgress(main_, this);
-    Progress->hide(); // takes no room until a write runs
+    // Its row keeps its place between writes (the bar and "Стоп" hidden), so that the window
+    // does not grow when a write starts.
     progressBar = Progress->Bar();
     layout->addWidget(Progress);
     inputsTableButton = new QPushButton(U("Входные сигналы"), this);

@@ -41,7 +41,8 @@ NetworkWindow::NetworkWindow(WindowContext& main, QWidget* parent)
     layout->addWidget(settingsGroup);
     layout->addWidget(blockGroup);
     Progress = new ExchangeProgress(main_, this);
-    Progress->hide(); // takes no room until a write runs
+    // Its row keeps its place between writes (the bar and "Стоп" hidden), so that the window
+    // does not grow when a write starts.
     progressBar = Progress->Bar();
     layout->addWidget(Progress);
     OK = new QPushButton("OK", this);

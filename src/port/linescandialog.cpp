@@ -94,12 +94,26 @@ LineScanDialog::LineScanDialog(WindowContext& main, QWidget* parent)
     Table->verticalHeader()->hide();
     Table->horizontalHeader()->setStretchLastSection(true);
     Table->setMinimumHeight(8 * Table->verticalHeader()->defaultSectionSize());
+    // Sized once for a typical finding, so that the window keeps its size when results come.
+    Table->setRowCount(1);
+    const QString sample[] = {"31",
+                              "115200",
+                              U("нечет"),
+                              "2",
+                              "0000000000000000",
+                              U("МЛВ (0), МЛВ (1), МСЮ (2)"),
+                              U("отвечает с ошибками CRC")};
+    for (int c = 0; c < 7; ++c)
+        Table->setItem(0, c, new QTableWidgetItem(sample[c]));
     KeepColumnsWhole(Table);
+    Table->setRowCount(0);
     v->addWidget(Table, 1);
 
     stateLabel =
         new QLabel(U("Отметьте скорости и номера приборов и нажмите «Начать обзор»."), this);
     stateLabel->setWordWrap(true);
+    // Room for two lines from the start: a longer state does not grow the window.
+    stateLabel->setMinimumHeight(2 * stateLabel->fontMetrics().lineSpacing() + 4);
     v->addWidget(stateLabel);
 
     auto* buttons = new QHBoxLayout;
@@ -316,7 +330,8 @@ void LineScanDialog::ShowFound(int code, int failedDevice) {
         for (int c = 0; c < 7; ++c)
             Table->setItem(r, c, new QTableWidgetItem(cells[c]));
     }
-    KeepColumnsWhole(Table);
+    // Within the table's width (a scroll bar for a longer finding): the window keeps its size.
+    Table->resizeColumnsToContents();
     QString state;
     if (code == ResultCode::Stopped)
         state = U("Обзор прерван. ");

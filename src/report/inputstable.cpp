@@ -15,7 +15,10 @@
 #include "model/operator.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -76,10 +79,25 @@ void InputsTableWindow::BuildWindow() {
     insertLabelsAction = contextMenu->addAction(U("Заменить группу текст. реквизитов"));
     // Nothing to put in before a group was copied, in this window or an earlier one.
     insertLabelsAction->setEnabled(main_.Clipboard().Holds);
+    // Greyed, it says why.
+    contextMenu->setToolTipsVisible(true);
+    insertLabelsAction->setToolTip(
+        main_.Clipboard().Holds
+            ? insertLabelsAction->text()
+            : U("Сначала скопируйте группу командой «Копировать группу текст. реквизитов»"));
+    contextMenu->addSeparator();
+    pasteLabelsAction = contextMenu->addAction(U("Вставить тексты из буфера обмена"));
+    pasteLabelsAction->setShortcut(QKeySequence::Paste);
+    pasteLabelsAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    pasteLabelsAction->setToolTip(
+        U("Тексты, по одному в строке, вписываются во входы начиная с выбранного"));
+    inputsGrid->addAction(pasteLabelsAction);
     GiveAccelerators(contextMenu);
     inputsGrid->setContextMenuPolicy(Qt::CustomContextMenu);
 
     reportButton = new QPushButton(U("Создание и печать файла .rtf"), this);
+    // Enter belongs to the table's rows, not to the report.
+    reportButton->setAutoDefault(false);
     v->addWidget(reportButton, 0, Qt::AlignHCenter);
 
     reportText = new QPlainTextEdit(this);
@@ -96,6 +114,29 @@ void InputsTableWindow::BuildWindow() {
     connect(copyLabelsAction, &QAction::triggered, this, [this] { CopyLabelsClick(); });
     connect(insertLabelsAction, &QAction::triggered, this, [this] { InsertLabelsClick(); });
     connect(reportButton, &QPushButton::clicked, this, [this] { ReportClick(); });
+    connect(pasteLabelsAction, &QAction::triggered, this,
+            [this] { PasteLabels(QGuiApplication::clipboard()->text()); });
+    inputsGrid->installEventFilter(this);
+}
+
+bool InputsTableWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == inputsGrid && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            !(key->modifiers() & ~Qt::KeypadModifier)) {
+            EnterOnRow();
+            return true;
+        }
+    }
+    return LumDialog::eventFilter(watched, event);
+}
+
+void InputsTableWindow::EnterOnRow() {
+    const int row = inputsGrid->currentRow();
+    if (row < 0 || row >= InputCount())
+        return;
+    inputsGrid->setCurrentCell(row, ColText);
+    GridDoubleClick();
 }
 
 void InputsTableWindow::showEvent(QShowEvent* event) {
@@ -214,6 +255,7 @@ void InputsTableWindow::CopyLabelsClick() {
     copy.LastInput = int(last - 1);
     copy.Holds = true;
     insertLabelsAction->setEnabled(true);
+    insertLabelsAction->setToolTip(insertLabelsAction->text().remove(QLatin1Char('&')));
 }
 
 void InputsTableWindow::InsertLabelsClick() {

@@ -5,6 +5,7 @@
 
 #include "dialogs/lumdialog.h"
 
+#include <QList>
 #include <QStringList>
 
 class WindowContext;
@@ -41,6 +42,10 @@ public:
     void CopyLabelsClick();
     void InsertLabelsClick();
     void ReportClick();
+    // Enter on a row: the row's label, as a double click on it opens it.
+    void EnterOnRow();
+    // Lines of text (one label a line) into the labels from the current row on, as one step.
+    void PasteLabels(const QString& text);
 
     // Cell of grid column c, row r; row 0 is the header row, row r shows input r - 1.
     QString Cell(int c, int r) const;
@@ -49,6 +54,10 @@ public:
     // The report's text on the printer's pages: its font, tab stops every 1.25 cm, no wrapping.
     static void LayOutForPrinting(QTextDocument& document, const QString& text, const QFont& font,
                                   QPrinter& printer);
+    // The same columns for the report file, in twips.
+    static QList<int> RtfColumnStops(const QString& text, const QFont& font);
+    // The largest size, 10 points down to 7, at which the table's widest line fits the width.
+    static int FittingPoints(const QString& text, const QString& family, double widthMm);
 
     int lastColumn = -1; // column of the current cell at the last double or right click
 
@@ -57,11 +66,13 @@ public:
     QMenu* contextMenu = nullptr;
     QAction* copyLabelsAction = nullptr;
     QAction* insertLabelsAction = nullptr;
+    QAction* pasteLabelsAction = nullptr; // "Вставить тексты из буфера обмена", Ctrl+V
     QPushButton* reportButton = nullptr;
     QPlainTextEdit* reportText = nullptr; // hidden: the report as its lines
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildWindow();

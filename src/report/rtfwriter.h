@@ -3,6 +3,7 @@
 // table with that one font, a paragraph per line, tabs kept. Word processors open it as is.
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +16,11 @@ public:
     // does in a rich-text box.
     void AddLine(const QString& line);
     const QStringList& Paragraphs() const { return paragraphs_; }
+    // A4 portrait inside these margins, with these lines heading every page and the page's
+    // number ("стр. N из M", fields the word processor fills) at the first line's right.
+    void SetPage(double marginMm, const QStringList& headerLines);
+    // Tab stops of every paragraph, in twips from the left margin.
+    void SetTabStops(const QList<int>& twips) { tabStops_ = twips; }
 
     // The whole file.
     QByteArray Rtf() const;
@@ -24,7 +30,12 @@ public:
     static QByteArray EscapeText(const QString& text);
 
 private:
+    QByteArray PageSetup() const;
+
     QString fontName_;
     int halfPoints_;
     QStringList paragraphs_;
+    int marginTwips_ = 0; // 0: the word processor's own page
+    QStringList headerLines_;
+    QList<int> tabStops_;
 };

@@ -5,6 +5,7 @@
 
 #include "dialogs/lumdialog.h"
 
+#include <QPointF>
 #include <array>
 #include <string>
 
@@ -95,6 +96,12 @@ public:
     void CloseClick();
     // The page: headings, the scheme area's picture, the panels again and the module setting.
     void PrintPage(QPrinter& printer);
+    // Where the last printed page put the scheme: the corner of its positions on the paper
+    // (printer pixels, margins included) and the scale that made it fit.
+    struct PrintPlace {
+        QPointF origin;
+        double scale = 1;
+    } lastPrint;
 
     // The scroll range of the scheme area (its content height as the rows need it).
     int VertRange() const { return vertRange_; }
@@ -225,6 +232,8 @@ private:
     void SetEditShortcuts(bool on);
     bool EditFilter(QEvent* event);
     // printing (schemeeditor_print.cpp)
+    // The module as the window's header names it, for the printed page's heading.
+    QString ModuleHeading() const;
     void PrintPanel(QPainter& painter, QWidget* panel, int sx, int sy);
     void PrintRows(QPainter& painter, int first, int last, int sx, int sy);
     void PrintModuleSetting(QPainter& painter, int sx, int sy);

@@ -26,6 +26,8 @@ template <class T> void Destroy(T*& element) {
 
 void SchemeEditor::CreatePopupMenu() {
     contextMenu = new QMenu(this);
+    // The reason a command is greyed is its tooltip.
+    contextMenu->setToolTipsVisible(true);
     auto item = [this](const char* text, void (SchemeEditor::*slot)()) {
         QAction* a = contextMenu->addAction(U(text));
         if (slot)

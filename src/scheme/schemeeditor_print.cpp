@@ -3,6 +3,8 @@
 
 #include "scheme/schemeeditor.h"
 
+#include "dialogs/printheading.h"
+#include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
 #include "model/inputprogram.h"
 #include "model/moduleconfig.h"
@@ -94,8 +96,10 @@ void SchemeEditor::CloseClick() {
     }
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(QPageLayout::Portrait);
-    // Positions count from the page's printable corner, as near the paper's as the printer goes.
-    printer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    // The page's heading and the scheme lie inside the margins.
+    printer.setPageMargins(
+        QMarginsF(kPrintMarginMm, kPrintMarginMm, kPrintMarginMm, kPrintMarginMm),
+        QPageLayout::Millimeter);
     schemeScroll->verticalScrollBar()->setValue(0);
     if (SchemeBuilt == 0) {
         main_.Op().Tell("Схема не создана", "Предупреждение", MsgIcon::Warning);
@@ -122,9 +126,26 @@ void SchemeEditor::PrintPage(QPrinter& printer) {
     QPainter p;
     if (!p.begin(&printer))
         return; // the printing layer tells its own errors
+    const QRect page(QPoint(0, 0),
+                     printer.pageLayout().paintRectPixels(printer.resolution()).size());
+    const int headingHeight =
+        DrawPrintHeading(p, page, MakePrintHeading(main_, ModuleHeading()), 1, 1);
+    // Below the heading, the page as the screen shows it: its positions are counted from the
+    // corner under the heading, and the whole is made smaller when it would not fit the page.
+    const int width = schemeScroll->width();
+    const int height = schemeScroll->height() + CellCount * RowHeight - RowCount * RowHeight;
+    const double wide = std::max(page.width() - 1, sx * (width + 5));
+    const double tall =
+        std::max(page.height() - headingHeight - 1, kPictureTop + sy * (height + 5));
+    const double fit =
+        std::min((page.width() - 1) / wide, (page.height() - headingHeight - 1) / tall);
+    p.translate(0, headingHeight);
+    p.scale(fit, fit);
+    const QRectF paper = printer.pageLayout().paintRectPixels(printer.resolution());
+    lastPrint = {paper.topLeft() + QPointF(0, headingHeight), fit};
     SetFontSize(p, font(), 12, true);
     // A heading longer than the page (a file's long path) is shortened in the middle.
-    const int headingWidth = p.device()->width() - 20;
+    const int headingWidth = int(page.width() / fit) - 20;
     const auto heading = [&](int y, const QString& text) {
         Write(p, 10, y, p.fontMetrics().elidedText(text, Qt::ElideMiddle, headingWidth));
     };
@@ -143,8 +164,6 @@ void SchemeEditor::PrintPage(QPrinter& printer) {
             blanks.Hide(choice);
 
     // The picture: the scheme area as it shows the rows, fewer rows giving a lower picture.
-    const int width = schemeScroll->width();
-    const int height = schemeScroll->height() + CellCount * RowHeight - RowCount * RowHeight;
     if (CellCount > 0 && rowFrames[size_t(CellCount - 1)])
         schemeScroll->verticalScrollBar()->setValue(rowFrames[size_t(CellCount - 1)]->y());
     QPixmap picture(width + 5, height + 5);
@@ -156,6 +175,17 @@ void SchemeEditor::PrintPage(QPrinter& printer) {
     PrintRows(p, 0, RowCount - 1, sx, sy);
     PrintModuleSetting(p, sx, sy);
     p.end();
+}
+
+QString SchemeEditor::ModuleHeading() const {
+    // As the window's header shows it: "Модуль МЛВ 1, входы 1 - 6".
+    QStringList words;
+    for (const QLabel* label : {moduleLabel, moduleTypeLabel, moduleNumberLabel})
+        if (!label->text().trimmed().isEmpty())
+            words << label->text().trimmed();
+    const QString inputs = inputsLabel->text().simplified();
+    return U("схема обработки входов, ") + words.join(' ') +
+           (inputs.isEmpty() ? QString() : U(", ") + inputs);
 }
 
 void SchemeEditor::PrintPanel(QPainter& p, QWidget* panel, int sx, int sy) {

@@ -2,6 +2,7 @@
 
 #include "scheme/schemeeditor.h"
 
+#include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
 #include "model/inputprogram.h"
 #include "model/moduleconfig.h"
@@ -202,14 +203,27 @@ void SchemeEditor::EnablePopupItems() {
     const bool hasAlarm = r >= 0 && alarmCells[i];
     const bool hasDelay = r >= 0 && delayCells[i];
     const bool hasRelay = r >= 0 && relayCells[i];
-    createAlarmAction->setEnabled(!multiple && !hasAlarm);
-    editAlarmAction->setEnabled(!multiple && hasAlarm);
-    deleteAlarmAction->setEnabled(!multiple && hasAlarm);
-    createDelayAction->setEnabled(!multiple && !hasDelay);
-    editDelayAction->setEnabled(!multiple && hasDelay);
-    deleteDelayAction->setEnabled(!multiple && hasDelay);
-    createRelayAction->setEnabled(!multiple && !hasRelay);
-    deleteRelayAction->setEnabled(!multiple && hasRelay);
+    // An "МСЮ" module has output delays on its inputs 4 and 5 only.
+    const bool delayHere = ModuleType() != 2 || r == 3 || r == 4;
+    // A greyed command says why in its tooltip; an enabled one says what it does.
+    auto offer = [multiple](QAction* action, bool applies, const char* why) {
+        const bool on = !multiple && applies;
+        action->setEnabled(on);
+        const QString reason =
+            multiple ? U("Выбрано несколько входов: команда относится к одному входу") : U(why);
+        action->setToolTip(on ? action->text().remove('&') : reason);
+        action->setStatusTip(on ? QString() : reason);
+    };
+    offer(createAlarmAction, !hasAlarm, "У входа уже есть блок сигнализации");
+    offer(editAlarmAction, hasAlarm, "У входа нет блока сигнализации");
+    offer(deleteAlarmAction, hasAlarm, "У входа нет блока сигнализации");
+    offer(createDelayAction, !hasDelay && delayHere,
+          hasDelay ? "У входа уже есть блок задержки"
+                   : "У модуля МСЮ задержка выхода есть только у входов 4 и 5 модуля");
+    offer(editDelayAction, hasDelay, "У входа нет блока задержки");
+    offer(deleteDelayAction, hasDelay, "У входа нет блока задержки");
+    offer(createRelayAction, !hasRelay, "У входа уже есть выход на реле");
+    offer(deleteRelayAction, hasRelay, "У входа нет выхода на реле");
     createRelayAction->setVisible(ModuleType() == 1);
     deleteRelayAction->setVisible(ModuleType() == 1);
     labelAction->setEnabled(!multiple);

@@ -415,7 +415,8 @@ private slots:
         GuiHarness h;
         const QList<QAction*> menus = h.Main().menuBar()->actions();
         QCOMPARE(menus.last()->text().remove('&'), U("Справка"));
-        QCOMPARE(menus.last()->menu()->actions().value(0), h.Main().aboutAction);
+        QCOMPARE(menus.last()->menu()->actions().value(0), h.Main().guideAction);
+        QCOMPARE(menus.last()->menu()->actions().last(), h.Main().aboutAction);
         h.Main().aboutAction->trigger();
         QCOMPARE(h.Op().Shown().size(), size_t(1));
         const OperatorMessage& about = h.Op().Shown()[0];

@@ -13,11 +13,13 @@
 #include <stdexcept>
 
 namespace {
-// The device history of the writes goes to QStandardPaths::AppDataLocation: in tests a folder
-// of their own, never the home folder, and empty at every start of a test program.
+// The device history of the writes goes to QStandardPaths::AppDataLocation, the program's
+// settings (the last files) to its configuration folder: in tests folders of their own, never
+// the home folder's, and empty at every start of a test program.
 void UseTemporaryAppData() {
     static QTemporaryDir dir;
-    static const bool set = qputenv("XDG_DATA_HOME", dir.path().toUtf8());
+    static const bool set = qputenv("XDG_DATA_HOME", dir.path().toUtf8()) &&
+                            qputenv("XDG_CONFIG_HOME", (dir.path() + "/config").toUtf8());
     (void)set;
 }
 } // namespace

@@ -268,15 +268,21 @@ private slots:
         struct StepLog : FrameObserver {
             QProgressBar* bar = nullptr;
             QStringList steps;
+            QList<QSize> sizes; // of the window, while the write runs
             QList<int> shares;
             void OnRequest(int64_t, const uint8_t*, int, int, int) override {
-                if (steps.isEmpty() || steps.last() != bar->format())
-                    steps << bar->format();
+                // The whole step: a text longer than the narrow window's bar is shortened on the
+                // bar, whole in its tooltip.
+                if (steps.isEmpty() || steps.last() != bar->toolTip())
+                    steps << bar->toolTip();
+                if (!sizes.contains(bar->window()->size()))
+                    sizes << bar->window()->size();
                 shares << bar->value();
             }
         } log;
         Open(h, true, [&](NetworkWindow& d) {
             log.bar = d.progressBar;
+            const QSize before = d.size();
             h.Main().Engine().AddObserver(&log);
             d.deleteBlockAction->trigger();
             h.Op().Answer(MsgButton::Yes);
@@ -285,12 +291,14 @@ private slots:
             h.Main().Engine().RemoveObserver(&log);
             QCOMPARE(d.progressBar->value(), 100);
             QVERIFY(d.progressBar->isHidden());
+            // The window keeps its size while the write runs.
+            QCOMPARE(log.sizes, QList<QSize>{before});
         });
         // The share grows with each request, through the steps; the busy polls say so.
-        QCOMPARE(log.steps, (QStringList{"Резервная копия — %p%", "Сетевые блоки: запись — %p%",
-                                         "Сетевые блоки: подтверждение — %p%",
-                                         "Сетевые блоки: прибор занят, ожидание записи — 0 с — %p%",
-                                         "Проверка записи — %p%"}));
+        QCOMPARE(
+            log.steps,
+            (QStringList{"Резервная копия", "Сетевые блоки: запись", "Сетевые блоки: подтверждение",
+                         "Сетевые блоки: прибор занят, ожидание записи — 0 с", "Проверка записи"}));
         QVERIFY(std::is_sorted(log.shares.begin(), log.shares.end()));
         QCOMPARE(log.shares.first(), 0);
         // The back-up's reads, the write, four busy polls, the final poll, the read-back.

@@ -73,8 +73,12 @@ private slots:
         h.OnModal([&](QDialog& d) {
             auto& scan = static_cast<LineScanDialog&>(d);
             Plan(scan, line.Path(), {true, true, false, false}, 1, 8);
+            const QSize before = d.size();
             Click(scan.startButton);
             QCOMPARE(scan.Table->rowCount(), 3);
+            // The window keeps its size when the results come.
+            QApplication::processEvents();
+            QCOMPARE(d.size(), before);
             for (int r = 0; r < 3; ++r)
                 rows[r] = RowTexts(scan.Table, r);
             // Every column whole: the window widens to them rather than scroll.

@@ -9,7 +9,9 @@
 #include "report/inputstable.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -215,6 +217,7 @@ private slots:
         OpenCreatedFile(h, dir_.path(), 2);
         WithTable(h, [&](InputsTableWindow& t) {
             QVERIFY(!t.insertLabelsAction->isEnabled());
+            QVERIFY(t.insertLabelsAction->toolTip().startsWith(U8("Сначала скопируйте группу")));
             CopyGroup(h, t, 3, 5);
             QCOMPARE(t.lastColumn, InputsTableWindow::ColText);
             QVERIFY(t.insertLabelsAction->isEnabled());
@@ -239,6 +242,90 @@ private slots:
         QCOMPARE(QString::fromStdString(h.Main().Document().history.UndoName()),
                  U8("Входы 11–12: тексты"));
         QVERIFY(h.Op().Shown().empty());
+    }
+
+    // Enter on a row opens its label, from whichever column; the report is never started.
+    void enterOnARowOpensItsLabel() {
+        GuiHarness h;
+        OpenCreatedFile(h, dir_.path(), 1);
+        const size_t steps = h.Main().Document().history.Size();
+        WithTable(h, [&](InputsTableWindow& t) {
+            t.inputsGrid->setCurrentCell(3, 0);
+            QString heading;
+            h.OnModal([&](QDialog& d) {
+                auto& text = static_cast<LabelDialog&>(d);
+                heading = text.inputCaption->text();
+                QCOMPARE(text.lengthLabel->text(), U8("Знаков: 14 из 14"));
+                text.labelEdit->setText("Pump");
+                QCOMPARE(text.lengthLabel->text(), U8("Знаков: 4 из 14"));
+                // A key past the limit is told, not dropped unseen.
+                text.labelEdit->setText(QString(14, 'x'));
+                QTest::keyClick(text.labelEdit, Qt::Key_Y);
+                QCOMPARE(text.labelEdit->text(), QString(14, 'x'));
+                QVERIFY(text.lengthLabel->text().contains(U8("Не более 14 знаков")));
+                // So is a pasted text longer than the field.
+                text.labelEdit->clear();
+                QGuiApplication::clipboard()->setText(U8("Давление высокое"));
+                QTest::keyClick(text.labelEdit, Qt::Key_V, Qt::ControlModifier);
+                QCOMPARE(text.labelEdit->text(), U8("Давление высок"));
+                QVERIFY(text.lengthLabel->text().contains(U8("Не более 14 знаков")));
+                text.labelEdit->setText("Pump");
+                Click(text.OK);
+            });
+            QTest::keyClick(t.inputsGrid, Qt::Key_Return);
+            QCOMPARE(heading, QString("4      DI_1_4    "));
+            QCOMPARE(t.Cell(3, 4), QString("Pump"));
+            QVERIFY(t.reportText->toPlainText().isEmpty());
+        });
+        QCOMPARE(Label(h, 3), QString("Pump"));
+        QCOMPARE(h.Main().Document().history.Size(), steps + 1);
+        QVERIFY(h.Op().Shown().empty());
+    }
+
+    // Lines from the clipboard fill consecutive labels from the current row: one step, the
+    // cut lines and the lines past the last input told.
+    void pastedLinesFillConsecutiveLabels_data() {
+        QTest::addColumn<int>("row"); // 1-based, as the grid numbers its rows
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("labels"); // of inputs row, row + 1, ...
+        QTest::addColumn<QString>("told");       // empty: nothing to tell
+        QTest::newRow("three lines, CR LF")
+            << 2 << U8("Насос 1\r\nНасос 2\r\nКлапан\r\n")
+            << QStringList{U8("Насос 1"), U8("Насос 2"), U8("Клапан"), U8("Дискр.сигн.005")}
+            << QString();
+        QTest::newRow("a long line is cut") << 5 << U8("Давление высокое\tА1\nУровень")
+                                            << QStringList{U8("Давление высок"), U8("Уровень")}
+                                            << U8("Тексты длиннее 14 знаков обрезаны: входы 5.");
+        QTest::newRow("more lines than inputs")
+            << 11 << "a\nb\nc\nd" << QStringList{"a", "b"} << U8("не вставлено строк: 2");
+    }
+    void pastedLinesFillConsecutiveLabels() {
+        QFETCH(int, row);
+        QFETCH(QString, text);
+        QFETCH(QStringList, labels);
+        QFETCH(QString, told);
+        GuiHarness h;
+        OpenCreatedFile(h, dir_.path(), 2);
+        const size_t steps = h.Main().Document().history.Size();
+        WithTable(h, [&](InputsTableWindow& t) {
+            t.inputsGrid->setCurrentCell(row - 1, InputsTableWindow::ColText);
+            QGuiApplication::clipboard()->setText(text);
+            QTest::keyClick(t.inputsGrid, Qt::Key_V, Qt::ControlModifier);
+            for (int k = 0; k < labels.size(); ++k)
+                QCOMPARE(t.Cell(3, row + k), labels[k]);
+        });
+        for (int k = 0; k < labels.size(); ++k)
+            QCOMPARE(Label(h, row - 1 + k), labels[k]);
+        QCOMPARE(Label(h, row - 2), U8("Дискр.сигн.%1").arg(row - 1, 3, 10, QChar('0')));
+        QCOMPARE(h.Main().Document().history.Size(), steps + 1);
+        QCOMPARE(told.isEmpty(), h.Op().Shown().empty());
+        if (!told.isEmpty())
+            QVERIFY2(QString::fromStdString(h.Op().Shown().at(0).text).contains(told),
+                     h.Op().Shown().at(0).text.c_str());
+        // One undo takes the whole paste back.
+        QVERIFY(h.Main().UndoEdit());
+        for (int k = 0; k < labels.size() && row + k <= 12; ++k)
+            QCOMPARE(Label(h, row - 1 + k), U8("Дискр.сигн.%1").arg(row + k, 3, 10, QChar('0')));
     }
 
     void clipboardOutlivesTheWindow() {

@@ -2,15 +2,19 @@
 // extension rules and retry question, the .rtf file's bytes, and printing on request.
 
 #include "helper_inputstablesetup.h"
+#include "model/inputprogram.h"
 #include "report/inputstable.h"
 #include "report/rtfwriter.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <functional>
@@ -33,6 +37,9 @@ QByteArray ReadFile(const QString& path) {
 
 // "Дискр.сигн.001" in the file: Д C4, и E8, с F1, к EA, р F0, г E3, н ED.
 const char kLabel1Rtf[] = "\\'c4\\'e8\\'f1\\'ea\\'f0.\\'f1\\'e8\\'e3\\'ed.001";
+// "аварийная, красный, звук": the signalling of a created file's inputs.
+const char kCreatedRtf[] = "\\'e0\\'e2\\'e0\\'f0\\'e8\\'e9\\'ed\\'e0\\'ff, "
+                           "\\'ea\\'f0\\'e0\\'f1\\'ed\\'fb\\'e9, \\'e7\\'e2\\'f3\\'ea";
 
 } // namespace
 
@@ -74,11 +81,16 @@ private slots:
         QCOMPARE(lines[1], QString("\n"));
         QCOMPARE(lines[2], U8("          Дискретные сигналы"));
         QCOMPARE(lines[3], QString("\n"));
-        QCOMPARE(lines[4], U8("  № \tИдентификатор \t   Адрес\tТекст.реквизит\tвых на МР"));
+        QCOMPARE(lines[4],
+                 U8("  № \tИдентификатор \t   Адрес\tТекст.реквизит\tвых на МР\tСигнализация"));
         QCOMPARE(lines[5], QString("\n"));
-        QCOMPARE(lines[6], U8("1\tDI_1_1        \t 0x00\tДискр.сигн.001\t"));
-        QCOMPARE(lines[8], QString("3\tDI_1_3        \t 0x02\tLLLLLLLLLLLLLL\t"));
-        QCOMPARE(lines[17], U8("12\tDI_2_6        \t 0x0B\tДискр.сигн.012\t"));
+        // A created file's inputs have the default signalling.
+        QCOMPARE(lines[6],
+                 U8("1\tDI_1_1        \t 0x00\tДискр.сигн.001\t\tаварийная, красный, звук"));
+        QCOMPARE(lines[8],
+                 U8("3\tDI_1_3        \t 0x02\tLLLLLLLLLLLLLL\t\tаварийная, красный, звук"));
+        QCOMPARE(lines[17],
+                 U8("12\tDI_2_6        \t 0x0B\tДискр.сигн.012\t\tаварийная, красный, звук"));
     }
 
     void deviceModeLines_data() {
@@ -93,16 +105,30 @@ private slots:
         // Identifier cells of 14 and 16 characters: no fill after either.
         h.Main().Modules().InputId[0][6] = "ABCDE";
         h.Main().Modules().InputId[1][6] = "ABCDEFG";
+        // Each input's signalling, as the report words it.
+        InputProgram& program = h.Main().Program();
+        const int signalling[6][3] = {{2, 4, 1}, {3, 2, 0}, {1, 6, 1},
+                                      {0, 0, 0}, {1, 1, 0}, {2, 4, 0}};
+        for (int i = 0; i < 6; ++i) {
+            program.PutAlarmType(i, signalling[i][0]);
+            program.PutColor(i, signalling[i][1]);
+            program.PutSound(i, signalling[i][2]);
+        }
         QStringList lines;
         h.OnModal([&](QDialog& d) { lines = static_cast<InputsTableWindow&>(d).ReportLines(); });
         h.Main().InputsTableClick();
         QCOMPARE(lines.size(), 6 + 6);
         // The emulated device's modules: an "МСЮ" in slot 0, nothing else.
         QCOMPARE(lines[0], U8("ЛУМ-08  2000000000000000  № %1").arg(address));
-        QCOMPARE(lines[6], QString("1\tDI_1_1ABCDE   \t 0x00\t              \t"));
-        QCOMPARE(lines[7], QString("2\tDI_1_2ABCDEFG   \t 0x01\t              \t"));
-        QCOMPARE(lines[8], QString("3\tDI_1_3        \t 0x02\t              \t"));
-        QCOMPARE(lines[11], QString("6\tDI_1_6        \t 0x05\t              \t"));
+        QCOMPARE(lines[6],
+                 U8("1\tDI_1_1ABCDE   \t 0x00\t              \t\tаварийная, красный, звук"));
+        QCOMPARE(lines[7], U8("2\tDI_1_2ABCDEFG   \t 0x01\t              \t\tиндикация, зеленый"));
+        QCOMPARE(lines[8],
+                 U8("3\tDI_1_3        \t 0x02\t              \t\tпредупредит., желтый, звук"));
+        QCOMPARE(lines[9], U8("4\tDI_1_4        \t 0x03\t              \t\tнет"));
+        // An unknown colour is not named.
+        QCOMPARE(lines[10], U8("5\tDI_1_5        \t 0x04\t              \t\tпредупредит."));
+        QCOMPARE(lines[11], U8("6\tDI_1_6        \t 0x05\t              \t\tаварийная, красный"));
     }
 
     void saveDialogAndExtensions_data() {
@@ -166,7 +192,22 @@ private slots:
         const QByteArray rtf = ReadFile("bytes.rtf");
         QVERIFY(rtf.startsWith("{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl{\\f0"
                                "\\fswiss\\fcharset204 MS Sans Serif;}}\r\n"
-                               "\\viewkind4\\uc1\\pard\\f0\\fs16 \\'d4\\'e0\\'e9\\'eb "));
+                               "\\paperw11906\\paperh16838\\margl1134\\margr1134\\margt"));
+        // Every page's heading: what, the page of all, the file, when; then the text in 10 points
+        // (down to 7 when the table would not fit the page) with the columns' own tab stops.
+        const QByteArray header = RtfWriter::EscapeText(U8("ЛУМ-08: Дискретные сигналы")) +
+                                  "\\tab " + RtfWriter::EscapeText(U8("стр. ")) +
+                                  "{\\field{\\*\\fldinst PAGE}{\\fldrslt 1}} " +
+                                  RtfWriter::EscapeText(U8("из ")) +
+                                  "{\\field{\\*\\fldinst NUMPAGES}{\\fldrslt 1}}\\par\r\n" +
+                                  RtfWriter::EscapeText(U8("Прибор № 1, исполнение "));
+        QVERIFY(rtf.contains(header));
+        QVERIFY(rtf.contains(RtfWriter::EscapeText(U8("; файл "))));
+        QVERIFY(rtf.contains(RtfWriter::EscapeText(U8("Напечатано ") +
+                                                   QDate::currentDate().toString("dd.MM.yyyy"))));
+        static const QRegularExpression body(
+            R"(\\viewkind4\\uc1\\pard(\\tx\d+){5}\\f0\\fs(1[4-9]|20) \\'d4\\'e0\\'e9\\'eb )");
+        QVERIFY(body.match(QString::fromLatin1(rtf)).hasMatch());
         // Each of the three empty lines is a line feed of its own and so two paragraphs.
         const QByteArray tail = QByteArray("\\par\r\n\\par\r\n\\par\r\n          "
                                            "\\'c4\\'e8\\'f1\\'ea\\'f0\\'e5\\'f2\\'ed\\'fb\\'e5 "
@@ -174,10 +215,13 @@ private slots:
                                 "\\par\r\n\\par\r\n  \\'b9 \\tab ";
         QVERIFY(rtf.contains(tail));
         QVERIFY(rtf.contains(QByteArray("\\par\r\n1\\tab DI_1_1        \\tab  0x00\\tab ") +
-                             kLabel1Rtf + "\\tab \\par\r\n"));
-        QVERIFY(rtf.endsWith("6\\tab DI_1_6        \\tab  0x05\\tab \\'c4\\'e8\\'f1\\'ea\\'f0."
-                             "\\'f1\\'e8\\'e3\\'ed.006\\tab \\par\r\n}\r\n"));
-        QCOMPARE(rtf.count("\\par\r\n"), 9 + 6);
+                             kLabel1Rtf + "\\tab \\tab " + kCreatedRtf + "\\par\r\n"));
+        QVERIFY(rtf.endsWith(
+            QByteArray("6\\tab DI_1_6        \\tab  0x05\\tab \\'c4\\'e8\\'f1\\'ea\\'f0."
+                       "\\'f1\\'e8\\'e3\\'ed.006\\tab \\tab ") +
+            kCreatedRtf + "\\par\r\n}\r\n"));
+        // The heading's three lines (its rule closes the heading), then the report's.
+        QCOMPARE(rtf.count("\\par\r\n"), 3 + 9 + 6);
         QVERIFY(boxHidden);
     }
 
@@ -191,11 +235,14 @@ private slots:
         h.Op().Answer(MsgButton::No);
         RunReport(h);
         const QByteArray rtf = ReadFile("six.rtf");
-        QVERIFY(rtf.contains("\r\n2\\tab DI_1_2        \\tab  0x01\\tab \\{a\\}\\\\b \\'b95      "
-                             "\\tab \\par\r\n"));
-        QVERIFY(rtf.endsWith("36\\tab DI_6_6        \\tab  0x23\\tab \\'c4\\'e8\\'f1\\'ea\\'f0."
-                             "\\'f1\\'e8\\'e3\\'ed.036\\tab \\par\r\n}\r\n"));
-        QCOMPARE(rtf.count("\\par\r\n"), 9 + 36);
+        QVERIFY(rtf.contains(QByteArray("\r\n2\\tab DI_1_2        \\tab  0x01\\tab \\{a\\}\\\\b "
+                                        "\\'b95      \\tab \\tab ") +
+                             kCreatedRtf + "\\par\r\n"));
+        QVERIFY(rtf.endsWith(
+            QByteArray("36\\tab DI_6_6        \\tab  0x23\\tab \\'c4\\'e8\\'f1\\'ea\\'f0."
+                       "\\'f1\\'e8\\'e3\\'ed.036\\tab \\tab ") +
+            kCreatedRtf + "\\par\r\n}\r\n"));
+        QCOMPARE(rtf.count("\\par\r\n"), 3 + 9 + 36);
         // scripts/check-rtf.sh hands this report to a word processor.
         const QString keep = qEnvironmentVariable("LUM_KEEP_REPORT");
         if (!keep.isEmpty()) {
@@ -267,6 +314,20 @@ private slots:
             const QByteArray bytes = ReadFile(pdf);
             QVERIFY(bytes.startsWith("%PDF"));
             QCOMPARE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r"), 1);
+            // The page's heading and the list with its signalling column, read back as text.
+            QProcess text;
+            text.start("pdftotext", {"-layout", pdf, "-"});
+            QVERIFY2(text.waitForFinished(30000) && text.exitCode() == 0,
+                     "pdftotext failed: install poppler-utils (scripts/setup.sh)");
+            const QString page = QString::fromUtf8(text.readAllStandardOutput());
+            for (const QString& expected :
+                 {U8("ЛУМ-08: Дискретные сигналы"), U8("стр. 1 из 1"), U8("Прибор № 1, исполнение"),
+                  U8("файл "), U8("Напечатано ") + QDate::currentDate().toString("dd.MM.yyyy"),
+                  U8("Сигнализация"), U8("Дискр.сигн.006")})
+                QVERIFY2(page.contains(expected), qPrintable(expected + "\n" + page));
+            // LUM_PDF_DIR keeps the printed page to look at.
+            if (const QString keep = qEnvironmentVariable("LUM_PDF_DIR"); !keep.isEmpty())
+                QFile::copy(pdf, QDir(keep).filePath("inputs.pdf"));
         }
         QVERIFY(QFile::exists("printing.rtf")); // written before the question either way
     }

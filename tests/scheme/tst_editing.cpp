@@ -142,6 +142,36 @@ private slots:
     }
 
     // The context menu offers what the current row lacks or has; relay items on "МЛВ" only.
+    // A greyed command says why in its tooltip (the menu shows tooltips); an enabled one says
+    // what it does. On an "МСЮ" module only inputs 4 and 5 have output delays.
+    void greyedCommandsSayWhy() {
+        GuiHarness h;
+        ReadDevice(h);
+        OpenEditor(h, 2, [&](SchemeEditor& e) {
+            QVERIFY(e.contextMenu->toolTipsVisible());
+            QTest::mouseClick(e.titleLabels[1], Qt::LeftButton);
+            QTest::mousePress(e.titleLabels[1], Qt::RightButton);
+            QVERIFY(e.ContextMenuAssigned());
+            QVERIFY(!e.createDelayAction->isEnabled());
+            QCOMPARE(e.createDelayAction->toolTip(),
+                     e.delayCells[1] ? U("У входа уже есть блок задержки")
+                                     : U("У модуля МСЮ задержка выхода есть только у входов 4 и 5 "
+                                         "модуля"));
+            for (QAction* a : e.contextMenu->actions())
+                if (!a->isSeparator() && a->isVisible() && a != e.labelAction &&
+                    a != e.archiveAction)
+                    QVERIFY2(a->isEnabled() ? a->toolTip() == a->text().remove('&')
+                                            : a->toolTip().startsWith(U("У ")),
+                             qPrintable(a->text() + ": " + a->toolTip()));
+            // Several rows: every block command says it is for one input.
+            CtrlClick(e.titleLabels[2]);
+            QTest::mousePress(e.titleLabels[2], Qt::RightButton);
+            QVERIFY(!e.createAlarmAction->isEnabled());
+            QCOMPARE(e.createAlarmAction->toolTip(),
+                     U("Выбрано несколько входов: команда относится к одному входу"));
+        });
+    }
+
     void contextMenuFollowsTheRow_data() {
         QTest::addColumn<int>("m");
         QTest::addColumn<int>("k");

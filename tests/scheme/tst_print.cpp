@@ -9,6 +9,7 @@
 #include "scheme/delaycell.h"
 #include "scheme/glyphbutton.h"
 
+#include <QDate>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -77,11 +78,29 @@ int Images(const QString& pdf) {
     return n;
 }
 
+// A point of the scheme's page positions (printer pixels from the corner under the heading) on
+// the paper, in points: where the last print placed the scheme and how much it shrank it.
+QPointF OnPaper(const SchemeEditor& e, double x, double y) {
+    const SchemeEditor::PrintPlace& place = e.lastPrint;
+    return {(place.origin.x() + place.scale * x) * kPointsPerPixel,
+            (place.origin.y() + place.scale * y) * kPointsPerPixel};
+}
+
 // The page rectangle, in points, that a control of the scheme area is printed into.
 QRectF Printed(SchemeEditor& e, QWidget* w) {
     const QPoint at = w->mapTo(e.schemeScroll, QPoint(0, 0));
-    return QRectF(kScale * at.x() * kPointsPerPixel, (800 + kScale * at.y()) * kPointsPerPixel,
-                  kScale * w->width() * kPointsPerPixel, kScale * w->height() * kPointsPerPixel);
+    return QRectF(
+        OnPaper(e, kScale * at.x(), 800 + kScale * at.y()),
+        OnPaper(e, kScale * (at.x() + w->width()), 800 + kScale * (at.y() + w->height())));
+}
+
+// Every word inside margins of 20 mm on an A4 or Letter page.
+void InsideMargins(const std::vector<Word>& words) {
+    const double margin = 20 / 25.4 * 72;
+    for (const Word& w : words)
+        QVERIFY2(w.box.left() >= margin - 1 && w.box.top() >= margin - 1 &&
+                     w.box.right() <= 595 - margin + 1 && w.box.bottom() <= 792 - margin + 1,
+                 qPrintable(w.text));
 }
 
 bool WordInside(const std::vector<Word>& words, const QString& text, const QRectF& area) {
@@ -140,21 +159,27 @@ private slots:
         QRectF delayPanel;
         OpenEditor(h, 2, [&](SchemeEditor& e) {
             caption = e.windowTitle();
-            delayPanel = Printed(e, e.delayCells[3]);
             PrintToFile(h, e, pdf);
+            delayPanel = Printed(e, e.delayCells[3]);
             QCOMPARE(e.schemeScroll->hasFocus() || !e.isActiveWindow(), true);
         });
         const auto words = Words(pdf);
         const QString text = PageText(words);
-        QVERIFY2(text.startsWith(Simplified(h.Main().MainCaption())), qPrintable(text));
+        // The page's heading: the module, the page, the device, the port and when.
+        QVERIFY2(text.startsWith(U("ЛУМ-08: схема обработки входов, Модуль МСЮ 2, входы DI_2_1 - "
+                                   "DI_2_6 Прибор № 1, исполнение ") +
+                                 h.Main().ModificationText() + U("; порт FAKE, 9600 бит/с")),
+                 qPrintable(text));
+        QVERIFY(text.contains(U("стр. 1 из 1")));
+        QVERIFY(text.contains(U("Напечатано ") + QDate::currentDate().toString("dd.MM.yyyy")));
+        InsideMargins(words);
+        QVERIFY(text.contains(Simplified(h.Main().MainCaption())));
         QVERIFY(text.contains(Simplified(caption)));
         QVERIFY(caption.endsWith(U("устройство 1")));
         QVERIFY(!text.contains(U("Режим работы с файлом")));
         QVERIFY(text.contains(U("кнопка \"ОТКРЫТЬ\"- выкл. реле, кнопка ЗАКРЫТЬ - вкл. реле")));
         QVERIFY(!text.contains(U("вкл. реле,   кнопка")));
         QVERIFY(WordInside(words, "15", delayPanel));
-        // the heading lines, 200 printer pixels apart
-        QVERIFY(words.front().box.top() < 200 * kPointsPerPixel);
         // the picture, six input panels, two signalling, one delay, one relay panel
         QCOMPARE(Images(pdf), 1 + 6 + 2 + 1 + 1);
     }
@@ -177,18 +202,19 @@ private slots:
         QRectF sensor;
         std::vector<QRectF> delays;
         OpenEditor(h, m, [&](SchemeEditor& e) {
+            PrintToFile(h, e, pdf);
             const QPoint at = e.pumpGroup->mapTo(e.schemeScroll, QPoint(0, 0));
-            sensor = QRectF((kScale * (at.x() + 244) - 50) * kPointsPerPixel,
-                            (800 + kScale * (at.y() + 34) - 50) * kPointsPerPixel,
-                            300 * kPointsPerPixel, 300 * kPointsPerPixel);
+            sensor = QRectF(
+                OnPaper(e, kScale * (at.x() + 244) - 50, 800 + kScale * (at.y() + 34) - 50),
+                OnPaper(e, kScale * (at.x() + 244) + 250, 800 + kScale * (at.y() + 34) + 250));
             for (size_t k = 0; k < 6; ++k)
                 if (e.delayCells[k])
                     delays.push_back(Printed(e, e.delayCells[k]));
-            PrintToFile(h, e, pdf);
         });
         const auto words = Words(pdf);
         const QString text = PageText(words);
         QVERIFY2(text.contains(U("Режим работы с файлом plant.lum")), qPrintable(text));
+        InsideMargins(words);
         QCOMPARE(Images(pdf), images);
         QCOMPARE(WordInside(words, "3", sensor), m == 1);
         const QStringList delayTexts = {"5", "15", "15"};
@@ -213,8 +239,7 @@ private slots:
         QVERIFY(text.contains(QChar(0x2026)));
         QVERIFY(text.contains(U("каталог/plant.lum")));
         QVERIFY(!text.contains(path));
-        for (const Word& w : words)
-            QVERIFY2(w.box.right() <= 595, qPrintable(w.text)); // A4 and Letter alike
+        InsideMargins(words); // A4 and Letter alike
     }
 
     void cancelledDialogPrintsNothing() {
