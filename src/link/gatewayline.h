@@ -39,6 +39,11 @@ public:
     void SetFirstByteTimeoutMs(int ms) { firstByteMs_ = ms; }
     void SetConnectTimeoutMs(int ms) { connectMs_ = ms; }
     GatewayKind Kind() const { return kind_; }
+    // The gateway's own exception for the last request (0A: no path, 0B: the device did not
+    // respond); 0 when it gave none.
+    int GatewayException() const {
+        return kind_ == GatewayKind::ModbusTcp ? reader_.GatewayException() : 0;
+    }
 
     // The operator's words for what went wrong with the connection.
     static std::string FailureText(NetConnection::Failure failure, int systemError);

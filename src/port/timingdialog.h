@@ -4,6 +4,7 @@
 // round trip to a gateway far away (0 at start: a gateway nearby behaves as a serial line).
 
 #include "dialogs/lumdialog.h"
+#include "link/exchangeengine.h"
 
 class QCheckBox;
 class WindowContext;
@@ -21,6 +22,9 @@ struct ExchangeTiming {
     int delayRx = 25;
     int roundTripMs = 0;
     bool verifyWrites = true; // "Проверять запись чтением"
+    EchoMode echo = EchoMode::Auto;
+    TransmitControl transmit = TransmitControl::Auto;
+    int latencyMs = 16;
 };
 
 class ExchangeTimingDialog : public LumDialog {
@@ -47,5 +51,8 @@ public:
     QLabel* roundTripLabel = nullptr;
     QSpinBox* roundTripWait = nullptr; // ms, added to the wait for a reply through a gateway
     QCheckBox* verifyCheck = nullptr;
+    QComboBox* echoBox = nullptr;     // "Эхо адаптера": авто, есть, нет
+    QComboBox* transmitBox = nullptr; // "Управление передачей": авто, RTS
+    QSpinBox* latencyWait = nullptr;  // "Задержка адаптера, мс"
     QPushButton* OK = nullptr;
 };
