@@ -141,6 +141,10 @@ public:
     QAction* undoAction = nullptr;
     QAction* redoAction = nullptr;
 
+    // Takes the last run's port and line settings, and keeps this run's for the next one (the
+    // program does; tests leave the user's settings alone).
+    void RememberLineSettings();
+
     // Access to the current configuration file name (the file commands keep it).
     void SetCurFile(const QString& name) { curFile_ = name; }
 
@@ -149,6 +153,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The status bar's permanent field: port, line settings, device, the last exchange's state.
+    void CreateLineStateField();
     void CreateActions();
     void CreateMenus();
     QWidget* CreateDeviceRow();

@@ -113,6 +113,7 @@ bool LumApplication::notify(QObject* receiver, QEvent* event) {
 
 int RunProgram(QApplication& app) {
     MainWindow main;
+    main.RememberLineSettings();
     main.show();
     return app.exec();
 }
