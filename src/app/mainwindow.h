@@ -153,8 +153,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // The status bar's permanent field: port, line settings, device, the last exchange's state.
-    void CreateLineStateField();
+    // The status bar's permanent field (port, line settings, device, the last exchange's state)
+    // and the bus monitor, made now so that it records from the program's start.
+    void CreateLineViews();
     void CreateActions();
     void CreateMenus();
     QWidget* CreateDeviceRow();

@@ -8,6 +8,7 @@
 #include "link/exchangeengine.h"
 #include "link/gatewayaddress.h"
 #include "model/devicedocument.h"
+#include "monitor/monitorwindow.h"
 #include "platform/linememory.h"
 #include "port/portdialog.h"
 
@@ -100,9 +101,10 @@ private:
 
 } // namespace
 
-void MainWindow::CreateLineStateField() {
+void MainWindow::CreateLineViews() {
     statusBar()->addPermanentWidget(new LineStateField(
         *engine_, [this] { return document_->modules.BusNumber + 1; }, statusBar()));
+    monitor_ = std::make_unique<MonitorWindow>(*this);
 }
 
 void MainWindow::RememberLineSettings() {
