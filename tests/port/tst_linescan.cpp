@@ -73,7 +73,12 @@ private slots:
         h.OnModal([&](QDialog& d) {
             auto& scan = static_cast<LineScanDialog&>(d);
             Plan(scan, line.Path(), {true, true, false, false}, 1, 8);
+            // Each device is listed the moment it answers, while the scan goes on.
+            int listedDuringScan = 0;
+            connect(scan.Table->model(), &QAbstractItemModel::rowsInserted, &scan,
+                    [&] { listedDuringScan += scan.startButton->isEnabled() ? 0 : 1; });
             Click(scan.startButton);
+            QCOMPARE(listedDuringScan, 3);
             QCOMPARE(scan.Table->rowCount(), 3);
             for (int r = 0; r < 3; ++r)
                 rows[r] = RowTexts(scan.Table, r);
