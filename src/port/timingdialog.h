@@ -1,7 +1,9 @@
 #pragma once
 // "Настройка параметров обмена": the pause before every transmission and, in controls that stay
-// hidden, the pause before receiving and the two repeat counts of the engine; and the network's
-// round trip to a gateway far away (0 at start: a gateway nearby behaves as a serial line).
+// hidden, the pause before receiving and the two repeat counts of the engine; the network's
+// round trip to a gateway far away (0 at start: a gateway nearby behaves as a serial line); and
+// the adapter: whether it echoes the requests, who switches its driver to send (itself or the
+// program with RTS), and its latency timer, which the line scan waits for.
 
 #include "dialogs/lumdialog.h"
 #include "link/exchangeengine.h"

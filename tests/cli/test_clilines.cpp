@@ -29,14 +29,22 @@ protected:
     QTemporaryDir dir;
 };
 
-// A read through an echoing adapter gives the same file as through a plain one, with the echo
-// found by itself or set; with the echo off the program says what it heard and ends.
-TEST_F(CliLines, ReadThroughAnEchoingAdapter) {
+// Read, write and verify through an echoing adapter come out as through a plain one, with the
+// echo found by itself or set; with the echo off the program says what it heard and ends.
+TEST_F(CliLines, ReadWriteAndVerifyThroughAnEchoingAdapter) {
     EmuProcess plain;
     EmuProcess echoing;
     Start(plain, {});
-    Start(echoing, {"--echo"});
+    Start(echoing, {"--echo", "--busy", "1"});
+    ASSERT_TRUE(plain.Command("records 2 11 22 33 44 55 66 77 88 99 AA BB CC DD EE FF 01 02 03"));
     ASSERT_EQ(Run({"read", "--port", Q(plain.Port()), "--out", dir.filePath("plain.lum")}).exit, 0);
+    CliRun w = Run(
+        {"write", dir.filePath("plain.lum"), "--password", "9461", "--port", Q(echoing.Port())});
+    ASSERT_EQ(w.exit, 0) << w.err;
+    EXPECT_NE(w.err.find("Запись проверена"), std::string::npos) << w.err;
+    EXPECT_EQ(echoing.Dump()->blocks, plain.Dump()->blocks);
+    w = Run({"verify", dir.filePath("plain.lum"), "--port", Q(echoing.Port()), "--echo", "on"});
+    EXPECT_EQ(w.exit, 0) << w.err;
     for (const char* mode : {"auto", "on"}) {
         const QString out = dir.filePath(QString("echo-%1.lum").arg(mode));
         const CliRun r = Run({"read", "--port", Q(echoing.Port()), "--echo", mode, "--out", out});
@@ -88,6 +96,18 @@ TEST_F(CliLines, ScanOfRealLinesFindsEveryDeviceAndTheFaultyOne) {
         EXPECT_EQ(r.exit, 1) << line.name << r.err;
         EXPECT_EQ(r.out, expected) << line.name;
     }
+}
+
+// Replies that come long after the probe's wait: each is taken for the number that was asked,
+// never for the one asked next, and a late one with a bad CRC marks a faulty device.
+TEST_F(CliLines, LateRepliesCountForTheNumberAsked) {
+    EmuProcess emu;
+    Start(emu, {"--address", "3,4", "--turnaround", "150"});
+    ASSERT_TRUE(emu.Command("device 1"));
+    ASSERT_TRUE(emu.Command("fault crc"));
+    const CliRun r = Run({"scan", "--port", Q(emu.Port()), "--speeds", "9600", "--devices", "2-6"});
+    EXPECT_EQ(r.exit, 1) << r.err;
+    EXPECT_EQ(r.out, "9600 N 2 3 1002000000000000\n9600 N 2 4 ? отвечает с ошибками CRC\n");
 }
 
 // Stopped by its time limit, a scan still tells the devices it found, in text and JSON.
