@@ -186,6 +186,7 @@ int ExchangeEngine::ExchangeFrame(int device, int function, int count, const uin
 }
 
 int ExchangeEngine::Transact(int function, uint8_t* reply) {
+    purgeBeforeRepeat_ = false;
     int headerLeft = HeaderRepeats;
     int bodyLeft = BodyRepeats;
     for (;;) {

@@ -190,9 +190,10 @@ private:
     Outcome ReadBody(uint8_t* reply);
     // The echo of the request, read back before the reply; code -1: it came back whole.
     Outcome TakeEcho();
-    // Auto, and the first bytes of the reply are the request's own: finds out whether they are
-    // the adapter's echo. got is the header's byte count, read again after an echo; code -1:
-    // go on with the header.
+    // The first bytes of the reply are the request's own: finds out whether they are the
+    // adapter's echo (Auto), says so (Off), or takes them as a reply that starts like its
+    // request. got is the header's byte count, read again after an echo; code -1: go on with
+    // the header.
     Outcome SniffEcho(int function, uint8_t* reply, int& got);
     void ObserveHeard(const uint8_t* bytes, int length);
     // Reads the reply on from have bytes to want; code -1 when they all came.
