@@ -52,6 +52,9 @@ ExchangeEngine::Outcome ExchangeEngine::TakeEcho() {
     }
     ObserveHeard(heard, got);
     purgeBeforeRepeat_ = true;
+    // Auto asks again with the next attempt: another adapter on the port may not echo at all.
+    if (echoMode_ == EchoMode::Auto)
+        echoFound_ = -1;
     return {ResultCode::Collision, 1};
 }
 

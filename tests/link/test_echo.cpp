@@ -96,6 +96,19 @@ TEST_F(EngineTest, EchoOnWithAnAdapterThatDoesNotEchoEnds) {
     EXPECT_EQ(Run(0, 17), ResultCode::NoAnswer);
 }
 
+// An adapter that stops echoing on the same port (another one plugged in): Auto finds out at
+// the next attempt instead of taking every reply for a garbled echo.
+TEST_F(EngineTest, AutoNoticesTheEchoHasGone) {
+    line.SetEcho(true);
+    line.SetResponder([](const Bytes&) { return ConfigReply(); });
+    ASSERT_EQ(Run(0, 17), 0);
+    ASSERT_EQ(port.EchoFound(), 1);
+    line.SetEcho(false);
+    EXPECT_EQ(Run(0, 17), 0);
+    EXPECT_EQ(line.Written().size(), 3u);
+    EXPECT_EQ(port.EchoFound(), 0);
+}
+
 TEST_F(EngineTest, WhatAutoFoundIsForgottenWithAnotherPort) {
     line.SetEcho(true);
     line.SetResponder([](const Bytes&) { return ConfigReply(); });
