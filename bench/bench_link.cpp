@@ -190,8 +190,13 @@ bool PacedLine(Road& road, emu::PtyServer& server, int baud, int rounds, Pair* r
     std::vector<double> rr, wr;
     double readLimit = 0, writeLimit = 0;
     for (int r = 0; r < rounds; ++r) {
-        const Figures rf = ReadDevice(road);
-        const Figures wf = WriteDevice(road);
+        Figures rf = ReadDevice(road);
+        Figures wf = WriteDevice(road);
+        if (road.port.EchoInUse()) {
+            // The echo comes back while the request goes out: no line time of its own.
+            rf.counts.bytesIn -= rf.counts.bytesOut;
+            wf.counts.bytesIn -= wf.counts.bytesOut;
+        }
         readLimit = LineLimitMs(rf.counts, timing);
         writeLimit = LineLimitMs(wf.counts, timing);
         rr.push_back(rf.wallMs / readLimit);
