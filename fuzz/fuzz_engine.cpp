@@ -32,7 +32,8 @@ int Write(ExchangeEngine& port, Model& m, Operator& op, const WriteScope& scope)
     WriteHooks hooks;
     hooks.op = &op;
     const DeviceWriteReport report = WriteToDevice(port, m.doc, request, hooks);
-    FUZZ_CHECK(report.end != WriteEnd::Done || report.AllWritten() || !report.differences.empty());
+    FUZZ_CHECK(report.end != WriteEnd::Done || report.AllWritten() || !report.differences.empty() ||
+               (report.readBackCode != 0 && report.Count(BlockState::NotVerified) > 0));
     return report.end == WriteEnd::Failed ? report.code : 0;
 }
 
@@ -105,8 +106,12 @@ int Command(ExchangeEngine& port, FuzzedDataProvider& in, Model& m, Operator& op
     case 10:
         m.serv.PutNewBusNumber(in.ConsumeIntegralInRange<uint8_t>(0, 30));
         return Write(port, m, op, WriteScope::NetworkImage());
-    case 11:
-        return ChangeBusNumber(port, m.serv, in.ConsumeIntegralInRange<int>(0, 30), {});
+    case 11: {
+        WriteRequest request;
+        const DeviceWriteReport report =
+            ChangeBusNumber(port, m.doc, in.ConsumeIntegralInRange<int>(0, 30), request, {});
+        return report.end == WriteEnd::Failed ? report.code : 0;
+    }
     default:
         return RawExchange(port, in);
     }

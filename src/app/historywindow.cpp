@@ -97,3 +97,10 @@ QString HistoryWindow::ChosenFile() const {
         return QString();
     return Table->item(rows.front().row(), Date)->data(Qt::UserRole).toString();
 }
+
+int HistoryWindow::ChosenDevice() const {
+    const auto rows = Table->selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return 0;
+    return Table->item(rows.front().row(), Device)->text().toInt();
+}

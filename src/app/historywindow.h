@@ -20,6 +20,8 @@ public:
 
     // The back-up of the selected row; empty when none is selected.
     QString ChosenFile() const;
+    // The device (1..31) the selected back-up was read from; 0 when none is selected.
+    int ChosenDevice() const;
 
     QTableWidget* Table = nullptr; // one row per back-up, columns as above
     QPushButton* Open = nullptr;

@@ -6,9 +6,9 @@
 #include "dialogs/uitext.h"
 #include "link/exchangeengine.h"
 #include "model/inputprogram.h"
+#include "model/labelclipboard.h"
 #include "model/moduleconfig.h"
 #include "model/networkblocks.h"
-#include "model/reservecopies.h"
 #include "monitor/monitorwindow.h"
 #include "network/networkwindow.h"
 #include "port/portdialog.h"
@@ -78,6 +78,7 @@ MainWindow::MainWindow(std::unique_ptr<ExchangeEngine> port, Operator* op)
         op_ = ownedOp_.get();
     }
     engine_->SetOperator(op_);
+    document_->correctsValveInputs = true;
 
     setWindowTitle(U("Программатор ЛУМ - 08"));
     CreateActions();
@@ -145,7 +146,13 @@ void MainWindow::ShowEditState() {
     undoAction->setEnabled(history.CanUndo());
     redoAction->setText(text("&Повторить", history.RedoName()));
     redoAction->setEnabled(history.CanRedo());
-    changedLabel->setVisible(document_->Changed());
+    // The mark says exactly what would be lost now, and its tooltip says what that is.
+    const std::vector<std::string> unsaved = document_->UnsavedWork();
+    QStringList lines;
+    for (const std::string& line : unsaved)
+        lines << U(line);
+    changedLabel->setVisible(!unsaved.empty());
+    changedLabel->setToolTip(lines.join('\n'));
 }
 
 void MainWindow::ShowDocumentAgain() {
@@ -237,6 +244,8 @@ void MainWindow::CreateMenus() {
     monitorAction = port->addAction(U("Монитор обмена"), this, [this] { MonitorClick(); });
     monitorAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
     QMenu* password = menuBar()->addMenu(U("     Пароль"));
+    enterPasswordAction =
+        password->addAction(U("Ввести пароль …"), this, [this] { EnterPasswordClick(); });
     password->addAction(passwordAction);
     QMenu* help = menuBar()->addMenu(U("Справка"));
     aboutAction = help->addAction(U("О программе"));
@@ -287,7 +296,6 @@ QWidget* MainWindow::CreateDeviceRow() {
     fileLabel->hide();
     changedLabel = new QLabel(U("Данные изменены"), row);
     changedLabel->setStyleSheet("color: #A00000");
-    changedLabel->setToolTip(U("Данные отличаются от прочитанных из прибора или файла"));
     // Its place is kept while it is hidden: the fields beside it do not move.
     QSizePolicy keep = changedLabel->sizePolicy();
     keep.setRetainSizeWhenHidden(true);

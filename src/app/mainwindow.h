@@ -57,6 +57,8 @@ public:
     QString FileModeText() const override;
     void ShowDeviceNumber(int busNumber) override;
     void WriteDevice() override { WriteDeviceClick(); }
+    bool SaveDocument() override { return SaveToFile(); }
+    void ShowOutcome(const QString& text) override;
     ExchangeInputGuard* InputGuard() override { return inputGuard_; }
 
     // The toolkit's own file dialog instead of the platform's (tests type into it).
@@ -71,6 +73,7 @@ public:
     // Commands.
     void AskPassword();            // the password prompt at the first showing
     void ChangePasswordClick();    // "Замена пароля"
+    void EnterPasswordClick();     // "Ввести пароль …": full access without a restart
     void PortSettingsClick();      // "Настройка СОМ порта"
     void ExchangeTimingClick();    // "Настройка обмена"
     void DeviceNumberChanged();    // "Устр. №"
@@ -130,6 +133,7 @@ public:
     QAction* portAction = nullptr;
     QAction* timingAction = nullptr;
     QAction* passwordAction = nullptr;
+    QAction* enterPasswordAction = nullptr;
     QAction* openAction = nullptr;
     QAction* saveAction = nullptr;
     QAction* createAction = nullptr;
@@ -164,10 +168,10 @@ private:
     QGroupBox* CreateNetworkGroup();
     void CreateTestMenu();
     void CreateVerifyActions(QMenu* file);
-    void ApplyTestPreset(int preset);
+    void ApplyTestPreset(int preset, const QString& caption);
     void ClearModuleTable();
-    // The module table from the model; a file's modules all get their program button.
-    void FillModuleTable(bool fromFile);
+    // The module table from the model: the same rows for a device and for a file.
+    void FillModuleTable();
     void RefreshFromFile();
     void ResetForNewFile();
     // The chosen name with ".lum" added when it has no extension; empty after telling the
@@ -181,19 +185,19 @@ private:
     // A name in the history folder is no file to save or create: true after telling the
     // operator so.
     bool RefusesBackup(const QString& name, const char* errorCaption);
-    // Before a command replaces the configuration: unsaved file edits are saved, given up or
-    // the command is not run (false).
-    bool KeepFileEdits();
     void ShowFileCaption();
-    // Loads a configuration file into the model (file mode); refused files change nothing.
-    void OpenConfigFile(const QString& name);
+    // The password dialog until it takes an entry: the level that entry gives, or -1 when the
+    // operator gave up after a wrong one.
+    int PasswordLevel();
+    // Loads a configuration file into the model (file mode); refused files change nothing. A
+    // back-up of the device history names the device it was read from (1..31).
+    void OpenConfigFile(const QString& name, int backupOfDevice = 0);
     // Progress and result of a command that talks to the device.
     QWidget* CreateProgressRow();
     void BeginExchange(const QString& step);
     void ShowShare(int done, int total, const QString& step);
     void EndExchange();
     void ShowDone(const QString& what);
-    static QString ModulesText(int count);
 
     // Members in their order of construction (destroyed in reverse).
     // First: the built-in device it may hold is the engine's line until the engine goes.

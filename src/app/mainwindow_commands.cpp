@@ -4,6 +4,8 @@
 #include "app/mainwindow.h"
 
 #include "clock/clockwindow.h"
+#include "dialogs/devicewriter.h"
+#include "dialogs/documentgate.h"
 #include "dialogs/questions.h"
 #include "dialogs/uitext.h"
 #include "link/devicewrite.h"
@@ -60,15 +62,8 @@ void MainWindow::NewNumberChanged() {
     const int n = newNumberBox->currentText().toInt();
     const int from = document_->modules.BusNumber + 1;
     BeginExchange(U("Смена номера %1 → %2").arg(from).arg(n));
-    const int code = ChangeBusNumber(*engine_, document_->modules, n - 1,
-                                     [this] { ShowDeviceNumber(document_->modules.BusNumber); });
+    ChangeBusNumberFromWindow(*this, progress_, n - 1);
     EndExchange();
-    if (code != ResultCode::Ok) {
-        ShowDone(U("Номер прибора не изменен"));
-        engine_->ReportError(document_->modules.BusNumber, code);
-    } else {
-        ShowDone(U("Номер прибора изменен: %1 → %2").arg(from).arg(n));
-    }
 }
 
 void MainWindow::ClockClick() {
@@ -92,23 +87,15 @@ void MainWindow::F15BlocksClick() {
 }
 
 bool MainWindow::CanCloseMainWindow() {
+    const bool unsaved = document_->HasUnsavedWork();
+    if (!MayDropDocument(*this))
+        return false;
     if (document_->IsFileMode()) {
-        if (document_->Changed()) {
-            // A save that failed or was cancelled keeps the window, and the edits, open.
-            if (Questions::SaveToFile(*op_, false) == MsgButton::Yes && !SaveToFile())
-                return false;
-            if (access_.level == 1 &&
-                Questions::Transfer(*op_, "Данные были изменены. Передать в прибор?",
-                                    "Подтвердите передачу данных", false) == MsgButton::Yes)
-                WriteDeviceClick();
-        }
+        if (unsaved && access_.level == 1 &&
+            Questions::Transfer(*op_, "Данные были изменены. Передать в прибор?",
+                                "Подтвердите передачу данных", false) == MsgButton::Yes)
+            WriteDeviceClick();
         engine_->ClosePort();
-    } else if (document_->Changed()) {
-        // Data read from a device that it does not hold: labels (no device keeps them) or
-        // steps undone after a write. They would go with the window unasked.
-        const MsgButton answer = Questions::SaveToFile(*op_, true);
-        if (answer == MsgButton::Cancel || (answer == MsgButton::Yes && !SaveToFile()))
-            return false;
     }
     return true;
 }

@@ -6,15 +6,16 @@
 #include "dialogs/accelerators.h"
 
 #include "dialogs/devicewriter.h"
+#include "dialogs/documentgate.h"
 #include "dialogs/exchangeprogress.h"
 #include "dialogs/uitext.h"
 #include "link/devicecommands.h"
 #include "link/devicesequences.h"
 #include "link/exchangeengine.h"
 #include "model/inputprogram.h"
+#include "model/labelclipboard.h"
 #include "model/moduleconfig.h"
 #include "model/networkblocks.h"
-#include "model/reservecopies.h"
 #include "scheme/schemeeditor.h"
 
 #include <QLabel>
@@ -33,7 +34,7 @@ void MainWindow::ClearModuleTable() {
     }
 }
 
-void MainWindow::FillModuleTable(bool fromFile) {
+void MainWindow::FillModuleTable() {
     const ModuleConfig& moduleConfig = document_->modules;
     ClearModuleTable();
     designationLabel->setText(U(moduleConfig.GetDesignation()));
@@ -42,16 +43,17 @@ void MainWindow::FillModuleTable(bool fromFile) {
         const ModuleRowText row = moduleConfig.GetModuleRow(k);
         moduleAddressLabels[k]->setText(U(row.address));
         moduleCodeLabels[k]->setText(U(row.code));
-        const bool known = moduleConfig.ModuleType[k] == ModuleConfig::TypeMLV ||
-                           moduleConfig.ModuleType[k] == ModuleConfig::TypeMSU;
-        // A device's "МЛВ" has no program of its own; a file's modules are all open to editing.
-        const bool programmable = fromFile || moduleConfig.ModuleType[k] == ModuleConfig::TypeMSU;
+        const int type = moduleConfig.ModuleType[k];
+        const bool known = type == ModuleConfig::TypeMLV || type == ModuleConfig::TypeMSU;
+        // An "МЛВ" has no program of its own, whether the data came from the device or from a
+        // file saved from it: the same row either way.
+        const bool programmable = type == ModuleConfig::TypeMSU;
         if (known)
             moduleTypeLabels[k]->setText(U(row.name));
-        if (known && programmable) {
+        if (programmable) {
             inputRangeLabels[k]->setText(U(row.range));
             programButtons[k]->setText(QString::fromUtf8("программ."));
-        } else if (!fromFile) {
+        } else if (known) {
             programButtons[k]->setText(QString::fromUtf8("нет"));
         }
         programButtons[k]->setEnabled(programmable);
@@ -59,7 +61,7 @@ void MainWindow::FillModuleTable(bool fromFile) {
 }
 
 void MainWindow::ReadDeviceClick() {
-    if (!KeepFileEdits())
+    if (!MayDropDocument(*this))
         return;
     BeginExchange(U("Конфигурация"));
     for (QPushButton* b : {clockButton, networkSettingsButton, f15BlocksButton})
@@ -70,7 +72,7 @@ void MainWindow::ReadDeviceClick() {
         replaced = true;
         modificationEdit->setText(U(document_->modules.GetModificationCode()));
         newNumberBox->setCurrentIndex(document_->modules.GetNewBusNumber());
-        FillModuleTable(false);
+        FillModuleTable();
     };
     progress.share = [this](int done, int total, const std::string& step) {
         ShowShare(done, total, U(step));
@@ -85,7 +87,7 @@ void MainWindow::ReadDeviceClick() {
         for (QPushButton* b :
              {inputsTableButton, clockButton, testButton, networkSettingsButton, f15BlocksButton})
             b->setEnabled(true);
-        ShowDone(U("Прочитано: ") + ModulesText(document_->modules.GetModuleCount()));
+        ShowDone(U("Прочитано: ") + ::ModulesText(document_->modules.GetModuleCount()));
     } else {
         ShowDone(U("Чтение не завершено"));
         engine_->ReportError(document_->modules.BusNumber, code);
@@ -93,31 +95,9 @@ void MainWindow::ReadDeviceClick() {
 }
 
 void MainWindow::WriteDeviceClick() {
-    const int device = document_->modules.BusNumber + 1;
     BeginExchange(U("Резервная копия"));
-    const DeviceWriteReport report = WriteFromWindow(
-        *this, progress_, WriteScope::WholeDevice(document_->modules.GetModuleCount()));
+    WriteFromWindow(*this, progress_, WriteScope::WholeDevice(document_->modules.GetModuleCount()));
     EndExchange();
-    int modules = 0;
-    for (const BlockReport& b : report.blocks)
-        modules += b.block != DeviceBlock::Network && b.state != BlockState::NotSent &&
-                   b.state != BlockState::SentNotConfirmed;
-    switch (report.end) {
-    case WriteEnd::Done:
-        if (!report.verified && VerifyWrites())
-            ShowDone(U("Запись в прибор %1 не подтверждена чтением").arg(device));
-        else
-            ShowDone(U("Записано в прибор %1: ").arg(device) + ModulesText(modules) +
-                     U(" и сетевые блоки"));
-        break;
-    case WriteEnd::Failed:
-        ShowDone(U("Запись в прибор %1 не завершена").arg(device));
-        break;
-    case WriteEnd::Refused:
-    case WriteEnd::NoBackup:
-    case WriteEnd::AlreadyThere:
-        break;
-    }
 }
 
 void MainWindow::OpenSchemeClick(int row) {
@@ -165,7 +145,9 @@ void MainWindow::CreateTestMenu() {
         }
         QAction* a = target->addAction(QString::fromUtf8(it.caption));
         const TestPreset preset = it.preset;
-        connect(a, &QAction::triggered, this, [this, preset] { ApplyTestPreset(int(preset)); });
+        const QString caption = QString::fromUtf8(it.caption);
+        connect(a, &QAction::triggered, this,
+                [this, preset, caption] { ApplyTestPreset(int(preset), caption); });
         // The default database is a service item, kept out of sight.
         a->setVisible(it.submenu != nullptr);
     }
@@ -174,7 +156,8 @@ void MainWindow::CreateTestMenu() {
             [this] { testMenu->popup(testButton->mapToGlobal(QPoint(0, testButton->height()))); });
 }
 
-void MainWindow::ApplyTestPreset(int preset) {
-    document_->program.ApplyPreset(TestPreset(preset), document_->modules);
+void MainWindow::ApplyTestPreset(int preset, const QString& caption) {
+    // An edit like any other: Ctrl+Z takes it back whatever the write did.
+    document_->ApplyPreset(TestPreset(preset), "Тестирование: " + caption.toStdString());
     WriteDeviceClick();
 }

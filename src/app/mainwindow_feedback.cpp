@@ -44,21 +44,17 @@ void MainWindow::EndExchange() {
     progress_->End();
 }
 
+void MainWindow::ShowOutcome(const QString& text) {
+    // Another window's write is timed by nobody: its outcome alone.
+    if (commandTimer_.isValid())
+        ShowDone(text);
+    else
+        statusBar()->showMessage(text);
+}
+
 void MainWindow::ShowDone(const QString& what) {
     const double seconds = double(commandTimer_.elapsed()) / 1000.0;
     statusBar()->showMessage(what + U(", ") + QString::number(seconds, 'f', 1).replace('.', ',') +
                              U(" с"));
-}
-
-QString MainWindow::ModulesText(int count) {
-    const int tens = count % 100;
-    const int ones = count % 10;
-    const char* word = "модулей";
-    if (tens < 11 || tens > 14) {
-        if (ones == 1)
-            word = "модуль";
-        else if (ones >= 2 && ones <= 4)
-            word = "модуля";
-    }
-    return QString::number(count) + U(" ") + U(word);
+    commandTimer_.invalidate();
 }

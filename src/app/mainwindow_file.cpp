@@ -3,14 +3,15 @@
 #include "app/mainwindow.h"
 
 #include "app/configurationdialog.h"
+#include "dialogs/documentgate.h"
 #include "dialogs/questions.h"
 #include "dialogs/russianfilelist.h"
 #include "dialogs/uitext.h"
 #include "model/configfile.h"
 #include "model/inputprogram.h"
+#include "model/labelclipboard.h"
 #include "model/moduleconfig.h"
 #include "model/networkblocks.h"
-#include "model/reservecopies.h"
 #include "platform/devicehistory.h"
 #include "platform/filestore.h"
 #include "scheme/schemeeditor.h"
@@ -100,7 +101,7 @@ QString MainWindow::WithLumExtension(const QString& name, const char* errorCapti
 }
 
 void MainWindow::OpenFileClick() {
-    if (!KeepFileEdits())
+    if (!MayDropDocument(*this))
         return;
     const QString name =
         AskFileName(LumFileRequest(false, "Открытие файла конфигурации", curFile_));
@@ -108,33 +109,28 @@ void MainWindow::OpenFileClick() {
         OpenConfigFile(name);
 }
 
-void MainWindow::OpenConfigFile(const QString& name) {
+void MainWindow::OpenConfigFile(const QString& name, int backupOfDevice) {
     const auto bytes = ReadWholeFile(name);
-    std::string text = "Файл не удается открыть";
-    if (bytes && CheckConfigFile(*bytes) != ConfigFileCheck::Ok)
-        text += "\nэто не файл конфигурации";
-    // A short file, or bytes that are plainly something else, are not taken at all.
-    const auto image = bytes ? DeviceImage::FromFile(*bytes) : std::nullopt;
-    if (!image) {
-        op_->Tell(text, "Открытие файла", MsgIcon::Warning);
+    // What is no configuration file is not taken at all; the operator learns which file and why.
+    const std::string problem = bytes ? ConfigFileProblem(*bytes) : "файл не читается";
+    if (!problem.empty()) {
+        op_->Tell("Файл не удается открыть:\n" + QDir::toNativeSeparators(name).toStdString() +
+                      "\n" + problem + ", это не файл конфигурации",
+                  "Открытие файла", MsgIcon::Warning);
         return;
     }
-    document_->Load(*image, DocumentOrigin::File(name.toStdString()));
+    DocumentOrigin origin = DocumentOrigin::File(name.toStdString());
+    if (backupOfDevice > 0) {
+        origin = DocumentOrigin::Backup(name.toStdString());
+        origin.device = backupOfDevice - 1;
+    }
+    document_->Load(*DeviceImage::FromFile(*bytes), origin);
     curFile_ = name;
     RefreshFromFile();
     if (const auto unknown = UnknownModuleSlots(*bytes); !unknown.empty())
         op_->Tell("В файле указаны модули неизвестного типа (слоты " + SlotList(unknown) +
                       ").\nПроверьте конфигурацию перед записью в прибор.",
                   "Предупреждение", MsgIcon::Warning);
-}
-
-bool MainWindow::KeepFileEdits() {
-    if (!document_->IsFileMode() || !document_->Changed())
-        return true;
-    const MsgButton answer = Questions::SaveToFile(*op_, true);
-    if (answer == MsgButton::Yes)
-        return SaveToFile();
-    return answer == MsgButton::No;
 }
 
 void MainWindow::ShowFileCaption() {
@@ -144,7 +140,7 @@ void MainWindow::ShowFileCaption() {
 void MainWindow::RefreshFromFile() {
     ModuleConfig& moduleConfig = document_->modules;
     modificationEdit->setText(U(moduleConfig.GetModificationCode()));
-    FillModuleTable(true);
+    FillModuleTable();
     for (QPushButton* b : {inputsTableButton, networkSettingsButton, f15BlocksButton})
         b->setEnabled(true);
     for (QPushButton* b : {clockButton, testButton})
@@ -195,12 +191,9 @@ bool MainWindow::SaveToFile() {
         op_->Tell("Файл  не удается создать", "Создание файла", MsgIcon::Warning);
         return false;
     }
-    // A file's document now is this file; a device's stays the device's (what differs from the
-    // device is still offered for transfer).
-    if (document_->IsFileMode()) {
-        document_->SetOrigin(DocumentOrigin::File(name.toStdString()));
-        document_->TakeBaseline();
-    }
+    // The file holds the work now. A file's document now is this file; a device's stays the
+    // device's (what differs from the device is still offered for transfer).
+    document_->Saved(name.toStdString());
     schemeEditorCaption_ = U("Программатор ЛУМ-08 - файл ") + curFile_;
     if (schemeEditor_)
         schemeEditor_->setWindowTitle(schemeEditorCaption_);
@@ -220,7 +213,7 @@ void MainWindow::ResetForNewFile() {
 }
 
 void MainWindow::CreateFileClick() {
-    if (!KeepFileEdits())
+    if (!MayDropDocument(*this))
         return;
     ConfigurationDialog dialog(*this, this);
     dialog.Prepare();

@@ -1,4 +1,5 @@
-// Access control of the main window: the start-up password and the password change.
+// Access control of the main window: the start-up password, raising the access later, and the
+// password change.
 
 #include "app/mainwindow.h"
 
@@ -6,28 +7,46 @@
 #include "model/passwordfile.h"
 #include "platform/filestore.h"
 
-void MainWindow::AskPassword() {
-    access_.level = 0;
-    access_.passwordChange = 0;
+int MainWindow::PasswordLevel() {
     PasswordDialog dialog(*this, this);
     for (;;) {
         dialog.PrepareCheck();
         if (showModal(dialog) == Password::Accepted) {
             const std::string expected =
                 ExpectedPassword(ReadWholeFile(PasswordDialog::PasswordFilePath()));
-            access_.level = CheckPassword(dialog.Entered(), expected).level;
-            return;
+            return CheckPassword(dialog.Entered(), expected).level;
         }
         const MsgButton again = op_->Ask({"Введенный пароль неверен",
                                           "Ошибка",
                                           MsgIcon::Error,
                                           {MsgButton::Retry, MsgButton::Cancel},
                                           MsgButton::Retry});
-        if (again != MsgButton::Retry) {
-            close();
-            return;
-        }
+        if (again != MsgButton::Retry)
+            return -1;
     }
+}
+
+void MainWindow::AskPassword() {
+    access_.level = 0;
+    access_.passwordChange = 0;
+    const int level = PasswordLevel();
+    if (level < 0) {
+        close();
+        return;
+    }
+    access_.level = level;
+}
+
+void MainWindow::EnterPasswordClick() {
+    // The dialog checks an entry here; a change left pending by a file that could not be
+    // created is not taken up by it.
+    access_.passwordChange = 0;
+    // An empty entry or a given-up one leaves the access as it was.
+    if (PasswordLevel() != 1)
+        return;
+    access_.level = 1;
+    op_->Tell("Полный доступ открыт до конца работы программы", "Подтверждение",
+              MsgIcon::Information);
 }
 
 void MainWindow::ChangePasswordClick() {

@@ -5,6 +5,7 @@
 
 #include "app/historywindow.h"
 #include "dialogs/differencesdialog.h"
+#include "dialogs/documentgate.h"
 #include "dialogs/uitext.h"
 #include "link/deviceimageread.h"
 #include "model/devicecompare.h"
@@ -47,10 +48,11 @@ void MainWindow::HistoryClick() {
     const QString chosen = window.ChosenFile();
     if (chosen.isEmpty())
         return;
-    // Opened like any configuration file: file mode, and F10 writes it back. Unsaved file
-    // edits are asked for first, as before any other opening.
-    if (KeepFileEdits())
-        OpenConfigFile(chosen);
+    // Opened like any configuration file: file mode, and F10 writes it back (asking first when
+    // the device shown is not the one it was read from). Unsaved work is asked for first, as
+    // before any other opening.
+    if (MayDropDocument(*this))
+        OpenConfigFile(chosen, window.ChosenDevice());
 }
 
 bool MainWindow::VerifyWrites() const {

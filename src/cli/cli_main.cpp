@@ -36,9 +36,12 @@ int OnEachDevice(const CliArgs& args, CliConsole& console,
     const bool several = args.devices.size() > 1;
     int worst = CliExit::Done;
     for (int device : args.devices) {
-        // A stop or the deadline leaves the devices not yet begun untouched.
-        if (CliStop::Due())
-            break;
+        // A stop or the deadline leaves the devices not yet begun untouched, and says so.
+        if (CliStop::Due()) {
+            if (console.Worst().kind != CliStop::Kind()) // told once, by the device it ended
+                console.Fail(CliExit::Line, CliStop::Kind(), CliStop::Text(), ResultCode::Stopped);
+            return std::max(worst, int(CliExit::Line));
+        }
         CliArgs one = args;
         one.device = device;
         if (several && !args.out.empty())
@@ -50,8 +53,13 @@ int OnEachDevice(const CliArgs& args, CliConsole& console,
 }
 
 int Run(const CliArgs& args, CliConsole& console) {
-    if (args.command == "read")
+    if (args.command == "read") {
+        // The name as given, before a device's number is put into it.
+        if (const std::string problem = OutNameProblem(args.out); !problem.empty())
+            return console.Fail(CliExit::Usage, "file",
+                                "Неверно задано имя файла: " + args.out + " (" + problem + ")");
         return OnEachDevice(args, console, RunRead);
+    }
     if (args.command == "write")
         return OnEachDevice(args, console, RunWrite);
     if (args.command == "verify")
@@ -66,6 +74,8 @@ int Run(const CliArgs& args, CliConsole& console) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before anything else: a signal from here on ends the program with its word said.
+    CliStop::InstallSignals();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("lum08");
     std::vector<std::string> words(argv + 1, argv + argc);
@@ -73,24 +83,37 @@ int main(int argc, char** argv) {
     auto args = ParseCliArgs(words, &error);
     if (!args) {
         std::cerr << "lum08-cli: " << error << "\nСправка: lum08-cli --help\n";
-        if (std::find(words.begin(), words.end(), "--json") != words.end())
-            CliConsole::PrintUsageFailure(std::cout, error);
+        if (AsksForJson(words))
+            CliConsole::PrintUsageFailure(std::cout, CommandWord(words), error);
         return CliExit::Usage;
     }
     if (args->help) {
-        std::cout << CliUsageText();
+        if (args->json)
+            CliConsole::PrintInfo(std::cout, "help",
+                                  {{"help", QString::fromStdString(CliUsageText())}});
+        else
+            std::cout << CliUsageText();
         return CliExit::Done;
     }
     if (args->version) {
-        std::cout << LumVersionLine("lum08-cli") << '\n';
+        if (args->json)
+            CliConsole::PrintInfo(std::cout, "version",
+                                  {{"version", LumVersion()},
+                                   {"text", QString::fromStdString(LumVersionLine("lum08-cli"))}});
+        else
+            std::cout << LumVersionLine("lum08-cli") << '\n';
         return CliExit::Done;
     }
-    CliStop::Install(args->timeoutSeconds > 0 ? args->timeoutSeconds
-                                              : CliStop::DefaultTimeoutSeconds(*args));
+    CliStop::StartDeadline(args->timeoutSeconds > 0 ? args->timeoutSeconds
+                                                    : CliStop::DefaultTimeoutSeconds(*args));
     CliConsole console(std::cout, std::cerr, LUM_ISATTY(2), args->json);
     // Once for every device of the command, before the first is touched.
     const bool writes = args->command == "write" || (args->command == "clock" && args->setNow);
     if (writes && !FindPassword(*args, console))
         return console.Finish(args->command, console.Worst().exit);
+    // A signal that came while the program started, or cut the password prompt short.
+    if (CliStop::Due())
+        return console.Finish(args->command, console.Fail(CliExit::Line, CliStop::Kind(),
+                                                          CliStop::Text(), ResultCode::Stopped));
     return console.Finish(args->command, Run(*args, console));
 }

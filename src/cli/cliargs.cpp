@@ -25,6 +25,7 @@ const std::map<std::string, std::set<std::string>> kOwnOptions = {
     {"--latency", {"scan"}},
     {"--set-now", {"clock"}},
     {"--no-backup", {"write"}},
+    {"--dry-run", {"write"}},
     {"--password", {"write", "clock"}},
     {"--password-file", {"write", "clock"}}};
 
@@ -184,6 +185,8 @@ bool ApplyFlag(const std::string& option, CliArgs& a, std::string* error) {
         a.noBackup = true;
     else if (option == "--rts")
         a.rts = true;
+    else if (option == "--dry-run")
+        a.dryRun = true;
     else
         return Fail(error, "Неизвестный параметр " + option);
     return true;
@@ -216,6 +219,16 @@ bool Complete(CliArgs& a, const std::vector<std::string>& given, std::string* er
     if (NeedsPort(a.command) && a.port.empty())
         return Fail(error, "Укажите порт: --port ПОРТ (например /dev/ttyUSB0 или COM3)");
     const bool gateway = IsGatewayName(a.port);
+    if (gateway && !ParseGatewayAddress(a.port))
+        return Fail(error, "Неверный адрес шлюза " + a.port + " (нужно " + GatewayNameForm +
+                               ", порт 1..65535)");
+#ifndef _WIN32
+    // A port name without a folder is looked up in /dev; one with a folder is taken as it
+    // stands, and a relative one would depend on where the command was started.
+    if (!gateway && a.port.find('/') != std::string::npos && a.port.front() != '/')
+        return Fail(error,
+                    "Путь к порту должен начинаться с /: например /dev/ttyUSB0, а не " + a.port);
+#endif
     if (!gateway && std::find(given.begin(), given.end(), "--round-trip") != given.end())
         return Fail(error, "Параметр --round-trip относится только к шлюзу (--port tcp://УЗЕЛ:ПОРТ "
                            "или mbtcp://УЗЕЛ:ПОРТ)");
@@ -230,6 +243,22 @@ bool Complete(CliArgs& a, const std::vector<std::string>& given, std::string* er
 }
 
 } // namespace
+
+std::string CommandWord(const std::vector<std::string>& args) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& word = args[i];
+        if (word.rfind("-", 0) != 0 || word == "-")
+            return kCommands.count(word) != 0 ? word : std::string();
+        if (word.find('=') == std::string::npos && TakesValue(word))
+            ++i; // its value
+    }
+    return {};
+}
+
+bool AsksForJson(const std::vector<std::string>& args) {
+    return std::find(args.begin(), args.end(), "--json") != args.end() ||
+           std::find(args.begin(), args.end(), "--json=1") != args.end();
+}
 
 bool NeedsPort(const std::string& command) {
     return command != "diff" && !command.empty();
@@ -261,6 +290,15 @@ std::optional<CliArgs> ParseCliArgs(const std::vector<std::string>& args, std::s
             hasValue = true;
         }
         given.push_back(option);
+        if (option == "--json" && hasValue) {
+            // --json=1 for the scripts that write every option with a value.
+            if (value != "1" && value != "0") {
+                Fail(error, "Неверное значение --json: \"" + value + "\" (1 или 0)");
+                return std::nullopt;
+            }
+            a.json = value == "1";
+            continue;
+        }
         if (TakesValue(option)) {
             if (!hasValue) {
                 if (i + 1 >= args.size()) {

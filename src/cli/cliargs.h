@@ -29,6 +29,7 @@ struct CliArgs {
     int latencyMs = 16; // scan --latency: the adapter's latency timer
     bool setNow = false;
     bool noBackup = false;
+    bool dryRun = false; // write: read the device and list what would change, write nothing
     std::optional<std::string> password;     // write, clock --set-now
     std::optional<std::string> passwordFile; // its first line is the password
     bool json = false;
@@ -40,6 +41,11 @@ struct CliArgs {
 
 // Nothing with a Russian message in `error` when the arguments are wrong.
 std::optional<CliArgs> ParseCliArgs(const std::vector<std::string>& args, std::string* error);
+
+// What a script needs of a command line that may not parse: the command word (empty when none
+// is recognised) and whether JSON was asked for (--json, --json=1).
+std::string CommandWord(const std::vector<std::string>& args);
+bool AsksForJson(const std::vector<std::string>& args);
 
 // Whether the command talks to a device (and needs --port).
 bool NeedsPort(const std::string& command);

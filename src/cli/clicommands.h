@@ -34,6 +34,9 @@ std::optional<DeviceImage> LoadImage(const std::string& name, CliConsole& consol
 // operator's words rather than the system's.
 std::string FileReadProblem(const std::string& name);
 std::string FileWriteProblem(const std::string& name);
+// Why read --out cannot name the file to make (empty: it can): a folder, a device, no name
+// before .lum, another extension.
+std::string OutNameProblem(const std::string& out);
 
 // The names of the two sides of a comparison in JSON: {"file", "device"} or {"a", "b"}.
 struct SideNames {

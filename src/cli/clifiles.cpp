@@ -2,6 +2,7 @@
 // touched, with the reasons in the operator's words.
 
 #include "cli/clicommands.h"
+#include "cli/clifileread.h"
 #include "cli/clisession.h"
 #include "model/configfile.h"
 #include "platform/filestore.h"
@@ -46,12 +47,10 @@ std::string FileWriteProblem(const std::string& name) {
 }
 
 std::optional<DeviceImage> LoadImage(const std::string& name, CliConsole& console) {
-    const auto bytes = ReadWholeFile(Q(name));
-    if (!bytes) {
-        console.Fail(CliExit::Usage, "file",
-                     "Файл не удается открыть: " + name + " (" + FileReadProblem(name) + ")");
+    const auto bytes =
+        ReadForCommand(name, ConfigFile::Size, true, "Файл не удается открыть", console);
+    if (!bytes)
         return std::nullopt;
-    }
     const std::string problem = StrictConfigFileProblem(*bytes);
     auto image = problem.empty() ? DeviceImage::FromFile(*bytes) : std::nullopt;
     if (!image)

@@ -3,8 +3,9 @@
 // on a machine of one's own.
 
 #include "cli/clicommands.h"
+#include "cli/clifileread.h"
 #include "cli/clisession.h"
-#include "platform/filestore.h"
+#include "cli/clistop.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -14,6 +15,8 @@
 #include <conio.h>
 #include <io.h>
 #else
+#include <cerrno>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 #endif
@@ -21,6 +24,8 @@
 namespace {
 
 const char* const kVariable = "LUM08_PASSWORD";
+// A password file holds a line of a few digits; anything much longer is no password file.
+constexpr size_t kPasswordFileMax = 1024;
 
 // The first line, without its line end.
 std::string FirstLine(const std::vector<uint8_t>& bytes) {
@@ -39,6 +44,32 @@ bool InputIsTerminal() {
 #endif
 }
 
+#ifndef _WIN32
+// A line from standard input, waited for in short turns so that a stop (Ctrl+C, SIGTERM, the
+// deadline) ends the wait; false at its end or at the stop.
+bool ReadLine(std::string& line) {
+    for (;;) {
+        if (CliStop::Due())
+            return false;
+        pollfd p{0, POLLIN, 0};
+        const int ready = ::poll(&p, 1, 50);
+        if (ready < 0 && errno != EINTR)
+            return false;
+        if (ready <= 0)
+            continue;
+        char c = 0;
+        const ssize_t n = ::read(0, &c, 1);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return !line.empty();
+        if (c == '\n')
+            return true;
+        line += c;
+    }
+}
+#endif
+
 // Reads a line from the terminal without showing it.
 std::optional<std::string> Prompt(std::ostream& err) {
     err << "Пароль: ";
@@ -55,7 +86,7 @@ std::optional<std::string> Prompt(std::ostream& err) {
         silent.c_lflag &= ~tcflag_t(ECHO);
         ::tcsetattr(0, TCSAFLUSH, &silent);
     }
-    const bool got = bool(std::getline(std::cin, line));
+    const bool got = ReadLine(line);
     if (quiet)
         ::tcsetattr(0, TCSAFLUSH, &saved);
     if (!got) {
@@ -73,13 +104,18 @@ bool FindPassword(CliArgs& args, CliConsole& console) {
     if (args.password)
         return true;
     if (args.passwordFile) {
-        const auto bytes = ReadWholeFile(QString::fromStdString(*args.passwordFile));
-        if (!bytes) {
-            console.Fail(CliExit::Usage, "file",
-                         "Файл пароля не удается открыть: " + *args.passwordFile + " (" +
-                             FileReadProblem(*args.passwordFile) + ")");
+        bool othersMayRead = false;
+        const auto bytes =
+            ReadForCommand(*args.passwordFile, kPasswordFileMax, false,
+                           "Файл пароля не удается открыть", console, &othersMayRead);
+        if (!bytes)
             return false;
-        }
+        // As ssh says of a key: the password is only as safe as its file.
+        if (othersMayRead)
+            console.Warn("password-file", "Файл пароля " + *args.passwordFile +
+                                              " доступен для чтения другим пользователям: "
+                                              "закройте его (chmod 600 " +
+                                              *args.passwordFile + ")");
         args.password = FirstLine(*bytes);
         return true;
     }

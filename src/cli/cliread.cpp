@@ -14,13 +14,37 @@ QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+// What a name is when it is not a file's: a folder, a device, something else.
+std::string NotAFile(const QFileInfo& info) {
+    if (!info.exists())
+        return {};
+    if (info.isDir())
+        return "это папка, а не файл";
+    return info.isFile() ? std::string() : "это не обычный файл";
+}
+
 } // namespace
+
+std::string OutNameProblem(const std::string& out) {
+    if (out.empty() || out.back() == '/' || out.back() == '\\')
+        return "нужно имя файла, а не папка";
+    // Before the extension is added: /dev/null must not become /dev/null.lum.
+    if (const std::string problem = NotAFile(QFileInfo(Q(out))); !problem.empty())
+        return problem;
+    const std::string named = WithLumExtension(out);
+    if (named.empty())
+        return "нужно расширение .lum";
+    if (QFileInfo(Q(named)).completeBaseName().isEmpty() ||
+        QFileInfo(Q(named)).fileName() == ".lum")
+        return "нет имени перед .lum";
+    return NotAFile(QFileInfo(Q(named)));
+}
 
 int RunRead(const CliArgs& args, CliConsole& console) {
     const std::string out = WithLumExtension(args.out);
-    if (out.empty())
+    if (const std::string problem = OutNameProblem(args.out); !problem.empty())
         return console.Fail(CliExit::Usage, "file",
-                            "Неверно задано имя файла: " + args.out + " (нужно расширение .lum)");
+                            "Неверно задано имя файла: " + args.out + " (" + problem + ")");
     if (DeviceHistory::IsInHistory(Q(out)))
         return console.Fail(CliExit::Usage, "file",
                             "Это папка истории прибора: резервные копии в ней не заменяются. "

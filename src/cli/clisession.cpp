@@ -1,13 +1,18 @@
 #include "cli/clisession.h"
 
+#include "cli/clifileread.h"
 #include "cli/clistop.h"
 #include "link/gatewayaddress.h"
 #include "link/monitorrows.h"
 #include "model/passwordfile.h"
-#include "platform/filestore.h"
 
 #include <QJsonDocument>
 #include <QTime>
+
+namespace {
+// The program keeps its password in two bytes; a larger store is not its own.
+constexpr size_t kStoredPasswordMax = 1024;
+} // namespace
 
 std::string KindForResult(int code) {
     switch (code) {
@@ -39,6 +44,12 @@ void CliConsole::Message(const std::string& text) {
     EndProgress();
     err << "lum08-cli: " << ConsoleOperator::OneLine(text) << '\n';
     err.flush();
+}
+
+void CliConsole::Warn(const std::string& kind, const std::string& text) {
+    Message(text);
+    warnings_.append(QJsonObject{{"kind", QString::fromStdString(kind)},
+                                 {"text", QString::fromStdString(ConsoleOperator::OneLine(text))}});
 }
 
 int CliConsole::Record(int exit, const std::string& kind, const std::string& text, int code) {
@@ -97,6 +108,8 @@ int CliConsole::Finish(const std::string& command, int exit) {
     QJsonObject o = fields_;
     if (!results_.isEmpty())
         o["results"] = results_;
+    if (!warnings_.isEmpty())
+        o["warnings"] = warnings_;
     const QJsonObject envelope = Envelope(exit, worst_);
     for (auto it = envelope.begin(); it != envelope.end(); ++it)
         o[it.key()] = it.value();
@@ -106,9 +119,20 @@ int CliConsole::Finish(const std::string& command, int exit) {
     return exit;
 }
 
-void CliConsole::PrintUsageFailure(std::ostream& out, const std::string& text) {
+void CliConsole::PrintUsageFailure(std::ostream& out, const std::string& command,
+                                   const std::string& text) {
     QJsonObject o = Envelope(CliExit::Usage, {CliExit::Usage, "usage", text, 0});
+    o["command"] = command.empty() ? QJsonValue() : QJsonValue(QString::fromStdString(command));
     out << QJsonDocument(o).toJson(QJsonDocument::Indented).toStdString();
+    out.flush();
+}
+
+void CliConsole::PrintInfo(std::ostream& out, const std::string& command, QJsonObject fields) {
+    const QJsonObject envelope = Envelope(CliExit::Done, {});
+    for (auto it = envelope.begin(); it != envelope.end(); ++it)
+        fields[it.key()] = it.value();
+    fields["command"] = QString::fromStdString(command);
+    out << QJsonDocument(fields).toJson(QJsonDocument::Indented).toStdString();
     out.flush();
 }
 
@@ -170,6 +194,8 @@ CliLink::CliLink(const CliArgs& args, CliConsole& console)
     });
     if (CliStop::Due())
         port_.RequestStop();
+    // A gateway that keeps silent must not hold the command past its stop.
+    line_.Gateway().SetStopCheck([] { return CliStop::Due(); });
     port_.PortName = args.port;
     port_.Parity = std::string(1, args.parity);
     port_.StopBits = std::to_string(args.stopBits);
@@ -232,6 +258,10 @@ bool CliLink::Open(int speed) {
     port_.Speed = std::to_string(speed);
     if (port_.ApplyPortSettings() == 0)
         return true;
+    if (CliStop::Due()) {
+        console_.Fail(CliExit::Line, CliStop::Kind(), CliStop::Text(), ResultCode::Stopped);
+        return false;
+    }
     // The engine's message names the port and the reason when it knows it.
     std::string text = port_.MessageFor(Device(), ResultCode::PortCannotOpen).text;
     if (port_.OpenFailureText().empty()) {
@@ -262,10 +292,36 @@ bool GrantWriteAccess(const CliArgs& args, CliConsole& console, int& accessLevel
                      "--password ПАРОЛЬ");
         return false;
     }
-    // The same check as at the program's start, with the password file of this folder.
-    const std::string expected =
-        ExpectedPassword(ReadWholeFile(QString::fromLatin1(Password::FileName)));
-    if (CheckPassword(*args.password, expected).level != 1) {
+    if (args.password->empty()) {
+        console.Fail(CliExit::Usage, "access",
+                     "Пароль пуст. Укажите пароль полного доступа: --password-file ФАЙЛ, "
+                     "переменная LUM08_PASSWORD или --password ПАРОЛЬ");
+        return false;
+    }
+    // The same check as at the program's start, with the password file of this folder: one
+    // that is absent or cannot be read gives the built-in password, as there; one that is no
+    // file at all is refused rather than taken for absent.
+    std::optional<std::vector<uint8_t>> stored;
+    const BoundedRead read =
+        ReadFileBounded(Password::FileName, kStoredPasswordMax, [] { return CliStop::Due(); });
+    switch (read.outcome) {
+    case BoundedRead::Outcome::Read:
+        stored = read.bytes;
+        break;
+    case BoundedRead::Outcome::Missing:
+    case BoundedRead::Outcome::NoAccess:
+    case BoundedRead::Outcome::Failed:
+        break;
+    case BoundedRead::Outcome::Stopped:
+        console.Fail(CliExit::Line, CliStop::Kind(), CliStop::Text(), ResultCode::Stopped);
+        return false;
+    default:
+        console.Fail(CliExit::Usage, "file",
+                     std::string("Файл пароля программы не удается открыть: ") +
+                         Password::FileName + " (" + BoundedReadReason(read.outcome) + ")");
+        return false;
+    }
+    if (CheckPassword(*args.password, ExpectedPassword(stored)).level != 1) {
         console.Fail(CliExit::Usage, "access", "Введенный пароль неверен");
         return false;
     }

@@ -40,6 +40,9 @@ public:
         : out(out), err(err), progress_(progress), json_(json), verbose_(verbose) {}
     // A message for the operator on the error stream.
     void Message(const std::string& text);
+    // A warning: a message that does not stop the command, kept for the JSON's "warnings"
+    // ({"kind", "text"} each).
+    void Warn(const std::string& kind, const std::string& text);
     // A failure: its message, kept as what went wrong (kind: usage, file, access, port, line,
     // device, refused, differs, stopped, timeout; code: the exchange's result code, 0 for none).
     // Returns exit.
@@ -65,8 +68,13 @@ public:
     // The end of the command: with --json the one object {"ok", "exit", "command", "error",
     // the results...}, on success and on every failure. Returns exit.
     int Finish(const std::string& command, int exit);
-    // That object for a command line that could not be parsed.
-    static void PrintUsageFailure(std::ostream& out, const std::string& text);
+    // That object for a command line that could not be parsed; "command" is null when no
+    // command was recognised.
+    static void PrintUsageFailure(std::ostream& out, const std::string& command,
+                                  const std::string& text);
+    // The object of --help and --version: ok, exit 0, error null, "command" ("help", "version")
+    // and the fields.
+    static void PrintInfo(std::ostream& out, const std::string& command, QJsonObject fields);
 
     std::ostream& out;
     std::ostream& err;
@@ -98,6 +106,7 @@ private:
     QJsonObject fields_;
     QJsonObject device_;
     QJsonArray results_;
+    QJsonArray warnings_;
 };
 
 class CliLink {

@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#ifndef _WIN32
+#include <signal.h>
+#endif
 
 namespace {
 
@@ -14,9 +17,25 @@ int timeoutSeconds = 0;
 bool timedOut = false;
 
 extern "C" void OnSignal(int signal) {
-    caught = signal;
     // The second one is not waited for: the program ends as the signal says.
-    std::signal(signal, SIG_DFL);
+    if (caught != 0) {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+        return;
+    }
+    caught = signal;
+}
+
+void Catch(int signal) {
+#ifdef _WIN32
+    std::signal(signal, OnSignal);
+#else
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART; // the waits that must end ask Due() in turns
+    ::sigaction(signal, &action, nullptr);
+#endif
 }
 
 // Seconds for one device: a whole read with every request repeated to the limit, or the
@@ -42,11 +61,14 @@ int DefaultTimeoutSeconds(const CliArgs& args) {
     return devices * (args.command == "write" ? kWriteSeconds : kReadSeconds);
 }
 
-void Install(int seconds) {
+void InstallSignals() {
+    Catch(SIGINT);
+    Catch(SIGTERM);
+}
+
+void StartDeadline(int seconds) {
     timeoutSeconds = seconds;
     deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    std::signal(SIGINT, OnSignal);
-    std::signal(SIGTERM, OnSignal);
 }
 
 bool Due() {

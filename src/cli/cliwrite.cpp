@@ -36,6 +36,8 @@ const char* StateWord(BlockState state) {
         return "written";
     case BlockState::ReadBackDifferent:
         return "differs";
+    case BlockState::NotVerified:
+        return "not-verified";
     }
     return "";
 }
@@ -63,6 +65,15 @@ int Report(CliLink& link, CliConsole& console, const DeviceWriteReport& report,
     case WriteEnd::Refused:
         console.Result({}, json);
         return console.Fail(CliExit::Differs, "refused", said);
+    case WriteEnd::Cancelled: {
+        // A dry run: what the write would change, device → file; nothing was sent but reads.
+        json["dryRun"] = true;
+        const WriteScope scope = WriteScope::WholeDevice(report.wanted.ModuleCount());
+        return ShowDifferences(
+            console,
+            CompareDeviceImagesInParts(report.before, report.wanted, CompareScope::Of(scope)),
+            "Прибор уже содержит эти данные", json, {"device", "file"});
+    }
     case WriteEnd::NoBackup:
         console.Result({}, json);
         if (report.backupCode != 0)
@@ -115,8 +126,9 @@ int RunWrite(const CliArgs& args, CliConsole& console) {
         return console.Worst().exit;
     DeviceDocument doc;
     doc.Load(*wanted, DocumentOrigin::File(args.files[0]));
-    int accessLevel = 0;
-    if (!GrantWriteAccess(args, console, accessLevel))
+    // A dry run writes nothing, so it needs no password.
+    int accessLevel = 1;
+    if (!args.dryRun && !GrantWriteAccess(args, console, accessLevel))
         return CliExit::Usage;
     CliLink link(args, console);
     if (!link.Open(args.speed))
@@ -130,6 +142,7 @@ int RunWrite(const CliArgs& args, CliConsole& console) {
     request.accessLevel = accessLevel;
     request.backup = !args.noBackup;
     request.modulesShownIn = "в файле";
+    request.showChanges = args.dryRun;
     HeldOperator told;
     WriteHooks hooks;
     hooks.op = &told;
@@ -138,9 +151,22 @@ int RunWrite(const CliArgs& args, CliConsole& console) {
         console.Progress("Запись в прибор: " + step + " (" + std::to_string(done) + " из " +
                          std::to_string(total) + ")");
     };
+    // A dry run stops where a window would ask whether to write.
+    hooks.confirmChanges = [](const std::string&, const std::vector<std::string>&) {
+        return false;
+    };
     const DeviceWriteReport report = WriteToDevice(link.Port(), doc, request, hooks);
     console.EndProgress();
-    return Report(
-        link, console, report, told,
-        QJsonObject{{"file", Q(args.files[0])}, {"device", args.device}, {"backup", QJsonValue()}});
+    // Where the data come from: the file, and the device a back-up of the history was read from.
+    const int from = DeviceHistory::DeviceOf(QString::fromStdString(args.files[0]));
+    const QJsonObject origin{{"file", Q(args.files[0])},
+                             {"device", from > 0 ? QJsonValue(from) : QJsonValue()}};
+    if (from > 0 && from != link.Device() + 1)
+        console.Message("Данные сняты с прибора " + std::to_string(from) +
+                        " (резервная копия), запись в прибор " + std::to_string(link.Device() + 1));
+    return Report(link, console, report, told,
+                  QJsonObject{{"file", Q(args.files[0])},
+                              {"device", args.device},
+                              {"origin", origin},
+                              {"backup", QJsonValue()}});
 }

@@ -4,6 +4,7 @@
 #include "dialogs/fieldcheck.h"
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
+#include "link/devicesequences.h"
 #include "link/exchangeengine.h"
 #include "link/framedecoder.h"
 #include "model/inputprogram.h"
@@ -28,6 +29,8 @@
 
 namespace {
 constexpr int kPollPeriodMs = 100;
+// Often enough that the seconds shown follow the PC's without a visible lag.
+constexpr int kPcTickMs = 200;
 
 // The seven fields in the order they are checked and sent.
 struct FieldDef {
@@ -124,6 +127,9 @@ ClockWindow::ClockWindow(WindowContext& main, QWidget* parent)
     pollTimer = new QTimer(this);
     pollTimer->setInterval(kPollPeriodMs);
     connect(pollTimer, &QTimer::timeout, this, [this] { PollTick(); });
+    pcTimer = new QTimer(this);
+    pcTimer->setInterval(kPcTickMs);
+    connect(pcTimer, &QTimer::timeout, this, [this] { FillFromPc(); });
     connect(pollButton, &QPushButton::clicked, this, [this] { PollClick(); });
     connect(fromDeviceButton, &QPushButton::clicked, this, [this] { FromDeviceClick(); });
     connect(fromPcButton, &QPushButton::clicked, this, [this] { FromPcClick(); });
@@ -153,6 +159,8 @@ QGroupBox* ClockWindow::CreateSettingGroup() {
         field->setAlignment(Qt::AlignCenter);
         field->setToolTip(QString("%1-%2").arg(def.low).arg(def.high));
         field->installEventFilter(new ClockKeyFilter(field));
+        // The operator's own value is sent as typed: the PC clock no longer moves the fields.
+        connect(field, &QLineEdit::textEdited, this, [this] { StopFollowingPc(); });
         grid->addWidget(caption, 1, i, Qt::AlignCenter);
         grid->addWidget(field, 2, i, Qt::AlignCenter);
         fields_[i] = field;
@@ -214,6 +222,7 @@ void ClockWindow::SetPcClock(PcClock clock) {
 }
 
 void ClockWindow::ClockClick() {
+    StopFollowingPc();
     for (QLineEdit* field : fields_)
         field->setText("1");
     if (ExchangeInputGuard* guard = main_.InputGuard(); guard && !stopRegistered_) {
@@ -232,8 +241,10 @@ void ClockWindow::showEvent(QShowEvent* event) {
 void ClockWindow::hideEvent(QHideEvent* event) {
     // A hidden window has no one to show the clock to, and a silent device would still hold
     // the program for seconds on every tick: polling ends with the window.
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
         StopPolling();
+        StopFollowingPc();
+    }
     LumDialog::hideEvent(event);
 }
 
@@ -302,8 +313,16 @@ void ClockWindow::PollOnce() {
     }
     // While polling runs a failure would come back ten times a second; it is told only when
     // the operator stopped the polling meanwhile.
-    if (code != ResultCode::Ok && pollingStopped_)
+    if (code != ResultCode::Ok && pollingStopped_) {
         port.ReportError(device, code);
+        return;
+    }
+    // A port that failed or was closed does not come back by itself: every later poll would
+    // fail unseen with the indicator still on. Polling ends and the loss is told once.
+    if (code == ResultCode::PortFailure || code == ResultCode::PortNotOpen) {
+        StopPolling();
+        port.ReportError(device, code);
+    }
 }
 
 void ClockWindow::ShowReading(const DeviceClock& clock) {
@@ -324,6 +343,7 @@ void ClockWindow::FromDeviceClick() {
         main_.Op().Tell("Включите запрос времени с прибора", "Предупреждение", MsgIcon::Error);
         return;
     }
+    StopFollowingPc();
     std::array<int, ClockBytes> values{};
     for (int i = 0; i < ClockBytes; ++i)
         values[i] = lastReading_[i];
@@ -331,6 +351,17 @@ void ClockWindow::FromDeviceClick() {
 }
 
 void ClockWindow::FromPcClick() {
+    FillFromPc();
+    followingPc_ = true;
+    pcTimer->start();
+}
+
+void ClockWindow::StopFollowingPc() {
+    followingPc_ = false;
+    pcTimer->stop();
+}
+
+void ClockWindow::FillFromPc() {
     const QDateTime now = pcClock_();
     const QDate date = now.date();
     const QTime time = now.time();
@@ -371,20 +402,63 @@ void ClockWindow::SetClockClick() {
                         "Предупреждение", MsgIcon::Warning);
         return;
     }
+    // The PC's time goes as it is now, not as it was when "Время и дата PC" was pressed.
+    if (followingPc_)
+        FillFromPc();
     if (!CheckFields())
         return;
     DeviceClock clock{};
     for (int i = 0; i < ClockBytes; ++i)
         clock[i] = static_cast<uint8_t>(fields_[i]->text().toInt());
     ExchangeEngine& port = main_.Engine();
-    const int code = SetClockBroadcast(port, clock);
-    // No device answers a broadcast, so a sent request is all there is to know; but a request
-    // that never left the PC (port closed or gone) is told, and the window stays open.
-    if (code != ResultCode::Ok) {
-        port.ReportError(main_.Modules().BusNumber, code);
+    const int device = main_.Modules().BusNumber;
+    port.ClearStop();
+    const ClockSetting setting = SetClockAndReadBack(port, device, clock);
+    const bool stopped = port.StopRequested();
+    const ExchangeInputGuard* guard = main_.InputGuard();
+    const QObject* source = guard ? guard->LastStopSource() : nullptr;
+    port.ClearStop();
+    // A request that never left the PC (port closed or gone) is told, and the window stays open.
+    if (setting.sendCode != ResultCode::Ok) {
+        port.ReportError(device, setting.sendCode);
         return;
     }
-    OKClick();
+    if (setting.readCode == ResultCode::Ok) {
+        ShowReading(setting.read);
+        lastReading_ = setting.read;
+    }
+    if (TellSetting(setting, clock)) {
+        OKClick();
+        return;
+    }
+    // Not confirmed: the window stays for another try, unless the operator closed it meanwhile.
+    if (stopped && (source == Cancel || source == this))
+        CancelClick();
+}
+
+bool ClockWindow::TellSetting(const ClockSetting& setting, const DeviceClock& sent) {
+    const int device = main_.Modules().BusNumber;
+    const std::string number = std::to_string(device + 1);
+    // Function 70 goes to the broadcast address: the one shown is not the only clock set.
+    const std::string everyDevice = "\nВремя и дата переданы всем приборам на линии.";
+    const DeviceClock& read = setting.read;
+    if (setting.taken) {
+        main_.Op().Tell("Время прибора " + number + " установлено: " +
+                            ClockTimeText(read[Hour], read[Minutes], read[Seconds]) + everyDevice,
+                        "Подтверждение", MsgIcon::Information);
+        return true;
+    }
+    auto when = [](const DeviceClock& c) {
+        return ClockTimeText(c[Hour], c[Minutes], c[Seconds]) + " " +
+               ClockDateText(c[Day], c[Month], c[Year]);
+    };
+    const std::string why =
+        setting.readCode != ResultCode::Ok
+            ? main_.Engine().MessageFor(device, setting.readCode).text
+            : "часы прибора показывают " + when(read) + ", передано " + when(sent);
+    main_.Op().Tell("Прибор " + number + " не подтвердил установку времени:\n" + why + everyDevice,
+                    "Предупреждение", MsgIcon::Warning);
+    return false;
 }
 
 void ClockWindow::OKClick() {

@@ -15,6 +15,7 @@ class QPushButton;
 class QTimer;
 class QGroupBox;
 class ErrorMarker;
+struct ClockSetting;
 
 class ClockWindow : public LumDialog {
     Q_OBJECT
@@ -34,7 +35,7 @@ public:
     void PollTick();        // one poll, unless an exchange is already under way
     void PollOnce();        // the poll step
     void FromDeviceClick(); // fields from the last device reading
-    void FromPcClick();     // fields from the PC clock
+    void FromPcClick();     // fields from the PC clock, following it until edited
     void SetClockClick();   // check and broadcast
     void OKClick();
     void CancelClick();
@@ -42,6 +43,8 @@ public:
     // The seven bytes of the last successful poll (all zero before the first one).
     const DeviceClock& LastReading() const { return lastReading_; }
     bool PollingStopped() const { return pollingStopped_; }
+    // Whether the fields show the PC clock as it runs ("Время и дата PC", nothing edited since).
+    bool FollowingPc() const { return followingPc_; }
 
     // Seconds, minutes, hour, day of month, month, year, day of week.
     QLineEdit* secondsEdit = nullptr;
@@ -63,6 +66,7 @@ public:
     QPushButton* OK = nullptr;
     QPushButton* Cancel = nullptr;
     QTimer* pollTimer = nullptr;
+    QTimer* pcTimer = nullptr; // moves the fields on with the PC clock
 
 protected:
     bool CanClose(int& result) override;
@@ -73,6 +77,10 @@ private:
     QGroupBox* CreateSettingGroup();
     QGroupBox* CreatePollGroup();
     void StopPolling();
+    void FillFromPc();
+    void StopFollowingPc();
+    // What the device said after the setting, told to the operator; true when it took it.
+    bool TellSetting(const ClockSetting& setting, const DeviceClock& sent);
     void ShowReading(const DeviceClock& clock);
     void FillFields(const std::array<int, ClockBytes>& values);
     // Checks the seven fields in order; the first failure shows the badge at its field.
@@ -84,6 +92,7 @@ private:
     std::array<QLineEdit*, ClockBytes> fields_{};
     DeviceClock lastReading_{};
     bool pollingStopped_ = true;
+    bool followingPc_ = false;
     bool stopRegistered_ = false; // Cancel stops an exchange under way
     bool cancelled_ = false;
 };

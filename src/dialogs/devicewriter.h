@@ -13,6 +13,17 @@ WriteRequest WindowWriteRequest(WindowContext& context, const WriteScope& scope,
                                 bool initialPause = true);
 
 // Writes the scope of the window context's document to its device. progress may be null (no
-// bar). The report says what happened; the operator has been told.
+// bar). The report says what happened; the operator has been told, and the main window's status
+// line says it too (WriteOutcomeLine).
 DeviceWriteReport WriteFromWindow(WindowContext& context, ExchangeProgress* progress,
                                   const WriteScope& scope, bool initialPause = true);
+
+// The bus number of the context's device to newNumber (0-based) through the write path.
+DeviceWriteReport ChangeBusNumberFromWindow(WindowContext& context, ExchangeProgress* progress,
+                                            int newNumber);
+
+// What a write did, in one status line: "Записано в прибор 1: 2 модуля и сетевые блоки".
+QString WriteOutcomeLine(const DeviceWriteReport& report);
+
+// "3 модуля", "1 модуль", "5 модулей".
+QString ModulesText(int count);

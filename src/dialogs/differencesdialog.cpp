@@ -14,7 +14,8 @@
 #include <QVBoxLayout>
 
 DifferencesDialog::DifferencesDialog(WindowContext& main, const QString& heading,
-                                     const std::vector<std::string>& lines, QWidget* parent)
+                                     const std::vector<std::string>& lines, QWidget* parent,
+                                     bool confirm)
     : LumDialog(parent), main_(main) {
     setWindowTitle(U("Различия"));
     auto* v = new QVBoxLayout(this);
@@ -29,14 +30,19 @@ DifferencesDialog::DifferencesDialog(WindowContext& main, const QString& heading
     auto* h = new QHBoxLayout;
     Copy = new QPushButton(U("Копировать"), this);
     Save = new QPushButton(U("Сохранить..."), this);
-    OK = new QPushButton("OK", this);
+    OK = new QPushButton(confirm ? U("Записать") : QString("OK"), this);
     h->addWidget(Copy);
     h->addWidget(Save);
     h->addStretch();
     h->addWidget(OK);
+    if (confirm) {
+        Cancel = new QPushButton(U("Отмена"), this);
+        h->addWidget(Cancel);
+        connect(Cancel, &QPushButton::clicked, this, [this] { CloseWith(mr::Cancel); });
+    }
     v->addLayout(h);
-    // Enter closes the list; copying is asked for by its own button.
-    OK->setDefault(true);
+    // Enter closes the list and never writes; copying is asked for by its own button.
+    (confirm ? Cancel : OK)->setDefault(true);
     connect(Copy, &QPushButton::clicked, this, [this] { CopyClick(); });
     connect(Save, &QPushButton::clicked, this, [this] { SaveClick(); });
     connect(OK, &QPushButton::clicked, this, [this] { CloseWith(mr::Ok); });
@@ -76,4 +82,11 @@ void ShowDifferences(WindowContext& main, const QString& heading,
                      const std::vector<std::string>& lines) {
     DifferencesDialog window(main, heading, lines, dynamic_cast<QWidget*>(&main));
     main.showModal(window);
+}
+
+bool ConfirmChanges(WindowContext& main, const QString& heading,
+                    const std::vector<std::string>& lines) {
+    DifferencesDialog window(main, heading, lines, dynamic_cast<QWidget*>(&main), true);
+    window.setWindowTitle(U("Изменения перед записью"));
+    return main.showModal(window) == mr::Ok;
 }

@@ -16,8 +16,10 @@ class QPushButton;
 class DifferencesDialog : public LumDialog {
     Q_OBJECT
 public:
+    // With confirm, "Записать" (mr::Ok) and "Отмена" (mr::Cancel, the default) instead of OK.
     DifferencesDialog(WindowContext& main, const QString& heading,
-                      const std::vector<std::string>& lines, QWidget* parent = nullptr);
+                      const std::vector<std::string>& lines, QWidget* parent = nullptr,
+                      bool confirm = false);
 
     void CopyClick(); // "Копировать": every line to the clipboard
     void SaveClick(); // "Сохранить ...": a UTF-8 text file, replaced atomically
@@ -28,6 +30,7 @@ public:
     QPushButton* Copy = nullptr;
     QPushButton* Save = nullptr;
     QPushButton* OK = nullptr;
+    QPushButton* Cancel = nullptr; // only when asking to confirm
 
 private:
     WindowContext& main_;
@@ -36,6 +39,10 @@ private:
 // Shows the differences modally through the main window's hook.
 void ShowDifferences(WindowContext& main, const QString& heading,
                      const std::vector<std::string>& lines);
+
+// Shows what a write would change, with "Записать" and "Отмена": true writes.
+bool ConfirmChanges(WindowContext& main, const QString& heading,
+                    const std::vector<std::string>& lines);
 
 // Saves text (UTF-8) to a text file the operator names; a failure is told with its reason.
 // what names the text in that message ("Журнал обмена"); the file dialog is modal to parent

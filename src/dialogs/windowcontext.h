@@ -15,7 +15,6 @@ class ExchangeEngine;
 class ModuleConfig;
 class InputProgram;
 class NetworkBlocks;
-class ReserveCopies;
 class LabelClipboard;
 
 class ExchangeInputGuard;
@@ -41,6 +40,9 @@ struct WindowSession {
     bool labelsPasted = false;
     // "Проверять запись чтением" of "Настройка обмена": every write is read back (on at start).
     bool verifyWrites = true;
+    // "Показывать изменения перед записью": every write shows its target and the changes
+    // first (off at start).
+    bool showChanges = false;
 };
 
 class WindowContext {
@@ -57,7 +59,6 @@ public:
     ModuleConfig& Modules() { return Document().modules; }
     InputProgram& Program() { return Document().program; }
     NetworkBlocks& Network() { return Document().network; }
-    ReserveCopies& Reserve() { return Document().reserve; }
     virtual LabelClipboard& Clipboard() = 0;
     virtual Operator& Op() = 0;
 
@@ -80,6 +81,11 @@ public:
     virtual void ShowDeviceNumber(int busNumber) = 0;
     // The main window's write command ("Вывод на СОМ-порт"), shared with other windows.
     virtual void WriteDevice() = 0;
+    // "Сохранить как ...": the document into a file the operator names; false when nothing
+    // was saved.
+    virtual bool SaveDocument() = 0;
+    // A line in the main window's status bar, for what a command did.
+    virtual void ShowOutcome(const QString& text) = 0;
     // Ctrl+Z and Ctrl+Y of every window: the document's last step taken back or made again,
     // and the windows that show it shown again. Never during an exchange or while a dialog's
     // edit is open; false when nothing was done.

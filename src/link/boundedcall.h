@@ -1,7 +1,9 @@
 #pragma once
 // A call that may block for longer than the caller can wait (a name lookup, whose name server
-// may not answer for tens of seconds), run beside the caller and waited for only until a limit.
+// may not answer for tens of seconds; a file on a server that went away), run beside the caller
+// and waited for only until a limit, or until the caller is told to stop.
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -11,11 +13,13 @@
 #include <system_error>
 #include <thread>
 
-// The work's result when it ended within timeoutMs; nothing when the time was up. Work still
-// running then ends on its own, and its late result goes to discard (to free what it holds).
+// The work's result when it ended within timeoutMs and before stop (asked every few
+// milliseconds) said true; nothing otherwise. Work still running then ends on its own, and its
+// late result goes to discard (to free what it holds).
 template <typename T>
 std::optional<T> CallWithin(int timeoutMs, std::function<T()> work,
-                            std::function<void(T&)> discard = {}) {
+                            std::function<void(T&)> discard = {},
+                            const std::function<bool()>& stop = {}) {
     struct Shared {
         std::mutex mutex;
         std::condition_variable ended;
@@ -40,11 +44,17 @@ std::optional<T> CallWithin(int timeoutMs, std::function<T()> work,
         // No thread to be had: the call is made here, without its limit, rather than not at all.
         return (*task)();
     }
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    // Without a stop to ask, one wait to the limit; with one, short waits so that it is heard.
+    const auto slice = stop ? std::chrono::milliseconds(20) : std::chrono::milliseconds(timeoutMs);
     std::unique_lock<std::mutex> lock(shared->mutex);
-    if (!shared->ended.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                [&] { return shared->result.has_value(); })) {
-        shared->abandoned = true;
-        return std::nullopt;
+    for (;;) {
+        const auto until = (std::min)(limit, std::chrono::steady_clock::now() + slice);
+        if (shared->ended.wait_until(lock, until, [&] { return shared->result.has_value(); }))
+            return std::move(shared->result);
+        if (std::chrono::steady_clock::now() >= limit || (stop && stop())) {
+            shared->abandoned = true;
+            return std::nullopt;
+        }
     }
-    return std::move(shared->result);
 }

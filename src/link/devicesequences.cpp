@@ -30,6 +30,18 @@ std::string ModuleStep(int k, int total) {
 
 const char* const kNetworkStep = "Сетевые блоки";
 
+// Seconds of a clock reading on one count (days from a fixed day, as the calendar has them);
+// the weekday plays no part.
+int64_t ClockSeconds(const DeviceClock& c) {
+    const int64_t y = 2000 + c[5] - (c[4] <= 2 ? 1 : 0);
+    const int64_t m = c[4];
+    const int64_t era = y / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + c[3] - 1;
+    const int64_t days = era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return ((days * 24 + c[2]) * 60 + c[1]) * 60 + c[0];
+}
+
 // Function 17 into the document. A configuration of another length is not taken: the command
 // ends with a receive error rather than going on with the old one.
 int ReadConfigInto(ExchangeEngine& port, ModuleConfig& moduleConfig) {
@@ -56,12 +68,7 @@ int ReadModuleRecords(ExchangeEngine& port, DeviceDocument& doc, int m) {
         data.data() + 1, InputProgram::GroupSize));
     doc.program.ModuleBufferToRecords(m - 1);
     doc.program.PutModuleWriteLength(int(data.size()));
-    const int base = InputProgram::GroupSize * (m - 1);
-    std::memcpy(doc.reserve.RecordsCopy + base, doc.program.Records + base,
-                InputProgram::GroupSize);
-    doc.BaselineModule(
-        m - 1, std::span<const uint8_t>(doc.program.Records + base, InputProgram::GroupSize));
-    doc.SetModuleKnown(m - 1, true);
+    doc.ModuleRead(m - 1);
     return ResultCode::Ok;
 }
 
@@ -80,17 +87,13 @@ int ReadWholeDevice(ExchangeEngine& port, DeviceDocument& doc, int newBusNumber,
     moduleConfig.ClearInputIds();
     moduleConfig.ClearLabels();
     moduleConfig.MakeInputIds();
-    for (int i = 0; i < 36; ++i)
-        for (int j = 0; j < 11; ++j)
-            doc.reserve.InputIdsCopy[i][j] = moduleConfig.InputId[i][j];
     moduleConfig.PutNewBusNumber(uint8_t(newBusNumber));
     // Until each block is read, it holds another configuration's data.
     doc.SetConfigKnown(false);
     doc.SetConfigKnown(true);
-    doc.SetOrigin(DocumentOrigin::Device(moduleConfig.BusNumber, port.PortName,
-                                         port.Speed + " " + port.Parity + " " + port.StopBits));
-    doc.TakeBaseline();
-    doc.NewHistory();
+    doc.StartFromDevice(
+        DocumentOrigin::Device(moduleConfig.BusNumber, port.PortName,
+                               port.Speed + " " + port.Parity + " " + port.StopBits));
     Call(progress.step);
     Call(progress.configTaken);
 
@@ -108,9 +111,7 @@ int ReadWholeDevice(ExchangeEngine& port, DeviceDocument& doc, int newBusNumber,
     if (code != ResultCode::Ok)
         return code;
     doc.network.LoadImage(image);
-    std::memcpy(doc.reserve.NetworkCopy, doc.network.Image, sizeof doc.network.Image);
-    doc.BaselineNetwork(doc.network.Image);
-    doc.SetNetworkKnown(true);
+    doc.NetworkRead();
     Call(progress.step);
     Share(progress.share, total, total, kNetworkStep);
     return ResultCode::Ok;
@@ -118,4 +119,21 @@ int ReadWholeDevice(ExchangeEngine& port, DeviceDocument& doc, int newBusNumber,
 
 int ReadModule(ExchangeEngine& port, DeviceDocument& doc, int m) {
     return ReadModuleRecords(port, doc, m);
+}
+
+ClockSetting SetClockAndReadBack(ExchangeEngine& port, int device, const DeviceClock& clock) {
+    ClockSetting result;
+    const int64_t sentMs = port.NowMs();
+    result.sendCode = SetClockBroadcast(port, clock);
+    if (result.sendCode != ResultCode::Ok)
+        return result;
+    result.readCode = ReadClock(port, device, result.read);
+    if (result.readCode != ResultCode::Ok)
+        return result;
+    // The device's clock ran on while the read went (repeats included); a second either way
+    // is the rounding of both readings.
+    const int64_t ranS = (port.NowMs() - sentMs + 999) / 1000;
+    const int64_t ahead = ClockSeconds(result.read) - ClockSeconds(clock);
+    result.taken = ahead >= -1 && ahead <= ranS + 1;
+    return result;
 }

@@ -5,6 +5,8 @@
 // doc.modules.BusNumber. Writes, the bus-number change among them, go through the one write path
 // (link/devicewrite.h).
 
+#include "link/devicecommands.h"
+
 #include <functional>
 #include <string>
 
@@ -31,3 +33,13 @@ int ReadWholeDevice(ExchangeEngine& port, DeviceDocument& doc, int newBusNumber,
 
 // Reads module m's (1..6) records into the document; they are then known and in the baseline.
 int ReadModule(ExchangeEngine& port, DeviceDocument& doc, int m);
+
+// The clock of the whole line set (function 70 to the broadcast address: no device answers it),
+// then the clock of `device` read back, the only proof that the setting was taken.
+struct ClockSetting {
+    int sendCode = 0;   // the broadcast's; not 0: nothing left the PC and nothing was read
+    int readCode = 0;   // the read-back's
+    DeviceClock read{}; // the device's clock as read back
+    bool taken = false; // read back and within the time the read took of what was set
+};
+ClockSetting SetClockAndReadBack(ExchangeEngine& port, int device, const DeviceClock& clock);

@@ -113,25 +113,19 @@ bool SameModules(const DeviceImage& device, const DeviceDocument& doc, const Wri
 }
 
 std::vector<uint8_t> BlockData(DeviceDocument& doc, int block) {
+    if (block == DeviceBlock::BusAddress)
+        return {uint8_t(DeviceBlock::BusAddress), doc.modules.GetNewBusNumber()};
     return block == DeviceBlock::Network ? doc.network.WriteData()
                                          : doc.program.ModuleWriteData(block - 1);
 }
 
-// What the device is known to hold after a confirmed block: the baseline and the reserve
-// copies follow it, so that giving up later edits returns to it.
+// What the device is known to hold after a confirmed block: the document learns it, so that
+// giving up later edits returns to it and what it holds is no unsaved work.
 void DeviceHolds(DeviceDocument& doc, int block, const DeviceImage& held) {
-    // A file's baseline is the file, whatever a device now holds.
-    const bool fromDevice = doc.Origin().kind == DocumentOrigin::Kind::Device;
-    if (block == DeviceBlock::Network) {
-        if (fromDevice)
-            doc.BaselineNetwork(held.Network());
-        std::ranges::copy(held.Network().subspan(1), doc.reserve.NetworkCopy + 1);
-    } else {
-        const int m = block - 1;
-        if (fromDevice)
-            doc.BaselineModule(m, held.Group(m));
-        std::ranges::copy(held.Group(m), doc.reserve.RecordsCopy + DeviceImage::GroupSize * m);
-    }
+    if (block == DeviceBlock::Network)
+        doc.DeviceHoldsNetwork(held.Network());
+    else
+        doc.DeviceHoldsModule(block - 1, held.Group(block - 1));
 }
 
 bool AskWithoutBackup(const WriteHooks& hooks, const std::string& why) {
@@ -156,6 +150,8 @@ int DeviceWriteReport::Count(BlockState state) const {
 }
 
 std::string BlockName(int block) {
+    if (block == DeviceBlock::BusAddress)
+        return "Номер прибора";
     return block == DeviceBlock::Network ? "Сетевые блоки" : "Модуль " + std::to_string(block);
 }
 
@@ -169,32 +165,67 @@ const char* BlockStateName(BlockState state) {
         return "записан";
     case BlockState::ReadBackDifferent:
         return "прочитан иначе";
+    case BlockState::NotVerified:
+        return "передан и подтвержден, но не проверен чтением";
     }
     return "";
 }
 
-DeviceWriteReport WriteToDevice(ExchangeEngine& engine, DeviceDocument& doc,
-                                const WriteRequest& request, const WriteHooks& hooks) {
-    DeviceWriteReport report;
-    int device = doc.modules.BusNumber;
-    report.device = device;
-    for (int m = 0; m < DeviceImage::Groups; ++m)
-        if (request.scope.HasModule(m))
-            report.blocks.push_back({m + 1, BlockState::NotSent});
-    if (request.scope.network)
-        report.blocks.push_back({DeviceBlock::Network, BlockState::NotSent});
-    if (!CheckWrite(doc, request, hooks.op))
-        return report;
+namespace {
 
-    const DeviceImage wanted = doc.Image();
-    report.wanted = wanted;
-    const int blocks = int(report.blocks.size());
-    const bool readConfig = request.backup || request.scope.config;
-    Steps steps(hooks, (readConfig ? 1 : 0) +
-                           (request.backup ? doc.modules.GetModuleCount() + 1 : 0) + 2 * blocks +
-                           (request.verify ? blocks : 0));
+// "Прибор 1, порт /dev/ttyUSB0, 9600 8N2": where a write goes.
+std::string TargetText(const ExchangeEngine& engine, int device) {
+    return "Прибор " + std::to_string(device + 1) + ", порт " + engine.PortName + ", " +
+           engine.Speed + " 8" + engine.Parity + engine.StopBits;
+}
 
-    // The back-up, which also shows whether the device has the document's modules.
+// Data taken from one device go into another only when the operator says so; a file names no
+// device, so its data go where the operator sends them.
+bool OtherDeviceAgreed(const DeviceDocument& doc, int device, const WriteHooks& hooks) {
+    const DocumentOrigin& origin = doc.Origin();
+    const bool named =
+        origin.kind == DocumentOrigin::Kind::Device || origin.kind == DocumentOrigin::Kind::Backup;
+    if (!named || origin.device < 0 || origin.device == device)
+        return true;
+    return hooks.op &&
+           hooks.op->Ask({"Данные сняты с прибора " + std::to_string(origin.device + 1) +
+                              ", запись пойдет в прибор " + std::to_string(device + 1) +
+                              ". Записать?",
+                          "Подтвердите передачу данных",
+                          MsgIcon::Question,
+                          {MsgButton::Yes, MsgButton::No},
+                          MsgButton::No}) == MsgButton::Yes;
+}
+
+// A module's records alone carry no configuration check: a device whose modules are not the
+// document's takes them only when the operator says so. The network image is no module's.
+bool OtherModulesAgreed(const DeviceImage& held, const DeviceDocument& doc, int device,
+                        const WriteRequest& request, const WriteHooks& hooks) {
+    const std::string ours = doc.modules.GetModificationCode();
+    if (request.scope.config || request.scope.modules == 0 || held.ModificationCode() == ours)
+        return true;
+    return hooks.op && hooks.op->Ask({"В приборе " + std::to_string(device + 1) +
+                                          " модули ЛУМ-08-" + held.ModificationCode() +
+                                          ", а данные сняты с ЛУМ-08-" + ours + ". Записать?",
+                                      "Подтвердите передачу данных",
+                                      MsgIcon::Question,
+                                      {MsgButton::Yes, MsgButton::No},
+                                      MsgButton::No}) == MsgButton::Yes;
+}
+
+void Fail(DeviceWriteReport& report, int code) {
+    report.end = WriteEnd::Failed;
+    report.code = code;
+}
+
+// Reads what the device holds before writing (its configuration at least), keeps the back-up
+// and asks what must be asked. false ends the write with the report's end set.
+bool BeforeWriting(ExchangeEngine& engine, DeviceDocument& doc, const WriteRequest& request,
+                   const WriteHooks& hooks, DeviceWriteReport& report, Steps& steps) {
+    const int device = report.device;
+    const DeviceImage& wanted = report.wanted;
+    const bool readRecords = request.backup || request.showChanges;
+    const bool readConfig = readRecords || request.scope.config;
     DeviceImage held;
     int code = ResultCode::Ok;
     if (readConfig) {
@@ -203,14 +234,13 @@ DeviceWriteReport WriteToDevice(ExchangeEngine& engine, DeviceDocument& doc,
         steps.Done();
         if (code == ResultCode::Ok && request.scope.config &&
             !SameModules(held, doc, request, hooks))
-            return report;
-        if (code == ResultCode::Ok && request.backup)
+            return false;
+        if (code == ResultCode::Ok && readRecords)
             code = ReadDeviceRecords(engine, device, held, [&] { steps.Done(); });
     }
     if (code == ResultCode::Stopped || (code != ResultCode::Ok && !request.backup)) {
-        report.end = WriteEnd::Failed;
-        report.code = code;
-        return report;
+        Fail(report, code);
+        return false;
     }
     if (code != ResultCode::Ok) {
         report.backupCode = code;
@@ -218,53 +248,140 @@ DeviceWriteReport WriteToDevice(ExchangeEngine& engine, DeviceDocument& doc,
                                 engine.MessageFor(device, code).text;
         if (!AskWithoutBackup(hooks, why)) {
             report.end = WriteEnd::NoBackup;
-            return report;
+            return false;
         }
         // The modules were never compared: without that no whole-device write starts.
         if (request.scope.config) {
             code = ReadDeviceConfig(engine, device, held);
             if (code != ResultCode::Ok) {
-                report.end = WriteEnd::Failed;
-                report.code = code;
-                return report;
+                Fail(report, code);
+                return false;
             }
             if (!SameModules(held, doc, request, hooks))
-                return report;
+                return false;
         }
-    } else if (request.backup) {
-        const bool moves = request.scope.network && doc.modules.GetNewBusNumber() != device;
-        if (SameInScope(held, wanted, request.scope) && !moves) {
-            for (const BlockReport& b : report.blocks)
-                DeviceHolds(doc, b.block, held);
-            report.end = WriteEnd::AlreadyThere;
-            if (hooks.op)
-                hooks.op->Tell("Прибор уже содержит эти данные", "Подтверждение",
-                               MsgIcon::Information);
+        return true;
+    }
+    if (!readRecords)
+        return true;
+    report.before = held;
+    if (!OtherModulesAgreed(held, doc, device, request, hooks)) {
+        report.end = WriteEnd::Cancelled;
+        return false;
+    }
+    const bool moves = request.scope.network && doc.modules.GetNewBusNumber() != device;
+    const bool same = SameInScope(held, wanted, request.scope);
+    if (same && !moves) {
+        for (const BlockReport& b : report.blocks)
+            DeviceHolds(doc, b.block, held);
+        report.end = WriteEnd::AlreadyThere;
+        if (hooks.op)
+            hooks.op->Tell("Прибор уже содержит эти данные", "Подтверждение", MsgIcon::Information);
+        return false;
+    }
+    if (request.showChanges) {
+        report.changes = CompareDeviceImages(held, wanted, CompareScope::Of(request.scope));
+        if (moves)
+            report.changes.push_back("Номер прибора: " + std::to_string(device + 1) + " → " +
+                                     std::to_string(doc.modules.GetNewBusNumber() + 1));
+        if (!hooks.confirmChanges ||
+            !hooks.confirmChanges(TargetText(engine, device), report.changes)) {
+            report.end = WriteEnd::Cancelled;
+            return false;
+        }
+    }
+    // Equal contents that only move the device to another number need no back-up.
+    if (same || !request.backup)
+        return true;
+    std::string error;
+    if (!hooks.keepBackup || !hooks.keepBackup(held, device + 1, &report.backupPath, &error)) {
+        report.backupError = hooks.keepBackup ? error : "нет места для резервных копий";
+        if (!AskWithoutBackup(hooks, "Не удалось сохранить резервную копию прибора:\n" +
+                                         report.backupError)) {
+            report.end = WriteEnd::NoBackup;
+            return false;
+        }
+    }
+    return true;
+}
+
+// The read-back after the blocks: each confirmed block is checked, and only a block found the
+// same counts as held by the device.
+void Verify(ExchangeEngine& engine, DeviceDocument& doc, const WriteRequest& request,
+            DeviceWriteReport& report) {
+    DeviceImage back = report.wanted;
+    const int code = ReadBackScope(engine, report.device, request.scope, back);
+    if (code != ResultCode::Ok) {
+        report.readBackCode = code;
+        for (BlockReport& b : report.blocks)
+            b.state = BlockState::NotVerified;
+        return;
+    }
+    report.differences = CompareDeviceImages(report.wanted, back, CompareScope::Of(request.scope));
+    for (BlockReport& b : report.blocks) {
+        WriteScope one;
+        if (b.block == DeviceBlock::Network)
+            one.network = true;
+        else
+            one.modules = 1u << (b.block - 1);
+        const bool same = SameInScope(report.wanted, back, one);
+        if (!same)
+            b.state = BlockState::ReadBackDifferent;
+        DeviceHolds(doc, b.block, same ? report.wanted : back);
+    }
+    report.verified = report.differences.empty();
+    report.readBack = back;
+}
+
+} // namespace
+
+DeviceWriteReport WriteToDevice(ExchangeEngine& engine, DeviceDocument& doc,
+                                const WriteRequest& request, const WriteHooks& hooks) {
+    DeviceWriteReport report;
+    int device = doc.modules.BusNumber;
+    report.device = device;
+    report.deviceBefore = device;
+    for (int m = 0; m < DeviceImage::Groups; ++m)
+        if (request.scope.HasModule(m))
+            report.blocks.push_back({m + 1, BlockState::NotSent});
+    if (request.scope.network)
+        report.blocks.push_back({DeviceBlock::Network, BlockState::NotSent});
+    if (request.scope.busNumber)
+        report.blocks.push_back({DeviceBlock::BusAddress, BlockState::NotSent});
+    if (!CheckWrite(doc, request, hooks.op))
+        return report;
+    if (!request.scope.busNumber && !OtherDeviceAgreed(doc, device, hooks)) {
+        report.end = WriteEnd::Cancelled;
+        return report;
+    }
+
+    report.wanted = doc.Image();
+    const int blocks = int(report.blocks.size());
+    const bool readRecords = request.backup || request.showChanges;
+    Steps steps(hooks, (readRecords || request.scope.config ? 1 : 0) +
+                           (readRecords ? doc.modules.GetModuleCount() + 1 : 0) + 2 * blocks +
+                           (request.verify ? blocks : 0));
+    if (!request.scope.busNumber && !BeforeWriting(engine, doc, request, hooks, report, steps))
+        return report;
+    if (request.scope.busNumber && request.showChanges) {
+        report.changes = {"Номер прибора: " + std::to_string(device + 1) + " → " +
+                          std::to_string(doc.modules.GetNewBusNumber() + 1)};
+        if (!hooks.confirmChanges ||
+            !hooks.confirmChanges(TargetText(engine, device), report.changes)) {
+            report.end = WriteEnd::Cancelled;
             return report;
-        }
-        // Equal contents that only move the device to another number need no back-up.
-        if (!SameInScope(held, wanted, request.scope)) {
-            std::string error;
-            if (!hooks.keepBackup ||
-                !hooks.keepBackup(held, device + 1, &report.backupPath, &error)) {
-                report.backupError = hooks.keepBackup ? error : "нет места для резервных копий";
-                if (!AskWithoutBackup(hooks, "Не удалось сохранить резервную копию прибора:\n" +
-                                                 report.backupError)) {
-                    report.end = WriteEnd::NoBackup;
-                    return report;
-                }
-            }
         }
     }
 
     // The blocks, each sent, then polled until the device confirms storing it.
+    int code = ResultCode::Ok;
     for (BlockReport& b : report.blocks) {
         const std::string name = BlockName(b.block);
         const std::vector<uint8_t> data = BlockData(doc, b.block);
         WriteConfirm how;
         how.initialPause = request.initialPause;
         how.busyLimitMs = request.busyLimitMs;
-        if (b.block == DeviceBlock::Network)
+        if (b.block == DeviceBlock::Network || b.block == DeviceBlock::BusAddress)
             how.switchDeviceTo = doc.modules.GetNewBusNumber();
         how.onSend = [&] {
             steps.Done();
@@ -281,54 +398,35 @@ DeviceWriteReport WriteToDevice(ExchangeEngine& engine, DeviceDocument& doc,
             break;
         }
         b.state = BlockState::Written;
-        DeviceImage written = wanted;
-        DeviceHolds(doc, b.block, written);
+        // Without a read-back the confirmation is all there is to go by.
+        if (!request.verify && b.block != DeviceBlock::BusAddress)
+            DeviceHolds(doc, b.block, report.wanted);
     }
-    // The network image may have moved the device to its new number.
+    // The network image or the bus number may have moved the device to its new number.
+    doc.DeviceMoved(report.device, device);
     doc.modules.BusNumber = device;
     report.device = device;
     if (code != ResultCode::Ok) {
-        report.end = WriteEnd::Failed;
-        report.code = code;
+        Fail(report, code);
         return report;
     }
-
-    if (request.verify) {
+    if (request.verify && !request.scope.busNumber) {
         steps.Show("Проверка записи");
-        DeviceImage back = wanted;
-        code = ReadBackScope(engine, device, request.scope, back);
-        if (code != ResultCode::Ok) {
-            report.readBackCode = code;
-        } else {
-            report.differences = CompareDeviceImages(wanted, back, CompareScope::Of(request.scope));
-            for (BlockReport& b : report.blocks) {
-                WriteScope one;
-                if (b.block == DeviceBlock::Network)
-                    one.network = true;
-                else
-                    one.modules = 1u << (b.block - 1);
-                if (!SameInScope(wanted, back, one)) {
-                    b.state = BlockState::ReadBackDifferent;
-                    DeviceHolds(doc, b.block, back);
-                }
-            }
-            report.verified = report.differences.empty();
-            report.readBack = back;
-        }
+        Verify(engine, doc, request, report);
     }
     steps.Finish();
     report.end = WriteEnd::Done;
     return report;
 }
 
-int ChangeBusNumber(ExchangeEngine& port, ModuleConfig& moduleConfig, int newNumber,
-                    const std::function<void()>& onSwitch) {
-    moduleConfig.PutNewBusNumber(uint8_t(newNumber));
-    const uint8_t data[2] = {uint8_t(DeviceBlock::BusAddress), uint8_t(newNumber)};
-    WriteConfirm how;
-    how.switchDeviceTo = newNumber;
-    how.onSend = onSwitch;
-    return WriteAndConfirm(port, moduleConfig.BusNumber, data, 2, how);
+DeviceWriteReport ChangeBusNumber(ExchangeEngine& engine, DeviceDocument& doc, int newNumber,
+                                  const WriteRequest& request, const WriteHooks& hooks) {
+    doc.modules.PutNewBusNumber(uint8_t(newNumber));
+    WriteRequest busNumber = request;
+    busNumber.scope = WriteScope::BusNumber();
+    busNumber.backup = false;
+    busNumber.verify = false;
+    return WriteToDevice(engine, doc, busNumber, hooks);
 }
 
 std::string WriteOutcomeText(const DeviceWriteReport& report) {

@@ -1,6 +1,7 @@
 // The operator's messages for the result codes of the exchange engine.
 
 #include "link/exchangeengine.h"
+#include "link/gatewayaddress.h"
 
 #include <cstdio>
 
@@ -38,7 +39,9 @@ OperatorMessage ExchangeEngine::MessageFor(int device, int code) const {
     case ResultCode::Checksum:
         return Message(who + " ошибка контрольной суммы", kWarning, MsgIcon::Warning);
     case ResultCode::PortCannotOpen: {
-        std::string text = " невозможно открыть последовательный порт ";
+        // A gateway is no serial port: the operator looks for it on the network.
+        std::string text = IsGatewayName(PortName) ? " невозможно соединиться со шлюзом "
+                                                   : " невозможно открыть последовательный порт ";
         if (!openFailureText_.empty())
             text += "\n" + PortName + ": " + openFailureText_;
         return Message(text, kWarning, MsgIcon::Warning);
@@ -65,10 +68,13 @@ OperatorMessage ExchangeEngine::MessageFor(int device, int code) const {
     case ResultCode::PortNotOpen:
         return Message("Не выбран COM-порт.", kError, MsgIcon::Error);
     case ResultCode::PortFailure: {
-        std::string text = "Сбой COM-порта " + PortName + " при чтении или записи";
+        std::string text =
+            (IsGatewayName(PortName) ? "Сбой соединения со шлюзом " : "Сбой COM-порта ") +
+            PortName + " при чтении или записи";
         if (!portFailureText_.empty())
             text += " (" + portFailureText_ + ")";
-        text += ". Проверьте оборудование и заново настройте порт.";
+        text += IsGatewayName(PortName) ? ". Проверьте шлюз и сеть и заново настройте порт."
+                                        : ". Проверьте оборудование и заново настройте порт.";
         return Message(text, kError, MsgIcon::Error);
     }
     default:

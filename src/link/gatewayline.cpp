@@ -32,6 +32,8 @@ std::string GatewayLine::FailureText(NetConnection::Failure failure, int systemE
         return "сеть или шлюз недоступны";
     case NetConnection::Failure::Closed:
         return "соединение со шлюзом разорвано";
+    case NetConnection::Failure::Stopped:
+        return "соединение не установлено: команда прервана";
     case NetConnection::Failure::None:
     case NetConnection::Failure::Other:
         break;
@@ -58,7 +60,7 @@ bool GatewayLine::open(const LineSettings& settings) {
         return false;
     }
     kind_ = address->kind;
-    if (!net_.Connect(address->host, address->port, connectMs_)) {
+    if (!net_.Connect(address->host, address->port, connectMs_, stop_)) {
         openFailureText_ = errorText_ = FailureText(net_.LastFailure(), net_.LastSystemError());
         return false;
     }

@@ -196,7 +196,8 @@ NetConnection::Failure NetConnection::Classify(int error) const {
     }
 }
 
-bool NetConnection::Connect(const std::string& host, int port, int timeoutMs) {
+bool NetConnection::Connect(const std::string& host, int port, int timeoutMs,
+                            const std::function<bool()>& stop) {
     Close();
     failure_ = Failure::None;
     systemError_ = 0;
@@ -225,9 +226,10 @@ bool NetConnection::Connect(const std::string& host, int port, int timeoutMs) {
         [](Lookup& late) {
             if (late.status == 0 && late.found != nullptr)
                 ::freeaddrinfo(late.found);
-        });
+        },
+        stop);
     if (!lookup)
-        return Fail(Failure::LookupTimedOut, 0);
+        return Fail(stop && stop() ? Failure::Stopped : Failure::LookupTimedOut, 0);
     addrinfo* found = lookup->found;
     if (lookup->status != 0 || found == nullptr)
         return Fail(Failure::HostUnknown, 0);
@@ -249,11 +251,18 @@ bool NetConnection::Connect(const std::string& host, int port, int timeoutMs) {
         error = r == 0 ? 0 : LastError();
         if (r != 0 && WouldBlock(error)) {
             bool failed = false;
-            r = Wait(h, true, MicrosLeft(deadline), &failed);
+            bool stopped = false;
+            // In short waits, so that a stop is heard while the gateway keeps silent.
+            do {
+                stopped = stop && stop();
+                const int64_t slice =
+                    stop ? std::min<int64_t>(MicrosLeft(deadline), 20'000) : MicrosLeft(deadline);
+                r = stopped ? 0 : Wait(h, true, slice, &failed);
+            } while (r == 0 && !stopped && MicrosLeft(deadline) > 0);
             error = r > 0 ? SocketError(h) : r == 0 ? 0 : LastError();
             if (r == 0) {
                 CloseHandle(h);
-                failure = Failure::NoAnswer;
+                failure = stopped ? Failure::Stopped : Failure::NoAnswer;
                 break; // the time is up for every address
             }
             if (r > 0 && failed && error == 0)

@@ -4,6 +4,7 @@
 // Winsock on Windows; the rest of the program sees neither.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class NetConnection {
@@ -16,6 +17,7 @@ public:
         LookupTimedOut, // the name server gave no answer in the time
         Unreachable,    // no route to the network or the host
         Closed,         // the other end closed or reset the connection
+        Stopped,        // the caller's stop came first (a signal, its own deadline)
         Other,
     };
 
@@ -24,9 +26,10 @@ public:
     NetConnection(const NetConnection&) = delete;
     NetConnection& operator=(const NetConnection&) = delete;
 
-    // Connects to host:port within timeoutMs (every address the name has, in turn); false with
-    // the failure kept.
-    bool Connect(const std::string& host, int port, int timeoutMs);
+    // Connects to host:port within timeoutMs (every address the name has, in turn), giving up
+    // as soon as stop, asked every few milliseconds, says so; false with the failure kept.
+    bool Connect(const std::string& host, int port, int timeoutMs,
+                 const std::function<bool()>& stop = {});
     void Close();
     bool IsOpen() const;
 

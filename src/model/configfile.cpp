@@ -3,7 +3,6 @@
 #include "model/inputprogram.h"
 #include "model/moduleconfig.h"
 #include "model/networkblocks.h"
-#include "model/reservecopies.h"
 
 #include <algorithm>
 #include <cstring>
@@ -50,21 +49,11 @@ std::vector<uint8_t> SaveConfigFile(ModuleConfig& moduleConfig, InputProgram& in
     return file;
 }
 
-ConfigFileCheck CheckConfigFile(std::span<const uint8_t> bytes) {
-    if (bytes.size() < static_cast<std::size_t>(ConfigFile::Size))
-        return ConfigFileCheck::Short;
-    // Any 712 bytes would load; a module count beyond what a device carries shows they are
-    // something else.
-    if (bytes[ConfigFile::OffConfig] > ModuleConfig::MaxModules)
-        return ConfigFileCheck::NotConfig;
-    return ConfigFileCheck::Ok;
-}
-
-std::string StrictConfigFileProblem(std::span<const uint8_t> bytes) {
+std::string ConfigFileProblem(std::span<const uint8_t> bytes) {
     if (bytes.size() != static_cast<std::size_t>(ConfigFile::Size))
         return std::to_string(bytes.size()) + " байт вместо " + std::to_string(ConfigFile::Size);
     const int count = bytes[ConfigFile::OffConfig];
-    if (count < 1 || count > ModuleConfig::MaxModules)
+    if (count > ModuleConfig::MaxModules)
         return "модулей " + std::to_string(count) + ", а в приборе их от 1 до " +
                std::to_string(ModuleConfig::MaxModules);
     const auto codes = bytes.subspan(ConfigFile::OffConfig + 1, ModuleConfig::SlotCount);
@@ -72,6 +61,15 @@ std::string StrictConfigFileProblem(std::span<const uint8_t> bytes) {
     if (fitted != count)
         return "модулей " + std::to_string(count) + ", а заполненных адресов модулей " +
                std::to_string(fitted);
+    return {};
+}
+
+std::string StrictConfigFileProblem(std::span<const uint8_t> bytes) {
+    if (std::string problem = ConfigFileProblem(bytes); !problem.empty())
+        return problem;
+    if (bytes[ConfigFile::OffConfig] == 0)
+        return "модулей 0, а в приборе их от 1 до " + std::to_string(ModuleConfig::MaxModules);
+    const auto codes = bytes.subspan(ConfigFile::OffConfig + 1, ModuleConfig::SlotCount);
     if (const auto unknown = UnknownModuleSlots(bytes); !unknown.empty())
         return "модуль неизвестного типа, код " + std::to_string(codes[size_t(unknown[0])]) +
                ", по адресу модуля " + std::to_string(unknown[0]);
@@ -92,9 +90,9 @@ std::vector<int> UnknownModuleSlots(std::span<const uint8_t> bytes) {
 }
 
 bool LoadConfigFile(std::span<const uint8_t> bytes, ModuleConfig& moduleConfig,
-                    InputProgram& inputProgram, NetworkBlocks& f15, ReserveCopies& reserv) {
+                    InputProgram& inputProgram, NetworkBlocks& f15) {
     // Checked before anything is touched, so a refused file never leaves a half-loaded model.
-    if (CheckConfigFile(bytes) != ConfigFileCheck::Ok)
+    if (!ConfigFileProblem(bytes).empty())
         return false;
     const uint8_t* b = bytes.data();
     moduleConfig.PutConfig(std::span<const uint8_t, ModuleConfig::ConfigSize>(
@@ -107,10 +105,8 @@ bool LoadConfigFile(std::span<const uint8_t> bytes, ModuleConfig& moduleConfig,
             b + ConfigFile::OffRecords + m * GroupSize, GroupSize));
         inputProgram.ModuleBufferToRecords(m);
     }
-    std::memcpy(reserv.RecordsCopy, inputProgram.Records, sizeof reserv.RecordsCopy);
     std::memcpy(f15.Image, b + ConfigFile::OffImage, NetworkBlocks::ImageSize);
     f15.PutWriteLength(NetworkBlocks::ImageSize); // a file always holds the whole image
-    std::memcpy(reserv.NetworkCopy, f15.Image, sizeof reserv.NetworkCopy);
     for (int half = 0; half < Halves; ++half) {
         moduleConfig.PutLabelBlock(std::span<const uint8_t, HalfSize>(
             b + ConfigFile::OffLabels + half * HalfSize, HalfSize));

@@ -11,7 +11,6 @@
 class ModuleConfig;
 class InputProgram;
 class NetworkBlocks;
-class ReserveCopies;
 
 namespace ConfigFile {
 constexpr int Size = 712;
@@ -27,29 +26,27 @@ constexpr int OffLabels = 208; // two halves of 252 bytes, inputs 0..17 then 18.
 std::vector<uint8_t> SaveConfigFile(ModuleConfig& moduleConfig, InputProgram& inputProgram,
                                     const NetworkBlocks& f15);
 
-// Whether bytes can be a configuration: long enough, and a module count a device can have.
 // A configuration file name as saving takes it: without an extension ".lum" is added; another
 // extension than ".lum" gives an empty name. Only the file's own name counts, not a folder's.
 std::string WithLumExtension(const std::string& name);
 
-enum class ConfigFileCheck { Ok, Short, NotConfig };
-ConfigFileCheck CheckConfigFile(std::span<const uint8_t> bytes);
+// Whether bytes are a configuration file, the one rule for every command that opens one:
+// exactly 712 bytes, at most six modules, as many as fitted slots. Empty when they are;
+// otherwise the reason in the operator's words ("718 байт вместо 712").
+std::string ConfigFileProblem(std::span<const uint8_t> bytes);
 // The slots (0..15) whose module code belongs to no module type this program knows. Such a
 // file still opens: newer modules may exist.
 std::vector<int> UnknownModuleSlots(std::span<const uint8_t> bytes);
 
-// What a file must be to go to a device that nobody looks at first (the console program):
-// exactly 712 bytes, a module count a device can have (1..6, as many as fitted slots), and
-// only module codes this program knows. Empty when it is; otherwise the reason in the
-// operator's words ("713 байт вместо 712").
+// What a file must be to go to a device that nobody looks at first (the console program): a
+// configuration file with at least one module, and only module codes this program knows.
 std::string StrictConfigFileProblem(std::span<const uint8_t> bytes);
 
 // Loads a file's bytes in the order of the open command: configuration, identifiers rebuilt,
-// labels cleared, records, their reserve copy, the network image and its reserve copy, labels.
-// A file that fails CheckConfigFile is refused (false) with the model untouched; bytes past 712 are
-// ignored. The change flags are left to the caller.
+// labels cleared, records, the network image, labels. Bytes that are no configuration file
+// (ConfigFileProblem) are refused (false) with the model untouched.
 bool LoadConfigFile(std::span<const uint8_t> bytes, ModuleConfig& moduleConfig,
-                    InputProgram& inputProgram, NetworkBlocks& f15, ReserveCopies& reserv);
+                    InputProgram& inputProgram, NetworkBlocks& f15);
 
 // The content of a newly created file for a configuration: byte 0 zero, the configuration,
 // the default records of the fitted inputs, an empty network image and the default labels of

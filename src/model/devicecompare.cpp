@@ -80,7 +80,8 @@ public:
         d.input = where.input;
         d.block = where.block;
         d.field = field;
-        d.first = a;
+        // Each value with its unit, so that either side reads alone ("5 с", "10 с").
+        d.first = a + unit;
         d.second = b + unit;
         out_.push_back(std::move(d));
     }

@@ -35,8 +35,8 @@ struct Difference {
     std::string input;  // "DI_2_3", or an F15 block's input "1".."n"; empty otherwise
     int block = 0;      // F15 block 1..2; 0 otherwise
     std::string field;  // "задержка"; empty for the configuration's own lines
-    std::string first;  // what the first image holds ("5")
-    std::string second; // what the second holds, with the unit ("10 с")
+    std::string first;  // what the first image holds, with the unit ("5 с")
+    std::string second; // what the second holds ("10 с")
 };
 std::vector<Difference> CompareDeviceImagesInParts(const DeviceImage& a, const DeviceImage& b,
                                                    const CompareScope& scope = {});

@@ -14,8 +14,7 @@ int ClampModule(int m) {
 } // namespace
 
 std::optional<DeviceImage> DeviceImage::FromFile(std::span<const uint8_t> bytes) {
-    // What the main window refuses to open is no device image either.
-    if (CheckConfigFile(bytes) != ConfigFileCheck::Ok)
+    if (!ConfigFileProblem(bytes).empty())
         return std::nullopt;
     DeviceImage image;
     std::copy(bytes.begin(), bytes.begin() + ConfigFile::Size, image.bytes_.begin());
@@ -97,6 +96,12 @@ WriteScope WriteScope::Module(int m) {
 WriteScope WriteScope::NetworkImage() {
     WriteScope s;
     s.network = true;
+    return s;
+}
+
+WriteScope WriteScope::BusNumber() {
+    WriteScope s;
+    s.busNumber = true;
     return s;
 }
 

@@ -68,12 +68,14 @@ private:
 struct WriteScope {
     unsigned modules = 0; // bit m: module group m (0..5)
     bool network = false;
-    bool config = false; // the write first checks the device has this module configuration
+    bool config = false;    // the write first checks the device has this module configuration
+    bool busNumber = false; // the device's bus number (block 99), to the document's new number
 
     static WriteScope
     WholeDevice(int moduleCount);    // F10: every fitted module and the network image
     static WriteScope Module(int m); // one module group, m 0..5
     static WriteScope NetworkImage();
+    static WriteScope BusNumber();
     bool HasModule(int m) const { return (modules >> m) & 1u; }
 };
 

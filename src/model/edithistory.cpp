@@ -1,7 +1,5 @@
 #include "model/edithistory.h"
 
-#include "model/devicedocument.h"
-
 #include <utility>
 
 std::string EditHistory::UndoName() const {
@@ -25,17 +23,4 @@ void EditHistory::Record(std::string name, const DeviceImage& before, const Devi
     if (steps_.size() > Limit)
         steps_.erase(steps_.begin(), steps_.begin() + ptrdiff_t(steps_.size() - Limit));
     done_ = steps_.size();
-}
-
-EditStep::EditStep(DeviceDocument& doc, std::string name)
-    : doc_(doc), name_(std::move(name)), before_(doc.Image()), outer_(doc.history.depth_ == 0) {
-    ++doc_.history.depth_;
-}
-
-EditStep::~EditStep() {
-    --doc_.history.depth_;
-    if (!outer_)
-        return;
-    doc_.history.Record(std::move(name_), before_, doc_.Image());
-    doc_.Notify();
 }

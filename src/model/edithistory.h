@@ -23,10 +23,11 @@ public:
     size_t Size() const { return steps_.size(); }
     // An edit is under way (a dialog open): undo and redo wait for it.
     bool Editing() const { return depth_ > 0; }
+    // How many times the document was found changed outside an edit.
+    int StrayChanges() const { return strayChanges_; }
 
 private:
     friend class DeviceDocument;
-    friend class EditStep;
     struct Step {
         std::string name;
         DeviceImage before;
@@ -38,21 +39,5 @@ private:
     std::vector<Step> steps_;
     size_t done_ = 0; // steps_[0..done_) are in the document
     int depth_ = 0;
-};
-
-// One step, from its construction to its end: whatever the code in between changes in the
-// document becomes one step with this name (nothing when it changed nothing). Steps inside a
-// step are part of the outer one.
-class EditStep {
-public:
-    EditStep(DeviceDocument& doc, std::string name);
-    ~EditStep();
-    EditStep(const EditStep&) = delete;
-    EditStep& operator=(const EditStep&) = delete;
-
-private:
-    DeviceDocument& doc_;
-    std::string name_;
-    DeviceImage before_;
-    bool outer_;
+    int strayChanges_ = 0;
 };

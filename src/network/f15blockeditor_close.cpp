@@ -11,7 +11,6 @@
 #include "model/keyfilters.h"
 #include "model/networkblocks.h"
 #include "model/operator.h"
-#include "model/reservecopies.h"
 #include "network/networkwindow.h"
 
 #include <QComboBox>
@@ -105,9 +104,8 @@ bool F15BlockEditor::CheckAndStore() {
 }
 
 void F15BlockEditor::RestoreImage() {
-    NetworkBlocks& f15 = main_.Network();
-    std::memcpy(f15.Image, main_.Reserve().NetworkCopy, sizeof f15.Image);
-    ShowBlockButton(f15.GetFunctionCode(block_));
+    main_.Document().RevertNetwork("Сетевые блоки: изменения отменены");
+    ShowBlockButton(main_.Network().GetFunctionCode(block_));
 }
 
 void F15BlockEditor::ShowBlockButton(int functionCode) {

@@ -9,7 +9,6 @@
 #include "model/edithistory.h"
 #include "model/networkblocks.h"
 #include "model/operator.h"
-#include "model/reservecopies.h"
 #include "network/f15blockeditor.h"
 #include "network/networkwrite.h"
 
@@ -158,13 +157,13 @@ void NetworkWindow::ShowBlockButton(int block, int functionCode) {
 }
 
 void NetworkWindow::SpeedClick() {
-    const EditStep step(main_.Document(), "Настройка обмена: скорость");
-    main_.Network().PutSpeedCode(speedBox->currentIndex());
+    main_.Document().Edit("Настройка обмена: скорость",
+                          [&] { main_.Network().PutSpeedCode(speedBox->currentIndex()); });
 }
 
 void NetworkWindow::ParityClick() {
-    const EditStep step(main_.Document(), "Настройка обмена: четность");
-    main_.Network().PutParityCode(parityBox->currentIndex());
+    main_.Document().Edit("Настройка обмена: четность",
+                          [&] { main_.Network().PutParityCode(parityBox->currentIndex()); });
 }
 
 void NetworkWindow::BlockMouseDown(int block, Qt::MouseButton button) {
@@ -177,18 +176,20 @@ void NetworkWindow::BlockClick(int block) {
     F15BlockEditor editor(main_, this, parentWidget());
     blockEditor_ = &editor;
     // Whatever the editor leaves changed when it closes is one step.
-    const EditStep step(main_.Document(), BlockStepName(block, "параметры"));
-    editor.FillBlock(block + 1);
-    if (main_.showModal(editor) == mr::Yes)
-        main_.Op().Tell("программирование закончено с ошибкой", "Ошибка", MsgIcon::Error);
+    main_.Document().Edit(BlockStepName(block, "параметры"), [&] {
+        editor.FillBlock(block + 1);
+        if (main_.showModal(editor) == mr::Yes)
+            main_.Op().Tell("программирование закончено с ошибкой", "Ошибка", MsgIcon::Error);
+    });
 }
 
 void NetworkWindow::DeleteBlockClick() {
     NetworkBlocks& f15 = main_.Network();
     const int block = f15.MenuBlock;
-    const EditStep step(main_.Document(), BlockStepName(block, "удалён"));
-    f15.DeleteBlock(block);
-    ShowBlockButton(block, 0);
+    main_.Document().Edit(BlockStepName(block, "удалён"), [&] {
+        f15.DeleteBlock(block);
+        ShowBlockButton(block, 0);
+    });
 }
 
 void NetworkWindow::WriteBlocksClick() {
@@ -201,7 +202,6 @@ void NetworkWindow::OKClick() {
 
 bool NetworkWindow::CanClose(int& result) {
     result = mr::Cancel;
-    NetworkBlocks& f15 = main_.Network();
     // Changed: the image differs from what the device (or the file) holds.
     if (!main_.Document().NetworkChanged())
         return true;
@@ -218,8 +218,7 @@ bool NetworkWindow::CanClose(int& result) {
         return !main_.Document().NetworkChanged();
     }
     if (answer == MsgButton::No) {
-        const EditStep step(main_.Document(), "Сетевые блоки: изменения отменены");
-        std::memcpy(f15.Image, main_.Reserve().NetworkCopy, sizeof f15.Image);
+        main_.Document().RevertNetwork("Сетевые блоки: изменения отменены");
         return true;
     }
     return false;

@@ -15,6 +15,7 @@ int WriteNetworkWithProgress(WindowContext& main, ExchangeProgress& progress) {
         return report.code;
     case WriteEnd::Refused:
     case WriteEnd::NoBackup:
+    case WriteEnd::Cancelled:
         break;
     }
     return -1;

@@ -25,19 +25,27 @@ QString NotePath(const QString& backup) {
     return backup.left(backup.size() - 4) + ".txt";
 }
 
-std::vector<uint8_t> NoteBytes(const DeviceHistory::Line& line, const QDateTime& when) {
+std::vector<uint8_t> NoteBytes(const DeviceHistory::Line& line, const QDateTime& when,
+                               int sequence) {
     const QString text = "port=" + line.port + "\nspeed=" + line.speed + "\nparity=" + line.parity +
                          "\nstopbits=" + line.stopBits +
-                         "\ntime=" + when.toString(Qt::ISODateWithMs) + "\n";
+                         "\ntime=" + when.toString(Qt::ISODateWithMs) +
+                         "\nseq=" + QString::number(sequence) + "\n";
     const QByteArray utf8 = text.toUtf8();
     return std::vector<uint8_t>(utf8.begin(), utf8.end());
 }
 
-DeviceHistory::Line ReadNote(const QString& path) {
+struct Note {
     DeviceHistory::Line line;
+    int sequence = 0;
+};
+
+Note ReadNote(const QString& path) {
+    Note note;
+    DeviceHistory::Line& line = note.line;
     const auto bytes = ReadWholeFile(path);
     if (!bytes)
-        return line;
+        return note;
     const QString text =
         QString::fromUtf8(reinterpret_cast<const char*>(bytes->data()), qsizetype(bytes->size()));
     for (const QString& row : text.split('\n')) {
@@ -54,8 +62,17 @@ DeviceHistory::Line ReadNote(const QString& path) {
             line.parity = value;
         else if (key == "stopbits")
             line.stopBits = value;
+        else if (key == "seq")
+            note.sequence = std::max(value.toInt(), 0); // not a number: as if none
     }
-    return line;
+    return note;
+}
+
+// Last taken first: numbers over none, then the larger number, then the later name.
+bool TakenLater(const DeviceHistory::Entry& a, const DeviceHistory::Entry& b) {
+    if (a.sequence != b.sequence)
+        return a.sequence > b.sequence;
+    return a.when != b.when ? a.when > b.when : a.path > b.path;
 }
 
 qint64 SizeOf(const QString& path) {
@@ -85,6 +102,11 @@ QString FileName(const std::string& modifCode, int deviceNumber, const QDateTime
            QString("_%1_").arg(deviceNumber, 2, 10, QChar('0')) + when.toString(kStamp) + ".lum";
 }
 
+int DeviceOf(const QString& path) {
+    const auto m = NamePattern().match(QFileInfo(path).fileName());
+    return m.hasMatch() ? m.captured(2).toInt() : 0;
+}
+
 Line LineOf(const ExchangeEngine& port) {
     return {QString::fromStdString(port.PortName), QString::fromStdString(port.Speed),
             QString::fromStdString(port.Parity), QString::fromStdString(port.StopBits)};
@@ -105,17 +127,18 @@ std::vector<Entry> List(const QString& folder) {
         e.deviceNumber = m.captured(2).toInt();
         e.modifCode = m.captured(1);
         const QString note = NotePath(e.path);
-        e.line = ReadNote(note);
+        const Note read = ReadNote(note);
+        e.line = read.line;
+        e.sequence = read.sequence;
         e.bytes = SizeOf(e.path) + SizeOf(note);
         list.push_back(e);
     }
-    std::sort(list.begin(), list.end(), [](const Entry& a, const Entry& b) {
-        return a.when != b.when ? a.when > b.when : a.path > b.path;
-    });
+    std::sort(list.begin(), list.end(), TakenLater);
     return list;
 }
 
-std::vector<size_t> ToRemove(const std::vector<Entry>& newestFirst, const Limits& limits) {
+std::vector<size_t> ToRemove(const std::vector<Entry>& newestFirst, const Limits& limits,
+                             const QString& keep) {
     const int perDevice = std::max(limits.perDevice, 1);
     std::map<std::pair<QString, int>, int> seen; // back-ups per device so far, newest first
     std::vector<bool> kept(newestFirst.size());
@@ -123,7 +146,8 @@ std::vector<size_t> ToRemove(const std::vector<Entry>& newestFirst, const Limits
     qint64 bytes = 0;
     for (size_t i = 0; i < newestFirst.size(); ++i) {
         const Entry& e = newestFirst[i];
-        kept[i] = seen[{e.modifCode, e.deviceNumber}]++ < perDevice;
+        kept[i] = seen[{e.modifCode, e.deviceNumber}]++ < perDevice ||
+                  (!keep.isEmpty() && e.path == keep);
         ++files;
         bytes += e.bytes;
     }
@@ -142,10 +166,10 @@ std::vector<size_t> ToRemove(const std::vector<Entry>& newestFirst, const Limits
     return removed;
 }
 
-int Prune(const QString& folder, const Limits& limits) {
+int Prune(const QString& folder, const Limits& limits, const QString& keep) {
     const std::vector<Entry> list = List(folder);
     int removed = 0;
-    for (size_t i : ToRemove(list, limits)) {
+    for (size_t i : ToRemove(list, limits, keep)) {
         if (!RemoveFile(list[i].path))
             continue;
         ++removed;
@@ -169,9 +193,12 @@ bool Save(const DeviceImage& image, int deviceNumber, QString* path, QString* er
         stamp = stamp.addMSecs(1);
         file = QDir(folder).filePath(FileName(image.ModificationCode(), deviceNumber, stamp));
     }
+    int last = 0;
+    for (const Entry& e : List(folder))
+        last = std::max(last, e.sequence);
     // The note first: a back-up without it would pass for one from before the notes.
     const QString note = NotePath(file);
-    if (!ReplaceFileAtomically(note, NoteBytes(line, stamp), error))
+    if (!ReplaceFileAtomically(note, NoteBytes(line, stamp, last + 1), error))
         return false;
     if (!ReplaceFileAtomically(file, image.ToFile(), error)) {
         RemoveFile(note);
@@ -198,7 +225,7 @@ DeviceHistory::BackupKeeper(const ExchangeEngine& port, const QString& folder) {
         *error = why.toStdString();
         // Old back-ups go only once the new one is safely on disk.
         if (ok)
-            Prune(folder);
+            Prune(folder, {}, kept);
         return ok;
     };
 }

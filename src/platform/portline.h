@@ -32,8 +32,25 @@ public:
     QtSerialLine& Serial() { return serial_; }
     GatewayLine& Gateway() { return gateway_; }
 
+    // The name of the hold on a gateway: one per host and port whatever the scheme, since a
+    // gateway serves one connection at a time; the host in lower case.
+    static std::string GatewayLockName(const GatewayAddress& address);
+
 private:
+    // The hold that keeps a second program of this machine off the gateway (its single
+    // connection would be taken over mid-exchange): taken before the connection is made, kept
+    // while it is open. false when another program holds it.
+    bool HoldGateway(const std::string& portName);
+    void ReleaseGateway();
+
     QtSerialLine serial_;
     GatewayLine gateway_;
     SerialLine* active_ = &serial_;
+    std::string holdFailure_; // why the hold was refused; empty when it was not
+#ifdef _WIN32
+    void* gatewayHold_ = nullptr;
+#else
+    int gatewayHold_ = -1;
+    std::string gatewayHoldPath_;
+#endif
 };

@@ -24,8 +24,8 @@ QSpinBox* UpDown(QWidget* parent) {
 }
 } // namespace
 
-ExchangeTimingDialog::ExchangeTimingDialog(const ExchangeEngine& engine, bool verifyWrites,
-                                           QWidget* parent)
+ExchangeTimingDialog::ExchangeTimingDialog(const ExchangeEngine& engine,
+                                           const WindowSession& session, QWidget* parent)
     : LumDialog(parent) {
     setWindowTitle(U("Настройка параметров обмена"));
     SetCentredOnScreen();
@@ -60,6 +60,7 @@ ExchangeTimingDialog::ExchangeTimingDialog(const ExchangeEngine& engine, bool ve
     latencyWait->setRange(0, 100);
     latencyWait->setToolTip(U("Таймер задержки USB-адаптера (обычно 16 мс; 0 - порт на плате): "
                               "«Обзор линии» ждет ответа на столько дольше"));
+    showChangesCheck = new QCheckBox(U("Показывать изменения перед записью"), this);
     OK = new QPushButton("OK", this);
     grid->addWidget(firstByteLabel, 0, 0);
     grid->addWidget(firstByteWait, 0, 1);
@@ -78,7 +79,8 @@ ExchangeTimingDialog::ExchangeTimingDialog(const ExchangeEngine& engine, bool ve
     grid->addWidget(new QLabel(U("Задержка адаптера, мс"), this), 7, 0);
     grid->addWidget(latencyWait, 7, 1);
     grid->addWidget(verifyCheck, 8, 0, 1, 2);
-    grid->addWidget(OK, 9, 1);
+    grid->addWidget(showChangesCheck, 9, 0, 1, 2);
+    grid->addWidget(OK, 10, 1);
     // The operator sets only the transmit delay; the rest keeps its defaults out of sight.
     for (QWidget* w : std::initializer_list<QWidget*>{nextByteLabel, nextByteWait, repeatsLabel,
                                                       repeatsBox, bodyRepeatsLabel, bodyRepeatsBox})
@@ -92,14 +94,15 @@ ExchangeTimingDialog::ExchangeTimingDialog(const ExchangeEngine& engine, bool ve
     firstByteWait->setValue(engine.GetDelayTx());
     nextByteWait->setValue(engine.GetDelayRx());
     roundTripWait->setValue(engine.GetRoundTripMs());
-    verifyCheck->setChecked(verifyWrites);
+    verifyCheck->setChecked(session.verifyWrites);
+    showChangesCheck->setChecked(session.showChanges);
     echoBox->setCurrentIndex(static_cast<int>(engine.GetEchoMode()));
     transmitBox->setCurrentIndex(engine.Transmit == TransmitControl::Rts ? 1 : 0);
     latencyWait->setValue(engine.AdapterLatencyMs);
 }
 
 void ExchangeTimingDialog::Run(WindowContext& main, QWidget* parent) {
-    ExchangeTimingDialog dialog(main.Engine(), main.Session().verifyWrites, parent);
+    ExchangeTimingDialog dialog(main.Engine(), main.Session(), parent);
     if (main.showModal(dialog) != mr::Ok)
         return;
     const ExchangeTiming chosen = dialog.Chosen();
@@ -112,6 +115,7 @@ void ExchangeTimingDialog::Run(WindowContext& main, QWidget* parent) {
     engine.SetEchoMode(chosen.echo);
     engine.AdapterLatencyMs = chosen.latencyMs;
     main.Session().verifyWrites = chosen.verifyWrites;
+    main.Session().showChanges = chosen.showChanges;
     // The driver is switched from the port's next setting up on: at once when it is open.
     if (chosen.transmit != engine.Transmit) {
         engine.Transmit = chosen.transmit;
@@ -132,5 +136,6 @@ ExchangeTiming ExchangeTimingDialog::Chosen() const {
     chosen.transmit =
         transmitBox->currentIndex() == 1 ? TransmitControl::Rts : TransmitControl::Auto;
     chosen.latencyMs = latencyWait->value();
+    chosen.showChanges = showChangesCheck->isChecked();
     return chosen;
 }

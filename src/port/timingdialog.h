@@ -10,6 +10,7 @@
 
 class QCheckBox;
 class WindowContext;
+struct WindowSession;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -27,13 +28,14 @@ struct ExchangeTiming {
     EchoMode echo = EchoMode::Auto;
     TransmitControl transmit = TransmitControl::Auto;
     int latencyMs = 16;
+    bool showChanges = false; // "Показывать изменения перед записью"
 };
 
 class ExchangeTimingDialog : public LumDialog {
     Q_OBJECT
 public:
-    // Shows the engine's settings and whether writes are read back.
-    ExchangeTimingDialog(const ExchangeEngine& engine, bool verifyWrites,
+    // Shows the engine's settings and the session's write settings.
+    ExchangeTimingDialog(const ExchangeEngine& engine, const WindowSession& session,
                          QWidget* parent = nullptr);
 
     // The values shown now; the caller takes them only after OK.
@@ -56,5 +58,6 @@ public:
     QComboBox* echoBox = nullptr;     // "Эхо адаптера": авто, есть, нет
     QComboBox* transmitBox = nullptr; // "Управление передачей": авто, RTS
     QSpinBox* latencyWait = nullptr;  // "Задержка адаптера, мс"
+    QCheckBox* showChangesCheck = nullptr;
     QPushButton* OK = nullptr;
 };

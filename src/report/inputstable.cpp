@@ -10,9 +10,9 @@
 #include "model/edithistory.h"
 #include "model/inputprogram.h"
 #include "model/keyfilters.h"
+#include "model/labelclipboard.h"
 #include "model/moduleconfig.h"
 #include "model/operator.h"
-#include "model/reservecopies.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -177,9 +177,9 @@ void InputsTableWindow::GridDoubleClick() {
     dialog.SetHeading(r, QString::fromStdString(moduleConfig.GetInputId(i)));
     dialog.FillFrom(i);
     if (main_.showModal(dialog) == TextAccepted) {
-        const EditStep step(main_.Document(), "Вход " + std::to_string(r) + " " +
-                                                  moduleConfig.InputName(i) + ": текст");
-        dialog.StoreTo(i);
+        main_.Document().Edit("Вход " + std::to_string(r) + " " + moduleConfig.InputName(i) +
+                                  ": текст",
+                              [&] { dialog.StoreTo(i); });
     }
     SetCell(ColText, r, FromCp1251(moduleConfig.GetLabel(i)));
 }
@@ -233,12 +233,13 @@ void InputsTableWindow::InsertLabelsClick() {
     const int from = std::max(copy.FirstInput, 0);
     const int to = std::min(copy.LastInput, ModuleConfig::MaxInputs - 1);
     const int last = std::min(int(d - 1) + to - from, n - 1);
-    const EditStep step(main_.Document(),
-                        "Входы " + std::to_string(d) + "–" + std::to_string(last + 1) + ": тексты");
-    for (int src = from, dst = int(d - 1); src <= to && dst < n; ++src, ++dst) {
-        std::memcpy(moduleConfig.Label[dst], copy.Labels[src], ModuleConfig::LabelLength);
-        main_.Session().labelsPasted = true;
-    }
-    if (main_.Session().labelsPasted)
-        RefreshLabels();
+    main_.Document().Edit(
+        "Входы " + std::to_string(d) + "–" + std::to_string(last + 1) + ": тексты", [&] {
+            for (int src = from, dst = int(d - 1); src <= to && dst < n; ++src, ++dst) {
+                std::memcpy(moduleConfig.Label[dst], copy.Labels[src], ModuleConfig::LabelLength);
+                main_.Session().labelsPasted = true;
+            }
+            if (main_.Session().labelsPasted)
+                RefreshLabels();
+        });
 }

@@ -195,11 +195,6 @@ void SchemeEditor::BuildRowButtons(int k, bool fromRead) {
     inputTypeButtons[i] =
         button(inputCells[i], glyphs::InputSignalType(), k + 97, 2, 10, "Тип входного сигнала");
     inputTypeButtons[i]->SetDown(inputProgram.GetNamur(a) == 1);
-    if (ModuleType() == 2 && k >= 2 && k <= 4) {
-        // These inputs of a valve module are always dry contacts.
-        inputTypeButtons[i]->SetDown(false);
-        main_.Document().CorrectRecords([a](InputProgram& p) { p.PutNamur(a, 0); });
-    }
     inputTypeButtons[i]->SetOnClick([this, k](QObject*) { ContactClick(k); });
 }
 

@@ -27,16 +27,17 @@ void SchemeEditor::EditAlarmClick() {
     dialog.FillFrom(inputProgram, a);
     if (main_.showModal(dialog) != mr::Cancel)
         return;
-    const EditStep step(main_.Document(), InputStepName(a, "сигнализация"));
-    dialog.StoreTo(inputProgram, a);
-    alarmCells[i]->PutTypeCaption(dialog.AlarmType());
-    alarmCells[i]->PaintNumber(dialog.PanelColor());
-    delete soundMarks[i];
-    soundMarks[i] = nullptr;
-    if (inputProgram.GetSound(a) == 1) {
-        CreateSoundMark(int(i));
-        soundMarks[i]->show();
-    }
+    main_.Document().Edit(InputStepName(a, "сигнализация"), [&] {
+        dialog.StoreTo(inputProgram, a);
+        alarmCells[i]->PutTypeCaption(dialog.AlarmType());
+        alarmCells[i]->PaintNumber(dialog.PanelColor());
+        delete soundMarks[i];
+        soundMarks[i] = nullptr;
+        if (inputProgram.GetSound(a) == 1) {
+            CreateSoundMark(int(i));
+            soundMarks[i]->show();
+        }
+    });
 }
 
 void SchemeEditor::EditDelayClick() {
@@ -51,8 +52,9 @@ void SchemeEditor::EditDelayClick() {
     dialog.FillDelay(inputProgram.GetDelay(a));
     if (main_.showModal(dialog) != mr::Cancel)
         return;
-    const EditStep step(main_.Document(), InputStepName(a, "задержка"));
-    const int value = dialog.TakeDelay();
-    delayCells[size_t(SelectedCell)]->PutTimeDelay(value, 1);
-    inputProgram.PutDelay(a, value);
+    main_.Document().Edit(InputStepName(a, "задержка"), [&] {
+        const int value = dialog.TakeDelay();
+        delayCells[size_t(SelectedCell)]->PutTimeDelay(value, 1);
+        inputProgram.PutDelay(a, value);
+    });
 }

@@ -68,26 +68,28 @@ void SchemeEditor::CreateAlarmClick() {
     const int k = SelectedCell;
     if (alarmCells[size_t(k)])
         return;
-    const EditStep step(main_.Document(), InputStepName(SelectedInput, "добавлена сигнализация"));
-    CreateAlarmCell(k);
-    ShowRows();
-    EditAlarmClick();
+    main_.Document().Edit(InputStepName(SelectedInput, "добавлена сигнализация"), [&] {
+        CreateAlarmCell(k);
+        ShowRows();
+        EditAlarmClick();
+    });
 }
 
 void SchemeEditor::DeleteAlarmClick() {
     InputProgram& inputProgram = main_.Program();
     if (Refuse(main_.Modules().GetModuleCount() == 0, "Недоступная функция") || RefuseNoInput())
         return;
-    const EditStep step(main_.Document(), InputStepName(SelectedInput, "удалена сигнализация"));
-    const int a = SelectedInput;
-    inputProgram.PutAlarmType(a, 0);
-    inputProgram.PutColor(a, 0);
-    inputProgram.PutSound(a, 0);
-    const size_t i = size_t(SelectedCell);
-    Destroy(alarmCells[i]);
-    Destroy(alarmArrows[i]);
-    Destroy(soundMarks[i]);
-    StretchLine(int(i));
+    main_.Document().Edit(InputStepName(SelectedInput, "удалена сигнализация"), [&] {
+        const int a = SelectedInput;
+        inputProgram.PutAlarmType(a, 0);
+        inputProgram.PutColor(a, 0);
+        inputProgram.PutSound(a, 0);
+        const size_t i = size_t(SelectedCell);
+        Destroy(alarmCells[i]);
+        Destroy(alarmArrows[i]);
+        Destroy(soundMarks[i]);
+        StretchLine(int(i));
+    });
 }
 
 void SchemeEditor::CreateDelayClick() {
@@ -99,22 +101,24 @@ void SchemeEditor::CreateDelayClick() {
     const int k = SelectedCell;
     if (delayCells[size_t(k)])
         return;
-    const EditStep step(main_.Document(), InputStepName(SelectedInput, "добавлена задержка"));
-    CreateDelayCell(k, 0);
-    ShowRows();
-    EditDelayClick();
+    main_.Document().Edit(InputStepName(SelectedInput, "добавлена задержка"), [&] {
+        CreateDelayCell(k, 0);
+        ShowRows();
+        EditDelayClick();
+    });
 }
 
 void SchemeEditor::DeleteDelayClick() {
     InputProgram& inputProgram = main_.Program();
     if (RefuseNoInput() || RefuseNoPanel())
         return;
-    const EditStep step(main_.Document(), InputStepName(SelectedInput, "удалена задержка"));
-    inputProgram.PutDelay(SelectedInput, 0);
-    const size_t i = size_t(SelectedCell);
-    Destroy(delayCells[i]);
-    Destroy(delayArrows[i]);
-    StretchLine(int(i));
+    main_.Document().Edit(InputStepName(SelectedInput, "удалена задержка"), [&] {
+        inputProgram.PutDelay(SelectedInput, 0);
+        const size_t i = size_t(SelectedCell);
+        Destroy(delayCells[i]);
+        Destroy(delayArrows[i]);
+        StretchLine(int(i));
+    });
 }
 
 void SchemeEditor::CreateRelayClick() {
@@ -122,24 +126,26 @@ void SchemeEditor::CreateRelayClick() {
     if (RefuseNoInput() || RefuseNoPanel() ||
         Refuse(ModuleType() == 2 && SelectedCell != 3 && SelectedCell != 4, "Недоступная функция"))
         return;
-    const EditStep step(main_.Document(), InputStepName(SelectedInput, "добавлен выход на реле"));
-    const int k = SelectedCell;
-    if (!relayCells[size_t(k)]) {
-        CreateRelayCell(k);
-        ShowRows();
-    }
-    inputProgram.PutRelay(SelectedInput, 1);
+    main_.Document().Edit(InputStepName(SelectedInput, "добавлен выход на реле"), [&] {
+        const int k = SelectedCell;
+        if (!relayCells[size_t(k)]) {
+            CreateRelayCell(k);
+            ShowRows();
+        }
+        inputProgram.PutRelay(SelectedInput, 1);
+    });
 }
 
 void SchemeEditor::DeleteRelayClick() {
     InputProgram& inputProgram = main_.Program();
     if (RefuseNoInput() || RefuseNoPanel())
         return;
-    const EditStep step(main_.Document(), InputStepName(SelectedInput, "удалён выход на реле"));
-    inputProgram.PutRelay(SelectedInput, 0);
-    const size_t i = size_t(SelectedCell);
-    Destroy(relayMarks[i]);
-    Destroy(relayCells[i]);
-    Destroy(relayArrows[i]);
-    StretchLine(int(i));
+    main_.Document().Edit(InputStepName(SelectedInput, "удалён выход на реле"), [&] {
+        inputProgram.PutRelay(SelectedInput, 0);
+        const size_t i = size_t(SelectedCell);
+        Destroy(relayMarks[i]);
+        Destroy(relayCells[i]);
+        Destroy(relayArrows[i]);
+        StretchLine(int(i));
+    });
 }

@@ -14,7 +14,6 @@
 #include "model/inputprogram.h"
 #include "model/moduleconfig.h"
 #include "model/operator.h"
-#include "model/reservecopies.h"
 
 #include <QLineEdit>
 #include <QScrollArea>
@@ -85,11 +84,7 @@ bool SchemeEditor::CanClose(int&) {
     }
     if (answer == MsgButton::No) {
         // The module goes back to what the device holds; the step undoes that too.
-        DeviceDocument& doc = main_.Document();
-        const EditStep step(doc, ModuleStepName("изменения отменены"));
-        const int first = InputProgram::GroupSize * (ModuleNumber() - 1);
-        std::copy_n(doc.reserve.RecordsCopy + first, InputProgram::GroupSize,
-                    doc.program.Records + first);
+        main_.Document().RevertModule(ModuleNumber() - 1, ModuleStepName("изменения отменены"));
         return true;
     }
     return false;

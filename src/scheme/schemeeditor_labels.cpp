@@ -83,9 +83,10 @@ void SchemeEditor::LabelEditLeft() {
 }
 
 void SchemeEditor::StoreLabel(int k, const QString& text) {
-    const EditStep step(main_.Document(), InputStepName(Base() + k, "текст"));
-    main_.Modules().PutLabel(ToCp1251(text), Base() + k);
-    RefreshRow(k);
+    main_.Document().Edit(InputStepName(Base() + k, "текст"), [&] {
+        main_.Modules().PutLabel(ToCp1251(text), Base() + k);
+        RefreshRow(k);
+    });
 }
 
 void SchemeEditor::RefreshRow(int k) {

@@ -125,8 +125,9 @@ private slots:
         QVERIFY(m.Document().IsFileMode());
         QVERIFY(m.fileLabel->isVisible() || !m.isVisible());
         QCOMPARE(m.fileLabel->text(), U("Режим работы с файлом ") + Path("created.lum"));
-        QCOMPARE(m.programButtons[0]->text(), U("программ."));
-        QVERIFY(m.programButtons[0]->isEnabled());
+        // The same row as after reading a device: an "МЛВ" has no program of its own.
+        QCOMPARE(m.programButtons[0]->text(), type == 1 ? U("нет") : U("программ."));
+        QCOMPARE(m.programButtons[0]->isEnabled(), type == 2);
         QVERIFY(m.inputsTableButton->isEnabled() && !m.clockButton->isEnabled());
     }
 
@@ -194,8 +195,10 @@ private slots:
         const QByteArray before(reinterpret_cast<const char*>(m.Program().Records), 108);
         h.OnFileDialog(Path("short.lum"));
         m.OpenFileClick();
-        QCOMPARE(h.Op().LastText(),
-                 std::string("Файл не удается открыть\nэто не файл конфигурации"));
+        // The message names the file and the reason, as lum08-cli does.
+        QCOMPARE(h.Op().LastText(), "Файл не удается открыть:\n" +
+                                        QDir::toNativeSeparators(Path("short.lum")).toStdString() +
+                                        "\n711 байт вместо 712, это не файл конфигурации");
         QCOMPARE(h.Op().Shown().back().caption, std::string("Открытие файла"));
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(m.Program().Records), 108), before);
         QCOMPARE(m.Modules().ModuleCount, 2);

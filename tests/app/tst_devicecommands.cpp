@@ -56,12 +56,12 @@ private slots:
             QVERIFY(b->isEnabled());
         QVERIFY(!m.Document().IsFileMode());
         QVERIFY(m.progressBar->isHidden());
-        // The model holds the device's records, image and reserve copies.
+        // The model holds the device's records and image, and so does its baseline.
         QCOMPARE(int(m.Program().Records[18]), 0x40);
         QCOMPARE(int(m.Network().Image[1]), 15);
-        QCOMPARE(int(m.Reserve().NetworkCopy[81]), 0x0A);
-        QCOMPARE(int(m.Reserve().RecordsCopy[18 + 17]), 0x40 + 17);
-        QCOMPARE(QString::fromStdString(m.Reserve().InputIdsCopy[6][3]), QString("2"));
+        QCOMPARE(int(m.Document().Baseline().Network()[81]), 0x0A);
+        QCOMPARE(int(m.Document().Baseline().Group(1)[17]), 0x40 + 17);
+        QVERIFY(!m.Document().HasUnsavedWork());
     }
 
     void writeSendsRecordsAndImageOverPseudoTerminal() {

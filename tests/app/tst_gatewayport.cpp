@@ -95,8 +95,8 @@ private slots:
             Click(dialog.OK);
         });
         h.Main().PortSettingsClick();
-        QCOMPARE(h.Op().LastText(), " невозможно открыть последовательный порт \n" +
-                                        name.toStdString() + ": соединение отклонено");
+        QCOMPARE(h.Op().LastText(), " невозможно соединиться со шлюзом \n" + name.toStdString() +
+                                        ": соединение отклонено");
         QVERIFY(!h.Main().Engine().IsOpen());
     }
 

@@ -297,11 +297,13 @@ private slots:
         WriteAll(garbage, bytes);
         files.TypeNext(garbage);
         h.Main().OpenFileClick();
-        QCOMPARE(h.Op().LastText(),
-                 std::string("Файл не удается открыть\nэто не файл конфигурации"));
+        QCOMPARE(h.Op().LastText(), "Файл не удается открыть:\n" + garbage.toStdString() +
+                                        "\nмодулей 215, а в приборе их от 1 до 6, это не файл "
+                                        "конфигурации");
         QVERIFY(!h.Main().Document().IsFileMode());
 
         QByteArray newer = TwoModuleFile();
+        newer[ConfigFile::OffConfig] = 3;
         newer[ConfigFile::OffConfig + 1 + 5] = char(0x2E);
         const QString path = dir_.filePath("newer.lum");
         WriteAll(path, newer);

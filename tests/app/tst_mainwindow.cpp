@@ -121,6 +121,47 @@ private slots:
         QVERIFY(!h.Main().isVisible()); // Cancel ends the program
     }
 
+    // Enter on an empty field at start-up gives basic access; "Пароль" → "Ввести пароль …"
+    // raises it for the rest of the run with the same dialog: a wrong entry is told as at
+    // start-up and leaves the level (Отмена does not end the program here), an empty one changes
+    // nothing, the right one opens full access and says so.
+    void passwordMenuRaisesAccess() {
+        GuiHarness h;
+        EnterPasswords(h, {""});
+        h.Main().show();
+        QTRY_COMPARE(h.ModalTitles().size(), 1);
+        QCOMPARE(h.Main().Access().level, 0);
+        QMenu* menu = nullptr;
+        for (QAction* title : h.Main().menuBar()->actions())
+            if (title->text().remove('&').trimmed() == U("Пароль"))
+                menu = title->menu();
+        QVERIFY(menu);
+        QAction* enter = nullptr;
+        for (QAction* item : menu->actions())
+            if (item->text().remove('&') == U("Ввести пароль …"))
+                enter = item;
+        QVERIFY(enter && enter->isEnabled());
+
+        EnterPasswords(h, {"1234"});
+        h.Op().Answer(MsgButton::Cancel);
+        enter->trigger();
+        QCOMPARE(h.Op().LastText(), std::string("Введенный пароль неверен"));
+        QCOMPARE(h.Main().Access().level, 0);
+        QVERIFY(h.Main().isVisible());
+
+        EnterPasswords(h, {""});
+        enter->trigger();
+        QCOMPARE(h.Op().Shown().size(), size_t(1));
+        QCOMPARE(h.Main().Access().level, 0);
+
+        EnterPasswords(h, {"1", "9461"});
+        h.Op().Answer(MsgButton::Retry);
+        enter->trigger();
+        QCOMPARE(h.Main().Access().level, 1);
+        QCOMPARE(h.Op().LastText(), std::string("Полный доступ открыт до конца работы программы"));
+        QCOMPARE(h.ModalTitles().size(), 5);
+    }
+
     void passwordFileReplacesBuiltIn() {
         WritePasswordFile(QByteArray("\x39\x30", 2)); // 0x3039 = 12345
         GuiHarness h;

@@ -117,7 +117,8 @@ private slots:
         std::vector<std::unique_ptr<QWidget>> windows;
         windows.push_back(std::make_unique<ConfigurationDialog>(main, &main));
         windows.push_back(std::make_unique<SchemeEditor>(main, &main));
-        windows.push_back(std::make_unique<ExchangeTimingDialog>(main.Engine(), true, &main));
+        windows.push_back(
+            std::make_unique<ExchangeTimingDialog>(main.Engine(), main.Session(), &main));
         windows.push_back(std::make_unique<PortDialog>(main, choices, &main));
         windows.push_back(std::make_unique<SignallingDialog>(main, &main));
         windows.push_back(std::make_unique<LabelDialog>(main, &main));

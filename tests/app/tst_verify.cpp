@@ -37,6 +37,9 @@ emu::Device::Records Pattern(uint8_t seed) {
     emu::Device::Records r{};
     for (size_t i = 0; i < r.size(); ++i)
         r[i] = uint8_t(seed + 3 * i);
+    // Inputs 3 to 5 of a valve module are dry contacts, as every read leaves them.
+    for (size_t i : {6u, 9u, 12u})
+        r[i] &= 0xFE;
     return r;
 }
 

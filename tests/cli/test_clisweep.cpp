@@ -130,15 +130,17 @@ std::string Check(SweepRun& run, const CliRun& r, const Contents& wanted) {
         const bool isOld = now[b] == old[b];
         const bool isNew = now[b] == wanted[b];
         allNew = allNew && isNew;
-        allWritten = allWritten && state == "written";
+        // A block confirmed but not read back is reported so ("not-verified").
+        allWritten = allWritten && (state == "written" || state == "not-verified");
         unconfirmed = unconfirmed || state == "unconfirmed";
         if (!isOld && !isNew)
             wrong += block + "holds neither the old nor the new data; ";
-        else if (state == "written" && !isNew)
-            wrong += block + "written, holds old; ";
+        else if ((state == "written" || state == "not-verified") && !isNew)
+            wrong += block + state.toStdString() + ", holds old; ";
         else if (state == "not-sent" && !isOld)
             wrong += block + "not sent, holds new; ";
-        else if (state != "written" && state != "not-sent" && state != "unconfirmed")
+        else if (state != "written" && state != "not-sent" && state != "unconfirmed" &&
+                 state != "not-verified")
             wrong += block + state.toStdString() + "; ";
     }
     if (r.exit == 0 && !allNew)

@@ -68,6 +68,17 @@ inline int FramesWithFunction(const std::vector<std::vector<uint8_t>>& frames, i
     return n;
 }
 
+// The set requests and the polls written to the scripted line.
+inline int SetClockFrames(GuiHarness& h) {
+    return FramesWithFunction(h.Fake().Written(), 70);
+}
+inline int PollFrames(GuiHarness& h) {
+    return FramesWithFunction(h.Fake().Written(), 4);
+}
+
+// Seven right values: seconds .. weekday.
+inline const QStringList kGood = {"30", "45", "12", "31", "12", "99", "7"};
+
 // Runs the next step each time a poll's request has gone out: what a step types or clicks comes
 // while the poll waits for its reply.
 class DuringPolls : public FrameObserver {

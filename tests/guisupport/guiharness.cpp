@@ -81,12 +81,18 @@ void GuiHarness::SetFileMode(const QString& path) {
 
 void GuiHarness::EditModule(int m) {
     DeviceDocument& doc = main_->Document();
-    const EditStep step(doc, "Модуль " + std::to_string(m + 1) + ": правка теста");
-    doc.program.PutDelay(6 * m, (doc.program.GetDelay(6 * m) + 1) % 61);
+    doc.Edit("Модуль " + std::to_string(m + 1) + ": правка теста",
+             [&] { doc.program.PutDelay(6 * m, (doc.program.GetDelay(6 * m) + 1) % 61); });
 }
 
 void GuiHarness::ForgetEdits() {
-    main_->Document().TakeBaseline();
+    // As if written and saved: the device and the file hold what the document holds.
+    DeviceDocument& doc = main_->Document();
+    const DeviceImage now = doc.Image();
+    for (int m = 0; m < DeviceImage::Groups; ++m)
+        doc.DeviceHoldsModule(m, now.Group(m));
+    doc.DeviceHoldsNetwork(now.Network());
+    doc.Saved(doc.Origin().path);
 }
 
 void GuiHarness::OnModal(std::function<void(QDialog&)> fill) {

@@ -50,7 +50,8 @@ public:
     void EditModule(int m = 0);
     // Whatever the document holds now counts as held by its device or file.
     void ForgetEdits();
-    bool Changed() { return main_->Document().Changed(); }
+    // What the operator would lose: work that neither the file nor the device holds.
+    bool Changed() { return main_->Document().HasUnsavedWork(); }
     bool ModuleChanged(int m = 0) { return main_->Document().ModuleChanged(m); }
 
     // The next modal dialog is shown (not run modally), handed to fill, and then its result is

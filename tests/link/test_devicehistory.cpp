@@ -143,15 +143,67 @@ TEST(DeviceHistoryFolder, BackUpsAreReadOnlyWithTheirNoteAndPruningTakesBoth) {
     EXPECT_EQ(all[5].line.port + all[5].line.speed + all[5].line.parity + all[5].line.stopBits,
               "/dev/ttyUSB019200E1");
     EXPECT_EQ(DeviceHistory::Prune(folder, {1, 2, 0}), 5);
+    // The last two taken stay, whatever the times in their names.
     const auto kept = DeviceHistory::List(folder);
     ASSERT_EQ(kept.size(), 2u);
-    EXPECT_EQ(kept[0].when, t0.addSecs(240));
-    EXPECT_EQ(kept[1].when, t0.addSecs(180));
-    EXPECT_EQ(QFileInfo(kept[0].path).fileName(), "0000000000000000_07_20260102-030805-000.lum");
+    EXPECT_EQ(kept[0].path, same);
+    EXPECT_EQ(kept[0].sequence, 6);
+    EXPECT_EQ(kept[1].when, t0.addSecs(240));
+    EXPECT_EQ(QFileInfo(kept[1].path).fileName(), "0000000000000000_07_20260102-030805-000.lum");
     // Notes went with their back-ups; files not ours stay.
     EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 5);
     EXPECT_TRUE(QFile::exists(folder + "mine.lum"));
 }
+
+// 205 back-ups of the device stamped a year ahead (the PC clock was once set wrong), numbered or
+// from before the numbers, fill the history beyond its limit: the next write keeps the back-up it
+// takes as the device's newest, and the first taken go.
+class FutureStamps : public HistoryTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FutureStamps, NextWriteKeepsItsOwnBackUp) {
+    const bool numbered = GetParam();
+    const QString folder = dir.path() + "/history/";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const DeviceImage held = Read();
+    const QDateTime ahead = QDateTime::currentDateTime().addYears(1);
+    for (int i = 0; i < 205; ++i) {
+        const QString name =
+            folder + DeviceHistory::FileName(held.ModificationCode(), 1, ahead.addSecs(i));
+        ASSERT_TRUE(ReplaceFileAtomically(name, held.ToFile()));
+        const std::string note = "seq=" + std::to_string(i + 1) + "\n";
+        if (numbered) {
+            ASSERT_TRUE(
+                ReplaceFileAtomically(name.chopped(4) + ".txt", {note.begin(), note.end()}));
+        }
+    }
+    DeviceDocument doc;
+    doc.Load(held, DocumentOrigin::File("device.lum"));
+    doc.program.Records[0] ^= 0xFF;
+    WriteRequest request;
+    request.scope = WriteScope::WholeDevice(2);
+    request.accessLevel = 1;
+    WriteHooks hooks;
+    hooks.op = &op;
+    hooks.keepBackup = DeviceHistory::BackupKeeper(port, folder);
+    const DeviceWriteReport r = WriteToDevice(port, doc, request, hooks);
+    ASSERT_EQ(r.end, WriteEnd::Done);
+    EXPECT_TRUE(r.backupError.empty());
+    const auto list = DeviceHistory::List(folder);
+    ASSERT_EQ(list.size(), 200u);
+    EXPECT_EQ(list[0].path.toStdString(), r.backupPath);
+    EXPECT_EQ(list[0].sequence, numbered ? 206 : 1);
+    EXPECT_EQ(ReadWholeFile(list[0].path), held.ToFile());
+    if (numbered) {
+        EXPECT_EQ(list.back().sequence, 7);
+    } else {
+        EXPECT_EQ(list.back().when, ahead.addSecs(6));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(DeviceHistory, FutureStamps, ::testing::Values(false, true),
+                         [](const auto& info) {
+                             return std::string(info.param ? "Numbered" : "BeforeTheNumbers");
+                         });
 
 // Pruning by the devices' letters, newest first: A is device 1 and B device 2 of one
 // modification, C device 1 of another. Every back-up counts 100 bytes.

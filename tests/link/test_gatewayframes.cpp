@@ -38,6 +38,13 @@ const NameCase kNames[] = {
     {"tcp://user@host:502", false, {}, "", 0},
     {"mbtcp://[::1]502", false, {}, "", 0},
     {"mbtcp://[zz]:502", false, {}, "", 0},
+    {"tcp://[fe80::7:1]:4001", true, GatewayKind::RtuOverTcp, "fe80::7:1", 4001},
+    {"tcp://[1:2:3:4:5:6:7:8]:1", true, GatewayKind::RtuOverTcp, "1:2:3:4:5:6:7:8", 1},
+    {"tcp://[::ffff:10.0.0.5]:1", true, GatewayKind::RtuOverTcp, "::ffff:10.0.0.5", 1},
+    {"tcp://[1::2::3]:502", false, {}, "", 0},
+    {"tcp://[12345::1]:502", false, {}, "", 0},
+    {"tcp://[1:2:3:4:5:6:7:8:9]:502", false, {}, "", 0},
+    {"tcp://[::10.0.0.256]:502", false, {}, "", 0},
 };
 
 TEST(GatewayAddress, ReadsTheNamesAnOperatorTypes) {

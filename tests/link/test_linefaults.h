@@ -10,6 +10,7 @@
 #include "link/devicesequences.h"
 #include "link/devicewrite.h"
 #include "link/exchangeengine.h"
+#include "link/gatewayaddress.h"
 #include "model/devicedocument.h"
 #include "support/qtcoreapp.h"
 #include "support/scriptedoperator.h"
@@ -27,6 +28,8 @@ public:
         EnsureCoreApplication();
         port.SetOperator(&op);
         Plug();
+        // The document came from this device: what a write leaves there is its baseline.
+        doc.SetOrigin(DocumentOrigin::Device(0, port.PortName, "9600 N 2"));
     }
     ~LineFaultRig() {
         port.ClosePort();
@@ -82,9 +85,15 @@ public:
         case Sequence::WriteNetwork:
             code = Write(WriteScope::NetworkImage(), false);
             break;
-        case Sequence::ChangeBus:
-            code = ChangeBusNumber(port, moduleConfig, newNumber, {});
+        case Sequence::ChangeBus: {
+            WriteRequest request;
+            request.accessLevel = 1;
+            WriteHooks hooks;
+            hooks.op = &op;
+            lastWrite = ChangeBusNumber(port, doc, newNumber, request, hooks);
+            code = lastWrite.end == WriteEnd::Failed ? lastWrite.code : 0;
             break;
+        }
         }
         if (code > 0)
             port.ReportError(moduleConfig.BusNumber, code);
@@ -133,3 +142,13 @@ public:
     NetworkBlocks& f15 = doc.network;
     DeviceWriteReport lastWrite;
 };
+
+// The start and the advice of the message for a port that failed: a gateway is named as one.
+inline std::string PortFailureStart(const std::string& port) {
+    return (IsGatewayName(port) ? "Сбой соединения со шлюзом " : "Сбой COM-порта ") + port +
+           " при чтении или записи";
+}
+inline std::string PortFailureAdvice(const std::string& port) {
+    return IsGatewayName(port) ? ". Проверьте шлюз и сеть и заново настройте порт."
+                               : ". Проверьте оборудование и заново настройте порт.";
+}

@@ -2,9 +2,9 @@
 // Field-by-field comparison of model objects, to show that a refused load changed nothing.
 
 #include "model/inputprogram.h"
+#include "model/labelclipboard.h"
 #include "model/moduleconfig.h"
 #include "model/networkblocks.h"
-#include "model/reservecopies.h"
 
 #include <cstring>
 
@@ -34,15 +34,4 @@ inline bool SameModel(const InputProgram& a, const InputProgram& b) {
 inline bool SameModel(const NetworkBlocks& a, const NetworkBlocks& b) {
     return !std::memcmp(a.Image, b.Image, sizeof a.Image) && a.WriteLength == b.WriteLength &&
            a.MenuBlock == b.MenuBlock;
-}
-
-inline bool SameModel(const ReserveCopies& a, const ReserveCopies& b) {
-    if (std::memcmp(a.NetworkCopy, b.NetworkCopy, sizeof a.NetworkCopy) ||
-        std::memcmp(a.RecordsCopy, b.RecordsCopy, sizeof a.RecordsCopy))
-        return false;
-    for (int input = 0; input < 36; ++input)
-        for (int p = 0; p < 11; ++p)
-            if (a.InputIdsCopy[input][p] != b.InputIdsCopy[input][p])
-                return false;
-    return true;
 }

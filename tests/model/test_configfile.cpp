@@ -2,6 +2,8 @@
 
 #include "helper_modelsnapshot.h"
 #include "model/configfile.h"
+#include "model/deviceimage.h"
+#include "model/labelclipboard.h"
 
 #include <gtest/gtest.h>
 
@@ -81,10 +83,9 @@ TEST(ConfigFile, OpenLoadsEverySection) {
     ModuleConfig moduleConfig;
     InputProgram inputProgram;
     NetworkBlocks f15;
-    ReserveCopies reserv;
     moduleConfig.InputId[20][0] = "stale";
     f15.WriteLength = 40;
-    ASSERT_TRUE(LoadConfigFile(file, moduleConfig, inputProgram, f15, reserv));
+    ASSERT_TRUE(LoadConfigFile(file, moduleConfig, inputProgram, f15));
     EXPECT_EQ(moduleConfig.ModuleCount, 1);
     EXPECT_EQ(moduleConfig.ModuleType[0], 2);
     EXPECT_EQ(moduleConfig.ModuleAddress[0], 1);
@@ -93,12 +94,10 @@ TEST(ConfigFile, OpenLoadsEverySection) {
     EXPECT_EQ(moduleConfig.GetLabel(35), DefaultLabel(35));
     EXPECT_EQ(inputProgram.Records[9], 0xA6);
     EXPECT_EQ(inputProgram.Records[10], 0xC5);
-    EXPECT_EQ(reserv.RecordsCopy[9], 0xA6);
     EXPECT_EQ(f15.Image[0], 17);
     EXPECT_EQ(f15.GetSpeedCode(), 2);
     EXPECT_EQ(f15.WriteLength, 82);
-    EXPECT_EQ(reserv.NetworkCopy[81], 0x0A);
-    EXPECT_EQ(reserv.InputIdsCopy[0][0], ""); // only a device read fills these
+    EXPECT_EQ(f15.Image[81], 0x0A);
 }
 
 std::vector<uint8_t> RandomBytes(std::mt19937& rng, std::size_t n) {
@@ -118,14 +117,17 @@ TEST(ConfigFile, SaveOpenSaveIsByteIdenticalButForByteZero) {
     files.push_back(MakeCreatedConfigFile(mlvMsu));
     for (int i = 0; i < 20; ++i) {
         files.push_back(RandomBytes(rng, 712));
-        files.back()[1] %= 7; // a module count a device can have
+        // A module count a device can have, and as many fitted slots.
+        const int count = files.back()[1] % 7;
+        files.back()[1] = uint8_t(count);
+        for (int slot = 0; slot < 16; ++slot)
+            files.back()[2 + slot] = slot < count ? uint8_t(files.back()[2 + slot] | 1) : 0;
     }
     for (const auto& original : files) {
         ModuleConfig moduleConfig;
         InputProgram inputProgram;
         NetworkBlocks f15;
-        ReserveCopies reserv;
-        ASSERT_TRUE(LoadConfigFile(original, moduleConfig, inputProgram, f15, reserv));
+        ASSERT_TRUE(LoadConfigFile(original, moduleConfig, inputProgram, f15));
         moduleConfig.NewBusNumber = 0x1E;
         const std::vector<uint8_t> saved = SaveConfigFile(moduleConfig, inputProgram, f15);
         ASSERT_EQ(saved.size(), 712u);
@@ -135,8 +137,7 @@ TEST(ConfigFile, SaveOpenSaveIsByteIdenticalButForByteZero) {
         ModuleConfig serv2;
         InputProgram lum2;
         NetworkBlocks f152;
-        ReserveCopies reserv2;
-        ASSERT_TRUE(LoadConfigFile(saved, serv2, lum2, f152, reserv2));
+        ASSERT_TRUE(LoadConfigFile(saved, serv2, lum2, f152));
         serv2.NewBusNumber = 0x1E;
         EXPECT_EQ(SaveConfigFile(serv2, lum2, f152), saved);
     }
@@ -175,43 +176,32 @@ TEST(ConfigFile, ShortFileIsRefusedWhole) {
     ModuleConfig moduleConfig;
     InputProgram inputProgram;
     NetworkBlocks f15;
-    ReserveCopies reserv;
-    ASSERT_TRUE(LoadConfigFile(good, moduleConfig, inputProgram, f15, reserv));
+    ASSERT_TRUE(LoadConfigFile(good, moduleConfig, inputProgram, f15));
     const ModuleConfig servBefore = moduleConfig;
     const InputProgram lumBefore = inputProgram;
     const NetworkBlocks f15Before = f15;
-    const ReserveCopies reservBefore = reserv;
     std::vector<uint8_t> other(711, 0x02);
-    EXPECT_FALSE(LoadConfigFile(other, moduleConfig, inputProgram, f15, reserv));
+    EXPECT_FALSE(LoadConfigFile(other, moduleConfig, inputProgram, f15));
     EXPECT_TRUE(SameModel(moduleConfig, servBefore));
     EXPECT_TRUE(SameModel(inputProgram, lumBefore));
     EXPECT_TRUE(SameModel(f15, f15Before));
-    EXPECT_TRUE(SameModel(reserv, reservBefore));
 }
 
-TEST(ConfigFile, LongFileIsReadAsItsFirst712Bytes) {
+// The windows and lum08-cli open files by one rule: a longer file is no configuration either.
+TEST(ConfigFile, LongFileIsRefusedWithItsSize) {
     const std::array<uint8_t, 17> config = {1, 2};
-    std::vector<uint8_t> file = MakeCreatedConfigFile(config);
-    std::vector<uint8_t> longer = file;
-    longer.resize(2000, 0x33);
+    std::vector<uint8_t> longer = MakeCreatedConfigFile(config);
+    longer.resize(718, 0x33);
     ModuleConfig moduleConfig;
     InputProgram inputProgram;
     NetworkBlocks f15;
-    ReserveCopies reserv;
-    ASSERT_TRUE(LoadConfigFile(longer, moduleConfig, inputProgram, f15, reserv));
-    EXPECT_EQ(SaveConfigFile(moduleConfig, inputProgram, f15), file);
+    EXPECT_FALSE(LoadConfigFile(longer, moduleConfig, inputProgram, f15));
+    EXPECT_EQ(ConfigFileProblem(longer), "718 байт вместо 712");
+    EXPECT_FALSE(DeviceImage::FromFile(longer).has_value());
 }
 
-TEST(ConfigFile, ReserveCopiesStartEmpty) {
-    ReserveCopies reserv;
+TEST(ConfigFile, LabelClipboardStartsEmpty) {
     LabelClipboard copy;
-    for (uint8_t b : reserv.NetworkCopy)
-        EXPECT_EQ(b, 0);
-    for (uint8_t b : reserv.RecordsCopy)
-        EXPECT_EQ(b, 0);
-    for (const auto& row : reserv.InputIdsCopy)
-        for (const auto& s : row)
-            EXPECT_TRUE(s.empty());
     for (const auto& row : copy.Labels)
         for (uint8_t b : row)
             EXPECT_EQ(b, 0);

@@ -87,6 +87,16 @@ INSTANTIATE_TEST_SUITE_P(
         Case{[](Model& m) { m.f15.PutByte(81, 0x30); },
              "Сеть RS-485: прочие биты настройки 0x00 → 0x30"}));
 
+// Each side's value reads alone, with its unit: a script compares them as they stand.
+TEST(DeviceCompare, BothValuesOfADifferenceCarryTheUnit) {
+    const auto parts = CompareDeviceImagesInParts(
+        Base(), Edited([](Model& m) { m.inputProgram.PutDelay(8, 10); }));
+    ASSERT_EQ(parts.size(), 1u);
+    EXPECT_EQ(parts[0].first, "0 с");
+    EXPECT_EQ(parts[0].second, "10 с");
+    EXPECT_EQ(parts[0].text, L2 + "задержка 0 → 10 с");
+}
+
 TEST(DeviceCompare, SameImagesAndSkippedPartsGiveNoLines) {
     EXPECT_TRUE(CompareDeviceImages(Base(), Base()).empty());
     // The block number in image byte 0 is replaced by every write: not a difference.

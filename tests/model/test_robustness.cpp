@@ -29,25 +29,27 @@ TEST(Robustness, FilesOfEveryLength) {
     ModuleConfig moduleConfig;
     InputProgram inputProgram;
     NetworkBlocks f15;
-    ReserveCopies reserv;
     const std::array<uint8_t, 17> config = {2, 1, 2};
-    ASSERT_TRUE(
-        LoadConfigFile(MakeCreatedConfigFile(config), moduleConfig, inputProgram, f15, reserv));
+    ASSERT_TRUE(LoadConfigFile(MakeCreatedConfigFile(config), moduleConfig, inputProgram, f15));
     for (std::size_t n = 0; n <= 800; ++n) {
         const std::vector<uint8_t> data = RandomBytes(rng, n);
         const ModuleConfig servBefore = moduleConfig;
         const InputProgram lumBefore = inputProgram;
         const NetworkBlocks f15Before = f15;
-        const ReserveCopies reservBefore = reserv;
         const bool loaded = LoadConfigFile(std::span<const uint8_t>(data.data(), n), moduleConfig,
-                                           inputProgram, f15, reserv);
-        // Past the length, only a module count no device has gives the bytes away.
-        ASSERT_EQ(loaded, n >= 712 && data[1] <= 6) << n;
+                                           inputProgram, f15);
+        // Exactly the file's length, with a module count a device has, as many fitted slots.
+        ASSERT_EQ(loaded, ConfigFileProblem(data).empty()) << n;
+        if (n == 712 && data[1] <= 6) {
+            std::vector<uint8_t> fitted = data;
+            for (int slot = 0; slot < 16; ++slot)
+                fitted[2 + size_t(slot)] = slot < data[1] ? 1 : 0;
+            ASSERT_TRUE(ConfigFileProblem(fitted).empty()) << n;
+        }
         if (!loaded) {
             ASSERT_TRUE(SameModel(moduleConfig, servBefore)) << n;
             ASSERT_TRUE(SameModel(inputProgram, lumBefore)) << n;
             ASSERT_TRUE(SameModel(f15, f15Before)) << n;
-            ASSERT_TRUE(SameModel(reserv, reservBefore)) << n;
             continue;
         }
         ASSERT_LE(moduleConfig.ModuleCount, 6);

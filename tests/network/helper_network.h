@@ -3,8 +3,8 @@
 // network image and its reserve copy through the main window.
 
 #include "guisupport/guiharness.h"
+#include "model/labelclipboard.h"
 #include "model/networkblocks.h"
-#include "model/reservecopies.h"
 
 #include <QString>
 #include <array>
@@ -45,18 +45,18 @@ inline NetImage ImageOf(const NetworkBlocks& f15) {
 
 inline NetImage ReserveOf(GuiHarness& h) {
     NetImage image{};
-    std::copy(h.Main().Reserve().NetworkCopy, h.Main().Reserve().NetworkCopy + 82, image.begin());
+    const auto base = h.Main().Document().Baseline().Network();
+    std::copy(base.begin(), base.end(), image.begin());
     return image;
 }
 
-// The image as if it had just been read from the device: model and reserve copy alike.
+// The image as if it had just been read from the device: the document and its baseline alike.
 inline void LoadImage(GuiHarness& h, const NetImage& image) {
+    DeviceDocument& doc = h.Main().Document();
     std::copy(image.begin(), image.end(), h.Main().Network().Image);
-    std::copy(image.begin(), image.end(), h.Main().Reserve().NetworkCopy);
-    h.Main().Document().SetOrigin(DocumentOrigin::Device(0, "FAKE", "9600 N 2"));
-    h.Main().Document().SetConfigKnown(true);
-    h.Main().Document().SetNetworkKnown(true);
-    h.Main().Document().BaselineNetwork(image);
+    doc.StartFromDevice(DocumentOrigin::Device(0, "FAKE", "9600 N 2"));
+    doc.SetConfigKnown(true);
+    doc.NetworkRead();
 }
 
 // Before a write the program reads the device for its back-up: the configuration, the emulator's

@@ -242,6 +242,7 @@ private slots:
         LoadImage(h, image);
         h.Main().Network().WriteLength = lenF15;
         h.Main().Modules().BusNumber = h.Main().Modules().NewBusNumber = 4;
+        h.Main().Document().DeviceMoved(0, 4); // read from device 5
         h.Device().SetAddress(5);
         Open(h, false, [&](NetworkWindow& d) {
             d.speedBox->setCurrentIndex(1);

@@ -5,6 +5,7 @@
 #include "dialogs/inputgroupdialog.h"
 #include "dialogs/labeldialog.h"
 #include "helper_inputstablesetup.h"
+#include "model/labelclipboard.h"
 #include "report/inputstable.h"
 
 #include <QAction>

@@ -5,8 +5,8 @@
 
 #include "emu/faults.h"
 #include "model/inputprogram.h"
+#include "model/labelclipboard.h"
 #include "model/moduleconfig.h"
-#include "model/reservecopies.h"
 #include "scheme/alarmcell.h"
 #include "scheme/inputcell.h"
 #include "support/testfaults.h"
@@ -56,7 +56,7 @@ private slots:
         GuiHarness h(GuiHarness::Line::Pty);
         ReadDevice(h);
         InputProgram& inputProgram = h.Main().Program();
-        ReserveCopies& reserv = h.Main().Reserve();
+        const DeviceDocument& doc = h.Main().Document();
         inputProgram.PutDelay(0, 33); // module 1 changed in memory only
         emu::Device::Records fresh = kEmptyRecords;
         fresh[0] = 0x70; // warning, yellow
@@ -75,9 +75,9 @@ private slots:
                      U("Программирование обработки дискретных входов ЛУМ-08 устройство 1"));
         });
         QCOMPARE(Bytes(inputProgram.Records + 18, 18), Bytes(fresh));
-        QCOMPARE(Bytes(reserv.RecordsCopy + 18, 18), Bytes(fresh));
+        QCOMPARE(Bytes(doc.Baseline().Group(1).data(), 18), Bytes(fresh));
         QCOMPARE(inputProgram.GetDelay(0), 33); // the other module stays as it was
-        QCOMPARE(Bytes(reserv.RecordsCopy, 18), Bytes(kMlvRecords));
+        QCOMPARE(Bytes(doc.Baseline().Group(0).data(), 18), Bytes(kMlvRecords));
         QVERIFY(h.Op().Shown().empty());
     }
 
@@ -133,7 +133,8 @@ private slots:
         QCOMPARE(writes[0], QByteArray(1, '\x02') + Bytes(MsuAsBuilt()));
         QVERIFY(Requests(h, 14) >= 2); // busy once, then stored
         QCOMPARE(Bytes(h.Device().GetModuleRecords(2)), Bytes(MsuAsBuilt()));
-        QCOMPARE(Bytes(h.Main().Reserve().RecordsCopy, 108), Bytes(inputProgram.Records, 108));
+        QCOMPARE(Bytes(h.Main().Document().Baseline().Group(0).data(), 108),
+                 Bytes(inputProgram.Records, 108));
         QVERIFY(!h.Changed());
     }
 
@@ -208,9 +209,9 @@ private slots:
         QCOMPARE(inputProgram.GetDelay(0), 9);
         if (answer == int(MsgButton::No)) {
             QCOMPARE(Bytes(inputProgram.Records + 18, 18),
-                     Bytes(h.Main().Reserve().RecordsCopy + 18, 18));
-            QCOMPARE(Bytes(inputProgram.Records + 18, 18),
-                     Bytes(MsuAsBuilt()).replace(6, 1, "\x21"));
+                     Bytes(h.Main().Document().Baseline().Group(1).data(), 18));
+            // The baseline is the device's module as read, its valve input a dry contact.
+            QCOMPARE(Bytes(inputProgram.Records + 18, 18), Bytes(MsuAsBuilt()));
             QVERIFY(Writes(h).empty());
         } else if (answer == int(MsgButton::Yes)) {
             QCOMPARE(Writes(h).size(), size_t(1));
@@ -289,7 +290,7 @@ private slots:
                  std::string("устройство 1 FAKE не отвечает на запрос\n"
                              "Модуль 1 передан, но прибор не подтвердил его запись."));
         QCOMPARE(h.Op().Shown()[1].text, std::string("Данные были изменены. Передать в прибор?"));
-        QCOMPARE(h.Main().Reserve().RecordsCopy[3 * 2 + 1], uint8_t(0x4F)); // not taken
+        QCOMPARE(h.Main().Document().Baseline().Group(0)[3 * 2 + 1], uint8_t(0x4F)); // not taken
     }
 
     // Writing before any scheme was built asks whether to create one; No closes the editor.
