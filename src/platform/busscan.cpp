@@ -11,6 +11,9 @@
 namespace {
 
 constexpr int kExceptionReplyLength = 5;
+// The wait when a number whose answer came late is asked again.
+constexpr int kLateWindowFactor = 4;
+constexpr int kLateWindowExtraMs = 100;
 // Address, function, byte count, 17 bytes of configuration, CRC.
 constexpr int kConfigReplyLength = 22;
 // Taking what came in the pause: only what is there already.
@@ -114,8 +117,14 @@ bool BusScan::Take(const Frame& frame, int address) {
     // Only the number asked: an answer naming another one is somebody else's traffic, or a
     // gateway or proxy that mixed the answers up, and would list a device that is not there.
     const int from = b.empty() ? 0 : b[0];
-    if (!IsBusNumber(from) || from != address)
+    if (!IsBusNumber(from))
         return false;
+    if (from != address) {
+        if (frame.check == ReplyCheck::Good && b[1] == DeviceCommand::ReadConfig &&
+            findings_.count(from) == 0)
+            late_.insert(from);
+        return false;
+    }
     if (frame.check == ReplyCheck::BadCrc || frame.check == ReplyCheck::Short) {
         if (b.size() >= 2 && (b[1] & ~RtuFrame::ExceptionFlag) == DeviceCommand::ReadConfig)
             Note(from, {ProbeVerdict::CrcErrors, {}, 0});
@@ -161,7 +170,8 @@ bool BusScan::Answered(int address) const {
     return it != findings_.end() && it->second.verdict != ProbeVerdict::CrcErrors;
 }
 
-int BusScan::Probe(int address) {
+int BusScan::Probe(int address, int windowMs) {
+    const int window = windowMs > 0 ? windowMs : probeMs_;
     uint8_t request[4] = {uint8_t(address), uint8_t(DeviceCommand::ReadConfig), 0, 0};
     const uint16_t crc = RtuFrame::Crc16(2, request);
     request[2] = uint8_t(crc & 0xFF);
@@ -190,7 +200,7 @@ int BusScan::Probe(int address) {
             observer_->OnRequest(sent, request, sizeof request, address - 1,
                                  DeviceCommand::ReadConfig);
         const int64_t deadline =
-            sent + int64_t(port_.FrameTimeMs(int(sizeof request)) + probeMs_) * 1000;
+            sent + int64_t(port_.FrameTimeMs(int(sizeof request)) + window) * 1000;
         bool damaged = false;
         for (;;) {
             const int64_t left = deadline - Now();
@@ -267,6 +277,14 @@ int ScanLine(ExchangeEngine& port, PortLine& line, const ScanPlan& plan,
                 progress(speed, n, done, total);
             code = scan.Probe(n);
         }
+        // Whole answers that came while another number was asked: their numbers once more,
+        // each on its own with a longer wait, so that only an answer to the number asked counts.
+        const std::set<int> late = scan.Late();
+        for (int again : late)
+            if (code == ResultCode::Ok && again >= plan.firstDevice && again <= plan.lastDevice &&
+                scan.Findings().count(again) == 0)
+                code = scan.Probe(again, kLateWindowFactor * ProbeWindowMs(port, plan) +
+                                             kLateWindowExtraMs);
         // What answered the last probe late is taken even when the scan ends here.
         if (code == ResultCode::Ok || code == ResultCode::Stopped)
             if (const int finish = scan.Finish(); finish == ResultCode::PortFailure)

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -64,7 +65,8 @@ public:
 
     // Probes bus number address (1..31). The engine's result code: 0, PortFailure (the port is
     // gone) or Stopped.
-    int Probe(int address);
+    // windowMs, when given, replaces the probe's usual wait (the second look at a late one).
+    int Probe(int address, int windowMs = 0);
     // Takes the answers that come in the pause after the last probe; before a speed change and
     // at the end.
     int Finish();
@@ -72,11 +74,15 @@ public:
     // What each bus number answered since the last Clear; an address that stayed silent is not
     // listed.
     const std::map<int, ProbeFinding>& Findings() const { return findings_; }
+    // Numbers whose whole answer came so late that another number was asked meanwhile (a slow
+    // or loaded line): not taken then, asked once more at the end of the pass.
+    const std::set<int>& Late() const { return late_; }
     // The numbers a gateway answered for with its own exception, and the code.
     const std::map<int, int>& GatewaySaid() const { return gatewaySaid_; }
     void Clear() {
         findings_.clear();
         gatewaySaid_.clear();
+        late_.clear();
     }
 
 private:
@@ -102,6 +108,7 @@ private:
     std::function<void(int, const ProbeFinding&)> heard_;
     std::map<int, ProbeFinding> findings_;
     std::map<int, int> gatewaySaid_;
+    std::set<int> late_;
     int lastProbed_ = -1;     // late answers are taken for this number
     uint8_t request_[4] = {}; // the last request: an adapter that hears itself hands it back
 };
