@@ -43,6 +43,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -176,26 +177,34 @@ bool BarePty(Road& road, emu::PtyServer& server, int rounds, Pair* imposed, Pair
     return true;
 }
 
-// Whole-device commands on a paced line at `baud`: time over the line's physical limit.
+// Whole-device commands on a paced line at `baud`: time over the line's physical limit. With
+// LUM_BENCH_ECHO=1 the emulator plays an adapter that hears itself (the engine finds it by
+// itself): the echo comes while the request goes out, so the limit is the same.
 bool PacedLine(Road& road, emu::PtyServer& server, int baud, int rounds, Pair* ratio) {
     constexpr int kTurnaroundMs = 2;
-    server.SetPacing({true, 0, kTurnaroundMs});
+    const char* echo = std::getenv("LUM_BENCH_ECHO");
+    server.SetPacing({true, 0, kTurnaroundMs, echo && std::string(echo) == "1"});
     if (!Open(road, server.SlavePath(), baud))
         return false;
     const LineTiming timing{baud, 11, road.port.GetDelayTx(), kTurnaroundMs};
     std::vector<double> rr, wr;
     double readLimit = 0, writeLimit = 0;
     for (int r = 0; r < rounds; ++r) {
-        const Figures rf = ReadDevice(road);
-        const Figures wf = WriteDevice(road);
+        Figures rf = ReadDevice(road);
+        Figures wf = WriteDevice(road);
+        if (road.port.EchoInUse()) {
+            // The echo comes back while the request goes out: no line time of its own.
+            rf.counts.bytesIn -= rf.counts.bytesOut;
+            wf.counts.bytesIn -= wf.counts.bytesOut;
+        }
         readLimit = LineLimitMs(rf.counts, timing);
         writeLimit = LineLimitMs(wf.counts, timing);
         rr.push_back(rf.wallMs / readLimit);
         wr.push_back(wf.wallMs / writeLimit);
     }
-    std::printf("  %-12s %6d baud: line limit read %.1f ms, write %.1f ms\n",
+    std::printf("  %-12s %6d baud: line limit read %.1f ms, write %.1f ms%s\n",
                 road.line.Path() == SerialPath::Direct ? "direct" : "QSerialPort", baud, readLimit,
-                writeLimit);
+                writeLimit, road.port.EchoFound() == 1 ? " (echo)" : "");
     *ratio = {Median(rr), Median(wr)};
     road.port.ClosePort();
     server.SetPacing({});

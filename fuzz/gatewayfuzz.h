@@ -47,7 +47,7 @@ public:
         if (!mbtcp_ || count <= 0)
             return count;
         ++transaction_;
-        reader_.Expect(transaction_);
+        reader_.Expect(transaction_, bytes[0]);
         const std::vector<uint8_t> request = Mbap::RequestFromRtu(bytes, count, transaction_);
         if (request.empty())
             return 0;

@@ -91,6 +91,7 @@ MainWindow::MainWindow(std::unique_ptr<ExchangeEngine> port, Operator* op)
     layout->addWidget(CreateDeviceRow());
 
     layout->addWidget(CreateProgressRow());
+    CreateLineViews();
 
     auto* buttons = new QHBoxLayout;
     testButton = new QPushButton(U("Тестирование"), central);

@@ -159,6 +159,10 @@ public:
     void GuideClick(const QString& section = QString());
     GuideWindow* Guide() const;
 
+    // Takes the last run's port and line settings, and keeps this run's for the next one (the
+    // program does; tests leave the user's settings alone).
+    void RememberLineSettings();
+
     // Access to the current configuration file name (the file commands keep it).
     void SetCurFile(const QString& name) { curFile_ = name; }
 
@@ -167,6 +171,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The status bar's permanent field (port, line settings, device, the last exchange's state)
+    // and the bus monitor, made now so that it records from the program's start.
+    void CreateLineViews();
     void CreateActions();
     void CreateMenus();
     QWidget* CreateDeviceRow();

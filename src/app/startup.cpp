@@ -113,6 +113,7 @@ bool LumApplication::notify(QObject* receiver, QEvent* event) {
 
 int RunProgram(QApplication& app, const QString& file) {
     MainWindow main;
+    main.RememberLineSettings();
     main.OpenAtStart(file);
     main.show();
     return app.exec();

@@ -22,6 +22,7 @@ const std::map<std::string, std::set<std::string>> kOwnOptions = {
     {"--speeds", {"scan"}},
     {"--devices", {"scan"}},
     {"--probe-ms", {"scan"}},
+    {"--latency", {"scan"}},
     {"--set-now", {"clock"}},
     {"--no-backup", {"write"}},
     {"--dry-run", {"write"}},
@@ -107,9 +108,9 @@ bool DeviceList(const std::string& text, std::vector<int>* out) {
 
 bool TakesValue(const std::string& option) {
     static const std::set<std::string> withValue = {
-        "--port",    "--speed",         "--parity",    "--stop",     "--device",
-        "--out",     "--speeds",        "--devices",   "--probe-ms", "--password",
-        "--timeout", "--password-file", "--round-trip"};
+        "--port",    "--speed",         "--parity",     "--stop",     "--device",
+        "--out",     "--speeds",        "--devices",    "--probe-ms", "--password",
+        "--timeout", "--password-file", "--round-trip", "--echo",     "--latency"};
     return withValue.count(option) != 0;
 }
 
@@ -150,6 +151,13 @@ bool ApplyValue(const std::string& option, const std::string& value, CliArgs& a,
     if (option == "--probe-ms")
         return Number(value, BusScan::MinProbeMs, 2000, &a.probeMs) ||
                Fail(error, bad + " (" + std::to_string(BusScan::MinProbeMs) + "..2000 мс)");
+    if (option == "--latency")
+        return Number(value, 0, 1000, &a.latencyMs) || Fail(error, bad + " (мс, 0..1000)");
+    if (option == "--echo") {
+        a.echo = value;
+        return value == "auto" || value == "on" || value == "off" ||
+               Fail(error, bad + " (auto, on или off)");
+    }
     if (option == "--password-file") {
         a.passwordFile = value;
         return !value.empty() || Fail(error, "Укажите файл: --password-file ФАЙЛ");
@@ -175,6 +183,8 @@ bool ApplyFlag(const std::string& option, CliArgs& a, std::string* error) {
         a.setNow = true;
     else if (option == "--no-backup")
         a.noBackup = true;
+    else if (option == "--rts")
+        a.rts = true;
     else if (option == "--dry-run")
         a.dryRun = true;
     else

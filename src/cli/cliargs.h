@@ -13,17 +13,20 @@ struct CliArgs {
     int speed = 9600;
     char parity = 'N';
     int stopBits = 2;
-    int device = 1;           // bus number 1..31: the one the command works on now
-    std::vector<int> devices; // --device: every bus number given, in order (at least one)
-    int timeoutSeconds = 0;   // --timeout; 0: the command's default
-    int roundTripMs = 0;      // --round-trip: the network's round trip to a gateway far away
+    int device = 1;            // bus number 1..31: the one the command works on now
+    std::vector<int> devices;  // --device: every bus number given, in order (at least one)
+    int timeoutSeconds = 0;    // --timeout; 0: the command's default
+    int roundTripMs = 0;       // --round-trip: the network's round trip to a gateway far away
+    std::string echo = "auto"; // --echo auto|on|off: the adapter hands the request back
+    bool rts = false;          // --rts: the program switches the driver to send with RTS
     // Commands' own options.
     std::string out;                                     // read --out
     bool force = false;                                  // read: replace an existing file
     std::vector<int> speeds{9600, 19200, 57600, 115200}; // scan
     int firstDevice = 1;                                 // scan --devices
     int lastDevice = 31;
-    int probeMs = 20; // scan: the wait for an answer after the request is out
+    int probeMs = 20;   // scan: the device's turnaround, with room
+    int latencyMs = 16; // scan --latency: the adapter's latency timer
     bool setNow = false;
     bool noBackup = false;
     bool dryRun = false; // write: read the device and list what would change, write nothing

@@ -200,6 +200,10 @@ CliLink::CliLink(const CliArgs& args, CliConsole& console)
     port_.Parity = std::string(1, args.parity);
     port_.StopBits = std::to_string(args.stopBits);
     port_.SetRoundTripMs(args.roundTripMs);
+    port_.SetEchoMode(args.echo == "on"    ? EchoMode::On
+                      : args.echo == "off" ? EchoMode::Off
+                                           : EchoMode::Auto);
+    port_.Transmit = args.rts ? TransmitControl::Rts : TransmitControl::Auto;
     if (args.trace) {
         // Every frame as the bus monitor shows it, a line each, as it happens.
         trace_ = std::make_unique<FrameRecorder>(16);

@@ -50,9 +50,11 @@ namespace CliStop {
 int DefaultTimeoutSeconds(const CliArgs& args) {
     const int devices = std::max<int>(1, int(args.devices.size()));
     if (args.command == "scan") {
-        // Each probe: the pause, its wait and the frames, with room for a slow machine.
+        // Each probe, asked twice when silent: the pause, its wait (the adapter's latency and a
+        // gateway's round trip in it) and the frames, with room for a slow machine.
         const int probes = int(args.speeds.size()) * (args.lastDevice - args.firstDevice + 1);
-        return 10 + probes * 3 * (25 + args.probeMs + 20) / 1000;
+        return 10 +
+               probes * 3 * (25 + args.probeMs + args.latencyMs + args.roundTripMs + 40) / 1000;
     }
     if (args.command == "diff")
         return 60;

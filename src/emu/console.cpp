@@ -63,6 +63,7 @@ const char* const kHelp[] = {
     "clock s,m,h,d,mo,y,wd  установить часы; freeze / thaw останавливают и пускают их",
     "seed N                 начало ряда случайных неисправностей",
     "pace on|off            байты в темпе настоящей линии (скорость, заданная порту)",
+    "echo on|off            адаптер возвращает программе каждый байт запроса",
     "latency MS             ответ частями не чаще раза в MS мс (0: без USB-адаптера)",
     "turnaround MS          от конца запроса до начала ответа (-1: 2 мс в темпе линии)",
     "line                   действующие времена линии",
@@ -115,7 +116,8 @@ bool Console::Run(const Words& words, std::vector<std::string>& out, std::string
         Current().ClearRequestLog();
     } else if (cmd == "freeze" || cmd == "thaw") {
         Current().SetClockFrozen(cmd == "freeze");
-    } else if (cmd == "pace" || cmd == "latency" || cmd == "turnaround" || cmd == "line") {
+    } else if (cmd == "pace" || cmd == "echo" || cmd == "latency" || cmd == "turnaround" ||
+               cmd == "line") {
         return SetLine(words, out, error);
     } else if (cmd == "modules" || cmd == "records" || cmd == "image" || cmd == "clock") {
         return SetMemory(words, error);
@@ -192,13 +194,18 @@ bool Console::SetLine(const Words& words, std::vector<std::string>& out, std::st
     }
     Pacing pacing = line_->GetPacing();
     long long v = 0;
-    if (cmd == "pace" && words.size() == 2 && (words[1] == "on" || words[1] == "off")) {
-        pacing.pace = words[1] == "on";
-    } else if (cmd != "pace" && cmd != "line" && words.size() == 2 &&
+    const bool onOff = cmd == "pace" || cmd == "echo";
+    if (onOff && words.size() == 2 && (words[1] == "on" || words[1] == "off")) {
+        if (cmd == "echo" && !line_->CanEcho()) {
+            error = "echo: эхо адаптера бывает только на псевдотерминале";
+            return false;
+        }
+        (cmd == "pace" ? pacing.pace : pacing.echo) = words[1] == "on";
+    } else if (!onOff && cmd != "line" && words.size() == 2 &&
                ParseNumber(words[1], cmd == "latency" ? 0 : -1, Pacing::kMaxMs, &v)) {
         (cmd == "latency" ? pacing.latencyMs : pacing.turnaroundMs) = static_cast<int>(v);
     } else if (cmd != "line" || words.size() != 1) {
-        error = cmd == "pace" ? "pace: нужно on или off"
+        error = onOff ? cmd + ": нужно on или off"
                 : cmd == "line"
                     ? "line: аргументы не принимаются"
                     : cmd + ": нужно время до " + std::to_string(Pacing::kMaxMs) + " мс";
@@ -207,7 +214,7 @@ bool Console::SetLine(const Words& words, std::vector<std::string>& out, std::st
     line_->SetPacing(pacing);
     out.push_back(std::string("pace ") + (pacing.pace ? "on" : "off") + " latency " +
                   std::to_string(pacing.latencyMs) + " turnaround " +
-                  std::to_string(pacing.Turnaround()));
+                  std::to_string(pacing.Turnaround()) + (pacing.echo ? " echo on" : ""));
     return true;
 }
 

@@ -13,7 +13,7 @@ namespace emu {
 
 class Console {
 public:
-    // `line`, when given, takes the line-timing commands (pace, latency, turnaround, line).
+    // `line`, when given, takes the line commands (pace, echo, latency, turnaround, line).
     explicit Console(std::vector<Device*> devices, LineTiming* line = nullptr)
         : devices_(std::move(devices)), line_(line) {}
 

@@ -16,6 +16,7 @@ struct Pacing {
     bool pace = false;     // bytes at the line's own rate
     int latencyMs = 0;     // 0: no adapter in between; else a chunk at most every latencyMs
     int turnaroundMs = -1; // end of request to start of reply; -1: 2 ms when pacing, else 0
+    bool echo = false;     // an adapter that hands every byte of the request back to the master
 
     int Turnaround() const { return turnaroundMs >= 0 ? turnaroundMs : pace ? 2 : 0; }
     // Whether the line behaves differently from the bare pseudo-terminal at all.
@@ -38,6 +39,8 @@ public:
     // Safe from any thread, taken from the next request on.
     virtual void SetPacing(const Pacing& pacing) = 0;
     virtual Pacing GetPacing() const = 0;
+    // Whether the line can play an adapter that hears itself (a serial line can, a gateway not).
+    virtual bool CanEcho() const { return false; }
 };
 
 class LineTimer {

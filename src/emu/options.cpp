@@ -144,6 +144,8 @@ bool ApplyFlag(const std::string& option, EmuOptions* o, std::string* error) {
         o->help = true;
     else if (option == "--pace")
         o->pacing.pace = true;
+    else if (option == "--echo")
+        o->pacing.echo = true;
     else if (option == "--version")
         o->version = true;
     else if (option == "--clock-frozen")
@@ -284,6 +286,8 @@ bool ParseOptions(const std::vector<std::string>& args, EmuOptions* options, std
     }
     if (o.line != EmuLine::Pty && !o.link.empty())
         return Fail(error, "--link: ссылка делается только на псевдотерминал, не на шлюз");
+    if (o.line != EmuLine::Pty && o.pacing.echo)
+        return Fail(error, "--echo: эхо адаптера бывает только на псевдотерминале, не на шлюзе");
     if (!o.speeds.empty() && o.speeds.size() != o.addresses.size())
         return Fail(error, "--speed: скоростей " + std::to_string(o.speeds.size()) +
                                ", а номеров в --address " + std::to_string(o.addresses.size()));
@@ -323,6 +327,8 @@ std::string UsageText() {
   --latency MS           отдавать ответ частями не чаще раза в MS мс, как USB-адаптер по
                          своему таймеру (по умолчанию 0: без адаптера)
   --turnaround MS        от конца запроса до начала ответа (по умолчанию 2 с --pace, иначе 0)
+  --echo                 как адаптер, который слышит себя: каждый байт запроса возвращается
+                         программе до ответа (только на псевдотерминале)
   --no-register          не вносить порт в список портов программы
   --quit-on-eof          завершиться, когда закроется стандартный ввод
   --help                 этот текст
@@ -345,7 +351,7 @@ std::string UsageText() {
 
 Команды на стандартном вводе (по одной в строке; ответ кончается "ok" или "error: ..."):
   dump | fault none | fault SPEC | fault add SPEC | faults | busy N | busy-now N
-  pace on|off | latency MS | turnaround MS | line
+  pace on|off | echo on|off | latency MS | turnaround MS | line
   address N | modules SPEC | records BLOCK HEX... | image HEX... | clock s,m,h,d,mo,y,wd
   poke BLOCK BYTE HEX | stuck BLOCK BYTE HEX | stuck none
   freeze | thaw | seed N | requests | log | clear-log | device I | help | quit

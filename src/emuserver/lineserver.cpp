@@ -100,10 +100,11 @@ void LineServer::SetPacing(const Pacing& pacing) {
     latencyMs_ = pacing.latencyMs;
     turnaroundMs_ = pacing.turnaroundMs;
     pace_ = pacing.pace;
+    echo_ = pacing.echo;
 }
 
 Pacing LineServer::GetPacing() const {
-    return {pace_.load(), latencyMs_.load(), turnaroundMs_.load()};
+    return {pace_.load(), latencyMs_.load(), turnaroundMs_.load(), echo_.load()};
 }
 
 void LineServer::ClearQueues() {

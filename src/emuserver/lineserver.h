@@ -122,6 +122,7 @@ private:
     std::atomic<bool> pace_{false};
     std::atomic<int> latencyMs_{0};
     std::atomic<int> turnaroundMs_{-1};
+    std::atomic<bool> echo_{false};
 };
 
 } // namespace emu

@@ -86,6 +86,9 @@ LineServer::LineEvents PtyServer::TakeLineEvents(const pollfd* line, Framer& fra
 }
 
 void PtyServer::Deliver(const Incoming& in, Framer& framer) {
+    // The adapter hears the bytes as they are on the line, before any reply to them.
+    if (GetPacing().echo)
+        Send(in.bytes, false);
     Answer(framer.Push(in.bytes.data(), in.bytes.size(), in.due), in.due);
 }
 
@@ -97,6 +100,8 @@ bool PtyServer::ReadLine(Framer& framer) {
             const auto now = std::chrono::steady_clock::now();
             const Pacing pacing = GetPacing();
             if (!pacing.Active() && incoming_.empty()) {
+                if (pacing.echo)
+                    Send(std::vector<uint8_t>(buf, buf + n), false);
                 Answer(framer.Push(buf, static_cast<size_t>(n), now), now);
                 if (master_ < 0)
                     return true;

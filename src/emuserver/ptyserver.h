@@ -30,6 +30,7 @@ public:
     bool IsOpen() const { return master_ >= 0; }
     const std::string& SlavePath() const { return slavePath_; }
     std::string PortName() const override { return slavePath_; }
+    bool CanEcho() const override { return true; }
 
     // Closes the terminal: whoever has the port open sees it vanish.
     void Close();

@@ -100,11 +100,17 @@ int ExchangeEngine::ApplyPortSettings() {
     if (!ParseDecimal(StopBits, stopBits) || (stopBits != 1 && stopBits != 2))
         return -1;
     settings.stopBits = stopBits;
+    settings.transmit = Transmit;
 
     // Only a name that designates a serial port of this platform reaches the port component.
     if (!line_.acceptsPortName(PortName, &settings.portName)) {
         openFailureText_ = "порт не найден";
         return -1;
+    }
+    // What Auto found out about the echo belongs to the adapter on this port.
+    if (echoPort_ != PortName) {
+        echoFound_ = -1;
+        echoPort_ = PortName;
     }
     // A port that cannot be opened is told with its reason by the caller; the program goes on.
     if (!line_.open(settings)) {
@@ -180,6 +186,7 @@ int ExchangeEngine::ExchangeFrame(int device, int function, int count, const uin
 }
 
 int ExchangeEngine::Transact(int function, uint8_t* reply) {
+    purgeBeforeRepeat_ = false;
     int headerLeft = HeaderRepeats;
     int bodyLeft = BodyRepeats;
     for (;;) {
@@ -195,6 +202,14 @@ int ExchangeEngine::Transact(int function, uint8_t* reply) {
         Pause(RepeatPause);
         if (stopRequested_)
             return ResultCode::Stopped;
+        // The rest of a garbled echo and the reply behind it would be read as the next reply.
+        if (purgeBeforeRepeat_) {
+            purgeBeforeRepeat_ = false;
+            if (!line_.purge()) {
+                PortFailed();
+                return ResultCode::PortFailure;
+            }
+        }
         if (outcome.stage == 1) {
             if (--headerLeft <= 0)
                 return outcome.code;
@@ -222,6 +237,10 @@ ExchangeEngine::Outcome ExchangeEngine::Attempt(int function, uint8_t* reply) {
         observers_.Each([&](FrameObserver& o) {
             o.OnRequest(sent, frame_, FrameLength, observedDevice_, function);
         });
+    if (EchoInUse()) {
+        if (const Outcome echo = TakeEcho(); echo.code >= 0)
+            return echo;
+    }
     if (function == kBroadcastFunction) {
         // Nothing comes back, but the next request's purge must not cut the frame that is
         // still going out: the write only handed it to the port.
@@ -229,10 +248,19 @@ ExchangeEngine::Outcome ExchangeEngine::Attempt(int function, uint8_t* reply) {
         return {ResultCode::Ok, 0};
     }
 
-    const int got = line_.read(reply, RtuFrame::HeaderLength);
+    int got = line_.read(reply, RtuFrame::HeaderLength);
     if (got < 0) {
         PortFailed();
         return {ResultCode::PortFailure, 0};
+    }
+    if (!EchoInUse() && got == RtuFrame::HeaderLength) {
+        if (std::equal(reply, reply + RtuFrame::HeaderLength, frame_)) {
+            if (const Outcome echo = SniffEcho(function, reply, got); echo.code >= 0)
+                return echo;
+        } else if (echoMode_ == EchoMode::Auto &&
+                   (reply[1] & ~RtuFrame::ExceptionFlag) == function) {
+            echoFound_ = 0; // a reply straight away: this adapter does not echo
+        }
     }
     if (got == 0) {
         if (!observers_.Empty()) {

@@ -35,7 +35,18 @@ constexpr int Stopped = 258;
 // The device went on answering "busy" past the write's limit: the block was sent, its storing
 // never confirmed.
 constexpr int BusyTooLong = 259;
+// The adapter hands the request back, and what came back was not what was sent: somebody else
+// talked on the line at the same time.
+constexpr int Collision = 260;
+// The program's own request came back as the reply: the adapter hears itself, and the echo is
+// switched off.
+constexpr int OwnRequestHeard = 261;
 } // namespace ResultCode
+
+// Whether the adapter hands back every byte the program sends before the reply (two-wire
+// adapters whose receiver stays on do). Auto finds out from the replies and keeps the answer
+// for the port.
+enum class EchoMode { Auto, On, Off };
 
 class ExchangeEngine {
 public:
@@ -116,6 +127,16 @@ public:
         line_.setRoundTripMs(roundTripMs_);
     }
 
+    // The adapter's echo: set by the operator; what Auto found holds until another port is set.
+    void SetEchoMode(EchoMode mode);
+    EchoMode GetEchoMode() const { return echoMode_; }
+    // Whether the requests are read back before the replies now.
+    bool EchoInUse() const {
+        return echoMode_ == EchoMode::On || (echoMode_ == EchoMode::Auto && echoFound_ > 0);
+    }
+    // Auto: 1 the adapter echoes, 0 it does not, -1 not known yet.
+    int EchoFound() const { return echoFound_; }
+
     // The message the operator sees for a result code (empty for 0), and its caption and icon.
     OperatorMessage MessageFor(int device, int code) const;
 
@@ -139,6 +160,11 @@ public:
     std::string Parity = "N";
     std::string StopBits = "2";
     std::string PortName = "COM1";
+    // "Управление передачей": taken when the port is set up.
+    TransmitControl Transmit = TransmitControl::Auto;
+    // The adapter's latency timer (USB adapters hand a reply over up to this late): the bus
+    // scan's wait follows it.
+    int AdapterLatencyMs = 16;
 
     // The allowed function codes, in table order.
     static const std::vector<int>& AllowedFunctions();
@@ -162,6 +188,16 @@ private:
     int Transact(int function, uint8_t* reply);
     Outcome Attempt(int function, uint8_t* reply);
     Outcome ReadBody(uint8_t* reply);
+    // The echo of the request, read back before the reply; code -1: it came back whole.
+    Outcome TakeEcho();
+    // The first bytes of the reply are the request's own: finds out whether they are the
+    // adapter's echo (Auto), says so (Off), or takes them as a reply that starts like its
+    // request. got is the header's byte count, read again after an echo; code -1: go on with
+    // the header.
+    Outcome SniffEcho(int function, uint8_t* reply, int& got);
+    void ObserveHeard(const uint8_t* bytes, int length);
+    // Reads the reply on from have bytes to want; code -1 when they all came.
+    Outcome ReadMore(uint8_t* reply, int have, int want);
     void PortFailed();
     void CallIdleHook();
     // Tell the listeners; only called when there are some.
@@ -207,5 +243,10 @@ private:
     std::string portFailureText_;
     std::string openFailureText_;
     int roundTripMs_ = 0;
+    EchoMode echoMode_ = EchoMode::Auto;
+    int echoFound_ = -1;
+    std::string echoPort_; // the port echoFound_ holds for
+    // The line holds what is left of a garbled exchange: purged before the next attempt.
+    bool purgeBeforeRepeat_ = false;
     uint8_t frame_[FrameBufferSize] = {};
 };

@@ -51,6 +51,14 @@ OperatorMessage ExchangeEngine::MessageFor(int device, int code) const {
     case ResultCode::BusyTooLong:
         return Message(who + " слишком долго занят записью и не подтверждает ее", kWarning,
                        MsgIcon::Warning);
+    case ResultCode::Collision:
+        return Message(who + " на линии передавал другой прибор: переданные байты вернулись "
+                             "искаженными",
+                       kWarning, MsgIcon::Warning);
+    case ResultCode::OwnRequestHeard:
+        return Message(who + " в ответ пришел собственный запрос: адаптер возвращает "
+                             "переданные байты. Включите «Эхо» в «Настройке обмена»",
+                       kWarning, MsgIcon::Warning);
     case ResultCode::PortNotSetUp:
         return Message("вероятно, порт не настроен", kError, MsgIcon::Error);
     case ResultCode::PortSwitchOff:

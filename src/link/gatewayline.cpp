@@ -146,7 +146,7 @@ int GatewayLine::write(const uint8_t* bytes, int count) {
     // A new transaction for every request, repeats included: a late answer to an earlier one is
     // then told apart and skipped.
     ++transaction_;
-    reader_.Expect(transaction_);
+    reader_.Expect(transaction_, bytes[0]);
     const std::vector<uint8_t> request = Mbap::RequestFromRtu(bytes, count, transaction_);
     if (request.empty())
         return 0;

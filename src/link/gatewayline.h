@@ -43,6 +43,11 @@ public:
     // caller's own deadline).
     void SetStopCheck(std::function<bool()> stop) { stop_ = std::move(stop); }
     GatewayKind Kind() const { return kind_; }
+    // The gateway's own exception for the last request (0A: no path, 0B: the device did not
+    // respond); 0 when it gave none.
+    int GatewayException() const {
+        return kind_ == GatewayKind::ModbusTcp ? reader_.GatewayException() : 0;
+    }
 
     // The operator's words for what went wrong with the connection.
     static std::string FailureText(NetConnection::Failure failure, int systemError);

@@ -24,10 +24,11 @@ std::vector<uint8_t> RequestFromRtu(const uint8_t* frame, int count, uint16_t tr
 
 } // namespace Mbap
 
-void MbapReplyReader::Expect(uint16_t transaction) {
+void MbapReplyReader::Expect(uint16_t transaction, uint8_t unit) {
     expected_ = transaction;
+    expectedUnit_ = unit;
     answered_ = false;
-    gaveUp_ = false;
+    gaveUpCode_ = 0;
     out_.clear();
     // A frame under way belongs to an earlier transaction now: it is skipped to its end.
     matching_ = false;
@@ -36,7 +37,7 @@ void MbapReplyReader::Expect(uint16_t transaction) {
 }
 
 void MbapReplyReader::Reset() {
-    Expect(expected_);
+    Expect(expected_, expectedUnit_);
     header_.clear();
     bodyLeft_ = 0;
 }
@@ -79,7 +80,7 @@ void MbapReplyReader::StartFrame() {
     header_.clear();
     frameLength_ = length;
     bodyLeft_ = length - 1;
-    matching_ = transaction == expected_ && !answered_;
+    matching_ = transaction == expected_ && unit == expectedUnit_ && !answered_;
     rtu_.clear();
     released_ = 0;
     if (matching_)
@@ -95,7 +96,7 @@ void MbapReplyReader::EndFrame() {
         (rtu_[2] == Mbap::PathUnavailable || rtu_[2] == Mbap::TargetFailedToRespond)) {
         // The device's own exception codes stop at 7: this is the gateway speaking for a device
         // that did not answer, which the engine treats as a silent device and asks again.
-        gaveUp_ = true;
+        gaveUpCode_ = rtu_[2];
         rtu_.clear();
         released_ = 0;
         return;

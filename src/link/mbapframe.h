@@ -31,9 +31,10 @@ std::vector<uint8_t> RequestFromRtu(const uint8_t* frame, int count, uint16_t tr
 // reply to the same one are skipped whole; the frames are followed across reads and purges.
 class MbapReplyReader {
 public:
-    // From now on only the reply to this transaction counts; what was given out and not taken
-    // is dropped.
-    void Expect(uint16_t transaction);
+    // From now on only the reply to this transaction from this unit counts (a reply naming
+    // another unit is skipped whole, as one to another transaction); what was given out and not
+    // taken is dropped.
+    void Expect(uint16_t transaction, uint8_t unit);
     // Bytes as they came off the connection.
     void Feed(const uint8_t* bytes, int count);
     // Moves up to count bytes of the expected reply into buffer; the number moved.
@@ -45,7 +46,9 @@ public:
     void Reset();
     // The gateway answered for the device that it did not respond (or cannot be reached): the
     // reply will not come.
-    bool GatewayGaveUp() const { return gaveUp_; }
+    bool GatewayGaveUp() const { return gaveUpCode_ != 0; }
+    // Its exception code (0A or 0B), 0 when it did not.
+    uint8_t GatewayException() const { return gaveUpCode_; }
     // Bytes dropped because they made no Modbus TCP header (not a Modbus TCP gateway).
     uint64_t Discarded() const { return discarded_; }
 
@@ -56,7 +59,8 @@ private:
 
     uint16_t expected_ = 0;
     bool answered_ = false;
-    bool gaveUp_ = false;
+    uint8_t expectedUnit_ = 0;
+    uint8_t gaveUpCode_ = 0;
     std::vector<uint8_t> header_;
     int bodyLeft_ = 0;    // PDU bytes of the frame under way still to come
     int frameLength_ = 0; // its length field

@@ -7,6 +7,10 @@
 #include <functional>
 #include <string>
 
+// Who switches an RS-485 driver between sending and receiving ("Управление передачей"): the
+// adapter by itself, or the program with the port's RTS line.
+enum class TransmitControl { Auto, Rts };
+
 struct LineSettings {
     // a platform port name or path: ttyUSB0, /dev/ttyS1, /dev/pts/3, COM12; or a gateway's
     // address: tcp://10.0.0.5:4001, mbtcp://gateway:502
@@ -14,6 +18,9 @@ struct LineSettings {
     int baudRate = 9600;
     char parity = 'N'; // 'N', 'O' or 'E'
     int stopBits = 2;  // 1 or 2; always 8 data bits, no flow control, DTR and RTS off
+    // Rts: RTS is raised while a request goes out (the kernel's RS-485 mode where the port has
+    // it); a port that cannot do it is not opened.
+    TransmitControl transmit = TransmitControl::Auto;
 };
 
 class SerialLine {
@@ -47,6 +54,20 @@ public:
     // The network's round trip in milliseconds, added to a read's wait for its first byte: a
     // line through a gateway far away takes it, a serial line ignores it.
     virtual void setRoundTripMs(int ms) { (void)ms; }
+
+    // The means of switching the driver with RTS, for TransmitSwitch; a line without them
+    // (a gateway, a port that refuses) keeps these defaults.
+    // The kernel raises RTS for every send by itself (Linux's RS-485 mode); false: not here.
+    virtual bool setKernelRs485(bool on) {
+        (void)on;
+        return false;
+    }
+    virtual bool setRts(bool high) {
+        (void)high;
+        return false;
+    }
+    // Waits until the last byte written has left the port.
+    virtual bool drain() { return true; }
 
     // A read that waits for its first byte gives the program a turn at least this often
     // (painting the progress, taking the stop); set by the engine.

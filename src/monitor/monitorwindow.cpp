@@ -78,14 +78,20 @@ MonitorWindow::MonitorWindow(WindowContext& main, QWidget* parent, size_t capaci
     Table->horizontalHeader()->setTextElideMode(Qt::ElideRight);
     SizeColumns();
 
+    devicesLabel = new QLabel(this);
+    devicesLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    devicesLabel->setWordWrap(true);
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(CreateTools());
-    layout->addWidget(Table);
+    layout->addWidget(Table, 1);
+    layout->addWidget(devicesLabel);
 
     auto* copy = new QShortcut(QKeySequence::Copy, Table);
     connect(copy, &QShortcut::activated, this, [this] { CopyClick(); });
 
     main_.Engine().AddObserver(&recorder_);
+    main_.Engine().AddObserver(&counts_);
     if (ExchangeInputGuard* guard = main_.InputGuard())
         guard->AddFreeWindow(this);
 
@@ -94,12 +100,54 @@ MonitorWindow::MonitorWindow(WindowContext& main, QWidget* parent, size_t capaci
     for (int c = 0; c < MonitorColumn::Count; ++c)
         width += Table->columnWidth(c);
     const QRect screen = QApplication::primaryScreen()->availableGeometry();
-    resize(std::min(width, screen.width() * 9 / 10), std::min(520, screen.height() * 3 / 4));
+    const int fitted = std::min(width, screen.width() * 9 / 10);
+    FitColumns(fitted - 40);
+    resize(fitted, std::min(560, screen.height() * 3 / 4));
     ShowCount();
 }
 
 MonitorWindow::~MonitorWindow() {
+    main_.Engine().RemoveObserver(&counts_);
     main_.Engine().RemoveObserver(&recorder_);
+}
+
+void MonitorWindow::FitColumns(int width) {
+    // The meaning and the function give way first, down to their captions, the bytes last;
+    // the whole text is in the tip.
+    int over = -width - Table->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < MonitorColumn::Count; ++c)
+        over += Table->columnWidth(c);
+    const QFontMetrics header(Table->horizontalHeader()->font());
+    for (int c : {int(MonitorColumn::Meaning), int(MonitorColumn::Function),
+                  int(MonitorColumn::Direction), int(MonitorColumn::Bytes)}) {
+        if (over <= 0)
+            break;
+        const int least =
+            header.horizontalAdvance(QString::fromStdString(MonitorHeader()[size_t(c)])) + 18;
+        const int give = std::min(over, std::max(0, Table->columnWidth(c) - least));
+        Table->setColumnWidth(c, Table->columnWidth(c) - give);
+        over -= give;
+    }
+}
+
+void MonitorWindow::ShowDeviceCounts() {
+    QStringList lines;
+    for (const std::string& line : counts_.Lines())
+        lines << QString::fromStdString(line);
+    devicesLabel->setText(lines.isEmpty() ? U("Обмена с приборами ещё не было") : lines.join('\n'));
+}
+
+std::string MonitorWindow::CsvFileText() const {
+    // The byte order mark tells a spreadsheet that the text is UTF-8.
+    return "\xEF\xBB\xBF" + FramesCsv(recorder_, model_->Serials());
+}
+
+void MonitorWindow::ExportClick() {
+    if (main_.Engine().InExchange())
+        return; // the file dialog never opens inside an exchange; the button works after it
+    Refresh();
+    SaveTextFile(main_, U("Экспорт кадров обмена"), U("кадры обмена.csv"), CsvFileText(),
+                 "Кадры обмена", this);
 }
 
 QWidget* MonitorWindow::CreateTools() {
@@ -110,8 +158,9 @@ QWidget* MonitorWindow::CreateTools() {
     clearButton = new QPushButton(U("Очистить"), tools);
     copyButton = new QPushButton(U("Копировать"), tools);
     saveButton = new QPushButton(U("Сохранить..."), tools);
+    exportButton = new QPushButton(U("Экспорт CSV..."), tools);
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {pauseButton, clearButton, copyButton, saveButton})
+    for (QPushButton* b : {pauseButton, clearButton, copyButton, saveButton, exportButton})
         buttons->addWidget(b);
     countLabel = new QLabel(tools);
     buttons->addWidget(countLabel, 1);
@@ -144,6 +193,7 @@ QWidget* MonitorWindow::CreateTools() {
     connect(clearButton, &QPushButton::clicked, this, [this] { ClearClick(); });
     connect(copyButton, &QPushButton::clicked, this, [this] { CopyClick(); });
     connect(saveButton, &QPushButton::clicked, this, [this] { SaveClick(); });
+    connect(exportButton, &QPushButton::clicked, this, [this] { ExportClick(); });
     connect(deviceFilterBox, &QComboBox::activated, this, [this] { FilterChanged(); });
     connect(functionFilterBox, &QComboBox::activated, this, [this] { FilterChanged(); });
     connect(errorsOnlyBox, &QCheckBox::toggled, this, [this] { FilterChanged(); });
@@ -233,6 +283,7 @@ void MonitorWindow::ShowCount() {
     if (saveTimer_ && saveTimer_->isActive())
         text += U(" — сохранение после текущего запроса");
     countLabel->setText(text);
+    ShowDeviceCounts();
 }
 
 void MonitorWindow::PauseClick() {
@@ -243,6 +294,7 @@ void MonitorWindow::PauseClick() {
 
 void MonitorWindow::ClearClick() {
     recorder_.Clear();
+    counts_.Clear();
     model_->Restart();
     ShowCount();
 }
@@ -277,6 +329,8 @@ std::vector<std::string> MonitorWindow::JournalHeading() const {
             ", стоповых битов " + port.StopBits + (port.IsOpen() ? "" : " (порт закрыт)"),
         countLabel->text().toStdString(),
     };
+    for (const std::string& line : counts_.Lines())
+        heading.push_back(line);
     const MonitorFilter& f = model_->Filter();
     if (f.device != 0 || f.function >= 0 || f.errorsOnly || !f.text.isEmpty())
         heading.push_back("Фильтр: " + deviceFilterBox->currentText().toStdString() + ", " +

@@ -1,10 +1,12 @@
 #pragma once
 // "Монитор обмена": every frame on the line, decoded, while the program works. A window of its
 // own beside any other: it has no parent, so no other window's modal dialog blocks it, and
-// its input passes while an exchange runs. It records from its first opening to the end of
-// the program.
+// its input passes while an exchange runs. The main window makes it at the program's start, so
+// that it records from then on (opening it shows the read that just failed), with the counts
+// per device for commissioning a line.
 
 #include "link/framerecorder.h"
+#include "link/linecounts.h"
 #include "monitor/monitormodel.h"
 
 #include <QWidget>
@@ -39,9 +41,13 @@ public:
     void FilterChanged();
     void CopyClick();
     void SaveClick();
+    void ExportClick(); // "Экспорт CSV...": one row per frame, for a spreadsheet
 
     FrameRecorder& Recorder() { return recorder_; }
     MonitorModel& Model() { return *model_; }
+    const LineCounts& Counts() const { return counts_; }
+    // The rows shown as CSV.
+    std::string CsvFileText() const;
     // The saved file's text: heading lines, header, the rows shown with their dates.
     std::string JournalFileText() const;
     // Takes in what was recorded now rather than at the next refresh.
@@ -57,6 +63,8 @@ public:
     QPushButton* copyButton = nullptr;
     QPushButton* saveButton = nullptr;
     QLabel* countLabel = nullptr;
+    QPushButton* exportButton = nullptr;
+    QLabel* devicesLabel = nullptr; // the strip of counts per device
 
     // How often the table takes in new records while frames come: often enough to follow the
     // line, seldom enough that a poll ten times a second costs next to nothing.
@@ -72,9 +80,13 @@ private:
     void ScheduleRefresh();
     void ShowCount();
     std::vector<std::string> JournalHeading() const;
+    // Narrows the widest texts, so that every column is in the window on a small screen.
+    void FitColumns(int width);
+    void ShowDeviceCounts();
 
     WindowContext& main_;
     FrameRecorder recorder_;
+    LineCounts counts_;
     MonitorModel* model_ = nullptr;
     QTimer* refreshTimer_ = nullptr;
     QTimer* saveTimer_ = nullptr; // a save asked for during an exchange waits for its end

@@ -25,6 +25,8 @@ public:
 
     // The scan's short wait for a first byte, on either kind of line.
     void SetFirstByteTimeoutMs(int ms);
+    // The gateway's own exception for the last request, 0 on a serial line.
+    int GatewayException() const { return IsGateway() ? gateway_.GatewayException() : 0; }
     // Whether the line opened last is a gateway's.
     bool IsGateway() const { return active_ == &gateway_; }
     QtSerialLine& Serial() { return serial_; }

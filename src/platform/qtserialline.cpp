@@ -120,6 +120,13 @@ bool QtSerialLine::open(const LineSettings& settings) {
     // refuses both calls without an error, which is no reason to give up the port.
     port_.setDataTerminalReady(false);
     port_.setRequestToSend(false);
+    // Switching the driver by the program is asked for: a port that cannot is not used, rather
+    // than sending into a line it never gets hold of.
+    if (!transmit_.Start(*this, settings.transmit)) {
+        errorText_ = openFailureText_ = transmit_.Refusal();
+        close();
+        return false;
+    }
     // On the direct road bytes are read from the descriptor; QSerialPort must not pick up what
     // arrives between commands while the event loop runs, beyond one byte that nobody reads.
     port_.setReadBufferSize(direct_ ? 1 : 0);
@@ -129,6 +136,8 @@ bool QtSerialLine::open(const LineSettings& settings) {
 }
 
 bool QtSerialLine::close() {
+    if (port_.isOpen())
+        transmit_.Stop(*this);
 #ifndef _WIN32
     aheadBegin_ = aheadEnd_ = 0;
     // The exclusive mode stays with the terminal while anyone has it open (an emulator keeps
@@ -206,6 +215,10 @@ int QtSerialLine::Fail() {
 int QtSerialLine::write(const uint8_t* bytes, int count) {
     if (!port_.isOpen())
         return -1;
+    return transmit_.Write(*this, [&] { return WriteBytes(bytes, count); });
+}
+
+int QtSerialLine::WriteBytes(const uint8_t* bytes, int count) {
     if (count <= 0)
         return 0;
 #ifndef _WIN32

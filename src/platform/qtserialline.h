@@ -5,10 +5,12 @@
 // there, so that the road Windows takes is tested too.
 
 #include "link/serialline.h"
+#include "link/transmitswitch.h"
 
 #include <QSerialPort>
 
 #include <string>
+#include <vector>
 
 class QElapsedTimer;
 
@@ -30,6 +32,11 @@ public:
     int read(uint8_t* buffer, int count) override;
     std::string errorText() const override { return errorText_; }
     std::string openFailureText() const override { return openFailureText_; }
+    bool setKernelRs485(bool on) override;
+    bool setRts(bool high) override;
+    bool drain() override;
+    // How the driver is switched to send on the port now.
+    TransmitSwitch::Mode TransmitMode() const { return transmit_.Current(); }
     // The operator's words for why opening the port at location failed.
     static std::string OpenFailureReason(QSerialPort::SerialPortError error,
                                          const std::string& location);
@@ -59,6 +66,7 @@ public:
 private:
     // Remembers what the system said, closes the port and reports -1.
     int Fail();
+    int WriteBytes(const uint8_t* bytes, int count);
     bool IsPortFailure() const;
 #ifndef _WIN32
     // The transfers on the port's own descriptor: the same time-outs without the detour
@@ -93,6 +101,9 @@ private:
     std::string errorText_;
     std::string openFailureText_;
     bool direct_ = false;
+    TransmitSwitch transmit_;
+    // The port's RS-485 settings as found, put back when the port is closed.
+    std::vector<uint8_t> savedRs485_;
     int firstByteMs_ = 0;
 };
 

@@ -53,6 +53,8 @@ QString StateText(const ProbeFinding& f) {
         return U("найден");
     case ProbeVerdict::Refused:
         return U("отвечает исключением %1").arg(f.exception);
+    case ProbeVerdict::GatewayNoAnswer:
+        return U("шлюз: прибор не ответил");
     case ProbeVerdict::CrcErrors:
         break;
     }
@@ -240,6 +242,7 @@ bool LineScanDialog::TakePlan(ScanPlan& plan) {
         return false;
     }
     plan.probeMs = BusScan::MinProbeMs;
+    plan.latencyMs = main_.Engine().AdapterLatencyMs;
     return true;
 }
 
@@ -291,7 +294,7 @@ void LineScanDialog::StartClick() {
         [this](int s, int device, int done, int total) {
             progress->Share(done, total, U("%1 бит/с, прибор %2").arg(s).arg(device));
         },
-        &engine.Listeners(), &found_, &failed);
+        &engine.Listeners(), &found_, &failed, [this](const ScanHit& hit) { ShowHeard(hit); });
     const QObject* stopSource = main_.InputGuard() ? main_.InputGuard()->LastStopSource() : nullptr;
     progress->End();
     scanning_ = false;
@@ -314,22 +317,37 @@ void LineScanDialog::StartClick() {
         CloseWith(mr::Cancel);
 }
 
+void LineScanDialog::FillRow(int row, const ScanHit& hit) {
+    const bool good = hit.finding.verdict == ProbeVerdict::Found;
+    const QString cells[] = {QString::number(hit.device),
+                             QString::number(hit.speed),
+                             ParityName(parity_),
+                             QString::number(stopBits_),
+                             good ? QString::fromStdString(ModificationCode(hit.finding.config))
+                                  : U("?"),
+                             good ? ModulesText(hit.finding.config) : U("?"),
+                             StateText(hit.finding)};
+    for (int c = 0; c < 7; ++c)
+        Table->setItem(row, c, new QTableWidgetItem(cells[c]));
+}
+
+void LineScanDialog::ShowHeard(const ScanHit& hit) {
+    // A device is listed the moment it answers; a second answer of the same one updates its row.
+    int row = 0;
+    for (; row < Table->rowCount(); ++row)
+        if (Table->item(row, 0)->text().toInt() == hit.device &&
+            Table->item(row, 1)->text().toInt() == hit.speed)
+            break;
+    if (row == Table->rowCount())
+        Table->insertRow(row);
+    FillRow(row, hit);
+    KeepColumnsWhole(Table);
+}
+
 void LineScanDialog::ShowFound(int code, int failedDevice) {
     Table->setRowCount(int(found_.size()));
-    for (int r = 0; r < int(found_.size()); ++r) {
-        const ScanHit& hit = found_[size_t(r)];
-        const bool good = hit.finding.verdict == ProbeVerdict::Found;
-        const QString cells[] = {QString::number(hit.device),
-                                 QString::number(hit.speed),
-                                 ParityName(parity_),
-                                 QString::number(stopBits_),
-                                 good ? QString::fromStdString(ModificationCode(hit.finding.config))
-                                      : U("?"),
-                                 good ? ModulesText(hit.finding.config) : U("?"),
-                                 StateText(hit.finding)};
-        for (int c = 0; c < 7; ++c)
-            Table->setItem(r, c, new QTableWidgetItem(cells[c]));
-    }
+    for (int r = 0; r < int(found_.size()); ++r)
+        FillRow(r, found_[size_t(r)]);
     // Within the table's width (a scroll bar for a longer finding): the window keeps its size.
     Table->resizeColumnsToContents();
     QString state;

@@ -65,6 +65,8 @@ private:
     // The plan from the controls; false after telling the operator what is missing.
     bool TakePlan(ScanPlan& plan);
     void ShowFound(int code, int failedDevice);
+    void ShowHeard(const ScanHit& hit);
+    void FillRow(int row, const ScanHit& hit);
 
     WindowContext& main_;
     std::vector<ScanHit> found_;

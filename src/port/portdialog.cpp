@@ -116,7 +116,9 @@ void PortDialog::FillPortList() {
             portBox->addItem(gateway);
     if (BuiltInEmulator::Available())
         portBox->addItem(BuiltInEntry());
-    portBox->setCurrentIndex(portBox->count() > 0 ? 0 : -1);
+    // The port remembered from the last run when it is there; else the first, as always.
+    const int last = choices_.lastPort.isEmpty() ? -1 : portBox->findData(choices_.lastPort);
+    portBox->setCurrentIndex(last >= 0 ? last : portBox->count() > 0 ? 0 : -1);
     PortTextChanged(portBox->currentText());
 }
 

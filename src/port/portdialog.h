@@ -28,6 +28,7 @@ struct PortChoices {
     int parityPos = 0;
     int stopBitsPos = 1;
     QStringList recentGateways; // the latest first
+    QString lastPort;           // the port of the last run, offered first when it is listed
     std::unique_ptr<BuiltInEmulator> emulator;
 };
 

@@ -47,6 +47,19 @@ ExchangeTimingDialog::ExchangeTimingDialog(const ExchangeEngine& engine,
     roundTripWait->setToolTip(U("Только для шлюза Ethernet (tcp://, mbtcp://): добавляется к "
                                 "ожиданию ответа. 0 - шлюз рядом, как COM-порт"));
     verifyCheck = new QCheckBox(U("Проверять запись чтением"), this);
+    echoBox = new QComboBox(this);
+    echoBox->addItems({U("авто"), U("есть"), U("нет")});
+    echoBox->setToolTip(U("Адаптер возвращает каждый переданный байт до ответа прибора "
+                          "(двухпроводные адаптеры с всегда включенным приемником). "
+                          "Авто: узнать по первому ответу"));
+    transmitBox = new QComboBox(this);
+    transmitBox->addItems({U("авто"), U("RTS")});
+    transmitBox->setToolTip(U("RTS: программа включает передатчик RS-485 сигналом RTS, для "
+                              "адаптеров, которые не переключаются сами"));
+    latencyWait = new QSpinBox(this);
+    latencyWait->setRange(0, 100);
+    latencyWait->setToolTip(U("Таймер задержки USB-адаптера (обычно 16 мс; 0 - порт на плате): "
+                              "«Обзор линии» ждет ответа на столько дольше"));
     showChangesCheck = new QCheckBox(U("Показывать изменения перед записью"), this);
     OK = new QPushButton("OK", this);
     grid->addWidget(firstByteLabel, 0, 0);
@@ -59,9 +72,15 @@ ExchangeTimingDialog::ExchangeTimingDialog(const ExchangeEngine& engine,
     grid->addWidget(bodyRepeatsBox, 3, 1);
     grid->addWidget(roundTripLabel, 4, 0);
     grid->addWidget(roundTripWait, 4, 1);
-    grid->addWidget(verifyCheck, 5, 0, 1, 2);
-    grid->addWidget(showChangesCheck, 6, 0, 1, 2);
-    grid->addWidget(OK, 7, 1);
+    grid->addWidget(new QLabel(U("Эхо адаптера"), this), 5, 0);
+    grid->addWidget(echoBox, 5, 1);
+    grid->addWidget(new QLabel(U("Управление передачей"), this), 6, 0);
+    grid->addWidget(transmitBox, 6, 1);
+    grid->addWidget(new QLabel(U("Задержка адаптера, мс"), this), 7, 0);
+    grid->addWidget(latencyWait, 7, 1);
+    grid->addWidget(verifyCheck, 8, 0, 1, 2);
+    grid->addWidget(showChangesCheck, 9, 0, 1, 2);
+    grid->addWidget(OK, 10, 1);
     // The operator sets only the transmit delay; the rest keeps its defaults out of sight.
     for (QWidget* w : std::initializer_list<QWidget*>{nextByteLabel, nextByteWait, repeatsLabel,
                                                       repeatsBox, bodyRepeatsLabel, bodyRepeatsBox})
@@ -77,6 +96,9 @@ ExchangeTimingDialog::ExchangeTimingDialog(const ExchangeEngine& engine,
     roundTripWait->setValue(engine.GetRoundTripMs());
     verifyCheck->setChecked(session.verifyWrites);
     showChangesCheck->setChecked(session.showChanges);
+    echoBox->setCurrentIndex(static_cast<int>(engine.GetEchoMode()));
+    transmitBox->setCurrentIndex(engine.Transmit == TransmitControl::Rts ? 1 : 0);
+    latencyWait->setValue(engine.AdapterLatencyMs);
 }
 
 void ExchangeTimingDialog::Run(WindowContext& main, QWidget* parent) {
@@ -90,8 +112,16 @@ void ExchangeTimingDialog::Run(WindowContext& main, QWidget* parent) {
     engine.SetDelayTx(chosen.delayTx);
     engine.SetDelayRx(chosen.delayRx);
     engine.SetRoundTripMs(chosen.roundTripMs);
+    engine.SetEchoMode(chosen.echo);
+    engine.AdapterLatencyMs = chosen.latencyMs;
     main.Session().verifyWrites = chosen.verifyWrites;
     main.Session().showChanges = chosen.showChanges;
+    // The driver is switched from the port's next setting up on: at once when it is open.
+    if (chosen.transmit != engine.Transmit) {
+        engine.Transmit = chosen.transmit;
+        if (engine.IsOpen() && engine.ApplyPortSettings() != 0)
+            engine.ReportError(0, ResultCode::PortCannotOpen);
+    }
 }
 
 ExchangeTiming ExchangeTimingDialog::Chosen() const {
@@ -102,6 +132,10 @@ ExchangeTiming ExchangeTimingDialog::Chosen() const {
     chosen.delayRx = nextByteWait->value();
     chosen.roundTripMs = roundTripWait->value();
     chosen.verifyWrites = verifyCheck->isChecked();
+    chosen.echo = static_cast<EchoMode>(echoBox->currentIndex());
+    chosen.transmit =
+        transmitBox->currentIndex() == 1 ? TransmitControl::Rts : TransmitControl::Auto;
+    chosen.latencyMs = latencyWait->value();
     chosen.showChanges = showChangesCheck->isChecked();
     return chosen;
 }

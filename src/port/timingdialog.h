@@ -1,9 +1,12 @@
 #pragma once
 // "Настройка параметров обмена": the pause before every transmission and, in controls that stay
-// hidden, the pause before receiving and the two repeat counts of the engine; and the network's
-// round trip to a gateway far away (0 at start: a gateway nearby behaves as a serial line).
+// hidden, the pause before receiving and the two repeat counts of the engine; the network's
+// round trip to a gateway far away (0 at start: a gateway nearby behaves as a serial line); and
+// the adapter: whether it echoes the requests, who switches its driver to send (itself or the
+// program with RTS), and its latency timer, which the line scan waits for.
 
 #include "dialogs/lumdialog.h"
+#include "link/exchangeengine.h"
 
 class QCheckBox;
 class WindowContext;
@@ -22,6 +25,9 @@ struct ExchangeTiming {
     int delayRx = 25;
     int roundTripMs = 0;
     bool verifyWrites = true; // "Проверять запись чтением"
+    EchoMode echo = EchoMode::Auto;
+    TransmitControl transmit = TransmitControl::Auto;
+    int latencyMs = 16;
     bool showChanges = false; // "Показывать изменения перед записью"
 };
 
@@ -49,6 +55,9 @@ public:
     QLabel* roundTripLabel = nullptr;
     QSpinBox* roundTripWait = nullptr; // ms, added to the wait for a reply through a gateway
     QCheckBox* verifyCheck = nullptr;
+    QComboBox* echoBox = nullptr;     // "Эхо адаптера": авто, есть, нет
+    QComboBox* transmitBox = nullptr; // "Управление передачей": авто, RTS
+    QSpinBox* latencyWait = nullptr;  // "Задержка адаптера, мс"
     QCheckBox* showChangesCheck = nullptr;
     QPushButton* OK = nullptr;
 };

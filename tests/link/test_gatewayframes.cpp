@@ -129,8 +129,13 @@ const ReplyCase kReplies[] = {
      {Frame(7, 1, kClockPdu), Frame(7, 1, {0x04, 0x02, 0x00, 0x09})},
      TestFrame::WithCrc({0x01, 0x04, 0x02, 0x00, 0x05})},
     {"DeviceExceptionPassesOn",
-     {Frame(7, 3, {0x84, 0x02})},
-     TestFrame::WithCrc({0x03, 0x84, 0x02})},
+     {Frame(7, 1, {0x84, 0x02})},
+     TestFrame::WithCrc({0x01, 0x84, 0x02})},
+    // The right transaction from another unit: a proxy or gateway that mixed the answers up.
+    {"AnotherUnitSkipped",
+     {Frame(7, 3, kClockPdu), Frame(7, 1, kClockPdu)},
+     TestFrame::WithCrc({0x01, 0x04, 0x02, 0x00, 0x05})},
+    {"OnlyAnotherUnitGivesNothing", {Frame(7, 3, kClockPdu)}, {}},
     {"CutShortGivesWhatCame",
      {Frame(7, 1, {0x11, 0x11, 0x02, 0x01}, 19)},
      {0x01, 0x11, 0x11, 0x02, 0x01}},
@@ -145,7 +150,7 @@ class MbapReply : public ::testing::TestWithParam<ReplyCase> {};
 TEST_P(MbapReply, ReadsAsTheRtuReply) {
     const ReplyCase& c = GetParam();
     MbapReplyReader reader;
-    reader.Expect(7);
+    reader.Expect(7, 1);
     for (const Bytes& piece : c.pieces)
         reader.Feed(piece.data(), static_cast<int>(piece.size()));
     Bytes out(260);
@@ -161,14 +166,14 @@ INSTANTIATE_TEST_SUITE_P(Cases, MbapReply, ::testing::ValuesIn(kReplies),
 
 TEST(MbapReplyReader, FollowsAFrameAcrossANewRequest) {
     MbapReplyReader reader;
-    reader.Expect(7);
+    reader.Expect(7, 1);
     // The reply to 7 is half in when the engine gives up on it and sends request 8.
     const Bytes late =
         Frame(7, 1, {0x44, 0x12, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18});
     reader.Feed(late.data(), 10);
     uint8_t out[260];
     EXPECT_EQ(reader.Take(out, 3), 3);
-    reader.Expect(8);
+    reader.Expect(8, 1);
     EXPECT_EQ(reader.Available(), 0);
     const Bytes rest = Join(Bytes(late.begin() + 10, late.end()), Frame(8, 1, kClockPdu));
     reader.Feed(rest.data(), static_cast<int>(rest.size()));

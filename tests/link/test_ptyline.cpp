@@ -219,6 +219,28 @@ TEST_F(PtyEngine, SettingsTheLineCannotTakeLeaveThePortClosed) {
     EXPECT_FALSE(port.IsOpen());
 }
 
+// A pseudo-terminal has neither the kernel's RS-485 mode nor an RTS line: asked to switch the
+// driver, the port is refused in the operator's words, and with the adapter switching it opens.
+TEST_F(PtyEngine, APortWithoutRtsIsRefusedForDirectionControl) {
+    for (SerialPath path : {SerialPath::Direct, SerialPath::Portable}) {
+        QtSerialLine line(path);
+        LineSettings settings;
+        settings.portName = relay.Path(0);
+        settings.transmit = TransmitControl::Rts;
+        EXPECT_FALSE(line.open(settings));
+        EXPECT_FALSE(line.isOpen());
+        EXPECT_EQ(line.openFailureText(), TransmitSwitch::RefusalText);
+        settings.transmit = TransmitControl::Auto;
+        EXPECT_TRUE(line.open(settings));
+        EXPECT_EQ(line.TransmitMode(), TransmitSwitch::Mode::None);
+    }
+    port.Transmit = TransmitControl::Rts;
+    EXPECT_EQ(port.ApplyPortSettings(), -1);
+    port.ReportError(0, ResultCode::PortCannotOpen);
+    ASSERT_EQ(op.Shown().size(), 1u);
+    EXPECT_NE(op.Shown()[0].text.find("сигналом RTS"), std::string::npos);
+}
+
 TEST_F(PtyEngine, UnpluggedWhileWaitingGives257ThenTheProgramGoesOn) {
     ASSERT_EQ(port.ApplyPortSettings(), 0);
     port.SetDelayTx(1);

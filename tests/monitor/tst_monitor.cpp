@@ -15,6 +15,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -191,7 +193,11 @@ private slots:
         QCOMPARE(heading[1], QByteArray("Линия: порт FAKE, 9600 бит/с, чётность N, стоповых "
                                         "битов 2"));
         QVERIFY(heading[2].startsWith("Показано 3 из 6"));
-        QCOMPARE(heading[3], QByteArray());
+        // The counts per device, of everything recorded (the paused rows too).
+        QVERIFY2(heading[3].startsWith("Прибор 1: запросов 2, ответов 2, тайм-аутов 0, ошибок "
+                                       "CRC 0, исключений 0, ответ мин/сред/макс "),
+                 heading[3].constData());
+        QCOMPARE(heading[4], QByteArray());
         QVERIFY(file.seek(0));
         const QByteArray all = file.readAll();
         const QByteArray expected =
@@ -204,7 +210,58 @@ private slots:
             "07.12.2026\t12:30:05.000\t+0\tитог\t1\t4 чтение входных регистров\t"
             "код 0: выполнено\t\t\t\n";
         QVERIFY(all.endsWith(expected));
-        QCOMPARE(all.count('\n'), 4 + 4);
+        QCOMPARE(all.count('\n'), 5 + 4);
+    }
+
+    // Commissioning a line: the counts per device agree with what the device was sent and what
+    // went wrong, the CSV has a row per frame, and every column is in the window.
+    void countsPerDeviceAndFramesAsCsv() {
+        GuiHarness h;
+        h.Main().Engine().SetHeaderRepeats(2);
+        h.Main().Engine().SetBodyRepeats(2);
+        uint8_t reply[ExchangeEngine::ReplyBufferSize];
+        // Device 1: a bad CRC, then a good answer; device 2: an exception; device 3: silent
+        // twice. Done before the monitor is opened: it records from the start.
+        Bytes bad = TestFrame::Normal(1, 0x11, Bytes(17, 0));
+        bad.back() ^= 1;
+        h.Fake().QueueReply(bad);
+        h.Fake().QueueReply(TestFrame::Normal(1, 0x11, Bytes(17, 0)));
+        QCOMPARE(h.Main().Engine().Exchange(0, 17, 0, nullptr, reply), 0);
+        h.Fake().QueueReply(TestFrame::Exception(2, 0x11, 2));
+        QCOMPARE(h.Main().Engine().Exchange(1, 17, 0, nullptr, reply), 2);
+        h.Fake().QueueSilence(2);
+        QCOMPARE(h.Main().Engine().Exchange(2, 17, 0, nullptr, reply), ResultCode::NoAnswer);
+
+        MonitorWindow& m = OpenMonitor(h);
+        const std::map<int, DeviceCounts>& counts = m.Counts().Devices();
+        QCOMPARE(counts.at(1).requests, 2);
+        QCOMPARE(counts.at(1).answers, 1);
+        QCOMPARE(counts.at(1).crcErrors, 1);
+        QCOMPARE(counts.at(2).exceptions, 1);
+        QCOMPARE(counts.at(2).answers, 1);
+        QCOMPARE(counts.at(3).requests, 2);
+        QCOMPARE(counts.at(3).timeouts, 2);
+        QVERIFY(counts.at(1).minMicros <= counts.at(1).maxMicros);
+        QVERIFY(
+            m.devicesLabel->text().contains(U("Прибор 3: запросов 2, ответов 0, тайм-аутов 2")));
+
+        const QStringList csv =
+            QString::fromStdString(m.CsvFileText()).split('\n', Qt::SkipEmptyParts);
+        // The header, five requests (device 1's two, 2's one, 3's two), three replies, two
+        // time-outs.
+        QCOMPARE(csv.size(), 1 + 5 + 3 + 2);
+        QVERIFY(csv[0].endsWith(U("Дата;Время;От начала, мс;Прибор;Направление;Функция;Байты;"
+                                  "Проверка;Ответ через, мс")));
+        QVERIFY2(csv[2].contains(U(";1;ответ;17;")) && csv[2].contains(U(";ошибка CRC;")),
+                 qPrintable(csv[2]));
+
+        // Every column within the window, its scroll bar beside.
+        int columns = 0;
+        for (int c = 0; c < MonitorColumn::Count; ++c)
+            columns += m.Table->columnWidth(c);
+        QVERIFY2(columns + m.Table->verticalScrollBar()->sizeHint().width() <= m.width(),
+                 qPrintable(QString("%1 of %2").arg(columns).arg(m.width())));
+        QVERIFY(m.width() <= m.screen()->availableGeometry().width());
     }
 
     void ringDropsTheOldestAndSaysHowMany() {

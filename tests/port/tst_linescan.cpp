@@ -74,7 +74,12 @@ private slots:
             auto& scan = static_cast<LineScanDialog&>(d);
             Plan(scan, line.Path(), {true, true, false, false}, 1, 8);
             const QSize before = d.size();
+            // Each device is listed the moment it answers, while the scan goes on.
+            int listedDuringScan = 0;
+            connect(scan.Table->model(), &QAbstractItemModel::rowsInserted, &scan,
+                    [&] { listedDuringScan += scan.startButton->isEnabled() ? 0 : 1; });
             Click(scan.startButton);
+            QCOMPARE(listedDuringScan, 3);
             QCOMPARE(scan.Table->rowCount(), 3);
             // The window keeps its size when the results come.
             QApplication::processEvents();

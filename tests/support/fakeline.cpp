@@ -59,6 +59,21 @@ bool FakeLine::acceptsPortName(const std::string& name, std::string* location) c
     return SerialLine::acceptsPortName(name, location);
 }
 
+bool FakeLine::setKernelRs485(bool on) {
+    directionCalls_.push_back(on ? "rs485 on" : "rs485 off");
+    return kernelMode_;
+}
+
+bool FakeLine::setRts(bool high) {
+    directionCalls_.push_back(high ? "rts 1" : "rts 0");
+    return rts_;
+}
+
+bool FakeLine::drain() {
+    directionCalls_.push_back("drain");
+    return true;
+}
+
 void FakeLine::QueueSilence(int requests) {
     for (int i = 0; i < requests; ++i)
         queue_.emplace_back();
@@ -75,7 +90,15 @@ int FakeLine::write(const uint8_t* bytes, int count) {
     }
     Bytes request(bytes, bytes + count);
     written_.push_back(request);
+    if (kernelMode_ || rts_)
+        directionCalls_.push_back("write");
     writeTimes_.push_back(clock_.nowMicros());
+    if (echo_) {
+        Bytes heard = request;
+        if (garble_)
+            garble_(heard);
+        input_.insert(input_.end(), heard.begin(), heard.end());
+    }
     Bytes reply;
     if (!queue_.empty()) {
         reply = std::move(queue_.front());

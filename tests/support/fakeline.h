@@ -33,6 +33,9 @@ public:
     int read(uint8_t* buffer, int count) override;
     std::string errorText() const override { return error_; }
     bool acceptsPortName(const std::string& name, std::string* location) const override;
+    bool setKernelRs485(bool on) override;
+    bool setRts(bool high) override;
+    bool drain() override;
 
     // --- script ---
     // The reply to the next request not yet answered (an empty one: the device stays silent).
@@ -43,8 +46,21 @@ public:
     // Bytes that arrive now, unasked (noise on the line).
     void Inject(const Bytes& bytes) { input_.insert(input_.end(), bytes.begin(), bytes.end()); }
     void AcceptPortName(const std::string& name) { names_.insert(name); }
+    // An adapter that hears itself: every request comes back before its reply. A garble
+    // function, when set, changes what comes back (another device talking at the same time).
+    void SetEcho(bool echo) { echo_ = echo; }
+    void SetEchoGarble(std::function<void(Bytes&)> garble) { garble_ = std::move(garble); }
     // Opens the fake without the engine's settings (for tests that skip ApplyPortSettings).
     void ForceOpen() { open_ = true; }
+
+    // What the port can do to switch a driver with RTS (neither, by default, as a gateway).
+    void SetDirectionMeans(bool kernelMode, bool rts) {
+        kernelMode_ = kernelMode;
+        rts_ = rts;
+    }
+    // The calls for it in order, with the writes among them: "rs485 on", "rts 1", "write",
+    // "drain", "rts 0", "rs485 off".
+    const std::vector<std::string>& DirectionCalls() const { return directionCalls_; }
 
     // --- faults ---
     void FailOpen(bool fail) { failOpen_ = fail; }
@@ -75,6 +91,11 @@ private:
     bool failOpen_ = false;
     bool failClose_ = false;
     bool failPurge_ = false;
+    bool echo_ = false;
+    bool kernelMode_ = false;
+    bool rts_ = false;
+    std::vector<std::string> directionCalls_;
+    std::function<void(Bytes&)> garble_;
     int readsLeft_ = -1;
     int writesLeft_ = -1;
     std::deque<Bytes> queue_;
