@@ -234,6 +234,13 @@ shot "$history" history
 keys Escape
 
 menu 0 0
+# The labels typed above are no file's yet: the program asks before it drops them. "Нет".
+sleep 1
+if question=$(xdotool search --onlyvisible --name "^Подтвердите запись в файл\$" 2>/dev/null | tail -n 1) &&
+    [ -n "$question" ]; then
+    shot "$question" unsaved
+    keys Tab Return
+fi
 configuration=$(window "Задание конфигурации")
 shot "$configuration" configuration
 keys Escape
