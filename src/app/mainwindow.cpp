@@ -171,6 +171,7 @@ MainWindow::~MainWindow() {
     // ones sent while the window's children go too: it goes before the engine does.
     engine_->SetIdleHook({});
     document_->onChange = {};
+    delete lineStateField_;
     delete guide_;
     delete inputGuard_;
     inputGuard_ = nullptr;

@@ -232,6 +232,8 @@ private:
     QPointer<InputsTableWindow> inputsTable_;
     QPointer<NetworkWindow> networkWindow_;
     QPointer<GuideWindow> guide_; // a window without a parent, closed with the main window
+    // The status bar's connection field watches the engine: it goes before the engine does.
+    QWidget* lineStateField_ = nullptr;
     // The scheme editor's caption after a save names the file; an editor opened on the file
     // later starts with it.
     QString schemeEditorCaption_;

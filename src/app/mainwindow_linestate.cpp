@@ -102,8 +102,9 @@ private:
 } // namespace
 
 void MainWindow::CreateLineViews() {
-    statusBar()->addPermanentWidget(new LineStateField(
-        *engine_, [this] { return document_->modules.BusNumber + 1; }, statusBar()));
+    lineStateField_ = new LineStateField(
+        *engine_, [this] { return document_->modules.BusNumber + 1; }, statusBar());
+    statusBar()->addPermanentWidget(lineStateField_);
     monitor_ = std::make_unique<MonitorWindow>(*this);
 }
 
