@@ -2,7 +2,8 @@
 
 #include "app/guidewindow.h"
 #include "dialogs/accelerators.h"
-#include "dialogs/exchangeguard.h"
+#include "dialogs/exchangeprogress.h"
+#include "dialogs/explicitchoice.h"
 #include "dialogs/qtoperator.h"
 #include "dialogs/uitext.h"
 #include "link/exchangeengine.h"
@@ -12,6 +13,7 @@
 #include "model/networkblocks.h"
 #include "monitor/monitorwindow.h"
 #include "network/networkwindow.h"
+#include "platform/enginethread.h"
 #include "port/portdialog.h"
 #include "report/inputstable.h"
 #include "scheme/schemeeditor.h"
@@ -71,6 +73,7 @@ QIcon KeyIcon() {
 MainWindow::MainWindow(std::unique_ptr<ExchangeEngine> port, Operator* op)
     : portChoices_(std::make_unique<PortChoices>()),
       engine_(port ? std::move(port) : std::make_unique<ExchangeEngine>()),
+      exchanges_(std::make_unique<EngineThread>(*engine_)),
       document_(std::make_unique<DeviceDocument>()),
       labelClipboard_(std::make_unique<LabelClipboard>()) {
     if (op) {
@@ -167,14 +170,11 @@ void MainWindow::ShowDocumentAgain() {
 }
 
 MainWindow::~MainWindow() {
-    // The input guard watches the whole application and asks the engine on every event, the
-    // ones sent while the window's children go too: it goes before the engine does.
-    engine_->SetIdleHook({});
     document_->onChange = {};
+    // The children listening to the engine's thread go before it does.
     delete lineStateField_;
+    delete progress_;
     delete guide_;
-    delete inputGuard_;
-    inputGuard_ = nullptr;
 }
 
 void MainWindow::CreateActions() {

@@ -27,7 +27,7 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QToolBar;
-class ExchangeInputGuard;
+class EngineThread;
 class ExchangeProgress;
 class MonitorWindow;
 class GuideWindow;
@@ -46,6 +46,7 @@ public:
 
     // WindowContext
     ExchangeEngine& Engine() override { return *engine_; }
+    EngineThread& Exchanges() override { return *exchanges_; }
     DeviceDocument& Document() override { return *document_; }
     OperatorAccess& Access() override { return access_; }
     WindowSession& Session() override { return session_; }
@@ -61,7 +62,6 @@ public:
     void WriteDevice() override { WriteDeviceClick(); }
     bool SaveDocument() override { return SaveToFile(); }
     void ShowOutcome(const QString& text) override;
-    ExchangeInputGuard* InputGuard() override { return inputGuard_; }
 
     // The toolkit's own file dialog instead of the platform's (tests type into it).
     void UseQtFileDialog(bool on) { useQtFileDialog_ = on; }
@@ -220,6 +220,8 @@ private:
     // First: the built-in device it may hold is the engine's line until the engine goes.
     std::unique_ptr<PortChoices> portChoices_;
     std::unique_ptr<ExchangeEngine> engine_;
+    // The engine's thread: after the engine, so that it ends before the engine goes.
+    std::unique_ptr<EngineThread> exchanges_;
     std::unique_ptr<DeviceDocument> document_;
     OperatorAccess access_;
     WindowSession session_;
@@ -245,7 +247,6 @@ private:
     std::vector<QAction*> recentFileActions_;
     QAction* recentSeparator_ = nullptr;
     QString startFile_;
-    ExchangeInputGuard* inputGuard_ = nullptr;
     ExchangeProgress* progress_ = nullptr;
     QElapsedTimer commandTimer_;
     // Last, so that it detaches from the engine before the engine goes.

@@ -2,6 +2,7 @@
 // closing; the other windows' commands hand over to those windows.
 
 #include "app/mainwindow.h"
+#include "dialogs/commandrun.h"
 
 #include "app/guidewindow.h"
 
@@ -46,7 +47,7 @@ void MainWindow::PortSettingsClick() {
     port.Speed = chosen.speed;
     port.StopBits = chosen.stopBits;
     port.PortName = chosen.portName;
-    if (port.ApplyPortSettings() == -1)
+    if (::ApplyPortSettings(*this) == -1)
         port.ReportError(document_->modules.BusNumber, ResultCode::PortCannotOpen);
 }
 
@@ -97,7 +98,7 @@ bool MainWindow::CanCloseMainWindow() {
             Questions::Transfer(*op_, "Данные были изменены. Передать в прибор?",
                                 "Подтвердите передачу данных", false) == MsgButton::Yes)
             WriteDeviceClick();
-        engine_->ClosePort();
+        ::ClosePort(*this);
     }
     return true;
 }

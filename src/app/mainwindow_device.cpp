@@ -4,7 +4,7 @@
 #include "app/mainwindow.h"
 
 #include "dialogs/accelerators.h"
-
+#include "dialogs/commandrun.h"
 #include "dialogs/devicewriter.h"
 #include "dialogs/documentgate.h"
 #include "dialogs/exchangeprogress.h"
@@ -68,17 +68,27 @@ void MainWindow::ReadDeviceClick() {
         b->setEnabled(false);
     ReadProgress progress;
     bool replaced = false;
-    progress.configTaken = [this, &replaced] {
-        replaced = true;
-        modificationEdit->setText(U(document_->modules.GetModificationCode()));
-        newNumberBox->setCurrentIndex(document_->modules.GetNewBusNumber());
-        FillModuleTable();
+    DeviceDocument* work = nullptr;
+    // The module table shows the configuration as soon as it is in, while the modules follow.
+    progress.configTaken = [this, &replaced, &work] {
+        OnWindowsThread(*this, [&] {
+            replaced = true;
+            document_->modules = work->modules;
+            modificationEdit->setText(U(document_->modules.GetModificationCode()));
+            newNumberBox->setCurrentIndex(document_->modules.GetNewBusNumber());
+            FillModuleTable();
+        });
     };
-    progress.share = [this](int done, int total, const std::string& step) {
-        ShowShare(done, total, U(step));
-    };
-    const int code =
-        ReadWholeDevice(*engine_, *document_, deviceNumberBox->currentText().toInt() - 1, progress);
+    progress.share = OnWindowsThread<void, int, int, const std::string&>(
+        *this,
+        [this](int done, int total, const std::string& step) { ShowShare(done, total, U(step)); });
+    const int shownNumber = deviceNumberBox->currentText().toInt() - 1;
+    // Stays so when the command could not start.
+    int code = ResultCode::Stopped;
+    RunDocumentCommand(*this, [&](ExchangeEngine& engine, DeviceDocument& doc) {
+        work = &doc;
+        code = ReadWholeDevice(engine, doc, shownNumber, progress);
+    });
     EndExchange();
     // A read that failed before the configuration came replaced nothing: a file stays a file.
     if (replaced)

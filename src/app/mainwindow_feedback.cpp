@@ -4,25 +4,18 @@
 
 #include "app/mainwindow.h"
 
-#include "dialogs/exchangeguard.h"
 #include "dialogs/exchangeprogress.h"
 #include "dialogs/uitext.h"
+#include "platform/enginethread.h"
 
 #include <QStatusBar>
 
 QWidget* MainWindow::CreateProgressRow() {
-    inputGuard_ = new ExchangeInputGuard(*engine_, this);
     progress_ = new ExchangeProgress(*this, this);
     progressBar = progress_->Bar();
     stopButton = progress_->StopButton();
-    engine_->SetIdleHook([guard = inputGuard_] {
-        // The bar first, so that the paint the guard lets through shows the time waited.
-        if (ExchangeProgress* progress = ExchangeProgress::Active())
-            progress->Tick();
-        guard->Idle();
-    });
     // The repeats show on the bar of whichever window's command runs.
-    engine_->SetRepeatHook([](int code, int attempt, int limit) {
+    exchanges_->SetRepeatHook([](int code, int attempt, int limit) {
         if (ExchangeProgress* progress = ExchangeProgress::Active())
             progress->ShowRepeat(code, attempt, limit);
     });

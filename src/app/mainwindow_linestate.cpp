@@ -4,6 +4,8 @@
 
 #include "app/mainwindow.h"
 
+#include "platform/enginethread.h"
+
 #include "dialogs/uitext.h"
 #include "link/exchangeengine.h"
 #include "link/gatewayaddress.h"
@@ -33,36 +35,33 @@ QString PortText(const std::string& name) {
     return port;
 }
 
-// Listens to the engine's results; the text is made on the window's thread.
+// Listens to the engine's results, told on the window's thread.
 class LineStateField : public QLabel, public FrameObserver {
 public:
-    LineStateField(ExchangeEngine& engine, std::function<int()> device, QWidget* parent)
-        : QLabel(parent), engine_(engine), device_(std::move(device)) {
+    LineStateField(EngineThread& exchanges, std::function<int()> device, QWidget* parent)
+        : QLabel(parent), exchanges_(exchanges), engine_(exchanges.Engine()),
+          device_(std::move(device)) {
         setObjectName("lineStateField");
-        engine_.AddObserver(this);
+        exchanges_.AddObserver(this);
         auto* timer = new QTimer(this);
         connect(timer, &QTimer::timeout, this, [this] { Refresh(); });
         timer->start(300);
         Refresh();
     }
-    ~LineStateField() override { engine_.RemoveObserver(this); }
+    ~LineStateField() override { exchanges_.RemoveObserver(this); }
 
     void OnResult(int64_t, int, int code, const std::string&) override {
         if (code == ResultCode::Stopped)
             return;
-        QPointer<LineStateField> self(this);
-        QMetaObject::invokeMethod(
-            this,
-            [self, code] {
-                if (self) {
-                    self->lastCode_ = code;
-                    self->Refresh();
-                }
-            },
-            Qt::QueuedConnection);
+        lastCode_ = code;
+        Refresh();
     }
 
     void Refresh() {
+        // A scan sets the port up again and again on the engine's thread: the settings are
+        // read once it is over.
+        if (exchanges_.CommandRunning())
+            return;
         const std::string line = engine_.PortName + engine_.Speed + engine_.Parity +
                                  engine_.StopBits + (engine_.IsOpen() ? "+" : "-");
         if (line != line_) {
@@ -91,6 +90,7 @@ public:
     }
 
 private:
+    EngineThread& exchanges_;
     ExchangeEngine& engine_;
     std::function<int()> device_;
     std::string line_;
@@ -103,7 +103,7 @@ private:
 
 void MainWindow::CreateLineViews() {
     lineStateField_ = new LineStateField(
-        *engine_, [this] { return document_->modules.BusNumber + 1; }, statusBar());
+        *exchanges_, [this] { return document_->modules.BusNumber + 1; }, statusBar());
     statusBar()->addPermanentWidget(lineStateField_);
     monitor_ = std::make_unique<MonitorWindow>(*this);
 }

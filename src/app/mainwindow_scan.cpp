@@ -2,6 +2,7 @@
 // taken into the main window.
 
 #include "app/mainwindow.h"
+#include "dialogs/commandrun.h"
 
 #include "dialogs/uitext.h"
 #include "link/exchangeengine.h"
@@ -27,7 +28,7 @@ void MainWindow::LineScanClick() {
     portChoices_->stopBitsPos = chosen.stopBits == 1 ? 0 : 1;
     document_->modules.BusNumber = chosen.device - 1;
     ShowDeviceNumber(chosen.device - 1);
-    if (port.ApplyPortSettings() == -1) {
+    if (::ApplyPortSettings(*this) == -1) {
         port.ReportError(document_->modules.BusNumber, ResultCode::PortCannotOpen);
         return;
     }

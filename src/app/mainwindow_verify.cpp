@@ -4,6 +4,7 @@
 #include "app/mainwindow.h"
 
 #include "app/historywindow.h"
+#include "dialogs/commandrun.h"
 #include "dialogs/differencesdialog.h"
 #include "dialogs/documentgate.h"
 #include "dialogs/uitext.h"
@@ -26,7 +27,10 @@ void MainWindow::CreateVerifyActions(QMenu* file) {
 
 void MainWindow::VerifyClick() {
     DeviceImage device;
-    const int code = ReadDeviceImage(*engine_, document_->modules.BusNumber, device);
+    const int bus = document_->modules.BusNumber;
+    // Stays so when the command could not start.
+    int code = ResultCode::Stopped;
+    RunCommand(*this, [&](ExchangeEngine& engine) { code = ReadDeviceImage(engine, bus, device); });
     if (code != ResultCode::Ok) {
         engine_->ReportError(document_->modules.BusNumber, code);
         return;

@@ -187,15 +187,9 @@ void CliConsole::Result(const std::string& lines, const QJsonObject& json) {
 CliLink::CliLink(const CliArgs& args, CliConsole& console)
     : args_(args), console_(console), op_(console.err), port_(line_, clock_) {
     port_.SetOperator(&op_);
-    // Between requests: a signal or the deadline ends the command at the next boundary.
-    port_.SetIdleHook([this] {
-        if (CliStop::Due())
-            port_.RequestStop();
-    });
-    if (CliStop::Due())
-        port_.RequestStop();
-    // A gateway that keeps silent must not hold the command past its stop.
-    line_.Gateway().SetStopCheck([] { return CliStop::Due(); });
+    // A signal or the deadline ends the command at the next request, and a wait for a reply or
+    // for a gateway's connection before it.
+    port_.SetStopSource([] { return CliStop::Due(); });
     port_.PortName = args.port;
     port_.Parity = std::string(1, args.parity);
     port_.StopBits = std::to_string(args.stopBits);

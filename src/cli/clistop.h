@@ -1,6 +1,6 @@
 #pragma once
 // When a command of lum08-cli must stop: on SIGINT or SIGTERM, and at its overall deadline
-// (--timeout). The engine's idle hook asks Due() and requests the stop, so the command ends at
+// (--timeout). The engine asks Due() wherever it looks at the stop, so the command ends at
 // the next request boundary and can still say what the device now holds.
 
 #include <string>

@@ -1,6 +1,6 @@
 #include "clock/clockwindow.h"
 
-#include "dialogs/exchangeguard.h"
+#include "dialogs/commandrun.h"
 #include "dialogs/fieldcheck.h"
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
@@ -11,6 +11,7 @@
 #include "model/keyfilters.h"
 #include "model/moduleconfig.h"
 #include "model/operator.h"
+#include "platform/enginethread.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -19,11 +20,14 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QValidator>
+#include <atomic>
+#include <memory>
 
 #include <algorithm>
 
@@ -225,10 +229,6 @@ void ClockWindow::ClockClick() {
     StopFollowingPc();
     for (QLineEdit* field : fields_)
         field->setText("1");
-    if (ExchangeInputGuard* guard = main_.InputGuard(); guard && !stopRegistered_) {
-        guard->AddStopWidget(Cancel);
-        stopRegistered_ = true;
-    }
     main_.showModal(*this);
 }
 
@@ -257,6 +257,12 @@ void ClockWindow::StopPolling() {
     pollTimer->stop();
     pollingStopped_ = true;
     pollStateLabel->hide();
+    // A poll under way on a silent device would hold the line for seconds more: it ends at once,
+    // unless a command has taken the line (the command's stop is the operator's own).
+    if (pollInFlight_ && !main_.Exchanges().CommandRunning()) {
+        *pollCancelled_ = true;
+        main_.Engine().RequestStop();
+    }
 }
 
 void ClockWindow::PollClick() {
@@ -270,58 +276,54 @@ void ClockWindow::PollClick() {
 }
 
 void ClockWindow::PollTick() {
-    // A tick that comes while another exchange is waiting for its reply (this window's own send
-    // or any other command) leaves the line to it; one that comes while the input held during
-    // the last poll is being delivered waits for it, lest it hold that input once more.
-    const ExchangeInputGuard* guard = main_.InputGuard();
-    if (main_.Engine().InExchange() || (guard && guard->Replaying()))
-        return;
-    PollOnce();
+    // A tick while the last poll or any other exchange is under way leaves the line to it.
+    if (!pollInFlight_)
+        PollOnce();
 }
 
 void ClockWindow::PollOnce() {
-    ExchangeEngine& port = main_.Engine();
+    // The poll runs beside the operator's typing and clicking: it holds none of it, and what it
+    // read is shown when it comes.
     const int device = main_.Modules().BusNumber;
-    DeviceClock clock{};
-    ExchangeInputGuard* guard = main_.InputGuard();
-    int code = ResultCode::Ok;
-    bool stopped = false;
-    const QObject* source = nullptr;
-    {
-        // The operator goes on typing and clicking while the poll runs; that input comes in
-        // when this block ends, before anything is told.
-        BackgroundExchange poll(guard);
-        port.ClearStop();
-        code = ReadClock(port, device, clock);
-        // A stop that came with the last reply ends the polling all the same; it was meant for
-        // this poll, not for what the held input starts.
-        stopped = code == ResultCode::Stopped || port.StopRequested();
-        source = guard ? guard->LastStopSource() : nullptr;
-        port.ClearStop();
-    }
+    auto result = std::make_shared<std::pair<int, DeviceClock>>(ResultCode::Stopped, DeviceClock{});
+    auto cancelled = std::make_shared<std::atomic<bool>>(false);
+    pollCancelled_ = cancelled;
+    QPointer<ClockWindow> window(this);
+    const bool started = main_.Exchanges().RunInBackground(
+        [result, cancelled, device, &engine = main_.Engine()] {
+            if (*cancelled)
+                return;
+            // A stop left from the last command or poll is not this poll's.
+            engine.ClearStop();
+            result->first = ReadClock(engine, device, result->second);
+        },
+        [window, result, device] {
+            if (window)
+                window->PollDone(device, result->first, result->second);
+        });
+    pollInFlight_ = started;
+}
+
+void ClockWindow::PollDone(int device, int code, const DeviceClock& clock) {
+    pollInFlight_ = false;
     if (code == ResultCode::Ok) {
         ShowReading(clock);
         lastReading_ = clock;
     }
-    if (stopped) {
-        // The operator stopped the poll: polling ends, and a Cancel or a close that asked for
-        // it closes the window as well.
-        StopPolling();
-        if (source == Cancel || source == this)
-            CancelClick();
+    // A poll stopped for a command tells nothing.
+    if (code == ResultCode::Stopped)
         return;
-    }
     // While polling runs a failure would come back ten times a second; it is told only when
     // the operator stopped the polling meanwhile.
     if (code != ResultCode::Ok && pollingStopped_) {
-        port.ReportError(device, code);
+        main_.Engine().ReportError(device, code);
         return;
     }
     // A port that failed or was closed does not come back by itself: every later poll would
     // fail unseen with the indicator still on. Polling ends and the loss is told once.
     if (code == ResultCode::PortFailure || code == ResultCode::PortNotOpen) {
         StopPolling();
-        port.ReportError(device, code);
+        main_.Engine().ReportError(device, code);
     }
 }
 
@@ -410,30 +412,24 @@ void ClockWindow::SetClockClick() {
     DeviceClock clock{};
     for (int i = 0; i < ClockBytes; ++i)
         clock[i] = static_cast<uint8_t>(fields_[i]->text().toInt());
-    ExchangeEngine& port = main_.Engine();
     const int device = main_.Modules().BusNumber;
-    port.ClearStop();
-    const ClockSetting setting = SetClockAndReadBack(port, device, clock);
-    const bool stopped = port.StopRequested();
-    const ExchangeInputGuard* guard = main_.InputGuard();
-    const QObject* source = guard ? guard->LastStopSource() : nullptr;
-    port.ClearStop();
+    ClockSetting setting;
+    setting.sendCode = ResultCode::Stopped; // stays so when the command could not start
+    RunCommand(main_, [&](ExchangeEngine& engine) {
+        setting = SetClockAndReadBack(engine, device, clock);
+    });
     // A request that never left the PC (port closed or gone) is told, and the window stays open.
     if (setting.sendCode != ResultCode::Ok) {
-        port.ReportError(device, setting.sendCode);
+        main_.Engine().ReportError(device, setting.sendCode);
         return;
     }
     if (setting.readCode == ResultCode::Ok) {
         ShowReading(setting.read);
         lastReading_ = setting.read;
     }
-    if (TellSetting(setting, clock)) {
+    // Not confirmed: the window stays for another try.
+    if (TellSetting(setting, clock))
         OKClick();
-        return;
-    }
-    // Not confirmed: the window stays for another try, unless the operator closed it meanwhile.
-    if (stopped && (source == Cancel || source == this))
-        CancelClick();
 }
 
 bool ClockWindow::TellSetting(const ClockSetting& setting, const DeviceClock& sent) {

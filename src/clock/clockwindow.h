@@ -6,7 +6,9 @@
 
 #include <QDateTime>
 #include <array>
+#include <atomic>
 #include <functional>
+#include <memory>
 
 class WindowContext;
 class QLabel;
@@ -33,7 +35,7 @@ public:
     void RestartPolling();
     void PollClick();       // start and stop polling
     void PollTick();        // one poll, unless an exchange is already under way
-    void PollOnce();        // the poll step
+    void PollOnce();        // the poll step: a background job, its reading shown when it comes
     void FromDeviceClick(); // fields from the last device reading
     void FromPcClick();     // fields from the PC clock, following it until edited
     void SetClockClick();   // check and broadcast
@@ -74,6 +76,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    void PollDone(int device, int code, const DeviceClock& clock);
     QGroupBox* CreateSettingGroup();
     QGroupBox* CreatePollGroup();
     void StopPolling();
@@ -93,6 +96,8 @@ private:
     DeviceClock lastReading_{};
     bool pollingStopped_ = true;
     bool followingPc_ = false;
-    bool stopRegistered_ = false; // Cancel stops an exchange under way
+    bool pollInFlight_ = false; // a poll was started and has not come back
+    // Set when the polling stopped before that poll was over.
+    std::shared_ptr<std::atomic<bool>> pollCancelled_ = std::make_shared<std::atomic<bool>>(false);
     bool cancelled_ = false;
 };

@@ -1,5 +1,6 @@
 #include "dialogs/devicewriter.h"
 
+#include "dialogs/commandrun.h"
 #include "dialogs/differencesdialog.h"
 #include "dialogs/exchangeprogress.h"
 #include "dialogs/uitext.h"
@@ -12,9 +13,9 @@
 
 namespace {
 
-// The window side of the write path's questions and progress.
-WriteHooks WindowHooks(WindowContext& context, ExchangeProgress* progress) {
-    Operator& op = context.Op();
+// The window side of the write path's questions and progress: the write runs on the engine's
+// thread, and each of them is shown on the windows' thread while it waits.
+WriteHooks WindowHooks(WindowContext& context, ExchangeProgress* progress, Operator& op) {
     WriteHooks hooks;
     hooks.op = &op;
     hooks.keepBackup = DeviceHistory::BackupKeeper(context.Engine());
@@ -25,16 +26,19 @@ WriteHooks WindowHooks(WindowContext& context, ExchangeProgress* progress) {
                        {MsgButton::Yes, MsgButton::No},
                        MsgButton::No}) == MsgButton::Yes;
     };
-    hooks.confirmChanges = [&context](const std::string& target,
-                                      const std::vector<std::string>& changes) {
-        return ConfirmChanges(context, U(target) + U("\nИзменения (прибор → данные программы):"),
-                              changes);
-    };
+    hooks.confirmChanges =
+        OnWindowsThread<bool, const std::string&, const std::vector<std::string>&>(
+            context,
+            [&context](const std::string& target, const std::vector<std::string>& changes) {
+                return ConfirmChanges(
+                    context, U(target) + U("\nИзменения (прибор → данные программы):"), changes);
+            });
     if (progress) {
         progress->Begin(U("Резервная копия"));
-        hooks.progress = [progress](int done, int total, const std::string& step) {
-            progress->Share(done, total, U(step));
-        };
+        hooks.progress = OnWindowsThread<void, int, int, const std::string&>(
+            context, [progress](int done, int total, const std::string& step) {
+                progress->Share(done, total, U(step));
+            });
     }
     return hooks;
 }
@@ -100,25 +104,43 @@ WriteRequest WindowWriteRequest(WindowContext& context, const WriteScope& scope,
     return request;
 }
 
+namespace {
+
+// Runs a write of the one write path as the operator's command.
+DeviceWriteReport RunWrite(WindowContext& context, ExchangeProgress* progress,
+                           const std::function<DeviceWriteReport(ExchangeEngine&, DeviceDocument&,
+                                                                 const WriteHooks&)>& write) {
+    WindowsThreadOperator op(context, context.Op());
+    const WriteHooks hooks = WindowHooks(context, progress, op);
+    const int deviceBefore = context.Document().modules.BusNumber;
+    DeviceWriteReport report;
+    report.device = deviceBefore;
+    report.deviceBefore = deviceBefore;
+    if (!RunDocumentCommand(context, [&](ExchangeEngine& engine, DeviceDocument& doc) {
+            report = write(engine, doc, hooks);
+        }))
+        report.end = WriteEnd::Refused;
+    return Finish(context, progress, deviceBefore, report);
+}
+
+} // namespace
+
 DeviceWriteReport WriteFromWindow(WindowContext& context, ExchangeProgress* progress,
                                   const WriteScope& scope, bool initialPause) {
-    DeviceDocument& doc = context.Document();
-    const WriteHooks hooks = WindowHooks(context, progress);
-    const int deviceBefore = doc.modules.BusNumber;
-    const DeviceWriteReport report = WriteToDevice(
-        context.Engine(), doc, WindowWriteRequest(context, scope, initialPause), hooks);
-    return Finish(context, progress, deviceBefore, report);
+    const WriteRequest request = WindowWriteRequest(context, scope, initialPause);
+    return RunWrite(context, progress,
+                    [&](ExchangeEngine& engine, DeviceDocument& doc, const WriteHooks& hooks) {
+                        return WriteToDevice(engine, doc, request, hooks);
+                    });
 }
 
 DeviceWriteReport ChangeBusNumberFromWindow(WindowContext& context, ExchangeProgress* progress,
                                             int newNumber) {
-    DeviceDocument& doc = context.Document();
-    const WriteHooks hooks = WindowHooks(context, progress);
-    const int deviceBefore = doc.modules.BusNumber;
-    const DeviceWriteReport report =
-        ChangeBusNumber(context.Engine(), doc, newNumber,
-                        WindowWriteRequest(context, WriteScope::BusNumber()), hooks);
-    return Finish(context, progress, deviceBefore, report);
+    const WriteRequest request = WindowWriteRequest(context, WriteScope::BusNumber());
+    return RunWrite(context, progress,
+                    [&](ExchangeEngine& engine, DeviceDocument& doc, const WriteHooks& hooks) {
+                        return ChangeBusNumber(engine, doc, newNumber, request, hooks);
+                    });
 }
 
 QString WriteOutcomeLine(const DeviceWriteReport& report) {

@@ -1,14 +1,16 @@
 #include "dialogs/exchangeprogress.h"
 
-#include "dialogs/exchangeguard.h"
+#include "dialogs/commandrun.h"
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
 #include "link/exchangeengine.h"
+#include "platform/enginethread.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <algorithm>
 
 namespace {
@@ -42,7 +44,7 @@ QString WaitText(int64_t ms) {
 } // namespace
 
 ExchangeProgress::ExchangeProgress(WindowContext& main, QWidget* parent)
-    : QWidget(parent), port_(main.Engine()) {
+    : QWidget(parent), port_(main.Engine()), exchanges_(main.Exchanges()) {
     auto* h = new QHBoxLayout(this);
     h->setContentsMargins(0, 0, 0, 0);
     bar_ = new QProgressBar(this);
@@ -51,8 +53,14 @@ ExchangeProgress::ExchangeProgress(WindowContext& main, QWidget* parent)
     bar_->installEventFilter(this);
     stop_ = new QPushButton(U("Стоп"), this);
     stop_->setToolTip(U("Прервать обмен (Esc)"));
-    // The click is taken by the input guard while the exchange runs.
+    // Clicked, it must not take the focus from the field the operator was in.
     stop_->setFocusPolicy(Qt::NoFocus);
+    connect(stop_, &QPushButton::clicked, this, [this] { port_.RequestStop(); });
+    KeepLiveDuringCommands(stop_);
+    KeepLiveDuringCommands(bar_);
+    ticks_ = new QTimer(this);
+    ticks_->setInterval(100);
+    connect(ticks_, &QTimer::timeout, this, [this] { Tick(); });
     h->addWidget(bar_, 1);
     h->addWidget(stop_);
     // Between commands the row keeps its place, so that nothing moves when a command starts.
@@ -63,13 +71,11 @@ ExchangeProgress::ExchangeProgress(WindowContext& main, QWidget* parent)
     }
     bar_->hide();
     stop_->hide();
-    if (ExchangeInputGuard* guard = main.InputGuard())
-        guard->AddStopWidget(stop_);
 }
 
 ExchangeProgress::~ExchangeProgress() {
     if (observing_)
-        port_.RemoveObserver(this);
+        exchanges_.RemoveObserver(this);
 }
 
 ExchangeProgress* ExchangeProgress::Active() {
@@ -84,7 +90,7 @@ void ExchangeProgress::Begin(const QString& step, int requests) {
     requests_ = requests;
     done_ = 0;
     if (requests_ > 0 && !observing_) {
-        port_.AddObserver(this);
+        exchanges_.AddObserver(this);
         observing_ = true;
     }
     format_.clear();
@@ -95,6 +101,7 @@ void ExchangeProgress::Begin(const QString& step, int requests) {
     show();
     bar_->show();
     stop_->show();
+    ticks_->start();
 }
 
 void ExchangeProgress::Step(const QString& step) {
@@ -189,9 +196,10 @@ void ExchangeProgress::Hold(bool held) {
 
 void ExchangeProgress::End() {
     if (observing_) {
-        port_.RemoveObserver(this);
+        exchanges_.RemoveObserver(this);
         observing_ = false;
     }
+    ticks_->stop();
     bar_->hide();
     stop_->hide();
     if (collapses_)

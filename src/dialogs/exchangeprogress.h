@@ -1,8 +1,8 @@
 #pragma once
 // The progress bar and "Стоп" button of a window whose command talks to the device. The bar
 // shows the share of the command's requests with the step under way ("Модуль 3: запись — 40%"),
-// and while the engine repeats, why ("нет ответа, повтор 2 из 5"). A click on "Стоп" stops
-// the exchange at the next request (the input guard takes it).
+// and while the engine repeats, why ("нет ответа, повтор 2 из 5"). "Стоп" stays live while the
+// windows are greyed for the command, and stops the exchange.
 
 #include "link/frameobserver.h"
 
@@ -13,10 +13,12 @@ class WindowContext;
 class QProgressBar;
 class QPushButton;
 class ExchangeEngine;
+class EngineThread;
+class QTimer;
 
 class ExchangeProgress : public QWidget, private FrameObserver {
 public:
-    // The main window's engine; its input guard, when it has one, takes the "Стоп" clicks.
+    // The engine's frames come through the main window's engine thread.
     explicit ExchangeProgress(WindowContext& main, QWidget* parent = nullptr);
     ~ExchangeProgress() override;
 
@@ -37,9 +39,8 @@ public:
     // start), and a stop is forgotten.
     void End();
 
-    // The engine's idle hook while a command runs (pauses, and long reads at least every
-    // quarter of a second): when the command's own text stands still, it tells how long the
-    // program has been waiting, in tenths, so that the bar is never still.
+    // Ten times a second while a command runs: when the command's own text stands still, it
+    // tells how long the program has been waiting, in tenths, so that the bar is never still.
     void Tick();
 
     // While a message box waits for the operator, the bar and "Стоп" are not shown: a frozen
@@ -59,6 +60,8 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     ExchangeEngine& port_;
+    EngineThread& exchanges_;
+    QTimer* ticks_ = nullptr;
     QProgressBar* bar_ = nullptr;
     QPushButton* stop_ = nullptr;
     QString step_;

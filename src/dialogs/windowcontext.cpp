@@ -1,9 +1,9 @@
 #include "dialogs/windowcontext.h"
 
-#include "link/exchangeengine.h"
+#include "platform/enginethread.h"
 
 bool WindowContext::TakeStep(bool undo) {
-    if (Engine().InExchange())
+    if (Exchanges().CommandRunning())
         return false;
     DeviceDocument& doc = Document();
     if (!(undo ? doc.Undo() : doc.Redo()))

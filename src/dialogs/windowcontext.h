@@ -16,8 +16,7 @@ class ModuleConfig;
 class InputProgram;
 class NetworkBlocks;
 class LabelClipboard;
-
-class ExchangeInputGuard;
+class EngineThread;
 
 // A file dialog: open or save, its title, the name it starts with, its filter and default
 // extension. The answer is the chosen name, or empty when the operator cancelled.
@@ -49,7 +48,9 @@ class WindowContext {
 public:
     virtual ~WindowContext() = default;
 
+    // The engine's settings and messages; its exchanges run as jobs on Exchanges().
     virtual ExchangeEngine& Engine() = 0;
+    virtual EngineThread& Exchanges() = 0;
     // The one device document, and its views by name.
     virtual DeviceDocument& Document() = 0;
     // What the operator may do in this run.
@@ -94,8 +95,6 @@ public:
     // The open windows show the document again after an undo or a redo.
     virtual void ShowDocumentAgain() {}
 
-    // What stops exchanges on the operator's word; none in windows tested alone.
-    virtual ExchangeInputGuard* InputGuard() { return nullptr; }
     // Whether every write is read back and compared ("Проверять запись чтением").
     virtual bool VerifyWrites() const { return true; }
 

@@ -10,8 +10,6 @@ namespace {
 
 constexpr int kBroadcastFunction = 70;
 constexpr int kBroadcastMarginMs = 10;
-// A pause sleeps in slices this long, so that the windows are repainted in between.
-constexpr int64_t kPauseSliceMicros = 10'000;
 
 constexpr std::array<int, 13> kBaudRates = {110,   300,   600,   1200,  2400,  4800,  9600,
                                             14400, 19200, 38400, 56000, 57600, 115200};
@@ -40,26 +38,14 @@ bool ParseDecimal(const std::string& text, int& value) {
     return ec == std::errc() && ptr == end;
 }
 
-// Counts the nesting of transactions and pauses while one runs.
-class DepthGuard {
-public:
-    explicit DepthGuard(int& depth) : depth_(depth) { ++depth_; }
-    ~DepthGuard() { --depth_; }
-    DepthGuard(const DepthGuard&) = delete;
-    DepthGuard& operator=(const DepthGuard&) = delete;
-
-private:
-    int& depth_;
-};
-
 } // namespace
 
 ExchangeEngine::ExchangeEngine(SerialLine& line, LineClock& clock) : line_(line), clock_(clock) {
-    line_.SetWaitTurn([this] { GiveWay(); });
+    line_.SetStopCheck([this] { return StopRequested(); });
 }
 
 ExchangeEngine::~ExchangeEngine() {
-    line_.SetWaitTurn({});
+    line_.SetStopCheck({});
     ClosePort();
 }
 
@@ -138,9 +124,6 @@ int ExchangeEngine::BuildRequest(int device, int function, const uint8_t* data) 
 
 int ExchangeEngine::Exchange(int device, int function, int count, const uint8_t* data,
                              uint8_t* reply) {
-    // The windows' idle work must never start a second transaction inside this one.
-    if (inIdleHook_)
-        return ResultCode::Stopped;
     observedDevice_ = device;
     const int code = ExchangeFrame(device, function, count, data, reply);
     if (!observers_.Empty()) {
@@ -153,7 +136,6 @@ int ExchangeEngine::Exchange(int device, int function, int count, const uint8_t*
 
 int ExchangeEngine::ExchangeFrame(int device, int function, int count, const uint8_t* data,
                                   uint8_t* reply) {
-    DepthGuard guard(depth_);
     // A request that does not fit the frame, or whose echo would not fit the reply buffer,
     // is refused like a function outside the table: nothing goes on the line.
     const bool echo = function == 5 || function == 14;
@@ -169,7 +151,7 @@ int ExchangeEngine::ExchangeFrame(int device, int function, int count, const uin
         return built;
     if (!IsOpen())
         return ResultCode::PortNotOpen;
-    if (stopRequested_)
+    if (StopRequested())
         return ResultCode::Stopped;
     // A port that cannot even be purged is gone: the same as a failed read or write.
     if (!line_.purge()) {
@@ -178,11 +160,7 @@ int ExchangeEngine::ExchangeFrame(int device, int function, int count, const uin
     }
 
     uint8_t scratch[ReplyBufferSize];
-    const int code = Transact(function, reply ? reply : scratch);
-    // What the operator pressed while the last reply came in is dropped now, inside the
-    // exchange, rather than replayed after it.
-    CallIdleHook();
-    return code;
+    return Transact(function, reply ? reply : scratch);
 }
 
 int ExchangeEngine::Transact(int function, uint8_t* reply) {
@@ -200,7 +178,7 @@ int ExchangeEngine::Transact(int function, uint8_t* reply) {
                 repeatHook_(outcome.code, limit - left + 1, limit);
         }
         Pause(RepeatPause);
-        if (stopRequested_)
+        if (StopRequested())
             return ResultCode::Stopped;
         // The rest of a garbled echo and the reply behind it would be read as the next reply.
         if (purgeBeforeRepeat_) {
@@ -345,36 +323,14 @@ void ExchangeEngine::PortFailed() {
     line_.close();
 }
 
-void ExchangeEngine::CallIdleHook() {
-    if (!idleHook_ || inIdleHook_)
-        return;
-    inIdleHook_ = true;
-    idleHook_();
-    inIdleHook_ = false;
-}
-
-void ExchangeEngine::GiveWay() {
-    DepthGuard guard(depth_);
-    CallIdleHook();
-}
-
 int64_t ExchangeEngine::NowMs() const {
     return clock_.nowMicros() / 1000;
 }
 
 void ExchangeEngine::Pause(int ms) {
-    DepthGuard guard(depth_);
-    if (ms <= 0)
+    if (ms <= 0 || StopRequested())
         return;
     // Measured on the monotonic clock: midnight or a change of the system time cannot
     // stretch or cut it.
-    const int64_t deadline = clock_.nowMicros() + static_cast<int64_t>(ms) * 1000;
-    for (;;) {
-        const int64_t left = deadline - clock_.nowMicros();
-        if (left <= 0)
-            return;
-        clock_.sleepMicros(std::min(left, kPauseSliceMicros));
-        if (deadline - clock_.nowMicros() > 0)
-            CallIdleHook();
-    }
+    clock_.sleepUntilMicros(clock_.nowMicros() + static_cast<int64_t>(ms) * 1000, stop_);
 }

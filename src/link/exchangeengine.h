@@ -65,8 +65,6 @@ public:
     // Messages go to this operator; nullptr drops them.
     void SetOperator(Operator* op) { op_ = op; }
     Operator* GetOperator() const { return op_; }
-    // Called between the short sleeps of a pause, so that the windows can repaint.
-    void SetIdleHook(std::function<void()> hook) { idleHook_ = std::move(hook); }
     // Told before each repeat: the failed attempt's code, the number of the coming attempt and
     // how many attempts the stage allows.
     void SetRepeatHook(std::function<void(int code, int attempt, int limit)> hook) {
@@ -89,20 +87,19 @@ public:
     int Exchange(int device, int function, int count, const uint8_t* data, uint8_t* reply);
     // Tells the operator the message for code; more, when given, follows on its own line.
     void ReportError(int device, int code, const std::string& more = {});
+    // A plain sleep to the deadline; the operator's stop ends it at once.
     void Pause(int ms);
-    // The windows' turn, as between the slices of a pause (painting, the stop), also when the
-    // pause before was too short for one: code that talks on the line outside Exchange (the
-    // bus scan) calls it once per request.
-    void GiveWay();
     static uint16_t Crc16(int count, const uint8_t* bytes);
-    // True while a transaction or a pause runs (a timer must not start another one then).
-    bool InExchange() const { return depth_ > 0; }
 
-    // The operator's stop: no request is sent from now until ClearStop (a command's start);
-    // the transaction under way ends at its next repeat.
-    void RequestStop() { stopRequested_ = true; }
-    void ClearStop() { stopRequested_ = false; }
-    bool StopRequested() const { return stopRequested_; }
+    // The operator's stop, from any thread: no request is sent from now until ClearStop (a
+    // command's start); a pause ends at once, a wait for a reply's first byte within
+    // SerialLine::StopCheckMs, and the transaction under way at its next repeat.
+    void RequestStop() { stop_.Raise(); }
+    void ClearStop() { stop_.Clear(); }
+    bool StopRequested() const { return stop_.Raised() || (stopSource_ && stopSource_()); }
+    // A stop of the program's own besides the operator's (lum08-cli: a signal or its deadline),
+    // asked wherever the stop is.
+    void SetStopSource(std::function<bool()> due) { stopSource_ = std::move(due); }
     // Request frames put on the line so far (repeats included): whether a stopped
     // transaction's request went out at all.
     int64_t FramesSent() const { return framesSent_; }
@@ -199,7 +196,6 @@ private:
     // Reads the reply on from have bytes to want; code -1 when they all came.
     Outcome ReadMore(uint8_t* reply, int have, int want);
     void PortFailed();
-    void CallIdleHook();
     // Tell the listeners; only called when there are some.
     void ObserveReply(const uint8_t* reply, int length, ReplyCheck check);
     void ObserveRepeat(int stage, int left, int of);
@@ -209,9 +205,7 @@ private:
     SerialLine& line_;
     LineClock& clock_;
     Operator* op_ = nullptr;
-    std::function<void()> idleHook_;
     std::function<void(int, int, int)> repeatHook_;
-    bool inIdleHook_ = false;
     FrameObserverList observers_;
     class FanOut : public FrameObserver {
     public:
@@ -237,8 +231,8 @@ private:
         FrameObserverList& list_;
     } fanOut_{observers_};
     int observedDevice_ = 0;
-    int depth_ = 0;
-    bool stopRequested_ = false;
+    StopSignal stop_;
+    std::function<bool()> stopSource_;
     int64_t framesSent_ = 0;
     std::string portFailureText_;
     std::string openFailureText_;

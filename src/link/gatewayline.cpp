@@ -60,7 +60,7 @@ bool GatewayLine::open(const LineSettings& settings) {
         return false;
     }
     kind_ = address->kind;
-    if (!net_.Connect(address->host, address->port, connectMs_, stop_)) {
+    if (!net_.Connect(address->host, address->port, connectMs_, StopCheck())) {
         openFailureText_ = errorText_ = FailureText(net_.LastFailure(), net_.LastSystemError());
         return false;
     }
@@ -174,9 +174,15 @@ int GatewayLine::read(uint8_t* buffer, int count) {
         if (kind_ == GatewayKind::ModbusTcp && reader_.GatewayGaveUp())
             break;
         const auto limit = anyByte ? std::min(total, lastByte + milliseconds(ByteGapMs)) : first;
-        const int64_t left = MicrosUntil(limit);
+        int64_t left = MicrosUntil(limit);
         if (left <= 0)
             break;
+        // Before the first byte the operator's stop is looked at now and then.
+        if (!anyByte && HasStopCheck()) {
+            if (StopDue())
+                break;
+            left = std::min<int64_t>(left, StopCheckMs * 1000);
+        }
         const int ready = net_.WaitReadable(left);
         if (ready < 0)
             return Fail();

@@ -39,9 +39,6 @@ public:
     // round trip added; for the bus scan's short probes.
     void SetFirstByteTimeoutMs(int ms) { firstByteMs_ = ms; }
     void SetConnectTimeoutMs(int ms) { connectMs_ = ms; }
-    // Asked while the connection is being made: true ends the wait at once (a signal, the
-    // caller's own deadline).
-    void SetStopCheck(std::function<bool()> stop) { stop_ = std::move(stop); }
     GatewayKind Kind() const { return kind_; }
     // The gateway's own exception for the last request (0A: no path, 0B: the device did not
     // respond); 0 when it gave none.
@@ -78,5 +75,4 @@ private:
     int firstByteMs_ = 0;
     int roundTripMs_ = 0;
     int connectMs_ = ConnectTimeoutMs;
-    std::function<bool()> stop_;
 };

@@ -3,6 +3,8 @@
 // connection to a gateway; tests plug in a scripted line with a virtual clock, or a real line on
 // a pseudo-terminal or on loopback.
 
+#include "link/stopsignal.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -69,20 +71,18 @@ public:
     // Waits until the last byte written has left the port.
     virtual bool drain() { return true; }
 
-    // A read that waits for its first byte gives the program a turn at least this often
-    // (painting the progress, taking the stop); set by the engine.
-    static constexpr int WaitTurnMs = 250;
-    void SetWaitTurn(std::function<void()> turn) { waitTurn_ = std::move(turn); }
+    // A read that waits for its first byte looks at the operator's stop at least this often
+    // and gives up once it is raised; set by the engine.
+    static constexpr int StopCheckMs = 100;
+    virtual void SetStopCheck(std::function<bool()> stop) { stop_ = std::move(stop); }
 
 protected:
-    bool HasWaitTurn() const { return static_cast<bool>(waitTurn_); }
-    void WaitTurn() {
-        if (waitTurn_)
-            waitTurn_();
-    }
+    bool HasStopCheck() const { return static_cast<bool>(stop_); }
+    bool StopDue() const { return stop_ && stop_(); }
+    const std::function<bool()>& StopCheck() const { return stop_; }
 
 private:
-    std::function<void()> waitTurn_;
+    std::function<bool()> stop_;
 };
 
 // Time for pauses and time-outs: monotonic milliseconds.
@@ -92,4 +92,9 @@ public:
     virtual int64_t nowMicros() const = 0;
     // Waits until the given number of microseconds have passed.
     virtual void sleepMicros(int64_t micros) = 0;
+    // Waits until the clock reads deadline, or less when the stop is raised meanwhile.
+    virtual void sleepUntilMicros(int64_t deadline, StopSignal& stop) {
+        (void)stop;
+        sleepMicros(deadline - nowMicros());
+    }
 };

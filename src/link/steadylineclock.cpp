@@ -47,10 +47,10 @@ void SteadyLineClock::sleepMicros(int64_t micros) {
     if (micros <= 0)
         return;
     TightenTimerSlack();
-    const auto deadline = Clock::now() + std::chrono::microseconds(micros);
-    const auto wakeUp = deadline - std::chrono::microseconds(SpinMicros);
-    while (Clock::now() < wakeUp)
-        std::this_thread::sleep_until(wakeUp);
-    while (Clock::now() < deadline) {
-    }
+    std::this_thread::sleep_until(Clock::now() + std::chrono::microseconds(micros));
+}
+
+void SteadyLineClock::sleepUntilMicros(int64_t deadline, StopSignal& stop) {
+    TightenTimerSlack();
+    stop.SleepUntil(Clock::time_point(std::chrono::microseconds(deadline)));
 }

@@ -7,10 +7,8 @@ class SteadyLineClock : public LineClock {
 public:
     SteadyLineClock();
     int64_t nowMicros() const override;
-    // Sleeps until shortly before the end, then spins for the last few microseconds, so that
-    // short pauses (DelayTx of 1 ms) are precise without burning the processor.
+    // Plain sleeps to the deadline: with the timer slack made tight they end within some
+    // tens of microseconds, precise enough for a DelayTx of 1 ms, and cost no processor time.
     void sleepMicros(int64_t micros) override;
-
-    // The longest final spin.
-    static constexpr int64_t SpinMicros = 100;
+    void sleepUntilMicros(int64_t deadline, StopSignal& stop) override;
 };

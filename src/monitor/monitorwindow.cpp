@@ -1,12 +1,13 @@
 #include "monitor/monitorwindow.h"
 
+#include "dialogs/commandrun.h"
 #include "dialogs/differencesdialog.h"
-#include "dialogs/exchangeguard.h"
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
 #include "link/exchangeengine.h"
 #include "link/framedecoder.h"
 #include "model/operator.h"
+#include "platform/enginethread.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -36,10 +37,6 @@ namespace {
 constexpr int kDevices = 31;
 // The functions the program sends, in the order an exchange meets them.
 constexpr int kFunctions[] = {17, 68, 69, 14, 4, 70};
-// A save asked for while an exchange runs is tried again this often: well within the rest
-// between the clock window's polls, and out of step with them.
-constexpr int kSaveRetryMs = 15;
-
 int64_t LocalNowMs() {
     const QDateTime now = QDateTime::currentDateTime();
     return now.toMSecsSinceEpoch() + int64_t(now.offsetFromUtc()) * 1000;
@@ -59,10 +56,6 @@ MonitorWindow::MonitorWindow(WindowContext& main, QWidget* parent, size_t capaci
     refreshTimer_->setSingleShot(true);
     refreshTimer_->setInterval(RefreshMs);
     connect(refreshTimer_, &QTimer::timeout, this, [this] { Refresh(); });
-    saveTimer_ = new QTimer(this);
-    saveTimer_->setSingleShot(true);
-    saveTimer_->setInterval(kSaveRetryMs);
-    connect(saveTimer_, &QTimer::timeout, this, [this] { SaveClick(); });
 
     model_ = new MonitorModel(recorder_, this);
     Table = new QTableView(this);
@@ -90,10 +83,10 @@ MonitorWindow::MonitorWindow(WindowContext& main, QWidget* parent, size_t capaci
     auto* copy = new QShortcut(QKeySequence::Copy, Table);
     connect(copy, &QShortcut::activated, this, [this] { CopyClick(); });
 
-    main_.Engine().AddObserver(&recorder_);
-    main_.Engine().AddObserver(&counts_);
-    if (ExchangeInputGuard* guard = main_.InputGuard())
-        guard->AddFreeWindow(this);
+    // The monitor is never greyed: it only shows what the line carries, also during a command.
+    main_.Exchanges().AddObserver(&recorder_);
+    main_.Exchanges().AddObserver(&counts_);
+    KeepLiveDuringCommands(this);
 
     // Every column whole, within the screen; what still does not fit has its tip.
     int width = 40;
@@ -107,8 +100,8 @@ MonitorWindow::MonitorWindow(WindowContext& main, QWidget* parent, size_t capaci
 }
 
 MonitorWindow::~MonitorWindow() {
-    main_.Engine().RemoveObserver(&counts_);
-    main_.Engine().RemoveObserver(&recorder_);
+    main_.Exchanges().RemoveObserver(&counts_);
+    main_.Exchanges().RemoveObserver(&recorder_);
 }
 
 void MonitorWindow::FitColumns(int width) {
@@ -143,8 +136,6 @@ std::string MonitorWindow::CsvFileText() const {
 }
 
 void MonitorWindow::ExportClick() {
-    if (main_.Engine().InExchange())
-        return; // the file dialog never opens inside an exchange; the button works after it
     Refresh();
     SaveTextFile(main_, U("Экспорт кадров обмена"), U("кадры обмена.csv"), CsvFileText(),
                  "Кадры обмена", this);
@@ -280,8 +271,6 @@ void MonitorWindow::ShowCount() {
                        .arg(recorder_.Dropped());
     if (paused_)
         text += U(" — пауза, запись идёт");
-    if (saveTimer_ && saveTimer_->isActive())
-        text += U(" — сохранение после текущего запроса");
     countLabel->setText(text);
     ShowDeviceCounts();
 }
@@ -348,13 +337,6 @@ std::string MonitorWindow::JournalFileText() const {
 void MonitorWindow::SaveClick() {
     if (saving_)
         return;
-    // The file dialog must not open inside an exchange (the monitor's input passes while one
-    // runs): the save waits for the line to rest.
-    if (main_.Engine().InExchange()) {
-        saveTimer_->start();
-        ShowCount(); // the operator sees that the click was taken
-        return;
-    }
     saving_ = true;
     Refresh();
     SaveTextFile(main_, U("Сохранение журнала обмена"), U("журнал обмена.txt"), JournalFileText(),

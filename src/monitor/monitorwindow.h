@@ -89,7 +89,6 @@ private:
     LineCounts counts_;
     MonitorModel* model_ = nullptr;
     QTimer* refreshTimer_ = nullptr;
-    QTimer* saveTimer_ = nullptr; // a save asked for during an exchange waits for its end
     bool paused_ = false;
     bool placed_ = false;
     bool saving_ = false;

@@ -183,7 +183,6 @@ int BusScan::Probe(int address, int windowMs) {
         // The pause first: what answers the last request late comes in it and is taken for the
         // number that was asked; then the purge, right before the request.
         port_.Pause(port_.GetDelayTx());
-        port_.GiveWay();
         if (port_.StopRequested())
             return ResultCode::Stopped;
         if (const int code = Drain(); code != ResultCode::Ok)

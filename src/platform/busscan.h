@@ -49,7 +49,7 @@ public:
     // The USB adapters' usual latency timer: the reply is handed over this late.
     static constexpr int UsbLatencyMs = 16;
 
-    // The engine gives the port's settings, its transmit pause and its idle hook (the stop);
+    // The engine gives the port's settings, its transmit pause and the operator's stop;
     // line is the engine's line, already open at the speed to scan.
     BusScan(ExchangeEngine& port, PortLine& line, int probeMs);
     ~BusScan();

@@ -22,6 +22,11 @@ public:
     std::string openFailureText() const override;
     bool acceptsPortName(const std::string& name, std::string* location) const override;
     void setRoundTripMs(int ms) override { gateway_.setRoundTripMs(ms); }
+    void SetStopCheck(std::function<bool()> stop) override {
+        serial_.SetStopCheck(stop);
+        gateway_.SetStopCheck(stop);
+        SerialLine::SetStopCheck(std::move(stop));
+    }
 
     // The scan's short wait for a first byte, on either kind of line.
     void SetFirstByteTimeoutMs(int ms);

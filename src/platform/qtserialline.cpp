@@ -1,5 +1,7 @@
 #include "platform/qtserialline.h"
 
+#include <QThread>
+
 #include "platform/porterrortext.h"
 
 #include <QElapsedTimer>
@@ -37,6 +39,8 @@ QtSerialLine::QtSerialLine(SerialPath path) {
 #else
     (void)path; // the descriptor road is POSIX's
 #endif
+    // The port belongs to no thread until it is opened: the engine's thread opens and uses it.
+    port_.moveToThread(nullptr);
 }
 
 SerialPath QtSerialLine::DefaultPath() {
@@ -89,6 +93,9 @@ std::string QtSerialLine::TransferPathName() {
 
 bool QtSerialLine::open(const LineSettings& settings) {
     close();
+    // Its notifiers and waits work on the thread that opens it, and only there.
+    if (port_.thread() == nullptr)
+        port_.moveToThread(QThread::currentThread());
 #ifndef _WIN32
     // Before the port is opened: opening it sets the line up, which must not happen under
     // another program's exchange.
@@ -150,11 +157,13 @@ bool QtSerialLine::close() {
         return true;
     port_.clearError();
     port_.close();
-    if (port_.error() != QSerialPort::NoError) {
+    const bool closed = port_.error() == QSerialPort::NoError;
+    if (!closed)
         errorText_ = PortErrorText(port_.error());
-        return false;
-    }
-    return true;
+    // Free again for whichever thread opens it next.
+    if (port_.thread() == QThread::currentThread())
+        port_.moveToThread(nullptr);
+    return closed;
 }
 
 bool QtSerialLine::isOpen() const {
@@ -191,12 +200,14 @@ qint64 QtSerialLine::ReadWait(const QElapsedTimer& timer, qint64 total, qint64 l
     const qint64 left = limit - now;
     if (left <= 0)
         return -1;
-    if (lastByte >= 0 || !HasWaitTurn())
+    if (lastByte >= 0 || !HasStopCheck())
         return left;
     if (now < nextTurn)
         return std::min(left, nextTurn - now);
-    WaitTurn();
-    nextTurn = timer.nsecsElapsed() + WaitTurnMs * kNanosPerMs;
+    // Nothing came yet and the operator stopped: the read gives up, the engine says why.
+    if (StopDue())
+        return -1;
+    nextTurn = now + StopCheckMs * kNanosPerMs;
     return 0;
 }
 
@@ -257,7 +268,7 @@ int QtSerialLine::read(uint8_t* buffer, int count) {
     timer.start();
     const qint64 total = (TotalBaseMs + static_cast<qint64>(TotalPerByteMs) * count) * kNanosPerMs;
     qint64 lastByte = -1;
-    qint64 nextTurn = WaitTurnMs * kNanosPerMs;
+    qint64 nextTurn = StopCheckMs * kNanosPerMs;
     int got = 0;
     while (got < count) {
         const qint64 n = port_.read(reinterpret_cast<char*>(buffer) + got, count - got);
@@ -401,7 +412,7 @@ int QtSerialLine::ReadDirect(uint8_t* buffer, int count) {
     // A reply is never in yet when it is asked for: wait first and read once the port says
     // there is something, which saves two system calls per transaction.
     bool readable = false;
-    qint64 nextTurn = WaitTurnMs * kNanosPerMs;
+    qint64 nextTurn = StopCheckMs * kNanosPerMs;
     while (got < count) {
         short revents = 0;
         if (!readable) {

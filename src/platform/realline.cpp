@@ -7,6 +7,6 @@
 ExchangeEngine::ExchangeEngine()
     : ownedLine_(std::make_unique<PortLine>()), ownedClock_(std::make_unique<SteadyLineClock>()),
       line_(*ownedLine_), clock_(*ownedClock_) {
-    // The serial port's reads give the windows their turn while they wait.
-    static_cast<PortLine&>(line_).Serial().SetWaitTurn([this] { GiveWay(); });
+    // The reads of either line look at the stop while they wait.
+    line_.SetStopCheck([this] { return StopRequested(); });
 }

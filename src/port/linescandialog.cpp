@@ -1,6 +1,6 @@
 #include "port/linescandialog.h"
 
-#include "dialogs/exchangeguard.h"
+#include "dialogs/commandrun.h"
 #include "dialogs/exchangeprogress.h"
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
@@ -132,13 +132,19 @@ LineScanDialog::LineScanDialog(WindowContext& main, QWidget* parent)
 
     connect(startButton, &QPushButton::clicked, this, [this] { StartClick(); });
     connect(takeButton, &QPushButton::clicked, this, [this] { TakeClick(); });
-    connect(closeButton, &QPushButton::clicked, this, [this] { CloseWith(mr::Cancel); });
+    // Closing mid-scan stops it, as "Стоп" does, and the window closes when the scan is over.
+    KeepLiveDuringCommands(closeButton);
+    connect(closeButton, &QPushButton::clicked, this, [this] {
+        if (!scanning_) {
+            CloseWith(mr::Cancel);
+            return;
+        }
+        closeAfterScan_ = true;
+        main_.Engine().RequestStop();
+    });
     connect(Table, &QTableWidget::doubleClicked, this, [this] { TakeClick(); });
     connect(Table, &QTableWidget::itemSelectionChanged, this,
             [this] { takeButton->setEnabled(!scanning_ && Table->currentRow() >= 0); });
-    // Closing mid-scan stops it, as "Стоп" does.
-    if (ExchangeInputGuard* guard = main_.InputGuard())
-        guard->AddStopWidget(closeButton);
 }
 
 QWidget* LineScanDialog::CreateSettings() {
@@ -281,39 +287,49 @@ void LineScanDialog::StartClick() {
         w->setEnabled(false);
     stateLabel->setText(U("Идёт обзор линии…"));
     progress->Begin(U("Обзор линии"));
+    closeAfterScan_ = false;
     int failed = 0;
-    const int code = ScanLine(
-        engine, *line, plan,
-        [&engine](int s) {
-            engine.Speed = std::to_string(s);
-            if (engine.ApplyPortSettings() == 0)
-                return true;
-            engine.ReportError(0, ResultCode::PortCannotOpen);
-            return false;
-        },
-        [this](int s, int device, int done, int total) {
-            progress->Share(done, total, U("%1 бит/с, прибор %2").arg(s).arg(device));
-        },
-        &engine.Listeners(), &found_, &failed, [this](const ScanHit& hit) { ShowHeard(hit); });
-    const QObject* stopSource = main_.InputGuard() ? main_.InputGuard()->LastStopSource() : nullptr;
+    // Stays so when the command could not start.
+    int code = ResultCode::Stopped;
+    bool reopened = true;
+    // What the scan tells on its way is shown at once; it waits for nothing but that.
+    auto here = [this](const std::function<void()>& fn) { OnWindowsThread(main_, fn); };
+    RunCommand(main_, [&](ExchangeEngine& engine) {
+        code = ScanLine(
+            engine, *line, plan,
+            [&](int s) {
+                engine.Speed = std::to_string(s);
+                if (engine.ApplyPortSettings() == 0)
+                    return true;
+                here([&] { engine.ReportError(0, ResultCode::PortCannotOpen); });
+                return false;
+            },
+            [&](int s, int device, int done, int total) {
+                here([&] {
+                    progress->Share(done, total, U("%1 бит/с, прибор %2").arg(s).arg(device));
+                });
+            },
+            &engine.Listeners(), &found_, &failed,
+            [&](const ScanHit& hit) { here([&] { ShowHeard(hit); }); });
+        // The main window's port as it was.
+        engine.PortName = name;
+        engine.Speed = speed;
+        engine.Parity = parity;
+        engine.StopBits = stopBits;
+        if (wasOpen)
+            reopened = engine.ApplyPortSettings() == 0;
+        else
+            engine.ClosePort();
+    });
     progress->End();
     scanning_ = false;
-
-    engine.PortName = name;
-    engine.Speed = speed;
-    engine.Parity = parity;
-    engine.StopBits = stopBits;
-    if (wasOpen) {
-        if (engine.ApplyPortSettings() != 0)
-            engine.ReportError(0, ResultCode::PortCannotOpen);
-    } else {
-        engine.ClosePort();
-    }
+    if (!reopened)
+        engine.ReportError(0, ResultCode::PortCannotOpen);
     for (QWidget* w : std::initializer_list<QWidget*>{startButton, portBox, parityBox, stopBitsBox,
                                                       firstDeviceBox, lastDeviceBox})
         w->setEnabled(true);
     ShowFound(code, failed);
-    if (code == ResultCode::Stopped && (stopSource == closeButton || stopSource == this))
+    if (closeAfterScan_)
         CloseWith(mr::Cancel);
 }
 

@@ -75,4 +75,5 @@ private:
     QString port_;
     Choice chosen_;
     bool scanning_ = false;
+    bool closeAfterScan_ = false; // the close button stopped the scan
 };

@@ -1,4 +1,5 @@
 #include "port/portdialog.h"
+#include "dialogs/commandrun.h"
 
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
@@ -128,7 +129,7 @@ void PortDialog::BeforeShowing() {
     stopBitsBox->setCurrentIndex(choices_.stopBitsPos);
     ExchangeEngine& port = main_.Engine();
     portWasOpen_ = port.IsOpen();
-    port.ClosePort();
+    ::ClosePort(main_);
     FillPortList();
     // Sized to this showing's entries, so that they are whole.
     layout()->activate();
@@ -153,7 +154,7 @@ bool PortDialog::CanClose(int& result) {
         return true;
     }
     if (result == mr::Cancel && portWasOpen_)
-        main_.Engine().ApplyPortSettings(); // reopen the port as it was
+        ::ApplyPortSettings(main_); // reopen the port as it was
     return true;
 }
 

@@ -1,4 +1,5 @@
 #include "port/timingdialog.h"
+#include "dialogs/commandrun.h"
 
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
@@ -119,7 +120,7 @@ void ExchangeTimingDialog::Run(WindowContext& main, QWidget* parent) {
     // The driver is switched from the port's next setting up on: at once when it is open.
     if (chosen.transmit != engine.Transmit) {
         engine.Transmit = chosen.transmit;
-        if (engine.IsOpen() && engine.ApplyPortSettings() != 0)
+        if (engine.IsOpen() && ::ApplyPortSettings(main) != 0)
             engine.ReportError(0, ResultCode::PortCannotOpen);
     }
 }

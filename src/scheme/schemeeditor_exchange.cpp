@@ -3,6 +3,7 @@
 
 #include "scheme/schemeeditor.h"
 
+#include "dialogs/commandrun.h"
 #include "dialogs/devicewriter.h"
 #include "dialogs/exchangeprogress.h"
 #include "dialogs/questions.h"
@@ -30,7 +31,12 @@ void SchemeEditor::ReadModuleClick() {
         if (main_.Document().IsFileMode())
             return; // the data come from a file: the device is not asked
         Progress->Begin(U("Модуль %1: чтение").arg(ModuleNumber()), 1);
-        const int code = ReadModule(main_.Engine(), main_.Document(), ModuleNumber());
+        const int m = ModuleNumber();
+        // Stays so when the command could not start.
+        int code = ResultCode::Stopped;
+        RunDocumentCommand(main_, [&](ExchangeEngine& engine, DeviceDocument& doc) {
+            code = ReadModule(engine, doc, m);
+        });
         Progress->End();
         if (code != 0) {
             main_.Engine().ReportError(moduleConfig.BusNumber, code);

@@ -5,8 +5,9 @@
 #include "app/configurationdialog.h"
 #include "app/historywindow.h"
 #include "app/mainwindow.h"
-#include "dialogs/exchangeguard.h"
+#include "dialogs/commandrun.h"
 #include "dialogs/exchangeprogress.h"
+#include "dialogs/explicitchoice.h"
 #include "emu/faults.h"
 #include "guisupport/guiharness.h"
 #include "link/frameobserver.h"
@@ -173,14 +174,6 @@ void Show(GuiHarness& h) {
 void PostKey(QWidget* to, Qt::Key key) {
     QCoreApplication::postEvent(to, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier));
     QCoreApplication::postEvent(to, new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier));
-}
-
-void PostClick(QWidget* to) {
-    const QPointF at(to->width() / 2.0, to->height() / 2.0);
-    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
-        QCoreApplication::postEvent(to,
-                                    new QMouseEvent(type, at, to->mapToGlobal(at), Qt::LeftButton,
-                                                    Qt::LeftButton, Qt::NoModifier));
 }
 
 int Requests(GuiHarness& h) {
@@ -396,8 +389,8 @@ private slots:
                  h.Op().LastText().c_str());
     }
 
-    // Keys pressed during a write are dropped, not replayed; the progress shows the share of
-    // the blocks and the status bar what was done.
+    // Keys pressed during a write find its commands greyed and start nothing, then or after;
+    // the progress shows the share of the blocks and the status bar what was done.
     void inputDuringAWriteIsDropped() {
         GuiHarness h;
         Show(h);
@@ -444,12 +437,17 @@ private slots:
         const int before = Requests(h);
         bool silent = true;
         h.Fake().SetResponder([&h, &silent](const FakeLine::Bytes& r) {
+            h.TakeTurn();
             return silent ? FakeLine::Bytes() : h.Device().Handle(r);
         });
-        if (button)
-            PostClick(m.stopButton);
-        else
-            PostKey(&m, Qt::Key_Escape);
+        h.DuringNextRequest([&] {
+            if (button)
+                QTest::mouseClick(m.stopButton, Qt::LeftButton);
+            else
+                QTest::keyClick(&m, Qt::Key_Escape);
+        });
+        m.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&m));
         m.WriteDeviceClick();
         // The back-up read's first request was sent and not answered; nothing went out after
         // the stop, and nothing is asked.
@@ -474,15 +472,17 @@ private slots:
         MainWindow& m = h.Main();
         h.ReadDevice();
         h.Op().Clear();
-        struct StopOnWrite : FrameObserver {
-            QWidget* stop = nullptr;
-            // A click as the system delivers it: to the window first, which hands it on.
-            void OnRequest(int64_t, const uint8_t*, int, int, int function) override {
-                if (function == 69)
+        QWidget* stop = nullptr;
+        h.Fake().SetResponder([&](const FakeLine::Bytes& request) {
+            // At the block's write: a click as the system delivers it, to the window first,
+            // which hands it on.
+            if (stop && request.size() > 1 && request[1] == 69)
+                h.OnWindowsThread([&] {
                     QTest::mouseClick(stop->window()->windowHandle(), Qt::LeftButton, {},
                                       stop->mapTo(stop->window(), stop->rect().center()));
-            }
-        } stopper;
+                });
+            return h.Device().Handle(request);
+        });
         int afterWrite = -1;
         bool checked = false;
         h.OnModal([&](QDialog& d) {
@@ -492,11 +492,10 @@ private slots:
             m.Program().PutDelay(8, 9);
             // Silent from the write on, after the back-up's four reads.
             h.Device().AddFault(SilentFrom(h.Device().RequestCount() + 5));
-            stopper.stop = editor.Progress->StopButton();
-            m.Engine().AddObserver(&stopper);
+            stop = editor.Progress->StopButton();
             const int before = Requests(h);
             editor.WriteDeviceClick();
-            m.Engine().RemoveObserver(&stopper);
+            stop = nullptr;
             afterWrite = Requests(h) - before;
             QVERIFY(h.ModuleChanged(1));
             QVERIFY(editor.progressBar->isHidden() && editor.Progress->StopButton()->isHidden());
@@ -549,16 +548,16 @@ private slots:
         QtSerialLine other;
         LineSettings settings;
         settings.portName = path;
-        m.Engine().ClosePort();
+        ClosePort(m);
         QVERIFY(other.open(settings));
-        QCOMPARE(m.Engine().ApplyPortSettings(), -1);
+        QCOMPARE(ApplyPortSettings(m), -1);
         m.Engine().ReportError(0, ResultCode::PortCannotOpen);
         QCOMPARE(h.Op().LastText(), " невозможно открыть последовательный порт \n" + path +
                                         ": порт занят другой программой");
         QApplication::processEvents();
         QVERIFY(m.isVisible());
         other.close();
-        QCOMPARE(m.Engine().ApplyPortSettings(), 0);
+        QCOMPARE(ApplyPortSettings(m), 0);
     }
 
 private:

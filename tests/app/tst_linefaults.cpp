@@ -5,6 +5,7 @@
 // the operator was told, and the same command then works on a healthy line.
 
 #include "app/passworddialog.h"
+#include "dialogs/commandrun.h"
 #include "guisupport/guiharness.h"
 #include "network/networkwindow.h"
 #include "scheme/schemeeditor.h"
@@ -78,7 +79,7 @@ std::unique_ptr<emu::PtyServer> Replug(GuiHarness& h) {
     if (!line->Start())
         return nullptr;
     port.PortName = line->SlavePath();
-    if (port.ApplyPortSettings() != 0)
+    if (ApplyPortSettings(h.Main()) != 0)
         return nullptr;
     h.Op().Clear();
     return line;
@@ -187,7 +188,7 @@ private slots:
         m.WriteDeviceClick();
         QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
         QVERIFY(DeviceEqualsModel(h));
-        m.Engine().ClosePort();
+        ClosePort(m);
         again->Stop();
     }
 
@@ -263,7 +264,7 @@ private slots:
         QCOMPARE(h.Op().Shown().size(), size_t(1));
         QVERIFY(!m.Document().NetworkChanged());
         QVERIFY(DeviceEqualsModel(h));
-        m.Engine().ClosePort();
+        ClosePort(m);
         again->Stop();
     }
 

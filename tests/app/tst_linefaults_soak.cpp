@@ -4,6 +4,7 @@
 // model; at the end the program's resident memory must not have grown since the first cycle.
 
 #include "app/passworddialog.h"
+#include "dialogs/commandrun.h"
 #include "guisupport/guiharness.h"
 #include "support/emuprocess.h"
 
@@ -75,7 +76,7 @@ private slots:
         GuiHarness h(GuiHarness::Line::Pty);
         MainWindow& m = h.Main();
         m.Engine().PortName = emu.Port();
-        QCOMPARE(m.Engine().ApplyPortSettings(), 0);
+        QCOMPARE(ApplyPortSettings(m), 0);
         h.GrantAccess(1);
         std::mt19937 rng(7);
 

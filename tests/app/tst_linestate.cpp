@@ -2,6 +2,7 @@
 // exchange; the port and its settings are kept between runs, a gateway or a board's port by its
 // name, an adapter that is not plugged in by the name it had.
 
+#include "dialogs/commandrun.h"
 #include "guisupport/guiharness.h"
 #include "platform/linememory.h"
 
@@ -25,7 +26,7 @@ private slots:
         h.Main().Engine().SetHeaderRepeats(1);
         h.ReadDevice();
         QTRY_COMPARE(field->text(), QString("FAKE, 9600 8N2, прибор 1: нет ответа"));
-        h.Main().Engine().ClosePort();
+        ClosePort(h.Main());
         QTRY_COMPARE(field->text(), QString("FAKE, 9600 8N2, прибор 1: порт закрыт"));
     }
 

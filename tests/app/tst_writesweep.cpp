@@ -3,6 +3,7 @@
 // holds is compared with what the operator was told, the data not known to be on the device
 // are still marked changed, and F10 on a healthy line then writes them.
 
+#include "dialogs/commandrun.h"
 #include "guisupport/guiharness.h"
 #include "link/frameobserver.h"
 #include "port/timingdialog.h"
@@ -144,7 +145,7 @@ std::string WriteAgain(GuiHarness& h, const Contents& wanted) {
     h.Device().ClearFaults();
     h.Fake().FailReadsAfter(-1);
     MainWindow& m = h.Main();
-    if (!m.Engine().IsOpen() && m.Engine().ApplyPortSettings() != 0)
+    if (!m.Engine().IsOpen() && ApplyPortSettings(m) != 0)
         return "the port did not open again";
     h.Op().Clear();
     m.WriteDeviceClick();
@@ -284,15 +285,20 @@ private slots:
         AtFirstRequest poll;
         poll.function = 14;
         poll.act = [&] {
+            // On the engine's thread: the key goes to the window while the line waits.
             if (how == "esc")
-                QCoreApplication::postEvent(
-                    &m, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+                h.OnWindowsThread([&] { QTest::keyClick(&m, Qt::Key_Escape); });
             else if (how == "vanish")
                 h.Fake().FailReadsAfter(0);
             else
                 h.Device().AddFault(SilentFrom(h.Device().RequestCount() + 1));
         };
         m.Engine().AddObserver(&poll);
+        if (how == "esc") { // keys go to the window the operator is in
+            m.show();
+            m.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&m));
+        }
         const int modals = int(h.ModalTitles().size());
         m.WriteDeviceClick();
         m.Engine().RemoveObserver(&poll);

@@ -5,6 +5,7 @@
 #include "guisupport/guiharness.h"
 #include "link/exchangeengine.h"
 #include "link/frameobserver.h"
+#include "platform/enginethread.h"
 
 #include <QLineEdit>
 #include <QString>
@@ -12,6 +13,7 @@
 #include <QTest>
 #include <QWindow>
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -79,25 +81,28 @@ inline int PollFrames(GuiHarness& h) {
 // Seven right values: seconds .. weekday.
 inline const QStringList kGood = {"30", "45", "12", "31", "12", "99", "7"};
 
-// Runs the next step each time a poll's request has gone out: what a step types or clicks comes
-// while the poll waits for its reply.
+// Runs the next step on the windows' thread each time a poll's request has gone out: what a
+// step types or clicks comes while the poll waits for its reply.
 class DuringPolls : public FrameObserver {
 public:
-    DuringPolls(ExchangeEngine& engine, std::vector<std::function<void()>> steps)
-        : engine_(engine), steps_(std::move(steps)) {
-        engine_.AddObserver(this);
+    DuringPolls(GuiHarness& h, std::vector<std::function<void()>> steps)
+        : h_(h), steps_(std::move(steps)) {
+        // Put on the engine's thread, between two polls.
+        h_.Main().Exchanges().RunAndWait([this] { h_.Main().Engine().AddObserver(this); });
     }
-    ~DuringPolls() override { engine_.RemoveObserver(this); }
+    ~DuringPolls() override {
+        h_.Main().Exchanges().RunAndWait([this] { h_.Main().Engine().RemoveObserver(this); });
+    }
     bool Done() const { return next_ == steps_.size(); }
     void OnRequest(int64_t, const uint8_t*, int, int, int function) override {
         if (function == 4 && next_ < steps_.size())
-            steps_[next_++]();
+            h_.OnWindowsThread(steps_[next_++]);
     }
 
 private:
-    ExchangeEngine& engine_;
+    GuiHarness& h_;
     std::vector<std::function<void()>> steps_;
-    size_t next_ = 0;
+    std::atomic<size_t> next_{0};
 };
 
 // A click and keys as the system delivers them: to the window, which hands them on.

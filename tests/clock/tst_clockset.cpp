@@ -3,6 +3,7 @@
 // that is closed or fails while the window polls.
 
 #include "clock/clockwindowtest.h"
+#include "dialogs/commandrun.h"
 #include "link/exchangeengine.h"
 
 #include <QLabel>
@@ -138,7 +139,7 @@ private slots:
     void closedPortIsToldByThePollAndTheSend() {
         GuiHarness h;
         h.GrantAccess(1);
-        h.Main().Engine().ClosePort();
+        ClosePort(h.Main());
         OpenClockWindow(h, [&](ClockWindow& d) {
             QTRY_VERIFY_WITH_TIMEOUT(d.PollingStopped(), 2000);
             QVERIFY(d.pollStateLabel->isHidden());

@@ -114,7 +114,7 @@ private slots:
     }
 
     // On a line paced like a real one behind a USB adapter, every key and click that comes
-    // while a poll waits for its reply lands, in order, once the poll is back: a click that
+    // while a poll waits for its reply lands, in order, at once: a click that
     // moves the focus before the typing, Enter that moves on, three clicks on the poll button.
     void inputDuringPollsLands() {
         GuiHarness h(GuiHarness::Line::Pty);
@@ -126,18 +126,17 @@ private slots:
             d.minutesEdit->setFocus();
             QSignalSpy pollClicks(d.pollButton, &QPushButton::clicked);
             // '\r' is Enter, which moves on to the next field.
-            DuringPolls polls(h.Main().Engine(),
-                              {[&] {
-                                   ClickOn(d.secondsEdit);
-                                   TypeOn(&d, "13");
-                               },
-                               [&] { TypeOn(&d, "\r45"); }, [&] { TypeOn(&d, "\r20"); },
-                               [&] { TypeOn(&d, "\r31\r12"); }, [&] { TypeOn(&d, "\r99\r7"); },
-                               [&] {
-                                   ClickOn(d.pollButton);
-                                   ClickOn(d.pollButton);
-                               },
-                               [&] { ClickOn(d.pollButton); }});
+            DuringPolls polls(h, {[&] {
+                                      ClickOn(d.secondsEdit);
+                                      TypeOn(&d, "13");
+                                  },
+                                  [&] { TypeOn(&d, "\r45"); }, [&] { TypeOn(&d, "\r20"); },
+                                  [&] { TypeOn(&d, "\r31\r12"); }, [&] { TypeOn(&d, "\r99\r7"); },
+                                  [&] {
+                                      ClickOn(d.pollButton);
+                                      ClickOn(d.pollButton);
+                                  },
+                                  [&] { ClickOn(d.pollButton); }});
             QTRY_VERIFY_WITH_TIMEOUT(polls.Done() && d.PollingStopped(), 10000);
             QCOMPARE(FieldTexts(d), QStringList({"13", "45", "20", "31", "12", "99", "7"}));
             QCOMPARE(pollClicks.count(), 3);

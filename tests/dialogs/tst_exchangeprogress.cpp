@@ -2,6 +2,7 @@
 // device that stays busy after a write. The bar's text moves at least once a second of the
 // engine's time and tells the time waited; the row keeps its place, so nothing moves.
 
+#include "dialogs/exchangeprogress.h"
 #include "dialogs/uitext.h"
 #include "guisupport/guiharness.h"
 
@@ -22,18 +23,26 @@ struct Sample {
     QPoint content; // where the main window's buttons are
 };
 
-// What the main window shows at every turn the engine gives the windows while cmd runs.
+// What the main window shows while cmd runs: at every pause and every tenth of a second of a
+// wait on the line, the bar's own tick is given its turn on the engine's virtual time (its
+// timer runs on the real clock, which stands still here) and the bar is looked at.
 std::vector<Sample> Watch(GuiHarness& h, const std::function<void()>& cmd) {
     std::vector<Sample> samples;
-    QTimer every;
-    every.setInterval(0);
-    QObject::connect(&every, &QTimer::timeout, [&] {
-        if (h.Main().progressBar->isVisible())
-            samples.push_back({h.Main().Engine().NowMs(), h.Main().progressBar->text(),
-                               h.Main().clockButton->mapTo(&h.Main(), QPoint())});
-    });
-    every.start();
+    auto look = [&] {
+        h.OnWindowsThread([&] {
+            if (ExchangeProgress* progress = ExchangeProgress::Active())
+                progress->Tick();
+            QCoreApplication::sendPostedEvents();
+            if (h.Main().progressBar->isVisible())
+                samples.push_back({h.Main().Engine().NowMs(), h.Main().progressBar->text(),
+                                   h.Main().clockButton->mapTo(&h.Main(), QPoint())});
+        });
+    };
+    h.Fake().OnWaitStep(look);
+    h.Clock().OnSleep([&](int64_t) { look(); });
     cmd();
+    h.Fake().OnWaitStep(nullptr);
+    h.Clock().OnSleep(nullptr);
     return samples;
 }
 

@@ -3,7 +3,9 @@
 #include "model/edithistory.h"
 
 #include "app/startup.h"
+#include "dialogs/commandrun.h"
 #include "dialogs/lumdialog.h"
+#include "platform/enginethread.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -35,6 +37,7 @@ GuiHarness::GuiHarness(Line line) {
     if (line == Line::FakeDevice) {
         fake_ = std::make_unique<FakeLine>(clock_);
         fake_->SetResponder([this](const FakeLine::Bytes& request) {
+            TakeTurn();
             // The device moves on in virtual time too: its busy polls are counted, not timed.
             return device_.Handle(request);
         });
@@ -59,7 +62,7 @@ GuiHarness::GuiHarness(Line line) {
         files_.pop_front();
         return name;
     });
-    if (main_->Engine().ApplyPortSettings() != 0)
+    if (::ApplyPortSettings(*main_) != 0)
         throw std::runtime_error("the test line did not open");
 }
 
@@ -67,6 +70,27 @@ GuiHarness::~GuiHarness() {
     main_.reset();
     if (server_)
         server_->Stop();
+}
+
+void GuiHarness::DuringNextRequest(std::function<void()> fn) {
+    std::lock_guard<std::mutex> lock(turnMutex_);
+    turns_.push_back(std::move(fn));
+}
+
+void GuiHarness::TakeTurn() {
+    std::function<void()> turn;
+    {
+        std::lock_guard<std::mutex> lock(turnMutex_);
+        if (turns_.empty())
+            return;
+        turn = std::move(turns_.front());
+        turns_.pop_front();
+    }
+    OnWindowsThread(turn);
+}
+
+void GuiHarness::OnWindowsThread(const std::function<void()>& fn) {
+    main_->Exchanges().CallHere(fn);
 }
 
 void GuiHarness::GrantAccess(int level) {

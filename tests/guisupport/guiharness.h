@@ -17,6 +17,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 class GuiHarness {
 public:
@@ -39,6 +40,14 @@ public:
 
     // AppDataLocation of the window tests: a temporary folder (the device history goes there).
     static QString AppDataFolder();
+
+    // While the command is under way: fn runs on the windows' thread at the next request the
+    // scripted line takes, and the line waits for it (keys, clicks, looks at the windows).
+    void DuringNextRequest(std::function<void()> fn);
+    // From a responder of the scripted line (the engine's thread): fn on the windows' thread,
+    // the line waiting. A responder set by a test calls TakeTurn for DuringNextRequest.
+    void OnWindowsThread(const std::function<void()>& fn);
+    void TakeTurn();
 
     // Full access, as after the built-in password.
     void GrantAccess(int level = 1);
@@ -75,6 +84,8 @@ private:
     ScriptedOperator op_;
     std::unique_ptr<MainWindow> main_;
     std::deque<std::function<void(QDialog&)>> modal_;
+    std::mutex turnMutex_;
+    std::deque<std::function<void()>> turns_;
     std::deque<QString> files_;
     QStringList modalTitles_;
     std::vector<FileDialogRequest> fileRequests_;

@@ -1,5 +1,5 @@
-// Pauses: measured on the monotonic clock, slept in short slices with the idle hook between
-// them, and precise on the real clock without burning the processor.
+// Pauses: one sleep to a deadline on the monotonic clock, ended at once by the operator's
+// stop from another thread, and precise on the real clock without burning the processor.
 
 #include "enginefixture.h"
 
@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <thread>
 
 namespace {
 
@@ -16,7 +17,6 @@ TEST_F(EngineTest, PauseLastsExactlyAsLongOnTheGivenClock) {
         port.Pause(ms);
         EXPECT_EQ(clock.nowMicros() - before, ms * 1000) << ms;
     }
-    EXPECT_LE(clock.LongestSleepMicros(), 10'000);
 }
 
 TEST_F(EngineTest, ZeroAndNegativePausesTakeNoTime) {
@@ -25,42 +25,28 @@ TEST_F(EngineTest, ZeroAndNegativePausesTakeNoTime) {
     EXPECT_EQ(clock.ElapsedMicros(), 0);
 }
 
-TEST_F(EngineTest, IdleHookRunsBetweenSlicesWhileInExchange) {
-    int calls = 0;
-    bool alwaysInside = true;
-    port.SetIdleHook([&] {
-        ++calls;
-        alwaysInside = alwaysInside && port.InExchange();
+TEST(RealPause, TheStopFromAnotherThreadEndsItAtOnce) {
+    VirtualClock unused;
+    FakeLine line(unused);
+    SteadyLineClock clock;
+    ExchangeEngine port(line, clock);
+    const auto start = std::chrono::steady_clock::now();
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        port.RequestStop();
     });
-    port.Pause(300);
-    // Thirty slices of 10 ms, the hook between them.
-    EXPECT_EQ(calls, 29);
-    EXPECT_TRUE(alwaysInside);
-    EXPECT_FALSE(port.InExchange());
-}
-
-TEST_F(EngineTest, IdleHookSeesTheTransactionUnderWay) {
-    bool inside = false;
-    port.SetIdleHook([&] { inside = inside || port.InExchange(); });
-    line.QueueReply(TestFrame::Normal(1, 0x11, Bytes(17, 0)));
-    EXPECT_EQ(Run(0, 17), 0);
-    EXPECT_TRUE(inside);
-    EXPECT_FALSE(port.InExchange());
-}
-
-TEST_F(EngineTest, PauseEndsAtItsDeadlineOnTheClock) {
-    // Time that passes on the clock while the pause runs counts: the pause is not a sum of
-    // sleeps but ends when the clock says the time is up.
-    int sleeps = 0;
-    clock.OnSleep([&](int64_t) {
-        if (++sleeps == 3)
-            clock.Advance(15'000);
-    });
+    port.Pause(20'000);
+    stopper.join();
+    const auto waited = std::chrono::steady_clock::now() - start;
+    // Far below the pause however busy the machine.
+    EXPECT_LT(waited, std::chrono::seconds(10));
+    // A raised stop keeps the next pause from starting; a command's start clears it.
+    port.Pause(20'000);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    port.ClearStop();
     const int64_t before = clock.nowMicros();
-    port.Pause(100);
-    const int64_t spent = clock.nowMicros() - before;
-    EXPECT_GE(spent, 100'000);
-    EXPECT_LT(spent, 100'000 + 15'000);
+    port.Pause(20);
+    EXPECT_GE(clock.nowMicros() - before, 20'000);
 }
 
 int64_t ThreadCpuMicros() {
@@ -86,8 +72,6 @@ TEST(SteadyLineClock, RealPauseSleepsRatherThanSpins) {
     FakeLine line(unused); // a pause does not touch the line
     SteadyLineClock clock;
     ExchangeEngine port(line, clock);
-    int hooks = 0;
-    port.SetIdleHook([&] { ++hooks; });
     const int64_t cpuBefore = ThreadCpuMicros();
     const auto wallBefore = std::chrono::steady_clock::now();
     port.Pause(200);
@@ -96,12 +80,9 @@ TEST(SteadyLineClock, RealPauseSleepsRatherThanSpins) {
                           .count();
     const int64_t cpu = ThreadCpuMicros() - cpuBefore;
     EXPECT_GE(wall, 200'000);
-    EXPECT_LT(wall, 300'000);
+    EXPECT_LT(wall, 5'000'000); // however busy the machine
     // A busy wait would cost the whole 200 ms.
     EXPECT_LT(cpu, 40'000);
-    // Slices of 10 ms with the hook between them (counted exactly on the virtual clock); a busy
-    // machine or a coarser system timer stretches some slices.
-    EXPECT_GE(hooks, 12);
 }
 
 } // namespace

@@ -190,7 +190,6 @@ TEST(EngineDefaults, AsAfterStart) {
     EXPECT_EQ(port.GetDelayTx(), 25);
     EXPECT_EQ(port.GetDelayRx(), 20);
     EXPECT_FALSE(port.IsOpen());
-    EXPECT_FALSE(port.InExchange());
     // The port stays closed until settings are applied.
     uint8_t reply[ExchangeEngine::ReplyBufferSize];
     EXPECT_EQ(port.Exchange(0, 17, 0, nullptr, reply), ResultCode::PortNotOpen);

@@ -6,6 +6,7 @@
 #include "helper_network.h"
 #include "link/frameobserver.h"
 #include "network/networkwindow.h"
+#include "platform/enginethread.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -283,12 +284,12 @@ private slots:
         Open(h, true, [&](NetworkWindow& d) {
             log.bar = d.progressBar;
             const QSize before = d.size();
-            h.Main().Engine().AddObserver(&log);
+            h.Main().Exchanges().AddObserver(&log);
             d.deleteBlockAction->trigger();
             h.Op().Answer(MsgButton::Yes);
             h.Fake().ClearRecords();
             Click(d.OK);
-            h.Main().Engine().RemoveObserver(&log);
+            h.Main().Exchanges().RemoveObserver(&log);
             QCOMPARE(d.progressBar->value(), 100);
             QVERIFY(d.progressBar->isHidden());
             // The window keeps its size while the write runs.

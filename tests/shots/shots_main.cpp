@@ -3,6 +3,7 @@
 
 #include "app/configurationdialog.h"
 #include "app/passworddialog.h"
+#include "dialogs/commandrun.h"
 #include "emu/faults.h"
 #include "guisupport/guiharness.h"
 #include "monitor/monitorwindow.h"
@@ -64,7 +65,7 @@ int main(int argc, char** argv) {
             h.Main().grab().save(QDir(dir).filePath("main-during-write.png"));
         }
     });
-    h.Main().Engine().ApplyPortSettings(); // the port dialog above closed it
+    ApplyPortSettings(h.Main()); // the port dialog above closed it
     h.GrantAccess();
     h.Main().Program().PutDelay(0, 21); // an edit the device does not hold yet
     h.Main().WriteDeviceClick();

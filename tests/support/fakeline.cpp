@@ -89,7 +89,10 @@ int FakeLine::write(const uint8_t* bytes, int count) {
         return -1;
     }
     Bytes request(bytes, bytes + count);
-    written_.push_back(request);
+    {
+        std::lock_guard<std::mutex> lock(recordsMutex_);
+        written_.push_back(request);
+    }
     if (kernelMode_ || rts_)
         directionCalls_.push_back("write");
     writeTimes_.push_back(clock_.nowMicros());
@@ -124,12 +127,14 @@ int FakeLine::read(uint8_t* buffer, int count) {
     std::copy_n(input_.begin(), n, buffer);
     input_.erase(input_.begin(), input_.begin() + n);
     if (n == 0) {
-        // Nothing comes: the whole time-out, with the program's turns in it as the real line
-        // gives them.
+        // Nothing comes: the whole time-out, cut short by a stop as the real line does.
         int64_t left = (1000 + 100 * static_cast<int64_t>(count)) * kMs;
-        for (; HasWaitTurn() && left > WaitTurnMs * kMs; left -= WaitTurnMs * kMs) {
-            clock_.Advance(WaitTurnMs * kMs);
-            WaitTurn();
+        for (; HasStopCheck() && left > StopCheckMs * kMs; left -= StopCheckMs * kMs) {
+            clock_.Advance(StopCheckMs * kMs);
+            if (waitStep_)
+                waitStep_();
+            if (StopDue())
+                return 0;
         }
         clock_.Advance(left);
     } else if (n < count) {
@@ -139,7 +144,10 @@ int FakeLine::read(uint8_t* buffer, int count) {
 }
 
 void FakeLine::ClearRecords() {
-    written_.clear();
+    {
+        std::lock_guard<std::mutex> lock(recordsMutex_);
+        written_.clear();
+    }
     writeTimes_.clear();
     readCalls_ = purgeCalls_ = openCalls_ = closeCalls_ = 0;
 }

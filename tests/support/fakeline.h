@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -50,6 +51,9 @@ public:
     // function, when set, changes what comes back (another device talking at the same time).
     void SetEcho(bool echo) { echo_ = echo; }
     void SetEchoGarble(std::function<void(Bytes&)> garble) { garble_ = std::move(garble); }
+    // Called at every step of a wait for bytes that do not come (the steps at which the stop is
+    // looked at): a test looks at the windows there, the line waiting.
+    void OnWaitStep(std::function<void()> step) { waitStep_ = std::move(step); }
     // Opens the fake without the engine's settings (for tests that skip ApplyPortSettings).
     void ForceOpen() { open_ = true; }
 
@@ -72,7 +76,11 @@ public:
     void FailWritesAfter(int okCalls) { writesLeft_ = okCalls; }
 
     // --- records ---
-    const std::vector<Bytes>& Written() const { return written_; }
+    // A copy: the engine's thread may be writing meanwhile (a poll).
+    std::vector<Bytes> Written() const {
+        std::lock_guard<std::mutex> lock(recordsMutex_);
+        return written_;
+    }
     // Virtual time of each write, in microseconds.
     const std::vector<int64_t>& WriteTimes() const { return writeTimes_; }
     int ReadCalls() const { return readCalls_; }
@@ -96,12 +104,14 @@ private:
     bool rts_ = false;
     std::vector<std::string> directionCalls_;
     std::function<void(Bytes&)> garble_;
+    std::function<void()> waitStep_;
     int readsLeft_ = -1;
     int writesLeft_ = -1;
     std::deque<Bytes> queue_;
     Responder responder_;
     std::deque<uint8_t> input_;
     std::set<std::string> names_{PortName};
+    mutable std::mutex recordsMutex_;
     std::vector<Bytes> written_;
     std::vector<int64_t> writeTimes_;
     int readCalls_ = 0;

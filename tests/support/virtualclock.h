@@ -4,6 +4,7 @@
 
 #include "link/serialline.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 
@@ -29,7 +30,8 @@ public:
 private:
     // Far from zero, so that nothing can pass for a real time of day.
     static constexpr int64_t kStart = 5'000'000'000;
-    int64_t now_ = kStart;
+    // Moved on by the engine's thread, read by the windows'.
+    std::atomic<int64_t> now_{kStart};
     int64_t slept_ = 0;
     int64_t longest_ = 0;
     int sleepCalls_ = 0;
