@@ -41,7 +41,9 @@ void MainWindow::PortSettingsClick() {
         if (again != MsgButton::Retry)
             return;
     }
-    const PortSettings chosen = dialog.Chosen();
+    PortSettings chosen = dialog.Chosen();
+    if (chosen.builtIn)
+        chosen.portName = portChoices_->StartEmulator();
     ExchangeEngine& port = *engine_;
     port.Parity = chosen.parity;
     port.Speed = chosen.speed;

@@ -7,15 +7,37 @@
 #include "model/passwordfile.h"
 #include "platform/filestore.h"
 
+namespace {
+// A new password typed while the change mode is on: refused with the reasons, or stored in the
+// password file. The change mode stays on when the file could not be written.
+void StoreNewPassword(Operator& op, OperatorAccess& access, const std::string& entered) {
+    const NewPassword parsed = ParseNewPassword(entered);
+    if (!parsed.ok) {
+        for (const std::string& m : parsed.messages)
+            op.Tell(m, "Предупреждение", MsgIcon::Warning);
+        return;
+    }
+    const auto bytes = PasswordBytes(parsed.value);
+    if (!ReplaceFileAtomically(PasswordDialog::PasswordFilePath(), {bytes.begin(), bytes.end()})) {
+        op.Tell("Файл не удается создать", "Ошибка", MsgIcon::Error);
+        return;
+    }
+    op.Tell("Пароль заменен!", "Подтверждение", MsgIcon::Information);
+    access.passwordChange = 0;
+}
+} // namespace
+
 int MainWindow::PasswordLevel() {
     PasswordDialog dialog(*this, this);
     for (;;) {
         dialog.PrepareCheck();
-        if (showModal(dialog) == Password::Accepted) {
-            const std::string expected =
-                ExpectedPassword(ReadWholeFile(PasswordDialog::PasswordFilePath()));
-            return CheckPassword(dialog.Entered(), expected).level;
-        }
+        showModal(dialog);
+        // However the dialog was closed, the entry decides: an empty one opens view only.
+        const std::string expected =
+            ExpectedPassword(ReadWholeFile(PasswordDialog::PasswordFilePath()));
+        const PasswordCheck check = CheckPassword(dialog.Entered(), expected);
+        if (check.result == Password::Accepted)
+            return check.level;
         const MsgButton again = op_->Ask({"Введенный пароль неверен",
                                           "Ошибка",
                                           MsgIcon::Error,
@@ -62,4 +84,5 @@ void MainWindow::ChangePasswordClick() {
     PasswordDialog dialog(*this, this);
     dialog.PrepareChange();
     showModal(dialog);
+    StoreNewPassword(*op_, access_, dialog.Entered());
 }

@@ -3,11 +3,9 @@
 #include "dialogs/fieldcheck.h"
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
-#include "model/inputprogram.h"
 #include "model/keyfilters.h"
 #include "model/operator.h"
 #include "model/passwordfile.h"
-#include "platform/filestore.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -48,10 +46,12 @@ PasswordDialog::PasswordDialog(WindowContext& main, QWidget* parent)
     setToolTip(U("Введите пароль и нажмите <Enter>"));
     auto* v = new QVBoxLayout(this);
     promptLabel = new QLabel(U("Внимание! Замена пароля!"), this);
+    promptLabel->setObjectName("promptLabel");
     promptLabel->setStyleSheet("color: red; background: yellow; font-weight: bold");
     promptLabel->setAlignment(Qt::AlignCenter);
     promptLabel->hide();
     passwordEdit = new QLineEdit(this);
+    passwordEdit->setObjectName("passwordEdit");
     passwordEdit->setMaxLength(5);
     passwordEdit->setEchoMode(QLineEdit::Password);
     QFont bold = passwordEdit->font();
@@ -82,36 +82,6 @@ void PasswordDialog::PasswordKeyRejected() {
     main_.Op().Tell("Пароль - цифровой", "Ошибка", MsgIcon::Error);
     QApplication::beep();
     passwordEdit->clear();
-}
-
-bool PasswordDialog::CanClose(int& result) {
-    if (main_.Access().passwordChange == 1) {
-        result = StoreNewPassword();
-        return true;
-    }
-    const std::string expected = ExpectedPassword(ReadWholeFile(PasswordFilePath()));
-    result = CheckPassword(passwordEdit->text().toStdString(), expected).result;
-    return true;
-}
-
-int PasswordDialog::StoreNewPassword() {
-    Operator& op = main_.Op();
-    const NewPassword parsed = ParseNewPassword(passwordEdit->text().toStdString());
-    if (!parsed.ok) {
-        for (const std::string& m : parsed.messages)
-            op.Tell(m, "Предупреждение", MsgIcon::Warning);
-        if (parsed.clearField)
-            passwordEdit->clear();
-        return Password::Refused;
-    }
-    const auto bytes = PasswordBytes(parsed.value);
-    if (!ReplaceFileAtomically(PasswordFilePath(), {bytes.begin(), bytes.end()})) {
-        op.Tell("Файл не удается создать", "Ошибка", MsgIcon::Error);
-        return Password::Refused; // the change mode stays on
-    }
-    op.Tell("Пароль заменен!", "Подтверждение", MsgIcon::Information);
-    main_.Access().passwordChange = 0;
-    return Password::Accepted;
 }
 
 std::string PasswordDialog::Entered() const {

@@ -1,6 +1,7 @@
 #pragma once
-// The password dialog "Введите пароль и нажмите  <ENTER>": checks the entry at start-up, or
-// stores a new password while the password-change mode is on.
+// The password dialog "Введите пароль и нажмите  <ENTER>": takes the password at start-up, or
+// the new one while the password-change mode is on. The opener checks and stores what was
+// entered.
 
 #include "dialogs/lumdialog.h"
 
@@ -18,21 +19,16 @@ public:
     // Prepares the dialog for the start-up check or for a password change.
     void PrepareCheck();
     void PrepareChange();
-    // The password typed, after the check closed the dialog.
+    // The password typed, after the dialog closed.
     std::string Entered() const;
-
-    QLabel* promptLabel = nullptr;
-    QLineEdit* passwordEdit = nullptr;
 
     // The file that keeps the password, in the working directory.
     static QString PasswordFilePath();
 
-protected:
-    bool CanClose(int& result) override;
-
 private:
     void PasswordKeyRejected();
-    int StoreNewPassword();
 
     WindowContext& main_;
+    QLabel* promptLabel = nullptr;
+    QLineEdit* passwordEdit = nullptr;
 };

@@ -50,8 +50,8 @@ struct SelfTestRun {
         }
         if (auto* port = qobject_cast<PortDialog*>(&dialog)) {
             dialog.show(); // showing fills the port list
-            port->portBox->setCurrentIndex(port->portBox->findText(PortDialog::BuiltInEntry()));
-            port->OK->click();
+            port->ChoosePort(PortDialog::BuiltInEntry());
+            port->CloseWith(mr::Ok);
             dialog.hide();
             return dialog.result();
         }

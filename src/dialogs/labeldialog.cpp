@@ -43,15 +43,19 @@ LabelDialog::LabelDialog(WindowContext& main, QWidget* parent) : LumDialog(paren
     auto* grid = new QGridLayout(this);
     inputLabel = new QLabel(U("Вход №"), this);
     inputCaption = new QLabel(this);
+    inputCaption->setObjectName("inputCaption");
     inputLabel->setStyleSheet("font-weight: bold");
     inputCaption->setStyleSheet("font-weight: bold");
     labelCaption = new QLabel(U("Текстовый реквизит"), this);
     labelEdit = new QLineEdit(this);
+    labelEdit->setObjectName("labelEdit");
     labelEdit->setMaxLength(14);
     labelEdit->setMinimumWidth(160);
     labelEdit->installEventFilter(new EnterMovesOn(labelEdit));
     lengthLabel = new QLabel(this);
+    lengthLabel->setObjectName("lengthLabel");
     OK = new QPushButton("OK", this);
+    OK->setObjectName("OK");
     grid->addWidget(inputLabel, 0, 0);
     grid->addWidget(inputCaption, 0, 1);
     grid->addWidget(labelCaption, 1, 0);
@@ -130,10 +134,10 @@ void LabelDialog::FillFrom(int input) {
     labelEdit->setText(FromCp1251(main_.Modules().GetLabel(input)));
 }
 
-void LabelDialog::StoreTo(int input) {
-    main_.Modules().PutLabel(ToCp1251(labelEdit->text()), input);
-}
-
 QString LabelDialog::Text() const {
     return labelEdit->text();
+}
+
+std::string LabelDialog::Label() const {
+    return ToCp1251(labelEdit->text());
 }

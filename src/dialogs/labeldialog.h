@@ -3,6 +3,8 @@
 
 #include "dialogs/lumdialog.h"
 
+#include <string>
+
 class WindowContext;
 class QLabel;
 class QLineEdit;
@@ -14,18 +16,12 @@ public:
     explicit LabelDialog(WindowContext& main, QWidget* parent = nullptr);
 
     void SetHeading(int inputFrom1, const QString& identifier);
-    // Fills the field with input i's label; stores the field as input i's label (padded).
+    // Fills the field with input i's label.
     void FillFrom(int input);
-    void StoreTo(int input);
     // The label typed, as the field holds it.
     QString Text() const;
-
-    QLabel* inputLabel = nullptr;
-    QLabel* inputCaption = nullptr;
-    QLabel* labelCaption = nullptr;
-    QLineEdit* labelEdit = nullptr;
-    QLabel* lengthLabel = nullptr; // "N из 14", and what was cut when a text did not fit
-    QPushButton* OK = nullptr;
+    // The label to store, in the device's code page; the opener puts it into the document.
+    std::string Label() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -38,4 +34,10 @@ private:
     void Paste();
 
     WindowContext& main_;
+    QLabel* inputLabel = nullptr;
+    QLabel* inputCaption = nullptr;
+    QLabel* labelCaption = nullptr;
+    QLineEdit* labelEdit = nullptr;
+    QLabel* lengthLabel = nullptr; // "N из 14", and what was cut when a text did not fit
+    QPushButton* OK = nullptr;
 };

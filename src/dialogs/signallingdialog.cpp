@@ -35,6 +35,8 @@ SignallingDialog::SignallingDialog(WindowContext& main, QWidget* parent)
     auto* heading = new QHBoxLayout;
     inputLabel = new QLabel(U("Вход №"), this);
     inputCaption = new QLabel(this);
+    inputLabel->setObjectName("inputLabel");
+    inputCaption->setObjectName("inputCaption");
     inputLabel->setStyleSheet("font-weight: bold");
     inputCaption->setStyleSheet("font-weight: bold");
     heading->addWidget(inputLabel);
@@ -49,6 +51,7 @@ SignallingDialog::SignallingDialog(WindowContext& main, QWidget* parent)
                             "аварийная      (прерывистый свет)", "индикация      (ровный свет)"};
     for (int i = 0; i < 4; ++i) {
         alarmTypeButtons[i] = new QRadioButton(U(items[i]), types);
+        alarmTypeButtons[i]->setObjectName(QString("alarmType%1").arg(i));
         group->addButton(alarmTypeButtons[i], i);
         tv->addWidget(alarmTypeButtons[i]);
     }
@@ -58,6 +61,7 @@ SignallingDialog::SignallingDialog(WindowContext& main, QWidget* parent)
     auto* colors = new QGroupBox(U("Цвет световой сигнализации"), this);
     auto* cv = new QVBoxLayout(colors);
     colorList = new QListWidget(colors);
+    colorList->setObjectName("colorList");
     for (const ColorEntry& c : kColors) {
         QPixmap swatch(16, 16);
         swatch.fill(c.color);
@@ -76,12 +80,14 @@ SignallingDialog::SignallingDialog(WindowContext& main, QWidget* parent)
     auto* sound = new QGroupBox(U("Звуковая сигнализация"), this);
     auto* sv = new QVBoxLayout(sound);
     soundBox = new QComboBox(sound);
+    soundBox->setObjectName("soundBox");
     soundBox->addItems({U("нет"), U("есть")});
     connect(soundBox, &QComboBox::activated, this, [this] { SoundClick(); });
     sv->addWidget(soundBox);
     v->addWidget(sound);
 
     OK = new QPushButton("OK", this);
+    OK->setObjectName("OK");
     v->addWidget(OK, 0, Qt::AlignRight);
     connect(OK, &QPushButton::clicked, this, [this] { CloseWith(mr::Cancel); });
     // Every way of closing applies the edits.
@@ -169,8 +175,6 @@ void SignallingDialog::FillFrom(const InputProgram& prog, int input) {
     SetSound(prog.GetSound(input));
 }
 
-void SignallingDialog::StoreTo(InputProgram& prog, int input) const {
-    prog.PutAlarmType(input, AlarmType());
-    prog.PutColor(input, ColorCode());
-    prog.PutSound(input, Sound());
+Signalling SignallingDialog::Chosen() const {
+    return {AlarmType(), ColorCode(), Sound()};
 }

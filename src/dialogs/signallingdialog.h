@@ -11,6 +11,13 @@ class QPushButton;
 class QRadioButton;
 class InputProgram;
 
+// One input's signalling as the operator chose it, in the record's codes.
+struct Signalling {
+    int alarmType = 0; // 0..3
+    int colorCode = 0; // 0, 4, 2 or 6
+    int sound = 0;     // 0 or 1
+};
+
 class SignallingDialog : public LumDialog {
     Q_OBJECT
 public:
@@ -20,8 +27,8 @@ public:
     void SetHeading(int inputFrom1, const QString& identifier);
     // Fills the controls from input i's record.
     void FillFrom(const InputProgram& prog, int input);
-    // Stores alarm type, colour code and sound into input i's record.
-    void StoreTo(InputProgram& prog, int input) const;
+    // Alarm type, colour code and sound as chosen; the opener puts them into the document.
+    Signalling Chosen() const;
 
     int AlarmType() const;       // 0..3
     int ColorIndex() const;      // -1 none, 0 red, 1 lime, 2 yellow
@@ -32,13 +39,6 @@ public:
     void SetColorIndex(int index);
     void SetSound(int sound);
 
-    QLabel* inputLabel = nullptr;
-    QLabel* inputCaption = nullptr;
-    QRadioButton* alarmTypeButtons[4] = {};
-    QListWidget* colorList = nullptr;
-    QComboBox* soundBox = nullptr;
-    QPushButton* OK = nullptr;
-
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -48,5 +48,11 @@ private:
     void SoundClick();
 
     WindowContext& main_;
+    QLabel* inputLabel = nullptr;
+    QLabel* inputCaption = nullptr;
+    QRadioButton* alarmTypeButtons[4] = {};
+    QListWidget* colorList = nullptr;
+    QComboBox* soundBox = nullptr;
+    QPushButton* OK = nullptr;
     bool settingColor_ = false; // the program, not the operator, moves the colour selection
 };

@@ -24,6 +24,12 @@ const char* const kSpeeds[] = {"9600", "19200", "57600", "115200"};
 PortChoices::PortChoices() = default;
 PortChoices::~PortChoices() = default;
 
+std::string PortChoices::StartEmulator() {
+    if (!emulator)
+        emulator = std::make_unique<BuiltInEmulator>();
+    return emulator->Start();
+}
+
 PortDialog::PortDialog(WindowContext& main, PortChoices& choices, QWidget* parent)
     : LumDialog(parent), main_(main), choices_(choices) {
     setWindowTitle(U("Настройка СОМ-порта"));
@@ -32,6 +38,7 @@ PortDialog::PortDialog(WindowContext& main, PortChoices& choices, QWidget* paren
     auto* portGroup = new QGroupBox(this);
     auto* pg = new QGridLayout(portGroup);
     portBox = new QComboBox(portGroup);
+    portBox->setObjectName("portBox");
     portBox->setMinimumWidth(220);
     // Entries are shown whole; a port the list does not know (a /dev/serial/by-id/... link)
     // can be typed.
@@ -44,11 +51,14 @@ PortDialog::PortDialog(WindowContext& main, PortChoices& choices, QWidget* paren
     auto* lineBox = new QGroupBox(this);
     auto* lg = new QGridLayout(lineBox);
     speedBox = new QComboBox(lineBox);
+    speedBox->setObjectName("speedBox");
     for (const char* speed : kSpeeds)
         speedBox->addItem(speed);
     parityBox = new QComboBox(lineBox);
+    parityBox->setObjectName("parityBox");
     parityBox->addItems({U("нет"), U("нечет"), U("чет")});
     stopBitsBox = new QComboBox(lineBox);
+    stopBitsBox->setObjectName("stopBitsBox");
     stopBitsBox->addItems({"1", "2"});
     lg->addWidget(new QLabel(U("Скорость(бит/с):"), lineBox), 0, 0);
     lg->addWidget(speedBox, 0, 1);
@@ -58,6 +68,7 @@ PortDialog::PortDialog(WindowContext& main, PortChoices& choices, QWidget* paren
     lg->addWidget(stopBitsBox, 2, 1);
 
     OK = new QPushButton("OK", this);
+    OK->setObjectName("OK");
     emulatorButton = new QPushButton(U("Настройка обмена"), this);
     grid->addWidget(portGroup, 0, 0, 1, 2);
     grid->addWidget(lineBox, 1, 0, 1, 2);
@@ -163,26 +174,28 @@ void PortDialog::StartEmulatorClick() {
     ExchangeTimingDialog::Run(main_, parentWidget());
 }
 
-PortSettings PortDialog::Chosen() {
+void PortDialog::ChoosePort(const QString& entry) {
+    portBox->setCurrentIndex(portBox->findText(entry));
+}
+
+PortSettings PortDialog::Chosen() const {
     static const char* const parity[] = {"N", "O", "E"};
     PortSettings chosen;
     chosen.parity = parity[std::clamp(choices_.parityPos, 0, 2)];
     chosen.speed = speedBox->currentText().toStdString();
     chosen.stopBits = choices_.stopBitsPos == 0 ? "1" : "2";
-    chosen.portName = ChosenPortName().toStdString();
+    const QString entry = portBox->currentText().trimmed();
+    chosen.builtIn = entry == BuiltInEntry() && portBox->findText(entry, Qt::MatchExactly) >= 0;
+    if (!chosen.builtIn)
+        chosen.portName = ChosenPortName().toStdString();
     return chosen;
 }
 
-QString PortDialog::ChosenPortName() {
+QString PortDialog::ChosenPortName() const {
     const QString entry = portBox->currentText().trimmed();
     const int listed = portBox->findText(entry, Qt::MatchExactly);
     if (listed < 0)
         return entry; // typed by the operator; the engine decides whether it names a port
-    if (entry != BuiltInEntry()) {
-        const QVariant name = portBox->itemData(listed);
-        return name.isValid() ? name.toString() : entry;
-    }
-    if (!choices_.emulator)
-        choices_.emulator = std::make_unique<BuiltInEmulator>();
-    return QString::fromStdString(choices_.emulator->Start());
+    const QVariant name = portBox->itemData(listed);
+    return name.isValid() ? name.toString() : entry;
 }

@@ -19,11 +19,14 @@ class QPushButton;
 class BuiltInEmulator;
 
 // What the port dialog keeps between its showings, held by its opener for the whole run: the
-// list positions, the gateways chosen, and the built-in device once started (the engine's port
-// may be its line).
+// list positions, the gateways chosen, and the built-in device once the opener started it (the
+// engine's port may be its line).
 struct PortChoices {
     PortChoices();
     ~PortChoices();
+    // Starts the built-in device, or finds it running: the line to open, empty when it could
+    // not start.
+    std::string StartEmulator();
     int speedPos = 0;
     int parityPos = 0;
     int stopBitsPos = 1;
@@ -34,7 +37,8 @@ struct PortChoices {
 
 // What the dialog hands back after OK, in the engine's terms.
 struct PortSettings {
-    std::string portName; // empty when nothing is chosen or the built-in device did not start
+    bool builtIn = false; // the built-in device is chosen: the opener starts it for its line
+    std::string portName; // empty when nothing is chosen or the built-in device is
     std::string speed;    // "9600"
     std::string parity;   // "N", "O" or "E"
     std::string stopBits; // "1" or "2"
@@ -52,16 +56,10 @@ public:
     static QString PortEntry(const QString& name, const QString& description, const QString& maker);
     // The list position of a speed (the first one when it is not listed).
     static int SpeedPosition(int speed);
-    // The settings chosen; the built-in device is started on a pseudo-terminal when it is
-    // chosen.
-    PortSettings Chosen();
-
-    QComboBox* speedBox = nullptr;
-    QComboBox* parityBox = nullptr;
-    QComboBox* stopBitsBox = nullptr;
-    QComboBox* portBox = nullptr;
-    QPushButton* OK = nullptr;
-    QPushButton* emulatorButton = nullptr;
+    // The settings chosen.
+    PortSettings Chosen() const;
+    // Chooses a port by its list entry, as the operator picking it (the self-test's device).
+    void ChoosePort(const QString& entry);
 
     // Gateways chosen in this run, the latest first; listed after the serial ports.
     const QStringList& RecentGateways() const { return choices_.recentGateways; }
@@ -78,9 +76,15 @@ private:
     void PortTextChanged(const QString& text);
     void KeepGateway(const QString& name);
     // The port name for the engine from the chosen entry.
-    QString ChosenPortName();
+    QString ChosenPortName() const;
 
     WindowContext& main_;
+    QComboBox* speedBox = nullptr;
+    QComboBox* parityBox = nullptr;
+    QComboBox* stopBitsBox = nullptr;
+    QComboBox* portBox = nullptr;
+    QPushButton* OK = nullptr;
+    QPushButton* emulatorButton = nullptr;
     PortChoices& choices_;
     bool portWasOpen_ = false;
 };

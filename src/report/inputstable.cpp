@@ -218,9 +218,10 @@ void InputsTableWindow::GridDoubleClick() {
     dialog.SetHeading(r, QString::fromStdString(moduleConfig.GetInputId(i)));
     dialog.FillFrom(i);
     if (main_.showModal(dialog) == TextAccepted) {
+        const std::string label = dialog.Label();
         main_.Document().Edit("Вход " + std::to_string(r) + " " + moduleConfig.InputName(i) +
                                   ": текст",
-                              [&] { dialog.StoreTo(i); });
+                              [&] { moduleConfig.PutLabel(label, i); });
     }
     SetCell(ColText, r, FromCp1251(moduleConfig.GetLabel(i)));
 }

@@ -27,9 +27,12 @@ void SchemeEditor::EditAlarmClick() {
     dialog.FillFrom(inputProgram, a);
     if (main_.showModal(dialog) != mr::Cancel)
         return;
+    const Signalling chosen = dialog.Chosen();
     main_.Document().Edit(InputStepName(a, "сигнализация"), [&] {
-        dialog.StoreTo(inputProgram, a);
-        alarmCells[i]->PutTypeCaption(dialog.AlarmType());
+        inputProgram.PutAlarmType(a, chosen.alarmType);
+        inputProgram.PutColor(a, chosen.colorCode);
+        inputProgram.PutSound(a, chosen.sound);
+        alarmCells[i]->PutTypeCaption(chosen.alarmType);
         alarmCells[i]->PaintNumber(dialog.PanelColor());
         delete soundMarks[i];
         soundMarks[i] = nullptr;

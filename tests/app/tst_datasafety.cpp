@@ -70,8 +70,8 @@ QByteArray OldConfigFile() {
 void ChangePassword(GuiHarness& h, const QString& entry) {
     h.OnModal([entry](QDialog& d) {
         auto& dialog = static_cast<PasswordDialog&>(d);
-        dialog.passwordEdit->setText(entry);
-        QTest::keyClick(dialog.passwordEdit, Qt::Key_Return);
+        Part<QLineEdit>(dialog, "passwordEdit")->setText(entry);
+        QTest::keyClick(Part<QLineEdit>(dialog, "passwordEdit"), Qt::Key_Return);
     });
     h.Main().ChangePasswordClick(); // "Будете менять пароль?" is answered Yes by default
 }

@@ -16,8 +16,9 @@
 
 namespace {
 bool SerialFieldsEnabled(PortDialog& dialog) {
-    return dialog.speedBox->isEnabled() && dialog.parityBox->isEnabled() &&
-           dialog.stopBitsBox->isEnabled();
+    return Part<QComboBox>(dialog, "speedBox")->isEnabled() &&
+           Part<QComboBox>(dialog, "parityBox")->isEnabled() &&
+           Part<QComboBox>(dialog, "stopBitsBox")->isEnabled();
 }
 } // namespace
 
@@ -45,11 +46,11 @@ private slots:
         h.OnModal([&](QDialog& d) {
             auto& dialog = static_cast<PortDialog&>(d);
             QVERIFY(SerialFieldsEnabled(dialog));
-            dialog.portBox->setEditText(" " + name + " ");
+            Part<QComboBox>(dialog, "portBox")->setEditText(" " + name + " ");
             QVERIFY(!SerialFieldsEnabled(dialog));
             // Greyed, and not the gateway's business: even parity with two stop bits passes.
-            dialog.parityBox->setCurrentIndex(2);
-            Click(dialog.OK);
+            Part<QComboBox>(dialog, "parityBox")->setCurrentIndex(2);
+            Click(Part<QPushButton>(dialog, "OK"));
         });
         h.Main().PortSettingsClick();
         QVERIFY2(h.Op().Shown().empty(), h.Op().LastText().c_str());
@@ -65,15 +66,15 @@ private slots:
         // as always, and choosing the gateway greys the fields again.
         h.OnModal([&](QDialog& d) {
             auto& dialog = static_cast<PortDialog&>(d);
+            auto* portBox = Part<QComboBox>(dialog, "portBox");
             QCOMPARE(dialog.RecentGateways(), QStringList{name});
-            QCOMPARE(dialog.portBox->currentIndex(), 0);
-            const int listed = dialog.portBox->findText(name);
+            QCOMPARE(portBox->currentIndex(), 0);
+            const int listed = portBox->findText(name);
             QVERIFY(listed >= 0);
-            QCOMPARE(dialog.portBox->itemText(dialog.portBox->count() - 1),
-                     PortDialog::BuiltInEntry());
-            dialog.portBox->setCurrentIndex(listed);
+            QCOMPARE(portBox->itemText(portBox->count() - 1), PortDialog::BuiltInEntry());
+            portBox->setCurrentIndex(listed);
             QVERIFY(!SerialFieldsEnabled(dialog));
-            Click(dialog.OK);
+            Click(Part<QPushButton>(dialog, "OK"));
         });
         h.Main().PortSettingsClick();
         QVERIFY(h.Main().Engine().IsOpen());
@@ -91,8 +92,8 @@ private slots:
         const QString name = "mbtcp://127.0.0.1:" + QString::number(port);
         h.OnModal([&](QDialog& d) {
             auto& dialog = static_cast<PortDialog&>(d);
-            dialog.portBox->setEditText(name);
-            Click(dialog.OK);
+            Part<QComboBox>(dialog, "portBox")->setEditText(name);
+            Click(Part<QPushButton>(dialog, "OK"));
         });
         h.Main().PortSettingsClick();
         QCOMPARE(h.Op().LastText(), " невозможно соединиться со шлюзом \n" + name.toStdString() +

@@ -38,8 +38,8 @@ emu::Fault FaultFrom(emu::FaultKind kind, uint64_t from, int value = 0) {
 void ShowMainWindow(GuiHarness& h) {
     h.OnModal([](QDialog& d) {
         auto& dialog = static_cast<PasswordDialog&>(d);
-        dialog.passwordEdit->clear();
-        QTest::keyClick(dialog.passwordEdit, Qt::Key_Return);
+        Part<QLineEdit>(dialog, "passwordEdit")->clear();
+        QTest::keyClick(Part<QLineEdit>(dialog, "passwordEdit"), Qt::Key_Return);
     });
     h.Main().show();
     QApplication::processEvents();

@@ -30,8 +30,8 @@ void EnterPasswords(GuiHarness& h, const QStringList& entries) {
     for (const QString& entry : entries)
         h.OnModal([entry](QDialog& d) {
             auto& dialog = static_cast<PasswordDialog&>(d);
-            dialog.passwordEdit->setText(entry);
-            QTest::keyClick(dialog.passwordEdit, Qt::Key_Return);
+            Part<QLineEdit>(dialog, "passwordEdit")->setText(entry);
+            QTest::keyClick(Part<QLineEdit>(dialog, "passwordEdit"), Qt::Key_Return);
         });
 }
 
@@ -192,13 +192,14 @@ private slots:
     void passwordKeyFilterEmptiesField() {
         GuiHarness h;
         PasswordDialog dialog(h.Main(), &h.Main());
+        auto* passwordEdit = Part<QLineEdit>(dialog, "passwordEdit");
         dialog.show();
-        dialog.passwordEdit->setText("12");
-        QTest::keyClick(dialog.passwordEdit, Qt::Key_A);
+        passwordEdit->setText("12");
+        QTest::keyClick(passwordEdit, Qt::Key_A);
         QVERIFY(h.Op().Saw("Пароль - цифровой"));
-        QVERIFY(dialog.passwordEdit->text().isEmpty());
-        QTest::keyClick(dialog.passwordEdit, Qt::Key_5);
-        QCOMPARE(dialog.passwordEdit->text(), QString("5"));
+        QVERIFY(passwordEdit->text().isEmpty());
+        QTest::keyClick(passwordEdit, Qt::Key_5);
+        QCOMPARE(passwordEdit->text(), QString("5"));
         dialog.hide();
     }
 
@@ -208,9 +209,9 @@ private slots:
         h.Op().Answer(MsgButton::Yes);
         h.OnModal([](QDialog& d) {
             auto& dialog = static_cast<PasswordDialog&>(d);
-            QVERIFY(dialog.promptLabel->isVisible());
-            dialog.passwordEdit->setText("513");
-            QTest::keyClick(dialog.passwordEdit, Qt::Key_Return);
+            QVERIFY(Part<QLabel>(dialog, "promptLabel")->isVisible());
+            Part<QLineEdit>(dialog, "passwordEdit")->setText("513");
+            QTest::keyClick(Part<QLineEdit>(dialog, "passwordEdit"), Qt::Key_Return);
         });
         h.Main().ChangePasswordClick();
         QFile f(PasswordDialog::PasswordFilePath());
@@ -226,8 +227,8 @@ private slots:
         h.Op().Answer(MsgButton::Yes);
         h.OnModal([](QDialog& d) {
             auto& dialog = static_cast<PasswordDialog&>(d);
-            dialog.passwordEdit->setText("65536");
-            QTest::keyClick(dialog.passwordEdit, Qt::Key_Return);
+            Part<QLineEdit>(dialog, "passwordEdit")->setText("65536");
+            QTest::keyClick(Part<QLineEdit>(dialog, "passwordEdit"), Qt::Key_Return);
         });
         h.Main().ChangePasswordClick();
         QVERIFY(h.Op().Saw("Введите число не более 65535"));
@@ -247,20 +248,21 @@ private slots:
         QVERIFY(port.IsOpen());
         h.OnModal([](QDialog& d) {
             auto& dialog = static_cast<PortDialog&>(d);
-            QCOMPARE(dialog.speedBox->currentText(), QString("9600"));
-            QCOMPARE(dialog.parityBox->currentText(), U("нет"));
-            QCOMPARE(dialog.stopBitsBox->currentText(), QString("2"));
-            QCOMPARE(dialog.portBox->currentIndex(), 0);
-            QCOMPARE(dialog.portBox->itemText(dialog.portBox->count() - 1),
-                     PortDialog::BuiltInEntry());
-            dialog.parityBox->setCurrentIndex(2);
-            Click(dialog.OK);
+            auto* portBox = Part<QComboBox>(dialog, "portBox");
+            QCOMPARE(Part<QComboBox>(dialog, "speedBox")->currentText(), QString("9600"));
+            QCOMPARE(Part<QComboBox>(dialog, "parityBox")->currentText(), U("нет"));
+            QCOMPARE(Part<QComboBox>(dialog, "stopBitsBox")->currentText(), QString("2"));
+            QCOMPARE(portBox->currentIndex(), 0);
+            QCOMPARE(portBox->itemText(portBox->count() - 1), PortDialog::BuiltInEntry());
+            Part<QComboBox>(dialog, "parityBox")->setCurrentIndex(2);
+            Click(Part<QPushButton>(dialog, "OK"));
         });
         h.Op().Answer(MsgButton::Retry);
         h.OnModal([](QDialog& d) {
             auto& dialog = static_cast<PortDialog&>(d);
-            QCOMPARE(dialog.parityBox->currentText(), U("нет")); // the refused choice was not kept
-            dialog.close();                                      // Cancel
+            QCOMPARE(Part<QComboBox>(dialog, "parityBox")->currentText(),
+                     U("нет")); // the refused choice was not kept
+            dialog.close();     // Cancel
         });
         h.Main().PortSettingsClick();
         QCOMPARE(h.Op().Shown().size(), size_t(1));
@@ -286,12 +288,13 @@ private slots:
         GuiHarness h;
         h.OnModal([](QDialog& d) {
             auto& dialog = static_cast<PortDialog&>(d);
-            dialog.speedBox->setCurrentIndex(2);
-            dialog.parityBox->setCurrentIndex(2);
-            dialog.stopBitsBox->setCurrentIndex(0);
-            dialog.portBox->addItem(FakeLine::PortName);
-            dialog.portBox->setCurrentIndex(dialog.portBox->count() - 1);
-            Click(dialog.OK);
+            auto* portBox = Part<QComboBox>(dialog, "portBox");
+            Part<QComboBox>(dialog, "speedBox")->setCurrentIndex(2);
+            Part<QComboBox>(dialog, "parityBox")->setCurrentIndex(2);
+            Part<QComboBox>(dialog, "stopBitsBox")->setCurrentIndex(0);
+            portBox->addItem(FakeLine::PortName);
+            portBox->setCurrentIndex(portBox->count() - 1);
+            Click(Part<QPushButton>(dialog, "OK"));
         });
         h.Main().PortSettingsClick();
         ExchangeEngine& port = h.Main().Engine();
@@ -303,8 +306,8 @@ private slots:
         // The next showing starts from the choice just made.
         h.OnModal([](QDialog& d) {
             auto& dialog = static_cast<PortDialog&>(d);
-            QCOMPARE(dialog.speedBox->currentText(), QString("57600"));
-            QCOMPARE(dialog.portBox->currentIndex(), 0);
+            QCOMPARE(Part<QComboBox>(dialog, "speedBox")->currentText(), QString("57600"));
+            QCOMPARE(Part<QComboBox>(dialog, "portBox")->currentIndex(), 0);
             d.close();
         });
         h.Main().PortSettingsClick();
@@ -314,9 +317,10 @@ private slots:
         GuiHarness h;
         h.OnModal([](QDialog& d) {
             auto& dialog = static_cast<PortDialog&>(d);
-            dialog.portBox->addItem("/nonexistent/ttyXYZ");
-            dialog.portBox->setCurrentIndex(dialog.portBox->count() - 1);
-            Click(dialog.OK);
+            auto* portBox = Part<QComboBox>(dialog, "portBox");
+            portBox->addItem("/nonexistent/ttyXYZ");
+            portBox->setCurrentIndex(portBox->count() - 1);
+            Click(Part<QPushButton>(dialog, "OK"));
         });
         h.Main().PortSettingsClick();
         QCOMPARE(h.Op().LastText(), std::string(" невозможно открыть последовательный порт \n"
@@ -348,14 +352,15 @@ private slots:
         QCOMPARE(PortDialog::PortEntry("ttyS0", "", ""), QString("ttyS0"));
         h.OnModal([&](QDialog& d) {
             auto& dialog = static_cast<PortDialog&>(d);
-            QVERIFY(dialog.portBox->isEditable());
-            dialog.portBox->insertItem(
+            auto* portBox = Part<QComboBox>(dialog, "portBox");
+            QVERIFY(portBox->isEditable());
+            portBox->insertItem(
                 0, PortDialog::PortEntry(FakeLine::PortName, "FT232R USB UART", "FTDI"),
                 FakeLine::PortName);
-            dialog.portBox->setCurrentIndex(0);
+            portBox->setCurrentIndex(0);
             if (!typed.isEmpty())
-                dialog.portBox->setEditText(typed);
-            Click(dialog.OK);
+                portBox->setEditText(typed);
+            Click(Part<QPushButton>(dialog, "OK"));
         });
         h.Main().PortSettingsClick();
         QCOMPARE(QString::fromStdString(h.Main().Engine().PortName), name);

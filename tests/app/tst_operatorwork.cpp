@@ -40,8 +40,8 @@ void TypeLabel(GuiHarness& h, const QString& text) {
         auto& table = static_cast<InputsTableWindow&>(d);
         h.OnModal([text](QDialog& l) {
             auto& label = static_cast<LabelDialog&>(l);
-            label.labelEdit->setText(text);
-            QTest::mouseClick(label.OK, Qt::LeftButton);
+            Part<QLineEdit>(label, "labelEdit")->setText(text);
+            QTest::mouseClick(Part<QPushButton>(label, "OK"), Qt::LeftButton);
         });
         table.inputsGrid->setCurrentCell(6, InputsTableWindow::ColText);
         table.GridDoubleClick();

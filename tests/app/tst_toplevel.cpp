@@ -93,8 +93,9 @@ private slots:
         connect(&operatorHand, &QTimer::timeout, [&] {
             if (auto* prompt = qobject_cast<PasswordDialog*>(QApplication::activeModalWidget())) {
                 seen["PasswordDialog"] = prompt->windowTitle();
-                prompt->passwordEdit->clear();
-                QTest::keyClick(prompt->passwordEdit, Qt::Key_Return); // basic access
+                Part<QLineEdit>(*prompt, "passwordEdit")->clear();
+                QTest::keyClick(Part<QLineEdit>(*prompt, "passwordEdit"),
+                                Qt::Key_Return); // basic access
                 answered = true;
                 return;
             }

@@ -89,8 +89,8 @@ private slots:
             auto& t = static_cast<InputsTableWindow&>(d);
             h.OnModal([](QDialog& l) {
                 auto& label = static_cast<LabelDialog&>(l);
-                label.labelEdit->setText("Pump 7");
-                Click(label.OK);
+                Part<QLineEdit>(label, "labelEdit")->setText("Pump 7");
+                Click(Part<QPushButton>(label, "OK"));
             });
             t.inputsGrid->setCurrentCell(6, InputsTableWindow::ColText);
             t.GridDoubleClick();

@@ -147,7 +147,7 @@ private slots:
         GuiHarness h;
         h.OnModal([](QDialog& d) {
             auto& dialog = static_cast<PortDialog&>(d);
-            QComboBox* box = dialog.portBox;
+            QComboBox* box = Part<QComboBox>(dialog, "portBox");
             QVERIFY(box->count() > 0);
             for (int i = 0; i < box->count(); ++i)
                 QVERIFY2(box->fontMetrics().horizontalAdvance(box->itemText(i)) <= TextRoom(box),
@@ -183,8 +183,9 @@ private slots:
             if (window == "password")
                 measure(d);
             auto& prompt = static_cast<PasswordDialog&>(d);
-            prompt.passwordEdit->clear();
-            QTest::keyClick(prompt.passwordEdit, Qt::Key_Return); // basic access
+            Part<QLineEdit>(prompt, "passwordEdit")->clear();
+            QTest::keyClick(Part<QLineEdit>(prompt, "passwordEdit"),
+                            Qt::Key_Return); // basic access
         });
         m.show(); // the password prompt comes when the main window is first shown
         QTRY_COMPARE(h.ModalTitles().size(), 1);

@@ -28,15 +28,20 @@ void OneModule(GuiHarness& h) {
     h.Main().Program().ClearRecords(0, 36);
 }
 
+QRadioButton* TypeButton(SignallingDialog& d, int type) {
+    return Part<QRadioButton>(d, QString("alarmType%1").arg(type));
+}
+
 void ClickColor(SignallingDialog& d, int row) {
-    QListWidgetItem* item = d.colorList->item(row);
-    QTest::mouseClick(d.colorList->viewport(), Qt::LeftButton, {},
-                      d.colorList->visualItemRect(item).center());
+    auto* list = Part<QListWidget>(d, "colorList");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(row)).center());
 }
 
 void ChooseSound(SignallingDialog& d, int index) {
-    d.soundBox->setCurrentIndex(index);
-    emit d.soundBox->activated(index); // as the operator picking it from the list
+    auto* sound = Part<QComboBox>(d, "soundBox");
+    sound->setCurrentIndex(index);
+    emit sound->activated(index); // as the operator picking it from the list
 }
 
 // Types any text, Cyrillic included, one key press per character.
@@ -64,18 +69,19 @@ private slots:
     void signallingControls() {
         GuiHarness h;
         SignallingDialog d(h.Main(), &h.Main());
+        auto* soundBox = Part<QComboBox>(d, "soundBox");
         QCOMPARE(d.windowTitle(), U("Программирование сигнализации ЛУМ-08"));
-        QCOMPARE(d.alarmTypeButtons[0]->text(), U("нет сигнализации"));
-        QCOMPARE(d.alarmTypeButtons[1]->text(), U("предупредит. (прерывистый свет)"));
-        QCOMPARE(d.alarmTypeButtons[2]->text(), U("аварийная      (прерывистый свет)"));
-        QCOMPARE(d.alarmTypeButtons[3]->text(), U("индикация      (ровный свет)"));
-        QCOMPARE(d.colorList->count(), 3);
-        QCOMPARE(d.soundBox->count(), 2);
-        QCOMPARE(d.soundBox->itemText(0), U("нет"));
-        QCOMPARE(d.soundBox->itemText(1), U("есть"));
+        QCOMPARE(TypeButton(d, 0)->text(), U("нет сигнализации"));
+        QCOMPARE(TypeButton(d, 1)->text(), U("предупредит. (прерывистый свет)"));
+        QCOMPARE(TypeButton(d, 2)->text(), U("аварийная      (прерывистый свет)"));
+        QCOMPARE(TypeButton(d, 3)->text(), U("индикация      (ровный свет)"));
+        QCOMPARE(Part<QListWidget>(d, "colorList")->count(), 3);
+        QCOMPARE(soundBox->count(), 2);
+        QCOMPARE(soundBox->itemText(0), U("нет"));
+        QCOMPARE(soundBox->itemText(1), U("есть"));
         d.SetHeading(13, "DI_3_1    ");
-        QCOMPARE(d.inputLabel->text(), U("Вход №"));
-        QCOMPARE(d.inputCaption->text(), QString("13      DI_3_1    "));
+        QCOMPARE(Part<QLabel>(d, "inputLabel")->text(), U("Вход №"));
+        QCOMPARE(Part<QLabel>(d, "inputCaption")->text(), QString("13      DI_3_1    "));
     }
 
     // The colour each alarm type preselects, and the code it is stored with.
@@ -101,13 +107,13 @@ private slots:
         inputProgram.PutSound(4, 1);
         d.FillFrom(inputProgram, 4);
         d.show();
-        ClickMark(d.alarmTypeButtons[type]);
+        ClickMark(TypeButton(d, type));
         QCOMPARE(d.ColorIndex(), colorIndex);
-        Click(d.OK);
-        d.StoreTo(inputProgram, 4);
-        QCOMPARE(inputProgram.GetAlarmType(4), type);
-        QCOMPARE(inputProgram.GetColor(4), storedCode);
-        QCOMPARE(inputProgram.GetSound(4), type == 0 ? 0 : 1); // no alarm, no sound
+        Click(Part<QPushButton>(d, "OK"));
+        const Signalling chosen = d.Chosen();
+        QCOMPARE(chosen.alarmType, type);
+        QCOMPARE(chosen.colorCode, storedCode);
+        QCOMPARE(chosen.sound, type == 0 ? 0 : 1); // no alarm, no sound
     }
 
     void yellowOpensAndIndicationStoresLime() {
@@ -120,18 +126,15 @@ private slots:
         d.FillFrom(inputProgram, 2);
         d.show();
         QCOMPARE(d.ColorIndex(), 2);
-        QCOMPARE(d.colorList->item(2)->text(), U("Желтый"));
-        ClickMark(d.alarmTypeButtons[3]);
+        QCOMPARE(Part<QListWidget>(d, "colorList")->item(2)->text(), U("Желтый"));
+        ClickMark(TypeButton(d, 3));
         QCOMPARE(d.ColorIndex(), 1);
         QCOMPARE(d.PanelColor(), QColor(0, 255, 0));
-        Click(d.OK);
+        Click(Part<QPushButton>(d, "OK"));
         QVERIFY(!d.isVisible());
         QCOMPARE(d.result(), 2);
-        d.StoreTo(inputProgram, 2);
-        QCOMPARE(inputProgram.GetAlarmType(2), 3);
-        QCOMPARE(inputProgram.GetColor(2), 2);
-        QCOMPARE(inputProgram.Records[6] & 0xF8,
-                 0xD0); // type 3 in bits 6..7, colour 2 in bits 3..5
+        QCOMPARE(d.Chosen().alarmType, 3);
+        QCOMPARE(d.Chosen().colorCode, 2);
     }
 
     void unusualColourOpensWithoutSelection() {
@@ -144,9 +147,8 @@ private slots:
         d.FillFrom(inputProgram, 0);
         QCOMPARE(d.ColorIndex(), -1);
         QCOMPARE(d.PanelColor(), QColor(255, 255, 255));
-        d.StoreTo(inputProgram, 0);
-        QCOMPARE(inputProgram.GetColor(0), 0);
-        QCOMPARE(inputProgram.GetAlarmType(0), 2);
+        QCOMPARE(d.Chosen().colorCode, 0);
+        QCOMPARE(d.Chosen().alarmType, 2);
     }
 
     // With no alarm the colour list and the sound stay empty whatever is clicked.
@@ -157,26 +159,27 @@ private slots:
         InputProgram& inputProgram = h.Main().Program();
         d.FillFrom(inputProgram, 0);
         d.show();
-        ClickMark(d.alarmTypeButtons[0]);
+        ClickMark(TypeButton(d, 0));
         ClickColor(d, 0);
         QCOMPARE(d.ColorIndex(), -1);
         ChooseSound(d, 1);
         QCOMPARE(d.Sound(), 0);
-        ClickMark(d.alarmTypeButtons[2]);
+        ClickMark(TypeButton(d, 2));
         ClickColor(d, 2);
         QCOMPARE(d.ColorIndex(), 2);
         ChooseSound(d, 1);
         QCOMPARE(d.Sound(), 1);
-        ClickMark(d.alarmTypeButtons[0]); // back to none: all cleared
+        ClickMark(TypeButton(d, 0)); // back to none: all cleared
         QCOMPARE(d.ColorIndex(), -1);
         QCOMPARE(d.Sound(), 0);
-        d.StoreTo(inputProgram, 0);
-        QCOMPARE(int(inputProgram.Records[0] & 0xF8), 0);
-        QCOMPARE(inputProgram.GetSound(0), 0);
+        const Signalling chosen = d.Chosen();
+        QCOMPARE(chosen.alarmType, 0);
+        QCOMPARE(chosen.colorCode, 0);
+        QCOMPARE(chosen.sound, 0);
     }
 
-    // The dialog's choices reach the record only when they are stored: a dialog given up
-    // leaves the input as it was.
+    // The dialog's choices never reach the record: they are handed back to the opener, and a
+    // dialog given up leaves the input as it was.
     void choicesChangeNothingUntilStored_data() {
         QTest::addColumn<QString>("what");
         QTest::newRow("type") << "type";
@@ -196,18 +199,18 @@ private slots:
         d.FillFrom(inputProgram, 1);
         d.show();
         if (what == "type")
-            ClickMark(d.alarmTypeButtons[1]);
+            ClickMark(TypeButton(d, 1));
         else if (what == "colour")
             ClickColor(d, 1);
         else if (what == "key") {
-            d.colorList->setFocus();
-            QTest::keyClick(d.colorList, Qt::Key_Down);
+            Part<QListWidget>(d, "colorList")->setFocus();
+            QTest::keyClick(Part<QListWidget>(d, "colorList"), Qt::Key_Down);
             QCOMPARE(d.ColorIndex(), 1);
         } else if (what == "sound")
             ChooseSound(d, 1);
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(inputProgram.Records), 108), before);
-        d.StoreTo(inputProgram, 1);
-        QVERIFY(QByteArray(reinterpret_cast<const char*>(inputProgram.Records), 108) != before);
+        const Signalling chosen = d.Chosen();
+        QVERIFY(chosen.alarmType != 2 || chosen.colorCode != 4 || chosen.sound != 0);
         d.hide();
     }
 
@@ -282,22 +285,23 @@ private slots:
         ModuleConfig& moduleConfig = h.Main().Modules();
         moduleConfig.PutDefaultLabel(3);
         LabelDialog d(h.Main(), &h.Main());
+        auto* labelEdit = Part<QLineEdit>(d, "labelEdit");
         QCOMPARE(d.windowTitle(), U("Задание текстового реквизита входа"));
-        QCOMPARE(d.labelEdit->maxLength(), 14);
+        QCOMPARE(labelEdit->maxLength(), 14);
         d.FillFrom(3);
-        QCOMPARE(d.labelEdit->text(), U("Дискр.сигн.004"));
+        QCOMPARE(labelEdit->text(), U("Дискр.сигн.004"));
         d.show();
-        d.labelEdit->selectAll();
-        QTest::keyClick(d.labelEdit, Qt::Key_Backspace);
+        labelEdit->selectAll();
+        QTest::keyClick(labelEdit, Qt::Key_Backspace);
         if (!typed.isEmpty())
-            TypeText(d.labelEdit, typed);
-        Click(d.OK);
+            TypeText(labelEdit, typed);
+        Click(Part<QPushButton>(d, "OK"));
         QCOMPARE(d.result(), 2);
-        d.StoreTo(3);
+        moduleConfig.PutLabel(d.Label(), 3); // as the opener does
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(moduleConfig.Label[3]), 14), bytes);
         QCOMPARE(QString::fromStdString(moduleConfig.GetLabel(3)).isEmpty(), readBack.isEmpty());
         d.FillFrom(3);
-        QCOMPARE(d.labelEdit->text(), readBack);
+        QCOMPARE(labelEdit->text(), readBack);
     }
 };
 

@@ -91,6 +91,15 @@ private:
     std::vector<FileDialogRequest> fileRequests_;
 };
 
+// A window's control by its object name (windows keep their controls to themselves); a name
+// the window does not have stops the test.
+template <class W> W* Part(const QObject& window, const QString& name) {
+    W* w = window.findChild<W*>(name);
+    if (!w)
+        qFatal("%s has no control %s", window.metaObject()->className(), qPrintable(name));
+    return w;
+}
+
 // Clicks a dialog's button as the operator would.
 void Click(QAbstractButton* button);
 // Clicks a radio button with the mouse on its round mark: the blank part of a button that its

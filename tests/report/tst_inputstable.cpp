@@ -188,17 +188,18 @@ private slots:
         WithTable(h, [&](InputsTableWindow& t) {
             h.OnModal([&](QDialog& d) {
                 auto& text = static_cast<LabelDialog&>(d);
-                QCOMPARE(text.inputCaption->text(), QString("2      DI_1_2    "));
-                QCOMPARE(text.labelEdit->text(), U8("Дискр.сигн.002"));
+                auto* labelEdit = Part<QLineEdit>(text, "labelEdit");
+                QCOMPARE(Part<QLabel>(text, "inputCaption")->text(), QString("2      DI_1_2    "));
+                QCOMPARE(labelEdit->text(), U8("Дискр.сигн.002"));
                 if (clear) {
-                    text.labelEdit->selectAll();
-                    QTest::keyClick(text.labelEdit, Qt::Key_Backspace);
+                    labelEdit->selectAll();
+                    QTest::keyClick(labelEdit, Qt::Key_Backspace);
                 }
                 // Typed key by key as the operator would, Cyrillic included.
                 for (QChar ch : typed)
-                    QTest::sendKeyEvent(QTest::Click, text.labelEdit, Qt::Key_unknown, QString(ch),
+                    QTest::sendKeyEvent(QTest::Click, labelEdit, Qt::Key_unknown, QString(ch),
                                         Qt::NoModifier);
-                Click(text.OK);
+                Click(Part<QPushButton>(text, "OK"));
             });
             DoubleClickCell(t.inputsGrid, 2, InputsTableWindow::ColText);
             QCOMPARE(t.lastColumn, InputsTableWindow::ColText);
@@ -254,23 +255,25 @@ private slots:
             QString heading;
             h.OnModal([&](QDialog& d) {
                 auto& text = static_cast<LabelDialog&>(d);
-                heading = text.inputCaption->text();
-                QCOMPARE(text.lengthLabel->text(), U8("Знаков: 14 из 14"));
-                text.labelEdit->setText("Pump");
-                QCOMPARE(text.lengthLabel->text(), U8("Знаков: 4 из 14"));
+                auto* lengthLabel = Part<QLabel>(text, "lengthLabel");
+                auto* labelEdit = Part<QLineEdit>(text, "labelEdit");
+                heading = Part<QLabel>(text, "inputCaption")->text();
+                QCOMPARE(lengthLabel->text(), U8("Знаков: 14 из 14"));
+                labelEdit->setText("Pump");
+                QCOMPARE(lengthLabel->text(), U8("Знаков: 4 из 14"));
                 // A key past the limit is told, not dropped unseen.
-                text.labelEdit->setText(QString(14, 'x'));
-                QTest::keyClick(text.labelEdit, Qt::Key_Y);
-                QCOMPARE(text.labelEdit->text(), QString(14, 'x'));
-                QVERIFY(text.lengthLabel->text().contains(U8("Не более 14 знаков")));
+                labelEdit->setText(QString(14, 'x'));
+                QTest::keyClick(labelEdit, Qt::Key_Y);
+                QCOMPARE(labelEdit->text(), QString(14, 'x'));
+                QVERIFY(lengthLabel->text().contains(U8("Не более 14 знаков")));
                 // So is a pasted text longer than the field.
-                text.labelEdit->clear();
+                labelEdit->clear();
                 QGuiApplication::clipboard()->setText(U8("Давление высокое"));
-                QTest::keyClick(text.labelEdit, Qt::Key_V, Qt::ControlModifier);
-                QCOMPARE(text.labelEdit->text(), U8("Давление высок"));
-                QVERIFY(text.lengthLabel->text().contains(U8("Не более 14 знаков")));
-                text.labelEdit->setText("Pump");
-                Click(text.OK);
+                QTest::keyClick(labelEdit, Qt::Key_V, Qt::ControlModifier);
+                QCOMPARE(labelEdit->text(), U8("Давление высок"));
+                QVERIFY(lengthLabel->text().contains(U8("Не более 14 знаков")));
+                labelEdit->setText("Pump");
+                Click(Part<QPushButton>(text, "OK"));
             });
             QTest::keyClick(t.inputsGrid, Qt::Key_Return);
             QCOMPARE(heading, QString("4      DI_1_4    "));

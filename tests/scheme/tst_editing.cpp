@@ -514,9 +514,9 @@ private slots:
             QTest::mouseClick(e.titleLabels[1], Qt::LeftButton);
             h.OnModal([](QDialog& d) {
                 auto& t = static_cast<LabelDialog&>(d);
-                QCOMPARE(t.inputCaption->text(), QString("8      DI_2_2    "));
-                t.labelEdit->clear();
-                QTest::keyClicks(t.labelEdit, "Valve B");
+                QCOMPARE(Part<QLabel>(t, "inputCaption")->text(), QString("8      DI_2_2    "));
+                Part<QLineEdit>(t, "labelEdit")->clear();
+                QTest::keyClicks(Part<QLineEdit>(t, "labelEdit"), "Valve B");
             });
             e.labelAction->trigger();
             QCOMPARE(e.labelTexts[1]->text(), QString("  Valve B"));

@@ -49,11 +49,11 @@ private slots:
         OpenEditor(h, 2, [&](SchemeEditor& e) {
             h.OnModal([&](QDialog& d) {
                 auto& sig = static_cast<SignallingDialog&>(d);
-                heading = sig.inputCaption->text();
+                heading = Part<QLabel>(sig, "inputCaption")->text();
                 filledRed = sig.ColorIndex() == 0 && sig.AlarmType() == 2 && sig.Sound() == 1;
                 flagWhileShown = h.Changed() ? 1 : 0;
-                ClickMark(sig.alarmTypeButtons[type]);
-                Click(sig.OK);
+                ClickMark(Part<QRadioButton>(sig, QString("alarmType%1").arg(type)));
+                Click(Part<QPushButton>(sig, "OK"));
             });
             DoubleClick(e.alarmCells[1]);
             QCOMPARE(e.SelectedInput, 7);
