@@ -13,6 +13,8 @@
 #include "app/passworddialog.h"
 #include "app/startup.h"
 #include "clock/clockwindow.h"
+#include "dialogs/commandrun.h"
+#include "dialogs/session.h"
 #include "link/exchangeengine.h"
 #include "model/passwordfile.h"
 #include "monitor/monitorwindow.h"
@@ -77,11 +79,12 @@ int main(int argc, char** argv) {
     SilentOperator op;
     auto engine = std::make_unique<ExchangeEngine>();
     engine->PortName = port.toStdString();
-    MainWindow main(std::move(engine), &op);
+    Session session(std::move(engine), &op);
+    MainWindow main(session);
     // The start-up password prompt is taken as answered; no other dialog opens.
     main.SetModalHook(
         [](QDialog& d) { return qobject_cast<PasswordDialog*>(&d) ? int(Password::Accepted) : 0; });
-    if (main.Engine().ApplyPortSettings() != 0) {
+    if (ApplyPortSettings(main) != 0) {
         std::fprintf(stderr, "the port %s did not open\n", port.constData());
         return 2;
     }

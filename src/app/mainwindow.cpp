@@ -2,9 +2,11 @@
 
 #include "app/guidewindow.h"
 #include "dialogs/accelerators.h"
+#include "dialogs/commandrun.h"
 #include "dialogs/exchangeprogress.h"
 #include "dialogs/explicitchoice.h"
 #include "dialogs/qtoperator.h"
+#include "dialogs/session.h"
 #include "dialogs/uitext.h"
 #include "link/exchangeengine.h"
 #include "model/inputprogram.h"
@@ -70,20 +72,14 @@ QIcon KeyIcon() {
 }
 } // namespace
 
-MainWindow::MainWindow(std::unique_ptr<ExchangeEngine> port, Operator* op)
-    : portChoices_(std::make_unique<PortChoices>()),
-      engine_(port ? std::move(port) : std::make_unique<ExchangeEngine>()),
-      exchanges_(std::make_unique<EngineThread>(*engine_)),
-      document_(std::make_unique<DeviceDocument>()),
-      labelClipboard_(std::make_unique<LabelClipboard>()) {
-    if (op) {
-        op_ = op;
-    } else {
-        ownedOp_ = std::make_unique<QtOperator>(this);
-        op_ = ownedOp_.get();
-    }
-    engine_->SetOperator(op_);
-    document_->correctsValveInputs = true;
+MainWindow::MainWindow(Session& session)
+    : program_(session), engine_(&session.Engine()), exchanges_(&session.Exchanges()),
+      document_(&session.Document()), access_(session.Access()), session_(session.Settings()),
+      labelClipboard_(&session.Clipboard()), op_(&session.Op()),
+      portChoices_(std::make_unique<PortChoices>()) {
+    // The program's message boxes stand over the main window.
+    if (QtOperator* boxes = session.Boxes())
+        boxes->SetParent(this);
 
     setWindowTitle(U("Программатор ЛУМ - 08"));
     CreateActions();
@@ -122,11 +118,9 @@ MainWindow::MainWindow(std::unique_ptr<ExchangeEngine> port, Operator* op)
     connect(networkSettingsButton, &QPushButton::clicked, this, [this] { NetworkSettingsClick(); });
     connect(f15BlocksButton, &QPushButton::clicked, this, [this] { F15BlocksClick(); });
 
-    // Both device combos start at "1": device 0 is talked to, its new number is 0.
+    // Both device combos start at "1", as the session's document does.
     deviceNumberBox->setCurrentIndex(0);
-    document_->modules.BusNumber = 0;
     newNumberBox->setCurrentIndex(0);
-    document_->modules.PutNewBusNumber(0);
     connect(deviceNumberBox, &QComboBox::activated, this, [this] { DeviceNumberChanged(); });
     connect(newNumberBox, &QComboBox::activated, this, [this] { NewNumberChanged(); });
     // A choice here goes to the device on the line at once; the other one says which device
@@ -171,10 +165,16 @@ void MainWindow::ShowDocumentAgain() {
 
 MainWindow::~MainWindow() {
     document_->onChange = {};
-    // The children listening to the engine's thread go before it does.
+    if (QtOperator* boxes = program_.Boxes())
+        boxes->SetParent(nullptr);
+    // The children listening to the engine's thread go before the window's members do.
     delete lineStateField_;
     delete progress_;
     delete guide_;
+    monitor_.reset();
+    // The built-in device goes with the window: the engine lets go of its line first.
+    if (portChoices_->emulator)
+        ::ClosePort(*this);
 }
 
 void MainWindow::CreateActions() {

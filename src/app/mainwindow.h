@@ -1,8 +1,9 @@
 #pragma once
-// The main window "Программатор ЛУМ - 08": owns the exchange engine and the model objects for
-// the whole run, shows the selected device and its modules, and offers every command. Each
-// window it opens is made for that opening and goes when it closes; while one is open the main
-// window keeps a pointer to it, to show it the document again after an undo or a redo.
+// The main window "Программатор ЛУМ - 08": one window among others over the program's session
+// (engine, document, access, operator), which main() owns. It shows the selected device and its
+// modules and offers every command. Each window it opens is made for that opening and goes when
+// it closes; while one is open the main window keeps a pointer to it, to show it the document
+// again after an undo or a redo.
 
 #include "dialogs/elidedlabel.h"
 #include "dialogs/windowcontext.h"
@@ -28,6 +29,7 @@ class QProgressBar;
 class QPushButton;
 class QToolBar;
 class EngineThread;
+class Session;
 class ExchangeProgress;
 class MonitorWindow;
 class GuideWindow;
@@ -39,17 +41,16 @@ struct PortChoices;
 class MainWindow : public QMainWindow, public WindowContext {
     Q_OBJECT
 public:
-    // Without arguments: the real serial line and message boxes. Tests hand in an engine on a
-    // fake or pseudo-terminal line and a scripted operator.
-    explicit MainWindow(std::unique_ptr<ExchangeEngine> port = nullptr, Operator* op = nullptr);
+    explicit MainWindow(Session& session);
     ~MainWindow() override;
 
     // WindowContext
     ExchangeEngine& Engine() override { return *engine_; }
     EngineThread& Exchanges() override { return *exchanges_; }
     DeviceDocument& Document() override { return *document_; }
+    Session& ProgramSession() { return program_; }
     OperatorAccess& Access() override { return access_; }
-    WindowSession& Session() override { return session_; }
+    WindowSession& Settings() override { return session_; }
     LabelClipboard& Clipboard() override { return *labelClipboard_; }
     Operator& Op() override { return *op_; }
     int showModal(QDialog& dialog) override;
@@ -216,19 +217,18 @@ private:
     void EndExchange();
     void ShowDone(const QString& what);
 
-    // Members in their order of construction (destroyed in reverse).
-    // First: the built-in device it may hold is the engine's line until the engine goes.
+    // Members in their order of construction (destroyed in reverse). The session's parts, by
+    // the names the window's commands know them by.
+    Session& program_;
+    ExchangeEngine* engine_;
+    EngineThread* exchanges_;
+    DeviceDocument* document_;
+    OperatorAccess& access_;
+    WindowSession& session_;
+    LabelClipboard* labelClipboard_;
+    Operator* op_;
+    // The built-in device it may hold is the engine's line: the port is closed before it goes.
     std::unique_ptr<PortChoices> portChoices_;
-    std::unique_ptr<ExchangeEngine> engine_;
-    // The engine's thread: after the engine, so that it ends before the engine goes.
-    std::unique_ptr<EngineThread> exchanges_;
-    std::unique_ptr<DeviceDocument> document_;
-    OperatorAccess access_;
-    WindowSession session_;
-    std::unique_ptr<LabelClipboard> labelClipboard_;
-
-    std::unique_ptr<Operator> ownedOp_;
-    Operator* op_ = nullptr;
     // The windows open now (none when closed).
     QPointer<SchemeEditor> schemeEditor_;
     QPointer<InputsTableWindow> inputsTable_;

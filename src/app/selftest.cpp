@@ -3,6 +3,7 @@
 #include "app/mainwindow.h"
 #include "app/passworddialog.h"
 #include "app/startup.h"
+#include "dialogs/session.h"
 #include "link/exchangeengine.h"
 #include "model/moduleconfig.h"
 #include "model/passwordfile.h"
@@ -87,7 +88,8 @@ int RunSelfTest(LumApplication& app) {
     SelfTestRun run;
     app.SetErrorDisplay([&run](const QString& text) { run.problems << text; });
     try {
-        MainWindow main(nullptr, &run.op);
+        Session session(nullptr, &run.op);
+        MainWindow main(session);
         main.SetModalHook([&run](QDialog& d) { return run.Modal(d); });
         run.Check(main);
         for (const OperatorMessage& m : run.op.shown)

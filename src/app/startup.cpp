@@ -2,6 +2,7 @@
 
 #include "app/mainwindow.h"
 #include "dialogs/qtoperator.h"
+#include "dialogs/session.h"
 #include "dialogs/uitext.h"
 
 #include <QApplication>
@@ -112,7 +113,9 @@ bool LumApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 int RunProgram(QApplication& app, const QString& file) {
-    MainWindow main;
+    // The session outlives every window, the main window included.
+    Session session;
+    MainWindow main(session);
     main.RememberLineSettings();
     main.OpenAtStart(file);
     main.show();

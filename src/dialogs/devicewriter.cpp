@@ -99,7 +99,7 @@ WriteRequest WindowWriteRequest(WindowContext& context, const WriteScope& scope,
     request.scope = scope;
     request.accessLevel = context.Access().level;
     request.verify = context.VerifyWrites();
-    request.showChanges = context.Session().showChanges;
+    request.showChanges = context.Settings().showChanges;
     request.initialPause = initialPause;
     return request;
 }

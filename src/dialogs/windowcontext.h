@@ -56,7 +56,7 @@ public:
     // What the operator may do in this run.
     virtual OperatorAccess& Access() = 0;
     // What the windows share that is no device data.
-    virtual WindowSession& Session() = 0;
+    virtual WindowSession& Settings() = 0;
     ModuleConfig& Modules() { return Document().modules; }
     InputProgram& Program() { return Document().program; }
     NetworkBlocks& Network() { return Document().network; }

@@ -103,7 +103,7 @@ ExchangeTimingDialog::ExchangeTimingDialog(const ExchangeEngine& engine,
 }
 
 void ExchangeTimingDialog::Run(WindowContext& main, QWidget* parent) {
-    ExchangeTimingDialog dialog(main.Engine(), main.Session(), parent);
+    ExchangeTimingDialog dialog(main.Engine(), main.Settings(), parent);
     if (main.showModal(dialog) != mr::Ok)
         return;
     const ExchangeTiming chosen = dialog.Chosen();
@@ -115,8 +115,8 @@ void ExchangeTimingDialog::Run(WindowContext& main, QWidget* parent) {
     engine.SetRoundTripMs(chosen.roundTripMs);
     engine.SetEchoMode(chosen.echo);
     engine.AdapterLatencyMs = chosen.latencyMs;
-    main.Session().verifyWrites = chosen.verifyWrites;
-    main.Session().showChanges = chosen.showChanges;
+    main.Settings().verifyWrites = chosen.verifyWrites;
+    main.Settings().showChanges = chosen.showChanges;
     // The driver is switched from the port's next setting up on: at once when it is open.
     if (chosen.transmit != engine.Transmit) {
         engine.Transmit = chosen.transmit;

@@ -280,9 +280,9 @@ void InputsTableWindow::InsertLabelsClick() {
         "Входы " + std::to_string(d) + "–" + std::to_string(last + 1) + ": тексты", [&] {
             for (int src = from, dst = int(d - 1); src <= to && dst < n; ++src, ++dst) {
                 std::memcpy(moduleConfig.Label[dst], copy.Labels[src], ModuleConfig::LabelLength);
-                main_.Session().labelsPasted = true;
+                main_.Settings().labelsPasted = true;
             }
-            if (main_.Session().labelsPasted)
+            if (main_.Settings().labelsPasted)
                 RefreshLabels();
         });
 }

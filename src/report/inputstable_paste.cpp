@@ -64,7 +64,7 @@ void InputsTableWindow::PasteLabels(const QString& text) {
                                       ToCp1251(line.left(ModuleConfig::LabelLength)), first + k);
                               }
                           });
-    main_.Session().labelsPasted = true;
+    main_.Settings().labelsPasted = true;
     RefreshLabels();
     inputsGrid->setCurrentCell(first + count - 1, ColText);
     std::string notes;

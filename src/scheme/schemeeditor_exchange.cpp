@@ -27,7 +27,7 @@ QString SchemeEditor::DeviceCaption() const {
 
 void SchemeEditor::ReadModuleClick() {
     ModuleConfig& moduleConfig = main_.Modules();
-    if (SchemeShown != 0 && main_.Session().labelsPasted != 1) {
+    if (SchemeShown != 0 && main_.Settings().labelsPasted != 1) {
         if (main_.Document().IsFileMode())
             return; // the data come from a file: the device is not asked
         Progress->Begin(U("Модуль %1: чтение").arg(ModuleNumber()), 1);

@@ -139,7 +139,7 @@ private slots:
         QCOMPARE(h.Main().statusBar()->currentMessage().left(33),
                  U("Запись в прибор 1 отменена: ничег"));
 
-        h.Main().Session().showChanges = true;
+        h.Main().Settings().showChanges = true;
         QStringList seen;
         h.OnModal([&seen](QDialog& d) {
             auto& changes = static_cast<DifferencesDialog&>(d);

@@ -119,7 +119,7 @@ private slots:
         windows.push_back(std::make_unique<ConfigurationDialog>(main, &main));
         windows.push_back(std::make_unique<SchemeEditor>(main, &main));
         windows.push_back(
-            std::make_unique<ExchangeTimingDialog>(main.Engine(), main.Session(), &main));
+            std::make_unique<ExchangeTimingDialog>(main.Engine(), main.Settings(), &main));
         windows.push_back(std::make_unique<PortDialog>(main, choices, &main));
         windows.push_back(std::make_unique<SignallingDialog>(main, &main));
         windows.push_back(std::make_unique<LabelDialog>(main, &main));

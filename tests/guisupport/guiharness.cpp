@@ -52,7 +52,8 @@ GuiHarness::GuiHarness(Line line) {
         port->PortName = server_->SlavePath();
         port->SetDelayTx(2);
     }
-    main_ = std::make_unique<MainWindow>(std::move(port), &op_);
+    session_ = std::make_unique<Session>(std::move(port), &op_);
+    main_ = std::make_unique<MainWindow>(*session_);
     main_->SetModalHook([this](QDialog& d) { return RunModal(d); });
     main_->SetFileDialogHook([this](const FileDialogRequest& r) {
         fileRequests_.push_back(r);
@@ -68,6 +69,7 @@ GuiHarness::GuiHarness(Line line) {
 
 GuiHarness::~GuiHarness() {
     main_.reset();
+    session_.reset();
     if (server_)
         server_->Stop();
 }

@@ -5,6 +5,7 @@
 // dialogs and answer the file dialogs the commands show.
 
 #include "app/mainwindow.h"
+#include "dialogs/session.h"
 #include "emu/device.h"
 #include "emuserver/ptyserver.h"
 #include "support/fakeline.h"
@@ -82,6 +83,7 @@ private:
     emu::Device device_;
     std::unique_ptr<emu::PtyServer> server_;
     ScriptedOperator op_;
+    std::unique_ptr<Session> session_;
     std::unique_ptr<MainWindow> main_;
     std::deque<std::function<void(QDialog&)>> modal_;
     std::mutex turnMutex_;

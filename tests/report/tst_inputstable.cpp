@@ -225,7 +225,7 @@ private slots:
             QCOMPARE(h.ModalTitles().last(), U8("Ввод номеров группы текстовых реквизитов"));
             QCOMPARE(h.Main().Clipboard().FirstInput, 2);
             QCOMPARE(h.Main().Clipboard().LastInput, 4);
-            QCOMPARE(h.Main().Session().labelsPasted, false);
+            QCOMPARE(h.Main().Settings().labelsPasted, false);
             ReplaceFrom(h, t, "11");
             QCOMPARE(h.ModalTitles().last(), U8("Ввод начального № вставки"));
             QCOMPARE(t.Cell(3, 10), U8("Дискр.сигн.010"));
@@ -238,7 +238,7 @@ private slots:
         QCOMPARE(Label(h, 11), U8("Дискр.сигн.004"));
         QCOMPARE(Label(h, 12), U8("Дискр.сигн.013")); // input 5's label fell off the end
         QCOMPARE(Label(h, 4), U8("Дискр.сигн.005"));
-        QCOMPARE(h.Main().Session().labelsPasted, true);
+        QCOMPARE(h.Main().Settings().labelsPasted, true);
         QVERIFY(h.Changed());
         QCOMPARE(QString::fromStdString(h.Main().Document().history.UndoName()),
                  U8("Входы 11–12: тексты"));
@@ -387,7 +387,7 @@ private slots:
                  QByteArray(14, 'x'));
         for (int i = 0; i < 12; ++i)
             QCOMPARE(Label(h, i), U8("Дискр.сигн.0%1").arg(i + 1, 2, 10, QChar('0')));
-        QCOMPARE(h.Main().Session().labelsPasted, false);
+        QCOMPARE(h.Main().Settings().labelsPasted, false);
         QVERIFY(!h.Changed());
     }
 
@@ -404,7 +404,7 @@ private slots:
             QVERIFY(h.ModalTitles().size() == 3);
         });
         QCOMPARE(Label(h, 0), U8("Дискр.сигн.001"));
-        QCOMPARE(h.Main().Session().labelsPasted, false);
+        QCOMPARE(h.Main().Settings().labelsPasted, false);
         QVERIFY(!h.Changed());
         QVERIFY(h.Op().Shown().empty());
     }
