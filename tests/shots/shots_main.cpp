@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
     choices.speedPos = 1;
     PortDialog port(h.Main(), choices, &h.Main());
     Save(port, dir, "port");
-    ExchangeTimingDialog timing(h.Main().Engine(), true, &h.Main());
+    ExchangeTimingDialog timing(h.Main().Engine(), h.Main().Settings(), &h.Main());
     Save(timing, dir, "timing");
     ConfigurationDialog config(h.Main(), &h.Main());
     config.Prepare();
