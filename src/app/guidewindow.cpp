@@ -1,5 +1,6 @@
 #include "app/guidewindow.h"
 
+#include "dialogs/commandrun.h"
 #include "dialogs/uitext.h"
 
 #include <QHBoxLayout>
@@ -42,6 +43,8 @@ const WindowSection kSections[] = {
 GuideWindow::GuideWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle(U("Руководство оператора"));
     setObjectName("guideWindow");
+    // Reading the guide talks to no device: it stays usable while a command runs.
+    KeepLiveDuringCommands(this);
     auto* v = new QVBoxLayout(this);
     auto* bar = new QHBoxLayout;
     auto tool = [this, bar](const QString& text, const QString& tip) {

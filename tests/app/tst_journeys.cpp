@@ -423,12 +423,13 @@ private slots:
     // Esc or "Стоп" during a silent device's exchange: no request after the stop, and the
     // operator is told what the device now holds.
     void stopEndsTheCommandAtTheNextRequest_data() {
-        QTest::addColumn<bool>("button");
-        QTest::newRow("Esc") << false;
-        QTest::newRow("Стоп") << true;
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Esc") << "Esc";
+        QTest::newRow("Стоп") << "Стоп";
+        QTest::newRow("close") << "close";
     }
     void stopEndsTheCommandAtTheNextRequest() {
-        QFETCH(bool, button);
+        QFETCH(QString, how);
         GuiHarness h;
         Show(h);
         MainWindow& m = h.Main();
@@ -440,11 +441,14 @@ private slots:
             h.TakeTurn();
             return silent ? FakeLine::Bytes() : h.Device().Handle(r);
         });
+        bool stayed = false;
         h.DuringNextRequest([&] {
-            if (button)
+            if (how == "Стоп")
                 QTest::mouseClick(m.stopButton, Qt::LeftButton);
-            else
+            else if (how == "Esc")
                 QTest::keyClick(&m, Qt::Key_Escape);
+            else // the window's close during a command is its stop; the window stays
+                stayed = !m.close() && m.isVisible();
         });
         m.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&m));
@@ -455,6 +459,7 @@ private slots:
         QCOMPARE(h.Op().Shown().size(), size_t(1));
         QCOMPARE(h.Op().LastText(),
                  std::string("Обмен прерван оператором\nВ прибор ничего не записано."));
+        QCOMPARE(stayed, how == "close");
 
         // The device answers again: the next command is not stopped by the last one's stop.
         silent = false;

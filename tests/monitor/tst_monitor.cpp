@@ -351,6 +351,8 @@ private slots:
         QCOMPARE(m.textFilterEdit->text(), U("17"));
         QCOMPARE(h.FileRequests().size(), size_t(1));
         QVERIFY(h.Main().readAction->isEnabled() && h.Main().menuBar()->isEnabled());
+        // What was greyed before the command stays so: nothing to undo after a read.
+        QVERIFY(!h.Main().undoAction->isEnabled());
     }
 
 private:
