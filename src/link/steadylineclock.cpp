@@ -47,7 +47,11 @@ void SteadyLineClock::sleepMicros(int64_t micros) {
     if (micros <= 0)
         return;
     TightenTimerSlack();
-    std::this_thread::sleep_until(Clock::now() + std::chrono::microseconds(micros));
+    // Some systems' sleeps end a little early (Windows rounds to its timer's ticks): asleep
+    // again until the deadline has passed.
+    const auto deadline = Clock::now() + std::chrono::microseconds(micros);
+    while (Clock::now() < deadline)
+        std::this_thread::sleep_until(deadline);
 }
 
 void SteadyLineClock::sleepUntilMicros(int64_t deadline, StopSignal& stop) {
