@@ -11,6 +11,7 @@
 #include "link/exchangeengine.h"
 #include "model/devicedocument.h"
 #include "model/operator.h"
+#include "words/linkwords.h"
 
 #include <memory>
 
@@ -139,7 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
         FUZZ_CHECK(IsResultCode(code) || code == -1);
         CheckModel(m);
         if (code > 0)
-            port.ReportError(m.serv.BusNumber, code);
+            ReportError(port, m.serv.BusNumber, code);
         if (!port.IsOpen() && port.ApplyPortSettings() != 0)
             __builtin_trap();
     }

@@ -13,6 +13,7 @@
 #include "link/mbapframe.h"
 #include "model/devicedocument.h"
 #include "model/operator.h"
+#include "words/linkwords.h"
 
 #include <memory>
 
@@ -168,7 +169,7 @@ inline int FuzzGatewayExchanges(const uint8_t* bytes, size_t size, bool modbusTc
         FUZZ_CHECK((code >= -1 && code <= 255) || code == ResultCode::PortNotOpen ||
                    code == ResultCode::PortFailure || code == ResultCode::BusyTooLong);
         if (code > 0)
-            port.ReportError(device, code);
+            ReportError(port, device, code);
         if (!port.IsOpen() && port.ApplyPortSettings() != 0)
             __builtin_trap();
     }

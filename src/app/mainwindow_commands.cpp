@@ -3,6 +3,7 @@
 
 #include "app/mainwindow.h"
 #include "dialogs/commandrun.h"
+#include "words/linkwords.h"
 
 #include "app/guidewindow.h"
 
@@ -50,7 +51,7 @@ void MainWindow::PortSettingsClick() {
     port.StopBits = chosen.stopBits;
     port.PortName = chosen.portName;
     if (::ApplyPortSettings(*this) == -1)
-        port.ReportError(document_->modules.BusNumber, ResultCode::PortCannotOpen);
+        ReportError(port, document_->modules.BusNumber, ResultCode::PortCannotOpen);
 }
 
 void MainWindow::ExchangeTimingClick() {

@@ -2,6 +2,7 @@
 // buttons and the test menu.
 
 #include "app/mainwindow.h"
+#include "words/linkwords.h"
 
 #include "dialogs/accelerators.h"
 #include "dialogs/commandrun.h"
@@ -100,7 +101,7 @@ void MainWindow::ReadDeviceClick() {
         ShowDone(U("Прочитано: ") + ::ModulesText(document_->modules.GetModuleCount()));
     } else {
         ShowDone(U("Чтение не завершено"));
-        engine_->ReportError(document_->modules.BusNumber, code);
+        ReportError(*engine_, document_->modules.BusNumber, code);
     }
 }
 

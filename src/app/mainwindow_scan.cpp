@@ -3,6 +3,7 @@
 
 #include "app/mainwindow.h"
 #include "dialogs/commandrun.h"
+#include "words/linkwords.h"
 
 #include "dialogs/uitext.h"
 #include "link/exchangeengine.h"
@@ -29,7 +30,7 @@ void MainWindow::LineScanClick() {
     document_->modules.BusNumber = chosen.device - 1;
     ShowDeviceNumber(chosen.device - 1);
     if (::ApplyPortSettings(*this) == -1) {
-        port.ReportError(document_->modules.BusNumber, ResultCode::PortCannotOpen);
+        ReportError(port, document_->modules.BusNumber, ResultCode::PortCannotOpen);
         return;
     }
     statusBar()->showMessage(

@@ -2,6 +2,7 @@
 // comparing the device with the data, and the device history kept before writes.
 
 #include "app/mainwindow.h"
+#include "words/linkwords.h"
 
 #include "app/historywindow.h"
 #include "dialogs/commandrun.h"
@@ -32,7 +33,7 @@ void MainWindow::VerifyClick() {
     int code = ResultCode::Stopped;
     RunCommand(*this, [&](ExchangeEngine& engine) { code = ReadDeviceImage(engine, bus, device); });
     if (code != ResultCode::Ok) {
-        engine_->ReportError(document_->modules.BusNumber, code);
+        ReportError(*engine_, document_->modules.BusNumber, code);
         return;
     }
     const DeviceImage program = document_->Image();

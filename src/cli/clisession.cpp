@@ -1,4 +1,5 @@
 #include "cli/clisession.h"
+#include "words/linkwords.h"
 
 #include "cli/clifileread.h"
 #include "cli/clistop.h"
@@ -187,6 +188,7 @@ void CliConsole::Result(const std::string& lines, const QJsonObject& json) {
 CliLink::CliLink(const CliArgs& args, CliConsole& console)
     : args_(args), console_(console), op_(console.err), port_(line_, clock_) {
     port_.SetOperator(&op_);
+    UseLinkWords(port_);
     // A signal or the deadline ends the command at the next request, and a wait for a reply or
     // for a gateway's connection before it.
     port_.SetStopSource([] { return CliStop::Due(); });
@@ -257,7 +259,7 @@ bool CliLink::Open(int speed) {
         return false;
     }
     // The engine's message names the port and the reason when it knows it.
-    std::string text = port_.MessageFor(Device(), ResultCode::PortCannotOpen).text;
+    std::string text = MessageFor(port_, Device(), ResultCode::PortCannotOpen).text;
     if (port_.OpenFailureText().empty()) {
         text += args_.port;
         if (!line_.errorText().empty())
@@ -272,7 +274,7 @@ int CliLink::Failed(int device, int code) {
         return console_.Fail(CliExit::Line, CliStop::Kind(), CliStop::Text(), code);
     if (code > 0)
         return console_.Fail(ExitForResult(code), KindForResult(code),
-                             port_.MessageFor(device, code).text, code);
+                             MessageFor(port_, device, code).text, code);
     // A refusal the operator was told already.
     return console_.Record(ExitForResult(code), "refused", op_.LastText());
 }

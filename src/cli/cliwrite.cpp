@@ -7,6 +7,7 @@
 #include "model/devicecompare.h"
 #include "model/devicedocument.h"
 #include "platform/devicehistory.h"
+#include "words/linkwords.h"
 
 #include <QJsonArray>
 
@@ -78,7 +79,7 @@ int Report(CliLink& link, CliConsole& console, const DeviceWriteReport& report,
         console.Result({}, json);
         if (report.backupCode != 0)
             return console.Fail(ExitForResult(report.backupCode), KindForResult(report.backupCode),
-                                link.Port().MessageFor(report.device, report.backupCode).text +
+                                MessageFor(link.Port(), report.device, report.backupCode).text +
                                     ". Прибор не удалось прочитать перед записью, запись не "
                                     "начата. Записать без резервной копии: --no-backup",
                                 report.backupCode);

@@ -1,4 +1,5 @@
 #include "clock/clockwindow.h"
+#include "words/linkwords.h"
 
 #include "dialogs/commandrun.h"
 #include "dialogs/fieldcheck.h"
@@ -316,14 +317,14 @@ void ClockWindow::PollDone(int device, int code, const DeviceClock& clock) {
     // While polling runs a failure would come back ten times a second; it is told only when
     // the operator stopped the polling meanwhile.
     if (code != ResultCode::Ok && pollingStopped_) {
-        main_.Engine().ReportError(device, code);
+        ReportError(main_.Engine(), device, code);
         return;
     }
     // A port that failed or was closed does not come back by itself: every later poll would
     // fail unseen with the indicator still on. Polling ends and the loss is told once.
     if (code == ResultCode::PortFailure || code == ResultCode::PortNotOpen) {
         StopPolling();
-        main_.Engine().ReportError(device, code);
+        ReportError(main_.Engine(), device, code);
     }
 }
 
@@ -420,7 +421,7 @@ void ClockWindow::SetClockClick() {
     });
     // A request that never left the PC (port closed or gone) is told, and the window stays open.
     if (setting.sendCode != ResultCode::Ok) {
-        main_.Engine().ReportError(device, setting.sendCode);
+        ReportError(main_.Engine(), device, setting.sendCode);
         return;
     }
     if (setting.readCode == ResultCode::Ok) {
@@ -450,7 +451,7 @@ bool ClockWindow::TellSetting(const ClockSetting& setting, const DeviceClock& se
     };
     const std::string why =
         setting.readCode != ResultCode::Ok
-            ? main_.Engine().MessageFor(device, setting.readCode).text
+            ? MessageFor(main_.Engine(), device, setting.readCode).text
             : "часы прибора показывают " + when(read) + ", передано " + when(sent);
     main_.Op().Tell("Прибор " + number + " не подтвердил установку времени:\n" + why + everyDevice,
                     "Предупреждение", MsgIcon::Warning);

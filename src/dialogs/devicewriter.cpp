@@ -1,4 +1,5 @@
 #include "dialogs/devicewriter.h"
+#include "words/linkwords.h"
 
 #include "dialogs/commandrun.h"
 #include "dialogs/differencesdialog.h"
@@ -47,9 +48,9 @@ WriteHooks WindowHooks(WindowContext& context, ExchangeProgress* progress, Opera
 void TellAfterWrite(WindowContext& context, const DeviceWriteReport& report) {
     ExchangeEngine& engine = context.Engine();
     if (report.end == WriteEnd::Failed) {
-        engine.ReportError(report.device, report.code, WriteOutcomeText(report));
+        ReportError(engine, report.device, report.code, WriteOutcomeText(report));
     } else if (report.end == WriteEnd::Done && report.readBackCode != 0) {
-        engine.ReportError(report.device, report.readBackCode);
+        ReportError(engine, report.device, report.readBackCode);
         context.Op().Tell("Запись не проверена: прибор не удалось прочитать.\n"
                           "Данные остаются отмеченными как измененные.",
                           "Проверка записи", MsgIcon::Warning);

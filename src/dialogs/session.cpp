@@ -3,6 +3,7 @@
 #include "dialogs/qtoperator.h"
 #include "link/exchangeengine.h"
 #include "platform/enginethread.h"
+#include "words/linkwords.h"
 
 Session::Session(std::unique_ptr<ExchangeEngine> engine, Operator* op)
     : engine_(engine ? std::move(engine) : std::make_unique<ExchangeEngine>()),
@@ -14,6 +15,7 @@ Session::Session(std::unique_ptr<ExchangeEngine> engine, Operator* op)
         op_ = ownedOp_.get();
     }
     engine_->SetOperator(op_);
+    UseLinkWords(*engine_);
     // The windows show inputs 3 to 5 of a valve module as dry contacts.
     document_.correctsValveInputs = true;
     // Both device combos of the main window start at "1": device 0 is talked to, its new

@@ -244,8 +244,8 @@ bool BeforeWriting(ExchangeEngine& engine, DeviceDocument& doc, const WriteReque
     }
     if (code != ResultCode::Ok) {
         report.backupCode = code;
-        const std::string why = "Не удалось прочитать прибор для резервной копии:\n" +
-                                engine.MessageFor(device, code).text;
+        const std::string why =
+            "Не удалось прочитать прибор для резервной копии:\n" + engine.ErrorText(device, code);
         if (!AskWithoutBackup(hooks, why)) {
             report.end = WriteEnd::NoBackup;
             return false;

@@ -127,7 +127,7 @@ int ExchangeEngine::Exchange(int device, int function, int count, const uint8_t*
     observedDevice_ = device;
     const int code = ExchangeFrame(device, function, count, data, reply);
     if (!observers_.Empty()) {
-        const std::string text = MessageFor(device, code).text;
+        const std::string text = ErrorText(device, code);
         observers_.Each(
             [&](FrameObserver& o) { o.OnResult(clock_.nowMicros(), device, code, text); });
     }

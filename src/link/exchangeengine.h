@@ -1,9 +1,11 @@
 #pragma once
 // The exchange engine: the one road between the program and the devices on the RS-485 line.
 // It frames one request, sends it, receives and checks the reply with two stages of repeats,
-// and turns every result code into a message for the operator.
+// and reports each failure as a typed error (link/linkerror.h) for the windows and lum08-cli to
+// word.
 
 #include "link/frameobserver.h"
+#include "link/linkerror.h"
 #include "link/serialline.h"
 #include "model/operator.h"
 
@@ -85,8 +87,6 @@ public:
     bool IsOpen() const;
     // One complete transaction; reply must hold ReplyBufferSize bytes.
     int Exchange(int device, int function, int count, const uint8_t* data, uint8_t* reply);
-    // Tells the operator the message for code; more, when given, follows on its own line.
-    void ReportError(int device, int code, const std::string& more = {});
     // A plain sleep to the deadline; the operator's stop ends it at once.
     void Pause(int ms);
     static uint16_t Crc16(int count, const uint8_t* bytes);
@@ -134,8 +134,17 @@ public:
     // Auto: 1 the adapter echoes, 0 it does not, -1 not known yet.
     int EchoFound() const { return echoFound_; }
 
-    // The message the operator sees for a result code (empty for 0), and its caption and icon.
-    OperatorMessage MessageFor(int device, int code) const;
+    // What a result code on device (0-based) means, with the port's own words for it.
+    LinkError ErrorOf(int device, int code) const;
+    // The words the listeners are told with each failed transaction (OnResult's message); none:
+    // an empty message.
+    void SetErrorWords(std::function<std::string(const LinkError&)> words) {
+        errorWords_ = std::move(words);
+    }
+    // Those words for a result code (empty without words or for success).
+    std::string ErrorText(int device, int code) const {
+        return code != ResultCode::Ok && errorWords_ ? errorWords_(ErrorOf(device, code)) : "";
+    }
 
     // How long bytes take on the line at the port's settings, rounded up.
     int FrameTimeMs(int bytes) const;
@@ -206,6 +215,7 @@ private:
     LineClock& clock_;
     Operator* op_ = nullptr;
     std::function<void(int, int, int)> repeatHook_;
+    std::function<std::string(const LinkError&)> errorWords_;
     FrameObserverList observers_;
     class FanOut : public FrameObserver {
     public:

@@ -1,4 +1,5 @@
 #include "port/linescandialog.h"
+#include "words/linkwords.h"
 
 #include "dialogs/commandrun.h"
 #include "dialogs/exchangeprogress.h"
@@ -301,7 +302,7 @@ void LineScanDialog::StartClick() {
                 engine.Speed = std::to_string(s);
                 if (engine.ApplyPortSettings() == 0)
                     return true;
-                here([&] { engine.ReportError(0, ResultCode::PortCannotOpen); });
+                here([&] { ReportError(engine, 0, ResultCode::PortCannotOpen); });
                 return false;
             },
             [&](int s, int device, int done, int total) {
@@ -324,7 +325,7 @@ void LineScanDialog::StartClick() {
     progress->End();
     scanning_ = false;
     if (!reopened)
-        engine.ReportError(0, ResultCode::PortCannotOpen);
+        ReportError(engine, 0, ResultCode::PortCannotOpen);
     for (QWidget* w : std::initializer_list<QWidget*>{startButton, portBox, parityBox, stopBitsBox,
                                                       firstDeviceBox, lastDeviceBox})
         w->setEnabled(true);
@@ -377,7 +378,7 @@ void LineScanDialog::ShowFound(int code, int failedDevice) {
                      .arg(found_.size());
     stateLabel->setText(state);
     if (code == ResultCode::PortFailure)
-        main_.Engine().ReportError(failedDevice - 1, code);
+        ReportError(main_.Engine(), failedDevice - 1, code);
     if (!found_.empty()) {
         Table->selectRow(0);
         Table->setFocus();

@@ -1,5 +1,6 @@
 #include "port/timingdialog.h"
 #include "dialogs/commandrun.h"
+#include "words/linkwords.h"
 
 #include "dialogs/uitext.h"
 #include "dialogs/windowcontext.h"
@@ -121,7 +122,7 @@ void ExchangeTimingDialog::Run(WindowContext& main, QWidget* parent) {
     if (chosen.transmit != engine.Transmit) {
         engine.Transmit = chosen.transmit;
         if (engine.IsOpen() && ::ApplyPortSettings(main) != 0)
-            engine.ReportError(0, ResultCode::PortCannotOpen);
+            ReportError(engine, 0, ResultCode::PortCannotOpen);
     }
 }
 

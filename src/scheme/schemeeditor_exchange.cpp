@@ -2,6 +2,7 @@
 // does with changes not sent yet.
 
 #include "scheme/schemeeditor.h"
+#include "words/linkwords.h"
 
 #include "dialogs/commandrun.h"
 #include "dialogs/devicewriter.h"
@@ -39,7 +40,7 @@ void SchemeEditor::ReadModuleClick() {
         });
         Progress->End();
         if (code != 0) {
-            main_.Engine().ReportError(moduleConfig.BusNumber, code);
+            ReportError(main_.Engine(), moduleConfig.BusNumber, code);
             return;
         }
     }

@@ -17,6 +17,7 @@
 #include "platform/qtserialline.h"
 #include "scheme/schemeeditor.h"
 #include "support/testfaults.h"
+#include "words/linkwords.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -556,7 +557,7 @@ private slots:
         ClosePort(m);
         QVERIFY(other.open(settings));
         QCOMPARE(ApplyPortSettings(m), -1);
-        m.Engine().ReportError(0, ResultCode::PortCannotOpen);
+        ReportError(m.Engine(), 0, ResultCode::PortCannotOpen);
         QCOMPARE(h.Op().LastText(), " невозможно открыть последовательный порт \n" + path +
                                         ": порт занят другой программой");
         QApplication::processEvents();

@@ -5,6 +5,7 @@
 #include "clock/clockwindowtest.h"
 #include "dialogs/commandrun.h"
 #include "link/exchangeengine.h"
+#include "words/linkwords.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -151,7 +152,7 @@ private slots:
         });
         QCOMPARE(h.Op().Shown().size(), size_t(2));
         for (const OperatorMessage& m : h.Op().Shown())
-            QCOMPARE(m.text, h.Main().Engine().MessageFor(0, ResultCode::PortNotOpen).text);
+            QCOMPARE(m.text, MessageFor(h.Main().Engine(), 0, ResultCode::PortNotOpen).text);
         QCOMPARE(SetClockFrames(h), 0);
     }
 
@@ -174,7 +175,7 @@ private slots:
         const std::string& text = h.Op().Shown()[0].text;
         QVERIFY2(text.starts_with("Сбой COM-порта " + std::string(FakeLine::PortName)),
                  text.c_str());
-        QCOMPARE(text, h.Main().Engine().MessageFor(0, ResultCode::PortFailure).text);
+        QCOMPARE(text, MessageFor(h.Main().Engine(), 0, ResultCode::PortFailure).text);
     }
 };
 

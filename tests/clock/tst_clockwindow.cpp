@@ -4,6 +4,7 @@
 #include "clock/clockwindowtest.h"
 #include "dialogs/fieldcheck.h"
 #include "link/exchangeengine.h"
+#include "words/linkwords.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -416,7 +417,7 @@ private slots:
         QCOMPARE(int(h.Op().Shown().size()), messages);
         if (messages)
             QCOMPARE(h.Op().Shown()[0].text,
-                     h.Main().Engine().MessageFor(0, ResultCode::NoAnswer).text);
+                     MessageFor(h.Main().Engine(), 0, ResultCode::NoAnswer).text);
     }
 
     // What the operator does while a poll waits for its reply comes in at once; a failure is
@@ -470,7 +471,7 @@ private slots:
         QCOMPARE(int(h.Op().Shown().size()), messages);
         if (messages)
             QCOMPARE(h.Op().Shown()[0].text,
-                     h.Main().Engine().MessageFor(0, ResultCode::NoAnswer).text);
+                     MessageFor(h.Main().Engine(), 0, ResultCode::NoAnswer).text);
     }
 
     // The send clicked during a poll stops the poll and sets the clock; clicked again while

@@ -7,6 +7,7 @@
 #include "support/scriptedoperator.h"
 #include "support/testframes.h"
 #include "support/virtualclock.h"
+#include "words/linkwords.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,7 @@ class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override {
         port.SetOperator(&op);
+        UseLinkWords(port);
         port.PortName = FakeLine::PortName;
         ASSERT_EQ(port.ApplyPortSettings(), 0);
         line.ClearRecords();

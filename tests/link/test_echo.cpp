@@ -82,7 +82,7 @@ TEST_F(EngineTest, GarbledEchoIsACollisionAndIsRepeated) {
 
     garbled = 100;
     EXPECT_EQ(Run(0, 17), ResultCode::Collision);
-    port.ReportError(0, ResultCode::Collision);
+    ReportError(port, 0, ResultCode::Collision);
     ASSERT_FALSE(op.Shown().empty());
     EXPECT_NE(op.Shown().back().text.find("на линии передавал другой прибор"), std::string::npos);
 }

@@ -3,6 +3,7 @@
 #include "enginefixture.h"
 
 #include "link/rtuframe.h"
+#include "words/linkwords.h"
 
 #include <algorithm>
 #include <string>
@@ -114,7 +115,7 @@ TEST_F(EngineTest, SixteenIsRefusedEvenWithTheDeviceAnswering) {
     line.SetResponder([](const Bytes&) { return TestFrame::Normal(1, 16, {0, 1}); });
     EXPECT_EQ(Run(0, 16, {0x00, 0x01}), 1);
     EXPECT_TRUE(line.Written().empty());
-    port.ReportError(0, 1);
+    ReportError(port, 0, 1);
     EXPECT_EQ(op.LastText(), "устройство 1 FAKE ошибка обмена 01");
 }
 

@@ -11,6 +11,7 @@
 #include "support/loopbackpeer.h"
 #include "support/scriptedoperator.h"
 #include "support/testframes.h"
+#include "words/linkwords.h"
 
 #include <gtest/gtest.h>
 
@@ -287,7 +288,7 @@ TEST_F(GatewayEngine, ARefusedGatewayCannotBeOpened) {
     port.PortName = peer.Name("tcp");
     peer.StopListening();
     EXPECT_EQ(port.ApplyPortSettings(), -1);
-    port.ReportError(0, ResultCode::PortCannotOpen);
+    ReportError(port, 0, ResultCode::PortCannotOpen);
     // A gateway is named as one, not as a serial port.
     EXPECT_EQ(op.LastText(),
               " невозможно соединиться со шлюзом \n" + port.PortName + ": соединение отклонено");
@@ -307,7 +308,7 @@ TEST_F(GatewayEngine, ADroppedConnectionIsAPortFailure) {
     EXPECT_LT(MsSince(start), 1000);
     EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(port.Exchange(0, 17, 0, nullptr, reply), ResultCode::PortNotOpen);
-    port.ReportError(0, ResultCode::PortFailure);
+    ReportError(port, 0, ResultCode::PortFailure);
     ASSERT_EQ(op.Shown().size(), 1u);
     EXPECT_EQ(op.Shown()[0].text, "Сбой соединения со шлюзом " + port.PortName +
                                       " при чтении или записи (соединение со шлюзом разорвано). "

@@ -15,6 +15,7 @@
 #include "support/qtcoreapp.h"
 #include "support/scriptedoperator.h"
 #include "support/testline.h"
+#include "words/linkwords.h"
 
 #include <memory>
 #include <stdexcept>
@@ -96,7 +97,7 @@ public:
         }
         }
         if (code > 0)
-            port.ReportError(moduleConfig.BusNumber, code);
+            ReportError(port, moduleConfig.BusNumber, code);
         return code;
     }
 

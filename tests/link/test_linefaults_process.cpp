@@ -13,6 +13,7 @@
 #include "support/qtcoreapp.h"
 #include "support/scriptedoperator.h"
 #include "support/testline.h"
+#include "words/linkwords.h"
 
 #include <gtest/gtest.h>
 
@@ -52,7 +53,7 @@ protected:
         const DeviceWriteReport report = WriteToDevice(port, doc, request, {});
         const int code = report.end == WriteEnd::Failed ? report.code : 0;
         if (code != 0)
-            port.ReportError(moduleConfig.BusNumber, code);
+            ReportError(port, moduleConfig.BusNumber, code);
         return code;
     }
 

@@ -8,6 +8,7 @@
 #include "link/devicesequences.h"
 #include "link/devicewrite.h"
 #include "model/devicedocument.h"
+#include "words/linkwords.h"
 
 #include <cstring>
 
@@ -56,7 +57,7 @@ TEST_P(OddConfiguration, ReadEndsWithReceiveErrorAndKeepsTheModel) {
     EXPECT_EQ(ReadWholeDevice(port, doc, 0, {}), ResultCode::ReceiveError);
     ExpectModelAsBefore();
     ASSERT_EQ(line.Written().size(), 1u); // the configuration request, nothing after it
-    port.ReportError(moduleConfig.BusNumber, ResultCode::ReceiveError);
+    ReportError(port, moduleConfig.BusNumber, ResultCode::ReceiveError);
     EXPECT_EQ(op.LastText(), "устройство 1 FAKE ошибка приема данных ");
 }
 

@@ -43,14 +43,14 @@ class Messages : public EngineTest, public ::testing::WithParamInterface<Message
 TEST_P(Messages, TextCaptionAndIcon) {
     const MessageCase& c = GetParam();
     port.PortName = "COM1";
-    port.ReportError(2, c.code);
+    ReportError(port, 2, c.code);
     ASSERT_EQ(op.Shown().size(), 1u);
     EXPECT_EQ(op.Shown()[0].text, c.text);
     EXPECT_EQ(op.Shown()[0].caption, c.caption);
     EXPECT_EQ(op.Shown()[0].icon, c.icon);
     EXPECT_EQ(op.Shown()[0].buttons, std::vector<MsgButton>{MsgButton::Ok});
     // The same message is available without showing it.
-    const OperatorMessage m = port.MessageFor(2, c.code);
+    const OperatorMessage m = MessageFor(port, 2, c.code);
     EXPECT_EQ(m.text, c.text);
     EXPECT_EQ(m.caption, c.caption);
 }
@@ -58,16 +58,16 @@ TEST_P(Messages, TextCaptionAndIcon) {
 INSTANTIATE_TEST_SUITE_P(Codes, Messages, ::testing::ValuesIn(kMessages));
 
 TEST_F(EngineTest, CodeZeroShowsNothing) {
-    port.ReportError(2, 0);
+    ReportError(port, 2, 0);
     EXPECT_TRUE(op.Shown().empty());
-    EXPECT_TRUE(port.MessageFor(2, 0).text.empty());
+    EXPECT_TRUE(MessageFor(port, 2, 0).text.empty());
     EXPECT_TRUE(port.IsOpen());
 }
 
 TEST_F(EngineTest, DeviceNumberAndPortNameAsGiven) {
     port.PortName = "/dev/ttyUSB0";
-    port.ReportError(30, ResultCode::NoAnswer);
-    port.ReportError(0, ResultCode::Checksum);
+    ReportError(port, 30, ResultCode::NoAnswer);
+    ReportError(port, 0, ResultCode::Checksum);
     ASSERT_EQ(op.Shown().size(), 2u);
     EXPECT_EQ(op.Shown()[0].text, "устройство 31 /dev/ttyUSB0 не отвечает на запрос");
     EXPECT_EQ(op.Shown()[1].text, "устройство 1 /dev/ttyUSB0 ошибка контрольной суммы");
@@ -75,7 +75,7 @@ TEST_F(EngineTest, DeviceNumberAndPortNameAsGiven) {
 
 TEST_F(EngineTest, ReportingPortNotOpenClosesThePortFirst) {
     ASSERT_TRUE(port.IsOpen());
-    port.ReportError(0, ResultCode::PortNotOpen);
+    ReportError(port, 0, ResultCode::PortNotOpen);
     EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(op.LastText(), "Не выбран COM-порт.");
     EXPECT_EQ(Run(0, 17), ResultCode::PortNotOpen);
@@ -83,14 +83,14 @@ TEST_F(EngineTest, ReportingPortNotOpenClosesThePortFirst) {
 
 TEST_F(EngineTest, OtherCodesLeaveThePortOpen) {
     for (int code : {1, 6, 128, 129, 130, 131, 132, 133, 134, 135})
-        port.ReportError(0, code);
+        ReportError(port, 0, code);
     EXPECT_TRUE(port.IsOpen());
     EXPECT_EQ(op.Shown().size(), 10u);
 }
 
 TEST_F(EngineTest, PortNotOpenWithoutOperatorStillClosesThePort) {
     port.SetOperator(nullptr);
-    port.ReportError(0, ResultCode::PortNotOpen);
+    ReportError(port, 0, ResultCode::PortNotOpen);
     EXPECT_FALSE(port.IsOpen());
     EXPECT_TRUE(op.Shown().empty());
 }

@@ -141,7 +141,7 @@ TEST_F(EngineTest, LongPortNamesAreKeptWhole) {
     port.PortName = name;
     EXPECT_EQ(port.ApplyPortSettings(), -1);
     EXPECT_EQ(port.PortName, name);
-    port.ReportError(0, ResultCode::NoAnswer);
+    ReportError(port, 0, ResultCode::NoAnswer);
     EXPECT_EQ(op.LastText(), "устройство 1 " + name + " не отвечает на запрос");
 }
 
@@ -156,7 +156,7 @@ TEST_F(EngineTest, PortComponentFailuresNeverEndTheProgram) {
     line.FailOpen(true);
     EXPECT_EQ(port.ApplyPortSettings(), -1);
     EXPECT_FALSE(port.IsOpen());
-    port.ReportError(0, ResultCode::PortCannotOpen);
+    ReportError(port, 0, ResultCode::PortCannotOpen);
     EXPECT_EQ(op.LastText(), " невозможно открыть последовательный порт ");
     line.FailOpen(false);
     line.FailClose(false);
@@ -173,7 +173,7 @@ TEST_F(EngineTest, PortComponentFailuresNeverEndTheProgram) {
 TEST_F(EngineTest, ANameThatIsNoPortIsNotFound) {
     port.PortName = "/tmp";
     EXPECT_EQ(port.ApplyPortSettings(), -1);
-    port.ReportError(0, ResultCode::PortCannotOpen);
+    ReportError(port, 0, ResultCode::PortCannotOpen);
     EXPECT_EQ(op.LastText(), " невозможно открыть последовательный порт \n/tmp: порт не найден");
 }
 

@@ -8,6 +8,7 @@
 #include "support/ptyrelay.h"
 #include "support/qtcoreapp.h"
 #include "support/scriptedoperator.h"
+#include "words/linkwords.h"
 
 #include <gtest/gtest.h>
 
@@ -242,7 +243,7 @@ TEST_F(PtyEngine, APortWithoutRtsIsRefusedForDirectionControl) {
     }
     port.Transmit = TransmitControl::Rts;
     EXPECT_EQ(port.ApplyPortSettings(), -1);
-    port.ReportError(0, ResultCode::PortCannotOpen);
+    ReportError(port, 0, ResultCode::PortCannotOpen);
     ASSERT_EQ(op.Shown().size(), 1u);
     EXPECT_NE(op.Shown()[0].text.find("сигналом RTS"), std::string::npos);
 }
@@ -261,7 +262,7 @@ TEST_F(PtyEngine, UnpluggedWhileWaitingGives257ThenTheProgramGoesOn) {
     EXPECT_LT(MsSince(start), 1000);
     EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(port.Exchange(0, 17, 0, nullptr, reply), ResultCode::PortNotOpen);
-    port.ReportError(0, ResultCode::PortFailure);
+    ReportError(port, 0, ResultCode::PortFailure);
     ASSERT_EQ(op.Shown().size(), 1u);
     EXPECT_NE(op.Shown()[0].text.find("Сбой COM-порта " + relay.Path(0) + " при чтении или записи"),
               std::string::npos)

@@ -271,7 +271,7 @@ TEST_P(PortFailureAt, Gives257ClosesThePortAndTheProgramGoesOn) {
     EXPECT_FALSE(port.IsOpen());
     EXPECT_TRUE(op.Shown().empty());
     EXPECT_EQ(Run(0, 17), ResultCode::PortNotOpen);
-    port.ReportError(0, ResultCode::PortFailure);
+    ReportError(port, 0, ResultCode::PortFailure);
     ASSERT_EQ(op.Shown().size(), 1u);
     EXPECT_EQ(op.Shown()[0].text, std::string("Сбой COM-порта FAKE при чтении или записи (") +
                                       c.systemText +

@@ -6,6 +6,7 @@
 #include "network/f15blockeditor.h"
 #include "network/networkwindow.h"
 #include "report/inputstable.h"
+#include "words/linkwords.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -419,7 +420,7 @@ private slots:
                 QVERIFY(e.progressBar->isHidden());
                 if (silent)
                     QCOMPARE(h.Op().LastText(),
-                             h.Main().Engine().MessageFor(0, 130).text +
+                             MessageFor(h.Main().Engine(), 0, 130).text +
                                  "\nСетевые блоки переданы, но прибор не подтвердил их запись.");
                 if (open) {
                     h.Op().Answer(MsgButton::No);

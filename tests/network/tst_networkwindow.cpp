@@ -7,6 +7,7 @@
 #include "link/frameobserver.h"
 #include "network/networkwindow.h"
 #include "platform/enginethread.h"
+#include "words/linkwords.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -333,7 +334,7 @@ private slots:
             QVERIFY(d.isVisible());
             QCOMPARE(h.Op().Shown().size(), size_t(2));
             QCOMPARE(h.Op().Shown()[1].text,
-                     h.Main().Engine().MessageFor(0, 130).text +
+                     MessageFor(h.Main().Engine(), 0, 130).text +
                          "\nСетевые блоки переданы, но прибор не подтвердил их запись.");
             QCOMPARE(ImageOf(h.Main().Network()), PatternWithout(0));
             QCOMPARE(ReserveOf(h), PatternImage());
