@@ -1,4 +1,4 @@
-// The operator's message for every result code.
+// The operator's message for every result code, and the typed error it is worded from.
 
 #include "enginefixture.h"
 
@@ -93,6 +93,33 @@ TEST_F(EngineTest, PortNotOpenWithoutOperatorStillClosesThePort) {
     ReportError(port, 0, ResultCode::PortNotOpen);
     EXPECT_FALSE(port.IsOpen());
     EXPECT_TRUE(op.Shown().empty());
+}
+
+// The error says what failed and carries the port's own words; the engine alone says nothing:
+// its listeners get the words they are given, none without.
+TEST_F(EngineTest, TheErrorIsTypedAndTheEngineWordsNothing) {
+    const struct {
+        int code;
+        LinkFault fault;
+    } kinds[] = {
+        {0, LinkFault::None},          {2, LinkFault::DeviceException}, {6, LinkFault::Busy},
+        {129, LinkFault::Incomplete},  {130, LinkFault::NoAnswer},      {134, LinkFault::PortSetup},
+        {257, LinkFault::PortFailure}, {258, LinkFault::Stopped},       {1000, LinkFault::Other}};
+    for (const auto& k : kinds)
+        EXPECT_EQ(port.ErrorOf(1, k.code).fault, k.fault) << k.code;
+    line.FailReadsAfter(0);
+    EXPECT_EQ(Run(1, 17), ResultCode::PortFailure);
+    const LinkError failed = port.ErrorOf(1, ResultCode::PortFailure);
+    EXPECT_EQ(failed.device, 1);
+    EXPECT_EQ(failed.port, FakeLine::PortName);
+    EXPECT_FALSE(failed.gateway);
+    EXPECT_EQ(failed.detail, port.PortFailureText());
+    EXPECT_FALSE(failed.detail.empty());
+    port.SetErrorWords({});
+    EXPECT_EQ(port.ErrorText(1, ResultCode::NoAnswer), "");
+    UseLinkWords(port);
+    EXPECT_EQ(port.ErrorText(1, ResultCode::NoAnswer),
+              std::string("устройство 2 ") + FakeLine::PortName + " не отвечает на запрос");
 }
 
 } // namespace
