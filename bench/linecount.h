@@ -40,6 +40,14 @@ public:
     int read(uint8_t* buffer, int count) override;
     std::string errorText() const override { return line_.errorText(); }
     std::string openFailureText() const override { return line_.openFailureText(); }
+    // The reads look at the engine's stop as on the program's own line.
+    void SetStopCheck(std::function<bool()> stop) override {
+        line_.SetStopCheck(stop);
+        SerialLine::SetStopCheck(std::move(stop));
+    }
+    // Whether the times below are taken (three clock reads a transaction): off where the
+    // engine's own instructions are counted.
+    void SetTimed(bool on) { timed_ = on; }
 
     SerialPath Path() const { return line_.Path(); }
     LineCounts Take(); // the counts so far; they start again from zero
@@ -56,4 +64,5 @@ private:
     LineCounts counts_;
     TimePoint writeStart_{}, writeEnd_{}, replyIn_{};
     bool replyTaken_ = false;
+    bool timed_ = true;
 };

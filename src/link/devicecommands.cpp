@@ -48,15 +48,18 @@ int Poll(ExchangeEngine& port, int device) {
 }
 
 int ReadClock(ExchangeEngine& port, int device, DeviceClock& clock) {
-    // Start register 1000, seven registers.
+    // Start register 1000, seven registers. The clock window asks ten times a second: the
+    // registers are taken straight from the reply, without a buffer of their own.
     const uint8_t request[4] = {0x03, 0xE8, 0x00, 0x07};
-    std::vector<uint8_t> data;
-    const int code = ReadData(port, device, DeviceCommand::ReadInputRegisters, 4, request,
-                              ReplySize::Clock, data);
+    uint8_t reply[ExchangeEngine::ReplyBufferSize];
+    const int code = port.Exchange(device, DeviceCommand::ReadInputRegisters, 4, request, reply);
     if (code != ResultCode::Ok)
         return code;
+    if (reply[2] < ReplySize::Clock)
+        return ResultCode::ReceiveError;
+    const uint8_t* registers = reply + RtuFrame::HeaderLength;
     for (int i = 0; i < ClockBytes; ++i)
-        clock[i] = data[2 * i + 1];
+        clock[i] = registers[2 * i + 1];
     return ResultCode::Ok;
 }
 

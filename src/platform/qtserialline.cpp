@@ -191,9 +191,7 @@ bool QtSerialLine::purge() {
     return true;
 }
 
-qint64 QtSerialLine::ReadWait(const QElapsedTimer& timer, qint64 total, qint64 lastByte,
-                              qint64& nextTurn) {
-    const qint64 now = timer.nsecsElapsed();
+qint64 QtSerialLine::ReadWait(qint64 now, qint64 total, qint64 lastByte, qint64& nextTurn) {
     const qint64 firstByte = firstByteMs_ > 0 ? firstByteMs_ * kNanosPerMs : total;
     const qint64 limit =
         std::min(total, lastByte >= 0 ? lastByte + ByteGapMs * kNanosPerMs : firstByte);
@@ -238,6 +236,10 @@ int QtSerialLine::WriteBytes(const uint8_t* bytes, int count) {
     if (direct_)
         return WriteDirect(bytes, count);
 #endif
+    return WritePortable(bytes, count);
+}
+
+int QtSerialLine::WritePortable(const uint8_t* bytes, int count) {
     port_.clearError();
     if (port_.write(reinterpret_cast<const char*>(bytes), count) < 0)
         return Fail();
@@ -263,6 +265,10 @@ int QtSerialLine::read(uint8_t* buffer, int count) {
     if (direct_)
         return ReadDirect(buffer, count);
 #endif
+    return ReadPortable(buffer, count);
+}
+
+int QtSerialLine::ReadPortable(uint8_t* buffer, int count) {
     port_.clearError();
     QElapsedTimer timer;
     timer.start();
@@ -280,7 +286,7 @@ int QtSerialLine::read(uint8_t* buffer, int count) {
             if (got >= count)
                 break;
         }
-        const qint64 left = ReadWait(timer, total, lastByte, nextTurn);
+        const qint64 left = ReadWait(timer.nsecsElapsed(), total, lastByte, nextTurn);
         if (left < 0)
             break;
         if (left == 0)
@@ -368,8 +374,9 @@ int QtSerialLine::FailErrno(int error) {
 
 int QtSerialLine::WriteDirect(const uint8_t* bytes, int count) {
     const int fd = static_cast<int>(port_.handle());
+    // A request goes into the port's queue whole as a rule: the time limit starts only when the
+    // queue is full, and a write on time reads no clock.
     QElapsedTimer timer;
-    timer.start();
     const qint64 limit = (TotalBaseMs + static_cast<qint64>(TotalPerByteMs) * count) * kNanosPerMs;
     int written = 0;
     while (written < count) {
@@ -382,6 +389,8 @@ int QtSerialLine::WriteDirect(const uint8_t* bytes, int count) {
             continue;
         if (n < 0 && errno != EAGAIN)
             return FailErrno(errno);
+        if (!timer.isValid())
+            timer.start();
         const qint64 left = limit - timer.nsecsElapsed();
         if (left <= 0)
             break;
@@ -395,28 +404,29 @@ int QtSerialLine::WriteDirect(const uint8_t* bytes, int count) {
     return written;
 }
 
-int QtSerialLine::TakeAhead(uint8_t* buffer, int count) {
-    const int n = std::min(count, aheadEnd_ - aheadBegin_);
-    std::memcpy(buffer, ahead_ + aheadBegin_, static_cast<size_t>(n));
-    aheadBegin_ += n;
-    return n;
+int QtSerialLine::ReadDirect(uint8_t* buffer, int count) {
+    const int got = TakeAhead(buffer, count);
+    // The rest of a reply read ahead with its header: no wait, no clock.
+    return got >= count ? got : ReadDirectWaiting(buffer, count, got);
 }
 
-int QtSerialLine::ReadDirect(uint8_t* buffer, int count) {
+int QtSerialLine::ReadDirectWaiting(uint8_t* buffer, int count, int got) {
     const int fd = static_cast<int>(port_.handle());
     QElapsedTimer timer;
     timer.start();
     const qint64 total = (TotalBaseMs + static_cast<qint64>(TotalPerByteMs) * count) * kNanosPerMs;
-    int got = TakeAhead(buffer, count);
     qint64 lastByte = got > 0 ? 0 : -1;
     // A reply is never in yet when it is asked for: wait first and read once the port says
     // there is something, which saves two system calls per transaction.
     bool readable = false;
     qint64 nextTurn = StopCheckMs * kNanosPerMs;
+    bool justStarted = true; // the first wait reads no clock of its own
     while (got < count) {
         short revents = 0;
         if (!readable) {
-            const qint64 left = ReadWait(timer, total, lastByte, nextTurn);
+            const qint64 now = justStarted ? 0 : timer.nsecsElapsed();
+            justStarted = false;
+            const qint64 left = ReadWait(now, total, lastByte, nextTurn);
             if (left < 0)
                 break;
             if (left == 0)
@@ -435,7 +445,8 @@ int QtSerialLine::ReadDirect(uint8_t* buffer, int count) {
             aheadBegin_ = 0;
             aheadEnd_ = static_cast<int>(n);
             got += TakeAhead(buffer + got, count - got);
-            lastByte = timer.nsecsElapsed();
+            if (got < count)
+                lastByte = timer.nsecsElapsed();
             continue;
         }
         if (n < 0 && errno != EINTR && errno != EAGAIN)

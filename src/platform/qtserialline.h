@@ -9,6 +9,8 @@
 
 #include <QSerialPort>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -67,6 +69,10 @@ private:
     // Remembers what the system said, closes the port and reports -1.
     int Fail();
     int WriteBytes(const uint8_t* bytes, int count);
+    // QSerialPort's own reads and writes (the road Windows takes), apart from the dispatch so
+    // that the direct road pays nothing for them.
+    int WritePortable(const uint8_t* bytes, int count);
+    int ReadPortable(uint8_t* buffer, int count);
     bool IsPortFailure() const;
 #ifndef _WIN32
     // The transfers on the port's own descriptor: the same time-outs without the detour
@@ -74,6 +80,8 @@ private:
     // fast port.
     int WriteDirect(const uint8_t* bytes, int count);
     int ReadDirect(uint8_t* buffer, int count);
+    // The rest of a read once the bytes read ahead (got of them) are taken: waits for the port.
+    int ReadDirectWaiting(uint8_t* buffer, int count, int got);
     int FailErrno(int error);
     // The hold on the port that keeps every other program off it, whatever name reached it
     // (a symbolic link, a second device node): a lock file named after the device's own
@@ -85,7 +93,12 @@ private:
     int deviceLock_ = -1;
     // Bytes read from the port beyond what the last read asked for: a reply comes in one piece
     // and its header and body are asked for apart, so one system call takes both.
-    int TakeAhead(uint8_t* buffer, int count);
+    int TakeAhead(uint8_t* buffer, int count) {
+        const int n = std::min(count, aheadEnd_ - aheadBegin_);
+        std::memcpy(buffer, ahead_ + aheadBegin_, static_cast<size_t>(n));
+        aheadBegin_ += n;
+        return n;
+    }
     uint8_t ahead_[512] = {};
     int aheadBegin_ = 0;
     int aheadEnd_ = 0;
@@ -95,7 +108,8 @@ private:
     // the program its turn (a long wait for the first byte is cut into turns) and is to look at
     // the port again. Before the first byte the first-byte limit holds, after it the byte gap;
     // the read's total time-out always.
-    qint64 ReadWait(const QElapsedTimer& timer, qint64 total, qint64 lastByte, qint64& nextTurn);
+    // now: nanoseconds since the read began.
+    qint64 ReadWait(qint64 now, qint64 total, qint64 lastByte, qint64& nextTurn);
 
     QSerialPort port_;
     std::string errorText_;

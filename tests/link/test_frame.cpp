@@ -32,6 +32,18 @@ TEST(Crc16, MatchesCheckValues) {
     }
 }
 
+TEST(Crc16, AgreesWithTheTestsOwnCrcAtEveryLength) {
+    // The CRC takes two bytes a step and a last one alone: every length, odd and even, up to
+    // a long write's frame.
+    Bytes frame;
+    uint32_t seed = 12345;
+    for (int length = 0; length <= 300; ++length) {
+        EXPECT_EQ(ExchangeEngine::Crc16(length, frame.data()), TestFrame::Crc(frame)) << length;
+        seed = seed * 1103515245u + 12345u;
+        frame.push_back(static_cast<uint8_t>(seed >> 16));
+    }
+}
+
 TEST(Crc16, SingleBitChangesAlterTheCrc) {
     Bytes frame = {0x01, 0x44, 0x01};
     const uint16_t base = ExchangeEngine::Crc16(3, frame.data());

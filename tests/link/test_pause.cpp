@@ -49,6 +49,20 @@ TEST(RealPause, TheStopFromAnotherThreadEndsItAtOnce) {
     EXPECT_GE(clock.nowMicros() - before, 20'000);
 }
 
+TEST(StopSignal, ARaisedStopEndsASleepThatHasNotBegun) {
+    using namespace std::chrono_literals;
+    StopSignal stop;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(stop.SleepUntil(start - 1s)); // a deadline gone by: no sleep, no stop
+    stop.Raise();
+    EXPECT_TRUE(stop.SleepUntil(start + 60s));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 30s); // however busy the machine
+    stop.Clear();
+    const auto before = std::chrono::steady_clock::now();
+    EXPECT_FALSE(stop.SleepUntil(before + 20ms));
+    EXPECT_GE(std::chrono::steady_clock::now() - before, 20ms);
+}
+
 int64_t ThreadCpuMicros() {
     timespec t{};
     ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
