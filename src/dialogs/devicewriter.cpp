@@ -54,6 +54,8 @@ void TellAfterWrite(WindowContext& context, const DeviceWriteReport& report) {
         context.Op().Tell("Запись не проверена: прибор не удалось прочитать.\n"
                           "Данные остаются отмеченными как измененные.",
                           "Проверка записи", MsgIcon::Warning);
+    } else if (report.end == WriteEnd::AlreadyThere) {
+        context.Op().Tell("Прибор уже содержит эти данные", "Подтверждение", MsgIcon::Information);
     } else if (report.end == WriteEnd::Done && !report.differences.empty()) {
         ShowDifferences(context,
                         U("Прибор хранит не то, что было записано (записано → прочитано).\n"

@@ -274,9 +274,8 @@ bool BeforeWriting(ExchangeEngine& engine, DeviceDocument& doc, const WriteReque
     if (same && !moves) {
         for (const BlockReport& b : report.blocks)
             DeviceHolds(doc, b.block, held);
+        // Told by whoever asked for the write, from the report.
         report.end = WriteEnd::AlreadyThere;
-        if (hooks.op)
-            hooks.op->Tell("Прибор уже содержит эти данные", "Подтверждение", MsgIcon::Information);
         return false;
     }
     if (request.showChanges) {

@@ -104,17 +104,21 @@ void EngineThread::Loop() {
             std::lock_guard<std::mutex> lock(mutex_);
             running_ = false;
             runningBackground_ = false;
+            if (job.countedByWork)
+                --commands_;
         }
+        if (job.ended)
+            job.ended();
         // Told after everything the job posted on its way.
-        PostHere(
-            [this, counted = !job.background && !job.countedByWork, done = std::move(job.done)] {
-                if (counted) {
-                    std::lock_guard<std::mutex> lock(mutex_);
-                    --commands_;
-                }
-                if (done)
-                    done();
-            });
+        PostHere([this, background = job.background, counted = !job.countedByWork,
+                  done = std::move(job.done)] {
+            if (counted) {
+                std::lock_guard<std::mutex> lock(mutex_);
+                --(background ? backgroundPending_ : commands_);
+            }
+            if (done)
+                done();
+        });
     }
 }
 
@@ -123,7 +127,7 @@ void EngineThread::Run(std::function<void()> job, std::function<void()> done) {
         std::lock_guard<std::mutex> lock(mutex_);
         ++commands_;
         const bool stopBackground = running_ && runningBackground_;
-        queue_.push_back({std::move(job), std::move(done), false, stopBackground});
+        queue_.push_back({std::move(job), std::move(done), false, stopBackground, false, {}});
         // The poll under way ends at once; the command clears that stop when it starts, which
         // is after this: it is taken from the queue under the same lock.
         if (stopBackground)
@@ -141,20 +145,14 @@ void EngineThread::RunAndWait(const std::function<void()>& job) {
         const bool stopBackground = running_ && runningBackground_;
         // Counted as a command until it is over: no poll starts in between.
         ++commands_;
-        queue_.push_front({[&] {
-                               job();
-                               {
-                                   std::lock_guard<std::mutex> countLock(mutex_);
-                                   --commands_;
-                               }
-                               std::lock_guard<std::mutex> doneLock(doneMutex);
-                               done = true;
-                               doneWake.notify_all();
-                           },
-                           {},
-                           false,
-                           stopBackground,
-                           true});
+        Job now{job, {}, false, stopBackground, true, {}};
+        // Told once the thread is free again, so that a poll may start the moment this returns.
+        now.ended = [&] {
+            std::lock_guard<std::mutex> doneLock(doneMutex);
+            done = true;
+            doneWake.notify_all();
+        };
+        queue_.push_front(std::move(now));
         if (stopBackground)
             engine_.RequestStop();
     }
@@ -166,9 +164,10 @@ void EngineThread::RunAndWait(const std::function<void()>& job) {
 bool EngineThread::RunInBackground(std::function<void()> job, std::function<void()> done) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (running_ || !queue_.empty() || commands_ > 0)
+        if (running_ || !queue_.empty() || commands_ > 0 || backgroundPending_ > 0)
             return false;
-        queue_.push_back({std::move(job), std::move(done), true});
+        ++backgroundPending_;
+        queue_.push_back({std::move(job), std::move(done), true, false, false, {}});
     }
     wake_.notify_all();
     return true;
@@ -176,7 +175,7 @@ bool EngineThread::RunInBackground(std::function<void()> job, std::function<void
 
 bool EngineThread::Busy() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return running_ || !queue_.empty() || commands_ > 0;
+    return running_ || !queue_.empty() || commands_ > 0 || backgroundPending_ > 0;
 }
 
 bool EngineThread::CommandRunning() const {

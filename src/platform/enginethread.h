@@ -37,7 +37,7 @@ public:
     // A short job (setting the port up, closing it) run at once, a background job stopped for
     // it, while this thread waits without its event loop; only when no command runs.
     void RunAndWait(const std::function<void()>& job);
-    // Whether a job runs or waits.
+    // Whether a job runs or waits, or its end is still to be told here.
     bool Busy() const;
     // Whether an operator's command runs or waits.
     bool CommandRunning() const;
@@ -63,8 +63,9 @@ private:
         std::function<void()> work;
         std::function<void()> done;
         bool background = false;
-        bool clearStop = false;     // the stop raised to end a poll is not the command's
-        bool countedByWork = false; // the work itself ends its count as a command
+        bool clearStop = false;      // the stop raised to end a poll is not the command's
+        bool countedByWork = false;  // counted as a command until the work is done, not told
+        std::function<void()> ended; // on the engine's thread, once it is free again
     };
     class Relay;
 
@@ -80,6 +81,7 @@ private:
     bool running_ = false;           // a job runs now
     bool runningBackground_ = false; // and it is a background one
     int commands_ = 0;               // operator's commands running or waiting
+    int backgroundPending_ = 0;      // a background job whose end is still to be told here
     bool quit_ = false;
     QThread* thread_ = nullptr;
 };
