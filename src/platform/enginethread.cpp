@@ -183,10 +183,6 @@ bool EngineThread::CommandRunning() const {
     return commands_ > 0;
 }
 
-bool EngineThread::OnEngineThread() const {
-    return QThread::currentThread() == thread_;
-}
-
 void EngineThread::CallHere(const std::function<void()>& fn) {
     if (QThread::currentThread() == thread())
         fn();

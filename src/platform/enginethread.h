@@ -41,8 +41,6 @@ public:
     bool Busy() const;
     // Whether an operator's command runs or waits.
     bool CommandRunning() const;
-    // Whether this is the engine's thread.
-    bool OnEngineThread() const;
 
     // Runs fn on this object's thread and waits for it: a job's question or progress that the
     // windows must show. Called on this object's thread, it runs at once.

@@ -43,7 +43,7 @@ OperatorMessage LinkErrorMessage(const LinkError& error) {
     case LinkFault::PortCannotOpen: {
         // A gateway is no serial port: the operator looks for it on the network.
         std::string text = error.gateway ? " невозможно соединиться со шлюзом "
-                                                   : " невозможно открыть последовательный порт ";
+                                         : " невозможно открыть последовательный порт ";
         if (!error.detail.empty())
             text += "\n" + port + ": " + error.detail;
         return Message(text, kWarning, MsgIcon::Warning);
@@ -70,13 +70,12 @@ OperatorMessage LinkErrorMessage(const LinkError& error) {
     case LinkFault::PortNotOpen:
         return Message("Не выбран COM-порт.", kError, MsgIcon::Error);
     case LinkFault::PortFailure: {
-        std::string text =
-            (error.gateway ? "Сбой соединения со шлюзом " : "Сбой COM-порта ") +
-            port + " при чтении или записи";
+        std::string text = (error.gateway ? "Сбой соединения со шлюзом " : "Сбой COM-порта ") +
+                           port + " при чтении или записи";
         if (!error.detail.empty())
             text += " (" + error.detail + ")";
         text += error.gateway ? ". Проверьте шлюз и сеть и заново настройте порт."
-                                        : ". Проверьте оборудование и заново настройте порт.";
+                              : ". Проверьте оборудование и заново настройте порт.";
         return Message(text, kError, MsgIcon::Error);
     }
     case LinkFault::DeviceException:
